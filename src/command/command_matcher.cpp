@@ -1,0 +1,1 @@
+// Matching of the command forms; see command_reader.cpp.

@@ -1,0 +1,1 @@
+#include "command/command_reader.h"

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "model/config_model.h"
+#include "model/text_log.h"
+
+namespace zem {
+
+// The three pieces of a text cut at the byte 255; later pieces are dropped.
+struct CommandFields {
+  std::string F1;
+  std::string F2;
+  std::string F3;
+};
+CommandFields SplitFields(std::string_view text);
+
+// Reads one line of configuration text: the first command form that matches
+// the line is applied to the model and logged in `memo3`; what is not
+// understood is logged as "Didn't Handle: " + line, a number out of range as
+// "Error parsing: " + line. Any bytes, any length.
+void ReadCommand(ConfigModel& model, TextLog& memo3, std::string_view line);
+
+}  // namespace zem

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/config_model.h"
+
+namespace zem {
+
+// The whole configuration as the ordered command lines of an export, without
+// line ends; empty lines separate the blocks. Only called while SourceCount
+// is known (not -1).
+std::vector<std::string> BuildCommandSequence(const ConfigModel& model);
+
+// A configuration file's bytes: every line followed by CR LF.
+std::string ZemFileText(const std::vector<std::string>& lines);
+
+}  // namespace zem

@@ -1,0 +1,191 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/numbered_table.h"
+#include "model/text_grid.h"
+#include "model/text_log.h"
+
+namespace zem {
+
+inline constexpr int kZones = 192;
+inline constexpr int kSources = 16;
+inline constexpr int kFavorites = 10;
+inline constexpr int kGroups = 10;
+inline constexpr int kPresets = 10;
+inline constexpr int kBands = 10;
+inline constexpr int kLevels = 4;
+// Names of zones, sources, favorites and groups are kept to this many bytes.
+inline constexpr std::size_t kNameLength = 15;
+
+// Audio settings of one zone. Bass and Treble are kept negated, as the
+// vertical sliders hold them; the other values keep the commands' sign.
+struct ZoneAudioRec {
+  std::uint8_t EQUsed = 0;
+  NumberedTable<std::int8_t, kBands> Band;
+  std::int8_t Bass = 0;
+  std::int8_t Treble = 0;
+  std::int8_t Volume = 0;
+  std::int8_t Balance = 0;
+  std::int8_t DSPMode = 0;
+  std::int8_t SystemEQ = 0;
+  std::int32_t Lowpass = 0;
+  std::uint8_t VolumeLock = 0;
+
+  bool operator==(const ZoneAudioRec&) const = default;
+};
+
+struct EQPresetsRec {
+  NumberedTable<std::int8_t, kBands> Band;
+  std::string Name;  // any length: preset names are not cut
+
+  bool operator==(const EQPresetsRec&) const = default;
+};
+
+// One favorite cell: empty or one character.
+class FavoriteCell {
+ public:
+  void Set(std::string_view text) {
+    length_ = text.empty() ? 0 : 1;
+    ch_ = text.empty() ? '\0' : text.front();
+  }
+  void Clear() { length_ = 0; }
+  bool Empty() const { return length_ == 0; }
+  bool Is(char c) const { return length_ == 1 && ch_ == c; }
+  std::string Text() const { return length_ ? std::string(1, ch_) : std::string(); }
+  bool operator==(const FavoriteCell& o) const {
+    return length_ == o.length_ && (length_ == 0 || ch_ == o.ch_);
+  }
+
+ private:
+  std::uint8_t length_ = 0;
+  char ch_ = '\0';
+};
+
+// FavoriteStore: favorite, then source, then zone (zone varies fastest).
+class FavoriteStoreTable {
+ public:
+  FavoriteCell& Cell(int favorite, int source, int zone) { return cells_[Index(favorite, source, zone)]; }
+  const FavoriteCell& Cell(int favorite, int source, int zone) const {
+    return cells_[Index(favorite, source, zone)];
+  }
+  void ClearAll() {
+    for (auto& c : cells_) c.Clear();
+  }
+  bool operator==(const FavoriteStoreTable&) const = default;
+
+ private:
+  static std::size_t Index(int f, int s, int z) {
+    assert((NumberedTable<int, kFavorites>::Contains(f) && NumberedTable<int, kSources>::Contains(s) &&
+            NumberedTable<int, kZones>::Contains(z)));
+    return (static_cast<std::size_t>(f - 1) * kSources + static_cast<std::size_t>(s - 1)) * kZones +
+           static_cast<std::size_t>(z - 1);
+  }
+  std::vector<FavoriteCell> cells_ = std::vector<FavoriteCell>(kFavorites * kSources * kZones);
+};
+
+// A list box or drop-down list: its entries and the chosen position (-1: none).
+struct ListState {
+  std::vector<std::string> Items;
+  int Selected = -1;
+
+  bool HasSelection() const { return Selected >= 0 && Selected < static_cast<int>(Items.size()); }
+  // Chooses `position` when it is an entry of the list, else nothing.
+  void Select(int position) {
+    Selected = (position >= 0 && position < static_cast<int>(Items.size())) ? position : -1;
+  }
+  bool operator==(const ListState&) const = default;
+};
+
+struct OptionsRec {
+  int DisplayLevel = 0;  // position of the brightness track bar, 0 to 3
+  bool FrontPanelLock = false;
+  bool IRLockout = false;
+  bool DHCPEnabled = false;
+  std::string IPAddress = "IPAddress";
+  std::string Netmask = "Netmask";
+  std::string Gateway = "Gateway";
+  std::string DisplayLabel = "Level: 0";  // the label DisplayLvl
+
+  bool operator==(const OptionsRec&) const = default;
+};
+
+struct GridCellPos {
+  int Column = 0;
+  int Row = 0;
+  bool operator==(const GridCellPos&) const = default;
+};
+
+// The whole configuration of one unit as the editor holds it, with the state
+// of the controls that show it (grids, lists) and the small editor state.
+struct ConfigModel {
+  ConfigModel();
+
+  NumberedTable<std::string, kZones> ZoneNames;
+  NumberedTable<std::string, kSources> SourceNames;
+  NumberedTable<std::string, kFavorites> FavoriteNames;
+  NumberedTable<std::string, kGroups> GroupNames;
+
+  NumberedTable<ZoneAudioRec, kZones> ZoneAudio;
+  NumberedTable<EQPresetsRec, kPresets> EQPresets;
+  FavoriteStoreTable FavoriteStore;
+
+  // StringGrid1: the favorites grid, working copy of CurrentFavorite.
+  // Row 0 holds the source numbers, column 0 the zone labels, (0, 0) the
+  // name of the source selected last.
+  TextGrid FavoritesGrid{kSources + 1, kZones + 1};
+  // StringGrid4: RestrictionMarks (zone z, source s) is cell (s, z).
+  TextGrid RestrictionGrid{kSources + 1, kZones + 1};
+  // StringGrid7: GroupMarks (zone z, group g) is cell (g, z).
+  TextGrid GroupGrid{kGroups + 1, kZones + 1};
+
+  std::string& RestrictionMark(int zone, int source) { return RestrictionGrid.Cell(source, zone); }
+  const std::string& RestrictionMark(int zone, int source) const {
+    return RestrictionGrid.Cell(source, zone);
+  }
+  std::string& GroupMark(int zone, int group) { return GroupGrid.Cell(group, zone); }
+  const std::string& GroupMark(int zone, int group) const { return GroupGrid.Cell(group, zone); }
+
+  OptionsRec Options;
+  std::array<std::string, kLevels> LevelNames;
+
+  int ZoneCount = -1;
+  int SourceCount = -1;
+
+  // Lists whose entries the model's operations fill.
+  ListState FavoriteList;  // ListBox1
+  ListState ZoneList;      // ListBox3
+  ListState PresetList;    // ListBox2
+  ListState SystemEQList;  // ComboBox3
+
+  // Rows shown by the zone-name and source-name grids.
+  int ZoneNameRows = kZones;
+  int SourceNameRows = kSources;
+
+  // Editor state.
+  int CurrentFavorite = 1;
+  int CurrentZone = 1;
+  int CurrentEQPreset = 1;
+  GridCellPos MarkedCell;  // column 0, row 0: none
+  std::string MarkedText;
+  GridCellPos PopupCell;
+  bool PopupFromMouse = false;
+
+  bool operator==(const ConfigModel&) const = default;
+};
+
+// The model's part of the reset: every table and list back to its defaults,
+// the two text areas emptied. Names of zones and sources, the EQ presets and
+// the options are kept, as the unit overwrites them on the next import.
+void ResetModel(ConfigModel& model, TextLog& memo2, TextLog& memo3);
+
+// "Zone 7", "Source 3", ...
+std::string NumberedLabel(std::string_view word, int n);
+// The first kNameLength bytes of a name.
+std::string CutName(std::string_view name);
+
+}  // namespace zem
