@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zem {
+
+// Every dialog a menu command or page action may open. The window answers
+// with real dialogs; tests and zemctl answer from a script, so nothing ever
+// waits on a modal dialog it cannot see.
+class Prompts {
+ public:
+  virtual ~Prompts() = default;
+
+  struct FileDialog {
+    std::string defaultExtension;  // "zem", "eq"
+    std::string filter;            // "ZEM files (*.zem)|*.zem|All Files (*.*)|*.*"
+    std::string fileName;          // proposed name (may be empty)
+  };
+  // The chosen file's path, or nothing when cancelled.
+  virtual std::optional<std::string> OpenFile(const FileDialog& dialog) = 0;
+  virtual std::optional<std::string> SaveFile(const FileDialog& dialog) = 0;
+  // A message box with OK and Cancel; true for OK.
+  virtual bool Confirm(const std::string& text) = 0;
+  // The host prompt: the edited text when OK was pressed.
+  virtual std::optional<std::string> HostPrompt(const std::string& caption, const std::string& prompt,
+                                                const std::string& initialText) = 0;
+  // The port chooser "Select Port": entries as shown, plus a typed device
+  // path; returns the device to open, or nothing when cancelled.
+  virtual std::optional<std::string> ChoosePort(const std::vector<std::string>& entries) = 0;
+  // The default error box: caption "ZEM Configuration", error icon, OK.
+  // `text` is the failure's text as raised; ErrorBoxText adds the period.
+  virtual void ShowError(const std::string& text) = 0;
+  // The information box of "About".
+  virtual void ShowInformation(const std::string& text) = 0;
+};
+
+// The failure text as the error box shows it: a period is added when the
+// last character sorts above ".".
+inline std::string ErrorBoxText(std::string text) {
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > static_cast<unsigned char>('.')) text += '.';
+  return text;
+}
+
+}  // namespace zem

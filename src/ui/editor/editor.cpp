@@ -1,0 +1,178 @@
+#include "ui/editor/editor.h"
+
+#include <algorithm>
+
+#include "command/command_reader.h"
+#include "command/command_writer.h"
+#include "eqfiles/quick_eq_files.h"
+
+namespace zem {
+
+Editor::Editor(std::string quickEQFolder) : quickEQFolder_(std::move(quickEQFolder)) {
+  model.PopupFromMouse = false;
+  ResetModel();
+}
+
+void Editor::NotifyChanged() {
+  if (listener_) listener_->EditorChanged();
+}
+
+void Editor::SetPagesEnabled(bool enabled) {
+  pagesEnabled_ = enabled;
+  zoneAudio.Flags().SetAllEnabled(enabled);
+}
+
+void Editor::ResetModel() {
+  zem::ResetModel(model, memo2, memo3);
+  ListQuickEQFiles();
+  SetPagesEnabled(false);
+  NotifyChanged();
+}
+
+void Editor::ListQuickEQFiles() {
+  std::vector<std::string> names = zem::ListQuickEQFiles(quickEQFolder_);
+  quickEQZoneList = ListState{names, -1};
+  quickEQPresetList = ListState{std::move(names), -1};
+}
+
+namespace {
+
+std::vector<int> ChosenQuickEQ(const std::string& folder, const ListState& list) {
+  if (!list.HasSelection()) return {};
+  return ReadQuickEQFile(QuickEQPath(folder, list.Items[static_cast<std::size_t>(list.Selected)]));
+}
+
+}  // namespace
+
+void Editor::ComboBox1Change() {
+  const std::vector<int> values = ChosenQuickEQ(quickEQFolder_, quickEQZoneList);
+  for (std::size_t k = 0; k < values.size() && k < kBands; ++k)
+    zoneAudio.SetBandPosition(static_cast<int>(k) + 1, values[k]);
+}
+
+void Editor::ComboBox3Change(int position) {
+  model.SystemEQList.Select(position);
+  ComboBox1Change();
+}
+
+void Editor::ComboBox4Change() {
+  const std::vector<int> values = ChosenQuickEQ(quickEQFolder_, quickEQPresetList);
+  for (std::size_t k = 0; k < values.size() && k < kBands; ++k)
+    presets.SetBandPosition(static_cast<int>(k) + 1, values[k]);
+}
+
+void Editor::RefreshPages() {
+  zoneAudio.StoreZoneControls(model.CurrentZone);
+  favorites.StoreGridToFavorite();
+  if (model.PresetList.HasSelection()) {
+    model.CurrentEQPreset = model.PresetList.Selected + 1;
+    presets.ListBox2Click(model.PresetList.Selected);
+  }
+  favorites.ApplyRestrictionOverlay();
+
+  const int zonePosition = model.ZoneList.Selected;
+  model.ZoneList.Items.clear();
+  for (int z = 1; z <= std::min(model.ZoneCount, kZones); ++z) {
+    const std::string& name = model.ZoneNames[z];
+    model.FavoritesGrid.Cell(0, z) = name;
+    model.RestrictionGrid.Cell(0, z) = name;
+    model.GroupGrid.Cell(0, z) = name;
+    model.ZoneList.Items.push_back(name);
+  }
+  model.ZoneList.Select(zonePosition);
+
+  const int favoritePosition = model.FavoriteList.Selected;
+  model.FavoriteList.Items.assign(model.FavoriteNames.begin(), model.FavoriteNames.end());
+  model.FavoriteList.Select(favoritePosition);
+
+  if (activePage_ == Page::ZoneAudioControls) ListQuickEQFiles();
+  NotifyChanged();
+}
+
+void Editor::PageControl1Change(Page page) {
+  activePage_ = page;
+  RefreshPages();
+}
+
+void Editor::LoadTextIntoMemo2(std::string_view text) {
+  memo2.Clear();
+  std::string normalized;
+  normalized.reserve(text.size() + text.size() / 16 + 2);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      normalized += "\r\n";
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      normalized += c;
+    }
+  }
+  if (!text.empty() && text.back() != '\r' && text.back() != '\n') normalized += "\r\n";
+  memo2.AppendText(normalized);
+}
+
+void Editor::MarkUnusedCells() {
+  // With no source or zone named the counts are -1; the header row and
+  // column keep their labels.
+  for (int s = kSources; s >= std::max(model.SourceCount + 1, 1); --s) {
+    for (int z = 1; z <= kZones; ++z) {
+      model.FavoritesGrid.Cell(s, z) = "X";
+      model.RestrictionGrid.Cell(s, z) = "X";
+    }
+  }
+  model.ZoneNameRows = std::max(model.ZoneCount, 1);
+  model.SourceNameRows = std::max(model.SourceCount, 1);
+  for (int z = kZones; z >= std::max(model.ZoneCount + 1, 1); --z) {
+    for (int s = 1; s <= kSources; ++s) {
+      model.FavoritesGrid.Cell(s, z) = "X";
+      model.RestrictionGrid.Cell(s, z) = "X";
+    }
+    for (int g = 1; g <= kGroups; ++g) model.GroupGrid.Cell(g, z) = "X";
+  }
+}
+
+void Editor::CompleteImport() {
+  SetPagesEnabled(true);
+  status.Set(" Parsing...");
+  const std::size_t lines = memo2.LineCount();
+  for (std::size_t i = 0; i < lines; ++i) {
+    const std::string& line = memo2.Line(i);
+    if (!line.empty() && (line.front() == '[' || line.front() == '(')) ReadCommand(model, memo3, line);
+  }
+  MarkUnusedCells();
+
+  model.ZoneList.Select(0);
+  model.CurrentZone = 1;
+  zoneAudio.LoadZoneControls(1);
+  model.CurrentEQPreset = 1;
+  presets.LoadPresetControls(1);
+  presets.FillPresetLists();
+  model.CurrentFavorite = 1;
+  favorites.LoadFavoriteToGrid(1);
+  RefreshPages();
+
+  status.Set(" Import Complete");
+  memo3.AppendLine("Import Complete");
+  NotifyChanged();
+}
+
+void Editor::ImportFileText(std::string_view text, const std::string& fileName) {
+  ResetModel();
+  SetActivePage(Page::ConfigurationFile);
+  memo2.Clear();
+  LoadTextIntoMemo2(text);
+  status.Set(" Imported complete from file: " + fileName);
+  CompleteImport();
+}
+
+std::vector<std::string> Editor::PrepareExport() {
+  if (!HasConfiguration()) return {};
+  SetActivePage(Page::ConfigurationFile);
+  RefreshPages();
+  std::vector<std::string> lines = BuildCommandSequence(model);
+  memo3.Clear();
+  memo3.AppendText(ZemFileText(lines));
+  return lines;
+}
+
+}  // namespace zem

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/config_model.h"
+#include "model/text_log.h"
+#include "ui/favorites/favorites_logic.h"
+#include "ui/matrix/matrix_logic.h"
+#include "ui/presets/presets_logic.h"
+#include "ui/zoneaudio/zone_audio_logic.h"
+
+namespace zem {
+
+// The pages of the window, in tab order.
+enum class Page {
+  ConfigurationFile,      // TabSheet1
+  SourceZoneNaming,       // TabSheet3
+  FavoriteGroupNaming,    // TabSheet6
+  ZoneAudioControls,      // TabSheet5
+  EQPresets,              // TabSheet10
+  Favorites,              // TabSheet2
+  Groups,                 // TabSheet7
+  Restrictions,           // TabSheet4
+  CommunicationSettings,  // TabSheet8, never shown
+  Options,                // TabSheet9
+};
+inline constexpr int kPageCount = 10;
+
+// Everything the main window holds, without widgets: the model, the two text
+// areas and the status line, the page logic, which page is shown and whether
+// the editor pages are enabled. The window, zemctl and the transfer runs all
+// work on one of these; the window's views show it.
+class Editor {
+ public:
+  // Told when many things changed at once (reset, import, page refresh), so
+  // views can show the editor afresh.
+  struct Listener {
+    virtual ~Listener() = default;
+    virtual void EditorChanged() = 0;
+  };
+
+  // The window's creation: PopupFromMouse cleared, then the reset.
+  explicit Editor(std::string quickEQFolder = std::string());
+  Editor(const Editor&) = delete;
+  Editor& operator=(const Editor&) = delete;
+
+  void SetListener(Listener* listener) { listener_ = listener; }
+  void NotifyChanged();
+
+  ConfigModel model;
+  TextLog memo2;  // collected configuration text; lines sent in an export
+  TextLog memo3;  // message log; the generated sequence in an export
+  StatusLine status;
+
+  ZoneAudioLogic zoneAudio{model};
+  PresetsLogic presets{model};
+  FavoritesLogic favorites{model};
+  MatrixLogic matrix{model};
+
+  // Quick EQ files: ComboBox1 (zone audio page) and ComboBox4 (EQ presets).
+  const std::string& QuickEQFolder() const { return quickEQFolder_; }
+  void SetQuickEQFolder(std::string folder) { quickEQFolder_ = std::move(folder); }
+  ListState quickEQZoneList;    // ComboBox1
+  ListState quickEQPresetList;  // ComboBox4
+  void ListQuickEQFiles();
+  // Loads the quick EQ file chosen in ComboBox1 into the zone band sliders.
+  void ComboBox1Change();
+  // ComboBox3 (the system EQ preset) chose `position`; like ComboBox1 it
+  // loads the quick EQ file chosen there.
+  void ComboBox3Change(int position);
+  // Loads the quick EQ file chosen in ComboBox4 into the preset sliders.
+  void ComboBox4Change();
+
+  bool PagesEnabled() const { return pagesEnabled_; }
+  // PageEnabler over every editor page.
+  void SetPagesEnabled(bool enabled);
+  Page ActivePage() const { return activePage_; }
+  // Shows a page from code; does not refresh.
+  void SetActivePage(Page page) { activePage_ = page; }
+
+  // The full reset: the model's tables, the quick EQ lists, pages disabled.
+  void ResetModel();
+  // The page-switch refresh: pending page edits into the model, restrictions
+  // into every favorite, names into the lists and labels.
+  void RefreshPages();
+  // The user moved to another tab.
+  void PageControl1Change(Page page);
+
+  // The import after the text has been collected into memo2: pages enabled,
+  // " Parsing...", every command line read, "X" marks, the first items shown,
+  // refresh, " Import Complete".
+  void CompleteImport();
+  // Memo2 := the lines of a file's text (CR LF, lone CR, lone LF end lines).
+  void LoadTextIntoMemo2(std::string_view text);
+  // A whole import of a configuration file's text, without a window.
+  void ImportFileText(std::string_view text, const std::string& fileName);
+
+  // The export text of the current configuration (after RefreshPages); empty
+  // while no configuration is known (SourceCount -1).
+  bool HasConfiguration() const { return model.SourceCount != -1; }
+  // Shows the first page, refreshes, and fills memo3 with the sequence.
+  std::vector<std::string> PrepareExport();
+
+ private:
+  void MarkUnusedCells();
+
+  std::string quickEQFolder_;
+  bool pagesEnabled_ = false;
+  Page activePage_ = Page::ConfigurationFile;
+  Listener* listener_ = nullptr;
+};
+
+}  // namespace zem

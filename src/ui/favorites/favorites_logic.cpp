@@ -1,0 +1,114 @@
+#include "ui/favorites/favorites_logic.h"
+
+#include <algorithm>
+
+namespace zem {
+
+bool FavoritesLogic::IsUsedCell(int column, int row) const {
+  return column >= 1 && column <= kSources && row >= 1 && row <= kZones && column <= model_.SourceCount &&
+         row <= model_.ZoneCount;
+}
+
+void FavoritesLogic::LoadFavoriteToGrid(int favorite) {
+  if (!NumberedTable<int, kFavorites>::Contains(favorite)) return;
+  for (int s = 1; s <= kSources; ++s) {
+    for (int z = 1; z <= kZones; ++z) {
+      std::string& cell = model_.FavoritesGrid.Cell(s, z);
+      if (cell != "X") cell = model_.FavoriteStore.Cell(favorite, s, z).Text();
+    }
+  }
+}
+
+void FavoritesLogic::StoreGridToFavorite() {
+  const int f = model_.CurrentFavorite;
+  if (!NumberedTable<int, kFavorites>::Contains(f)) return;
+  for (int s = 1; s <= kSources; ++s) {
+    for (int z = 1; z <= kZones; ++z) {
+      const std::string& cell = model_.FavoritesGrid.Cell(s, z);
+      model_.FavoriteStore.Cell(f, s, z).Set(cell == "?" ? model_.MarkedText : cell);
+    }
+  }
+}
+
+void FavoritesLogic::ApplyRestrictionOverlay() {
+  for (int s = 1; s <= kSources; ++s) {
+    for (int z = 1; z <= kZones; ++z) {
+      const std::string& mark = model_.RestrictionMark(z, s);
+      std::string& cell = model_.FavoritesGrid.Cell(s, z);
+      if (mark == "R") {
+        cell = "R";
+        for (int f = 1; f <= kFavorites; ++f) model_.FavoriteStore.Cell(f, s, z).Set("R");
+      } else if (mark.empty() && cell == "R") {
+        cell.clear();
+        for (int f = 1; f <= kFavorites; ++f) model_.FavoriteStore.Cell(f, s, z).Clear();
+      }
+    }
+  }
+}
+
+void FavoritesLogic::ConnectCell(int source, int zone, std::string_view letter) {
+  if (source < 1 || source > kSources || zone < 1 || zone > kZones) return;
+  if (letter == "C" || letter == "A" || letter == "V") {
+    // A zone takes one audio and one video feed: "A" keeps the row's "V",
+    // "V" keeps its "A", "C" keeps neither.
+    const char* keep = letter == "A" ? "V" : letter == "V" ? "A" : nullptr;
+    for (int c = 1; c <= std::min(model_.SourceCount, kSources); ++c) {
+      std::string& cell = model_.FavoritesGrid.Cell(c, zone);
+      if (cell != "R" && !(keep && cell == keep)) cell.clear();
+    }
+  }
+  std::string& target = model_.FavoritesGrid.Cell(source, zone);
+  if (target != "R") target = std::string(letter);
+}
+
+void FavoritesLogic::StringGrid1Click(int column, int row) {
+  if (!IsUsedCell(column, row)) return;
+  std::string& cell = model_.FavoritesGrid.Cell(column, row);
+  if (cell == "R") return;
+  const GridCellPos clicked{column, row};
+  if (clicked == model_.MarkedCell) {
+    if (cell == "?") cell = model_.MarkedText;
+    return;
+  }
+  std::string& marked = model_.FavoritesGrid.Cell(model_.MarkedCell.Column, model_.MarkedCell.Row);
+  if (marked == "?") marked = model_.MarkedText;
+  model_.MarkedText = cell.substr(0, 1);
+  model_.MarkedCell = clicked;
+  cell = "?";
+  model_.FavoritesGrid.Cell(0, 0) = model_.SourceNames[column];
+}
+
+void FavoritesLogic::StringGrid1DblClick(int column, int row) {
+  if (!IsUsedCell(column, row)) return;
+  const std::string& cell = model_.FavoritesGrid.Cell(column, row);
+  if (cell.empty() || cell == "?") {
+    ConnectCell(column, row, "C");
+  } else if (cell == "C") {
+    ConnectCell(column, row, "A");
+  } else if (cell == "A") {
+    ConnectCell(column, row, "V");
+  } else if (cell == "V") {
+    ConnectCell(column, row, "");
+  }
+}
+
+void FavoritesLogic::StringGrid1RightPress(int column, int row) {
+  model_.PopupCell = GridCellPos{column, row};
+  model_.PopupFromMouse = true;
+}
+
+void FavoritesLogic::PopupItemClick(std::string_view letter, GridCellPos selected) {
+  const GridCellPos target = model_.PopupFromMouse ? model_.PopupCell : selected;
+  if (!IsUsedCell(target.Column, target.Row)) return;
+  ConnectCell(target.Column, target.Row, letter);
+}
+
+void FavoritesLogic::ListBox1Click(int position) {
+  if (position < 0 || position >= kFavorites) return;
+  model_.FavoriteList.Select(position);
+  StoreGridToFavorite();
+  model_.CurrentFavorite = position + 1;
+  LoadFavoriteToGrid(position + 1);
+}
+
+}  // namespace zem

@@ -1,0 +1,33 @@
+#include "ui/matrix/matrix_logic.h"
+
+#include <algorithm>
+
+namespace zem {
+
+void MatrixLogic::StringGrid7DblClick(int column, int row) {
+  if (column < 1 || column > kGroups || row < 1 || row > kZones) return;
+  if (row > model_.ZoneCount) return;
+  std::string& cell = model_.GroupGrid.Cell(column, row);
+  cell = cell.empty() ? "G" : "";
+}
+
+void MatrixLogic::StringGrid4DblClick(int column, int row) {
+  if (column < 1 || column > kSources || row < 1 || row > kZones) return;
+  if (column > model_.SourceCount || row > model_.ZoneCount) return;
+  model_.RestrictionGrid.Cell(0, 0) = model_.SourceNames[column];
+  std::string& cell = model_.RestrictionGrid.Cell(column, row);
+  cell = cell.empty() ? "R" : "";
+}
+
+// Both buttons cover every zone the unit has, 192 included.
+void MatrixLogic::Button3Click() {
+  for (int z = 1; z <= std::min(model_.ZoneCount, kZones); ++z)
+    for (int s = 1; s <= std::min(model_.SourceCount, kSources); ++s) model_.RestrictionMark(z, s) = "R";
+}
+
+void MatrixLogic::Button4Click() {
+  for (int z = 1; z <= std::min(model_.ZoneCount, kZones); ++z)
+    for (int s = 1; s <= std::min(model_.SourceCount, kSources); ++s) model_.RestrictionMark(z, s).clear();
+}
+
+}  // namespace zem

@@ -1,0 +1,19 @@
+#include "ui/naming/naming_logic.h"
+
+namespace zem {
+
+bool NameLengthLimit(std::string_view cellText, char key) {
+  if (key == '\b' || key == '\r') return true;
+  return cellText.size() < kNameLength;
+}
+
+void CopyZoneLabels(ConfigModel& model) {
+  for (int z = 1; z <= kZones; ++z) {
+    const std::string& name = model.ZoneNames[z];
+    model.FavoritesGrid.Cell(0, z) = name;
+    model.RestrictionGrid.Cell(0, z) = name;
+    model.GroupGrid.Cell(0, z) = name;
+  }
+}
+
+}  // namespace zem

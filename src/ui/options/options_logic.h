@@ -1,0 +1,10 @@
+#pragma once
+
+#include "model/config_model.h"
+
+namespace zem {
+
+// The brightness track bar moved (or was set) to `position`.
+void DisplayChange(ConfigModel& model, int position);
+
+}  // namespace zem

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "model/config_model.h"
+
+namespace zem {
+
+// The "EQ Presets" page without widgets: ten band sliders (band 1 is
+// TrackBar24 at the left), the name box Edit4 and the preset list ListBox2.
+class PresetsLogic {
+ public:
+  static constexpr int kMin = -10, kMax = 10;
+  static constexpr std::size_t kTypedNameLength = 15;
+
+  explicit PresetsLogic(ConfigModel& model) : model_(model) {}
+
+  int BandPosition(int band) const { return bandPos_[static_cast<std::size_t>(band - 1)]; }
+  void SetBandPosition(int band, int position);
+  const std::string& NameText() const { return name_; }  // Edit4
+  void SetNameText(std::string text) { name_ = std::move(text); }
+
+  void StorePresetControls(int preset);
+  void LoadPresetControls(int preset);
+  // Refills ListBox2 and ComboBox3 with the preset names.
+  void FillPresetLists();
+  // The user chose entry `position` of ListBox2.
+  void ListBox2Click(int position);
+
+ private:
+  ConfigModel& model_;
+  std::array<int, kBands> bandPos_{};
+  std::string name_;
+};
+
+}  // namespace zem

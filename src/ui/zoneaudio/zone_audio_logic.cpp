@@ -1,0 +1,156 @@
+#include "ui/zoneaudio/zone_audio_logic.h"
+
+#include <algorithm>
+
+namespace zem {
+namespace {
+
+std::vector<std::string> PageControlNames() {
+  std::vector<std::string> names = {"ListBox3",  "Label37", "TrackBar25", "ComboBox1",    "ComboBox2",
+                                    "ComboBox3", "Button1", "Button2",    "VolumeLocked", "Label38",
+                                    "Label97",   "Label98", "Label99",    "Label885",     "Label886",
+                                    "Label887",  "Label888"};
+  for (int i = 1; i <= 14; ++i) names.push_back("TrackBar" + std::to_string(i));
+  for (int i = 6; i <= 18; ++i) names.push_back("Label" + std::to_string(i));
+  for (int i = 21; i <= 36; ++i)
+    if (i != 24 && i != 25 && i != 26) names.push_back("Label" + std::to_string(i));
+  names.push_back("Label39");
+  for (int i = 50; i <= 59; ++i) names.push_back("Label" + std::to_string(i));
+  return names;
+}
+
+const char* const kToneControls[] = {"Label21", "Label22", "Label27",    "Label28",   "Label29",
+                                     "Label36", "Label39", "TrackBar11", "TrackBar12"};
+const char* const kLowpassControls[] = {"TrackBar25", "Label885", "Label886", "Label887", "Label888"};
+
+}  // namespace
+
+const std::array<const char*, 5> ZoneAudioLogic::kDSPModeNames = {"EQ/Tone Disabled", "ZQ Mode",
+                                                                  "Preset Mode", "Tone Controls", "Lowpass"};
+
+ZoneAudioLogic::ZoneAudioLogic(ConfigModel& model) : model_(model), flags_(PageControlNames()) {
+  for (const char* name : kDSPModeNames) dspModes_.Items.emplace_back(name);
+  flags_.SetVisible("VolumeLocked", false);
+  for (const char* name : kLowpassControls) flags_.SetVisible(name, false);
+}
+
+void ZoneAudioLogic::SetBandPosition(int band, int position) {
+  if (band < 1 || band > kBands) return;
+  bandPos_[static_cast<std::size_t>(band - 1)] = std::clamp(position, kBandMin, kBandMax);
+}
+void ZoneAudioLogic::SetBassPosition(int position) { bass_ = std::clamp(position, kToneMin, kToneMax); }
+void ZoneAudioLogic::SetTreblePosition(int position) { treble_ = std::clamp(position, kToneMin, kToneMax); }
+void ZoneAudioLogic::SetVolumePosition(int position) {
+  volume_ = std::clamp(position, kVolumeMin, kVolumeMax);
+}
+void ZoneAudioLogic::SetBalancePosition(int position) {
+  balance_ = std::clamp(position, kBalanceMin, kBalanceMax);
+}
+void ZoneAudioLogic::SetLowpassPosition(int position) {
+  lowpass_ = std::clamp(position, kLowpassMin, kLowpassMax);
+}
+
+void ZoneAudioLogic::ComboBox2Change(int position) {
+  dspModes_.Select(position);
+  ShowDSPMode();
+}
+
+void ZoneAudioLogic::LoadZoneControls(int zone) {
+  if (!NumberedTable<int, kZones>::Contains(zone)) return;
+  const ZoneAudioRec& a = model_.ZoneAudio[zone];
+  for (int b = 1; b <= kBands; ++b) SetBandPosition(b, -static_cast<int>(a.Band[b]));
+  SetBassPosition(a.Bass);
+  SetTreblePosition(a.Treble);
+  SetVolumePosition(a.Volume);
+  SetBalancePosition(a.Balance);
+  flags_.SetEnabled("TrackBar25", true);
+  SetLowpassPosition(a.Lowpass);
+  dspModes_.Select(a.DSPMode);
+  model_.SystemEQList.Select(a.SystemEQ);
+  flags_.SetEnabled("ListBox3", true);
+  ShowDSPMode();
+  flags_.SetEnabled("ListBox3", true);
+  flags_.SetEnabled("Label37", true);
+}
+
+void ZoneAudioLogic::StoreZoneControls(int zone) {
+  if (!NumberedTable<int, kZones>::Contains(zone)) return;
+  ZoneAudioRec& a = model_.ZoneAudio[zone];
+  for (int b = 1; b <= kBands; ++b) a.Band[b] = static_cast<std::int8_t>(-BandPosition(b));
+  a.Bass = static_cast<std::int8_t>(bass_);
+  a.Treble = static_cast<std::int8_t>(treble_);
+  a.Volume = static_cast<std::int8_t>(volume_);
+  a.DSPMode = static_cast<std::int8_t>(dspModes_.HasSelection() ? dspModes_.Selected : -1);
+  a.SystemEQ =
+      static_cast<std::int8_t>(model_.SystemEQList.HasSelection() ? model_.SystemEQList.Selected : -1);
+  a.Balance = static_cast<std::int8_t>(balance_);
+  a.Lowpass = lowpass_;
+}
+
+void ZoneAudioLogic::ShowDSPMode() {
+  for (const char* name : kToneControls) flags_.SetVisible(name, true);
+  for (const char* name : kLowpassControls) flags_.SetVisible(name, false);
+  flags_.SetAllEnabled(false);
+  flags_.SetEnabled("ListBox3", true);
+
+  // With no zone chosen there is no record to ask: the zone's own controls
+  // stay disabled.
+  const int zone = model_.ZoneList.HasSelection() ? model_.ZoneList.Selected + 1 : 0;
+  if (NumberedTable<int, kZones>::Contains(zone) && model_.ZoneAudio[zone].EQUsed != 0) {
+    for (const char* name : {"TrackBar13", "TrackBar14", "ComboBox2", "Label97", "Label23", "Label32",
+                             "Label31", "Label30", "Label33", "Label34"})
+      flags_.SetEnabled(name, true);
+  }
+
+  switch (dspModes_.HasSelection() ? dspModes_.Selected : -1) {
+    case 1:
+      for (const char* name :
+           {"Button1", "Button2", "ComboBox1", "Label99", "Label6", "Label7", "Label8", "Label38"})
+        flags_.SetEnabled(name, true);
+      for (int i = 9; i <= 18; ++i) flags_.SetEnabled("Label" + std::to_string(i), true);
+      for (int i = 50; i <= 59; ++i) flags_.SetEnabled("Label" + std::to_string(i), true);
+      for (int i = 1; i <= 10; ++i) flags_.SetEnabled("TrackBar" + std::to_string(i), true);
+      break;
+    case 2:
+      flags_.SetEnabled("ComboBox3", true);
+      flags_.SetEnabled("Label98", true);
+      break;
+    case 3:
+      for (const char* name : kToneControls) flags_.SetEnabled(name, true);
+      break;
+    case 4:
+      for (const char* name : kToneControls) flags_.SetVisible(name, false);
+      for (const char* name : kLowpassControls) {
+        flags_.SetVisible(name, true);
+        flags_.SetEnabled(name, true);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void ZoneAudioLogic::ListBox3Click(int position) {
+  const int zone = position + 1;
+  if (!NumberedTable<int, kZones>::Contains(zone) ||
+      position >= static_cast<int>(model_.ZoneList.Items.size()))
+    return;
+  model_.ZoneList.Select(position);
+  StoreZoneControls(model_.CurrentZone);
+  LoadZoneControls(zone);
+  model_.CurrentZone = zone;
+}
+
+std::string ZoneAudioLogic::GainText(int position) { return std::to_string(-position); }
+
+std::string ZoneAudioLogic::VolumeText(int position) { return "Volume: " + std::to_string(position) + "db"; }
+
+std::string ZoneAudioLogic::BalanceText(int position) {
+  const int left = position < 0 ? -position : 0;
+  const int right = position > 0 ? position : 0;
+  return "Balance (L: " + std::to_string(left) + "db / R: " + std::to_string(right) + "db)";
+}
+
+std::string ZoneAudioLogic::LowpassText(int position) { return std::to_string(position) + "Hz"; }
+
+}  // namespace zem

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "model/config_model.h"
+#include "ui/editor/control_flags.h"
+
+namespace zem {
+
+// The "Zone Audio Controls" page without widgets: the positions of its
+// sliders and lists, which controls are usable, and the load/store rules
+// between them and a zone's record.
+class ZoneAudioLogic {
+ public:
+  static constexpr int kBandMin = -10, kBandMax = 10;
+  static constexpr int kToneMin = -12, kToneMax = 12;
+  static constexpr int kVolumeMin = -80, kVolumeMax = 0;
+  static constexpr int kBalanceMin = -80, kBalanceMax = 80;
+  static constexpr int kLowpassMin = 40, kLowpassMax = 240;
+  static const std::array<const char*, 5> kDSPModeNames;
+
+  explicit ZoneAudioLogic(ConfigModel& model);
+
+  // Slider positions (the controls' values); setters keep each in its range.
+  int BandPosition(int band) const { return bandPos_[static_cast<std::size_t>(band - 1)]; }
+  void SetBandPosition(int band, int position);
+  int BassPosition() const { return bass_; }  // TrackBar11
+  void SetBassPosition(int position);
+  int TreblePosition() const { return treble_; }  // TrackBar12
+  void SetTreblePosition(int position);
+  int VolumePosition() const { return volume_; }  // TrackBar13
+  void SetVolumePosition(int position);
+  int BalancePosition() const { return balance_; }  // TrackBar14
+  void SetBalancePosition(int position);
+  int LowpassPosition() const { return lowpass_; }  // TrackBar25
+  void SetLowpassPosition(int position);
+
+  // ComboBox2: the DSP mode list; changing it runs ShowDSPMode.
+  const ListState& DSPModeList() const { return dspModes_; }
+  void ComboBox2Change(int position);
+  // ComboBox3 is model.SystemEQList.
+
+  void LoadZoneControls(int zone);
+  void StoreZoneControls(int zone);
+  void ShowDSPMode();
+  // The user chose entry `position` of the zone list ListBox3.
+  void ListBox3Click(int position);
+
+  // Enabling of the page's controls, by object name (PageEnabler included).
+  ControlFlags& Flags() { return flags_; }
+  const ControlFlags& Flags() const { return flags_; }
+
+  // Readout texts of the sliders.
+  static std::string GainText(int position);     // minus the position
+  static std::string VolumeText(int position);   // "Volume: -20db"
+  static std::string BalanceText(int position);  // "Balance (L: 25db / R: 0db)"
+  static std::string LowpassText(int position);  // "40Hz"
+
+ private:
+  ConfigModel& model_;
+  std::array<int, kBands> bandPos_{};
+  int bass_ = 0, treble_ = 0, volume_ = 0, balance_ = 0, lowpass_ = kLowpassMin;
+  ListState dspModes_;
+  ControlFlags flags_;
+};
+
+}  // namespace zem
