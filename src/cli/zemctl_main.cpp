@@ -1,0 +1,47 @@
+// zemctl: the configuration tools of the window, for scripts and batch work.
+#include <QCoreApplication>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cli/zemctl.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: zemctl COMMAND [OPTIONS]\n"
+    "\n"
+    "Commands:\n"
+    "  check FILE.zem                 read a configuration file and print the log\n"
+    "  convert IN.zem -o OUT.zem      write what an export right after importing IN writes\n"
+    "  pull (--telnet HOST[:PORT] | --serial DEVICE) -o OUT.zem\n"
+    "                                 import a configuration from a unit into a file\n"
+    "  push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
+    "                                 send a configuration file to a unit\n"
+    "\n"
+    "Run 'zemctl COMMAND --help' for the options of a command.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  const std::map<std::string, int (*)(const std::vector<std::string>&)> commands = {
+      {"check", zem::RunCheck}, {"convert", zem::RunConvert}, {"pull", zem::RunPull}, {"push", zem::RunPush}};
+  auto it = commands.find(args[0]);
+  if (it == commands.end()) {
+    zem::PrintError("unknown command '" + args[0] + "'");
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  return it->second(std::vector<std::string>(args.begin() + 1, args.end()));
+}

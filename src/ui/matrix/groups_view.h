@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QWidget>
+
+#include "transfer/prompts.h"
+#include "ui/editor/editor.h"
+
+namespace zem {
+
+// The page TabSheet7: shows the editor's state and sends the user's actions to
+// the page logic.
+class GroupsView : public QWidget {
+  Q_OBJECT
+
+ public:
+  GroupsView(Editor& editor, Prompts& prompts, QWidget* parent = nullptr);
+  // Shows the editor's current state in every control of the page.
+  void SyncFromEditor();
+
+ private:
+  Editor& editor_;
+  Prompts& prompts_;
+};
+
+}  // namespace zem

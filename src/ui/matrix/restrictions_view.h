@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QWidget>
+
+#include "transfer/prompts.h"
+#include "ui/editor/editor.h"
+
+namespace zem {
+
+// The page TabSheet4: shows the editor's state and sends the user's actions to
+// the page logic.
+class RestrictionsView : public QWidget {
+  Q_OBJECT
+
+ public:
+  RestrictionsView(Editor& editor, Prompts& prompts, QWidget* parent = nullptr);
+  // Shows the editor's current state in every control of the page.
+  void SyncFromEditor();
+
+ private:
+  Editor& editor_;
+  Prompts& prompts_;
+};
+
+}  // namespace zem
