@@ -1,18 +1,510 @@
 #include "transfer/transfer_controller.h"
 
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <algorithm>
+#include <exception>
+
+#include "command/command_writer.h"
+#include "transfer/file_io.h"
+
 namespace zem {
 
+namespace {
+
+const char kZemFilter[] = "ZEM files (*.zem)|*.zem|All Files (*.*)|*.*";
+
+bool HasBrackets(const std::string& line) {
+  return line.find('[') != std::string::npos && line.find(']') != std::string::npos;
+}
+
+std::string SendingStatus(std::size_t i, std::size_t total) {
+  return " Sending line " + std::to_string(i + 1) + " of " + std::to_string(total);
+}
+
+}  // namespace
+
+// Marks a run: Busy() on, the cancel request cleared; off again however the
+// run ends.
+class TransferController::BusyScope {
+ public:
+  explicit BusyScope(TransferController& c) : c_(c) {
+    c_.busy_ = true;
+    c_.cancelRequested_ = false;
+    emit c_.BusyChanged(true);
+  }
+  ~BusyScope() {
+    c_.busy_ = false;
+    c_.cancelRequested_ = false;
+    emit c_.BusyChanged(false);
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  TransferController& c_;
+};
+
 TransferController::TransferController(Editor& editor, Prompts& prompts, QObject* parent)
-    : QObject(parent), editor_(editor), prompts_(prompts) {}
+    : QObject(parent), editor_(editor), prompts_(prompts) {
+  replyWatchdog_.setSingleShot(true);
+  replyWatchdog_.setInterval(30000);
+  connect(&replyWatchdog_, &QTimer::timeout, &wait_, &EventWait::Wake);
+  connect(&serial_, &SerialLink::ReceiveEvent, this, &TransferController::OnSerialReceive);
+  connect(&serial_, &SerialLink::PortLost, this, [this] {
+    portLost_ = true;
+    wait_.Wake();
+  });
+  connect(&telnet_, &TelnetLink::LinkStatus, this,
+          [this](const std::string& text) { editor_.memo3.AppendLine(text); });
+  telnet_.SetCancelCheck([this] { return cancelRequested_; });
+}
 
 TransferController::~TransferController() = default;
 
-void TransferController::File2Click() {}
-void TransferController::Serial1Click() {}
-void TransferController::Telnet1Click() {}
-void TransferController::Import1Click() {}
-void TransferController::Export1Click() {}
-void TransferController::Cancel() {}
-void TransferController::FormClose() {}
+void TransferController::SetMode(Mode mode) {
+  mode_ = mode;
+  emit ModeChanged();
+}
+
+void TransferController::ThrowIfCancelled() const {
+  if (cancelRequested_) throw TransferCancelled{};
+}
+
+void TransferController::Pause(int ms) {
+  QDeadlineTimer deadline(ms);
+  while (!deadline.hasExpired()) {
+    ThrowIfCancelled();
+    wait_.Wait(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 250)));
+  }
+}
+
+// ---------------------------------------------------------------- modes
+
+void TransferController::File2Click() {
+  if (busy_) return;
+  editor_.memo2.Clear();
+  editor_.memo3.Clear();
+  SetMode(Mode::File);
+  serial_.ClosePort();
+}
+
+void TransferController::Serial1Click() {
+  if (busy_) return;
+  editor_.memo2.Clear();
+  editor_.memo3.Clear();
+  editor_.memo3.AppendLine("Please make sure the ZEM is set to 9600 bps.");
+  SetMode(Mode::Serial);
+  serial_.SetDevice(std::string());  // none chosen: opening asks
+  serial_.ClosePort();
+  try {
+    OpenPortAsking();
+    serial_.FlushPort();
+  } catch (const std::exception& e) {
+    prompts_.ShowError(e.what());
+  }
+}
+
+void TransferController::Telnet1Click() {
+  if (busy_) return;
+  editor_.memo2.Clear();
+  editor_.memo3.Clear();
+  serial_.ClosePort();
+  SetMode(Mode::Telnet);
+  std::optional<std::string> host =
+      prompts_.HostPrompt("Enter the address for the ZEM4100", "Hostname or IP Address: ", telnet_.Host);
+  if (host && !host->empty()) {
+    telnet_.Host = *host;
+    editor_.memo3.AppendLine("Using host: " + *host);
+  } else {
+    SetMode(Mode::None);
+    editor_.memo3.AppendLine("No host entered.  Telnet disabled.");
+  }
+}
+
+void TransferController::OpenPortAsking() {
+  if (serial_.Device().empty()) {
+    const std::vector<SerialLink::PortEntry> ports = SerialLink::AvailablePorts();
+    std::vector<std::string> entries;
+    for (const auto& p : ports) entries.push_back(p.text);
+    std::optional<std::string> choice = prompts_.ChoosePort(entries);
+    if (!choice || choice->empty()) throw LinkFailure("No serial port selected");
+    std::string device = *choice;  // a typed device path
+    for (const auto& p : ports)
+      if (p.text == *choice) device = p.device;
+    serial_.SetDevice(device);
+  }
+  serial_.OpenPort();
+}
+
+void TransferController::Cancel() {
+  if (!busy_) return;
+  cancelRequested_ = true;
+  wait_.Wake();
+  telnet_.WakeWaiter();
+}
+
+void TransferController::FormClose() {
+  Cancel();
+  if (telnet_.IsConnected()) telnet_.Disconnect();
+}
+
+// ---------------------------------------------------------------- receiving
+
+std::string TransferController::CollectLimitText() const {
+  const std::size_t mib = std::size_t{1} << 20;
+  const std::string size = collectLimit_ % mib == 0 ? std::to_string(collectLimit_ / mib) + " MiB"
+                                                    : std::to_string(collectLimit_) + " bytes";
+  return "Received text reached the limit of " + size + "; the rest was not kept.";
+}
+
+// True when `bytes` more would pass the limit on collected text; logs that
+// once until the text is cleared again.
+bool TransferController::CollectLimitReached(std::size_t bytes) {
+  if (bytes < collectLimit_) {
+    collectLimitReported_ = false;
+    return false;
+  }
+  collectLimitHit_ = true;
+  if (!collectLimitReported_) {
+    collectLimitReported_ = true;
+    if (!busy_) editor_.memo3.AppendLine(CollectLimitText());
+  }
+  return true;
+}
+
+// The serial receive event: every byte waiting, in order, up to "(QX)";
+// bytes after it stay for the next receive event.
+void TransferController::OnSerialReceive() {
+  serialReceiveScheduled_ = false;
+  // While an import still has to notice its end marker, what follows the
+  // marker must not reach the text it is about to parse.
+  if (serialImportActive_ && monitor_.DumpEndSeen) return;
+  const QByteArray bytes = serial_.Peek();
+  if (bytes.isEmpty()) return;
+  sinceLastByte_.restart();
+  ReceivedText text(editor_.memo2);
+  qint64 used = 0;
+  bool markerSeen = false;
+  for (const char c : bytes) {
+    ++used;
+    if (c == '[') {
+      text.Flush();
+      editor_.status.Set(" Importing " + std::to_string(editor_.memo2.LineCount() / 2) +
+                         " lines from serial port: " + serial_.PortName());
+    }
+    if (!CollectLimitReached(text.ByteCount())) text.Add(c);
+    if (c == ')' || c == ']') monitor_.ReplyEndSeen = true;
+    if (AdvanceDumpEndMatcher(monitor_.MarkerProgress, c)) {
+      monitor_.DumpEndSeen = true;
+      markerSeen = true;
+      break;
+    }
+  }
+  text.Flush();
+  serial_.Consume(used);
+  wait_.Wake();
+  if (markerSeen && !serialImportActive_) ScheduleSerialReceive();
+}
+
+void TransferController::ScheduleSerialReceive() {
+  if (serialReceiveScheduled_ || !serial_.IsPortOpen() || serial_.BytesWaiting() == 0) return;
+  serialReceiveScheduled_ = true;
+  QMetaObject::invokeMethod(this, &TransferController::OnSerialReceive, Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------- runs
+
+void TransferController::EndRun(const char* what, const std::string* failure, bool cancelled) {
+  if (telnet_.IsConnected()) telnet_.Disconnect();
+  telnet_.ClearInput();
+  if (cancelled) {
+    outcome_ = Outcome::Cancelled;
+    editor_.memo3.AppendLine(std::string(what) + " cancelled.");
+    editor_.status.Set(" " + std::string(what) + " cancelled");
+  } else if (failure) {
+    outcome_ = Outcome::Failed;
+    lastFailure_ = *failure;
+  }
+}
+
+void TransferController::Import1Click() {
+  if (busy_) return;
+  outcome_ = Outcome::None;
+  lastFailure_.clear();
+  std::string failure;
+  bool failed = false;
+  {
+    BusyScope scope(*this);
+    try {
+      RunImport();
+    } catch (const TransferCancelled&) {
+      EndRun("Import", nullptr, true);
+    } catch (const std::exception& e) {
+      failure = e.what();
+      failed = true;
+      EndRun("Import", &failure, false);
+    }
+    serialImportActive_ = false;
+  }
+  ScheduleSerialReceive();
+  if (failed) prompts_.ShowError(failure);
+}
+
+void TransferController::RunImport() {
+  importWarnings_.clear();
+  collectLimitHit_ = false;
+  collectLimitReported_ = false;
+  editor_.ResetModel();
+  editor_.SetActivePage(Page::ConfigurationFile);
+  editor_.memo2.Clear();
+  if (mode_ == Mode::Serial) ImportSerial();
+  if (mode_ == Mode::File) ImportFile();
+  if (mode_ == Mode::Telnet) ImportTelnet();
+  editor_.CompleteImport();
+  for (const std::string& warning : importWarnings_) editor_.memo3.AppendLine(warning);
+  outcome_ = importWarnings_.empty() ? Outcome::Completed : Outcome::Incomplete;
+}
+
+void TransferController::ImportSerial() {
+  monitor_.MarkerProgress = 0;
+  monitor_.DumpEndSeen = false;
+  portLost_ = false;
+  if (!serial_.IsPortOpen()) OpenPortAsking();
+  serialImportActive_ = true;
+  serial_.SendText("[QXSB]");
+  // The unit may take its time, but once it falls silent for this long its
+  // answer is over, whatever its length.
+  sinceLastByte_.start();
+  while (!monitor_.DumpEndSeen && !collectLimitHit_ && !portLost_) {
+    ThrowIfCancelled();
+    const qint64 quiet = sinceLastByte_.elapsed();
+    if (quiet >= serialInactivityMs_) break;
+    wait_.Wait(static_cast<int>(std::min<qint64>(serialInactivityMs_ - quiet, 250)));
+  }
+  serialImportActive_ = false;
+  if (collectLimitHit_) importWarnings_.push_back(CollectLimitText());
+  if (portLost_)
+    importWarnings_.push_back("The serial port " + serial_.Device() + " was lost during the import.");
+  if (!monitor_.DumpEndSeen)
+    importWarnings_.push_back(
+        "The unit's end marker \"(QX)\" never came; the configuration may be incomplete.");
+}
+
+void TransferController::ImportFile() {
+  std::optional<std::string> chosen =
+      prompts_.OpenFile(Prompts::FileDialog{"zem", kZemFilter, lastOpenedFile_});
+  if (!chosen) return;
+  lastOpenedFile_ = *chosen;
+  std::string error;
+  std::optional<std::string> text = ReadWholeFile(*chosen, &error);
+  if (!text) throw std::runtime_error("Cannot open file " + *chosen + ". " + error);
+  editor_.memo2.Clear();
+  editor_.LoadTextIntoMemo2(*text);
+  editor_.status.Set(" Imported complete from file: " + *chosen);
+}
+
+void TransferController::ImportTelnet() {
+  editor_.memo2.Clear();
+  if (telnet_.IsConnected()) {
+    telnet_.Disconnect();
+    telnet_.ClearInput();
+  }
+  telnet_.Port = 23;
+  const std::string& host = telnet_.Host;
+  editor_.status.Set(" Importing from host: " + host);
+  if (!telnet_.IsConnected()) telnet_.Connect();
+  telnet_.SendText("[]");
+  telnet_.SendText("[QXSB]");
+  monitor_.MarkerProgress = 0;
+
+  ReceivedText text(editor_.memo2);
+  bool markerSeen = false;
+  try {
+    while (!markerSeen) {
+      if (!telnet_.IsConnected()) break;
+      ProcessPendingEvents();
+      ThrowIfCancelled();
+      telnet_.CheckPeerClosed();
+      telnet_.WaitForInput();
+      // Everything already received is taken in one pass; the bytes after
+      // the end marker stay unread.
+      const std::string_view unread = telnet_.Unread();
+      std::size_t used = 0;
+      for (const char c : unread) {
+        if (c == '[') {
+          text.Flush();
+          editor_.status.Set(" Importing " + std::to_string(editor_.memo2.LineCount() / 2) +
+                             " lines from host: " + host);
+        }
+        if (CollectLimitReached(text.ByteCount())) break;
+        ++used;
+        text.Add(c);
+        if (AdvanceQuerySeenMatcher(monitor_.MarkerProgress, c)) {
+          markerSeen = true;
+          break;
+        }
+      }
+      telnet_.Consume(used);
+      text.Flush();
+      if (collectLimitHit_) break;
+    }
+  } catch (const LinkFailure&) {
+    // The unit closed the connection: the import goes on with what came.
+  }
+  text.Flush();
+  try {
+    telnet_.Disconnect();
+  } catch (const std::exception&) {
+  }
+  telnet_.ClearInput();
+  editor_.status.Set(" Import complete from host: " + host);
+  if (collectLimitHit_) importWarnings_.push_back(CollectLimitText());
+  if (!markerSeen)
+    importWarnings_.push_back(
+        "The unit's end marker \"[QXSB]\" never came; the configuration may be incomplete.");
+}
+
+void TransferController::Export1Click() {
+  if (busy_) return;
+  if (!editor_.HasConfiguration()) return;
+  outcome_ = Outcome::None;
+  lastFailure_.clear();
+  linesSent_ = 0;
+  lastLineSent_.clear();
+  std::string failure;
+  bool failed = false;
+  {
+    BusyScope scope(*this);
+    try {
+      RunExport();
+    } catch (const TransferCancelled&) {
+      EndRun("Export", nullptr, true);
+    } catch (const std::exception& e) {
+      failure = e.what();
+      failed = true;
+      EndRun("Export", &failure, false);
+    }
+  }
+  if (failed) prompts_.ShowError(failure);
+}
+
+void TransferController::RunExport() {
+  editor_.PrepareExport();
+  outcome_ = Outcome::Completed;
+  if (mode_ == Mode::File) {
+    ExportFile();
+  } else if (mode_ == Mode::Telnet) {
+    ExportTelnet();
+  } else if (mode_ == Mode::Serial) {
+    ExportSerial();
+  }
+}
+
+void TransferController::ExportFile() {
+  std::optional<std::string> chosen =
+      prompts_.SaveFile(Prompts::FileDialog{"zem", kZemFilter, lastOpenedFile_});
+  if (!chosen) {
+    outcome_ = Outcome::None;
+    return;
+  }
+  const std::string& name = *chosen;
+  if (QFileInfo::exists(QString::fromLocal8Bit(name.c_str())) &&
+      !prompts_.Confirm("File " + name + " exists. Overwrite?")) {
+    outcome_ = Outcome::None;
+    return;
+  }
+  std::string error;
+  if (!WriteFileAtomically(name, ZemFileText(editor_.memo3.Lines()), &error))
+    throw std::runtime_error("Cannot create file " + name + ". " + error);
+  editor_.status.Set("Exported to file: " + name);
+}
+
+void TransferController::ExportTelnet() {
+  TextLog& memo3 = editor_.memo3;
+  if (telnet_.IsConnected()) {
+    telnet_.Disconnect();
+    telnet_.ClearInput();
+  }
+  telnet_.Port = 23;
+  if (!telnet_.IsConnected()) {
+    telnet_.ClearInput();
+    telnet_.Connect();
+  }
+  monitor_.MarkerProgress = 0;
+  if (telnet_.IsConnected()) {
+    telnet_.SendText("[]");
+    WaitTelnetReply();
+    const std::size_t count = memo3.LineCount();
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::string line = memo3.Line(i);
+      if (!HasBrackets(line)) continue;
+      editor_.status.Set(SendingStatus(i, memo3.LineCount()));
+      ProcessPendingEvents();
+      ThrowIfCancelled();
+      telnet_.CheckPeerClosed();
+      if (!telnet_.IsConnected()) break;
+      editor_.memo2.AppendLine("Sending: " + line + "\n\r");
+      telnet_.SendText(line + "\n\r");
+      ++linesSent_;
+      lastLineSent_ = line;
+      WaitTelnetReply();
+    }
+  }
+  if (telnet_.IsConnected()) telnet_.Disconnect();
+  editor_.status.Set(" Telnet Export Complete");
+}
+
+// Reads until a ")" or "]" (the reply's end); what is read is dropped and
+// what follows stays for the next wait. No time limit: the unit may be slow,
+// and the user can cancel.
+void TransferController::WaitTelnetReply() {
+  for (;;) {
+    ThrowIfCancelled();
+    telnet_.CheckPeerClosed();
+    if (!telnet_.IsConnected()) return;
+    telnet_.WaitForInput();
+    const std::string_view unread = telnet_.Unread();
+    const std::size_t end = unread.find_first_of(")]");
+    if (end != std::string_view::npos) {
+      telnet_.Consume(end + 1);
+      return;
+    }
+    telnet_.Consume(unread.size());
+    ProcessPendingEvents();
+  }
+}
+
+void TransferController::ExportSerial() {
+  TextLog& memo3 = editor_.memo3;
+  Pause(100);
+  portLost_ = false;
+  if (serial_.IsPortOpen()) {
+    const std::size_t count = memo3.LineCount();
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::string line = memo3.Line(i);
+      if (!HasBrackets(line)) continue;
+      editor_.status.Set(SendingStatus(i, memo3.LineCount()));
+      editor_.memo2.AppendLine("Sending: " + line);
+      monitor_.ReplyEndSeen = false;
+      replyWatchdog_.stop();
+      replyWatchdog_.start();
+      serial_.SendText(line);
+      ++linesSent_;
+      lastLineSent_ = line;
+      while (!monitor_.ReplyEndSeen && replyWatchdog_.isActive()) {
+        ThrowIfCancelled();
+        if (portLost_) throw LinkFailure("The serial port " + serial_.Device() + " was lost");
+        wait_.Wait(250);
+      }
+      if (!replyWatchdog_.isActive() && !monitor_.ReplyEndSeen) {
+        editor_.memo2.AppendLine("Breaking; no response in 30 seconds");
+        outcome_ = Outcome::NoReply;
+        break;
+      }
+    }
+  }
+  editor_.status.Set(" Serial Export Complete");
+}
 
 }  // namespace zem

@@ -1,21 +1,43 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "transfer/event_wait.h"
 #include "transfer/prompts.h"
+#include "transfer/receive_monitor.h"
+#include "transfer/serial_link.h"
+#include "transfer/telnet_link.h"
 #include "ui/editor/editor.h"
 
 namespace zem {
 
 // The File menu's commands: the connection mode, the links to the unit and
 // the import and export runs. The window and zemctl drive the same object.
+//
+// A run waits in the event loop, so the window stays live; while it runs
+// Busy() is true, Import and Export and the mode items do nothing (runs
+// never nest and a mode never changes under a run), and Cancel() ends it.
 class TransferController : public QObject {
   Q_OBJECT
 
  public:
   enum class Mode { None, File, Serial, Telnet };
+
+  // How the last import or export ended.
+  enum class Outcome {
+    None,        // nothing run yet, or nothing to do (no configuration)
+    Completed,   // every step done
+    Incomplete,  // import: the end marker never came or the text was cut
+    NoReply,     // serial export: a line went unanswered
+    Cancelled,   // the user cancelled
+    Failed,      // a failure went to the error box
+  };
 
   TransferController(Editor& editor, Prompts& prompts, QObject* parent = nullptr);
   ~TransferController() override;
@@ -33,18 +55,85 @@ class TransferController : public QObject {
   bool Busy() const { return busy_; }
   // Ends the running transfer cleanly (Escape, the status line's Cancel).
   void Cancel();
-  // The window closes: an open Telnet connection is closed.
+  // The window closes: a running transfer is cancelled and an open Telnet
+  // connection is closed.
   void FormClose();
+
+  // Limits, changeable for tests and tools.
+  void SetReplyLimitMs(int ms) { replyWatchdog_.setInterval(ms); }         // serial export reply: 30 s
+  void SetSerialInactivityMs(int ms) { serialInactivityMs_ = ms; }         // serial import silence: 4 s
+  void SetCollectLimitBytes(std::size_t bytes) { collectLimit_ = bytes; }  // received text: 64 MiB
+  void SetConnectLimitMs(int ms) { telnet_.SetConnectLimitMs(ms); }        // Telnet connect: 120 s
+
+  const ReceiveMonitor& Monitor() const { return monitor_; }
+  SerialLink& Serial() { return serial_; }
+  TelnetLink& Telnet() { return telnet_; }
+  // The file last chosen in the import's open dialog.
+  const std::string& LastOpenedFile() const { return lastOpenedFile_; }
+
+  Outcome LastOutcome() const { return outcome_; }
+  // The text the error box showed for a Failed run.
+  const std::string& LastFailure() const { return lastFailure_; }
+  // Export to the unit: lines sent, and the last one.
+  int LinesSent() const { return linesSent_; }
+  const std::string& LastLineSent() const { return lastLineSent_; }
 
  signals:
   void ModeChanged();
   void BusyChanged(bool busy);
 
  private:
+  class BusyScope;
+
+  void SetMode(Mode mode);
+  void ThrowIfCancelled() const;
+  void Pause(int ms);
+  void OpenPortAsking();
+  void OnSerialReceive();
+  void ScheduleSerialReceive();
+  bool CollectLimitReached(std::size_t bytes);
+  std::string CollectLimitText() const;
+  // Ends a run that did not complete: the Telnet connection closed, the
+  // reason logged or shown.
+  void EndRun(const char* what, const std::string* failure, bool cancelled);
+
+  void RunImport();
+  void ImportSerial();
+  void ImportFile();
+  void ImportTelnet();
+
+  void RunExport();
+  void ExportFile();
+  void ExportTelnet();
+  void ExportSerial();
+  void WaitTelnetReply();
+
   Editor& editor_;
   Prompts& prompts_;
   Mode mode_ = Mode::File;
   bool busy_ = false;
+  bool cancelRequested_ = false;
+
+  SerialLink serial_;
+  TelnetLink telnet_;
+  ReceiveMonitor monitor_;
+  EventWait wait_;
+  QTimer replyWatchdog_;  // one-shot: off means the reply period ran out
+  QElapsedTimer sinceLastByte_;
+  int serialInactivityMs_ = 4000;
+  std::size_t collectLimit_ = std::size_t{64} << 20;
+  bool collectLimitReported_ = false;
+  bool collectLimitHit_ = false;
+  bool serialImportActive_ = false;
+  bool serialReceiveScheduled_ = false;
+  bool portLost_ = false;
+  std::vector<std::string> importWarnings_;
+
+  std::string lastOpenedFile_;
+  Outcome outcome_ = Outcome::None;
+  std::string lastFailure_;
+  int linesSent_ = 0;
+  std::string lastLineSent_;
 };
 
 }  // namespace zem

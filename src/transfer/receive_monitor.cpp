@@ -1,0 +1,54 @@
+#include "transfer/receive_monitor.h"
+
+namespace zem {
+
+namespace {
+
+bool Printable(unsigned char c) { return c >= 32 && c <= 126; }
+
+}  // namespace
+
+void AppendReceivedChar(TextLog& memo2, char byte) {
+  const auto c = static_cast<unsigned char>(byte);
+  if (Printable(c)) {
+    memo2.AppendText(std::string_view(&byte, 1));
+  } else if (c == '\r') {
+    memo2.AppendText("\r\n");
+  }
+}
+
+void ReceivedText::Add(char byte) {
+  const auto c = static_cast<unsigned char>(byte);
+  if (Printable(c)) {
+    pending_ += byte;
+  } else if (c == '\r') {
+    pending_ += "\r\n";
+  }
+}
+
+void ReceivedText::Flush() {
+  if (pending_.empty()) return;
+  memo2_.AppendText(pending_);
+  pending_.clear();
+}
+
+namespace {
+
+bool AdvanceMatcher(int& progress, char byte, std::string_view marker) {
+  const auto at = static_cast<std::size_t>(progress);
+  if (at < marker.size() && byte == marker[at]) {
+    if (at + 1 == marker.size()) return true;  // progress stays at the last step
+    ++progress;
+  } else {
+    progress = 0;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool AdvanceDumpEndMatcher(int& progress, char byte) { return AdvanceMatcher(progress, byte, "(QX)"); }
+
+bool AdvanceQuerySeenMatcher(int& progress, char byte) { return AdvanceMatcher(progress, byte, "[QXSB]"); }
+
+}  // namespace zem

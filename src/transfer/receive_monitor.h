@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "model/text_log.h"
+
+namespace zem {
+
+// What the serial receive handler tells the import and export loops.
+struct ReceiveMonitor {
+  bool ReplyEndSeen = false;  // a ")" or "]" arrived on the serial link
+  bool DumpEndSeen = false;   // the serial link received "(QX)"
+  int MarkerProgress = 0;     // bytes of the current end marker matched so far
+};
+
+// The one rule by which received bytes become text: 32 to 126 are appended,
+// CR starts a new line, everything else is dropped.
+void AppendReceivedChar(TextLog& memo2, char byte);
+
+// Collects received bytes for AppendReceivedChar and appends them in one
+// piece, so a long answer does not cost one text-area update per byte. The
+// text is the same as byte by byte; Flush before anything reads memo2.
+class ReceivedText {
+ public:
+  explicit ReceivedText(TextLog& memo2) : memo2_(memo2) {}
+  ~ReceivedText() { Flush(); }
+  ReceivedText(const ReceivedText&) = delete;
+  ReceivedText& operator=(const ReceivedText&) = delete;
+
+  void Add(char byte);
+  void Flush();
+  // Bytes memo2 will hold once flushed.
+  std::size_t ByteCount() const { return memo2_.ByteCount() + pending_.size(); }
+
+ private:
+  TextLog& memo2_;
+  std::string pending_;
+};
+
+// The serial dump's end "(QX)". Returns true when `byte` completes it. After
+// a partial match a wrong byte starts over and is not itself taken as "(".
+bool AdvanceDumpEndMatcher(int& progress, char byte);
+// The Telnet dump's end "[QXSB]", with the same rule.
+bool AdvanceQuerySeenMatcher(int& progress, char byte);
+
+// A link failure the running command does not handle: it ends the command
+// and its text goes to the error box.
+class LinkFailure : public std::runtime_error {
+ public:
+  enum class Kind { Other, Closed };
+  explicit LinkFailure(const std::string& text, Kind kind = Kind::Other)
+      : std::runtime_error(text), kind_(kind) {}
+  bool Closed() const { return kind_ == Kind::Closed; }
+
+ private:
+  Kind kind_;
+};
+
+// The user cancelled the running transfer.
+struct TransferCancelled {};
+
+inline constexpr char kLinkClosedText[] = "Connection Closed Gracefully.";
+
+}  // namespace zem

@@ -1,0 +1,90 @@
+#include "transfer/serial_link.h"
+
+#include <QSerialPortInfo>
+
+#include "transfer/receive_monitor.h"
+
+namespace zem {
+
+SerialLink::SerialLink(QObject* parent) : QObject(parent) {
+  connect(&port_, &QSerialPort::readyRead, this, &SerialLink::ReceiveEvent);
+  connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::OnError);
+}
+
+SerialLink::~SerialLink() { ClosePort(); }
+
+std::vector<SerialLink::PortEntry> SerialLink::AvailablePorts() {
+  std::vector<PortEntry> entries;
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    std::string text = info.portName().toLatin1().toStdString();
+    if (!info.description().isEmpty()) text += " - " + info.description().toLatin1().toStdString();
+    entries.push_back(PortEntry{text, info.systemLocation().toLatin1().toStdString()});
+  }
+  return entries;
+}
+
+std::string SerialLink::PortName() const {
+  // A listed port is known by its short name; a typed path is shown as typed.
+  for (const PortEntry& entry : AvailablePorts())
+    if (entry.device == device_)
+      return QSerialPortInfo(QString::fromLatin1(device_)).portName().toLatin1().toStdString();
+  return device_;
+}
+
+void SerialLink::OpenPort() {
+  if (port_.isOpen()) return;
+  port_.setPortName(QString::fromLatin1(device_.c_str()));
+  port_.setBaudRate(QSerialPort::Baud9600);
+  port_.setDataBits(QSerialPort::Data8);
+  port_.setParity(QSerialPort::NoParity);
+  port_.setStopBits(QSerialPort::OneStop);
+  port_.setFlowControl(QSerialPort::NoFlowControl);
+  if (!port_.open(QIODevice::ReadWrite)) {
+    const std::string reason = port_.errorString().toLatin1().toStdString();
+    port_.clearError();
+    throw LinkFailure("Cannot open serial port " + device_ + ": " + reason);
+  }
+  // A pseudo-terminal has no modem lines; that is no reason to give up.
+  port_.setDataTerminalReady(false);
+  port_.setRequestToSend(true);
+  port_.clearError();
+}
+
+void SerialLink::ClosePort() {
+  if (port_.isOpen()) port_.close();
+}
+
+void SerialLink::FlushPort() {
+  if (!port_.isOpen()) return;
+  port_.clear(QSerialPort::Input);
+  port_.readAll();
+  port_.clear(QSerialPort::Output);
+}
+
+void SerialLink::SendText(const std::string& text) {
+  if (!port_.isOpen()) throw LinkFailure("Serial port " + device_ + " is not open");
+  if (port_.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
+    throw LinkFailure("Cannot write to serial port " + device_ + ": " +
+                      port_.errorString().toLatin1().toStdString());
+}
+
+void SerialLink::OnError(QSerialPort::SerialPortError error) {
+  switch (error) {
+    case QSerialPort::NoError:
+    case QSerialPort::UnsupportedOperationError:  // modem lines on a pty
+    case QSerialPort::TimeoutError:
+      return;
+    case QSerialPort::ResourceError:
+      // The device went away (adapter unplugged, far side of a pty closed);
+      // the port stays "open" until closed, so close it here.
+      if (port_.isOpen()) {
+        port_.close();
+        emit PortLost();
+      }
+      return;
+    default:
+      return;
+  }
+}
+
+}  // namespace zem

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QObject>
+#include <QTcpSocket>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "transfer/event_wait.h"
+
+namespace zem {
+
+// A plain TCP connection to the unit's Telnet port, one per transfer. The
+// calls that wait do so in the event loop (window events keep flowing) and
+// wake as soon as bytes arrive. Failures throw LinkFailure; a cancel
+// request throws TransferCancelled out of any wait.
+class TelnetLink : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TelnetLink(QObject* parent = nullptr);
+  ~TelnetLink() override;
+
+  std::string Host;  // as the user typed it, maybe "host:port"
+  int Port = 0;      // used when Host names no port
+
+  // Splits "host:port"; without a port (or with an IPv6-looking text) the
+  // whole text is the host and `defaultPort` applies.
+  static void SplitHost(const std::string& text, int defaultPort, std::string* host, int* port);
+
+  void SetConnectLimitMs(int ms) { connectLimitMs_ = ms; }
+  // Asked at every wait; true makes the wait throw TransferCancelled.
+  void SetCancelCheck(std::function<bool()> cancelled) { cancelled_ = std::move(cancelled); }
+  // Ends the current wait at once (the cancel check decides what follows).
+  void WakeWaiter() { wait_.Wake(); }
+
+  void Connect();
+  void Disconnect();
+  bool IsConnected();
+  void ClearInput() {
+    input_.clear();
+    inputAt_ = 0;
+  }
+  bool HasInput() const { return inputAt_ < input_.size(); }
+  void SendText(std::string_view text);
+  // The next received byte, waiting without limit.
+  char ReadChar();
+  // Throws LinkFailure(Closed) when the unit has closed and nothing is left.
+  void CheckPeerClosed();
+  // Waits until bytes are unread or the connection has ended.
+  void WaitForInput();
+  // The received bytes not yet read, and taking some of them.
+  std::string_view Unread() const { return std::string_view(input_).substr(inputAt_); }
+  void Consume(std::size_t count);
+
+ signals:
+  void LinkStatus(const std::string& text);
+
+ private:
+  void TakeIn();
+  void ThrowIfCancelled();
+  bool PeerGone() const;
+
+  QTcpSocket socket_;
+  EventWait wait_;
+  std::string input_;
+  std::size_t inputAt_ = 0;
+  bool closingByUs_ = false;
+  int connectLimitMs_ = 120000;
+  std::function<bool()> cancelled_;
+};
+
+}  // namespace zem
