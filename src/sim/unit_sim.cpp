@@ -1,0 +1,407 @@
+#include "sim/unit_sim.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace zem {
+
+namespace {
+
+// A command or line longer than this is thrown away rather than kept: a
+// client that sends garbage without end must not grow the unit's memory.
+constexpr std::size_t kMaxInput = 1 << 20;
+// How much output waits in the socket before the endless dump refills.
+constexpr qint64 kOutputHigh = 256 * 1024;
+constexpr double kPacedBytesPerMs = 0.96;  // 9600 bps, 10 bits a byte
+
+const char kJunk[] = "\x01\x07\t\x0b\x1b\x7f\x80\xa0\xfe\xff";
+
+}  // namespace
+
+struct UnitSim::Channel {
+  bool serial = false;
+  QTcpSocket* socket = nullptr;
+  int fd = -1;
+  std::unique_ptr<QSocketNotifier> readNotifier;
+  std::unique_ptr<QSocketNotifier> writeNotifier;
+  std::unique_ptr<QTimer> paceTimer;
+  QElapsedTimer paceClock;
+  qint64 pacedBytes = 0;
+  std::string input;
+  bool inCommand = false;  // serial: between "[" and its "]"
+  bool inQuotes = false;
+  std::string output;
+  std::size_t outAt = 0;
+  int answered = 0;
+  bool endless = false;
+  bool closeWhenFlushed = false;
+  bool closed = false;
+};
+
+UnitSim::UnitSim(SimOptions options, QObject* parent) : QObject(parent), options_(std::move(options)) {}
+
+UnitSim::~UnitSim() {
+  for (auto& ch : channels_)
+    if (ch->socket) QObject::disconnect(ch->socket, nullptr, this, nullptr);
+  ClosePty();
+}
+
+void UnitSim::ClearRecord() {
+  recorded_.clear();
+  badTerminators_ = 0;
+  syncs_ = 0;
+  queries_ = 0;
+}
+
+bool UnitSim::ListenTcp(quint16 port, const QHostAddress& address, std::string* error) {
+  if (!server_) {
+    server_ = new QTcpServer(this);
+    connect(server_, &QTcpServer::newConnection, this, &UnitSim::OnNewConnection);
+  }
+  if (!server_->listen(address, port)) {
+    if (error) *error = server_->errorString().toLatin1().toStdString();
+    return false;
+  }
+  return true;
+}
+
+quint16 UnitSim::TcpPort() const { return server_ ? server_->serverPort() : 0; }
+
+void UnitSim::RemoveClosed() {
+  std::erase_if(channels_, [](const std::unique_ptr<Channel>& ch) { return ch->closed; });
+}
+
+void UnitSim::OnNewConnection() {
+  RemoveClosed();
+  while (QTcpSocket* socket = server_->nextPendingConnection()) {
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    auto owned = std::make_unique<Channel>();
+    Channel* ch = owned.get();
+    ch->socket = socket;
+    channels_.push_back(std::move(owned));
+    ++connections_;
+    connect(socket, &QTcpSocket::readyRead, this, [this, ch] { OnInput(*ch); });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, ch] { Pump(*ch); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, ch] { CloseChannel(*ch); });
+    if (socket->bytesAvailable() > 0) OnInput(*ch);
+  }
+}
+
+bool UnitSim::OpenPty(std::string* error) {
+  auto fail = [&](const char* what) {
+    if (error) *error = std::string(what) + ": " + std::strerror(errno);
+    ClosePty();
+    return false;
+  };
+  ptyMaster_ = posix_openpt(O_RDWR | O_NOCTTY);
+  if (ptyMaster_ < 0) return fail("posix_openpt");
+  if (grantpt(ptyMaster_) != 0 || unlockpt(ptyMaster_) != 0) return fail("grantpt");
+  const char* name = ptsname(ptyMaster_);
+  if (!name) return fail("ptsname");
+  ptyPath_ = name;
+  // Holding the slave open keeps the pair alive while no client has it
+  // open, and lets us put it in raw mode so CR and LF pass untouched.
+  ptySlave_ = ::open(name, O_RDWR | O_NOCTTY);
+  if (ptySlave_ < 0) return fail("open slave");
+  termios tio{};
+  if (tcgetattr(ptySlave_, &tio) != 0) return fail("tcgetattr");
+  cfmakeraw(&tio);
+  cfsetispeed(&tio, B9600);
+  cfsetospeed(&tio, B9600);
+  if (tcsetattr(ptySlave_, TCSANOW, &tio) != 0) return fail("tcsetattr");
+  if (fcntl(ptyMaster_, F_SETFL, fcntl(ptyMaster_, F_GETFL) | O_NONBLOCK) != 0) return fail("fcntl");
+
+  auto owned = std::make_unique<Channel>();
+  Channel* ch = owned.get();
+  ch->serial = true;
+  ch->fd = ptyMaster_;
+  ch->readNotifier = std::make_unique<QSocketNotifier>(ptyMaster_, QSocketNotifier::Read);
+  connect(ch->readNotifier.get(), &QSocketNotifier::activated, this, [this, ch] { OnInput(*ch); });
+  ch->writeNotifier = std::make_unique<QSocketNotifier>(ptyMaster_, QSocketNotifier::Write);
+  ch->writeNotifier->setEnabled(false);
+  connect(ch->writeNotifier.get(), &QSocketNotifier::activated, this, [this, ch] {
+    ch->writeNotifier->setEnabled(false);
+    Pump(*ch);
+  });
+  channels_.push_back(std::move(owned));
+  ++connections_;
+  return true;
+}
+
+void UnitSim::ClosePty() {
+  for (auto& ch : channels_) {
+    if (ch->serial && !ch->closed) {
+      ch->readNotifier.reset();
+      ch->writeNotifier.reset();
+      ch->paceTimer.reset();
+      ch->closed = true;
+      ch->fd = -1;
+    }
+  }
+  if (ptyMaster_ >= 0) {
+    ::close(ptyMaster_);
+    ptyMaster_ = -1;
+    emit Closed();
+  }
+  if (ptySlave_ >= 0) {
+    ::close(ptySlave_);
+    ptySlave_ = -1;
+  }
+}
+
+void UnitSim::CloseChannel(Channel& ch) {
+  if (ch.closed) return;
+  if (ch.serial) {
+    ClosePty();
+    return;
+  }
+  ch.closed = true;
+  ch.paceTimer.reset();
+  if (ch.socket) {
+    QObject::disconnect(ch.socket, nullptr, this, nullptr);
+    ch.socket->abort();
+    ch.socket->deleteLater();
+    ch.socket = nullptr;
+  }
+  emit Closed();
+}
+
+void UnitSim::OnInput(Channel& ch) {
+  if (ch.closed) return;
+  if (ch.serial) {
+    char buffer[4096];
+    for (;;) {
+      const ssize_t n = ::read(ch.fd, buffer, sizeof buffer);
+      if (n > 0) {
+        ch.input.append(buffer, static_cast<std::size_t>(n));
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+        // Nothing will come from a broken pair; stop listening to it.
+        if (ch.readNotifier) ch.readNotifier->setEnabled(false);
+      }
+      break;
+    }
+    ParseSerial(ch);
+  } else {
+    const QByteArray bytes = ch.socket->readAll();
+    ch.input.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    ParseTelnet(ch);
+  }
+}
+
+// Telnet: the bare "[]" and "[QXSB]" of the program, and command lines each
+// ended by LF CR.
+void UnitSim::ParseTelnet(Channel& ch) {
+  static const std::string kQuery = "[QXSB]";
+  while (!ch.closed && !ch.input.empty()) {
+    std::string& in = ch.input;
+    if (in.front() == '\r' || in.front() == '\n') {
+      in.erase(0, 1);
+      continue;
+    }
+    if (in.compare(0, 2, "[]") == 0) {
+      in.erase(0, 2);
+      ++syncs_;
+      if (!options_.silent) Send(ch, options_.reply == SimOptions::Reply::Echo ? "[]\r\n" : "(ERROR)\r\n");
+      continue;
+    }
+    if (in.size() < kQuery.size() && kQuery.compare(0, in.size(), in) == 0) return;  // maybe the query
+    if (in.compare(0, kQuery.size(), kQuery) == 0) {
+      in.erase(0, kQuery.size());
+      Dump(ch);
+      continue;
+    }
+    const std::size_t end = in.find("\n\r");
+    if (end == std::string::npos) {
+      // A line ended the other way round is noted, not accepted.
+      const std::size_t wrong = in.find("\r\n");
+      if (wrong != std::string::npos) {
+        ++badTerminators_;
+        in.erase(0, wrong + 2);
+        continue;
+      }
+      if (in.size() > kMaxInput) in.clear();
+      return;
+    }
+    const std::string line = in.substr(0, end);
+    in.erase(0, end + 2);
+    Answer(ch, line);
+  }
+}
+
+// Serial: bare commands, each from its "[" to the closing "]" (a "]" inside
+// a quoted name does not close it).
+void UnitSim::ParseSerial(Channel& ch) {
+  std::string& in = ch.input;
+  std::size_t at = 0;
+  std::size_t start = 0;
+  while (at < in.size() && !ch.closed) {
+    const char c = in[at++];
+    if (!ch.inCommand) {
+      if (c == '[') {
+        ch.inCommand = true;
+        ch.inQuotes = false;
+        start = at - 1;
+      }
+      continue;
+    }
+    if (c == '"') ch.inQuotes = !ch.inQuotes;
+    if (c != ']' || ch.inQuotes) continue;
+    ch.inCommand = false;
+    const std::string command = in.substr(start, at - start);
+    if (command == "[QXSB]") {
+      Dump(ch);
+    } else {
+      Answer(ch, command);
+    }
+  }
+  if (ch.inCommand) {
+    in.erase(0, start);
+    if (in.size() > kMaxInput) {
+      in.clear();
+      ch.inCommand = false;
+    }
+  } else {
+    in.clear();
+  }
+}
+
+void UnitSim::Dump(Channel& ch) {
+  ++queries_;
+  if (options_.silent) return;
+  const std::string eol = options_.crlf ? "\r\n" : "\r";
+  const std::size_t count =
+      options_.closeMidImport ? options_.configLines.size() / 2 : options_.configLines.size();
+  std::string text;
+  for (std::size_t i = 0; i < count; ++i) {
+    text += options_.configLines[i];
+    text += eol;
+    if (options_.junk) text += kJunk;
+  }
+  if (options_.closeMidImport) {
+    ch.closeWhenFlushed = true;
+  } else if (options_.endless) {
+    ch.endless = true;
+  } else if (!options_.noEndMarker) {
+    text += ch.serial ? "(QX)" : "[QXSB]";
+    if (options_.trailingBytes) text += std::string(kSimTrailingCommand) + eol;
+  }
+  Send(ch, text);
+}
+
+void UnitSim::Answer(Channel& ch, const std::string& line) {
+  recorded_.push_back(line);
+  emit CommandRecorded(line);
+  if (ch.closed || options_.silent) return;
+  switch (options_.reply) {
+    case SimOptions::Reply::Ok:
+      Send(ch, "(OK)\r\n");
+      break;
+    case SimOptions::Reply::Echo:
+      Send(ch, line + "\r\n");
+      break;
+    case SimOptions::Reply::Error:
+      Send(ch, "(ERROR)\r\n");
+      break;
+  }
+  ++ch.answered;
+  if (options_.closeAfter >= 0 && ch.answered >= options_.closeAfter) {
+    ch.closeWhenFlushed = true;
+    Pump(ch);
+  }
+}
+
+void UnitSim::Send(Channel& ch, const std::string& bytes) {
+  if (ch.closed) return;
+  if (options_.pace && ch.outAt == ch.output.size()) {
+    ch.paceClock.start();
+    ch.pacedBytes = 0;
+  }
+  ch.output += bytes;
+  Pump(ch);
+}
+
+void UnitSim::Pump(Channel& ch) {
+  while (!ch.closed) {
+    if (ch.endless && ch.output.size() - ch.outAt < 64 * 1024) {
+      for (const std::string& line : options_.configLines)
+        ch.output += line + (options_.crlf ? "\r\n" : "\r");
+      if (options_.configLines.empty()) ch.output += "[]\r";
+    }
+    if (ch.outAt > (1u << 20)) {  // drop what has gone out
+      ch.output.erase(0, ch.outAt);
+      ch.outAt = 0;
+    }
+    std::size_t allowed = ch.output.size() - ch.outAt;
+    if (allowed == 0) break;
+    if (options_.pace) {
+      const qint64 budget =
+          static_cast<qint64>(static_cast<double>(ch.paceClock.elapsed()) * kPacedBytesPerMs) + 1 -
+          ch.pacedBytes;
+      if (budget <= 0) {
+        if (!ch.paceTimer) {
+          ch.paceTimer = std::make_unique<QTimer>();
+          ch.paceTimer->setSingleShot(true);
+          ch.paceTimer->setTimerType(Qt::PreciseTimer);
+          connect(ch.paceTimer.get(), &QTimer::timeout, this, [this, &ch] { Pump(ch); });
+        }
+        if (!ch.paceTimer->isActive()) ch.paceTimer->start(2);
+        return;
+      }
+      allowed = std::min(allowed, static_cast<std::size_t>(budget));
+    }
+    const char* data = ch.output.data() + ch.outAt;
+    std::size_t written = 0;
+    if (ch.serial) {
+      const std::size_t chunk = options_.bytePerWrite ? 1 : std::min<std::size_t>(allowed, 4096);
+      const ssize_t n = ::write(ch.fd, data, chunk);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+          if (ch.writeNotifier) ch.writeNotifier->setEnabled(true);
+          return;
+        }
+        ClosePty();
+        return;
+      }
+      written = static_cast<std::size_t>(n);
+    } else {
+      if (ch.socket->bytesToWrite() > kOutputHigh) return;  // bytesWritten pumps again
+      if (options_.bytePerWrite) {
+        for (std::size_t i = 0; i < std::min<std::size_t>(allowed, 4096); ++i) {
+          ch.socket->write(data + i, 1);
+          ch.socket->flush();
+          ++written;
+        }
+      } else {
+        written = std::min<std::size_t>(allowed, 64 * 1024);
+        ch.socket->write(data, static_cast<qint64>(written));
+      }
+    }
+    ch.outAt += written;
+    ch.pacedBytes += static_cast<qint64>(written);
+  }
+  if (ch.closed || !ch.closeWhenFlushed || ch.outAt != ch.output.size()) return;
+  if (ch.serial) {
+    // Give the program a moment to take in the last bytes before the hangup.
+    QTimer::singleShot(200, this, [this] { ClosePty(); });
+    ch.closeWhenFlushed = false;
+  } else {
+    ch.closeWhenFlushed = false;
+    ch.socket->disconnectFromHost();
+  }
+}
+
+}  // namespace zem

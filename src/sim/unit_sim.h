@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QTimer>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QTcpServer;
+class QTcpSocket;
+class QSocketNotifier;
+
+namespace zem {
+
+// How the simulated unit behaves; the defaults are a well-behaved unit.
+struct SimOptions {
+  std::vector<std::string> configLines;                    // what an import receives
+  bool crlf = false;                                       // end dump lines with CR LF instead of CR
+  enum class Reply { Ok, Echo, Error } reply = Reply::Ok;  // answer to a command
+  bool silent = false;                                     // never answer anything
+  int closeAfter = -1;                                     // close after answering this many commands
+  bool closeMidImport = false;                             // close halfway through a dump
+  bool junk = false;                                       // control bytes and 127..255 between dump lines
+  bool bytePerWrite = false;                               // every byte in a write of its own
+  bool noEndMarker = false;                                // never send the dump's end marker
+  bool trailingBytes = false;                              // more bytes right after the end marker
+  bool pace = false;                                       // 9600 bps: about one byte a millisecond
+  bool endless = false;                                    // the dump never ends (repeats the lines)
+};
+
+// The text the trailing-bytes fault sends after the end marker: a command
+// that would rename zone 1 if an import took it.
+inline constexpr char kSimTrailingCommand[] = "[NO1\"TRAILING\"]";
+
+// A simulated unit: serves its configuration to "[QXSB]", answers and
+// records every command of an export. Over TCP (the Telnet port; lines end
+// with LF CR, plus the bare "[]" and "[QXSB]") and over a pseudo-terminal
+// (the serial port; bare commands, each ended by its closing "]").
+class UnitSim : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit UnitSim(SimOptions options = {}, QObject* parent = nullptr);
+  ~UnitSim() override;
+
+  SimOptions& Options() { return options_; }
+
+  // Listens on `address`:`port` (0: any free port). False with `error` set
+  // when that fails.
+  bool ListenTcp(quint16 port, const QHostAddress& address, std::string* error);
+  quint16 TcpPort() const;
+
+  // Opens a pseudo-terminal pair in raw mode; PtyPath() is the device a
+  // serial program opens.
+  bool OpenPty(std::string* error);
+  const std::string& PtyPath() const { return ptyPath_; }
+  // Hangs up the pseudo-terminal, as if the cable were pulled.
+  void ClosePty();
+
+  // Every command received for an export, in order, without line ends.
+  const std::vector<std::string>& Recorded() const { return recorded_; }
+  // How each Telnet line was ended ("\n\r" expected).
+  int BadTerminators() const { return badTerminators_; }
+  int Syncs() const { return syncs_; }      // "[]" received
+  int Queries() const { return queries_; }  // "[QXSB]" received
+  int Connections() const { return connections_; }
+  void ClearRecord();
+
+ signals:
+  void CommandRecorded(const std::string& line);
+  void Closed();
+
+ private:
+  struct Channel;
+  void OnNewConnection();
+  void OnInput(Channel& ch);
+  void ParseTelnet(Channel& ch);
+  void ParseSerial(Channel& ch);
+  void Dump(Channel& ch);
+  void Answer(Channel& ch, const std::string& line);
+  void Send(Channel& ch, const std::string& bytes);
+  void Pump(Channel& ch);
+  void CloseChannel(Channel& ch);
+  void RemoveClosed();
+
+  SimOptions options_;
+  QTcpServer* server_ = nullptr;
+  std::vector<std::unique_ptr<Channel>> channels_;
+  int ptyMaster_ = -1;
+  int ptySlave_ = -1;
+  std::string ptyPath_;
+  std::vector<std::string> recorded_;
+  int badTerminators_ = 0;
+  int syncs_ = 0;
+  int queries_ = 0;
+  int connections_ = 0;
+};
+
+}  // namespace zem
