@@ -32,11 +32,12 @@ std::int8_t Low8(std::int64_t value) {
   return static_cast<std::int8_t>(static_cast<std::uint8_t>(value & 0xFF));
 }
 
-std::string Join(std::initializer_list<std::string_view> pieces) {
-  std::size_t size = 0;
-  for (auto p : pieces) size += p.size();
-  std::string text;
-  text.reserve(size);
+// Joins the pieces of a log line in a buffer kept between lines: the log
+// copies the text, and most lines then cost no allocation here.
+std::string_view Join(std::initializer_list<std::string_view> pieces) {
+  thread_local std::string text;
+  if (text.capacity() > (1u << 16)) text = std::string();  // let a huge line's buffer go
+  text.clear();
   for (auto p : pieces) text.append(p);
   return text;
 }
