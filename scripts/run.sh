@@ -4,4 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
-exec build/src/app/zem-config "$@"
+if [ -x build/src/app/zem-config ]; then
+  exec build/src/app/zem-config "$@"
+fi
+# Without the window, show what the command-line tool makes of the example.
+exec build/src/cli/zemctl check examples/full-16x192.zem
