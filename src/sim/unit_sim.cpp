@@ -45,6 +45,8 @@ struct UnitSim::Channel {
   int answered = 0;
   bool endless = false;
   bool closeWhenFlushed = false;
+  bool pumping = false;  // flush() reports bytesWritten at once: no re-entry
+  bool closing = false;  // no more input is taken once closing is decided
   bool closed = false;
 };
 
@@ -73,6 +75,11 @@ bool UnitSim::ListenTcp(quint16 port, const QHostAddress& address, std::string* 
     return false;
   }
   return true;
+}
+
+int UnitSim::OpenConnections() const {
+  return static_cast<int>(std::count_if(channels_.begin(), channels_.end(),
+                                        [](const std::unique_ptr<Channel>& ch) { return !ch->closed; }));
 }
 
 quint16 UnitSim::TcpPort() const { return server_ ? server_->serverPort() : 0; }
@@ -177,7 +184,7 @@ void UnitSim::CloseChannel(Channel& ch) {
 }
 
 void UnitSim::OnInput(Channel& ch) {
-  if (ch.closed) return;
+  if (ch.closed || ch.closing) return;
   if (ch.serial) {
     char buffer[4096];
     for (;;) {
@@ -205,7 +212,7 @@ void UnitSim::OnInput(Channel& ch) {
 // ended by LF CR.
 void UnitSim::ParseTelnet(Channel& ch) {
   static const std::string kQuery = "[QXSB]";
-  while (!ch.closed && !ch.input.empty()) {
+  while (!ch.closed && !ch.closing && !ch.input.empty()) {
     std::string& in = ch.input;
     if (in.front() == '\r' || in.front() == '\n') {
       in.erase(0, 1);
@@ -247,7 +254,7 @@ void UnitSim::ParseSerial(Channel& ch) {
   std::string& in = ch.input;
   std::size_t at = 0;
   std::size_t start = 0;
-  while (at < in.size() && !ch.closed) {
+  while (at < in.size() && !ch.closed && !ch.closing) {
     const char c = in[at++];
     if (!ch.inCommand) {
       if (c == '[') {
@@ -292,6 +299,7 @@ void UnitSim::Dump(Channel& ch) {
   }
   if (options_.closeMidImport) {
     ch.closeWhenFlushed = true;
+    ch.closing = true;
   } else if (options_.endless) {
     ch.endless = true;
   } else if (!options_.noEndMarker) {
@@ -319,6 +327,7 @@ void UnitSim::Answer(Channel& ch, const std::string& line) {
   ++ch.answered;
   if (options_.closeAfter >= 0 && ch.answered >= options_.closeAfter) {
     ch.closeWhenFlushed = true;
+    ch.closing = true;
     Pump(ch);
   }
 }
@@ -334,6 +343,14 @@ void UnitSim::Send(Channel& ch, const std::string& bytes) {
 }
 
 void UnitSim::Pump(Channel& ch) {
+  if (ch.pumping) return;
+  ch.pumping = true;
+  PumpOnce(ch);
+  ch.pumping = false;
+  FinishIfFlushed(ch);
+}
+
+void UnitSim::PumpOnce(Channel& ch) {
   while (!ch.closed) {
     if (ch.endless && ch.output.size() - ch.outAt < 64 * 1024) {
       for (const std::string& line : options_.configLines)
@@ -393,6 +410,9 @@ void UnitSim::Pump(Channel& ch) {
     ch.outAt += written;
     ch.pacedBytes += static_cast<qint64>(written);
   }
+}
+
+void UnitSim::FinishIfFlushed(Channel& ch) {
   if (ch.closed || !ch.closeWhenFlushed || ch.outAt != ch.output.size()) return;
   if (ch.serial) {
     // Give the program a moment to take in the last bytes before the hangup.

@@ -65,6 +65,8 @@ class UnitSim : public QObject {
   int Syncs() const { return syncs_; }      // "[]" received
   int Queries() const { return queries_; }  // "[QXSB]" received
   int Connections() const { return connections_; }
+  // Connections (or the pseudo-terminal) not closed yet.
+  int OpenConnections() const;
   void ClearRecord();
 
  signals:
@@ -81,6 +83,8 @@ class UnitSim : public QObject {
   void Answer(Channel& ch, const std::string& line);
   void Send(Channel& ch, const std::string& bytes);
   void Pump(Channel& ch);
+  void PumpOnce(Channel& ch);
+  void FinishIfFlushed(Channel& ch);
   void CloseChannel(Channel& ch);
   void RemoveClosed();
 

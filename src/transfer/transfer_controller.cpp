@@ -193,7 +193,7 @@ void TransferController::OnSerialReceive() {
       editor_.status.Set(" Importing " + std::to_string(editor_.memo2.LineCount() / 2) +
                          " lines from serial port: " + serial_.PortName());
     }
-    if (!CollectLimitReached(text.ByteCount())) text.Add(c);
+    if (!CollectLimitReached(text.ByteCount() + 2)) text.Add(c);  // a CR takes two
     if (c == ')' || c == ']') monitor_.ReplyEndSeen = true;
     if (AdvanceDumpEndMatcher(monitor_.MarkerProgress, c)) {
       monitor_.DumpEndSeen = true;
@@ -337,7 +337,7 @@ void TransferController::ImportTelnet() {
           editor_.status.Set(" Importing " + std::to_string(editor_.memo2.LineCount() / 2) +
                              " lines from host: " + host);
         }
-        if (CollectLimitReached(text.ByteCount())) break;
+        if (CollectLimitReached(text.ByteCount() + 2)) break;  // a CR takes two
         ++used;
         text.Add(c);
         if (AdvanceQuerySeenMatcher(monitor_.MarkerProgress, c)) {
@@ -452,6 +452,7 @@ void TransferController::ExportTelnet() {
     }
   }
   if (telnet_.IsConnected()) telnet_.Disconnect();
+  telnet_.ClearInput();  // what the unit sent after the last reply is of no use
   editor_.status.Set(" Telnet Export Complete");
 }
 

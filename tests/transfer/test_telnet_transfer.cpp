@@ -1,0 +1,327 @@
+// Import and export over TCP against the simulated unit on 127.0.0.1.
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+
+#include "transfer_rig.h"
+
+using namespace zem;
+using namespace zem::test;
+using Mode = TransferController::Mode;
+using Outcome = TransferController::Outcome;
+
+namespace {
+
+std::vector<std::string> Config() { return GenerateConfiguration(4, 12); }
+
+SimOptions Serving(std::vector<std::string> lines) {
+  SimOptions o;
+  o.configLines = std::move(lines);
+  return o;
+}
+
+// Memo2 after a Telnet import: the unit's "(ERROR)" answer to "[]", then
+// the configuration lines, then the end marker on a line of its own.
+std::vector<std::string> ExpectedMemo2(const std::vector<std::string>& config, bool marker = true) {
+  std::vector<std::string> lines{"(ERROR)"};
+  lines.insert(lines.end(), config.begin(), config.end());
+  if (marker) lines.push_back("[QXSB]");
+  return lines;
+}
+
+}  // namespace
+
+class TestTelnetTransfer : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void importsLikeAFile_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("well-behaved") << "";
+    QTest::newRow("crlf") << "crlf";
+    QTest::newRow("junk") << "junk";
+    QTest::newRow("byte-per-write") << "byte";
+    QTest::newRow("error-replies") << "error";
+    QTest::newRow("trailing-bytes") << "trailing";
+  }
+  void importsLikeAFile() {
+    QFETCH(QString, fault);
+    SimOptions o = Serving(Config());
+    o.crlf = fault == "crlf";
+    o.junk = fault == "junk";
+    o.bytePerWrite = fault == "byte";
+    o.reply = fault == "error" ? SimOptions::Reply::Error : SimOptions::Reply::Ok;
+    o.trailingBytes = fault == "trailing";
+    Rig rig(o);
+    QVERIFY(rig.UseTelnet());
+    const std::string host = "127.0.0.1:" + std::to_string(rig.sim.TcpPort());
+    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"Using host: " + host});
+
+    rig.ctl.Import1Click();
+    QVERIFY(rig.prompts.errors.empty());
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
+    QCOMPARE(rig.sim.Syncs(), 1);
+    QCOMPARE(rig.sim.Queries(), 1);
+    // Junk, LFs and anything after the end marker never reach the text.
+    QCOMPARE(rig.editor.memo2.Lines(), ExpectedMemo2(Config()));
+
+    FileImport expected(rig.editor.memo2.Lines());
+    QCOMPARE(ModelDifference(rig.editor.model, expected.editor.model), std::string());
+    QVERIFY(rig.editor.PagesEnabled());
+
+    // Memo3: the link's texts, then the reader's log, then the end.
+    std::vector<std::string> memo3{"Connecting to 127.0.0.1.", "Connected.", "Disconnecting.",
+                                   "Disconnected."};
+    const std::vector<std::string> log = expected.editor.memo3.Lines();
+    memo3.insert(memo3.end(), log.begin(), log.end());
+    QCOMPARE(rig.editor.memo3.Lines(), memo3);
+    QVERIFY(!AnyContains(rig.editor.memo3.Lines(), "TRAILING"));
+
+    QCOMPARE(rig.statuses.front(), " Importing from host: " + host);
+    QVERIFY(Contains(rig.statuses, " Importing 0 lines from host: " + host));
+    QVERIFY(Contains(rig.statuses, " Import complete from host: " + host));
+    QCOMPARE(rig.statuses.back(), std::string(" Import Complete"));
+    QVERIFY(!rig.ctl.Telnet().IsConnected());
+    QVERIFY(!rig.ctl.Busy());
+  }
+
+  void statusCountsHalfTheLines() {
+    Rig rig(Serving({"[NI1\"A\"]", "[NI2\"B\"]", "[NI3\"C\"]", "[NI4\"D\"]", "[NI5\"E\"]"}));
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.Import1Click();
+    const std::string host = " lines from host: 127.0.0.1:" + std::to_string(rig.sim.TcpPort());
+    // "(ERROR)" then five lines: at each "[" the lines so far, halved.
+    std::vector<std::string> counts;
+    for (const auto& s : rig.statuses)
+      if (s.rfind(" Importing ", 0) == 0 && s.find(host) != std::string::npos)
+        counts.push_back(s.substr(0, 12));
+    QCOMPARE(counts, (std::vector<std::string>{" Importing 0", " Importing 1", " Importing 1", " Importing 2",
+                                               " Importing 2", " Importing 3"}));
+  }
+
+  void closedHalfwayImportsWhatCame() {
+    SimOptions o = Serving(Config());
+    o.closeMidImport = true;
+    Rig rig(o);
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.Import1Click();
+    QVERIFY(rig.prompts.errors.empty());
+    const std::vector<std::string> all = Config();
+    const std::vector<std::string> half(all.begin(), all.begin() + static_cast<long>(all.size() / 2));
+    QCOMPARE(rig.editor.memo2.Lines(), ExpectedMemo2(half, false));
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
+    QVERIFY(rig.editor.PagesEnabled());
+    QCOMPARE(
+        rig.editor.memo3.Lines().back(),
+        std::string("The unit's end marker \"[QXSB]\" never came; the configuration may be incomplete."));
+    // The unit closed first, so the link reports only that.
+    QVERIFY(Contains(rig.editor.memo3.Lines(), "Disconnected."));
+    QVERIFY(!Contains(rig.editor.memo3.Lines(), "Disconnecting."));
+    QVERIFY(Contains(rig.editor.memo3.Lines(), "Import Complete"));
+  }
+
+  void cancelledImportLeavesTheModelReset() {
+    SimOptions o = Serving(Config());
+    o.noEndMarker = true;  // keeps the import waiting
+    Rig rig(o);
+    QVERIFY(rig.UseTelnet());
+    bool busyWhileWaiting = false;
+    int importsDuringWait = 0;
+    QTimer::singleShot(300, [&] {
+      busyWhileWaiting = rig.ctl.Busy();
+      // Nested runs and mode changes are refused while a run waits.
+      rig.ctl.Import1Click();
+      rig.ctl.Export1Click();
+      rig.ctl.File2Click();
+      importsDuringWait = rig.sim.Queries();
+      rig.ctl.Cancel();
+    });
+    rig.ctl.Import1Click();
+    QVERIFY(busyWhileWaiting);
+    QCOMPARE(importsDuringWait, 1);
+    QCOMPARE(rig.ctl.CheckedMode(), Mode::Telnet);
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
+    QVERIFY(!rig.ctl.Busy());
+    QVERIFY(rig.prompts.errors.empty());
+    QCOMPARE(rig.editor.model.SourceCount, -1);
+    QVERIFY(!rig.editor.PagesEnabled());
+    QCOMPARE(rig.editor.memo3.Lines().back(), std::string("Import cancelled."));
+    QVERIFY(Contains(rig.editor.memo3.Lines(), "Disconnecting."));
+    QVERIFY(!Contains(rig.editor.memo3.Lines(), "Import Complete"));
+    QCOMPARE(rig.editor.status.Text(), std::string(" Import cancelled"));
+    QVERIFY(!rig.ctl.Telnet().IsConnected());
+    QVERIFY(QTest::qWaitFor([&] { return rig.sim.OpenConnections() == 0; }));
+  }
+
+  void endlessStreamStopsAtTheCap() {
+    SimOptions o = Serving(Config());
+    o.endless = true;
+    Rig rig(o);
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.SetCollectLimitBytes(300000);
+    rig.ctl.Import1Click();
+    QVERIFY(rig.prompts.errors.empty());
+    QVERIFY(rig.editor.memo2.ByteCount() <= 300000);
+    QVERIFY(rig.editor.memo2.ByteCount() > 290000);
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
+    QVERIFY(Contains(rig.editor.memo3.Lines(),
+                     "Received text reached the limit of 300000 bytes; the rest was not kept."));
+    QVERIFY(!rig.ctl.Telnet().IsConnected());
+  }
+
+  void exportSendsEveryCommandLine() {
+    Rig rig(Serving(Config()));
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.Import1Click();
+    QVERIFY(rig.editor.HasConfiguration());
+    rig.statuses.clear();
+    rig.editor.memo2.Clear();
+    rig.sim.ClearRecord();
+
+    rig.ctl.Export1Click();
+    QVERIFY(rig.prompts.errors.empty());
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
+    const std::vector<std::string> sequence = BuildCommandSequence(rig.editor.model);
+    QVERIFY(sequence.size() > 100);
+    // Every non-empty line, in order, ended by LF CR; the sync first.
+    QCOMPARE(rig.sim.Recorded(), NonEmpty(sequence));
+    QCOMPARE(rig.sim.BadTerminators(), 0);
+    QCOMPARE(rig.sim.Syncs(), 1);
+    QCOMPARE(rig.ctl.LinesSent(), static_cast<int>(NonEmpty(sequence).size()));
+
+    // Memo3: the sequence, then the link's texts of the connect.
+    std::vector<std::string> memo3 = sequence;
+    for (const char* s : {"Connecting to 127.0.0.1.", "Connected.", "Disconnecting.", "Disconnected."})
+      memo3.push_back(s);
+    QCOMPARE(rig.editor.memo3.Lines(), memo3);
+
+    // Line numbers skip the empty lines; the total counts Memo3 with the
+    // two connect texts.
+    std::vector<std::string> expectedStatus;
+    for (std::size_t i = 0; i < sequence.size(); ++i)
+      if (!sequence[i].empty())
+        expectedStatus.push_back(" Sending line " + std::to_string(i + 1) + " of " +
+                                 std::to_string(sequence.size() + 2));
+    expectedStatus.push_back(" Telnet Export Complete");
+    QCOMPARE(rig.statuses, expectedStatus);
+
+    std::vector<std::string> sent;
+    for (const auto& l : NonEmpty(sequence)) sent.push_back("Sending: " + l + "\n\r");
+    QCOMPARE(rig.editor.memo2.Lines(), sent);
+    QVERIFY(!rig.ctl.Telnet().IsConnected());
+  }
+
+  void exportedConfigurationImportsTheSame() {
+    Rig first(Serving(GenerateConfiguration(16, 192)));
+    QVERIFY(first.UseTelnet());
+    first.ctl.Import1Click();
+    QVERIFY(first.editor.HasConfiguration());
+    first.ctl.Export1Click();
+    QVERIFY(first.prompts.errors.empty());
+
+    Rig second(Serving(first.sim.Recorded()));
+    QVERIFY(second.UseTelnet());
+    second.ctl.Import1Click();
+    QCOMPARE(ModelDifference(second.editor.model, first.editor.model), std::string());
+    QVERIFY(second.editor.model == first.editor.model);
+  }
+
+  void exportGoesOnAfterErrorReplies() {
+    SimOptions o = Serving(Config());
+    o.reply = SimOptions::Reply::Error;
+    Rig rig(o);
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.Import1Click();
+    rig.sim.ClearRecord();
+    rig.ctl.Export1Click();
+    QCOMPARE(rig.sim.Recorded(), NonEmpty(BuildCommandSequence(rig.editor.model)));
+    QCOMPARE(rig.editor.status.Text(), std::string(" Telnet Export Complete"));
+  }
+
+  void connectionClosedDuringExportIsAFailure() {
+    SimOptions o = Serving(Config());
+    o.closeAfter = 5;
+    Rig rig(o);
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.Import1Click();  // the dump answers no command: the count is still 0
+    rig.sim.ClearRecord();
+    rig.ctl.Export1Click();
+    QCOMPARE(rig.prompts.errors, std::vector<std::string>{"Connection Closed Gracefully."});
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
+    const std::vector<std::string> sent = NonEmpty(BuildCommandSequence(rig.editor.model));
+    QCOMPARE(rig.sim.Recorded(), std::vector<std::string>(sent.begin(), sent.begin() + 5));
+    QVERIFY(rig.ctl.LinesSent() >= 5 && rig.ctl.LinesSent() <= 6);
+    QVERIFY(!Contains(rig.statuses, " Telnet Export Complete"));
+    QVERIFY(!rig.ctl.Busy());
+  }
+
+  void silentUnitExportWaitsUntilCancelled() {
+    SimOptions o = Serving(Config());
+    Rig rig(o);
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.Import1Click();
+    rig.sim.Options().silent = true;
+    rig.sim.ClearRecord();
+    QTimer::singleShot(400, [&] { rig.ctl.Cancel(); });
+    rig.ctl.Export1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
+    QVERIFY(rig.prompts.errors.empty());
+    QCOMPARE(rig.sim.Syncs(), 1);
+    QVERIFY(rig.sim.Recorded().empty());
+    QCOMPARE(rig.editor.memo3.Lines().back(), std::string("Export cancelled."));
+    QCOMPARE(rig.editor.status.Text(), std::string(" Export cancelled"));
+    QVERIFY(!rig.ctl.Telnet().IsConnected());
+    // The model is what the import made; nothing was undone or half-done.
+    QVERIFY(rig.editor.HasConfiguration());
+  }
+
+  void cancelMidExportStopsSending() {
+    Rig rig(Serving(Config()));
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.Import1Click();
+    rig.sim.ClearRecord();
+    QObject::connect(&rig.sim, &UnitSim::CommandRecorded, &rig.ctl, [&] {
+      if (rig.sim.Recorded().size() == 10) rig.ctl.Cancel();
+    });
+    rig.ctl.Export1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
+    QVERIFY(rig.sim.Recorded().size() >= 10 && rig.sim.Recorded().size() <= 11);
+    QVERIFY(!Contains(rig.statuses, " Telnet Export Complete"));
+  }
+
+  void connectRefusedGoesToTheErrorBox() {
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();  // nothing listens there now
+    Rig rig;
+    rig.prompts.hostAnswers.push_back("127.0.0.1:" + std::to_string(port));
+    rig.ctl.Telnet1Click();
+    rig.ctl.Import1Click();
+    QCOMPARE(rig.prompts.errors.size(), std::size_t{1});
+    QVERIFY(rig.prompts.errors[0].find("refused") != std::string::npos);
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
+    QCOMPARE(rig.editor.model.SourceCount, -1);
+    QVERIFY(!rig.editor.PagesEnabled());
+    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"Connecting to 127.0.0.1."});
+    QVERIFY(!rig.ctl.Busy());
+  }
+
+  void hostNamesAreResolved() {
+    Rig rig(Serving(Config()));
+    std::string error;
+    QVERIFY(rig.sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    rig.prompts.hostAnswers.push_back("localhost:" + std::to_string(rig.sim.TcpPort()));
+    rig.ctl.Telnet1Click();
+    rig.ctl.Import1Click();
+    QVERIFY(rig.prompts.errors.empty());
+    const std::vector<std::string> memo3 = rig.editor.memo3.Lines();
+    QVERIFY(memo3.size() > 3);
+    QCOMPARE(std::vector<std::string>(memo3.begin(), memo3.begin() + 3),
+             (std::vector<std::string>{"Resolving hostname localhost.", "Connecting to 127.0.0.1.",
+                                       "Connected."}));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestTelnetTransfer)
+#include "test_telnet_transfer.moc"

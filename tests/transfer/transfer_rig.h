@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QTest>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "command/command_writer.h"
+#include "sim/sim_config.h"
+#include "sim/unit_sim.h"
+#include "transfer/scripted_prompts.h"
+#include "transfer/transfer_controller.h"
+#include "ui/editor/editor.h"
+
+namespace zem::test {
+
+// The window's state, a scripted user and the File menu, plus a simulated
+// unit to talk to.
+struct Rig {
+  Editor editor;
+  ScriptedPrompts prompts;
+  TransferController ctl{editor, prompts};
+  UnitSim sim;
+  std::vector<std::string> statuses;
+
+  explicit Rig(SimOptions options = {}) : sim(std::move(options)) {
+    editor.status.SetOnChange([this](const std::string& text) { statuses.push_back(text); });
+  }
+
+  // Telnet Mode with the simulated unit on 127.0.0.1.
+  bool UseTelnet() {
+    std::string error;
+    if (!sim.ListenTcp(0, QHostAddress::LocalHost, &error)) return false;
+    prompts.hostAnswers.push_back("127.0.0.1:" + std::to_string(sim.TcpPort()));
+    ctl.Telnet1Click();
+    return ctl.CheckedMode() == TransferController::Mode::Telnet;
+  }
+  // Serial Mode with the simulated unit's pseudo-terminal typed in.
+  bool UseSerial() {
+    std::string error;
+    if (!sim.OpenPty(&error)) return false;
+    prompts.portAnswers.push_back(sim.PtyPath());
+    ctl.Serial1Click();
+    return ctl.Serial().IsPortOpen();
+  }
+};
+
+// The model and logs a File Mode import of `lines` gives.
+struct FileImport {
+  Editor editor;
+  explicit FileImport(const std::vector<std::string>& lines) {
+    editor.ImportFileText(ZemFileText(lines), "expected.zem");
+  }
+};
+
+inline std::vector<std::string> NonEmpty(const std::vector<std::string>& lines) {
+  std::vector<std::string> out;
+  std::copy_if(lines.begin(), lines.end(), std::back_inserter(out),
+               [](const std::string& l) { return !l.empty(); });
+  return out;
+}
+
+inline bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+inline bool AnyContains(const std::vector<std::string>& lines, const std::string& part) {
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& l) { return l.find(part) != std::string::npos; });
+}
+
+// The tables an import fills, compared one by one so a failure says which.
+inline std::string ModelDifference(const ConfigModel& a, const ConfigModel& b) {
+  if (a.SourceCount != b.SourceCount) return "SourceCount";
+  if (a.ZoneCount != b.ZoneCount) return "ZoneCount";
+  if (!(a.SourceNames == b.SourceNames)) return "SourceNames";
+  if (!(a.ZoneNames == b.ZoneNames)) return "ZoneNames";
+  if (!(a.FavoriteNames == b.FavoriteNames)) return "FavoriteNames";
+  if (!(a.GroupNames == b.GroupNames)) return "GroupNames";
+  if (!(a.ZoneAudio == b.ZoneAudio)) return "ZoneAudio";
+  if (!(a.FavoriteStore == b.FavoriteStore)) return "FavoriteStore";
+  if (!(a.RestrictionGrid == b.RestrictionGrid)) return "RestrictionGrid";
+  if (!(a.GroupGrid == b.GroupGrid)) return "GroupGrid";
+  if (!(a.FavoritesGrid == b.FavoritesGrid)) return "FavoritesGrid";
+  if (!(a.Options == b.Options)) return "Options";
+  return std::string();
+}
+
+}  // namespace zem::test
