@@ -65,6 +65,11 @@ void UnitSim::ClearRecord() {
   queries_ = 0;
 }
 
+void UnitSim::SendRaw(const std::string& bytes) {
+  for (auto& ch : channels_)
+    if (!ch->closed) Send(*ch, bytes);
+}
+
 bool UnitSim::ListenTcp(quint16 port, const QHostAddress& address, std::string* error) {
   if (!server_) {
     server_ = new QTcpServer(this);
@@ -368,13 +373,7 @@ void UnitSim::PumpOnce(Channel& ch) {
           static_cast<qint64>(static_cast<double>(ch.paceClock.elapsed()) * kPacedBytesPerMs) + 1 -
           ch.pacedBytes;
       if (budget <= 0) {
-        if (!ch.paceTimer) {
-          ch.paceTimer = std::make_unique<QTimer>();
-          ch.paceTimer->setSingleShot(true);
-          ch.paceTimer->setTimerType(Qt::PreciseTimer);
-          connect(ch.paceTimer.get(), &QTimer::timeout, this, [this, &ch] { Pump(ch); });
-        }
-        if (!ch.paceTimer->isActive()) ch.paceTimer->start(2);
+        RetryLater(ch, 2);
         return;
       }
       allowed = std::min(allowed, static_cast<std::size_t>(budget));
@@ -387,7 +386,10 @@ void UnitSim::PumpOnce(Channel& ch) {
       if (n < 0) {
         if (errno == EINTR) continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
+          // The pty does not always report room again once the reader
+          // has drained it, so poll as well as wait for the notifier.
           if (ch.writeNotifier) ch.writeNotifier->setEnabled(true);
+          RetryLater(ch, 2);
           return;
         }
         ClosePty();
@@ -410,6 +412,16 @@ void UnitSim::PumpOnce(Channel& ch) {
     ch.outAt += written;
     ch.pacedBytes += static_cast<qint64>(written);
   }
+}
+
+void UnitSim::RetryLater(Channel& ch, int ms) {
+  if (!ch.paceTimer) {
+    ch.paceTimer = std::make_unique<QTimer>();
+    ch.paceTimer->setSingleShot(true);
+    ch.paceTimer->setTimerType(Qt::PreciseTimer);
+    connect(ch.paceTimer.get(), &QTimer::timeout, this, [this, &ch] { Pump(ch); });
+  }
+  if (!ch.paceTimer->isActive()) ch.paceTimer->start(ms);
 }
 
 void UnitSim::FinishIfFlushed(Channel& ch) {

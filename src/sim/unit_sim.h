@@ -68,6 +68,8 @@ class UnitSim : public QObject {
   // Connections (or the pseudo-terminal) not closed yet.
   int OpenConnections() const;
   void ClearRecord();
+  // Sends `bytes` unasked on every open connection (and the pty).
+  void SendRaw(const std::string& bytes);
 
  signals:
   void CommandRecorded(const std::string& line);
@@ -85,6 +87,7 @@ class UnitSim : public QObject {
   void Pump(Channel& ch);
   void PumpOnce(Channel& ch);
   void FinishIfFlushed(Channel& ch);
+  void RetryLater(Channel& ch, int ms);
   void CloseChannel(Channel& ch);
   void RemoveClosed();
 

@@ -16,19 +16,17 @@ SerialLink::~SerialLink() { ClosePort(); }
 std::vector<SerialLink::PortEntry> SerialLink::AvailablePorts() {
   std::vector<PortEntry> entries;
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-    std::string text = info.portName().toLatin1().toStdString();
+    const std::string name = info.portName().toLatin1().toStdString();
+    std::string text = name;
     if (!info.description().isEmpty()) text += " - " + info.description().toLatin1().toStdString();
-    entries.push_back(PortEntry{text, info.systemLocation().toLatin1().toStdString()});
+    entries.push_back(PortEntry{text, info.systemLocation().toLatin1().toStdString(), name});
   }
   return entries;
 }
 
-std::string SerialLink::PortName() const {
-  // A listed port is known by its short name; a typed path is shown as typed.
-  for (const PortEntry& entry : AvailablePorts())
-    if (entry.device == device_)
-      return QSerialPortInfo(QString::fromLatin1(device_)).portName().toLatin1().toStdString();
-  return device_;
+void SerialLink::SetDevice(std::string device, std::string name) {
+  device_ = std::move(device);
+  name_ = name.empty() ? device_ : std::move(name);
 }
 
 void SerialLink::OpenPort() {

@@ -21,16 +21,17 @@ class SerialLink : public QObject {
   // The entries of the port chooser ("ttyUSB0 - FT232R USB UART") and the
   // device each one stands for.
   struct PortEntry {
-    std::string text;
-    std::string device;
+    std::string text;    // as the chooser lists it
+    std::string device;  // what to open
+    std::string name;    // the port's short name
   };
   static std::vector<PortEntry> AvailablePorts();
 
   // The device to open; empty means none is chosen, so opening must ask.
   const std::string& Device() const { return device_; }
-  void SetDevice(std::string device) { device_ = std::move(device); }
-  // The chosen port's name as the status line shows it.
-  std::string PortName() const;
+  // `name` is how the status line shows the port (the device by default).
+  void SetDevice(std::string device, std::string name = std::string());
+  const std::string& PortName() const { return name_; }
 
   // Opens Device() with the fixed settings. Throws LinkFailure.
   void OpenPort();
@@ -58,6 +59,7 @@ class SerialLink : public QObject {
 
   QSerialPort port_;
   std::string device_;
+  std::string name_;
 };
 
 }  // namespace zem

@@ -129,10 +129,16 @@ void TransferController::OpenPortAsking() {
     for (const auto& p : ports) entries.push_back(p.text);
     std::optional<std::string> choice = prompts_.ChoosePort(entries);
     if (!choice || choice->empty()) throw LinkFailure("No serial port selected");
-    std::string device = *choice;  // a typed device path
-    for (const auto& p : ports)
-      if (p.text == *choice) device = p.device;
-    serial_.SetDevice(device);
+    // A listed port is known by its short name, a typed path as typed.
+    std::string device = *choice;
+    std::string name = *choice;
+    for (const auto& p : ports) {
+      if (p.text == *choice) {
+        device = p.device;
+        name = p.name;
+      }
+    }
+    serial_.SetDevice(device, name);
   }
   serial_.OpenPort();
 }
