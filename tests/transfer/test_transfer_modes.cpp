@@ -1,6 +1,171 @@
+// The File menu's mode items and what Import and Export do around them.
 #include <QTest>
-class T : public QObject {
+#include <QTimer>
+
+#include "transfer_rig.h"
+
+using namespace zem;
+using namespace zem::test;
+using Mode = TransferController::Mode;
+using Outcome = TransferController::Outcome;
+
+class TestTransferModes : public QObject {
   Q_OBJECT
+
+ private slots:
+  void startsInFileMode() {
+    Rig rig;
+    QCOMPARE(rig.ctl.CheckedMode(), Mode::File);
+    QVERIFY(!rig.ctl.Busy());
+    QVERIFY(!rig.ctl.Serial().IsPortOpen());
+  }
+
+  void fileModeClearsBothTextsAndClosesThePort() {
+    Rig rig;
+    QVERIFY(rig.UseSerial());
+    int changes = 0;
+    QObject::connect(&rig.ctl, &TransferController::ModeChanged, [&] { ++changes; });
+    rig.editor.memo2.AppendLine("x");
+    rig.ctl.File2Click();
+    QCOMPARE(changes, 1);
+    QCOMPARE(rig.ctl.CheckedMode(), Mode::File);
+    QCOMPARE(rig.editor.memo2.LineCount(), std::size_t{0});
+    QCOMPARE(rig.editor.memo3.LineCount(), std::size_t{0});
+    QVERIFY(!rig.ctl.Serial().IsPortOpen());
+  }
+
+  void serialModeAsksForThePortEachTime() {
+    Rig rig;
+    QVERIFY(rig.UseSerial());
+    QCOMPARE(rig.editor.memo3.Lines(),
+             std::vector<std::string>{"Please make sure the ZEM is set to 9600 bps."});
+    rig.prompts.portAnswers.push_back(rig.sim.PtyPath());
+    rig.ctl.Serial1Click();
+    QCOMPARE(rig.prompts.portQuestions.size(), std::size_t{2});
+    QVERIFY(rig.ctl.Serial().IsPortOpen());
+    QCOMPARE(rig.ctl.CheckedMode(), Mode::Serial);
+    QVERIFY(rig.prompts.errors.empty());
+  }
+
+  void cancelledPortChooserIsAnError() {
+    Rig rig;
+    rig.ctl.Serial1Click();  // no answer scripted: Cancel
+    QCOMPARE(rig.prompts.errors, std::vector<std::string>{"No serial port selected"});
+    QCOMPARE(ErrorBoxText(rig.prompts.errors[0]), std::string("No serial port selected."));
+    QCOMPARE(rig.ctl.CheckedMode(), Mode::Serial);
+    QVERIFY(!rig.ctl.Serial().IsPortOpen());
+    QCOMPARE(rig.editor.memo3.Lines(),
+             std::vector<std::string>{"Please make sure the ZEM is set to 9600 bps."});
+
+    // Import asks again; cancelled again it ends with the model reset.
+    rig.ctl.Import1Click();
+    QCOMPARE(rig.prompts.portQuestions.size(), std::size_t{2});
+    QCOMPARE(rig.prompts.errors.size(), std::size_t{2});
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
+    QVERIFY(!rig.editor.PagesEnabled());
+    QCOMPARE(rig.editor.model.SourceCount, -1);
+    QCOMPARE(rig.editor.memo2.LineCount(), std::size_t{0});
+  }
+
+  void portThatCannotOpenIsAnError() {
+    Rig rig;
+    rig.prompts.portAnswers.push_back("/dev/no-such-port-here");
+    rig.ctl.Serial1Click();
+    QCOMPARE(rig.prompts.errors.size(), std::size_t{1});
+    QVERIFY(rig.prompts.errors[0].rfind("Cannot open serial port /dev/no-such-port-here: ", 0) == 0);
+    QVERIFY(!rig.ctl.Serial().IsPortOpen());
+    QCOMPARE(rig.ctl.CheckedMode(), Mode::Serial);
+  }
+
+  void telnetModeAsksForTheHost() {
+    Rig rig;
+    QVERIFY(rig.UseSerial());
+    rig.prompts.hostAnswers.push_back("10.0.0.7");
+    rig.ctl.Telnet1Click();
+    QVERIFY(!rig.ctl.Serial().IsPortOpen());
+    QCOMPARE(rig.ctl.CheckedMode(), Mode::Telnet);
+    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"Using host: 10.0.0.7"});
+    QCOMPARE(rig.prompts.hostQuestions.back().caption, std::string("Enter the address for the ZEM4100"));
+    QCOMPARE(rig.prompts.hostQuestions.back().prompt, std::string("Hostname or IP Address: "));
+    QCOMPARE(rig.prompts.hostQuestions.back().initialText, std::string());
+    QCOMPARE(rig.ctl.Telnet().Host, std::string("10.0.0.7"));
+
+    // Reopened, it shows the host chosen before; Cancel or an empty field
+    // leave no mode checked and the host as it was.
+    rig.ctl.Telnet1Click();
+    QCOMPARE(rig.prompts.hostQuestions.back().initialText, std::string("10.0.0.7"));
+    QCOMPARE(rig.ctl.CheckedMode(), Mode::None);
+    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"No host entered.  Telnet disabled."});
+    rig.prompts.hostAnswers.push_back(std::string());
+    rig.ctl.Telnet1Click();
+    QCOMPARE(rig.ctl.CheckedMode(), Mode::None);
+    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"No host entered.  Telnet disabled."});
+    QCOMPARE(rig.ctl.Telnet().Host, std::string("10.0.0.7"));
+    QVERIFY(rig.prompts.errors.empty());
+  }
+
+  void importWithNoModeReadsNothing() {
+    Rig rig;
+    rig.ctl.Telnet1Click();  // cancelled: no mode
+    rig.ctl.Import1Click();
+    QVERIFY(rig.prompts.errors.empty());
+    QVERIFY(rig.prompts.openDialogs.empty());
+    QVERIFY(rig.editor.PagesEnabled());
+    QCOMPARE(rig.editor.model.SourceCount, -1);
+    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"Import Complete"});
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
+    // Export with nothing imported does nothing at all.
+    rig.ctl.Export1Click();
+    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"Import Complete"});
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
+    QCOMPARE(rig.editor.ActivePage(), Page::ConfigurationFile);
+  }
+
+  void exportWithNoModeOnlyShowsTheSequence() {
+    Rig rig;
+    rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 3)), "x.zem");
+    rig.ctl.Telnet1Click();  // cancelled
+    rig.ctl.Export1Click();
+    QCOMPARE(rig.editor.memo3.Lines(), BuildCommandSequence(rig.editor.model));
+    QVERIFY(rig.prompts.saveDialogs.empty());
+  }
+
+  void serialExportWithThePortClosedSendsNothing() {
+    Rig rig;
+    rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 3)), "x.zem");
+    rig.ctl.Serial1Click();  // chooser cancelled: port closed
+    rig.prompts.errors.clear();
+    rig.ctl.Export1Click();
+    QVERIFY(rig.prompts.errors.empty());
+    QCOMPARE(rig.ctl.LinesSent(), 0);
+    QCOMPARE(rig.editor.status.Text(), std::string(" Serial Export Complete"));
+  }
+
+  void busyRefusesModeChangesAndCloseCancels() {
+    SimOptions o;
+    o.configLines = GenerateConfiguration(2, 3);
+    o.noEndMarker = true;
+    Rig rig(o);
+    QVERIFY(rig.UseTelnet());
+    std::vector<bool> busy;
+    QObject::connect(&rig.ctl, &TransferController::BusyChanged, [&](bool b) { busy.push_back(b); });
+    QTimer::singleShot(200, [&] {
+      rig.ctl.Serial1Click();
+      rig.ctl.Telnet1Click();
+      rig.ctl.FormClose();
+    });
+    rig.ctl.Import1Click();
+    QCOMPARE(busy, (std::vector<bool>{true, false}));
+    QCOMPARE(rig.ctl.CheckedMode(), Mode::Telnet);
+    QVERIFY(rig.prompts.portQuestions.empty());
+    QCOMPARE(rig.prompts.hostQuestions.size(), std::size_t{1});
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
+    QVERIFY(!rig.ctl.Telnet().IsConnected());
+    // Cancel with nothing running does nothing.
+    rig.ctl.Cancel();
+    QVERIFY(!rig.ctl.Busy());
+  }
 };
-QTEST_GUILESS_MAIN(T)
+
+QTEST_GUILESS_MAIN(TestTransferModes)
 #include "test_transfer_modes.moc"
