@@ -1,9 +1,245 @@
-// zemctl pull / push: not built yet.
+// zemctl pull / push: the window's Import and Export over a link, without a
+// window. The same TransferController runs them; the dialogs are answered
+// from the command line.
+#include <cstdio>
+#include <optional>
+
 #include "cli/zemctl.h"
+#include "command/command_writer.h"
+#include "transfer/file_io.h"
+#include "transfer/scripted_prompts.h"
+#include "transfer/transfer_controller.h"
+#include "ui/editor/editor.h"
 
 namespace zem {
+namespace {
 
-int RunPull(const std::vector<std::string>&) { return 2; }
-int RunPush(const std::vector<std::string>&) { return 2; }
+const char kPullHelp[] =
+    "Usage: zemctl pull (--telnet HOST[:PORT] | --serial DEVICE) -o OUT.zem\n"
+    "                   [--raw FILE] [--log FILE]\n"
+    "\n"
+    "Imports the configuration of a unit as the window's Import does in Telnet\n"
+    "or Serial Mode, then writes OUT exactly as a File Mode export right after\n"
+    "that import would. OUT is replaced atomically.\n"
+    "  --telnet HOST[:PORT]  the unit's Telnet port (default port 23)\n"
+    "  --serial DEVICE       the serial port the unit is on (9600 bps), e.g.\n"
+    "                        /dev/ttyUSB0\n"
+    "  -o, --output OUT      the configuration file to write\n"
+    "  --raw FILE            also keep the text the unit sent\n"
+    "  --log FILE            also keep the import log\n"
+    "Exit status: 0 written; 1 the link failed; 2 bad arguments or a file\n"
+    "cannot be written; 3 the unit named no source, nothing written; 4 written,\n"
+    "but the unit's answer ended early, so it may be incomplete.\n";
+
+const char kPushHelp[] =
+    "Usage: zemctl push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
+    "                   [--reply-limit SECONDS]\n"
+    "\n"
+    "Imports IN as 'zemctl convert' does and sends the export to the unit line\n"
+    "by line, waiting for the unit's answer after each line, as the window's\n"
+    "Export does in Telnet or Serial Mode. Progress goes to standard error.\n"
+    "  --telnet HOST[:PORT]   the unit's Telnet port (default port 23)\n"
+    "  --serial DEVICE        the serial port the unit is on (9600 bps)\n"
+    "  --reply-limit SECONDS  serial only: how long to wait for an answer\n"
+    "                         (default 30)\n"
+    "Exit status: 0 every line was answered; 1 the link failed or closed, or a\n"
+    "line went unanswered; 2 bad arguments or IN cannot be read; 3 IN names no\n"
+    "source, so there is nothing to send.\n";
+
+struct LinkArgs {
+  std::string telnet;
+  std::string serial;
+};
+
+bool WantsHelp(const std::vector<std::string>& args) {
+  for (const auto& a : args)
+    if (a == "--help" || a == "-h") return true;
+  return false;
+}
+
+int Usage(const char* help, const std::string& problem) {
+  PrintError(problem);
+  std::fputs(help, stderr);
+  return 2;
+}
+
+std::string LogText(const TextLog& log) {
+  std::string text;
+  for (std::size_t i = 0; i < log.LineCount(); ++i) {
+    text += log.Line(i);
+    text += '\n';
+  }
+  return text;
+}
+
+// Chooses the mode the way a user would; false (after saying why) when the
+// link cannot be set up.
+bool ChooseMode(TransferController& ctl, ScriptedPrompts& prompts, const LinkArgs& link) {
+  if (!link.telnet.empty()) {
+    prompts.hostAnswers.push_back(link.telnet);
+    ctl.Telnet1Click();
+  } else {
+    prompts.portAnswers.push_back(link.serial);
+    ctl.Serial1Click();
+  }
+  if (!prompts.errors.empty()) {
+    PrintError(ErrorBoxText(prompts.errors.front()));
+    return false;
+  }
+  return true;
+}
+
+// Parses the link options shared by pull and push; returns false on a bad one.
+bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link, bool* bad) {
+  const std::string& a = args[i];
+  if ((a == "--telnet" || a == "--serial") && i + 1 < args.size()) {
+    std::string& value = a == "--telnet" ? link.telnet : link.serial;
+    value = args[++i];
+    if (value.empty()) *bad = true;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int RunPull(const std::vector<std::string>& args) {
+  if (WantsHelp(args)) {
+    std::fputs(kPullHelp, stdout);
+    return 0;
+  }
+  LinkArgs link;
+  std::string output, rawPath, logPath;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    bool bad = false;
+    if (TakeLinkOption(args, i, link, &bad)) {
+      if (bad) return Usage(kPullHelp, "empty host or device");
+      continue;
+    }
+    const std::string& a = args[i];
+    if ((a == "-o" || a == "--output") && i + 1 < args.size()) {
+      output = args[++i];
+    } else if (a == "--raw" && i + 1 < args.size()) {
+      rawPath = args[++i];
+    } else if (a == "--log" && i + 1 < args.size()) {
+      logPath = args[++i];
+    } else {
+      return Usage(kPullHelp, "unexpected argument '" + a + "'");
+    }
+  }
+  if (link.telnet.empty() == link.serial.empty()) return Usage(kPullHelp, "give either --telnet or --serial");
+  if (output.empty()) return Usage(kPullHelp, "pull needs -o OUT");
+
+  Editor editor;
+  ScriptedPrompts prompts;
+  TransferController ctl(editor, prompts);
+  if (!ChooseMode(ctl, prompts, link)) return 1;
+  ctl.Import1Click();
+  if (ctl.LastOutcome() == TransferController::Outcome::Failed) {
+    PrintError(ErrorBoxText(ctl.LastFailure()));
+    return 1;
+  }
+  std::string error;
+  if (!rawPath.empty() && !WriteFileAtomically(rawPath, editor.memo2.Text(), &error)) {
+    PrintError("cannot write " + rawPath + ": " + error);
+    return 2;
+  }
+  if (!logPath.empty() && !WriteFileAtomically(logPath, LogText(editor.memo3), &error)) {
+    PrintError("cannot write " + logPath + ": " + error);
+    return 2;
+  }
+  const bool incomplete = ctl.LastOutcome() == TransferController::Outcome::Incomplete;
+  const std::string lastLog = editor.memo3.LineCount() ? editor.memo3.Line(editor.memo3.LineCount() - 1) : "";
+  if (!editor.HasConfiguration()) {
+    PrintError("the unit named no source; nothing to export, " + output + " not written" +
+               (incomplete ? " (" + lastLog + ")" : ""));
+    return 3;
+  }
+  if (!WriteFileAtomically(output, ZemFileText(editor.PrepareExport()), &error)) {
+    PrintError("cannot write " + output + ": " + error);
+    return 2;
+  }
+  if (incomplete) {
+    PrintError("warning: " + lastLog);
+    return 4;
+  }
+  return 0;
+}
+
+int RunPush(const std::vector<std::string>& args) {
+  if (WantsHelp(args)) {
+    std::fputs(kPushHelp, stdout);
+    return 0;
+  }
+  LinkArgs link;
+  std::string input;
+  int replyLimitMs = 30000;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    bool bad = false;
+    if (TakeLinkOption(args, i, link, &bad)) {
+      if (bad) return Usage(kPushHelp, "empty host or device");
+      continue;
+    }
+    const std::string& a = args[i];
+    if (a == "--reply-limit" && i + 1 < args.size()) {
+      const std::string& v = args[++i];
+      if (v.empty() || v.size() > 6 || v.find_first_not_of("0123456789") != std::string::npos ||
+          std::stoi(v) < 1)
+        return Usage(kPushHelp, "bad reply limit '" + v + "'");
+      replyLimitMs = std::stoi(v) * 1000;
+    } else if (!a.empty() && a[0] != '-' && input.empty()) {
+      input = a;
+    } else {
+      return Usage(kPushHelp, "unexpected argument '" + a + "'");
+    }
+  }
+  if (input.empty()) return Usage(kPushHelp, "push needs IN.zem");
+  if (link.telnet.empty() == link.serial.empty()) return Usage(kPushHelp, "give either --telnet or --serial");
+
+  std::string error;
+  const std::optional<std::string> text = ReadWholeFile(input, &error);
+  if (!text) {
+    PrintError("cannot read " + input + ": " + error);
+    return 2;
+  }
+  Editor editor;
+  editor.ImportFileText(*text, input);
+  if (!editor.HasConfiguration()) {
+    PrintError(input + " names no source; nothing to send");
+    return 3;
+  }
+  ScriptedPrompts prompts;
+  TransferController ctl(editor, prompts);
+  ctl.SetReplyLimitMs(replyLimitMs);
+  if (!ChooseMode(ctl, prompts, link)) return 1;
+
+  std::string lastStatus;
+  editor.status.SetOnChange([&](const std::string& status) {
+    if (status.rfind(" Sending line ", 0) != 0) return;
+    lastStatus = status.substr(1);
+    std::fprintf(stderr, "\r%s", lastStatus.c_str());
+    std::fflush(stderr);
+  });
+  ctl.Export1Click();
+  if (!lastStatus.empty()) std::fputc('\n', stderr);
+
+  const std::string where = ctl.LinesSent() == 0
+                                ? std::string("before any line was sent")
+                                : "after line " + ctl.LastLineSent() + " (" + lastStatus + ")";
+  switch (ctl.LastOutcome()) {
+    case TransferController::Outcome::Completed:
+      std::fprintf(stderr, "zemctl: sent %d lines, every one answered\n", ctl.LinesSent());
+      return 0;
+    case TransferController::Outcome::NoReply:
+      PrintError("no answer from the unit within " + std::to_string(replyLimitMs / 1000) + " s " + where);
+      return 1;
+    case TransferController::Outcome::Failed:
+      PrintError(ErrorBoxText(ctl.LastFailure()) + " (" + where + ")");
+      return 1;
+    default:
+      PrintError("the export did not run " + where);
+      return 1;
+  }
+}
 
 }  // namespace zem

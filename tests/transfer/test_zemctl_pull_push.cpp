@@ -1,6 +1,200 @@
+// zemctl pull and push, the real binary against an in-process simulated unit.
+#include <QEventLoop>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
-class T : public QObject {
-  Q_OBJECT
+#include <QTimer>
+
+#include "transfer/file_io.h"
+#include "transfer_rig.h"
+
+using namespace zem;
+using namespace zem::test;
+
+namespace {
+
+struct Run {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
 };
-QTEST_GUILESS_MAIN(T)
+
+// Runs zemctl while the event loop keeps serving the simulated unit.
+Run Zemctl(const QStringList& args) {
+  QProcess process;
+  QEventLoop loop;
+  QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+  process.start(QStringLiteral(ZEMCTL_PATH), args);
+  if (process.state() != QProcess::NotRunning) loop.exec();
+  if (process.state() != QProcess::NotRunning) {
+    process.kill();
+    process.waitForFinished();
+    return Run{};
+  }
+  return Run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+             process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+}
+
+QString Host(const UnitSim& sim) { return QStringLiteral("127.0.0.1:%1").arg(sim.TcpPort()); }
+
+std::string Read(const QString& path) {
+  return ReadWholeFile(path.toStdString(), nullptr).value_or("<missing>");
+}
+
+SimOptions Serving(std::vector<std::string> lines) {
+  SimOptions o;
+  o.configLines = std::move(lines);
+  return o;
+}
+
+}  // namespace
+
+class TestZemctlPullPush : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void pullWritesWhatAFileExportWould_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("telnet") << false;
+    QTest::newRow("serial") << true;
+  }
+  void pullWritesWhatAFileExportWould() {
+    QFETCH(bool, serial);
+    QTemporaryDir dir;
+    const std::vector<std::string> config = GenerateConfiguration(6, 20);
+    UnitSim sim(Serving(config));
+    std::string error;
+    QStringList link;
+    if (serial) {
+      QVERIFY(sim.OpenPty(&error));
+      link << "--serial" << QString::fromStdString(sim.PtyPath());
+    } else {
+      QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+      link << "--telnet" << Host(sim);
+    }
+    const QString out = dir.filePath("out.zem"), raw = dir.filePath("raw.txt"), log = dir.filePath("log.txt");
+    const Run run = Zemctl(QStringList{"pull"} << link << "-o" << out << "--raw" << raw << "--log" << log);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(sim.Queries(), 1);
+
+    FileImport expected(config);
+    QCOMPARE(Read(out), ZemFileText(BuildCommandSequence(expected.editor.model)));
+    const std::string rawText = Read(raw);
+    QVERIFY(rawText.find(ZemFileText(config)) != std::string::npos);
+    QVERIFY(rawText.find(serial ? "(QX)" : "[QXSB]") != std::string::npos);
+    const std::string logText = Read(log);
+    QVERIFY(logText.find("Zone: 20 Name: Room 20\n") != std::string::npos);
+    QVERIFY(logText.find("Import Complete\n") != std::string::npos);
+  }
+
+  void pullReportsAnAnswerThatEndedEarly() {
+    QTemporaryDir dir;
+    SimOptions o = Serving(GenerateConfiguration(2, 4));
+    o.closeMidImport = true;
+    UnitSim sim(o);
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const QString out = dir.filePath("out.zem");
+    const Run run = Zemctl({"pull", "--telnet", Host(sim), "-o", out});
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY(run.err.find("never came; the configuration may be incomplete") != std::string::npos);
+    QVERIFY(QFile::exists(out));
+  }
+
+  void pullOfNothingWritesNothing() {
+    QTemporaryDir dir;
+    UnitSim sim;  // serves an empty configuration
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const Run run = Zemctl({"pull", "--telnet", Host(sim), "-o", dir.filePath("a.zem")});
+    QCOMPARE(run.exitCode, 3);
+    QVERIFY(run.err.find("named no source") != std::string::npos);
+    QVERIFY(!QFile::exists(dir.filePath("a.zem")));
+  }
+
+  void pullRefusedAndBadArguments() {
+    QTemporaryDir dir;
+    quint16 port = 0;
+    {
+      UnitSim gone;
+      std::string error;
+      QVERIFY(gone.ListenTcp(0, QHostAddress::LocalHost, &error));
+      port = gone.TcpPort();
+    }
+    const Run refused =
+        Zemctl({"pull", "--telnet", QStringLiteral("127.0.0.1:%1").arg(port), "-o", dir.filePath("a.zem")});
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY(refused.err.find("refused") != std::string::npos);
+    QVERIFY(!QFile::exists(dir.filePath("a.zem")));
+
+    QCOMPARE(Zemctl({"pull", "--telnet", "h", "--serial", "/dev/x", "-o", "a"}).exitCode, 2);
+    QCOMPARE(Zemctl({"pull", "--telnet", "h"}).exitCode, 2);
+    QCOMPARE(Zemctl({"push", "a.zem"}).exitCode, 2);
+    QCOMPARE(Zemctl({"push", "a.zem", "--telnet", "h", "--bogus"}).exitCode, 2);
+    const Run help = Zemctl({"push", "--help"});
+    QCOMPARE(help.exitCode, 0);
+    QVERIFY(help.out.find("Usage: zemctl push") != std::string::npos);
+    QCOMPARE(Zemctl({"pull", "--help"}).exitCode, 0);
+  }
+
+  void pushSendsEveryLine_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("telnet") << false;
+    QTest::newRow("serial") << true;
+  }
+  void pushSendsEveryLine() {
+    QFETCH(bool, serial);
+    const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
+    UnitSim sim;
+    std::string error;
+    QStringList link;
+    if (serial) {
+      QVERIFY(sim.OpenPty(&error));
+      link << "--serial" << QString::fromStdString(sim.PtyPath());
+    } else {
+      QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+      link << "--telnet" << Host(sim);
+    }
+    const Run run = Zemctl(QStringList{"push", in} << link);
+    QCOMPARE(run.exitCode, 0);
+    Editor expected;
+    expected.ImportFileText(Read(in), in.toStdString());
+    const std::vector<std::string> sent = NonEmpty(expected.PrepareExport());
+    QCOMPARE(sim.Recorded(), sent);
+    QCOMPARE(sim.BadTerminators(), 0);
+    QVERIFY(run.err.find("Sending line ") != std::string::npos);
+    QVERIFY(run.err.find("sent " + std::to_string(sent.size()) + " lines") != std::string::npos);
+  }
+
+  void pushReportsTheLastLineSent() {
+    const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
+    Editor expected;
+    expected.ImportFileText(Read(in), in.toStdString());
+    const std::vector<std::string> sent = NonEmpty(expected.PrepareExport());
+
+    SimOptions closing;
+    closing.closeAfter = 4;
+    UnitSim tcp(closing);
+    std::string error;
+    QVERIFY(tcp.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const Run closed = Zemctl({"push", in, "--telnet", Host(tcp)});
+    QCOMPARE(closed.exitCode, 1);
+    QVERIFY(closed.err.find("Connection Closed Gracefully.") != std::string::npos);
+    QVERIFY(closed.err.find(sent[3]) != std::string::npos || closed.err.find(sent[4]) != std::string::npos);
+
+    SimOptions silent;
+    silent.silent = true;
+    UnitSim pty(silent);
+    QVERIFY(pty.OpenPty(&error));
+    const Run unanswered =
+        Zemctl({"push", in, "--serial", QString::fromStdString(pty.PtyPath()), "--reply-limit", "1"});
+    QCOMPARE(unanswered.exitCode, 1);
+    QVERIFY(unanswered.err.find("no answer from the unit within 1 s after line " + sent[0]) !=
+            std::string::npos);
+    QCOMPARE(pty.Recorded(), std::vector<std::string>{sent[0]});
+  }
+};
+
+QTEST_GUILESS_MAIN(TestZemctlPullPush)
 #include "test_zemctl_pull_push.moc"
