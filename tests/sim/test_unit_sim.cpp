@@ -1,0 +1,188 @@
+// The simulated unit seen from a bare client: what it sends and records.
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QTcpSocket>
+#include <QTest>
+
+#include "sim/sim_config.h"
+#include "sim/unit_sim.h"
+
+using namespace zem;
+
+namespace {
+
+// A raw client of the simulated unit's TCP port.
+struct TcpClient {
+  QTcpSocket socket;
+  std::string received;
+  explicit TcpClient(quint16 port) {
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll().toStdString(); });
+  }
+  bool Connected() {
+    return QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; });
+  }
+  void Send(const std::string& bytes) {
+    socket.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    socket.flush();
+  }
+  bool WaitFor(const std::string& tail) {
+    return QTest::qWaitFor([&] { return received.find(tail) != std::string::npos; }, 5000);
+  }
+};
+
+// A raw client of the simulated unit's pseudo-terminal.
+struct PtyClient {
+  int fd = -1;
+  std::string received;
+  explicit PtyClient(const std::string& path) {
+    fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios tio{};
+    if (fd >= 0 && tcgetattr(fd, &tio) == 0) {
+      cfmakeraw(&tio);
+      tcsetattr(fd, TCSANOW, &tio);
+    }
+  }
+  ~PtyClient() {
+    if (fd >= 0) ::close(fd);
+  }
+  void Send(const std::string& bytes) {
+    QVERIFY(::write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size()));
+  }
+  bool WaitFor(const std::string& tail) {
+    return QTest::qWaitFor(
+        [&] {
+          char buffer[4096];
+          ssize_t n;
+          while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+            received.append(buffer, static_cast<std::size_t>(n));
+          return received.find(tail) != std::string::npos;
+        },
+        5000);
+  }
+};
+
+}  // namespace
+
+class TestUnitSim : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void generatedConfigurationIsComplete() {
+    const std::vector<std::string> full = GenerateConfiguration(16, 192);
+    QVERIFY(full.size() > 3000);
+    QCOMPARE(full.front(), std::string("[SD2]"));
+    QCOMPARE(full.back(), std::string("[EC]"));
+    for (const auto& line : full) QVERIFY(!line.empty() && line.front() == '[' && line.back() == ']');
+    QVERIFY(std::find(full.begin(), full.end(), "[NO192\"Room 192\"]") != full.end());
+    QVERIFY(std::find(full.begin(), full.end(), "[NI16\"Source 16\"]") != full.end());
+    QCOMPARE(ConfigurationLines("a\r\n\r\nb\rc\n"), (std::vector<std::string>{"a", "b", "c"}));
+  }
+
+  void telnetDialogue() {
+    SimOptions o;
+    o.configLines = {"[NI1\"A\"]", "[NO1\"B\"]"};
+    UnitSim sim(o);
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    TcpClient client(sim.TcpPort());
+    QVERIFY(client.Connected());
+    client.Send("[]");
+    client.Send("[QXSB]");
+    QVERIFY(client.WaitFor("[QXSB]"));
+    QCOMPARE(client.received, std::string("(ERROR)\r\n[NI1\"A\"]\r[NO1\"B\"]\r[QXSB]"));
+    client.received.clear();
+    // Lines end with LF CR; one ended the other way round is not taken.
+    client.Send("[VO1R-20]\n\r[G1AO2]\n");
+    client.Send("\r[X]\r\n");
+    QVERIFY(client.WaitFor("(OK)\r\n(OK)\r\n"));
+    QVERIFY(QTest::qWaitFor([&] { return sim.BadTerminators() == 1; }));
+    QCOMPARE(sim.Recorded(), (std::vector<std::string>{"[VO1R-20]", "[G1AO2]"}));
+    QCOMPARE(sim.Syncs(), 1);
+    QCOMPARE(sim.Queries(), 1);
+  }
+
+  void serialDialogue() {
+    SimOptions o;
+    o.configLines = {"[NI1\"A\"]"};
+    o.crlf = true;
+    o.reply = SimOptions::Reply::Echo;
+    UnitSim sim(o);
+    std::string error;
+    QVERIFY(sim.OpenPty(&error));
+    PtyClient client(sim.PtyPath());
+    QVERIFY(client.fd >= 0);
+    client.Send("[QXSB]");
+    QVERIFY(client.WaitFor("(QX)"));
+    QCOMPARE(client.received, std::string("[NI1\"A\"]\r\n(QX)"));
+    client.received.clear();
+    // Bare commands, each closed by its "]", even one inside a quoted name.
+    client.Send("[NO3\"a]b\"][VO1");
+    client.Send("R-3]");
+    QVERIFY(client.WaitFor("[VO1R-3]\r\n"));
+    QCOMPARE(sim.Recorded(), (std::vector<std::string>{"[NO3\"a]b\"]", "[VO1R-3]"}));
+  }
+
+  void faultModes() {
+    SimOptions o;
+    o.configLines = {"[NI1\"A\"]", "[NI2\"B\"]", "[NI3\"C\"]", "[NI4\"D\"]"};
+    o.junk = true;
+    o.trailingBytes = true;
+    o.closeAfter = 1;
+    o.reply = SimOptions::Reply::Error;
+    UnitSim sim(o);
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    TcpClient client(sim.TcpPort());
+    QVERIFY(client.Connected());
+    client.Send("[QXSB]");
+    QVERIFY(client.WaitFor(std::string("[QXSB]") + kSimTrailingCommand + "\r"));
+    QVERIFY(client.received.find("\r\x01\x07") != std::string::npos);
+    QVERIFY(client.received.find('\xff') != std::string::npos);
+    client.received.clear();
+    client.Send("[A]\n\r");
+    QVERIFY(client.WaitFor("(ERROR)\r\n"));
+    QVERIFY(QTest::qWaitFor([&] { return client.socket.state() == QAbstractSocket::UnconnectedState; }));
+    QCOMPARE(sim.OpenConnections(), 0);
+
+    sim.Options() = SimOptions{};
+    sim.Options().configLines = o.configLines;
+    sim.Options().closeMidImport = true;
+    TcpClient half(sim.TcpPort());
+    QVERIFY(half.Connected());
+    half.Send("[QXSB]");
+    QVERIFY(QTest::qWaitFor([&] { return half.socket.state() == QAbstractSocket::UnconnectedState; }));
+    QCOMPARE(half.received, std::string("[NI1\"A\"]\r[NI2\"B\"]\r"));
+
+    sim.Options().closeMidImport = false;
+    sim.Options().silent = true;
+    TcpClient quiet(sim.TcpPort());
+    QVERIFY(quiet.Connected());
+    quiet.Send("[][QXSB][Z]\n\r");
+    QVERIFY(QTest::qWaitFor([&] { return sim.Recorded().size() == 2; }));
+    QTest::qWait(50);
+    QVERIFY(quiet.received.empty());
+  }
+
+  void programHelpAndArguments() {
+    QProcess help;
+    help.start(QStringLiteral(SIM_PATH), {"--help"});
+    QVERIFY(help.waitForFinished());
+    QCOMPARE(help.exitCode(), 0);
+    const QByteArray text = help.readAllStandardOutput();
+    for (const char* option :
+         {"--port", "--pty", "--silent", "--close-after", "--close-mid-import", "--junk", "--byte-per-write",
+          "--no-end-marker", "--trailing-bytes", "--pace", "--endless"})
+      QVERIFY2(text.contains(option), option);
+    QProcess bad;
+    bad.start(QStringLiteral(SIM_PATH), {"--port", "1", "--pty"});
+    QVERIFY(bad.waitForFinished());
+    QCOMPARE(bad.exitCode(), 2);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestUnitSim)
+#include "test_unit_sim.moc"
