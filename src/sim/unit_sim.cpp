@@ -425,6 +425,11 @@ void UnitSim::RetryLater(Channel& ch, int ms) {
 }
 
 void UnitSim::FinishIfFlushed(Channel& ch) {
+  if (!ch.closed && !ch.endless && ch.outAt == ch.output.size() && ch.outAt > 0) {
+    ch.output.clear();
+    ch.outAt = 0;
+    emit OutputDrained();
+  }
   if (ch.closed || !ch.closeWhenFlushed || ch.outAt != ch.output.size()) return;
   if (ch.serial) {
     // Give the program a moment to take in the last bytes before the hangup.

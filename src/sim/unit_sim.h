@@ -74,6 +74,8 @@ class UnitSim : public QObject {
  signals:
   void CommandRecorded(const std::string& line);
   void Closed();
+  // Everything queued for a connection has been written out.
+  void OutputDrained();
 
  private:
   struct Channel;
