@@ -25,6 +25,11 @@ void Editor::SetPagesEnabled(bool enabled) {
 void Editor::ResetModel() {
   zem::ResetModel(model, memo2, memo3);
   ListQuickEQFiles();
+  // The zone and preset controls must show CurrentZone and CurrentEQPreset
+  // again: otherwise a page switch before the next import completes would
+  // store the previously shown zone or preset into zone 1 or preset 1.
+  zoneAudio.LoadZoneControls(model.CurrentZone);
+  presets.LoadPresetControls(model.CurrentEQPreset);
   SetPagesEnabled(false);
   NotifyChanged();
 }
@@ -51,8 +56,10 @@ void Editor::ComboBox1Change() {
 }
 
 void Editor::ComboBox3Change(int position) {
+  // Only the system preset changes: a quick EQ file chosen earlier in
+  // ComboBox1 is not loaded again, so the zone's ZQ curve is never replaced
+  // behind the user's back.
   model.SystemEQList.Select(position);
-  ComboBox1Change();
 }
 
 void Editor::ComboBox4Change() {
