@@ -74,6 +74,10 @@ void Editor::RefreshPages() {
   if (model.PresetList.HasSelection()) {
     model.CurrentEQPreset = model.PresetList.Selected + 1;
     presets.ListBox2Click(model.PresetList.Selected);
+  } else {
+    // After an import the preset list has no chosen entry, but the page shows
+    // CurrentEQPreset and may hold edits of it: commit them like any other.
+    presets.StorePresetControls(model.CurrentEQPreset);
   }
   favorites.ApplyRestrictionOverlay();
 
