@@ -27,10 +27,11 @@ inline std::string Bytes(const QString& text) {
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
+// Sets a label's text; a label that is not centred grows with its text.
 inline void SetLabelText(QLabel* label, const QString& text) {
   if (label->text() == text) return;
   label->setText(text);
-  label->adjustSize();
+  if (!(label->alignment() & Qt::AlignHCenter)) label->adjustSize();
 }
 
 // A label sized to its text with its top left corner at (x, y).
@@ -65,6 +66,11 @@ inline void SetUpSlider(QSlider* slider, const QString& name, int minimum, int m
   if (slider->orientation() == Qt::Vertical) {
     slider->setInvertedAppearance(true);
     slider->setInvertedControls(true);
+    // Some styles fill the groove from the minimum to the thumb; on a gain
+    // slider whose minimum is +10 dB that fill would read as a level.
+    QPalette palette = slider->palette();
+    palette.setColor(QPalette::Highlight, palette.color(QPalette::Button).darker(115));
+    slider->setPalette(palette);
   }
   slider->setGeometry(place);
 }
