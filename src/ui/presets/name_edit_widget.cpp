@@ -17,9 +17,11 @@ class NameEditWidget::LengthValidator : public QValidator {
   State validate(QString& input, int& pos) const override {
     const qsizetype allowed = std::max<qsizetype>(limit_, base_.size());
     if (input.size() <= allowed) return Acceptable;
-    // Drop what does not fit of the characters just put in before the cursor.
+    // Nothing of the edit fits (a keystroke at the limit): refuse it, which
+    // keeps the undo history. Otherwise keep what fits of the characters just
+    // put in before the cursor, as a paste into a short name does.
     const qsizetype excess = input.size() - allowed;
-    if (excess > pos) return Invalid;
+    if (excess >= input.size() - base_.size() || excess > pos) return Invalid;
     input.remove(pos - excess, excess);
     pos -= static_cast<int>(excess);
     return Acceptable;
