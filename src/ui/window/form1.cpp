@@ -12,11 +12,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "ui/favorites/favorites_view.h"
@@ -47,6 +49,31 @@ QPlainTextEdit* MakeMemo(const char* name, QWidget* page, QRect geometry) {
   // Read-only text keeps a visible caret off, but can still be selected and copied.
   memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   return memo;
+}
+
+// The page control's nine captions do not fit its width with the usual
+// space around each caption: the space shrinks until they do.
+class CompactTabStyle : public QProxyStyle {
+ public:
+  void SetSpace(int space) { space_ = space; }
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    if (metric == PM_TabBarTabHSpace) return space_;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+
+ private:
+  int space_ = 12;
+};
+
+void FitTabs(QTabWidget* pages) {
+  auto* style = new CompactTabStyle;
+  style->setParent(pages);
+  QTabBar* bar = pages->tabBar();
+  for (int space = 12; space >= 2; --space) {
+    style->SetSpace(space);
+    bar->setStyle(style);  // lays the tabs out anew
+    if (bar->sizeHint().width() <= pages->width() - 4) break;
+  }
 }
 
 QAction* MakeAction(const char* name, const QString& text, QObject* parent) {
@@ -243,6 +270,7 @@ void TForm1::BuildPages() {
   }};
   for (const auto& [page, caption] : pages) pageControl1_->addTab(page, caption);
   pageControl1_->setTabVisible(static_cast<int>(Page::CommunicationSettings), false);
+  FitTabs(pageControl1_);
   pageControl1_->setCurrentIndex(static_cast<int>(Page::ConfigurationFile));
 
   connect(pageControl1_, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);

@@ -30,7 +30,7 @@ MemoView::MemoView(TextLog& log, QPlainTextEdit* edit, QObject* parent)
   std::string text = log_.Text();
   // A CR at the very end may still pair with an LF to come.
   if (!text.empty() && text.back() == '\r') {
-    pending_ = "\r";
+    pending_.push_back('\r');
     text.pop_back();
   }
   edit_->setPlainText(MemoDisplayText(text));
@@ -76,7 +76,8 @@ void MemoView::Flush() {
     cursor.insertText(MemoDisplayText(ready));
     if (atEnd) bar->setValue(bar->maximum());
   }
-  pending_ = heldCR ? std::string("\r") : std::string();
+  pending_.clear();
+  if (heldCR) pending_.push_back('\r');
 }
 
 }  // namespace zem
