@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -265,17 +266,20 @@ class TestWindow : public QObject {
 
   void busyWhileTransferRuns() {
     // The file dialog of a file import opens while the import runs.
-    bool sawImport = true, sawExport = true, sawCancel = false;
+    bool sawImport = true, sawExport = true, sawCancel = false, sawEscape = false;
     prompts->whileFileDialogOpen = [&] {
       sawImport = form->findChild<QAction*>("Import1")->isEnabled();
       sawExport = form->findChild<QAction*>("Export1")->isEnabled();
       sawCancel = form->findChild<QPushButton*>("CancelButton")->isVisibleTo(form.get());
+      sawEscape = form->findChild<QShortcut*>("EscapeShortcut")->isEnabled();
     };
     form->findChild<QAction*>("Import1")->trigger();
     if (prompts->fileDialogs.empty()) QSKIP("the transfer controller does not run imports in this build yet");
     QVERIFY(!sawImport);
     QVERIFY(!sawExport);
     QVERIFY(sawCancel);
+    QVERIFY(sawEscape);
+    QVERIFY(!form->findChild<QShortcut*>("EscapeShortcut")->isEnabled());
     QVERIFY(form->findChild<QAction*>("Import1")->isEnabled());
     QVERIFY(form->findChild<QAction*>("Export1")->isEnabled());
     QVERIFY(!form->findChild<QPushButton*>("CancelButton")->isVisibleTo(form.get()));

@@ -73,7 +73,9 @@ bool NameGridDelegate::eventFilter(QObject* object, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* edit = qobject_cast<QLineEdit*>(object);
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (edit && !NameKeyAccepted(edit->text(), key->text())) return true;  // refused: dropped silently
+    // Shortcuts such as Ctrl+V type nothing themselves; a paste is not limited.
+    const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+    if (edit && !shortcut && !NameKeyAccepted(edit->text(), key->text())) return true;  // dropped silently
   }
   return QStyledItemDelegate::eventFilter(object, event);
 }
