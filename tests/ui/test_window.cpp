@@ -266,10 +266,11 @@ class TestWindow : public QObject {
 
   void busyWhileTransferRuns() {
     // The file dialog of a file import opens while the import runs.
-    bool sawImport = true, sawExport = true, sawCancel = false, sawEscape = false;
+    bool sawImport = true, sawExport = true, sawMode = true, sawCancel = false, sawEscape = false;
     prompts->whileFileDialogOpen = [&] {
       sawImport = form->findChild<QAction*>("Import1")->isEnabled();
       sawExport = form->findChild<QAction*>("Export1")->isEnabled();
+      sawMode = form->findChild<QAction*>("Serial1")->isEnabled();
       sawCancel = form->findChild<QPushButton*>("CancelButton")->isVisibleTo(form.get());
       sawEscape = form->findChild<QShortcut*>("EscapeShortcut")->isEnabled();
     };
@@ -277,6 +278,7 @@ class TestWindow : public QObject {
     if (prompts->fileDialogs.empty()) QSKIP("the transfer controller does not run imports in this build yet");
     QVERIFY(!sawImport);
     QVERIFY(!sawExport);
+    QVERIFY(!sawMode);
     QVERIFY(sawCancel);
     QVERIFY(sawEscape);
     QVERIFY(!form->findChild<QShortcut*>("EscapeShortcut")->isEnabled());
@@ -297,31 +299,27 @@ class TestWindow : public QObject {
     telnet1->trigger();
     if (prompts->hostPrompts.empty())
       QSKIP("the transfer controller does not handle the mode menu in this build yet");
-    QApplication::processEvents();
     QCOMPARE(prompts->hostPrompts.back(),
              std::string("Enter the address for the ZEM4100|Hostname or IP Address: |"));
-    QCOMPARE(memo3->toPlainText(), QString("Using host: 127.0.0.1\n"));
+    QTRY_COMPARE(memo3->toPlainText(), QString("Using host: 127.0.0.1\n"));
     QVERIFY(telnet1->isChecked() && !file2->isChecked() && !serial1->isChecked());
 
     // Cancelled host prompt: no mode checked at all.
     telnet1->trigger();
-    QApplication::processEvents();
     QCOMPARE(prompts->hostPrompts.back(),
              std::string("Enter the address for the ZEM4100|Hostname or IP Address: |127.0.0.1"));
-    QCOMPARE(memo3->toPlainText(), QString("No host entered.  Telnet disabled.\n"));
+    QTRY_COMPARE(memo3->toPlainText(), QString("No host entered.  Telnet disabled.\n"));
     QVERIFY(!telnet1->isChecked() && !file2->isChecked() && !serial1->isChecked());
 
     // Serial Mode with the port chooser cancelled: message, error box, checked.
     serial1->trigger();
-    QApplication::processEvents();
-    QCOMPARE(memo3->toPlainText(), QString("Please make sure the ZEM is set to 9600 bps.\n"));
+    QTRY_COMPARE(memo3->toPlainText(), QString("Please make sure the ZEM is set to 9600 bps.\n"));
     QCOMPARE(prompts->portLists.size(), std::size_t(1));
     QCOMPARE(prompts->errors.size(), std::size_t(1));
     QVERIFY(serial1->isChecked() && !file2->isChecked() && !telnet1->isChecked());
 
     file2->trigger();
-    QApplication::processEvents();
-    QCOMPARE(memo3->toPlainText(), QString());
+    QTRY_COMPARE(memo3->toPlainText(), QString());
     QVERIFY(file2->isChecked() && !serial1->isChecked() && !telnet1->isChecked());
   }
 

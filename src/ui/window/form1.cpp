@@ -307,8 +307,8 @@ void TForm1::SyncModeChecks() {
 }
 
 void TForm1::SyncBusy(bool busy) {
-  import1_->setEnabled(!busy);
-  export1_->setEnabled(!busy);
+  // The controller refuses these while a run waits; greyed, the menu says so.
+  for (QAction* action : {file2_, serial1_, telnet1_, import1_, export1_}) action->setEnabled(!busy);
   cancelButton_->setVisible(busy);
   escape_->setEnabled(busy);
 }
