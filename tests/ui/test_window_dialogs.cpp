@@ -9,7 +9,6 @@
 #include <QTest>
 
 #include "ui/window/qt_prompts.h"
-#include "ui/window/window_font.h"
 
 using namespace zem;
 
@@ -153,13 +152,6 @@ class TestWindowDialogs : public QObject {
     QCOMPARE(confirm->escapeButton(), confirm->button(QMessageBox::Cancel));
     QCOMPARE(confirm->textFormat(), Qt::PlainText);
     QCOMPARE(confirm->text(), QString("File /tmp/<b>a</b>.zem exists. Overwrite?"));
-  }
-
-  void windowFontIsTheLookAlike() {
-    const QFont font = WindowFont();
-    QCOMPARE(font.pixelSize(), 11);
-    const QString family = QFontInfo(font).family();
-    QVERIFY2(family == "Liberation Sans" || family == "DejaVu Sans" || family == "Arial", qPrintable(family));
   }
 };
 

@@ -125,19 +125,6 @@ class TestWindowTransfer : public QObject {
     QCOMPARE(form->Controller().LastOutcome(), TransferController::Outcome::Cancelled);
   }
 
-  void serialModeWithATypedDevice() {
-    sim = std::make_unique<UnitSim>(SimOptions{});
-    std::string error;
-    if (!sim->OpenPty(&error)) QSKIP(("no pseudo-terminal: " + error).c_str());
-    prompts->portAnswers.push_back(sim->PtyPath());
-    form->findChild<QAction*>("Serial1")->trigger();
-    QVERIFY(form->findChild<QAction*>("Serial1")->isChecked());
-    QVERIFY(!form->findChild<QAction*>("File2")->isChecked());
-    QVERIFY(prompts->errors.empty());
-    QTRY_COMPARE(ShownLines(form->findChild<QPlainTextEdit*>("Memo3")),
-                 QStringList{"Please make sure the ZEM is set to 9600 bps."});
-  }
-
   void closingTheWindowEndsAWaitingImport() {
     SimOptions options;
     options.configLines = zem::GenerateConfiguration(4, 8);
