@@ -108,7 +108,7 @@ class TestQuickEQFiles : public QObject {
     QCOMPARE(int(e.model.ZoneAudio[1].Band[10]), -10);
   }
 
-  void choosingASystemPresetLeavesTheBandsAlone() {
+  void choosingASystemPresetLoadsTheChosenQuickEQFile() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     Write(dir, "up.eq", "5\r\n5\r\n5\r\n5\r\n5\r\n5\r\n5\r\n5\r\n5\r\n5\r\n");
@@ -119,8 +119,13 @@ class TestQuickEQFiles : public QObject {
     e.zoneAudio.ComboBox2Change(2);
     e.ComboBox3Change(4);
     QCOMPARE(e.model.SystemEQList.Selected, 4);
+    for (int b = 1; b <= 10; ++b) QCOMPARE(e.zoneAudio.BandPosition(b), 5);
+    // Without a chosen file only the preset changes.
+    e.quickEQZoneList.Select(-1);
+    e.zoneAudio.SetBandPosition(4, -2);
+    e.ComboBox3Change(6);
+    QCOMPARE(e.model.SystemEQList.Selected, 6);
     QCOMPARE(e.zoneAudio.BandPosition(4), -2);
-    QCOMPARE(e.zoneAudio.BandPosition(1), 0);
   }
 
   void loadsIntoThePresetSliders() {

@@ -56,10 +56,10 @@ void Editor::ComboBox1Change() {
 }
 
 void Editor::ComboBox3Change(int position) {
-  // Only the system preset changes: a quick EQ file chosen earlier in
-  // ComboBox1 is not loaded again, so the zone's ZQ curve is never replaced
-  // behind the user's back.
+  // Choosing a system preset also loads the quick EQ file chosen in
+  // ComboBox1 into the band sliders, as choosing that file does.
   model.SystemEQList.Select(position);
+  ComboBox1Change();
 }
 
 void Editor::ComboBox4Change() {

@@ -67,8 +67,8 @@ class Editor {
   void ListQuickEQFiles();
   // Loads the quick EQ file chosen in ComboBox1 into the zone band sliders.
   void ComboBox1Change();
-  // ComboBox3 (the system EQ preset) chose `position`; it leaves the band
-  // sliders alone.
+  // ComboBox3 (the system EQ preset) chose `position`; like ComboBox1 it
+  // loads the quick EQ file chosen there.
   void ComboBox3Change(int position);
   // Loads the quick EQ file chosen in ComboBox4 into the preset sliders.
   void ComboBox4Change();
