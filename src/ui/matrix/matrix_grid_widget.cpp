@@ -136,19 +136,20 @@ GridCellPos MatrixGridWidget::CellAtGridPoint(QPoint point) const {
 
 QRect MatrixGridWidget::CellRect(GridCellPos cell) const {
   if (!model_->Grid().Contains(cell.Column, cell.Row)) return {};
-  if (cell.Column == 0 && cell.Row == 0) return corner_->geometry();
+  // Like the data cells, fixed cells are given without their line.
+  if (cell.Column == 0 && cell.Row == 0) return corner_->geometry().adjusted(0, 0, -kLine, -kLine);
   if (cell.Row == 0) {
     const QHeaderView* top = horizontalHeader();
     const int x = top->sectionViewportPosition(cell.Column - 1);
     const QRect r(top->viewport()->mapTo(this, QPoint(x, 0)),
-                  QSize(top->sectionSize(cell.Column - 1), top->height()));
+                  QSize(top->sectionSize(cell.Column - 1) - kLine, top->height() - kLine));
     return r.intersected(top->geometry());
   }
   if (cell.Column == 0) {
     const QHeaderView* left = verticalHeader();
     const int y = left->sectionViewportPosition(cell.Row - 1);
     const QRect r(left->viewport()->mapTo(this, QPoint(0, y)),
-                  QSize(left->width(), left->sectionSize(cell.Row - 1)));
+                  QSize(left->width() - kLine, left->sectionSize(cell.Row - 1) - kLine));
     return r.intersected(left->geometry());
   }
   const QRect r = visualRect(model_->index(cell.Row - 1, cell.Column - 1));

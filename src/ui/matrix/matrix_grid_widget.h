@@ -59,8 +59,9 @@ class MatrixGridWidget : public QTableView {
   // The cell under a point of the grid widget, -1 for a column or row outside
   // all cells.
   GridCellPos CellAtGridPoint(QPoint point) const;
-  // Where a cell lies, in the grid widget's coordinates (empty when the cell
-  // is scrolled out of view or does not exist).
+  // Where a cell lies, without the line after it, in the grid widget's
+  // coordinates (empty when the cell is scrolled out of view or does not
+  // exist).
   QRect CellRect(GridCellPos cell) const;
   MatrixGridModel& GridModel() { return *model_; }
 
