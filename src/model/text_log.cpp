@@ -22,20 +22,22 @@ void TextLog::AppendText(std::string_view text) {
 }
 
 void TextLog::AppendRaw(std::string_view text) {
-  std::string& open = lines_.back();
-  // A CR left at the end of the open line may pair with an LF now.
-  std::size_t from = open.empty() ? 0 : open.size() - 1;
-  open.append(text);
   bytes_ += text.size();
-  for (;;) {
-    std::string& current = lines_.back();
-    std::size_t at = current.find("\r\n", from);
-    if (at == std::string::npos) break;
-    std::string rest = current.substr(at + 2);
-    current.resize(at);
-    lines_.push_back(std::move(rest));
-    from = 0;
+  std::size_t start = 0;
+  // A CR left at the end of the open line pairs with an LF that starts `text`.
+  if (text.front() == '\n' && !lines_.back().empty() && lines_.back().back() == '\r') {
+    lines_.back().pop_back();
+    lines_.emplace_back();
+    start = 1;
   }
+  for (;;) {
+    const std::size_t at = text.find("\r\n", start);
+    if (at == std::string_view::npos) break;
+    lines_.back().append(text.substr(start, at - start));
+    lines_.emplace_back();
+    start = at + 2;
+  }
+  lines_.back().append(text.substr(start));
   if (listener_) listener_->TextAppended(text);
 }
 

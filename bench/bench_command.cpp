@@ -1,0 +1,84 @@
+// Reading a full configuration line by line, with the hand-written matcher
+// and with the std::regex forms it replaces, and writing it out again.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bench/full_config.h"
+#include "bench/regex_reader.h"
+#include "command/command_reader.h"
+#include "command/command_writer.h"
+
+namespace {
+
+using zem::ConfigModel;
+using zem::TextLog;
+
+// The lines that an import hands to the reader: those opening with '[' or '('.
+const std::vector<std::string>& ConfigLines() {
+  static const std::vector<std::string> lines = [] {
+    std::vector<std::string> out;
+    const std::string text = zem::bench::FullConfigText();
+    std::string_view rest = text;
+    while (!rest.empty()) {
+      std::size_t end = rest.find("\r\n");
+      std::string_view line = rest.substr(0, end);
+      if (!line.empty() && (line.front() == '[' || line.front() == '(')) out.emplace_back(line);
+      rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 2);
+    }
+    return out;
+  }();
+  return lines;
+}
+
+template <void (*Read)(ConfigModel&, TextLog&, std::string_view)>
+void ReadAll(benchmark::State& state) {
+  const auto& lines = ConfigLines();
+  for (auto _ : state) {
+    state.PauseTiming();
+    ConfigModel model;
+    TextLog memo2, memo3;
+    zem::ResetModel(model, memo2, memo3);
+    state.ResumeTiming();
+    for (const std::string& line : lines) Read(model, memo3, line);
+    benchmark::DoNotOptimize(model.ZoneCount);
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
+}
+
+void BM_ReadCommand(benchmark::State& state) { ReadAll<zem::ReadCommand>(state); }
+void BM_RegexReadCommand(benchmark::State& state) { ReadAll<zem::bench::RegexReadCommand>(state); }
+
+// The matcher alone, without the effects and the log.
+void BM_MatchCommand(benchmark::State& state) {
+  const auto& lines = ConfigLines();
+  for (auto _ : state)
+    for (const std::string& line : lines) benchmark::DoNotOptimize(zem::MatchCommand(line));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
+}
+
+void BM_BuildCommandSequence(benchmark::State& state) {
+  ConfigModel model;
+  TextLog memo2, memo3;
+  zem::ResetModel(model, memo2, memo3);
+  for (const std::string& line : ConfigLines()) zem::ReadCommand(model, memo3, line);
+  std::size_t written = 0;
+  for (auto _ : state) {
+    std::vector<std::string> sequence = zem::BuildCommandSequence(model);
+    written = sequence.size();
+    benchmark::DoNotOptimize(sequence.data());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(written));
+  state.counters["lines"] = static_cast<double>(written);
+}
+
+BENCHMARK(BM_ReadCommand)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegexReadCommand)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MatchCommand)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildCommandSequence)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,205 @@
+// The import and export of a configuration without a window: what the
+// window's File Mode import leaves in the model, the pages' lists and logs.
+#include <QtTest>
+
+#include "command/command_writer.h"
+#include "ui/editor/editor.h"
+
+using namespace zem;
+
+namespace {
+
+std::string Lines(std::initializer_list<const char*> lines) {
+  std::string text;
+  for (const char* l : lines) {
+    text += l;
+    text += "\r\n";
+  }
+  return text;
+}
+
+// Sources 1..s and zones 1..z named.
+std::string Named(int sources, int zones) {
+  std::string text;
+  for (int s = 1; s <= sources; ++s)
+    text += "[NI" + std::to_string(s) + "\"Src " + std::to_string(s) + "\"]\r\n";
+  for (int z = 1; z <= zones; ++z)
+    text += "[NO" + std::to_string(z) + "\"Room " + std::to_string(z) + "\"]\r\n";
+  return text;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+}  // namespace
+
+class TestEditorImport : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void marksSourcesAndZonesTheUnitDoesNotHave() {
+    Editor e;
+    e.ImportFileText(Named(8, 24), "small.zem");
+    const ConfigModel& m = e.model;
+    QCOMPARE(m.SourceCount, 8);
+    QCOMPARE(m.ZoneCount, 24);
+    for (int z = 1; z <= 192; ++z) {
+      for (int s = 1; s <= 16; ++s) {
+        const bool unused = s > 8 || z > 24;
+        QCOMPARE(m.FavoritesGrid.Cell(s, z) == "X", unused);
+        QCOMPARE(m.RestrictionGrid.Cell(s, z) == "X", unused);
+      }
+      for (int g = 1; g <= 10; ++g) QCOMPARE(m.GroupGrid.Cell(g, z) == "X", z > 24);
+    }
+    QCOMPARE(m.ZoneNameRows, 24);
+    QCOMPARE(m.SourceNameRows, 8);
+    // The refresh at the end puts the zone names into the lists and labels.
+    QCOMPARE(m.ZoneList.Items.size(), std::size_t(24));
+    QCOMPARE(m.ZoneList.Items[2], std::string("Room 3"));
+    QCOMPARE(m.ZoneList.Selected, 0);
+    QCOMPARE(m.FavoritesGrid.Cell(0, 3), std::string("Room 3"));
+    QCOMPARE(m.GroupGrid.Cell(0, 24), std::string("Room 24"));
+    QCOMPARE(m.RestrictionGrid.Cell(0, 25), std::string("Zone 25"));
+    QCOMPARE(m.FavoriteList.Items, std::vector<std::string>(10));
+    QVERIFY(e.PagesEnabled());
+    QCOMPARE(e.status.Text(), std::string(" Import Complete"));
+    QCOMPARE(e.memo3.Line(e.memo3.LineCount() - 1), std::string("Import Complete"));
+  }
+
+  void sparesTheHeadersWhenNothingWasNamed() {
+    Editor e;
+    e.ImportFileText(Lines({"[VO1R-5]", "just words", " [VO2R-5]", ""}), "none.zem");
+    const ConfigModel& m = e.model;
+    QCOMPARE(m.SourceCount, -1);
+    QCOMPARE(m.ZoneCount, -1);
+    for (int s = 1; s <= 16; ++s) QCOMPARE(m.FavoritesGrid.Cell(s, 0), std::to_string(s));
+    for (int g = 1; g <= 10; ++g) QCOMPARE(m.GroupGrid.Cell(g, 0), std::to_string(g));
+    QCOMPARE(m.FavoritesGrid.Cell(0, 1), std::string("Zone 1"));
+    QCOMPARE(m.RestrictionGrid.Cell(0, 192), std::string("Zone 192"));
+    QCOMPARE(m.FavoritesGrid.Cell(1, 1), std::string("X"));
+    QCOMPARE(m.ZoneNameRows, 1);
+    QVERIFY(m.ZoneList.Items.empty());
+    QVERIFY(!e.HasConfiguration());
+    QVERIFY(e.PrepareExport().empty());
+    // Only the command line reached the reader: the words and the line that
+    // starts with a blank were skipped without a message.
+    QCOMPARE(e.memo3.LineCount(), 2u);
+    QCOMPARE(e.memo3.Line(0), std::string("Zone: 1 Volume: -5"));
+  }
+
+  void splitsFileTextAtEveryKindOfLineEnd() {
+    Editor e;
+    e.LoadTextIntoMemo2("a\rb\nc\r\n\r\nd");
+    QCOMPARE(e.memo2.LineCount(), 5u);
+    QCOMPARE(e.memo2.Line(2), std::string("c"));
+    QCOMPARE(e.memo2.Line(3), std::string());
+    QCOMPARE(e.memo2.Line(4), std::string("d"));
+    e.LoadTextIntoMemo2("");
+    QCOMPARE(e.memo2.LineCount(), 0u);
+  }
+
+  void storesZoneOneBackWithinTheControlsRanges() {
+    Editor e;
+    e.ImportFileText(Named(2, 2) + Lines({"[EO1B1L12]", "[EO1B2L-30]", "[EO1M9]", "[VO1R-100]", "[BO1R90]",
+                                          "[EO1P12]", "[EO2B1L12]", "[EO2M9]"}),
+                     "clamp.zem");
+    const ZoneAudioRec& z1 = e.model.ZoneAudio[1];
+    QCOMPARE(int(z1.Band[1]), 10);
+    QCOMPARE(int(z1.Band[2]), -10);
+    QCOMPARE(int(z1.DSPMode), -1);
+    QCOMPARE(int(z1.SystemEQ), -1);
+    QCOMPARE(int(z1.Volume), -80);
+    QCOMPARE(int(z1.Balance), 80);
+    QCOMPARE(z1.Lowpass, 40);  // -1 after the reset shows as 40
+    QCOMPARE(int(z1.EQUsed), 1);
+    // Zones not shown keep what the unit said.
+    QCOMPARE(int(e.model.ZoneAudio[2].Band[1]), 12);
+    QCOMPARE(int(e.model.ZoneAudio[2].DSPMode), 9);
+    QCOMPARE(e.model.SystemEQList.Items.size(), std::size_t(10));
+  }
+
+  void presetModeSurvivesTheRefreshAndTheExport() {
+    Editor e;
+    e.ImportFileText(Named(1, 1) + Lines({"[EO1M2]", "[EO1P3]", "[NEP4\"Jazz\"]"}), "preset.zem");
+    QCOMPARE(e.model.SystemEQList.Selected, 3);
+    QCOMPARE(e.model.SystemEQList.Items[3], std::string("Jazz"));
+    QCOMPARE(int(e.model.ZoneAudio[1].SystemEQ), 3);
+    QCOMPARE(e.zoneAudio.DSPModeList().Selected, 2);
+    QVERIFY(Contains(e.PrepareExport(), "[EO1P3]"));
+  }
+
+  void restrictionsReachEveryFavoriteAndLeaveTheExport() {
+    Editor e;
+    e.ImportFileText(Named(4, 4) + Lines({"[RPO2I3]", "[F1AO2I3]", "[F7AO2AI3]", "[F1AO2I1]"}), "r.zem");
+    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.FavoriteStore.Cell(f, 3, 2).Is('R'));
+    QCOMPARE(e.model.FavoritesGrid.Cell(3, 2), std::string("R"));
+    const std::vector<std::string> lines = e.PrepareExport();
+    QVERIFY(Contains(lines, "[RPO2I3]"));
+    QVERIFY(Contains(lines, "[F1AO2I1]"));
+    QVERIFY(!Contains(lines, "[F1AO2I3]"));
+    QVERIFY(!Contains(lines, "[F7AO2AI3]"));
+    // Lifting the restriction leaves the pair unconnected everywhere.
+    e.model.RestrictionMark(2, 3).clear();
+    e.RefreshPages();
+    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.FavoriteStore.Cell(f, 3, 2).Empty());
+    QCOMPARE(e.model.FavoritesGrid.Cell(3, 2), std::string());
+  }
+
+  void anImportInheritsNothingFromTheOneBefore() {
+    Editor e;
+    e.ImportFileText(Named(2, 192) + Lines({"[EO150M4]", "[EO150LP200]", "[VO150R-30]", "[EO150P5]"}),
+                     "a.zem");
+    QCOMPARE(int(e.model.ZoneAudio[150].DSPMode), 4);
+    e.ImportFileText(Named(2, 192), "b.zem");
+    ZoneAudioRec fresh;
+    fresh.Lowpass = -1;
+    QVERIFY(e.model.ZoneAudio[150] == fresh);
+    const std::vector<std::string> lines = e.PrepareExport();
+    QVERIFY(!Contains(lines, "[VO150R-30]"));
+  }
+
+  void importingTheSameTextTwiceGivesTheSameModel() {
+    const std::string text = Named(5, 30) + Lines({"[EO3M1]", "[EO3B4L-6]", "[G2AO7]", "[F3AO9VI2]", "[SD2]",
+                                                   "[DHCP1]", "[IP10.1.1.1]", "[NEP2\"Rock\"]", "[EP2B3L4]"});
+    Editor a;
+    a.ImportFileText(text, "x.zem");
+    Editor b;
+    b.ImportFileText("[NO100\"Other\"]\r\n[EO50M3]\r\n", "y.zem");
+    b.ImportFileText(text, "x.zem");
+    // Zone names and presets of a previous import are kept until overwritten.
+    QCOMPARE(b.model.ZoneNames[100], std::string("Other"));
+    b.model.ZoneNames[100].clear();
+    QVERIFY(a.model == b.model);
+    QCOMPARE(a.memo3.Lines(), b.memo3.Lines());
+  }
+
+  void anExportReadBackGivesTheSameConfiguration() {
+    const std::string text =
+        Named(6, 12) + Lines({"[EO1M1]", "[EO1B10L-4]", "[EO2M3]", "[TO2B5T-7]", "[EO3M4]", "[EO3LP150]",
+                              "[EO4M2]", "[EO4P6]", "[BO4L12]", "[RPO5I6]", "[G10AO12]", "[F10AO12AI1]",
+                              "[F10AO12VI2]", "[NF3\"Party\"]", "[NG1\"Down\"]", "[FPL1]", "[SD3]"});
+    Editor first;
+    first.ImportFileText(text, "x.zem");
+    const std::vector<std::string> exported = first.PrepareExport();
+    Editor second;
+    second.ImportFileText(ZemFileText(exported), "y.zem");
+    QCOMPARE(second.PrepareExport(), exported);
+  }
+
+  void aCountOfZeroStillExports() {
+    Editor e;
+    e.ImportFileText(Lines({"[NI0\"\"]", "[NO0\"\"]"}), "zero.zem");
+    QCOMPARE(e.model.SourceCount, 0);
+    QCOMPARE(e.model.ZoneCount, 0);
+    QVERIFY(e.HasConfiguration());
+    const std::vector<std::string> lines = e.PrepareExport();
+    QCOMPARE(lines.front(), std::string("[SD0]"));
+    QVERIFY(Contains(lines, "[RAR]"));
+    QCOMPARE(lines.back(), std::string("[EC]"));
+    QCOMPARE(e.memo3.LineCount(), lines.size());
+  }
+};
+
+QTEST_APPLESS_MAIN(TestEditorImport)
+#include "test_editor_import.moc"
