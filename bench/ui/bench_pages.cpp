@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QPixmap>
 
+#include "full_config.h"
 #include "ui/favorites/favorites_view.h"
-#include "ui/grid_fixture.h"
 #include "ui/matrix/matrix_grid_widget.h"
 #include "ui/scripted_prompts.h"
 
@@ -15,7 +15,7 @@ namespace {
 
 void BM_RefreshPages(benchmark::State& state) {
   zem::Editor editor;
-  zem::testing::ImportFullUnit(editor);
+  editor.ImportFileText(zem::bench::FullConfigText(), "full.zem");
   for (auto _ : state) {
     editor.RefreshPages();
     benchmark::DoNotOptimize(editor.model.FavoriteStore);
@@ -26,7 +26,7 @@ BENCHMARK(BM_RefreshPages)->Unit(benchmark::kMicrosecond);
 void BM_RepaintFavoritesGrid(benchmark::State& state) {
   zem::Editor editor;
   zem::testing::ScriptedPrompts prompts;
-  zem::testing::ImportFullUnit(editor);
+  editor.ImportFileText(zem::bench::FullConfigText(), "full.zem");
   zem::FavoritesView page(editor, prompts);
   page.resize(689, 381);
   page.show();
@@ -44,7 +44,7 @@ BENCHMARK(BM_RepaintFavoritesGrid)->Unit(benchmark::kMicrosecond);
 void BM_TabChangeToFavorites(benchmark::State& state) {
   zem::Editor editor;
   zem::testing::ScriptedPrompts prompts;
-  zem::testing::ImportFullUnit(editor);
+  editor.ImportFileText(zem::bench::FullConfigText(), "full.zem");
   zem::FavoritesView page(editor, prompts);
   page.resize(689, 381);
   page.show();

@@ -1,15 +1,15 @@
-// Writes pictures of the three matrix pages after a full configuration has
-// been loaded: favorites.png, groups.png, restrictions.png.
+// Writes pictures of the three matrix pages after a configuration file has
+// been imported: favorites.png, groups.png, restrictions.png.
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QPixmap>
 #include <cstdio>
 #include <cstdlib>
 
 #include "ui/favorites/favorites_view.h"
-#include "ui/grid_fixture.h"
 #include "ui/matrix/groups_view.h"
 #include "ui/matrix/matrix_grid_widget.h"
 #include "ui/matrix/restrictions_view.h"
@@ -33,22 +33,29 @@ bool Save(QWidget& page, const QDir& folder, const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: page_screenshots <folder>\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: page_screenshots <file.zem> <folder>\n");
     return 2;
   }
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // The window's font, with the narrower face that stands in for it here.
+  QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
   QApplication::setFont(QFont("MS Sans Serif", 8));
-  const QDir folder(QString::fromLocal8Bit(argv[1]));
+  QFile file(QString::fromLocal8Bit(argv[1]));
+  if (!file.open(QIODevice::ReadOnly)) {
+    std::fprintf(stderr, "cannot read %s\n", argv[1]);
+    return EXIT_FAILURE;
+  }
+  const QByteArray text = file.readAll();
+  const QDir folder(QString::fromLocal8Bit(argv[2]));
 
   zem::Editor editor;
   zem::testing::ScriptedPrompts prompts;
-  zem::testing::ImportFullUnit(editor);
-  // A name with bytes above 127, and a selected cell showing the marker.
-  editor.model.ZoneNames[2] = "Salle \xE0 manger";
-  editor.model.SourceNames[5] = "Radio \xC9t\xE9";
-  editor.RefreshPages();
+  editor.ImportFileText(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+                        file.fileName().toStdString());
+  // A selected cell showing the marker, and the restriction grid's corner
+  // naming a source.
   editor.favorites.StringGrid1Click(5, 3);
   editor.matrix.StringGrid4DblClick(5, 4);
   editor.matrix.StringGrid4DblClick(5, 4);

@@ -1,9 +1,14 @@
 #include <QtTest>
 
+#include <QAction>
+#include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <algorithm>
+#include <cctype>
+#include <sstream>
 
 #include "command/command_writer.h"
 #include "ui/favorites/favorites_view.h"
@@ -27,6 +32,37 @@ int CountLines(const std::vector<std::string>& lines, const std::string& prefix)
 
 bool Has(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The lines of a sequence that start with `prefix` and a digit, sorted.
+std::vector<std::string> Numbered(const std::vector<std::string>& lines, const std::string& prefix) {
+  std::vector<std::string> out;
+  for (const std::string& l : lines)
+    if (l.size() > prefix.size() && l.rfind(prefix, 0) == 0 &&
+        std::isdigit(static_cast<unsigned char>(l[prefix.size()])))
+      out.push_back(l);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::vector<std::string> Changed(std::vector<std::string> lines, std::initializer_list<const char*> removed,
+                                 std::initializer_list<const char*> added) {
+  for (const char* r : removed) {
+    const auto it = std::find(lines.begin(), lines.end(), r);
+    if (it == lines.end())
+      qWarning("line %s is not in the sequence", r);
+    else
+      lines.erase(it);
+  }
+  lines.insert(lines.end(), added.begin(), added.end());
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+std::string ReadExample(const char* name) {
+  QFile file(QString(ZEM_SOURCE_DIR "/examples/") + name);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll().toStdString();
 }
 
 }  // namespace
@@ -181,6 +217,65 @@ class TestGridsMatrix : public QObject {
     favorites.SyncFromEditor();
     QCOMPARE(favorites.Grid()->model()->index(39, 6).data().toString(), QString());
     for (int f = 1; f <= kFavorites; ++f) QVERIFY(editor.model.FavoriteStore.Cell(f, 7, 40).Empty());
+  }
+
+  void editsOnTheThreePagesReachTheExport() {
+    const std::string text = ReadExample("small-8x24.zem");
+    QVERIFY(!text.empty());
+    Editor editor;
+    ScriptedPrompts prompts;
+    FavoritesView favorites(editor, prompts);
+    GroupsView groups(editor, prompts);
+    RestrictionsView restrictions(editor, prompts);
+    editor.ImportFileText(text, "small-8x24.zem");
+    favorites.SyncFromEditor();
+    groups.SyncFromEditor();
+    restrictions.SyncFromEditor();
+    std::vector<std::string> original;
+    {
+      std::istringstream in(text);
+      for (std::string line; std::getline(in, line);) original.push_back(line.substr(0, line.find('\r')));
+    }
+
+    // What the import shows.
+    auto favoriteText = [&](int s, int z) {
+      return favorites.Grid()->model()->index(z - 1, s - 1).data().toString();
+    };
+    QCOMPARE(favoriteText(4, 2), QString("C"));
+    QCOMPARE(favoriteText(3, 3), QString("V"));
+    QCOMPARE(favoriteText(5, 3), QString("A"));
+    QCOMPARE(favoriteText(6, 1), QString("R"));
+    QCOMPARE(favoriteText(9, 1), QString("X"));
+    QCOMPARE(favoriteText(1, 25), QString("X"));
+    QCOMPARE(favorites.Grid()->model()->headerData(0, Qt::Vertical).toString(), QString("Living Room"));
+
+    QVERIFY(ShowPage(favorites));
+    MatrixGridWidget& favoritesGrid = *favorites.Grid();
+    DoubleClickCell(favoritesGrid, 1, 1);  // [F1AO1I1]
+    RightClickCell(favoritesGrid, 7, 2);   // "C" replaces [F1AO2I4]
+    favorites.PopupMenu()->findChild<QAction*>("CCombinedAV1")->trigger();
+    favorites.PopupMenu()->hide();
+    favorites.hide();
+
+    QVERIFY(ShowPage(groups));
+    DoubleClickCell(*groups.Grid(), 2, 1);
+    DoubleClickCell(*groups.Grid(), 1, 1);
+    groups.hide();
+
+    QVERIFY(ShowPage(restrictions));
+    DoubleClickCell(*restrictions.Grid(), 6, 1);  // lifted
+    DoubleClickCell(*restrictions.Grid(), 2, 1);  // restricted: favorites 6 and 8 lose their feed
+    editor.PageControl1Change(Page::Favorites);
+
+    const std::vector<std::string> exported = BuildCommandSequence(editor.model);
+    QCOMPARE(Numbered(exported, "[F"),
+             Changed(Numbered(original, "[F"), {"[F1AO2I4]", "[F6AO1VI2]", "[F8AO1I2]"},
+                     {"[F1AO1I1]", "[F1AO2I7]"}));
+    QCOMPARE(Numbered(exported, "[G"), Changed(Numbered(original, "[G"), {"[G1AO1]"}, {"[G2AO1]"}));
+    QCOMPARE(Numbered(exported, "[RPO"), Changed(Numbered(original, "[RPO"), {"[RPO1I6]"}, {"[RPO1I2]"}));
+    favorites.SyncFromEditor();
+    QCOMPARE(favoriteText(2, 1), QString("R"));
+    QCOMPARE(favoriteText(6, 1), QString());
   }
 
   void fixedRowAndColumnStayInViewWhileScrolling() {

@@ -139,6 +139,34 @@ class TestMatrixLogic : public QObject {
     QCOMPARE(CountFavoriteLines(lines), 0);
   }
 
+  void fixtureLeavesWhatARealImportLeaves() {
+    std::string text;
+    for (int s = 1; s <= 8; ++s)
+      text += "[NI" + std::to_string(s) + "\"Input " + std::to_string(s) + "\"]\r\n";
+    for (int z = 1; z <= 24; ++z)
+      text += "[NO" + std::to_string(z) + "\"Room " + std::to_string(z) + "\"]\r\n";
+    for (int n = 1; n <= kFavorites; ++n)
+      text += "[NF" + std::to_string(n) + "\"Fav " + std::to_string(n) + "\"]\r\n";
+    text += "[RPO3I2]\r\n[G4AO5]\r\n[F1AO6I7]\r\n[F2AO7AI1]\r\n";
+    Editor imported;
+    imported.ImportFileText(text, "x.zem");
+    Editor built;
+    testing::ImportUnit(built, 8, 24, [](ConfigModel& m) {
+      m.RestrictionMark(3, 2) = "R";
+      m.GroupMark(5, 4) = "G";
+      m.FavoriteStore.Cell(1, 7, 6).Set("C");
+      m.FavoriteStore.Cell(2, 1, 7).Set("A");
+    });
+    QCOMPARE(built.model.SourceCount, imported.model.SourceCount);
+    QCOMPARE(built.model.ZoneCount, imported.model.ZoneCount);
+    QVERIFY(built.model.FavoritesGrid == imported.model.FavoritesGrid);
+    QVERIFY(built.model.RestrictionGrid == imported.model.RestrictionGrid);
+    QVERIFY(built.model.GroupGrid == imported.model.GroupGrid);
+    QVERIFY(built.model.FavoriteStore == imported.model.FavoriteStore);
+    QVERIFY(built.model.FavoriteList == imported.model.FavoriteList);
+    QCOMPARE(built.PagesEnabled(), imported.PagesEnabled());
+  }
+
   void clearAllKeepsConnectionsOfPairsThatWereFree() {
     Editor editor;
     testing::ImportUnit(editor, 8, 24, [](ConfigModel& m) {

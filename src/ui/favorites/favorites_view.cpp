@@ -30,6 +30,9 @@ FavoritesView::FavoritesView(Editor& editor, Prompts& prompts, QWidget* parent)
   list_->setGeometry(608, 28, 73, 137);
   list_->setUniformItemSizes(true);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Long names are cut at the edge, not shortened with an ellipsis.
+  list_->setTextElideMode(Qt::ElideNone);
+  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
   AddPageLabel(this, "Label47", "Legend", 616, 199, true);
   const QColor buttonFace = ButtonFace(palette());
