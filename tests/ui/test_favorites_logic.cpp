@@ -62,35 +62,6 @@ class TestFavoritesLogic : public QObject {
     QCOMPARE(m.MarkedText, std::string("C"));
   }
 
-  void doubleClicksCycleAndKeepTheRoutingRule() {
-    Editor editor;
-    testing::ImportUnit(editor, 16, 192);
-    ConfigModel& m = editor.model;
-    FavoritesLogic& logic = editor.favorites;
-    const int z = 9;
-    m.FavoritesGrid.Cell(2, z) = "A";
-    m.FavoritesGrid.Cell(5, z) = "V";
-    m.FavoritesGrid.Cell(8, z) = "R";
-
-    DoubleClick(logic, 7, z);  // marker, then "C": every other feed goes
-    QCOMPARE(Row(m, z), std::string(". . . . . . C R . . . . . . . ."));
-
-    m.FavoritesGrid.Cell(5, z) = "V";  // as an unchecked imported row may hold
-    DoubleClick(logic, 7, z);          // "C" -> "A" keeps the row's "V"
-    QCOMPARE(Row(m, z), std::string(". . . . V . A R . . . . . . . ."));
-
-    m.FavoritesGrid.Cell(5, z) = "";
-    m.FavoritesGrid.Cell(2, z) = "A";
-    m.FavoritesGrid.Cell(7, z) = "A";
-    DoubleClick(logic, 7, z);  // "A" -> "V" keeps the row's other "A"
-    QCOMPARE(Row(m, z), std::string(". A . . . . V R . . . . . . . ."));
-
-    DoubleClick(logic, 7, z);  // "V" -> empty, nothing else changes
-    QCOMPARE(Row(m, z), std::string(". A . . . . . R . . . . . . . ."));
-    DoubleClick(logic, 7, z);  // and round again to "C"
-    QCOMPARE(Row(m, z), std::string(". . . . . . C R . . . . . . . ."));
-  }
-
   void restrictedAndUnusedCellsAreUntouchable() {
     Editor editor;
     testing::ImportUnit(editor, 8, 24);
@@ -130,25 +101,16 @@ class TestFavoritesLogic : public QObject {
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     QVERIFY(!m.PopupFromMouse);
-
     logic.PopupItemClick("C", GridCellPos{6, 10});  // from the keyboard: the selected cell
     QCOMPARE(m.FavoritesGrid.Cell(6, 10), std::string("C"));
 
-    logic.StringGrid1RightPress(4, 11);
+    // A right-click off the cells: the items do nothing, not even to the
+    // selected cell.
+    logic.StringGrid1RightPress(-1, 3);
     QVERIFY(m.PopupFromMouse);
-    logic.PopupItemClick("V", GridCellPos{6, 10});  // the right-clicked cell, not the selected one
-    QCOMPARE(m.FavoritesGrid.Cell(4, 11), std::string("V"));
-    QCOMPARE(m.FavoritesGrid.Cell(6, 10), std::string("C"));
-
-    // A right-click on the number row, the label column, the corner or off
-    // the cells: every item then changes nothing, the selection is not used.
-    for (const GridCellPos cell :
-         {GridCellPos{5, 0}, GridCellPos{0, 12}, GridCellPos{0, 0}, GridCellPos{-1, 3}}) {
-      logic.StringGrid1RightPress(cell.Column, cell.Row);
-      const TextGrid before = m.FavoritesGrid;
-      for (const char* letter : {"A", "C", "V", ""}) logic.PopupItemClick(letter, GridCellPos{6, 10});
-      QCOMPARE(m.FavoritesGrid, before);
-    }
+    const TextGrid before = m.FavoritesGrid;
+    for (const char* letter : {"A", "C", "V", ""}) logic.PopupItemClick(letter, GridCellPos{6, 10});
+    QCOMPARE(m.FavoritesGrid, before);
 
     // The flag survives a new import.
     testing::ImportUnit(editor, 16, 192);
@@ -206,41 +168,24 @@ class TestFavoritesLogic : public QObject {
     QCOMPARE(Row(m, z), std::string(". . . . . . C . . . . . . . . ."));
   }
 
-  void favoritesAreStoredAndLoadedAcrossTheList() {
+  void listPositionsOutsideTheTenAndUnusedCellsAreKept() {
     Editor editor;
-    testing::ImportUnit(editor, 16, 192);
+    testing::ImportUnit(editor, 8, 24);
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
-
     logic.ListBox1Click(2);
     QCOMPARE(m.CurrentFavorite, 3);
-    QCOMPARE(m.FavoriteList.Selected, 2);
-    DoubleClick(logic, 4, 12);  // "C"
-    DoubleClick(logic, 6, 13);
-    DoubleClick(logic, 6, 13);      // "A"
-    logic.StringGrid1Click(4, 12);  // leaves (6, 13) ...
-    logic.StringGrid1Click(6, 13);  // ... and comes back: it shows "?"
-    QCOMPARE(m.FavoritesGrid.Cell(6, 13), std::string("?"));
-
-    logic.ListBox1Click(0);
-    QCOMPARE(m.FavoritesGrid.Cell(4, 12), std::string());
-    QCOMPARE(m.FavoritesGrid.Cell(6, 13), std::string());
-    QVERIFY(m.FavoriteStore.Cell(3, 6, 13).Is('A'));  // the marked cell kept its connection
-
-    logic.ListBox1Click(2);
-    QCOMPARE(m.FavoritesGrid.Cell(4, 12), std::string("C"));
-    QCOMPARE(m.FavoritesGrid.Cell(6, 13), std::string("A"));
-
-    // Out-of-range positions change nothing.
     logic.ListBox1Click(10);
     logic.ListBox1Click(-1);
     QCOMPARE(m.CurrentFavorite, 3);
+    QCOMPARE(m.FavoriteList.Selected, 2);
 
-    // Loading keeps the "X" cells of the grid.
-    testing::ImportUnit(editor, 8, 24);
+    // Loading keeps the "X" cells of the grid whatever the favorite holds.
     m.FavoriteStore.Cell(2, 12, 3).Set("C");
+    m.FavoriteStore.Cell(2, 1, 30).Set("A");
     logic.ListBox1Click(1);
     QCOMPARE(m.FavoritesGrid.Cell(12, 3), std::string("X"));
+    QCOMPARE(m.FavoritesGrid.Cell(1, 30), std::string("X"));
   }
 
   void restrictionOverlayReachesEveryFavoriteAndLifts() {
