@@ -25,6 +25,11 @@ void Editor::SetPagesEnabled(bool enabled) {
 void Editor::ResetModel() {
   zem::ResetModel(model, memo2, memo3);
   ListQuickEQFiles();
+  // The zone and preset controls must show CurrentZone and CurrentEQPreset
+  // again: otherwise a page switch before the next import completes would
+  // store the previously shown zone or preset into zone 1 or preset 1.
+  zoneAudio.LoadZoneControls(model.CurrentZone);
+  presets.LoadPresetControls(model.CurrentEQPreset);
   SetPagesEnabled(false);
   NotifyChanged();
 }
@@ -51,6 +56,8 @@ void Editor::ComboBox1Change() {
 }
 
 void Editor::ComboBox3Change(int position) {
+  // Choosing a system preset also loads the quick EQ file chosen in
+  // ComboBox1 into the band sliders, as choosing that file does.
   model.SystemEQList.Select(position);
   ComboBox1Change();
 }
@@ -67,6 +74,10 @@ void Editor::RefreshPages() {
   if (model.PresetList.HasSelection()) {
     model.CurrentEQPreset = model.PresetList.Selected + 1;
     presets.ListBox2Click(model.PresetList.Selected);
+  } else {
+    // After an import the preset list has no chosen entry, but the page shows
+    // CurrentEQPreset and may hold edits of it: commit them like any other.
+    presets.StorePresetControls(model.CurrentEQPreset);
   }
   favorites.ApplyRestrictionOverlay();
 

@@ -54,7 +54,11 @@ void FavoritesLogic::ConnectCell(int source, int zone, std::string_view letter) 
     const char* keep = letter == "A" ? "V" : letter == "V" ? "A" : nullptr;
     for (int c = 1; c <= std::min(model_.SourceCount, kSources); ++c) {
       std::string& cell = model_.FavoritesGrid.Cell(c, zone);
-      if (cell != "R" && !(keep && cell == keep)) cell.clear();
+      // The marker hides a connection: judge the cell by what it hides, or
+      // a kept feed under the marker would be lost unseen.
+      const bool marked = cell == "?" && model_.MarkedCell == GridCellPos{c, zone};
+      const std::string& connection = marked ? model_.MarkedText : cell;
+      if (cell != "R" && !(keep && connection == keep)) cell.clear();
     }
   }
   std::string& target = model_.FavoritesGrid.Cell(source, zone);

@@ -1,12 +1,121 @@
 #include "ui/favorites/favorites_view.h"
 
+#include <QListWidget>
+#include <QMenu>
+#include <QSignalBlocker>
+
+#include "ui/matrix/matrix_grid_widget.h"
+#include "ui/matrix/page_controls.h"
+
 namespace zem {
+
+namespace {
+constexpr int kListItemHeight = 13;
+}
 
 FavoritesView::FavoritesView(Editor& editor, Prompts& prompts, QWidget* parent)
     : QWidget(parent), editor_(editor), prompts_(prompts) {
   setObjectName("TabSheet2");
+
+  AddPageLabel(this, "Label1", "Sources", 161, 8, true);
+  AddPageLabel(this, "Label2", "Zones", 8, 56, true);
+  AddPageLabel(this, "Label3", "Favorites", 616, 10, true);
+
+  grid_ = new MatrixGridWidget(editor_.model.FavoritesGrid, GridKind::Favorites, this);
+  grid_->setObjectName("StringGrid1");
+  grid_->setGeometry(55, 28, 538, 329);
+
+  list_ = new QListWidget(this);
+  list_->setObjectName("ListBox1");
+  list_->setGeometry(608, 28, 73, 137);
+  list_->setUniformItemSizes(true);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Long names are cut at the edge, not shortened with an ellipsis.
+  list_->setTextElideMode(Qt::ElideNone);
+  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+  AddPageLabel(this, "Label47", "Legend", 616, 199, true);
+  const QColor buttonFace = ButtonFace(palette());
+  AddSwatch(this, "Shape1", grid_colors::kWhite, 603, 218);
+  AddPageLabel(this, "Label43", "No connect", 625, 218);
+  AddSwatch(this, "Shape2", grid_colors::kLightGreen, 603, 237);
+  AddPageLabel(this, "Label44", "Audio/Video", 625, 237);
+  AddSwatch(this, "Shape3", grid_colors::kAqua, 603, 256);
+  AddPageLabel(this, "Label45", "Audio Only", 625, 256);
+  AddSwatch(this, "Shape4", grid_colors::kYellow, 603, 275);
+  AddPageLabel(this, "Label46", "Video Only", 625, 275);
+  AddSwatch(this, "Shape5", grid_colors::kLightRed, 603, 294);
+  AddPageLabel(this, "Label48", "Restricted", 625, 294);
+  AddSwatch(this, "Shape9", buttonFace, 603, 313);
+  AddPageLabel(this, "Label70", "Not Used", 625, 313);
+
+  // Built once and shown with popup(), so nothing waits in a menu loop.
+  popup_ = new QMenu(this);
+  popup_->setObjectName("PopupMenu1");
+  AddPopupItem("AAudioOnly1", "A) Audio Only", "A");
+  AddPopupItem("CCombinedAV1", "C) Combined A/V", "C");
+  AddPopupItem("VVideoOnly1", "V) Video Only", "V");
+  AddPopupItem("NoConnection1", "No Connection", "");
+
+  connect(grid_, &MatrixGridWidget::CellClick, this, [this](int column, int row) {
+    editor_.favorites.StringGrid1Click(column, row);
+    grid_->Refresh();
+  });
+  connect(grid_, &MatrixGridWidget::CellDblClick, this, [this](int column, int row) {
+    editor_.favorites.StringGrid1DblClick(column, row);
+    grid_->Refresh();
+  });
+  connect(grid_, &MatrixGridWidget::RightPress, this,
+          [this](int column, int row) { editor_.favorites.StringGrid1RightPress(column, row); });
+  connect(grid_, &MatrixGridWidget::ContextMenuRequest, this,
+          [this](QPoint globalPos, bool) { ShowPopup(globalPos); });
+  connect(list_, &QListWidget::currentRowChanged, this, &FavoritesView::ListBox1Changed);
+
+  SyncFromEditor();
 }
 
-void FavoritesView::SyncFromEditor() {}
+void FavoritesView::AddPopupItem(const char* name, const char* text, std::string_view letter) {
+  QAction* action = popup_->addAction(QString::fromLatin1(text));
+  action->setObjectName(QString::fromLatin1(name));
+  connect(action, &QAction::triggered, this, [this, letter] {
+    editor_.favorites.PopupItemClick(letter, grid_->SelectedCell());
+    grid_->Refresh();
+  });
+}
+
+void FavoritesView::ShowPopup(QPoint globalPos) {
+  if (!grid_->isEnabled()) return;
+  popup_->popup(globalPos);
+}
+
+void FavoritesView::ListBox1Changed(int row) {
+  if (row < 0) return;
+  editor_.favorites.ListBox1Click(row);
+  grid_->Refresh();
+}
+
+void FavoritesView::SyncFavoriteList() {
+  const QSignalBlocker blocker(list_);
+  const ListState& favorites = editor_.model.FavoriteList;
+  const int count = static_cast<int>(favorites.Items.size());
+  if (list_->count() != count) {
+    list_->clear();
+    for (int i = 0; i < count; ++i) {
+      auto* item = new QListWidgetItem(list_);
+      item->setSizeHint(QSize(0, kListItemHeight));
+    }
+  }
+  for (int i = 0; i < count; ++i) {
+    const std::string& name = favorites.Items[static_cast<std::size_t>(i)];
+    list_->item(i)->setText(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+  }
+  list_->setCurrentRow(favorites.HasSelection() ? favorites.Selected : -1);
+}
+
+void FavoritesView::SyncFromEditor() {
+  SetPageControlsEnabled(this, editor_.PagesEnabled());
+  SyncFavoriteList();
+  grid_->Refresh();
+}
 
 }  // namespace zem

@@ -1,11 +1,17 @@
 #pragma once
 
 #include <QWidget>
+#include <string_view>
 
 #include "transfer/prompts.h"
 #include "ui/editor/editor.h"
 
+class QListWidget;
+class QMenu;
+
 namespace zem {
+
+class MatrixGridWidget;
 
 // The page TabSheet2: shows the editor's state and sends the user's actions to
 // the page logic.
@@ -17,9 +23,20 @@ class FavoritesView : public QWidget {
   // Shows the editor's current state in every control of the page.
   void SyncFromEditor();
 
+  MatrixGridWidget* Grid() const { return grid_; }  // StringGrid1
+  QMenu* PopupMenu() const { return popup_; }       // PopupMenu1
+
  private:
+  void AddPopupItem(const char* name, const char* text, std::string_view letter);
+  void ShowPopup(QPoint globalPos);
+  void SyncFavoriteList();
+  void ListBox1Changed(int row);
+
   Editor& editor_;
   Prompts& prompts_;
+  MatrixGridWidget* grid_;
+  QListWidget* list_;
+  QMenu* popup_;
 };
 
 }  // namespace zem

@@ -7,6 +7,8 @@
 
 namespace zem {
 
+class MatrixGridWidget;
+
 // The page TabSheet7: shows the editor's state and sends the user's actions to
 // the page logic.
 class GroupsView : public QWidget {
@@ -17,9 +19,12 @@ class GroupsView : public QWidget {
   // Shows the editor's current state in every control of the page.
   void SyncFromEditor();
 
+  MatrixGridWidget* Grid() const { return grid_; }  // StringGrid7
+
  private:
   Editor& editor_;
   Prompts& prompts_;
+  MatrixGridWidget* grid_;
 };
 
 }  // namespace zem

@@ -1,12 +1,49 @@
 #include "ui/matrix/restrictions_view.h"
 
+#include <QPushButton>
+
+#include "ui/matrix/matrix_grid_widget.h"
+#include "ui/matrix/page_controls.h"
+
 namespace zem {
 
 RestrictionsView::RestrictionsView(Editor& editor, Prompts& prompts, QWidget* parent)
     : QWidget(parent), editor_(editor), prompts_(prompts) {
   setObjectName("TabSheet4");
+
+  AddPageLabel(this, "Label20", "Sources", 161, 8, true);
+  AddPageLabel(this, "Label19", "Zones", 8, 56, true);
+
+  grid_ = new MatrixGridWidget(editor_.model.RestrictionGrid, GridKind::Restrictions, this);
+  grid_->setObjectName("StringGrid4");
+  grid_->setGeometry(55, 28, 538, 329);
+
+  auto* restrictAll = new QPushButton("Restrict All", this);
+  restrictAll->setObjectName("Button3");
+  restrictAll->setGeometry(608, 28, 75, 25);
+  auto* clearAll = new QPushButton("Clear All", this);
+  clearAll->setObjectName("Button4");
+  clearAll->setGeometry(608, 59, 75, 25);
+
+  connect(grid_, &MatrixGridWidget::CellDblClick, this, [this](int column, int row) {
+    editor_.matrix.StringGrid4DblClick(column, row);
+    grid_->Refresh();
+  });
+  connect(restrictAll, &QPushButton::clicked, this, [this] {
+    editor_.matrix.Button3Click();
+    grid_->Refresh();
+  });
+  connect(clearAll, &QPushButton::clicked, this, [this] {
+    editor_.matrix.Button4Click();
+    grid_->Refresh();
+  });
+
+  SyncFromEditor();
 }
 
-void RestrictionsView::SyncFromEditor() {}
+void RestrictionsView::SyncFromEditor() {
+  SetPageControlsEnabled(this, editor_.PagesEnabled());
+  grid_->Refresh();
+}
 
 }  // namespace zem

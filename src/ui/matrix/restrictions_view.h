@@ -5,7 +5,11 @@
 #include "transfer/prompts.h"
 #include "ui/editor/editor.h"
 
+class QPushButton;
+
 namespace zem {
+
+class MatrixGridWidget;
 
 // The page TabSheet4: shows the editor's state and sends the user's actions to
 // the page logic.
@@ -17,9 +21,12 @@ class RestrictionsView : public QWidget {
   // Shows the editor's current state in every control of the page.
   void SyncFromEditor();
 
+  MatrixGridWidget* Grid() const { return grid_; }  // StringGrid4
+
  private:
   Editor& editor_;
   Prompts& prompts_;
+  MatrixGridWidget* grid_;
 };
 
 }  // namespace zem

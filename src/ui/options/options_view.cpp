@@ -1,12 +1,120 @@
 #include "ui/options/options_view.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <algorithm>
+
+#include "ui/options/options_logic.h"
+#include "ui/pages/page_controls.h"
+
 namespace zem {
+namespace {
+
+using pages::Bytes;
+using pages::Latin1;
+using pages::MakeLabel;
+
+QLabel* MakeHeading(QWidget* parent, const QString& name, const QString& text, int x, int y) {
+  QLabel* label = MakeLabel(parent, name, text, x, y);
+  QFont font = label->font();
+  font.setBold(true);
+  font.setPointSize(10);
+  label->setFont(font);
+  label->adjustSize();
+  return label;
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& text, const QRect& place) {
+  auto* box = new QCheckBox(text, parent);
+  box->setObjectName(name);
+  box->move(place.topLeft());
+  // At least the given size; wider where this machine's font needs it.
+  box->resize(std::max(place.width(), box->sizeHint().width()),
+              std::max(place.height(), box->sizeHint().height()));
+  return box;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const QString& name, const QRect& place) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(name);
+  edit->setGeometry(place);
+  return edit;
+}
+
+void SyncEdit(QLineEdit* edit, const std::string& text) {
+  const QString shown = Latin1(text);
+  if (edit->text() == shown) return;
+  const QSignalBlocker block(edit);
+  edit->setText(shown);
+}
+
+void SyncCheck(QCheckBox* box, bool checked) {
+  const QSignalBlocker block(box);
+  box->setChecked(checked);
+}
+
+}  // namespace
 
 OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
     : QWidget(parent), editor_(editor), prompts_(prompts) {
   setObjectName("TabSheet9");
+
+  MakeHeading(this, "Label24", "Network Card Settings", 137, 60);
+  dhcp_ = MakeCheckBox(this, "DHCPCheckbox", "Enable DHCP?", QRect(137, 99, 97, 17));
+  MakeLabel(this, "Label25", "IP Address", 137, 127);
+  ipAddress_ = MakeEdit(this, "IPAddress", QRect(137, 147, 121, 21));
+  MakeLabel(this, "Label26", "Netmask", 137, 177);
+  netmask_ = MakeEdit(this, "Netmask", QRect(137, 196, 121, 21));
+  MakeLabel(this, "Label40", "Gateway", 137, 229);
+  gateway_ = MakeEdit(this, "Gateway", QRect(137, 248, 121, 21));
+
+  MakeHeading(this, "Label41", "Lockouts", 429, 60);
+  frontPanel_ = MakeCheckBox(this, "FPCheckbox", "Lock Front Panel?", QRect(429, 99, 115, 17));
+  irLockout_ = MakeCheckBox(this, "IRCheckbox", "Front Panel IR Lockout?", QRect(429, 126, 140, 17));
+
+  MakeHeading(this, "Label42", "Display Brightness", 429, 168);
+  levelText_ = MakeLabel(this, "DisplayLvl", "Level: 0", 429, 205);
+  display_ = pages::MakeSlider(this, "Display", Qt::Horizontal, 0, kLevels - 1, 1, QRect(425, 224, 135, 45));
+
+  setTabOrder(dhcp_, ipAddress_);
+  setTabOrder(ipAddress_, netmask_);
+  setTabOrder(netmask_, gateway_);
+  setTabOrder(gateway_, frontPanel_);
+  setTabOrder(frontPanel_, irLockout_);
+  setTabOrder(irLockout_, display_);
+
+  OptionsRec& options = editor_.model.Options;
+  connect(dhcp_, &QCheckBox::toggled, this, [&options](bool on) { options.DHCPEnabled = on; });
+  connect(frontPanel_, &QCheckBox::toggled, this, [&options](bool on) { options.FrontPanelLock = on; });
+  connect(irLockout_, &QCheckBox::toggled, this, [&options](bool on) { options.IRLockout = on; });
+  connect(ipAddress_, &QLineEdit::textChanged, this,
+          [&options](const QString& text) { options.IPAddress = Bytes(text); });
+  connect(netmask_, &QLineEdit::textChanged, this,
+          [&options](const QString& text) { options.Netmask = Bytes(text); });
+  connect(gateway_, &QLineEdit::textChanged, this,
+          [&options](const QString& text) { options.Gateway = Bytes(text); });
+  connect(display_, &QSlider::valueChanged, this, [this](int position) {
+    DisplayChange(editor_.model, position);
+    pages::SetLabelText(levelText_, Latin1(editor_.model.Options.DisplayLabel));
+  });
+
+  SyncFromEditor();
 }
 
-void OptionsView::SyncFromEditor() {}
+void OptionsView::SyncFromEditor() {
+  const OptionsRec& options = editor_.model.Options;
+  SyncCheck(dhcp_, options.DHCPEnabled);
+  SyncCheck(frontPanel_, options.FrontPanelLock);
+  SyncCheck(irLockout_, options.IRLockout);
+  SyncEdit(ipAddress_, options.IPAddress);
+  SyncEdit(netmask_, options.Netmask);
+  SyncEdit(gateway_, options.Gateway);
+  pages::SetSliderValue(display_, options.DisplayLevel);
+  pages::SetLabelText(levelText_, Latin1(options.DisplayLabel));
+  pages::EnableControls(this, editor_.PagesEnabled());
+}
 
 }  // namespace zem

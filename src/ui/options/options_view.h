@@ -5,21 +5,36 @@
 #include "transfer/prompts.h"
 #include "ui/editor/editor.h"
 
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QSlider;
+
 namespace zem {
 
-// The page TabSheet9: shows the editor's state and sends the user's actions to
-// the page logic.
+// The page TabSheet9, "Options": every control writes its option into the
+// model at once; the command reader and writer work on the model.
 class OptionsView : public QWidget {
   Q_OBJECT
 
  public:
   OptionsView(Editor& editor, Prompts& prompts, QWidget* parent = nullptr);
-  // Shows the editor's current state in every control of the page.
+  // Shows the editor's current state in every control of the page; no
+  // handler runs while it does.
   void SyncFromEditor();
 
  private:
   Editor& editor_;
-  Prompts& prompts_;
+  [[maybe_unused]] Prompts& prompts_;  // the page opens no dialog
+
+  QCheckBox* dhcp_ = nullptr;        // DHCPCheckbox
+  QLineEdit* ipAddress_ = nullptr;   // IPAddress
+  QLineEdit* netmask_ = nullptr;     // Netmask
+  QLineEdit* gateway_ = nullptr;     // Gateway
+  QCheckBox* frontPanel_ = nullptr;  // FPCheckbox
+  QCheckBox* irLockout_ = nullptr;   // IRCheckbox
+  QLabel* levelText_ = nullptr;      // DisplayLvl
+  QSlider* display_ = nullptr;       // Display
 };
 
 }  // namespace zem

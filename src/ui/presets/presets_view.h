@@ -1,25 +1,44 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 
 #include "transfer/prompts.h"
 #include "ui/editor/editor.h"
 
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QSlider;
+
 namespace zem {
 
-// The page TabSheet10: shows the editor's state and sends the user's actions to
-// the page logic.
+class NameEditWidget;
+
+// The page TabSheet10, "EQ Presets": shows the editor's state and sends the
+// user's actions to the page logic at once.
 class PresetsView : public QWidget {
   Q_OBJECT
 
  public:
   PresetsView(Editor& editor, Prompts& prompts, QWidget* parent = nullptr);
-  // Shows the editor's current state in every control of the page.
+  // Shows the editor's current state in every control of the page; no
+  // handler runs while it does.
   void SyncFromEditor();
 
  private:
+  void BuildControls();
+  void ConnectControls();
+  void ShowSliders();
+
   Editor& editor_;
-  Prompts& prompts_;
+  [[maybe_unused]] Prompts& prompts_;  // the page opens no dialog
+
+  std::array<QSlider*, kBands> bands_{};    // band 1 TrackBar24 .. band 10 TrackBar15
+  std::array<QLabel*, kBands> bandGain_{};  // Label84..Label93
+  QListWidget* presets_ = nullptr;          // ListBox2
+  NameEditWidget* name_ = nullptr;          // Edit4
+  QComboBox* quickEQ_ = nullptr;            // ComboBox4
 };
 
 }  // namespace zem

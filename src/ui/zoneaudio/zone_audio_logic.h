@@ -25,6 +25,8 @@ class ZoneAudioLogic {
   // Slider positions (the controls' values); setters keep each in its range.
   int BandPosition(int band) const { return bandPos_[static_cast<std::size_t>(band - 1)]; }
   void SetBandPosition(int band, int position);
+  // TrackBar1 to TrackBar10, as a quick EQ file keeps them.
+  const std::array<int, kBands>& BandPositions() const { return bandPos_; }
   int BassPosition() const { return bass_; }  // TrackBar11
   void SetBassPosition(int position);
   int TreblePosition() const { return treble_; }  // TrackBar12

@@ -1,12 +1,295 @@
 #include "ui/zoneaudio/zone_audio_view.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <filesystem>
+#include <system_error>
+
+#include "eqfiles/quick_eq_files.h"
+#include "transfer/file_io.h"
+#include "ui/pages/page_controls.h"
+#include "ui/zoneaudio/manual_tick_slider_widget.h"
+
 namespace zem {
+namespace {
+
+using pages::Latin1;
+using pages::MakeCentredLabel;
+using pages::MakeLabel;
+using pages::MakeSlider;
+using pages::SetLabelText;
+using pages::SetSliderValue;
+
+constexpr const char* kBandNames[kBands] = {"32", "64", "125", "250", "500", "1K", "2K", "4K", "8K", "16K"};
+constexpr int kBandLeft = 63, kBandStep = 45, kSliderWidth = 45, kSliderHeight = 150;
+
+QString Name(const char* stem, int number) { return QString::fromLatin1(stem) + QString::number(number); }
+
+QFrame* MakeBevel(QWidget* parent, const QString& name, const QRect& place) {
+  auto* frame = new QFrame(parent);
+  frame->setObjectName(name);
+  frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  frame->setGeometry(place);
+  return frame;
+}
+
+QComboBox* MakeDropDown(QWidget* parent, const QString& name, int x, int y, int width) {
+  auto* box = new QComboBox(parent);
+  box->setObjectName(name);
+  box->setEditable(false);
+  box->setGeometry(x, y, width, box->sizeHint().height());
+  return box;
+}
+
+}  // namespace
 
 ZoneAudioView::ZoneAudioView(Editor& editor, Prompts& prompts, QWidget* parent)
     : QWidget(parent), editor_(editor), prompts_(prompts) {
   setObjectName("TabSheet5");
+  BuildControls();
+  ConnectControls();
+  SyncFromEditor();
 }
 
-void ZoneAudioView::SyncFromEditor() {}
+void ZoneAudioView::BuildControls() {
+  // The frames first, so every other control stands in front of them.
+  MakeBevel(this, "Bevel1", QRect(24, 8, 497, 180));
+  MakeBevel(this, "Bevel2", QRect(24, 192, 497, 180));
+
+  // Upper frame: the ten-band equaliser.
+  MakeLabel(this, "Label99", "ZQ", 31, 9);
+  MakeLabel(this, "Label7", "+10db", 30, 25);
+  MakeLabel(this, "Label6", "+0db", 30, 92);
+  MakeLabel(this, "Label8", "-10db", 30, 159);
+  for (int b = 1; b <= kBands; ++b) {
+    const int left = kBandLeft + (b - 1) * kBandStep;
+    MakeCentredLabel(this, Name("Label", 8 + b), kBandNames[b - 1], left, 10, kSliderWidth);
+    bands_[b - 1] = MakeSlider(this, Name("TrackBar", b), Qt::Vertical, ZoneAudioLogic::kBandMin,
+                               ZoneAudioLogic::kBandMax, 1, QRect(left, 23, kSliderWidth, kSliderHeight));
+    bandGain_[b - 1] = MakeCentredLabel(this, Name("Label", 49 + b), "0", left, 172, kSliderWidth);
+  }
+
+  // Lower frame, left: bass and treble, or the lowpass filter in their place.
+  MakeCentredLabel(this, "Label21", "Bass", 61, 194, kSliderWidth);
+  MakeCentredLabel(this, "Label22", "Treble", 109, 194, kSliderWidth);
+  MakeLabel(this, "Label29", "+12db", 28, 212);
+  MakeLabel(this, "Label28", "+0db", 28, 276);
+  MakeLabel(this, "Label27", "-12db", 28, 342);
+  bass_ = MakeSlider(this, "TrackBar11", Qt::Vertical, ZoneAudioLogic::kToneMin, ZoneAudioLogic::kToneMax, 1,
+                     QRect(61, 207, kSliderWidth, kSliderHeight));
+  treble_ = MakeSlider(this, "TrackBar12", Qt::Vertical, ZoneAudioLogic::kToneMin, ZoneAudioLogic::kToneMax,
+                       1, QRect(109, 207, kSliderWidth, kSliderHeight));
+  bassGain_ = MakeCentredLabel(this, "Label36", "0", 61, 356, kSliderWidth);
+  trebleGain_ = MakeCentredLabel(this, "Label39", "0", 109, 356, kSliderWidth);
+
+  MakeCentredLabel(this, "Label887", "Lowpass Filter", 60, 194, 100);
+  MakeLabel(this, "Label886", "40Hz", 28, 212);
+  MakeLabel(this, "Label888", "240Hz", 28, 342);
+  lowpass_ = MakeSlider(this, "TrackBar25", Qt::Vertical, ZoneAudioLogic::kLowpassMin,
+                        ZoneAudioLogic::kLowpassMax, 5, QRect(87, 207, kSliderWidth, kSliderHeight));
+  lowpassText_ = MakeCentredLabel(this, "Label885", "40Hz", 77, 356, 65);
+
+  // Lower frame, right: volume, balance and the quick EQ files.
+  volumeText_ = MakeLabel(this, "Label23", "Volume: -20db", 187, 197);
+  volume_ = MakeSlider(this, "TrackBar13", Qt::Horizontal, ZoneAudioLogic::kVolumeMin,
+                       ZoneAudioLogic::kVolumeMax, 1, QRect(178, 212, 335, 45));
+  MakeLabel(this, "Label32", "-80db", 184, 255);
+  auto* zeroDb = MakeLabel(this, "Label31", "+0db", 0, 255);
+  zeroDb->move(178 + 335 - zeroDb->width() - 6, 255);
+
+  balanceText_ = MakeLabel(this, "Label30", "Balance (L: 25db / R: 0db)", 187, 281);
+  balance_ = new ManualTickSlider(this);
+  pages::SetUpSlider(balance_, "TrackBar14", ZoneAudioLogic::kBalanceMin, ZoneAudioLogic::kBalanceMax, 0,
+                     QRect(178, 296, 167, 45));
+  // The window's creation places these three ticks by hand.
+  for (int tick : {0, -40, 40}) balance_->SetTick(tick);
+  MakeLabel(this, "Label33", "Left", 184, 340);
+  auto* right = MakeLabel(this, "Label34", "Right", 0, 340);
+  right->move(178 + 167 - right->width() - 6, 340);
+  auto* middle = MakeLabel(this, "Label35", "|", 0, 340);
+  middle->move(178 + 167 / 2 - middle->width() / 2, 340);
+
+  MakeLabel(this, "Label38", "EQ Presets", 368, 281);
+  quickEQ_ = MakeDropDown(this, "ComboBox1", 368, 299, 145);
+  save_ = new QPushButton("Save", this);
+  save_->setObjectName("Button1");
+  save_->setGeometry(368, 330, 65, 25);
+  delete_ = new QPushButton("Delete", this);
+  delete_->setObjectName("Button2");
+  delete_->setGeometry(448, 330, 65, 25);
+
+  // Kept hidden: nothing connects it to the model.
+  volumeLocked_ = new QCheckBox("Volume Lock", this);
+  volumeLocked_->setObjectName("VolumeLocked");
+  volumeLocked_->move(424, 197);
+  volumeLocked_->adjustSize();
+  volumeLocked_->hide();
+
+  // Right of the frames: zone, DSP mode and system preset.
+  MakeLabel(this, "Label37", "Zones", 545, 9);
+  zones_ = new QListWidget(this);
+  zones_->setObjectName("ListBox3");
+  zones_->setSelectionMode(QAbstractItemView::SingleSelection);
+  zones_->setGeometry(543, 29, 128, 221);
+
+  MakeLabel(this, "Label97", "DSP Mode", 543, 269);
+  dspMode_ = MakeDropDown(this, "ComboBox2", 544, 288, 130);
+  for (const char* mode : ZoneAudioLogic::kDSPModeNames) dspMode_->addItem(QString::fromLatin1(mode));
+  MakeLabel(this, "Label98", "System EQ Preset", 543, 315);
+  systemEQ_ = MakeDropDown(this, "ComboBox3", 543, 334, 130);
+
+  for (const std::string& name : editor_.zoneAudio.Flags().Names()) {
+    if (auto* w = findChild<QWidget*>(QString::fromStdString(name), Qt::FindDirectChildrenOnly))
+      flagged_.emplace_back(name, w);
+  }
+}
+
+void ZoneAudioView::ConnectControls() {
+  ZoneAudioLogic& logic = editor_.zoneAudio;
+  for (int b = 1; b <= kBands; ++b) {
+    connect(bands_[b - 1], &QSlider::valueChanged, this, [this, &logic, b](int position) {
+      logic.SetBandPosition(b, position);
+      SetLabelText(bandGain_[b - 1], QString::fromStdString(ZoneAudioLogic::GainText(logic.BandPosition(b))));
+    });
+  }
+  connect(bass_, &QSlider::valueChanged, this, [this, &logic](int position) {
+    logic.SetBassPosition(position);
+    SetLabelText(bassGain_, QString::fromStdString(ZoneAudioLogic::GainText(logic.BassPosition())));
+  });
+  connect(treble_, &QSlider::valueChanged, this, [this, &logic](int position) {
+    logic.SetTreblePosition(position);
+    SetLabelText(trebleGain_, QString::fromStdString(ZoneAudioLogic::GainText(logic.TreblePosition())));
+  });
+  connect(volume_, &QSlider::valueChanged, this, [this, &logic](int position) {
+    logic.SetVolumePosition(position);
+    SetLabelText(volumeText_, QString::fromStdString(ZoneAudioLogic::VolumeText(logic.VolumePosition())));
+  });
+  connect(balance_, &QSlider::valueChanged, this, [this, &logic](int position) {
+    logic.SetBalancePosition(position);
+    SetLabelText(balanceText_, QString::fromStdString(ZoneAudioLogic::BalanceText(logic.BalancePosition())));
+  });
+  connect(lowpass_, &QSlider::valueChanged, this, [this, &logic](int position) {
+    logic.SetLowpassPosition(position);
+    SetLabelText(lowpassText_, QString::fromStdString(ZoneAudioLogic::LowpassText(logic.LowpassPosition())));
+  });
+
+  // Selection, not the current item: keyboard focus entering the list makes
+  // an item current without choosing a zone.
+  connect(zones_, &QListWidget::itemSelectionChanged, this, [this, &logic] {
+    const QList<QListWidgetItem*> chosen = zones_->selectedItems();
+    if (chosen.isEmpty()) return;
+    logic.ListBox3Click(zones_->row(chosen.front()));
+    SyncFromEditor();
+  });
+  connect(dspMode_, &QComboBox::activated, this, [this, &logic](int position) {
+    logic.ComboBox2Change(position);
+    ApplyFlags();
+  });
+  connect(systemEQ_, &QComboBox::activated, this, [this](int position) {
+    editor_.ComboBox3Change(position);
+    SyncFromEditor();
+  });
+  connect(quickEQ_, &QComboBox::activated, this, [this](int position) {
+    editor_.quickEQZoneList.Select(position);
+    editor_.ComboBox1Change();
+    ShowSliders();
+  });
+  connect(save_, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(delete_, &QPushButton::clicked, this, [this] { Button2Click(); });
+}
+
+void ZoneAudioView::ShowSliders() {
+  const ZoneAudioLogic& logic = editor_.zoneAudio;
+  for (int b = 1; b <= kBands; ++b) SetSliderValue(bands_[b - 1], logic.BandPosition(b));
+  SetSliderValue(bass_, logic.BassPosition());
+  SetSliderValue(treble_, logic.TreblePosition());
+  SetSliderValue(volume_, logic.VolumePosition());
+  SetSliderValue(balance_, logic.BalancePosition());
+  SetSliderValue(lowpass_, logic.LowpassPosition());
+  ShowReadouts();
+}
+
+void ZoneAudioView::ShowReadouts() {
+  const ZoneAudioLogic& logic = editor_.zoneAudio;
+  for (int b = 1; b <= kBands; ++b)
+    SetLabelText(bandGain_[b - 1], QString::fromStdString(ZoneAudioLogic::GainText(logic.BandPosition(b))));
+  SetLabelText(bassGain_, QString::fromStdString(ZoneAudioLogic::GainText(logic.BassPosition())));
+  SetLabelText(trebleGain_, QString::fromStdString(ZoneAudioLogic::GainText(logic.TreblePosition())));
+  SetLabelText(volumeText_, QString::fromStdString(ZoneAudioLogic::VolumeText(logic.VolumePosition())));
+  SetLabelText(balanceText_, QString::fromStdString(ZoneAudioLogic::BalanceText(logic.BalancePosition())));
+  SetLabelText(lowpassText_, QString::fromStdString(ZoneAudioLogic::LowpassText(logic.LowpassPosition())));
+}
+
+void ZoneAudioView::ApplyFlags() {
+  const ControlFlags& flags = editor_.zoneAudio.Flags();
+  for (const auto& [name, widget] : flagged_) {
+    widget->setEnabled(flags.Enabled(name));
+    widget->setVisible(flags.Visible(name));
+  }
+}
+
+void ZoneAudioView::SyncFromEditor() {
+  ShowSliders();
+  pages::SyncList(zones_, editor_.model.ZoneList);
+  pages::SyncCombo(dspMode_, editor_.zoneAudio.DSPModeList());
+  pages::SyncCombo(systemEQ_, editor_.model.SystemEQList);
+  pages::SyncCombo(quickEQ_, editor_.quickEQZoneList);
+  ApplyFlags();
+}
+
+void ZoneAudioView::Button1Click() {
+  std::array<int, kQuickEQLines> positions{};
+  const auto& bands = editor_.zoneAudio.BandPositions();
+  std::copy(bands.begin(), bands.end(), positions.begin());
+
+  // The quick EQ folder may be the user's data folder, made on first use.
+  const std::string& folder = editor_.QuickEQFolder();
+  if (!folder.empty()) {
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+  }
+  std::string proposed = lastSaveFileName_;
+  if (proposed.empty() && !folder.empty()) proposed = (std::filesystem::path(folder) / "").string();
+
+  const std::optional<std::string> chosen =
+      prompts_.SaveFile(Prompts::FileDialog{"eq", "EQ files (*.eq)|*.eq", proposed});
+  if (!chosen || chosen->empty()) return;
+  lastSaveFileName_ = *chosen;
+
+  std::error_code ec;
+  if (std::filesystem::exists(*chosen, ec) && !prompts_.Confirm("File " + *chosen + " exists. Overwrite?"))
+    return;
+
+  std::string reason;
+  if (!WriteFileAtomically(*chosen, QuickEQFileText(positions), &reason)) {
+    prompts_.ShowError("Cannot create file \"" + *chosen + "\". " + reason);
+    return;
+  }
+  editor_.ListQuickEQFiles();
+  SyncFromEditor();
+  editor_.NotifyChanged();
+}
+
+void ZoneAudioView::Button2Click() {
+  const ListState& list = editor_.quickEQZoneList;
+  const std::string name = list.HasSelection() ? list.Items[static_cast<std::size_t>(list.Selected)] : "";
+  // Without a folder there is nothing of ours to delete (and a relative path
+  // would point into whatever the working folder is).
+  const std::string& folder = editor_.QuickEQFolder();
+  if (!folder.empty()) {
+    const std::string path = QuickEQPath(folder, name);
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec) && prompts_.Confirm("Delete EQ: " + name + "?"))
+      std::filesystem::remove(path, ec);  // a failure is not reported
+  }
+  editor_.ListQuickEQFiles();
+  SyncFromEditor();
+  editor_.NotifyChanged();
+}
 
 }  // namespace zem

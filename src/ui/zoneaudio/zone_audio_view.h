@@ -1,25 +1,78 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
+#include <string>
 
 #include "transfer/prompts.h"
 #include "ui/editor/editor.h"
 
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QSlider;
+
 namespace zem {
 
-// The page TabSheet5: shows the editor's state and sends the user's actions to
-// the page logic.
+class ManualTickSlider;
+
+// The page TabSheet5, "Zone Audio Controls": shows the editor's state and
+// sends the user's actions to the page logic at once, so a page refresh
+// always finds every change in the logic.
 class ZoneAudioView : public QWidget {
   Q_OBJECT
 
  public:
   ZoneAudioView(Editor& editor, Prompts& prompts, QWidget* parent = nullptr);
-  // Shows the editor's current state in every control of the page.
+  // Shows the editor's current state in every control of the page; no
+  // handler runs while it does.
   void SyncFromEditor();
 
+  // "Save": the band sliders into a quick EQ file the user chooses.
+  void Button1Click();
+  // "Delete": the quick EQ file chosen in ComboBox1, after asking.
+  void Button2Click();
+
+  // The file name the save dialog proposes next. The dialog is shared with
+  // the export in spirit: it proposes whatever name it last held. Keeping the
+  // name here is enough, as nothing else reads it; before the first save the
+  // dialog proposes the quick EQ folder, where the lists look for files.
+  const std::string& LastSaveFileName() const { return lastSaveFileName_; }
+  void SetLastSaveFileName(std::string name) { lastSaveFileName_ = std::move(name); }
+
  private:
+  void BuildControls();
+  void ConnectControls();
+  void ShowSliders();
+  void ShowReadouts();
+  void ApplyFlags();
+
   Editor& editor_;
   Prompts& prompts_;
+  std::string lastSaveFileName_;
+
+  std::array<QSlider*, kBands> bands_{};                   // TrackBar1..TrackBar10
+  std::array<QLabel*, kBands> bandGain_{};                 // Label50..Label59
+  QSlider* bass_ = nullptr;                                // TrackBar11
+  QSlider* treble_ = nullptr;                              // TrackBar12
+  QSlider* volume_ = nullptr;                              // TrackBar13
+  ManualTickSlider* balance_ = nullptr;                    // TrackBar14
+  QSlider* lowpass_ = nullptr;                             // TrackBar25
+  QLabel* bassGain_ = nullptr;                             // Label36
+  QLabel* trebleGain_ = nullptr;                           // Label39
+  QLabel* volumeText_ = nullptr;                           // Label23
+  QLabel* balanceText_ = nullptr;                          // Label30
+  QLabel* lowpassText_ = nullptr;                          // Label885
+  QListWidget* zones_ = nullptr;                           // ListBox3
+  QComboBox* dspMode_ = nullptr;                           // ComboBox2
+  QComboBox* systemEQ_ = nullptr;                          // ComboBox3
+  QComboBox* quickEQ_ = nullptr;                           // ComboBox1
+  QPushButton* save_ = nullptr;                            // Button1
+  QPushButton* delete_ = nullptr;                          // Button2
+  QCheckBox* volumeLocked_ = nullptr;                      // VolumeLocked
+  std::vector<std::pair<std::string, QWidget*>> flagged_;  // controls whose state the logic decides
 };
 
 }  // namespace zem

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QHeaderView>
+#include <QPoint>
+#include <QTableView>
+
+#include "model/config_model.h"
+#include "ui/matrix/matrix_grid_delegate.h"
+#include "ui/matrix/matrix_grid_model.h"
+
+namespace zem {
+
+// The number row and the zone label column, painted as fixed cells of the
+// grid in the grid's own colours; they never select anything.
+class MatrixHeaderView : public QHeaderView {
+  Q_OBJECT
+
+ public:
+  MatrixHeaderView(Qt::Orientation orientation, QWidget* parent = nullptr);
+
+ protected:
+  void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+};
+
+// The corner cell (0, 0): white, with the name of a source.
+class MatrixCornerCell : public QWidget {
+  Q_OBJECT
+
+ public:
+  MatrixCornerCell(const MatrixGridModel& model, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  const MatrixGridModel& model_;
+};
+
+// One matrix grid: row 0 and column 0 of the TextGrid stay in view as fixed
+// cells while the data cells scroll. Column 0 is 100 pixels wide, the data
+// columns 25, every row 24, with a one-pixel line between all cells. Cells are
+// never edited in place; a rectangle of cells can be selected, and the
+// selected cell is its top-left cell. Positions in signals are grid cells
+// (column, row) as the TextGrid counts them.
+class MatrixGridWidget : public QTableView {
+  Q_OBJECT
+
+ public:
+  static constexpr int kLabelColumnWidth = 100;
+  static constexpr int kDataColumnWidth = 25;
+  static constexpr int kRowHeight = 24;
+
+  MatrixGridWidget(TextGrid& grid, GridKind kind, QWidget* parent = nullptr);
+
+  // The grid's texts changed: repaint every cell, headers and corner.
+  void Refresh();
+  // The top-left cell of the selection.
+  GridCellPos SelectedCell() const;
+  // The cell under a point of the grid widget, -1 for a column or row outside
+  // all cells.
+  GridCellPos CellAtGridPoint(QPoint point) const;
+  // Where a cell lies, without the line after it, in the grid widget's
+  // coordinates (empty when the cell is scrolled out of view or does not
+  // exist).
+  QRect CellRect(GridCellPos cell) const;
+  MatrixGridModel& GridModel() { return *model_; }
+
+ signals:
+  // A left click on a data cell, once, on release; also a keyboard move of
+  // the current cell. Gives the selected cell.
+  void CellClick(int column, int row);
+  // The second press of a double-click, after the CellClick of the first.
+  void CellDblClick(int column, int row);
+  // A right-button press anywhere on the grid, with the cell under the
+  // pointer; it does not move the selection.
+  void RightPress(int column, int row);
+  // The context menu was asked for, by the mouse or by the keyboard.
+  void ContextMenuRequest(QPoint globalPos, bool fromKeyboard);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void updateGeometries() override;
+
+ private:
+  GridCellPos CellAtViewport(QPoint pos) const;
+
+  MatrixGridModel* model_;
+  MatrixCornerCell* corner_ = nullptr;
+  // A left press on a data cell waits for its release to raise CellClick.
+  bool leftPressPending_ = false;
+};
+
+// Draws the one-pixel lines at the right and bottom edge of a fixed cell.
+void PaintCellLines(QPainter& painter, const QRect& section, const QColor& color);
+// The line colour the table view uses between its cells.
+QColor GridLineColor(const QWidget& widget);
+
+}  // namespace zem

@@ -1,0 +1,83 @@
+#include "ui/naming/name_grid_delegate.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+
+#include "ui/naming/naming_logic.h"
+
+namespace zem {
+
+bool NameKeyAccepted(const QString& cellText, const QString& text) {
+  const QByteArray cell = cellText.toLatin1();
+  for (const QChar ch : text) {
+    const char16_t code = ch.unicode();
+    if (code < 32 || code == 127) continue;  // control keys insert nothing by themselves
+    if (code > 255) return false;
+    if (!NameLengthLimit(std::string_view(cell.constData(), static_cast<std::size_t>(cell.size())),
+                         static_cast<char>(code)))
+      return false;
+  }
+  return true;
+}
+
+void NameGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+  const QRect cell = option.rect;
+  const bool labelColumn = index.column() == 0;
+  const QPalette& palette = option.palette;
+  painter->save();
+  painter->fillRect(cell,
+                    labelColumn ? palette.color(QPalette::Active, QPalette::Button) : QColor(Qt::white));
+  const bool enabled = option.state.testFlag(QStyle::State_Enabled);
+  painter->setPen(enabled ? QColor(Qt::black) : palette.color(QPalette::Disabled, QPalette::WindowText));
+  painter->setFont(option.font);
+  const QString text = index.data(Qt::DisplayRole).toString();
+  const QFontMetrics metrics(option.font);
+  const int left = labelColumn ? (cell.width() - metrics.horizontalAdvance(text)) / 2 : kNameIndent;
+  const int top = (cell.height() - metrics.height()) / 2;
+  painter->setClipRect(cell);
+  painter->drawText(QPoint(cell.left() + left, cell.top() + top + metrics.ascent()), text);
+  painter->restore();
+}
+
+QWidget* NameGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& /*option*/,
+                                        const QModelIndex& /*index*/) const {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName("InplaceEditor");
+  edit->setFrame(false);
+  // The key rule is the only limit; pasted text may be longer.
+  edit->setMaxLength(32767);
+  // Each change reaches the model at once, as the cell's text. Qt declares
+  // createEditor const, but the editor's commits are this delegate's signals.
+  auto* self = const_cast<NameGridDelegate*>(this);
+  connect(edit, &QLineEdit::textEdited, self, [self, edit] { emit self->commitData(edit); });
+  return edit;
+}
+
+void NameGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+  auto* edit = qobject_cast<QLineEdit*>(editor);
+  if (!edit) return;
+  const QString text = index.data(Qt::EditRole).toString();
+  // Setting the same text again would move the caret to the end mid-typing.
+  if (edit->text() != text) edit->setText(text);
+}
+
+void NameGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                            const QModelIndex& /*index*/) const {
+  editor->setGeometry(option.rect);
+}
+
+bool NameGridDelegate::eventFilter(QObject* object, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* edit = qobject_cast<QLineEdit*>(object);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // Shortcuts such as Ctrl+V type nothing themselves; a paste is not limited.
+    const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+    if (edit && !shortcut && !NameKeyAccepted(edit->text(), key->text())) return true;  // dropped silently
+  }
+  return QStyledItemDelegate::eventFilter(object, event);
+}
+
+}  // namespace zem

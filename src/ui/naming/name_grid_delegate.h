@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+namespace zem {
+
+// Whether the in-place editor of a name grid takes the typed `text` while
+// the cell holds `cellText`: the name key rule for printable characters;
+// characters beyond single-byte text are refused; control keys (Backspace,
+// Enter, the editing shortcuts) always pass, so a paste is not limited.
+bool NameKeyAccepted(const QString& cellText, const QString& text);
+
+// Paints the cells of a name grid and edits the names in place: white cells,
+// the label column in the button face colour, black text (grey while the
+// grid is disabled), labels centred, names 10 pixels from the left, no
+// selection or focus highlight. The editor applies NameKeyAccepted per key.
+class NameGridDelegate : public QStyledItemDelegate {
+  Q_OBJECT
+
+ public:
+  static constexpr int kNameIndent = 10;
+
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override;
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+  void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const override;
+
+ protected:
+  bool eventFilter(QObject* object, QEvent* event) override;
+};
+
+}  // namespace zem

@@ -1,0 +1,69 @@
+#include "ui/naming/name_grid_model.h"
+
+#include <algorithm>
+
+#include "model/config_model.h"
+
+namespace zem {
+
+NameGridModel::NameGridModel(std::string word, std::span<std::string> names, std::function<int()> rows,
+                             QObject* parent)
+    : QAbstractTableModel(parent), word_(std::move(word)), names_(names), rows_(std::move(rows)) {
+  shownRows_ = RowsWanted();
+}
+
+int NameGridModel::RowsWanted() const {
+  const int size = static_cast<int>(names_.size());
+  return std::clamp(rows_ ? rows_() : size, std::min(1, size), size);
+}
+
+int NameGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
+
+int NameGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+
+QVariant NameGridModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= shownRows_) return {};
+  if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+  if (index.column() == 0) {
+    if (role == Qt::EditRole) return {};
+    const std::string label = NumberedLabel(word_, index.row() + 1);
+    return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
+  }
+  const std::string& name = names_[static_cast<std::size_t>(index.row())];
+  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+bool NameGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::EditRole || !index.isValid() || index.column() != 1 || index.row() >= shownRows_)
+    return false;
+  // Characters beyond Latin-1 cannot be kept in single-byte text; the key
+  // rule refuses them when typed, a paste turns them into "?".
+  const QByteArray bytes = value.toString().toLatin1();
+  std::string& name = names_[static_cast<std::size_t>(index.row())];
+  const std::string edited(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  if (edited == name) return true;
+  name = edited;
+  emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+  emit NameEdited(index.row() + 1);
+  return true;
+}
+
+Qt::ItemFlags NameGridModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  // The label column is fixed: neither selectable nor editable.
+  if (index.column() == 0) return Qt::ItemIsEnabled;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+void NameGridModel::Reload() {
+  const int wanted = RowsWanted();
+  if (wanted != shownRows_) {
+    beginResetModel();
+    shownRows_ = wanted;
+    endResetModel();
+  } else if (shownRows_ > 0) {
+    emit dataChanged(index(0, 0), index(shownRows_ - 1, 1), {Qt::DisplayRole, Qt::EditRole});
+  }
+}
+
+}  // namespace zem

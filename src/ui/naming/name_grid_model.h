@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <functional>
+#include <span>
+#include <string>
+
+namespace zem {
+
+// One name grid as a two-column table over a table of names of the model:
+// column 0 the fixed label ("Zone 7"), column 1 the name, editable. Names are
+// single-byte text, shown and taken back as Latin-1.
+class NameGridModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  // `rows` gives how many of `names` the grid lists (the unit's count after an
+  // import); it is kept within 1 and the table's size.
+  NameGridModel(std::string word, std::span<std::string> names, std::function<int()> rows,
+                QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // Shows the names afresh: a new row count resets the grid, otherwise the
+  // cells are repainted and an open editor stays open.
+  void Reload();
+
+ signals:
+  // The name of item `number` (1-based) was changed by the user.
+  void NameEdited(int number);
+
+ private:
+  int RowsWanted() const;
+
+  std::string word_;
+  std::span<std::string> names_;
+  std::function<int()> rows_;
+  int shownRows_ = 0;
+};
+
+}  // namespace zem

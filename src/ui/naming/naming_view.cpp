@@ -1,0 +1,105 @@
+#include "ui/naming/naming_view.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+
+#include "ui/naming/name_grid_delegate.h"
+#include "ui/naming/name_grid_model.h"
+#include "ui/naming/naming_logic.h"
+#include "ui/window/page_enabler.h"
+
+namespace zem {
+
+namespace {
+
+constexpr int kLabelColumnWidth = 64;
+constexpr int kRowHeight = 20;
+
+template <typename Table>
+std::span<std::string> NamesOf(Table& table) {
+  return std::span<std::string>(table.begin(), table.end());
+}
+
+void MakeCaption(const char* name, const char* text, QPoint at, QWidget* page) {
+  auto* label = new QLabel(text, page);
+  label->setObjectName(name);
+  QFont bold = label->font();
+  bold.setBold(true);
+  label->setFont(bold);
+  label->move(at);
+  label->adjustSize();
+}
+
+QTableView* MakeNameGrid(const char* name, NameGridModel* model, QPoint at, int nameWidth, QWidget* page) {
+  auto* grid = new QTableView(page);
+  grid->setObjectName(name);
+  grid->setGeometry(at.x(), at.y(), 297, 340);
+  grid->setModel(model);
+  grid->setItemDelegate(new NameGridDelegate(grid));
+  grid->horizontalHeader()->hide();
+  grid->verticalHeader()->hide();
+  grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  grid->verticalHeader()->setMinimumSectionSize(kRowHeight);
+  grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
+  grid->setColumnWidth(0, kLabelColumnWidth);
+  grid->setColumnWidth(1, nameWidth);
+  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+  grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                        QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+  grid->setTabKeyNavigation(false);
+  grid->setCornerButtonEnabled(false);
+  grid->setWordWrap(false);
+  grid->setCurrentIndex(model->index(0, 1));
+  return grid;
+}
+
+}  // namespace
+
+SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
+    : QWidget(parent), editor_(editor) {
+  setObjectName("TabSheet3");
+  ConfigModel& model = editor_.model;
+  zoneNames_ = new NameGridModel(
+      "Zone", NamesOf(model.ZoneNames), [&model] { return model.ZoneNameRows; }, this);
+  sourceNames_ = new NameGridModel(
+      "Source", NamesOf(model.SourceNames), [&model] { return model.SourceNameRows; }, this);
+  MakeCaption("Label4", "Zone Names", QPoint(16, 8), this);
+  MakeNameGrid("StringGrid2", zoneNames_, QPoint(16, 28), 208, this);
+  MakeCaption("Label5", "Source Names", QPoint(368, 8), this);
+  MakeNameGrid("StringGrid3", sourceNames_, QPoint(368, 28), 227, this);
+  // The matrix grids label their rows with the zone names; they are copied
+  // as soon as a name changes rather than whenever this grid repaints,
+  // which shows the same.
+  connect(zoneNames_, &NameGridModel::NameEdited, this, [this] { CopyZoneLabels(editor_.model); });
+  SyncFromEditor();
+}
+
+void SourceZoneNamingView::SyncFromEditor() {
+  zoneNames_->Reload();
+  sourceNames_->Reload();
+  PageEnabler(this, editor_.PagesEnabled());
+}
+
+FavoriteGroupNamingView::FavoriteGroupNamingView(Editor& editor, QWidget* parent)
+    : QWidget(parent), editor_(editor) {
+  setObjectName("TabSheet6");
+  ConfigModel& model = editor_.model;
+  favoriteNames_ = new NameGridModel("Favorite", NamesOf(model.FavoriteNames), nullptr, this);
+  groupNames_ = new NameGridModel("Group", NamesOf(model.GroupNames), nullptr, this);
+  MakeCaption("Label60", "Favorite Names", QPoint(16, 8), this);
+  MakeNameGrid("StringGrid5", favoriteNames_, QPoint(16, 28), 227, this);
+  MakeCaption("Label61", "Group Names", QPoint(368, 8), this);
+  MakeNameGrid("StringGrid6", groupNames_, QPoint(368, 28), 227, this);
+  SyncFromEditor();
+}
+
+void FavoriteGroupNamingView::SyncFromEditor() {
+  favoriteNames_->Reload();
+  groupNames_->Reload();
+  PageEnabler(this, editor_.PagesEnabled());
+}
+
+}  // namespace zem

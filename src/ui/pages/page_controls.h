@@ -1,0 +1,140 @@
+#pragma once
+
+// Small helpers shared by the editor pages' views: building controls at
+// fixed places, single-byte text at the widget boundary, and showing a list
+// state without running the list's handlers.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "model/config_model.h"
+
+namespace zem::pages {
+
+// Names and texts are single bytes end to end: Latin-1 maps every byte to
+// one character and back.
+inline QString Latin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+inline std::string Bytes(const QString& text) {
+  const QByteArray bytes = text.toLatin1();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// Sets a label's text; a label that is not centred grows with its text.
+inline void SetLabelText(QLabel* label, const QString& text) {
+  if (label->text() == text) return;
+  label->setText(text);
+  if (!(label->alignment() & Qt::AlignHCenter)) label->adjustSize();
+}
+
+// A label sized to its text with its top left corner at (x, y).
+inline QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->move(x, y);
+  label->adjustSize();
+  return label;
+}
+
+// A label of fixed width whose text is centred over (or under) a slider.
+inline QLabel* MakeCentredLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
+                                int width) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  label->setGeometry(x, y, width, label->sizeHint().height());
+  return label;
+}
+
+// A track bar. Vertical ones have their minimum at the top, and the arrow
+// keys move the thumb the way they point.
+inline void SetUpSlider(QSlider* slider, const QString& name, int minimum, int maximum, int tickInterval,
+                        const QRect& place) {
+  slider->setObjectName(name);
+  slider->setRange(minimum, maximum);
+  slider->setSingleStep(1);
+  slider->setPageStep(1);
+  slider->setTickInterval(tickInterval);
+  slider->setTickPosition(tickInterval > 0 ? QSlider::TicksBothSides : QSlider::NoTicks);
+  if (slider->orientation() == Qt::Vertical) {
+    slider->setInvertedAppearance(true);
+    slider->setInvertedControls(true);
+    // Some styles fill the groove from the minimum to the thumb; on a gain
+    // slider whose minimum is +10 dB that fill would read as a level.
+    QPalette palette = slider->palette();
+    palette.setColor(QPalette::Highlight, palette.color(QPalette::Button).darker(115));
+    slider->setPalette(palette);
+  }
+  slider->setGeometry(place);
+}
+
+inline QSlider* MakeSlider(QWidget* parent, const QString& name, Qt::Orientation orientation, int minimum,
+                           int maximum, int tickInterval, const QRect& place) {
+  auto* slider = new QSlider(orientation, parent);
+  SetUpSlider(slider, name, minimum, maximum, tickInterval, place);
+  return slider;
+}
+
+inline void SetSliderValue(QSlider* slider, int value) {
+  const QSignalBlocker block(slider);
+  slider->setValue(value);
+}
+
+// Shows `list` in a list box: entries are changed in place where the count
+// is unchanged, so the selection, the scroll position and any handler that
+// is running on the list survive a refresh.
+inline void SyncList(QListWidget* box, const ListState& list) {
+  const QSignalBlocker block(box);
+  const int count = static_cast<int>(list.Items.size());
+  if (box->count() != count) {
+    box->clear();
+    for (const std::string& item : list.Items) box->addItem(Latin1(item));
+  } else {
+    for (int i = 0; i < count; ++i) {
+      const QString text = Latin1(list.Items[static_cast<std::size_t>(i)]);
+      if (box->item(i)->text() != text) box->item(i)->setText(text);
+    }
+  }
+  if (list.HasSelection()) {
+    if (box->currentRow() != list.Selected || !box->item(list.Selected)->isSelected())
+      box->setCurrentRow(list.Selected);
+  } else {
+    box->clearSelection();
+    box->setCurrentRow(-1);
+  }
+}
+
+// Shows entries and a chosen position (-1: none) in a drop-down list.
+inline void SyncCombo(QComboBox* box, const std::vector<std::string>& items, int selected) {
+  const QSignalBlocker block(box);
+  const int count = static_cast<int>(items.size());
+  if (box->count() != count) {
+    box->clear();
+    for (const std::string& item : items) box->addItem(Latin1(item));
+  } else {
+    for (int i = 0; i < count; ++i) {
+      const QString text = Latin1(items[static_cast<std::size_t>(i)]);
+      if (box->itemText(i) != text) box->setItemText(i, text);
+    }
+  }
+  box->setCurrentIndex(selected >= 0 && selected < count ? selected : -1);
+}
+
+inline void SyncCombo(QComboBox* box, const ListState& list) {
+  SyncCombo(box, list.Items, list.HasSelection() ? list.Selected : -1);
+}
+
+// Sets the enabled state of every control directly on `page`; the page
+// itself keeps its state, so its tab can still be chosen.
+inline void EnableControls(QWidget* page, bool enabled) {
+  for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setEnabled(enabled);
+}
+
+}  // namespace zem::pages

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+#include "transfer/prompts.h"
+#include "transfer/transfer_controller.h"
+#include "ui/editor/editor.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QShortcut;
+class QTabWidget;
+
+namespace zem {
+
+class MemoView;
+class ZoneAudioView;
+class PresetsView;
+class OptionsView;
+class FavoritesView;
+class GroupsView;
+class RestrictionsView;
+class SourceZoneNamingView;
+class FavoriteGroupNamingView;
+
+// The main window: the File menu that drives the transfers, the page control
+// whose pages are the editors, the two text areas of the "Configuration File"
+// page and the status line. It shows the Editor and hands the user's actions
+// to it and to the TransferController it owns.
+class TForm1 : public QMainWindow, public Editor::Listener {
+  Q_OBJECT
+
+ public:
+  // The window's client area, below the menu bar.
+  static constexpr int kClientWidth = 713;
+  static constexpr int kClientHeight = 450;
+
+  TForm1(Editor& editor, Prompts& prompts, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  TransferController& Controller() { return *controller_; }
+
+  // The About box's text: two lines separated by LF CR.
+  static std::string AboutText();
+
+  // Editor::Listener: show the editor afresh.
+  void EditorChanged() override;
+
+  void File2Click();
+  void Serial1Click();
+  void Telnet1Click();
+  void Import1Click();
+  void Export1Click();
+  void Exit1Click();
+  void About1Click();
+  // The user moved to the tab at `index`.
+  void PageControl1Change(int index);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenu();
+  void BuildPages();
+  QWidget* BuildConfigurationFilePage();
+  QWidget* BuildCommunicationSettingsPage();
+  void SyncModeChecks();
+  void SyncBusy(bool busy);
+
+  Editor& editor_;
+  Prompts& prompts_;
+  TransferController* controller_ = nullptr;  // owned as a QObject child
+
+  QAction* file2_ = nullptr;
+  QAction* serial1_ = nullptr;
+  QAction* telnet1_ = nullptr;
+  QActionGroup* modeGroup_ = nullptr;
+  QAction* import1_ = nullptr;
+  QAction* export1_ = nullptr;
+
+  QTabWidget* pageControl1_ = nullptr;
+  QPlainTextEdit* memo2_ = nullptr;
+  QPlainTextEdit* memo3_ = nullptr;
+  std::unique_ptr<MemoView> memo2View_;
+  std::unique_ptr<MemoView> memo3View_;
+  QWidget* tabSheet8_ = nullptr;
+  QLabel* statusText_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+  QShortcut* escape_ = nullptr;
+
+  SourceZoneNamingView* sourceZoneNaming_ = nullptr;
+  FavoriteGroupNamingView* favoriteGroupNaming_ = nullptr;
+  ZoneAudioView* zoneAudio_ = nullptr;
+  PresetsView* presets_ = nullptr;
+  FavoritesView* favorites_ = nullptr;
+  GroupsView* groups_ = nullptr;
+  RestrictionsView* restrictions_ = nullptr;
+  OptionsView* options_ = nullptr;
+
+  bool syncing_ = false;
+};
+
+}  // namespace zem

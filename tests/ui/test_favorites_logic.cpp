@@ -1,0 +1,220 @@
+#include <QtTest>
+
+#include "command/command_writer.h"
+#include "ui/editor/editor.h"
+#include "ui/grid_fixture.h"
+
+using namespace zem;
+
+namespace {
+
+// The row of zone `z` as one text per source column 1 to 16, "." for empty.
+std::string Row(const ConfigModel& m, int z) {
+  std::string row;
+  for (int s = 1; s <= kSources; ++s) {
+    const std::string& cell = m.FavoritesGrid.Cell(s, z);
+    row += cell.empty() ? std::string(".") : cell;
+    if (s < kSources) row += ' ';
+  }
+  return row;
+}
+
+// A double-click as the grid raises it: the click of its first press, then
+// the double-click, on the cell just selected.
+void DoubleClick(FavoritesLogic& logic, int s, int z) {
+  logic.StringGrid1Click(s, z);
+  logic.StringGrid1DblClick(s, z);
+}
+
+}  // namespace
+
+class TestFavoritesLogic : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void markerHidesAndRestoresTheCellText() {
+    Editor editor;
+    testing::ImportUnit(editor, 16, 192);
+    ConfigModel& m = editor.model;
+    FavoritesLogic& logic = editor.favorites;
+    m.FavoritesGrid.Cell(3, 5) = "A";
+
+    logic.StringGrid1Click(3, 5);
+    QCOMPARE(m.FavoritesGrid.Cell(3, 5), std::string("?"));
+    QCOMPARE(m.MarkedText, std::string("A"));
+    QCOMPARE(m.MarkedCell, (GridCellPos{3, 5}));
+    QCOMPARE(m.FavoritesGrid.Cell(0, 0), std::string("Input 3"));
+
+    logic.StringGrid1Click(4, 5);  // the marker moves; "A" comes back
+    QCOMPARE(m.FavoritesGrid.Cell(3, 5), std::string("A"));
+    QCOMPARE(m.FavoritesGrid.Cell(4, 5), std::string("?"));
+    QCOMPARE(m.MarkedText, std::string());
+    QCOMPARE(m.FavoritesGrid.Cell(0, 0), std::string("Input 4"));
+
+    logic.StringGrid1Click(4, 5);  // clicking the marked cell takes it off
+    QCOMPARE(m.FavoritesGrid.Cell(4, 5), std::string());
+    logic.StringGrid1Click(4, 5);  // and a further click does not mark it again
+    QCOMPARE(m.FavoritesGrid.Cell(4, 5), std::string());
+
+    // Only the first character of a longer text is held aside.
+    m.FavoritesGrid.Cell(6, 7) = "CX";
+    logic.StringGrid1Click(6, 7);
+    QCOMPARE(m.MarkedText, std::string("C"));
+  }
+
+  void restrictedAndUnusedCellsAreUntouchable() {
+    Editor editor;
+    testing::ImportUnit(editor, 8, 24);
+    ConfigModel& m = editor.model;
+    FavoritesLogic& logic = editor.favorites;
+    const int z = 4;
+    m.FavoritesGrid.Cell(3, z) = "R";
+    m.FavoritesGrid.Cell(1, z) = "A";
+    m.FavoritesGrid.Cell(6, z) = "V";
+
+    logic.StringGrid1Click(3, z);  // "R" never takes the marker
+    QCOMPARE(m.FavoritesGrid.Cell(3, z), std::string("R"));
+    QCOMPARE(m.MarkedCell, (GridCellPos{0, 0}));
+    logic.StringGrid1DblClick(3, z);
+    QCOMPARE(Row(m, z), std::string("A . R . . V . . X X X X X X X X"));
+
+    // "A" on a restricted cell clears the conflicting cells and keeps "R".
+    logic.StringGrid1RightPress(3, z);
+    logic.PopupItemClick("A", GridCellPos{1, 1});
+    QCOMPARE(Row(m, z), std::string(". . R . . V . . X X X X X X X X"));
+
+    // Columns above the source count and rows above the zone count.
+    const TextGrid before = m.FavoritesGrid;
+    for (const GridCellPos cell :
+         {GridCellPos{9, 4}, GridCellPos{16, 1}, GridCellPos{2, 25}, GridCellPos{1, 192}}) {
+      DoubleClick(logic, cell.Column, cell.Row);
+      logic.StringGrid1RightPress(cell.Column, cell.Row);
+      for (const char* letter : {"A", "C", "V", ""}) logic.PopupItemClick(letter, GridCellPos{1, 1});
+    }
+    QCOMPARE(m.FavoritesGrid, before);
+    QCOMPARE(m.FavoritesGrid.Cell(9, 4), std::string("X"));
+  }
+
+  void popupTargetsTheRightClickedCellOnceThereWasOne() {
+    Editor editor;
+    testing::ImportUnit(editor, 16, 192);
+    ConfigModel& m = editor.model;
+    FavoritesLogic& logic = editor.favorites;
+    QVERIFY(!m.PopupFromMouse);
+    logic.PopupItemClick("C", GridCellPos{6, 10});  // from the keyboard: the selected cell
+    QCOMPARE(m.FavoritesGrid.Cell(6, 10), std::string("C"));
+
+    // A right-click off the cells: the items do nothing, not even to the
+    // selected cell.
+    logic.StringGrid1RightPress(-1, 3);
+    QVERIFY(m.PopupFromMouse);
+    const TextGrid before = m.FavoritesGrid;
+    for (const char* letter : {"A", "C", "V", ""}) logic.PopupItemClick(letter, GridCellPos{6, 10});
+    QCOMPARE(m.FavoritesGrid, before);
+
+    // The flag survives a new import.
+    testing::ImportUnit(editor, 16, 192);
+    QVERIFY(m.PopupFromMouse);
+  }
+
+  void popupItemsKeepOneAudioAndOneVideoFeed() {
+    Editor editor;
+    testing::ImportUnit(editor, 16, 192);
+    ConfigModel& m = editor.model;
+    FavoritesLogic& logic = editor.favorites;
+    const int z = 20;
+    auto reset = [&] {
+      for (int s = 1; s <= kSources; ++s) m.FavoritesGrid.Cell(s, z).clear();
+      m.FavoritesGrid.Cell(2, z) = "A";
+      m.FavoritesGrid.Cell(5, z) = "V";
+    };
+    reset();
+    logic.StringGrid1RightPress(7, z);
+    logic.PopupItemClick("C", {});
+    QCOMPARE(Row(m, z), std::string(". . . . . . C . . . . . . . . ."));
+    reset();
+    logic.PopupItemClick("V", {});
+    QCOMPARE(Row(m, z), std::string(". A . . . . V . . . . . . . . ."));
+    reset();
+    logic.PopupItemClick("A", {});
+    QCOMPARE(Row(m, z), std::string(". . . . V . A . . . . . . . . ."));
+    logic.PopupItemClick("", {});  // "No Connection" touches only its cell
+    QCOMPARE(Row(m, z), std::string(". . . . V . . . . . . . . . . ."));
+  }
+
+  void feedHiddenByTheMarkerSurvivesAnItemThatKeepsIt() {
+    Editor editor;
+    testing::ImportUnit(editor, 16, 192);
+    ConfigModel& m = editor.model;
+    FavoritesLogic& logic = editor.favorites;
+    const int z = 30;
+    m.FavoritesGrid.Cell(5, z) = "V";
+    logic.StringGrid1Click(5, z);  // the video feed is under the marker
+    logic.StringGrid1RightPress(2, z);
+    logic.PopupItemClick("A", {});
+    QCOMPARE(m.FavoritesGrid.Cell(2, z), std::string("A"));
+    QCOMPARE(m.FavoritesGrid.Cell(5, z), std::string("?"));
+    editor.RefreshPages();
+    QVERIFY(m.FavoriteStore.Cell(1, 5, z).Is('V'));
+    logic.StringGrid1Click(9, 9);
+    QCOMPARE(Row(m, z), std::string(". A . . V . . . . . . . . . . ."));
+
+    // "C" replaces every feed, the hidden one too.
+    logic.StringGrid1Click(5, z);
+    logic.StringGrid1RightPress(7, z);
+    logic.PopupItemClick("C", {});
+    QCOMPARE(Row(m, z), std::string(". . . . . . C . . . . . . . . ."));
+    logic.StringGrid1Click(9, 9);  // the marker is gone; nothing comes back
+    QCOMPARE(Row(m, z), std::string(". . . . . . C . . . . . . . . ."));
+  }
+
+  void listPositionsOutsideTheTenAndUnusedCellsAreKept() {
+    Editor editor;
+    testing::ImportUnit(editor, 8, 24);
+    ConfigModel& m = editor.model;
+    FavoritesLogic& logic = editor.favorites;
+    logic.ListBox1Click(2);
+    QCOMPARE(m.CurrentFavorite, 3);
+    logic.ListBox1Click(10);
+    logic.ListBox1Click(-1);
+    QCOMPARE(m.CurrentFavorite, 3);
+    QCOMPARE(m.FavoriteList.Selected, 2);
+
+    // Loading keeps the "X" cells of the grid whatever the favorite holds.
+    m.FavoriteStore.Cell(2, 12, 3).Set("C");
+    m.FavoriteStore.Cell(2, 1, 30).Set("A");
+    logic.ListBox1Click(1);
+    QCOMPARE(m.FavoritesGrid.Cell(12, 3), std::string("X"));
+    QCOMPARE(m.FavoritesGrid.Cell(1, 30), std::string("X"));
+  }
+
+  void restrictionOverlayReachesEveryFavoriteAndLifts() {
+    Editor editor;
+    testing::ImportUnit(editor, 16, 192, [](ConfigModel& m) {
+      for (int f = 1; f <= kFavorites; ++f) m.FavoriteStore.Cell(f, 7, 40).Set("C");
+      m.FavoriteStore.Cell(4, 8, 40).Set("A");
+    });
+    ConfigModel& m = editor.model;
+    QCOMPARE(m.FavoritesGrid.Cell(7, 40), std::string("C"));
+
+    m.RestrictionMark(40, 7) = "R";
+    editor.PageControl1Change(Page::Favorites);
+    QCOMPARE(m.FavoritesGrid.Cell(7, 40), std::string("R"));
+    for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.FavoriteStore.Cell(f, 7, 40).Is('R'));
+    QVERIFY(m.FavoriteStore.Cell(4, 8, 40).Is('A'));
+
+    m.RestrictionMark(40, 7).clear();
+    editor.PageControl1Change(Page::Favorites);
+    QCOMPARE(m.FavoritesGrid.Cell(7, 40), std::string());
+    for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.FavoriteStore.Cell(f, 7, 40).Empty());
+    QVERIFY(m.FavoriteStore.Cell(4, 8, 40).Is('A'));
+
+    // The export carries no favorite line for the formerly restricted pair.
+    const std::vector<std::string> lines = BuildCommandSequence(m);
+    QCOMPARE(std::count(lines.begin(), lines.end(), std::string("[F4AO40AI8]")), 1);
+    for (const std::string& line : lines) QVERIFY2(line.find("AO40I7]") == std::string::npos, line.c_str());
+  }
+};
+
+QTEST_GUILESS_MAIN(TestFavoritesLogic)
+#include "test_favorites_logic.moc"

@@ -1,0 +1,110 @@
+#include <QtTest>
+
+#include <algorithm>
+
+#include "ui/editor/editor.h"
+#include "ui/grid_fixture.h"
+
+using namespace zem;
+
+namespace {
+
+int CountCells(const TextGrid& grid, const std::string& text) {
+  int n = 0;
+  for (int c = 1; c < grid.Columns(); ++c)
+    for (int r = 1; r < grid.Rows(); ++r) n += grid.Cell(c, r) == text ? 1 : 0;
+  return n;
+}
+
+}  // namespace
+
+class TestMatrixLogic : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void doubleClicksOutsideTheUnitChangeNothing() {
+    Editor editor;
+    testing::ImportUnit(editor, 8, 24);
+    ConfigModel& m = editor.model;
+    MatrixLogic& logic = editor.matrix;
+    logic.StringGrid4DblClick(2, 3);
+    const TextGrid groups = m.GroupGrid;
+    const TextGrid restrictions = m.RestrictionGrid;
+    for (const GridCellPos cell :
+         {GridCellPos{2, 25}, GridCellPos{2, 192}, GridCellPos{0, 4}, GridCellPos{4, 0}, GridCellPos{11, 4},
+          GridCellPos{17, 3}, GridCellPos{-1, -1}}) {
+      logic.StringGrid7DblClick(cell.Column, cell.Row);
+      logic.StringGrid4DblClick(cell.Column, cell.Row);
+    }
+    logic.StringGrid4DblClick(9, 3);  // a source above the count
+    QCOMPARE(m.GroupGrid, groups);
+    QCOMPARE(m.RestrictionGrid, restrictions);  // the corner too: still source 2's name
+    QCOMPARE(m.RestrictionGrid.Cell(0, 0), std::string("Input 2"));
+
+    // The corner survives a reset; before any import the counts are -1 and
+    // nothing is accepted, the buttons included.
+    editor.ResetModel();
+    QCOMPARE(m.RestrictionGrid.Cell(0, 0), std::string("Input 2"));
+    logic.StringGrid4DblClick(1, 1);
+    logic.StringGrid7DblClick(1, 1);
+    logic.Button3Click();
+    QCOMPARE(CountCells(m.RestrictionGrid, "R"), 0);
+    QCOMPARE(CountCells(m.GroupGrid, "G"), 0);
+  }
+
+  void restrictAllCoversASingleZoneUnit() {
+    Editor editor;
+    testing::ImportUnit(editor, 1, 1);
+    editor.matrix.Button3Click();
+    QCOMPARE(CountCells(editor.model.RestrictionGrid, "R"), 1);
+    QCOMPARE(editor.model.RestrictionMark(1, 1), std::string("R"));
+    editor.matrix.Button4Click();
+    QCOMPARE(CountCells(editor.model.RestrictionGrid, "R"), 0);
+    QCOMPARE(CountCells(editor.model.RestrictionGrid, "X"), kSources * kZones - 1);
+  }
+
+  void fixtureLeavesWhatARealImportLeaves() {
+    std::string text;
+    for (int s = 1; s <= 8; ++s)
+      text += "[NI" + std::to_string(s) + "\"Input " + std::to_string(s) + "\"]\r\n";
+    for (int z = 1; z <= 24; ++z)
+      text += "[NO" + std::to_string(z) + "\"Room " + std::to_string(z) + "\"]\r\n";
+    for (int n = 1; n <= kFavorites; ++n)
+      text += "[NF" + std::to_string(n) + "\"Fav " + std::to_string(n) + "\"]\r\n";
+    text += "[RPO3I2]\r\n[G4AO5]\r\n[F1AO6I7]\r\n[F2AO7AI1]\r\n";
+    Editor imported;
+    imported.ImportFileText(text, "x.zem");
+    Editor built;
+    testing::ImportUnit(built, 8, 24, [](ConfigModel& m) {
+      m.RestrictionMark(3, 2) = "R";
+      m.GroupMark(5, 4) = "G";
+      m.FavoriteStore.Cell(1, 7, 6).Set("C");
+      m.FavoriteStore.Cell(2, 1, 7).Set("A");
+    });
+    QCOMPARE(built.model.SourceCount, imported.model.SourceCount);
+    QCOMPARE(built.model.ZoneCount, imported.model.ZoneCount);
+    QVERIFY(built.model.FavoritesGrid == imported.model.FavoritesGrid);
+    QVERIFY(built.model.RestrictionGrid == imported.model.RestrictionGrid);
+    QVERIFY(built.model.GroupGrid == imported.model.GroupGrid);
+    QVERIFY(built.model.FavoriteStore == imported.model.FavoriteStore);
+    QVERIFY(built.model.FavoriteList == imported.model.FavoriteList);
+    QCOMPARE(built.PagesEnabled(), imported.PagesEnabled());
+  }
+
+  void clearAllKeepsConnectionsOfPairsThatWereFree() {
+    Editor editor;
+    testing::ImportUnit(editor, 8, 24, [](ConfigModel& m) {
+      m.RestrictionMark(3, 2) = "R";
+      m.FavoriteStore.Cell(5, 4, 3).Set("A");
+    });
+    ConfigModel& m = editor.model;
+    QVERIFY(m.FavoriteStore.Cell(5, 2, 3).Is('R'));
+    editor.matrix.Button4Click();
+    editor.PageControl1Change(Page::Favorites);
+    QVERIFY(m.FavoriteStore.Cell(5, 2, 3).Empty());
+    QVERIFY(m.FavoriteStore.Cell(5, 4, 3).Is('A'));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestMatrixLogic)
+#include "test_matrix_logic.moc"

@@ -1,0 +1,296 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+
+#include "command/command_writer.h"
+#include "test_window_prompts.h"
+#include "ui/editor/editor.h"
+#include "ui/naming/name_grid_delegate.h"
+#include "ui/window/form1.h"
+
+using zem::Editor;
+using zem::Page;
+using zem::TForm1;
+
+namespace {
+
+std::string Configuration(int sources, int zones) {
+  std::string text;
+  for (int s = 1; s <= sources; ++s)
+    text += "[NI" + std::to_string(s) + "\"Input " + std::to_string(s) + "\"]\r\n";
+  for (int z = 1; z <= zones; ++z)
+    text += "[NO" + std::to_string(z) + "\"Room " + std::to_string(z) + "\"]\r\n";
+  return text;
+}
+
+// Types each character as a key press and release, as a keyboard with that
+// key would (QTest's own helpers take ASCII only).
+void TypeText(QWidget* widget, const QString& text) {
+  for (const QChar ch : text) {
+    const auto key = static_cast<Qt::Key>(ch.toUpper().unicode());
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(ch));
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(ch));
+    QApplication::sendEvent(widget, &press);
+    QApplication::sendEvent(widget, &release);
+  }
+}
+
+}  // namespace
+
+class TestNaming : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    editor = std::make_unique<Editor>(QDir::tempPath().toStdString());
+    prompts = std::make_unique<ScriptedPrompts>();
+    form = std::make_unique<TForm1>(*editor, *prompts);
+    form->show();
+    pages = form->findChild<QTabWidget*>("PageControl1");
+  }
+  void cleanup() {
+    form.reset();
+    prompts.reset();
+    editor.reset();
+  }
+
+  void gridsAndLabels() {
+    const struct {
+      const char* grid;
+      const char* page;
+      QPoint at;
+      int nameWidth;
+      int rows;
+      const char* label;
+    } grids[] = {{"StringGrid2", "TabSheet3", {16, 28}, 208, 192, "Zone 192"},
+                 {"StringGrid3", "TabSheet3", {368, 28}, 227, 16, "Source 16"},
+                 {"StringGrid5", "TabSheet6", {16, 28}, 227, 10, "Favorite 10"},
+                 {"StringGrid6", "TabSheet6", {368, 28}, 227, 10, "Group 10"}};
+    for (const auto& g : grids) {
+      auto* grid = form->findChild<QTableView*>(g.grid);
+      QVERIFY2(grid, g.grid);
+      QCOMPARE(grid->parentWidget()->objectName(), QString(g.page));
+      QCOMPARE(grid->geometry(), QRect(g.at, QSize(297, 340)));
+      QCOMPARE(grid->columnWidth(0), 64);
+      QCOMPARE(grid->columnWidth(1), g.nameWidth);
+      QCOMPARE(grid->rowHeight(0), 20);
+      QCOMPARE(grid->model()->rowCount(), g.rows);
+      QCOMPARE(grid->model()->columnCount(), 2);
+      QCOMPARE(grid->model()->index(g.rows - 1, 0).data().toString(), QString(g.label));
+      // Labels are fixed; names are edited in place.
+      QCOMPARE(grid->model()->flags(grid->model()->index(0, 0)) & (Qt::ItemIsEditable | Qt::ItemIsSelectable),
+               Qt::ItemFlags());
+      QVERIFY(grid->model()->flags(grid->model()->index(0, 1)) & Qt::ItemIsEditable);
+    }
+    const struct {
+      const char* name;
+      const char* text;
+    } labels[] = {{"Label4", "Zone Names"},
+                  {"Label5", "Source Names"},
+                  {"Label60", "Favorite Names"},
+                  {"Label61", "Group Names"}};
+    for (const auto& l : labels) {
+      auto* label = form->findChild<QLabel*>(l.name);
+      QVERIFY2(label, l.name);
+      QCOMPARE(label->text(), QString(l.text));
+      QVERIFY(label->font().bold());
+    }
+  }
+
+  void rowCountsFollowTheImport() {
+    editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
+    auto* zones = form->findChild<QTableView*>("StringGrid2");
+    auto* sources = form->findChild<QTableView*>("StringGrid3");
+    QCOMPARE(zones->model()->rowCount(), 24);
+    QCOMPARE(sources->model()->rowCount(), 8);
+    QCOMPARE(zones->model()->index(23, 1).data().toString(), QString("Room 24"));
+    QCOMPARE(sources->model()->index(7, 1).data().toString(), QString("Input 8"));
+    QCOMPARE(form->findChild<QTableView*>("StringGrid5")->model()->rowCount(), 10);
+
+    // A larger unit next time shows all of its zones again.
+    editor->ImportFileText(Configuration(16, 100), "/tmp/unit.zem");
+    QCOMPARE(zones->model()->rowCount(), 100);
+    QCOMPARE(sources->model()->rowCount(), 16);
+    // A file that names no zone still lists one row.
+    editor->ImportFileText("[NI1\"a\"]\r\n", "/tmp/unit.zem");
+    QCOMPARE(zones->model()->rowCount(), 1);
+  }
+
+  void keyRuleOnTheInplaceEditor() {
+    editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
+    editor->model.ZoneNames[1] = "ABCDEFGHIJKLMN";  // 14 characters
+    pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
+    QLineEdit* edit = OpenEditor("StringGrid2", 0);
+    QVERIFY(edit);
+    QCOMPARE(edit->text(), QString("ABCDEFGHIJKLMN"));
+    edit->deselect();
+    edit->end(false);
+
+    QTest::keyClick(edit, 'O');
+    QCOMPARE(edit->text(), QString("ABCDEFGHIJKLMNO"));
+    QTest::keyClick(edit, 'P');  // a 16th character is refused
+    QCOMPARE(edit->text(), QString("ABCDEFGHIJKLMNO"));
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QCOMPARE(edit->text(), QString("ABCDEFGHIJKLMN"));
+    QTest::keyClick(edit, 'Q');  // accepted again after a Backspace
+    QCOMPARE(edit->text(), QString("ABCDEFGHIJKLMNQ"));
+    // The model follows each key, before the editor is closed.
+    QCOMPARE(editor->model.ZoneNames[1], std::string("ABCDEFGHIJKLMNQ"));
+
+    // Typing over a selected part of a full name is refused as well.
+    edit->selectAll();
+    QTest::keyClick(edit, 'Z');
+    QCOMPARE(edit->text(), QString("ABCDEFGHIJKLMNQ"));
+
+    // Enter passes and ends the edit.
+    QTest::keyClick(edit, Qt::Key_Return);
+    QApplication::processEvents();
+    QCOMPARE(editor->model.ZoneNames[1], std::string("ABCDEFGHIJKLMNQ"));
+
+    // Pasting is not limited by the key rule.
+    QLineEdit* again = OpenEditor("StringGrid2", 0);
+    QVERIFY(again);
+    again->selectAll();
+    QApplication::clipboard()->setText("A pasted name of 27 letters");
+    if (QApplication::clipboard()->text() != "A pasted name of 27 letters")
+      QSKIP("no clipboard on this platform");
+    QTest::keyClick(again, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(again->text(), QString("A pasted name of 27 letters"));
+    QCOMPARE(editor->model.ZoneNames[1], std::string("A pasted name of 27 letters"));
+  }
+
+  void keyRuleForCharacters() {
+    const QString full("123456789012345");
+    QVERIFY(zem::NameKeyAccepted("12345678901234", "x"));
+    QVERIFY(!zem::NameKeyAccepted(full, "x"));
+    QVERIFY(!zem::NameKeyAccepted(full, " "));
+    QVERIFY(zem::NameKeyAccepted(full, "\b"));
+    QVERIFY(zem::NameKeyAccepted(full, "\r"));
+    QVERIFY(zem::NameKeyAccepted(full, QString()));  // arrows, Delete
+    QVERIFY(zem::NameKeyAccepted("", QString::fromLatin1("\xe9")));
+    // Single-byte text cannot hold it, so it is refused rather than mangled.
+    QVERIFY(!zem::NameKeyAccepted("", QString(QChar(0x20AC))));
+  }
+
+  void namesKeepBytesAbove127() {
+    editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
+    const std::string stored("Caf\xe9 \x80\xff\xa0");
+    editor->model.SourceNames[2] = stored;
+    editor->NotifyChanged();
+    auto* sources = form->findChild<QTableView*>("StringGrid3");
+    const QString shown = sources->model()->index(1, 1).data().toString();
+    QCOMPARE(shown.size(), 8);
+    QCOMPARE(shown.at(3).unicode(), char16_t(0xE9));
+    QCOMPARE(shown.at(5).unicode(), char16_t(0x80));
+    QCOMPARE(shown.at(6).unicode(), char16_t(0xFF));
+    QCOMPARE(shown.at(7).unicode(), char16_t(0xA0));
+
+    // Typed in the grid, the bytes reach the model unchanged...
+    pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
+    QLineEdit* edit = OpenEditor("StringGrid3", 3);
+    QVERIFY(edit);
+    edit->selectAll();
+    TypeText(edit, QString::fromLatin1("Gr\xfc\xdf \xe9t\xe9"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(editor->model.SourceNames[4], std::string("Gr\xfc\xdf \xe9t\xe9"));
+    // ...and come back as the same characters.
+    editor->NotifyChanged();
+    QCOMPARE(sources->model()->index(3, 1).data().toString(), QString::fromLatin1("Gr\xfc\xdf \xe9t\xe9"));
+    // The writer sends them as they are.
+    const std::vector<std::string> lines = zem::BuildCommandSequence(editor->model);
+    QVERIFY(std::find(lines.begin(), lines.end(), std::string("[NI4\"Gr\xfc\xdf \xe9t\xe9\"]")) !=
+            lines.end());
+  }
+
+  void renamedZoneReachesTheOtherPages() {
+    editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
+    pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
+    QLineEdit* edit = OpenEditor("StringGrid2", 2);
+    QVERIFY(edit);
+    edit->selectAll();
+    QTest::keyClicks(edit, "Kitchen");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(editor->model.ZoneNames[3], std::string("Kitchen"));
+    // The matrix grids' labels follow at once.
+    QCOMPARE(editor->model.FavoritesGrid.Cell(0, 3), std::string("Kitchen"));
+    QCOMPARE(editor->model.RestrictionGrid.Cell(0, 3), std::string("Kitchen"));
+    QCOMPARE(editor->model.GroupGrid.Cell(0, 3), std::string("Kitchen"));
+
+    // The zone list of the zone audio page after the next tab change.
+    pages->setCurrentIndex(static_cast<int>(Page::Favorites));
+    QCOMPARE(editor->model.ZoneList.Items.size(), std::size_t(24));
+    QCOMPARE(editor->model.ZoneList.Items[2], std::string("Kitchen"));
+    QCOMPARE(editor->model.ZoneList.Items[3], std::string("Room 4"));
+  }
+
+  void renamedFavoriteReachesTheFavoritesList() {
+    editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
+    pages->setCurrentIndex(static_cast<int>(Page::FavoriteGroupNaming));
+    QLineEdit* edit = OpenEditor("StringGrid5", 1);
+    QVERIFY(edit);
+    QTest::keyClicks(edit, "Evening \"jazz\"");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(editor->model.FavoriteNames[2], std::string("Evening \"jazz\""));
+    pages->setCurrentIndex(static_cast<int>(Page::Favorites));
+    QCOMPARE(editor->model.FavoriteList.Items.size(), std::size_t(10));
+    QCOMPARE(editor->model.FavoriteList.Items[1], std::string("Evening \"jazz\""));
+    QCOMPARE(editor->model.FavoriteList.Items[0], std::string());
+  }
+
+  void cellsPaintedAsSpecified() {
+    pages->setCurrentIndex(static_cast<int>(Page::FavoriteGroupNaming));
+    auto* grid = form->findChild<QTableView*>("StringGrid6");
+    QApplication::processEvents();
+    const auto darkest = [grid](QRect area) {
+      const QImage image = grid->viewport()->grab().toImage();
+      int dark = 255;
+      for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) dark = std::min(dark, qGray(image.pixel(x, y)));
+      return dark;
+    };
+    const QImage image = grid->viewport()->grab().toImage();
+    const QRect label = grid->visualRect(grid->model()->index(0, 0));
+    const QRect name = grid->visualRect(grid->model()->index(0, 1));
+    QCOMPARE(QColor(image.pixel(label.left() + 2, label.top() + 2)),
+             grid->palette().color(QPalette::Active, QPalette::Button));
+    QCOMPARE(QColor(image.pixel(name.right() - 2, name.top() + 2)), QColor(Qt::white));
+    // Disabled before any import: grey text; enabled: black text.
+    QVERIFY(!grid->isEnabled());
+    const int disabledText = darkest(label.adjusted(1, 1, -1, -1));
+    editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
+    pages->setCurrentIndex(static_cast<int>(Page::FavoriteGroupNaming));
+    QApplication::processEvents();
+    const int enabledText = darkest(label.adjusted(1, 1, -1, -1));
+    QVERIFY2(enabledText < 60, qPrintable(QString::number(enabledText)));
+    QVERIFY2(disabledText > enabledText + 40, qPrintable(QString::number(disabledText)));
+    // No selection highlight on the current cell.
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    QApplication::processEvents();
+    QCOMPARE(QColor(grid->viewport()->grab().toImage().pixel(name.right() - 2, name.top() + 2)),
+             QColor(Qt::white));
+  }
+
+ private:
+  QLineEdit* OpenEditor(const char* gridName, int row) {
+    auto* grid = form->findChild<QTableView*>(gridName);
+    const QModelIndex cell = grid->model()->index(row, 1);
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    return qobject_cast<QLineEdit*>(grid->indexWidget(cell));
+  }
+
+  std::unique_ptr<Editor> editor;
+  std::unique_ptr<ScriptedPrompts> prompts;
+  std::unique_ptr<TForm1> form;
+  QTabWidget* pages = nullptr;
+};
+
+QTEST_MAIN(TestNaming)
+#include "test_naming.moc"

@@ -1,0 +1,258 @@
+// The zone audio page's logic without widgets: clamping on load, what a
+// store writes back, which controls each DSP mode enables and the zone
+// switching, through the editor as the window drives it.
+#include <QtTest>
+#include <algorithm>
+#include <set>
+
+#include "ui/editor/editor.h"
+
+using namespace zem;
+
+namespace {
+
+// A configuration of `zones` named zones and two sources, plus `extra` lines.
+std::string Config(int zones, std::initializer_list<const char*> extra = {}) {
+  std::string text = "[NI1\"Tuner\"]\r\n[NI2\"CD\"]\r\n";
+  for (int z = 1; z <= zones; ++z)
+    text += "[NO" + std::to_string(z) + "\"Room " + std::to_string(z) + "\"]\r\n";
+  for (const char* line : extra) text += std::string(line) + "\r\n";
+  return text;
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::set<std::string> EnabledNames(const ControlFlags& flags) {
+  std::set<std::string> names;
+  for (const std::string& name : flags.Names())
+    if (flags.Enabled(name)) names.insert(name);
+  return names;
+}
+
+std::set<std::string> Numbered(const char* stem, int first, int last) {
+  std::set<std::string> names;
+  for (int i = first; i <= last; ++i) names.insert(stem + std::to_string(i));
+  return names;
+}
+
+void Add(std::set<std::string>& to, const std::set<std::string>& more) {
+  to.insert(more.begin(), more.end());
+}
+
+}  // namespace
+
+class TestZoneAudioLogic : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void clampsOnLoadAndStoresWhatTheControlsHold() {
+    Editor e;
+    e.ImportFileText(Config(4), "x.zem");
+    ZoneAudioRec& rec = e.model.ZoneAudio[2];
+    rec.EQUsed = 1;
+    rec.VolumeLock = 1;
+    rec.Band[1] = 12;
+    rec.Band[2] = -15;
+    rec.Band[3] = -6;
+    rec.Bass = 20;
+    rec.Treble = -20;
+    rec.Volume = 5;
+    rec.Balance = -100;
+    rec.Lowpass = -1;
+    rec.DSPMode = 9;
+    rec.SystemEQ = 12;
+
+    ZoneAudioLogic& z = e.zoneAudio;
+    z.ListBox3Click(1);
+    QCOMPARE(e.model.CurrentZone, 2);
+    QCOMPARE(z.BandPosition(1), -10);  // +10 dB at the top
+    QCOMPARE(z.BandPosition(2), 10);
+    QCOMPARE(z.BandPosition(3), 6);
+    QCOMPARE(ZoneAudioLogic::GainText(z.BandPosition(3)), std::string("-6"));
+    QCOMPARE(z.BassPosition(), 12);
+    QCOMPARE(z.TreblePosition(), -12);
+    QCOMPARE(z.VolumePosition(), 0);
+    QCOMPARE(z.BalancePosition(), -80);
+    QCOMPARE(z.LowpassPosition(), 40);
+    QCOMPARE(ZoneAudioLogic::LowpassText(z.LowpassPosition()), std::string("40Hz"));
+    QVERIFY(!z.DSPModeList().HasSelection());
+    QVERIFY(!e.model.SystemEQList.HasSelection());
+
+    e.PageControl1Change(Page::Options);
+    QCOMPARE(int(rec.Band[1]), 10);
+    QCOMPARE(int(rec.Band[2]), -10);
+    QCOMPARE(int(rec.Band[3]), -6);
+    QCOMPARE(int(rec.Bass), 12);
+    QCOMPARE(int(rec.Treble), -12);
+    QCOMPARE(int(rec.Volume), 0);
+    QCOMPARE(int(rec.Balance), -80);
+    QCOMPARE(rec.Lowpass, 40);
+    QCOMPARE(int(rec.DSPMode), -1);
+    QCOMPARE(int(rec.SystemEQ), -1);
+    // Not the page's to change.
+    QCOMPARE(int(rec.EQUsed), 1);
+    QCOMPARE(int(rec.VolumeLock), 1);
+  }
+
+  void importedOutOfRangeValuesComeBackClamped() {
+    Editor e;
+    e.ImportFileText(Config(2, {"[EO1B1L12]", "[EO1M9]"}), "x.zem");
+    // The import's final refresh has stored zone 1 as the page shows it.
+    QCOMPARE(int(e.model.ZoneAudio[1].Band[1]), 10);
+    QCOMPARE(int(e.model.ZoneAudio[1].DSPMode), -1);
+    QCOMPARE(e.model.ZoneAudio[1].Lowpass, 40);
+    QCOMPARE(e.zoneAudio.BandPosition(1), -10);
+    // Mode 9 shows no mode: only the EQUsed controls are usable.
+    const ControlFlags& f = e.zoneAudio.Flags();
+    QVERIFY(f.Enabled("ComboBox2"));
+    QVERIFY(!f.Enabled("TrackBar1"));
+    QVERIFY(!f.Enabled("ComboBox3"));
+    const std::vector<std::string> lines = e.PrepareExport();
+    QVERIFY(Has(lines, "[VO1R0]"));
+    QVERIFY(std::none_of(lines.begin(), lines.end(),
+                         [](const std::string& l) { return l.rfind("[EO1", 0) == 0; }));
+  }
+
+  void enablesTheControlsOfTheModeAndOfUsedZones_data() {
+    QTest::addColumn<int>("eqUsed");
+    QTest::addColumn<int>("mode");
+    for (int used : {0, 1})
+      for (int mode = -1; mode <= 4; ++mode) QTest::addRow("EQUsed %d mode %d", used, mode) << used << mode;
+  }
+  void enablesTheControlsOfTheModeAndOfUsedZones() {
+    QFETCH(int, eqUsed);
+    QFETCH(int, mode);
+    Editor e;
+    e.ImportFileText(Config(3), "x.zem");
+    e.model.ZoneAudio[3].EQUsed = static_cast<std::uint8_t>(eqUsed);
+    e.model.ZoneAudio[3].DSPMode = static_cast<std::int8_t>(mode);
+    e.zoneAudio.ListBox3Click(2);
+
+    std::set<std::string> expected = {"ListBox3", "Label37"};
+    if (eqUsed)
+      Add(expected, {"TrackBar13", "TrackBar14", "ComboBox2", "Label97", "Label23", "Label32", "Label31",
+                     "Label30", "Label33", "Label34"});
+    const std::set<std::string> tone = {"Label21", "Label22", "Label27",    "Label28",   "Label29",
+                                        "Label36", "Label39", "TrackBar11", "TrackBar12"};
+    const std::set<std::string> lowpass = {"TrackBar25", "Label885", "Label886", "Label887", "Label888"};
+    switch (mode) {
+      case 1:
+        Add(expected,
+            {"Button1", "Button2", "ComboBox1", "Label99", "Label6", "Label7", "Label8", "Label38"});
+        Add(expected, Numbered("Label", 9, 18));
+        Add(expected, Numbered("Label", 50, 59));
+        Add(expected, Numbered("TrackBar", 1, 10));
+        break;
+      case 2:
+        Add(expected, {"ComboBox3", "Label98"});
+        break;
+      case 3:
+        Add(expected, tone);
+        break;
+      case 4:
+        Add(expected, lowpass);
+        break;
+      default:
+        break;
+    }
+    const ControlFlags& flags = e.zoneAudio.Flags();
+    QCOMPARE(EnabledNames(flags), expected);
+    for (const std::string& name : tone) QCOMPARE(flags.Visible(name), mode != 4);
+    for (const std::string& name : lowpass) QCOMPARE(flags.Visible(name), mode == 4);
+    QVERIFY(!flags.Visible("VolumeLocked"));
+    QVERIFY(flags.Visible("TrackBar1"));
+
+    // Choosing another mode changes only the usable controls, not the zone.
+    const int other = mode == 4 ? 1 : 4;
+    e.zoneAudio.ComboBox2Change(other);
+    QCOMPARE(flags.Visible("TrackBar25"), other == 4);
+    QCOMPARE(int(e.model.ZoneAudio[3].DSPMode), mode);
+  }
+
+  void switchingZonesStoresTheZoneShownBefore() {
+    Editor e;
+    e.ImportFileText(Config(8, {"[VO3R-30]", "[EO3M1]", "[VO7R-12]", "[EO7M3]", "[TO7B4T-2]"}), "x.zem");
+    ZoneAudioLogic& z = e.zoneAudio;
+    z.ListBox3Click(2);
+    QCOMPARE(z.VolumePosition(), -30);
+    z.SetVolumePosition(-44);
+    z.SetBandPosition(5, 3);
+    z.ListBox3Click(6);
+    QCOMPARE(e.model.CurrentZone, 7);
+    QCOMPARE(int(e.model.ZoneAudio[3].Volume), -44);
+    QCOMPARE(int(e.model.ZoneAudio[3].Band[5]), -3);
+    QCOMPARE(z.VolumePosition(), -12);
+    QCOMPARE(z.BassPosition(), -4);  // stored negated, shown as the slider holds it
+    QCOMPARE(ZoneAudioLogic::GainText(z.BassPosition()), std::string("4"));
+    QCOMPARE(z.TreblePosition(), 2);
+    QCOMPARE(z.DSPModeList().Selected, 3);
+
+    // A page switch stores the shown zone without choosing another.
+    z.SetBalancePosition(-25);
+    e.PageControl1Change(Page::Favorites);
+    QCOMPARE(int(e.model.ZoneAudio[7].Balance), -25);
+    QCOMPARE(e.model.ZoneList.Selected, 6);
+    const std::vector<std::string> lines = e.PrepareExport();
+    QVERIFY(Has(lines, "[BO7L25]"));
+    QVERIFY(Has(lines, "[TO7B4T-2]"));
+    QVERIFY(Has(lines, "[VO3R-44]"));
+    QVERIFY(Has(lines, "[EO3B5L-3]"));
+  }
+
+  void presetModeImportSelectsTheSystemPreset() {
+    Editor e;
+    e.ImportFileText(Config(2, {"[NEP4\"Jazz\"]", "[EO1M2]", "[EO1P3]"}), "x.zem");
+    QCOMPARE(e.zoneAudio.DSPModeList().Selected, 2);
+    QCOMPARE(e.model.SystemEQList.Selected, 3);
+    QCOMPARE(e.model.SystemEQList.Items[3], std::string("Jazz"));
+    QVERIFY(e.zoneAudio.Flags().Enabled("ComboBox3"));
+    e.PageControl1Change(Page::EQPresets);
+    QCOMPARE(e.model.SystemEQList.Selected, 3);
+    QVERIFY(Has(e.PrepareExport(), "[EO1P3]"));
+
+    // Choosing another system preset reaches the export.
+    e.ComboBox3Change(5);
+    QVERIFY(Has(e.PrepareExport(), "[EO1P5]"));
+  }
+
+  void zoneListWithoutSelectionTouchesNoZone() {
+    Editor e;
+    e.ImportFileText("[NI1\"Tuner\"]\r\n[EO1M1]\r\n", "x.zem");  // no zone named
+    QVERIFY(e.model.ZoneList.Items.empty());
+    QVERIFY(!e.model.ZoneList.HasSelection());
+    const ZoneAudioRec before = e.model.ZoneAudio[1];
+    e.zoneAudio.ComboBox2Change(3);
+    QVERIFY(!e.zoneAudio.Flags().Enabled("ComboBox2"));  // no zone to ask for EQUsed
+    QVERIFY(e.zoneAudio.Flags().Enabled("TrackBar11"));
+    e.zoneAudio.ListBox3Click(0);  // nothing to choose
+    QCOMPARE(e.model.CurrentZone, 1);
+    QCOMPARE(e.model.ZoneAudio[1], before);
+  }
+
+  void resetShowsZoneOneAndPresetOneAgain() {
+    Editor e;
+    e.ImportFileText(
+        Config(4, {"[VO3R-33]", "[EO3M1]", "[EO3B2L5]", "[NEP1\"Flat\"]", "[NEP4\"Rock\"]", "[EP4B1L7]"}),
+        "x.zem");
+    e.zoneAudio.ListBox3Click(2);
+    e.presets.ListBox2Click(3);
+    QCOMPARE(e.presets.NameText(), std::string("Rock"));
+
+    // A new import starts with a reset; a tab change before it completes must
+    // not copy zone 3 into zone 1 nor preset 4 into preset 1.
+    e.ResetModel();
+    e.PageControl1Change(Page::ZoneAudioControls);
+    QCOMPARE(int(e.model.ZoneAudio[1].Volume), 0);
+    QCOMPARE(int(e.model.ZoneAudio[1].Band[2]), 0);
+    QCOMPARE(e.model.EQPresets[1].Name, std::string("Flat"));
+    QCOMPARE(int(e.model.EQPresets[1].Band[1]), 0);
+    QCOMPARE(e.model.EQPresets[4].Name, std::string("Rock"));
+    QCOMPARE(int(e.model.EQPresets[4].Band[1]), 7);
+    QVERIFY(!e.zoneAudio.Flags().Enabled("ListBox3"));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestZoneAudioLogic)
+#include "test_zone_audio_logic.moc"
