@@ -7,9 +7,9 @@
 #include <QPixmap>
 
 #include "full_config.h"
+#include "transfer/scripted_prompts.h"
 #include "ui/favorites/favorites_view.h"
 #include "ui/matrix/matrix_grid_widget.h"
-#include "ui/scripted_prompts.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ BENCHMARK(BM_RefreshPages)->Unit(benchmark::kMicrosecond);
 
 void BM_RepaintFavoritesGrid(benchmark::State& state) {
   zem::Editor editor;
-  zem::testing::ScriptedPrompts prompts;
+  zem::ScriptedPrompts prompts;
   editor.ImportFileText(zem::bench::FullConfigText(), "full.zem");
   zem::FavoritesView page(editor, prompts);
   page.resize(689, 381);
@@ -43,7 +43,7 @@ BENCHMARK(BM_RepaintFavoritesGrid)->Unit(benchmark::kMicrosecond);
 // resynchronisation and the repaint of its grid.
 void BM_TabChangeToFavorites(benchmark::State& state) {
   zem::Editor editor;
-  zem::testing::ScriptedPrompts prompts;
+  zem::ScriptedPrompts prompts;
   editor.ImportFileText(zem::bench::FullConfigText(), "full.zem");
   zem::FavoritesView page(editor, prompts);
   page.resize(689, 381);

@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "transfer/scripted_prompts.h"
 #include "ui/favorites/favorites_view.h"
 #include "ui/matrix/groups_view.h"
 #include "ui/matrix/matrix_grid_widget.h"
 #include "ui/matrix/restrictions_view.h"
-#include "ui/scripted_prompts.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   const QDir folder(QString::fromLocal8Bit(argv[2]));
 
   zem::Editor editor;
-  zem::testing::ScriptedPrompts prompts;
+  zem::ScriptedPrompts prompts;
   editor.ImportFileText(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
                         file.fileName().toStdString());
   // A selected cell showing the marker, and the restriction grid's corner

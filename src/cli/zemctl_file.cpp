@@ -28,18 +28,6 @@ const char kConvertHelp[] =
     "Exit status: 0 written; 2 a file cannot be read or written, or bad\n"
     "arguments; 3 IN names no source, so there is nothing to export.\n";
 
-bool WantsHelp(const std::vector<std::string>& args) {
-  for (const auto& a : args)
-    if (a == "--help" || a == "-h") return true;
-  return false;
-}
-
-int Usage(const char* help, const std::string& problem) {
-  PrintError(problem);
-  std::fputs(help, stderr);
-  return 2;
-}
-
 // Reads and imports `path` into `editor`; false (after saying why) when the
 // file cannot be read.
 bool ImportFile(Editor& editor, const std::string& path) {
@@ -51,15 +39,6 @@ bool ImportFile(Editor& editor, const std::string& path) {
   }
   editor.ImportFileText(*text, path);
   return true;
-}
-
-std::string LogText(const TextLog& log) {
-  std::string text;
-  for (std::size_t i = 0; i < log.LineCount(); ++i) {
-    text += log.Line(i);
-    text += '\n';
-  }
-  return text;
 }
 
 // The unit's own block markers, which the reader does not know.
@@ -80,8 +59,6 @@ bool LogShowsProblems(const TextLog& log) {
 }
 
 }  // namespace
-
-void PrintError(const std::string& message) { std::fprintf(stderr, "zemctl: %s\n", message.c_str()); }
 
 int RunCheck(const std::vector<std::string>& args) {
   if (WantsHelp(args)) {

@@ -51,27 +51,6 @@ struct LinkArgs {
   std::string serial;
 };
 
-bool WantsHelp(const std::vector<std::string>& args) {
-  for (const auto& a : args)
-    if (a == "--help" || a == "-h") return true;
-  return false;
-}
-
-int Usage(const char* help, const std::string& problem) {
-  PrintError(problem);
-  std::fputs(help, stderr);
-  return 2;
-}
-
-std::string LogText(const TextLog& log) {
-  std::string text;
-  for (std::size_t i = 0; i < log.LineCount(); ++i) {
-    text += log.Line(i);
-    text += '\n';
-  }
-  return text;
-}
-
 // Chooses the mode the way a user would; false (after saying why) when the
 // link cannot be set up.
 bool ChooseMode(TransferController& ctl, ScriptedPrompts& prompts, const LinkArgs& link) {

@@ -13,13 +13,13 @@
 #include <QtTest>
 #include <algorithm>
 
-#include "scripted_prompts.h"
+#include "transfer/scripted_prompts.h"
 #include "ui/editor/editor.h"
 #include "ui/zoneaudio/manual_tick_slider_widget.h"
 #include "ui/zoneaudio/zone_audio_view.h"
 
 using namespace zem;
-using zem::testing::ScriptedPrompts;
+using zem::ScriptedPrompts;
 
 namespace {
 
@@ -264,13 +264,13 @@ class TestAudioPage : public QObject {
     for (int b = 1; b <= 10; ++b) p.Slider(("TrackBar" + std::to_string(b)).c_str())->setValue(b - 5);
 
     const std::string path = folder + "/Mine.eq";
-    p.prompts.fileAnswers = {path};
+    p.prompts.saveAnswers = {path};
     QTest::mouseClick(p.Find<QPushButton>("Button1"), Qt::LeftButton);
     QCOMPARE(p.prompts.saveDialogs.size(), std::size_t(1));
     QCOMPARE(p.prompts.saveDialogs[0].defaultExtension, std::string("eq"));
     QCOMPARE(p.prompts.saveDialogs[0].filter, std::string("EQ files (*.eq)|*.eq"));
     QCOMPARE(p.prompts.saveDialogs[0].fileName, folder + "/");
-    QVERIFY(p.prompts.confirmations.empty());
+    QVERIFY(p.prompts.confirmTexts.empty());
     const QByteArray saved("-4\r\n-3\r\n-2\r\n-1\r\n0\r\n1\r\n2\r\n3\r\n4\r\n5\r\n");
     QCOMPARE(FileBytes(QString::fromStdString(path)), saved);
     auto* files = p.Find<QComboBox>("ComboBox1");
@@ -282,24 +282,24 @@ class TestAudioPage : public QObject {
     // leaves the file as it was.
     Choose(files, 0);
     p.Slider("TrackBar1")->setValue(9);
-    p.prompts.fileAnswers = {path};
+    p.prompts.saveAnswers = {path};
     p.prompts.confirmAnswers = {false};
     QTest::mouseClick(p.Find<QPushButton>("Button1"), Qt::LeftButton);
     QCOMPARE(p.prompts.saveDialogs[1].fileName, path);
-    QCOMPARE(p.prompts.confirmations, std::vector<std::string>{"File " + path + " exists. Overwrite?"});
+    QCOMPARE(p.prompts.confirmTexts, std::vector<std::string>{"File " + path + " exists. Overwrite?"});
     QCOMPARE(FileBytes(QString::fromStdString(path)), saved);
     QCOMPARE(files->currentIndex(), 0);  // lists not rebuilt
 
-    p.prompts.fileAnswers = {path};
+    p.prompts.saveAnswers = {path};
     p.prompts.confirmAnswers = {true};
     QTest::mouseClick(p.Find<QPushButton>("Button1"), Qt::LeftButton);
     QVERIFY(FileBytes(QString::fromStdString(path)).startsWith("9\r\n-3\r\n"));
 
     // A cancelled dialog writes nothing and asks nothing more.
-    p.prompts.fileAnswers = {std::nullopt};
+    p.prompts.saveAnswers = {std::nullopt};
     QTest::mouseClick(p.Find<QPushButton>("Button1"), Qt::LeftButton);
     QCOMPARE(p.prompts.saveDialogs.size(), std::size_t(4));
-    QCOMPARE(p.prompts.confirmations.size(), std::size_t(2));
+    QCOMPARE(p.prompts.confirmTexts.size(), std::size_t(2));
     QVERIFY(p.prompts.errors.empty());
   }
 
@@ -320,10 +320,10 @@ class TestAudioPage : public QObject {
     // A folder that cannot take files, whoever runs the test: its "folder"
     // is a plain file.
     const std::string path = dir.path().toStdString() + "/plain/x.eq";
-    p.prompts.fileAnswers = {path};
+    p.prompts.saveAnswers = {path};
     QTest::mouseClick(p.Find<QPushButton>("Button1"), Qt::LeftButton);
     QCOMPARE(p.prompts.errors.size(), std::size_t(1));
-    const std::string& error = p.prompts.errors[0];
+    const std::string error = zem::ErrorBoxText(p.prompts.errors[0]);
     QVERIFY2(error.rfind("Cannot create file \"" + path + "\". ", 0) == 0, error.c_str());
     QVERIFY(error.size() > ("Cannot create file \"" + path + "\". ").size() + 1);  // the system's reason
     QCOMPARE(error.back(), '.');
@@ -344,12 +344,12 @@ class TestAudioPage : public QObject {
 
     // Nothing chosen: nothing to ask about, the list is read again.
     QTest::mouseClick(p.Find<QPushButton>("Button2"), Qt::LeftButton);
-    QVERIFY(p.prompts.confirmations.empty());
+    QVERIFY(p.prompts.confirmTexts.empty());
 
     Choose(files, 1);
     p.prompts.confirmAnswers = {false};
     QTest::mouseClick(p.Find<QPushButton>("Button2"), Qt::LeftButton);
-    QCOMPARE(p.prompts.confirmations, std::vector<std::string>{"Delete EQ: beta?"});
+    QCOMPARE(p.prompts.confirmTexts, std::vector<std::string>{"Delete EQ: beta?"});
     QVERIFY(QFile::exists(dir.filePath("beta.EQ")));
     QCOMPARE(files->currentIndex(), -1);  // listed again in every case
 

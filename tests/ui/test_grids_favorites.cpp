@@ -8,12 +8,12 @@
 #include <algorithm>
 
 #include "command/command_writer.h"
+#include "transfer/scripted_prompts.h"
 #include "ui/favorites/favorites_view.h"
 #include "ui/grid_fixture.h"
 #include "ui/grid_test_helpers.h"
 #include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/matrix_grid_widget.h"
-#include "ui/scripted_prompts.h"
 
 using namespace zem;
 using namespace zem::testing;
@@ -23,7 +23,7 @@ namespace {
 // One favorites page over its own editor.
 struct FavoritesPage {
   Editor editor;
-  ScriptedPrompts prompts;
+  zem::ScriptedPrompts prompts;
   FavoritesView page{editor, prompts};
   MatrixGridWidget& grid = *page.findChild<MatrixGridWidget*>("StringGrid1");
   QMenu& menu = *page.findChild<QMenu*>("PopupMenu1");

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "command/command_writer.h"
+#include "transfer/scripted_prompts.h"
 #include "ui/favorites/favorites_view.h"
 #include "ui/grid_fixture.h"
 #include "ui/grid_test_helpers.h"
@@ -18,7 +19,6 @@
 #include "ui/matrix/groups_view.h"
 #include "ui/matrix/matrix_grid_widget.h"
 #include "ui/matrix/restrictions_view.h"
-#include "ui/scripted_prompts.h"
 
 using namespace zem;
 using namespace zem::testing;
@@ -73,7 +73,7 @@ class TestGridsMatrix : public QObject {
  private slots:
   void groupsPageTogglesMemberships() {
     Editor editor;
-    ScriptedPrompts prompts;
+    zem::ScriptedPrompts prompts;
     GroupsView page(editor, prompts);
     auto& grid = *page.findChild<MatrixGridWidget*>("StringGrid7");
     QCOMPARE(page.objectName(), QString("TabSheet7"));
@@ -119,7 +119,7 @@ class TestGridsMatrix : public QObject {
 
   void restrictionDoubleClickShowsTheSourceName() {
     Editor editor;
-    ScriptedPrompts prompts;
+    zem::ScriptedPrompts prompts;
     RestrictionsView page(editor, prompts);
     auto& grid = *page.findChild<MatrixGridWidget*>("StringGrid4");
     QCOMPARE(page.objectName(), QString("TabSheet4"));
@@ -154,7 +154,7 @@ class TestGridsMatrix : public QObject {
     QFETCH(int, sources);
     QFETCH(int, zones);
     Editor editor;
-    ScriptedPrompts prompts;
+    zem::ScriptedPrompts prompts;
     RestrictionsView restrictions(editor, prompts);
     FavoritesView favorites(editor, prompts);
     ImportUnit(editor, sources, zones, [&](ConfigModel& m) {
@@ -193,7 +193,7 @@ class TestGridsMatrix : public QObject {
 
   void restrictedPairShowsInTheFavoritesAfterAPageSwitch() {
     Editor editor;
-    ScriptedPrompts prompts;
+    zem::ScriptedPrompts prompts;
     RestrictionsView restrictions(editor, prompts);
     FavoritesView favorites(editor, prompts);
     ImportUnit(editor, 16, 192, [](ConfigModel& m) {
@@ -223,7 +223,7 @@ class TestGridsMatrix : public QObject {
     const std::string text = ReadExample("small-8x24.zem");
     QVERIFY(!text.empty());
     Editor editor;
-    ScriptedPrompts prompts;
+    zem::ScriptedPrompts prompts;
     FavoritesView favorites(editor, prompts);
     GroupsView groups(editor, prompts);
     RestrictionsView restrictions(editor, prompts);
@@ -280,7 +280,7 @@ class TestGridsMatrix : public QObject {
 
   void fixedRowAndColumnStayInViewWhileScrolling() {
     Editor editor;
-    ScriptedPrompts prompts;
+    zem::ScriptedPrompts prompts;
     RestrictionsView page(editor, prompts);
     ImportUnit(editor, 16, 192);
     editor.model.ZoneNames[192] = "Terrasse \xE8t\xE8";

@@ -9,13 +9,12 @@
 #include <QtTest>
 #include <algorithm>
 
-#include "scripted_prompts.h"
+#include "transfer/scripted_prompts.h"
 #include "ui/editor/editor.h"
 #include "ui/options/options_logic.h"
 #include "ui/options/options_view.h"
 
 using namespace zem;
-using zem::testing::ScriptedPrompts;
 
 namespace {
 
@@ -49,7 +48,7 @@ struct OptionsPage : Editor::Listener {
   }
 
   Editor editor;
-  ScriptedPrompts prompts;
+  zem::ScriptedPrompts prompts;
   OptionsView view;
 };
 

@@ -11,13 +11,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "scripted_prompts.h"
+#include "transfer/scripted_prompts.h"
 #include "ui/editor/editor.h"
 #include "ui/presets/presets_view.h"
 #include "ui/zoneaudio/zone_audio_view.h"
 
 using namespace zem;
-using zem::testing::ScriptedPrompts;
 
 namespace {
 
@@ -55,7 +54,7 @@ struct PresetPages : Editor::Listener {
   QListWidget* List() { return Find<QListWidget>("ListBox2"); }
 
   Editor editor;
-  ScriptedPrompts prompts;
+  zem::ScriptedPrompts prompts;
   PresetsView view;
   ZoneAudioView zoneView;
 };
