@@ -158,6 +158,9 @@ void TransferController::FormClose() {
 // ---------------------------------------------------------------- receiving
 
 std::string TransferController::CollectLimitText() const {
+  if (lineLimitHit_)
+    return "Received text reached the limit of " + std::to_string(collectLineLimit_) +
+           " lines; the rest was not kept.";
   const std::size_t mib = std::size_t{1} << 20;
   const std::string size = collectLimit_ % mib == 0 ? std::to_string(collectLimit_ / mib) + " MiB"
                                                     : std::to_string(collectLimit_) + " bytes";
@@ -167,10 +170,12 @@ std::string TransferController::CollectLimitText() const {
 // True when `bytes` more would pass the limit on collected text; logs that
 // once until the text is cleared again.
 bool TransferController::CollectLimitReached(std::size_t bytes) {
-  if (bytes < collectLimit_) {
+  const bool tooManyLines = editor_.memo2.LineCount() >= collectLineLimit_;
+  if (bytes < collectLimit_ && !tooManyLines) {
     collectLimitReported_ = false;
     return false;
   }
+  lineLimitHit_ = tooManyLines;
   collectLimitHit_ = true;
   if (!collectLimitReported_) {
     collectLimitReported_ = true;
@@ -260,6 +265,7 @@ void TransferController::Import1Click() {
 void TransferController::RunImport() {
   importWarnings_.clear();
   collectLimitHit_ = false;
+  lineLimitHit_ = false;
   collectLimitReported_ = false;
   editor_.ResetModel();
   editor_.SetActivePage(Page::ConfigurationFile);

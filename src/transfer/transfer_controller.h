@@ -63,7 +63,10 @@ class TransferController : public QObject {
   void SetReplyLimitMs(int ms) { replyWatchdog_.setInterval(ms); }         // serial export reply: 30 s
   void SetSerialInactivityMs(int ms) { serialInactivityMs_ = ms; }         // serial import silence: 4 s
   void SetCollectLimitBytes(std::size_t bytes) { collectLimit_ = bytes; }  // received text: 64 MiB
-  void SetConnectLimitMs(int ms) { telnet_.SetConnectLimitMs(ms); }        // Telnet connect: 120 s
+  // Received lines: a million, far beyond any unit, so that a stream of
+  // bare line ends cannot fill memory with empty lines under the byte cap.
+  void SetCollectLimitLines(std::size_t lines) { collectLineLimit_ = lines; }
+  void SetConnectLimitMs(int ms) { telnet_.SetConnectLimitMs(ms); }  // Telnet connect: 120 s
 
   const ReceiveMonitor& Monitor() const { return monitor_; }
   SerialLink& Serial() { return serial_; }
@@ -122,6 +125,8 @@ class TransferController : public QObject {
   QElapsedTimer sinceLastByte_;
   int serialInactivityMs_ = 4000;
   std::size_t collectLimit_ = std::size_t{64} << 20;
+  std::size_t collectLineLimit_ = 1000000;
+  bool lineLimitHit_ = false;
   bool collectLimitReported_ = false;
   bool collectLimitHit_ = false;
   bool serialImportActive_ = false;

@@ -169,6 +169,20 @@ class TestTelnetTransfer : public QObject {
     QVERIFY(!rig.ctl.Telnet().IsConnected());
   }
 
+  void endlessLineEndsStopAtTheLineCap() {
+    SimOptions o = Serving(Config());
+    o.endless = true;
+    Rig rig(o);
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.SetCollectLimitLines(500);
+    rig.ctl.Import1Click();
+    QVERIFY(rig.editor.memo2.LineCount() <= 500);
+    QVERIFY(rig.editor.memo2.LineCount() >= 499);
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
+    QVERIFY(Contains(rig.editor.memo3.Lines(),
+                     "Received text reached the limit of 500 lines; the rest was not kept."));
+  }
+
   void exportSendsEveryCommandLine() {
     Rig rig(Serving(Config()));
     QVERIFY(rig.UseTelnet());
