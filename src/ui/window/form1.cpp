@@ -66,7 +66,7 @@ class CompactTabStyle : public QProxyStyle {
 };
 
 void FitTabs(QTabWidget* pages) {
-  auto* style = new CompactTabStyle;
+  auto* style = new CompactTabStyle;  // owned by the page control from here
   style->setParent(pages);
   QTabBar* bar = pages->tabBar();
   for (int space = 12; space >= 2; --space) {
@@ -205,7 +205,7 @@ void TForm1::BuildMenu() {
 }
 
 QWidget* TForm1::BuildConfigurationFilePage() {
-  auto* page = new QWidget;
+  auto* page = new QWidget(pageControl1_);
   page->setObjectName("TabSheet1");
   memo2_ = MakeMemo("Memo2", page, QRect(8, 8, 345, 361));
   memo3_ = MakeMemo("Memo3", page, QRect(360, 8, 321, 361));
@@ -216,7 +216,7 @@ QWidget* TForm1::BuildConfigurationFilePage() {
 
 QWidget* TForm1::BuildCommunicationSettingsPage() {
   // Placeholder controls of a page that is never shown.
-  auto* page = new QWidget;
+  auto* page = new QWidget(pageControl1_);
   page->setObjectName("TabSheet8");
   auto* check = new QCheckBox("CheckBox1", page);
   check->setObjectName("CheckBox1");
@@ -245,15 +245,16 @@ void TForm1::BuildPages() {
   pageControl1_->setUsesScrollButtons(true);
   pageControl1_->tabBar()->setAttribute(Qt::WA_Hover, true);
 
-  sourceZoneNaming_ = new SourceZoneNamingView(editor_);
-  favoriteGroupNaming_ = new FavoriteGroupNamingView(editor_);
-  zoneAudio_ = new ZoneAudioView(editor_, prompts_);
-  presets_ = new PresetsView(editor_, prompts_);
-  favorites_ = new FavoritesView(editor_, prompts_);
-  groups_ = new GroupsView(editor_, prompts_);
-  restrictions_ = new RestrictionsView(editor_, prompts_);
+  // Each page belongs to the page control from the start; addTab keeps it there.
+  sourceZoneNaming_ = new SourceZoneNamingView(editor_, pageControl1_);
+  favoriteGroupNaming_ = new FavoriteGroupNamingView(editor_, pageControl1_);
+  zoneAudio_ = new ZoneAudioView(editor_, prompts_, pageControl1_);
+  presets_ = new PresetsView(editor_, prompts_, pageControl1_);
+  favorites_ = new FavoritesView(editor_, prompts_, pageControl1_);
+  groups_ = new GroupsView(editor_, prompts_, pageControl1_);
+  restrictions_ = new RestrictionsView(editor_, prompts_, pageControl1_);
   tabSheet8_ = BuildCommunicationSettingsPage();
-  options_ = new OptionsView(editor_, prompts_);
+  options_ = new OptionsView(editor_, prompts_, pageControl1_);
 
   // In the order of the Page enumeration, which is the tab order.
   const std::array<std::pair<QWidget*, const char*>, kPageCount> pages{{
