@@ -230,6 +230,20 @@ class TestNaming : public QObject {
     QCOMPARE(editor->model.ZoneList.Items[3], std::string("Room 4"));
   }
 
+  void zoneNameGridPaintCopiesEveryZoneLabel() {
+    editor->model.ZoneNames[30] = "Old Room";  // kept from an earlier import
+    editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
+    // The refresh of the import copies the named zones only.
+    QCOMPARE(editor->model.FavoritesGrid.Cell(0, 24), std::string("Room 24"));
+    QCOMPARE(editor->model.GroupGrid.Cell(0, 30), std::string("Zone 30"));
+    // Painting the zone-name grid copies all 192 names.
+    pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
+    form->findChild<QTableView*>("StringGrid2")->viewport()->grab();
+    QCOMPARE(editor->model.GroupGrid.Cell(0, 30), std::string("Old Room"));
+    QCOMPARE(editor->model.RestrictionGrid.Cell(0, 30), std::string("Old Room"));
+    QCOMPARE(editor->model.FavoritesGrid.Cell(0, 31), std::string());
+  }
+
   void renamedFavoriteReachesTheFavoritesList() {
     editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
     pages->setCurrentIndex(static_cast<int>(Page::FavoriteGroupNaming));

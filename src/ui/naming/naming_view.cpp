@@ -1,5 +1,8 @@
 #include "ui/naming/naming_view.h"
 
+#include <functional>
+
+#include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
@@ -56,6 +59,21 @@ QTableView* MakeNameGrid(const char* name, NameGridModel* model, QPoint at, int 
   return grid;
 }
 
+// Runs `action` whenever the watched widget paints.
+class PaintHook : public QObject {
+ public:
+  PaintHook(QObject* watched, std::function<void()> action) : QObject(watched), action_(std::move(action)) {
+    watched->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) action_();
+    return false;
+  }
+
+ private:
+  std::function<void()> action_;
+};
+
 }  // namespace
 
 SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
@@ -67,12 +85,12 @@ SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
   sourceNames_ = new NameGridModel(
       "Source", NamesOf(model.SourceNames), [&model] { return model.SourceNameRows; }, this);
   MakeCaption("Label4", "Zone Names", QPoint(16, 8), this);
-  MakeNameGrid("StringGrid2", zoneNames_, QPoint(16, 28), 208, this);
+  QTableView* zoneGrid = MakeNameGrid("StringGrid2", zoneNames_, QPoint(16, 28), 208, this);
   MakeCaption("Label5", "Source Names", QPoint(368, 8), this);
   MakeNameGrid("StringGrid3", sourceNames_, QPoint(368, 28), 227, this);
-  // The matrix grids label their rows with the zone names; they are copied
-  // as soon as a name changes rather than whenever this grid repaints,
-  // which shows the same.
+  // The matrix grids label their rows with the zone names: all 192 are
+  // copied whenever this grid paints, and at once when a name is edited.
+  new PaintHook(zoneGrid->viewport(), [this] { CopyZoneLabels(editor_.model); });
   connect(zoneNames_, &NameGridModel::NameEdited, this, [this] { CopyZoneLabels(editor_.model); });
   SyncFromEditor();
 }
