@@ -239,27 +239,32 @@ void TransferController::EndRun(const char* what, const std::string* failure, bo
   }
 }
 
-void TransferController::Import1Click() {
-  if (busy_) return;
+// One import or export: busy while it runs; a cancel or a failure ends it
+// and is logged. The failure's text is returned for the error box, which the
+// caller shows once the run is over.
+std::optional<std::string> TransferController::RunTransfer(const char* what,
+                                                           void (TransferController::*run)()) {
   outcome_ = Outcome::None;
   lastFailure_.clear();
-  std::string failure;
-  bool failed = false;
-  {
-    BusyScope scope(*this);
-    try {
-      RunImport();
-    } catch (const TransferCancelled&) {
-      EndRun("Import", nullptr, true);
-    } catch (const std::exception& e) {
-      failure = e.what();
-      failed = true;
-      EndRun("Import", &failure, false);
-    }
-    serialImportActive_ = false;
+  std::optional<std::string> failure;
+  BusyScope scope(*this);
+  try {
+    (this->*run)();
+  } catch (const TransferCancelled&) {
+    EndRun(what, nullptr, true);
+  } catch (const std::exception& e) {
+    failure = e.what();
+    EndRun(what, &*failure, false);
   }
+  serialImportActive_ = false;
+  return failure;
+}
+
+void TransferController::Import1Click() {
+  if (busy_) return;
+  const std::optional<std::string> failure = RunTransfer("Import", &TransferController::RunImport);
   ScheduleSerialReceive();
-  if (failed) prompts_.ShowError(failure);
+  if (failure) prompts_.ShowError(*failure);
 }
 
 void TransferController::RunImport() {
@@ -380,25 +385,10 @@ void TransferController::ImportTelnet() {
 void TransferController::Export1Click() {
   if (busy_) return;
   if (!editor_.HasConfiguration()) return;
-  outcome_ = Outcome::None;
-  lastFailure_.clear();
   linesSent_ = 0;
   lastLineSent_.clear();
-  std::string failure;
-  bool failed = false;
-  {
-    BusyScope scope(*this);
-    try {
-      RunExport();
-    } catch (const TransferCancelled&) {
-      EndRun("Export", nullptr, true);
-    } catch (const std::exception& e) {
-      failure = e.what();
-      failed = true;
-      EndRun("Export", &failure, false);
-    }
-  }
-  if (failed) prompts_.ShowError(failure);
+  const std::optional<std::string> failure = RunTransfer("Export", &TransferController::RunExport);
+  if (failure) prompts_.ShowError(*failure);
 }
 
 void TransferController::RunExport() {

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,7 @@ class TransferController : public QObject {
   std::string CollectLimitText() const;
   // Ends a run that did not complete: the Telnet connection closed, the
   // reason logged or shown.
+  std::optional<std::string> RunTransfer(const char* what, void (TransferController::*run)());
   void EndRun(const char* what, const std::string* failure, bool cancelled);
 
   void RunImport();
