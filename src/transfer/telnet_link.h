@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTcpSocket>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -52,6 +53,10 @@ class TelnetLink : public QObject {
   // The received bytes not yet read, and taking some of them.
   std::string_view Unread() const { return std::string_view(input_).substr(inputAt_); }
   void Consume(std::size_t count);
+  // Bytes received and held, here and in the socket, not yet read.
+  std::size_t BufferedBytes() const {
+    return input_.size() - inputAt_ + static_cast<std::size_t>(std::max<qint64>(socket_.bytesAvailable(), 0));
+  }
 
  signals:
   void LinkStatus(const std::string& text);

@@ -252,6 +252,31 @@ class TestTelnetTransfer : public QObject {
     QCOMPARE(rig.editor.status.Text(), std::string(" Telnet Export Complete"));
   }
 
+  // A unit that answers without end: the export goes on, one answer per
+  // line, while the bytes held stay bounded (TCP holds the unit back).
+  void floodOfRepliesKeepsTheBufferBounded() {
+    Rig rig(Serving(Config()));
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.Import1Click();
+    QVERIFY(rig.editor.HasConfiguration());
+    rig.sim.Options().floodReplies = true;
+    rig.sim.ClearRecord();
+    std::size_t most = 0;
+    const auto sample = [&] { most = std::max(most, rig.ctl.Telnet().BufferedBytes()); };
+    QObject::connect(&rig.sim, &UnitSim::CommandRecorded, &rig.ctl, sample);
+    rig.editor.status.SetOnChange([&](const std::string&) { sample(); });
+    rig.ctl.Export1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
+    // Answers came before their lines, so the last lines may still be on
+    // their way when the program hangs up; those that arrived are in order.
+    const std::vector<std::string> sent = NonEmpty(BuildCommandSequence(rig.editor.model));
+    const std::vector<std::string>& recorded = rig.sim.Recorded();
+    QCOMPARE(rig.ctl.LinesSent(), static_cast<int>(sent.size()));
+    QVERIFY(!recorded.empty() && recorded.size() <= sent.size());
+    QVERIFY(std::equal(recorded.begin(), recorded.end(), sent.begin()));
+    QVERIFY2(most > 0 && most <= 256 * 1024, std::to_string(most).c_str());
+  }
+
   void connectionClosedDuringExportIsAFailure() {
     SimOptions o = Serving(Config());
     o.closeAfter = 5;
