@@ -127,13 +127,16 @@ bool UnitSim::OpenPty(std::string* error) {
   };
   ptyMaster_ = posix_openpt(O_RDWR | O_NOCTTY);
   if (ptyMaster_ < 0) return fail("posix_openpt");
+  // A program started from here (zemctl in a test) must not inherit the
+  // pair, or closing it would hang up nothing.
+  if (fcntl(ptyMaster_, F_SETFD, FD_CLOEXEC) != 0) return fail("fcntl");
   if (grantpt(ptyMaster_) != 0 || unlockpt(ptyMaster_) != 0) return fail("grantpt");
   const char* name = ptsname(ptyMaster_);
   if (!name) return fail("ptsname");
   ptyPath_ = name;
   // Holding the slave open keeps the pair alive while no client has it
   // open, and lets us put it in raw mode so CR and LF pass untouched.
-  ptySlave_ = ::open(name, O_RDWR | O_NOCTTY);
+  ptySlave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (ptySlave_ < 0) return fail("open slave");
   termios tio{};
   if (tcgetattr(ptySlave_, &tio) != 0) return fail("tcgetattr");

@@ -78,6 +78,11 @@ void TelnetLink::Consume(std::size_t count) {
   if (inputAt_ == input_.size()) ClearInput();
 }
 
+std::string TelnetLink::WaitLimitText() const {
+  const int seconds = (waitLimitMs_ + 999) / 1000;
+  return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+}
+
 bool TelnetLink::PeerGone() const { return socket_.state() != QAbstractSocket::ConnectedState; }
 
 void TelnetLink::Connect() {
@@ -167,12 +172,17 @@ void TelnetLink::SendText(std::string_view text) {
 }
 
 void TelnetLink::WaitForInput() {
+  QDeadlineTimer deadline(waitLimitMs_ < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                           : QDeadlineTimer(waitLimitMs_));
   for (;;) {
     TakeIn();
     if (HasInput()) return;
     ThrowIfCancelled();
     if (PeerGone()) return;
-    wait_.Wait(250);
+    if (deadline.hasExpired())
+      throw LinkFailure("No answer from the unit in " + WaitLimitText() + ".", LinkFailure::Kind::TimedOut);
+    wait_.Wait(deadline.isForever() ? 250
+                                    : static_cast<int>(std::min<qint64>(deadline.remainingTime(), 250)));
   }
 }
 

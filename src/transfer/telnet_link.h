@@ -30,6 +30,12 @@ class TelnetLink : public QObject {
   static void SplitHost(const std::string& text, int defaultPort, std::string* host, int* port);
 
   void SetConnectLimitMs(int ms) { connectLimitMs_ = ms; }
+  // How long a wait for the unit's bytes may last; negative: no limit. A
+  // wait that runs out throws LinkFailure(TimedOut).
+  void SetWaitLimitMs(int ms) { waitLimitMs_ = ms; }
+  int WaitLimitMs() const { return waitLimitMs_; }
+  // The limit as a text: "5 seconds".
+  std::string WaitLimitText() const;
   // Asked at every wait; true makes the wait throw TransferCancelled.
   void SetCancelCheck(std::function<bool()> cancelled) { cancelled_ = std::move(cancelled); }
   // Ends the current wait at once (the cancel check decides what follows).
@@ -72,6 +78,7 @@ class TelnetLink : public QObject {
   std::size_t inputAt_ = 0;
   bool closingByUs_ = false;
   int connectLimitMs_ = 120000;
+  int waitLimitMs_ = -1;
   std::function<bool()> cancelled_;
 };
 

@@ -1,4 +1,5 @@
 // Import and export over a pseudo-terminal against the simulated unit.
+#include <QSerialPort>
 #include <QTest>
 #include <QTimer>
 
@@ -129,6 +130,24 @@ class TestSerialTransfer : public QObject {
     // The unit keeps streaming: the text stays capped and the log says so once.
     QTest::qWait(200);
     QVERIFY(rig.editor.memo2.ByteCount() <= 20000);
+    rig.ctl.File2Click();
+  }
+
+  // Bytes the text filter drops keep the line busy, so the silence rule
+  // never ends the import; they count toward the cap all the same.
+  void endlessDroppedBytesStopAtTheCap() {
+    SimOptions o = Serving(Config());
+    o.endlessDropped = true;
+    Rig rig(o);
+    QVERIFY(rig.UseSerial());
+    rig.ctl.SetCollectLimitBytes(100000);
+    QTimer::singleShot(30000, &rig.ctl, [&] { rig.ctl.Cancel(); });  // a hung import fails, not hangs
+    rig.ctl.Import1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
+    QCOMPARE(rig.editor.memo2.Lines(), Config());
+    QVERIFY(Contains(rig.editor.memo3.Lines(),
+                     "Received text reached the limit of 100000 bytes; the rest was not kept."));
+    QCOMPARE(rig.editor.model.SourceCount, 4);
     rig.ctl.File2Click();
   }
 
@@ -269,6 +288,29 @@ class TestSerialTransfer : public QObject {
     QCOMPARE(rig.sim.Recorded().size(), std::size_t{3});
     QVERIFY(!Contains(rig.statuses, " Serial Export Complete"));
     QVERIFY(!rig.ctl.Serial().IsPortOpen());
+  }
+
+  // A hung-up pty makes the port report a read error on every pass of the
+  // event loop; it is taken as a lost port: closed at once, and said so.
+  void hangupInSerialModeClosesThePort() {
+    SimOptions o = Serving(Config());
+    o.hangupAfterMs = 200;
+    Rig rig(o);
+    QVERIFY(rig.UseSerial());
+    auto* port = rig.ctl.Serial().findChild<QSerialPort*>();
+    QVERIFY(port);
+    int errors = 0;
+    QObject::connect(port, &QSerialPort::errorOccurred, [&](QSerialPort::SerialPortError e) {
+      if (e != QSerialPort::NoError) ++errors;
+    });
+    QVERIFY(QTest::qWaitFor([&] { return !rig.ctl.Serial().IsPortOpen(); }, 5000));
+    QTest::qWait(100);
+    QVERIFY2(errors >= 1 && errors <= 2, std::to_string(errors).c_str());
+    const std::string lost = "The serial port " + rig.sim.PtyPath() + " was lost.";
+    QCOMPARE(rig.editor.memo3.Lines().back(), lost);
+    QCOMPARE(rig.editor.status.Text(), " " + lost);
+    QCOMPARE(rig.ctl.CheckedMode(), TransferController::Mode::Serial);
+    QVERIFY(rig.prompts.errors.empty());
   }
 
   void bytesOutsideATransferReachMemo2() {

@@ -169,6 +169,21 @@ class TestTelnetTransfer : public QObject {
     QVERIFY(!rig.ctl.Telnet().IsConnected());
   }
 
+  void endlessDroppedBytesStopAtTheCap() {
+    SimOptions o = Serving(Config());
+    o.endlessDropped = true;
+    Rig rig(o);
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.SetCollectLimitBytes(300000);
+    QTimer::singleShot(30000, &rig.ctl, [&] { rig.ctl.Cancel(); });  // a hung import fails, not hangs
+    rig.ctl.Import1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
+    QCOMPARE(rig.editor.memo2.Lines(), ExpectedMemo2(Config(), false));
+    QVERIFY(Contains(rig.editor.memo3.Lines(),
+                     "Received text reached the limit of 300000 bytes; the rest was not kept."));
+    QVERIFY(!rig.ctl.Telnet().IsConnected());
+  }
+
   void endlessLineEndsStopAtTheLineCap() {
     SimOptions o = Serving(Config());
     o.endless = true;
