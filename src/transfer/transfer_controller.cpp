@@ -512,30 +512,31 @@ void TransferController::ExportSerial() {
   TextLog& memo3 = editor_.memo3;
   Pause(100);
   portLost_ = false;
-  if (serial_.IsPortOpen()) {
-    const std::size_t count = memo3.LineCount();
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::string line = memo3.Line(i);
-      if (!HasBrackets(line)) continue;
-      editor_.status.Set(SendingStatus(i, memo3.LineCount()));
-      editor_.memo2.AppendLine("Sending: " + line);
-      monitor_.ReplyEndSeen = false;
-      countErrorReplies_ = true;
-      replyWatchdog_.stop();
-      replyWatchdog_.start();
-      serial_.SendText(line);
-      ++linesSent_;
-      lastLineSent_ = line;
-      while (!monitor_.ReplyEndSeen && replyWatchdog_.isActive()) {
-        ThrowIfCancelled();
-        if (portLost_) throw LinkFailure("The serial port " + serial_.Device() + " was lost");
-        wait_.Wait(250);
-      }
-      if (!replyWatchdog_.isActive() && !monitor_.ReplyEndSeen) {
-        editor_.memo2.AppendLine("Breaking; no response in 30 seconds");
-        outcome_ = Outcome::NoReply;
-        break;
-      }
+  // A port that was lost or never chosen is opened again as an import
+  // does; "Serial Export Complete" with nothing sent would be a lie.
+  if (!serial_.IsPortOpen()) OpenPortAsking();
+  const std::size_t count = memo3.LineCount();
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string line = memo3.Line(i);
+    if (!HasBrackets(line)) continue;
+    editor_.status.Set(SendingStatus(i, memo3.LineCount()));
+    editor_.memo2.AppendLine("Sending: " + line);
+    monitor_.ReplyEndSeen = false;
+    countErrorReplies_ = true;
+    replyWatchdog_.stop();
+    replyWatchdog_.start();
+    serial_.SendText(line);
+    ++linesSent_;
+    lastLineSent_ = line;
+    while (!monitor_.ReplyEndSeen && replyWatchdog_.isActive()) {
+      ThrowIfCancelled();
+      if (portLost_) throw LinkFailure("The serial port " + serial_.Device() + " was lost");
+      wait_.Wait(250);
+    }
+    if (!replyWatchdog_.isActive() && !monitor_.ReplyEndSeen) {
+      editor_.memo2.AppendLine("Breaking; no response in 30 seconds");
+      outcome_ = Outcome::NoReply;
+      break;
     }
   }
   countErrorReplies_ = false;
