@@ -453,29 +453,21 @@ void TransferController::ExportTelnet() {
   }
   monitor_.MarkerProgress = 0;
   if (telnet_.IsConnected()) {
-    try {
-      telnet_.SendText("[]");
-      WaitTelnetReply(false);
-      const std::size_t count = memo3.LineCount();
-      for (std::size_t i = 0; i < count; ++i) {
-        const std::string line = memo3.Line(i);
-        if (!HasBrackets(line)) continue;
-        editor_.status.Set(SendingStatus(i, memo3.LineCount()));
-        ProcessPendingEvents();
-        ThrowIfCancelled();
-        telnet_.CheckPeerClosed();
-        if (!telnet_.IsConnected()) break;
-        editor_.memo2.AppendLine("Sending: " + line + "\n\r");
-        telnet_.SendText(line + "\n\r");
-        ++linesSent_;
-        lastLineSent_ = line;
-        WaitTelnetReply(true);
-      }
-    } catch (const LinkFailure& e) {
-      // Past the wait limit the export stops as a serial one does.
-      if (!e.TimedOut()) throw;
-      editor_.memo2.AppendLine("Breaking; no response in " + telnet_.WaitLimitText());
-      outcome_ = Outcome::NoReply;
+    telnet_.SendText("[]");
+    const std::size_t count = WaitTelnetReply(false) ? memo3.LineCount() : 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::string line = memo3.Line(i);
+      if (!HasBrackets(line)) continue;
+      editor_.status.Set(SendingStatus(i, memo3.LineCount()));
+      ProcessPendingEvents();
+      ThrowIfCancelled();
+      telnet_.CheckPeerClosed();
+      if (!telnet_.IsConnected()) break;
+      editor_.memo2.AppendLine("Sending: " + line + "\n\r");
+      telnet_.SendText(line + "\n\r");
+      ++linesSent_;
+      lastLineSent_ = line;
+      if (!WaitTelnetReply(true)) break;
     }
   }
   if (telnet_.IsConnected()) telnet_.Disconnect();
@@ -484,22 +476,30 @@ void TransferController::ExportTelnet() {
 }
 
 // Reads until a ")" or "]" (the reply's end); what is read is dropped and
-// what follows stays for the next wait. No time limit unless one is set:
-// the unit may be slow, and the user can cancel. `lineReply`: the answer to
-// a line, whose "(ERROR)" is counted.
-void TransferController::WaitTelnetReply(bool lineReply) {
+// what follows stays for the next wait. No time limit unless one is set
+// (the unit may be slow, and the user can cancel); past it the export stops
+// as a serial one does and this returns false. `lineReply`: the answer to a
+// line, whose "(ERROR)" is counted.
+bool TransferController::WaitTelnetReply(bool lineReply) {
   countErrorReplies_ = lineReply;
   for (;;) {
     ThrowIfCancelled();
     telnet_.CheckPeerClosed();
-    if (!telnet_.IsConnected()) return;
-    telnet_.WaitForInput();
+    if (!telnet_.IsConnected()) return true;
+    try {
+      telnet_.WaitForInput();
+    } catch (const LinkFailure& e) {
+      if (!e.TimedOut()) throw;
+      editor_.memo2.AppendLine("Breaking; no response in " + telnet_.WaitLimitText());
+      outcome_ = Outcome::NoReply;
+      return false;
+    }
     const std::string_view unread = telnet_.Unread();
     const std::size_t end = unread.find_first_of(")]");
     const std::string_view reply = unread.substr(0, end == std::string_view::npos ? unread.size() : end + 1);
     for (const char c : reply) NoteReplyByte(c);
     telnet_.Consume(reply.size());
-    if (end != std::string_view::npos) return;
+    if (end != std::string_view::npos) return true;
     ProcessPendingEvents();
   }
 }
@@ -515,28 +515,30 @@ void TransferController::ExportSerial() {
   // A port that was lost or never chosen is opened again as an import
   // does; "Serial Export Complete" with nothing sent would be a lie.
   if (!serial_.IsPortOpen()) OpenPortAsking();
-  const std::size_t count = memo3.LineCount();
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::string line = memo3.Line(i);
-    if (!HasBrackets(line)) continue;
-    editor_.status.Set(SendingStatus(i, memo3.LineCount()));
-    editor_.memo2.AppendLine("Sending: " + line);
-    monitor_.ReplyEndSeen = false;
-    countErrorReplies_ = true;
-    replyWatchdog_.stop();
-    replyWatchdog_.start();
-    serial_.SendText(line);
-    ++linesSent_;
-    lastLineSent_ = line;
-    while (!monitor_.ReplyEndSeen && replyWatchdog_.isActive()) {
-      ThrowIfCancelled();
-      if (portLost_) throw LinkFailure("The serial port " + serial_.Device() + " was lost");
-      wait_.Wait(250);
-    }
-    if (!replyWatchdog_.isActive() && !monitor_.ReplyEndSeen) {
-      editor_.memo2.AppendLine("Breaking; no response in 30 seconds");
-      outcome_ = Outcome::NoReply;
-      break;
+  if (serial_.IsPortOpen()) {
+    const std::size_t count = memo3.LineCount();
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::string line = memo3.Line(i);
+      if (!HasBrackets(line)) continue;
+      editor_.status.Set(SendingStatus(i, memo3.LineCount()));
+      editor_.memo2.AppendLine("Sending: " + line);
+      monitor_.ReplyEndSeen = false;
+      countErrorReplies_ = true;
+      replyWatchdog_.stop();
+      replyWatchdog_.start();
+      serial_.SendText(line);
+      ++linesSent_;
+      lastLineSent_ = line;
+      while (!monitor_.ReplyEndSeen && replyWatchdog_.isActive()) {
+        ThrowIfCancelled();
+        if (portLost_) throw LinkFailure("The serial port " + serial_.Device() + " was lost");
+        wait_.Wait(250);
+      }
+      if (!replyWatchdog_.isActive() && !monitor_.ReplyEndSeen) {
+        editor_.memo2.AppendLine("Breaking; no response in 30 seconds");
+        outcome_ = Outcome::NoReply;
+        break;
+      }
     }
   }
   countErrorReplies_ = false;

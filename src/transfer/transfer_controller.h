@@ -117,7 +117,7 @@ class TransferController : public QObject {
   void ExportFile();
   void ExportTelnet();
   void ExportSerial();
-  void WaitTelnetReply(bool lineReply);
+  bool WaitTelnetReply(bool lineReply);
   void NoteReplyByte(char byte);
 
   Editor& editor_;
