@@ -246,6 +246,21 @@ class TestSerialTransfer : public QObject {
     QVERIFY(second.editor.model == first.editor.model);
   }
 
+  // Names may hold quotes that do not pair up, even a "]": every line is
+  // answered once and arrives whole.
+  void namesWithUnpairedQuotesGoThrough() {
+    Rig rig;
+    QVERIFY(rig.UseSerial());
+    rig.editor.ImportFileText("[SD2]\r\n[NI1\"S\"1\"]\r\n[NO1\"a\"b\"]\r\n[NO2\"x]y\"z\"]\r\n", "quotes.zem");
+    QVERIFY(rig.editor.HasConfiguration());
+    rig.ctl.SetReplyLimitMs(5000);
+    rig.ctl.Export1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
+    QCOMPARE(rig.sim.Recorded(), NonEmpty(BuildCommandSequence(rig.editor.model)));
+    QVERIFY(Contains(rig.sim.Recorded(), "[NO2\"x]y\"z\"]"));
+    QVERIFY(Contains(rig.sim.Recorded(), "[NI1\"S\"1\"]"));
+  }
+
   void unansweredLineBreaksTheExport() {
     Rig rig(Serving(Config()));
     QVERIFY(rig.UseSerial());
