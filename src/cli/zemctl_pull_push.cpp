@@ -16,7 +16,7 @@ namespace {
 
 const char kPullHelp[] =
     "Usage: zemctl pull (--telnet HOST[:PORT] | --serial DEVICE) -o OUT.zem\n"
-    "                   [--raw FILE] [--log FILE]\n"
+    "                   [--raw FILE] [--log FILE] [--timeout SECONDS]\n"
     "\n"
     "Imports the configuration of a unit as the window's Import does in Telnet\n"
     "or Serial Mode, then writes OUT exactly as a File Mode export right after\n"
@@ -27,13 +27,17 @@ const char kPullHelp[] =
     "  -o, --output OUT      the configuration file to write\n"
     "  --raw FILE            also keep the text the unit sent\n"
     "  --log FILE            also keep the import log\n"
+    "  --timeout SECONDS     Telnet: give up connecting, and end the import,\n"
+    "                        once the unit keeps silent this long (default: no\n"
+    "                        limit; a serial import ends after 4 s of silence)\n"
     "Exit status: 0 written; 1 the link failed; 2 bad arguments or a file\n"
     "cannot be written; 3 the unit named no source, nothing written; 4 written,\n"
-    "but the unit's answer ended early, so it may be incomplete.\n";
+    "but the unit's answer ended early (end marker missing, size limit reached,\n"
+    "port lost, timeout), so it may be incomplete; why goes to standard error.\n";
 
 const char kPushHelp[] =
     "Usage: zemctl push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
-    "                   [--reply-limit SECONDS]\n"
+    "                   [--reply-limit SECONDS] [--timeout SECONDS]\n"
     "\n"
     "Imports IN as 'zemctl convert' does and sends the export to the unit line\n"
     "by line, waiting for the unit's answer after each line, as the window's\n"
@@ -42,9 +46,13 @@ const char kPushHelp[] =
     "  --serial DEVICE        the serial port the unit is on (9600 bps)\n"
     "  --reply-limit SECONDS  serial only: how long to wait for an answer\n"
     "                         (default 30)\n"
-    "Exit status: 0 every line was answered; 1 the link failed or closed, or a\n"
-    "line went unanswered; 2 bad arguments or IN cannot be read; 3 IN names no\n"
-    "source, so there is nothing to send.\n";
+    "  --timeout SECONDS      how long connecting and each wait for an answer may\n"
+    "                         take (Telnet: default no limit; serial: the same\n"
+    "                         as --reply-limit)\n"
+    "Exit status: 0 every line was answered; 4 every line was answered, but the\n"
+    "unit answered some with \"(ERROR)\" (their number goes to standard error);\n"
+    "1 the link failed or closed, or a line went unanswered; 2 bad arguments or\n"
+    "IN cannot be read; 3 IN names no source, so there is nothing to send.\n";
 
 struct LinkArgs {
   std::string telnet;
@@ -65,6 +73,15 @@ bool ChooseMode(TransferController& ctl, ScriptedPrompts& prompts, const LinkArg
     PrintError(ErrorBoxText(prompts.errors.front()));
     return false;
   }
+  return true;
+}
+
+// A positive whole number of seconds, as milliseconds.
+bool ParseSeconds(const std::string& text, int* ms) {
+  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos ||
+      std::stoi(text) < 1)
+    return false;
+  *ms = std::stoi(text) * 1000;
   return true;
 }
 
@@ -89,6 +106,7 @@ int RunPull(const std::vector<std::string>& args) {
   }
   LinkArgs link;
   std::string output, rawPath, logPath;
+  int timeoutMs = -1;
   for (std::size_t i = 0; i < args.size(); ++i) {
     bool bad = false;
     if (TakeLinkOption(args, i, link, &bad)) {
@@ -102,6 +120,8 @@ int RunPull(const std::vector<std::string>& args) {
       rawPath = args[++i];
     } else if (a == "--log" && i + 1 < args.size()) {
       logPath = args[++i];
+    } else if (a == "--timeout" && i + 1 < args.size()) {
+      if (!ParseSeconds(args[++i], &timeoutMs)) return Usage(kPullHelp, "bad timeout '" + args[i] + "'");
     } else {
       return Usage(kPullHelp, "unexpected argument '" + a + "'");
     }
@@ -112,6 +132,10 @@ int RunPull(const std::vector<std::string>& args) {
   Editor editor;
   ScriptedPrompts prompts;
   TransferController ctl(editor, prompts);
+  if (timeoutMs > 0) {
+    ctl.SetConnectLimitMs(timeoutMs);
+    ctl.SetWaitLimitMs(timeoutMs);
+  }
   if (!ChooseMode(ctl, prompts, link)) return 1;
   ctl.Import1Click();
   if (ctl.LastOutcome() == TransferController::Outcome::Failed) {
@@ -128,21 +152,18 @@ int RunPull(const std::vector<std::string>& args) {
     return 2;
   }
   const bool incomplete = ctl.LastOutcome() == TransferController::Outcome::Incomplete;
-  const std::string lastLog = editor.memo3.LineCount() ? editor.memo3.Line(editor.memo3.LineCount() - 1) : "";
+  // Every reason the answer may be incomplete, not only the last one logged.
+  if (incomplete)
+    for (const std::string& warning : ctl.ImportWarnings()) PrintError("warning: " + warning);
   if (!editor.HasConfiguration()) {
-    PrintError("the unit named no source; nothing to export, " + output + " not written" +
-               (incomplete ? " (" + lastLog + ")" : ""));
+    PrintError("the unit named no source; nothing to export, " + output + " not written");
     return 3;
   }
   if (!WriteFileAtomically(output, ZemFileText(editor.PrepareExport()), &error)) {
     PrintError("cannot write " + output + ": " + error);
     return 2;
   }
-  if (incomplete) {
-    PrintError("warning: " + lastLog);
-    return 4;
-  }
-  return 0;
+  return incomplete ? 4 : 0;
 }
 
 int RunPush(const std::vector<std::string>& args) {
@@ -153,6 +174,7 @@ int RunPush(const std::vector<std::string>& args) {
   LinkArgs link;
   std::string input;
   int replyLimitMs = 30000;
+  int timeoutMs = -1;
   for (std::size_t i = 0; i < args.size(); ++i) {
     bool bad = false;
     if (TakeLinkOption(args, i, link, &bad)) {
@@ -161,11 +183,11 @@ int RunPush(const std::vector<std::string>& args) {
     }
     const std::string& a = args[i];
     if (a == "--reply-limit" && i + 1 < args.size()) {
-      const std::string& v = args[++i];
-      if (v.empty() || v.size() > 6 || v.find_first_not_of("0123456789") != std::string::npos ||
-          std::stoi(v) < 1)
-        return Usage(kPushHelp, "bad reply limit '" + v + "'");
-      replyLimitMs = std::stoi(v) * 1000;
+      if (!ParseSeconds(args[++i], &replyLimitMs))
+        return Usage(kPushHelp, "bad reply limit '" + args[i] + "'");
+    } else if (a == "--timeout" && i + 1 < args.size()) {
+      if (!ParseSeconds(args[++i], &timeoutMs)) return Usage(kPushHelp, "bad timeout '" + args[i] + "'");
+      replyLimitMs = timeoutMs;  // over a serial port, the wait for each answer
     } else if (!a.empty() && a[0] != '-' && input.empty()) {
       input = a;
     } else {
@@ -190,6 +212,10 @@ int RunPush(const std::vector<std::string>& args) {
   ScriptedPrompts prompts;
   TransferController ctl(editor, prompts);
   ctl.SetReplyLimitMs(replyLimitMs);
+  if (timeoutMs > 0) {
+    ctl.SetConnectLimitMs(timeoutMs);
+    ctl.SetWaitLimitMs(timeoutMs);
+  }
   if (!ChooseMode(ctl, prompts, link)) return 1;
 
   std::string lastStatus;
@@ -207,6 +233,11 @@ int RunPush(const std::vector<std::string>& args) {
                                 : "after line " + ctl.LastLineSent() + " (" + lastStatus + ")";
   switch (ctl.LastOutcome()) {
     case TransferController::Outcome::Completed:
+      if (ctl.ErrorReplies() > 0) {
+        std::fprintf(stderr, "zemctl: sent %d lines, every one answered; %d answered \"(ERROR)\"\n",
+                     ctl.LinesSent(), ctl.ErrorReplies());
+        return 4;
+      }
       std::fprintf(stderr, "zemctl: sent %d lines, every one answered\n", ctl.LinesSent());
       return 0;
     case TransferController::Outcome::NoReply:

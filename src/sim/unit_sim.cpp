@@ -25,6 +25,13 @@ constexpr qint64 kOutputHigh = 256 * 1024;
 constexpr double kPacedBytesPerMs = 0.96;  // 9600 bps, 10 bits a byte
 
 const char kJunk[] = "\x01\x07\t\x0b\x1b\x7f\x80\xa0\xfe\xff";
+// What the endless-dropped fault repeats: line feeds, bytes above 127,
+// control bytes and Telnet option negotiation (IAC WILL ECHO, IAC DO
+// SUPPRESS-GO-AHEAD). A reader keeps none of it as text.
+const char kDropped[] = "\n\xff\xfb\x01\xff\xfd\x03\x80\xa0\xfe\x7f\x1b\t\n";
+// A serial command whose quotes do not pair up ends at a "]" followed by
+// this much silence.
+constexpr int kSerialQuietMs = 5;
 
 }  // namespace
 
@@ -38,12 +45,15 @@ struct UnitSim::Channel {
   QElapsedTimer paceClock;
   qint64 pacedBytes = 0;
   std::string input;
-  bool inCommand = false;  // serial: between "[" and its "]"
-  bool inQuotes = false;
+  bool inCommand = false;  // serial: input starts with a command's "["
+  bool inQuotes = false;   // serial: an odd number of quotes scanned so far
+  std::size_t scanAt = 0;  // serial: input before this has been scanned
+  std::unique_ptr<QTimer> quietTimer;
   std::string output;
   std::size_t outAt = 0;
   int answered = 0;
-  bool endless = false;
+  // What refills the output whenever it runs low, without end.
+  enum class Refill { None, Config, Dropped, Replies } refill = Refill::None;
   bool closeWhenFlushed = false;
   bool pumping = false;  // flush() reports bytesWritten at once: no re-entry
   bool closing = false;  // no more input is taken once closing is decided
@@ -117,13 +127,16 @@ bool UnitSim::OpenPty(std::string* error) {
   };
   ptyMaster_ = posix_openpt(O_RDWR | O_NOCTTY);
   if (ptyMaster_ < 0) return fail("posix_openpt");
+  // A program started from here (zemctl in a test) must not inherit the
+  // pair, or closing it would hang up nothing.
+  if (fcntl(ptyMaster_, F_SETFD, FD_CLOEXEC) != 0) return fail("fcntl");
   if (grantpt(ptyMaster_) != 0 || unlockpt(ptyMaster_) != 0) return fail("grantpt");
   const char* name = ptsname(ptyMaster_);
   if (!name) return fail("ptsname");
   ptyPath_ = name;
   // Holding the slave open keeps the pair alive while no client has it
   // open, and lets us put it in raw mode so CR and LF pass untouched.
-  ptySlave_ = ::open(name, O_RDWR | O_NOCTTY);
+  ptySlave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (ptySlave_ < 0) return fail("open slave");
   termios tio{};
   if (tcgetattr(ptySlave_, &tio) != 0) return fail("tcgetattr");
@@ -145,8 +158,15 @@ bool UnitSim::OpenPty(std::string* error) {
     ch->writeNotifier->setEnabled(false);
     Pump(*ch);
   });
+  ch->quietTimer = std::make_unique<QTimer>();
+  ch->quietTimer->setSingleShot(true);
+  connect(ch->quietTimer.get(), &QTimer::timeout, this, [this, ch] {
+    if (!ch->closed && ch->inCommand && !ch->input.empty() && ch->input.back() == ']')
+      TakeSerialCommand(*ch, ch->input.size());
+  });
   channels_.push_back(std::move(owned));
   ++connections_;
+  if (options_.hangupAfterMs >= 0) QTimer::singleShot(options_.hangupAfterMs, this, [this] { ClosePty(); });
   return true;
 }
 
@@ -156,6 +176,7 @@ void UnitSim::ClosePty() {
       ch->readNotifier.reset();
       ch->writeNotifier.reset();
       ch->paceTimer.reset();
+      ch->quietTimer.reset();
       ch->closed = true;
       ch->fd = -1;
     }
@@ -226,7 +247,12 @@ void UnitSim::ParseTelnet(Channel& ch) {
     if (in.compare(0, 2, "[]") == 0) {
       in.erase(0, 2);
       ++syncs_;
-      if (!options_.silent) Send(ch, options_.reply == SimOptions::Reply::Echo ? "[]\r\n" : "(ERROR)\r\n");
+      if (options_.floodReplies) {
+        ch.refill = Channel::Refill::Replies;
+        Pump(ch);
+      } else if (!options_.silent) {
+        Send(ch, options_.reply == SimOptions::Reply::Echo ? "[]\r\n" : "(ERROR)\r\n");
+      }
       continue;
     }
     if (in.size() < kQuery.size() && kQuery.compare(0, in.size(), in) == 0) return;  // maybe the query
@@ -253,40 +279,57 @@ void UnitSim::ParseTelnet(Channel& ch) {
   }
 }
 
-// Serial: bare commands, each from its "[" to the closing "]" (a "]" inside
-// a quoted name does not close it).
+// Serial: bare commands, each from its "[" to a "]" outside quotes. A name
+// may hold any bytes, quotes and brackets included, so a "]" while the
+// quotes do not pair up also ends the command once nothing follows it for
+// a moment.
 void UnitSim::ParseSerial(Channel& ch) {
   std::string& in = ch.input;
-  std::size_t at = 0;
-  std::size_t start = 0;
-  while (at < in.size() && !ch.closed && !ch.closing) {
-    const char c = in[at++];
+  while (!ch.closed && !ch.closing) {
     if (!ch.inCommand) {
-      if (c == '[') {
-        ch.inCommand = true;
-        ch.inQuotes = false;
-        start = at - 1;
+      const std::size_t open = in.find('[');
+      if (open == std::string::npos) {
+        in.clear();
+        return;
       }
-      continue;
+      in.erase(0, open);
+      ch.inCommand = true;
+      ch.inQuotes = false;
+      ch.scanAt = 1;
     }
-    if (c == '"') ch.inQuotes = !ch.inQuotes;
-    if (c != ']' || ch.inQuotes) continue;
-    ch.inCommand = false;
-    const std::string command = in.substr(start, at - start);
-    if (command == "[QXSB]") {
-      Dump(ch);
-    } else {
-      Answer(ch, command);
+    std::size_t end = 0;
+    while (ch.scanAt < in.size() && end == 0) {
+      const char c = in[ch.scanAt++];
+      if (c == '"') ch.inQuotes = !ch.inQuotes;
+      if (c == ']' && !ch.inQuotes) end = ch.scanAt;
     }
+    if (end == 0) {
+      if (in.back() == ']') {
+        ch.quietTimer->start(kSerialQuietMs);
+      } else {
+        ch.quietTimer->stop();
+      }
+      if (in.size() > kMaxInput) {
+        in.clear();
+        ch.inCommand = false;
+      }
+      return;
+    }
+    TakeSerialCommand(ch, end);
   }
-  if (ch.inCommand) {
-    in.erase(0, start);
-    if (in.size() > kMaxInput) {
-      in.clear();
-      ch.inCommand = false;
-    }
+}
+
+// Answers the first `length` bytes of the input, a whole command.
+void UnitSim::TakeSerialCommand(Channel& ch, std::size_t length) {
+  const std::string command = ch.input.substr(0, length);
+  ch.input.erase(0, length);
+  ch.inCommand = false;
+  ch.scanAt = 0;
+  if (ch.quietTimer) ch.quietTimer->stop();
+  if (command == "[QXSB]") {
+    Dump(ch);
   } else {
-    in.clear();
+    Answer(ch, command);
   }
 }
 
@@ -306,7 +349,9 @@ void UnitSim::Dump(Channel& ch) {
     ch.closeWhenFlushed = true;
     ch.closing = true;
   } else if (options_.endless) {
-    ch.endless = true;
+    ch.refill = Channel::Refill::Config;
+  } else if (options_.endlessDropped) {
+    ch.refill = Channel::Refill::Dropped;
   } else if (!options_.noEndMarker) {
     text += ch.serial ? "(QX)" : "[QXSB]";
     if (options_.trailingBytes) text += std::string(kSimTrailingCommand) + eol;
@@ -317,7 +362,13 @@ void UnitSim::Dump(Channel& ch) {
 void UnitSim::Answer(Channel& ch, const std::string& line) {
   recorded_.push_back(line);
   emit CommandRecorded(line);
-  if (ch.closed || options_.silent) return;
+  if (ch.closed) return;
+  if (options_.floodReplies && ch.refill == Channel::Refill::None) {
+    ch.refill = Channel::Refill::Replies;
+    Pump(ch);
+    return;
+  }
+  if (options_.silent) return;
   switch (options_.reply) {
     case SimOptions::Reply::Ok:
       Send(ch, "(OK)\r\n");
@@ -357,10 +408,22 @@ void UnitSim::Pump(Channel& ch) {
 
 void UnitSim::PumpOnce(Channel& ch) {
   while (!ch.closed) {
-    if (ch.endless && ch.output.size() - ch.outAt < 64 * 1024) {
-      for (const std::string& line : options_.configLines)
-        ch.output += line + (options_.crlf ? "\r\n" : "\r");
-      if (options_.configLines.empty()) ch.output += "[]\r";
+    if (ch.refill != Channel::Refill::None && ch.output.size() - ch.outAt < 64 * 1024) {
+      switch (ch.refill) {
+        case Channel::Refill::Config:
+          for (const std::string& line : options_.configLines)
+            ch.output += line + (options_.crlf ? "\r\n" : "\r");
+          if (options_.configLines.empty()) ch.output += "[]\r";
+          break;
+        case Channel::Refill::Dropped:
+          for (int i = 0; i < 256; ++i) ch.output += kDropped;
+          break;
+        case Channel::Refill::Replies:
+          for (int i = 0; i < 1024; ++i) ch.output += "(OK)\r\n";
+          break;
+        case Channel::Refill::None:
+          break;
+      }
     }
     if (ch.outAt > (1u << 20)) {  // drop what has gone out
       ch.output.erase(0, ch.outAt);
@@ -425,7 +488,7 @@ void UnitSim::RetryLater(Channel& ch, int ms) {
 }
 
 void UnitSim::FinishIfFlushed(Channel& ch) {
-  if (!ch.closed && !ch.endless && ch.outAt == ch.output.size() && ch.outAt > 0) {
+  if (!ch.closed && ch.refill == Channel::Refill::None && ch.outAt == ch.output.size() && ch.outAt > 0) {
     ch.output.clear();
     ch.outAt = 0;
     emit OutputDrained();

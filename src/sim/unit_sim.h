@@ -27,6 +27,10 @@ struct SimOptions {
   bool trailingBytes = false;                              // more bytes right after the end marker
   bool pace = false;                                       // 9600 bps: about one byte a millisecond
   bool endless = false;                                    // the dump never ends (repeats the lines)
+  bool endlessDropped =
+      false;  // after the lines, bytes a reader drops (LF, 128-255, Telnet negotiation), without end
+  bool floodReplies = false;  // once the first command or "[]" came, "(OK)" replies without end
+  int hangupAfterMs = -1;     // pseudo-terminal: hang up this long after it was opened
 };
 
 // The text the trailing-bytes fault sends after the end marker: a command
@@ -36,7 +40,9 @@ inline constexpr char kSimTrailingCommand[] = "[NO1\"TRAILING\"]";
 // A simulated unit: serves its configuration to "[QXSB]", answers and
 // records every command of an export. Over TCP (the Telnet port; lines end
 // with LF CR, plus the bare "[]" and "[QXSB]") and over a pseudo-terminal
-// (the serial port; bare commands, each ended by its closing "]").
+// (the serial port; bare commands, each ended by its closing "]", or by a
+// "]" after which nothing more arrives for a moment, since the program
+// waits for each answer before it sends the next command).
 class UnitSim : public QObject {
   Q_OBJECT
 
@@ -83,6 +89,7 @@ class UnitSim : public QObject {
   void OnInput(Channel& ch);
   void ParseTelnet(Channel& ch);
   void ParseSerial(Channel& ch);
+  void TakeSerialCommand(Channel& ch, std::size_t length);
   void Dump(Channel& ch);
   void Answer(Channel& ch, const std::string& line);
   void Send(Channel& ch, const std::string& bytes);

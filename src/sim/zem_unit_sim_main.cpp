@@ -43,6 +43,12 @@ const char kHelp[] =
     "  --trailing-bytes  send a command right after the end marker\n"
     "  --pace            send at 9600 bps (about one byte a millisecond)\n"
     "  --endless         repeat the configuration without end\n"
+    "  --endless-dropped after the configuration, send without end only bytes\n"
+    "                    a reader drops (line feeds, bytes 128-255, Telnet\n"
+    "                    negotiation); no end marker\n"
+    "  --flood-replies   from the first command on, send \"(OK)\" without end\n"
+    "  --hangup-after MS pseudo-terminal: hang up MS milliseconds after start, as\n"
+    "                    a pulled cable (stopping the simulator does the same)\n"
     "  --quiet           do not print the commands received\n"
     "\n"
     "Stop it with Ctrl-C.\n";
@@ -124,6 +130,12 @@ int main(int argc, char** argv) {
       options.pace = true;
     } else if (a == "--endless") {
       options.endless = true;
+    } else if (a == "--endless-dropped") {
+      options.endlessDropped = true;
+    } else if (a == "--flood-replies") {
+      options.floodReplies = true;
+    } else if (a == "--hangup-after" && hasValue) {
+      if (!ParseNumber(args[++i], &options.hangupAfterMs)) return Usage("bad time '" + args[i] + "'");
     } else if (a == "--quiet") {
       quiet = true;
     } else {
@@ -131,6 +143,7 @@ int main(int argc, char** argv) {
     }
   }
   if ((port < 0) == !pty) return Usage("give either --port N or --pty");
+  if (options.hangupAfterMs >= 0 && !pty) return Usage("--hangup-after needs --pty");
 
   if (!configFile.empty()) {
     std::string error;

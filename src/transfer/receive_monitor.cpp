@@ -51,4 +51,10 @@ bool AdvanceDumpEndMatcher(int& progress, char byte) { return AdvanceMatcher(pro
 
 bool AdvanceQuerySeenMatcher(int& progress, char byte) { return AdvanceMatcher(progress, byte, "[QXSB]"); }
 
+bool AdvanceErrorReplyMatcher(int& progress, char byte) {
+  if (!AdvanceMatcher(progress, byte, "(ERROR)")) return false;
+  progress = 0;
+  return true;
+}
+
 }  // namespace zem

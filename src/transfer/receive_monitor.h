@@ -45,15 +45,18 @@ class ReceivedText {
 bool AdvanceDumpEndMatcher(int& progress, char byte);
 // The Telnet dump's end "[QXSB]", with the same rule.
 bool AdvanceQuerySeenMatcher(int& progress, char byte);
+// The unit's "(ERROR)" answer, with the same rule; starts over after a match.
+bool AdvanceErrorReplyMatcher(int& progress, char byte);
 
 // A link failure the running command does not handle: it ends the command
 // and its text goes to the error box.
 class LinkFailure : public std::runtime_error {
  public:
-  enum class Kind { Other, Closed };
+  enum class Kind { Other, Closed, TimedOut };
   explicit LinkFailure(const std::string& text, Kind kind = Kind::Other)
       : std::runtime_error(text), kind_(kind) {}
   bool Closed() const { return kind_ == Kind::Closed; }
+  bool TimedOut() const { return kind_ == Kind::TimedOut; }
 
  private:
   Kind kind_;

@@ -6,7 +6,7 @@
 
 namespace zem {
 
-SerialLink::SerialLink(QObject* parent) : QObject(parent) {
+SerialLink::SerialLink(QObject* parent) : QObject(parent), port_(this) {
   connect(&port_, &QSerialPort::readyRead, this, &SerialLink::ReceiveEvent);
   connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::OnError);
 }
@@ -68,19 +68,19 @@ void SerialLink::SendText(const std::string& text) {
 
 void SerialLink::OnError(QSerialPort::SerialPortError error) {
   switch (error) {
-    case QSerialPort::NoError:
-    case QSerialPort::UnsupportedOperationError:  // modem lines on a pty
-    case QSerialPort::TimeoutError:
-      return;
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
     case QSerialPort::ResourceError:
-      // The device went away (adapter unplugged, far side of a pty closed);
-      // the port stays "open" until closed, so close it here.
+      // The device went away (adapter unplugged, far side of a pty hung
+      // up). The port stays "open" and a hung-up one reports a read error
+      // on every pass of the event loop, so close it here.
       if (port_.isOpen()) {
         port_.close();
         emit PortLost();
       }
       return;
     default:
+      // Modem lines on a pty (UnsupportedOperationError), timeouts: harmless.
       return;
   }
 }

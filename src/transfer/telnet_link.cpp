@@ -9,7 +9,18 @@
 
 namespace zem {
 
+namespace {
+
+// A unit that sends without end must not fill memory: the socket holds at
+// most this much (beyond it TCP holds the unit back) and so does the link.
+constexpr qint64 kReadChunk = 64 * 1024;
+// The link tops up from the socket once fewer unread bytes than this remain.
+constexpr std::size_t kTopUpBelow = 4096;
+
+}  // namespace
+
 TelnetLink::TelnetLink(QObject* parent) : QObject(parent) {
+  socket_.setReadBufferSize(kReadChunk);
   connect(&socket_, &QTcpSocket::readyRead, this, [this] {
     TakeIn();
     wait_.Wake();
@@ -46,21 +57,30 @@ void TelnetLink::ThrowIfCancelled() {
 }
 
 void TelnetLink::TakeIn() {
+  const std::size_t unread = input_.size() - inputAt_;
+  if (unread >= kTopUpBelow) return;
   const qint64 waiting = socket_.bytesAvailable();
   if (waiting <= 0) return;
-  // Drop what has been read before appending, so the buffer holds only
-  // unread bytes and never grows with a long conversation.
-  if (inputAt_ > 0) {
+  // Read bytes go once they outnumber the unread ones, so moving the rest
+  // to the front costs at most one move per byte taken.
+  if (inputAt_ >= unread) {
     input_.erase(0, inputAt_);
     inputAt_ = 0;
   }
-  const QByteArray bytes = socket_.readAll();
-  input_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  const std::size_t at = input_.size();
+  input_.resize(at + static_cast<std::size_t>(std::min(waiting, kReadChunk)));
+  const qint64 got = socket_.read(input_.data() + at, static_cast<qint64>(input_.size() - at));
+  input_.resize(at + static_cast<std::size_t>(std::max<qint64>(got, 0)));
 }
 
 void TelnetLink::Consume(std::size_t count) {
   inputAt_ += std::min(count, input_.size() - inputAt_);
   if (inputAt_ == input_.size()) ClearInput();
+}
+
+std::string TelnetLink::WaitLimitText() const {
+  const int seconds = (waitLimitMs_ + 999) / 1000;
+  return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
 }
 
 bool TelnetLink::PeerGone() const { return socket_.state() != QAbstractSocket::ConnectedState; }
@@ -152,12 +172,17 @@ void TelnetLink::SendText(std::string_view text) {
 }
 
 void TelnetLink::WaitForInput() {
+  QDeadlineTimer deadline(waitLimitMs_ < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                           : QDeadlineTimer(waitLimitMs_));
   for (;;) {
     TakeIn();
     if (HasInput()) return;
     ThrowIfCancelled();
     if (PeerGone()) return;
-    wait_.Wait(250);
+    if (deadline.hasExpired())
+      throw LinkFailure("No answer from the unit in " + WaitLimitText() + ".", LinkFailure::Kind::TimedOut);
+    wait_.Wait(deadline.isForever() ? 250
+                                    : static_cast<int>(std::min<qint64>(deadline.remainingTime(), 250)));
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTcpSocket>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,12 @@ class TelnetLink : public QObject {
   static void SplitHost(const std::string& text, int defaultPort, std::string* host, int* port);
 
   void SetConnectLimitMs(int ms) { connectLimitMs_ = ms; }
+  // How long a wait for the unit's bytes may last; negative: no limit. A
+  // wait that runs out throws LinkFailure(TimedOut).
+  void SetWaitLimitMs(int ms) { waitLimitMs_ = ms; }
+  int WaitLimitMs() const { return waitLimitMs_; }
+  // The limit as a text: "5 seconds".
+  std::string WaitLimitText() const;
   // Asked at every wait; true makes the wait throw TransferCancelled.
   void SetCancelCheck(std::function<bool()> cancelled) { cancelled_ = std::move(cancelled); }
   // Ends the current wait at once (the cancel check decides what follows).
@@ -52,6 +59,10 @@ class TelnetLink : public QObject {
   // The received bytes not yet read, and taking some of them.
   std::string_view Unread() const { return std::string_view(input_).substr(inputAt_); }
   void Consume(std::size_t count);
+  // Bytes received and held, here and in the socket, not yet read.
+  std::size_t BufferedBytes() const {
+    return input_.size() - inputAt_ + static_cast<std::size_t>(std::max<qint64>(socket_.bytesAvailable(), 0));
+  }
 
  signals:
   void LinkStatus(const std::string& text);
@@ -67,6 +78,7 @@ class TelnetLink : public QObject {
   std::size_t inputAt_ = 0;
   bool closingByUs_ = false;
   int connectLimitMs_ = 120000;
+  int waitLimitMs_ = -1;
   std::function<bool()> cancelled_;
 };
 

@@ -54,6 +54,11 @@ TransferController::TransferController(Editor& editor, Prompts& prompts, QObject
   connect(&serial_, &SerialLink::PortLost, this, [this] {
     portLost_ = true;
     wait_.Wake();
+    // A run reports the loss itself; an idle window says so at once.
+    if (busy_) return;
+    const std::string text = "The serial port " + serial_.Device() + " was lost.";
+    editor_.memo3.AppendLine(text);
+    editor_.status.Set(" " + text);
   });
   connect(&telnet_, &TelnetLink::LinkStatus, this,
           [this](const std::string& text) { editor_.memo3.AppendLine(text); });
@@ -204,7 +209,11 @@ void TransferController::OnSerialReceive() {
       editor_.status.Set(" Importing " + std::to_string(editor_.memo2.LineCount() / 2) +
                          " lines from serial port: " + serial_.PortName());
     }
-    if (!CollectLimitReached(text.ByteCount() + 2)) text.Add(c);  // a CR takes two
+    // An import counts every byte, so a stream of bytes that are dropped
+    // (and keep the silence rule from firing) still ends it.
+    if (serialImportActive_) ++receivedBytes_;
+    if (!CollectLimitReached(std::max(text.ByteCount() + 2, receivedBytes_))) text.Add(c);  // a CR takes two
+    NoteReplyByte(c);
     if (c == ')' || c == ']') monitor_.ReplyEndSeen = true;
     if (AdvanceDumpEndMatcher(monitor_.MarkerProgress, c)) {
       monitor_.DumpEndSeen = true;
@@ -257,6 +266,8 @@ std::optional<std::string> TransferController::RunTransfer(const char* what,
     EndRun(what, &*failure, false);
   }
   serialImportActive_ = false;
+  countErrorReplies_ = false;
+  receivedBytes_ = 0;
   return failure;
 }
 
@@ -269,6 +280,7 @@ void TransferController::Import1Click() {
 
 void TransferController::RunImport() {
   importWarnings_.clear();
+  receivedBytes_ = 0;
   collectLimitHit_ = false;
   lineLimitHit_ = false;
   collectLimitReported_ = false;
@@ -354,8 +366,10 @@ void TransferController::ImportTelnet() {
           editor_.status.Set(" Importing " + std::to_string(editor_.memo2.LineCount() / 2) +
                              " lines from host: " + host);
         }
-        if (CollectLimitReached(text.ByteCount() + 2)) break;  // a CR takes two
+        // Every byte counts, kept or dropped; a CR takes two in the text.
+        if (CollectLimitReached(std::max(text.ByteCount() + 2, receivedBytes_ + 1))) break;
         ++used;
+        ++receivedBytes_;
         text.Add(c);
         if (AdvanceQuerySeenMatcher(monitor_.MarkerProgress, c)) {
           markerSeen = true;
@@ -366,8 +380,10 @@ void TransferController::ImportTelnet() {
       text.Flush();
       if (collectLimitHit_) break;
     }
-  } catch (const LinkFailure&) {
-    // The unit closed the connection: the import goes on with what came.
+  } catch (const LinkFailure& e) {
+    // The unit closed the connection, or went silent past the wait limit:
+    // the import goes on with what came.
+    if (e.TimedOut()) importWarnings_.push_back(std::string(e.what()) + " The import ended there.");
   }
   text.Flush();
   try {
@@ -387,6 +403,8 @@ void TransferController::Export1Click() {
   if (!editor_.HasConfiguration()) return;
   linesSent_ = 0;
   lastLineSent_.clear();
+  errorReplies_ = 0;
+  errorReplyProgress_ = 0;
   const std::optional<std::string> failure = RunTransfer("Export", &TransferController::RunExport);
   if (failure) prompts_.ShowError(*failure);
 }
@@ -436,8 +454,7 @@ void TransferController::ExportTelnet() {
   monitor_.MarkerProgress = 0;
   if (telnet_.IsConnected()) {
     telnet_.SendText("[]");
-    WaitTelnetReply();
-    const std::size_t count = memo3.LineCount();
+    const std::size_t count = WaitTelnetReply(false) ? memo3.LineCount() : 0;
     for (std::size_t i = 0; i < count; ++i) {
       const std::string line = memo3.Line(i);
       if (!HasBrackets(line)) continue;
@@ -450,7 +467,7 @@ void TransferController::ExportTelnet() {
       telnet_.SendText(line + "\n\r");
       ++linesSent_;
       lastLineSent_ = line;
-      WaitTelnetReply();
+      if (!WaitTelnetReply(true)) break;
     }
   }
   if (telnet_.IsConnected()) telnet_.Disconnect();
@@ -459,29 +476,45 @@ void TransferController::ExportTelnet() {
 }
 
 // Reads until a ")" or "]" (the reply's end); what is read is dropped and
-// what follows stays for the next wait. No time limit: the unit may be slow,
-// and the user can cancel.
-void TransferController::WaitTelnetReply() {
+// what follows stays for the next wait. No time limit unless one is set
+// (the unit may be slow, and the user can cancel); past it the export stops
+// as a serial one does and this returns false. `lineReply`: the answer to a
+// line, whose "(ERROR)" is counted.
+bool TransferController::WaitTelnetReply(bool lineReply) {
+  countErrorReplies_ = lineReply;
   for (;;) {
     ThrowIfCancelled();
     telnet_.CheckPeerClosed();
-    if (!telnet_.IsConnected()) return;
-    telnet_.WaitForInput();
+    if (!telnet_.IsConnected()) return true;
+    try {
+      telnet_.WaitForInput();
+    } catch (const LinkFailure& e) {
+      if (!e.TimedOut()) throw;
+      editor_.memo2.AppendLine("Breaking; no response in " + telnet_.WaitLimitText());
+      outcome_ = Outcome::NoReply;
+      return false;
+    }
     const std::string_view unread = telnet_.Unread();
     const std::size_t end = unread.find_first_of(")]");
-    if (end != std::string_view::npos) {
-      telnet_.Consume(end + 1);
-      return;
-    }
-    telnet_.Consume(unread.size());
+    const std::string_view reply = unread.substr(0, end == std::string_view::npos ? unread.size() : end + 1);
+    for (const char c : reply) NoteReplyByte(c);
+    telnet_.Consume(reply.size());
+    if (end != std::string_view::npos) return true;
     ProcessPendingEvents();
   }
+}
+
+void TransferController::NoteReplyByte(char byte) {
+  if (countErrorReplies_ && AdvanceErrorReplyMatcher(errorReplyProgress_, byte)) ++errorReplies_;
 }
 
 void TransferController::ExportSerial() {
   TextLog& memo3 = editor_.memo3;
   Pause(100);
   portLost_ = false;
+  // A port that was lost or never chosen is opened again as an import
+  // does; "Serial Export Complete" with nothing sent would be a lie.
+  if (!serial_.IsPortOpen()) OpenPortAsking();
   if (serial_.IsPortOpen()) {
     const std::size_t count = memo3.LineCount();
     for (std::size_t i = 0; i < count; ++i) {
@@ -490,6 +523,7 @@ void TransferController::ExportSerial() {
       editor_.status.Set(SendingStatus(i, memo3.LineCount()));
       editor_.memo2.AppendLine("Sending: " + line);
       monitor_.ReplyEndSeen = false;
+      countErrorReplies_ = true;
       replyWatchdog_.stop();
       replyWatchdog_.start();
       serial_.SendText(line);
@@ -507,6 +541,7 @@ void TransferController::ExportSerial() {
       }
     }
   }
+  countErrorReplies_ = false;
   editor_.status.Set(" Serial Export Complete");
 }
 

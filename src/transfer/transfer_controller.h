@@ -68,6 +68,8 @@ class TransferController : public QObject {
   // bare line ends cannot fill memory with empty lines under the byte cap.
   void SetCollectLimitLines(std::size_t lines) { collectLineLimit_ = lines; }
   void SetConnectLimitMs(int ms) { telnet_.SetConnectLimitMs(ms); }  // Telnet connect: 120 s
+  // Telnet: how long any wait for the unit's bytes may last (none by default).
+  void SetWaitLimitMs(int ms) { telnet_.SetWaitLimitMs(ms); }
 
   const ReceiveMonitor& Monitor() const { return monitor_; }
   SerialLink& Serial() { return serial_; }
@@ -76,11 +78,15 @@ class TransferController : public QObject {
   const std::string& LastOpenedFile() const { return lastOpenedFile_; }
 
   Outcome LastOutcome() const { return outcome_; }
+  // Why the last import may be incomplete, as logged at its end.
+  const std::vector<std::string>& ImportWarnings() const { return importWarnings_; }
   // The text the error box showed for a Failed run.
   const std::string& LastFailure() const { return lastFailure_; }
   // Export to the unit: lines sent, and the last one.
   int LinesSent() const { return linesSent_; }
   const std::string& LastLineSent() const { return lastLineSent_; }
+  // Export to the unit: answers "(ERROR)" among the answers to the lines.
+  int ErrorReplies() const { return errorReplies_; }
 
  signals:
   void ModeChanged();
@@ -111,7 +117,8 @@ class TransferController : public QObject {
   void ExportFile();
   void ExportTelnet();
   void ExportSerial();
-  void WaitTelnetReply();
+  bool WaitTelnetReply(bool lineReply);
+  void NoteReplyByte(char byte);
 
   Editor& editor_;
   Prompts& prompts_;
@@ -134,6 +141,10 @@ class TransferController : public QObject {
   bool serialImportActive_ = false;
   bool serialReceiveScheduled_ = false;
   bool portLost_ = false;
+  std::size_t receivedBytes_ = 0;  // every byte an import took, kept or not
+  bool countErrorReplies_ = false;
+  int errorReplyProgress_ = 0;
+  int errorReplies_ = 0;
   std::vector<std::string> importWarnings_;
 
   std::string lastOpenedFile_;

@@ -124,6 +124,18 @@ class TestUnitSim : public QObject {
     client.Send("R-3]");
     QVERIFY(client.WaitFor("[VO1R-3]\r\n"));
     QCOMPARE(sim.Recorded(), (std::vector<std::string>{"[NO3\"a]b\"]", "[VO1R-3]"}));
+
+    // A name may hold any bytes: quotes that do not pair up, a command that
+    // arrives in pieces. Each command the program sends is answered once.
+    client.received.clear();
+    sim.ClearRecord();
+    client.Send("[NO5\"a\"b\"]");
+    QVERIFY(client.WaitFor("[NO5\"a\"b\"]\r\n"));
+    client.Send("[NO6\"x");
+    QTest::qWait(20);
+    client.Send("y\"]");
+    QVERIFY(client.WaitFor("[NO6\"xy\"]\r\n"));
+    QCOMPARE(sim.Recorded(), (std::vector<std::string>{"[NO5\"a\"b\"]", "[NO6\"xy\"]"}));
   }
 
   void faultModes() {
@@ -167,20 +179,75 @@ class TestUnitSim : public QObject {
     QVERIFY(quiet.received.empty());
   }
 
+  void endlessFaultsAndHangup() {
+    SimOptions o;
+    o.configLines = {"[NI1\"A\"]", "[NI2\"B\"]"};
+    o.floodReplies = true;
+    UnitSim sim(o);
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    // A flood of replies from the first "[]" on, however little is asked.
+    TcpClient flooded(sim.TcpPort());
+    QVERIFY(flooded.Connected());
+    flooded.Send("[]");
+    QVERIFY(QTest::qWaitFor([&] { return flooded.received.size() > 300000; }, 10000));
+    std::string replies;
+    while (replies.size() < 300000) replies += "(OK)\r\n";
+    QCOMPARE(flooded.received.substr(0, replies.size()), replies);
+    flooded.socket.abort();
+
+    // The configuration, then nothing but bytes a reader drops, without end.
+    sim.Options().floodReplies = false;
+    sim.Options().endlessDropped = true;
+    TcpClient dropped(sim.TcpPort());
+    QVERIFY(dropped.Connected());
+    dropped.Send("[QXSB]");
+    QVERIFY(QTest::qWaitFor([&] { return dropped.received.size() > 300000; }, 10000));
+    const std::string config = "[NI1\"A\"]\r[NI2\"B\"]\r";
+    QCOMPARE(dropped.received.substr(0, config.size()), config);
+    const std::string rest = dropped.received.substr(config.size());
+    QVERIFY(std::none_of(rest.begin(), rest.end(), [](char c) {
+      const auto b = static_cast<unsigned char>(c);
+      return (b >= 32 && b <= 126) || b == '\r';
+    }));
+    QVERIFY(rest.find('\n') != std::string::npos && rest.find("\xff\xfb\x01") != std::string::npos);
+    dropped.socket.abort();
+
+    // A pseudo-terminal that hangs up by itself: the far side reads its end.
+    UnitSim hangingUp([] {
+      SimOptions h;
+      h.hangupAfterMs = 50;
+      return h;
+    }());
+    QVERIFY(hangingUp.OpenPty(&error));
+    PtyClient client(hangingUp.PtyPath());
+    QVERIFY(client.fd >= 0);
+    bool closed = false;
+    QObject::connect(&hangingUp, &UnitSim::Closed, [&] { closed = true; });
+    QVERIFY(QTest::qWaitFor([&] { return closed; }, 5000));
+    char byte = 0;
+    const ssize_t n = ::read(client.fd, &byte, 1);
+    QVERIFY(n == 0 || (n < 0 && errno == EIO));
+  }
+
   void programHelpAndArguments() {
     QProcess help;
     help.start(QStringLiteral(SIM_PATH), {"--help"});
     QVERIFY(help.waitForFinished());
     QCOMPARE(help.exitCode(), 0);
     const QByteArray text = help.readAllStandardOutput();
-    for (const char* option :
-         {"--port", "--pty", "--silent", "--close-after", "--close-mid-import", "--junk", "--byte-per-write",
-          "--no-end-marker", "--trailing-bytes", "--pace", "--endless"})
+    for (const char* option : {"--port", "--pty", "--silent", "--close-after", "--close-mid-import", "--junk",
+                               "--byte-per-write", "--no-end-marker", "--trailing-bytes", "--pace",
+                               "--endless", "--endless-dropped", "--flood-replies", "--hangup-after"})
       QVERIFY2(text.contains(option), option);
     QProcess bad;
     bad.start(QStringLiteral(SIM_PATH), {"--port", "1", "--pty"});
     QVERIFY(bad.waitForFinished());
     QCOMPARE(bad.exitCode(), 2);
+    QProcess noPty;
+    noPty.start(QStringLiteral(SIM_PATH), {"--port", "0", "--hangup-after", "10"});
+    QVERIFY(noPty.waitForFinished());
+    QCOMPARE(noPty.exitCode(), 2);
   }
 };
 

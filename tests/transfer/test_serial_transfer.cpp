@@ -1,4 +1,5 @@
 // Import and export over a pseudo-terminal against the simulated unit.
+#include <QSerialPort>
 #include <QTest>
 #include <QTimer>
 
@@ -132,6 +133,24 @@ class TestSerialTransfer : public QObject {
     rig.ctl.File2Click();
   }
 
+  // Bytes the text filter drops keep the line busy, so the silence rule
+  // never ends the import; they count toward the cap all the same.
+  void endlessDroppedBytesStopAtTheCap() {
+    SimOptions o = Serving(Config());
+    o.endlessDropped = true;
+    Rig rig(o);
+    QVERIFY(rig.UseSerial());
+    rig.ctl.SetCollectLimitBytes(100000);
+    QTimer::singleShot(30000, &rig.ctl, [&] { rig.ctl.Cancel(); });  // a hung import fails, not hangs
+    rig.ctl.Import1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
+    QCOMPARE(rig.editor.memo2.Lines(), Config());
+    QVERIFY(Contains(rig.editor.memo3.Lines(),
+                     "Received text reached the limit of 100000 bytes; the rest was not kept."));
+    QCOMPARE(rig.editor.model.SourceCount, 4);
+    rig.ctl.File2Click();
+  }
+
   void hangupHalfwayImportsWhatCame() {
     SimOptions o = Serving(Config());
     o.closeMidImport = true;
@@ -227,6 +246,21 @@ class TestSerialTransfer : public QObject {
     QVERIFY(second.editor.model == first.editor.model);
   }
 
+  // Names may hold quotes that do not pair up, even a "]": every line is
+  // answered once and arrives whole.
+  void namesWithUnpairedQuotesGoThrough() {
+    Rig rig;
+    QVERIFY(rig.UseSerial());
+    rig.editor.ImportFileText("[SD2]\r\n[NI1\"S\"1\"]\r\n[NO1\"a\"b\"]\r\n[NO2\"x]y\"z\"]\r\n", "quotes.zem");
+    QVERIFY(rig.editor.HasConfiguration());
+    rig.ctl.SetReplyLimitMs(5000);
+    rig.ctl.Export1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
+    QCOMPARE(rig.sim.Recorded(), NonEmpty(BuildCommandSequence(rig.editor.model)));
+    QVERIFY(Contains(rig.sim.Recorded(), "[NO2\"x]y\"z\"]"));
+    QVERIFY(Contains(rig.sim.Recorded(), "[NI1\"S\"1\"]"));
+  }
+
   void unansweredLineBreaksTheExport() {
     Rig rig(Serving(Config()));
     QVERIFY(rig.UseSerial());
@@ -269,6 +303,29 @@ class TestSerialTransfer : public QObject {
     QCOMPARE(rig.sim.Recorded().size(), std::size_t{3});
     QVERIFY(!Contains(rig.statuses, " Serial Export Complete"));
     QVERIFY(!rig.ctl.Serial().IsPortOpen());
+  }
+
+  // A hung-up pty makes the port report a read error on every pass of the
+  // event loop; it is taken as a lost port: closed at once, and said so.
+  void hangupInSerialModeClosesThePort() {
+    SimOptions o = Serving(Config());
+    o.hangupAfterMs = 200;
+    Rig rig(o);
+    QVERIFY(rig.UseSerial());
+    auto* port = rig.ctl.Serial().findChild<QSerialPort*>();
+    QVERIFY(port);
+    int errors = 0;
+    QObject::connect(port, &QSerialPort::errorOccurred, [&](QSerialPort::SerialPortError e) {
+      if (e != QSerialPort::NoError) ++errors;
+    });
+    QVERIFY(QTest::qWaitFor([&] { return !rig.ctl.Serial().IsPortOpen(); }, 5000));
+    QTest::qWait(100);
+    QVERIFY2(errors >= 1 && errors <= 2, std::to_string(errors).c_str());
+    const std::string lost = "The serial port " + rig.sim.PtyPath() + " was lost.";
+    QCOMPARE(rig.editor.memo3.Lines().back(), lost);
+    QCOMPARE(rig.editor.status.Text(), " " + lost);
+    QCOMPARE(rig.ctl.CheckedMode(), TransferController::Mode::Serial);
+    QVERIFY(rig.prompts.errors.empty());
   }
 
   void bytesOutsideATransferReachMemo2() {

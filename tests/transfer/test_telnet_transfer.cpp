@@ -169,6 +169,21 @@ class TestTelnetTransfer : public QObject {
     QVERIFY(!rig.ctl.Telnet().IsConnected());
   }
 
+  void endlessDroppedBytesStopAtTheCap() {
+    SimOptions o = Serving(Config());
+    o.endlessDropped = true;
+    Rig rig(o);
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.SetCollectLimitBytes(300000);
+    QTimer::singleShot(30000, &rig.ctl, [&] { rig.ctl.Cancel(); });  // a hung import fails, not hangs
+    rig.ctl.Import1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
+    QCOMPARE(rig.editor.memo2.Lines(), ExpectedMemo2(Config(), false));
+    QVERIFY(Contains(rig.editor.memo3.Lines(),
+                     "Received text reached the limit of 300000 bytes; the rest was not kept."));
+    QVERIFY(!rig.ctl.Telnet().IsConnected());
+  }
+
   void endlessLineEndsStopAtTheLineCap() {
     SimOptions o = Serving(Config());
     o.endless = true;
@@ -250,6 +265,31 @@ class TestTelnetTransfer : public QObject {
     rig.ctl.Export1Click();
     QCOMPARE(rig.sim.Recorded(), NonEmpty(BuildCommandSequence(rig.editor.model)));
     QCOMPARE(rig.editor.status.Text(), std::string(" Telnet Export Complete"));
+  }
+
+  // A unit that answers without end: the export goes on, one answer per
+  // line, while the bytes held stay bounded (TCP holds the unit back).
+  void floodOfRepliesKeepsTheBufferBounded() {
+    Rig rig(Serving(Config()));
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.Import1Click();
+    QVERIFY(rig.editor.HasConfiguration());
+    rig.sim.Options().floodReplies = true;
+    rig.sim.ClearRecord();
+    std::size_t most = 0;
+    const auto sample = [&] { most = std::max(most, rig.ctl.Telnet().BufferedBytes()); };
+    QObject::connect(&rig.sim, &UnitSim::CommandRecorded, &rig.ctl, sample);
+    rig.editor.status.SetOnChange([&](const std::string&) { sample(); });
+    rig.ctl.Export1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
+    // Answers came before their lines, so the last lines may still be on
+    // their way when the program hangs up; those that arrived are in order.
+    const std::vector<std::string> sent = NonEmpty(BuildCommandSequence(rig.editor.model));
+    const std::vector<std::string>& recorded = rig.sim.Recorded();
+    QCOMPARE(rig.ctl.LinesSent(), static_cast<int>(sent.size()));
+    QVERIFY(!recorded.empty() && recorded.size() <= sent.size());
+    QVERIFY(std::equal(recorded.begin(), recorded.end(), sent.begin()));
+    QVERIFY2(most > 0 && most <= 256 * 1024, std::to_string(most).c_str());
   }
 
   void connectionClosedDuringExportIsAFailure() {

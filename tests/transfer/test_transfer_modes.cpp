@@ -130,15 +130,32 @@ class TestTransferModes : public QObject {
     QVERIFY(rig.prompts.saveDialogs.empty());
   }
 
-  void serialExportWithThePortClosedSendsNothing() {
+  void serialExportWithThePortClosedOpensItFirst() {
     Rig rig;
     rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 3)), "x.zem");
     rig.ctl.Serial1Click();  // chooser cancelled: port closed
     rig.prompts.errors.clear();
-    rig.ctl.Export1Click();
-    QVERIFY(rig.prompts.errors.empty());
+    rig.ctl.Export1Click();  // asks again; cancelled again, nothing is sent
+    QCOMPARE(rig.prompts.portQuestions.size(), std::size_t{2});
+    QCOMPARE(rig.prompts.errors, std::vector<std::string>{"No serial port selected"});
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
     QCOMPARE(rig.ctl.LinesSent(), 0);
-    QCOMPARE(rig.editor.status.Text(), std::string(" Serial Export Complete"));
+    QVERIFY(rig.editor.status.Text() != " Serial Export Complete");
+
+    // A port lost by a hang-up is opened again by the next export.
+    SimOptions o;
+    o.configLines = GenerateConfiguration(2, 3);
+    UnitSim sim(o);
+    std::string error;
+    QVERIFY(sim.OpenPty(&error));
+    rig.prompts.portAnswers.push_back(sim.PtyPath());
+    rig.ctl.Serial1Click();
+    QVERIFY(rig.ctl.Serial().IsPortOpen());
+    rig.ctl.Serial().ClosePort();
+    rig.ctl.Export1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
+    QCOMPARE(sim.Recorded(), NonEmpty(BuildCommandSequence(rig.editor.model)));
+    QCOMPARE(rig.prompts.portQuestions.size(), std::size_t{3});
   }
 
   void busyRefusesModeChangesAndCloseCancels() {

@@ -194,6 +194,118 @@ class TestZemctlPullPush : public QObject {
             std::string::npos);
     QCOMPARE(pty.Recorded(), std::vector<std::string>{sent[0]});
   }
+
+  void pushCountsErrorAnswers_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("telnet") << false;
+    QTest::newRow("serial") << true;
+  }
+  void pushCountsErrorAnswers() {
+    QFETCH(bool, serial);
+    const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
+    SimOptions o;
+    o.reply = SimOptions::Reply::Error;
+    UnitSim sim(o);
+    std::string error;
+    QStringList link;
+    if (serial) {
+      QVERIFY(sim.OpenPty(&error));
+      link << "--serial" << QString::fromStdString(sim.PtyPath());
+    } else {
+      QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+      link << "--telnet" << Host(sim);
+    }
+    const Run run = Zemctl(QStringList{"push", in} << link);
+    QCOMPARE(run.exitCode, 4);
+    // The "(ERROR)" answering the opening "[]" is no line's answer.
+    const std::string n = std::to_string(sim.Recorded().size());
+    QVERIFY2(run.err.find("sent " + n + " lines, every one answered; " + n + " answered \"(ERROR)\"") !=
+                 std::string::npos,
+             run.err.c_str());
+    QVERIFY(Zemctl({"push", "--help"}).out.find("4 every line was answered, but") != std::string::npos);
+  }
+
+  void timeoutEndsEveryWait() {
+    QTemporaryDir dir;
+    SimOptions o = Serving(GenerateConfiguration(2, 4));
+    o.silent = true;
+    UnitSim sim(o);
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const QString out = dir.filePath("out.zem");
+    const Run pull = Zemctl({"pull", "--telnet", Host(sim), "-o", out, "--timeout", "1"});
+    QCOMPARE(pull.exitCode, 3);
+    QVERIFY2(pull.err.find("warning: No answer from the unit in 1 second.") != std::string::npos,
+             pull.err.c_str());
+    QVERIFY(!QFile::exists(out));
+
+    const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
+    const Run push = Zemctl({"push", in, "--telnet", Host(sim), "--timeout", "1"});
+    QCOMPARE(push.exitCode, 1);
+    QVERIFY2(
+        push.err.find("no answer from the unit within 1 s before any line was sent") != std::string::npos,
+        push.err.c_str());
+
+    // Answers to the "[]" and the first two lines, then silence.
+    sim.Options().silent = false;
+    sim.Options().closeAfter = -1;
+    sim.ClearRecord();
+    QObject::connect(&sim, &UnitSim::CommandRecorded, &sim, [&] {
+      if (sim.Recorded().size() == 3) sim.Options().silent = true;
+    });
+    const Run stalled = Zemctl({"push", in, "--telnet", Host(sim), "--timeout", "1"});
+    QCOMPARE(stalled.exitCode, 1);
+    QVERIFY2(stalled.err.find("no answer from the unit within 1 s after line " + sim.Recorded()[2]) !=
+                 std::string::npos,
+             stalled.err.c_str());
+    QCOMPARE(sim.Recorded().size(), std::size_t{3});
+
+    QCOMPARE(Zemctl({"pull", "--telnet", Host(sim), "-o", out, "--timeout", "0"}).exitCode, 2);
+    QCOMPARE(Zemctl({"push", in, "--telnet", Host(sim), "--timeout", "x"}).exitCode, 2);
+  }
+
+  // A serial unit that hangs up: the port is reported lost at once, not
+  // after the silence or the reply limit.
+  void serialHangupIsReported() {
+    QTemporaryDir dir;
+    SimOptions o = Serving(GenerateConfiguration(2, 4));
+    o.closeMidImport = true;
+    UnitSim pulled(o);
+    std::string error;
+    QVERIFY(pulled.OpenPty(&error));
+    const QString pty = QString::fromStdString(pulled.PtyPath());
+    const Run pull = Zemctl({"pull", "--serial", pty, "-o", dir.filePath("out.zem")});
+    QCOMPARE(pull.exitCode, 4);
+    QVERIFY2(pull.err.find("warning: The serial port " + pulled.PtyPath() + " was lost during the import.") !=
+                 std::string::npos,
+             pull.err.c_str());
+    QVERIFY(pull.err.find("warning: The unit's end marker \"(QX)\" never came") != std::string::npos);
+
+    SimOptions closing;
+    closing.closeAfter = 3;
+    UnitSim pushed(closing);
+    QVERIFY(pushed.OpenPty(&error));
+    const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
+    const Run push =
+        Zemctl({"push", in, "--serial", QString::fromStdString(pushed.PtyPath()), "--reply-limit", "20"});
+    QCOMPARE(push.exitCode, 1);
+    QVERIFY2(push.err.find("The serial port " + pushed.PtyPath() + " was lost.") != std::string::npos,
+             push.err.c_str());
+    QCOMPARE(pushed.Recorded().size(), std::size_t{3});
+  }
+
+  void pushOfTheFullExampleOverAPty() {
+    const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/full-16x192.zem");
+    UnitSim sim;
+    std::string error;
+    QVERIFY(sim.OpenPty(&error));
+    const Run run =
+        Zemctl({"push", in, "--serial", QString::fromStdString(sim.PtyPath()), "--reply-limit", "5"});
+    QCOMPARE(run.exitCode, 0);
+    Editor expected;
+    expected.ImportFileText(Read(in), in.toStdString());
+    QCOMPARE(sim.Recorded(), NonEmpty(expected.PrepareExport()));
+  }
 };
 
 QTEST_GUILESS_MAIN(TestZemctlPullPush)

@@ -147,6 +147,25 @@ class TestWindowTransfer : public QObject {
     QTRY_COMPARE(sim->OpenConnections(), 0);
   }
 
+  // A hung-up pty would make the port report errors on every pass of the
+  // event loop: the idle window closes it and shows why.
+  void hungUpPortInSerialModeIsClosedAndShown() {
+    SimOptions options;
+    options.hangupAfterMs = 300;
+    sim = std::make_unique<UnitSim>(std::move(options));
+    std::string error;
+    QVERIFY(sim->OpenPty(&error));
+    prompts->portAnswers.push_back(sim->PtyPath());
+    form->findChild<QAction*>("Serial1")->trigger();
+    QVERIFY(form->Controller().Serial().IsPortOpen());
+    QTRY_VERIFY(!form->Controller().Serial().IsPortOpen());
+    const QString lost = "The serial port " + QString::fromStdString(sim->PtyPath()) + " was lost.";
+    QTRY_COMPARE(ShownLines(form->findChild<QPlainTextEdit*>("Memo3")).back(), lost);
+    QTRY_COMPARE(form->findChild<QLabel*>("StatusText")->text(), " " + lost);
+    QVERIFY(form->findChild<QAction*>("Serial1")->isChecked());
+    QVERIFY(prompts->errors.empty());
+  }
+
  private:
   bool UseTelnet(SimOptions options) {
     sim = std::make_unique<UnitSim>(std::move(options));
