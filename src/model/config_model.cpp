@@ -73,4 +73,24 @@ void ResetModel(ConfigModel& m, TextLog& memo2, TextLog& memo3) {
   }
 }
 
+namespace {
+
+bool SameDataCells(const TextGrid& a, const TextGrid& b) {
+  if (a.Columns() != b.Columns() || a.Rows() != b.Rows()) return false;
+  for (int row = 1; row < a.Rows(); ++row)
+    for (int column = 1; column < a.Columns(); ++column)
+      if (a.Cell(column, row) != b.Cell(column, row)) return false;
+  return true;
+}
+
+}  // namespace
+
+bool SameConfiguration(const ConfigModel& a, const ConfigModel& b) {
+  return a.ZoneCount == b.ZoneCount && a.SourceCount == b.SourceCount && a.ZoneNames == b.ZoneNames &&
+         a.SourceNames == b.SourceNames && a.FavoriteNames == b.FavoriteNames &&
+         a.GroupNames == b.GroupNames && a.ZoneAudio == b.ZoneAudio && a.EQPresets == b.EQPresets &&
+         a.FavoriteStore == b.FavoriteStore && a.Options == b.Options && a.LevelNames == b.LevelNames &&
+         SameDataCells(a.RestrictionGrid, b.RestrictionGrid) && SameDataCells(a.GroupGrid, b.GroupGrid);
+}
+
 }  // namespace zem

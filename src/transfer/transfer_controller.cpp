@@ -13,6 +13,9 @@ namespace zem {
 namespace {
 
 const char kZemFilter[] = "ZEM files (*.zem)|*.zem|All Files (*.*)|*.*";
+// After a cancelled host prompt no mode is checked: Import and Export are greyed until one is chosen.
+const char kChooseModeStatus[] = " No mode chosen: choose File, Serial or Telnet Mode in the File menu";
+const char kConfigurationKept[] = "Nothing was imported; the configuration is unchanged.";
 
 bool HasBrackets(const std::string& line) {
   return line.find('[') != std::string::npos && line.find(']') != std::string::npos;
@@ -119,6 +122,7 @@ void TransferController::Telnet1Click() {
   } else {
     SetMode(Mode::None);
     editor_.memo3.AppendLine("No host entered.  Telnet disabled.");
+    editor_.status.Set(kChooseModeStatus);
   }
 }
 
@@ -262,22 +266,48 @@ std::optional<std::string> TransferController::RunTransfer(const char* what,
 
 void TransferController::Import1Click() {
   if (busy_) return;
+  if (mode_ == Mode::None) {
+    editor_.status.Set(kChooseModeStatus);
+    return;
+  }
   const std::optional<std::string> failure = RunTransfer("Import", &TransferController::RunImport);
+  if (editor_.ImportPending()) {
+    // Cancelled, failed or nothing read: the configuration the user had
+    // comes back, whatever arrived meanwhile.
+    if (failure) {
+      editor_.memo3.AppendLine(ErrorBoxText(*failure));
+      editor_.status.Set(" Import failed");
+    }
+    editor_.RestoreKept();
+    editor_.memo3.AppendLine(kConfigurationKept);
+  }
   ScheduleSerialReceive();
   if (failure) prompts_.ShowError(*failure);
 }
 
 void TransferController::RunImport() {
   importWarnings_.clear();
+  nothingRead_.clear();
   collectLimitHit_ = false;
   lineLimitHit_ = false;
   collectLimitReported_ = false;
+  editor_.KeepForImport();
   editor_.ResetModel();
   editor_.SetActivePage(Page::ConfigurationFile);
+  // The page of the collected text is shown while the import waits.
+  editor_.NotifyChanged();
   editor_.memo2.Clear();
   if (mode_ == Mode::Serial) ImportSerial();
   if (mode_ == Mode::File) ImportFile();
   if (mode_ == Mode::Telnet) ImportTelnet();
+  if (nothingRead_.empty() && editor_.memo2.ByteCount() == 0)
+    nothingRead_ = "Nothing was received from the unit.";
+  if (!nothingRead_.empty()) {
+    editor_.memo3.AppendLine(nothingRead_);
+    editor_.status.Set(" Nothing imported");
+    outcome_ = Outcome::NothingRead;
+    return;
+  }
   editor_.CompleteImport();
   for (const std::string& warning : importWarnings_) editor_.memo3.AppendLine(warning);
   outcome_ = importWarnings_.empty() ? Outcome::Completed : Outcome::Incomplete;
@@ -311,11 +341,18 @@ void TransferController::ImportSerial() {
 void TransferController::ImportFile() {
   std::optional<std::string> chosen =
       prompts_.OpenFile(Prompts::FileDialog{"zem", kZemFilter, lastOpenedFile_});
-  if (!chosen) return;
+  if (!chosen) {
+    nothingRead_ = "No file was chosen.";
+    return;
+  }
   lastOpenedFile_ = *chosen;
   std::string error;
   std::optional<std::string> text = ReadWholeFile(*chosen, &error);
   if (!text) throw std::runtime_error("Cannot open file " + *chosen + ". " + error);
+  if (text->empty()) {
+    nothingRead_ = "The file " + *chosen + " is empty.";
+    return;
+  }
   editor_.memo2.Clear();
   editor_.LoadTextIntoMemo2(*text);
   editor_.status.Set(" Imported complete from file: " + *chosen);
@@ -385,10 +422,18 @@ void TransferController::ImportTelnet() {
 void TransferController::Export1Click() {
   if (busy_) return;
   if (!editor_.HasConfiguration()) return;
+  if (mode_ == Mode::None) {
+    editor_.status.Set(kChooseModeStatus);
+    return;
+  }
   linesSent_ = 0;
   lastLineSent_.clear();
   const std::optional<std::string> failure = RunTransfer("Export", &TransferController::RunExport);
-  if (failure) prompts_.ShowError(*failure);
+  if (outcome_ == Outcome::Completed) editor_.MarkExported();
+  if (failure) {
+    editor_.status.Set(" Export failed");
+    prompts_.ShowError(*failure);
+  }
 }
 
 void TransferController::RunExport() {
@@ -445,7 +490,10 @@ void TransferController::ExportTelnet() {
       ProcessPendingEvents();
       ThrowIfCancelled();
       telnet_.CheckPeerClosed();
-      if (!telnet_.IsConnected()) break;
+      if (!telnet_.IsConnected()) {
+        outcome_ = Outcome::Incomplete;  // not everything reached the unit
+        break;
+      }
       editor_.memo2.AppendLine("Sending: " + line + "\n\r");
       telnet_.SendText(line + "\n\r");
       ++linesSent_;
@@ -480,6 +528,9 @@ void TransferController::WaitTelnetReply() {
 
 void TransferController::ExportSerial() {
   TextLog& memo3 = editor_.memo3;
+  // Without an open port the export asks for one, as the import does; none
+  // chosen, or one that cannot be opened, fails the export.
+  if (!serial_.IsPortOpen()) OpenPortAsking();
   Pause(100);
   portLost_ = false;
   if (serial_.IsPortOpen()) {

@@ -32,12 +32,13 @@ class TransferController : public QObject {
 
   // How the last import or export ended.
   enum class Outcome {
-    None,        // nothing run yet, or nothing to do (no configuration)
-    Completed,   // every step done
-    Incomplete,  // import: the end marker never came or the text was cut
-    NoReply,     // serial export: a line went unanswered
-    Cancelled,   // the user cancelled
-    Failed,      // a failure went to the error box
+    None,         // nothing run yet, or nothing to do (no configuration)
+    Completed,    // every step done
+    Incomplete,   // import: the end marker never came or the text was cut; export: the connection ended early
+    NoReply,      // serial export: a line went unanswered
+    Cancelled,    // the user cancelled
+    Failed,       // a failure went to the error box
+    NothingRead,  // import: no file chosen or nothing received; the earlier configuration is back
   };
 
   TransferController(Editor& editor, Prompts& prompts, QObject* parent = nullptr);
@@ -135,6 +136,7 @@ class TransferController : public QObject {
   bool serialReceiveScheduled_ = false;
   bool portLost_ = false;
   std::vector<std::string> importWarnings_;
+  std::string nothingRead_;  // why an import read nothing, once it knows
 
   std::string lastOpenedFile_;
   Outcome outcome_ = Outcome::None;

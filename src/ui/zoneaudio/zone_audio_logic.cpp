@@ -73,9 +73,11 @@ void ZoneAudioLogic::LoadZoneControls(int zone) {
   flags_.SetEnabled("Label37", true);
 }
 
-void ZoneAudioLogic::StoreZoneControls(int zone) {
+void ZoneAudioLogic::StoreZoneControls(int zone) { StoreZoneControlsInto(model_, zone); }
+
+void ZoneAudioLogic::StoreZoneControlsInto(ConfigModel& target, int zone) const {
   if (!NumberedTable<int, kZones>::Contains(zone)) return;
-  ZoneAudioRec& a = model_.ZoneAudio[zone];
+  ZoneAudioRec& a = target.ZoneAudio[zone];
   for (int b = 1; b <= kBands; ++b) a.Band[b] = static_cast<std::int8_t>(-BandPosition(b));
   a.Bass = static_cast<std::int8_t>(bass_);
   a.Treble = static_cast<std::int8_t>(treble_);
@@ -85,6 +87,21 @@ void ZoneAudioLogic::StoreZoneControls(int zone) {
       static_cast<std::int8_t>(model_.SystemEQList.HasSelection() ? model_.SystemEQList.Selected : -1);
   a.Balance = static_cast<std::int8_t>(balance_);
   a.Lowpass = lowpass_;
+}
+
+ZoneAudioLogic::Controls ZoneAudioLogic::SaveControls() const {
+  return Controls{bandPos_, bass_, treble_, volume_, balance_, lowpass_, dspModes_, flags_};
+}
+
+void ZoneAudioLogic::RestoreControls(const Controls& controls) {
+  bandPos_ = controls.bandPos;
+  bass_ = controls.bass;
+  treble_ = controls.treble;
+  volume_ = controls.volume;
+  balance_ = controls.balance;
+  lowpass_ = controls.lowpass;
+  dspModes_ = controls.dspModes;
+  flags_ = controls.flags;
 }
 
 void ZoneAudioLogic::ShowDSPMode() {
