@@ -1,5 +1,7 @@
 #include "model/config_model.h"
 
+#include <algorithm>
+
 namespace zem {
 
 std::string NumberedLabel(std::string_view word, int n) {
@@ -83,13 +85,25 @@ bool SameDataCells(const TextGrid& a, const TextGrid& b) {
   return true;
 }
 
+// Stored favorites over the unit's sources and zones: a favorite that has been
+// shown carries the grid's "X" cells outside them, one never shown does not.
+bool SameUsedFavorites(const ConfigModel& a, const ConfigModel& b) {
+  const int sources = std::min(a.SourceCount, kSources);
+  const int zones = std::min(a.ZoneCount, kZones);
+  for (int f = 1; f <= kFavorites; ++f)
+    for (int s = 1; s <= sources; ++s)
+      for (int z = 1; z <= zones; ++z)
+        if (!(a.FavoriteStore.Cell(f, s, z) == b.FavoriteStore.Cell(f, s, z))) return false;
+  return true;
+}
+
 }  // namespace
 
 bool SameConfiguration(const ConfigModel& a, const ConfigModel& b) {
   return a.ZoneCount == b.ZoneCount && a.SourceCount == b.SourceCount && a.ZoneNames == b.ZoneNames &&
          a.SourceNames == b.SourceNames && a.FavoriteNames == b.FavoriteNames &&
          a.GroupNames == b.GroupNames && a.ZoneAudio == b.ZoneAudio && a.EQPresets == b.EQPresets &&
-         a.FavoriteStore == b.FavoriteStore && a.Options == b.Options && a.LevelNames == b.LevelNames &&
+         SameUsedFavorites(a, b) && a.Options == b.Options && a.LevelNames == b.LevelNames &&
          SameDataCells(a.RestrictionGrid, b.RestrictionGrid) && SameDataCells(a.GroupGrid, b.GroupGrid);
 }
 

@@ -187,7 +187,8 @@ void ResetModel(ConfigModel& model, TextLog& memo2, TextLog& memo3);
 // export writes: names, audio, presets, stored favorites, restriction and
 // group marks, options and counts. The editor's own state (current items,
 // lists, the favorites grid's working copy and its marker, the grids' label
-// cells) is left out.
+// cells) is left out, and so are stored favorite cells of sources and zones
+// the unit does not have.
 bool SameConfiguration(const ConfigModel& a, const ConfigModel& b);
 
 // "Zone 7", "Source 3", ...

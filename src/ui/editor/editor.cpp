@@ -22,7 +22,7 @@ struct Editor::Kept {
 Editor::Editor(std::string quickEQFolder) : quickEQFolder_(std::move(quickEQFolder)) {
   model.PopupFromMouse = false;
   ResetModel();
-  exported_ = PendingConfiguration();
+  exported_ = ComparableConfiguration();
 }
 
 Editor::~Editor() = default;
@@ -178,7 +178,7 @@ void Editor::CompleteImport() {
 
   status.Set(" Import Complete");
   memo3.AppendLine("Import Complete");
-  exported_ = PendingConfiguration();
+  exported_ = ComparableConfiguration();
   kept_.reset();
   NotifyChanged();
 }
@@ -215,12 +215,20 @@ ConfigModel Editor::PendingConfiguration() const {
   return pending;
 }
 
-bool Editor::IsModified() const {
-  if (kept_ || !HasConfiguration()) return false;
-  return !SameConfiguration(PendingConfiguration(), exported_);
+ConfigModel Editor::ComparableConfiguration() const {
+  ConfigModel comparable = PendingConfiguration();
+  const int systemEQCount = static_cast<int>(comparable.SystemEQList.Items.size());
+  for (ZoneAudioRec& zone : comparable.ZoneAudio) zone = ZoneAudioLogic::ThroughControls(zone, systemEQCount);
+  for (EQPresetsRec& preset : comparable.EQPresets) preset = PresetsLogic::ThroughControls(preset);
+  return comparable;
 }
 
-void Editor::MarkExported() { exported_ = PendingConfiguration(); }
+bool Editor::IsModified() const {
+  if (kept_ || !HasConfiguration()) return false;
+  return !SameConfiguration(ComparableConfiguration(), exported_);
+}
+
+void Editor::MarkExported() { exported_ = ComparableConfiguration(); }
 
 void Editor::KeepForImport() {
   kept_ =

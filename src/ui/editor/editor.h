@@ -128,6 +128,9 @@ class Editor {
   void MarkUnusedCells();
   // The model as RefreshPages would leave it, without touching the model.
   ConfigModel PendingConfiguration() const;
+  // The same, with every zone and preset as showing it on its page would
+  // leave it, so that looking at one is no change.
+  ConfigModel ComparableConfiguration() const;
 
   std::string quickEQFolder_;
   bool pagesEnabled_ = false;

@@ -26,6 +26,13 @@ void PresetsLogic::StorePresetControlsInto(EQPresetsRec& preset) const {
   preset.Name = name_;
 }
 
+EQPresetsRec PresetsLogic::ThroughControls(const EQPresetsRec& preset) {
+  EQPresetsRec p = preset;
+  for (int b = 1; b <= kBands; ++b)
+    p.Band[b] = static_cast<std::int8_t>(-std::clamp(-int{p.Band[b]}, kMin, kMax));
+  return p;
+}
+
 void PresetsLogic::LoadPresetControls(int preset) {
   if (!NumberedTable<int, kPresets>::Contains(preset)) return;
   const EQPresetsRec& p = model_.EQPresets[preset];

@@ -24,6 +24,8 @@ class PresetsLogic {
   void StorePresetControls(int preset);
   // The bands and name as StorePresetControls would store them.
   void StorePresetControlsInto(EQPresetsRec& preset) const;
+  // A preset as loading it into the controls and storing it back leaves it.
+  static EQPresetsRec ThroughControls(const EQPresetsRec& preset);
   void LoadPresetControls(int preset);
   // Refills ListBox2 and ComboBox3 with the preset names.
   void FillPresetLists();

@@ -89,6 +89,24 @@ void ZoneAudioLogic::StoreZoneControlsInto(ConfigModel& target, int zone) const 
   a.Lowpass = lowpass_;
 }
 
+ZoneAudioRec ZoneAudioLogic::ThroughControls(const ZoneAudioRec& record, int systemEQCount) {
+  ZoneAudioRec a = record;
+  const auto clamp8 = [](int value, int low, int high) {
+    return static_cast<std::int8_t>(std::clamp(value, low, high));
+  };
+  // Band sliders hold minus the gain.
+  for (int b = 1; b <= kBands; ++b)
+    a.Band[b] = static_cast<std::int8_t>(-std::clamp(-int{a.Band[b]}, kBandMin, kBandMax));
+  a.Bass = clamp8(a.Bass, kToneMin, kToneMax);
+  a.Treble = clamp8(a.Treble, kToneMin, kToneMax);
+  a.Volume = clamp8(a.Volume, kVolumeMin, kVolumeMax);
+  a.Balance = clamp8(a.Balance, kBalanceMin, kBalanceMax);
+  a.Lowpass = std::clamp(a.Lowpass, kLowpassMin, kLowpassMax);
+  if (a.DSPMode < 0 || a.DSPMode >= static_cast<int>(kDSPModeNames.size())) a.DSPMode = -1;
+  if (a.SystemEQ < 0 || a.SystemEQ >= systemEQCount) a.SystemEQ = -1;
+  return a;
+}
+
 ZoneAudioLogic::Controls ZoneAudioLogic::SaveControls() const {
   return Controls{bandPos_, bass_, treble_, volume_, balance_, lowpass_, dspModes_, flags_};
 }
