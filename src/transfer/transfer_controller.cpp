@@ -301,7 +301,9 @@ void TransferController::RunImport() {
   if (mode_ == Mode::File) ImportFile();
   if (mode_ == Mode::Telnet) ImportTelnet();
   if (nothingRead_.empty() && editor_.memo2.ByteCount() == 0)
-    nothingRead_ = "Nothing was received from the unit.";
+    nothingRead_ = mode_ == Mode::Serial && portLost_
+                       ? "The serial port " + serial_.Device() + " was lost before anything was received."
+                       : "Nothing was received from the unit.";
   if (!nothingRead_.empty()) {
     editor_.memo3.AppendLine(nothingRead_);
     editor_.status.Set(" Nothing imported");

@@ -142,6 +142,20 @@ class TestSerialTransfer : public QObject {
     rig.ctl.File2Click();
   }
 
+  void hangupBeforeAnyByteImportsNothing() {
+    SimOptions o = Serving(Config());
+    o.silent = true;
+    Rig rig(o);
+    QVERIFY(rig.UseSerial());
+    QTimer::singleShot(200, [&] { rig.sim.ClosePty(); });
+    rig.ctl.Import1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::NothingRead);
+    QCOMPARE(rig.editor.memo3.Lines(),
+             (std::vector<std::string>{
+                 "The serial port " + rig.sim.PtyPath() + " was lost before anything was received.", kKept}));
+    QVERIFY(!rig.editor.PagesEnabled());
+  }
+
   void hangupHalfwayImportsWhatCame() {
     SimOptions o = Serving(Config());
     o.closeMidImport = true;
