@@ -27,8 +27,8 @@ std::string QuickEQFolder() {
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // No display name: Qt would append it to every dialog's caption.
   QApplication::setApplicationName("ZEM Configuration");
-  QApplication::setApplicationDisplayName("ZEM Configuration");
   QApplication::setFont(zem::WindowFont());
 
   zem::Editor editor(QuickEQFolder());

@@ -31,7 +31,8 @@ const char kPullHelp[] =
     "                        once the unit keeps silent this long (default: no\n"
     "                        limit; a serial import ends after 4 s of silence)\n"
     "Exit status: 0 written; 1 the link failed; 2 bad arguments or a file\n"
-    "cannot be written; 3 the unit named no source, nothing written; 4 written,\n"
+    "cannot be written; 3 nothing was received or the unit named no source,\n"
+    "nothing written; 4 written,\n"
     "but the unit's answer ended early (end marker missing, size limit reached,\n"
     "port lost, timeout), so it may be incomplete; why goes to standard error.\n";
 
@@ -152,7 +153,12 @@ int RunPull(const std::vector<std::string>& args) {
     return 2;
   }
   const bool incomplete = ctl.LastOutcome() == TransferController::Outcome::Incomplete;
+  const bool nothingRead = ctl.LastOutcome() == TransferController::Outcome::NothingRead;
   // Every reason the answer may be incomplete, not only the last one logged.
+  if (nothingRead) {
+    PrintError(ctl.NothingReadReason() + " Nothing imported; " + output + " not written");
+    return 3;
+  }
   if (incomplete)
     for (const std::string& warning : ctl.ImportWarnings()) PrintError("warning: " + warning);
   if (!editor.HasConfiguration()) {

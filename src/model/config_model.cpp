@@ -1,5 +1,7 @@
 #include "model/config_model.h"
 
+#include <algorithm>
+
 namespace zem {
 
 std::string NumberedLabel(std::string_view word, int n) {
@@ -71,6 +73,38 @@ void ResetModel(ConfigModel& m, TextLog& memo2, TextLog& memo3) {
     }
     for (int g = 1; g <= kGroups; ++g) m.GroupMark(z, g).clear();
   }
+}
+
+namespace {
+
+bool SameDataCells(const TextGrid& a, const TextGrid& b) {
+  if (a.Columns() != b.Columns() || a.Rows() != b.Rows()) return false;
+  for (int row = 1; row < a.Rows(); ++row)
+    for (int column = 1; column < a.Columns(); ++column)
+      if (a.Cell(column, row) != b.Cell(column, row)) return false;
+  return true;
+}
+
+// Stored favorites over the unit's sources and zones: a favorite that has been
+// shown carries the grid's "X" cells outside them, one never shown does not.
+bool SameUsedFavorites(const ConfigModel& a, const ConfigModel& b) {
+  const int sources = std::min(a.SourceCount, kSources);
+  const int zones = std::min(a.ZoneCount, kZones);
+  for (int f = 1; f <= kFavorites; ++f)
+    for (int s = 1; s <= sources; ++s)
+      for (int z = 1; z <= zones; ++z)
+        if (!(a.FavoriteStore.Cell(f, s, z) == b.FavoriteStore.Cell(f, s, z))) return false;
+  return true;
+}
+
+}  // namespace
+
+bool SameConfiguration(const ConfigModel& a, const ConfigModel& b) {
+  return a.ZoneCount == b.ZoneCount && a.SourceCount == b.SourceCount && a.ZoneNames == b.ZoneNames &&
+         a.SourceNames == b.SourceNames && a.FavoriteNames == b.FavoriteNames &&
+         a.GroupNames == b.GroupNames && a.ZoneAudio == b.ZoneAudio && a.EQPresets == b.EQPresets &&
+         SameUsedFavorites(a, b) && a.Options == b.Options && a.LevelNames == b.LevelNames &&
+         SameDataCells(a.RestrictionGrid, b.RestrictionGrid) && SameDataCells(a.GroupGrid, b.GroupGrid);
 }
 
 }  // namespace zem

@@ -183,6 +183,14 @@ struct ConfigModel {
 // the options are kept, as the unit overwrites them on the next import.
 void ResetModel(ConfigModel& model, TextLog& memo2, TextLog& memo3);
 
+// Whether two models hold the same unit configuration, that is everything an
+// export writes: names, audio, presets, stored favorites, restriction and
+// group marks, options and counts. The editor's own state (current items,
+// lists, the favorites grid's working copy and its marker, the grids' label
+// cells) is left out, and so are stored favorite cells of sources and zones
+// the unit does not have.
+bool SameConfiguration(const ConfigModel& a, const ConfigModel& b);
+
 // "Zone 7", "Source 3", ...
 std::string NumberedLabel(std::string_view word, int n);
 // The first kNameLength bytes of a name.

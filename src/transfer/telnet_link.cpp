@@ -91,6 +91,12 @@ void TelnetLink::Connect() {
   SplitHost(Host, Port, &host, &port);
   const QString qHost = QString::fromLatin1(host.c_str());
   QDeadlineTimer deadline(connectLimitMs_);
+  // Every failure names where the connection was going.
+  const std::string target =
+      (host.find(':') == std::string::npos ? host : "[" + host + "]") + ":" + std::to_string(port);
+  const auto cannotConnect = [&target](const std::string& reason) {
+    return LinkFailure("Cannot connect to " + target + ": " + reason);
+  };
 
   QHostAddress address;
   if (!address.setAddress(qHost)) {
@@ -105,14 +111,15 @@ void TelnetLink::Connect() {
     try {
       while (!done) {
         ThrowIfCancelled();
-        if (deadline.hasExpired()) throw LinkFailure("Connect timed out.");
+        if (deadline.hasExpired()) throw cannotConnect("Connect timed out.");
         wait_.Wait(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 250)));
       }
     } catch (...) {
       QHostInfo::abortHostLookup(id);
       throw;
     }
-    if (found.error() != QHostInfo::NoError) throw LinkFailure(found.errorString().toLatin1().toStdString());
+    if (found.error() != QHostInfo::NoError)
+      throw cannotConnect(found.errorString().toLatin1().toStdString());
     address = QHostAddress();
     for (const QHostAddress& a : found.addresses()) {
       if (a.protocol() == QAbstractSocket::IPv4Protocol) {
@@ -120,7 +127,7 @@ void TelnetLink::Connect() {
         break;
       }
     }
-    if (address.isNull()) throw LinkFailure("Host " + host + " has no IPv4 address");
+    if (address.isNull()) throw cannotConnect("Host " + host + " has no IPv4 address");
   }
 
   emit LinkStatus("Connecting to " + address.toString().toLatin1().toStdString() + ".");
@@ -129,8 +136,7 @@ void TelnetLink::Connect() {
   socket_.connectToHost(address, static_cast<quint16>(port));
   while (socket_.state() != QAbstractSocket::ConnectedState) {
     if (socket_.state() == QAbstractSocket::UnconnectedState) {
-      const std::string reason = socket_.errorString().toLatin1().toStdString();
-      throw LinkFailure(reason);
+      throw cannotConnect(socket_.errorString().toLatin1().toStdString());
     }
     if (cancelled_ && cancelled_()) {
       closingByUs_ = true;
@@ -140,7 +146,7 @@ void TelnetLink::Connect() {
     if (deadline.hasExpired()) {
       closingByUs_ = true;
       socket_.abort();
-      throw LinkFailure("Connect timed out.");
+      throw cannotConnect("Connect timed out.");
     }
     wait_.Wait(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 250)));
   }

@@ -13,6 +13,9 @@ namespace zem {
 namespace {
 
 const char kZemFilter[] = "ZEM files (*.zem)|*.zem|All Files (*.*)|*.*";
+// After a cancelled host prompt no mode is checked: Import and Export are greyed until one is chosen.
+const char kChooseModeStatus[] = " No mode chosen: choose File, Serial or Telnet Mode in the File menu";
+const char kConfigurationKept[] = "Nothing was imported; the configuration is unchanged.";
 
 bool HasBrackets(const std::string& line) {
   return line.find('[') != std::string::npos && line.find(']') != std::string::npos;
@@ -124,6 +127,7 @@ void TransferController::Telnet1Click() {
   } else {
     SetMode(Mode::None);
     editor_.memo3.AppendLine("No host entered.  Telnet disabled.");
+    editor_.status.Set(kChooseModeStatus);
   }
 }
 
@@ -273,7 +277,21 @@ std::optional<std::string> TransferController::RunTransfer(const char* what,
 
 void TransferController::Import1Click() {
   if (busy_) return;
+  if (mode_ == Mode::None) {
+    editor_.status.Set(kChooseModeStatus);
+    return;
+  }
   const std::optional<std::string> failure = RunTransfer("Import", &TransferController::RunImport);
+  if (editor_.ImportPending()) {
+    // Cancelled, failed or nothing read: the configuration the user had
+    // comes back, whatever arrived meanwhile.
+    if (failure) {
+      editor_.memo3.AppendLine(ErrorBoxText(*failure));
+      editor_.status.Set(" Import failed");
+    }
+    editor_.RestoreKept();
+    editor_.memo3.AppendLine(kConfigurationKept);
+  }
   ScheduleSerialReceive();
   if (failure) prompts_.ShowError(*failure);
 }
@@ -281,15 +299,29 @@ void TransferController::Import1Click() {
 void TransferController::RunImport() {
   importWarnings_.clear();
   receivedBytes_ = 0;
+  nothingRead_.clear();
   collectLimitHit_ = false;
   lineLimitHit_ = false;
   collectLimitReported_ = false;
+  editor_.KeepForImport();
   editor_.ResetModel();
   editor_.SetActivePage(Page::ConfigurationFile);
+  // The page of the collected text is shown while the import waits.
+  editor_.NotifyChanged();
   editor_.memo2.Clear();
   if (mode_ == Mode::Serial) ImportSerial();
   if (mode_ == Mode::File) ImportFile();
   if (mode_ == Mode::Telnet) ImportTelnet();
+  if (nothingRead_.empty() && editor_.memo2.ByteCount() == 0)
+    nothingRead_ = mode_ == Mode::Serial && portLost_
+                       ? "The serial port " + serial_.Device() + " was lost before anything was received."
+                       : "Nothing was received from the unit.";
+  if (!nothingRead_.empty()) {
+    editor_.memo3.AppendLine(nothingRead_);
+    editor_.status.Set(" Nothing imported");
+    outcome_ = Outcome::NothingRead;
+    return;
+  }
   editor_.CompleteImport();
   for (const std::string& warning : importWarnings_) editor_.memo3.AppendLine(warning);
   outcome_ = importWarnings_.empty() ? Outcome::Completed : Outcome::Incomplete;
@@ -323,11 +355,18 @@ void TransferController::ImportSerial() {
 void TransferController::ImportFile() {
   std::optional<std::string> chosen =
       prompts_.OpenFile(Prompts::FileDialog{"zem", kZemFilter, lastOpenedFile_});
-  if (!chosen) return;
+  if (!chosen) {
+    nothingRead_ = "No file was chosen.";
+    return;
+  }
   lastOpenedFile_ = *chosen;
   std::string error;
   std::optional<std::string> text = ReadWholeFile(*chosen, &error);
   if (!text) throw std::runtime_error("Cannot open file " + *chosen + ". " + error);
+  if (text->empty()) {
+    nothingRead_ = "The file " + *chosen + " is empty.";
+    return;
+  }
   editor_.memo2.Clear();
   editor_.LoadTextIntoMemo2(*text);
   editor_.status.Set(" Imported complete from file: " + *chosen);
@@ -383,7 +422,11 @@ void TransferController::ImportTelnet() {
   } catch (const LinkFailure& e) {
     // The unit closed the connection, or went silent past the wait limit:
     // the import goes on with what came.
-    if (e.TimedOut()) importWarnings_.push_back(std::string(e.what()) + " The import ended there.");
+    if (e.TimedOut()) {
+      importWarnings_.push_back(std::string(e.what()) + " The import ended there.");
+      // With nothing received, the wait limit is why nothing was imported.
+      if (editor_.memo2.ByteCount() == 0) nothingRead_ = e.what();
+    }
   }
   text.Flush();
   try {
@@ -401,12 +444,20 @@ void TransferController::ImportTelnet() {
 void TransferController::Export1Click() {
   if (busy_) return;
   if (!editor_.HasConfiguration()) return;
+  if (mode_ == Mode::None) {
+    editor_.status.Set(kChooseModeStatus);
+    return;
+  }
   linesSent_ = 0;
   lastLineSent_.clear();
   errorReplies_ = 0;
   errorReplyProgress_ = 0;
   const std::optional<std::string> failure = RunTransfer("Export", &TransferController::RunExport);
-  if (failure) prompts_.ShowError(*failure);
+  if (outcome_ == Outcome::Completed) editor_.MarkExported();
+  if (failure) {
+    editor_.status.Set(" Export failed");
+    prompts_.ShowError(*failure);
+  }
 }
 
 void TransferController::RunExport() {
@@ -462,7 +513,10 @@ void TransferController::ExportTelnet() {
       ProcessPendingEvents();
       ThrowIfCancelled();
       telnet_.CheckPeerClosed();
-      if (!telnet_.IsConnected()) break;
+      if (!telnet_.IsConnected()) {
+        outcome_ = Outcome::Incomplete;  // not everything reached the unit
+        break;
+      }
       editor_.memo2.AppendLine("Sending: " + line + "\n\r");
       telnet_.SendText(line + "\n\r");
       ++linesSent_;

@@ -32,12 +32,13 @@ class TransferController : public QObject {
 
   // How the last import or export ended.
   enum class Outcome {
-    None,        // nothing run yet, or nothing to do (no configuration)
-    Completed,   // every step done
-    Incomplete,  // import: the end marker never came or the text was cut
-    NoReply,     // serial export: a line went unanswered
-    Cancelled,   // the user cancelled
-    Failed,      // a failure went to the error box
+    None,         // nothing run yet, or nothing to do (no configuration)
+    Completed,    // every step done
+    Incomplete,   // import: the end marker never came or the text was cut; export: the connection ended early
+    NoReply,      // serial export: a line went unanswered
+    Cancelled,    // the user cancelled
+    Failed,       // a failure went to the error box
+    NothingRead,  // import: no file chosen or nothing received; the earlier configuration is back
   };
 
   TransferController(Editor& editor, Prompts& prompts, QObject* parent = nullptr);
@@ -80,6 +81,8 @@ class TransferController : public QObject {
   Outcome LastOutcome() const { return outcome_; }
   // Why the last import may be incomplete, as logged at its end.
   const std::vector<std::string>& ImportWarnings() const { return importWarnings_; }
+  // Why the last import read nothing (empty unless its outcome was NothingRead).
+  const std::string& NothingReadReason() const { return nothingRead_; }
   // The text the error box showed for a Failed run.
   const std::string& LastFailure() const { return lastFailure_; }
   // Export to the unit: lines sent, and the last one.
@@ -146,6 +149,7 @@ class TransferController : public QObject {
   int errorReplyProgress_ = 0;
   int errorReplies_ = 0;
   std::vector<std::string> importWarnings_;
+  std::string nothingRead_;  // why an import read nothing, once it knows
 
   std::string lastOpenedFile_;
   Outcome outcome_ = Outcome::None;

@@ -86,10 +86,12 @@ class TestFileTransfer : public QObject {
 
   void cancelledDialogs() {
     Rig rig;
-    rig.ctl.Import1Click();  // open dialog cancelled: an empty import
+    rig.ctl.Import1Click();  // open dialog cancelled: nothing imported
     QVERIFY(rig.prompts.errors.empty());
-    QVERIFY(rig.editor.PagesEnabled());
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::NothingRead);
+    QVERIFY(!rig.editor.PagesEnabled());
     QCOMPARE(rig.editor.model.SourceCount, -1);
+    QCOMPARE(rig.editor.memo3.Lines(), (std::vector<std::string>{"No file was chosen.", kKept}));
 
     rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 2)), "x.zem");
     const std::string before = rig.editor.status.Text();
@@ -111,13 +113,12 @@ class TestFileTransfer : public QObject {
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
 
     rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 2)), "x.zem");
-    const std::string before = rig.editor.status.Text();
     const std::string nowhere = dir.filePath("no/such/dir/out.zem").toStdString();
     rig.prompts.saveAnswers.push_back(nowhere);
     rig.ctl.Export1Click();
     QCOMPARE(rig.prompts.errors.size(), std::size_t{2});
     QVERIFY(rig.prompts.errors[1].rfind("Cannot create file " + nowhere + ". ", 0) == 0);
-    QCOMPARE(rig.editor.status.Text(), before);
+    QCOMPARE(rig.editor.status.Text(), std::string(" Export failed"));
     QVERIFY(!QFile::exists(QString::fromStdString(nowhere)));
   }
 };

@@ -107,12 +107,22 @@ class TestSerialTransfer : public QObject {
     rig.ctl.SetSerialInactivityMs(300);
     rig.ctl.Import1Click();
     QVERIFY(rig.prompts.errors.empty());
+    if (silent) {
+      // Nothing came at all: nothing is imported and the editor stays as it was.
+      QCOMPARE(rig.ctl.LastOutcome(), Outcome::NothingRead);
+      QCOMPARE(rig.editor.memo3.Lines(),
+               (std::vector<std::string>{"Nothing was received from the unit.", kKept}));
+      QVERIFY(!rig.editor.PagesEnabled());
+      QCOMPARE(rig.editor.status.Text(), std::string(" Nothing imported"));
+      QCOMPARE(rig.editor.model.SourceCount, -1);
+      return;
+    }
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
-    QCOMPARE(rig.editor.memo2.Lines(), silent ? std::vector<std::string>{} : Config());
+    QCOMPARE(rig.editor.memo2.Lines(), Config());
     QCOMPARE(rig.editor.memo3.Lines().back(), std::string(kNoMarker));
     QVERIFY(Contains(rig.editor.memo3.Lines(), "Import Complete"));
     QVERIFY(rig.editor.PagesEnabled());
-    QCOMPARE(rig.editor.model.SourceCount, silent ? -1 : 4);
+    QCOMPARE(rig.editor.model.SourceCount, 4);
   }
 
   void endlessStreamStopsAtTheCap() {
@@ -151,6 +161,20 @@ class TestSerialTransfer : public QObject {
     rig.ctl.File2Click();
   }
 
+  void hangupBeforeAnyByteImportsNothing() {
+    SimOptions o = Serving(Config());
+    o.silent = true;
+    Rig rig(o);
+    QVERIFY(rig.UseSerial());
+    QTimer::singleShot(200, [&] { rig.sim.ClosePty(); });
+    rig.ctl.Import1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::NothingRead);
+    QCOMPARE(rig.editor.memo3.Lines(),
+             (std::vector<std::string>{
+                 "The serial port " + rig.sim.PtyPath() + " was lost before anything was received.", kKept}));
+    QVERIFY(!rig.editor.PagesEnabled());
+  }
+
   void hangupHalfwayImportsWhatCame() {
     SimOptions o = Serving(Config());
     o.closeMidImport = true;
@@ -176,7 +200,7 @@ class TestSerialTransfer : public QObject {
     QTimer::singleShot(300, [&] { rig.ctl.Cancel(); });
     rig.ctl.Import1Click();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
-    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"Import cancelled."});
+    QCOMPARE(rig.editor.memo3.Lines(), (std::vector<std::string>{"Import cancelled.", kKept}));
     QCOMPARE(rig.editor.model.SourceCount, -1);
     QVERIFY(!rig.editor.PagesEnabled());
     QVERIFY(rig.ctl.Serial().IsPortOpen());

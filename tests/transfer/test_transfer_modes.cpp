@@ -104,43 +104,48 @@ class TestTransferModes : public QObject {
     QVERIFY(rig.prompts.errors.empty());
   }
 
-  void importWithNoModeReadsNothing() {
-    Rig rig;
-    rig.ctl.Telnet1Click();  // cancelled: no mode
-    rig.ctl.Import1Click();
-    QVERIFY(rig.prompts.errors.empty());
-    QVERIFY(rig.prompts.openDialogs.empty());
-    QVERIFY(rig.editor.PagesEnabled());
-    QCOMPARE(rig.editor.model.SourceCount, -1);
-    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"Import Complete"});
-    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
-    // Export with nothing imported does nothing at all.
-    rig.ctl.Export1Click();
-    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"Import Complete"});
-    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
-    QCOMPARE(rig.editor.ActivePage(), Page::ConfigurationFile);
-  }
-
-  void exportWithNoModeOnlyShowsTheSequence() {
+  void withNoModeImportAndExportDoNothing() {
     Rig rig;
     rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 3)), "x.zem");
-    rig.ctl.Telnet1Click();  // cancelled
+    const std::string exportBefore = ZemFileText(BuildCommandSequence(rig.editor.model));
+    rig.ctl.Telnet1Click();  // cancelled: no mode
+    const std::string chooseMode = " No mode chosen: choose File, Serial or Telnet Mode in the File menu";
+    QCOMPARE(rig.editor.status.Text(), chooseMode);
+    const std::vector<std::string> log = rig.editor.memo3.Lines();
+    rig.editor.status.Set(" Import Complete");
+    rig.ctl.Import1Click();
+    QCOMPARE(rig.editor.status.Text(), chooseMode);
+    rig.editor.status.Set(" Import Complete");
     rig.ctl.Export1Click();
-    QCOMPARE(rig.editor.memo3.Lines(), BuildCommandSequence(rig.editor.model));
-    QVERIFY(rig.prompts.saveDialogs.empty());
+    QCOMPARE(rig.editor.status.Text(), chooseMode);
+    // Nothing was reset, read, shown or asked.
+    QVERIFY(rig.prompts.errors.empty());
+    QVERIFY(rig.prompts.openDialogs.empty() && rig.prompts.saveDialogs.empty());
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::None);
+    QCOMPARE(rig.editor.memo3.Lines(), log);
+    QVERIFY(rig.editor.PagesEnabled());
+    QCOMPARE(ZemFileText(BuildCommandSequence(rig.editor.model)), exportBefore);
   }
 
-  void serialExportWithThePortClosedOpensItFirst() {
+  void serialExportWithThePortClosedAsksForAPort() {
     Rig rig;
     rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 3)), "x.zem");
     rig.ctl.Serial1Click();  // chooser cancelled: port closed
     rig.prompts.errors.clear();
-    rig.ctl.Export1Click();  // asks again; cancelled again, nothing is sent
-    QCOMPARE(rig.prompts.portQuestions.size(), std::size_t{2});
-    QCOMPARE(rig.prompts.errors, std::vector<std::string>{"No serial port selected"});
-    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
-    QCOMPARE(rig.ctl.LinesSent(), 0);
-    QVERIFY(rig.editor.status.Text() != " Serial Export Complete");
+    rig.editor.status.Set(" Serial Export Complete");  // as an earlier export left it
+    // No port chosen, then one that cannot be opened: each fails visibly.
+    rig.prompts.portAnswers.push_back(std::nullopt);
+    rig.prompts.portAnswers.push_back(std::string("/nonexistent/ttyZEM"));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      rig.ctl.Export1Click();
+      QCOMPARE(rig.prompts.portQuestions.size(), std::size_t(2 + attempt));
+      QCOMPARE(rig.prompts.errors.size(), std::size_t(1 + attempt));
+      QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
+      QCOMPARE(rig.ctl.LinesSent(), 0);
+      QCOMPARE(rig.editor.status.Text(), std::string(" Export failed"));
+    }
+    QCOMPARE(rig.prompts.errors[0], std::string("No serial port selected"));
+    QVERIFY(!rig.ctl.Serial().IsPortOpen());
 
     // A port lost by a hang-up is opened again by the next export.
     SimOptions o;
@@ -151,11 +156,12 @@ class TestTransferModes : public QObject {
     rig.prompts.portAnswers.push_back(sim.PtyPath());
     rig.ctl.Serial1Click();
     QVERIFY(rig.ctl.Serial().IsPortOpen());
+    const std::size_t asked = rig.prompts.portQuestions.size();
     rig.ctl.Serial().ClosePort();
     rig.ctl.Export1Click();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
     QCOMPARE(sim.Recorded(), NonEmpty(BuildCommandSequence(rig.editor.model)));
-    QCOMPARE(rig.prompts.portQuestions.size(), std::size_t{3});
+    QCOMPARE(rig.prompts.portQuestions.size(), asked);  // the known port, not asked again
   }
 
   void busyRefusesModeChangesAndCloseCancels() {

@@ -14,6 +14,9 @@
 
 namespace zem::test {
 
+// The last line of an import that read nothing.
+inline const char kKept[] = "Nothing was imported; the configuration is unchanged.";
+
 // The window's state, a scripted user and the File menu, plus a simulated
 // unit to talk to.
 struct Rig {

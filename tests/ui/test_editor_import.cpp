@@ -119,6 +119,59 @@ class TestEditorImport : public QObject {
     QCOMPARE(e.model.SystemEQList.Items.size(), std::size_t(10));
   }
 
+  void unsavedChangesFollowTheConfigurationNotTheView() {
+    Editor e;
+    QVERIFY(!e.IsModified());
+    e.ImportFileText(Named(4, 4) + Lines({"[F1AO2I3]", "[NEP2\"Rock\"]"}), "u.zem");
+    QVERIFY(!e.IsModified());
+    // Looking around changes nothing: pages, zones, favorites, presets, the marker.
+    for (int page = 0; page < kPageCount; ++page) e.PageControl1Change(static_cast<Page>(page));
+    e.zoneAudio.ListBox3Click(2);
+    e.favorites.ListBox1Click(4);
+    e.favorites.StringGrid1Click(2, 2);
+    e.presets.ListBox2Click(1);
+    e.RefreshPages();
+    QVERIFY(!e.IsModified());
+
+    // Edits still held by a page's controls count at once, and no more once undone.
+    const int volume = e.zoneAudio.VolumePosition();
+    e.zoneAudio.SetVolumePosition(volume - 5);
+    QVERIFY(e.IsModified());
+    e.zoneAudio.SetVolumePosition(volume);
+    QVERIFY(!e.IsModified());
+    e.presets.SetNameText("Hall");
+    QVERIFY(e.IsModified());
+    e.presets.SetNameText("Rock");
+    QVERIFY(!e.IsModified());
+    e.favorites.StringGrid1DblClick(3, 3);
+    QVERIFY(e.IsModified());
+    e.favorites.ListBox1Click(0);  // stored into favorite 5: still a change
+    QVERIFY(e.IsModified());
+
+    // An export makes the configuration the new reference.
+    e.PrepareExport();
+    e.MarkExported();
+    QVERIFY(!e.IsModified());
+    e.matrix.StringGrid4DblClick(1, 1);  // a restriction
+    QVERIFY(e.IsModified());
+    e.matrix.StringGrid4DblClick(1, 1);
+    QVERIFY(!e.IsModified());
+
+    // While an import runs nothing counts; what it replaced comes back whole.
+    e.zoneAudio.SetVolumePosition(volume - 9);
+    const ConfigModel before = e.model;
+    e.KeepForImport();
+    e.ResetModel();
+    e.memo2.AppendText("[NO1\"partial");
+    QVERIFY(!e.IsModified());
+    e.RestoreKept();
+    QVERIFY(e.model == before);
+    QCOMPARE(e.zoneAudio.VolumePosition(), volume - 9);
+    QVERIFY(e.PagesEnabled());
+    QVERIFY(e.memo2.Text().find("partial") == std::string::npos);
+    QVERIFY(e.IsModified());
+  }
+
   void presetModeSurvivesTheRefreshAndTheExport() {
     Editor e;
     e.ImportFileText(Named(1, 1) + Lines({"[EO1M2]", "[EO1P3]", "[NEP4\"Jazz\"]"}), "preset.zem");

@@ -303,6 +303,36 @@ class TestGridsFavorites : public QObject {
     }
   }
 
+  void onlyNavigationKeysMoveTheMarkerAndThePopupTarget() {
+    FavoritesPage p;
+    // A "C" further down the column, where a type-ahead search for "c" would land.
+    p.Import(16, 192, [](ConfigModel& m) { m.FavoriteStore.Cell(1, 6, 20).Set("C"); });
+    QVERIFY(ShowPage(p.page));
+    ClickCell(p.grid, 6, 10);
+    QWindow* window = p.page.windowHandle();
+    const TextGrid before = p.editor.model.FavoritesGrid;
+    QTest::keyClick(window, Qt::Key_C);
+    QTest::keyClick(window, Qt::Key_X);
+    QTest::keyClick(window, Qt::Key_Space);
+    QTest::keyClick(window, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(p.grid.SelectedCell(), (GridCellPos{6, 10}));
+    QCOMPARE(p.grid.selectionModel()->selectedIndexes().size(), 1);
+    QCOMPARE(p.editor.model.MarkedCell, (GridCellPos{6, 10}));
+    QVERIFY(p.editor.model.FavoritesGrid == before);
+
+    // The keyboard's popup still acts on the marked cell.
+    p.KeyboardPopup();
+    p.Choose("CCombinedAV1");
+    QCOMPARE(p.Cell(6, 10), std::string("C"));
+    QCOMPARE(p.Cell(6, 20), std::string("C"));
+    QCOMPARE(p.Cell(1, 1), std::string());
+
+    // The navigation keys move it as ever.
+    QTest::keyClick(window, Qt::Key_Down);
+    QCOMPARE(p.grid.SelectedCell(), (GridCellPos{6, 11}));
+    QCOMPARE(p.editor.model.MarkedCell, (GridCellPos{6, 11}));
+  }
+
   void favoritesSurviveSwitchingInTheList() {
     FavoritesPage p;
     p.Import(16, 192);

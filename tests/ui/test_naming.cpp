@@ -2,6 +2,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -164,6 +165,35 @@ class TestNaming : public QObject {
     QTest::keyClick(again, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(again->text(), QString("A pasted name of 27 letters"));
     QCOMPARE(editor->model.ZoneNames[1], std::string("A pasted name of 27 letters"));
+  }
+
+  void inputMethodTextKeepsTheLimit() {
+    editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
+    editor->model.ZoneNames[1] = "ABCDEFGHIJKLM";  // 13 characters
+    pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
+    QLineEdit* edit = OpenEditor("StringGrid2", 0);
+    QVERIFY(edit);
+    edit->deselect();
+    edit->end(false);
+    const auto commit = [edit](const QString& text) {
+      QInputMethodEvent event;
+      event.setCommitString(text);
+      QApplication::sendEvent(edit, &event);
+    };
+    // A composed character within the limit is taken as it is.
+    commit(QString::fromLatin1("\xe9"));
+    QCOMPARE(edit->text(), QString::fromLatin1("ABCDEFGHIJKLM\xe9"));
+    // Of a longer commit only what fits is taken; beyond single-byte text nothing.
+    commit(QString(QChar(0x20AC)) + QString::fromLatin1("\xfcxyz"));
+    QCOMPARE(edit->text(), QString::fromLatin1("ABCDEFGHIJKLM\xe9\xfc"));
+    commit("q");
+    QCOMPARE(edit->text(), QString::fromLatin1("ABCDEFGHIJKLM\xe9\xfc"));
+    QCOMPARE(editor->model.ZoneNames[1], std::string("ABCDEFGHIJKLM\xe9\xfc"));
+
+    QCOMPARE(zem::NameCommitAccepted("", "abc"), QString("abc"));
+    QCOMPARE(zem::NameCommitAccepted("12345678901234", "ab"), QString("a"));
+    QCOMPARE(zem::NameCommitAccepted("123456789012345", "a"), QString());
+    QCOMPARE(zem::NameCommitAccepted("", QString("a\tb") + QChar(0x20AC)), QString("ab"));
   }
 
   void keyRuleForCharacters() {

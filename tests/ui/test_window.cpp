@@ -13,7 +13,9 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include "test_window_prompts.h"
 #include "ui/editor/editor.h"
@@ -62,10 +64,13 @@ class TestWindow : public QObject {
 
   void windowAndMenu() {
     QCOMPARE(form->objectName(), QString("Form1"));
-    QCOMPARE(form->windowTitle(), QString("ZEM Configuration"));
+    // "[*]" stands for the unsaved-changes mark; without changes the title
+    // reads as it always did.
+    QCOMPARE(form->windowTitle(), QString("ZEM Configuration[*]"));
     QCOMPARE(form->width(), 713);
     form->show();
     QApplication::processEvents();
+    QCOMPARE(form->windowHandle()->title(), QString("ZEM Configuration"));
     QCOMPARE(form->height() - form->menuBar()->height(), 450);
     QCOMPARE(form->centralWidget()->height() + form->statusBar()->height(), 450);
     QCOMPARE(form->minimumSize(), form->maximumSize());
@@ -285,8 +290,122 @@ class TestWindow : public QObject {
     QVERIFY(form->findChild<QAction*>("Import1")->isEnabled());
     QVERIFY(form->findChild<QAction*>("Export1")->isEnabled());
     QVERIFY(!form->findChild<QPushButton*>("CancelButton")->isVisibleTo(form.get()));
-    // The cancelled dialog still gives an import of nothing: pages enabled.
-    QVERIFY(editor->PagesEnabled());
+    // The cancelled dialog imports nothing: the pages stay as they were.
+    QVERIFY(!editor->PagesEnabled());
+  }
+
+  void importShowsTheTextPageBeforeReading() {
+    editor->ImportFileText(SmallConfiguration(), "/tmp/unit.zem");
+    auto* pages = form->findChild<QTabWidget*>("PageControl1");
+    pages->setCurrentIndex(static_cast<int>(Page::Options));
+    int shownWhileAsked = -1;
+    bool gridEnabledWhileAsked = true;
+    prompts->whileFileDialogOpen = [&] {
+      shownWhileAsked = pages->currentIndex();
+      gridEnabledWhileAsked = form->findChild<QWidget*>("StringGrid2")->isEnabled();
+    };
+    form->findChild<QAction*>("Import1")->trigger();
+    QCOMPARE(shownWhileAsked, 0);
+    QVERIFY(!gridEnabledWhileAsked);
+    // Nothing chosen: the page and the pages' state come back.
+    QCOMPARE(pages->currentIndex(), static_cast<int>(Page::Options));
+    QVERIFY(form->findChild<QWidget*>("StringGrid2")->isEnabled());
+  }
+
+  void unsavedChangesAreMarkedAndAskedAbout() {
+    QTemporaryDir dir;
+    const QString unitFile = dir.filePath("unit.zem");
+    {
+      QFile file(unitFile);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(SmallConfiguration().c_str());
+    }
+    form->show();
+    editor->ImportFileText(SmallConfiguration(), unitFile.toStdString());
+    auto* pages = form->findChild<QTabWidget*>("PageControl1");
+    auto* names = form->findChild<QTableView*>("StringGrid2");
+    const QString title = "ZEM Configuration";
+    QTRY_COMPARE(form->windowHandle()->title(), title);
+
+    // Moving between pages changes nothing.
+    for (int i = 1; i < pages->count(); ++i) pages->setCurrentIndex(i);
+    pages->setCurrentIndex(0);
+    QVERIFY(!editor->IsModified());
+
+    // A typed name is a change, shown in the title at once.
+    pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
+    const QModelIndex zone2 = names->model()->index(1, 1);
+    names->setCurrentIndex(zone2);
+    names->edit(zone2);
+    auto* edit = names->findChild<QLineEdit*>("InplaceEditor");
+    QVERIFY(edit);
+    edit->selectAll();
+    QTest::keyClicks(edit, "Hall");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(editor->model.ZoneNames[2], std::string("Hall"));
+    QTRY_VERIFY(form->isWindowModified());
+    QCOMPARE(form->windowHandle()->title(), title + "*");
+    const std::string question = TForm1::kDiscardQuestion;
+    QCOMPARE(question, std::string("The configuration has changes that were not exported. Discard them?"));
+
+    // Import: Cancel keeps everything and reads nothing; OK imports.
+    prompts->confirmAnswers.push_back(false);
+    form->findChild<QAction*>("Import1")->trigger();
+    QCOMPARE(prompts->confirmations, std::vector<std::string>{question});
+    QVERIFY(prompts->fileDialogs.empty());
+    QCOMPARE(editor->model.ZoneNames[2], std::string("Hall"));
+    prompts->confirmAnswers.push_back(true);
+    prompts->fileAnswers.push_back(unitFile.toStdString());
+    form->findChild<QAction*>("Import1")->trigger();
+    QCOMPARE(prompts->confirmations.size(), std::size_t(2));
+    QCOMPARE(editor->model.ZoneNames[2], std::string("Room 2"));
+    QVERIFY(!form->isWindowModified());
+
+    // Undone by hand, an edit counts no more.
+    editor->model.ZoneNames[2] = "Hall";
+    QVERIFY(editor->IsModified());
+    editor->model.ZoneNames[2] = "Room 2";
+    QVERIFY(!editor->IsModified());
+
+    // Exit and the close box: Cancel keeps the window, OK closes it.
+    editor->model.FavoriteNames[1] = "Evening";
+    form->UpdateModifiedMark();
+    QVERIFY(form->isWindowModified());
+    prompts->confirmAnswers.push_back(false);
+    form->findChild<QAction*>("Exit1")->trigger();
+    QVERIFY(form->isVisible());
+    prompts->confirmAnswers.push_back(false);
+    form->windowHandle()->close();
+    QVERIFY(form->isVisible());
+    QCOMPARE(prompts->confirmations.size(), std::size_t(4));
+    prompts->confirmAnswers.push_back(true);
+    form->windowHandle()->close();
+    QVERIFY(!form->isVisible());
+    form->show();
+    prompts->confirmAnswers.push_back(true);
+    form->findChild<QAction*>("Exit1")->trigger();
+    QVERIFY(!form->isVisible());
+    QCOMPARE(prompts->confirmations.size(), std::size_t(6));
+
+    // Without changes nothing is asked.
+    form->show();
+    editor->model.FavoriteNames[1] = "Morning";
+    form->findChild<QAction*>("Exit1")->trigger();
+    QVERIFY(!form->isVisible());
+    QCOMPARE(prompts->confirmations.size(), std::size_t(6));
+  }
+
+  void serialExportWithoutAPortFailsVisibly() {
+    editor->ImportFileText(SmallConfiguration(), "/tmp/unit.zem");
+    auto* status = form->findChild<QLabel*>("StatusText");
+    form->findChild<QAction*>("Serial1")->trigger();  // port chooser cancelled
+    QCOMPARE(prompts->errors.size(), std::size_t(1));
+    form->findChild<QAction*>("Export1")->trigger();  // asks again, cancelled again
+    QCOMPARE(prompts->portLists.size(), std::size_t(2));
+    QCOMPARE(prompts->errors.size(), std::size_t(2));
+    QCOMPARE(prompts->errors.back(), std::string("No serial port selected"));
+    QCOMPARE(status->text(), QString(" Export failed"));
+    QCOMPARE(form->Controller().LinesSent(), 0);
   }
 
   void modeMenuMessages() {
@@ -310,6 +429,12 @@ class TestWindow : public QObject {
              std::string("Enter the address for the ZEM4100|Hostname or IP Address: |127.0.0.1"));
     QTRY_COMPARE(memo3->toPlainText(), QString("No host entered.  Telnet disabled.\n"));
     QVERIFY(!telnet1->isChecked() && !file2->isChecked() && !serial1->isChecked());
+    // With no mode Import and Export are greyed, and the status line says why.
+    auto* import1 = form->findChild<QAction*>("Import1");
+    auto* export1 = form->findChild<QAction*>("Export1");
+    QVERIFY(!import1->isEnabled() && !export1->isEnabled());
+    QCOMPARE(form->findChild<QLabel*>("StatusText")->text(),
+             QString(" No mode chosen: choose File, Serial or Telnet Mode in the File menu"));
 
     // Serial Mode with the port chooser cancelled: message, error box, checked.
     serial1->trigger();
@@ -317,6 +442,7 @@ class TestWindow : public QObject {
     QCOMPARE(prompts->portLists.size(), std::size_t(1));
     QCOMPARE(prompts->errors.size(), std::size_t(1));
     QVERIFY(serial1->isChecked() && !file2->isChecked() && !telnet1->isChecked());
+    QVERIFY(import1->isEnabled() && export1->isEnabled());
 
     file2->trigger();
     QTRY_COMPARE(memo3->toPlainText(), QString());

@@ -64,6 +64,7 @@ class TestWindowDialogs : public QObject {
     QCOMPARE(edit->pos(), QPoint(x(13), y(15)));
     QCOMPARE(edit->width(), x(164));
     QCOMPARE(edit->maxLength(), 255);
+    QVERIFY(edit->toolTip().contains("host:port"));
     QCOMPARE(edit->text(), QString("10.0.0.7"));
     QCOMPARE(edit->selectedText(), QString("10.0.0.7"));
 

@@ -1,13 +1,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "command/command_writer.h"
 #include "sim/sim_config.h"
 #include "sim/unit_sim.h"
 #include "test_window_prompts.h"
@@ -24,6 +31,29 @@ using zem::UnitSim;
 namespace {
 
 QStringList ShownLines(QPlainTextEdit* memo) { return memo->toPlainText().split('\n', Qt::SkipEmptyParts); }
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const std::string& text) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) &&
+         file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+}
+
+// The ways an import can end without reading a configuration.
+enum Ending {
+  CancelledWhileSilent,
+  CancelledWithData,
+  ConnectionRefused,
+  ClosedAtOnce,
+  SerialSilent,
+  NoSerialPort,
+  FileDialogCancelled,
+  EmptyFile
+};
 
 }  // namespace
 
@@ -75,6 +105,150 @@ class TestWindowTransfer : public QObject {
     QCOMPARE(form->findChild<QTableView*>("StringGrid3")->model()->rowCount(), 8);
     QVERIFY(form->findChild<QTableView*>("StringGrid2")->isEnabled());
     QVERIFY(form->findChild<QAction*>("Import1")->isEnabled());
+  }
+
+  void importsThatReadNothingKeepTheConfiguration_data() {
+    QTest::addColumn<int>("ending");
+    QTest::addColumn<QString>("reason");  // the log line before the last
+    QTest::newRow("cancelled, unit silent") << int(CancelledWhileSilent) << "Import cancelled.";
+    QTest::newRow("cancelled after data came") << int(CancelledWithData) << "Import cancelled.";
+    QTest::newRow("connection refused") << int(ConnectionRefused) << "Cannot connect to 127.0.0.1:";
+    QTest::newRow("unit closes at once") << int(ClosedAtOnce) << "Nothing was received from the unit.";
+    QTest::newRow("serial unit silent") << int(SerialSilent) << "Nothing was received from the unit.";
+    QTest::newRow("no serial port") << int(NoSerialPort) << "No serial port selected.";
+    QTest::newRow("open dialog cancelled") << int(FileDialogCancelled) << "No file was chosen.";
+    QTest::newRow("empty file") << int(EmptyFile) << "The file ";
+  }
+  void importsThatReadNothingKeepTheConfiguration() {
+    QFETCH(int, ending);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString source = dir.filePath("unit.zem");
+    QVERIFY(WriteAll(source, zem::ZemFileText(zem::GenerateConfiguration(8, 24))));
+    auto* pages = form->findChild<QTabWidget*>("PageControl1");
+    auto* zoneNames = form->findChild<QTableView*>("StringGrid2");
+    auto* volume = form->findChild<QSlider*>("TrackBar13");
+
+    // A configuration imported from a file, renamed, exported.
+    prompts->fileAnswers.push_back(source.toStdString());
+    form->findChild<QAction*>("Import1")->trigger();
+    QCOMPARE(form->Controller().LastOutcome(), TransferController::Outcome::Completed);
+    QVERIFY(zoneNames->model()->setData(zoneNames->model()->index(1, 1), "Kitchen"));
+    const QString before = dir.filePath("before.zem");
+    prompts->fileAnswers.push_back(before.toStdString());
+    form->findChild<QAction*>("Export1")->trigger();
+    QVERIFY(!form->isWindowModified());
+    // Then the Favorites page, and a volume still held by its slider.
+    pages->setCurrentIndex(static_cast<int>(zem::Page::Favorites));
+    const int volumeBefore = volume->value();
+    volume->setValue(volumeBefore - 7);
+    form->UpdateModifiedMark();
+    QVERIFY(form->isWindowModified());
+    const zem::ConfigModel model = editor->model;
+    const bool volumeEnabled = volume->isEnabled();
+
+    // The import that reads nothing, after the user agreed to drop the edit.
+    prompts->confirmAnswers.push_back(true);
+    SimOptions options;
+    options.configLines = zem::GenerateConfiguration(4, 8);
+    QTcpServer closer;
+    bool sawData = false;
+    int shownWhileWaiting = -1;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+      if (!form->Controller().Busy()) return;
+      shownWhileWaiting = pages->currentIndex();
+      sawData = editor->memo2.ByteCount() > 0;
+      const bool asked = sim && sim->Queries() >= 1;
+      if (ending == CancelledWhileSilent && asked) form->Controller().Cancel();
+      if (ending == CancelledWithData && sawData) form->Controller().Cancel();
+    });
+    poll.start(10);
+    // The page shown once the run has started talking to the unit.
+    connect(&form->Controller().Telnet(), &zem::TelnetLink::LinkStatus, this,
+            [&] { shownWhileWaiting = pages->currentIndex(); });
+    switch (ending) {
+      case CancelledWhileSilent:
+        options.silent = true;
+        QVERIFY(UseTelnet(options));
+        break;
+      case CancelledWithData:
+        options.noEndMarker = true;
+        QVERIFY(UseTelnet(options));
+        break;
+      case ConnectionRefused: {
+        QVERIFY(closer.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = closer.serverPort();
+        closer.close();  // nothing listens there now
+        prompts->hostAnswers.push_back("127.0.0.1:" + std::to_string(port));
+        form->findChild<QAction*>("Telnet1")->trigger();
+        break;
+      }
+      case ClosedAtOnce:
+        QVERIFY(closer.listen(QHostAddress::LocalHost, 0));
+        connect(&closer, &QTcpServer::newConnection, this, [&] { closer.nextPendingConnection()->close(); });
+        prompts->hostAnswers.push_back("127.0.0.1:" + std::to_string(closer.serverPort()));
+        form->findChild<QAction*>("Telnet1")->trigger();
+        break;
+      case SerialSilent: {
+        options.silent = true;
+        sim = std::make_unique<UnitSim>(options);
+        std::string error;
+        QVERIFY2(sim->OpenPty(&error), error.c_str());
+        prompts->portAnswers.push_back(sim->PtyPath());
+        form->findChild<QAction*>("Serial1")->trigger();
+        form->Controller().SetSerialInactivityMs(300);
+        break;
+      }
+      case NoSerialPort:
+        form->findChild<QAction*>("Serial1")->trigger();  // chooser cancelled
+        QCOMPARE(prompts->errors.size(), std::size_t(1));
+        break;
+      case EmptyFile:
+        QVERIFY(WriteAll(dir.filePath("empty.zem"), std::string()));
+        prompts->fileAnswers.push_back(dir.filePath("empty.zem").toStdString());
+        break;
+      default:
+        break;
+    }
+    const std::size_t errorsBefore = prompts->errors.size();
+    const std::string collected = editor->memo2.Text();  // a mode change empties it
+    form->findChild<QAction*>("Import1")->trigger();
+    poll.stop();
+    QCOMPARE(prompts->confirmations,
+             std::vector<std::string>{"The configuration has changes that were not exported. Discard them?"});
+    if (ending == CancelledWithData) QVERIFY(sawData);
+    if (ending <= SerialSilent) QCOMPARE(shownWhileWaiting, 0);  // the collected text's page
+    const bool failure = ending == ConnectionRefused || ending == NoSerialPort;
+    QCOMPARE(prompts->errors.size(), errorsBefore + (failure ? 1 : 0));
+
+    // Everything as it was: the configuration, the pending edit, the page,
+    // what is enabled, the collected text and the unsaved mark.
+    QVERIFY(editor->model == model);
+    QCOMPARE(volume->value(), volumeBefore - 7);
+    QCOMPARE(volume->isEnabled(), volumeEnabled);
+    QCOMPARE(pages->currentIndex(), static_cast<int>(zem::Page::Favorites));
+    QVERIFY(editor->PagesEnabled());
+    QVERIFY(zoneNames->isEnabled());
+    QCOMPARE(editor->memo2.Text(), collected);
+    QVERIFY(form->isWindowModified());
+    const std::vector<std::string> log = editor->memo3.Lines();
+    QVERIFY(log.size() >= 2);
+    QCOMPARE(log.back(), std::string("Nothing was imported; the configuration is unchanged."));
+    QVERIFY2(QString::fromStdString(log[log.size() - 2]).startsWith(reason), log[log.size() - 2].c_str());
+    QVERIFY(!editor->status.Text().empty());
+    QVERIFY(editor->status.Text().find("Complete") == std::string::npos);
+
+    // Without the slider's edit the export is the one from before, byte for byte.
+    volume->setValue(volumeBefore);
+    form->UpdateModifiedMark();
+    QVERIFY(!form->isWindowModified());
+    form->findChild<QAction*>("File2")->trigger();
+    const QString after = dir.filePath("after.zem");
+    prompts->fileAnswers.push_back(after.toStdString());
+    form->findChild<QAction*>("Export1")->trigger();
+    QVERIFY(!ReadAll(before).isEmpty());
+    QCOMPARE(ReadAll(after), ReadAll(before));
   }
 
   void cancelButtonEndsAWaitingImport() {

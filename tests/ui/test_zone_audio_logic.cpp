@@ -115,6 +115,40 @@ class TestZoneAudioLogic : public QObject {
                          [](const std::string& l) { return l.rfind("[EO1", 0) == 0; }));
   }
 
+  void throughControlsIsWhatLoadingAndStoringLeaves() {
+    Editor e;
+    e.ImportFileText(Config(2, {}), "x.zem");
+    ZoneAudioRec extreme;
+    for (int b = 1; b <= kBands; ++b) extreme.Band[b] = static_cast<std::int8_t>(b % 2 ? 127 : -128);
+    extreme.Bass = -100;
+    extreme.Treble = 100;
+    extreme.Volume = 20;
+    extreme.Balance = -128;
+    extreme.Lowpass = 1000;
+    extreme.DSPMode = 7;
+    extreme.SystemEQ = 10;
+    extreme.EQUsed = 1;
+    ZoneAudioRec inRange = extreme;
+    inRange.Volume = -33;
+    inRange.DSPMode = 2;
+    inRange.SystemEQ = 4;
+    inRange.Lowpass = -1;
+    for (const ZoneAudioRec& record : {extreme, inRange, ZoneAudioRec{}}) {
+      e.model.ZoneAudio[2] = record;
+      e.zoneAudio.LoadZoneControls(2);
+      e.zoneAudio.StoreZoneControls(2);
+      QVERIFY(e.model.ZoneAudio[2] == ZoneAudioLogic::ThroughControls(record, 10));
+    }
+    EQPresetsRec preset;
+    preset.Band[1] = 50;
+    preset.Band[2] = -3;
+    preset.Name = "A name longer than fifteen";
+    e.model.EQPresets[3] = preset;
+    e.presets.LoadPresetControls(3);
+    e.presets.StorePresetControls(3);
+    QVERIFY(e.model.EQPresets[3] == PresetsLogic::ThroughControls(preset));
+  }
+
   void enablesTheControlsOfTheModeAndOfUsedZones_data() {
     QTest::addColumn<int>("eqUsed");
     QTest::addColumn<int>("mode");

@@ -8,10 +8,24 @@
 
 namespace zem {
 
+struct Editor::Kept {
+  ConfigModel model;
+  ZoneAudioLogic::Controls zoneAudio;
+  PresetsLogic::Controls presets;
+  ListState quickEQZoneList;
+  ListState quickEQPresetList;
+  bool pagesEnabled = false;
+  Page activePage = Page::ConfigurationFile;
+  std::string memo2;
+};
+
 Editor::Editor(std::string quickEQFolder) : quickEQFolder_(std::move(quickEQFolder)) {
   model.PopupFromMouse = false;
   ResetModel();
+  exported_ = ComparableConfiguration();
 }
+
+Editor::~Editor() = default;
 
 void Editor::NotifyChanged() {
   if (listener_) listener_->EditorChanged();
@@ -164,6 +178,8 @@ void Editor::CompleteImport() {
 
   status.Set(" Import Complete");
   memo3.AppendLine("Import Complete");
+  exported_ = ComparableConfiguration();
+  kept_.reset();
   NotifyChanged();
 }
 
@@ -184,6 +200,57 @@ std::vector<std::string> Editor::PrepareExport() {
   memo3.Clear();
   memo3.AppendText(ZemFileText(lines));
   return lines;
+}
+
+ConfigModel Editor::PendingConfiguration() const {
+  ConfigModel pending = model;
+  zoneAudio.StoreZoneControlsInto(pending, pending.CurrentZone);
+  const int preset =
+      pending.PresetList.HasSelection() ? pending.PresetList.Selected + 1 : pending.CurrentEQPreset;
+  if (NumberedTable<int, kPresets>::Contains(preset))
+    presets.StorePresetControlsInto(pending.EQPresets[preset]);
+  FavoritesLogic favoritesOfCopy(pending);
+  favoritesOfCopy.StoreGridToFavorite();
+  favoritesOfCopy.ApplyRestrictionOverlay();
+  return pending;
+}
+
+ConfigModel Editor::ComparableConfiguration() const {
+  ConfigModel comparable = PendingConfiguration();
+  const int systemEQCount = static_cast<int>(comparable.SystemEQList.Items.size());
+  for (ZoneAudioRec& zone : comparable.ZoneAudio) zone = ZoneAudioLogic::ThroughControls(zone, systemEQCount);
+  for (EQPresetsRec& preset : comparable.EQPresets) preset = PresetsLogic::ThroughControls(preset);
+  return comparable;
+}
+
+bool Editor::IsModified() const {
+  if (kept_ || !HasConfiguration()) return false;
+  return !SameConfiguration(ComparableConfiguration(), exported_);
+}
+
+void Editor::MarkExported() { exported_ = ComparableConfiguration(); }
+
+void Editor::KeepForImport() {
+  kept_ =
+      std::make_unique<Kept>(Kept{model, zoneAudio.SaveControls(), presets.SaveControls(), quickEQZoneList,
+                                  quickEQPresetList, pagesEnabled_, activePage_, memo2.Text()});
+}
+
+void Editor::RestoreKept() {
+  if (!kept_) return;
+  const std::unique_ptr<Kept> kept = std::move(kept_);
+  // Assigned in place: the page logic keeps referring to this model.
+  model = kept->model;
+  zoneAudio.RestoreControls(kept->zoneAudio);
+  presets.RestoreControls(kept->presets);
+  quickEQZoneList = kept->quickEQZoneList;
+  quickEQPresetList = kept->quickEQPresetList;
+  // Not SetPagesEnabled: the zone audio controls keep their own states.
+  pagesEnabled_ = kept->pagesEnabled;
+  activePage_ = kept->activePage;
+  memo2.Clear();
+  memo2.AppendText(kept->memo2);
+  NotifyChanged();
 }
 
 }  // namespace zem

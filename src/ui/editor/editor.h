@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,7 @@ class Editor {
 
   // The window's creation: PopupFromMouse cleared, then the reset.
   explicit Editor(std::string quickEQFolder = std::string());
+  ~Editor();
   Editor(const Editor&) = delete;
   Editor& operator=(const Editor&) = delete;
 
@@ -103,13 +105,39 @@ class Editor {
   // Shows the first page, refreshes, and fills memo3 with the sequence.
   std::vector<std::string> PrepareExport();
 
+  // Unsaved changes: whether the configuration, with the edits the pages
+  // still hold in their controls, differs from what was last imported or
+  // exported. Nothing counts while no configuration is known (nothing could
+  // be exported) or while an import is under way.
+  bool IsModified() const;
+  // The configuration as it stands has been exported in full.
+  void MarkExported();
+
+  // An import is about to replace everything: what it replaces is kept
+  // until the import knows whether it read anything.
+  void KeepForImport();
+  // The import read nothing: the configuration, the pages' controls and
+  // enabled state, the page shown and the collected text are put back as
+  // they were. The message log is left to tell what happened.
+  void RestoreKept();
+  bool ImportPending() const { return kept_ != nullptr; }
+
  private:
+  struct Kept;
+
   void MarkUnusedCells();
+  // The model as RefreshPages would leave it, without touching the model.
+  ConfigModel PendingConfiguration() const;
+  // The same, with every zone and preset as showing it on its page would
+  // leave it, so that looking at one is no change.
+  ConfigModel ComparableConfiguration() const;
 
   std::string quickEQFolder_;
   bool pagesEnabled_ = false;
   Page activePage_ = Page::ConfigurationFile;
   Listener* listener_ = nullptr;
+  ConfigModel exported_;  // the configuration last imported or exported
+  std::unique_ptr<Kept> kept_;
 };
 
 }  // namespace zem

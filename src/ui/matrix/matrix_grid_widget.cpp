@@ -198,7 +198,36 @@ void MatrixGridWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   emit CellDblClick(cell.Column, cell.Row);
 }
 
+void MatrixGridWidget::keyboardSearch(const QString& /*search*/) {}
+
+namespace {
+
+bool IsNavigationKey(int key) {
+  switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void MatrixGridWidget::keyPressEvent(QKeyEvent* event) {
+  // The current cell is the marker's and the popup's target: only the
+  // navigation keys move it. Letters, Space and Ctrl+A (select all) do
+  // nothing here and go on to the window.
+  if (!IsNavigationKey(event->key())) {
+    event->ignore();
+    return;
+  }
   const QModelIndex before = currentIndex();
   QTableView::keyPressEvent(event);
   const QModelIndex after = currentIndex();

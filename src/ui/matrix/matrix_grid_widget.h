@@ -64,6 +64,8 @@ class MatrixGridWidget : public QTableView {
   // exist).
   QRect CellRect(GridCellPos cell) const;
   MatrixGridModel& GridModel() { return *model_; }
+  // No type-ahead search: a letter must not move the current cell.
+  void keyboardSearch(const QString& search) override;
 
  signals:
   // A left click on a data cell, once, on release; also a keyboard move of

@@ -1,6 +1,7 @@
 #include "ui/naming/name_grid_delegate.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -20,6 +21,20 @@ bool NameKeyAccepted(const QString& cellText, const QString& text) {
       return false;
   }
   return true;
+}
+
+QString NameCommitAccepted(const QString& cellText, const QString& commit) {
+  QString accepted;
+  const QByteArray cell = cellText.toLatin1();
+  std::string name(cell.constData(), static_cast<std::size_t>(cell.size()));
+  for (const QChar ch : commit) {
+    const char16_t code = ch.unicode();
+    if (code < 32 || code == 127 || code > 255) continue;
+    if (!NameLengthLimit(name, static_cast<char>(code))) break;
+    name += static_cast<char>(code);
+    accepted += ch;
+  }
+  return accepted;
 }
 
 void NameGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -76,6 +91,18 @@ bool NameGridDelegate::eventFilter(QObject* object, QEvent* event) {
     // Shortcuts such as Ctrl+V type nothing themselves; a paste is not limited.
     const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
     if (edit && !shortcut && !NameKeyAccepted(edit->text(), key->text())) return true;  // dropped silently
+  } else if (event->type() == QEvent::InputMethod) {
+    // Committed text reaches the editor without a key event: the same limit,
+    // applied by passing on only what it allows.
+    auto* edit = qobject_cast<QLineEdit*>(object);
+    const auto* input = static_cast<QInputMethodEvent*>(event);
+    const QString allowed = edit ? NameCommitAccepted(edit->text(), input->commitString()) : QString();
+    if (edit && allowed != input->commitString()) {
+      QInputMethodEvent limited(input->preeditString(), input->attributes());
+      limited.setCommitString(allowed, input->replacementStart(), input->replacementLength());
+      QApplication::sendEvent(edit, &limited);
+      return true;
+    }
   }
   return QStyledItemDelegate::eventFilter(object, event);
 }

@@ -9,11 +9,17 @@ namespace zem {
 // characters beyond single-byte text are refused; control keys (Backspace,
 // Enter, the editing shortcuts) always pass, so a paste is not limited.
 bool NameKeyAccepted(const QString& cellText, const QString& text);
+// The part of an input method's committed text (dead keys, compose) that the
+// same rule lets into a cell holding `cellText`: characters beyond
+// single-byte text and control characters are dropped, and no more are taken
+// than bring the name to its limit.
+QString NameCommitAccepted(const QString& cellText, const QString& commit);
 
 // Paints the cells of a name grid and edits the names in place: white cells,
 // the label column in the button face colour, black text (grey while the
 // grid is disabled), labels centred, names 10 pixels from the left, no
-// selection or focus highlight. The editor applies NameKeyAccepted per key.
+// selection or focus highlight. The editor applies NameKeyAccepted per key
+// and NameCommitAccepted to text an input method commits.
 class NameGridDelegate : public QStyledItemDelegate {
   Q_OBJECT
 

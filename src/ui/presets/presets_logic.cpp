@@ -21,6 +21,18 @@ void PresetsLogic::StorePresetControls(int preset) {
   }
 }
 
+void PresetsLogic::StorePresetControlsInto(EQPresetsRec& preset) const {
+  for (int b = 1; b <= kBands; ++b) preset.Band[b] = static_cast<std::int8_t>(-BandPosition(b));
+  preset.Name = name_;
+}
+
+EQPresetsRec PresetsLogic::ThroughControls(const EQPresetsRec& preset) {
+  EQPresetsRec p = preset;
+  for (int b = 1; b <= kBands; ++b)
+    p.Band[b] = static_cast<std::int8_t>(-std::clamp(-int{p.Band[b]}, kMin, kMax));
+  return p;
+}
+
 void PresetsLogic::LoadPresetControls(int preset) {
   if (!NumberedTable<int, kPresets>::Contains(preset)) return;
   const EQPresetsRec& p = model_.EQPresets[preset];

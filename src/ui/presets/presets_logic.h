@@ -22,11 +22,26 @@ class PresetsLogic {
   void SetNameText(std::string text) { name_ = std::move(text); }
 
   void StorePresetControls(int preset);
+  // The bands and name as StorePresetControls would store them.
+  void StorePresetControlsInto(EQPresetsRec& preset) const;
+  // A preset as loading it into the controls and storing it back leaves it.
+  static EQPresetsRec ThroughControls(const EQPresetsRec& preset);
   void LoadPresetControls(int preset);
   // Refills ListBox2 and ComboBox3 with the preset names.
   void FillPresetLists();
   // The user chose entry `position` of ListBox2.
   void ListBox2Click(int position);
+
+  // The sliders and the name box as a whole, to put back.
+  struct Controls {
+    std::array<int, kBands> bandPos;
+    std::string name;
+  };
+  Controls SaveControls() const { return Controls{bandPos_, name_}; }
+  void RestoreControls(const Controls& controls) {
+    bandPos_ = controls.bandPos;
+    name_ = controls.name;
+  }
 
  private:
   ConfigModel& model_;

@@ -20,6 +20,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "ui/favorites/favorites_view.h"
 #include "ui/matrix/groups_view.h"
@@ -87,7 +88,8 @@ QAction* MakeAction(const char* name, const QString& text, QObject* parent) {
 TForm1::TForm1(Editor& editor, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent), editor_(editor), prompts_(prompts) {
   setObjectName("Form1");
-  setWindowTitle("ZEM Configuration");
+  // "[*]": the mark of unsaved changes, shown only while there are some.
+  setWindowTitle("ZEM Configuration[*]");
   setFont(WindowFont());
   setAttribute(Qt::WA_DeleteOnClose, false);
   // Fixed border with system menu and minimise button, no maximise.
@@ -134,7 +136,7 @@ TForm1::TForm1(Editor& editor, Prompts& prompts, QWidget* parent)
   statusText_->setText(QString::fromLatin1(editor_.status.Text().data(), editor_.status.Text().size()));
 
   connect(controller_, &TransferController::ModeChanged, this, &TForm1::SyncModeChecks);
-  connect(controller_, &TransferController::BusyChanged, this, &TForm1::SyncBusy);
+  connect(controller_, &TransferController::BusyChanged, this, &TForm1::SyncActions);
 
   const int menuHeight = menuBar()->sizeHint().height();
   setFixedSize(kClientWidth, menuHeight + kClientHeight);
@@ -145,11 +147,15 @@ TForm1::TForm1(Editor& editor, Prompts& prompts, QWidget* parent)
 
   editor_.SetListener(this);
   SyncModeChecks();
-  SyncBusy(controller_->Busy());
   EditorChanged();
+  UpdateModifiedMark();
+  // Edits reach the editor from many controls; after any user input the
+  // modified mark is checked once more.
+  qApp->installEventFilter(this);
 }
 
 TForm1::~TForm1() {
+  qApp->removeEventFilter(this);
   // The editor outlives the window (tests, the command-line tool): leave it
   // with no callbacks into widgets that are about to go.
   editor_.SetListener(nullptr);
@@ -293,6 +299,7 @@ void TForm1::EditorChanged() {
   restrictions_->SyncFromEditor();
   options_->SyncFromEditor();
   syncing_ = false;
+  ScheduleModifiedCheck();
 }
 
 void TForm1::PageControl1Change(int index) {
@@ -305,14 +312,46 @@ void TForm1::SyncModeChecks() {
   file2_->setChecked(mode == TransferController::Mode::File);
   serial1_->setChecked(mode == TransferController::Mode::Serial);
   telnet1_->setChecked(mode == TransferController::Mode::Telnet);
+  SyncActions();
 }
 
-void TForm1::SyncBusy(bool busy) {
-  // The controller refuses these while a run waits; greyed, the menu says so.
-  for (QAction* action : {file2_, serial1_, telnet1_, import1_, export1_}) action->setEnabled(!busy);
+void TForm1::SyncActions() {
+  // The controller refuses these while a run waits, and Import and Export
+  // while no mode is checked; greyed, the menu says so.
+  const bool busy = controller_->Busy();
+  const bool modeChecked = controller_->CheckedMode() != TransferController::Mode::None;
+  for (QAction* action : {file2_, serial1_, telnet1_}) action->setEnabled(!busy);
+  for (QAction* action : {import1_, export1_}) action->setEnabled(!busy && modeChecked);
   cancelButton_->setVisible(busy);
   escape_->setEnabled(busy);
 }
+
+void TForm1::UpdateModifiedMark() {
+  modifiedCheckPending_ = false;
+  setWindowModified(editor_.IsModified());
+}
+
+void TForm1::ScheduleModifiedCheck() {
+  if (modifiedCheckPending_) return;
+  modifiedCheckPending_ = true;
+  QTimer::singleShot(0, this, &TForm1::UpdateModifiedMark);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::InputMethod:
+      ScheduleModifiedCheck();
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::ConfirmDiscard() { return !editor_.IsModified() || prompts_.Confirm(kDiscardQuestion); }
 
 void TForm1::File2Click() {
   controller_->File2Click();
@@ -330,11 +369,17 @@ void TForm1::Telnet1Click() {
 }
 
 void TForm1::Import1Click() {
-  if (!controller_->Busy()) controller_->Import1Click();
+  if (controller_->Busy()) return;
+  // An import replaces everything: unsaved changes go only with the user's OK.
+  if (controller_->CheckedMode() != TransferController::Mode::None && !ConfirmDiscard()) return;
+  controller_->Import1Click();
+  UpdateModifiedMark();
 }
 
 void TForm1::Export1Click() {
-  if (!controller_->Busy()) controller_->Export1Click();
+  if (controller_->Busy()) return;
+  controller_->Export1Click();
+  UpdateModifiedMark();
 }
 
 void TForm1::Exit1Click() { close(); }
@@ -342,6 +387,12 @@ void TForm1::Exit1Click() { close(); }
 void TForm1::About1Click() { prompts_.ShowInformation(AboutText()); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  // Exit and the close box alike. During an import nothing counts as
+  // unsaved: starting it was the moment to ask.
+  if (!ConfirmDiscard()) {
+    event->ignore();
+    return;
+  }
   controller_->FormClose();
   QMainWindow::closeEvent(event);
 }

@@ -60,8 +60,15 @@ class TForm1 : public QMainWindow, public Editor::Listener {
   // The user moved to the tab at `index`.
   void PageControl1Change(int index);
 
+  // The question asked before unsaved changes are thrown away.
+  static constexpr const char* kDiscardQuestion =
+      "The configuration has changes that were not exported. Discard them?";
+  // The title's modified mark follows the editor's unsaved changes.
+  void UpdateModifiedMark();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildMenu();
@@ -69,7 +76,10 @@ class TForm1 : public QMainWindow, public Editor::Listener {
   QWidget* BuildConfigurationFilePage();
   QWidget* BuildCommunicationSettingsPage();
   void SyncModeChecks();
-  void SyncBusy(bool busy);
+  void SyncActions();
+  // True when nothing unsaved would be lost, or the user agrees to lose it.
+  bool ConfirmDiscard();
+  void ScheduleModifiedCheck();
 
   Editor& editor_;
   Prompts& prompts_;
@@ -102,6 +112,7 @@ class TForm1 : public QMainWindow, public Editor::Listener {
   OptionsView* options_ = nullptr;
 
   bool syncing_ = false;
+  bool modifiedCheckPending_ = false;
 };
 
 }  // namespace zem

@@ -114,6 +114,7 @@ std::unique_ptr<QDialog> BuildHostPromptDialog(const std::string& caption, const
   auto* edit = new QLineEdit(dialog.get());
   edit->setObjectName("PromptEdit");
   edit->setMaxLength(255);
+  edit->setToolTip("A port may follow the host: host:port (23 when none is given)");
   edit->setText(Latin1(initialText));
   edit->setGeometry(du.X(13), du.Y(15), du.X(164), edit->sizeHint().height());
   edit->selectAll();

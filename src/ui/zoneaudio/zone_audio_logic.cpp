@@ -73,9 +73,11 @@ void ZoneAudioLogic::LoadZoneControls(int zone) {
   flags_.SetEnabled("Label37", true);
 }
 
-void ZoneAudioLogic::StoreZoneControls(int zone) {
+void ZoneAudioLogic::StoreZoneControls(int zone) { StoreZoneControlsInto(model_, zone); }
+
+void ZoneAudioLogic::StoreZoneControlsInto(ConfigModel& target, int zone) const {
   if (!NumberedTable<int, kZones>::Contains(zone)) return;
-  ZoneAudioRec& a = model_.ZoneAudio[zone];
+  ZoneAudioRec& a = target.ZoneAudio[zone];
   for (int b = 1; b <= kBands; ++b) a.Band[b] = static_cast<std::int8_t>(-BandPosition(b));
   a.Bass = static_cast<std::int8_t>(bass_);
   a.Treble = static_cast<std::int8_t>(treble_);
@@ -85,6 +87,39 @@ void ZoneAudioLogic::StoreZoneControls(int zone) {
       static_cast<std::int8_t>(model_.SystemEQList.HasSelection() ? model_.SystemEQList.Selected : -1);
   a.Balance = static_cast<std::int8_t>(balance_);
   a.Lowpass = lowpass_;
+}
+
+ZoneAudioRec ZoneAudioLogic::ThroughControls(const ZoneAudioRec& record, int systemEQCount) {
+  ZoneAudioRec a = record;
+  const auto clamp8 = [](int value, int low, int high) {
+    return static_cast<std::int8_t>(std::clamp(value, low, high));
+  };
+  // Band sliders hold minus the gain.
+  for (int b = 1; b <= kBands; ++b)
+    a.Band[b] = static_cast<std::int8_t>(-std::clamp(-int{a.Band[b]}, kBandMin, kBandMax));
+  a.Bass = clamp8(a.Bass, kToneMin, kToneMax);
+  a.Treble = clamp8(a.Treble, kToneMin, kToneMax);
+  a.Volume = clamp8(a.Volume, kVolumeMin, kVolumeMax);
+  a.Balance = clamp8(a.Balance, kBalanceMin, kBalanceMax);
+  a.Lowpass = std::clamp(a.Lowpass, kLowpassMin, kLowpassMax);
+  if (a.DSPMode < 0 || a.DSPMode >= static_cast<int>(kDSPModeNames.size())) a.DSPMode = -1;
+  if (a.SystemEQ < 0 || a.SystemEQ >= systemEQCount) a.SystemEQ = -1;
+  return a;
+}
+
+ZoneAudioLogic::Controls ZoneAudioLogic::SaveControls() const {
+  return Controls{bandPos_, bass_, treble_, volume_, balance_, lowpass_, dspModes_, flags_};
+}
+
+void ZoneAudioLogic::RestoreControls(const Controls& controls) {
+  bandPos_ = controls.bandPos;
+  bass_ = controls.bass;
+  treble_ = controls.treble;
+  volume_ = controls.volume;
+  balance_ = controls.balance;
+  lowpass_ = controls.lowpass;
+  dspModes_ = controls.dspModes;
+  flags_ = controls.flags;
 }
 
 void ZoneAudioLogic::ShowDSPMode() {

@@ -45,6 +45,22 @@ class ZoneAudioLogic {
 
   void LoadZoneControls(int zone);
   void StoreZoneControls(int zone);
+  // What StoreZoneControls would write, written into `zone` of another model.
+  void StoreZoneControlsInto(ConfigModel& target, int zone) const;
+  // A zone's record as loading it into the controls and storing it back
+  // leaves it: every value within its control's range, a DSP mode or system
+  // preset the lists do not hold as none.
+  static ZoneAudioRec ThroughControls(const ZoneAudioRec& record, int systemEQCount);
+
+  // Every control's position and state, to put back as a whole.
+  struct Controls {
+    std::array<int, kBands> bandPos;
+    int bass, treble, volume, balance, lowpass;
+    ListState dspModes;
+    ControlFlags flags;
+  };
+  Controls SaveControls() const;
+  void RestoreControls(const Controls& controls);
   void ShowDSPMode();
   // The user chose entry `position` of the zone list ListBox3.
   void ListBox3Click(int position);
