@@ -313,9 +313,11 @@ void TransferController::ImportFile() {
       prompts_.OpenFile(Prompts::FileDialog{"zem", kZemFilter, lastOpenedFile_});
   if (!chosen) return;
   lastOpenedFile_ = *chosen;
-  std::string error;
-  std::optional<std::string> text = ReadWholeFile(*chosen, &error);
+  std::string error, cut;
+  std::optional<std::string> text = ReadWholeFile(*chosen, &error, &cut, {collectLimit_, collectLineLimit_});
   if (!text) throw std::runtime_error("Cannot open file " + *chosen + ". " + error);
+  if (!cut.empty())
+    importWarnings_.push_back("The file reached the limit of " + cut + "; the rest was not read.");
   editor_.memo2.Clear();
   editor_.LoadTextIntoMemo2(*text);
   editor_.status.Set(" Imported complete from file: " + *chosen);
