@@ -20,7 +20,10 @@ const char kPullHelp[] =
     "\n"
     "Imports the configuration of a unit as the window's Import does in Telnet\n"
     "or Serial Mode, then writes OUT exactly as a File Mode export right after\n"
-    "that import would. OUT is replaced atomically.\n"
+    "that import would. OUT is replaced atomically. OUT, --raw and --log are\n"
+    "checked before connecting: each must be writable and none may name\n"
+    "another (exit status 2 otherwise). A FIFO or a device such as /dev/stdout\n"
+    "is written as it is, never replaced.\n"
     "  --telnet HOST[:PORT]  the unit's Telnet port (default port 23)\n"
     "  --serial DEVICE       the serial port the unit is on (9600 bps), e.g.\n"
     "                        /dev/ttyUSB0\n"
@@ -38,6 +41,8 @@ const char kPushHelp[] =
     "Imports IN as 'zemctl convert' does and sends the export to the unit line\n"
     "by line, waiting for the unit's answer after each line, as the window's\n"
     "Export does in Telnet or Serial Mode. Progress goes to standard error.\n"
+    "IN is read as 'zemctl check' reads it; when it passes the read limit\n"
+    "nothing is sent (exit status 2).\n"
     "  --telnet HOST[:PORT]   the unit's Telnet port (default port 23)\n"
     "  --serial DEVICE        the serial port the unit is on (9600 bps)\n"
     "  --reply-limit SECONDS  serial only: how long to wait for an answer\n"
@@ -108,6 +113,7 @@ int RunPull(const std::vector<std::string>& args) {
   }
   if (link.telnet.empty() == link.serial.empty()) return Usage(kPullHelp, "give either --telnet or --serial");
   if (output.empty()) return Usage(kPullHelp, "pull needs -o OUT");
+  if (const int status = CheckFiles("", {{"-o", output}, {"--raw", rawPath}, {"--log", logPath}})) return status;
 
   Editor editor;
   ScriptedPrompts prompts;
@@ -175,14 +181,13 @@ int RunPush(const std::vector<std::string>& args) {
   if (input.empty()) return Usage(kPushHelp, "push needs IN.zem");
   if (link.telnet.empty() == link.serial.empty()) return Usage(kPushHelp, "give either --telnet or --serial");
 
-  std::string error;
-  const std::optional<std::string> text = ReadWholeFile(input, &error);
-  if (!text) {
-    PrintError("cannot read " + input + ": " + error);
+  Editor editor;
+  bool cut = false;
+  if (!ImportFile(editor, input, &cut)) return 2;
+  if (cut) {
+    PrintError("nothing sent: only a part of " + input + " was read");
     return 2;
   }
-  Editor editor;
-  editor.ImportFileText(*text, input);
   if (!editor.HasConfiguration()) {
     PrintError(input + " names no source; nothing to send");
     return 3;
