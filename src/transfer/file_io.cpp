@@ -165,15 +165,16 @@ bool WriteBesideAndRename(const std::string& path, const std::string& bytes, std
   return true;
 }
 
-}  // namespace
-
-bool NamesOwnDescriptor(const std::string& path) { return OwnDescriptor(path) >= 0; }
-
+// "64 MiB" or "1000 bytes".
 std::string ByteLimitText(std::size_t bytes) {
   const std::size_t mib = std::size_t{1} << 20;
   return bytes % mib == 0 && bytes > 0 ? std::to_string(bytes / mib) + " MiB"
                                        : std::to_string(bytes) + " bytes";
 }
+
+}  // namespace
+
+bool NamesOwnDescriptor(const std::string& path) { return OwnDescriptor(path) >= 0; }
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error, std::string* cut,
                                          const ReadLimits& limits) {

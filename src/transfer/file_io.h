@@ -15,9 +15,6 @@ struct ReadLimits {
   std::size_t lines = 1000000;
 };
 
-// "64 MiB" or "1000 bytes".
-std::string ByteLimitText(std::size_t bytes);
-
 // The file as bytes, or nothing with `error` set to the reason. Only a
 // regular file or a FIFO is read (never a device such as /dev/zero), and at
 // most `limits`: when the file holds more, the text ends at the byte limit or

@@ -209,7 +209,7 @@ class TestZemctl : public QObject {
     QCOMPARE(r.status, 2);
     QVERIFY2(r.err.contains("cannot write " + out.toLocal8Bit() + ": File too large"), r.err.constData());
     QCOMPARE(Read(out), old);
-    QCOMPARE(QDir(Tmp("")).entryList({"full-disk*"}, QDir::Files | QDir::Hidden).size(), 1);
+    QCOMPARE(QDir(Tmp("")).entryList({"*full-disk*"}, QDir::Files | QDir::Hidden).size(), 1);
     // The log goes the same way.
     Run log =
         Zemctl({"convert", Source("examples/full-16x192.zem"), "-o", Tmp("fd2.zem"), "--log", out}, {4096});
