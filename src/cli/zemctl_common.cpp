@@ -1,7 +1,13 @@
 // Pieces every zemctl command shares.
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <system_error>
 
 #include "cli/zemctl.h"
+#include "transfer/file_io.h"
 
 namespace zem {
 
@@ -26,6 +32,84 @@ std::string LogText(const TextLog& log) {
     text += '\n';
   }
   return text;
+}
+
+bool ImportFile(Editor& editor, const std::string& path, bool* cut) {
+  std::string error, limit;
+  const std::optional<std::string> text = ReadWholeFile(path, &error, &limit);
+  if (!text) {
+    PrintError("cannot read " + path + ": " + error);
+    return false;
+  }
+  *cut = !limit.empty();
+  if (*cut) PrintError(path + " reached the limit of " + limit + "; only its beginning was read");
+  editor.ImportFileText(*text, path);
+  return true;
+}
+
+namespace {
+
+// What tells two names of one file apart from two files.
+struct FileIdentity {
+  bool exists = false;
+  bool regular = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::string resolved;  // for files not made yet
+};
+
+FileIdentity Identify(const std::string& path) {
+  FileIdentity id;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    id.exists = true;
+    id.regular = S_ISREG(st.st_mode);
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
+  }
+  std::error_code ec;
+  const std::filesystem::path resolved =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec);
+  id.resolved = ec ? path : resolved.string();
+  return id;
+}
+
+// Two names of the same regular file, or of the same file yet to be made.
+// Devices and FIFOs may be named twice (--log /dev/null --raw /dev/null).
+bool SameFile(const FileIdentity& a, const FileIdentity& b) {
+  if (a.exists && b.exists) return a.regular && b.regular && a.device == b.device && a.inode == b.inode;
+  return !a.exists && !b.exists && a.resolved == b.resolved;
+}
+
+}  // namespace
+
+int CheckFiles(const std::string& input, const std::vector<OutputFile>& outputs) {
+  std::vector<std::pair<const OutputFile*, FileIdentity>> seen;
+  const FileIdentity in = input.empty() ? FileIdentity{} : Identify(input);
+  for (const OutputFile& out : outputs) {
+    if (out.path.empty()) continue;
+    if (const std::optional<std::string> problem = WriteProblem(out.path)) {
+      PrintError("cannot write " + out.path + ": " + *problem);
+      return 2;
+    }
+    // The program's own descriptors (/dev/stdout...) are written where they
+    // stand, never replaced.
+    if (NamesOwnDescriptor(out.path)) continue;
+    const FileIdentity id = Identify(out.path);
+    if (!input.empty() && in.exists && SameFile(in, id)) {
+      PrintError(std::string(out.option) + " " + out.path + " is the input file; nothing written");
+      return 2;
+    }
+    for (const auto& [other, otherId] : seen) {
+      if (SameFile(otherId, id)) {
+        PrintError(std::string(other->option) + " and " + out.option + " name the same file " + out.path +
+                   "; nothing written");
+        return 2;
+      }
+    }
+    seen.emplace_back(&out, id);
+  }
+  return 0;
 }
 
 }  // namespace zem

@@ -1,7 +1,6 @@
 // zemctl check / convert: the import of a configuration file, as the window
 // does it, without a window.
 #include <cstdio>
-#include <optional>
 
 #include "cli/zemctl.h"
 #include "command/command_writer.h"
@@ -15,31 +14,29 @@ const char kCheckHelp[] =
     "Usage: zemctl check FILE.zem\n"
     "\n"
     "Imports FILE as the window's File Mode import does and prints the log.\n"
-    "Exit status: 0 every line was understood; 1 a line was not handled or a\n"
-    "number could not be read; 2 the file cannot be read or bad arguments.\n";
+    "FILE may be a regular file or a FIFO (such as /dev/stdin fed by a pipe);\n"
+    "at most its first 64 MiB and million lines are read.\n"
+    "Exit status: 0 every line was understood; 1 a line was not handled, a\n"
+    "number could not be read, FILE holds no configuration command at all, or\n"
+    "FILE passed the read limit; 2 FILE cannot be read (a device, a folder...)\n"
+    "or bad arguments.\n";
 
 const char kConvertHelp[] =
     "Usage: zemctl convert IN.zem -o OUT.zem [--log LOG]\n"
     "\n"
     "Imports IN and writes to OUT exactly what the window's File Mode export\n"
-    "writes right after that import. OUT is replaced atomically.\n"
+    "writes right after that import. OUT is replaced atomically: a failed\n"
+    "write (a full disk too) leaves the old OUT as it was. A FIFO or a device\n"
+    "such as /dev/null or /dev/stdout is written as it is, never replaced.\n"
+    "IN is read as 'zemctl check' reads it (at most 64 MiB and a million lines).\n"
     "  -o, --output OUT   the configuration file to write\n"
     "  --log LOG          also write the import log to LOG\n"
-    "Exit status: 0 written; 2 a file cannot be read or written, or bad\n"
-    "arguments; 3 IN names no source, so there is nothing to export.\n";
-
-// Reads and imports `path` into `editor`; false (after saying why) when the
-// file cannot be read.
-bool ImportFile(Editor& editor, const std::string& path) {
-  std::string error;
-  std::optional<std::string> text = ReadWholeFile(path, &error);
-  if (!text) {
-    PrintError("cannot read " + path + ": " + error);
-    return false;
-  }
-  editor.ImportFileText(*text, path);
-  return true;
-}
+    "OUT and LOG are checked before IN is read: each must be writable, and none\n"
+    "may name IN or the other.\n"
+    "Exit status: 0 written; 2 a file cannot be read or written, two of the\n"
+    "files are the same, or bad arguments; 3 IN names no source, so there is\n"
+    "nothing to export; 4 written, but IN passed the read limit, so only its\n"
+    "beginning was converted.\n";
 
 // The unit's own block markers, which the reader does not know.
 bool IsBlockMarker(std::string_view line) {
@@ -58,6 +55,15 @@ bool LogShowsProblems(const TextLog& log) {
   return false;
 }
 
+// Whether the text holds a line the import reads as a command.
+bool HasCommandLine(const TextLog& text) {
+  for (std::size_t i = 0; i < text.LineCount(); ++i) {
+    const std::string& line = text.Line(i);
+    if (!line.empty() && (line.front() == '[' || line.front() == '(')) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int RunCheck(const std::vector<std::string>& args) {
@@ -68,10 +74,15 @@ int RunCheck(const std::vector<std::string>& args) {
   if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
     return Usage(kCheckHelp, "check takes one configuration file");
   Editor editor;
-  if (!ImportFile(editor, args[0])) return 2;
+  bool cut = false;
+  if (!ImportFile(editor, args[0], &cut)) return 2;
   const std::string log = LogText(editor.memo3);
   std::fwrite(log.data(), 1, log.size(), stdout);
-  return LogShowsProblems(editor.memo3) ? 1 : 0;
+  if (!HasCommandLine(editor.memo2)) {
+    PrintError(args[0] + ": no configuration commands found");
+    return 1;
+  }
+  return cut || LogShowsProblems(editor.memo3) ? 1 : 0;
 }
 
 int RunConvert(const std::vector<std::string>& args) {
@@ -92,8 +103,11 @@ int RunConvert(const std::vector<std::string>& args) {
   }
   if (input.empty() || output.empty()) return Usage(kConvertHelp, "convert needs IN and -o OUT");
 
+  if (const int status = CheckFiles(input, {{"-o", output}, {"--log", logPath}})) return status;
+
   Editor editor;
-  if (!ImportFile(editor, input)) return 2;
+  bool cut = false;
+  if (!ImportFile(editor, input, &cut)) return 2;
   std::string error;
   if (!logPath.empty() && !WriteFileAtomically(logPath, LogText(editor.memo3), &error)) {
     PrintError("cannot write " + logPath + ": " + error);
@@ -108,7 +122,7 @@ int RunConvert(const std::vector<std::string>& args) {
     PrintError("cannot write " + output + ": " + error);
     return 2;
   }
-  return 0;
+  return cut ? 4 : 0;
 }
 
 }  // namespace zem

@@ -20,7 +20,10 @@ const char kPullHelp[] =
     "\n"
     "Imports the configuration of a unit as the window's Import does in Telnet\n"
     "or Serial Mode, then writes OUT exactly as a File Mode export right after\n"
-    "that import would. OUT is replaced atomically.\n"
+    "that import would. OUT is replaced atomically. OUT, --raw and --log are\n"
+    "checked before connecting: each must be writable and none may name\n"
+    "another (exit status 2 otherwise). A FIFO or a device such as /dev/stdout\n"
+    "is written as it is, never replaced.\n"
     "  --telnet HOST[:PORT]  the unit's Telnet port (default port 23)\n"
     "  --serial DEVICE       the serial port the unit is on (9600 bps), e.g.\n"
     "                        /dev/ttyUSB0\n"
@@ -43,6 +46,8 @@ const char kPushHelp[] =
     "Imports IN as 'zemctl convert' does and sends the export to the unit line\n"
     "by line, waiting for the unit's answer after each line, as the window's\n"
     "Export does in Telnet or Serial Mode. Progress goes to standard error.\n"
+    "IN is read as 'zemctl check' reads it; when it passes the read limit\n"
+    "nothing is sent (exit status 2).\n"
     "  --telnet HOST[:PORT]   the unit's Telnet port (default port 23)\n"
     "  --serial DEVICE        the serial port the unit is on (9600 bps)\n"
     "  --reply-limit SECONDS  serial only: how long to wait for an answer\n"
@@ -129,6 +134,8 @@ int RunPull(const std::vector<std::string>& args) {
   }
   if (link.telnet.empty() == link.serial.empty()) return Usage(kPullHelp, "give either --telnet or --serial");
   if (output.empty()) return Usage(kPullHelp, "pull needs -o OUT");
+  if (const int status = CheckFiles("", {{"-o", output}, {"--raw", rawPath}, {"--log", logPath}}))
+    return status;
 
   Editor editor;
   ScriptedPrompts prompts;
@@ -143,33 +150,36 @@ int RunPull(const std::vector<std::string>& args) {
     PrintError(ErrorBoxText(ctl.LastFailure()));
     return 1;
   }
+  const bool incomplete = ctl.LastOutcome() == TransferController::Outcome::Incomplete;
+  int status = incomplete ? 4 : 0;
   std::string error;
+  const std::string log = LogText(editor.memo3);  // before an export fills the log with its lines
+  // The configuration is written first: a disk that fills up on the raw text
+  // or the log must not cost what the unit sent.
+  if (ctl.LastOutcome() == TransferController::Outcome::NothingRead) {
+    PrintError(ctl.NothingReadReason() + " Nothing imported; " + output + " not written");
+    status = 3;
+  } else {
+    // Every reason the answer may be incomplete, not only the last one logged.
+    if (incomplete)
+      for (const std::string& warning : ctl.ImportWarnings()) PrintError("warning: " + warning);
+    if (!editor.HasConfiguration()) {
+      PrintError("the unit named no source; nothing to export, " + output + " not written");
+      status = 3;
+    } else if (!WriteFileAtomically(output, ZemFileText(editor.PrepareExport()), &error)) {
+      PrintError("cannot write " + output + ": " + error);
+      status = 2;
+    }
+  }
   if (!rawPath.empty() && !WriteFileAtomically(rawPath, editor.memo2.Text(), &error)) {
     PrintError("cannot write " + rawPath + ": " + error);
-    return 2;
+    status = 2;
   }
-  if (!logPath.empty() && !WriteFileAtomically(logPath, LogText(editor.memo3), &error)) {
+  if (!logPath.empty() && !WriteFileAtomically(logPath, log, &error)) {
     PrintError("cannot write " + logPath + ": " + error);
-    return 2;
+    status = 2;
   }
-  const bool incomplete = ctl.LastOutcome() == TransferController::Outcome::Incomplete;
-  const bool nothingRead = ctl.LastOutcome() == TransferController::Outcome::NothingRead;
-  // Every reason the answer may be incomplete, not only the last one logged.
-  if (nothingRead) {
-    PrintError(ctl.NothingReadReason() + " Nothing imported; " + output + " not written");
-    return 3;
-  }
-  if (incomplete)
-    for (const std::string& warning : ctl.ImportWarnings()) PrintError("warning: " + warning);
-  if (!editor.HasConfiguration()) {
-    PrintError("the unit named no source; nothing to export, " + output + " not written");
-    return 3;
-  }
-  if (!WriteFileAtomically(output, ZemFileText(editor.PrepareExport()), &error)) {
-    PrintError("cannot write " + output + ": " + error);
-    return 2;
-  }
-  return incomplete ? 4 : 0;
+  return status;
 }
 
 int RunPush(const std::vector<std::string>& args) {
@@ -203,14 +213,13 @@ int RunPush(const std::vector<std::string>& args) {
   if (input.empty()) return Usage(kPushHelp, "push needs IN.zem");
   if (link.telnet.empty() == link.serial.empty()) return Usage(kPushHelp, "give either --telnet or --serial");
 
-  std::string error;
-  const std::optional<std::string> text = ReadWholeFile(input, &error);
-  if (!text) {
-    PrintError("cannot read " + input + ": " + error);
+  Editor editor;
+  bool cut = false;
+  if (!ImportFile(editor, input, &cut)) return 2;
+  if (cut) {
+    PrintError("nothing sent: only a part of " + input + " was read");
     return 2;
   }
-  Editor editor;
-  editor.ImportFileText(*text, input);
   if (!editor.HasConfiguration()) {
     PrintError(input + " names no source; nothing to send");
     return 3;

@@ -360,13 +360,15 @@ void TransferController::ImportFile() {
     return;
   }
   lastOpenedFile_ = *chosen;
-  std::string error;
-  std::optional<std::string> text = ReadWholeFile(*chosen, &error);
+  std::string error, cut;
+  std::optional<std::string> text = ReadWholeFile(*chosen, &error, &cut, {collectLimit_, collectLineLimit_});
   if (!text) throw std::runtime_error("Cannot open file " + *chosen + ". " + error);
   if (text->empty()) {
     nothingRead_ = "The file " + *chosen + " is empty.";
     return;
   }
+  if (!cut.empty())
+    importWarnings_.push_back("The file reached the limit of " + cut + "; the rest was not read.");
   editor_.memo2.Clear();
   editor_.LoadTextIntoMemo2(*text);
   editor_.status.Set(" Imported complete from file: " + *chosen);

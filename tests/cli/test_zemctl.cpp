@@ -1,8 +1,14 @@
 // zemctl check / convert, run as a user runs them.
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 namespace {
 
@@ -12,8 +18,25 @@ struct Run {
   QByteArray err;
 };
 
-Run Zemctl(const QStringList& args) {
+// Limits zemctl runs under, when not 0.
+struct Limits {
+  rlim_t fileSize = 0;  // as on a disk that fills after that many bytes (EFBIG)
+  rlim_t memory = 0;    // address space, so a regression cannot eat the machine
+};
+
+Run Zemctl(const QStringList& args, Limits limits = {}) {
   QProcess p;
+  p.setChildProcessModifier([limits] {
+    if (limits.fileSize) {
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{limits.fileSize, limits.fileSize};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (limits.memory) {
+      const rlimit limit{limits.memory, limits.memory};
+      ::setrlimit(RLIMIT_AS, &limit);
+    }
+  });
   p.start(ZEMCTL_PATH, args);
   p.waitForFinished(60000);
   return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
@@ -32,6 +55,22 @@ void Write(const QString& path, const QByteArray& bytes) {
 }
 
 QString Source(const char* relative) { return QStringLiteral(ZEM_SOURCE_DIR "/") + relative; }
+
+mode_t FileType(const QString& path) {
+  struct stat st {};
+  return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
+// A null device a test may lose: /dev/null itself only where this process
+// cannot replace it (as root a regression would replace the machine's own),
+// otherwise a copy made in `folder`; empty when none can be made.
+QString NullDevice(const QString& folder) {
+  if (::access("/dev", W_OK) != 0) return "/dev/null";
+  const QString copy = folder + "/null";
+  return ::mknod(copy.toLocal8Bit().constData(), S_IFCHR | 0666, makedev(1, 3)) == 0 ? copy : QString();
+}
+
+bool MakeFifo(const QString& path) { return ::mkfifo(path.toLocal8Bit().constData(), 0600) == 0; }
 
 }  // namespace
 
@@ -114,8 +153,130 @@ class TestZemctl : public QObject {
     QCOMPARE(Zemctl({"check", Tmp("long.zem")}).status, 0);
     QCOMPARE(Zemctl({"convert", Tmp("long.zem"), "-o", Tmp("long-out.zem")}).status, 0);
     QVERIFY(Read(Tmp("long-out.zem")).contains("[NO1\"aaaaaaaaaaaaaaa\"]\r\n"));
+  }
+
+  void checkFailsWithoutAnyCommand() {
     Write(Tmp("empty.zem"), "");
-    QCOMPARE(Zemctl({"check", Tmp("empty.zem")}).status, 0);
+    for (const QString& file : {Tmp("empty.zem"), Source("README.md")}) {
+      Run r = Zemctl({"check", file});
+      QCOMPARE(r.status, 1);
+      QVERIFY(r.err.contains(file.toLocal8Bit() + ": no configuration commands found"));
+    }
+    // A binary file is no configuration either, whatever stray bytes it holds.
+    QCOMPARE(Zemctl({"check", ZEMCTL_PATH}).status, 1);
+    // One command line is enough, even a reply of the unit.
+    Write(Tmp("reply.zem"), "(QX)\r\n");
+    QCOMPARE(Zemctl({"check", Tmp("reply.zem")}).status, 0);
+  }
+
+  void inputsAreBoundedAndOnlyFilesOrFifos() {
+    const Limits oneGiB{0, rlim_t{1} << 30};
+    Run zero = Zemctl({"check", "/dev/zero"}, oneGiB);
+    QCOMPARE(zero.status, 2);
+    QVERIFY(zero.err.contains("cannot read /dev/zero: A character device, not a regular file"));
+    QCOMPARE(Zemctl({"check", Tmp("")}).status, 2);  // a folder
+
+    // A FIFO fed forever: read up to 64 MiB, then stopped with a warning.
+    const QString fifo = Tmp("endless.fifo");
+    QVERIFY(MakeFifo(fifo));
+    QProcess feeder;
+    feeder.start("sh", {"-c", "exec cat /dev/zero > \"$0\"", fifo});
+    QVERIFY(feeder.waitForStarted());
+    Run endless = Zemctl({"check", fifo}, oneGiB);
+    QCOMPARE(endless.status, 1);
+    QVERIFY(endless.err.contains("endless.fifo reached the limit of 64 MiB; only its beginning was read"));
+    feeder.kill();
+    feeder.waitForFinished();
+
+    // A million lines at most, so a file of bare line ends stays small.
+    Write(Tmp("lines.zem"), "[NI1\"s\"]\r\n" + QByteArray(1100000, '\n') + "[NI2\"t\"]\r\n");
+    Run lines = Zemctl({"check", Tmp("lines.zem")});
+    QCOMPARE(lines.status, 1);
+    QVERIFY(lines.err.contains("reached the limit of 1000000 lines"));
+    Run converted = Zemctl({"convert", Tmp("lines.zem"), "-o", Tmp("lines-out.zem")});
+    QCOMPARE(converted.status, 4);  // written, but from the beginning only
+    QVERIFY(Read(Tmp("lines-out.zem")).contains("[NI1\"s\"]"));
+    QVERIFY(!Read(Tmp("lines-out.zem")).contains("[NI2\"t\"]"));
+  }
+
+  void aFullDiskFailsAndKeepsTheOldFile() {
+    // The export of the small example (5.5 KB) fits QSaveFile's buffer, whose
+    // failed flush its commit() would ignore.
+    const QString out = Tmp("full-disk.zem");
+    const QByteArray old(3000, 'o');
+    Write(out, old);
+    Run r = Zemctl({"convert", Source("examples/small-8x24.zem"), "-o", out}, {4096});
+    QCOMPARE(r.status, 2);
+    QVERIFY2(r.err.contains("cannot write " + out.toLocal8Bit() + ": File too large"), r.err.constData());
+    QCOMPARE(Read(out), old);
+    QCOMPARE(QDir(Tmp("")).entryList({"*full-disk*"}, QDir::Files | QDir::Hidden).size(), 1);
+    // The log goes the same way.
+    Run log =
+        Zemctl({"convert", Source("examples/full-16x192.zem"), "-o", Tmp("fd2.zem"), "--log", out}, {4096});
+    QCOMPARE(log.status, 2);
+    QCOMPARE(Read(out), old);
+  }
+
+  void devicesAndFifosAreWrittenNotReplaced() {
+    const QByteArray expected = Read(Source("examples/small-8x24.zem"));
+    Run toStdout = Zemctl({"convert", Source("examples/small-8x24.zem"), "-o", "/dev/stdout"});
+    QCOMPARE(toStdout.status, 0);
+    QCOMPARE(toStdout.out, expected);
+
+    const QString fifo = Tmp("out.fifo");
+    QVERIFY(MakeFifo(fifo));
+    QProcess reader;
+    reader.start("cat", {fifo});
+    QVERIFY(reader.waitForStarted());
+    QCOMPARE(Zemctl({"convert", Source("examples/small-8x24.zem"), "-o", fifo}).status, 0);
+    QVERIFY(reader.waitForFinished(10000));
+    QCOMPARE(reader.readAllStandardOutput(), expected);
+    QCOMPARE(FileType(fifo), mode_t(S_IFIFO));
+
+    const QString null = NullDevice(dir_.path());
+    if (null.isEmpty()) QSKIP("no null device that may be lost");
+    Run toNull = Zemctl({"convert", Source("examples/small-8x24.zem"), "-o", null, "--log", null});
+    QCOMPARE(toNull.status, 0);
+    QCOMPARE(FileType(null), mode_t(S_IFCHR));
+  }
+
+  void outputsMayNameNeitherTheInputNorEachOther() {
+    const QString in = Tmp("in.zem");
+    const QByteArray original = Read(Source("examples/small-8x24.zem"));
+    Write(in, original);
+    Run log = Zemctl({"convert", in, "-o", Tmp("o.zem"), "--log", in});
+    QCOMPARE(log.status, 2);
+    QVERIFY(log.err.contains("is the input file"));
+    Run out = Zemctl({"convert", in, "-o", Tmp("./in.zem")});
+    QCOMPARE(out.status, 2);
+    QVERIFY(QFile::link(in, Tmp("link.zem")));
+    QCOMPARE(Zemctl({"convert", Tmp("link.zem"), "-o", in}).status, 2);
+    QCOMPARE(Read(in), original);
+    // Two outputs on one file not made yet.
+    Run both = Zemctl({"convert", in, "-o", Tmp("new.zem"), "--log", Tmp("sub/../new.zem")});
+    QCOMPARE(both.status, 2);
+    QVERIFY(both.err.contains("-o and --log name the same file"));
+    QVERIFY(!QFile::exists(Tmp("new.zem")));
+
+    // Every output is checked before the input is read or a unit is called:
+    // an unwritable log would otherwise lose the pulled configuration.
+    Run nowhere = Zemctl({"convert", in, "-o", Tmp("o2.zem"), "--log", Tmp("no-dir/log.txt")});
+    QCOMPARE(nowhere.status, 2);
+    QVERIFY(!QFile::exists(Tmp("o2.zem")));
+    Run folder = Zemctl({"convert", in, "-o", Tmp("")});
+    QCOMPARE(folder.status, 2);
+    for (const char* option : {"-o", "--log", "--raw"}) {
+      QStringList args{"pull", "--telnet", "127.0.0.1:1", "-o", Tmp("pulled.zem")};
+      if (QByteArray(option) != "-o")
+        args << option << Tmp("no-dir/file");
+      else
+        args[4] = Tmp("no-dir/pulled.zem");
+      Run pull = Zemctl(args);
+      QCOMPARE(pull.status, 2);  // not 1: the link was never tried
+      QVERIFY(pull.err.contains("cannot write " + Tmp("no-dir/").toLocal8Bit()));
+    }
+    QCOMPARE(Zemctl({"pull", "--telnet", "127.0.0.1:1", "-o", Tmp("p.zem"), "--raw", Tmp("p.zem")}).status,
+             2);
   }
 
   void argumentsAndHelp() {

@@ -1,8 +1,16 @@
 // File Mode import and export through the scripted dialogs.
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
+#include <csignal>
+#include <thread>
 
 #include "transfer/file_io.h"
 #include "transfer_rig.h"
@@ -19,6 +27,61 @@ long long Inode(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_ino) : -1;
 }
+
+mode_t FileType(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
+// A null device a test may lose: /dev/null itself only where this process
+// cannot replace it (as root a regression would replace the machine's own),
+// otherwise a copy made in `folder`; empty when none can be made.
+std::string NullDevice(const std::string& folder) {
+  if (::access("/dev", W_OK) != 0) return "/dev/null";
+  const std::string copy = folder + "/null";
+  return ::mknod(copy.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 ? copy : std::string();
+}
+
+// While it lives, no file of this process may grow past `bytes`: a write
+// beyond fails with EFBIG, as on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, saved_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+  void (*oldHandler_)(int) = nullptr;
+};
+
+// Writes `chunk` into the FIFO `path` over and over until its reader leaves
+// (SIGPIPE is ignored in this test, so the writer sees EPIPE).
+class FifoFeeder {
+ public:
+  FifoFeeder(std::string path, std::string chunk)
+      : thread_([this, path, chunk] {
+          const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+          if (fd < 0) return;
+          while (::write(fd, chunk.data(), chunk.size()) > 0) written_ += chunk.size();
+          ::close(fd);
+        }) {}
+  ~FifoFeeder() { thread_.join(); }
+  std::size_t Written() const { return written_; }
+
+ private:
+  std::atomic<std::size_t> written_{0};
+  std::thread thread_;
+};
 
 }  // namespace
 
@@ -120,6 +183,105 @@ class TestFileTransfer : public QObject {
     QVERIFY(rig.prompts.errors[1].rfind("Cannot create file " + nowhere + ". ", 0) == 0);
     QCOMPARE(rig.editor.status.Text(), std::string(" Export failed"));
     QVERIFY(!QFile::exists(QString::fromStdString(nowhere)));
+  }
+
+  void aFullDiskFailsTheExportAndKeepsTheOldFile() {
+    QTemporaryDir dir;
+    const std::string out = dir.filePath("kept.zem").toStdString();
+    const std::string old(2000, 'o');
+    QVERIFY(WriteFileAtomically(out, old, nullptr));
+    Rig rig;
+    // Small enough for QSaveFile's buffer, whose failed flush its commit() ignores.
+    rig.editor.ImportFileText(*ReadWholeFile(Example(), nullptr), "x.zem");
+    QVERIFY(ZemFileText(rig.editor.PrepareExport()).size() > 2048);
+    rig.prompts.saveAnswers.push_back(out);
+    rig.prompts.confirmAnswers.push_back(true);
+    {
+      FileSizeLimit fullDisk(2048);
+      rig.ctl.Export1Click();
+    }
+    QCOMPARE(rig.prompts.errors.size(), std::size_t{1});
+    QCOMPARE(rig.prompts.errors[0], "Cannot create file " + out + ". File too large");
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
+    QCOMPARE(*ReadWholeFile(out, nullptr), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);  // no temporary left
+  }
+
+  void devicesAndFifosAreWrittenWhereTheyAre() {
+    std::string error;
+    QTemporaryDir dir;
+    const std::string fifo = dir.filePath("pipe").toStdString();
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] {
+      const int fd = ::open(fifo.c_str(), O_RDONLY | O_CLOEXEC);
+      char buffer[4096];
+      for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) received.append(buffer, std::size_t(n));
+      ::close(fd);
+    });
+    const std::string text = ZemFileText(GenerateConfiguration(16, 192));
+    const bool written = WriteFileAtomically(fifo, text, &error);
+    reader.join();
+    QVERIFY2(written, error.c_str());
+    QCOMPARE(received.size(), text.size());
+    QVERIFY(received == text);
+    QCOMPARE(FileType(fifo), mode_t(S_IFIFO));
+
+    QVERIFY(!WriteFileAtomically(dir.path().toStdString(), "x", &error));
+    QCOMPARE(error, std::string("Is a directory"));
+
+    const std::string null = NullDevice(dir.path().toStdString());
+    if (null.empty()) QSKIP("no null device that may be lost");
+    QVERIFY2(WriteFileAtomically(null, "text\r\n", &error), error.c_str());
+    QCOMPARE(FileType(null), mode_t(S_IFCHR));
+  }
+
+  void importRefusesDevicesAndStopsAtTheLimits() {
+    Rig rig;
+    // (/dev/null rather than /dev/zero: a regression must not eat the machine.)
+    rig.prompts.openAnswers.push_back("/dev/null");
+    rig.ctl.Import1Click();
+    QCOMPARE(rig.prompts.errors,
+             std::vector<std::string>{"Cannot open file /dev/null. A character device, not a regular file"});
+
+    // A file longer than the limit: its beginning is imported, and said to be cut.
+    QTemporaryDir dir;
+    const std::string big = dir.filePath("big.zem").toStdString();
+    const std::string example = *ReadWholeFile(Example(), nullptr);
+    QVERIFY(WriteFileAtomically(big, example + example, nullptr));
+    rig.ctl.SetCollectLimitBytes(example.size());
+    rig.prompts.openAnswers.push_back(big);
+    rig.ctl.Import1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
+    QCOMPARE(rig.editor.model.SourceCount, 8);
+    QCOMPARE(rig.editor.memo2.ByteCount(), example.size());
+    QCOMPARE(
+        rig.editor.memo3.Line(rig.editor.memo3.LineCount() - 1),
+        "The file reached the limit of " + std::to_string(example.size()) + " bytes; the rest was not read.");
+
+    // A FIFO fed forever ends at the limit too.
+    std::signal(SIGPIPE, SIG_IGN);
+    const std::string fifo = dir.filePath("endless").toStdString();
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    rig.ctl.SetCollectLimitBytes(std::size_t{1} << 20);
+    {
+      FifoFeeder feeder(fifo, example);
+      rig.prompts.openAnswers.push_back(fifo);
+      rig.ctl.Import1Click();
+    }
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
+    QCOMPARE(rig.editor.model.SourceCount, 8);
+    QVERIFY(AnyContains(rig.editor.memo3.Lines(), "The file reached the limit of 1 MiB"));
+
+    // Bare line ends count as lines.
+    QVERIFY(WriteFileAtomically(big, example + std::string(5000, '\n') + "[NI9\"late\"]\r\n", nullptr));
+    rig.ctl.SetCollectLimitBytes(std::size_t{64} << 20);
+    rig.ctl.SetCollectLimitLines(1000);
+    rig.prompts.openAnswers.push_back(big);
+    rig.ctl.Import1Click();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
+    QCOMPARE(rig.editor.memo2.LineCount(), std::size_t{1000});
+    QVERIFY(AnyContains(rig.editor.memo3.Lines(), "The file reached the limit of 1000 lines"));
   }
 };
 
