@@ -1,7 +1,7 @@
 # cmake -DPROGRAM=path -DEXPECTED="name 1.2.3" -P check_version.cmake
 # Runs PROGRAM --version with no display and checks its exit status and that
 # it printed exactly EXPECTED on one line.
-set(ENV{QT_QPA_PLATFORM} "")
+unset(ENV{QT_QPA_PLATFORM})
 unset(ENV{DISPLAY})
 unset(ENV{WAYLAND_DISPLAY})
 execute_process(COMMAND "${PROGRAM}" --version
