@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QIcon>
 #include <QStandardPaths>
+#include <string>
 #include <string_view>
 
 #include "app/quick_eq_folder.h"
