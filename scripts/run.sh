@@ -3,9 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-scripts/build.sh
-if [ -x build/src/app/zem-config ]; then
-  exec build/src/app/zem-config "$@"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display (DISPLAY and WAYLAND_DISPLAY are not set): checking examples/full-16x192.zem with zemctl instead of opening the window."
+  scripts/build.sh zemctl
+  exec build/src/cli/zemctl check examples/full-16x192.zem
 fi
-# Without the window, show what the command-line tool makes of the example.
-exec build/src/cli/zemctl check examples/full-16x192.zem
+scripts/build.sh zem-config
+exec build/src/app/zem-config "$@"

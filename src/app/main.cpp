@@ -1,8 +1,12 @@
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
-#include <QFileInfo>
+#include <QIcon>
 #include <QStandardPaths>
+#include <string>
+#include <string_view>
 
+#include "app/quick_eq_folder.h"
 #include "ui/editor/editor.h"
 #include "ui/window/form1.h"
 #include "ui/window/qt_prompts.h"
@@ -10,28 +14,63 @@
 
 namespace {
 
-// Quick EQ files live beside the program; when that folder cannot be written
-// (an installed program), in the user's application data folder, which the
-// first save creates.
-std::string QuickEQFolder() {
-  const QString programFolder = QCoreApplication::applicationDirPath();
-  const QFileInfo info(programFolder);
-  QString folder = programFolder;
-  if (!info.isDir() || !info.isWritable())
-    folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+void SetApplicationNames() {
+  QCoreApplication::setApplicationName("ZEM Configuration");
+  QCoreApplication::setApplicationVersion(ZEM_VERSION);
+}
+
+QString QuickEQFolder() {
+  return zem::QuickEQFolder(QCoreApplication::applicationDirPath(),
+                            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), ZEM_APP_ID);
+}
+
+std::string NativePath(const QString& folder) {
   const QByteArray path = QDir::toNativeSeparators(folder).toLocal8Bit();
   return std::string(path.constData(), static_cast<std::size_t>(path.size()));
+}
+
+// --help and --version print and end the program; a mistyped option is
+// reported and ends it too.
+void ProcessArguments(const QCoreApplication& app) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      "Reads, edits and writes back the configuration of a ZEM multi-zone audio/video matrix\n"
+      "over a serial port or Telnet, and keeps configurations as *.zem files.\n"
+      "Quick EQ files (*.eq) are kept in: " +
+      QDir::toNativeSeparators(QuickEQFolder()));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.process(app);
+}
+
+// Whether the command line only asks for text, which needs no display.
+bool AsksOnlyForText(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a(argv[i]);
+    if (a == "-h" || a == "--help" || a == "--help-all" || a == "-?" || a == "-v" || a == "--version")
+      return true;
+  }
+  return false;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  if (AsksOnlyForText(argc, argv)) {
+    QCoreApplication app(argc, argv);
+    SetApplicationNames();
+    ProcessArguments(app);
+    return 0;
+  }
   QApplication app(argc, argv);
+  SetApplicationNames();
   // No display name: Qt would append it to every dialog's caption.
-  QApplication::setApplicationName("ZEM Configuration");
+  QGuiApplication::setDesktopFileName(ZEM_APP_ID);
+  QApplication::setWindowIcon(QIcon(":/icons/zem-config.png"));
   QApplication::setFont(zem::WindowFont());
+  ProcessArguments(app);
 
-  zem::Editor editor(QuickEQFolder());
+  zem::Editor editor(NativePath(QuickEQFolder()));
   zem::QtPrompts prompts;
   zem::TForm1 form(editor, prompts);
   prompts.SetParentWidget(&form);

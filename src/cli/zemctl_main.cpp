@@ -20,7 +20,8 @@ const char kUsage[] =
     "  push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
     "                                 send a configuration file to a unit\n"
     "\n"
-    "Run 'zemctl COMMAND --help' for the options of a command.\n";
+    "Run 'zemctl COMMAND --help' for the options of a command, 'zemctl --version'\n"
+    "for the version.\n";
 
 }  // namespace
 
@@ -33,6 +34,10 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (args[0] == "--version") {
+    std::fputs("zemctl " ZEM_VERSION "\n", stdout);
     return 0;
   }
   const std::map<std::string, int (*)(const std::vector<std::string>&)> commands = {

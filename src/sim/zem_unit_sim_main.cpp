@@ -51,6 +51,10 @@ const char kHelp[] =
     "                    a pulled cable (stopping the simulator does the same)\n"
     "  --quiet           do not print the commands received\n"
     "\n"
+    "Other:\n"
+    "  --help            show this help\n"
+    "  --version         show the version\n"
+    "\n"
     "Stop it with Ctrl-C.\n";
 
 int Usage(const std::string& problem) {
@@ -84,6 +88,9 @@ int main(int argc, char** argv) {
     const bool hasValue = i + 1 < args.size();
     if (a == "--help" || a == "-h") {
       std::fputs(kHelp, stdout);
+      return 0;
+    } else if (a == "--version") {
+      std::fputs("zem-unit-sim " ZEM_VERSION "\n", stdout);
       return 0;
     } else if (a == "--port" && hasValue) {
       if (!ParseNumber(args[++i], &port) || port > 65535) return Usage("bad port '" + args[i] + "'");

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace zem {
+
+// The folder quick EQ files are kept in. A program run from where it was
+// built keeps them beside itself, as long as that folder can be written. An
+// installed program (in a system folder such as /usr/bin, or beside an
+// installed desktop entry `appId`.desktop) never writes there, even as root:
+// it uses `userDataFolder`, which the first save creates.
+QString QuickEQFolder(const QString& programFolder, const QString& userDataFolder, const QString& appId);
+
+// True when `programFolder` holds an installed copy of the program.
+bool IsInstalledProgramFolder(const QString& programFolder, const QString& appId);
+
+}  // namespace zem
