@@ -70,13 +70,16 @@ QT_QPA_PLATFORM=offscreen timeout 5 zem-config >/dev/null 2>&1 || status=$?
 # user and for root alike, never in /usr/bin.
 home=$(mktemp -d)
 chmod 755 "$home"
-chown nobody "$home"
-eq_user=$(env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_DATA_HOME HOME="$home" setpriv --reuid=nobody --regid=nogroup --clear-groups zem-config --help)
-echo "$eq_user" | grep -qxF "Quick EQ files (*.eq) are kept in: $home/.local/share/ZEM Configuration" ||
-  fail "quick EQ folder of a user: $eq_user"
-eq_root=$(env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_DATA_HOME HOME="$home" zem-config --help)
-echo "$eq_root" | grep -qxF "Quick EQ files (*.eq) are kept in: $home/.local/share/ZEM Configuration" ||
-  fail "quick EQ folder of root: $eq_root"
+eq_line="Quick EQ files (*.eq) are kept in: $home/.local/share/ZEM Configuration"
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  chown nobody "$home"
+  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  eq_root=$(env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_DATA_HOME HOME="$home" zem-config --help)
+  echo "$eq_root" | grep -qxF "$eq_line" || fail "quick EQ folder of root: $eq_root"
+fi
+eq_user=$(env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_DATA_HOME HOME="$home" "${as_user[@]}" zem-config --help)
+echo "$eq_user" | grep -qxF "$eq_line" || fail "quick EQ folder of a user: $eq_user"
 rm -rf "$home"
 
 desktop-file-validate /usr/share/applications/org.zemconfig.ZemConfig.desktop
