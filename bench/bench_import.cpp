@@ -4,7 +4,7 @@
 
 #include "command/command_writer.h"
 #include "full_config.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "sim/unit_sim.h"
 #include "transfer/scripted_prompts.h"
 #include "transfer/transfer_controller.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "model/text_log.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 namespace zem {
 

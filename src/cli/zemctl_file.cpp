@@ -5,7 +5,7 @@
 #include "cli/zemctl.h"
 #include "command/command_writer.h"
 #include "transfer/file_io.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 namespace zem {
 namespace {

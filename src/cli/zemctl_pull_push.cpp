@@ -9,7 +9,7 @@
 #include "transfer/file_io.h"
 #include "transfer/scripted_prompts.h"
 #include "transfer/transfer_controller.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 namespace zem {
 namespace {

@@ -14,7 +14,7 @@
 #include "transfer/receive_monitor.h"
 #include "transfer/serial_link.h"
 #include "transfer/telnet_link.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 namespace zem {
 

@@ -6,7 +6,7 @@
 #include <QtTest>
 
 #include "eqfiles/quick_eq_files.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 using namespace zem;
 

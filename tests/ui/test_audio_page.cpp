@@ -14,7 +14,7 @@
 #include <algorithm>
 
 #include "transfer/scripted_prompts.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 #include "ui/zoneaudio/manual_tick_slider_widget.h"
 #include "ui/zoneaudio/zone_audio_view.h"
 

@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "command/command_writer.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 #include "ui/grid_fixture.h"
 
 using namespace zem;

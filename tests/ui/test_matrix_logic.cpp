@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 #include "ui/grid_fixture.h"
 
 using namespace zem;

@@ -12,7 +12,7 @@
 
 #include "command/command_writer.h"
 #include "test_window_prompts.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 #include "ui/naming/name_grid_delegate.h"
 #include "ui/window/form1.h"
 

@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "transfer/scripted_prompts.h"
-#include "ui/editor/editor.h"
-#include "ui/options/options_logic.h"
+#include "editor/editor.h"
+#include "editor/options_logic.h"
 #include "ui/options/options_view.h"
 
 using namespace zem;

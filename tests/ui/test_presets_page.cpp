@@ -12,7 +12,7 @@
 #include <QtTest>
 
 #include "transfer/scripted_prompts.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 #include "ui/presets/presets_view.h"
 #include "ui/zoneaudio/zone_audio_view.h"
 

@@ -18,7 +18,7 @@
 #include <QWindow>
 
 #include "test_window_prompts.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 #include "ui/window/form1.h"
 #include "ui/window/memo_view.h"
 

@@ -18,7 +18,7 @@
 #include "sim/sim_config.h"
 #include "sim/unit_sim.h"
 #include "test_window_prompts.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 #include "ui/window/form1.h"
 #include "ui/window/memo_view.h"
 

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "transfer/prompts.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 class QListWidget;
 class QMenu;

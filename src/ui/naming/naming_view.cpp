@@ -9,7 +9,7 @@
 
 #include "ui/naming/name_grid_delegate.h"
 #include "ui/naming/name_grid_model.h"
-#include "ui/naming/naming_logic.h"
+#include "editor/naming_logic.h"
 #include "ui/window/page_enabler.h"
 
 namespace zem {

@@ -7,7 +7,7 @@
 #include <QSlider>
 #include <algorithm>
 
-#include "ui/options/options_logic.h"
+#include "editor/options_logic.h"
 #include "ui/pages/page_controls.h"
 
 namespace zem {

@@ -3,7 +3,7 @@
 #include <QWidget>
 
 #include "transfer/prompts.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 class QCheckBox;
 class QLabel;

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "transfer/prompts.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 class QComboBox;
 class QLabel;

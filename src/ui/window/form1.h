@@ -5,7 +5,7 @@
 
 #include "transfer/prompts.h"
 #include "transfer/transfer_controller.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 class QAction;
 class QActionGroup;

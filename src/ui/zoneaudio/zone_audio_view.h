@@ -5,7 +5,7 @@
 #include <string>
 
 #include "transfer/prompts.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 class QCheckBox;
 class QComboBox;

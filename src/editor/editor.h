@@ -7,10 +7,10 @@
 
 #include "model/config_model.h"
 #include "model/text_log.h"
-#include "ui/favorites/favorites_logic.h"
-#include "ui/matrix/matrix_logic.h"
-#include "ui/presets/presets_logic.h"
-#include "ui/zoneaudio/zone_audio_logic.h"
+#include "editor/favorites_logic.h"
+#include "editor/matrix_logic.h"
+#include "editor/presets_logic.h"
+#include "editor/zone_audio_logic.h"
 
 namespace zem {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "model/config_model.h"
-#include "ui/editor/control_flags.h"
+#include "editor/control_flags.h"
 
 namespace zem {
 
