@@ -3,8 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include "command/command_writer.h"
-#include "full_config.h"
 #include "editor/editor.h"
+#include "full_config.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "model/text_log.h"
 #include "editor/editor.h"
+#include "model/text_log.h"
 
 namespace zem {
 

@@ -5,12 +5,12 @@
 #include <string_view>
 #include <vector>
 
-#include "model/config_model.h"
-#include "model/text_log.h"
 #include "editor/favorites_logic.h"
 #include "editor/matrix_logic.h"
 #include "editor/presets_logic.h"
 #include "editor/zone_audio_logic.h"
+#include "model/config_model.h"
+#include "model/text_log.h"
 
 namespace zem {
 
@@ -76,7 +76,7 @@ class Editor {
   void ComboBox4Change();
 
   bool PagesEnabled() const { return pagesEnabled_; }
-  // PageEnabler over every editor page.
+  // Enables or disables the controls of every editor page.
   void SetPagesEnabled(bool enabled);
   Page ActivePage() const { return activePage_; }
   // Shows a page from code; does not refresh.

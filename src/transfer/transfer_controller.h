@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "editor/editor.h"
 #include "transfer/event_wait.h"
 #include "transfer/prompts.h"
 #include "transfer/receive_monitor.h"
 #include "transfer/serial_link.h"
 #include "transfer/telnet_link.h"
-#include "editor/editor.h"
 
 namespace zem {
 

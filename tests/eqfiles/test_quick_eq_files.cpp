@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "eqfiles/quick_eq_files.h"
 #include "editor/editor.h"
+#include "eqfiles/quick_eq_files.h"
 
 using namespace zem;
 

@@ -11,8 +11,8 @@
 #include <QTest>
 
 #include "command/command_writer.h"
-#include "test_window_prompts.h"
 #include "editor/editor.h"
+#include "test_window_prompts.h"
 #include "ui/naming/name_grid_delegate.h"
 #include "ui/window/form1.h"
 

@@ -9,9 +9,9 @@
 #include <QtTest>
 #include <algorithm>
 
-#include "transfer/scripted_prompts.h"
 #include "editor/editor.h"
 #include "editor/options_logic.h"
+#include "transfer/scripted_prompts.h"
 #include "ui/options/options_view.h"
 
 using namespace zem;

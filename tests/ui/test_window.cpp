@@ -17,8 +17,8 @@
 #include <QTest>
 #include <QWindow>
 
-#include "test_window_prompts.h"
 #include "editor/editor.h"
+#include "test_window_prompts.h"
 #include "ui/window/form1.h"
 #include "ui/window/memo_view.h"
 

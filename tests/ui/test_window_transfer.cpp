@@ -15,10 +15,10 @@
 #include <QTimer>
 
 #include "command/command_writer.h"
+#include "editor/editor.h"
 #include "sim/sim_config.h"
 #include "sim/unit_sim.h"
 #include "test_window_prompts.h"
-#include "editor/editor.h"
 #include "ui/window/form1.h"
 #include "ui/window/memo_view.h"
 

@@ -3,8 +3,8 @@
 #include <QWidget>
 #include <string_view>
 
-#include "transfer/prompts.h"
 #include "editor/editor.h"
+#include "transfer/prompts.h"
 
 class QListWidget;
 class QMenu;

@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
-#include "transfer/prompts.h"
 #include "editor/editor.h"
+#include "transfer/prompts.h"
 
 class QPushButton;
 

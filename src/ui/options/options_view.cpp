@@ -114,7 +114,7 @@ void OptionsView::SyncFromEditor() {
   SyncEdit(gateway_, options.Gateway);
   pages::SetSliderValue(display_, options.DisplayLevel);
   pages::SetLabelText(levelText_, Latin1(options.DisplayLabel));
-  pages::EnableControls(this, editor_.PagesEnabled());
+  pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
 }
 
 }  // namespace zem

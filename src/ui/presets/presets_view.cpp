@@ -108,7 +108,7 @@ void PresetsView::SyncFromEditor() {
   name_->SetTextFromModel(pages::Latin1(editor_.presets.NameText()));
   pages::SyncList(presets_, editor_.model.PresetList);
   pages::SyncCombo(quickEQ_, editor_.quickEQPresetList);
-  pages::EnableControls(this, editor_.PagesEnabled());
+  pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
 }
 
 }  // namespace zem

@@ -3,8 +3,8 @@
 #include <QWidget>
 #include <array>
 
-#include "transfer/prompts.h"
 #include "editor/editor.h"
+#include "transfer/prompts.h"
 
 class QComboBox;
 class QLabel;

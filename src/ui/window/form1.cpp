@@ -27,9 +27,9 @@
 #include "ui/matrix/restrictions_view.h"
 #include "ui/naming/naming_view.h"
 #include "ui/options/options_view.h"
+#include "ui/pages/page_controls.h"
 #include "ui/presets/presets_view.h"
 #include "ui/window/memo_view.h"
-#include "ui/window/page_enabler.h"
 #include "ui/window/window_font.h"
 #include "ui/zoneaudio/zone_audio_view.h"
 
@@ -289,7 +289,7 @@ void TForm1::EditorChanged() {
     const QSignalBlocker block(pageControl1_);
     pageControl1_->setCurrentIndex(static_cast<int>(editor_.ActivePage()));
   }
-  PageEnabler(tabSheet8_, editor_.PagesEnabled());
+  pages::SetPageControlsEnabled(tabSheet8_, editor_.PagesEnabled(), pages::Reach::AllDescendants);
   sourceZoneNaming_->SyncFromEditor();
   favoriteGroupNaming_->SyncFromEditor();
   zoneAudio_->SyncFromEditor();

@@ -4,8 +4,8 @@
 #include <array>
 #include <string>
 
-#include "transfer/prompts.h"
 #include "editor/editor.h"
+#include "transfer/prompts.h"
 
 class QCheckBox;
 class QComboBox;
