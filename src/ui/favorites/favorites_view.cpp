@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QSignalBlocker>
 
+#include "ui/latin1.h"
 #include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/matrix_grid_widget.h"
 #include "ui/pages/page_controls.h"
@@ -108,7 +109,7 @@ void FavoritesView::SyncFavoriteList() {
   }
   for (int i = 0; i < count; ++i) {
     const std::string& name = favorites.Items[static_cast<std::size_t>(i)];
-    list_->item(i)->setText(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    list_->item(i)->setText(Latin1(name));
   }
   list_->setCurrentRow(favorites.HasSelection() ? favorites.Selected : -1);
 }

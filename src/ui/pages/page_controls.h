@@ -14,18 +14,9 @@
 #include <vector>
 
 #include "model/config_model.h"
+#include "ui/latin1.h"
 
 namespace zem::pages {
-
-// Names and texts are single bytes end to end: Latin-1 maps every byte to
-// one character and back.
-inline QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-inline std::string Bytes(const QString& text) {
-  const QByteArray bytes = text.toLatin1();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 // Sets a label's text; a label that is not centred grows with its text.
 inline void SetLabelText(QLabel* label, const QString& text) {
