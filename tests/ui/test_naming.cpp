@@ -12,12 +12,13 @@
 
 #include "command/command_writer.h"
 #include "editor/editor.h"
-#include "test_window_prompts.h"
+#include "transfer/scripted_prompts.h"
 #include "ui/naming/name_grid_delegate.h"
 #include "ui/window/form1.h"
 
 using zem::Editor;
 using zem::Page;
+using zem::ScriptedPrompts;
 using zem::TForm1;
 
 namespace {
