@@ -18,9 +18,9 @@
 #include <QWindow>
 
 #include "editor/editor.h"
-#include "transfer/scripted_prompts.h"
 #include "ui/window/form1.h"
 #include "ui/window/memo_view.h"
+#include "ui/window_fixture.h"
 
 using zem::Editor;
 using zem::Page;
@@ -48,20 +48,12 @@ QString Shown(const std::string& text) {
 
 }  // namespace
 
-class TestWindow : public QObject {
+class TestWindow : public QObject, private zem::testing::WindowFixture {
   Q_OBJECT
 
  private slots:
-  void init() {
-    editor = std::make_unique<Editor>(QDir::tempPath().toStdString());
-    prompts = std::make_unique<ScriptedPrompts>();
-    form = std::make_unique<TForm1>(*editor, *prompts);
-  }
-  void cleanup() {
-    form.reset();
-    prompts.reset();
-    editor.reset();
-  }
+  void init() { OpenWindow(false); }
+  void cleanup() { CloseWindow(); }
 
   void windowAndMenu() {
     QCOMPARE(form->objectName(), QString("Form1"));
@@ -471,11 +463,6 @@ class TestWindow : public QObject {
       QVERIFY(form->grab().save(folder + "/naming2.png"));
     }
   }
-
- private:
-  std::unique_ptr<Editor> editor;
-  std::unique_ptr<ScriptedPrompts> prompts;
-  std::unique_ptr<TForm1> form;
 };
 
 QTEST_MAIN(TestWindow)

@@ -18,9 +18,9 @@
 #include "editor/editor.h"
 #include "sim/sim_config.h"
 #include "sim/unit_sim.h"
-#include "transfer/scripted_prompts.h"
 #include "ui/window/form1.h"
 #include "ui/window/memo_view.h"
+#include "ui/window_fixture.h"
 
 using zem::Editor;
 using zem::ScriptedPrompts;
@@ -59,20 +59,13 @@ enum Ending {
 }  // namespace
 
 // The window driving real transfers against the simulated unit.
-class TestWindowTransfer : public QObject {
+class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
   Q_OBJECT
 
  private slots:
-  void init() {
-    editor = std::make_unique<Editor>(QDir::tempPath().toStdString());
-    prompts = std::make_unique<ScriptedPrompts>();
-    form = std::make_unique<TForm1>(*editor, *prompts);
-    form->show();
-  }
+  void init() { OpenWindow(true); }
   void cleanup() {
-    form.reset();
-    prompts.reset();
-    editor.reset();
+    CloseWindow();
     sim.reset();
   }
 
@@ -352,9 +345,6 @@ class TestWindowTransfer : public QObject {
     return form->findChild<QAction*>("Telnet1")->isChecked();
   }
 
-  std::unique_ptr<Editor> editor;
-  std::unique_ptr<ScriptedPrompts> prompts;
-  std::unique_ptr<TForm1> form;
   std::unique_ptr<UnitSim> sim;
   QString host;
 };
