@@ -98,6 +98,11 @@ class TransferController : public QObject {
  private:
   class BusyScope;
 
+  // After a cancelled host prompt no mode is checked: Import and Export are
+  // greyed until one is chosen.
+  static constexpr char kChooseModeStatus[] =
+      " No mode chosen: choose File, Serial or Telnet Mode in the File menu";
+
   void SetMode(Mode mode);
   void ThrowIfCancelled() const;
   void Pause(int ms);
