@@ -3,8 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include "command/command_writer.h"
+#include "editor/editor.h"
 #include "full_config.h"
-#include "ui/editor/editor.h"
 
 namespace {
 

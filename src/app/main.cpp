@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "app/quick_eq_folder.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 #include "ui/window/form1.h"
 #include "ui/window/qt_prompts.h"
 #include "ui/window/window_font.h"

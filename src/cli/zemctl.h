@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "editor/editor.h"
 #include "model/text_log.h"
-#include "ui/editor/editor.h"
 
 namespace zem {
 

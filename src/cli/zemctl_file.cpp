@@ -4,8 +4,8 @@
 
 #include "cli/zemctl.h"
 #include "command/command_writer.h"
+#include "editor/editor.h"
 #include "transfer/file_io.h"
-#include "ui/editor/editor.h"
 
 namespace zem {
 namespace {

@@ -6,10 +6,10 @@
 
 #include "cli/zemctl.h"
 #include "command/command_writer.h"
+#include "editor/editor.h"
 #include "transfer/file_io.h"
 #include "transfer/scripted_prompts.h"
 #include "transfer/transfer_controller.h"
-#include "ui/editor/editor.h"
 
 namespace zem {
 namespace {

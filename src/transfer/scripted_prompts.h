@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@ class ScriptedPrompts : public Prompts {
   std::deque<bool> confirmAnswers;
   std::deque<std::optional<std::string>> hostAnswers;
   std::deque<std::optional<std::string>> portAnswers;
+  // Runs while a file dialog is "open", so a test can look at the window meanwhile.
+  std::function<void()> whileFileDialogOpen;
 
   struct HostQuestion {
     std::string caption, prompt, initialText;
@@ -33,10 +36,12 @@ class ScriptedPrompts : public Prompts {
 
   std::optional<std::string> OpenFile(const FileDialog& dialog) override {
     openDialogs.push_back(dialog);
+    if (whileFileDialogOpen) whileFileDialogOpen();
     return Next(openAnswers);
   }
   std::optional<std::string> SaveFile(const FileDialog& dialog) override {
     saveDialogs.push_back(dialog);
+    if (whileFileDialogOpen) whileFileDialogOpen();
     return Next(saveAnswers);
   }
   bool Confirm(const std::string& text) override {

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "editor/editor.h"
 #include "transfer/event_wait.h"
 #include "transfer/prompts.h"
 #include "transfer/receive_monitor.h"
 #include "transfer/serial_link.h"
 #include "transfer/telnet_link.h"
-#include "ui/editor/editor.h"
 
 namespace zem {
 
@@ -97,6 +97,11 @@ class TransferController : public QObject {
 
  private:
   class BusyScope;
+
+  // After a cancelled host prompt no mode is checked: Import and Export are
+  // greyed until one is chosen.
+  static constexpr char kChooseModeStatus[] =
+      " No mode chosen: choose File, Serial or Telnet Mode in the File menu";
 
   void SetMode(Mode mode);
   void ThrowIfCancelled() const;

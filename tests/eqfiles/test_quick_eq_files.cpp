@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "editor/editor.h"
 #include "eqfiles/quick_eq_files.h"
-#include "ui/editor/editor.h"
 
 using namespace zem;
 

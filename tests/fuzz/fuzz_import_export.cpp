@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "command/command_writer.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "command/command_writer.h"
+#include "editor/editor.h"
 #include "sim/sim_config.h"
 #include "sim/unit_sim.h"
 #include "transfer/scripted_prompts.h"
 #include "transfer/transfer_controller.h"
-#include "ui/editor/editor.h"
 
 namespace zem::test {
 

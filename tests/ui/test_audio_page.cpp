@@ -13,8 +13,8 @@
 #include <QtTest>
 #include <algorithm>
 
+#include "editor/editor.h"
 #include "transfer/scripted_prompts.h"
-#include "ui/editor/editor.h"
 #include "ui/zoneaudio/manual_tick_slider_widget.h"
 #include "ui/zoneaudio/zone_audio_view.h"
 

@@ -8,9 +8,9 @@
 #include <algorithm>
 
 #include "command/command_writer.h"
+#include "editor/grid_fixture.h"
 #include "transfer/scripted_prompts.h"
 #include "ui/favorites/favorites_view.h"
-#include "ui/grid_fixture.h"
 #include "ui/grid_test_helpers.h"
 #include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/matrix_grid_widget.h"

@@ -11,13 +11,14 @@
 #include <QTest>
 
 #include "command/command_writer.h"
-#include "test_window_prompts.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 #include "ui/naming/name_grid_delegate.h"
 #include "ui/window/form1.h"
+#include "ui/window_fixture.h"
 
 using zem::Editor;
 using zem::Page;
+using zem::ScriptedPrompts;
 using zem::TForm1;
 
 namespace {
@@ -45,22 +46,15 @@ void TypeText(QWidget* widget, const QString& text) {
 
 }  // namespace
 
-class TestNaming : public QObject {
+class TestNaming : public QObject, private zem::testing::WindowFixture {
   Q_OBJECT
 
  private slots:
   void init() {
-    editor = std::make_unique<Editor>(QDir::tempPath().toStdString());
-    prompts = std::make_unique<ScriptedPrompts>();
-    form = std::make_unique<TForm1>(*editor, *prompts);
-    form->show();
+    OpenWindow(true);
     pages = form->findChild<QTabWidget*>("PageControl1");
   }
-  void cleanup() {
-    form.reset();
-    prompts.reset();
-    editor.reset();
-  }
+  void cleanup() { CloseWindow(); }
 
   void gridsAndLabels() {
     const struct {
@@ -330,9 +324,6 @@ class TestNaming : public QObject {
     return qobject_cast<QLineEdit*>(grid->indexWidget(cell));
   }
 
-  std::unique_ptr<Editor> editor;
-  std::unique_ptr<ScriptedPrompts> prompts;
-  std::unique_ptr<TForm1> form;
   QTabWidget* pages = nullptr;
 };
 

@@ -9,9 +9,9 @@
 #include <QtTest>
 #include <algorithm>
 
+#include "editor/editor.h"
+#include "editor/options_logic.h"
 #include "transfer/scripted_prompts.h"
-#include "ui/editor/editor.h"
-#include "ui/options/options_logic.h"
 #include "ui/options/options_view.h"
 
 using namespace zem;

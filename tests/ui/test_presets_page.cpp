@@ -11,8 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "editor/editor.h"
 #include "transfer/scripted_prompts.h"
-#include "ui/editor/editor.h"
 #include "ui/presets/presets_view.h"
 #include "ui/zoneaudio/zone_audio_view.h"
 

@@ -17,13 +17,14 @@
 #include <QTest>
 #include <QWindow>
 
-#include "test_window_prompts.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 #include "ui/window/form1.h"
 #include "ui/window/memo_view.h"
+#include "ui/window_fixture.h"
 
 using zem::Editor;
 using zem::Page;
+using zem::ScriptedPrompts;
 using zem::TForm1;
 
 namespace {
@@ -47,20 +48,12 @@ QString Shown(const std::string& text) {
 
 }  // namespace
 
-class TestWindow : public QObject {
+class TestWindow : public QObject, private zem::testing::WindowFixture {
   Q_OBJECT
 
  private slots:
-  void init() {
-    editor = std::make_unique<Editor>(QDir::tempPath().toStdString());
-    prompts = std::make_unique<ScriptedPrompts>();
-    form = std::make_unique<TForm1>(*editor, *prompts);
-  }
-  void cleanup() {
-    form.reset();
-    prompts.reset();
-    editor.reset();
-  }
+  void init() { OpenWindow(false); }
+  void cleanup() { CloseWindow(); }
 
   void windowAndMenu() {
     QCOMPARE(form->objectName(), QString("Form1"));
@@ -280,7 +273,8 @@ class TestWindow : public QObject {
       sawEscape = form->findChild<QShortcut*>("EscapeShortcut")->isEnabled();
     };
     form->findChild<QAction*>("Import1")->trigger();
-    if (prompts->fileDialogs.empty()) QSKIP("the transfer controller does not run imports in this build yet");
+    if (prompts->openDialogs.empty() && prompts->saveDialogs.empty())
+      QSKIP("the transfer controller does not run imports in this build yet");
     QVERIFY(!sawImport);
     QVERIFY(!sawExport);
     QVERIFY(!sawMode);
@@ -351,13 +345,13 @@ class TestWindow : public QObject {
     // Import: Cancel keeps everything and reads nothing; OK imports.
     prompts->confirmAnswers.push_back(false);
     form->findChild<QAction*>("Import1")->trigger();
-    QCOMPARE(prompts->confirmations, std::vector<std::string>{question});
-    QVERIFY(prompts->fileDialogs.empty());
+    QCOMPARE(prompts->confirmTexts, std::vector<std::string>{question});
+    QVERIFY(prompts->openDialogs.empty() && prompts->saveDialogs.empty());
     QCOMPARE(editor->model.ZoneNames[2], std::string("Hall"));
     prompts->confirmAnswers.push_back(true);
-    prompts->fileAnswers.push_back(unitFile.toStdString());
+    prompts->openAnswers.push_back(unitFile.toStdString());
     form->findChild<QAction*>("Import1")->trigger();
-    QCOMPARE(prompts->confirmations.size(), std::size_t(2));
+    QCOMPARE(prompts->confirmTexts.size(), std::size_t(2));
     QCOMPARE(editor->model.ZoneNames[2], std::string("Room 2"));
     QVERIFY(!form->isWindowModified());
 
@@ -377,7 +371,7 @@ class TestWindow : public QObject {
     prompts->confirmAnswers.push_back(false);
     form->windowHandle()->close();
     QVERIFY(form->isVisible());
-    QCOMPARE(prompts->confirmations.size(), std::size_t(4));
+    QCOMPARE(prompts->confirmTexts.size(), std::size_t(4));
     prompts->confirmAnswers.push_back(true);
     form->windowHandle()->close();
     QVERIFY(!form->isVisible());
@@ -385,14 +379,14 @@ class TestWindow : public QObject {
     prompts->confirmAnswers.push_back(true);
     form->findChild<QAction*>("Exit1")->trigger();
     QVERIFY(!form->isVisible());
-    QCOMPARE(prompts->confirmations.size(), std::size_t(6));
+    QCOMPARE(prompts->confirmTexts.size(), std::size_t(6));
 
     // Without changes nothing is asked.
     form->show();
     editor->model.FavoriteNames[1] = "Morning";
     form->findChild<QAction*>("Exit1")->trigger();
     QVERIFY(!form->isVisible());
-    QCOMPARE(prompts->confirmations.size(), std::size_t(6));
+    QCOMPARE(prompts->confirmTexts.size(), std::size_t(6));
   }
 
   void serialExportWithoutAPortFailsVisibly() {
@@ -401,7 +395,7 @@ class TestWindow : public QObject {
     form->findChild<QAction*>("Serial1")->trigger();  // port chooser cancelled
     QCOMPARE(prompts->errors.size(), std::size_t(1));
     form->findChild<QAction*>("Export1")->trigger();  // asks again, cancelled again
-    QCOMPARE(prompts->portLists.size(), std::size_t(2));
+    QCOMPARE(prompts->portQuestions.size(), std::size_t(2));
     QCOMPARE(prompts->errors.size(), std::size_t(2));
     QCOMPARE(prompts->errors.back(), std::string("No serial port selected"));
     QCOMPARE(status->text(), QString(" Export failed"));
@@ -416,17 +410,19 @@ class TestWindow : public QObject {
 
     prompts->hostAnswers.push_back(std::string("127.0.0.1"));
     telnet1->trigger();
-    if (prompts->hostPrompts.empty())
+    if (prompts->hostQuestions.empty())
       QSKIP("the transfer controller does not handle the mode menu in this build yet");
-    QCOMPARE(prompts->hostPrompts.back(),
-             std::string("Enter the address for the ZEM4100|Hostname or IP Address: |"));
+    QCOMPARE(prompts->hostQuestions.back().caption, std::string("Enter the address for the ZEM4100"));
+    QCOMPARE(prompts->hostQuestions.back().prompt, std::string("Hostname or IP Address: "));
+    QCOMPARE(prompts->hostQuestions.back().initialText, std::string());
     QTRY_COMPARE(memo3->toPlainText(), QString("Using host: 127.0.0.1\n"));
     QVERIFY(telnet1->isChecked() && !file2->isChecked() && !serial1->isChecked());
 
     // Cancelled host prompt: no mode checked at all.
     telnet1->trigger();
-    QCOMPARE(prompts->hostPrompts.back(),
-             std::string("Enter the address for the ZEM4100|Hostname or IP Address: |127.0.0.1"));
+    QCOMPARE(prompts->hostQuestions.back().caption, std::string("Enter the address for the ZEM4100"));
+    QCOMPARE(prompts->hostQuestions.back().prompt, std::string("Hostname or IP Address: "));
+    QCOMPARE(prompts->hostQuestions.back().initialText, std::string("127.0.0.1"));
     QTRY_COMPARE(memo3->toPlainText(), QString("No host entered.  Telnet disabled.\n"));
     QVERIFY(!telnet1->isChecked() && !file2->isChecked() && !serial1->isChecked());
     // With no mode Import and Export are greyed, and the status line says why.
@@ -439,7 +435,7 @@ class TestWindow : public QObject {
     // Serial Mode with the port chooser cancelled: message, error box, checked.
     serial1->trigger();
     QTRY_COMPARE(memo3->toPlainText(), QString("Please make sure the ZEM is set to 9600 bps.\n"));
-    QCOMPARE(prompts->portLists.size(), std::size_t(1));
+    QCOMPARE(prompts->portQuestions.size(), std::size_t(1));
     QCOMPARE(prompts->errors.size(), std::size_t(1));
     QVERIFY(serial1->isChecked() && !file2->isChecked() && !telnet1->isChecked());
     QVERIFY(import1->isEnabled() && export1->isEnabled());
@@ -467,11 +463,6 @@ class TestWindow : public QObject {
       QVERIFY(form->grab().save(folder + "/naming2.png"));
     }
   }
-
- private:
-  std::unique_ptr<Editor> editor;
-  std::unique_ptr<ScriptedPrompts> prompts;
-  std::unique_ptr<TForm1> form;
 };
 
 QTEST_MAIN(TestWindow)

@@ -15,14 +15,15 @@
 #include <QTimer>
 
 #include "command/command_writer.h"
+#include "editor/editor.h"
 #include "sim/sim_config.h"
 #include "sim/unit_sim.h"
-#include "test_window_prompts.h"
-#include "ui/editor/editor.h"
 #include "ui/window/form1.h"
 #include "ui/window/memo_view.h"
+#include "ui/window_fixture.h"
 
 using zem::Editor;
+using zem::ScriptedPrompts;
 using zem::SimOptions;
 using zem::TForm1;
 using zem::TransferController;
@@ -58,20 +59,13 @@ enum Ending {
 }  // namespace
 
 // The window driving real transfers against the simulated unit.
-class TestWindowTransfer : public QObject {
+class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
   Q_OBJECT
 
  private slots:
-  void init() {
-    editor = std::make_unique<Editor>(QDir::tempPath().toStdString());
-    prompts = std::make_unique<ScriptedPrompts>();
-    form = std::make_unique<TForm1>(*editor, *prompts);
-    form->show();
-  }
+  void init() { OpenWindow(true); }
   void cleanup() {
-    form.reset();
-    prompts.reset();
-    editor.reset();
+    CloseWindow();
     sim.reset();
   }
 
@@ -130,12 +124,12 @@ class TestWindowTransfer : public QObject {
     auto* volume = form->findChild<QSlider*>("TrackBar13");
 
     // A configuration imported from a file, renamed, exported.
-    prompts->fileAnswers.push_back(source.toStdString());
+    prompts->openAnswers.push_back(source.toStdString());
     form->findChild<QAction*>("Import1")->trigger();
     QCOMPARE(form->Controller().LastOutcome(), TransferController::Outcome::Completed);
     QVERIFY(zoneNames->model()->setData(zoneNames->model()->index(1, 1), "Kitchen"));
     const QString before = dir.filePath("before.zem");
-    prompts->fileAnswers.push_back(before.toStdString());
+    prompts->saveAnswers.push_back(before.toStdString());
     form->findChild<QAction*>("Export1")->trigger();
     QVERIFY(!form->isWindowModified());
     // Then the Favorites page, and a volume still held by its slider.
@@ -206,7 +200,7 @@ class TestWindowTransfer : public QObject {
         break;
       case EmptyFile:
         QVERIFY(WriteAll(dir.filePath("empty.zem"), std::string()));
-        prompts->fileAnswers.push_back(dir.filePath("empty.zem").toStdString());
+        prompts->openAnswers.push_back(dir.filePath("empty.zem").toStdString());
         break;
       default:
         break;
@@ -215,7 +209,7 @@ class TestWindowTransfer : public QObject {
     const std::string collected = editor->memo2.Text();  // a mode change empties it
     form->findChild<QAction*>("Import1")->trigger();
     poll.stop();
-    QCOMPARE(prompts->confirmations,
+    QCOMPARE(prompts->confirmTexts,
              std::vector<std::string>{"The configuration has changes that were not exported. Discard them?"});
     if (ending == CancelledWithData) QVERIFY(sawData);
     if (ending <= SerialSilent) QCOMPARE(shownWhileWaiting, 0);  // the collected text's page
@@ -245,7 +239,7 @@ class TestWindowTransfer : public QObject {
     QVERIFY(!form->isWindowModified());
     form->findChild<QAction*>("File2")->trigger();
     const QString after = dir.filePath("after.zem");
-    prompts->fileAnswers.push_back(after.toStdString());
+    prompts->saveAnswers.push_back(after.toStdString());
     form->findChild<QAction*>("Export1")->trigger();
     QVERIFY(!ReadAll(before).isEmpty());
     QCOMPARE(ReadAll(after), ReadAll(before));
@@ -351,9 +345,6 @@ class TestWindowTransfer : public QObject {
     return form->findChild<QAction*>("Telnet1")->isChecked();
   }
 
-  std::unique_ptr<Editor> editor;
-  std::unique_ptr<ScriptedPrompts> prompts;
-  std::unique_ptr<TForm1> form;
   std::unique_ptr<UnitSim> sim;
   QString host;
 };

@@ -4,8 +4,10 @@
 #include <QMenu>
 #include <QSignalBlocker>
 
+#include "ui/latin1.h"
+#include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/matrix_grid_widget.h"
-#include "ui/matrix/page_controls.h"
+#include "ui/pages/page_controls.h"
 
 namespace zem {
 
@@ -17,9 +19,9 @@ FavoritesView::FavoritesView(Editor& editor, Prompts& prompts, QWidget* parent)
     : QWidget(parent), editor_(editor), prompts_(prompts) {
   setObjectName("TabSheet2");
 
-  AddPageLabel(this, "Label1", "Sources", 161, 8, true);
-  AddPageLabel(this, "Label2", "Zones", 8, 56, true);
-  AddPageLabel(this, "Label3", "Favorites", 616, 10, true);
+  pages::MakeLabel(this, "Label1", "Sources", 161, 8, true);
+  pages::MakeLabel(this, "Label2", "Zones", 8, 56, true);
+  pages::MakeLabel(this, "Label3", "Favorites", 616, 10, true);
 
   grid_ = new MatrixGridWidget(editor_.model.FavoritesGrid, GridKind::Favorites, this);
   grid_->setObjectName("StringGrid1");
@@ -34,20 +36,20 @@ FavoritesView::FavoritesView(Editor& editor, Prompts& prompts, QWidget* parent)
   list_->setTextElideMode(Qt::ElideNone);
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-  AddPageLabel(this, "Label47", "Legend", 616, 199, true);
+  pages::MakeLabel(this, "Label47", "Legend", 616, 199, true);
   const QColor buttonFace = ButtonFace(palette());
   AddSwatch(this, "Shape1", grid_colors::kWhite, 603, 218);
-  AddPageLabel(this, "Label43", "No connect", 625, 218);
+  pages::MakeLabel(this, "Label43", "No connect", 625, 218);
   AddSwatch(this, "Shape2", grid_colors::kLightGreen, 603, 237);
-  AddPageLabel(this, "Label44", "Audio/Video", 625, 237);
+  pages::MakeLabel(this, "Label44", "Audio/Video", 625, 237);
   AddSwatch(this, "Shape3", grid_colors::kAqua, 603, 256);
-  AddPageLabel(this, "Label45", "Audio Only", 625, 256);
+  pages::MakeLabel(this, "Label45", "Audio Only", 625, 256);
   AddSwatch(this, "Shape4", grid_colors::kYellow, 603, 275);
-  AddPageLabel(this, "Label46", "Video Only", 625, 275);
+  pages::MakeLabel(this, "Label46", "Video Only", 625, 275);
   AddSwatch(this, "Shape5", grid_colors::kLightRed, 603, 294);
-  AddPageLabel(this, "Label48", "Restricted", 625, 294);
+  pages::MakeLabel(this, "Label48", "Restricted", 625, 294);
   AddSwatch(this, "Shape9", buttonFace, 603, 313);
-  AddPageLabel(this, "Label70", "Not Used", 625, 313);
+  pages::MakeLabel(this, "Label70", "Not Used", 625, 313);
 
   // Built once and shown with popup(), so nothing waits in a menu loop.
   popup_ = new QMenu(this);
@@ -107,13 +109,13 @@ void FavoritesView::SyncFavoriteList() {
   }
   for (int i = 0; i < count; ++i) {
     const std::string& name = favorites.Items[static_cast<std::size_t>(i)];
-    list_->item(i)->setText(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    list_->item(i)->setText(Latin1(name));
   }
   list_->setCurrentRow(favorites.HasSelection() ? favorites.Selected : -1);
 }
 
 void FavoritesView::SyncFromEditor() {
-  SetPageControlsEnabled(this, editor_.PagesEnabled());
+  pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
   SyncFavoriteList();
   grid_->Refresh();
 }

@@ -3,8 +3,8 @@
 #include <QWidget>
 #include <string_view>
 
+#include "editor/editor.h"
 #include "transfer/prompts.h"
-#include "ui/editor/editor.h"
 
 class QListWidget;
 class QMenu;

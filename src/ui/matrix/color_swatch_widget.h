@@ -21,4 +21,12 @@ class ColorSwatchWidget : public QWidget {
   QColor fill_;
 };
 
+// A legend swatch of 17 x 13 pixels with its top left corner at (left, top).
+inline ColorSwatchWidget* AddSwatch(QWidget* page, const char* name, const QColor& fill, int left, int top) {
+  auto* swatch = new ColorSwatchWidget(fill, page);
+  swatch->setObjectName(QString::fromLatin1(name));
+  swatch->setGeometry(left, top, 17, 13);
+  return swatch;
+}
+
 }  // namespace zem

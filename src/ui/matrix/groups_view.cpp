@@ -1,7 +1,8 @@
 #include "ui/matrix/groups_view.h"
 
+#include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/matrix_grid_widget.h"
-#include "ui/matrix/page_controls.h"
+#include "ui/pages/page_controls.h"
 
 namespace zem {
 
@@ -9,20 +10,20 @@ GroupsView::GroupsView(Editor& editor, Prompts& prompts, QWidget* parent)
     : QWidget(parent), editor_(editor), prompts_(prompts) {
   setObjectName("TabSheet7");
 
-  AddPageLabel(this, "Label62", "Groups", 161, 8, true);
-  AddPageLabel(this, "Label63", "Zones", 8, 56, true);
+  pages::MakeLabel(this, "Label62", "Groups", 161, 8, true);
+  pages::MakeLabel(this, "Label63", "Zones", 8, 56, true);
 
   grid_ = new MatrixGridWidget(editor_.model.GroupGrid, GridKind::Groups, this);
   grid_->setObjectName("StringGrid7");
   grid_->setGeometry(55, 28, 383, 329);
 
-  AddPageLabel(this, "Label49", "Legend", 535, 148, true);
+  pages::MakeLabel(this, "Label49", "Legend", 535, 148, true);
   AddSwatch(this, "Shape6", grid_colors::kWhite, 522, 167);
-  AddPageLabel(this, "Label67", "No connect", 544, 167);
+  pages::MakeLabel(this, "Label67", "No connect", 544, 167);
   AddSwatch(this, "Shape7", grid_colors::kLightGreen, 522, 186);
-  AddPageLabel(this, "Label68", "Group Assigned", 544, 186);
+  pages::MakeLabel(this, "Label68", "Group Assigned", 544, 186);
   AddSwatch(this, "Shape8", ButtonFace(palette()), 522, 205);
-  AddPageLabel(this, "Label69", "Not Used", 545, 205);
+  pages::MakeLabel(this, "Label69", "Not Used", 545, 205);
 
   connect(grid_, &MatrixGridWidget::CellDblClick, this, [this](int column, int row) {
     editor_.matrix.StringGrid7DblClick(column, row);
@@ -33,7 +34,7 @@ GroupsView::GroupsView(Editor& editor, Prompts& prompts, QWidget* parent)
 }
 
 void GroupsView::SyncFromEditor() {
-  SetPageControlsEnabled(this, editor_.PagesEnabled());
+  pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
   grid_->Refresh();
 }
 

@@ -1,13 +1,8 @@
 #include "ui/matrix/matrix_grid_model.h"
 
-namespace zem {
+#include "ui/latin1.h"
 
-namespace {
-// Cell texts are single-byte: bytes 128 to 255 map one to one onto Latin-1.
-QString CellString(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-}  // namespace
+namespace zem {
 
 MatrixGridModel::MatrixGridModel(TextGrid& grid, QObject* parent)
     : QAbstractTableModel(parent), grid_(grid) {}
@@ -23,17 +18,17 @@ int MatrixGridModel::columnCount(const QModelIndex& parent) const {
 QVariant MatrixGridModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid()) return {};
   if (!grid_.Contains(index.column() + 1, index.row() + 1)) return {};
-  return CellString(grid_.Cell(index.column() + 1, index.row() + 1));
+  return Latin1(grid_.Cell(index.column() + 1, index.row() + 1));
 }
 
 QVariant MatrixGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole || section < 0) return {};
   if (orientation == Qt::Horizontal) {
     if (section + 1 >= grid_.Columns()) return {};
-    return CellString(grid_.Cell(section + 1, 0));
+    return Latin1(grid_.Cell(section + 1, 0));
   }
   if (section + 1 >= grid_.Rows()) return {};
-  return CellString(grid_.Cell(0, section + 1));
+  return Latin1(grid_.Cell(0, section + 1));
 }
 
 Qt::ItemFlags MatrixGridModel::flags(const QModelIndex& index) const {
@@ -41,7 +36,7 @@ Qt::ItemFlags MatrixGridModel::flags(const QModelIndex& index) const {
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
-QString MatrixGridModel::CornerText() const { return CellString(grid_.Cell(0, 0)); }
+QString MatrixGridModel::CornerText() const { return Latin1(grid_.Cell(0, 0)); }
 
 void MatrixGridModel::Refresh() {
   if (rowCount() > 0 && columnCount() > 0)

@@ -2,8 +2,9 @@
 
 #include <QPushButton>
 
+#include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/matrix_grid_widget.h"
-#include "ui/matrix/page_controls.h"
+#include "ui/pages/page_controls.h"
 
 namespace zem {
 
@@ -11,8 +12,8 @@ RestrictionsView::RestrictionsView(Editor& editor, Prompts& prompts, QWidget* pa
     : QWidget(parent), editor_(editor), prompts_(prompts) {
   setObjectName("TabSheet4");
 
-  AddPageLabel(this, "Label20", "Sources", 161, 8, true);
-  AddPageLabel(this, "Label19", "Zones", 8, 56, true);
+  pages::MakeLabel(this, "Label20", "Sources", 161, 8, true);
+  pages::MakeLabel(this, "Label19", "Zones", 8, 56, true);
 
   grid_ = new MatrixGridWidget(editor_.model.RestrictionGrid, GridKind::Restrictions, this);
   grid_->setObjectName("StringGrid4");
@@ -42,7 +43,7 @@ RestrictionsView::RestrictionsView(Editor& editor, Prompts& prompts, QWidget* pa
 }
 
 void RestrictionsView::SyncFromEditor() {
-  SetPageControlsEnabled(this, editor_.PagesEnabled());
+  pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
   grid_->Refresh();
 }
 

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPainter>
 
-#include "ui/naming/naming_logic.h"
+#include "editor/naming_logic.h"
 
 namespace zem {
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/config_model.h"
+#include "ui/latin1.h"
 
 namespace zem {
 
@@ -27,10 +28,10 @@ QVariant NameGridModel::data(const QModelIndex& index, int role) const {
   if (index.column() == 0) {
     if (role == Qt::EditRole) return {};
     const std::string label = NumberedLabel(word_, index.row() + 1);
-    return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
+    return Latin1(label);
   }
   const std::string& name = names_[static_cast<std::size_t>(index.row())];
-  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+  return Latin1(name);
 }
 
 bool NameGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
@@ -38,9 +39,8 @@ bool NameGridModel::setData(const QModelIndex& index, const QVariant& value, int
     return false;
   // Characters beyond Latin-1 cannot be kept in single-byte text; the key
   // rule refuses them when typed, a paste turns them into "?".
-  const QByteArray bytes = value.toString().toLatin1();
   std::string& name = names_[static_cast<std::size_t>(index.row())];
-  const std::string edited(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  const std::string edited = Latin1Bytes(value.toString());
   if (edited == name) return true;
   name = edited;
   emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});

@@ -7,10 +7,10 @@
 #include <QLabel>
 #include <QTableView>
 
+#include "editor/naming_logic.h"
 #include "ui/naming/name_grid_delegate.h"
 #include "ui/naming/name_grid_model.h"
-#include "ui/naming/naming_logic.h"
-#include "ui/window/page_enabler.h"
+#include "ui/pages/page_controls.h"
 
 namespace zem {
 
@@ -22,16 +22,6 @@ constexpr int kRowHeight = 20;
 template <typename Table>
 std::span<std::string> NamesOf(Table& table) {
   return std::span<std::string>(table.begin(), table.end());
-}
-
-void MakeCaption(const char* name, const char* text, QPoint at, QWidget* page) {
-  auto* label = new QLabel(text, page);
-  label->setObjectName(name);
-  QFont bold = label->font();
-  bold.setBold(true);
-  label->setFont(bold);
-  label->move(at);
-  label->adjustSize();
 }
 
 QTableView* MakeNameGrid(const char* name, NameGridModel* model, QPoint at, int nameWidth, QWidget* page) {
@@ -84,9 +74,9 @@ SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
       "Zone", NamesOf(model.ZoneNames), [&model] { return model.ZoneNameRows; }, this);
   sourceNames_ = new NameGridModel(
       "Source", NamesOf(model.SourceNames), [&model] { return model.SourceNameRows; }, this);
-  MakeCaption("Label4", "Zone Names", QPoint(16, 8), this);
+  pages::MakeLabel(this, "Label4", "Zone Names", 16, 8, true);
   QTableView* zoneGrid = MakeNameGrid("StringGrid2", zoneNames_, QPoint(16, 28), 208, this);
-  MakeCaption("Label5", "Source Names", QPoint(368, 8), this);
+  pages::MakeLabel(this, "Label5", "Source Names", 368, 8, true);
   MakeNameGrid("StringGrid3", sourceNames_, QPoint(368, 28), 227, this);
   // The matrix grids label their rows with the zone names: all 192 are
   // copied whenever this grid paints, and at once when a name is edited.
@@ -98,7 +88,7 @@ SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
 void SourceZoneNamingView::SyncFromEditor() {
   zoneNames_->Reload();
   sourceNames_->Reload();
-  PageEnabler(this, editor_.PagesEnabled());
+  pages::SetPageControlsEnabled(this, editor_.PagesEnabled(), pages::Reach::AllDescendants);
 }
 
 FavoriteGroupNamingView::FavoriteGroupNamingView(Editor& editor, QWidget* parent)
@@ -107,9 +97,9 @@ FavoriteGroupNamingView::FavoriteGroupNamingView(Editor& editor, QWidget* parent
   ConfigModel& model = editor_.model;
   favoriteNames_ = new NameGridModel("Favorite", NamesOf(model.FavoriteNames), nullptr, this);
   groupNames_ = new NameGridModel("Group", NamesOf(model.GroupNames), nullptr, this);
-  MakeCaption("Label60", "Favorite Names", QPoint(16, 8), this);
+  pages::MakeLabel(this, "Label60", "Favorite Names", 16, 8, true);
   MakeNameGrid("StringGrid5", favoriteNames_, QPoint(16, 28), 227, this);
-  MakeCaption("Label61", "Group Names", QPoint(368, 8), this);
+  pages::MakeLabel(this, "Label61", "Group Names", 368, 8, true);
   MakeNameGrid("StringGrid6", groupNames_, QPoint(368, 28), 227, this);
   SyncFromEditor();
 }
@@ -117,7 +107,7 @@ FavoriteGroupNamingView::FavoriteGroupNamingView(Editor& editor, QWidget* parent
 void FavoriteGroupNamingView::SyncFromEditor() {
   favoriteNames_->Reload();
   groupNames_->Reload();
-  PageEnabler(this, editor_.PagesEnabled());
+  pages::SetPageControlsEnabled(this, editor_.PagesEnabled(), pages::Reach::AllDescendants);
 }
 
 }  // namespace zem

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 class QTableView;
 

@@ -7,14 +7,12 @@
 #include <QSlider>
 #include <algorithm>
 
-#include "ui/options/options_logic.h"
+#include "editor/options_logic.h"
 #include "ui/pages/page_controls.h"
 
 namespace zem {
 namespace {
 
-using pages::Bytes;
-using pages::Latin1;
 using pages::MakeLabel;
 
 QLabel* MakeHeading(QWidget* parent, const QString& name, const QString& text, int x, int y) {
@@ -91,11 +89,11 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
   connect(frontPanel_, &QCheckBox::toggled, this, [&options](bool on) { options.FrontPanelLock = on; });
   connect(irLockout_, &QCheckBox::toggled, this, [&options](bool on) { options.IRLockout = on; });
   connect(ipAddress_, &QLineEdit::textChanged, this,
-          [&options](const QString& text) { options.IPAddress = Bytes(text); });
+          [&options](const QString& text) { options.IPAddress = Latin1Bytes(text); });
   connect(netmask_, &QLineEdit::textChanged, this,
-          [&options](const QString& text) { options.Netmask = Bytes(text); });
+          [&options](const QString& text) { options.Netmask = Latin1Bytes(text); });
   connect(gateway_, &QLineEdit::textChanged, this,
-          [&options](const QString& text) { options.Gateway = Bytes(text); });
+          [&options](const QString& text) { options.Gateway = Latin1Bytes(text); });
   connect(display_, &QSlider::valueChanged, this, [this](int position) {
     DisplayChange(editor_.model, position);
     pages::SetLabelText(levelText_, Latin1(editor_.model.Options.DisplayLabel));
@@ -114,7 +112,7 @@ void OptionsView::SyncFromEditor() {
   SyncEdit(gateway_, options.Gateway);
   pages::SetSliderValue(display_, options.DisplayLevel);
   pages::SetLabelText(levelText_, Latin1(options.DisplayLabel));
-  pages::EnableControls(this, editor_.PagesEnabled());
+  pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
 }
 
 }  // namespace zem

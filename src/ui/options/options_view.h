@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
+#include "editor/editor.h"
 #include "transfer/prompts.h"
-#include "ui/editor/editor.h"
 
 class QCheckBox;
 class QLabel;

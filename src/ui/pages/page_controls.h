@@ -14,18 +14,9 @@
 #include <vector>
 
 #include "model/config_model.h"
+#include "ui/latin1.h"
 
 namespace zem::pages {
-
-// Names and texts are single bytes end to end: Latin-1 maps every byte to
-// one character and back.
-inline QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-inline std::string Bytes(const QString& text) {
-  const QByteArray bytes = text.toLatin1();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 // Sets a label's text; a label that is not centred grows with its text.
 inline void SetLabelText(QLabel* label, const QString& text) {
@@ -35,9 +26,15 @@ inline void SetLabelText(QLabel* label, const QString& text) {
 }
 
 // A label sized to its text with its top left corner at (x, y).
-inline QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y) {
+inline QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
+                         bool bold = false) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(name);
+  if (bold) {
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+  }
   label->move(x, y);
   label->adjustSize();
   return label;
@@ -131,10 +128,20 @@ inline void SyncCombo(QComboBox* box, const ListState& list) {
   SyncCombo(box, list.Items, list.HasSelection() ? list.Selected : -1);
 }
 
-// Sets the enabled state of every control directly on `page`; the page
-// itself keeps its state, so its tab can still be chosen.
-inline void EnableControls(QWidget* page, bool enabled) {
-  for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setEnabled(enabled);
+// How far SetPageControlsEnabled sets the state: on the controls placed on
+// the page, or on every widget inside them as well.
+enum class Reach { DirectChildren, AllDescendants };
+
+// Enables or disables the controls on a page; the page itself keeps its
+// state, so its tab can still be chosen and shows the controls greyed.
+// Windows of their own parented there (dialogs, popup menus) are not
+// controls of the page and keep their state.
+inline void SetPageControlsEnabled(QWidget* page, bool enabled, Reach reach = Reach::DirectChildren) {
+  for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (child->isWindow()) continue;
+    child->setEnabled(enabled);
+    if (reach == Reach::AllDescendants) SetPageControlsEnabled(child, enabled, reach);
+  }
 }
 
 }  // namespace zem::pages

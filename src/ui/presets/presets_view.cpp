@@ -77,7 +77,7 @@ void PresetsView::ConnectControls() {
     });
   }
   connect(name_, &QLineEdit::textEdited, this,
-          [&logic](const QString& text) { logic.SetNameText(pages::Bytes(text)); });
+          [&logic](const QString& text) { logic.SetNameText(Latin1Bytes(text)); });
   // Selection, not the current item: keyboard focus entering the list makes
   // an item current without choosing a preset.
   connect(presets_, &QListWidget::itemSelectionChanged, this, [this, &logic] {
@@ -105,10 +105,10 @@ void PresetsView::ShowSliders() {
 
 void PresetsView::SyncFromEditor() {
   ShowSliders();
-  name_->SetTextFromModel(pages::Latin1(editor_.presets.NameText()));
+  name_->SetTextFromModel(Latin1(editor_.presets.NameText()));
   pages::SyncList(presets_, editor_.model.PresetList);
   pages::SyncCombo(quickEQ_, editor_.quickEQPresetList);
-  pages::EnableControls(this, editor_.PagesEnabled());
+  pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
 }
 
 }  // namespace zem

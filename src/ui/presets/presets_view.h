@@ -3,8 +3,8 @@
 #include <QWidget>
 #include <array>
 
+#include "editor/editor.h"
 #include "transfer/prompts.h"
-#include "ui/editor/editor.h"
 
 class QComboBox;
 class QLabel;

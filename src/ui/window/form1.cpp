@@ -23,13 +23,14 @@
 #include <QTimer>
 
 #include "ui/favorites/favorites_view.h"
+#include "ui/latin1.h"
 #include "ui/matrix/groups_view.h"
 #include "ui/matrix/restrictions_view.h"
 #include "ui/naming/naming_view.h"
 #include "ui/options/options_view.h"
+#include "ui/pages/page_controls.h"
 #include "ui/presets/presets_view.h"
 #include "ui/window/memo_view.h"
-#include "ui/window/page_enabler.h"
 #include "ui/window/window_font.h"
 #include "ui/zoneaudio/zone_audio_view.h"
 
@@ -130,10 +131,8 @@ TForm1::TForm1(Editor& editor, Prompts& prompts, QWidget* parent)
     if (controller_->Busy()) controller_->Cancel();
   });
 
-  editor_.status.SetOnChange([this](const std::string& text) {
-    statusText_->setText(QString::fromLatin1(text.data(), text.size()));
-  });
-  statusText_->setText(QString::fromLatin1(editor_.status.Text().data(), editor_.status.Text().size()));
+  editor_.status.SetOnChange([this](const std::string& text) { statusText_->setText(Latin1(text)); });
+  statusText_->setText(Latin1(editor_.status.Text()));
 
   connect(controller_, &TransferController::ModeChanged, this, &TForm1::SyncModeChecks);
   connect(controller_, &TransferController::BusyChanged, this, &TForm1::SyncActions);
@@ -289,7 +288,7 @@ void TForm1::EditorChanged() {
     const QSignalBlocker block(pageControl1_);
     pageControl1_->setCurrentIndex(static_cast<int>(editor_.ActivePage()));
   }
-  PageEnabler(tabSheet8_, editor_.PagesEnabled());
+  pages::SetPageControlsEnabled(tabSheet8_, editor_.PagesEnabled(), pages::Reach::AllDescendants);
   sourceZoneNaming_->SyncFromEditor();
   favoriteGroupNaming_->SyncFromEditor();
   zoneAudio_->SyncFromEditor();

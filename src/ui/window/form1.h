@@ -3,9 +3,9 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "editor/editor.h"
 #include "transfer/prompts.h"
 #include "transfer/transfer_controller.h"
-#include "ui/editor/editor.h"
 
 class QAction;
 class QActionGroup;

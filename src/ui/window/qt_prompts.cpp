@@ -12,20 +12,12 @@
 #include <QScreen>
 #include <QStringList>
 
+#include "ui/latin1.h"
 #include "ui/window/window_font.h"
 
 namespace zem {
 
 namespace {
-
-QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string Latin1Bytes(const QString& text) {
-  const QByteArray bytes = text.toLatin1();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 // A message's line breaks (LF CR, CR LF, or either alone) as a label shows them.
 QString BoxText(const std::string& text) {

@@ -18,7 +18,6 @@
 namespace zem {
 namespace {
 
-using pages::Latin1;
 using pages::MakeCentredLabel;
 using pages::MakeLabel;
 using pages::MakeSlider;

@@ -4,8 +4,8 @@
 #include <array>
 #include <string>
 
+#include "editor/editor.h"
 #include "transfer/prompts.h"
-#include "ui/editor/editor.h"
 
 class QCheckBox;
 class QComboBox;

@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "command/command_writer.h"
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 using namespace zem;
 

@@ -1,4 +1,4 @@
-#include "ui/presets/presets_logic.h"
+#include "editor/presets_logic.h"
 
 #include <algorithm>
 

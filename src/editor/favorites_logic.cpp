@@ -1,4 +1,4 @@
-#include "ui/favorites/favorites_logic.h"
+#include "editor/favorites_logic.h"
 
 #include <algorithm>
 

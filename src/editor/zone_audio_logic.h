@@ -3,8 +3,8 @@
 #include <array>
 #include <string>
 
+#include "editor/control_flags.h"
 #include "model/config_model.h"
-#include "ui/editor/control_flags.h"
 
 namespace zem {
 
@@ -65,7 +65,7 @@ class ZoneAudioLogic {
   // The user chose entry `position` of the zone list ListBox3.
   void ListBox3Click(int position);
 
-  // Enabling of the page's controls, by object name (PageEnabler included).
+  // Enabling of the page's controls, by object name (the page-wide enabling included).
   ControlFlags& Flags() { return flags_; }
   const ControlFlags& Flags() const { return flags_; }
 

@@ -2,7 +2,7 @@
 // storing and loading presets, renaming and the two preset lists.
 #include <QtTest>
 
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 using namespace zem;
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <set>
 
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 using namespace zem;
 

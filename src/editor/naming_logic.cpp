@@ -1,4 +1,4 @@
-#include "ui/naming/naming_logic.h"
+#include "editor/naming_logic.h"
 
 namespace zem {
 

@@ -1,4 +1,4 @@
-#include "ui/options/options_logic.h"
+#include "editor/options_logic.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "ui/editor/editor.h"
-#include "ui/grid_fixture.h"
+#include "editor/editor.h"
+#include "editor/grid_fixture.h"
 
 using namespace zem;
 

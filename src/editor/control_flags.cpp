@@ -1,4 +1,4 @@
-#include "ui/editor/control_flags.h"
+#include "editor/control_flags.h"
 
 namespace zem {
 

@@ -1,8 +1,8 @@
 #include <QtTest>
 
 #include "command/command_writer.h"
-#include "ui/editor/editor.h"
-#include "ui/grid_fixture.h"
+#include "editor/editor.h"
+#include "editor/grid_fixture.h"
 
 using namespace zem;
 

@@ -1,4 +1,4 @@
-#include "ui/zoneaudio/zone_audio_logic.h"
+#include "editor/zone_audio_logic.h"
 
 #include <algorithm>
 

@@ -5,12 +5,12 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/favorites_logic.h"
+#include "editor/matrix_logic.h"
+#include "editor/presets_logic.h"
+#include "editor/zone_audio_logic.h"
 #include "model/config_model.h"
 #include "model/text_log.h"
-#include "ui/favorites/favorites_logic.h"
-#include "ui/matrix/matrix_logic.h"
-#include "ui/presets/presets_logic.h"
-#include "ui/zoneaudio/zone_audio_logic.h"
 
 namespace zem {
 
@@ -76,7 +76,7 @@ class Editor {
   void ComboBox4Change();
 
   bool PagesEnabled() const { return pagesEnabled_; }
-  // PageEnabler over every editor page.
+  // Enables or disables the controls of every editor page.
   void SetPagesEnabled(bool enabled);
   Page ActivePage() const { return activePage_; }
   // Shows a page from code; does not refresh.

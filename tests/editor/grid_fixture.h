@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 namespace zem::testing {
 

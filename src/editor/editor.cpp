@@ -1,4 +1,4 @@
-#include "ui/editor/editor.h"
+#include "editor/editor.h"
 
 #include <algorithm>
 

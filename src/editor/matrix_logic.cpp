@@ -1,4 +1,4 @@
-#include "ui/matrix/matrix_logic.h"
+#include "editor/matrix_logic.h"
 
 #include <algorithm>
 

@@ -1,0 +1,80 @@
+// What arrives from the unit: the serial receive event and the limits on
+// collected text.
+#include "transfer/transfer_controller.h"
+
+#include <algorithm>
+
+namespace zem {
+
+std::string TransferController::CollectLimitText() const {
+  if (lineLimitHit_)
+    return "Received text reached the limit of " + std::to_string(collectLineLimit_) +
+           " lines; the rest was not kept.";
+  const std::size_t mib = std::size_t{1} << 20;
+  const std::string size = collectLimit_ % mib == 0 ? std::to_string(collectLimit_ / mib) + " MiB"
+                                                    : std::to_string(collectLimit_) + " bytes";
+  return "Received text reached the limit of " + size + "; the rest was not kept.";
+}
+
+// True when `bytes` more would pass the limit on collected text; logs that
+// once until the text is cleared again.
+bool TransferController::CollectLimitReached(std::size_t bytes) {
+  const bool tooManyLines = editor_.memo2.LineCount() >= collectLineLimit_;
+  if (bytes < collectLimit_ && !tooManyLines) {
+    collectLimitReported_ = false;
+    return false;
+  }
+  lineLimitHit_ = tooManyLines;
+  collectLimitHit_ = true;
+  if (!collectLimitReported_) {
+    collectLimitReported_ = true;
+    if (!busy_) editor_.memo3.AppendLine(CollectLimitText());
+  }
+  return true;
+}
+
+// The serial receive event: every byte waiting, in order, up to "(QX)";
+// bytes after it stay for the next receive event.
+void TransferController::OnSerialReceive() {
+  serialReceiveScheduled_ = false;
+  // While an import still has to notice its end marker, what follows the
+  // marker must not reach the text it is about to parse.
+  if (serialImportActive_ && monitor_.DumpEndSeen) return;
+  const QByteArray bytes = serial_.Peek();
+  if (bytes.isEmpty()) return;
+  sinceLastByte_.restart();
+  ReceivedText text(editor_.memo2);
+  qint64 used = 0;
+  bool markerSeen = false;
+  for (const char c : bytes) {
+    ++used;
+    if (c == '[') {
+      text.Flush();
+      editor_.status.Set(" Importing " + std::to_string(editor_.memo2.LineCount() / 2) +
+                         " lines from serial port: " + serial_.PortName());
+    }
+    // An import counts every byte, so a stream of bytes that are dropped
+    // (and keep the silence rule from firing) still ends it.
+    if (serialImportActive_) ++receivedBytes_;
+    if (!CollectLimitReached(std::max(text.ByteCount() + 2, receivedBytes_))) text.Add(c);  // a CR takes two
+    NoteReplyByte(c);
+    if (c == ')' || c == ']') monitor_.ReplyEndSeen = true;
+    if (AdvanceDumpEndMatcher(monitor_.MarkerProgress, c)) {
+      monitor_.DumpEndSeen = true;
+      markerSeen = true;
+      break;
+    }
+  }
+  text.Flush();
+  serial_.Consume(used);
+  wait_.Wake();
+  if (markerSeen && !serialImportActive_) ScheduleSerialReceive();
+}
+
+void TransferController::ScheduleSerialReceive() {
+  if (serialReceiveScheduled_ || !serial_.IsPortOpen() || serial_.BytesWaiting() == 0) return;
+  serialReceiveScheduled_ = true;
+  QMetaObject::invokeMethod(this, &TransferController::OnSerialReceive, Qt::QueuedConnection);
+}
+
+}  // namespace zem

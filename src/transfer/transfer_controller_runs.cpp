@@ -1,0 +1,411 @@
+// The import and export runs: from a file, over a serial port, over Telnet.
+#include "transfer/transfer_controller.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <exception>
+
+#include "command/command_writer.h"
+#include "transfer/file_io.h"
+
+namespace zem {
+
+namespace {
+
+const char kZemFilter[] = "ZEM files (*.zem)|*.zem|All Files (*.*)|*.*";
+const char kConfigurationKept[] = "Nothing was imported; the configuration is unchanged.";
+
+bool HasBrackets(const std::string& line) {
+  return line.find('[') != std::string::npos && line.find(']') != std::string::npos;
+}
+
+std::string SendingStatus(std::size_t i, std::size_t total) {
+  return " Sending line " + std::to_string(i + 1) + " of " + std::to_string(total);
+}
+
+}  // namespace
+
+// Marks a run: Busy() on, the cancel request cleared; off again however the
+// run ends.
+class TransferController::BusyScope {
+ public:
+  explicit BusyScope(TransferController& c) : c_(c) {
+    c_.busy_ = true;
+    c_.cancelRequested_ = false;
+    emit c_.BusyChanged(true);
+  }
+  ~BusyScope() {
+    c_.busy_ = false;
+    c_.cancelRequested_ = false;
+    emit c_.BusyChanged(false);
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  TransferController& c_;
+};
+
+void TransferController::EndRun(const char* what, const std::string* failure, bool cancelled) {
+  if (telnet_.IsConnected()) telnet_.Disconnect();
+  telnet_.ClearInput();
+  if (cancelled) {
+    outcome_ = Outcome::Cancelled;
+    editor_.memo3.AppendLine(std::string(what) + " cancelled.");
+    editor_.status.Set(" " + std::string(what) + " cancelled");
+  } else if (failure) {
+    outcome_ = Outcome::Failed;
+    lastFailure_ = *failure;
+  }
+}
+
+// One import or export: busy while it runs; a cancel or a failure ends it
+// and is logged. The failure's text is returned for the error box, which the
+// caller shows once the run is over.
+std::optional<std::string> TransferController::RunTransfer(const char* what,
+                                                           void (TransferController::*run)()) {
+  outcome_ = Outcome::None;
+  lastFailure_.clear();
+  std::optional<std::string> failure;
+  BusyScope scope(*this);
+  try {
+    (this->*run)();
+  } catch (const TransferCancelled&) {
+    EndRun(what, nullptr, true);
+  } catch (const std::exception& e) {
+    failure = e.what();
+    EndRun(what, &*failure, false);
+  }
+  serialImportActive_ = false;
+  countErrorReplies_ = false;
+  receivedBytes_ = 0;
+  return failure;
+}
+
+void TransferController::Import1Click() {
+  if (busy_) return;
+  if (mode_ == Mode::None) {
+    editor_.status.Set(kChooseModeStatus);
+    return;
+  }
+  const std::optional<std::string> failure = RunTransfer("Import", &TransferController::RunImport);
+  if (editor_.ImportPending()) {
+    // Cancelled, failed or nothing read: the configuration the user had
+    // comes back, whatever arrived meanwhile.
+    if (failure) {
+      editor_.memo3.AppendLine(ErrorBoxText(*failure));
+      editor_.status.Set(" Import failed");
+    }
+    editor_.RestoreKept();
+    editor_.memo3.AppendLine(kConfigurationKept);
+  }
+  ScheduleSerialReceive();
+  if (failure) prompts_.ShowError(*failure);
+}
+
+void TransferController::RunImport() {
+  importWarnings_.clear();
+  receivedBytes_ = 0;
+  nothingRead_.clear();
+  collectLimitHit_ = false;
+  lineLimitHit_ = false;
+  collectLimitReported_ = false;
+  editor_.KeepForImport();
+  editor_.ResetModel();
+  editor_.SetActivePage(Page::ConfigurationFile);
+  // The page of the collected text is shown while the import waits.
+  editor_.NotifyChanged();
+  editor_.memo2.Clear();
+  if (mode_ == Mode::Serial) ImportSerial();
+  if (mode_ == Mode::File) ImportFile();
+  if (mode_ == Mode::Telnet) ImportTelnet();
+  if (nothingRead_.empty() && editor_.memo2.ByteCount() == 0)
+    nothingRead_ = mode_ == Mode::Serial && portLost_
+                       ? "The serial port " + serial_.Device() + " was lost before anything was received."
+                       : "Nothing was received from the unit.";
+  if (!nothingRead_.empty()) {
+    editor_.memo3.AppendLine(nothingRead_);
+    editor_.status.Set(" Nothing imported");
+    outcome_ = Outcome::NothingRead;
+    return;
+  }
+  editor_.CompleteImport();
+  for (const std::string& warning : importWarnings_) editor_.memo3.AppendLine(warning);
+  outcome_ = importWarnings_.empty() ? Outcome::Completed : Outcome::Incomplete;
+}
+
+void TransferController::ImportSerial() {
+  monitor_.MarkerProgress = 0;
+  monitor_.DumpEndSeen = false;
+  portLost_ = false;
+  if (!serial_.IsPortOpen()) OpenPortAsking();
+  serialImportActive_ = true;
+  serial_.SendText("[QXSB]");
+  // The unit may take its time, but once it falls silent for this long its
+  // answer is over, whatever its length.
+  sinceLastByte_.start();
+  while (!monitor_.DumpEndSeen && !collectLimitHit_ && !portLost_) {
+    ThrowIfCancelled();
+    const qint64 quiet = sinceLastByte_.elapsed();
+    if (quiet >= serialInactivityMs_) break;
+    wait_.Wait(static_cast<int>(std::min<qint64>(serialInactivityMs_ - quiet, 250)));
+  }
+  serialImportActive_ = false;
+  if (collectLimitHit_) importWarnings_.push_back(CollectLimitText());
+  if (portLost_)
+    importWarnings_.push_back("The serial port " + serial_.Device() + " was lost during the import.");
+  if (!monitor_.DumpEndSeen)
+    importWarnings_.push_back(
+        "The unit's end marker \"(QX)\" never came; the configuration may be incomplete.");
+}
+
+void TransferController::ImportFile() {
+  std::optional<std::string> chosen =
+      prompts_.OpenFile(Prompts::FileDialog{"zem", kZemFilter, lastOpenedFile_});
+  if (!chosen) {
+    nothingRead_ = "No file was chosen.";
+    return;
+  }
+  lastOpenedFile_ = *chosen;
+  std::string error, cut;
+  std::optional<std::string> text = ReadWholeFile(*chosen, &error, &cut, {collectLimit_, collectLineLimit_});
+  if (!text) throw std::runtime_error("Cannot open file " + *chosen + ". " + error);
+  if (text->empty()) {
+    nothingRead_ = "The file " + *chosen + " is empty.";
+    return;
+  }
+  if (!cut.empty())
+    importWarnings_.push_back("The file reached the limit of " + cut + "; the rest was not read.");
+  editor_.memo2.Clear();
+  editor_.LoadTextIntoMemo2(*text);
+  editor_.status.Set(" Imported complete from file: " + *chosen);
+}
+
+void TransferController::ImportTelnet() {
+  editor_.memo2.Clear();
+  if (telnet_.IsConnected()) {
+    telnet_.Disconnect();
+    telnet_.ClearInput();
+  }
+  telnet_.Port = 23;
+  const std::string& host = telnet_.Host;
+  editor_.status.Set(" Importing from host: " + host);
+  if (!telnet_.IsConnected()) telnet_.Connect();
+  telnet_.SendText("[]");
+  telnet_.SendText("[QXSB]");
+  monitor_.MarkerProgress = 0;
+
+  ReceivedText text(editor_.memo2);
+  bool markerSeen = false;
+  try {
+    while (!markerSeen) {
+      if (!telnet_.IsConnected()) break;
+      ProcessPendingEvents();
+      ThrowIfCancelled();
+      telnet_.CheckPeerClosed();
+      telnet_.WaitForInput();
+      // Everything already received is taken in one pass; the bytes after
+      // the end marker stay unread.
+      const std::string_view unread = telnet_.Unread();
+      std::size_t used = 0;
+      for (const char c : unread) {
+        if (c == '[') {
+          text.Flush();
+          editor_.status.Set(" Importing " + std::to_string(editor_.memo2.LineCount() / 2) +
+                             " lines from host: " + host);
+        }
+        // Every byte counts, kept or dropped; a CR takes two in the text.
+        if (CollectLimitReached(std::max(text.ByteCount() + 2, receivedBytes_ + 1))) break;
+        ++used;
+        ++receivedBytes_;
+        text.Add(c);
+        if (AdvanceQuerySeenMatcher(monitor_.MarkerProgress, c)) {
+          markerSeen = true;
+          break;
+        }
+      }
+      telnet_.Consume(used);
+      text.Flush();
+      if (collectLimitHit_) break;
+    }
+  } catch (const LinkFailure& e) {
+    // The unit closed the connection, or went silent past the wait limit:
+    // the import goes on with what came.
+    if (e.TimedOut()) {
+      importWarnings_.push_back(std::string(e.what()) + " The import ended there.");
+      // With nothing received, the wait limit is why nothing was imported.
+      if (editor_.memo2.ByteCount() == 0) nothingRead_ = e.what();
+    }
+  }
+  text.Flush();
+  try {
+    telnet_.Disconnect();
+  } catch (const std::exception&) {
+  }
+  telnet_.ClearInput();
+  editor_.status.Set(" Import complete from host: " + host);
+  if (collectLimitHit_) importWarnings_.push_back(CollectLimitText());
+  if (!markerSeen)
+    importWarnings_.push_back(
+        "The unit's end marker \"[QXSB]\" never came; the configuration may be incomplete.");
+}
+
+void TransferController::Export1Click() {
+  if (busy_) return;
+  if (!editor_.HasConfiguration()) return;
+  if (mode_ == Mode::None) {
+    editor_.status.Set(kChooseModeStatus);
+    return;
+  }
+  linesSent_ = 0;
+  lastLineSent_.clear();
+  errorReplies_ = 0;
+  errorReplyProgress_ = 0;
+  const std::optional<std::string> failure = RunTransfer("Export", &TransferController::RunExport);
+  if (outcome_ == Outcome::Completed) editor_.MarkExported();
+  if (failure) {
+    editor_.status.Set(" Export failed");
+    prompts_.ShowError(*failure);
+  }
+}
+
+void TransferController::RunExport() {
+  editor_.PrepareExport();
+  outcome_ = Outcome::Completed;
+  if (mode_ == Mode::File) {
+    ExportFile();
+  } else if (mode_ == Mode::Telnet) {
+    ExportTelnet();
+  } else if (mode_ == Mode::Serial) {
+    ExportSerial();
+  }
+}
+
+void TransferController::ExportFile() {
+  std::optional<std::string> chosen =
+      prompts_.SaveFile(Prompts::FileDialog{"zem", kZemFilter, lastOpenedFile_});
+  if (!chosen) {
+    outcome_ = Outcome::None;
+    return;
+  }
+  const std::string& name = *chosen;
+  if (QFileInfo::exists(QString::fromLocal8Bit(name.c_str())) &&
+      !prompts_.Confirm("File " + name + " exists. Overwrite?")) {
+    outcome_ = Outcome::None;
+    return;
+  }
+  std::string error;
+  if (!WriteFileAtomically(name, ZemFileText(editor_.memo3.Lines()), &error))
+    throw std::runtime_error("Cannot create file " + name + ". " + error);
+  editor_.status.Set("Exported to file: " + name);
+}
+
+void TransferController::ExportTelnet() {
+  TextLog& memo3 = editor_.memo3;
+  if (telnet_.IsConnected()) {
+    telnet_.Disconnect();
+    telnet_.ClearInput();
+  }
+  telnet_.Port = 23;
+  if (!telnet_.IsConnected()) {
+    telnet_.ClearInput();
+    telnet_.Connect();
+  }
+  monitor_.MarkerProgress = 0;
+  if (telnet_.IsConnected()) {
+    telnet_.SendText("[]");
+    const std::size_t count = WaitTelnetReply(false) ? memo3.LineCount() : 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::string line = memo3.Line(i);
+      if (!HasBrackets(line)) continue;
+      editor_.status.Set(SendingStatus(i, memo3.LineCount()));
+      ProcessPendingEvents();
+      ThrowIfCancelled();
+      telnet_.CheckPeerClosed();
+      if (!telnet_.IsConnected()) {
+        outcome_ = Outcome::Incomplete;  // not everything reached the unit
+        break;
+      }
+      editor_.memo2.AppendLine("Sending: " + line + "\n\r");
+      telnet_.SendText(line + "\n\r");
+      ++linesSent_;
+      lastLineSent_ = line;
+      if (!WaitTelnetReply(true)) break;
+    }
+  }
+  if (telnet_.IsConnected()) telnet_.Disconnect();
+  telnet_.ClearInput();  // what the unit sent after the last reply is of no use
+  editor_.status.Set(" Telnet Export Complete");
+}
+
+// Reads until a ")" or "]" (the reply's end); what is read is dropped and
+// what follows stays for the next wait. No time limit unless one is set
+// (the unit may be slow, and the user can cancel); past it the export stops
+// as a serial one does and this returns false. `lineReply`: the answer to a
+// line, whose "(ERROR)" is counted.
+bool TransferController::WaitTelnetReply(bool lineReply) {
+  countErrorReplies_ = lineReply;
+  for (;;) {
+    ThrowIfCancelled();
+    telnet_.CheckPeerClosed();
+    if (!telnet_.IsConnected()) return true;
+    try {
+      telnet_.WaitForInput();
+    } catch (const LinkFailure& e) {
+      if (!e.TimedOut()) throw;
+      editor_.memo2.AppendLine("Breaking; no response in " + telnet_.WaitLimitText());
+      outcome_ = Outcome::NoReply;
+      return false;
+    }
+    const std::string_view unread = telnet_.Unread();
+    const std::size_t end = unread.find_first_of(")]");
+    const std::string_view reply = unread.substr(0, end == std::string_view::npos ? unread.size() : end + 1);
+    for (const char c : reply) NoteReplyByte(c);
+    telnet_.Consume(reply.size());
+    if (end != std::string_view::npos) return true;
+    ProcessPendingEvents();
+  }
+}
+
+void TransferController::NoteReplyByte(char byte) {
+  if (countErrorReplies_ && AdvanceErrorReplyMatcher(errorReplyProgress_, byte)) ++errorReplies_;
+}
+
+void TransferController::ExportSerial() {
+  TextLog& memo3 = editor_.memo3;
+  Pause(100);
+  portLost_ = false;
+  // A port that was lost or never chosen is opened again as an import
+  // does; "Serial Export Complete" with nothing sent would be a lie.
+  if (!serial_.IsPortOpen()) OpenPortAsking();
+  if (serial_.IsPortOpen()) {
+    const std::size_t count = memo3.LineCount();
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::string line = memo3.Line(i);
+      if (!HasBrackets(line)) continue;
+      editor_.status.Set(SendingStatus(i, memo3.LineCount()));
+      editor_.memo2.AppendLine("Sending: " + line);
+      monitor_.ReplyEndSeen = false;
+      countErrorReplies_ = true;
+      replyWatchdog_.stop();
+      replyWatchdog_.start();
+      serial_.SendText(line);
+      ++linesSent_;
+      lastLineSent_ = line;
+      while (!monitor_.ReplyEndSeen && replyWatchdog_.isActive()) {
+        ThrowIfCancelled();
+        if (portLost_) throw LinkFailure("The serial port " + serial_.Device() + " was lost");
+        wait_.Wait(250);
+      }
+      if (!replyWatchdog_.isActive() && !monitor_.ReplyEndSeen) {
+        editor_.memo2.AppendLine("Breaking; no response in 30 seconds");
+        outcome_ = Outcome::NoReply;
+        break;
+      }
+    }
+  }
+  countErrorReplies_ = false;
+  editor_.status.Set(" Serial Export Complete");
+}
+
+}  // namespace zem

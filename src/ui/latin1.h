@@ -1,0 +1,24 @@
+#pragma once
+
+// Names and texts are single bytes end to end: Latin-1 maps every byte to
+// one character and back, so the widgets are the only place text changes
+// form.
+
+#include <QByteArray>
+#include <QString>
+#include <cstddef>
+#include <string>
+
+namespace zem {
+
+inline QString Latin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Characters beyond Latin-1 become "?".
+inline std::string Latin1Bytes(const QString& text) {
+  const QByteArray bytes = text.toLatin1();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace zem

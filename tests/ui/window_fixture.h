@@ -1,0 +1,35 @@
+#pragma once
+
+// The window as the window tests drive it: an editor, scripted dialogs and
+// the main window over them, made afresh for every test function.
+
+#include <QDir>
+#include <memory>
+
+#include "editor/editor.h"
+#include "transfer/scripted_prompts.h"
+#include "ui/window/form1.h"
+
+namespace zem::testing {
+
+struct WindowFixture {
+  std::unique_ptr<Editor> editor;
+  std::unique_ptr<ScriptedPrompts> prompts;
+  std::unique_ptr<TForm1> form;
+
+  // Quick EQ files go to the temporary folder.
+  void OpenWindow(bool show) {
+    editor = std::make_unique<Editor>(QDir::tempPath().toStdString());
+    prompts = std::make_unique<ScriptedPrompts>();
+    form = std::make_unique<TForm1>(*editor, *prompts);
+    if (show) form->show();
+  }
+  // The window goes before what it refers to.
+  void CloseWindow() {
+    form.reset();
+    prompts.reset();
+    editor.reset();
+  }
+};
+
+}  // namespace zem::testing
