@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "bench/full_config.h"
-#include "bench/regex_reader.h"
 #include "command/command_reader.h"
 #include "command/command_writer.h"
+#include "tests/command/regex_reader.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "bench/regex_reader.h"
 #include "command/command_matcher.h"
 #include "command/command_reader.h"
+#include "tests/command/regex_reader.h"
 
 using namespace zem;
 using namespace std::string_literals;
