@@ -1,11 +1,11 @@
 #pragma once
 
-// The command forms as std::regex patterns, tried in order with
-// regex_search: the straightforward reader that the hand-written matcher
-// replaces. The benchmark measures against it and the differential test
-// compares the matcher with it. `.` is written [^\n]: std::regex's `.` also
-// refuses CR, the command forms' does not. std::regex recurses per byte, so
-// keep its lines short.
+// The command forms as std::regex patterns, translated from the patterns of
+// kCommandTable and tried in order with regex_search: the straightforward
+// reader that the matcher is checked against (test_command_reader) and
+// measured against (bench_command). `.` is written [^\n]: std::regex's `.`
+// also refuses CR, the command forms' does not. std::regex recurses per
+// byte, so keep its lines short.
 
 #include <array>
 #include <regex>
@@ -13,57 +13,49 @@
 #include <string_view>
 
 #include "command/command_matcher.h"
+#include "command/command_table.h"
 
-namespace zem::bench {
+namespace zem::regex_reader {
+
+// A table pattern in ECMAScript syntax: # is (\d+), -# is (-?\d+), * is
+// ([^\n]*), every other byte stands for itself.
+inline std::string RegexPattern(std::string_view pattern) {
+  std::string regex;
+  ForEachToken(pattern, [&](PatternToken token) {
+    switch (token.part) {
+      case PatternPart::Number:
+        regex += R"re((\d+))re";
+        break;
+      case PatternPart::SignedNumber:
+        regex += R"re((-?\d+))re";
+        break;
+      case PatternPart::Text:
+        regex += R"re(([^\n]*))re";
+        break;
+      case PatternPart::Literal:
+        if (std::string_view(R"(\^$.|?*+()[]{}/)").find(token.byte) != std::string_view::npos) regex += '\\';
+        regex += token.byte;
+        break;
+    }
+  });
+  return regex;
+}
 
 inline const std::array<std::regex, kCommandForms>& RegexForms() {
-  static const std::array<const char*, kCommandForms> kPatterns = {
-      R"re(\[VO(\d+)R(-?\d+)\])re",
-      R"re(\[EO(\d+)B(\d+)L(-?\d+)\])re",
-      R"re(\[TO(\d+)B(-?\d+)T(-?\d+)\])re",
-      R"re(\[BO(\d+)L(-?\d+)\])re",
-      R"re(\[BO(\d+)R(-?\d+)\])re",
-      R"re(\[EO(\d+)M(\d+)\])re",
-      R"re(\[EO(\d+)LP(\d+)\])re",
-      R"re(\[VO(\d+)F(\d+)\])re",
-      R"re(\[EO(\d+)P(\d+)\])re",
-      R"re(\[NEP(\d+)"([^\n]*)"\])re",
-      R"re(\[EP(\d+)B(\d+)L(-?\d+)\])re",
-      R"re(\[NF(\d+)"([^\n]*)"\])re",
-      R"re(\[NG(\d+)"([^\n]*)"\])re",
-      R"re(\[NO(\d+)"([^\n]*)"\])re",
-      R"re(\[NI(\d+)"([^\n]*)"\])re",
-      R"re(\[RPO(\d+)I(\d+)\])re",
-      R"re(\[G(\d+)AO(\d+)\])re",
-      R"re(\[F(\d+)AO(\d+)AI(\d+)\])re",
-      R"re(\[F(\d+)AO(\d+)VI(\d+)\])re",
-      R"re(\[F(\d+)AO(\d+)I(\d+)\])re",
-      R"re(\[FPL(\d+)\])re",
-      R"re(\[IRL(\d+)\])re",
-      R"re(\[SD(\d+)\])re",
-      R"re(\[DHCP(\d+)\])re",
-      R"re(\[IP([^\n]*)\])re",
-      R"re(\[NM([^\n]*)\])re",
-      R"re(\[GW([^\n]*)\])re",
-      R"re(\(ERROR\))re",
-      R"re(\[CO(\d+)I(\d+)\])re",
-      R"re(\(QX\))re",
-      R"re(\[QXSB\])re",
-      R"re(\[VM([^\n]*)\])re",
-  };
   static const std::array<std::regex, kCommandForms> forms = [] {
     std::array<std::regex, kCommandForms> built;
     for (std::size_t i = 0; i < built.size(); ++i)
-      built[i] = std::regex(kPatterns[i], std::regex::ECMAScript | std::regex::icase);
+      built[i] =
+          std::regex(RegexPattern(kCommandTable[i].pattern), std::regex::ECMAScript | std::regex::icase);
     return built;
   }();
   return forms;
 }
 
-// The form (0: none) and its fields, by substitution into "$1" 255 "$2" 255
-// "$3" and SplitFields.
+// The form (None: none) and its fields, by substitution into "$1" 255 "$2"
+// 255 "$3" and SplitFields.
 struct RegexMatch {
-  int form = 0;
+  CommandForm form = CommandForm::None;
   CommandFields fields;
 };
 
@@ -72,7 +64,7 @@ inline RegexMatch RegexMatchCommand(std::string_view line) {
   std::match_results<std::string_view::const_iterator> found;
   for (std::size_t i = 0; i < forms.size(); ++i) {
     if (!std::regex_search(line.begin(), line.end(), found, forms[i])) continue;
-    return RegexMatch{static_cast<int>(i) + 1, SplitFields(found.format("$1\xFF$2\xFF$3"))};
+    return RegexMatch{kCommandTable[i].form, SplitFields(found.format("$1\xFF$2\xFF$3"))};
   }
   return RegexMatch{};
 }
@@ -83,4 +75,4 @@ inline void RegexReadCommand(ConfigModel& model, TextLog& memo3, std::string_vie
   ApplyCommand(model, memo3, line, match.form, match.fields);
 }
 
-}  // namespace zem::bench
+}  // namespace zem::regex_reader
