@@ -90,9 +90,9 @@ using F = CommandFields;
 // silently. A number out of the model's tables changes nothing but the counts
 // of zones and sources.
 // clang-format off
-inline constexpr std::array<CommandEntry, 32> kCommandTable = [] {
+inline constexpr auto kCommandTable = [] {
   using namespace command_table_detail;
-  return std::array<CommandEntry, 32>{{
+  return std::to_array<CommandEntry>({
     {CommandForm::ZoneVolume, "[VO#R-#]", "Zone: $1 Volume: $2",
      [](M& m, const F& f) {
        const auto z = NumberOrFail(f.F1);
@@ -226,7 +226,7 @@ inline constexpr std::array<CommandEntry, 32> kCommandTable = [] {
     {CommandForm::ConfigurationEnd, "(QX)", "", nullptr, false},       // ends the unit's answer
     {CommandForm::ConfigurationQuery, "[QXSB]", "", nullptr, false},   // the import's query
     {CommandForm::VmReply, "[VM*]", "", nullptr, false},
-  }};
+  });
 }();
 // clang-format on
 
