@@ -32,7 +32,7 @@ CommandFields FieldsOf(const CommandMatch& match);
 
 // Logs and applies `form` (None: no match) with its fields, and logs the
 // failure lines. `line` is the whole line.
-void ApplyCommand(ConfigModel& model, TextLog& memo3, std::string_view line, CommandForm form,
+void ApplyCommand(ConfigModel& model, TextLog& readLog, std::string_view line, CommandForm form,
                   const CommandFields& fields);
 
 }  // namespace zem

@@ -70,25 +70,25 @@ CommandFields SplitFields(std::string_view text) {
 
 // The log line first, then the effect, which converts the index numbers
 // (checked against the tables) and then each value as it uses it.
-void ApplyCommand(ConfigModel& model, TextLog& memo3, std::string_view line, CommandForm form,
+void ApplyCommand(ConfigModel& model, TextLog& readLog, std::string_view line, CommandForm form,
                   const CommandFields& fields) {
   bool handled = false;
   if (form != CommandForm::None) {
     const CommandEntry& entry = EntryOf(form);
     try {
-      if (!entry.log.empty()) memo3.AppendLine(Expand(entry.log, fields));
+      if (!entry.log.empty()) readLog.AppendLine(Expand(entry.log, fields));
       if (entry.effect) entry.effect(model, fields);
       handled = true;
     } catch (const command_values::ParseFailure&) {
-      memo3.AppendLine(Join({"Error parsing: ", line}));
+      readLog.AppendLine(Join({"Error parsing: ", line}));
     }
   }
-  if (!handled) memo3.AppendLine(Join({"Didn't Handle: ", line}));
+  if (!handled) readLog.AppendLine(Join({"Didn't Handle: ", line}));
 }
 
-void ReadCommand(ConfigModel& model, TextLog& memo3, std::string_view line) {
+void ReadCommand(ConfigModel& model, TextLog& readLog, std::string_view line) {
   const CommandMatch match = MatchCommand(line);
-  ApplyCommand(model, memo3, line, match.form, FieldsOf(match));
+  ApplyCommand(model, readLog, line, match.form, FieldsOf(match));
 }
 
 }  // namespace zem

@@ -70,9 +70,9 @@ inline RegexMatch RegexMatchCommand(std::string_view line) {
 }
 
 // The whole reader with the regex matcher: same effects and log lines.
-inline void RegexReadCommand(ConfigModel& model, TextLog& memo3, std::string_view line) {
+inline void RegexReadCommand(ConfigModel& model, TextLog& readLog, std::string_view line) {
   RegexMatch match = RegexMatchCommand(line);
-  ApplyCommand(model, memo3, line, match.form, match.fields);
+  ApplyCommand(model, readLog, line, match.form, match.fields);
 }
 
 }  // namespace zem::regex_reader
