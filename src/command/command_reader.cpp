@@ -1,5 +1,7 @@
 #include "command/command_reader.h"
 
+#include <array>
+#include <cstdint>
 #include <initializer_list>
 
 #include "command/command_matcher.h"
@@ -24,34 +26,59 @@ std::string_view Join(std::initializer_list<std::string_view> pieces) {
   return text;
 }
 
-// A form's log text with "$1" to "$3" replaced by the fields.
-std::string_view Expand(std::string_view log, const CommandFields& f) {
-  std::string& text = LogBuffer();
+// A log text cut at its fields at compile time: literal pieces, each followed
+// by the field it names (0 to 2), the last one by none.
+struct LogParts {
+  std::array<std::string_view, 4> pieces{};
+  std::array<std::uint8_t, 3> fields{};
+  std::size_t count = 0;  // fields named
+};
+
+constexpr LogParts CutLog(std::string_view log) {
+  LogParts parts;
   for (std::size_t dollar; (dollar = log.find('$')) != std::string_view::npos;) {
-    text.append(log.substr(0, dollar));
-    const char which = dollar + 1 < log.size() ? log[dollar + 1] : '\0';
-    text.append(which == '1' ? f.F1 : which == '2' ? f.F2 : f.F3);
+    // "$1" to "$3" naming fields of the pattern: checked below.
+    if (parts.count == parts.fields.size() || dollar + 1 == log.size()) throw "too many fields in a log text";
+    parts.pieces[parts.count] = log.substr(0, dollar);
+    parts.fields[parts.count++] = static_cast<std::uint8_t>(log[dollar + 1] - '1');
     log.remove_prefix(dollar + 2);
   }
-  text.append(log);
-  return text;
+  parts.pieces[parts.count] = log;
+  return parts;
 }
+
+constexpr auto kLogParts = [] {
+  std::array<LogParts, kCommandTable.size()> all{};
+  for (std::size_t i = 0; i < all.size(); ++i) all[i] = CutLog(kCommandTable[i].log);
+  return all;
+}();
 
 // The log texts name only fields that exist.
 constexpr bool LogTextsFitPatterns() {
-  for (const CommandEntry& entry : kCommandTable) {
-    char fields = '0';
-    ForEachToken(entry.pattern, [&](PatternToken t) {
+  for (std::size_t i = 0; i < kCommandTable.size(); ++i) {
+    std::size_t fields = 0;
+    ForEachToken(kCommandTable[i].pattern, [&](PatternToken t) {
       if (t.part != PatternPart::Literal) ++fields;
     });
-    for (std::size_t at = 0; at < entry.log.size(); ++at)
-      if (entry.log[at] == '$' &&
-          (at + 1 == entry.log.size() || entry.log[at + 1] < '1' || entry.log[at + 1] > fields))
-        return false;
+    for (std::size_t f = 0; f < kLogParts[i].count; ++f)
+      if (kLogParts[i].fields[f] >= fields) return false;
   }
   return true;
 }
 static_assert(LogTextsFitPatterns());
+
+// The log line of table entry `entry` with its fields.
+std::string_view LogLine(std::size_t entry, const CommandFields& f) {
+  const LogParts& parts = kLogParts[entry];
+  const std::string* const fields[] = {&f.F1, &f.F2, &f.F3};
+  std::string& text = LogBuffer();
+  for (std::size_t i = 0; i < parts.count; ++i) {
+    text.append(parts.pieces[i]);
+    text.append(*fields[parts.fields[i]]);
+  }
+  text.append(parts.pieces[parts.count]);
+  return text;
+}
 
 }  // namespace
 
@@ -76,7 +103,7 @@ void ApplyCommand(ConfigModel& model, TextLog& readLog, std::string_view line, C
   if (form != CommandForm::None) {
     const CommandEntry& entry = EntryOf(form);
     try {
-      if (!entry.log.empty()) readLog.AppendLine(Expand(entry.log, fields));
+      if (!entry.log.empty()) readLog.AppendLine(LogLine(static_cast<std::size_t>(form) - 1, fields));
       if (entry.effect) entry.effect(model, fields);
       handled = true;
     } catch (const command_values::ParseFailure&) {
