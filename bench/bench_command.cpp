@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "bench/full_config.h"
-#include "bench/regex_reader.h"
 #include "command/command_reader.h"
 #include "command/command_writer.h"
+#include "tests/command/regex_reader.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ void ReadAll(benchmark::State& state) {
 }
 
 void BM_ReadCommand(benchmark::State& state) { ReadAll<zem::ReadCommand>(state); }
-void BM_RegexReadCommand(benchmark::State& state) { ReadAll<zem::bench::RegexReadCommand>(state); }
+void BM_RegexReadCommand(benchmark::State& state) { ReadAll<zem::regex_reader::RegexReadCommand>(state); }
 
 // The matcher alone, without the effects and the log.
 void BM_MatchCommand(benchmark::State& state) {

@@ -1,10 +1,17 @@
-// Matching of the command forms, written by hand: one pass finds the '[' and
-// '(' that may open a command, and the letters after each choose the only form
-// that can start there. Names and free texts end at the last `"]` or `]`
-// before the next LF; those places are found once per LF-delimited stretch,
-// so even a long line of unfinished commands costs linear time.
+// Matching of the command forms: the matcher of each pattern of
+// kCommandTable is generated at compile time, one comparison per pattern
+// piece. One pass finds the bytes that may open a command; the opening byte
+// and the one after it choose the few patterns that can start there, which
+// are tried in table order. Texts end at the last occurrence of their
+// pattern's rest before the next LF; those places are found once per
+// LF-delimited stretch, so even a long line of unfinished commands costs
+// linear time.
+#include <array>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "command/command_matcher.h"
 
@@ -19,8 +26,50 @@ constexpr unsigned char Upper(unsigned char c) {
 }
 constexpr bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
+// Whether pattern piece `t` can begin with byte `c`.
+constexpr bool Accepts(PatternToken t, unsigned char c) {
+  switch (t.part) {
+    case PatternPart::Literal:
+      return Upper(c) == static_cast<unsigned char>(t.byte);
+    case PatternPart::Number:
+      return IsDigit(c);
+    case PatternPart::SignedNumber:
+      return c == '-' || IsDigit(c);
+    case PatternPart::Text:
+      return true;
+  }
+  return false;
+}
+
+// The different pattern rests after a text ("]", "\"]"), each looked for once
+// per stretch.
+constexpr std::size_t kMaxEndings = 4;
+struct Endings {
+  std::array<std::string_view, kMaxEndings> rest{};
+  std::size_t count = 0;
+};
+constexpr Endings FindEndings() {
+  Endings endings;
+  for (const CommandEntry& entry : kCommandTable) {
+    const std::size_t star = entry.pattern.find('*');
+    if (star == std::string_view::npos) continue;
+    const std::string_view rest = entry.pattern.substr(star + 1);
+    std::size_t i = 0;
+    while (i < endings.count && endings.rest[i] != rest) ++i;
+    if (i == endings.count) endings.rest[endings.count++] = rest;  // beyond kMaxEndings: not constant
+  }
+  return endings;
+}
+constexpr Endings kEndings = FindEndings();
+constexpr std::size_t EndingOf(std::string_view rest) {
+  std::size_t i = 0;
+  while (kEndings.rest[i] != rest) ++i;
+  return i;
+}
+
 // The stretch of the line between two LF bytes in which a match must lie,
-// with the last `"]` and `]` in it (looked for once, from its end).
+// with the last occurrence in it of each text ending (looked for once, from
+// its end).
 class Stretch {
  public:
   explicit Stretch(std::string_view line) : line_(line) {}
@@ -31,207 +80,143 @@ class Stretch {
     started_ = true;
     const void* lf = std::memchr(line_.data() + at, '\n', line_.size() - at);
     end_ = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - line_.data()) : line_.size();
-    quoteBracketKnown_ = bracketKnown_ = false;
+    known_ = 0;
   }
 
-  // Position of the '"' of the last `"]` of the stretch, if it is at or after
-  // `from`; kNone otherwise. Positions asked for only grow within a stretch,
-  // so a search that found nothing stays valid for later positions.
-  std::size_t LastQuoteBracket(std::size_t from) {
-    if (!quoteBracketKnown_) {
-      quoteBracketKnown_ = true;
-      lastQuoteBracket_ = kNone;
-      for (std::size_t p = end_; p >= from + 2; --p) {
-        if (line_[p - 1] == ']' && line_[p - 2] == '"') {
-          lastQuoteBracket_ = p - 2;
+  // Position of the last occurrence of ending `e` in the stretch, if it is at
+  // or after `from`; kNone otherwise. Positions asked for only grow within a
+  // stretch, so a search that found nothing stays valid for later positions.
+  std::size_t LastEnding(std::size_t e, std::size_t from) {
+    const unsigned bit = 1u << e;
+    if (!(known_ & bit)) {
+      known_ |= bit;
+      last_[e] = kNone;
+      const std::string_view ending = kEndings.rest[e];
+      for (std::size_t p = end_; p >= from + ending.size(); --p) {
+        if (line_.compare(p - ending.size(), ending.size(), ending) == 0) {
+          last_[e] = p - ending.size();
           break;
         }
       }
     }
-    return (lastQuoteBracket_ != kNone && lastQuoteBracket_ >= from) ? lastQuoteBracket_ : kNone;
-  }
-
-  // Position of the last ']' of the stretch, if it is at or after `from`.
-  std::size_t LastBracket(std::size_t from) {
-    if (!bracketKnown_) {
-      bracketKnown_ = true;
-      lastBracket_ = kNone;
-      for (std::size_t p = end_; p > from; --p) {
-        if (line_[p - 1] == ']') {
-          lastBracket_ = p - 1;
-          break;
-        }
-      }
-    }
-    return (lastBracket_ != kNone && lastBracket_ >= from) ? lastBracket_ : kNone;
+    return (last_[e] != kNone && last_[e] >= from) ? last_[e] : kNone;
   }
 
  private:
   std::string_view line_;
   std::size_t end_ = 0;
   bool started_ = false;
-  bool quoteBracketKnown_ = false;
-  bool bracketKnown_ = false;
-  std::size_t lastQuoteBracket_ = kNone;
-  std::size_t lastBracket_ = kNone;
+  unsigned known_ = 0;
+  std::array<std::size_t, kMaxEndings> last_{};
 };
 
-// Reads the elements of one form from a start position.
-class Cursor {
- public:
-  Cursor(std::string_view line, std::size_t pos) : line_(line), pos_(pos) {}
-
-  std::size_t Pos() const { return pos_; }
-
-  // The next byte in upper case, consumed; 0 at the end (no form starts so).
-  unsigned char Take() { return pos_ < line_.size() ? Upper(static_cast<unsigned char>(line_[pos_++])) : 0; }
-
-  // One letter (given in upper case) or other literal byte.
-  bool Lit(char upper) {
-    if (pos_ < line_.size() && Upper(static_cast<unsigned char>(line_[pos_])) == upper) {
-      ++pos_;
-      return true;
+// Whether the pattern of table entry `Entry`, from its piece at offset `At`,
+// matches the line from `pos`; the fields go to m.groups from `Group` on.
+// `open` is where the match began.
+template <std::size_t Entry, std::size_t At, std::size_t Group>
+bool MatchFrom(std::string_view line, std::size_t pos, std::size_t open, Stretch& stretch, CommandMatch& m) {
+  constexpr std::string_view kPattern = kCommandTable[Entry].pattern;
+  if constexpr (At == kPattern.size()) {
+    return true;
+  } else {
+    constexpr PatternToken kToken = TokenAt(kPattern, At);
+    constexpr std::size_t kNext = At + kToken.length;
+    const std::size_t size = line.size();
+    if constexpr (kToken.part == PatternPart::Literal) {
+      if (pos >= size ||
+          Upper(static_cast<unsigned char>(line[pos])) != static_cast<unsigned char>(kToken.byte))
+        return false;
+      return MatchFrom<Entry, kNext, Group>(line, pos + 1, open, stretch, m);
+    } else if constexpr (kToken.part == PatternPart::Text) {
+      stretch.Enter(open);
+      const std::size_t end = stretch.LastEnding(EndingOf(kPattern.substr(kNext)), pos);
+      if (end == kNone) return false;
+      m.groups[Group] = line.substr(pos, end - pos);
+      return MatchFrom<Entry, kNext, Group + 1>(line, end, open, stretch, m);
+    } else {
+      // All of the digits: a shorter run cannot help a failed match, as no
+      // pattern has a digit after a number.
+      const std::size_t start = pos;
+      if (kToken.part == PatternPart::SignedNumber && pos < size && line[pos] == '-') ++pos;
+      const std::size_t digits = pos;
+      while (pos < size && IsDigit(static_cast<unsigned char>(line[pos]))) ++pos;
+      if (pos == digits) return false;
+      m.groups[Group] = line.substr(start, pos - start);
+      return MatchFrom<Entry, kNext, Group + 1>(line, pos, open, stretch, m);
     }
-    return false;
   }
-  bool Lits(std::string_view upper) {
-    for (char c : upper)
-      if (!Lit(c)) return false;
-    return true;
-  }
+}
 
-  // One or more digits. A shorter run cannot help a failed match, as no
-  // literal that follows a run is a digit.
-  bool Digits(std::string_view& out) {
-    std::size_t start = pos_;
-    while (pos_ < line_.size() && IsDigit(static_cast<unsigned char>(line_[pos_]))) ++pos_;
-    out = line_.substr(start, pos_ - start);
-    return pos_ > start;
-  }
-  // An optional '-' and one or more digits.
-  bool SignedDigits(std::string_view& out) {
-    std::size_t start = pos_;
-    if (pos_ < line_.size() && line_[pos_] == '-') ++pos_;
-    std::string_view digits;
-    if (!Digits(digits)) return false;
-    out = line_.substr(start, pos_ - start);
-    return true;
-  }
+// Matches entry `Entry` from its second piece, the opening byte being at `at`.
+template <std::size_t Entry>
+bool MatchEntry(std::string_view line, std::size_t at, Stretch& stretch, CommandMatch& m) {
+  return MatchFrom<Entry, 1, 0>(line, at + 1, at, stretch, m);
+}
 
- private:
-  std::string_view line_;
-  std::size_t pos_;
+using EntryMatcher = bool (*)(std::string_view, std::size_t, Stretch&, CommandMatch&);
+constexpr auto kMatchers = []<std::size_t... I>(std::index_sequence<I...>) {
+  return std::array<EntryMatcher, sizeof...(I)>{&MatchEntry<I>...};
+}
+(std::make_index_sequence<kCommandTable.size()>{});
+
+// The entries that can start with an opening byte and the byte after it, as
+// bits in table order.
+using EntrySet = std::uint64_t;
+static_assert(kCommandTable.size() <= 64);
+constexpr std::size_t kMaxOpenings = 4;
+struct Openings {
+  std::array<std::int8_t, 256> index{};  // the opening of each byte, or -1
+  std::array<std::array<EntrySet, 256>, kMaxOpenings> entries{};
 };
-
-// The form that starts with the '[' at `at`, or 0.
-int MatchBracket(std::string_view line, std::size_t at, Stretch& stretch, CommandMatch& m) {
-  Cursor c(line, at + 1);
-  auto& g = m.groups;
-  // `"` name `"]` after the number of forms 10 and 12 to 15.
-  auto name = [&](int form) {
-    if (!c.Lit('"')) return 0;
-    stretch.Enter(at);
-    std::size_t end = stretch.LastQuoteBracket(c.Pos());
-    if (end == kNone) return 0;
-    g[1] = line.substr(c.Pos(), end - c.Pos());
-    return form;
-  };
-  // Free text up to the last ']' (forms 25 to 27 and 32).
-  auto text = [&](int form) {
-    stretch.Enter(at);
-    std::size_t end = stretch.LastBracket(c.Pos());
-    if (end == kNone) return 0;
-    g[0] = line.substr(c.Pos(), end - c.Pos());
-    return form;
-  };
-  switch (c.Take()) {
-    case 'V':
-      if (c.Lit('M')) return text(32);
-      if (!c.Lit('O') || !c.Digits(g[0])) return 0;
-      if (c.Lit('R')) return c.SignedDigits(g[1]) && c.Lit(']') ? 1 : 0;
-      if (c.Lit('F')) return c.Digits(g[1]) && c.Lit(']') ? 8 : 0;
-      return 0;
-    case 'E':
-      if (c.Lit('P'))
-        return c.Digits(g[0]) && c.Lit('B') && c.Digits(g[1]) && c.Lit('L') && c.SignedDigits(g[2]) &&
-                       c.Lit(']')
-                   ? 11
-                   : 0;
-      if (!c.Lit('O') || !c.Digits(g[0])) return 0;
-      if (c.Lit('B')) return c.Digits(g[1]) && c.Lit('L') && c.SignedDigits(g[2]) && c.Lit(']') ? 2 : 0;
-      if (c.Lit('M')) return c.Digits(g[1]) && c.Lit(']') ? 6 : 0;
-      if (c.Lit('L')) return c.Lit('P') && c.Digits(g[1]) && c.Lit(']') ? 7 : 0;
-      if (c.Lit('P')) return c.Digits(g[1]) && c.Lit(']') ? 9 : 0;
-      return 0;
-    case 'T':
-      return c.Lit('O') && c.Digits(g[0]) && c.Lit('B') && c.SignedDigits(g[1]) && c.Lit('T') &&
-                     c.SignedDigits(g[2]) && c.Lit(']')
-                 ? 3
-                 : 0;
-    case 'B':
-      if (!c.Lit('O') || !c.Digits(g[0])) return 0;
-      if (c.Lit('L')) return c.SignedDigits(g[1]) && c.Lit(']') ? 4 : 0;
-      if (c.Lit('R')) return c.SignedDigits(g[1]) && c.Lit(']') ? 5 : 0;
-      return 0;
-    case 'N':
-      if (c.Lit('M')) return text(26);
-      if (c.Lit('E')) return c.Lit('P') && c.Digits(g[0]) ? name(10) : 0;
-      if (c.Lit('F')) return c.Digits(g[0]) ? name(12) : 0;
-      if (c.Lit('G')) return c.Digits(g[0]) ? name(13) : 0;
-      if (c.Lit('O')) return c.Digits(g[0]) ? name(14) : 0;
-      if (c.Lit('I')) return c.Digits(g[0]) ? name(15) : 0;
-      return 0;
-    case 'R':
-      return c.Lits("PO") && c.Digits(g[0]) && c.Lit('I') && c.Digits(g[1]) && c.Lit(']') ? 16 : 0;
-    case 'G':
-      if (c.Lit('W')) return text(27);
-      return c.Digits(g[0]) && c.Lits("AO") && c.Digits(g[1]) && c.Lit(']') ? 17 : 0;
-    case 'F':
-      if (c.Lit('P')) return c.Lit('L') && c.Digits(g[0]) && c.Lit(']') ? 21 : 0;
-      if (!c.Digits(g[0]) || !c.Lits("AO") || !c.Digits(g[1])) return 0;
-      if (c.Lit('A')) return c.Lit('I') && c.Digits(g[2]) && c.Lit(']') ? 18 : 0;
-      if (c.Lit('V')) return c.Lit('I') && c.Digits(g[2]) && c.Lit(']') ? 19 : 0;
-      if (c.Lit('I')) return c.Digits(g[2]) && c.Lit(']') ? 20 : 0;
-      return 0;
-    case 'I':
-      if (c.Lit('P')) return text(25);
-      return c.Lits("RL") && c.Digits(g[0]) && c.Lit(']') ? 22 : 0;
-    case 'S':
-      return c.Lit('D') && c.Digits(g[0]) && c.Lit(']') ? 23 : 0;
-    case 'D':
-      return c.Lits("HCP") && c.Digits(g[0]) && c.Lit(']') ? 24 : 0;
-    case 'C':
-      return c.Lit('O') && c.Digits(g[0]) && c.Lit('I') && c.Digits(g[1]) && c.Lit(']') ? 29 : 0;
-    case 'Q':
-      return c.Lits("XSB]") ? 31 : 0;
-    default:
-      return 0;
+constexpr Openings FindOpenings() {
+  Openings o;
+  for (auto& i : o.index) i = -1;
+  std::size_t count = 0;
+  for (std::size_t e = 0; e < kCommandTable.size(); ++e) {
+    const std::string_view pattern = kCommandTable[e].pattern;
+    const PatternToken first = TokenAt(pattern, 0);
+    // TableIsWellFormed: the first piece is a fixed byte; a letter would also
+    // open in lower case, which this table does not provide for.
+    const auto byte = static_cast<unsigned char>(first.byte);
+    if (byte >= 'A' && byte <= 'Z') throw "a pattern must not open with a letter";
+    if (o.index[byte] < 0) {
+      if (count == kMaxOpenings) throw "too many opening bytes";
+      o.index[byte] = static_cast<std::int8_t>(count++);
+    }
+    const PatternToken second = TokenAt(pattern, first.length);
+    for (int c = 0; c < 256; ++c)
+      if (Accepts(second, static_cast<unsigned char>(c)))
+        o.entries[static_cast<std::size_t>(o.index[byte])][static_cast<std::size_t>(c)] |= EntrySet{1} << e;
   }
+  return o;
 }
-
-// The reply that starts with the '(' at `at`, or 0.
-int MatchParen(std::string_view line, std::size_t at) {
-  Cursor c(line, at + 1);
-  if (c.Lits("ERROR)")) return 28;
-  Cursor q(line, at + 1);
-  return q.Lits("QX)") ? 30 : 0;
-}
+constexpr Openings kOpenings = FindOpenings();
 
 }  // namespace
 
 CommandMatch MatchCommand(std::string_view line) {
   CommandMatch best;
+  std::size_t bestEntry = kCommandTable.size();
   Stretch stretch(line);
   const std::size_t size = line.size();
-  for (std::size_t at = 0; at < size; ++at) {
-    const char ch = line[at];
-    if (ch != '[' && ch != '(') continue;
-    CommandMatch here;
-    const int form = ch == '[' ? MatchBracket(line, at, stretch, here) : MatchParen(line, at);
-    if (form == 0 || (best.form != 0 && form >= best.form)) continue;
-    best = here;
-    best.form = form;
-    if (form == 1) break;  // nothing can come before the first form
+  for (std::size_t at = 0; at + 1 < size; ++at) {
+    const std::int8_t opening = kOpenings.index[static_cast<unsigned char>(line[at])];
+    if (opening < 0) continue;
+    // Only the entries before the best found so far can still win.
+    EntrySet candidates =
+        kOpenings.entries[static_cast<std::size_t>(opening)][static_cast<unsigned char>(line[at + 1])] &
+        ((EntrySet{1} << bestEntry) - 1);
+    while (candidates != 0) {
+      const auto entry = static_cast<std::size_t>(std::countr_zero(candidates));
+      candidates &= candidates - 1;
+      CommandMatch here;
+      if (!kMatchers[entry](line, at, stretch, here)) continue;
+      best = here;
+      best.form = kCommandTable[entry].form;
+      bestEntry = entry;
+      break;  // the entries after it cannot win
+    }
+    if (bestEntry == 0) break;  // nothing can come before the first entry
   }
   return best;
 }

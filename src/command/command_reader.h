@@ -16,10 +16,11 @@ struct CommandFields {
 };
 CommandFields SplitFields(std::string_view text);
 
-// Reads one line of configuration text: the first command form that matches
-// the line is applied to the model and logged in `memo3`; what is not
-// understood is logged as "Didn't Handle: " + line, a number out of range as
+// Reads one line of configuration text: of the command forms that occur in
+// the line, the one listed first in kCommandTable (command/command_table.h)
+// is applied to the model and logged in `readLog`; what is not understood is
+// logged as "Didn't Handle: " + line, a number out of range as
 // "Error parsing: " + line. Any bytes, any length.
-void ReadCommand(ConfigModel& model, TextLog& memo3, std::string_view line);
+void ReadCommand(ConfigModel& model, TextLog& readLog, std::string_view line);
 
 }  // namespace zem

@@ -3,43 +3,52 @@
 #include <algorithm>
 #include <string_view>
 
+#include "command/command_table.h"
+
 namespace zem {
 namespace {
 
-std::string QuotedName(std::string_view name) {
+// A name as written between its quotes: cut, and never empty.
+std::string WrittenName(std::string_view name) {
   std::string cut = CutName(name);
   if (cut.empty()) cut = " ";
-  return "\"" + cut + "\"";
+  return cut;
 }
 
-std::string Num(int n) { return std::to_string(n); }
+// The lines that open the blocks of restrictions, groups and favorites, and
+// the one that ends the sequence: commands to the unit that carry no data
+// and that the reader does not take.
+constexpr std::string_view kRestrictionsBlock = "[RAR]";
+constexpr std::string_view kGroupsBlock = "[GAR]";
+constexpr std::string_view kFavoritesBlock = "[FAR]";
+constexpr std::string_view kEnd = "[EC]";
 
 void WriteZoneBlock(const ConfigModel& m, int z, std::vector<std::string>& out) {
   out.emplace_back();
-  out.push_back("[NO" + Num(z) + QuotedName(m.ZoneNames[z]) + "]");
+  out.push_back(CommandLine(CommandForm::ZoneName, {z, WrittenName(m.ZoneNames[z])}));
   const ZoneAudioRec& a = m.ZoneAudio[z];
   if (a.EQUsed == 0) return;
-  out.push_back("[VO" + Num(z) + "R" + Num(a.Volume) + "]");
+  out.push_back(CommandLine(CommandForm::ZoneVolume, {z, a.Volume}));
   if (a.DSPMode < 0) return;
-  out.push_back("[EO" + Num(z) + "M" + Num(a.DSPMode) + "]");
+  out.push_back(CommandLine(CommandForm::ZoneDspMode, {z, a.DSPMode}));
   if (a.Balance < 0) {
-    out.push_back("[BO" + Num(z) + "L" + Num(-a.Balance) + "]");
+    out.push_back(CommandLine(CommandForm::ZoneBalanceLeft, {z, -a.Balance}));
   } else {
-    out.push_back("[BO" + Num(z) + "R" + Num(a.Balance) + "]");
+    out.push_back(CommandLine(CommandForm::ZoneBalanceRight, {z, a.Balance}));
   }
   switch (a.DSPMode) {
     case 1:
       for (int b = 1; b <= kBands; ++b)
-        out.push_back("[EO" + Num(z) + "B" + Num(b) + "L" + Num(a.Band[b]) + "]");
+        out.push_back(CommandLine(CommandForm::ZoneEqBand, {z, b, a.Band[b]}));
       break;
     case 2:
-      if (a.SystemEQ > 0) out.push_back("[EO" + Num(z) + "P" + Num(a.SystemEQ) + "]");
+      if (a.SystemEQ > 0) out.push_back(CommandLine(CommandForm::ZoneSystemEq, {z, a.SystemEQ}));
       break;
     case 3:
-      out.push_back("[TO" + Num(z) + "B" + Num(-a.Bass) + "T" + Num(-a.Treble) + "]");
+      out.push_back(CommandLine(CommandForm::ZoneBassTreble, {z, -a.Bass, -a.Treble}));
       break;
     case 4:
-      out.push_back("[EO" + Num(z) + "LP" + Num(a.Lowpass) + "]");
+      out.push_back(CommandLine(CommandForm::ZoneLowpass, {z, a.Lowpass}));
       break;
     default:
       break;
@@ -55,55 +64,57 @@ std::vector<std::string> BuildCommandSequence(const ConfigModel& m) {
   const int zones = std::min(m.ZoneCount, kZones);
   const int sources = std::min(m.SourceCount, kSources);
 
-  out.push_back("[SD" + Num(m.Options.DisplayLevel) + "]");
-  out.push_back(m.Options.FrontPanelLock ? "[FPL1]" : "[FPL0]");
-  out.push_back(m.Options.IRLockout ? "[IRL1]" : "[IRL0]");
+  out.push_back(CommandLine(CommandForm::DisplayLevel, {m.Options.DisplayLevel}));
+  out.push_back(CommandLine(CommandForm::FrontPanelLock, {m.Options.FrontPanelLock ? 1 : 0}));
+  out.push_back(CommandLine(CommandForm::IrLockout, {m.Options.IRLockout ? 1 : 0}));
   out.emplace_back();
 
-  for (int s = 1; s <= sources; ++s) out.push_back("[NI" + Num(s) + QuotedName(m.SourceNames[s]) + "]");
+  for (int s = 1; s <= sources; ++s)
+    out.push_back(CommandLine(CommandForm::SourceName, {s, WrittenName(m.SourceNames[s])}));
   for (int z = 1; z <= zones; ++z) WriteZoneBlock(m, z, out);
 
-  out.push_back("[RAR]");
+  out.emplace_back(kRestrictionsBlock);
   out.emplace_back();
   for (int z = 1; z <= zones; ++z)
     for (int s = 1; s <= sources; ++s)
-      if (m.RestrictionMark(z, s) == "R") out.push_back("[RPO" + Num(z) + "I" + Num(s) + "]");
+      if (m.RestrictionMark(z, s) == "R") out.push_back(CommandLine(CommandForm::ZoneRestriction, {z, s}));
 
-  out.push_back("[GAR]");
+  out.emplace_back(kGroupsBlock);
   for (int z = 1; z <= zones; ++z)
     for (int g = 1; g <= kGroups; ++g)
-      if (m.GroupMark(z, g) == "G") out.push_back("[G" + Num(g) + "AO" + Num(z) + "]");
+      if (m.GroupMark(z, g) == "G") out.push_back(CommandLine(CommandForm::GroupMember, {g, z}));
   out.emplace_back();
 
-  out.push_back("[FAR]");
+  out.emplace_back(kFavoritesBlock);
   for (int f = 1; f <= kFavorites; ++f) {
     for (int z = 1; z <= zones; ++z) {
       for (int s = 1; s <= sources; ++s) {
         const FavoriteCell& cell = m.FavoriteStore.Cell(f, s, z);
-        const std::string prefix = "[F" + Num(f) + "AO" + Num(z);
         if (cell.Is('C')) {
-          out.push_back(prefix + "I" + Num(s) + "]");
+          out.push_back(CommandLine(CommandForm::FavoriteAudioVideo, {f, z, s}));
         } else if (cell.Is('A')) {
-          out.push_back(prefix + "AI" + Num(s) + "]");
+          out.push_back(CommandLine(CommandForm::FavoriteAudio, {f, z, s}));
         } else if (cell.Is('V')) {
-          out.push_back(prefix + "VI" + Num(s) + "]");
+          out.push_back(CommandLine(CommandForm::FavoriteVideo, {f, z, s}));
         }
       }
     }
   }
 
-  for (int n = 1; n <= kFavorites; ++n) out.push_back("[NF" + Num(n) + QuotedName(m.FavoriteNames[n]) + "]");
-  for (int n = 1; n <= kGroups; ++n) out.push_back("[NG" + Num(n) + QuotedName(m.GroupNames[n]) + "]");
+  for (int n = 1; n <= kFavorites; ++n)
+    out.push_back(CommandLine(CommandForm::FavoriteName, {n, WrittenName(m.FavoriteNames[n])}));
+  for (int n = 1; n <= kGroups; ++n)
+    out.push_back(CommandLine(CommandForm::GroupName, {n, WrittenName(m.GroupNames[n])}));
 
   if (m.Options.DHCPEnabled) {
-    out.push_back("[DHCP1]");
+    out.push_back(CommandLine(CommandForm::Dhcp, {1}));
   } else {
-    out.push_back("[DHCP0]");
-    out.push_back("[IP" + m.Options.IPAddress + "]");
-    out.push_back("[NM" + m.Options.Netmask + "]");
-    out.push_back("[GW" + m.Options.Gateway + "]");
+    out.push_back(CommandLine(CommandForm::Dhcp, {0}));
+    out.push_back(CommandLine(CommandForm::IpAddress, {m.Options.IPAddress}));
+    out.push_back(CommandLine(CommandForm::Netmask, {m.Options.Netmask}));
+    out.push_back(CommandLine(CommandForm::Gateway, {m.Options.Gateway}));
   }
-  out.push_back("[EC]");
+  out.emplace_back(kEnd);
   return out;
 }
 

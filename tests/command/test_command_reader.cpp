@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "bench/regex_reader.h"
 #include "command/command_matcher.h"
 #include "command/command_reader.h"
+#include "command/command_table.h"
+#include "tests/command/regex_reader.h"
 
 using namespace zem;
 using namespace std::string_literals;
@@ -353,13 +354,21 @@ class TestCommandReader : public QObject {
   // The hand-written matcher against std::regex over the same forms, on
   // lines built from whole commands, fragments and stray bytes, then mutated.
   void matcherAgreesWithRegex() {
-    // '#' stands for a number, '$' for free text.
-    static const char* const kCommands[] = {
-        "[VO#R#]",    "[EO#B#L#]", "[TO#B#T#]",   "[BO#L#]",    "[BO#R#]",    "[EO#M#]",    "[EO#LP#]",
-        "[VO#F#]",    "[EO#P#]",   "[NEP#\"$\"]", "[EP#B#L#]",  "[NF#\"$\"]", "[NG#\"$\"]", "[NO#\"$\"]",
-        "[NI#\"$\"]", "[RPO#I#]",  "[G#AO#]",     "[F#AO#AI#]", "[F#AO#VI#]", "[F#AO#I#]",  "[FPL#]",
-        "[IRL#]",     "[SD#]",     "[DHCP#]",     "[IP$]",      "[NM$]",      "[GW$]",      "(ERROR)",
-        "[CO#I#]",    "(QX)",      "[QXSB]",      "[VM$]"};
+    // Every form of the table, with '#' for a number (signed or not) and '$'
+    // for free text.
+    static const std::vector<std::string> kCommands = [] {
+      std::vector<std::string> commands;
+      for (const CommandEntry& entry : kCommandTable) {
+        std::string command;
+        ForEachToken(entry.pattern, [&](PatternToken token) {
+          command += token.part == PatternPart::Literal ? token.byte
+                     : token.part == PatternPart::Text  ? '$'
+                                                        : '#';
+        });
+        commands.push_back(command);
+      }
+      return commands;
+    }();
     static const char* const kPieces[] = {"[",  "]",  "(",  ")",  "\"", "\"]", "-",    "VO", "EO",
                                           "NO", "AO", "LP", "\r", "\n", " ",   "\xff", "\0"};
     std::mt19937 random(20240607);
@@ -381,8 +390,8 @@ class TestCommandReader : public QObject {
       for (std::size_t parts = 1 + pick(4); parts > 0; --parts) {
         const std::size_t kind = pick(4);
         if (kind < 2) {
-          for (const char* c = kCommands[pick(std::size(kCommands))]; *c; ++c)
-            line += *c == '#' ? number() : *c == '$' ? text() : std::string(1, *c);
+          for (char c : kCommands[pick(kCommands.size())])
+            line += c == '#' ? number() : c == '$' ? text() : std::string(1, c);
         } else if (kind == 2) {
           line += kPieces[pick(std::size(kPieces))];
         } else {
@@ -400,7 +409,7 @@ class TestCommandReader : public QObject {
       for (char& ch : line)
         if (pick(4) == 0) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
       const CommandMatch mine = MatchCommand(line);
-      const bench::RegexMatch theirs = bench::RegexMatchCommand(line);
+      const regex_reader::RegexMatch theirs = regex_reader::RegexMatchCommand(line);
       QCOMPARE(mine.form, theirs.form);
       const CommandFields fields = FieldsOf(mine);
       QCOMPARE(fields.F1, theirs.fields.F1);
