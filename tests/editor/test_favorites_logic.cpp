@@ -198,13 +198,13 @@ class TestFavoritesLogic : public QObject {
     QCOMPARE(m.FavoritesGrid.Cell(7, 40), std::string("C"));
 
     m.RestrictionMark(40, 7) = "R";
-    editor.PageControl1Change(Page::Favorites);
+    editor.PageChosen(Page::Favorites);
     QCOMPARE(m.FavoritesGrid.Cell(7, 40), std::string("R"));
     for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.FavoriteStore.Cell(f, 7, 40).Is('R'));
     QVERIFY(m.FavoriteStore.Cell(4, 8, 40).Is('A'));
 
     m.RestrictionMark(40, 7).clear();
-    editor.PageControl1Change(Page::Favorites);
+    editor.PageChosen(Page::Favorites);
     QCOMPARE(m.FavoritesGrid.Cell(7, 40), std::string());
     for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.FavoriteStore.Cell(f, 7, 40).Empty());
     QVERIFY(m.FavoriteStore.Cell(4, 8, 40).Is('A'));

@@ -100,7 +100,7 @@ class TestMatrixLogic : public QObject {
     ConfigModel& m = editor.model;
     QVERIFY(m.FavoriteStore.Cell(5, 2, 3).Is('R'));
     editor.matrix.Button4Click();
-    editor.PageControl1Change(Page::Favorites);
+    editor.PageChosen(Page::Favorites);
     QVERIFY(m.FavoriteStore.Cell(5, 2, 3).Empty());
     QVERIFY(m.FavoriteStore.Cell(5, 4, 3).Is('A'));
   }

@@ -65,7 +65,7 @@ class TestPresetsLogic : public QObject {
     QCOMPARE(e.model.PresetList.Selected, 7);
     QCOMPARE(e.model.SystemEQList.Selected, 6);  // zone 2's preset, unchanged
     QCOMPARE(p.NameText(), std::string("Preset 8"));
-    e.PageControl1Change(Page::ZoneAudioControls);
+    e.PageChosen(Page::ZoneAudioControls);
     QCOMPARE(int(e.model.ZoneAudio[2].SystemEQ), 6);
   }
 
@@ -88,7 +88,7 @@ class TestPresetsLogic : public QObject {
     QVERIFY(!e.model.PresetList.HasSelection());  // as the import leaves it
     e.presets.SetBandPosition(10, -7);
     e.presets.SetNameText("Evening");
-    e.PageControl1Change(Page::ZoneAudioControls);
+    e.PageChosen(Page::ZoneAudioControls);
     QCOMPARE(int(e.model.EQPresets[1].Band[10]), 7);
     QCOMPARE(e.model.EQPresets[1].Name, std::string("Evening"));
     QCOMPARE(e.model.SystemEQList.Items[0], std::string("Evening"));
@@ -96,7 +96,7 @@ class TestPresetsLogic : public QObject {
     // With a chosen preset the refresh stores and shows that preset again.
     e.presets.ListBox2Click(5);
     e.presets.SetBandPosition(1, 2);
-    e.PageControl1Change(Page::Options);
+    e.PageChosen(Page::Options);
     QCOMPARE(e.model.CurrentEQPreset, 6);
     QCOMPARE(int(e.model.EQPresets[6].Band[1]), -2);
     QCOMPARE(e.presets.BandPosition(1), 2);

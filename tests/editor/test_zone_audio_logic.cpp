@@ -80,7 +80,7 @@ class TestZoneAudioLogic : public QObject {
     QVERIFY(!z.DSPModeList().HasSelection());
     QVERIFY(!e.model.SystemEQList.HasSelection());
 
-    e.PageControl1Change(Page::Options);
+    e.PageChosen(Page::Options);
     QCOMPARE(int(rec.Band[1]), 10);
     QCOMPARE(int(rec.Band[2]), -10);
     QCOMPARE(int(rec.Band[3]), -6);
@@ -225,7 +225,7 @@ class TestZoneAudioLogic : public QObject {
 
     // A page switch stores the shown zone without choosing another.
     z.SetBalancePosition(-25);
-    e.PageControl1Change(Page::Favorites);
+    e.PageChosen(Page::Favorites);
     QCOMPARE(int(e.model.ZoneAudio[7].Balance), -25);
     QCOMPARE(e.model.ZoneList.Selected, 6);
     const std::vector<std::string> lines = e.PrepareExport();
@@ -242,7 +242,7 @@ class TestZoneAudioLogic : public QObject {
     QCOMPARE(e.model.SystemEQList.Selected, 3);
     QCOMPARE(e.model.SystemEQList.Items[3], std::string("Jazz"));
     QVERIFY(e.zoneAudio.Flags().Enabled("ComboBox3"));
-    e.PageControl1Change(Page::EQPresets);
+    e.PageChosen(Page::EQPresets);
     QCOMPARE(e.model.SystemEQList.Selected, 3);
     QVERIFY(Has(e.PrepareExport(), "[EO1P3]"));
 
@@ -277,7 +277,7 @@ class TestZoneAudioLogic : public QObject {
     // A new import starts with a reset; a tab change before it completes must
     // not copy zone 3 into zone 1 nor preset 4 into preset 1.
     e.ResetModel();
-    e.PageControl1Change(Page::ZoneAudioControls);
+    e.PageChosen(Page::ZoneAudioControls);
     QCOMPARE(int(e.model.ZoneAudio[1].Volume), 0);
     QCOMPARE(int(e.model.ZoneAudio[1].Band[2]), 0);
     QCOMPARE(e.model.EQPresets[1].Name, std::string("Flat"));

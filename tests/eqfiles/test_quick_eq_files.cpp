@@ -103,7 +103,7 @@ class TestQuickEQFiles : public QObject {
     QCOMPARE(z.BandPosition(3), 0);
 
     // The loaded curve reaches the zone when the page is stored.
-    e.PageControl1Change(Page::Favorites);
+    e.PageChosen(Page::Favorites);
     QCOMPARE(int(e.model.ZoneAudio[1].Band[1]), -10);
     QCOMPARE(int(e.model.ZoneAudio[1].Band[10]), -10);
   }
@@ -140,7 +140,7 @@ class TestQuickEQFiles : public QObject {
     QCOMPARE(e.presets.BandPosition(2), 10);
     QCOMPARE(e.presets.BandPosition(10), 4);
     QCOMPARE(int(e.model.EQPresets[1].Band[1]), 0);  // nothing stored yet
-    e.PageControl1Change(Page::Options);
+    e.PageChosen(Page::Options);
     QCOMPARE(int(e.model.EQPresets[1].Band[1]), 3);
     QCOMPARE(int(e.model.EQPresets[1].Band[2]), -10);
     QCOMPARE(int(e.model.EQPresets[1].Band[10]), -4);

@@ -362,7 +362,7 @@ class TestGridsFavorites : public QObject {
 
     // A page switch keeps the chosen entry and shows the names afresh.
     p.editor.model.FavoriteNames[3] = "Party \xE9t\xE9";
-    p.editor.PageControl1Change(Page::Favorites);
+    p.editor.PageChosen(Page::Favorites);
     p.page.SyncFromEditor();
     QCOMPARE(p.list.currentRow(), 2);
     QCOMPARE(p.list.item(2)->text().toLatin1(), QByteArray("Party \xE9t\xE9"));
@@ -385,7 +385,7 @@ class TestGridsFavorites : public QObject {
         "cepteur";
     p.editor.model.ZoneNames[3] = zone;
     p.editor.model.SourceNames[2] = source;
-    p.editor.PageControl1Change(Page::Favorites);
+    p.editor.PageChosen(Page::Favorites);
     p.page.SyncFromEditor();
     const QString shown = p.grid.model()->headerData(2, Qt::Vertical).toString();
     QCOMPARE(shown.size(), qsizetype(zone.size()));

@@ -13,7 +13,7 @@
 #include "eqfiles/quick_eq_files.h"
 #include "transfer/file_io.h"
 #include "ui/pages/page_controls.h"
-#include "ui/zoneaudio/manual_tick_slider_widget.h"
+#include "ui/zoneaudio/manual_tick_slider.h"
 
 namespace zem {
 namespace {
