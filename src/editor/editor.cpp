@@ -63,20 +63,20 @@ std::vector<int> ChosenQuickEQ(const std::string& folder, const ListState& list)
 
 }  // namespace
 
-void Editor::ComboBox1Change() {
+void Editor::ZoneQuickEQChosen() {
   const std::vector<int> values = ChosenQuickEQ(quickEQFolder_, quickEQZoneList);
   for (std::size_t k = 0; k < values.size() && k < kBands; ++k)
     zoneAudio.SetBandPosition(static_cast<int>(k) + 1, values[k]);
 }
 
-void Editor::ComboBox3Change(int position) {
+void Editor::SystemEQPresetChosen(int position) {
   // Choosing a system preset also loads the quick EQ file chosen in
   // ComboBox1 into the band sliders, as choosing that file does.
   model.SystemEQList.Select(position);
-  ComboBox1Change();
+  ZoneQuickEQChosen();
 }
 
-void Editor::ComboBox4Change() {
+void Editor::PresetQuickEQChosen() {
   const std::vector<int> values = ChosenQuickEQ(quickEQFolder_, quickEQPresetList);
   for (std::size_t k = 0; k < values.size() && k < kBands; ++k)
     presets.SetBandPosition(static_cast<int>(k) + 1, values[k]);
@@ -87,7 +87,7 @@ void Editor::RefreshPages() {
   favorites.StoreGridToFavorite();
   if (model.PresetList.HasSelection()) {
     model.CurrentEQPreset = model.PresetList.Selected + 1;
-    presets.ListBox2Click(model.PresetList.Selected);
+    presets.PresetChosen(model.PresetList.Selected);
   } else {
     // After an import the preset list has no chosen entry, but the page shows
     // CurrentEQPreset and may hold edits of it: commit them like any other.

@@ -68,12 +68,12 @@ class Editor {
   ListState quickEQPresetList;  // ComboBox4
   void ListQuickEQFiles();
   // Loads the quick EQ file chosen in ComboBox1 into the zone band sliders.
-  void ComboBox1Change();
+  void ZoneQuickEQChosen();
   // ComboBox3 (the system EQ preset) chose `position`; like ComboBox1 it
   // loads the quick EQ file chosen there.
-  void ComboBox3Change(int position);
+  void SystemEQPresetChosen(int position);
   // Loads the quick EQ file chosen in ComboBox4 into the preset sliders.
-  void ComboBox4Change();
+  void PresetQuickEQChosen();
 
   bool PagesEnabled() const { return pagesEnabled_; }
   // Enables or disables the controls of every editor page.

@@ -126,10 +126,10 @@ class TestEditorImport : public QObject {
     QVERIFY(!e.IsModified());
     // Looking around changes nothing: pages, zones, favorites, presets, the marker.
     for (int page = 0; page < kPageCount; ++page) e.PageChosen(static_cast<Page>(page));
-    e.zoneAudio.ListBox3Click(2);
-    e.favorites.ListBox1Click(4);
-    e.favorites.StringGrid1Click(2, 2);
-    e.presets.ListBox2Click(1);
+    e.zoneAudio.ZoneChosen(2);
+    e.favorites.FavoriteChosen(4);
+    e.favorites.CellClicked(2, 2);
+    e.presets.PresetChosen(1);
     e.RefreshPages();
     QVERIFY(!e.IsModified());
 
@@ -143,18 +143,18 @@ class TestEditorImport : public QObject {
     QVERIFY(e.IsModified());
     e.presets.SetNameText("Rock");
     QVERIFY(!e.IsModified());
-    e.favorites.StringGrid1DblClick(3, 3);
+    e.favorites.CellDoubleClicked(3, 3);
     QVERIFY(e.IsModified());
-    e.favorites.ListBox1Click(0);  // stored into favorite 5: still a change
+    e.favorites.FavoriteChosen(0);  // stored into favorite 5: still a change
     QVERIFY(e.IsModified());
 
     // An export makes the configuration the new reference.
     e.PrepareExport();
     e.MarkExported();
     QVERIFY(!e.IsModified());
-    e.matrix.StringGrid4DblClick(1, 1);  // a restriction
+    e.matrix.RestrictionCellDoubleClicked(1, 1);  // a restriction
     QVERIFY(e.IsModified());
-    e.matrix.StringGrid4DblClick(1, 1);
+    e.matrix.RestrictionCellDoubleClicked(1, 1);
     QVERIFY(!e.IsModified());
 
     // While an import runs nothing counts; what it replaced comes back whole.

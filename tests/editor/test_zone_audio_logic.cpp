@@ -65,7 +65,7 @@ class TestZoneAudioLogic : public QObject {
     rec.SystemEQ = 12;
 
     ZoneAudioLogic& z = e.zoneAudio;
-    z.ListBox3Click(1);
+    z.ZoneChosen(1);
     QCOMPARE(e.model.CurrentZone, 2);
     QCOMPARE(z.BandPosition(1), -10);  // +10 dB at the top
     QCOMPARE(z.BandPosition(2), 10);
@@ -162,7 +162,7 @@ class TestZoneAudioLogic : public QObject {
     e.ImportFileText(Config(3), "x.zem");
     e.model.ZoneAudio[3].EQUsed = static_cast<std::uint8_t>(eqUsed);
     e.model.ZoneAudio[3].DSPMode = static_cast<std::int8_t>(mode);
-    e.zoneAudio.ListBox3Click(2);
+    e.zoneAudio.ZoneChosen(2);
 
     std::set<std::string> expected = {"ListBox3", "Label37"};
     if (eqUsed)
@@ -200,7 +200,7 @@ class TestZoneAudioLogic : public QObject {
 
     // Choosing another mode changes only the usable controls, not the zone.
     const int other = mode == 4 ? 1 : 4;
-    e.zoneAudio.ComboBox2Change(other);
+    e.zoneAudio.DSPModeChosen(other);
     QCOMPARE(flags.Visible("TrackBar25"), other == 4);
     QCOMPARE(int(e.model.ZoneAudio[3].DSPMode), mode);
   }
@@ -209,11 +209,11 @@ class TestZoneAudioLogic : public QObject {
     Editor e;
     e.ImportFileText(Config(8, {"[VO3R-30]", "[EO3M1]", "[VO7R-12]", "[EO7M3]", "[TO7B4T-2]"}), "x.zem");
     ZoneAudioLogic& z = e.zoneAudio;
-    z.ListBox3Click(2);
+    z.ZoneChosen(2);
     QCOMPARE(z.VolumePosition(), -30);
     z.SetVolumePosition(-44);
     z.SetBandPosition(5, 3);
-    z.ListBox3Click(6);
+    z.ZoneChosen(6);
     QCOMPARE(e.model.CurrentZone, 7);
     QCOMPARE(int(e.model.ZoneAudio[3].Volume), -44);
     QCOMPARE(int(e.model.ZoneAudio[3].Band[5]), -3);
@@ -247,7 +247,7 @@ class TestZoneAudioLogic : public QObject {
     QVERIFY(Has(e.PrepareExport(), "[EO1P3]"));
 
     // Choosing another system preset reaches the export.
-    e.ComboBox3Change(5);
+    e.SystemEQPresetChosen(5);
     QVERIFY(Has(e.PrepareExport(), "[EO1P5]"));
   }
 
@@ -257,10 +257,10 @@ class TestZoneAudioLogic : public QObject {
     QVERIFY(e.model.ZoneList.Items.empty());
     QVERIFY(!e.model.ZoneList.HasSelection());
     const ZoneAudioRec before = e.model.ZoneAudio[1];
-    e.zoneAudio.ComboBox2Change(3);
+    e.zoneAudio.DSPModeChosen(3);
     QVERIFY(!e.zoneAudio.Flags().Enabled("ComboBox2"));  // no zone to ask for EQUsed
     QVERIFY(e.zoneAudio.Flags().Enabled("TrackBar11"));
-    e.zoneAudio.ListBox3Click(0);  // nothing to choose
+    e.zoneAudio.ZoneChosen(0);  // nothing to choose
     QCOMPARE(e.model.CurrentZone, 1);
     QCOMPARE(e.model.ZoneAudio[1], before);
   }
@@ -270,8 +270,8 @@ class TestZoneAudioLogic : public QObject {
     e.ImportFileText(
         Config(4, {"[VO3R-33]", "[EO3M1]", "[EO3B2L5]", "[NEP1\"Flat\"]", "[NEP4\"Rock\"]", "[EP4B1L7]"}),
         "x.zem");
-    e.zoneAudio.ListBox3Click(2);
-    e.presets.ListBox2Click(3);
+    e.zoneAudio.ZoneChosen(2);
+    e.presets.PresetChosen(3);
     QCOMPARE(e.presets.NameText(), std::string("Rock"));
 
     // A new import starts with a reset; a tab change before it completes must
