@@ -14,7 +14,7 @@ void BM_HeadlessImport(benchmark::State& state) {
   std::size_t lines = 0;
   for (auto _ : state) {
     editor.ImportFileText(text, "full.zem");
-    lines = editor.memo2.LineCount();
+    lines = editor.receivedText.LineCount();
     benchmark::DoNotOptimize(editor.model.ZoneCount);
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * lines));

@@ -33,14 +33,14 @@ struct Bench {
     std::string error;
     if (!sim.ListenTcp(0, QHostAddress::LocalHost, &error)) return false;
     prompts.hostAnswers.push_back("127.0.0.1:" + std::to_string(sim.TcpPort()));
-    ctl.Telnet1Click();
+    ctl.ChooseTelnetMode();
     return ctl.CheckedMode() == TransferController::Mode::Telnet;
   }
   bool Serial() {
     std::string error;
     if (!sim.OpenPty(&error)) return false;
     prompts.portAnswers.push_back(sim.PtyPath());
-    ctl.Serial1Click();
+    ctl.ChooseSerialMode();
     return ctl.Serial().IsPortOpen();
   }
 };
@@ -57,7 +57,7 @@ void BM_TelnetExport(benchmark::State& state) {
   b.editor.ImportFileText(ZemFileText(FullConfig()), "full.zem");
   std::int64_t lines = 0;
   for (auto _ : state) {
-    b.ctl.Export1Click();
+    b.ctl.ExportConfiguration();
     if (b.ctl.LastOutcome() != TransferController::Outcome::Completed)
       return state.SkipWithError("export failed");
     lines += b.ctl.LinesSent();
@@ -71,11 +71,11 @@ void BM_TelnetImport(benchmark::State& state) {
   Bench b(Serving(FullConfig()));
   if (!b.Telnet()) return state.SkipWithError("cannot listen");
   for (auto _ : state) {
-    b.ctl.Import1Click();
+    b.ctl.ImportConfiguration();
     if (b.ctl.LastOutcome() != TransferController::Outcome::Completed)
       return state.SkipWithError("import failed");
   }
-  state.counters["lines"] = static_cast<double>(b.editor.memo2.LineCount());
+  state.counters["lines"] = static_cast<double>(b.editor.receivedText.LineCount());
 }
 BENCHMARK(BM_TelnetImport)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -85,7 +85,7 @@ void BM_SerialExport(benchmark::State& state) {
   b.editor.ImportFileText(ZemFileText(FullConfig()), "full.zem");
   std::int64_t lines = 0;
   for (auto _ : state) {
-    b.ctl.Export1Click();
+    b.ctl.ExportConfiguration();
     if (b.ctl.LastOutcome() != TransferController::Outcome::Completed)
       return state.SkipWithError("export failed");
     lines += b.ctl.LinesSent();
@@ -110,14 +110,14 @@ void BM_SerialImportPaced(benchmark::State& state) {
   expected.push_back("(QX)");
   for (auto _ : state) {
     clock.start();
-    b.ctl.Import1Click();
+    b.ctl.ImportConfiguration();
     const qint64 done = clock.elapsed();
     state.counters["after_last_byte_ms"] = static_cast<double>(done - lastByte);
-    state.counters["bytes_per_s"] = static_cast<double>(b.editor.memo2.ByteCount()) * 1000.0 /
+    state.counters["bytes_per_s"] = static_cast<double>(b.editor.receivedText.ByteCount()) * 1000.0 /
                                     static_cast<double>(std::max<qint64>(lastByte, 1));
   }
   std::size_t lost = 0;
-  const std::vector<std::string> got = b.editor.memo2.Lines();
+  const std::vector<std::string> got = b.editor.receivedText.Lines();
   for (std::size_t i = 0; i < expected.size(); ++i)
     if (i >= got.size() || got[i] != expected[i]) ++lost;
   state.counters["lines"] = static_cast<double>(got.size());

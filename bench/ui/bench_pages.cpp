@@ -50,7 +50,7 @@ void BM_TabChangeToFavorites(benchmark::State& state) {
   page.show();
   QApplication::processEvents();
   for (auto _ : state) {
-    editor.PageControl1Change(zem::Page::Favorites);
+    editor.PageChosen(zem::Page::Favorites);
     page.SyncFromEditor();
     QPixmap picture = page.grab();
     benchmark::DoNotOptimize(picture);

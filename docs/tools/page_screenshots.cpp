@@ -56,9 +56,9 @@ int main(int argc, char** argv) {
                         file.fileName().toStdString());
   // A selected cell showing the marker, and the restriction grid's corner
   // naming a source.
-  editor.favorites.StringGrid1Click(5, 3);
-  editor.matrix.StringGrid4DblClick(5, 4);
-  editor.matrix.StringGrid4DblClick(5, 4);
+  editor.favorites.CellClicked(5, 3);
+  editor.matrix.RestrictionCellDoubleClicked(5, 4);
+  editor.matrix.RestrictionCellDoubleClicked(5, 4);
 
   zem::FavoritesView favorites(editor, prompts);
   zem::GroupsView groups(editor, prompts);

@@ -8,7 +8,7 @@
 
 #include "app/quick_eq_folder.h"
 #include "editor/editor.h"
-#include "ui/window/form1.h"
+#include "ui/window/main_window.h"
 #include "ui/window/qt_prompts.h"
 #include "ui/window/window_font.h"
 
@@ -72,8 +72,8 @@ int main(int argc, char* argv[]) {
 
   zem::Editor editor(NativePath(QuickEQFolder()));
   zem::QtPrompts prompts;
-  zem::TForm1 form(editor, prompts);
-  prompts.SetParentWidget(&form);
-  form.show();
+  zem::MainWindow window(editor, prompts);
+  prompts.SetParentWidget(&window);
+  window.show();
   return QApplication::exec();
 }

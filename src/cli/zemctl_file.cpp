@@ -76,13 +76,13 @@ int RunCheck(const std::vector<std::string>& args) {
   Editor editor;
   bool cut = false;
   if (!ImportFile(editor, args[0], &cut)) return 2;
-  const std::string log = LogText(editor.memo3);
+  const std::string log = LogText(editor.messageLog);
   std::fwrite(log.data(), 1, log.size(), stdout);
-  if (!HasCommandLine(editor.memo2)) {
+  if (!HasCommandLine(editor.receivedText)) {
     PrintError(args[0] + ": no configuration commands found");
     return 1;
   }
-  return cut || LogShowsProblems(editor.memo3) ? 1 : 0;
+  return cut || LogShowsProblems(editor.messageLog) ? 1 : 0;
 }
 
 int RunConvert(const std::vector<std::string>& args) {
@@ -109,7 +109,7 @@ int RunConvert(const std::vector<std::string>& args) {
   bool cut = false;
   if (!ImportFile(editor, input, &cut)) return 2;
   std::string error;
-  if (!logPath.empty() && !WriteFileAtomically(logPath, LogText(editor.memo3), &error)) {
+  if (!logPath.empty() && !WriteFileAtomically(logPath, LogText(editor.messageLog), &error)) {
     PrintError("cannot write " + logPath + ": " + error);
     return 2;
   }

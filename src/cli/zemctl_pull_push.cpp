@@ -70,10 +70,10 @@ struct LinkArgs {
 bool ChooseMode(TransferController& ctl, ScriptedPrompts& prompts, const LinkArgs& link) {
   if (!link.telnet.empty()) {
     prompts.hostAnswers.push_back(link.telnet);
-    ctl.Telnet1Click();
+    ctl.ChooseTelnetMode();
   } else {
     prompts.portAnswers.push_back(link.serial);
-    ctl.Serial1Click();
+    ctl.ChooseSerialMode();
   }
   if (!prompts.errors.empty()) {
     PrintError(ErrorBoxText(prompts.errors.front()));
@@ -145,7 +145,7 @@ int RunPull(const std::vector<std::string>& args) {
     ctl.SetWaitLimitMs(timeoutMs);
   }
   if (!ChooseMode(ctl, prompts, link)) return 1;
-  ctl.Import1Click();
+  ctl.ImportConfiguration();
   if (ctl.LastOutcome() == TransferController::Outcome::Failed) {
     PrintError(ErrorBoxText(ctl.LastFailure()));
     return 1;
@@ -153,7 +153,7 @@ int RunPull(const std::vector<std::string>& args) {
   const bool incomplete = ctl.LastOutcome() == TransferController::Outcome::Incomplete;
   int status = incomplete ? 4 : 0;
   std::string error;
-  const std::string log = LogText(editor.memo3);  // before an export fills the log with its lines
+  const std::string log = LogText(editor.messageLog);  // before an export fills the log with its lines
   // The configuration is written first: a disk that fills up on the raw text
   // or the log must not cost what the unit sent.
   if (ctl.LastOutcome() == TransferController::Outcome::NothingRead) {
@@ -171,7 +171,7 @@ int RunPull(const std::vector<std::string>& args) {
       status = 2;
     }
   }
-  if (!rawPath.empty() && !WriteFileAtomically(rawPath, editor.memo2.Text(), &error)) {
+  if (!rawPath.empty() && !WriteFileAtomically(rawPath, editor.receivedText.Text(), &error)) {
     PrintError("cannot write " + rawPath + ": " + error);
     status = 2;
   }
@@ -240,7 +240,7 @@ int RunPush(const std::vector<std::string>& args) {
     std::fprintf(stderr, "\r%s", lastStatus.c_str());
     std::fflush(stderr);
   });
-  ctl.Export1Click();
+  ctl.ExportConfiguration();
   if (!lastStatus.empty()) std::fputc('\n', stderr);
 
   const std::string where = ctl.LinesSent() == 0

@@ -16,7 +16,7 @@ struct Editor::Kept {
   ListState quickEQPresetList;
   bool pagesEnabled = false;
   Page activePage = Page::ConfigurationFile;
-  std::string memo2;
+  std::string receivedText;
 };
 
 Editor::Editor(std::string quickEQFolder) : quickEQFolder_(std::move(quickEQFolder)) {
@@ -37,7 +37,7 @@ void Editor::SetPagesEnabled(bool enabled) {
 }
 
 void Editor::ResetModel() {
-  zem::ResetModel(model, memo2, memo3);
+  zem::ResetModel(model, receivedText, messageLog);
   ListQuickEQFiles();
   // The zone and preset controls must show CurrentZone and CurrentEQPreset
   // again: otherwise a page switch before the next import completes would
@@ -63,20 +63,20 @@ std::vector<int> ChosenQuickEQ(const std::string& folder, const ListState& list)
 
 }  // namespace
 
-void Editor::ComboBox1Change() {
+void Editor::ZoneQuickEQChosen() {
   const std::vector<int> values = ChosenQuickEQ(quickEQFolder_, quickEQZoneList);
   for (std::size_t k = 0; k < values.size() && k < kBands; ++k)
     zoneAudio.SetBandPosition(static_cast<int>(k) + 1, values[k]);
 }
 
-void Editor::ComboBox3Change(int position) {
+void Editor::SystemEQPresetChosen(int position) {
   // Choosing a system preset also loads the quick EQ file chosen in
   // ComboBox1 into the band sliders, as choosing that file does.
   model.SystemEQList.Select(position);
-  ComboBox1Change();
+  ZoneQuickEQChosen();
 }
 
-void Editor::ComboBox4Change() {
+void Editor::PresetQuickEQChosen() {
   const std::vector<int> values = ChosenQuickEQ(quickEQFolder_, quickEQPresetList);
   for (std::size_t k = 0; k < values.size() && k < kBands; ++k)
     presets.SetBandPosition(static_cast<int>(k) + 1, values[k]);
@@ -87,7 +87,7 @@ void Editor::RefreshPages() {
   favorites.StoreGridToFavorite();
   if (model.PresetList.HasSelection()) {
     model.CurrentEQPreset = model.PresetList.Selected + 1;
-    presets.ListBox2Click(model.PresetList.Selected);
+    presets.PresetChosen(model.PresetList.Selected);
   } else {
     // After an import the preset list has no chosen entry, but the page shows
     // CurrentEQPreset and may hold edits of it: commit them like any other.
@@ -114,13 +114,13 @@ void Editor::RefreshPages() {
   NotifyChanged();
 }
 
-void Editor::PageControl1Change(Page page) {
+void Editor::PageChosen(Page page) {
   activePage_ = page;
   RefreshPages();
 }
 
-void Editor::LoadTextIntoMemo2(std::string_view text) {
-  memo2.Clear();
+void Editor::LoadReceivedText(std::string_view text) {
+  receivedText.Clear();
   std::string normalized;
   normalized.reserve(text.size() + text.size() / 16 + 2);
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -133,7 +133,7 @@ void Editor::LoadTextIntoMemo2(std::string_view text) {
     }
   }
   if (!text.empty() && text.back() != '\r' && text.back() != '\n') normalized += "\r\n";
-  memo2.AppendText(normalized);
+  receivedText.AppendText(normalized);
 }
 
 void Editor::MarkUnusedCells() {
@@ -159,10 +159,10 @@ void Editor::MarkUnusedCells() {
 void Editor::CompleteImport() {
   SetPagesEnabled(true);
   status.Set(" Parsing...");
-  const std::size_t lines = memo2.LineCount();
+  const std::size_t lines = receivedText.LineCount();
   for (std::size_t i = 0; i < lines; ++i) {
-    const std::string& line = memo2.Line(i);
-    if (!line.empty() && (line.front() == '[' || line.front() == '(')) ReadCommand(model, memo3, line);
+    const std::string& line = receivedText.Line(i);
+    if (!line.empty() && (line.front() == '[' || line.front() == '(')) ReadCommand(model, messageLog, line);
   }
   MarkUnusedCells();
 
@@ -177,7 +177,7 @@ void Editor::CompleteImport() {
   RefreshPages();
 
   status.Set(" Import Complete");
-  memo3.AppendLine("Import Complete");
+  messageLog.AppendLine("Import Complete");
   exported_ = ComparableConfiguration();
   kept_.reset();
   NotifyChanged();
@@ -186,8 +186,8 @@ void Editor::CompleteImport() {
 void Editor::ImportFileText(std::string_view text, const std::string& fileName) {
   ResetModel();
   SetActivePage(Page::ConfigurationFile);
-  memo2.Clear();
-  LoadTextIntoMemo2(text);
+  receivedText.Clear();
+  LoadReceivedText(text);
   status.Set(" Imported complete from file: " + fileName);
   CompleteImport();
 }
@@ -197,8 +197,8 @@ std::vector<std::string> Editor::PrepareExport() {
   SetActivePage(Page::ConfigurationFile);
   RefreshPages();
   std::vector<std::string> lines = BuildCommandSequence(model);
-  memo3.Clear();
-  memo3.AppendText(ZemFileText(lines));
+  messageLog.Clear();
+  messageLog.AppendText(ZemFileText(lines));
   return lines;
 }
 
@@ -233,7 +233,7 @@ void Editor::MarkExported() { exported_ = ComparableConfiguration(); }
 void Editor::KeepForImport() {
   kept_ =
       std::make_unique<Kept>(Kept{model, zoneAudio.SaveControls(), presets.SaveControls(), quickEQZoneList,
-                                  quickEQPresetList, pagesEnabled_, activePage_, memo2.Text()});
+                                  quickEQPresetList, pagesEnabled_, activePage_, receivedText.Text()});
 }
 
 void Editor::RestoreKept() {
@@ -248,8 +248,8 @@ void Editor::RestoreKept() {
   // Not SetPagesEnabled: the zone audio controls keep their own states.
   pagesEnabled_ = kept->pagesEnabled;
   activePage_ = kept->activePage;
-  memo2.Clear();
-  memo2.AppendText(kept->memo2);
+  receivedText.Clear();
+  receivedText.AppendText(kept->receivedText);
   NotifyChanged();
 }
 

@@ -52,8 +52,8 @@ class Editor {
   void NotifyChanged();
 
   ConfigModel model;
-  TextLog memo2;  // collected configuration text; lines sent in an export
-  TextLog memo3;  // message log; the generated sequence in an export
+  TextLog receivedText;  // collected configuration text; lines sent in an export
+  TextLog messageLog;    // mode, link and reader messages; the generated sequence in an export
   StatusLine status;
 
   ZoneAudioLogic zoneAudio{model};
@@ -68,12 +68,12 @@ class Editor {
   ListState quickEQPresetList;  // ComboBox4
   void ListQuickEQFiles();
   // Loads the quick EQ file chosen in ComboBox1 into the zone band sliders.
-  void ComboBox1Change();
+  void ZoneQuickEQChosen();
   // ComboBox3 (the system EQ preset) chose `position`; like ComboBox1 it
   // loads the quick EQ file chosen there.
-  void ComboBox3Change(int position);
+  void SystemEQPresetChosen(int position);
   // Loads the quick EQ file chosen in ComboBox4 into the preset sliders.
-  void ComboBox4Change();
+  void PresetQuickEQChosen();
 
   bool PagesEnabled() const { return pagesEnabled_; }
   // Enables or disables the controls of every editor page.
@@ -88,21 +88,21 @@ class Editor {
   // into every favorite, names into the lists and labels.
   void RefreshPages();
   // The user moved to another tab.
-  void PageControl1Change(Page page);
+  void PageChosen(Page page);
 
-  // The import after the text has been collected into memo2: pages enabled,
+  // The import after the text has been collected into receivedText: pages enabled,
   // " Parsing...", every command line read, "X" marks, the first items shown,
   // refresh, " Import Complete".
   void CompleteImport();
-  // Memo2 := the lines of a file's text (CR LF, lone CR, lone LF end lines).
-  void LoadTextIntoMemo2(std::string_view text);
+  // receivedText := the lines of a file's text (CR LF, lone CR, lone LF end lines).
+  void LoadReceivedText(std::string_view text);
   // A whole import of a configuration file's text, without a window.
   void ImportFileText(std::string_view text, const std::string& fileName);
 
   // The export text of the current configuration (after RefreshPages); empty
   // while no configuration is known (SourceCount -1).
   bool HasConfiguration() const { return model.SourceCount != -1; }
-  // Shows the first page, refreshes, and fills memo3 with the sequence.
+  // Shows the first page, refreshes, and fills messageLog with the sequence.
   std::vector<std::string> PrepareExport();
 
   // Unsaved changes: whether the configuration, with the edits the pages

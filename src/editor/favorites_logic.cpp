@@ -65,7 +65,7 @@ void FavoritesLogic::ConnectCell(int source, int zone, std::string_view letter) 
   if (target != "R") target = std::string(letter);
 }
 
-void FavoritesLogic::StringGrid1Click(int column, int row) {
+void FavoritesLogic::CellClicked(int column, int row) {
   if (!IsUsedCell(column, row)) return;
   std::string& cell = model_.FavoritesGrid.Cell(column, row);
   if (cell == "R") return;
@@ -82,7 +82,7 @@ void FavoritesLogic::StringGrid1Click(int column, int row) {
   model_.FavoritesGrid.Cell(0, 0) = model_.SourceNames[column];
 }
 
-void FavoritesLogic::StringGrid1DblClick(int column, int row) {
+void FavoritesLogic::CellDoubleClicked(int column, int row) {
   if (!IsUsedCell(column, row)) return;
   const std::string& cell = model_.FavoritesGrid.Cell(column, row);
   if (cell.empty() || cell == "?") {
@@ -96,18 +96,18 @@ void FavoritesLogic::StringGrid1DblClick(int column, int row) {
   }
 }
 
-void FavoritesLogic::StringGrid1RightPress(int column, int row) {
+void FavoritesLogic::CellRightPressed(int column, int row) {
   model_.PopupCell = GridCellPos{column, row};
   model_.PopupFromMouse = true;
 }
 
-void FavoritesLogic::PopupItemClick(std::string_view letter, GridCellPos selected) {
+void FavoritesLogic::PopupItemChosen(std::string_view letter, GridCellPos selected) {
   const GridCellPos target = model_.PopupFromMouse ? model_.PopupCell : selected;
   if (!IsUsedCell(target.Column, target.Row)) return;
   ConnectCell(target.Column, target.Row, letter);
 }
 
-void FavoritesLogic::ListBox1Click(int position) {
+void FavoritesLogic::FavoriteChosen(int position) {
   if (position < 0 || position >= kFavorites) return;
   model_.FavoriteList.Select(position);
   StoreGridToFavorite();

@@ -21,12 +21,12 @@ class FavoritesLogic {
   void ConnectCell(int source, int zone, std::string_view letter);
 
   // Event handlers, given the grid cell they concern.
-  void StringGrid1Click(int column, int row);
-  void StringGrid1DblClick(int column, int row);
-  void StringGrid1RightPress(int column, int row);  // PopupCell / PopupFromMouse
+  void CellClicked(int column, int row);
+  void CellDoubleClicked(int column, int row);
+  void CellRightPressed(int column, int row);  // PopupCell / PopupFromMouse
   // Popup items: the target is PopupCell after a right-click, else `selected`.
-  void PopupItemClick(std::string_view letter, GridCellPos selected);
-  void ListBox1Click(int position);
+  void PopupItemChosen(std::string_view letter, GridCellPos selected);
+  void FavoriteChosen(int position);
 
  private:
   bool IsUsedCell(int column, int row) const;

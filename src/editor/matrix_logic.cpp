@@ -4,14 +4,14 @@
 
 namespace zem {
 
-void MatrixLogic::StringGrid7DblClick(int column, int row) {
+void MatrixLogic::GroupCellDoubleClicked(int column, int row) {
   if (column < 1 || column > kGroups || row < 1 || row > kZones) return;
   if (row > model_.ZoneCount) return;
   std::string& cell = model_.GroupGrid.Cell(column, row);
   cell = cell.empty() ? "G" : "";
 }
 
-void MatrixLogic::StringGrid4DblClick(int column, int row) {
+void MatrixLogic::RestrictionCellDoubleClicked(int column, int row) {
   if (column < 1 || column > kSources || row < 1 || row > kZones) return;
   if (column > model_.SourceCount || row > model_.ZoneCount) return;
   model_.RestrictionGrid.Cell(0, 0) = model_.SourceNames[column];
@@ -20,12 +20,12 @@ void MatrixLogic::StringGrid4DblClick(int column, int row) {
 }
 
 // Both buttons cover every zone the unit has, 192 included.
-void MatrixLogic::Button3Click() {
+void MatrixLogic::RestrictAll() {
   for (int z = 1; z <= std::min(model_.ZoneCount, kZones); ++z)
     for (int s = 1; s <= std::min(model_.SourceCount, kSources); ++s) model_.RestrictionMark(z, s) = "R";
 }
 
-void MatrixLogic::Button4Click() {
+void MatrixLogic::ClearAllRestrictions() {
   for (int z = 1; z <= std::min(model_.ZoneCount, kZones); ++z)
     for (int s = 1; s <= std::min(model_.SourceCount, kSources); ++s) model_.RestrictionMark(z, s).clear();
 }

@@ -9,10 +9,10 @@ class MatrixLogic {
  public:
   explicit MatrixLogic(ConfigModel& model) : model_(model) {}
 
-  void StringGrid7DblClick(int column, int row);  // groups
-  void StringGrid4DblClick(int column, int row);  // restrictions
-  void Button3Click();                            // "Restrict All"
-  void Button4Click();                            // "Clear All"
+  void GroupCellDoubleClicked(int column, int row);        // groups
+  void RestrictionCellDoubleClicked(int column, int row);  // restrictions
+  void RestrictAll();                                      // "Restrict All"
+  void ClearAllRestrictions();                             // "Clear All"
 
  private:
   ConfigModel& model_;

@@ -4,7 +4,7 @@
 
 namespace zem {
 
-void DisplayChange(ConfigModel& model, int position) {
+void DisplayLevelChanged(ConfigModel& model, int position) {
   position = std::clamp(position, 0, kLevels - 1);
   model.Options.DisplayLevel = position;
   model.Options.DisplayLabel = "Level:" + model.LevelNames[static_cast<std::size_t>(position)];

@@ -5,6 +5,6 @@
 namespace zem {
 
 // The brightness track bar moved (or was set) to `position`.
-void DisplayChange(ConfigModel& model, int position);
+void DisplayLevelChanged(ConfigModel& model, int position);
 
 }  // namespace zem

@@ -53,7 +53,7 @@ void PresetsLogic::FillPresetLists() {
                                                                         : -1);
 }
 
-void PresetsLogic::ListBox2Click(int position) {
+void PresetsLogic::PresetChosen(int position) {
   if (position < 0 || position >= kPresets) return;
   model_.PresetList.Select(position);
   StorePresetControls(model_.CurrentEQPreset);

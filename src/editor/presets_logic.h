@@ -30,7 +30,7 @@ class PresetsLogic {
   // Refills ListBox2 and ComboBox3 with the preset names.
   void FillPresetLists();
   // The user chose entry `position` of ListBox2.
-  void ListBox2Click(int position);
+  void PresetChosen(int position);
 
   // The sliders and the name box as a whole, to put back.
   struct Controls {

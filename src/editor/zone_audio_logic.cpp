@@ -50,7 +50,7 @@ void ZoneAudioLogic::SetLowpassPosition(int position) {
   lowpass_ = std::clamp(position, kLowpassMin, kLowpassMax);
 }
 
-void ZoneAudioLogic::ComboBox2Change(int position) {
+void ZoneAudioLogic::DSPModeChosen(int position) {
   dspModes_.Select(position);
   ShowDSPMode();
 }
@@ -165,7 +165,7 @@ void ZoneAudioLogic::ShowDSPMode() {
   }
 }
 
-void ZoneAudioLogic::ListBox3Click(int position) {
+void ZoneAudioLogic::ZoneChosen(int position) {
   const int zone = position + 1;
   if (!NumberedTable<int, kZones>::Contains(zone) ||
       position >= static_cast<int>(model_.ZoneList.Items.size()))

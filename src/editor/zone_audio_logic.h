@@ -40,7 +40,7 @@ class ZoneAudioLogic {
 
   // ComboBox2: the DSP mode list; changing it runs ShowDSPMode.
   const ListState& DSPModeList() const { return dspModes_; }
-  void ComboBox2Change(int position);
+  void DSPModeChosen(int position);
   // ComboBox3 is model.SystemEQList.
 
   void LoadZoneControls(int zone);
@@ -63,7 +63,7 @@ class ZoneAudioLogic {
   void RestoreControls(const Controls& controls);
   void ShowDSPMode();
   // The user chose entry `position` of the zone list ListBox3.
-  void ListBox3Click(int position);
+  void ZoneChosen(int position);
 
   // Enabling of the page's controls, by object name (the page-wide enabling included).
   ControlFlags& Flags() { return flags_; }

@@ -21,10 +21,10 @@ ConfigModel::ConfigModel() {
   }
 }
 
-void ResetModel(ConfigModel& m, TextLog& memo2, TextLog& memo3) {
+void ResetModel(ConfigModel& m, TextLog& receivedText, TextLog& messageLog) {
   m.LevelNames = {"100%", "75%", "50%", "25%"};
-  memo2.Clear();
-  memo3.Clear();
+  receivedText.Clear();
+  messageLog.Clear();
   m.ZoneCount = -1;
   m.SourceCount = -1;
   m.FavoriteStore.ClearAll();

@@ -181,7 +181,7 @@ struct ConfigModel {
 // The model's part of the reset: every table and list back to its defaults,
 // the two text areas emptied. Names of zones and sources, the EQ presets and
 // the options are kept, as the unit overwrites them on the next import.
-void ResetModel(ConfigModel& model, TextLog& memo2, TextLog& memo3);
+void ResetModel(ConfigModel& model, TextLog& receivedText, TextLog& messageLog);
 
 // Whether two models hold the same unit configuration, that is everything an
 // export writes: names, audio, presets, stored favorites, restriction and

@@ -8,12 +8,12 @@ bool Printable(unsigned char c) { return c >= 32 && c <= 126; }
 
 }  // namespace
 
-void AppendReceivedChar(TextLog& memo2, char byte) {
+void AppendReceivedChar(TextLog& receivedText, char byte) {
   const auto c = static_cast<unsigned char>(byte);
   if (Printable(c)) {
-    memo2.AppendText(std::string_view(&byte, 1));
+    receivedText.AppendText(std::string_view(&byte, 1));
   } else if (c == '\r') {
-    memo2.AppendText("\r\n");
+    receivedText.AppendText("\r\n");
   }
 }
 
@@ -28,7 +28,7 @@ void ReceivedText::Add(char byte) {
 
 void ReceivedText::Flush() {
   if (pending_.empty()) return;
-  memo2_.AppendText(pending_);
+  receivedTextEdit_.AppendText(pending_);
   pending_.clear();
 }
 

@@ -11,32 +11,32 @@ namespace zem {
 
 // What the serial receive handler tells the import and export loops.
 struct ReceiveMonitor {
-  bool ReplyEndSeen = false;  // a ")" or "]" arrived on the serial link
-  bool DumpEndSeen = false;   // the serial link received "(QX)"
-  int MarkerProgress = 0;     // bytes of the current end marker matched so far
+  bool replyEndSeen = false;  // a ")" or "]" arrived on the serial link
+  bool dumpEndSeen = false;   // the serial link received "(QX)"
+  int markerProgress = 0;     // bytes of the current end marker matched so far
 };
 
 // The one rule by which received bytes become text: 32 to 126 are appended,
 // CR starts a new line, everything else is dropped.
-void AppendReceivedChar(TextLog& memo2, char byte);
+void AppendReceivedChar(TextLog& receivedText, char byte);
 
 // Collects received bytes for AppendReceivedChar and appends them in one
 // piece, so a long answer does not cost one text-area update per byte. The
-// text is the same as byte by byte; Flush before anything reads memo2.
+// text is the same as byte by byte; Flush before anything reads receivedText.
 class ReceivedText {
  public:
-  explicit ReceivedText(TextLog& memo2) : memo2_(memo2) {}
+  explicit ReceivedText(TextLog& receivedText) : receivedTextEdit_(receivedText) {}
   ~ReceivedText() { Flush(); }
   ReceivedText(const ReceivedText&) = delete;
   ReceivedText& operator=(const ReceivedText&) = delete;
 
   void Add(char byte);
   void Flush();
-  // Bytes memo2 will hold once flushed.
-  std::size_t ByteCount() const { return memo2_.ByteCount() + pending_.size(); }
+  // Bytes receivedText will hold once flushed.
+  std::size_t ByteCount() const { return receivedTextEdit_.ByteCount() + pending_.size(); }
 
  private:
-  TextLog& memo2_;
+  TextLog& receivedTextEdit_;
   std::string pending_;
 };
 

@@ -20,11 +20,11 @@ TransferController::TransferController(Editor& editor, Prompts& prompts, QObject
     // A run reports the loss itself; an idle window says so at once.
     if (busy_) return;
     const std::string text = "The serial port " + serial_.Device() + " was lost.";
-    editor_.memo3.AppendLine(text);
+    editor_.messageLog.AppendLine(text);
     editor_.status.Set(" " + text);
   });
   connect(&telnet_, &TelnetLink::LinkStatus, this,
-          [this](const std::string& text) { editor_.memo3.AppendLine(text); });
+          [this](const std::string& text) { editor_.messageLog.AppendLine(text); });
   telnet_.SetCancelCheck([this] { return cancelRequested_; });
 }
 
@@ -47,19 +47,19 @@ void TransferController::Pause(int ms) {
   }
 }
 
-void TransferController::File2Click() {
+void TransferController::ChooseFileMode() {
   if (busy_) return;
-  editor_.memo2.Clear();
-  editor_.memo3.Clear();
+  editor_.receivedText.Clear();
+  editor_.messageLog.Clear();
   SetMode(Mode::File);
   serial_.ClosePort();
 }
 
-void TransferController::Serial1Click() {
+void TransferController::ChooseSerialMode() {
   if (busy_) return;
-  editor_.memo2.Clear();
-  editor_.memo3.Clear();
-  editor_.memo3.AppendLine("Please make sure the ZEM is set to 9600 bps.");
+  editor_.receivedText.Clear();
+  editor_.messageLog.Clear();
+  editor_.messageLog.AppendLine("Please make sure the ZEM is set to 9600 bps.");
   SetMode(Mode::Serial);
   serial_.SetDevice(std::string());  // none chosen: opening asks
   serial_.ClosePort();
@@ -71,20 +71,20 @@ void TransferController::Serial1Click() {
   }
 }
 
-void TransferController::Telnet1Click() {
+void TransferController::ChooseTelnetMode() {
   if (busy_) return;
-  editor_.memo2.Clear();
-  editor_.memo3.Clear();
+  editor_.receivedText.Clear();
+  editor_.messageLog.Clear();
   serial_.ClosePort();
   SetMode(Mode::Telnet);
   std::optional<std::string> host =
       prompts_.HostPrompt("Enter the address for the ZEM4100", "Hostname or IP Address: ", telnet_.Host);
   if (host && !host->empty()) {
     telnet_.Host = *host;
-    editor_.memo3.AppendLine("Using host: " + *host);
+    editor_.messageLog.AppendLine("Using host: " + *host);
   } else {
     SetMode(Mode::None);
-    editor_.memo3.AppendLine("No host entered.  Telnet disabled.");
+    editor_.messageLog.AppendLine("No host entered.  Telnet disabled.");
     editor_.status.Set(kChooseModeStatus);
   }
 }
@@ -117,7 +117,7 @@ void TransferController::Cancel() {
   telnet_.WakeWaiter();
 }
 
-void TransferController::FormClose() {
+void TransferController::WindowClosing() {
   Cancel();
   if (telnet_.IsConnected()) telnet_.Disconnect();
 }

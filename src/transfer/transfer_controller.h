@@ -47,11 +47,11 @@ class TransferController : public QObject {
   // The checked radio item of the File menu (None after a cancelled host prompt).
   Mode CheckedMode() const { return mode_; }
 
-  void File2Click();
-  void Serial1Click();
-  void Telnet1Click();
-  void Import1Click();
-  void Export1Click();
+  void ChooseFileMode();
+  void ChooseSerialMode();
+  void ChooseTelnetMode();
+  void ImportConfiguration();
+  void ExportConfiguration();
 
   // Whether an import or export is under way (Import and Export are refused then).
   bool Busy() const { return busy_; }
@@ -59,7 +59,7 @@ class TransferController : public QObject {
   void Cancel();
   // The window closes: a running transfer is cancelled and an open Telnet
   // connection is closed.
-  void FormClose();
+  void WindowClosing();
 
   // Limits, changeable for tests and tools.
   void SetReplyLimitMs(int ms) { replyWatchdog_.setInterval(ms); }         // serial export reply: 30 s

@@ -19,7 +19,7 @@ std::string TransferController::CollectLimitText() const {
 // True when `bytes` more would pass the limit on collected text; logs that
 // once until the text is cleared again.
 bool TransferController::CollectLimitReached(std::size_t bytes) {
-  const bool tooManyLines = editor_.memo2.LineCount() >= collectLineLimit_;
+  const bool tooManyLines = editor_.receivedText.LineCount() >= collectLineLimit_;
   if (bytes < collectLimit_ && !tooManyLines) {
     collectLimitReported_ = false;
     return false;
@@ -28,7 +28,7 @@ bool TransferController::CollectLimitReached(std::size_t bytes) {
   collectLimitHit_ = true;
   if (!collectLimitReported_) {
     collectLimitReported_ = true;
-    if (!busy_) editor_.memo3.AppendLine(CollectLimitText());
+    if (!busy_) editor_.messageLog.AppendLine(CollectLimitText());
   }
   return true;
 }
@@ -39,18 +39,18 @@ void TransferController::OnSerialReceive() {
   serialReceiveScheduled_ = false;
   // While an import still has to notice its end marker, what follows the
   // marker must not reach the text it is about to parse.
-  if (serialImportActive_ && monitor_.DumpEndSeen) return;
+  if (serialImportActive_ && monitor_.dumpEndSeen) return;
   const QByteArray bytes = serial_.Peek();
   if (bytes.isEmpty()) return;
   sinceLastByte_.restart();
-  ReceivedText text(editor_.memo2);
+  ReceivedText text(editor_.receivedText);
   qint64 used = 0;
   bool markerSeen = false;
   for (const char c : bytes) {
     ++used;
     if (c == '[') {
       text.Flush();
-      editor_.status.Set(" Importing " + std::to_string(editor_.memo2.LineCount() / 2) +
+      editor_.status.Set(" Importing " + std::to_string(editor_.receivedText.LineCount() / 2) +
                          " lines from serial port: " + serial_.PortName());
     }
     // An import counts every byte, so a stream of bytes that are dropped
@@ -58,9 +58,9 @@ void TransferController::OnSerialReceive() {
     if (serialImportActive_) ++receivedBytes_;
     if (!CollectLimitReached(std::max(text.ByteCount() + 2, receivedBytes_))) text.Add(c);  // a CR takes two
     NoteReplyByte(c);
-    if (c == ')' || c == ']') monitor_.ReplyEndSeen = true;
-    if (AdvanceDumpEndMatcher(monitor_.MarkerProgress, c)) {
-      monitor_.DumpEndSeen = true;
+    if (c == ')' || c == ']') monitor_.replyEndSeen = true;
+    if (AdvanceDumpEndMatcher(monitor_.markerProgress, c)) {
+      monitor_.dumpEndSeen = true;
       markerSeen = true;
       break;
     }

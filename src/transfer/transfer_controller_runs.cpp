@@ -51,7 +51,7 @@ void TransferController::EndRun(const char* what, const std::string* failure, bo
   telnet_.ClearInput();
   if (cancelled) {
     outcome_ = Outcome::Cancelled;
-    editor_.memo3.AppendLine(std::string(what) + " cancelled.");
+    editor_.messageLog.AppendLine(std::string(what) + " cancelled.");
     editor_.status.Set(" " + std::string(what) + " cancelled");
   } else if (failure) {
     outcome_ = Outcome::Failed;
@@ -82,7 +82,7 @@ std::optional<std::string> TransferController::RunTransfer(const char* what,
   return failure;
 }
 
-void TransferController::Import1Click() {
+void TransferController::ImportConfiguration() {
   if (busy_) return;
   if (mode_ == Mode::None) {
     editor_.status.Set(kChooseModeStatus);
@@ -93,11 +93,11 @@ void TransferController::Import1Click() {
     // Cancelled, failed or nothing read: the configuration the user had
     // comes back, whatever arrived meanwhile.
     if (failure) {
-      editor_.memo3.AppendLine(ErrorBoxText(*failure));
+      editor_.messageLog.AppendLine(ErrorBoxText(*failure));
       editor_.status.Set(" Import failed");
     }
     editor_.RestoreKept();
-    editor_.memo3.AppendLine(kConfigurationKept);
+    editor_.messageLog.AppendLine(kConfigurationKept);
   }
   ScheduleSerialReceive();
   if (failure) prompts_.ShowError(*failure);
@@ -115,28 +115,28 @@ void TransferController::RunImport() {
   editor_.SetActivePage(Page::ConfigurationFile);
   // The page of the collected text is shown while the import waits.
   editor_.NotifyChanged();
-  editor_.memo2.Clear();
+  editor_.receivedText.Clear();
   if (mode_ == Mode::Serial) ImportSerial();
   if (mode_ == Mode::File) ImportFile();
   if (mode_ == Mode::Telnet) ImportTelnet();
-  if (nothingRead_.empty() && editor_.memo2.ByteCount() == 0)
+  if (nothingRead_.empty() && editor_.receivedText.ByteCount() == 0)
     nothingRead_ = mode_ == Mode::Serial && portLost_
                        ? "The serial port " + serial_.Device() + " was lost before anything was received."
                        : "Nothing was received from the unit.";
   if (!nothingRead_.empty()) {
-    editor_.memo3.AppendLine(nothingRead_);
+    editor_.messageLog.AppendLine(nothingRead_);
     editor_.status.Set(" Nothing imported");
     outcome_ = Outcome::NothingRead;
     return;
   }
   editor_.CompleteImport();
-  for (const std::string& warning : importWarnings_) editor_.memo3.AppendLine(warning);
+  for (const std::string& warning : importWarnings_) editor_.messageLog.AppendLine(warning);
   outcome_ = importWarnings_.empty() ? Outcome::Completed : Outcome::Incomplete;
 }
 
 void TransferController::ImportSerial() {
-  monitor_.MarkerProgress = 0;
-  monitor_.DumpEndSeen = false;
+  monitor_.markerProgress = 0;
+  monitor_.dumpEndSeen = false;
   portLost_ = false;
   if (!serial_.IsPortOpen()) OpenPortAsking();
   serialImportActive_ = true;
@@ -144,7 +144,7 @@ void TransferController::ImportSerial() {
   // The unit may take its time, but once it falls silent for this long its
   // answer is over, whatever its length.
   sinceLastByte_.start();
-  while (!monitor_.DumpEndSeen && !collectLimitHit_ && !portLost_) {
+  while (!monitor_.dumpEndSeen && !collectLimitHit_ && !portLost_) {
     ThrowIfCancelled();
     const qint64 quiet = sinceLastByte_.elapsed();
     if (quiet >= serialInactivityMs_) break;
@@ -154,7 +154,7 @@ void TransferController::ImportSerial() {
   if (collectLimitHit_) importWarnings_.push_back(CollectLimitText());
   if (portLost_)
     importWarnings_.push_back("The serial port " + serial_.Device() + " was lost during the import.");
-  if (!monitor_.DumpEndSeen)
+  if (!monitor_.dumpEndSeen)
     importWarnings_.push_back(
         "The unit's end marker \"(QX)\" never came; the configuration may be incomplete.");
 }
@@ -176,13 +176,13 @@ void TransferController::ImportFile() {
   }
   if (!cut.empty())
     importWarnings_.push_back("The file reached the limit of " + cut + "; the rest was not read.");
-  editor_.memo2.Clear();
-  editor_.LoadTextIntoMemo2(*text);
+  editor_.receivedText.Clear();
+  editor_.LoadReceivedText(*text);
   editor_.status.Set(" Imported complete from file: " + *chosen);
 }
 
 void TransferController::ImportTelnet() {
-  editor_.memo2.Clear();
+  editor_.receivedText.Clear();
   if (telnet_.IsConnected()) {
     telnet_.Disconnect();
     telnet_.ClearInput();
@@ -193,9 +193,9 @@ void TransferController::ImportTelnet() {
   if (!telnet_.IsConnected()) telnet_.Connect();
   telnet_.SendText("[]");
   telnet_.SendText("[QXSB]");
-  monitor_.MarkerProgress = 0;
+  monitor_.markerProgress = 0;
 
-  ReceivedText text(editor_.memo2);
+  ReceivedText text(editor_.receivedText);
   bool markerSeen = false;
   try {
     while (!markerSeen) {
@@ -211,7 +211,7 @@ void TransferController::ImportTelnet() {
       for (const char c : unread) {
         if (c == '[') {
           text.Flush();
-          editor_.status.Set(" Importing " + std::to_string(editor_.memo2.LineCount() / 2) +
+          editor_.status.Set(" Importing " + std::to_string(editor_.receivedText.LineCount() / 2) +
                              " lines from host: " + host);
         }
         // Every byte counts, kept or dropped; a CR takes two in the text.
@@ -219,7 +219,7 @@ void TransferController::ImportTelnet() {
         ++used;
         ++receivedBytes_;
         text.Add(c);
-        if (AdvanceQuerySeenMatcher(monitor_.MarkerProgress, c)) {
+        if (AdvanceQuerySeenMatcher(monitor_.markerProgress, c)) {
           markerSeen = true;
           break;
         }
@@ -234,7 +234,7 @@ void TransferController::ImportTelnet() {
     if (e.TimedOut()) {
       importWarnings_.push_back(std::string(e.what()) + " The import ended there.");
       // With nothing received, the wait limit is why nothing was imported.
-      if (editor_.memo2.ByteCount() == 0) nothingRead_ = e.what();
+      if (editor_.receivedText.ByteCount() == 0) nothingRead_ = e.what();
     }
   }
   text.Flush();
@@ -250,7 +250,7 @@ void TransferController::ImportTelnet() {
         "The unit's end marker \"[QXSB]\" never came; the configuration may be incomplete.");
 }
 
-void TransferController::Export1Click() {
+void TransferController::ExportConfiguration() {
   if (busy_) return;
   if (!editor_.HasConfiguration()) return;
   if (mode_ == Mode::None) {
@@ -295,13 +295,13 @@ void TransferController::ExportFile() {
     return;
   }
   std::string error;
-  if (!WriteFileAtomically(name, ZemFileText(editor_.memo3.Lines()), &error))
+  if (!WriteFileAtomically(name, ZemFileText(editor_.messageLog.Lines()), &error))
     throw std::runtime_error("Cannot create file " + name + ". " + error);
   editor_.status.Set("Exported to file: " + name);
 }
 
 void TransferController::ExportTelnet() {
-  TextLog& memo3 = editor_.memo3;
+  TextLog& messageLog = editor_.messageLog;
   if (telnet_.IsConnected()) {
     telnet_.Disconnect();
     telnet_.ClearInput();
@@ -311,14 +311,14 @@ void TransferController::ExportTelnet() {
     telnet_.ClearInput();
     telnet_.Connect();
   }
-  monitor_.MarkerProgress = 0;
+  monitor_.markerProgress = 0;
   if (telnet_.IsConnected()) {
     telnet_.SendText("[]");
-    const std::size_t count = WaitTelnetReply(false) ? memo3.LineCount() : 0;
+    const std::size_t count = WaitTelnetReply(false) ? messageLog.LineCount() : 0;
     for (std::size_t i = 0; i < count; ++i) {
-      const std::string line = memo3.Line(i);
+      const std::string line = messageLog.Line(i);
       if (!HasBrackets(line)) continue;
-      editor_.status.Set(SendingStatus(i, memo3.LineCount()));
+      editor_.status.Set(SendingStatus(i, messageLog.LineCount()));
       ProcessPendingEvents();
       ThrowIfCancelled();
       telnet_.CheckPeerClosed();
@@ -326,7 +326,7 @@ void TransferController::ExportTelnet() {
         outcome_ = Outcome::Incomplete;  // not everything reached the unit
         break;
       }
-      editor_.memo2.AppendLine("Sending: " + line + "\n\r");
+      editor_.receivedText.AppendLine("Sending: " + line + "\n\r");
       telnet_.SendText(line + "\n\r");
       ++linesSent_;
       lastLineSent_ = line;
@@ -353,7 +353,7 @@ bool TransferController::WaitTelnetReply(bool lineReply) {
       telnet_.WaitForInput();
     } catch (const LinkFailure& e) {
       if (!e.TimedOut()) throw;
-      editor_.memo2.AppendLine("Breaking; no response in " + telnet_.WaitLimitText());
+      editor_.receivedText.AppendLine("Breaking; no response in " + telnet_.WaitLimitText());
       outcome_ = Outcome::NoReply;
       return false;
     }
@@ -372,33 +372,33 @@ void TransferController::NoteReplyByte(char byte) {
 }
 
 void TransferController::ExportSerial() {
-  TextLog& memo3 = editor_.memo3;
+  TextLog& messageLog = editor_.messageLog;
   Pause(100);
   portLost_ = false;
   // A port that was lost or never chosen is opened again as an import
   // does; "Serial Export Complete" with nothing sent would be a lie.
   if (!serial_.IsPortOpen()) OpenPortAsking();
   if (serial_.IsPortOpen()) {
-    const std::size_t count = memo3.LineCount();
+    const std::size_t count = messageLog.LineCount();
     for (std::size_t i = 0; i < count; ++i) {
-      const std::string line = memo3.Line(i);
+      const std::string line = messageLog.Line(i);
       if (!HasBrackets(line)) continue;
-      editor_.status.Set(SendingStatus(i, memo3.LineCount()));
-      editor_.memo2.AppendLine("Sending: " + line);
-      monitor_.ReplyEndSeen = false;
+      editor_.status.Set(SendingStatus(i, messageLog.LineCount()));
+      editor_.receivedText.AppendLine("Sending: " + line);
+      monitor_.replyEndSeen = false;
       countErrorReplies_ = true;
       replyWatchdog_.stop();
       replyWatchdog_.start();
       serial_.SendText(line);
       ++linesSent_;
       lastLineSent_ = line;
-      while (!monitor_.ReplyEndSeen && replyWatchdog_.isActive()) {
+      while (!monitor_.replyEndSeen && replyWatchdog_.isActive()) {
         ThrowIfCancelled();
         if (portLost_) throw LinkFailure("The serial port " + serial_.Device() + " was lost");
         wait_.Wait(250);
       }
-      if (!replyWatchdog_.isActive() && !monitor_.ReplyEndSeen) {
-        editor_.memo2.AppendLine("Breaking; no response in 30 seconds");
+      if (!replyWatchdog_.isActive() && !monitor_.replyEndSeen) {
+        editor_.receivedText.AppendLine("Breaking; no response in 30 seconds");
         outcome_ = Outcome::NoReply;
         break;
       }

@@ -64,7 +64,7 @@ class TestEditorImport : public QObject {
     QCOMPARE(m.FavoriteList.Items, std::vector<std::string>(10));
     QVERIFY(e.PagesEnabled());
     QCOMPARE(e.status.Text(), std::string(" Import Complete"));
-    QCOMPARE(e.memo3.Line(e.memo3.LineCount() - 1), std::string("Import Complete"));
+    QCOMPARE(e.messageLog.Line(e.messageLog.LineCount() - 1), std::string("Import Complete"));
   }
 
   void sparesTheHeadersWhenNothingWasNamed() {
@@ -84,19 +84,19 @@ class TestEditorImport : public QObject {
     QVERIFY(e.PrepareExport().empty());
     // Only the command line reached the reader: the words and the line that
     // starts with a blank were skipped without a message.
-    QCOMPARE(e.memo3.LineCount(), 2u);
-    QCOMPARE(e.memo3.Line(0), std::string("Zone: 1 Volume: -5"));
+    QCOMPARE(e.messageLog.LineCount(), 2u);
+    QCOMPARE(e.messageLog.Line(0), std::string("Zone: 1 Volume: -5"));
   }
 
   void splitsFileTextAtEveryKindOfLineEnd() {
     Editor e;
-    e.LoadTextIntoMemo2("a\rb\nc\r\n\r\nd");
-    QCOMPARE(e.memo2.LineCount(), 5u);
-    QCOMPARE(e.memo2.Line(2), std::string("c"));
-    QCOMPARE(e.memo2.Line(3), std::string());
-    QCOMPARE(e.memo2.Line(4), std::string("d"));
-    e.LoadTextIntoMemo2("");
-    QCOMPARE(e.memo2.LineCount(), 0u);
+    e.LoadReceivedText("a\rb\nc\r\n\r\nd");
+    QCOMPARE(e.receivedText.LineCount(), 5u);
+    QCOMPARE(e.receivedText.Line(2), std::string("c"));
+    QCOMPARE(e.receivedText.Line(3), std::string());
+    QCOMPARE(e.receivedText.Line(4), std::string("d"));
+    e.LoadReceivedText("");
+    QCOMPARE(e.receivedText.LineCount(), 0u);
   }
 
   void storesZoneOneBackWithinTheControlsRanges() {
@@ -125,11 +125,11 @@ class TestEditorImport : public QObject {
     e.ImportFileText(Named(4, 4) + Lines({"[F1AO2I3]", "[NEP2\"Rock\"]"}), "u.zem");
     QVERIFY(!e.IsModified());
     // Looking around changes nothing: pages, zones, favorites, presets, the marker.
-    for (int page = 0; page < kPageCount; ++page) e.PageControl1Change(static_cast<Page>(page));
-    e.zoneAudio.ListBox3Click(2);
-    e.favorites.ListBox1Click(4);
-    e.favorites.StringGrid1Click(2, 2);
-    e.presets.ListBox2Click(1);
+    for (int page = 0; page < kPageCount; ++page) e.PageChosen(static_cast<Page>(page));
+    e.zoneAudio.ZoneChosen(2);
+    e.favorites.FavoriteChosen(4);
+    e.favorites.CellClicked(2, 2);
+    e.presets.PresetChosen(1);
     e.RefreshPages();
     QVERIFY(!e.IsModified());
 
@@ -143,18 +143,18 @@ class TestEditorImport : public QObject {
     QVERIFY(e.IsModified());
     e.presets.SetNameText("Rock");
     QVERIFY(!e.IsModified());
-    e.favorites.StringGrid1DblClick(3, 3);
+    e.favorites.CellDoubleClicked(3, 3);
     QVERIFY(e.IsModified());
-    e.favorites.ListBox1Click(0);  // stored into favorite 5: still a change
+    e.favorites.FavoriteChosen(0);  // stored into favorite 5: still a change
     QVERIFY(e.IsModified());
 
     // An export makes the configuration the new reference.
     e.PrepareExport();
     e.MarkExported();
     QVERIFY(!e.IsModified());
-    e.matrix.StringGrid4DblClick(1, 1);  // a restriction
+    e.matrix.RestrictionCellDoubleClicked(1, 1);  // a restriction
     QVERIFY(e.IsModified());
-    e.matrix.StringGrid4DblClick(1, 1);
+    e.matrix.RestrictionCellDoubleClicked(1, 1);
     QVERIFY(!e.IsModified());
 
     // While an import runs nothing counts; what it replaced comes back whole.
@@ -162,13 +162,13 @@ class TestEditorImport : public QObject {
     const ConfigModel before = e.model;
     e.KeepForImport();
     e.ResetModel();
-    e.memo2.AppendText("[NO1\"partial");
+    e.receivedText.AppendText("[NO1\"partial");
     QVERIFY(!e.IsModified());
     e.RestoreKept();
     QVERIFY(e.model == before);
     QCOMPARE(e.zoneAudio.VolumePosition(), volume - 9);
     QVERIFY(e.PagesEnabled());
-    QVERIFY(e.memo2.Text().find("partial") == std::string::npos);
+    QVERIFY(e.receivedText.Text().find("partial") == std::string::npos);
     QVERIFY(e.IsModified());
   }
 
@@ -224,7 +224,7 @@ class TestEditorImport : public QObject {
     QCOMPARE(b.model.ZoneNames[100], std::string("Other"));
     b.model.ZoneNames[100].clear();
     QVERIFY(a.model == b.model);
-    QCOMPARE(a.memo3.Lines(), b.memo3.Lines());
+    QCOMPARE(a.messageLog.Lines(), b.messageLog.Lines());
   }
 
   void anExportReadBackGivesTheSameConfiguration() {
@@ -250,7 +250,7 @@ class TestEditorImport : public QObject {
     QCOMPARE(lines.front(), std::string("[SD0]"));
     QVERIFY(Contains(lines, "[RAR]"));
     QCOMPARE(lines.back(), std::string("[EC]"));
-    QCOMPARE(e.memo3.LineCount(), lines.size());
+    QCOMPARE(e.messageLog.LineCount(), lines.size());
   }
 };
 

@@ -22,8 +22,8 @@ std::string Row(const ConfigModel& m, int z) {
 // A double-click as the grid raises it: the click of its first press, then
 // the double-click, on the cell just selected.
 void DoubleClick(FavoritesLogic& logic, int s, int z) {
-  logic.StringGrid1Click(s, z);
-  logic.StringGrid1DblClick(s, z);
+  logic.CellClicked(s, z);
+  logic.CellDoubleClicked(s, z);
 }
 
 }  // namespace
@@ -39,26 +39,26 @@ class TestFavoritesLogic : public QObject {
     FavoritesLogic& logic = editor.favorites;
     m.FavoritesGrid.Cell(3, 5) = "A";
 
-    logic.StringGrid1Click(3, 5);
+    logic.CellClicked(3, 5);
     QCOMPARE(m.FavoritesGrid.Cell(3, 5), std::string("?"));
     QCOMPARE(m.MarkedText, std::string("A"));
     QCOMPARE(m.MarkedCell, (GridCellPos{3, 5}));
     QCOMPARE(m.FavoritesGrid.Cell(0, 0), std::string("Input 3"));
 
-    logic.StringGrid1Click(4, 5);  // the marker moves; "A" comes back
+    logic.CellClicked(4, 5);  // the marker moves; "A" comes back
     QCOMPARE(m.FavoritesGrid.Cell(3, 5), std::string("A"));
     QCOMPARE(m.FavoritesGrid.Cell(4, 5), std::string("?"));
     QCOMPARE(m.MarkedText, std::string());
     QCOMPARE(m.FavoritesGrid.Cell(0, 0), std::string("Input 4"));
 
-    logic.StringGrid1Click(4, 5);  // clicking the marked cell takes it off
+    logic.CellClicked(4, 5);  // clicking the marked cell takes it off
     QCOMPARE(m.FavoritesGrid.Cell(4, 5), std::string());
-    logic.StringGrid1Click(4, 5);  // and a further click does not mark it again
+    logic.CellClicked(4, 5);  // and a further click does not mark it again
     QCOMPARE(m.FavoritesGrid.Cell(4, 5), std::string());
 
     // Only the first character of a longer text is held aside.
     m.FavoritesGrid.Cell(6, 7) = "CX";
-    logic.StringGrid1Click(6, 7);
+    logic.CellClicked(6, 7);
     QCOMPARE(m.MarkedText, std::string("C"));
   }
 
@@ -72,15 +72,15 @@ class TestFavoritesLogic : public QObject {
     m.FavoritesGrid.Cell(1, z) = "A";
     m.FavoritesGrid.Cell(6, z) = "V";
 
-    logic.StringGrid1Click(3, z);  // "R" never takes the marker
+    logic.CellClicked(3, z);  // "R" never takes the marker
     QCOMPARE(m.FavoritesGrid.Cell(3, z), std::string("R"));
     QCOMPARE(m.MarkedCell, (GridCellPos{0, 0}));
-    logic.StringGrid1DblClick(3, z);
+    logic.CellDoubleClicked(3, z);
     QCOMPARE(Row(m, z), std::string("A . R . . V . . X X X X X X X X"));
 
     // "A" on a restricted cell clears the conflicting cells and keeps "R".
-    logic.StringGrid1RightPress(3, z);
-    logic.PopupItemClick("A", GridCellPos{1, 1});
+    logic.CellRightPressed(3, z);
+    logic.PopupItemChosen("A", GridCellPos{1, 1});
     QCOMPARE(Row(m, z), std::string(". . R . . V . . X X X X X X X X"));
 
     // Columns above the source count and rows above the zone count.
@@ -88,8 +88,8 @@ class TestFavoritesLogic : public QObject {
     for (const GridCellPos cell :
          {GridCellPos{9, 4}, GridCellPos{16, 1}, GridCellPos{2, 25}, GridCellPos{1, 192}}) {
       DoubleClick(logic, cell.Column, cell.Row);
-      logic.StringGrid1RightPress(cell.Column, cell.Row);
-      for (const char* letter : {"A", "C", "V", ""}) logic.PopupItemClick(letter, GridCellPos{1, 1});
+      logic.CellRightPressed(cell.Column, cell.Row);
+      for (const char* letter : {"A", "C", "V", ""}) logic.PopupItemChosen(letter, GridCellPos{1, 1});
     }
     QCOMPARE(m.FavoritesGrid, before);
     QCOMPARE(m.FavoritesGrid.Cell(9, 4), std::string("X"));
@@ -101,15 +101,15 @@ class TestFavoritesLogic : public QObject {
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     QVERIFY(!m.PopupFromMouse);
-    logic.PopupItemClick("C", GridCellPos{6, 10});  // from the keyboard: the selected cell
+    logic.PopupItemChosen("C", GridCellPos{6, 10});  // from the keyboard: the selected cell
     QCOMPARE(m.FavoritesGrid.Cell(6, 10), std::string("C"));
 
     // A right-click off the cells: the items do nothing, not even to the
     // selected cell.
-    logic.StringGrid1RightPress(-1, 3);
+    logic.CellRightPressed(-1, 3);
     QVERIFY(m.PopupFromMouse);
     const TextGrid before = m.FavoritesGrid;
-    for (const char* letter : {"A", "C", "V", ""}) logic.PopupItemClick(letter, GridCellPos{6, 10});
+    for (const char* letter : {"A", "C", "V", ""}) logic.PopupItemChosen(letter, GridCellPos{6, 10});
     QCOMPARE(m.FavoritesGrid, before);
 
     // The flag survives a new import.
@@ -129,16 +129,16 @@ class TestFavoritesLogic : public QObject {
       m.FavoritesGrid.Cell(5, z) = "V";
     };
     reset();
-    logic.StringGrid1RightPress(7, z);
-    logic.PopupItemClick("C", {});
+    logic.CellRightPressed(7, z);
+    logic.PopupItemChosen("C", {});
     QCOMPARE(Row(m, z), std::string(". . . . . . C . . . . . . . . ."));
     reset();
-    logic.PopupItemClick("V", {});
+    logic.PopupItemChosen("V", {});
     QCOMPARE(Row(m, z), std::string(". A . . . . V . . . . . . . . ."));
     reset();
-    logic.PopupItemClick("A", {});
+    logic.PopupItemChosen("A", {});
     QCOMPARE(Row(m, z), std::string(". . . . V . A . . . . . . . . ."));
-    logic.PopupItemClick("", {});  // "No Connection" touches only its cell
+    logic.PopupItemChosen("", {});  // "No Connection" touches only its cell
     QCOMPARE(Row(m, z), std::string(". . . . V . . . . . . . . . . ."));
   }
 
@@ -149,22 +149,22 @@ class TestFavoritesLogic : public QObject {
     FavoritesLogic& logic = editor.favorites;
     const int z = 30;
     m.FavoritesGrid.Cell(5, z) = "V";
-    logic.StringGrid1Click(5, z);  // the video feed is under the marker
-    logic.StringGrid1RightPress(2, z);
-    logic.PopupItemClick("A", {});
+    logic.CellClicked(5, z);  // the video feed is under the marker
+    logic.CellRightPressed(2, z);
+    logic.PopupItemChosen("A", {});
     QCOMPARE(m.FavoritesGrid.Cell(2, z), std::string("A"));
     QCOMPARE(m.FavoritesGrid.Cell(5, z), std::string("?"));
     editor.RefreshPages();
     QVERIFY(m.FavoriteStore.Cell(1, 5, z).Is('V'));
-    logic.StringGrid1Click(9, 9);
+    logic.CellClicked(9, 9);
     QCOMPARE(Row(m, z), std::string(". A . . V . . . . . . . . . . ."));
 
     // "C" replaces every feed, the hidden one too.
-    logic.StringGrid1Click(5, z);
-    logic.StringGrid1RightPress(7, z);
-    logic.PopupItemClick("C", {});
+    logic.CellClicked(5, z);
+    logic.CellRightPressed(7, z);
+    logic.PopupItemChosen("C", {});
     QCOMPARE(Row(m, z), std::string(". . . . . . C . . . . . . . . ."));
-    logic.StringGrid1Click(9, 9);  // the marker is gone; nothing comes back
+    logic.CellClicked(9, 9);  // the marker is gone; nothing comes back
     QCOMPARE(Row(m, z), std::string(". . . . . . C . . . . . . . . ."));
   }
 
@@ -173,17 +173,17 @@ class TestFavoritesLogic : public QObject {
     testing::ImportUnit(editor, 8, 24);
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
-    logic.ListBox1Click(2);
+    logic.FavoriteChosen(2);
     QCOMPARE(m.CurrentFavorite, 3);
-    logic.ListBox1Click(10);
-    logic.ListBox1Click(-1);
+    logic.FavoriteChosen(10);
+    logic.FavoriteChosen(-1);
     QCOMPARE(m.CurrentFavorite, 3);
     QCOMPARE(m.FavoriteList.Selected, 2);
 
     // Loading keeps the "X" cells of the grid whatever the favorite holds.
     m.FavoriteStore.Cell(2, 12, 3).Set("C");
     m.FavoriteStore.Cell(2, 1, 30).Set("A");
-    logic.ListBox1Click(1);
+    logic.FavoriteChosen(1);
     QCOMPARE(m.FavoritesGrid.Cell(12, 3), std::string("X"));
     QCOMPARE(m.FavoritesGrid.Cell(1, 30), std::string("X"));
   }
@@ -198,13 +198,13 @@ class TestFavoritesLogic : public QObject {
     QCOMPARE(m.FavoritesGrid.Cell(7, 40), std::string("C"));
 
     m.RestrictionMark(40, 7) = "R";
-    editor.PageControl1Change(Page::Favorites);
+    editor.PageChosen(Page::Favorites);
     QCOMPARE(m.FavoritesGrid.Cell(7, 40), std::string("R"));
     for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.FavoriteStore.Cell(f, 7, 40).Is('R'));
     QVERIFY(m.FavoriteStore.Cell(4, 8, 40).Is('A'));
 
     m.RestrictionMark(40, 7).clear();
-    editor.PageControl1Change(Page::Favorites);
+    editor.PageChosen(Page::Favorites);
     QCOMPARE(m.FavoritesGrid.Cell(7, 40), std::string());
     for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.FavoriteStore.Cell(f, 7, 40).Empty());
     QVERIFY(m.FavoriteStore.Cell(4, 8, 40).Is('A'));

@@ -27,16 +27,16 @@ class TestMatrixLogic : public QObject {
     testing::ImportUnit(editor, 8, 24);
     ConfigModel& m = editor.model;
     MatrixLogic& logic = editor.matrix;
-    logic.StringGrid4DblClick(2, 3);
+    logic.RestrictionCellDoubleClicked(2, 3);
     const TextGrid groups = m.GroupGrid;
     const TextGrid restrictions = m.RestrictionGrid;
     for (const GridCellPos cell :
          {GridCellPos{2, 25}, GridCellPos{2, 192}, GridCellPos{0, 4}, GridCellPos{4, 0}, GridCellPos{11, 4},
           GridCellPos{17, 3}, GridCellPos{-1, -1}}) {
-      logic.StringGrid7DblClick(cell.Column, cell.Row);
-      logic.StringGrid4DblClick(cell.Column, cell.Row);
+      logic.GroupCellDoubleClicked(cell.Column, cell.Row);
+      logic.RestrictionCellDoubleClicked(cell.Column, cell.Row);
     }
-    logic.StringGrid4DblClick(9, 3);  // a source above the count
+    logic.RestrictionCellDoubleClicked(9, 3);  // a source above the count
     QCOMPARE(m.GroupGrid, groups);
     QCOMPARE(m.RestrictionGrid, restrictions);  // the corner too: still source 2's name
     QCOMPARE(m.RestrictionGrid.Cell(0, 0), std::string("Input 2"));
@@ -45,9 +45,9 @@ class TestMatrixLogic : public QObject {
     // nothing is accepted, the buttons included.
     editor.ResetModel();
     QCOMPARE(m.RestrictionGrid.Cell(0, 0), std::string("Input 2"));
-    logic.StringGrid4DblClick(1, 1);
-    logic.StringGrid7DblClick(1, 1);
-    logic.Button3Click();
+    logic.RestrictionCellDoubleClicked(1, 1);
+    logic.GroupCellDoubleClicked(1, 1);
+    logic.RestrictAll();
     QCOMPARE(CountCells(m.RestrictionGrid, "R"), 0);
     QCOMPARE(CountCells(m.GroupGrid, "G"), 0);
   }
@@ -55,10 +55,10 @@ class TestMatrixLogic : public QObject {
   void restrictAllCoversASingleZoneUnit() {
     Editor editor;
     testing::ImportUnit(editor, 1, 1);
-    editor.matrix.Button3Click();
+    editor.matrix.RestrictAll();
     QCOMPARE(CountCells(editor.model.RestrictionGrid, "R"), 1);
     QCOMPARE(editor.model.RestrictionMark(1, 1), std::string("R"));
-    editor.matrix.Button4Click();
+    editor.matrix.ClearAllRestrictions();
     QCOMPARE(CountCells(editor.model.RestrictionGrid, "R"), 0);
     QCOMPARE(CountCells(editor.model.RestrictionGrid, "X"), kSources * kZones - 1);
   }
@@ -99,8 +99,8 @@ class TestMatrixLogic : public QObject {
     });
     ConfigModel& m = editor.model;
     QVERIFY(m.FavoriteStore.Cell(5, 2, 3).Is('R'));
-    editor.matrix.Button4Click();
-    editor.PageControl1Change(Page::Favorites);
+    editor.matrix.ClearAllRestrictions();
+    editor.PageChosen(Page::Favorites);
     QVERIFY(m.FavoriteStore.Cell(5, 2, 3).Empty());
     QVERIFY(m.FavoriteStore.Cell(5, 4, 3).Is('A'));
   }

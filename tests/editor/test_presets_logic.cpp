@@ -33,7 +33,7 @@ class TestPresetsLogic : public QObject {
 
     p.SetBandPosition(3, -10);
     p.SetBandPosition(4, 99);
-    p.ListBox2Click(1);
+    p.PresetChosen(1);
     QCOMPARE(int(e.model.EQPresets[1].Band[3]), 10);
     QCOMPARE(int(e.model.EQPresets[1].Band[4]), -10);
     QCOMPARE(int(e.model.EQPresets[1].Band[2]), 10);
@@ -44,20 +44,20 @@ class TestPresetsLogic : public QObject {
   void renamingRefreshesBothListsInPlace() {
     Editor e;
     e.ImportFileText(Config({"[EO2M2]", "[EO2P6]"}), "x.zem");
-    e.zoneAudio.ListBox3Click(1);  // zone 2, system preset position 6
+    e.zoneAudio.ZoneChosen(1);  // zone 2, system preset position 6
     QCOMPARE(e.model.SystemEQList.Selected, 6);
     PresetsLogic& p = e.presets;
-    p.ListBox2Click(2);
+    p.PresetChosen(2);
 
     // Choosing another preset without a new name leaves both lists alone.
     const ListState presetsBefore = e.model.PresetList;
     const ListState systemBefore = e.model.SystemEQList;
-    p.ListBox2Click(3);
+    p.PresetChosen(3);
     QCOMPARE(e.model.PresetList.Items, presetsBefore.Items);
     QCOMPARE(e.model.SystemEQList, systemBefore);
 
     p.SetNameText("Bright");
-    p.ListBox2Click(7);
+    p.PresetChosen(7);
     QCOMPARE(e.model.EQPresets[4].Name, std::string("Bright"));
     QCOMPARE(e.model.PresetList.Items[3], std::string("Bright"));
     QCOMPARE(e.model.SystemEQList.Items[3], std::string("Bright"));
@@ -65,7 +65,7 @@ class TestPresetsLogic : public QObject {
     QCOMPARE(e.model.PresetList.Selected, 7);
     QCOMPARE(e.model.SystemEQList.Selected, 6);  // zone 2's preset, unchanged
     QCOMPARE(p.NameText(), std::string("Preset 8"));
-    e.PageControl1Change(Page::ZoneAudioControls);
+    e.PageChosen(Page::ZoneAudioControls);
     QCOMPARE(int(e.model.ZoneAudio[2].SystemEQ), 6);
   }
 
@@ -74,9 +74,9 @@ class TestPresetsLogic : public QObject {
     Editor e;
     e.ImportFileText(Config({("[NEP1\"" + name + "\"]").c_str()}), "x.zem");
     QCOMPARE(e.presets.NameText(), name);
-    e.presets.ListBox2Click(1);
+    e.presets.PresetChosen(1);
     QCOMPARE(e.model.EQPresets[1].Name, name);
-    e.presets.ListBox2Click(0);
+    e.presets.PresetChosen(0);
     QCOMPARE(e.presets.NameText(), name);
     QCOMPARE(e.model.PresetList.Items[0], name);
     QCOMPARE(e.model.SystemEQList.Items[0], name);
@@ -88,15 +88,15 @@ class TestPresetsLogic : public QObject {
     QVERIFY(!e.model.PresetList.HasSelection());  // as the import leaves it
     e.presets.SetBandPosition(10, -7);
     e.presets.SetNameText("Evening");
-    e.PageControl1Change(Page::ZoneAudioControls);
+    e.PageChosen(Page::ZoneAudioControls);
     QCOMPARE(int(e.model.EQPresets[1].Band[10]), 7);
     QCOMPARE(e.model.EQPresets[1].Name, std::string("Evening"));
     QCOMPARE(e.model.SystemEQList.Items[0], std::string("Evening"));
 
     // With a chosen preset the refresh stores and shows that preset again.
-    e.presets.ListBox2Click(5);
+    e.presets.PresetChosen(5);
     e.presets.SetBandPosition(1, 2);
-    e.PageControl1Change(Page::Options);
+    e.PageChosen(Page::Options);
     QCOMPARE(e.model.CurrentEQPreset, 6);
     QCOMPARE(int(e.model.EQPresets[6].Band[1]), -2);
     QCOMPARE(e.presets.BandPosition(1), 2);

@@ -65,7 +65,7 @@ class TestZoneAudioLogic : public QObject {
     rec.SystemEQ = 12;
 
     ZoneAudioLogic& z = e.zoneAudio;
-    z.ListBox3Click(1);
+    z.ZoneChosen(1);
     QCOMPARE(e.model.CurrentZone, 2);
     QCOMPARE(z.BandPosition(1), -10);  // +10 dB at the top
     QCOMPARE(z.BandPosition(2), 10);
@@ -80,7 +80,7 @@ class TestZoneAudioLogic : public QObject {
     QVERIFY(!z.DSPModeList().HasSelection());
     QVERIFY(!e.model.SystemEQList.HasSelection());
 
-    e.PageControl1Change(Page::Options);
+    e.PageChosen(Page::Options);
     QCOMPARE(int(rec.Band[1]), 10);
     QCOMPARE(int(rec.Band[2]), -10);
     QCOMPARE(int(rec.Band[3]), -6);
@@ -162,7 +162,7 @@ class TestZoneAudioLogic : public QObject {
     e.ImportFileText(Config(3), "x.zem");
     e.model.ZoneAudio[3].EQUsed = static_cast<std::uint8_t>(eqUsed);
     e.model.ZoneAudio[3].DSPMode = static_cast<std::int8_t>(mode);
-    e.zoneAudio.ListBox3Click(2);
+    e.zoneAudio.ZoneChosen(2);
 
     std::set<std::string> expected = {"ListBox3", "Label37"};
     if (eqUsed)
@@ -200,7 +200,7 @@ class TestZoneAudioLogic : public QObject {
 
     // Choosing another mode changes only the usable controls, not the zone.
     const int other = mode == 4 ? 1 : 4;
-    e.zoneAudio.ComboBox2Change(other);
+    e.zoneAudio.DSPModeChosen(other);
     QCOMPARE(flags.Visible("TrackBar25"), other == 4);
     QCOMPARE(int(e.model.ZoneAudio[3].DSPMode), mode);
   }
@@ -209,11 +209,11 @@ class TestZoneAudioLogic : public QObject {
     Editor e;
     e.ImportFileText(Config(8, {"[VO3R-30]", "[EO3M1]", "[VO7R-12]", "[EO7M3]", "[TO7B4T-2]"}), "x.zem");
     ZoneAudioLogic& z = e.zoneAudio;
-    z.ListBox3Click(2);
+    z.ZoneChosen(2);
     QCOMPARE(z.VolumePosition(), -30);
     z.SetVolumePosition(-44);
     z.SetBandPosition(5, 3);
-    z.ListBox3Click(6);
+    z.ZoneChosen(6);
     QCOMPARE(e.model.CurrentZone, 7);
     QCOMPARE(int(e.model.ZoneAudio[3].Volume), -44);
     QCOMPARE(int(e.model.ZoneAudio[3].Band[5]), -3);
@@ -225,7 +225,7 @@ class TestZoneAudioLogic : public QObject {
 
     // A page switch stores the shown zone without choosing another.
     z.SetBalancePosition(-25);
-    e.PageControl1Change(Page::Favorites);
+    e.PageChosen(Page::Favorites);
     QCOMPARE(int(e.model.ZoneAudio[7].Balance), -25);
     QCOMPARE(e.model.ZoneList.Selected, 6);
     const std::vector<std::string> lines = e.PrepareExport();
@@ -242,12 +242,12 @@ class TestZoneAudioLogic : public QObject {
     QCOMPARE(e.model.SystemEQList.Selected, 3);
     QCOMPARE(e.model.SystemEQList.Items[3], std::string("Jazz"));
     QVERIFY(e.zoneAudio.Flags().Enabled("ComboBox3"));
-    e.PageControl1Change(Page::EQPresets);
+    e.PageChosen(Page::EQPresets);
     QCOMPARE(e.model.SystemEQList.Selected, 3);
     QVERIFY(Has(e.PrepareExport(), "[EO1P3]"));
 
     // Choosing another system preset reaches the export.
-    e.ComboBox3Change(5);
+    e.SystemEQPresetChosen(5);
     QVERIFY(Has(e.PrepareExport(), "[EO1P5]"));
   }
 
@@ -257,10 +257,10 @@ class TestZoneAudioLogic : public QObject {
     QVERIFY(e.model.ZoneList.Items.empty());
     QVERIFY(!e.model.ZoneList.HasSelection());
     const ZoneAudioRec before = e.model.ZoneAudio[1];
-    e.zoneAudio.ComboBox2Change(3);
+    e.zoneAudio.DSPModeChosen(3);
     QVERIFY(!e.zoneAudio.Flags().Enabled("ComboBox2"));  // no zone to ask for EQUsed
     QVERIFY(e.zoneAudio.Flags().Enabled("TrackBar11"));
-    e.zoneAudio.ListBox3Click(0);  // nothing to choose
+    e.zoneAudio.ZoneChosen(0);  // nothing to choose
     QCOMPARE(e.model.CurrentZone, 1);
     QCOMPARE(e.model.ZoneAudio[1], before);
   }
@@ -270,14 +270,14 @@ class TestZoneAudioLogic : public QObject {
     e.ImportFileText(
         Config(4, {"[VO3R-33]", "[EO3M1]", "[EO3B2L5]", "[NEP1\"Flat\"]", "[NEP4\"Rock\"]", "[EP4B1L7]"}),
         "x.zem");
-    e.zoneAudio.ListBox3Click(2);
-    e.presets.ListBox2Click(3);
+    e.zoneAudio.ZoneChosen(2);
+    e.presets.PresetChosen(3);
     QCOMPARE(e.presets.NameText(), std::string("Rock"));
 
     // A new import starts with a reset; a tab change before it completes must
     // not copy zone 3 into zone 1 nor preset 4 into preset 1.
     e.ResetModel();
-    e.PageControl1Change(Page::ZoneAudioControls);
+    e.PageChosen(Page::ZoneAudioControls);
     QCOMPARE(int(e.model.ZoneAudio[1].Volume), 0);
     QCOMPARE(int(e.model.ZoneAudio[1].Band[2]), 0);
     QCOMPARE(e.model.EQPresets[1].Name, std::string("Flat"));

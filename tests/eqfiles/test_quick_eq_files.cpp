@@ -86,24 +86,24 @@ class TestQuickEQFiles : public QObject {
     z.SetBandPosition(10, -5);
 
     e.quickEQZoneList.Select(IndexOf(e.quickEQZoneList, "nine"));
-    e.ComboBox1Change();
+    e.ZoneQuickEQChosen();
     for (int b = 1; b <= 9; ++b) QCOMPARE(z.BandPosition(b), b);
     QCOMPARE(z.BandPosition(10), -5);
 
     // Loud.EQ is found whatever the case of its extension; 15 stops at the end.
     e.quickEQZoneList.Select(IndexOf(e.quickEQZoneList, "Loud"));
-    e.ComboBox1Change();
+    e.ZoneQuickEQChosen();
     QCOMPARE(z.BandPosition(1), 10);
     QCOMPARE(z.BandPosition(2), -10);
     QCOMPARE(z.BandPosition(10), 10);
 
     // "flat" names flat.eq, which does not exist: nothing changes.
     e.quickEQZoneList.Select(IndexOf(e.quickEQZoneList, "flat"));
-    e.ComboBox1Change();
+    e.ZoneQuickEQChosen();
     QCOMPARE(z.BandPosition(3), 0);
 
     // The loaded curve reaches the zone when the page is stored.
-    e.PageControl1Change(Page::Favorites);
+    e.PageChosen(Page::Favorites);
     QCOMPARE(int(e.model.ZoneAudio[1].Band[1]), -10);
     QCOMPARE(int(e.model.ZoneAudio[1].Band[10]), -10);
   }
@@ -116,14 +116,14 @@ class TestQuickEQFiles : public QObject {
     e.ImportFileText(std::string(kImport) + "[EO1B4L2]\r\n", "x.zem");
     e.quickEQZoneList.Select(0);
     e.zoneAudio.SetBandPosition(4, -2);
-    e.zoneAudio.ComboBox2Change(2);
-    e.ComboBox3Change(4);
+    e.zoneAudio.DSPModeChosen(2);
+    e.SystemEQPresetChosen(4);
     QCOMPARE(e.model.SystemEQList.Selected, 4);
     for (int b = 1; b <= 10; ++b) QCOMPARE(e.zoneAudio.BandPosition(b), 5);
     // Without a chosen file only the preset changes.
     e.quickEQZoneList.Select(-1);
     e.zoneAudio.SetBandPosition(4, -2);
-    e.ComboBox3Change(6);
+    e.SystemEQPresetChosen(6);
     QCOMPARE(e.model.SystemEQList.Selected, 6);
     QCOMPARE(e.zoneAudio.BandPosition(4), -2);
   }
@@ -135,12 +135,12 @@ class TestQuickEQFiles : public QObject {
     Editor e(Folder(dir));
     e.ImportFileText(kImport, "x.zem");
     e.quickEQPresetList.Select(0);
-    e.ComboBox4Change();
+    e.PresetQuickEQChosen();
     QCOMPARE(e.presets.BandPosition(1), -3);
     QCOMPARE(e.presets.BandPosition(2), 10);
     QCOMPARE(e.presets.BandPosition(10), 4);
     QCOMPARE(int(e.model.EQPresets[1].Band[1]), 0);  // nothing stored yet
-    e.PageControl1Change(Page::Options);
+    e.PageChosen(Page::Options);
     QCOMPARE(int(e.model.EQPresets[1].Band[1]), 3);
     QCOMPARE(int(e.model.EQPresets[1].Band[2]), -10);
     QCOMPARE(int(e.model.EQPresets[1].Band[10]), -4);

@@ -7,8 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   zem::ConfigModel model;
-  zem::TextLog memo2, memo3;
-  zem::ResetModel(model, memo2, memo3);
-  zem::ReadCommand(model, memo3, std::string_view(reinterpret_cast<const char*>(data), size));
+  zem::TextLog receivedText, messageLog;
+  zem::ResetModel(model, receivedText, messageLog);
+  zem::ReadCommand(model, messageLog, std::string_view(reinterpret_cast<const char*>(data), size));
   return 0;
 }

@@ -67,8 +67,8 @@ class TestModel : public QObject {
 
   void resetReturnsTablesToDefaultsAndKeepsNames() {
     ConfigModel m;
-    TextLog memo2, memo3;
-    ResetModel(m, memo2, memo3);
+    TextLog receivedText, messageLog;
+    ResetModel(m, receivedText, messageLog);
     m.ZoneNames[3] = "Kitchen";
     m.SourceNames[2] = "Tuner";
     m.FavoriteNames[1] = "Morning";
@@ -89,10 +89,10 @@ class TestModel : public QObject {
     m.CurrentZone = 9;
     m.MarkedCell = {3, 3};
     m.MarkedText = "A";
-    memo2.AppendLine("text");
-    memo3.AppendLine("log");
+    receivedText.AppendLine("text");
+    messageLog.AppendLine("log");
 
-    ResetModel(m, memo2, memo3);
+    ResetModel(m, receivedText, messageLog);
 
     QCOMPARE(m.ZoneCount, -1);
     QCOMPARE(m.SourceCount, -1);
@@ -115,15 +115,15 @@ class TestModel : public QObject {
     QCOMPARE(m.CurrentZone, 1);
     QCOMPARE(m.MarkedCell, GridCellPos{});
     QCOMPARE(m.MarkedText, std::string());
-    QCOMPARE(memo2.LineCount(), 0u);
-    QCOMPARE(memo3.LineCount(), 0u);
+    QCOMPARE(receivedText.LineCount(), 0u);
+    QCOMPARE(messageLog.LineCount(), 0u);
     QCOMPARE(m.LevelNames[1], std::string("75%"));
   }
 
   void resetWritesHeadersAndLists() {
     ConfigModel m;
-    TextLog memo2, memo3;
-    ResetModel(m, memo2, memo3);
+    TextLog receivedText, messageLog;
+    ResetModel(m, receivedText, messageLog);
     QCOMPARE(m.ZoneList.Items.size(), std::size_t(192));
     QCOMPARE(m.ZoneList.Items.front(), std::string(" Zone 1"));
     QCOMPARE(m.ZoneList.Items.back(), std::string(" Zone 192"));

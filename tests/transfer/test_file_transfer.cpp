@@ -93,7 +93,7 @@ class TestFileTransfer : public QObject {
     QTemporaryDir dir;
     Rig rig;
     rig.prompts.openAnswers.push_back(Example());
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(rig.prompts.openDialogs.size(), std::size_t{1});
     QCOMPARE(rig.prompts.openDialogs[0].defaultExtension, std::string("zem"));
     QCOMPARE(rig.prompts.openDialogs[0].filter, std::string("ZEM files (*.zem)|*.zem|All Files (*.*)|*.*"));
@@ -106,7 +106,7 @@ class TestFileTransfer : public QObject {
 
     const std::string out = dir.filePath("out.zem").toStdString();
     rig.prompts.saveAnswers.push_back(out);
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     // The save dialog proposes the file opened last.
     QCOMPARE(rig.prompts.saveDialogs[0].fileName, Example());
     QCOMPARE(rig.prompts.saveDialogs[0].defaultExtension, std::string("zem"));
@@ -119,7 +119,7 @@ class TestFileTransfer : public QObject {
     // Imported again, the written file gives the same model.
     Rig again;
     again.prompts.openAnswers.push_back(out);
-    again.ctl.Import1Click();
+    again.ctl.ImportConfiguration();
     QCOMPARE(ModelDifference(again.editor.model, rig.editor.model), std::string());
   }
 
@@ -133,7 +133,7 @@ class TestFileTransfer : public QObject {
     rig.prompts.saveAnswers.push_back(out);
     rig.prompts.confirmAnswers.push_back(false);
     const std::string before = rig.editor.status.Text();
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QCOMPARE(rig.prompts.confirmTexts, std::vector<std::string>{"File " + out + " exists. Overwrite?"});
     QCOMPARE(*ReadWholeFile(out, nullptr), std::string("old text\r\n"));
     QCOMPARE(rig.editor.status.Text(), before);
@@ -141,7 +141,7 @@ class TestFileTransfer : public QObject {
     const long long oldInode = Inode(out);
     rig.prompts.saveAnswers.push_back(out);
     rig.prompts.confirmAnswers.push_back(true);
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QCOMPARE(*ReadWholeFile(out, nullptr), ZemFileText(BuildCommandSequence(rig.editor.model)));
     // Written beside and renamed into place, never rewritten in place.
     QVERIFY(Inode(out) != oldInode);
@@ -149,19 +149,19 @@ class TestFileTransfer : public QObject {
 
   void cancelledDialogs() {
     Rig rig;
-    rig.ctl.Import1Click();  // open dialog cancelled: nothing imported
+    rig.ctl.ImportConfiguration();  // open dialog cancelled: nothing imported
     QVERIFY(rig.prompts.errors.empty());
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::NothingRead);
     QVERIFY(!rig.editor.PagesEnabled());
     QCOMPARE(rig.editor.model.SourceCount, -1);
-    QCOMPARE(rig.editor.memo3.Lines(), (std::vector<std::string>{"No file was chosen.", kKept}));
+    QCOMPARE(rig.editor.messageLog.Lines(), (std::vector<std::string>{"No file was chosen.", kKept}));
 
     rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 2)), "x.zem");
     const std::string before = rig.editor.status.Text();
-    rig.ctl.Export1Click();  // save dialog cancelled
+    rig.ctl.ExportConfiguration();  // save dialog cancelled
     QCOMPARE(rig.prompts.saveDialogs.size(), std::size_t{1});
     QCOMPARE(rig.editor.status.Text(), before);
-    QCOMPARE(rig.editor.memo3.Lines(), BuildCommandSequence(rig.editor.model));
+    QCOMPARE(rig.editor.messageLog.Lines(), BuildCommandSequence(rig.editor.model));
   }
 
   void unreadableAndUnwritableFilesAreErrors() {
@@ -169,7 +169,7 @@ class TestFileTransfer : public QObject {
     Rig rig;
     const std::string missing = dir.filePath("missing.zem").toStdString();
     rig.prompts.openAnswers.push_back(missing);
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(rig.prompts.errors.size(), std::size_t{1});
     QVERIFY(rig.prompts.errors[0].rfind("Cannot open file " + missing + ". ", 0) == 0);
     QVERIFY(!rig.editor.PagesEnabled());
@@ -178,7 +178,7 @@ class TestFileTransfer : public QObject {
     rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 2)), "x.zem");
     const std::string nowhere = dir.filePath("no/such/dir/out.zem").toStdString();
     rig.prompts.saveAnswers.push_back(nowhere);
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QCOMPARE(rig.prompts.errors.size(), std::size_t{2});
     QVERIFY(rig.prompts.errors[1].rfind("Cannot create file " + nowhere + ". ", 0) == 0);
     QCOMPARE(rig.editor.status.Text(), std::string(" Export failed"));
@@ -198,7 +198,7 @@ class TestFileTransfer : public QObject {
     rig.prompts.confirmAnswers.push_back(true);
     {
       FileSizeLimit fullDisk(2048);
-      rig.ctl.Export1Click();
+      rig.ctl.ExportConfiguration();
     }
     QCOMPARE(rig.prompts.errors.size(), std::size_t{1});
     QCOMPARE(rig.prompts.errors[0], "Cannot create file " + out + ". File too large");
@@ -240,7 +240,7 @@ class TestFileTransfer : public QObject {
     Rig rig;
     // (/dev/null rather than /dev/zero: a regression must not eat the machine.)
     rig.prompts.openAnswers.push_back("/dev/null");
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(rig.prompts.errors,
              std::vector<std::string>{"Cannot open file /dev/null. A character device, not a regular file"});
 
@@ -251,12 +251,12 @@ class TestFileTransfer : public QObject {
     QVERIFY(WriteFileAtomically(big, example + example, nullptr));
     rig.ctl.SetCollectLimitBytes(example.size());
     rig.prompts.openAnswers.push_back(big);
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
     QCOMPARE(rig.editor.model.SourceCount, 8);
-    QCOMPARE(rig.editor.memo2.ByteCount(), example.size());
+    QCOMPARE(rig.editor.receivedText.ByteCount(), example.size());
     QCOMPARE(
-        rig.editor.memo3.Line(rig.editor.memo3.LineCount() - 1),
+        rig.editor.messageLog.Line(rig.editor.messageLog.LineCount() - 1),
         "The file reached the limit of " + std::to_string(example.size()) + " bytes; the rest was not read.");
 
     // A FIFO fed forever ends at the limit too.
@@ -267,21 +267,21 @@ class TestFileTransfer : public QObject {
     {
       FifoFeeder feeder(fifo, example);
       rig.prompts.openAnswers.push_back(fifo);
-      rig.ctl.Import1Click();
+      rig.ctl.ImportConfiguration();
     }
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
     QCOMPARE(rig.editor.model.SourceCount, 8);
-    QVERIFY(AnyContains(rig.editor.memo3.Lines(), "The file reached the limit of 1 MiB"));
+    QVERIFY(AnyContains(rig.editor.messageLog.Lines(), "The file reached the limit of 1 MiB"));
 
     // Bare line ends count as lines.
     QVERIFY(WriteFileAtomically(big, example + std::string(5000, '\n') + "[NI9\"late\"]\r\n", nullptr));
     rig.ctl.SetCollectLimitBytes(std::size_t{64} << 20);
     rig.ctl.SetCollectLimitLines(1000);
     rig.prompts.openAnswers.push_back(big);
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
-    QCOMPARE(rig.editor.memo2.LineCount(), std::size_t{1000});
-    QVERIFY(AnyContains(rig.editor.memo3.Lines(), "The file reached the limit of 1000 lines"));
+    QCOMPARE(rig.editor.receivedText.LineCount(), std::size_t{1000});
+    QVERIFY(AnyContains(rig.editor.messageLog.Lines(), "The file reached the limit of 1000 lines"));
   }
 };
 

@@ -49,35 +49,35 @@ class TestSerialTransfer : public QObject {
     o.trailingBytes = fault == "trailing";
     Rig rig(o);
     QVERIFY(rig.UseSerial());
-    QCOMPARE(rig.editor.memo3.Lines(),
+    QCOMPARE(rig.editor.messageLog.Lines(),
              std::vector<std::string>{"Please make sure the ZEM is set to 9600 bps."});
     QCOMPARE(rig.prompts.portQuestions.size(), std::size_t{1});
 
-    std::vector<std::string> memo2AtParse;
+    std::vector<std::string> receivedTextAtParse;
     rig.editor.status.SetOnChange([&](const std::string& text) {
       rig.statuses.push_back(text);
-      if (text == " Parsing...") memo2AtParse = rig.editor.memo2.Lines();
+      if (text == " Parsing...") receivedTextAtParse = rig.editor.receivedText.Lines();
     });
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QVERIFY(rig.prompts.errors.empty());
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
     QCOMPARE(rig.sim.Queries(), 1);
-    QCOMPARE(memo2AtParse, WithMarker(Config()));
+    QCOMPARE(receivedTextAtParse, WithMarker(Config()));
 
-    FileImport expected(memo2AtParse);
+    FileImport expected(receivedTextAtParse);
     QCOMPARE(ModelDifference(rig.editor.model, expected.editor.model), std::string());
-    QCOMPARE(rig.editor.memo3.Lines(), expected.editor.memo3.Lines());
+    QCOMPARE(rig.editor.messageLog.Lines(), expected.editor.messageLog.Lines());
     QVERIFY(Contains(rig.statuses, " Importing 0 lines from serial port: " + rig.sim.PtyPath()));
     QCOMPARE(rig.statuses.back(), std::string(" Import Complete"));
     QVERIFY(rig.ctl.Serial().IsPortOpen());
 
     if (fault == "trailing") {
       // What came after "(QX)" was held back from the import and shows up
-      // in Memo2 afterwards.
+      // in receivedText afterwards.
       std::vector<std::string> after = WithMarker(Config());
       after.back() += kSimTrailingCommand;
-      QVERIFY(QTest::qWaitFor([&] { return rig.editor.memo2.Lines() == after; }, 5000));
-      QVERIFY(!AnyContains(rig.editor.memo3.Lines(), "TRAILING"));
+      QVERIFY(QTest::qWaitFor([&] { return rig.editor.receivedText.Lines() == after; }, 5000));
+      QVERIFY(!AnyContains(rig.editor.messageLog.Lines(), "TRAILING"));
     }
   }
 
@@ -87,9 +87,9 @@ class TestSerialTransfer : public QObject {
     o.junk = true;
     Rig rig(o);
     QVERIFY(rig.UseSerial());
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
-    QCOMPARE(rig.editor.memo2.Lines(), WithMarker(GenerateConfiguration(2, 2)));
+    QCOMPARE(rig.editor.receivedText.Lines(), WithMarker(GenerateConfiguration(2, 2)));
   }
 
   void silenceEndsTheImportWithAWarning_data() {
@@ -105,12 +105,12 @@ class TestSerialTransfer : public QObject {
     Rig rig(o);
     QVERIFY(rig.UseSerial());
     rig.ctl.SetSerialInactivityMs(300);
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QVERIFY(rig.prompts.errors.empty());
     if (silent) {
       // Nothing came at all: nothing is imported and the editor stays as it was.
       QCOMPARE(rig.ctl.LastOutcome(), Outcome::NothingRead);
-      QCOMPARE(rig.editor.memo3.Lines(),
+      QCOMPARE(rig.editor.messageLog.Lines(),
                (std::vector<std::string>{"Nothing was received from the unit.", kKept}));
       QVERIFY(!rig.editor.PagesEnabled());
       QCOMPARE(rig.editor.status.Text(), std::string(" Nothing imported"));
@@ -118,9 +118,9 @@ class TestSerialTransfer : public QObject {
       return;
     }
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
-    QCOMPARE(rig.editor.memo2.Lines(), Config());
-    QCOMPARE(rig.editor.memo3.Lines().back(), std::string(kNoMarker));
-    QVERIFY(Contains(rig.editor.memo3.Lines(), "Import Complete"));
+    QCOMPARE(rig.editor.receivedText.Lines(), Config());
+    QCOMPARE(rig.editor.messageLog.Lines().back(), std::string(kNoMarker));
+    QVERIFY(Contains(rig.editor.messageLog.Lines(), "Import Complete"));
     QVERIFY(rig.editor.PagesEnabled());
     QCOMPARE(rig.editor.model.SourceCount, 4);
   }
@@ -131,16 +131,16 @@ class TestSerialTransfer : public QObject {
     Rig rig(o);
     QVERIFY(rig.UseSerial());
     rig.ctl.SetCollectLimitBytes(20000);
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
-    QVERIFY(rig.editor.memo2.ByteCount() <= 20000);
-    QVERIFY(rig.editor.memo2.ByteCount() > 19000);
-    QVERIFY(Contains(rig.editor.memo3.Lines(),
+    QVERIFY(rig.editor.receivedText.ByteCount() <= 20000);
+    QVERIFY(rig.editor.receivedText.ByteCount() > 19000);
+    QVERIFY(Contains(rig.editor.messageLog.Lines(),
                      "Received text reached the limit of 20000 bytes; the rest was not kept."));
     // The unit keeps streaming: the text stays capped and the log says so once.
     QTest::qWait(200);
-    QVERIFY(rig.editor.memo2.ByteCount() <= 20000);
-    rig.ctl.File2Click();
+    QVERIFY(rig.editor.receivedText.ByteCount() <= 20000);
+    rig.ctl.ChooseFileMode();
   }
 
   // Bytes the text filter drops keep the line busy, so the silence rule
@@ -152,13 +152,13 @@ class TestSerialTransfer : public QObject {
     QVERIFY(rig.UseSerial());
     rig.ctl.SetCollectLimitBytes(100000);
     QTimer::singleShot(30000, &rig.ctl, [&] { rig.ctl.Cancel(); });  // a hung import fails, not hangs
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
-    QCOMPARE(rig.editor.memo2.Lines(), Config());
-    QVERIFY(Contains(rig.editor.memo3.Lines(),
+    QCOMPARE(rig.editor.receivedText.Lines(), Config());
+    QVERIFY(Contains(rig.editor.messageLog.Lines(),
                      "Received text reached the limit of 100000 bytes; the rest was not kept."));
     QCOMPARE(rig.editor.model.SourceCount, 4);
-    rig.ctl.File2Click();
+    rig.ctl.ChooseFileMode();
   }
 
   void hangupBeforeAnyByteImportsNothing() {
@@ -167,9 +167,9 @@ class TestSerialTransfer : public QObject {
     Rig rig(o);
     QVERIFY(rig.UseSerial());
     QTimer::singleShot(200, [&] { rig.sim.ClosePty(); });
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::NothingRead);
-    QCOMPARE(rig.editor.memo3.Lines(),
+    QCOMPARE(rig.editor.messageLog.Lines(),
              (std::vector<std::string>{
                  "The serial port " + rig.sim.PtyPath() + " was lost before anything was received.", kKept}));
     QVERIFY(!rig.editor.PagesEnabled());
@@ -180,15 +180,15 @@ class TestSerialTransfer : public QObject {
     o.closeMidImport = true;
     Rig rig(o);
     QVERIFY(rig.UseSerial());
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QVERIFY(rig.prompts.errors.empty());
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
     const std::vector<std::string> all = Config();
-    QCOMPARE(rig.editor.memo2.Lines(),
+    QCOMPARE(rig.editor.receivedText.Lines(),
              std::vector<std::string>(all.begin(), all.begin() + static_cast<long>(all.size() / 2)));
-    QVERIFY(Contains(rig.editor.memo3.Lines(),
+    QVERIFY(Contains(rig.editor.messageLog.Lines(),
                      "The serial port " + rig.sim.PtyPath() + " was lost during the import."));
-    QCOMPARE(rig.editor.memo3.Lines().back(), std::string(kNoMarker));
+    QCOMPARE(rig.editor.messageLog.Lines().back(), std::string(kNoMarker));
     QVERIFY(!rig.ctl.Serial().IsPortOpen());
   }
 
@@ -198,9 +198,9 @@ class TestSerialTransfer : public QObject {
     Rig rig(o);
     QVERIFY(rig.UseSerial());
     QTimer::singleShot(300, [&] { rig.ctl.Cancel(); });
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
-    QCOMPARE(rig.editor.memo3.Lines(), (std::vector<std::string>{"Import cancelled.", kKept}));
+    QCOMPARE(rig.editor.messageLog.Lines(), (std::vector<std::string>{"Import cancelled.", kKept}));
     QCOMPARE(rig.editor.model.SourceCount, -1);
     QVERIFY(!rig.editor.PagesEnabled());
     QVERIFY(rig.ctl.Serial().IsPortOpen());
@@ -219,15 +219,15 @@ class TestSerialTransfer : public QObject {
     o.reply = static_cast<SimOptions::Reply>(reply);
     Rig rig(o);
     QVERIFY(rig.UseSerial());
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QVERIFY(rig.editor.HasConfiguration());
     rig.statuses.clear();
-    rig.editor.memo2.Clear();
-    rig.ctl.Export1Click();
+    rig.editor.receivedText.Clear();
+    rig.ctl.ExportConfiguration();
     QVERIFY(rig.prompts.errors.empty());
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
     const std::vector<std::string> sequence = BuildCommandSequence(rig.editor.model);
-    QCOMPARE(rig.editor.memo3.Lines(), sequence);
+    QCOMPARE(rig.editor.messageLog.Lines(), sequence);
     QCOMPARE(rig.sim.Recorded(), NonEmpty(sequence));
 
     std::vector<std::string> expectedStatus;
@@ -243,29 +243,29 @@ class TestSerialTransfer : public QObject {
     expectedStatus.push_back(" Serial Export Complete");
     QCOMPARE(sending, expectedStatus);
 
-    // Memo2: each line sent, then the unit's answer on a line of its own.
-    std::vector<std::string> memo2;
+    // receivedText: each line sent, then the unit's answer on a line of its own.
+    std::vector<std::string> receivedText;
     for (const auto& l : NonEmpty(sequence)) {
-      memo2.push_back("Sending: " + l);
-      memo2.push_back(o.reply == SimOptions::Reply::Ok      ? "(OK)"
-                      : o.reply == SimOptions::Reply::Error ? "(ERROR)"
-                                                            : l);
+      receivedText.push_back("Sending: " + l);
+      receivedText.push_back(o.reply == SimOptions::Reply::Ok      ? "(OK)"
+                             : o.reply == SimOptions::Reply::Error ? "(ERROR)"
+                                                                   : l);
     }
-    QCOMPARE(rig.editor.memo2.Lines(), memo2);
+    QCOMPARE(rig.editor.receivedText.Lines(), receivedText);
     QVERIFY(rig.ctl.Serial().IsPortOpen());
   }
 
   void exportedConfigurationImportsTheSame() {
     Rig first(Serving(GenerateConfiguration(16, 192)));
     QVERIFY(first.UseSerial());
-    first.ctl.Import1Click();
+    first.ctl.ImportConfiguration();
     QVERIFY(first.editor.HasConfiguration());
-    first.ctl.Export1Click();
+    first.ctl.ExportConfiguration();
     QCOMPARE(first.ctl.LastOutcome(), Outcome::Completed);
 
     Rig second(Serving(first.sim.Recorded()));
     QVERIFY(second.UseSerial());
-    second.ctl.Import1Click();
+    second.ctl.ImportConfiguration();
     QCOMPARE(ModelDifference(second.editor.model, first.editor.model), std::string());
     QVERIFY(second.editor.model == first.editor.model);
   }
@@ -278,7 +278,7 @@ class TestSerialTransfer : public QObject {
     rig.editor.ImportFileText("[SD2]\r\n[NI1\"S\"1\"]\r\n[NO1\"a\"b\"]\r\n[NO2\"x]y\"z\"]\r\n", "quotes.zem");
     QVERIFY(rig.editor.HasConfiguration());
     rig.ctl.SetReplyLimitMs(5000);
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
     QCOMPARE(rig.sim.Recorded(), NonEmpty(BuildCommandSequence(rig.editor.model)));
     QVERIFY(Contains(rig.sim.Recorded(), "[NO2\"x]y\"z\"]"));
@@ -288,29 +288,29 @@ class TestSerialTransfer : public QObject {
   void unansweredLineBreaksTheExport() {
     Rig rig(Serving(Config()));
     QVERIFY(rig.UseSerial());
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     rig.sim.Options().silent = true;
     rig.ctl.SetReplyLimitMs(300);
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QVERIFY(rig.prompts.errors.empty());
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::NoReply);
     QCOMPARE(rig.sim.Recorded().size(), std::size_t{1});
     QCOMPARE(rig.ctl.LastLineSent(), rig.sim.Recorded()[0]);
-    QCOMPARE(rig.editor.memo2.Lines().back(), std::string("Breaking; no response in 30 seconds"));
+    QCOMPARE(rig.editor.receivedText.Lines().back(), std::string("Breaking; no response in 30 seconds"));
     QCOMPARE(rig.editor.status.Text(), std::string(" Serial Export Complete"));
   }
 
   void cancelledExportKeepsThePortOpen() {
     Rig rig(Serving(Config()));
     QVERIFY(rig.UseSerial());
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     rig.sim.Options().silent = true;
     QTimer::singleShot(400, [&] { rig.ctl.Cancel(); });
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
     QCOMPARE(rig.sim.Recorded().size(), std::size_t{1});
-    QCOMPARE(rig.editor.memo3.Lines().back(), std::string("Export cancelled."));
-    QVERIFY(!Contains(rig.editor.memo2.Lines(), "Breaking; no response in 30 seconds"));
+    QCOMPARE(rig.editor.messageLog.Lines().back(), std::string("Export cancelled."));
+    QVERIFY(!Contains(rig.editor.receivedText.Lines(), "Breaking; no response in 30 seconds"));
     QVERIFY(rig.ctl.Serial().IsPortOpen());
   }
 
@@ -319,8 +319,8 @@ class TestSerialTransfer : public QObject {
     o.closeAfter = 3;
     Rig rig(o);
     QVERIFY(rig.UseSerial());
-    rig.ctl.Import1Click();
-    rig.ctl.Export1Click();
+    rig.ctl.ImportConfiguration();
+    rig.ctl.ExportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
     QCOMPARE(rig.prompts.errors,
              std::vector<std::string>{"The serial port " + rig.sim.PtyPath() + " was lost"});
@@ -346,29 +346,29 @@ class TestSerialTransfer : public QObject {
     QTest::qWait(100);
     QVERIFY2(errors >= 1 && errors <= 2, std::to_string(errors).c_str());
     const std::string lost = "The serial port " + rig.sim.PtyPath() + " was lost.";
-    QCOMPARE(rig.editor.memo3.Lines().back(), lost);
+    QCOMPARE(rig.editor.messageLog.Lines().back(), lost);
     QCOMPARE(rig.editor.status.Text(), " " + lost);
     QCOMPARE(rig.ctl.CheckedMode(), TransferController::Mode::Serial);
     QVERIFY(rig.prompts.errors.empty());
   }
 
-  void bytesOutsideATransferReachMemo2() {
+  void bytesOutsideATransferReachTheReceivedText() {
     Rig rig;
     QVERIFY(rig.UseSerial());
-    for (int i = 0; i < 7; ++i) rig.editor.memo2.AppendLine("line");
+    for (int i = 0; i < 7; ++i) rig.editor.receivedText.AppendLine("line");
     // CR makes a line, LF and TAB are dropped, "((QX)" is no end marker.
     rig.sim.SendRaw("A\tB\r\nC[x]((QX)");
-    QVERIFY(QTest::qWaitFor([&] { return rig.editor.memo2.Lines().size() == 9; }, 5000));
-    QCOMPARE(rig.editor.memo2.Line(7), std::string("AB"));
-    QCOMPARE(rig.editor.memo2.Line(8), std::string("C[x]((QX)"));
+    QVERIFY(QTest::qWaitFor([&] { return rig.editor.receivedText.Lines().size() == 9; }, 5000));
+    QCOMPARE(rig.editor.receivedText.Line(7), std::string("AB"));
+    QCOMPARE(rig.editor.receivedText.Line(8), std::string("C[x]((QX)"));
     QVERIFY(Contains(rig.statuses, " Importing 4 lines from serial port: " + rig.sim.PtyPath()));
-    QVERIFY(rig.ctl.Monitor().ReplyEndSeen);
-    QVERIFY(!rig.ctl.Monitor().DumpEndSeen);
+    QVERIFY(rig.ctl.Monitor().replyEndSeen);
+    QVERIFY(!rig.ctl.Monitor().dumpEndSeen);
     rig.sim.SendRaw("x(QX)tail");
-    QVERIFY(QTest::qWaitFor([&] { return rig.editor.memo2.Line(8).size() > 14; }, 5000));
-    QVERIFY(rig.ctl.Monitor().DumpEndSeen);
+    QVERIFY(QTest::qWaitFor([&] { return rig.editor.receivedText.Line(8).size() > 14; }, 5000));
+    QVERIFY(rig.ctl.Monitor().dumpEndSeen);
     // The bytes after the marker follow in a receive event of their own.
-    QVERIFY(QTest::qWaitFor([&] { return rig.editor.memo2.Line(8) == "C[x]((QX)x(QX)tail"; }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return rig.editor.receivedText.Line(8) == "C[x]((QX)x(QX)tail"; }, 5000));
   }
 };
 

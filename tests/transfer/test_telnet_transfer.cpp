@@ -20,9 +20,9 @@ SimOptions Serving(std::vector<std::string> lines) {
   return o;
 }
 
-// Memo2 after a Telnet import: the unit's "(ERROR)" answer to "[]", then
+// receivedText after a Telnet import: the unit's "(ERROR)" answer to "[]", then
 // the configuration lines, then the end marker on a line of its own.
-std::vector<std::string> ExpectedMemo2(const std::vector<std::string>& config, bool marker = true) {
+std::vector<std::string> ExpectedReceivedText(const std::vector<std::string>& config, bool marker = true) {
   std::vector<std::string> lines{"(ERROR)"};
   lines.insert(lines.end(), config.begin(), config.end());
   if (marker) lines.push_back("[QXSB]");
@@ -55,27 +55,27 @@ class TestTelnetTransfer : public QObject {
     Rig rig(o);
     QVERIFY(rig.UseTelnet());
     const std::string host = "127.0.0.1:" + std::to_string(rig.sim.TcpPort());
-    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"Using host: " + host});
+    QCOMPARE(rig.editor.messageLog.Lines(), std::vector<std::string>{"Using host: " + host});
 
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QVERIFY(rig.prompts.errors.empty());
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
     QCOMPARE(rig.sim.Syncs(), 1);
     QCOMPARE(rig.sim.Queries(), 1);
     // Junk, LFs and anything after the end marker never reach the text.
-    QCOMPARE(rig.editor.memo2.Lines(), ExpectedMemo2(Config()));
+    QCOMPARE(rig.editor.receivedText.Lines(), ExpectedReceivedText(Config()));
 
-    FileImport expected(rig.editor.memo2.Lines());
+    FileImport expected(rig.editor.receivedText.Lines());
     QCOMPARE(ModelDifference(rig.editor.model, expected.editor.model), std::string());
     QVERIFY(rig.editor.PagesEnabled());
 
-    // Memo3: the link's texts, then the reader's log, then the end.
-    std::vector<std::string> memo3{"Connecting to 127.0.0.1.", "Connected.", "Disconnecting.",
-                                   "Disconnected."};
-    const std::vector<std::string> log = expected.editor.memo3.Lines();
-    memo3.insert(memo3.end(), log.begin(), log.end());
-    QCOMPARE(rig.editor.memo3.Lines(), memo3);
-    QVERIFY(!AnyContains(rig.editor.memo3.Lines(), "TRAILING"));
+    // messageLog: the link's texts, then the reader's log, then the end.
+    std::vector<std::string> messageLog{"Connecting to 127.0.0.1.", "Connected.", "Disconnecting.",
+                                        "Disconnected."};
+    const std::vector<std::string> log = expected.editor.messageLog.Lines();
+    messageLog.insert(messageLog.end(), log.begin(), log.end());
+    QCOMPARE(rig.editor.messageLog.Lines(), messageLog);
+    QVERIFY(!AnyContains(rig.editor.messageLog.Lines(), "TRAILING"));
 
     QCOMPARE(rig.statuses.front(), " Importing from host: " + host);
     QVERIFY(Contains(rig.statuses, " Importing 0 lines from host: " + host));
@@ -88,7 +88,7 @@ class TestTelnetTransfer : public QObject {
   void statusCountsHalfTheLines() {
     Rig rig(Serving({"[NI1\"A\"]", "[NI2\"B\"]", "[NI3\"C\"]", "[NI4\"D\"]", "[NI5\"E\"]"}));
     QVERIFY(rig.UseTelnet());
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     const std::string host = " lines from host: 127.0.0.1:" + std::to_string(rig.sim.TcpPort());
     // "(ERROR)" then five lines: at each "[" the lines so far, halved.
     std::vector<std::string> counts;
@@ -104,20 +104,20 @@ class TestTelnetTransfer : public QObject {
     o.closeMidImport = true;
     Rig rig(o);
     QVERIFY(rig.UseTelnet());
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QVERIFY(rig.prompts.errors.empty());
     const std::vector<std::string> all = Config();
     const std::vector<std::string> half(all.begin(), all.begin() + static_cast<long>(all.size() / 2));
-    QCOMPARE(rig.editor.memo2.Lines(), ExpectedMemo2(half, false));
+    QCOMPARE(rig.editor.receivedText.Lines(), ExpectedReceivedText(half, false));
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
     QVERIFY(rig.editor.PagesEnabled());
     QCOMPARE(
-        rig.editor.memo3.Lines().back(),
+        rig.editor.messageLog.Lines().back(),
         std::string("The unit's end marker \"[QXSB]\" never came; the configuration may be incomplete."));
     // The unit closed first, so the link reports only that.
-    QVERIFY(Contains(rig.editor.memo3.Lines(), "Disconnected."));
-    QVERIFY(!Contains(rig.editor.memo3.Lines(), "Disconnecting."));
-    QVERIFY(Contains(rig.editor.memo3.Lines(), "Import Complete"));
+    QVERIFY(Contains(rig.editor.messageLog.Lines(), "Disconnected."));
+    QVERIFY(!Contains(rig.editor.messageLog.Lines(), "Disconnecting."));
+    QVERIFY(Contains(rig.editor.messageLog.Lines(), "Import Complete"));
   }
 
   void cancelledImportLeavesTheModelReset() {
@@ -130,13 +130,13 @@ class TestTelnetTransfer : public QObject {
     QTimer::singleShot(300, [&] {
       busyWhileWaiting = rig.ctl.Busy();
       // Nested runs and mode changes are refused while a run waits.
-      rig.ctl.Import1Click();
-      rig.ctl.Export1Click();
-      rig.ctl.File2Click();
+      rig.ctl.ImportConfiguration();
+      rig.ctl.ExportConfiguration();
+      rig.ctl.ChooseFileMode();
       importsDuringWait = rig.sim.Queries();
       rig.ctl.Cancel();
     });
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QVERIFY(busyWhileWaiting);
     QCOMPARE(importsDuringWait, 1);
     QCOMPARE(rig.ctl.CheckedMode(), Mode::Telnet);
@@ -145,10 +145,10 @@ class TestTelnetTransfer : public QObject {
     QVERIFY(rig.prompts.errors.empty());
     QCOMPARE(rig.editor.model.SourceCount, -1);
     QVERIFY(!rig.editor.PagesEnabled());
-    QCOMPARE(rig.editor.memo3.Lines().back(), std::string(kKept));
-    QVERIFY(Contains(rig.editor.memo3.Lines(), "Import cancelled."));
-    QVERIFY(Contains(rig.editor.memo3.Lines(), "Disconnecting."));
-    QVERIFY(!Contains(rig.editor.memo3.Lines(), "Import Complete"));
+    QCOMPARE(rig.editor.messageLog.Lines().back(), std::string(kKept));
+    QVERIFY(Contains(rig.editor.messageLog.Lines(), "Import cancelled."));
+    QVERIFY(Contains(rig.editor.messageLog.Lines(), "Disconnecting."));
+    QVERIFY(!Contains(rig.editor.messageLog.Lines(), "Import Complete"));
     QCOMPARE(rig.editor.status.Text(), std::string(" Import cancelled"));
     QVERIFY(!rig.ctl.Telnet().IsConnected());
     QVERIFY(QTest::qWaitFor([&] { return rig.sim.OpenConnections() == 0; }));
@@ -160,12 +160,12 @@ class TestTelnetTransfer : public QObject {
     Rig rig(o);
     QVERIFY(rig.UseTelnet());
     rig.ctl.SetCollectLimitBytes(300000);
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QVERIFY(rig.prompts.errors.empty());
-    QVERIFY(rig.editor.memo2.ByteCount() <= 300000);
-    QVERIFY(rig.editor.memo2.ByteCount() > 290000);
+    QVERIFY(rig.editor.receivedText.ByteCount() <= 300000);
+    QVERIFY(rig.editor.receivedText.ByteCount() > 290000);
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
-    QVERIFY(Contains(rig.editor.memo3.Lines(),
+    QVERIFY(Contains(rig.editor.messageLog.Lines(),
                      "Received text reached the limit of 300000 bytes; the rest was not kept."));
     QVERIFY(!rig.ctl.Telnet().IsConnected());
   }
@@ -177,10 +177,10 @@ class TestTelnetTransfer : public QObject {
     QVERIFY(rig.UseTelnet());
     rig.ctl.SetCollectLimitBytes(300000);
     QTimer::singleShot(30000, &rig.ctl, [&] { rig.ctl.Cancel(); });  // a hung import fails, not hangs
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
-    QCOMPARE(rig.editor.memo2.Lines(), ExpectedMemo2(Config(), false));
-    QVERIFY(Contains(rig.editor.memo3.Lines(),
+    QCOMPARE(rig.editor.receivedText.Lines(), ExpectedReceivedText(Config(), false));
+    QVERIFY(Contains(rig.editor.messageLog.Lines(),
                      "Received text reached the limit of 300000 bytes; the rest was not kept."));
     QVERIFY(!rig.ctl.Telnet().IsConnected());
   }
@@ -191,24 +191,24 @@ class TestTelnetTransfer : public QObject {
     Rig rig(o);
     QVERIFY(rig.UseTelnet());
     rig.ctl.SetCollectLimitLines(500);
-    rig.ctl.Import1Click();
-    QVERIFY(rig.editor.memo2.LineCount() <= 500);
-    QVERIFY(rig.editor.memo2.LineCount() >= 499);
+    rig.ctl.ImportConfiguration();
+    QVERIFY(rig.editor.receivedText.LineCount() <= 500);
+    QVERIFY(rig.editor.receivedText.LineCount() >= 499);
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
-    QVERIFY(Contains(rig.editor.memo3.Lines(),
+    QVERIFY(Contains(rig.editor.messageLog.Lines(),
                      "Received text reached the limit of 500 lines; the rest was not kept."));
   }
 
   void exportSendsEveryCommandLine() {
     Rig rig(Serving(Config()));
     QVERIFY(rig.UseTelnet());
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QVERIFY(rig.editor.HasConfiguration());
     rig.statuses.clear();
-    rig.editor.memo2.Clear();
+    rig.editor.receivedText.Clear();
     rig.sim.ClearRecord();
 
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QVERIFY(rig.prompts.errors.empty());
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
     const std::vector<std::string> sequence = BuildCommandSequence(rig.editor.model);
@@ -219,13 +219,13 @@ class TestTelnetTransfer : public QObject {
     QCOMPARE(rig.sim.Syncs(), 1);
     QCOMPARE(rig.ctl.LinesSent(), static_cast<int>(NonEmpty(sequence).size()));
 
-    // Memo3: the sequence, then the link's texts of the connect.
-    std::vector<std::string> memo3 = sequence;
+    // messageLog: the sequence, then the link's texts of the connect.
+    std::vector<std::string> messageLog = sequence;
     for (const char* s : {"Connecting to 127.0.0.1.", "Connected.", "Disconnecting.", "Disconnected."})
-      memo3.push_back(s);
-    QCOMPARE(rig.editor.memo3.Lines(), memo3);
+      messageLog.push_back(s);
+    QCOMPARE(rig.editor.messageLog.Lines(), messageLog);
 
-    // Line numbers skip the empty lines; the total counts Memo3 with the
+    // Line numbers skip the empty lines; the total counts messageLog with the
     // two connect texts.
     std::vector<std::string> expectedStatus;
     for (std::size_t i = 0; i < sequence.size(); ++i)
@@ -237,21 +237,21 @@ class TestTelnetTransfer : public QObject {
 
     std::vector<std::string> sent;
     for (const auto& l : NonEmpty(sequence)) sent.push_back("Sending: " + l + "\n\r");
-    QCOMPARE(rig.editor.memo2.Lines(), sent);
+    QCOMPARE(rig.editor.receivedText.Lines(), sent);
     QVERIFY(!rig.ctl.Telnet().IsConnected());
   }
 
   void exportedConfigurationImportsTheSame() {
     Rig first(Serving(GenerateConfiguration(16, 192)));
     QVERIFY(first.UseTelnet());
-    first.ctl.Import1Click();
+    first.ctl.ImportConfiguration();
     QVERIFY(first.editor.HasConfiguration());
-    first.ctl.Export1Click();
+    first.ctl.ExportConfiguration();
     QVERIFY(first.prompts.errors.empty());
 
     Rig second(Serving(first.sim.Recorded()));
     QVERIFY(second.UseTelnet());
-    second.ctl.Import1Click();
+    second.ctl.ImportConfiguration();
     QCOMPARE(ModelDifference(second.editor.model, first.editor.model), std::string());
     QVERIFY(second.editor.model == first.editor.model);
   }
@@ -261,9 +261,9 @@ class TestTelnetTransfer : public QObject {
     o.reply = SimOptions::Reply::Error;
     Rig rig(o);
     QVERIFY(rig.UseTelnet());
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     rig.sim.ClearRecord();
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QCOMPARE(rig.sim.Recorded(), NonEmpty(BuildCommandSequence(rig.editor.model)));
     QCOMPARE(rig.editor.status.Text(), std::string(" Telnet Export Complete"));
   }
@@ -273,7 +273,7 @@ class TestTelnetTransfer : public QObject {
   void floodOfRepliesKeepsTheBufferBounded() {
     Rig rig(Serving(Config()));
     QVERIFY(rig.UseTelnet());
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QVERIFY(rig.editor.HasConfiguration());
     rig.sim.Options().floodReplies = true;
     rig.sim.ClearRecord();
@@ -281,7 +281,7 @@ class TestTelnetTransfer : public QObject {
     const auto sample = [&] { most = std::max(most, rig.ctl.Telnet().BufferedBytes()); };
     QObject::connect(&rig.sim, &UnitSim::CommandRecorded, &rig.ctl, sample);
     rig.editor.status.SetOnChange([&](const std::string&) { sample(); });
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
     // Answers came before their lines, so the last lines may still be on
     // their way when the program hangs up; those that arrived are in order.
@@ -298,9 +298,9 @@ class TestTelnetTransfer : public QObject {
     o.closeAfter = 5;
     Rig rig(o);
     QVERIFY(rig.UseTelnet());
-    rig.ctl.Import1Click();  // the dump answers no command: the count is still 0
+    rig.ctl.ImportConfiguration();  // the dump answers no command: the count is still 0
     rig.sim.ClearRecord();
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QCOMPARE(rig.prompts.errors, std::vector<std::string>{"Connection Closed Gracefully."});
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
     const std::vector<std::string> sent = NonEmpty(BuildCommandSequence(rig.editor.model));
@@ -314,16 +314,16 @@ class TestTelnetTransfer : public QObject {
     SimOptions o = Serving(Config());
     Rig rig(o);
     QVERIFY(rig.UseTelnet());
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     rig.sim.Options().silent = true;
     rig.sim.ClearRecord();
     QTimer::singleShot(400, [&] { rig.ctl.Cancel(); });
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
     QVERIFY(rig.prompts.errors.empty());
     QCOMPARE(rig.sim.Syncs(), 1);
     QVERIFY(rig.sim.Recorded().empty());
-    QCOMPARE(rig.editor.memo3.Lines().back(), std::string("Export cancelled."));
+    QCOMPARE(rig.editor.messageLog.Lines().back(), std::string("Export cancelled."));
     QCOMPARE(rig.editor.status.Text(), std::string(" Export cancelled"));
     QVERIFY(!rig.ctl.Telnet().IsConnected());
     // The model is what the import made; nothing was undone or half-done.
@@ -333,12 +333,12 @@ class TestTelnetTransfer : public QObject {
   void cancelMidExportStopsSending() {
     Rig rig(Serving(Config()));
     QVERIFY(rig.UseTelnet());
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     rig.sim.ClearRecord();
     QObject::connect(&rig.sim, &UnitSim::CommandRecorded, &rig.ctl, [&] {
       if (rig.sim.Recorded().size() == 10) rig.ctl.Cancel();
     });
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
     QVERIFY(rig.sim.Recorded().size() >= 10 && rig.sim.Recorded().size() <= 11);
     QVERIFY(!Contains(rig.statuses, " Telnet Export Complete"));
@@ -351,8 +351,8 @@ class TestTelnetTransfer : public QObject {
     probe.close();  // nothing listens there now
     Rig rig;
     rig.prompts.hostAnswers.push_back("127.0.0.1:" + std::to_string(port));
-    rig.ctl.Telnet1Click();
-    rig.ctl.Import1Click();
+    rig.ctl.ChooseTelnetMode();
+    rig.ctl.ImportConfiguration();
     // The failure names where the connection was going, in the box and the log.
     const std::string failure =
         "Cannot connect to 127.0.0.1:" + std::to_string(port) + ": Connection refused";
@@ -360,7 +360,7 @@ class TestTelnetTransfer : public QObject {
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
     QCOMPARE(rig.editor.model.SourceCount, -1);
     QVERIFY(!rig.editor.PagesEnabled());
-    QCOMPARE(rig.editor.memo3.Lines(),
+    QCOMPARE(rig.editor.messageLog.Lines(),
              (std::vector<std::string>{"Connecting to 127.0.0.1.", failure + ".", kKept}));
     QCOMPARE(rig.editor.status.Text(), std::string(" Import failed"));
     QVERIFY(!rig.ctl.Busy());
@@ -371,12 +371,12 @@ class TestTelnetTransfer : public QObject {
     std::string error;
     QVERIFY(rig.sim.ListenTcp(0, QHostAddress::LocalHost, &error));
     rig.prompts.hostAnswers.push_back("localhost:" + std::to_string(rig.sim.TcpPort()));
-    rig.ctl.Telnet1Click();
-    rig.ctl.Import1Click();
+    rig.ctl.ChooseTelnetMode();
+    rig.ctl.ImportConfiguration();
     QVERIFY(rig.prompts.errors.empty());
-    const std::vector<std::string> memo3 = rig.editor.memo3.Lines();
-    QVERIFY(memo3.size() > 3);
-    QCOMPARE(std::vector<std::string>(memo3.begin(), memo3.begin() + 3),
+    const std::vector<std::string> messageLog = rig.editor.messageLog.Lines();
+    QVERIFY(messageLog.size() > 3);
+    QCOMPARE(std::vector<std::string>(messageLog.begin(), messageLog.begin() + 3),
              (std::vector<std::string>{"Resolving hostname localhost.", "Connecting to 127.0.0.1.",
                                        "Connected."}));
   }

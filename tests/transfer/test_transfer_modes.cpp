@@ -25,22 +25,22 @@ class TestTransferModes : public QObject {
     QVERIFY(rig.UseSerial());
     int changes = 0;
     QObject::connect(&rig.ctl, &TransferController::ModeChanged, [&] { ++changes; });
-    rig.editor.memo2.AppendLine("x");
-    rig.ctl.File2Click();
+    rig.editor.receivedText.AppendLine("x");
+    rig.ctl.ChooseFileMode();
     QCOMPARE(changes, 1);
     QCOMPARE(rig.ctl.CheckedMode(), Mode::File);
-    QCOMPARE(rig.editor.memo2.LineCount(), std::size_t{0});
-    QCOMPARE(rig.editor.memo3.LineCount(), std::size_t{0});
+    QCOMPARE(rig.editor.receivedText.LineCount(), std::size_t{0});
+    QCOMPARE(rig.editor.messageLog.LineCount(), std::size_t{0});
     QVERIFY(!rig.ctl.Serial().IsPortOpen());
   }
 
   void serialModeAsksForThePortEachTime() {
     Rig rig;
     QVERIFY(rig.UseSerial());
-    QCOMPARE(rig.editor.memo3.Lines(),
+    QCOMPARE(rig.editor.messageLog.Lines(),
              std::vector<std::string>{"Please make sure the ZEM is set to 9600 bps."});
     rig.prompts.portAnswers.push_back(rig.sim.PtyPath());
-    rig.ctl.Serial1Click();
+    rig.ctl.ChooseSerialMode();
     QCOMPARE(rig.prompts.portQuestions.size(), std::size_t{2});
     QVERIFY(rig.ctl.Serial().IsPortOpen());
     QCOMPARE(rig.ctl.CheckedMode(), Mode::Serial);
@@ -49,28 +49,28 @@ class TestTransferModes : public QObject {
 
   void cancelledPortChooserIsAnError() {
     Rig rig;
-    rig.ctl.Serial1Click();  // no answer scripted: Cancel
+    rig.ctl.ChooseSerialMode();  // no answer scripted: Cancel
     QCOMPARE(rig.prompts.errors, std::vector<std::string>{"No serial port selected"});
     QCOMPARE(ErrorBoxText(rig.prompts.errors[0]), std::string("No serial port selected."));
     QCOMPARE(rig.ctl.CheckedMode(), Mode::Serial);
     QVERIFY(!rig.ctl.Serial().IsPortOpen());
-    QCOMPARE(rig.editor.memo3.Lines(),
+    QCOMPARE(rig.editor.messageLog.Lines(),
              std::vector<std::string>{"Please make sure the ZEM is set to 9600 bps."});
 
     // Import asks again; cancelled again it ends with the model reset.
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(rig.prompts.portQuestions.size(), std::size_t{2});
     QCOMPARE(rig.prompts.errors.size(), std::size_t{2});
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
     QVERIFY(!rig.editor.PagesEnabled());
     QCOMPARE(rig.editor.model.SourceCount, -1);
-    QCOMPARE(rig.editor.memo2.LineCount(), std::size_t{0});
+    QCOMPARE(rig.editor.receivedText.LineCount(), std::size_t{0});
   }
 
   void portThatCannotOpenIsAnError() {
     Rig rig;
     rig.prompts.portAnswers.push_back("/dev/no-such-port-here");
-    rig.ctl.Serial1Click();
+    rig.ctl.ChooseSerialMode();
     QCOMPARE(rig.prompts.errors.size(), std::size_t{1});
     QVERIFY(rig.prompts.errors[0].rfind("Cannot open serial port /dev/no-such-port-here: ", 0) == 0);
     QVERIFY(!rig.ctl.Serial().IsPortOpen());
@@ -81,10 +81,10 @@ class TestTransferModes : public QObject {
     Rig rig;
     QVERIFY(rig.UseSerial());
     rig.prompts.hostAnswers.push_back("10.0.0.7");
-    rig.ctl.Telnet1Click();
+    rig.ctl.ChooseTelnetMode();
     QVERIFY(!rig.ctl.Serial().IsPortOpen());
     QCOMPARE(rig.ctl.CheckedMode(), Mode::Telnet);
-    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"Using host: 10.0.0.7"});
+    QCOMPARE(rig.editor.messageLog.Lines(), std::vector<std::string>{"Using host: 10.0.0.7"});
     QCOMPARE(rig.prompts.hostQuestions.back().caption, std::string("Enter the address for the ZEM4100"));
     QCOMPARE(rig.prompts.hostQuestions.back().prompt, std::string("Hostname or IP Address: "));
     QCOMPARE(rig.prompts.hostQuestions.back().initialText, std::string());
@@ -92,14 +92,14 @@ class TestTransferModes : public QObject {
 
     // Reopened, it shows the host chosen before; Cancel or an empty field
     // leave no mode checked and the host as it was.
-    rig.ctl.Telnet1Click();
+    rig.ctl.ChooseTelnetMode();
     QCOMPARE(rig.prompts.hostQuestions.back().initialText, std::string("10.0.0.7"));
     QCOMPARE(rig.ctl.CheckedMode(), Mode::None);
-    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"No host entered.  Telnet disabled."});
+    QCOMPARE(rig.editor.messageLog.Lines(), std::vector<std::string>{"No host entered.  Telnet disabled."});
     rig.prompts.hostAnswers.push_back(std::string());
-    rig.ctl.Telnet1Click();
+    rig.ctl.ChooseTelnetMode();
     QCOMPARE(rig.ctl.CheckedMode(), Mode::None);
-    QCOMPARE(rig.editor.memo3.Lines(), std::vector<std::string>{"No host entered.  Telnet disabled."});
+    QCOMPARE(rig.editor.messageLog.Lines(), std::vector<std::string>{"No host entered.  Telnet disabled."});
     QCOMPARE(rig.ctl.Telnet().Host, std::string("10.0.0.7"));
     QVERIFY(rig.prompts.errors.empty());
   }
@@ -108,21 +108,21 @@ class TestTransferModes : public QObject {
     Rig rig;
     rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 3)), "x.zem");
     const std::string exportBefore = ZemFileText(BuildCommandSequence(rig.editor.model));
-    rig.ctl.Telnet1Click();  // cancelled: no mode
+    rig.ctl.ChooseTelnetMode();  // cancelled: no mode
     const std::string chooseMode = " No mode chosen: choose File, Serial or Telnet Mode in the File menu";
     QCOMPARE(rig.editor.status.Text(), chooseMode);
-    const std::vector<std::string> log = rig.editor.memo3.Lines();
+    const std::vector<std::string> log = rig.editor.messageLog.Lines();
     rig.editor.status.Set(" Import Complete");
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(rig.editor.status.Text(), chooseMode);
     rig.editor.status.Set(" Import Complete");
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QCOMPARE(rig.editor.status.Text(), chooseMode);
     // Nothing was reset, read, shown or asked.
     QVERIFY(rig.prompts.errors.empty());
     QVERIFY(rig.prompts.openDialogs.empty() && rig.prompts.saveDialogs.empty());
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::None);
-    QCOMPARE(rig.editor.memo3.Lines(), log);
+    QCOMPARE(rig.editor.messageLog.Lines(), log);
     QVERIFY(rig.editor.PagesEnabled());
     QCOMPARE(ZemFileText(BuildCommandSequence(rig.editor.model)), exportBefore);
   }
@@ -130,14 +130,14 @@ class TestTransferModes : public QObject {
   void serialExportWithThePortClosedAsksForAPort() {
     Rig rig;
     rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 3)), "x.zem");
-    rig.ctl.Serial1Click();  // chooser cancelled: port closed
+    rig.ctl.ChooseSerialMode();  // chooser cancelled: port closed
     rig.prompts.errors.clear();
     rig.editor.status.Set(" Serial Export Complete");  // as an earlier export left it
     // No port chosen, then one that cannot be opened: each fails visibly.
     rig.prompts.portAnswers.push_back(std::nullopt);
     rig.prompts.portAnswers.push_back(std::string("/nonexistent/ttyZEM"));
     for (int attempt = 0; attempt < 2; ++attempt) {
-      rig.ctl.Export1Click();
+      rig.ctl.ExportConfiguration();
       QCOMPARE(rig.prompts.portQuestions.size(), std::size_t(2 + attempt));
       QCOMPARE(rig.prompts.errors.size(), std::size_t(1 + attempt));
       QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
@@ -154,11 +154,11 @@ class TestTransferModes : public QObject {
     std::string error;
     QVERIFY(sim.OpenPty(&error));
     rig.prompts.portAnswers.push_back(sim.PtyPath());
-    rig.ctl.Serial1Click();
+    rig.ctl.ChooseSerialMode();
     QVERIFY(rig.ctl.Serial().IsPortOpen());
     const std::size_t asked = rig.prompts.portQuestions.size();
     rig.ctl.Serial().ClosePort();
-    rig.ctl.Export1Click();
+    rig.ctl.ExportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
     QCOMPARE(sim.Recorded(), NonEmpty(BuildCommandSequence(rig.editor.model)));
     QCOMPARE(rig.prompts.portQuestions.size(), asked);  // the known port, not asked again
@@ -173,11 +173,11 @@ class TestTransferModes : public QObject {
     std::vector<bool> busy;
     QObject::connect(&rig.ctl, &TransferController::BusyChanged, [&](bool b) { busy.push_back(b); });
     QTimer::singleShot(200, [&] {
-      rig.ctl.Serial1Click();
-      rig.ctl.Telnet1Click();
-      rig.ctl.FormClose();
+      rig.ctl.ChooseSerialMode();
+      rig.ctl.ChooseTelnetMode();
+      rig.ctl.WindowClosing();
     });
-    rig.ctl.Import1Click();
+    rig.ctl.ImportConfiguration();
     QCOMPARE(busy, (std::vector<bool>{true, false}));
     QCOMPARE(rig.ctl.CheckedMode(), Mode::Telnet);
     QVERIFY(rig.prompts.portQuestions.empty());

@@ -11,9 +11,9 @@ class TestTransferPieces : public QObject {
 
  private slots:
   void receivedBytesBecomeLines() {
-    TextLog memo2;
-    for (char c : std::string("A\tB\r\nC")) AppendReceivedChar(memo2, c);
-    QCOMPARE(memo2.Lines(), (std::vector<std::string>{"AB", "C"}));
+    TextLog receivedText;
+    for (char c : std::string("A\tB\r\nC")) AppendReceivedChar(receivedText, c);
+    QCOMPARE(receivedText.Lines(), (std::vector<std::string>{"AB", "C"}));
     TextLog lone;
     for (char c : std::string("x\ny\x7f\x80\xff\x1fz")) AppendReceivedChar(lone, c);
     QCOMPARE(lone.Lines(), std::vector<std::string>{"xyz"});

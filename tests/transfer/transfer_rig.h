@@ -35,7 +35,7 @@ struct Rig {
     std::string error;
     if (!sim.ListenTcp(0, QHostAddress::LocalHost, &error)) return false;
     prompts.hostAnswers.push_back("127.0.0.1:" + std::to_string(sim.TcpPort()));
-    ctl.Telnet1Click();
+    ctl.ChooseTelnetMode();
     return ctl.CheckedMode() == TransferController::Mode::Telnet;
   }
   // Serial Mode with the simulated unit's pseudo-terminal typed in.
@@ -43,7 +43,7 @@ struct Rig {
     std::string error;
     if (!sim.OpenPty(&error)) return false;
     prompts.portAnswers.push_back(sim.PtyPath());
-    ctl.Serial1Click();
+    ctl.ChooseSerialMode();
     return ctl.Serial().IsPortOpen();
   }
 };

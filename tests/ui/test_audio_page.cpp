@@ -15,7 +15,7 @@
 
 #include "editor/editor.h"
 #include "transfer/scripted_prompts.h"
-#include "ui/zoneaudio/manual_tick_slider_widget.h"
+#include "ui/zoneaudio/manual_tick_slider.h"
 #include "ui/zoneaudio/zone_audio_view.h"
 
 using namespace zem;
@@ -165,7 +165,7 @@ class TestAudioPage : public QObject {
     p.Slider("TrackBar12")->setValue(3);  // treble -3 dB
     QCOMPARE(p.Text("Label39"), QString("-3"));
 
-    p.editor.PageControl1Change(zem::Page::Groups);
+    p.editor.PageChosen(zem::Page::Groups);
     const ZoneAudioRec& rec = p.editor.model.ZoneAudio[1];
     QCOMPARE(int(rec.Volume), -34);
     QCOMPARE(int(rec.Balance), -7);
@@ -226,7 +226,7 @@ class TestAudioPage : public QObject {
     QVERIFY(!p.Slider("TrackBar1")->isEnabled());
     QVERIFY(p.Slider("TrackBar1")->isVisible());
     QCOMPARE(int(p.editor.model.ZoneAudio[1].DSPMode), 1);
-    p.editor.PageControl1Change(zem::Page::Options);
+    p.editor.PageChosen(zem::Page::Options);
     QCOMPARE(int(p.editor.model.ZoneAudio[1].DSPMode), 2);
 
     // Zone 2 has no EQ: only the zone list is usable.
@@ -245,12 +245,12 @@ class TestAudioPage : public QObject {
     QCOMPARE(system->currentIndex(), 3);
     QCOMPARE(system->currentText(), QString("Jazz"));
     QVERIFY(system->isEnabled());
-    p.editor.PageControl1Change(zem::Page::ZoneAudioControls);
+    p.editor.PageChosen(zem::Page::ZoneAudioControls);
     QCOMPARE(system->currentIndex(), 3);
     QVERIFY(Has(p.editor.PrepareExport(), "[EO1P3]"));
 
     Choose(system, 7);
-    p.editor.PageControl1Change(zem::Page::Favorites);
+    p.editor.PageChosen(zem::Page::Favorites);
     QCOMPARE(int(p.editor.model.ZoneAudio[1].SystemEQ), 7);
     QVERIFY(Has(p.editor.PrepareExport(), "[EO1P7]"));
   }
@@ -376,7 +376,7 @@ class TestAudioPage : public QObject {
     QCOMPARE(p.Text("Label50"), QString("-10"));
     QCOMPARE(p.Slider("TrackBar2")->value(), -3);
     QCOMPARE(p.Slider("TrackBar10")->value(), -4);  // no tenth line
-    p.editor.PageControl1Change(zem::Page::EQPresets);
+    p.editor.PageChosen(zem::Page::EQPresets);
     QCOMPARE(int(p.editor.model.ZoneAudio[1].Band[1]), -10);
     QCOMPARE(int(p.editor.model.ZoneAudio[1].Band[10]), 4);
   }

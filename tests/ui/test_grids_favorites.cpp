@@ -158,9 +158,9 @@ class TestGridsFavorites : public QObject {
     auto record = [&](const char* what) {
       return [&events, what](int c, int r) { events << QString("%1 %2,%3").arg(what).arg(c).arg(r); };
     };
-    connect(&p.grid, &MatrixGridWidget::CellClick, this, record("click"));
-    connect(&p.grid, &MatrixGridWidget::CellDblClick, this, record("dbl"));
-    connect(&p.grid, &MatrixGridWidget::RightPress, this, record("right"));
+    connect(&p.grid, &MatrixGridWidget::CellClicked, this, record("click"));
+    connect(&p.grid, &MatrixGridWidget::CellDoubleClicked, this, record("dbl"));
+    connect(&p.grid, &MatrixGridWidget::CellRightPressed, this, record("right"));
     connect(&p.grid, &MatrixGridWidget::ContextMenuRequest, this,
             [&](QPoint, bool key) { events << (key ? "menu key" : "menu mouse"); });
     QWindow* window = p.page.windowHandle();
@@ -362,7 +362,7 @@ class TestGridsFavorites : public QObject {
 
     // A page switch keeps the chosen entry and shows the names afresh.
     p.editor.model.FavoriteNames[3] = "Party \xE9t\xE9";
-    p.editor.PageControl1Change(Page::Favorites);
+    p.editor.PageChosen(Page::Favorites);
     p.page.SyncFromEditor();
     QCOMPARE(p.list.currentRow(), 2);
     QCOMPARE(p.list.item(2)->text().toLatin1(), QByteArray("Party \xE9t\xE9"));
@@ -385,13 +385,13 @@ class TestGridsFavorites : public QObject {
         "cepteur";
     p.editor.model.ZoneNames[3] = zone;
     p.editor.model.SourceNames[2] = source;
-    p.editor.PageControl1Change(Page::Favorites);
+    p.editor.PageChosen(Page::Favorites);
     p.page.SyncFromEditor();
     const QString shown = p.grid.model()->headerData(2, Qt::Vertical).toString();
     QCOMPARE(shown.size(), qsizetype(zone.size()));
     QCOMPARE(shown.at(3), QChar(0xE9));
     QCOMPARE(shown.toLatin1().toStdString(), zone);
-    p.editor.favorites.StringGrid1Click(2, 1);
+    p.editor.favorites.CellClicked(2, 1);
     p.grid.Refresh();
     QCOMPARE(p.grid.GridModel().CornerText().toLatin1().toStdString(), source);
   }

@@ -108,7 +108,7 @@ class TestGridsMatrix : public QObject {
     ClickCell(grid, 7, 7);
     QCOMPARE(m.GroupMark(7, 7), std::string());
 
-    editor.PageControl1Change(Page::Groups);
+    editor.PageChosen(Page::Groups);
     const std::vector<std::string> lines = BuildCommandSequence(m);
     QCOMPARE(CountLines(lines, "[G1AO"), 1);
     QVERIFY(Has(lines, "[G1AO5]"));
@@ -171,7 +171,7 @@ class TestGridsMatrix : public QObject {
     for (int z = 1; z <= kZones; ++z)
       for (int s = 1; s <= kSources; ++s)
         QCOMPARE(m.RestrictionMark(z, s), std::string(s <= sources && z <= zones ? "R" : "X"));
-    editor.PageControl1Change(Page::Favorites);
+    editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     for (int f = 1; f <= kFavorites; ++f)
       for (int s = 1; s <= sources; ++s)
@@ -182,7 +182,7 @@ class TestGridsMatrix : public QObject {
     QVERIFY(Has(lines, "[RPO" + std::to_string(zones) + "I" + std::to_string(sources) + "]"));
 
     QTest::mouseClick(restrictions.findChild<QPushButton*>("Button4"), Qt::LeftButton);
-    editor.PageControl1Change(Page::Favorites);
+    editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     for (int s = 1; s <= sources; ++s)
       for (int z = 1; z <= zones; ++z) QVERIFY(m.FavoritesGrid.Cell(s, z).empty());
@@ -207,13 +207,13 @@ class TestGridsMatrix : public QObject {
     // Nothing reaches the favorites before the page switch.
     QCOMPARE(editor.model.FavoritesGrid.Cell(7, 40), std::string("V"));
 
-    editor.PageControl1Change(Page::Favorites);
+    editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     QCOMPARE(favorites.Grid()->model()->index(39, 6).data().toString(), QString("R"));
     for (int f = 1; f <= kFavorites; ++f) QVERIFY(editor.model.FavoriteStore.Cell(f, 7, 40).Is('R'));
 
     DoubleClickCell(grid, 7, 40);
-    editor.PageControl1Change(Page::Favorites);
+    editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     QCOMPARE(favorites.Grid()->model()->index(39, 6).data().toString(), QString());
     for (int f = 1; f <= kFavorites; ++f) QVERIFY(editor.model.FavoriteStore.Cell(f, 7, 40).Empty());
@@ -265,7 +265,7 @@ class TestGridsMatrix : public QObject {
     QVERIFY(ShowPage(restrictions));
     DoubleClickCell(*restrictions.Grid(), 6, 1);  // lifted
     DoubleClickCell(*restrictions.Grid(), 2, 1);  // restricted: favorites 6 and 8 lose their feed
-    editor.PageControl1Change(Page::Favorites);
+    editor.PageChosen(Page::Favorites);
 
     const std::vector<std::string> exported = BuildCommandSequence(editor.model);
     QCOMPARE(Numbered(exported, "[F"),
@@ -284,7 +284,7 @@ class TestGridsMatrix : public QObject {
     RestrictionsView page(editor, prompts);
     ImportUnit(editor, 16, 192);
     editor.model.ZoneNames[192] = "Terrasse \xE8t\xE8";
-    editor.PageControl1Change(Page::Restrictions);
+    editor.PageChosen(Page::Restrictions);
     page.SyncFromEditor();
     QVERIFY(ShowPage(page));
     auto& grid = *page.findChild<MatrixGridWidget*>("StringGrid4");

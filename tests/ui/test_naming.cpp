@@ -13,13 +13,13 @@
 #include "command/command_writer.h"
 #include "editor/editor.h"
 #include "ui/naming/name_grid_delegate.h"
-#include "ui/window/form1.h"
+#include "ui/window/main_window.h"
 #include "ui/window_fixture.h"
 
 using zem::Editor;
+using zem::MainWindow;
 using zem::Page;
 using zem::ScriptedPrompts;
-using zem::TForm1;
 
 namespace {
 
@@ -52,7 +52,7 @@ class TestNaming : public QObject, private zem::testing::WindowFixture {
  private slots:
   void init() {
     OpenWindow(true);
-    pages = form->findChild<QTabWidget*>("PageControl1");
+    pages = window->findChild<QTabWidget*>("PageControl1");
   }
   void cleanup() { CloseWindow(); }
 
@@ -69,7 +69,7 @@ class TestNaming : public QObject, private zem::testing::WindowFixture {
                  {"StringGrid5", "TabSheet6", {16, 28}, 227, 10, "Favorite 10"},
                  {"StringGrid6", "TabSheet6", {368, 28}, 227, 10, "Group 10"}};
     for (const auto& g : grids) {
-      auto* grid = form->findChild<QTableView*>(g.grid);
+      auto* grid = window->findChild<QTableView*>(g.grid);
       QVERIFY2(grid, g.grid);
       QCOMPARE(grid->parentWidget()->objectName(), QString(g.page));
       QCOMPARE(grid->geometry(), QRect(g.at, QSize(297, 340)));
@@ -92,7 +92,7 @@ class TestNaming : public QObject, private zem::testing::WindowFixture {
                   {"Label60", "Favorite Names"},
                   {"Label61", "Group Names"}};
     for (const auto& l : labels) {
-      auto* label = form->findChild<QLabel*>(l.name);
+      auto* label = window->findChild<QLabel*>(l.name);
       QVERIFY2(label, l.name);
       QCOMPARE(label->text(), QString(l.text));
       QVERIFY(label->font().bold());
@@ -101,13 +101,13 @@ class TestNaming : public QObject, private zem::testing::WindowFixture {
 
   void rowCountsFollowTheImport() {
     editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
-    auto* zones = form->findChild<QTableView*>("StringGrid2");
-    auto* sources = form->findChild<QTableView*>("StringGrid3");
+    auto* zones = window->findChild<QTableView*>("StringGrid2");
+    auto* sources = window->findChild<QTableView*>("StringGrid3");
     QCOMPARE(zones->model()->rowCount(), 24);
     QCOMPARE(sources->model()->rowCount(), 8);
     QCOMPARE(zones->model()->index(23, 1).data().toString(), QString("Room 24"));
     QCOMPARE(sources->model()->index(7, 1).data().toString(), QString("Input 8"));
-    QCOMPARE(form->findChild<QTableView*>("StringGrid5")->model()->rowCount(), 10);
+    QCOMPARE(window->findChild<QTableView*>("StringGrid5")->model()->rowCount(), 10);
 
     // A larger unit next time shows all of its zones again.
     editor->ImportFileText(Configuration(16, 100), "/tmp/unit.zem");
@@ -208,7 +208,7 @@ class TestNaming : public QObject, private zem::testing::WindowFixture {
     const std::string stored("Caf\xe9 \x80\xff\xa0");
     editor->model.SourceNames[2] = stored;
     editor->NotifyChanged();
-    auto* sources = form->findChild<QTableView*>("StringGrid3");
+    auto* sources = window->findChild<QTableView*>("StringGrid3");
     const QString shown = sources->model()->index(1, 1).data().toString();
     QCOMPARE(shown.size(), 8);
     QCOMPARE(shown.at(3).unicode(), char16_t(0xE9));
@@ -262,7 +262,7 @@ class TestNaming : public QObject, private zem::testing::WindowFixture {
     QCOMPARE(editor->model.GroupGrid.Cell(0, 30), std::string("Zone 30"));
     // Painting the zone-name grid copies all 192 names.
     pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
-    form->findChild<QTableView*>("StringGrid2")->viewport()->grab();
+    window->findChild<QTableView*>("StringGrid2")->viewport()->grab();
     QCOMPARE(editor->model.GroupGrid.Cell(0, 30), std::string("Old Room"));
     QCOMPARE(editor->model.RestrictionGrid.Cell(0, 30), std::string("Old Room"));
     QCOMPARE(editor->model.FavoritesGrid.Cell(0, 31), std::string());
@@ -284,7 +284,7 @@ class TestNaming : public QObject, private zem::testing::WindowFixture {
 
   void cellsPaintedAsSpecified() {
     pages->setCurrentIndex(static_cast<int>(Page::FavoriteGroupNaming));
-    auto* grid = form->findChild<QTableView*>("StringGrid6");
+    auto* grid = window->findChild<QTableView*>("StringGrid6");
     QApplication::processEvents();
     const auto darkest = [grid](QRect area) {
       const QImage image = grid->viewport()->grab().toImage();
@@ -317,7 +317,7 @@ class TestNaming : public QObject, private zem::testing::WindowFixture {
 
  private:
   QLineEdit* OpenEditor(const char* gridName, int row) {
-    auto* grid = form->findChild<QTableView*>(gridName);
+    auto* grid = window->findChild<QTableView*>(gridName);
     const QModelIndex cell = grid->model()->index(row, 1);
     grid->setCurrentIndex(cell);
     grid->edit(cell);

@@ -150,7 +150,7 @@ class TestOptionsPage : public QObject {
     QCOMPARE(p.Level(), QString("Level:25%"));
 
     // The logic on its own, as the reader uses it.
-    DisplayChange(p.editor.model, -4);
+    DisplayLevelChanged(p.editor.model, -4);
     QCOMPARE(p.editor.model.Options.DisplayLevel, 0);
     QCOMPARE(p.editor.model.Options.DisplayLabel, std::string("Level:100%"));
 
@@ -162,7 +162,7 @@ class TestOptionsPage : public QObject {
     }
   }
 
-  void tabOrderFollowsTheForm() {
+  void tabOrderFollowsTheLayout() {
     OptionsPage p;
     const char* const order[] = {"DHCPCheckbox", "IPAddress",  "Netmask", "Gateway",
                                  "FPCheckbox",   "IRCheckbox", "Display"};

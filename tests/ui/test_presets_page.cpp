@@ -109,7 +109,7 @@ class TestPresetsPage : public QObject {
     QTest::keyClick(p.Band(2), Qt::Key_Up);
     QCOMPARE(p.Band(2)->value(), -1);
     QCOMPARE(p.Gain(2), QString("1"));
-    p.editor.PageControl1Change(Page::Options);
+    p.editor.PageChosen(Page::Options);
     QCOMPARE(int(p.editor.model.EQPresets[1].Band[2]), 1);
     QCOMPARE(int(p.editor.model.EQPresets[1].Band[1]), -6);
     QCOMPARE(p.editor.model.EQPresets[1].Name, std::string("Caf\xE9"));
@@ -201,7 +201,7 @@ class TestPresetsPage : public QObject {
     QCOMPARE(p.Band(2)->value(), -2);
     QCOMPARE(p.Band(10)->value(), 3);
     QCOMPARE(int(p.editor.model.EQPresets[1].Band[1]), 0);
-    p.editor.PageControl1Change(Page::ZoneAudioControls);
+    p.editor.PageChosen(Page::ZoneAudioControls);
     QCOMPARE(int(p.editor.model.EQPresets[1].Band[1]), -10);
     QCOMPARE(int(p.editor.model.EQPresets[1].Band[10]), -3);
 

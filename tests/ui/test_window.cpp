@@ -18,14 +18,14 @@
 #include <QWindow>
 
 #include "editor/editor.h"
-#include "ui/window/form1.h"
-#include "ui/window/memo_view.h"
+#include "ui/window/main_window.h"
+#include "ui/window/text_log_view.h"
 #include "ui/window_fixture.h"
 
 using zem::Editor;
+using zem::MainWindow;
 using zem::Page;
 using zem::ScriptedPrompts;
-using zem::TForm1;
 
 namespace {
 
@@ -56,20 +56,20 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
   void cleanup() { CloseWindow(); }
 
   void windowAndMenu() {
-    QCOMPARE(form->objectName(), QString("Form1"));
+    QCOMPARE(window->objectName(), QString("Form1"));
     // "[*]" stands for the unsaved-changes mark; without changes the title
     // reads as it always did.
-    QCOMPARE(form->windowTitle(), QString("ZEM Configuration[*]"));
-    QCOMPARE(form->width(), 713);
-    form->show();
+    QCOMPARE(window->windowTitle(), QString("ZEM Configuration[*]"));
+    QCOMPARE(window->width(), 713);
+    window->show();
     QApplication::processEvents();
-    QCOMPARE(form->windowHandle()->title(), QString("ZEM Configuration"));
-    QCOMPARE(form->height() - form->menuBar()->height(), 450);
-    QCOMPARE(form->centralWidget()->height() + form->statusBar()->height(), 450);
-    QCOMPARE(form->minimumSize(), form->maximumSize());
-    QVERIFY(!form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QCOMPARE(window->windowHandle()->title(), QString("ZEM Configuration"));
+    QCOMPARE(window->height() - window->menuBar()->height(), 450);
+    QCOMPARE(window->centralWidget()->height() + window->statusBar()->height(), 450);
+    QCOMPARE(window->minimumSize(), window->maximumSize());
+    QVERIFY(!window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
 
-    QMenuBar* bar = form->findChild<QMenuBar*>("MainMenu1");
+    QMenuBar* bar = window->findChild<QMenuBar*>("MainMenu1");
     QVERIFY(bar);
     const QList<QAction*> top = bar->actions();
     QCOMPARE(top.size(), 2);
@@ -97,7 +97,7 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
   }
 
   void pagesInTabOrder() {
-    auto* pages = form->findChild<QTabWidget*>("PageControl1");
+    auto* pages = window->findChild<QTabWidget*>("PageControl1");
     QVERIFY(pages);
     QCOMPARE(pages->geometry(), QRect(8, 8, 697, 409));
     const QStringList names{"TabSheet1", "TabSheet3", "TabSheet6", "TabSheet5", "TabSheet10",
@@ -120,43 +120,43 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     }
     QCOMPARE(pages->currentIndex(), 0);
 
-    auto* memo2 = form->findChild<QPlainTextEdit*>("Memo2");
-    auto* memo3 = form->findChild<QPlainTextEdit*>("Memo3");
-    QVERIFY(memo2 && memo3);
-    QCOMPARE(memo2->geometry(), QRect(8, 8, 345, 361));
-    QCOMPARE(memo3->geometry(), QRect(360, 8, 321, 361));
-    QVERIFY(memo2->isReadOnly() && memo3->isReadOnly());
-    QCOMPARE(memo2->lineWrapMode(), QPlainTextEdit::NoWrap);
+    auto* receivedText = window->findChild<QPlainTextEdit*>("Memo2");
+    auto* messageLog = window->findChild<QPlainTextEdit*>("Memo3");
+    QVERIFY(receivedText && messageLog);
+    QCOMPARE(receivedText->geometry(), QRect(8, 8, 345, 361));
+    QCOMPARE(messageLog->geometry(), QRect(360, 8, 321, 361));
+    QVERIFY(receivedText->isReadOnly() && messageLog->isReadOnly());
+    QCOMPARE(receivedText->lineWrapMode(), QPlainTextEdit::NoWrap);
 
     // The placeholder page's controls exist with their texts.
-    QCOMPARE(form->findChild<QCheckBox*>("CheckBox1")->text(), QString("CheckBox1"));
-    QCOMPARE(form->findChild<QLineEdit*>("Edit1")->text(), QString("Edit1"));
-    QCOMPARE(form->findChild<QLineEdit*>("Edit2")->text(), QString("Edit2"));
-    QCOMPARE(form->findChild<QLineEdit*>("Edit3")->text(), QString("Edit2"));
+    QCOMPARE(window->findChild<QCheckBox*>("CheckBox1")->text(), QString("CheckBox1"));
+    QCOMPARE(window->findChild<QLineEdit*>("Edit1")->text(), QString("Edit1"));
+    QCOMPARE(window->findChild<QLineEdit*>("Edit2")->text(), QString("Edit2"));
+    QCOMPARE(window->findChild<QLineEdit*>("Edit3")->text(), QString("Edit2"));
   }
 
   void pagesDisabledUntilImport() {
     const QStringList controls{"StringGrid2", "StringGrid3", "StringGrid5",
                                "StringGrid6", "CheckBox1",   "Edit1"};
-    auto* pages = form->findChild<QTabWidget*>("PageControl1");
+    auto* pages = window->findChild<QTabWidget*>("PageControl1");
     for (const QString& name : controls)
-      QVERIFY2(!form->findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
+      QVERIFY2(!window->findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
     // The pages themselves stay enabled, so their tabs can still be chosen.
     for (int i = 0; i < pages->count(); ++i) QVERIFY(pages->widget(i)->isEnabled());
-    QVERIFY(form->findChild<QWidget*>("Memo2")->isEnabled());
+    QVERIFY(window->findChild<QWidget*>("Memo2")->isEnabled());
 
     editor->ImportFileText(SmallConfiguration(), "/tmp/unit.zem");
     for (const QString& name : controls)
-      QVERIFY2(form->findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
+      QVERIFY2(window->findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
 
     // A later reset disables them again.
     editor->ResetModel();
     for (const QString& name : controls)
-      QVERIFY2(!form->findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
+      QVERIFY2(!window->findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
   }
 
   void statusLineShowsEditorStatus() {
-    auto* bar = form->findChild<QStatusBar*>("StatusBar1");
+    auto* bar = window->findChild<QStatusBar*>("StatusBar1");
     QVERIFY(bar);
     QCOMPARE(bar->height(), 19);
     auto* text = bar->findChild<QLabel*>("StatusText");
@@ -167,11 +167,11 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     // Single-byte text is shown byte for byte.
     editor->status.Set(std::string(" Exported to file: /tmp/caf\xe9.zem"));
     QCOMPARE(text->text(), QString::fromLatin1(" Exported to file: /tmp/caf\xe9.zem"));
-    QVERIFY(!bar->findChild<QPushButton*>("CancelButton")->isVisibleTo(form.get()));
+    QVERIFY(!bar->findChild<QPushButton*>("CancelButton")->isVisibleTo(window.get()));
   }
 
-  void memo2TakesBytesInBatches() {
-    auto* memo2 = form->findChild<QPlainTextEdit*>("Memo2");
+  void receivedTextTakesBytesInBatches() {
+    auto* receivedText = window->findChild<QPlainTextEdit*>("Memo2");
     std::string stream;
     for (int i = 0; stream.size() < 100000; ++i) {
       stream += "[VO" + std::to_string(i % 192 + 1) + "R-" + std::to_string(i % 80) + "]\r\n";
@@ -179,51 +179,51 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     }
     stream.resize(100000);
     stream.back() = 'y';  // ends inside a line, not on a held-back CR
-    for (char byte : stream) editor->memo2.AppendText(std::string_view(&byte, 1));
+    for (char byte : stream) editor->receivedText.AppendText(std::string_view(&byte, 1));
     // Nothing reached the widget byte by byte.
-    QCOMPARE(memo2->toPlainText(), QString());
+    QCOMPARE(receivedText->toPlainText(), QString());
     QApplication::processEvents();
-    QCOMPARE(memo2->toPlainText(), Shown(editor->memo2.Text()));
-    QCOMPARE(memo2->blockCount(), static_cast<int>(editor->memo2.LineCount()));
+    QCOMPARE(receivedText->toPlainText(), Shown(editor->receivedText.Text()));
+    QCOMPARE(receivedText->blockCount(), static_cast<int>(editor->receivedText.LineCount()));
   }
 
-  void memoShowsControlBytesWithinTheLine() {
-    auto* memo2 = form->findChild<QPlainTextEdit*>("Memo2");
-    editor->memo2.AppendText("Sending: [A]\n\r");
-    editor->memo2.AppendText("Sending: [B]\n\r");
-    editor->memo2.AppendText("tab\there\r");
+  void textAreaShowsControlBytesWithinTheLine() {
+    auto* receivedText = window->findChild<QPlainTextEdit*>("Memo2");
+    editor->receivedText.AppendText("Sending: [A]\n\r");
+    editor->receivedText.AppendText("Sending: [B]\n\r");
+    editor->receivedText.AppendText("tab\there\r");
     QApplication::processEvents();
     // Only CR LF breaks a line; a CR at the end waits for its LF.
-    QCOMPARE(memo2->toPlainText(), QString("Sending: [A]  Sending: [B]  tab here"));
-    editor->memo2.AppendText("\nnext");
+    QCOMPARE(receivedText->toPlainText(), QString("Sending: [A]  Sending: [B]  tab here"));
+    editor->receivedText.AppendText("\nnext");
     // Text that follows soon after is shown in the next slice.
-    QTRY_COMPARE(memo2->toPlainText(), QString("Sending: [A]  Sending: [B]  tab here\nnext"));
-    QCOMPARE(memo2->toPlainText(), zem::MemoDisplayText(editor->memo2.Text()));
+    QTRY_COMPARE(receivedText->toPlainText(), QString("Sending: [A]  Sending: [B]  tab here\nnext"));
+    QCOMPARE(receivedText->toPlainText(), zem::TextLogDisplayText(editor->receivedText.Text()));
 
-    editor->memo2.Clear();
-    editor->memo2.AppendText("z");
-    editor->memo2.Clear();
+    editor->receivedText.Clear();
+    editor->receivedText.AppendText("z");
+    editor->receivedText.Clear();
     QApplication::processEvents();
-    QCOMPARE(memo2->toPlainText(), QString());
+    QCOMPARE(receivedText->toPlainText(), QString());
   }
 
-  void memo3ShowsLogLinesAndLatin1() {
-    auto* memo3 = form->findChild<QPlainTextEdit*>("Memo3");
-    editor->memo3.AppendLine("Zone: 1 Name: Caf\xe9 \xff");
-    editor->memo3.AppendLine("Import Complete");
+  void messageLogShowsLogLinesAndLatin1() {
+    auto* messageLog = window->findChild<QPlainTextEdit*>("Memo3");
+    editor->messageLog.AppendLine("Zone: 1 Name: Caf\xe9 \xff");
+    editor->messageLog.AppendLine("Import Complete");
     QApplication::processEvents();
-    QCOMPARE(memo3->toPlainText(), QString::fromLatin1("Zone: 1 Name: Caf\xe9 \xff\nImport Complete\n"));
+    QCOMPARE(messageLog->toPlainText(), QString::fromLatin1("Zone: 1 Name: Caf\xe9 \xff\nImport Complete\n"));
   }
 
-  void memoViewShowsTextAlreadyThere() {
-    editor->memo3.AppendLine("before the window");
-    form.reset();
-    form = std::make_unique<TForm1>(*editor, *prompts);
-    QCOMPARE(form->findChild<QPlainTextEdit*>("Memo3")->toPlainText(), QString("before the window\n"));
+  void textLogViewShowsTextAlreadyThere() {
+    editor->messageLog.AppendLine("before the window");
+    window.reset();
+    window = std::make_unique<MainWindow>(*editor, *prompts);
+    QCOMPARE(window->findChild<QPlainTextEdit*>("Memo3")->toPlainText(), QString("before the window\n"));
   }
 
   void aboutBox() {
-    form->findChild<QAction*>("About1")->trigger();
+    window->findChild<QAction*>("About1")->trigger();
     QCOMPARE(prompts->informations.size(), std::size_t(1));
     const std::string& text = prompts->informations[0];
     const std::string first = "ZEM Configuration Utility\n\r";
@@ -235,7 +235,7 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
   }
 
   void userTabChangeRefreshesButCodeDoesNot() {
-    auto* pages = form->findChild<QTabWidget*>("PageControl1");
+    auto* pages = window->findChild<QTabWidget*>("PageControl1");
     // Before any import the zone list holds the reset's 192 labels.
     QCOMPARE(editor->model.ZoneList.Items.size(), std::size_t(192));
 
@@ -253,26 +253,26 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
   }
 
   void importShowsFirstPageAndNames() {
-    auto* pages = form->findChild<QTabWidget*>("PageControl1");
+    auto* pages = window->findChild<QTabWidget*>("PageControl1");
     pages->setCurrentIndex(static_cast<int>(Page::Options));
     editor->ImportFileText(SmallConfiguration(), "/tmp/unit.zem");
     QCOMPARE(pages->currentIndex(), 0);
     QApplication::processEvents();
-    QVERIFY(form->findChild<QPlainTextEdit*>("Memo2")->toPlainText().startsWith("[NI1\"Source 1\"]\n"));
-    QVERIFY(form->findChild<QPlainTextEdit*>("Memo3")->toPlainText().endsWith("Import Complete\n"));
+    QVERIFY(window->findChild<QPlainTextEdit*>("Memo2")->toPlainText().startsWith("[NI1\"Source 1\"]\n"));
+    QVERIFY(window->findChild<QPlainTextEdit*>("Memo3")->toPlainText().endsWith("Import Complete\n"));
   }
 
   void busyWhileTransferRuns() {
     // The file dialog of a file import opens while the import runs.
     bool sawImport = true, sawExport = true, sawMode = true, sawCancel = false, sawEscape = false;
     prompts->whileFileDialogOpen = [&] {
-      sawImport = form->findChild<QAction*>("Import1")->isEnabled();
-      sawExport = form->findChild<QAction*>("Export1")->isEnabled();
-      sawMode = form->findChild<QAction*>("Serial1")->isEnabled();
-      sawCancel = form->findChild<QPushButton*>("CancelButton")->isVisibleTo(form.get());
-      sawEscape = form->findChild<QShortcut*>("EscapeShortcut")->isEnabled();
+      sawImport = window->findChild<QAction*>("Import1")->isEnabled();
+      sawExport = window->findChild<QAction*>("Export1")->isEnabled();
+      sawMode = window->findChild<QAction*>("Serial1")->isEnabled();
+      sawCancel = window->findChild<QPushButton*>("CancelButton")->isVisibleTo(window.get());
+      sawEscape = window->findChild<QShortcut*>("EscapeShortcut")->isEnabled();
     };
-    form->findChild<QAction*>("Import1")->trigger();
+    window->findChild<QAction*>("Import1")->trigger();
     if (prompts->openDialogs.empty() && prompts->saveDialogs.empty())
       QSKIP("the transfer controller does not run imports in this build yet");
     QVERIFY(!sawImport);
@@ -280,30 +280,30 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     QVERIFY(!sawMode);
     QVERIFY(sawCancel);
     QVERIFY(sawEscape);
-    QVERIFY(!form->findChild<QShortcut*>("EscapeShortcut")->isEnabled());
-    QVERIFY(form->findChild<QAction*>("Import1")->isEnabled());
-    QVERIFY(form->findChild<QAction*>("Export1")->isEnabled());
-    QVERIFY(!form->findChild<QPushButton*>("CancelButton")->isVisibleTo(form.get()));
+    QVERIFY(!window->findChild<QShortcut*>("EscapeShortcut")->isEnabled());
+    QVERIFY(window->findChild<QAction*>("Import1")->isEnabled());
+    QVERIFY(window->findChild<QAction*>("Export1")->isEnabled());
+    QVERIFY(!window->findChild<QPushButton*>("CancelButton")->isVisibleTo(window.get()));
     // The cancelled dialog imports nothing: the pages stay as they were.
     QVERIFY(!editor->PagesEnabled());
   }
 
   void importShowsTheTextPageBeforeReading() {
     editor->ImportFileText(SmallConfiguration(), "/tmp/unit.zem");
-    auto* pages = form->findChild<QTabWidget*>("PageControl1");
+    auto* pages = window->findChild<QTabWidget*>("PageControl1");
     pages->setCurrentIndex(static_cast<int>(Page::Options));
     int shownWhileAsked = -1;
     bool gridEnabledWhileAsked = true;
     prompts->whileFileDialogOpen = [&] {
       shownWhileAsked = pages->currentIndex();
-      gridEnabledWhileAsked = form->findChild<QWidget*>("StringGrid2")->isEnabled();
+      gridEnabledWhileAsked = window->findChild<QWidget*>("StringGrid2")->isEnabled();
     };
-    form->findChild<QAction*>("Import1")->trigger();
+    window->findChild<QAction*>("Import1")->trigger();
     QCOMPARE(shownWhileAsked, 0);
     QVERIFY(!gridEnabledWhileAsked);
     // Nothing chosen: the page and the pages' state come back.
     QCOMPARE(pages->currentIndex(), static_cast<int>(Page::Options));
-    QVERIFY(form->findChild<QWidget*>("StringGrid2")->isEnabled());
+    QVERIFY(window->findChild<QWidget*>("StringGrid2")->isEnabled());
   }
 
   void unsavedChangesAreMarkedAndAskedAbout() {
@@ -314,12 +314,12 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
       QVERIFY(file.open(QIODevice::WriteOnly));
       file.write(SmallConfiguration().c_str());
     }
-    form->show();
+    window->show();
     editor->ImportFileText(SmallConfiguration(), unitFile.toStdString());
-    auto* pages = form->findChild<QTabWidget*>("PageControl1");
-    auto* names = form->findChild<QTableView*>("StringGrid2");
+    auto* pages = window->findChild<QTabWidget*>("PageControl1");
+    auto* names = window->findChild<QTableView*>("StringGrid2");
     const QString title = "ZEM Configuration";
-    QTRY_COMPARE(form->windowHandle()->title(), title);
+    QTRY_COMPARE(window->windowHandle()->title(), title);
 
     // Moving between pages changes nothing.
     for (int i = 1; i < pages->count(); ++i) pages->setCurrentIndex(i);
@@ -337,23 +337,23 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     QTest::keyClicks(edit, "Hall");
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(editor->model.ZoneNames[2], std::string("Hall"));
-    QTRY_VERIFY(form->isWindowModified());
-    QCOMPARE(form->windowHandle()->title(), title + "*");
-    const std::string question = TForm1::kDiscardQuestion;
+    QTRY_VERIFY(window->isWindowModified());
+    QCOMPARE(window->windowHandle()->title(), title + "*");
+    const std::string question = MainWindow::kDiscardQuestion;
     QCOMPARE(question, std::string("The configuration has changes that were not exported. Discard them?"));
 
     // Import: Cancel keeps everything and reads nothing; OK imports.
     prompts->confirmAnswers.push_back(false);
-    form->findChild<QAction*>("Import1")->trigger();
+    window->findChild<QAction*>("Import1")->trigger();
     QCOMPARE(prompts->confirmTexts, std::vector<std::string>{question});
     QVERIFY(prompts->openDialogs.empty() && prompts->saveDialogs.empty());
     QCOMPARE(editor->model.ZoneNames[2], std::string("Hall"));
     prompts->confirmAnswers.push_back(true);
     prompts->openAnswers.push_back(unitFile.toStdString());
-    form->findChild<QAction*>("Import1")->trigger();
+    window->findChild<QAction*>("Import1")->trigger();
     QCOMPARE(prompts->confirmTexts.size(), std::size_t(2));
     QCOMPARE(editor->model.ZoneNames[2], std::string("Room 2"));
-    QVERIFY(!form->isWindowModified());
+    QVERIFY(!window->isWindowModified());
 
     // Undone by hand, an edit counts no more.
     editor->model.ZoneNames[2] = "Hall";
@@ -363,104 +363,104 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
 
     // Exit and the close box: Cancel keeps the window, OK closes it.
     editor->model.FavoriteNames[1] = "Evening";
-    form->UpdateModifiedMark();
-    QVERIFY(form->isWindowModified());
+    window->UpdateModifiedMark();
+    QVERIFY(window->isWindowModified());
     prompts->confirmAnswers.push_back(false);
-    form->findChild<QAction*>("Exit1")->trigger();
-    QVERIFY(form->isVisible());
+    window->findChild<QAction*>("Exit1")->trigger();
+    QVERIFY(window->isVisible());
     prompts->confirmAnswers.push_back(false);
-    form->windowHandle()->close();
-    QVERIFY(form->isVisible());
+    window->windowHandle()->close();
+    QVERIFY(window->isVisible());
     QCOMPARE(prompts->confirmTexts.size(), std::size_t(4));
     prompts->confirmAnswers.push_back(true);
-    form->windowHandle()->close();
-    QVERIFY(!form->isVisible());
-    form->show();
+    window->windowHandle()->close();
+    QVERIFY(!window->isVisible());
+    window->show();
     prompts->confirmAnswers.push_back(true);
-    form->findChild<QAction*>("Exit1")->trigger();
-    QVERIFY(!form->isVisible());
+    window->findChild<QAction*>("Exit1")->trigger();
+    QVERIFY(!window->isVisible());
     QCOMPARE(prompts->confirmTexts.size(), std::size_t(6));
 
     // Without changes nothing is asked.
-    form->show();
+    window->show();
     editor->model.FavoriteNames[1] = "Morning";
-    form->findChild<QAction*>("Exit1")->trigger();
-    QVERIFY(!form->isVisible());
+    window->findChild<QAction*>("Exit1")->trigger();
+    QVERIFY(!window->isVisible());
     QCOMPARE(prompts->confirmTexts.size(), std::size_t(6));
   }
 
   void serialExportWithoutAPortFailsVisibly() {
     editor->ImportFileText(SmallConfiguration(), "/tmp/unit.zem");
-    auto* status = form->findChild<QLabel*>("StatusText");
-    form->findChild<QAction*>("Serial1")->trigger();  // port chooser cancelled
+    auto* status = window->findChild<QLabel*>("StatusText");
+    window->findChild<QAction*>("Serial1")->trigger();  // port chooser cancelled
     QCOMPARE(prompts->errors.size(), std::size_t(1));
-    form->findChild<QAction*>("Export1")->trigger();  // asks again, cancelled again
+    window->findChild<QAction*>("Export1")->trigger();  // asks again, cancelled again
     QCOMPARE(prompts->portQuestions.size(), std::size_t(2));
     QCOMPARE(prompts->errors.size(), std::size_t(2));
     QCOMPARE(prompts->errors.back(), std::string("No serial port selected"));
     QCOMPARE(status->text(), QString(" Export failed"));
-    QCOMPARE(form->Controller().LinesSent(), 0);
+    QCOMPARE(window->Controller().LinesSent(), 0);
   }
 
   void modeMenuMessages() {
-    auto* memo3 = form->findChild<QPlainTextEdit*>("Memo3");
-    auto* file2 = form->findChild<QAction*>("File2");
-    auto* serial1 = form->findChild<QAction*>("Serial1");
-    auto* telnet1 = form->findChild<QAction*>("Telnet1");
+    auto* messageLog = window->findChild<QPlainTextEdit*>("Memo3");
+    auto* fileMode = window->findChild<QAction*>("File2");
+    auto* serialMode = window->findChild<QAction*>("Serial1");
+    auto* telnetMode = window->findChild<QAction*>("Telnet1");
 
     prompts->hostAnswers.push_back(std::string("127.0.0.1"));
-    telnet1->trigger();
+    telnetMode->trigger();
     if (prompts->hostQuestions.empty())
       QSKIP("the transfer controller does not handle the mode menu in this build yet");
     QCOMPARE(prompts->hostQuestions.back().caption, std::string("Enter the address for the ZEM4100"));
     QCOMPARE(prompts->hostQuestions.back().prompt, std::string("Hostname or IP Address: "));
     QCOMPARE(prompts->hostQuestions.back().initialText, std::string());
-    QTRY_COMPARE(memo3->toPlainText(), QString("Using host: 127.0.0.1\n"));
-    QVERIFY(telnet1->isChecked() && !file2->isChecked() && !serial1->isChecked());
+    QTRY_COMPARE(messageLog->toPlainText(), QString("Using host: 127.0.0.1\n"));
+    QVERIFY(telnetMode->isChecked() && !fileMode->isChecked() && !serialMode->isChecked());
 
     // Cancelled host prompt: no mode checked at all.
-    telnet1->trigger();
+    telnetMode->trigger();
     QCOMPARE(prompts->hostQuestions.back().caption, std::string("Enter the address for the ZEM4100"));
     QCOMPARE(prompts->hostQuestions.back().prompt, std::string("Hostname or IP Address: "));
     QCOMPARE(prompts->hostQuestions.back().initialText, std::string("127.0.0.1"));
-    QTRY_COMPARE(memo3->toPlainText(), QString("No host entered.  Telnet disabled.\n"));
-    QVERIFY(!telnet1->isChecked() && !file2->isChecked() && !serial1->isChecked());
+    QTRY_COMPARE(messageLog->toPlainText(), QString("No host entered.  Telnet disabled.\n"));
+    QVERIFY(!telnetMode->isChecked() && !fileMode->isChecked() && !serialMode->isChecked());
     // With no mode Import and Export are greyed, and the status line says why.
-    auto* import1 = form->findChild<QAction*>("Import1");
-    auto* export1 = form->findChild<QAction*>("Export1");
-    QVERIFY(!import1->isEnabled() && !export1->isEnabled());
-    QCOMPARE(form->findChild<QLabel*>("StatusText")->text(),
+    auto* importAction = window->findChild<QAction*>("Import1");
+    auto* exportAction = window->findChild<QAction*>("Export1");
+    QVERIFY(!importAction->isEnabled() && !exportAction->isEnabled());
+    QCOMPARE(window->findChild<QLabel*>("StatusText")->text(),
              QString(" No mode chosen: choose File, Serial or Telnet Mode in the File menu"));
 
     // Serial Mode with the port chooser cancelled: message, error box, checked.
-    serial1->trigger();
-    QTRY_COMPARE(memo3->toPlainText(), QString("Please make sure the ZEM is set to 9600 bps.\n"));
+    serialMode->trigger();
+    QTRY_COMPARE(messageLog->toPlainText(), QString("Please make sure the ZEM is set to 9600 bps.\n"));
     QCOMPARE(prompts->portQuestions.size(), std::size_t(1));
     QCOMPARE(prompts->errors.size(), std::size_t(1));
-    QVERIFY(serial1->isChecked() && !file2->isChecked() && !telnet1->isChecked());
-    QVERIFY(import1->isEnabled() && export1->isEnabled());
+    QVERIFY(serialMode->isChecked() && !fileMode->isChecked() && !telnetMode->isChecked());
+    QVERIFY(importAction->isEnabled() && exportAction->isEnabled());
 
-    file2->trigger();
-    QTRY_COMPARE(memo3->toPlainText(), QString());
-    QVERIFY(file2->isChecked() && !serial1->isChecked() && !telnet1->isChecked());
+    fileMode->trigger();
+    QTRY_COMPARE(messageLog->toPlainText(), QString());
+    QVERIFY(fileMode->isChecked() && !serialMode->isChecked() && !telnetMode->isChecked());
   }
 
   void screenshot() {
     editor->ImportFileText(SmallConfiguration(), "/tmp/unit.zem");
-    form->show();
+    window->show();
     QApplication::processEvents();
-    const QPixmap picture = form->grab();
-    QCOMPARE(picture.size(), form->size());
+    const QPixmap picture = window->grab();
+    QCOMPARE(picture.size(), window->size());
     const QString folder = qEnvironmentVariable("ZEM_SCREENSHOT_DIR");
     if (!folder.isEmpty()) {
       QVERIFY(picture.save(folder + "/window.png"));
-      auto* pages = form->findChild<QTabWidget*>("PageControl1");
+      auto* pages = window->findChild<QTabWidget*>("PageControl1");
       pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
       QApplication::processEvents();
-      QVERIFY(form->grab().save(folder + "/naming.png"));
+      QVERIFY(window->grab().save(folder + "/naming.png"));
       pages->setCurrentIndex(static_cast<int>(Page::FavoriteGroupNaming));
       QApplication::processEvents();
-      QVERIFY(form->grab().save(folder + "/naming2.png"));
+      QVERIFY(window->grab().save(folder + "/naming2.png"));
     }
   }
 };

@@ -18,20 +18,22 @@
 #include "editor/editor.h"
 #include "sim/sim_config.h"
 #include "sim/unit_sim.h"
-#include "ui/window/form1.h"
-#include "ui/window/memo_view.h"
+#include "ui/window/main_window.h"
+#include "ui/window/text_log_view.h"
 #include "ui/window_fixture.h"
 
 using zem::Editor;
+using zem::MainWindow;
 using zem::ScriptedPrompts;
 using zem::SimOptions;
-using zem::TForm1;
 using zem::TransferController;
 using zem::UnitSim;
 
 namespace {
 
-QStringList ShownLines(QPlainTextEdit* memo) { return memo->toPlainText().split('\n', Qt::SkipEmptyParts); }
+QStringList ShownLines(QPlainTextEdit* textArea) {
+  return textArea->toPlainText().split('\n', Qt::SkipEmptyParts);
+}
 
 QByteArray ReadAll(const QString& path) {
   QFile file(path);
@@ -73,32 +75,32 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     SimOptions options;
     options.configLines = zem::GenerateConfiguration(8, 24);
     QVERIFY(UseTelnet(options));
-    auto* memo2 = form->findChild<QPlainTextEdit*>("Memo2");
-    auto* memo3 = form->findChild<QPlainTextEdit*>("Memo3");
-    QTRY_COMPARE(ShownLines(memo3), QStringList{"Using host: " + host});
+    auto* receivedText = window->findChild<QPlainTextEdit*>("Memo2");
+    auto* messageLog = window->findChild<QPlainTextEdit*>("Memo3");
+    QTRY_COMPARE(ShownLines(messageLog), QStringList{"Using host: " + host});
 
     QStringList statuses;
     editor->status.SetOnChange([&](const std::string& text) {
       statuses << QString::fromLatin1(text.c_str());
-      form->findChild<QLabel*>("StatusText")->setText(QString::fromLatin1(text.c_str()));
+      window->findChild<QLabel*>("StatusText")->setText(QString::fromLatin1(text.c_str()));
     });
-    form->findChild<QAction*>("Import1")->trigger();
-    QCOMPARE(form->Controller().LastOutcome(), TransferController::Outcome::Completed);
+    window->findChild<QAction*>("Import1")->trigger();
+    QCOMPARE(window->Controller().LastOutcome(), TransferController::Outcome::Completed);
 
-    QTRY_COMPARE(memo2->toPlainText(), zem::MemoDisplayText(editor->memo2.Text()));
-    QTRY_COMPARE(memo3->toPlainText(), zem::MemoDisplayText(editor->memo3.Text()));
-    const QStringList log = ShownLines(memo3);
+    QTRY_COMPARE(receivedText->toPlainText(), zem::TextLogDisplayText(editor->receivedText.Text()));
+    QTRY_COMPARE(messageLog->toPlainText(), zem::TextLogDisplayText(editor->messageLog.Text()));
+    const QStringList log = ShownLines(messageLog);
     QVERIFY(log.indexOf("Connected.") >= 0);
     QVERIFY(log.indexOf("Connected.") < log.indexOf("Disconnected."));
     QCOMPARE(log.back(), QString("Import Complete"));
-    QVERIFY2(memo2->toPlainText().contains("[NO24"), qPrintable(memo2->toPlainText().left(80)));
+    QVERIFY2(receivedText->toPlainText().contains("[NO24"), qPrintable(receivedText->toPlainText().left(80)));
 
     QVERIFY(statuses.contains(" Importing from host: " + host));
     QCOMPARE(statuses.back(), QString(" Import Complete"));
-    QCOMPARE(form->findChild<QTableView*>("StringGrid2")->model()->rowCount(), 24);
-    QCOMPARE(form->findChild<QTableView*>("StringGrid3")->model()->rowCount(), 8);
-    QVERIFY(form->findChild<QTableView*>("StringGrid2")->isEnabled());
-    QVERIFY(form->findChild<QAction*>("Import1")->isEnabled());
+    QCOMPARE(window->findChild<QTableView*>("StringGrid2")->model()->rowCount(), 24);
+    QCOMPARE(window->findChild<QTableView*>("StringGrid3")->model()->rowCount(), 8);
+    QVERIFY(window->findChild<QTableView*>("StringGrid2")->isEnabled());
+    QVERIFY(window->findChild<QAction*>("Import1")->isEnabled());
   }
 
   void importsThatReadNothingKeepTheConfiguration_data() {
@@ -119,25 +121,25 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     QTemporaryDir dir;
     const QString source = dir.filePath("unit.zem");
     QVERIFY(WriteAll(source, zem::ZemFileText(zem::GenerateConfiguration(8, 24))));
-    auto* pages = form->findChild<QTabWidget*>("PageControl1");
-    auto* zoneNames = form->findChild<QTableView*>("StringGrid2");
-    auto* volume = form->findChild<QSlider*>("TrackBar13");
+    auto* pages = window->findChild<QTabWidget*>("PageControl1");
+    auto* zoneNames = window->findChild<QTableView*>("StringGrid2");
+    auto* volume = window->findChild<QSlider*>("TrackBar13");
 
     // A configuration imported from a file, renamed, exported.
     prompts->openAnswers.push_back(source.toStdString());
-    form->findChild<QAction*>("Import1")->trigger();
-    QCOMPARE(form->Controller().LastOutcome(), TransferController::Outcome::Completed);
+    window->findChild<QAction*>("Import1")->trigger();
+    QCOMPARE(window->Controller().LastOutcome(), TransferController::Outcome::Completed);
     QVERIFY(zoneNames->model()->setData(zoneNames->model()->index(1, 1), "Kitchen"));
     const QString before = dir.filePath("before.zem");
     prompts->saveAnswers.push_back(before.toStdString());
-    form->findChild<QAction*>("Export1")->trigger();
-    QVERIFY(!form->isWindowModified());
+    window->findChild<QAction*>("Export1")->trigger();
+    QVERIFY(!window->isWindowModified());
     // Then the Favorites page, and a volume still held by its slider.
     pages->setCurrentIndex(static_cast<int>(zem::Page::Favorites));
     const int volumeBefore = volume->value();
     volume->setValue(volumeBefore - 7);
-    form->UpdateModifiedMark();
-    QVERIFY(form->isWindowModified());
+    window->UpdateModifiedMark();
+    QVERIFY(window->isWindowModified());
     const zem::ConfigModel model = editor->model;
     const bool volumeEnabled = volume->isEnabled();
 
@@ -150,16 +152,16 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     int shownWhileWaiting = -1;
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
-      if (!form->Controller().Busy()) return;
+      if (!window->Controller().Busy()) return;
       shownWhileWaiting = pages->currentIndex();
-      sawData = editor->memo2.ByteCount() > 0;
+      sawData = editor->receivedText.ByteCount() > 0;
       const bool asked = sim && sim->Queries() >= 1;
-      if (ending == CancelledWhileSilent && asked) form->Controller().Cancel();
-      if (ending == CancelledWithData && sawData) form->Controller().Cancel();
+      if (ending == CancelledWhileSilent && asked) window->Controller().Cancel();
+      if (ending == CancelledWithData && sawData) window->Controller().Cancel();
     });
     poll.start(10);
     // The page shown once the run has started talking to the unit.
-    connect(&form->Controller().Telnet(), &zem::TelnetLink::LinkStatus, this,
+    connect(&window->Controller().Telnet(), &zem::TelnetLink::LinkStatus, this,
             [&] { shownWhileWaiting = pages->currentIndex(); });
     switch (ending) {
       case CancelledWhileSilent:
@@ -175,14 +177,14 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
         const quint16 port = closer.serverPort();
         closer.close();  // nothing listens there now
         prompts->hostAnswers.push_back("127.0.0.1:" + std::to_string(port));
-        form->findChild<QAction*>("Telnet1")->trigger();
+        window->findChild<QAction*>("Telnet1")->trigger();
         break;
       }
       case ClosedAtOnce:
         QVERIFY(closer.listen(QHostAddress::LocalHost, 0));
         connect(&closer, &QTcpServer::newConnection, this, [&] { closer.nextPendingConnection()->close(); });
         prompts->hostAnswers.push_back("127.0.0.1:" + std::to_string(closer.serverPort()));
-        form->findChild<QAction*>("Telnet1")->trigger();
+        window->findChild<QAction*>("Telnet1")->trigger();
         break;
       case SerialSilent: {
         options.silent = true;
@@ -190,12 +192,12 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
         std::string error;
         QVERIFY2(sim->OpenPty(&error), error.c_str());
         prompts->portAnswers.push_back(sim->PtyPath());
-        form->findChild<QAction*>("Serial1")->trigger();
-        form->Controller().SetSerialInactivityMs(300);
+        window->findChild<QAction*>("Serial1")->trigger();
+        window->Controller().SetSerialInactivityMs(300);
         break;
       }
       case NoSerialPort:
-        form->findChild<QAction*>("Serial1")->trigger();  // chooser cancelled
+        window->findChild<QAction*>("Serial1")->trigger();  // chooser cancelled
         QCOMPARE(prompts->errors.size(), std::size_t(1));
         break;
       case EmptyFile:
@@ -206,8 +208,8 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
         break;
     }
     const std::size_t errorsBefore = prompts->errors.size();
-    const std::string collected = editor->memo2.Text();  // a mode change empties it
-    form->findChild<QAction*>("Import1")->trigger();
+    const std::string collected = editor->receivedText.Text();  // a mode change empties it
+    window->findChild<QAction*>("Import1")->trigger();
     poll.stop();
     QCOMPARE(prompts->confirmTexts,
              std::vector<std::string>{"The configuration has changes that were not exported. Discard them?"});
@@ -224,9 +226,9 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     QCOMPARE(pages->currentIndex(), static_cast<int>(zem::Page::Favorites));
     QVERIFY(editor->PagesEnabled());
     QVERIFY(zoneNames->isEnabled());
-    QCOMPARE(editor->memo2.Text(), collected);
-    QVERIFY(form->isWindowModified());
-    const std::vector<std::string> log = editor->memo3.Lines();
+    QCOMPARE(editor->receivedText.Text(), collected);
+    QVERIFY(window->isWindowModified());
+    const std::vector<std::string> log = editor->messageLog.Lines();
     QVERIFY(log.size() >= 2);
     QCOMPARE(log.back(), std::string("Nothing was imported; the configuration is unchanged."));
     QVERIFY2(QString::fromStdString(log[log.size() - 2]).startsWith(reason), log[log.size() - 2].c_str());
@@ -235,12 +237,12 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
 
     // Without the slider's edit the export is the one from before, byte for byte.
     volume->setValue(volumeBefore);
-    form->UpdateModifiedMark();
-    QVERIFY(!form->isWindowModified());
-    form->findChild<QAction*>("File2")->trigger();
+    window->UpdateModifiedMark();
+    QVERIFY(!window->isWindowModified());
+    window->findChild<QAction*>("File2")->trigger();
     const QString after = dir.filePath("after.zem");
     prompts->saveAnswers.push_back(after.toStdString());
-    form->findChild<QAction*>("Export1")->trigger();
+    window->findChild<QAction*>("Export1")->trigger();
     QVERIFY(!ReadAll(before).isEmpty());
     QCOMPARE(ReadAll(after), ReadAll(before));
   }
@@ -250,7 +252,7 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     options.configLines = zem::GenerateConfiguration(4, 8);
     options.noEndMarker = true;  // the import would wait for ever
     QVERIFY(UseTelnet(options));
-    auto* cancel = form->findChild<QPushButton*>("CancelButton");
+    auto* cancel = window->findChild<QPushButton*>("CancelButton");
     bool clicked = false;
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
@@ -261,13 +263,13 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
       }
     });
     poll.start(10);
-    form->findChild<QAction*>("Import1")->trigger();
+    window->findChild<QAction*>("Import1")->trigger();
     poll.stop();
     QVERIFY(clicked);
-    QCOMPARE(form->Controller().LastOutcome(), TransferController::Outcome::Cancelled);
+    QCOMPARE(window->Controller().LastOutcome(), TransferController::Outcome::Cancelled);
     QVERIFY(!cancel->isVisible());
-    QVERIFY(form->findChild<QAction*>("Import1")->isEnabled());
-    QVERIFY(form->findChild<QAction*>("Telnet1")->isChecked());
+    QVERIFY(window->findChild<QAction*>("Import1")->isEnabled());
+    QVERIFY(window->findChild<QAction*>("Telnet1")->isChecked());
     QVERIFY(prompts->errors.empty());
   }
 
@@ -276,21 +278,22 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     options.configLines = zem::GenerateConfiguration(4, 8);
     options.noEndMarker = true;
     QVERIFY(UseTelnet(options));
-    form->activateWindow();
-    if (!QTest::qWaitForWindowActive(form.get())) QSKIP("the window cannot be made active on this platform");
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+      QSKIP("the window cannot be made active on this platform");
     bool pressed = false;
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
-      if (sim->Queries() >= 1 && form->Controller().Busy() && !pressed) {
+      if (sim->Queries() >= 1 && window->Controller().Busy() && !pressed) {
         pressed = true;
-        QTest::keyClick(form.get(), Qt::Key_Escape);
+        QTest::keyClick(window.get(), Qt::Key_Escape);
       }
     });
     poll.start(10);
-    form->findChild<QAction*>("Import1")->trigger();
+    window->findChild<QAction*>("Import1")->trigger();
     poll.stop();
     QVERIFY(pressed);
-    QCOMPARE(form->Controller().LastOutcome(), TransferController::Outcome::Cancelled);
+    QCOMPARE(window->Controller().LastOutcome(), TransferController::Outcome::Cancelled);
   }
 
   void closingTheWindowEndsAWaitingImport() {
@@ -301,17 +304,17 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     bool closed = false;
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
-      if (sim->Queries() >= 1 && form->Controller().Busy() && !closed) {
+      if (sim->Queries() >= 1 && window->Controller().Busy() && !closed) {
         closed = true;
-        form->findChild<QAction*>("Exit1")->trigger();
+        window->findChild<QAction*>("Exit1")->trigger();
       }
     });
     poll.start(10);
-    form->findChild<QAction*>("Import1")->trigger();
+    window->findChild<QAction*>("Import1")->trigger();
     poll.stop();
     QVERIFY(closed);
-    QVERIFY(!form->isVisible());
-    QVERIFY(!form->Controller().Busy());
+    QVERIFY(!window->isVisible());
+    QVERIFY(!window->Controller().Busy());
     QTRY_COMPARE(sim->OpenConnections(), 0);
   }
 
@@ -324,13 +327,13 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     std::string error;
     QVERIFY(sim->OpenPty(&error));
     prompts->portAnswers.push_back(sim->PtyPath());
-    form->findChild<QAction*>("Serial1")->trigger();
-    QVERIFY(form->Controller().Serial().IsPortOpen());
-    QTRY_VERIFY(!form->Controller().Serial().IsPortOpen());
+    window->findChild<QAction*>("Serial1")->trigger();
+    QVERIFY(window->Controller().Serial().IsPortOpen());
+    QTRY_VERIFY(!window->Controller().Serial().IsPortOpen());
     const QString lost = "The serial port " + QString::fromStdString(sim->PtyPath()) + " was lost.";
-    QTRY_COMPARE(ShownLines(form->findChild<QPlainTextEdit*>("Memo3")).back(), lost);
-    QTRY_COMPARE(form->findChild<QLabel*>("StatusText")->text(), " " + lost);
-    QVERIFY(form->findChild<QAction*>("Serial1")->isChecked());
+    QTRY_COMPARE(ShownLines(window->findChild<QPlainTextEdit*>("Memo3")).back(), lost);
+    QTRY_COMPARE(window->findChild<QLabel*>("StatusText")->text(), " " + lost);
+    QVERIFY(window->findChild<QAction*>("Serial1")->isChecked());
     QVERIFY(prompts->errors.empty());
   }
 
@@ -341,8 +344,8 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     if (!sim->ListenTcp(0, QHostAddress::LocalHost, &error)) return false;
     host = "127.0.0.1:" + QString::number(sim->TcpPort());
     prompts->hostAnswers.push_back(host.toStdString());
-    form->findChild<QAction*>("Telnet1")->trigger();
-    return form->findChild<QAction*>("Telnet1")->isChecked();
+    window->findChild<QAction*>("Telnet1")->trigger();
+    return window->findChild<QAction*>("Telnet1")->isChecked();
   }
 
   std::unique_ptr<UnitSim> sim;

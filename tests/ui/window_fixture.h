@@ -8,25 +8,25 @@
 
 #include "editor/editor.h"
 #include "transfer/scripted_prompts.h"
-#include "ui/window/form1.h"
+#include "ui/window/main_window.h"
 
 namespace zem::testing {
 
 struct WindowFixture {
   std::unique_ptr<Editor> editor;
   std::unique_ptr<ScriptedPrompts> prompts;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> window;
 
   // Quick EQ files go to the temporary folder.
   void OpenWindow(bool show) {
     editor = std::make_unique<Editor>(QDir::tempPath().toStdString());
     prompts = std::make_unique<ScriptedPrompts>();
-    form = std::make_unique<TForm1>(*editor, *prompts);
-    if (show) form->show();
+    window = std::make_unique<MainWindow>(*editor, *prompts);
+    if (show) window->show();
   }
   // The window goes before what it refers to.
   void CloseWindow() {
-    form.reset();
+    window.reset();
     prompts.reset();
     editor.reset();
   }

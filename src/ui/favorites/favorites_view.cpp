@@ -27,14 +27,14 @@ FavoritesView::FavoritesView(Editor& editor, Prompts& prompts, QWidget* parent)
   grid_->setObjectName("StringGrid1");
   grid_->setGeometry(55, 28, 538, 329);
 
-  list_ = new QListWidget(this);
-  list_->setObjectName("ListBox1");
-  list_->setGeometry(608, 28, 73, 137);
-  list_->setUniformItemSizes(true);
-  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  favoriteList_ = new QListWidget(this);
+  favoriteList_->setObjectName("ListBox1");
+  favoriteList_->setGeometry(608, 28, 73, 137);
+  favoriteList_->setUniformItemSizes(true);
+  favoriteList_->setSelectionMode(QAbstractItemView::SingleSelection);
   // Long names are cut at the edge, not shortened with an ellipsis.
-  list_->setTextElideMode(Qt::ElideNone);
-  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  favoriteList_->setTextElideMode(Qt::ElideNone);
+  favoriteList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
   pages::MakeLabel(this, "Label47", "Legend", 616, 199, true);
   const QColor buttonFace = ButtonFace(palette());
@@ -52,66 +52,66 @@ FavoritesView::FavoritesView(Editor& editor, Prompts& prompts, QWidget* parent)
   pages::MakeLabel(this, "Label70", "Not Used", 625, 313);
 
   // Built once and shown with popup(), so nothing waits in a menu loop.
-  popup_ = new QMenu(this);
-  popup_->setObjectName("PopupMenu1");
+  popupMenu_ = new QMenu(this);
+  popupMenu_->setObjectName("PopupMenu1");
   AddPopupItem("AAudioOnly1", "A) Audio Only", "A");
   AddPopupItem("CCombinedAV1", "C) Combined A/V", "C");
   AddPopupItem("VVideoOnly1", "V) Video Only", "V");
   AddPopupItem("NoConnection1", "No Connection", "");
 
-  connect(grid_, &MatrixGridWidget::CellClick, this, [this](int column, int row) {
-    editor_.favorites.StringGrid1Click(column, row);
+  connect(grid_, &MatrixGridWidget::CellClicked, this, [this](int column, int row) {
+    editor_.favorites.CellClicked(column, row);
     grid_->Refresh();
   });
-  connect(grid_, &MatrixGridWidget::CellDblClick, this, [this](int column, int row) {
-    editor_.favorites.StringGrid1DblClick(column, row);
+  connect(grid_, &MatrixGridWidget::CellDoubleClicked, this, [this](int column, int row) {
+    editor_.favorites.CellDoubleClicked(column, row);
     grid_->Refresh();
   });
-  connect(grid_, &MatrixGridWidget::RightPress, this,
-          [this](int column, int row) { editor_.favorites.StringGrid1RightPress(column, row); });
+  connect(grid_, &MatrixGridWidget::CellRightPressed, this,
+          [this](int column, int row) { editor_.favorites.CellRightPressed(column, row); });
   connect(grid_, &MatrixGridWidget::ContextMenuRequest, this,
           [this](QPoint globalPos, bool) { ShowPopup(globalPos); });
-  connect(list_, &QListWidget::currentRowChanged, this, &FavoritesView::ListBox1Changed);
+  connect(favoriteList_, &QListWidget::currentRowChanged, this, &FavoritesView::FavoriteRowChanged);
 
   SyncFromEditor();
 }
 
 void FavoritesView::AddPopupItem(const char* name, const char* text, std::string_view letter) {
-  QAction* action = popup_->addAction(QString::fromLatin1(text));
+  QAction* action = popupMenu_->addAction(QString::fromLatin1(text));
   action->setObjectName(QString::fromLatin1(name));
   connect(action, &QAction::triggered, this, [this, letter] {
-    editor_.favorites.PopupItemClick(letter, grid_->SelectedCell());
+    editor_.favorites.PopupItemChosen(letter, grid_->SelectedCell());
     grid_->Refresh();
   });
 }
 
 void FavoritesView::ShowPopup(QPoint globalPos) {
   if (!grid_->isEnabled()) return;
-  popup_->popup(globalPos);
+  popupMenu_->popup(globalPos);
 }
 
-void FavoritesView::ListBox1Changed(int row) {
+void FavoritesView::FavoriteRowChanged(int row) {
   if (row < 0) return;
-  editor_.favorites.ListBox1Click(row);
+  editor_.favorites.FavoriteChosen(row);
   grid_->Refresh();
 }
 
 void FavoritesView::SyncFavoriteList() {
-  const QSignalBlocker blocker(list_);
+  const QSignalBlocker blocker(favoriteList_);
   const ListState& favorites = editor_.model.FavoriteList;
   const int count = static_cast<int>(favorites.Items.size());
-  if (list_->count() != count) {
-    list_->clear();
+  if (favoriteList_->count() != count) {
+    favoriteList_->clear();
     for (int i = 0; i < count; ++i) {
-      auto* item = new QListWidgetItem(list_);
+      auto* item = new QListWidgetItem(favoriteList_);
       item->setSizeHint(QSize(0, kListItemHeight));
     }
   }
   for (int i = 0; i < count; ++i) {
     const std::string& name = favorites.Items[static_cast<std::size_t>(i)];
-    list_->item(i)->setText(Latin1(name));
+    favoriteList_->item(i)->setText(Latin1(name));
   }
-  list_->setCurrentRow(favorites.HasSelection() ? favorites.Selected : -1);
+  favoriteList_->setCurrentRow(favorites.HasSelection() ? favorites.Selected : -1);
 }
 
 void FavoritesView::SyncFromEditor() {

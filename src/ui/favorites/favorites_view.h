@@ -24,19 +24,19 @@ class FavoritesView : public QWidget {
   void SyncFromEditor();
 
   MatrixGridWidget* Grid() const { return grid_; }  // StringGrid1
-  QMenu* PopupMenu() const { return popup_; }       // PopupMenu1
+  QMenu* PopupMenu() const { return popupMenu_; }   // PopupMenu1
 
  private:
   void AddPopupItem(const char* name, const char* text, std::string_view letter);
   void ShowPopup(QPoint globalPos);
   void SyncFavoriteList();
-  void ListBox1Changed(int row);
+  void FavoriteRowChanged(int row);
 
   Editor& editor_;
   Prompts& prompts_;
   MatrixGridWidget* grid_;
-  QListWidget* list_;
-  QMenu* popup_;
+  QListWidget* favoriteList_;
+  QMenu* popupMenu_;
 };
 
 }  // namespace zem

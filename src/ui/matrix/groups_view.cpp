@@ -25,8 +25,8 @@ GroupsView::GroupsView(Editor& editor, Prompts& prompts, QWidget* parent)
   AddSwatch(this, "Shape8", ButtonFace(palette()), 522, 205);
   pages::MakeLabel(this, "Label69", "Not Used", 545, 205);
 
-  connect(grid_, &MatrixGridWidget::CellDblClick, this, [this](int column, int row) {
-    editor_.matrix.StringGrid7DblClick(column, row);
+  connect(grid_, &MatrixGridWidget::CellDoubleClicked, this, [this](int column, int row) {
+    editor_.matrix.GroupCellDoubleClicked(column, row);
     grid_->Refresh();
   });
 

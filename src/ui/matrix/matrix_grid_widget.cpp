@@ -163,7 +163,7 @@ void MatrixGridWidget::mousePressEvent(QMouseEvent* event) {
     // The popup's target; the selection stays where it is.
     const GridCellPos cell = CellAtViewport(pos);
     event->accept();
-    emit RightPress(cell.Column, cell.Row);
+    emit CellRightPressed(cell.Column, cell.Row);
     return;
   }
   if (event->button() != Qt::LeftButton || !indexAt(pos).isValid()) {
@@ -179,23 +179,23 @@ void MatrixGridWidget::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !leftPressPending_) return;
   leftPressPending_ = false;
   const GridCellPos cell = SelectedCell();
-  emit CellClick(cell.Column, cell.Row);
+  emit CellClicked(cell.Column, cell.Row);
 }
 
 void MatrixGridWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   event->accept();
   if (event->button() == Qt::RightButton) {
     const GridCellPos cell = CellAtViewport(event->position().toPoint());
-    emit RightPress(cell.Column, cell.Row);
+    emit CellRightPressed(cell.Column, cell.Row);
     return;
   }
   if (event->button() != Qt::LeftButton) return;
-  // The first click has raised CellClick already; the release that follows
+  // The first click has raised CellClicked already; the release that follows
   // raises nothing.
   leftPressPending_ = false;
   if (!indexAt(event->position().toPoint()).isValid()) return;
   const GridCellPos cell = SelectedCell();
-  emit CellDblClick(cell.Column, cell.Row);
+  emit CellDoubleClicked(cell.Column, cell.Row);
 }
 
 void MatrixGridWidget::keyboardSearch(const QString& /*search*/) {}
@@ -233,7 +233,7 @@ void MatrixGridWidget::keyPressEvent(QKeyEvent* event) {
   const QModelIndex after = currentIndex();
   if (after.isValid() && after != before) {
     const GridCellPos cell = SelectedCell();
-    emit CellClick(cell.Column, cell.Row);
+    emit CellClicked(cell.Column, cell.Row);
   }
 }
 
@@ -259,7 +259,7 @@ bool MatrixGridWidget::eventFilter(QObject* watched, QEvent* event) {
       auto* mouse = static_cast<QMouseEvent*>(event);
       if (mouse->button() != Qt::RightButton) break;
       const GridCellPos cell = CellAtGridPoint(fixedPart->mapTo(this, mouse->position().toPoint()));
-      emit RightPress(cell.Column, cell.Row);
+      emit CellRightPressed(cell.Column, cell.Row);
       return true;
     }
     case QEvent::ContextMenu: {

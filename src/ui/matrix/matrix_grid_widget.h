@@ -70,12 +70,12 @@ class MatrixGridWidget : public QTableView {
  signals:
   // A left click on a data cell, once, on release; also a keyboard move of
   // the current cell. Gives the selected cell.
-  void CellClick(int column, int row);
-  // The second press of a double-click, after the CellClick of the first.
-  void CellDblClick(int column, int row);
+  void CellClicked(int column, int row);
+  // The second press of a double-click, after the CellClicked of the first.
+  void CellDoubleClicked(int column, int row);
   // A right-button press anywhere on the grid, with the cell under the
   // pointer; it does not move the selection.
-  void RightPress(int column, int row);
+  void CellRightPressed(int column, int row);
   // The context menu was asked for, by the mouse or by the keyboard.
   void ContextMenuRequest(QPoint globalPos, bool fromKeyboard);
 
@@ -93,7 +93,7 @@ class MatrixGridWidget : public QTableView {
 
   MatrixGridModel* model_;
   MatrixCornerCell* corner_ = nullptr;
-  // A left press on a data cell waits for its release to raise CellClick.
+  // A left press on a data cell waits for its release to raise CellClicked.
   bool leftPressPending_ = false;
 };
 

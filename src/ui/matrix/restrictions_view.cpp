@@ -26,16 +26,16 @@ RestrictionsView::RestrictionsView(Editor& editor, Prompts& prompts, QWidget* pa
   clearAll->setObjectName("Button4");
   clearAll->setGeometry(608, 59, 75, 25);
 
-  connect(grid_, &MatrixGridWidget::CellDblClick, this, [this](int column, int row) {
-    editor_.matrix.StringGrid4DblClick(column, row);
+  connect(grid_, &MatrixGridWidget::CellDoubleClicked, this, [this](int column, int row) {
+    editor_.matrix.RestrictionCellDoubleClicked(column, row);
     grid_->Refresh();
   });
   connect(restrictAll, &QPushButton::clicked, this, [this] {
-    editor_.matrix.Button3Click();
+    editor_.matrix.RestrictAll();
     grid_->Refresh();
   });
   connect(clearAll, &QPushButton::clicked, this, [this] {
-    editor_.matrix.Button4Click();
+    editor_.matrix.ClearAllRestrictions();
     grid_->Refresh();
   });
 

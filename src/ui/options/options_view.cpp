@@ -74,15 +74,16 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
   irLockout_ = MakeCheckBox(this, "IRCheckbox", "Front Panel IR Lockout?", QRect(429, 126, 140, 17));
 
   MakeHeading(this, "Label42", "Display Brightness", 429, 168);
-  levelText_ = MakeLabel(this, "DisplayLvl", "Level: 0", 429, 205);
-  display_ = pages::MakeSlider(this, "Display", Qt::Horizontal, 0, kLevels - 1, 1, QRect(425, 224, 135, 45));
+  displayLevelText_ = MakeLabel(this, "DisplayLvl", "Level: 0", 429, 205);
+  displayLevel_ =
+      pages::MakeSlider(this, "Display", Qt::Horizontal, 0, kLevels - 1, 1, QRect(425, 224, 135, 45));
 
   setTabOrder(dhcp_, ipAddress_);
   setTabOrder(ipAddress_, netmask_);
   setTabOrder(netmask_, gateway_);
   setTabOrder(gateway_, frontPanel_);
   setTabOrder(frontPanel_, irLockout_);
-  setTabOrder(irLockout_, display_);
+  setTabOrder(irLockout_, displayLevel_);
 
   OptionsRec& options = editor_.model.Options;
   connect(dhcp_, &QCheckBox::toggled, this, [&options](bool on) { options.DHCPEnabled = on; });
@@ -94,9 +95,9 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
           [&options](const QString& text) { options.Netmask = Latin1Bytes(text); });
   connect(gateway_, &QLineEdit::textChanged, this,
           [&options](const QString& text) { options.Gateway = Latin1Bytes(text); });
-  connect(display_, &QSlider::valueChanged, this, [this](int position) {
-    DisplayChange(editor_.model, position);
-    pages::SetLabelText(levelText_, Latin1(editor_.model.Options.DisplayLabel));
+  connect(displayLevel_, &QSlider::valueChanged, this, [this](int position) {
+    DisplayLevelChanged(editor_.model, position);
+    pages::SetLabelText(displayLevelText_, Latin1(editor_.model.Options.DisplayLabel));
   });
 
   SyncFromEditor();
@@ -110,8 +111,8 @@ void OptionsView::SyncFromEditor() {
   SyncEdit(ipAddress_, options.IPAddress);
   SyncEdit(netmask_, options.Netmask);
   SyncEdit(gateway_, options.Gateway);
-  pages::SetSliderValue(display_, options.DisplayLevel);
-  pages::SetLabelText(levelText_, Latin1(options.DisplayLabel));
+  pages::SetSliderValue(displayLevel_, options.DisplayLevel);
+  pages::SetLabelText(displayLevelText_, Latin1(options.DisplayLabel));
   pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
 }
 

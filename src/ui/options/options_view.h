@@ -27,14 +27,14 @@ class OptionsView : public QWidget {
   Editor& editor_;
   [[maybe_unused]] Prompts& prompts_;  // the page opens no dialog
 
-  QCheckBox* dhcp_ = nullptr;        // DHCPCheckbox
-  QLineEdit* ipAddress_ = nullptr;   // IPAddress
-  QLineEdit* netmask_ = nullptr;     // Netmask
-  QLineEdit* gateway_ = nullptr;     // Gateway
-  QCheckBox* frontPanel_ = nullptr;  // FPCheckbox
-  QCheckBox* irLockout_ = nullptr;   // IRCheckbox
-  QLabel* levelText_ = nullptr;      // DisplayLvl
-  QSlider* display_ = nullptr;       // Display
+  QCheckBox* dhcp_ = nullptr;           // DHCPCheckbox
+  QLineEdit* ipAddress_ = nullptr;      // IPAddress
+  QLineEdit* netmask_ = nullptr;        // Netmask
+  QLineEdit* gateway_ = nullptr;        // Gateway
+  QCheckBox* frontPanel_ = nullptr;     // FPCheckbox
+  QCheckBox* irLockout_ = nullptr;      // IRCheckbox
+  QLabel* displayLevelText_ = nullptr;  // DisplayLvl
+  QSlider* displayLevel_ = nullptr;     // Display
 };
 
 }  // namespace zem

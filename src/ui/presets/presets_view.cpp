@@ -46,26 +46,26 @@ void PresetsView::BuildControls() {
   }
 
   MakeLabel(this, "Label95", "Presets", 511, 25);
-  presets_ = new QListWidget(this);
-  presets_->setObjectName("ListBox2");
-  presets_->setSelectionMode(QAbstractItemView::SingleSelection);
-  presets_->setGeometry(511, 44, 145, 145);
+  presetList_ = new QListWidget(this);
+  presetList_->setObjectName("ListBox2");
+  presetList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  presetList_->setGeometry(511, 44, 145, 145);
 
   MakeLabel(this, "Label94", "Name Selected Preset:", 510, 218);
-  name_ = new NameEditWidget(static_cast<int>(PresetsLogic::kTypedNameLength), this);
-  name_->setObjectName("Edit4");
-  name_->setGeometry(511, 237, 145, name_->sizeHint().height());
+  nameEdit_ = new NameEditWidget(static_cast<int>(PresetsLogic::kTypedNameLength), this);
+  nameEdit_->setObjectName("Edit4");
+  nameEdit_->setGeometry(511, 237, 145, nameEdit_->sizeHint().height());
 
   MakeLabel(this, "Label96", "Load Quick EQ Presets", 20, 219);
-  quickEQ_ = new QComboBox(this);
-  quickEQ_->setObjectName("ComboBox4");
-  quickEQ_->setEditable(false);
-  quickEQ_->setGeometry(22, 238, 145, quickEQ_->sizeHint().height());
+  quickEQList_ = new QComboBox(this);
+  quickEQList_->setObjectName("ComboBox4");
+  quickEQList_->setEditable(false);
+  quickEQList_->setGeometry(22, 238, 145, quickEQList_->sizeHint().height());
 
   // Tab order as the controls stand, left to right.
-  QWidget::setTabOrder(bands_[kBands - 1], quickEQ_);
-  QWidget::setTabOrder(quickEQ_, presets_);
-  QWidget::setTabOrder(presets_, name_);
+  QWidget::setTabOrder(bands_[kBands - 1], quickEQList_);
+  QWidget::setTabOrder(quickEQList_, presetList_);
+  QWidget::setTabOrder(presetList_, nameEdit_);
 }
 
 void PresetsView::ConnectControls() {
@@ -76,21 +76,21 @@ void PresetsView::ConnectControls() {
       SetLabelText(bandGain_[b - 1], GainText(logic.BandPosition(b)));
     });
   }
-  connect(name_, &QLineEdit::textEdited, this,
+  connect(nameEdit_, &QLineEdit::textEdited, this,
           [&logic](const QString& text) { logic.SetNameText(Latin1Bytes(text)); });
   // Selection, not the current item: keyboard focus entering the list makes
   // an item current without choosing a preset.
-  connect(presets_, &QListWidget::itemSelectionChanged, this, [this, &logic] {
-    const QList<QListWidgetItem*> chosen = presets_->selectedItems();
+  connect(presetList_, &QListWidget::itemSelectionChanged, this, [this, &logic] {
+    const QList<QListWidgetItem*> chosen = presetList_->selectedItems();
     if (chosen.isEmpty()) return;
-    logic.ListBox2Click(presets_->row(chosen.front()));
+    logic.PresetChosen(presetList_->row(chosen.front()));
     SyncFromEditor();
     // A renamed preset changes the system preset list of the zone page too.
     editor_.NotifyChanged();
   });
-  connect(quickEQ_, &QComboBox::activated, this, [this](int position) {
+  connect(quickEQList_, &QComboBox::activated, this, [this](int position) {
     editor_.quickEQPresetList.Select(position);
-    editor_.ComboBox4Change();
+    editor_.PresetQuickEQChosen();
     ShowSliders();
   });
 }
@@ -105,9 +105,9 @@ void PresetsView::ShowSliders() {
 
 void PresetsView::SyncFromEditor() {
   ShowSliders();
-  name_->SetTextFromModel(Latin1(editor_.presets.NameText()));
-  pages::SyncList(presets_, editor_.model.PresetList);
-  pages::SyncCombo(quickEQ_, editor_.quickEQPresetList);
+  nameEdit_->SetTextFromModel(Latin1(editor_.presets.NameText()));
+  pages::SyncList(presetList_, editor_.model.PresetList);
+  pages::SyncCombo(quickEQList_, editor_.quickEQPresetList);
   pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
 }
 

@@ -36,9 +36,9 @@ class PresetsView : public QWidget {
 
   std::array<QSlider*, kBands> bands_{};    // band 1 TrackBar24 .. band 10 TrackBar15
   std::array<QLabel*, kBands> bandGain_{};  // Label84..Label93
-  QListWidget* presets_ = nullptr;          // ListBox2
-  NameEditWidget* name_ = nullptr;          // Edit4
-  QComboBox* quickEQ_ = nullptr;            // ComboBox4
+  QListWidget* presetList_ = nullptr;       // ListBox2
+  NameEditWidget* nameEdit_ = nullptr;      // Edit4
+  QComboBox* quickEQList_ = nullptr;        // ComboBox4
 };
 
 }  // namespace zem

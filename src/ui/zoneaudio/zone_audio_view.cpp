@@ -13,7 +13,7 @@
 #include "eqfiles/quick_eq_files.h"
 #include "transfer/file_io.h"
 #include "ui/pages/page_controls.h"
-#include "ui/zoneaudio/manual_tick_slider_widget.h"
+#include "ui/zoneaudio/manual_tick_slider.h"
 
 namespace zem {
 namespace {
@@ -114,13 +114,13 @@ void ZoneAudioView::BuildControls() {
   middle->move(178 + 167 / 2 - middle->width() / 2, 340);
 
   MakeLabel(this, "Label38", "EQ Presets", 368, 281);
-  quickEQ_ = MakeDropDown(this, "ComboBox1", 368, 299, 145);
-  save_ = new QPushButton("Save", this);
-  save_->setObjectName("Button1");
-  save_->setGeometry(368, 330, 65, 25);
-  delete_ = new QPushButton("Delete", this);
-  delete_->setObjectName("Button2");
-  delete_->setGeometry(448, 330, 65, 25);
+  quickEQList_ = MakeDropDown(this, "ComboBox1", 368, 299, 145);
+  saveButton_ = new QPushButton("Save", this);
+  saveButton_->setObjectName("Button1");
+  saveButton_->setGeometry(368, 330, 65, 25);
+  deleteButton_ = new QPushButton("Delete", this);
+  deleteButton_->setObjectName("Button2");
+  deleteButton_->setGeometry(448, 330, 65, 25);
 
   // Kept hidden: nothing connects it to the model.
   volumeLocked_ = new QCheckBox("Volume Lock", this);
@@ -131,16 +131,16 @@ void ZoneAudioView::BuildControls() {
 
   // Right of the frames: zone, DSP mode and system preset.
   MakeLabel(this, "Label37", "Zones", 545, 9);
-  zones_ = new QListWidget(this);
-  zones_->setObjectName("ListBox3");
-  zones_->setSelectionMode(QAbstractItemView::SingleSelection);
-  zones_->setGeometry(543, 29, 128, 221);
+  zoneList_ = new QListWidget(this);
+  zoneList_->setObjectName("ListBox3");
+  zoneList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  zoneList_->setGeometry(543, 29, 128, 221);
 
   MakeLabel(this, "Label97", "DSP Mode", 543, 269);
-  dspMode_ = MakeDropDown(this, "ComboBox2", 544, 288, 130);
-  for (const char* mode : ZoneAudioLogic::kDSPModeNames) dspMode_->addItem(QString::fromLatin1(mode));
+  dspModeList_ = MakeDropDown(this, "ComboBox2", 544, 288, 130);
+  for (const char* mode : ZoneAudioLogic::kDSPModeNames) dspModeList_->addItem(QString::fromLatin1(mode));
   MakeLabel(this, "Label98", "System EQ Preset", 543, 315);
-  systemEQ_ = MakeDropDown(this, "ComboBox3", 543, 334, 130);
+  systemEQList_ = MakeDropDown(this, "ComboBox3", 543, 334, 130);
 
   for (const std::string& name : editor_.zoneAudio.Flags().Names()) {
     if (auto* w = findChild<QWidget*>(QString::fromStdString(name), Qt::FindDirectChildrenOnly))
@@ -179,27 +179,27 @@ void ZoneAudioView::ConnectControls() {
 
   // Selection, not the current item: keyboard focus entering the list makes
   // an item current without choosing a zone.
-  connect(zones_, &QListWidget::itemSelectionChanged, this, [this, &logic] {
-    const QList<QListWidgetItem*> chosen = zones_->selectedItems();
+  connect(zoneList_, &QListWidget::itemSelectionChanged, this, [this, &logic] {
+    const QList<QListWidgetItem*> chosen = zoneList_->selectedItems();
     if (chosen.isEmpty()) return;
-    logic.ListBox3Click(zones_->row(chosen.front()));
+    logic.ZoneChosen(zoneList_->row(chosen.front()));
     SyncFromEditor();
   });
-  connect(dspMode_, &QComboBox::activated, this, [this, &logic](int position) {
-    logic.ComboBox2Change(position);
+  connect(dspModeList_, &QComboBox::activated, this, [this, &logic](int position) {
+    logic.DSPModeChosen(position);
     ApplyFlags();
   });
-  connect(systemEQ_, &QComboBox::activated, this, [this](int position) {
-    editor_.ComboBox3Change(position);
+  connect(systemEQList_, &QComboBox::activated, this, [this](int position) {
+    editor_.SystemEQPresetChosen(position);
     SyncFromEditor();
   });
-  connect(quickEQ_, &QComboBox::activated, this, [this](int position) {
+  connect(quickEQList_, &QComboBox::activated, this, [this](int position) {
     editor_.quickEQZoneList.Select(position);
-    editor_.ComboBox1Change();
+    editor_.ZoneQuickEQChosen();
     ShowSliders();
   });
-  connect(save_, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(delete_, &QPushButton::clicked, this, [this] { Button2Click(); });
+  connect(saveButton_, &QPushButton::clicked, this, [this] { SaveQuickEQFile(); });
+  connect(deleteButton_, &QPushButton::clicked, this, [this] { DeleteQuickEQFile(); });
 }
 
 void ZoneAudioView::ShowSliders() {
@@ -234,14 +234,14 @@ void ZoneAudioView::ApplyFlags() {
 
 void ZoneAudioView::SyncFromEditor() {
   ShowSliders();
-  pages::SyncList(zones_, editor_.model.ZoneList);
-  pages::SyncCombo(dspMode_, editor_.zoneAudio.DSPModeList());
-  pages::SyncCombo(systemEQ_, editor_.model.SystemEQList);
-  pages::SyncCombo(quickEQ_, editor_.quickEQZoneList);
+  pages::SyncList(zoneList_, editor_.model.ZoneList);
+  pages::SyncCombo(dspModeList_, editor_.zoneAudio.DSPModeList());
+  pages::SyncCombo(systemEQList_, editor_.model.SystemEQList);
+  pages::SyncCombo(quickEQList_, editor_.quickEQZoneList);
   ApplyFlags();
 }
 
-void ZoneAudioView::Button1Click() {
+void ZoneAudioView::SaveQuickEQFile() {
   std::array<int, kQuickEQLines> positions{};
   const auto& bands = editor_.zoneAudio.BandPositions();
   std::copy(bands.begin(), bands.end(), positions.begin());
@@ -274,7 +274,7 @@ void ZoneAudioView::Button1Click() {
   editor_.NotifyChanged();
 }
 
-void ZoneAudioView::Button2Click() {
+void ZoneAudioView::DeleteQuickEQFile() {
   const ListState& list = editor_.quickEQZoneList;
   const std::string name = list.HasSelection() ? list.Items[static_cast<std::size_t>(list.Selected)] : "";
   // Without a folder there is nothing of ours to delete (and a relative path

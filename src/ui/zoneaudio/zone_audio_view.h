@@ -31,9 +31,9 @@ class ZoneAudioView : public QWidget {
   void SyncFromEditor();
 
   // "Save": the band sliders into a quick EQ file the user chooses.
-  void Button1Click();
+  void SaveQuickEQFile();
   // "Delete": the quick EQ file chosen in ComboBox1, after asking.
-  void Button2Click();
+  void DeleteQuickEQFile();
 
   // The file name the save dialog proposes next. The dialog is shared with
   // the export in spirit: it proposes whatever name it last held. Keeping the
@@ -65,12 +65,12 @@ class ZoneAudioView : public QWidget {
   QLabel* volumeText_ = nullptr;                           // Label23
   QLabel* balanceText_ = nullptr;                          // Label30
   QLabel* lowpassText_ = nullptr;                          // Label885
-  QListWidget* zones_ = nullptr;                           // ListBox3
-  QComboBox* dspMode_ = nullptr;                           // ComboBox2
-  QComboBox* systemEQ_ = nullptr;                          // ComboBox3
-  QComboBox* quickEQ_ = nullptr;                           // ComboBox1
-  QPushButton* save_ = nullptr;                            // Button1
-  QPushButton* delete_ = nullptr;                          // Button2
+  QListWidget* zoneList_ = nullptr;                        // ListBox3
+  QComboBox* dspModeList_ = nullptr;                       // ComboBox2
+  QComboBox* systemEQList_ = nullptr;                      // ComboBox3
+  QComboBox* quickEQList_ = nullptr;                       // ComboBox1
+  QPushButton* saveButton_ = nullptr;                      // Button1
+  QPushButton* deleteButton_ = nullptr;                    // Button2
   QCheckBox* volumeLocked_ = nullptr;                      // VolumeLocked
   std::vector<std::pair<std::string, QWidget*>> flagged_;  // controls whose state the logic decides
 };

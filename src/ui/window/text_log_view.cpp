@@ -1,4 +1,4 @@
-#include "ui/window/memo_view.h"
+#include "ui/window/text_log_view.h"
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -6,7 +6,7 @@
 
 namespace zem {
 
-QString MemoDisplayText(std::string_view text) {
+QString TextLogDisplayText(std::string_view text) {
   QString shown;
   shown.reserve(static_cast<qsizetype>(text.size()));
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -23,34 +23,34 @@ QString MemoDisplayText(std::string_view text) {
   return shown;
 }
 
-MemoView::MemoView(TextLog& log, QPlainTextEdit* edit, QObject* parent)
+TextLogView::TextLogView(TextLog& log, QPlainTextEdit* edit, QObject* parent)
     : QObject(parent), log_(log), edit_(edit) {
   flushTimer_.setSingleShot(true);
-  connect(&flushTimer_, &QTimer::timeout, this, &MemoView::Flush);
+  connect(&flushTimer_, &QTimer::timeout, this, &TextLogView::Flush);
   std::string text = log_.Text();
   // A CR at the very end may still pair with an LF to come.
   if (!text.empty() && text.back() == '\r') {
     pending_.push_back('\r');
     text.pop_back();
   }
-  edit_->setPlainText(MemoDisplayText(text));
+  edit_->setPlainText(TextLogDisplayText(text));
   log_.SetListener(this);
 }
 
-MemoView::~MemoView() { log_.SetListener(nullptr); }
+TextLogView::~TextLogView() { log_.SetListener(nullptr); }
 
-void MemoView::TextAppended(std::string_view text) {
+void TextLogView::TextAppended(std::string_view text) {
   pending_.append(text);
   ScheduleFlush();
 }
 
-void MemoView::Cleared() {
+void TextLogView::Cleared() {
   pending_.clear();
   flushTimer_.stop();
   edit_->clear();
 }
 
-void MemoView::ScheduleFlush() {
+void TextLogView::ScheduleFlush() {
   if (flushTimer_.isActive()) return;
   // The first text after a quiet spell shows on the next pass; a steady
   // stream is shown in slices of kFlushIntervalMs.
@@ -60,7 +60,7 @@ void MemoView::ScheduleFlush() {
   flushTimer_.start(wait);
 }
 
-void MemoView::Flush() {
+void TextLogView::Flush() {
   flushTimer_.stop();
   sinceFlush_.start();
   if (pending_.empty()) return;
@@ -73,7 +73,7 @@ void MemoView::Flush() {
     const bool atEnd = bar->value() >= bar->maximum();
     QTextCursor cursor(edit_->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(MemoDisplayText(ready));
+    cursor.insertText(TextLogDisplayText(ready));
     if (atEnd) bar->setValue(bar->maximum());
   }
   pending_.clear();

@@ -1,4 +1,4 @@
-#include "ui/zoneaudio/manual_tick_slider_widget.h"
+#include "ui/zoneaudio/manual_tick_slider.h"
 
 #include <QPainter>
 #include <QStyle>

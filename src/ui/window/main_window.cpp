@@ -1,4 +1,4 @@
-#include "ui/window/form1.h"
+#include "ui/window/main_window.h"
 
 #include <array>
 
@@ -30,7 +30,7 @@
 #include "ui/options/options_view.h"
 #include "ui/pages/page_controls.h"
 #include "ui/presets/presets_view.h"
-#include "ui/window/memo_view.h"
+#include "ui/window/text_log_view.h"
 #include "ui/window/window_font.h"
 #include "ui/zoneaudio/zone_audio_view.h"
 
@@ -40,17 +40,17 @@ namespace {
 
 constexpr int kStatusHeight = 19;
 
-QPlainTextEdit* MakeMemo(const char* name, QWidget* page, QRect geometry) {
-  auto* memo = new QPlainTextEdit(page);
-  memo->setObjectName(name);
-  memo->setGeometry(geometry);
-  memo->setReadOnly(true);
-  memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+QPlainTextEdit* MakeTextArea(const char* name, QWidget* page, QRect geometry) {
+  auto* textArea = new QPlainTextEdit(page);
+  textArea->setObjectName(name);
+  textArea->setGeometry(geometry);
+  textArea->setReadOnly(true);
+  textArea->setLineWrapMode(QPlainTextEdit::NoWrap);
+  textArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  textArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   // Read-only text keeps a visible caret off, but can still be selected and copied.
-  memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  return memo;
+  textArea->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  return textArea;
 }
 
 // The page control's nine captions do not fit its width with the usual
@@ -86,7 +86,7 @@ QAction* MakeAction(const char* name, const QString& text, QObject* parent) {
 
 }  // namespace
 
-TForm1::TForm1(Editor& editor, Prompts& prompts, QWidget* parent)
+MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent), editor_(editor), prompts_(prompts) {
   setObjectName("Form1");
   // "[*]": the mark of unsaved changes, shown only while there are some.
@@ -123,19 +123,19 @@ TForm1::TForm1(Editor& editor, Prompts& prompts, QWidget* parent)
   setStatusBar(bar);
   connect(cancelButton_, &QPushButton::clicked, controller_, &TransferController::Cancel);
 
-  escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  escape_->setObjectName("EscapeShortcut");
-  escape_->setContext(Qt::WindowShortcut);
-  escape_->setEnabled(false);
-  connect(escape_, &QShortcut::activated, this, [this] {
+  escapeShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escapeShortcut_->setObjectName("EscapeShortcut");
+  escapeShortcut_->setContext(Qt::WindowShortcut);
+  escapeShortcut_->setEnabled(false);
+  connect(escapeShortcut_, &QShortcut::activated, this, [this] {
     if (controller_->Busy()) controller_->Cancel();
   });
 
   editor_.status.SetOnChange([this](const std::string& text) { statusText_->setText(Latin1(text)); });
   statusText_->setText(Latin1(editor_.status.Text()));
 
-  connect(controller_, &TransferController::ModeChanged, this, &TForm1::SyncModeChecks);
-  connect(controller_, &TransferController::BusyChanged, this, &TForm1::SyncActions);
+  connect(controller_, &TransferController::ModeChanged, this, &MainWindow::SyncModeChecks);
+  connect(controller_, &TransferController::BusyChanged, this, &MainWindow::SyncActions);
 
   const int menuHeight = menuBar()->sizeHint().height();
   setFixedSize(kClientWidth, menuHeight + kClientHeight);
@@ -153,75 +153,75 @@ TForm1::TForm1(Editor& editor, Prompts& prompts, QWidget* parent)
   qApp->installEventFilter(this);
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
   // The editor outlives the window (tests, the command-line tool): leave it
   // with no callbacks into widgets that are about to go.
   editor_.SetListener(nullptr);
   editor_.status.SetOnChange(nullptr);
-  memo2View_.reset();
-  memo3View_.reset();
+  receivedTextView_.reset();
+  messageLogView_.reset();
 }
 
-std::string TForm1::AboutText() {
+std::string MainWindow::AboutText() {
   return std::string("ZEM Configuration Utility") + "\n\r" + "ZEM Configuration - V1.4 - Dec 2011";
 }
 
-void TForm1::BuildMenu() {
+void MainWindow::BuildMenu() {
   auto* bar = new QMenuBar(this);
   bar->setObjectName("MainMenu1");
   setMenuBar(bar);
 
-  auto* file1 = new QMenu("File", bar);
-  file1->setObjectName("File1");
-  bar->addMenu(file1);
+  auto* fileMenu = new QMenu("File", bar);
+  fileMenu->setObjectName("File1");
+  bar->addMenu(fileMenu);
 
-  file2_ = MakeAction("File2", "File Mode", this);
-  serial1_ = MakeAction("Serial1", "Serial Mode", this);
-  telnet1_ = MakeAction("Telnet1", "Telnet Mode", this);
+  fileModeAction_ = MakeAction("File2", "File Mode", this);
+  serialModeAction_ = MakeAction("Serial1", "Serial Mode", this);
+  telnetModeAction_ = MakeAction("Telnet1", "Telnet Mode", this);
   // Optional exclusivity: a cancelled host prompt leaves no mode checked.
   modeGroup_ = new QActionGroup(this);
   modeGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-  for (QAction* mode : {file2_, serial1_, telnet1_}) {
+  for (QAction* mode : {fileModeAction_, serialModeAction_, telnetModeAction_}) {
     mode->setCheckable(true);
     modeGroup_->addAction(mode);
-    file1->addAction(mode);
+    fileMenu->addAction(mode);
   }
-  file2_->setChecked(true);
-  file1->addSeparator()->setObjectName("N3");
-  import1_ = MakeAction("Import1", "Import", this);
-  export1_ = MakeAction("Export1", "Export", this);
-  file1->addAction(import1_);
-  file1->addAction(export1_);
-  file1->addSeparator()->setObjectName("N1");
-  QAction* exit1 = MakeAction("Exit1", "Exit", this);
-  file1->addAction(exit1);
+  fileModeAction_->setChecked(true);
+  fileMenu->addSeparator()->setObjectName("N3");
+  importAction_ = MakeAction("Import1", "Import", this);
+  exportAction_ = MakeAction("Export1", "Export", this);
+  fileMenu->addAction(importAction_);
+  fileMenu->addAction(exportAction_);
+  fileMenu->addSeparator()->setObjectName("N1");
+  QAction* exitAction = MakeAction("Exit1", "Exit", this);
+  fileMenu->addAction(exitAction);
 
-  QAction* about1 = MakeAction("About1", "About", this);
-  bar->addAction(about1);
+  QAction* aboutAction = MakeAction("About1", "About", this);
+  bar->addAction(aboutAction);
 
-  connect(file2_, &QAction::triggered, this, &TForm1::File2Click);
-  connect(serial1_, &QAction::triggered, this, &TForm1::Serial1Click);
-  connect(telnet1_, &QAction::triggered, this, &TForm1::Telnet1Click);
-  connect(import1_, &QAction::triggered, this, &TForm1::Import1Click);
-  connect(export1_, &QAction::triggered, this, &TForm1::Export1Click);
-  connect(exit1, &QAction::triggered, this, &TForm1::Exit1Click);
-  connect(about1, &QAction::triggered, this, &TForm1::About1Click);
+  connect(fileModeAction_, &QAction::triggered, this, &MainWindow::ChooseFileMode);
+  connect(serialModeAction_, &QAction::triggered, this, &MainWindow::ChooseSerialMode);
+  connect(telnetModeAction_, &QAction::triggered, this, &MainWindow::ChooseTelnetMode);
+  connect(importAction_, &QAction::triggered, this, &MainWindow::ImportConfiguration);
+  connect(exportAction_, &QAction::triggered, this, &MainWindow::ExportConfiguration);
+  connect(exitAction, &QAction::triggered, this, &MainWindow::Exit);
+  connect(aboutAction, &QAction::triggered, this, &MainWindow::ShowAbout);
 }
 
-QWidget* TForm1::BuildConfigurationFilePage() {
-  auto* page = new QWidget(pageControl1_);
+QWidget* MainWindow::BuildConfigurationFilePage() {
+  auto* page = new QWidget(pageTabs_);
   page->setObjectName("TabSheet1");
-  memo2_ = MakeMemo("Memo2", page, QRect(8, 8, 345, 361));
-  memo3_ = MakeMemo("Memo3", page, QRect(360, 8, 321, 361));
-  memo2View_ = std::make_unique<MemoView>(editor_.memo2, memo2_);
-  memo3View_ = std::make_unique<MemoView>(editor_.memo3, memo3_);
+  receivedTextEdit_ = MakeTextArea("Memo2", page, QRect(8, 8, 345, 361));
+  messageLogEdit_ = MakeTextArea("Memo3", page, QRect(360, 8, 321, 361));
+  receivedTextView_ = std::make_unique<TextLogView>(editor_.receivedText, receivedTextEdit_);
+  messageLogView_ = std::make_unique<TextLogView>(editor_.messageLog, messageLogEdit_);
   return page;
 }
 
-QWidget* TForm1::BuildCommunicationSettingsPage() {
+QWidget* MainWindow::BuildCommunicationSettingsPage() {
   // Placeholder controls of a page that is never shown.
-  auto* page = new QWidget(pageControl1_);
+  auto* page = new QWidget(pageTabs_);
   page->setObjectName("TabSheet8");
   auto* check = new QCheckBox("CheckBox1", page);
   check->setObjectName("CheckBox1");
@@ -238,28 +238,28 @@ QWidget* TForm1::BuildCommunicationSettingsPage() {
   return page;
 }
 
-void TForm1::BuildPages() {
+void MainWindow::BuildPages() {
   auto* client = new QWidget(this);
   client->setObjectName("ClientArea");
   client->setFixedSize(kClientWidth, kClientHeight - kStatusHeight);
   setCentralWidget(client);
 
-  pageControl1_ = new QTabWidget(client);
-  pageControl1_->setObjectName("PageControl1");
-  pageControl1_->setGeometry(8, 8, 697, 409);
-  pageControl1_->setUsesScrollButtons(true);
-  pageControl1_->tabBar()->setAttribute(Qt::WA_Hover, true);
+  pageTabs_ = new QTabWidget(client);
+  pageTabs_->setObjectName("PageControl1");
+  pageTabs_->setGeometry(8, 8, 697, 409);
+  pageTabs_->setUsesScrollButtons(true);
+  pageTabs_->tabBar()->setAttribute(Qt::WA_Hover, true);
 
   // Each page belongs to the page control from the start; addTab keeps it there.
-  sourceZoneNaming_ = new SourceZoneNamingView(editor_, pageControl1_);
-  favoriteGroupNaming_ = new FavoriteGroupNamingView(editor_, pageControl1_);
-  zoneAudio_ = new ZoneAudioView(editor_, prompts_, pageControl1_);
-  presets_ = new PresetsView(editor_, prompts_, pageControl1_);
-  favorites_ = new FavoritesView(editor_, prompts_, pageControl1_);
-  groups_ = new GroupsView(editor_, prompts_, pageControl1_);
-  restrictions_ = new RestrictionsView(editor_, prompts_, pageControl1_);
-  tabSheet8_ = BuildCommunicationSettingsPage();
-  options_ = new OptionsView(editor_, prompts_, pageControl1_);
+  sourceZoneNaming_ = new SourceZoneNamingView(editor_, pageTabs_);
+  favoriteGroupNaming_ = new FavoriteGroupNamingView(editor_, pageTabs_);
+  zoneAudio_ = new ZoneAudioView(editor_, prompts_, pageTabs_);
+  presets_ = new PresetsView(editor_, prompts_, pageTabs_);
+  favorites_ = new FavoritesView(editor_, prompts_, pageTabs_);
+  groups_ = new GroupsView(editor_, prompts_, pageTabs_);
+  restrictions_ = new RestrictionsView(editor_, prompts_, pageTabs_);
+  communicationSettingsPage_ = BuildCommunicationSettingsPage();
+  options_ = new OptionsView(editor_, prompts_, pageTabs_);
 
   // In the order of the Page enumeration, which is the tab order.
   const std::array<std::pair<QWidget*, const char*>, kPageCount> pages{{
@@ -271,24 +271,25 @@ void TForm1::BuildPages() {
       {favorites_, "Favorites"},
       {groups_, "Groups"},
       {restrictions_, "Restrictions"},
-      {tabSheet8_, "Communication Settings"},
+      {communicationSettingsPage_, "Communication Settings"},
       {options_, "Options"},
   }};
-  for (const auto& [page, caption] : pages) pageControl1_->addTab(page, caption);
-  pageControl1_->setTabVisible(static_cast<int>(Page::CommunicationSettings), false);
-  FitTabs(pageControl1_);
-  pageControl1_->setCurrentIndex(static_cast<int>(Page::ConfigurationFile));
+  for (const auto& [page, caption] : pages) pageTabs_->addTab(page, caption);
+  pageTabs_->setTabVisible(static_cast<int>(Page::CommunicationSettings), false);
+  FitTabs(pageTabs_);
+  pageTabs_->setCurrentIndex(static_cast<int>(Page::ConfigurationFile));
 
-  connect(pageControl1_, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+  connect(pageTabs_, &QTabWidget::currentChanged, this, &MainWindow::PageChosen);
 }
 
-void TForm1::EditorChanged() {
+void MainWindow::EditorChanged() {
   syncing_ = true;
   {
-    const QSignalBlocker block(pageControl1_);
-    pageControl1_->setCurrentIndex(static_cast<int>(editor_.ActivePage()));
+    const QSignalBlocker block(pageTabs_);
+    pageTabs_->setCurrentIndex(static_cast<int>(editor_.ActivePage()));
   }
-  pages::SetPageControlsEnabled(tabSheet8_, editor_.PagesEnabled(), pages::Reach::AllDescendants);
+  pages::SetPageControlsEnabled(communicationSettingsPage_, editor_.PagesEnabled(),
+                                pages::Reach::AllDescendants);
   sourceZoneNaming_->SyncFromEditor();
   favoriteGroupNaming_->SyncFromEditor();
   zoneAudio_->SyncFromEditor();
@@ -301,42 +302,42 @@ void TForm1::EditorChanged() {
   ScheduleModifiedCheck();
 }
 
-void TForm1::PageControl1Change(int index) {
+void MainWindow::PageChosen(int index) {
   if (syncing_ || index < 0 || index >= kPageCount) return;
-  editor_.PageControl1Change(static_cast<Page>(index));
+  editor_.PageChosen(static_cast<Page>(index));
 }
 
-void TForm1::SyncModeChecks() {
+void MainWindow::SyncModeChecks() {
   const TransferController::Mode mode = controller_->CheckedMode();
-  file2_->setChecked(mode == TransferController::Mode::File);
-  serial1_->setChecked(mode == TransferController::Mode::Serial);
-  telnet1_->setChecked(mode == TransferController::Mode::Telnet);
+  fileModeAction_->setChecked(mode == TransferController::Mode::File);
+  serialModeAction_->setChecked(mode == TransferController::Mode::Serial);
+  telnetModeAction_->setChecked(mode == TransferController::Mode::Telnet);
   SyncActions();
 }
 
-void TForm1::SyncActions() {
+void MainWindow::SyncActions() {
   // The controller refuses these while a run waits, and Import and Export
   // while no mode is checked; greyed, the menu says so.
   const bool busy = controller_->Busy();
   const bool modeChecked = controller_->CheckedMode() != TransferController::Mode::None;
-  for (QAction* action : {file2_, serial1_, telnet1_}) action->setEnabled(!busy);
-  for (QAction* action : {import1_, export1_}) action->setEnabled(!busy && modeChecked);
+  for (QAction* action : {fileModeAction_, serialModeAction_, telnetModeAction_}) action->setEnabled(!busy);
+  for (QAction* action : {importAction_, exportAction_}) action->setEnabled(!busy && modeChecked);
   cancelButton_->setVisible(busy);
-  escape_->setEnabled(busy);
+  escapeShortcut_->setEnabled(busy);
 }
 
-void TForm1::UpdateModifiedMark() {
+void MainWindow::UpdateModifiedMark() {
   modifiedCheckPending_ = false;
   setWindowModified(editor_.IsModified());
 }
 
-void TForm1::ScheduleModifiedCheck() {
+void MainWindow::ScheduleModifiedCheck() {
   if (modifiedCheckPending_) return;
   modifiedCheckPending_ = true;
-  QTimer::singleShot(0, this, &TForm1::UpdateModifiedMark);
+  QTimer::singleShot(0, this, &MainWindow::UpdateModifiedMark);
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonRelease:
     case QEvent::KeyRelease:
@@ -350,49 +351,49 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-bool TForm1::ConfirmDiscard() { return !editor_.IsModified() || prompts_.Confirm(kDiscardQuestion); }
+bool MainWindow::ConfirmDiscard() { return !editor_.IsModified() || prompts_.Confirm(kDiscardQuestion); }
 
-void TForm1::File2Click() {
-  controller_->File2Click();
+void MainWindow::ChooseFileMode() {
+  controller_->ChooseFileMode();
   SyncModeChecks();
 }
 
-void TForm1::Serial1Click() {
-  controller_->Serial1Click();
+void MainWindow::ChooseSerialMode() {
+  controller_->ChooseSerialMode();
   SyncModeChecks();
 }
 
-void TForm1::Telnet1Click() {
-  controller_->Telnet1Click();
+void MainWindow::ChooseTelnetMode() {
+  controller_->ChooseTelnetMode();
   SyncModeChecks();
 }
 
-void TForm1::Import1Click() {
+void MainWindow::ImportConfiguration() {
   if (controller_->Busy()) return;
   // An import replaces everything: unsaved changes go only with the user's OK.
   if (controller_->CheckedMode() != TransferController::Mode::None && !ConfirmDiscard()) return;
-  controller_->Import1Click();
+  controller_->ImportConfiguration();
   UpdateModifiedMark();
 }
 
-void TForm1::Export1Click() {
+void MainWindow::ExportConfiguration() {
   if (controller_->Busy()) return;
-  controller_->Export1Click();
+  controller_->ExportConfiguration();
   UpdateModifiedMark();
 }
 
-void TForm1::Exit1Click() { close(); }
+void MainWindow::Exit() { close(); }
 
-void TForm1::About1Click() { prompts_.ShowInformation(AboutText()); }
+void MainWindow::ShowAbout() { prompts_.ShowInformation(AboutText()); }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   // Exit and the close box alike. During an import nothing counts as
   // unsaved: starting it was the moment to ask.
   if (!ConfirmDiscard()) {
     event->ignore();
     return;
   }
-  controller_->FormClose();
+  controller_->WindowClosing();
   QMainWindow::closeEvent(event);
 }
 

@@ -17,7 +17,7 @@ class QTabWidget;
 
 namespace zem {
 
-class MemoView;
+class TextLogView;
 class ZoneAudioView;
 class PresetsView;
 class OptionsView;
@@ -31,7 +31,7 @@ class FavoriteGroupNamingView;
 // whose pages are the editors, the two text areas of the "Configuration File"
 // page and the status line. It shows the Editor and hands the user's actions
 // to it and to the TransferController it owns.
-class TForm1 : public QMainWindow, public Editor::Listener {
+class MainWindow : public QMainWindow, public Editor::Listener {
   Q_OBJECT
 
  public:
@@ -39,8 +39,8 @@ class TForm1 : public QMainWindow, public Editor::Listener {
   static constexpr int kClientWidth = 713;
   static constexpr int kClientHeight = 450;
 
-  TForm1(Editor& editor, Prompts& prompts, QWidget* parent = nullptr);
-  ~TForm1() override;
+  MainWindow(Editor& editor, Prompts& prompts, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   TransferController& Controller() { return *controller_; }
 
@@ -50,15 +50,15 @@ class TForm1 : public QMainWindow, public Editor::Listener {
   // Editor::Listener: show the editor afresh.
   void EditorChanged() override;
 
-  void File2Click();
-  void Serial1Click();
-  void Telnet1Click();
-  void Import1Click();
-  void Export1Click();
-  void Exit1Click();
-  void About1Click();
+  void ChooseFileMode();
+  void ChooseSerialMode();
+  void ChooseTelnetMode();
+  void ImportConfiguration();
+  void ExportConfiguration();
+  void Exit();
+  void ShowAbout();
   // The user moved to the tab at `index`.
-  void PageControl1Change(int index);
+  void PageChosen(int index);
 
   // The question asked before unsaved changes are thrown away.
   static constexpr const char* kDiscardQuestion =
@@ -85,22 +85,22 @@ class TForm1 : public QMainWindow, public Editor::Listener {
   Prompts& prompts_;
   TransferController* controller_ = nullptr;  // owned as a QObject child
 
-  QAction* file2_ = nullptr;
-  QAction* serial1_ = nullptr;
-  QAction* telnet1_ = nullptr;
+  QAction* fileModeAction_ = nullptr;
+  QAction* serialModeAction_ = nullptr;
+  QAction* telnetModeAction_ = nullptr;
   QActionGroup* modeGroup_ = nullptr;
-  QAction* import1_ = nullptr;
-  QAction* export1_ = nullptr;
+  QAction* importAction_ = nullptr;
+  QAction* exportAction_ = nullptr;
 
-  QTabWidget* pageControl1_ = nullptr;
-  QPlainTextEdit* memo2_ = nullptr;
-  QPlainTextEdit* memo3_ = nullptr;
-  std::unique_ptr<MemoView> memo2View_;
-  std::unique_ptr<MemoView> memo3View_;
-  QWidget* tabSheet8_ = nullptr;
+  QTabWidget* pageTabs_ = nullptr;
+  QPlainTextEdit* receivedTextEdit_ = nullptr;
+  QPlainTextEdit* messageLogEdit_ = nullptr;
+  std::unique_ptr<TextLogView> receivedTextView_;
+  std::unique_ptr<TextLogView> messageLogView_;
+  QWidget* communicationSettingsPage_ = nullptr;
   QLabel* statusText_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
-  QShortcut* escape_ = nullptr;
+  QShortcut* escapeShortcut_ = nullptr;
 
   SourceZoneNamingView* sourceZoneNaming_ = nullptr;
   FavoriteGroupNamingView* favoriteGroupNaming_ = nullptr;
