@@ -39,10 +39,10 @@ void ReadAll(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     ConfigModel model;
-    TextLog memo2, memo3;
-    zem::ResetModel(model, memo2, memo3);
+    TextLog receivedText, messageLog;
+    zem::ResetModel(model, receivedText, messageLog);
     state.ResumeTiming();
-    for (const std::string& line : lines) Read(model, memo3, line);
+    for (const std::string& line : lines) Read(model, messageLog, line);
     benchmark::DoNotOptimize(model.ZoneCount);
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
@@ -61,9 +61,9 @@ void BM_MatchCommand(benchmark::State& state) {
 
 void BM_BuildCommandSequence(benchmark::State& state) {
   ConfigModel model;
-  TextLog memo2, memo3;
-  zem::ResetModel(model, memo2, memo3);
-  for (const std::string& line : ConfigLines()) zem::ReadCommand(model, memo3, line);
+  TextLog receivedText, messageLog;
+  zem::ResetModel(model, receivedText, messageLog);
+  for (const std::string& line : ConfigLines()) zem::ReadCommand(model, messageLog, line);
   std::size_t written = 0;
   for (auto _ : state) {
     std::vector<std::string> sequence = zem::BuildCommandSequence(model);

@@ -18,15 +18,15 @@ namespace {
 // A model after a reset, as an import starts, and the lines each read logs.
 struct Reader {
   ConfigModel m;
-  TextLog memo3;
+  TextLog messageLog;
   Reader() {
-    TextLog memo2;
-    ResetModel(m, memo2, memo3);
+    TextLog receivedText;
+    ResetModel(m, receivedText, messageLog);
   }
   Lines Read(std::string_view line) {
-    const std::size_t before = memo3.LineCount();
-    ReadCommand(m, memo3, line);
-    Lines all = memo3.Lines();
+    const std::size_t before = messageLog.LineCount();
+    ReadCommand(m, messageLog, line);
+    Lines all = messageLog.Lines();
     return Lines(all.begin() + static_cast<long>(before), all.end());
   }
 };

@@ -12,8 +12,8 @@ namespace {
 
 ConfigModel Configured(int sources, int zones) {
   ConfigModel m;
-  TextLog memo2, memo3;
-  ResetModel(m, memo2, memo3);
+  TextLog receivedText, messageLog;
+  ResetModel(m, receivedText, messageLog);
   m.SourceCount = sources;
   m.ZoneCount = zones;
   return m;
