@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -288,6 +289,28 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     editor->status.Set(std::string(" Exported to file: /tmp/caf\xe9.zem"));
     QCOMPARE(text->text(), QString::fromLatin1(" Exported to file: /tmp/caf\xe9.zem"));
     QVERIFY(!bar->findChild<QPushButton*>("CancelButton")->isVisibleTo(window.get()));
+  }
+
+  void cancelButtonFitsTheStatusLine() {
+    window->show();
+    auto* bar = window->findChild<QStatusBar*>("StatusBar1");
+    auto* cancel = bar->findChild<QPushButton*>("CancelButton");
+    // As while a transfer runs.
+    cancel->setVisible(true);
+    bar->layout()->activate();
+    QApplication::processEvents();
+    QVERIFY(cancel->isVisible());
+    QVERIFY2(bar->rect().contains(cancel->geometry()),
+             qPrintable(QString("button %1,%2 %3x%4 in a status line of height %5")
+                            .arg(cancel->x())
+                            .arg(cancel->y())
+                            .arg(cancel->width())
+                            .arg(cancel->height())
+                            .arg(bar->height())));
+    // Its caption fits inside it.
+    QVERIFY(cancel->height() >= cancel->fontMetrics().height());
+    QVERIFY(cancel->width() >= cancel->fontMetrics().horizontalAdvance(cancel->text()));
+    QCOMPARE(bar->height(), 19);
   }
 
   void receivedTextTakesBytesInBatches() {

@@ -118,7 +118,9 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
   cancelButton_ = new QPushButton("Cancel", bar);
   cancelButton_->setObjectName("CancelButton");
   cancelButton_->setAccessibleName("Cancel transfer");
-  cancelButton_->setFixedHeight(kStatusHeight - 2);
+  // The status line keeps 3 pixels above its items: the button takes the
+  // rest of its height, so its bottom edge is not cut off.
+  cancelButton_->setFixedHeight(kStatusHeight - 3);
   cancelButton_->setFocusPolicy(Qt::NoFocus);
   cancelButton_->setVisible(false);
   bar->addPermanentWidget(cancelButton_);
