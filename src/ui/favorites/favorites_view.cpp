@@ -25,10 +25,12 @@ FavoritesView::FavoritesView(Editor& editor, Prompts& prompts, QWidget* parent)
 
   grid_ = new MatrixGridWidget(editor_.model.FavoritesGrid, GridKind::Favorites, this);
   grid_->setObjectName("StringGrid1");
+  grid_->setAccessibleName("Favorites matrix");
   grid_->setGeometry(55, 28, 538, 329);
 
   favoriteList_ = new QListWidget(this);
   favoriteList_->setObjectName("ListBox1");
+  favoriteList_->setAccessibleName("Favorites");
   favoriteList_->setGeometry(608, 28, 73, 137);
   favoriteList_->setUniformItemSizes(true);
   favoriteList_->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -15,6 +15,7 @@ GroupsView::GroupsView(Editor& editor, Prompts& prompts, QWidget* parent)
 
   grid_ = new MatrixGridWidget(editor_.model.GroupGrid, GridKind::Groups, this);
   grid_->setObjectName("StringGrid7");
+  grid_->setAccessibleName("Groups matrix");
   grid_->setGeometry(55, 28, 383, 329);
 
   pages::MakeLabel(this, "Label49", "Legend", 535, 148, true);

@@ -17,13 +17,16 @@ RestrictionsView::RestrictionsView(Editor& editor, Prompts& prompts, QWidget* pa
 
   grid_ = new MatrixGridWidget(editor_.model.RestrictionGrid, GridKind::Restrictions, this);
   grid_->setObjectName("StringGrid4");
+  grid_->setAccessibleName("Restrictions matrix");
   grid_->setGeometry(55, 28, 538, 329);
 
   auto* restrictAll = new QPushButton("Restrict All", this);
   restrictAll->setObjectName("Button3");
+  restrictAll->setAccessibleName("Restrict all");
   restrictAll->setGeometry(608, 28, 75, 25);
   auto* clearAll = new QPushButton("Clear All", this);
   clearAll->setObjectName("Button4");
+  clearAll->setAccessibleName("Clear all restrictions");
   clearAll->setGeometry(608, 59, 75, 25);
 
   connect(grid_, &MatrixGridWidget::CellDoubleClicked, this, [this](int column, int row) {

@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include "editor/naming_logic.h"
+#include "ui/naming/name_grid_model.h"
 
 namespace zem {
 
@@ -58,9 +59,11 @@ void NameGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 }
 
 QWidget* NameGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& /*option*/,
-                                        const QModelIndex& /*index*/) const {
+                                        const QModelIndex& index) const {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName("InplaceEditor");
+  if (const auto* names = qobject_cast<const NameGridModel*>(index.model()))
+    edit->setAccessibleName(names->CellName(index.row()));
   edit->setFrame(false);
   // The key rule is the only limit; pasted text may be longer.
   edit->setMaxLength(32767);

@@ -55,6 +55,22 @@ Qt::ItemFlags NameGridModel::flags(const QModelIndex& index) const {
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
+QVariant NameGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
+  if (orientation == Qt::Horizontal) {
+    if (section == 0) return Latin1(word_);
+    if (section == 1) return Latin1(word_ + " name");
+    return {};
+  }
+  if (section < 0 || section >= shownRows_) return {};
+  return Latin1(NumberedLabel(word_, section + 1)).trimmed();
+}
+
+QString NameGridModel::CellName(int row) const {
+  return QString("%1 of %2")
+      .arg(headerData(1, Qt::Horizontal).toString(), headerData(row, Qt::Vertical).toString().toLower());
+}
+
 void NameGridModel::Reload() {
   const int wanted = RowsWanted();
   if (wanted != shownRows_) {

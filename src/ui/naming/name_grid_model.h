@@ -24,6 +24,11 @@ class NameGridModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // Headers for assistive technology (the grid does not show them): columns
+  // "Zone" and "Zone name", rows "Zone 1", "Zone 2"...
+  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  // What the name cell of `row` is, said in full: "Zone name of zone 3".
+  QString CellName(int row) const;
 
   // Shows the names afresh: a new row count resets the grid, otherwise the
   // cells are repainted and an open editor stays open.

@@ -74,10 +74,12 @@ SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
       "Zone", NamesOf(model.ZoneNames), [&model] { return model.ZoneNameRows; }, this);
   sourceNames_ = new NameGridModel(
       "Source", NamesOf(model.SourceNames), [&model] { return model.SourceNameRows; }, this);
-  pages::MakeLabel(this, "Label4", "Zone Names", 16, 8, true);
+  QLabel* zoneCaption = pages::MakeLabel(this, "Label4", "Zone Names", 16, 8, true);
   QTableView* zoneGrid = MakeNameGrid("StringGrid2", zoneNames_, QPoint(16, 28), 208, this);
-  pages::MakeLabel(this, "Label5", "Source Names", 368, 8, true);
-  MakeNameGrid("StringGrid3", sourceNames_, QPoint(368, 28), 227, this);
+  pages::NameAfterCaption(zoneGrid, zoneCaption);
+  QLabel* sourceCaption = pages::MakeLabel(this, "Label5", "Source Names", 368, 8, true);
+  pages::NameAfterCaption(MakeNameGrid("StringGrid3", sourceNames_, QPoint(368, 28), 227, this),
+                          sourceCaption);
   // The matrix grids label their rows with the zone names: all 192 are
   // copied whenever this grid paints, and at once when a name is edited.
   new PaintHook(zoneGrid->viewport(), [this] { CopyZoneLabels(editor_.model); });
@@ -97,10 +99,11 @@ FavoriteGroupNamingView::FavoriteGroupNamingView(Editor& editor, QWidget* parent
   ConfigModel& model = editor_.model;
   favoriteNames_ = new NameGridModel("Favorite", NamesOf(model.FavoriteNames), nullptr, this);
   groupNames_ = new NameGridModel("Group", NamesOf(model.GroupNames), nullptr, this);
-  pages::MakeLabel(this, "Label60", "Favorite Names", 16, 8, true);
-  MakeNameGrid("StringGrid5", favoriteNames_, QPoint(16, 28), 227, this);
-  pages::MakeLabel(this, "Label61", "Group Names", 368, 8, true);
-  MakeNameGrid("StringGrid6", groupNames_, QPoint(368, 28), 227, this);
+  QLabel* favoriteCaption = pages::MakeLabel(this, "Label60", "Favorite Names", 16, 8, true);
+  pages::NameAfterCaption(MakeNameGrid("StringGrid5", favoriteNames_, QPoint(16, 28), 227, this),
+                          favoriteCaption);
+  QLabel* groupCaption = pages::MakeLabel(this, "Label61", "Group Names", 368, 8, true);
+  pages::NameAfterCaption(MakeNameGrid("StringGrid6", groupNames_, QPoint(368, 28), 227, this), groupCaption);
   SyncFromEditor();
 }
 

@@ -28,6 +28,10 @@ QLabel* MakeHeading(QWidget* parent, const QString& name, const QString& text, i
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& text, const QRect& place) {
   auto* box = new QCheckBox(text, parent);
   box->setObjectName(name);
+  // The caption without its question mark: "Enable DHCP".
+  QString spoken = text;
+  if (spoken.endsWith('?')) spoken.chop(1);
+  box->setAccessibleName(spoken);
   box->move(place.topLeft());
   // At least the given size; wider where this machine's font needs it.
   box->resize(std::max(place.width(), box->sizeHint().width()),
@@ -62,12 +66,15 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
 
   MakeHeading(this, "Label24", "Network Card Settings", 137, 60);
   dhcp_ = MakeCheckBox(this, "DHCPCheckbox", "Enable DHCP?", QRect(137, 99, 97, 17));
-  MakeLabel(this, "Label25", "IP Address", 137, 127);
+  QLabel* ipCaption = MakeLabel(this, "Label25", "IP Address", 137, 127);
   ipAddress_ = MakeEdit(this, "IPAddress", QRect(137, 147, 121, 21));
-  MakeLabel(this, "Label26", "Netmask", 137, 177);
+  pages::NameAfterCaption(ipAddress_, ipCaption);
+  QLabel* netmaskCaption = MakeLabel(this, "Label26", "Netmask", 137, 177);
   netmask_ = MakeEdit(this, "Netmask", QRect(137, 196, 121, 21));
-  MakeLabel(this, "Label40", "Gateway", 137, 229);
+  pages::NameAfterCaption(netmask_, netmaskCaption);
+  QLabel* gatewayCaption = MakeLabel(this, "Label40", "Gateway", 137, 229);
   gateway_ = MakeEdit(this, "Gateway", QRect(137, 248, 121, 21));
+  pages::NameAfterCaption(gateway_, gatewayCaption);
 
   MakeHeading(this, "Label41", "Lockouts", 429, 60);
   frontPanel_ = MakeCheckBox(this, "FPCheckbox", "Lock Front Panel?", QRect(429, 99, 115, 17));
@@ -75,8 +82,8 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
 
   MakeHeading(this, "Label42", "Display Brightness", 429, 168);
   displayLevelText_ = MakeLabel(this, "DisplayLvl", "Level: 0", 429, 205);
-  displayLevel_ =
-      pages::MakeSlider(this, "Display", Qt::Horizontal, 0, kLevels - 1, 1, QRect(425, 224, 135, 45));
+  displayLevel_ = pages::MakeSlider(this, "Display", "Display brightness", Qt::Horizontal, 0, kLevels - 1, 1,
+                                    QRect(425, 224, 135, 45));
 
   setTabOrder(dhcp_, ipAddress_);
   setTabOrder(ipAddress_, netmask_);

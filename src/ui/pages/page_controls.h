@@ -40,6 +40,13 @@ inline QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& te
   return label;
 }
 
+// Names `control` for assistive technology after the caption `label` that
+// stands beside it; the label also passes its focus on to the control.
+inline void NameAfterCaption(QWidget* control, QLabel* label) {
+  label->setBuddy(control);
+  control->setAccessibleName(label->text());
+}
+
 // A label of fixed width whose text is centred over (or under) a slider.
 inline QLabel* MakeCentredLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
                                 int width) {
@@ -50,11 +57,13 @@ inline QLabel* MakeCentredLabel(QWidget* parent, const QString& name, const QStr
   return label;
 }
 
-// A track bar. Vertical ones have their minimum at the top, and the arrow
-// keys move the thumb the way they point.
-inline void SetUpSlider(QSlider* slider, const QString& name, int minimum, int maximum, int tickInterval,
-                        const QRect& place) {
+// A track bar, named for assistive technology by what it sets ("Zone
+// volume"). Vertical ones have their minimum at the top, and the arrow keys
+// move the thumb the way they point.
+inline void SetUpSlider(QSlider* slider, const QString& name, const QString& accessibleName, int minimum,
+                        int maximum, int tickInterval, const QRect& place) {
   slider->setObjectName(name);
+  slider->setAccessibleName(accessibleName);
   slider->setRange(minimum, maximum);
   slider->setSingleStep(1);
   slider->setPageStep(1);
@@ -72,10 +81,11 @@ inline void SetUpSlider(QSlider* slider, const QString& name, int minimum, int m
   slider->setGeometry(place);
 }
 
-inline QSlider* MakeSlider(QWidget* parent, const QString& name, Qt::Orientation orientation, int minimum,
-                           int maximum, int tickInterval, const QRect& place) {
+inline QSlider* MakeSlider(QWidget* parent, const QString& name, const QString& accessibleName,
+                           Qt::Orientation orientation, int minimum, int maximum, int tickInterval,
+                           const QRect& place) {
   auto* slider = new QSlider(orientation, parent);
-  SetUpSlider(slider, name, minimum, maximum, tickInterval, place);
+  SetUpSlider(slider, name, accessibleName, minimum, maximum, tickInterval, place);
   return slider;
 }
 

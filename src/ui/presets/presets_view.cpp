@@ -39,26 +39,30 @@ void PresetsView::BuildControls() {
   for (int b = 1; b <= kBands; ++b) {
     const int left = kBandLeft + (b - 1) * kBandStep;
     MakeCentredLabel(this, Name("Label", 73 + b), kBandNames[b - 1], left, 26, kSliderWidth);
-    bands_[b - 1] =
-        pages::MakeSlider(this, Name("TrackBar", 25 - b), Qt::Vertical, PresetsLogic::kMin,
-                          PresetsLogic::kMax, 1, QRect(left, kSliderTop, kSliderWidth, kSliderHeight));
+    bands_[b - 1] = pages::MakeSlider(this, Name("TrackBar", 25 - b), QString("Preset band %1 gain").arg(b),
+                                      Qt::Vertical, PresetsLogic::kMin, PresetsLogic::kMax, 1,
+                                      QRect(left, kSliderTop, kSliderWidth, kSliderHeight));
     bandGain_[b - 1] = MakeCentredLabel(this, Name("Label", 83 + b), "0", left, 188, kSliderWidth);
   }
 
-  MakeLabel(this, "Label95", "Presets", 511, 25);
+  QLabel* presetsCaption = MakeLabel(this, "Label95", "Presets", 511, 25);
   presetList_ = new QListWidget(this);
   presetList_->setObjectName("ListBox2");
+  pages::NameAfterCaption(presetList_, presetsCaption);
   presetList_->setSelectionMode(QAbstractItemView::SingleSelection);
   presetList_->setGeometry(511, 44, 145, 145);
 
-  MakeLabel(this, "Label94", "Name Selected Preset:", 510, 218);
+  QLabel* nameCaption = MakeLabel(this, "Label94", "Name Selected Preset:", 510, 218);
   nameEdit_ = new NameEditWidget(static_cast<int>(PresetsLogic::kTypedNameLength), this);
   nameEdit_->setObjectName("Edit4");
+  nameEdit_->setAccessibleName("Name of the selected preset");
+  nameCaption->setBuddy(nameEdit_);
   nameEdit_->setGeometry(511, 237, 145, nameEdit_->sizeHint().height());
 
-  MakeLabel(this, "Label96", "Load Quick EQ Presets", 20, 219);
+  QLabel* quickEQCaption = MakeLabel(this, "Label96", "Load Quick EQ Presets", 20, 219);
   quickEQList_ = new QComboBox(this);
   quickEQList_->setObjectName("ComboBox4");
+  pages::NameAfterCaption(quickEQList_, quickEQCaption);
   quickEQList_->setEditable(false);
   quickEQList_->setGeometry(22, 238, 145, quickEQList_->sizeHint().height());
 

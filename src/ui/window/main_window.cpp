@@ -40,9 +40,10 @@ namespace {
 
 constexpr int kStatusHeight = 19;
 
-QPlainTextEdit* MakeTextArea(const char* name, QWidget* page, QRect geometry) {
+QPlainTextEdit* MakeTextArea(const char* name, const QString& accessibleName, QWidget* page, QRect geometry) {
   auto* textArea = new QPlainTextEdit(page);
   textArea->setObjectName(name);
+  textArea->setAccessibleName(accessibleName);
   textArea->setGeometry(geometry);
   textArea->setReadOnly(true);
   textArea->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -116,7 +117,10 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
   bar->addWidget(statusText_, 1);
   cancelButton_ = new QPushButton("Cancel", bar);
   cancelButton_->setObjectName("CancelButton");
-  cancelButton_->setFixedHeight(kStatusHeight - 2);
+  cancelButton_->setAccessibleName("Cancel transfer");
+  // The status line keeps 3 pixels above its items: the button takes the
+  // rest of its height, so its bottom edge is not cut off.
+  cancelButton_->setFixedHeight(kStatusHeight - 3);
   cancelButton_->setFocusPolicy(Qt::NoFocus);
   cancelButton_->setVisible(false);
   bar->addPermanentWidget(cancelButton_);
@@ -167,18 +171,20 @@ std::string MainWindow::AboutText() {
   return std::string("ZEM Configuration Utility") + "\n\r" + "ZEM Configuration - V1.4 - Dec 2011";
 }
 
+// The captions carry mnemonics ("&File": Alt+F opens the menu); the
+// visible text is the caption without the '&'.
 void MainWindow::BuildMenu() {
   auto* bar = new QMenuBar(this);
   bar->setObjectName("MainMenu1");
   setMenuBar(bar);
 
-  auto* fileMenu = new QMenu("File", bar);
+  auto* fileMenu = new QMenu("&File", bar);
   fileMenu->setObjectName("File1");
   bar->addMenu(fileMenu);
 
-  fileModeAction_ = MakeAction("File2", "File Mode", this);
-  serialModeAction_ = MakeAction("Serial1", "Serial Mode", this);
-  telnetModeAction_ = MakeAction("Telnet1", "Telnet Mode", this);
+  fileModeAction_ = MakeAction("File2", "&File Mode", this);
+  serialModeAction_ = MakeAction("Serial1", "&Serial Mode", this);
+  telnetModeAction_ = MakeAction("Telnet1", "&Telnet Mode", this);
   // Optional exclusivity: a cancelled host prompt leaves no mode checked.
   modeGroup_ = new QActionGroup(this);
   modeGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
@@ -189,15 +195,15 @@ void MainWindow::BuildMenu() {
   }
   fileModeAction_->setChecked(true);
   fileMenu->addSeparator()->setObjectName("N3");
-  importAction_ = MakeAction("Import1", "Import", this);
-  exportAction_ = MakeAction("Export1", "Export", this);
+  importAction_ = MakeAction("Import1", "&Import", this);
+  exportAction_ = MakeAction("Export1", "&Export", this);
   fileMenu->addAction(importAction_);
   fileMenu->addAction(exportAction_);
   fileMenu->addSeparator()->setObjectName("N1");
-  QAction* exitAction = MakeAction("Exit1", "Exit", this);
+  QAction* exitAction = MakeAction("Exit1", "E&xit", this);
   fileMenu->addAction(exitAction);
 
-  QAction* aboutAction = MakeAction("About1", "About", this);
+  QAction* aboutAction = MakeAction("About1", "&About", this);
   bar->addAction(aboutAction);
 
   connect(fileModeAction_, &QAction::triggered, this, &MainWindow::ChooseFileMode);
@@ -212,8 +218,8 @@ void MainWindow::BuildMenu() {
 QWidget* MainWindow::BuildConfigurationFilePage() {
   auto* page = new QWidget(pageTabs_);
   page->setObjectName("TabSheet1");
-  receivedTextEdit_ = MakeTextArea("Memo2", page, QRect(8, 8, 345, 361));
-  messageLogEdit_ = MakeTextArea("Memo3", page, QRect(360, 8, 321, 361));
+  receivedTextEdit_ = MakeTextArea("Memo2", "Received text", page, QRect(8, 8, 345, 361));
+  messageLogEdit_ = MakeTextArea("Memo3", "Message log", page, QRect(360, 8, 321, 361));
   receivedTextView_ = std::make_unique<TextLogView>(editor_.receivedText, receivedTextEdit_);
   messageLogView_ = std::make_unique<TextLogView>(editor_.messageLog, messageLogEdit_);
   return page;
@@ -225,6 +231,7 @@ QWidget* MainWindow::BuildCommunicationSettingsPage() {
   page->setObjectName("TabSheet8");
   auto* check = new QCheckBox("CheckBox1", page);
   check->setObjectName("CheckBox1");
+  check->setAccessibleName("Placeholder check box");
   check->move(16, 16);
   const char* names[] = {"Edit1", "Edit2", "Edit3"};
   const char* texts[] = {"Edit1", "Edit2", "Edit2"};
@@ -233,6 +240,7 @@ QWidget* MainWindow::BuildCommunicationSettingsPage() {
     label->move(16, 48 + 32 * i);
     auto* edit = new QLineEdit(texts[i], page);
     edit->setObjectName(names[i]);
+    edit->setAccessibleName(QString("Placeholder field %1").arg(i + 1));
     edit->setGeometry(96, 44 + 32 * i, 121, 21);
   }
   return page;
@@ -246,6 +254,8 @@ void MainWindow::BuildPages() {
 
   pageTabs_ = new QTabWidget(client);
   pageTabs_->setObjectName("PageControl1");
+  pageTabs_->setAccessibleName("Pages");
+  pageTabs_->tabBar()->setAccessibleName("Pages");
   pageTabs_->setGeometry(8, 8, 697, 409);
   pageTabs_->setUsesScrollButtons(true);
   pageTabs_->tabBar()->setAttribute(Qt::WA_Hover, true);

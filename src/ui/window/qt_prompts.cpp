@@ -105,6 +105,7 @@ std::unique_ptr<QDialog> BuildHostPromptDialog(const std::string& caption, const
 
   auto* edit = new QLineEdit(dialog.get());
   edit->setObjectName("PromptEdit");
+  edit->setAccessibleName("Host name or address");
   edit->setMaxLength(255);
   edit->setToolTip("A port may follow the host: host:port (23 when none is given)");
   edit->setText(Latin1(initialText));
@@ -142,6 +143,7 @@ std::unique_ptr<QDialog> BuildPortChooserDialog(const std::vector<std::string>& 
 
   auto* combo = new QComboBox(dialog.get());
   combo->setObjectName("PortCombo");
+  combo->setAccessibleName("Serial port");
   // The list shows the ports the system reports; a pseudo-terminal or any
   // other device can be typed as a path.
   combo->setEditable(true);

@@ -29,6 +29,8 @@ constexpr int kBandLeft = 63, kBandStep = 45, kSliderWidth = 45, kSliderHeight =
 
 QString Name(const char* stem, int number) { return QString::fromLatin1(stem) + QString::number(number); }
 
+QString BandName(int band) { return QString("Band %1 gain").arg(band); }
+
 QFrame* MakeBevel(QWidget* parent, const QString& name, const QRect& place) {
   auto* frame = new QFrame(parent);
   frame->setObjectName(name);
@@ -68,7 +70,7 @@ void ZoneAudioView::BuildControls() {
   for (int b = 1; b <= kBands; ++b) {
     const int left = kBandLeft + (b - 1) * kBandStep;
     MakeCentredLabel(this, Name("Label", 8 + b), kBandNames[b - 1], left, 10, kSliderWidth);
-    bands_[b - 1] = MakeSlider(this, Name("TrackBar", b), Qt::Vertical, ZoneAudioLogic::kBandMin,
+    bands_[b - 1] = MakeSlider(this, Name("TrackBar", b), BandName(b), Qt::Vertical, ZoneAudioLogic::kBandMin,
                                ZoneAudioLogic::kBandMax, 1, QRect(left, 23, kSliderWidth, kSliderHeight));
     bandGain_[b - 1] = MakeCentredLabel(this, Name("Label", 49 + b), "0", left, 172, kSliderWidth);
   }
@@ -79,23 +81,24 @@ void ZoneAudioView::BuildControls() {
   MakeLabel(this, "Label29", "+12db", 28, 212);
   MakeLabel(this, "Label28", "+0db", 28, 276);
   MakeLabel(this, "Label27", "-12db", 28, 342);
-  bass_ = MakeSlider(this, "TrackBar11", Qt::Vertical, ZoneAudioLogic::kToneMin, ZoneAudioLogic::kToneMax, 1,
-                     QRect(61, 207, kSliderWidth, kSliderHeight));
-  treble_ = MakeSlider(this, "TrackBar12", Qt::Vertical, ZoneAudioLogic::kToneMin, ZoneAudioLogic::kToneMax,
-                       1, QRect(109, 207, kSliderWidth, kSliderHeight));
+  bass_ = MakeSlider(this, "TrackBar11", "Bass", Qt::Vertical, ZoneAudioLogic::kToneMin,
+                     ZoneAudioLogic::kToneMax, 1, QRect(61, 207, kSliderWidth, kSliderHeight));
+  treble_ = MakeSlider(this, "TrackBar12", "Treble", Qt::Vertical, ZoneAudioLogic::kToneMin,
+                       ZoneAudioLogic::kToneMax, 1, QRect(109, 207, kSliderWidth, kSliderHeight));
   bassGain_ = MakeCentredLabel(this, "Label36", "0", 61, 356, kSliderWidth);
   trebleGain_ = MakeCentredLabel(this, "Label39", "0", 109, 356, kSliderWidth);
 
   MakeCentredLabel(this, "Label887", "Lowpass Filter", 60, 194, 100);
   MakeLabel(this, "Label886", "40Hz", 28, 212);
   MakeLabel(this, "Label888", "240Hz", 28, 342);
-  lowpass_ = MakeSlider(this, "TrackBar25", Qt::Vertical, ZoneAudioLogic::kLowpassMin,
-                        ZoneAudioLogic::kLowpassMax, 5, QRect(87, 207, kSliderWidth, kSliderHeight));
+  lowpass_ =
+      MakeSlider(this, "TrackBar25", "Lowpass filter frequency", Qt::Vertical, ZoneAudioLogic::kLowpassMin,
+                 ZoneAudioLogic::kLowpassMax, 5, QRect(87, 207, kSliderWidth, kSliderHeight));
   lowpassText_ = MakeCentredLabel(this, "Label885", "40Hz", 77, 356, 65);
 
   // Lower frame, right: volume, balance and the quick EQ files.
   volumeText_ = MakeLabel(this, "Label23", "Volume: -20db", 187, 197);
-  volume_ = MakeSlider(this, "TrackBar13", Qt::Horizontal, ZoneAudioLogic::kVolumeMin,
+  volume_ = MakeSlider(this, "TrackBar13", "Zone volume", Qt::Horizontal, ZoneAudioLogic::kVolumeMin,
                        ZoneAudioLogic::kVolumeMax, 1, QRect(178, 212, 335, 45));
   MakeLabel(this, "Label32", "-80db", 184, 255);
   auto* zeroDb = MakeLabel(this, "Label31", "+0db", 0, 255);
@@ -103,8 +106,8 @@ void ZoneAudioView::BuildControls() {
 
   balanceText_ = MakeLabel(this, "Label30", "Balance (L: 25db / R: 0db)", 187, 281);
   balance_ = new ManualTickSlider(this);
-  pages::SetUpSlider(balance_, "TrackBar14", ZoneAudioLogic::kBalanceMin, ZoneAudioLogic::kBalanceMax, 0,
-                     QRect(178, 296, 167, 45));
+  pages::SetUpSlider(balance_, "TrackBar14", "Zone balance", ZoneAudioLogic::kBalanceMin,
+                     ZoneAudioLogic::kBalanceMax, 0, QRect(178, 296, 167, 45));
   // The window's creation places these three ticks by hand.
   for (int tick : {0, -40, 40}) balance_->SetTick(tick);
   MakeLabel(this, "Label33", "Left", 184, 340);
@@ -115,32 +118,39 @@ void ZoneAudioView::BuildControls() {
 
   MakeLabel(this, "Label38", "EQ Presets", 368, 281);
   quickEQList_ = MakeDropDown(this, "ComboBox1", 368, 299, 145);
+  quickEQList_->setAccessibleName("Quick EQ file");
   saveButton_ = new QPushButton("Save", this);
   saveButton_->setObjectName("Button1");
+  saveButton_->setAccessibleName("Save quick EQ file");
   saveButton_->setGeometry(368, 330, 65, 25);
   deleteButton_ = new QPushButton("Delete", this);
   deleteButton_->setObjectName("Button2");
+  deleteButton_->setAccessibleName("Delete quick EQ file");
   deleteButton_->setGeometry(448, 330, 65, 25);
 
   // Kept hidden: nothing connects it to the model.
   volumeLocked_ = new QCheckBox("Volume Lock", this);
   volumeLocked_->setObjectName("VolumeLocked");
+  volumeLocked_->setAccessibleName("Volume lock");
   volumeLocked_->move(424, 197);
   volumeLocked_->adjustSize();
   volumeLocked_->hide();
 
   // Right of the frames: zone, DSP mode and system preset.
-  MakeLabel(this, "Label37", "Zones", 545, 9);
+  QLabel* zonesCaption = MakeLabel(this, "Label37", "Zones", 545, 9);
   zoneList_ = new QListWidget(this);
   zoneList_->setObjectName("ListBox3");
+  pages::NameAfterCaption(zoneList_, zonesCaption);
   zoneList_->setSelectionMode(QAbstractItemView::SingleSelection);
   zoneList_->setGeometry(543, 29, 128, 221);
 
-  MakeLabel(this, "Label97", "DSP Mode", 543, 269);
+  QLabel* dspModeCaption = MakeLabel(this, "Label97", "DSP Mode", 543, 269);
   dspModeList_ = MakeDropDown(this, "ComboBox2", 544, 288, 130);
+  pages::NameAfterCaption(dspModeList_, dspModeCaption);
   for (const char* mode : ZoneAudioLogic::kDSPModeNames) dspModeList_->addItem(QString::fromLatin1(mode));
-  MakeLabel(this, "Label98", "System EQ Preset", 543, 315);
+  QLabel* systemEQCaption = MakeLabel(this, "Label98", "System EQ Preset", 543, 315);
   systemEQList_ = MakeDropDown(this, "ComboBox3", 543, 334, 130);
+  pages::NameAfterCaption(systemEQList_, systemEQCaption);
 
   for (const std::string& name : editor_.zoneAudio.Flags().Names()) {
     if (auto* w = findChild<QWidget*>(QString::fromStdString(name), Qt::FindDirectChildrenOnly))
