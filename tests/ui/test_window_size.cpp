@@ -167,6 +167,15 @@ class TestWindowSize : public QObject, private zem::testing::WindowFixture {
     // The status line stays in view, below the scrolled area.
     QVERIFY(window->rect().contains(window->statusBar()->geometry()));
   }
+
+  void aWindowShownOffTheScreenComesBackOnIt() {
+    const QRect available = window->screen()->availableGeometry();
+    window->move(available.topLeft() - QPoint(300, 200));
+    window->show();
+    QApplication::processEvents();
+    QVERIFY(available.contains(window->frameGeometry()));
+    QCOMPARE(window->size(), window->minimumSize());
+  }
 };
 
 QTEST_MAIN(TestWindowSize)

@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabBar>
@@ -450,6 +451,18 @@ void MainWindow::ExportConfiguration() {
 void MainWindow::Exit() { close(); }
 
 void MainWindow::ShowAbout() { prompts_.ShowInformation(AboutText()); }
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shownBefore_) return;
+  shownBefore_ = true;
+  QTimer::singleShot(0, this, [this] {
+    const QScreen* where = screen();
+    if (!where) return;
+    const QRect available = where->availableGeometry();
+    if (!available.contains(frameGeometry())) FitInto(available);
+  });
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   // Exit and the close box alike. During an import nothing counts as

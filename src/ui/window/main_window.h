@@ -80,6 +80,9 @@ class MainWindow : public QMainWindow, public Editor::Listener {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // On the first showing, once the frame is known, a window that does not fit
+  // its screen is fitted to it.
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -129,6 +132,7 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QRect receivedTextBase_;
   QRect messageLogBase_;
 
+  bool shownBefore_ = false;
   bool syncing_ = false;
   bool modifiedCheckPending_ = false;
 };
