@@ -44,6 +44,8 @@ namespace zem {
 namespace {
 
 constexpr int kStatusHeight = 19;
+// The page control's place in the client area at the window's default size.
+constexpr QRect kPagesAtDefault(8, 8, 697, 409);
 
 QPlainTextEdit* MakeTextArea(const char* name, const QString& accessibleName, QWidget* page, QRect geometry) {
   auto* textArea = new QPlainTextEdit(page);
@@ -266,7 +268,7 @@ void MainWindow::BuildPages() {
   pageTabs_->setObjectName("PageControl1");
   pageTabs_->setAccessibleName("Pages");
   pageTabs_->tabBar()->setAccessibleName("Pages");
-  pageTabs_->setGeometry(8, 8, 697, 409);
+  pageTabs_->setGeometry(kPagesAtDefault);
   pageTabs_->setUsesScrollButtons(true);
   pageTabs_->tabBar()->setAttribute(Qt::WA_Hover, true);
 
@@ -314,10 +316,9 @@ void MainWindow::BuildPages() {
 // default size; the grids grow downwards (the controls to their right keep
 // their places) and the two text areas grow downwards and share the width.
 void MainWindow::LayOutClient(QSize client) {
-  const QRect pagesAtDefault(8, 8, 697, 409);
   const int extraWidth = std::max(0, client.width() - kClientWidth);
   const int extraHeight = std::max(0, client.height() - (kClientHeight - kStatusHeight));
-  pageTabs_->setGeometry(pagesAtDefault.adjusted(0, 0, extraWidth, extraHeight));
+  pageTabs_->setGeometry(kPagesAtDefault.adjusted(0, 0, extraWidth, extraHeight));
   for (const auto& [grid, base] : tallGrids_) grid->setGeometry(base.adjusted(0, 0, 0, extraHeight));
   const int leftShare = extraWidth / 2;
   receivedTextEdit_->setGeometry(receivedTextBase_.adjusted(0, 0, leftShare, extraHeight));
