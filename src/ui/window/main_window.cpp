@@ -1,5 +1,6 @@
 #include "ui/window/main_window.h"
 
+#include <algorithm>
 #include <array>
 
 #include <QAction>
@@ -14,13 +15,17 @@
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWindow>
 
 #include "ui/favorites/favorites_view.h"
 #include "ui/latin1.h"
@@ -39,6 +44,8 @@ namespace zem {
 namespace {
 
 constexpr int kStatusHeight = 19;
+// The page control's place in the client area at the window's default size.
+constexpr QRect kPagesAtDefault(8, 8, 697, 409);
 
 QPlainTextEdit* MakeTextArea(const char* name, const QString& accessibleName, QWidget* page, QRect geometry) {
   auto* textArea = new QPlainTextEdit(page);
@@ -94,9 +101,6 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
   setWindowTitle("ZEM Configuration[*]");
   setFont(WindowFont());
   setAttribute(Qt::WA_DeleteOnClose, false);
-  // Fixed border with system menu and minimise button, no maximise.
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   QPalette face = palette();
   face.setColor(QPalette::Window, face.color(QPalette::Button));
   setPalette(face);
@@ -141,12 +145,11 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
   connect(controller_, &TransferController::ModeChanged, this, &MainWindow::SyncModeChecks);
   connect(controller_, &TransferController::BusyChanged, this, &MainWindow::SyncActions);
 
-  const int menuHeight = menuBar()->sizeHint().height();
-  setFixedSize(kClientWidth, menuHeight + kClientHeight);
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
-  }
+  // The default size is the smallest, unless the screen is smaller still.
+  const QSize defaultSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+  setMinimumSize(defaultSize);
+  resize(defaultSize);
+  if (QScreen* screen = QGuiApplication::primaryScreen()) FitInto(screen->availableGeometry());
 
   editor_.SetListener(this);
   SyncModeChecks();
@@ -247,16 +250,25 @@ QWidget* MainWindow::BuildCommunicationSettingsPage() {
 }
 
 void MainWindow::BuildPages() {
-  auto* client = new QWidget(this);
+  // The client area never shrinks below its default size: a window made
+  // smaller than that (a small screen) scrolls it instead.
+  auto* scroller = new QScrollArea(this);
+  scroller->setObjectName("ClientScroller");
+  scroller->setFrameShape(QFrame::NoFrame);
+  scroller->setFocusPolicy(Qt::NoFocus);
+  scroller->setWidgetResizable(true);
+  auto* client = new QWidget(scroller);
   client->setObjectName("ClientArea");
-  client->setFixedSize(kClientWidth, kClientHeight - kStatusHeight);
-  setCentralWidget(client);
+  client->setMinimumSize(kClientWidth, kClientHeight - kStatusHeight);
+  scroller->setWidget(client);
+  setCentralWidget(scroller);
+  client->installEventFilter(this);
 
   pageTabs_ = new QTabWidget(client);
   pageTabs_->setObjectName("PageControl1");
   pageTabs_->setAccessibleName("Pages");
   pageTabs_->tabBar()->setAccessibleName("Pages");
-  pageTabs_->setGeometry(8, 8, 697, 409);
+  pageTabs_->setGeometry(kPagesAtDefault);
   pageTabs_->setUsesScrollButtons(true);
   pageTabs_->tabBar()->setAttribute(Qt::WA_Hover, true);
 
@@ -290,6 +302,47 @@ void MainWindow::BuildPages() {
   pageTabs_->setCurrentIndex(static_cast<int>(Page::ConfigurationFile));
 
   connect(pageTabs_, &QTabWidget::currentChanged, this, &MainWindow::PageChosen);
+
+  // The controls that grow with the window, at their default geometry.
+  for (const char* name : {"StringGrid1", "StringGrid4", "StringGrid7", "StringGrid2", "StringGrid3",
+                           "StringGrid5", "StringGrid6"}) {
+    if (auto* grid = pageTabs_->findChild<QWidget*>(name)) tallGrids_.push_back({grid, grid->geometry()});
+  }
+  receivedTextBase_ = receivedTextEdit_->geometry();
+  messageLogBase_ = messageLogEdit_->geometry();
+}
+
+// The page control fills the client area with the margins it has at the
+// default size; the grids grow downwards (the controls to their right keep
+// their places) and the two text areas grow downwards and share the width.
+void MainWindow::LayOutClient(QSize client) {
+  const int extraWidth = std::max(0, client.width() - kClientWidth);
+  const int extraHeight = std::max(0, client.height() - (kClientHeight - kStatusHeight));
+  pageTabs_->setGeometry(kPagesAtDefault.adjusted(0, 0, extraWidth, extraHeight));
+  for (const auto& [grid, base] : tallGrids_) grid->setGeometry(base.adjusted(0, 0, 0, extraHeight));
+  const int leftShare = extraWidth / 2;
+  receivedTextEdit_->setGeometry(receivedTextBase_.adjusted(0, 0, leftShare, extraHeight));
+  messageLogEdit_->setGeometry(messageLogBase_.adjusted(leftShare, 0, extraWidth, extraHeight));
+}
+
+QRect MainWindow::FitWindow(QSize window, QMargins frame, QRect available) {
+  const QRect inside = available.marginsRemoved(frame);
+  const QSize size = window.boundedTo(inside.size()).expandedTo(QSize(1, 1));
+  QRect placed(QPoint(), size);
+  placed.moveCenter(inside.center());
+  // Centring cannot push the window off the area's top left: the title bar
+  // and the menus stay reachable.
+  placed.moveTopLeft(QPoint(std::max(placed.left(), inside.left()), std::max(placed.top(), inside.top())));
+  return placed;
+}
+
+void MainWindow::FitInto(QRect available) {
+  QMargins frame;
+  if (QWindow* handle = windowHandle()) frame = handle->frameMargins();
+  const QSize defaultSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+  const QRect placed = FitWindow(size().expandedTo(defaultSize), frame, available);
+  setMinimumSize(defaultSize.boundedTo(placed.size()));
+  setGeometry(placed);
 }
 
 void MainWindow::EditorChanged() {
@@ -349,6 +402,10 @@ void MainWindow::ScheduleModifiedCheck() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
+    case QEvent::Resize:
+      if (receivedTextBase_.isValid() && watched == pageTabs_->parent())
+        LayOutClient(static_cast<QResizeEvent*>(event)->size());
+      break;
     case QEvent::MouseButtonRelease:
     case QEvent::KeyRelease:
     case QEvent::Wheel:
@@ -395,6 +452,18 @@ void MainWindow::ExportConfiguration() {
 void MainWindow::Exit() { close(); }
 
 void MainWindow::ShowAbout() { prompts_.ShowInformation(AboutText()); }
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shownBefore_) return;
+  shownBefore_ = true;
+  QTimer::singleShot(0, this, [this] {
+    const QScreen* where = screen();
+    if (!where) return;
+    const QRect available = where->availableGeometry();
+    if (!available.contains(frameGeometry())) FitInto(available);
+  });
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   // Exit and the close box alike. During an import nothing counts as

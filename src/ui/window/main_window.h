@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
+#include <QRect>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "editor/editor.h"
 #include "transfer/prompts.h"
@@ -47,6 +51,14 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // The About box's text: two lines separated by LF CR.
   static std::string AboutText();
 
+  // Where a window of `window` size (without its frame) goes on a screen
+  // whose free area is `available`: centred, and shrunk to fit with its
+  // frame when the area is smaller, never off it.
+  static QRect FitWindow(QSize window, QMargins frame, QRect available);
+  // Places the window by FitWindow; a window smaller than its default size
+  // also gets that smaller minimum, its client area scrolling.
+  void FitInto(QRect available);
+
   // Editor::Listener: show the editor afresh.
   void EditorChanged() override;
 
@@ -68,11 +80,16 @@ class MainWindow : public QMainWindow, public Editor::Listener {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // On the first showing, once the frame is known, a window that does not fit
+  // its screen is fitted to it.
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildMenu();
   void BuildPages();
+  // Places the page control and the controls that grow in a client area of `client`.
+  void LayOutClient(QSize client);
   QWidget* BuildConfigurationFilePage();
   QWidget* BuildCommunicationSettingsPage();
   void SyncModeChecks();
@@ -111,6 +128,11 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   RestrictionsView* restrictions_ = nullptr;
   OptionsView* options_ = nullptr;
 
+  std::vector<std::pair<QWidget*, QRect>> tallGrids_;
+  QRect receivedTextBase_;
+  QRect messageLogBase_;
+
+  bool shownBefore_ = false;
   bool syncing_ = false;
   bool modifiedCheckPending_ = false;
 };
