@@ -38,6 +38,19 @@ Run Zemctl(const QStringList& args) {
 
 QString Host(const UnitSim& sim) { return QStringLiteral("127.0.0.1:%1").arg(sim.TcpPort()); }
 
+// Opens the simulated unit's pty or TCP port and gives zemctl's options for it.
+bool OpenLink(UnitSim& sim, bool serial, QStringList* link) {
+  std::string error;
+  if (serial) {
+    if (!sim.OpenPty(&error)) return false;
+    *link << "--serial" << QString::fromStdString(sim.PtyPath());
+  } else {
+    if (!sim.ListenTcp(0, QHostAddress::LocalHost, &error)) return false;
+    *link << "--telnet" << Host(sim);
+  }
+  return true;
+}
+
 std::string Read(const QString& path) {
   return ReadWholeFile(path.toStdString(), nullptr).value_or("<missing>");
 }
@@ -64,15 +77,8 @@ class TestZemctlPullPush : public QObject {
     QTemporaryDir dir;
     const std::vector<std::string> config = GenerateConfiguration(6, 20);
     UnitSim sim(Serving(config));
-    std::string error;
     QStringList link;
-    if (serial) {
-      QVERIFY(sim.OpenPty(&error));
-      link << "--serial" << QString::fromStdString(sim.PtyPath());
-    } else {
-      QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
-      link << "--telnet" << Host(sim);
-    }
+    QVERIFY(OpenLink(sim, serial, &link));
     const QString out = dir.filePath("out.zem"), raw = dir.filePath("raw.txt"), log = dir.filePath("log.txt");
     const Run run = Zemctl(QStringList{"pull"} << link << "-o" << out << "--raw" << raw << "--log" << log);
     QCOMPARE(run.exitCode, 0);
@@ -150,15 +156,8 @@ class TestZemctlPullPush : public QObject {
     QFETCH(bool, serial);
     const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
     UnitSim sim;
-    std::string error;
     QStringList link;
-    if (serial) {
-      QVERIFY(sim.OpenPty(&error));
-      link << "--serial" << QString::fromStdString(sim.PtyPath());
-    } else {
-      QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
-      link << "--telnet" << Host(sim);
-    }
+    QVERIFY(OpenLink(sim, serial, &link));
     const Run run = Zemctl(QStringList{"push", in} << link);
     QCOMPARE(run.exitCode, 0);
     Editor expected;
@@ -209,15 +208,8 @@ class TestZemctlPullPush : public QObject {
     SimOptions o;
     o.reply = SimOptions::Reply::Error;
     UnitSim sim(o);
-    std::string error;
     QStringList link;
-    if (serial) {
-      QVERIFY(sim.OpenPty(&error));
-      link << "--serial" << QString::fromStdString(sim.PtyPath());
-    } else {
-      QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
-      link << "--telnet" << Host(sim);
-    }
+    QVERIFY(OpenLink(sim, serial, &link));
     const Run run = Zemctl(QStringList{"push", in} << link);
     QCOMPARE(run.exitCode, 4);
     // The "(ERROR)" answering the opening "[]" is no line's answer.
