@@ -39,4 +39,22 @@ struct OutputFile {
 // after saying what is wrong.
 int CheckFiles(const std::string& input, const std::vector<OutputFile>& outputs);
 
+// The link a command talks to the unit over: one of the two is given.
+struct LinkArgs {
+  std::string telnet;  // HOST[:PORT]
+  std::string serial;  // device
+};
+// Takes "--telnet HOST[:PORT]" or "--serial DEVICE" at args[i] (moving i past
+// the value); false when args[i] is neither. `bad` is set for an empty value.
+bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link, bool* bad);
+// A positive whole number of seconds, as milliseconds; false when it is not one.
+bool ParseSeconds(const std::string& text, int* ms);
+
+// Imports the configuration of the unit on `link` into `editor`, as the
+// window's Import does (`timeoutMs` > 0 limits connecting and every wait).
+// Returns 0 read; 4 read, but the answer may be incomplete (every reason
+// printed as a warning); 3 nothing was received (why, then "Nothing
+// imported; " + ifNothingRead, printed); 1 the link failed (said why).
+int PullIntoEditor(Editor& editor, const LinkArgs& link, int timeoutMs, const std::string& ifNothingRead);
+
 }  // namespace zem

@@ -60,11 +60,6 @@ const char kPushHelp[] =
     "1 the link failed or closed, or a line went unanswered; 2 bad arguments or\n"
     "IN cannot be read; 3 IN names no source, so there is nothing to send.\n";
 
-struct LinkArgs {
-  std::string telnet;
-  std::string serial;
-};
-
 // Chooses the mode the way a user would; false (after saying why) when the
 // link cannot be set up.
 bool ChooseMode(TransferController& ctl, ScriptedPrompts& prompts, const LinkArgs& link) {
@@ -82,7 +77,8 @@ bool ChooseMode(TransferController& ctl, ScriptedPrompts& prompts, const LinkArg
   return true;
 }
 
-// A positive whole number of seconds, as milliseconds.
+}  // namespace
+
 bool ParseSeconds(const std::string& text, int* ms) {
   if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos ||
       std::stoi(text) < 1)
@@ -91,7 +87,6 @@ bool ParseSeconds(const std::string& text, int* ms) {
   return true;
 }
 
-// Parses the link options shared by pull and push; returns false on a bad one.
 bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link, bool* bad) {
   const std::string& a = args[i];
   if ((a == "--telnet" || a == "--serial") && i + 1 < args.size()) {
@@ -103,7 +98,30 @@ bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkAr
   return false;
 }
 
-}  // namespace
+int PullIntoEditor(Editor& editor, const LinkArgs& link, int timeoutMs, const std::string& ifNothingRead) {
+  ScriptedPrompts prompts;
+  TransferController ctl(editor, prompts);
+  if (timeoutMs > 0) {
+    ctl.SetConnectLimitMs(timeoutMs);
+    ctl.SetWaitLimitMs(timeoutMs);
+  }
+  if (!ChooseMode(ctl, prompts, link)) return 1;
+  ctl.ImportConfiguration();
+  switch (ctl.LastOutcome()) {
+    case TransferController::Outcome::Failed:
+      PrintError(ErrorBoxText(ctl.LastFailure()));
+      return 1;
+    case TransferController::Outcome::NothingRead:
+      PrintError(ctl.NothingReadReason() + " Nothing imported; " + ifNothingRead);
+      return 3;
+    case TransferController::Outcome::Incomplete:
+      // Every reason the answer may be incomplete, not only the last one logged.
+      for (const std::string& warning : ctl.ImportWarnings()) PrintError("warning: " + warning);
+      return 4;
+    default:
+      return 0;
+  }
+}
 
 int RunPull(const std::vector<std::string>& args) {
   if (WantsHelp(args)) {
@@ -138,31 +156,13 @@ int RunPull(const std::vector<std::string>& args) {
     return status;
 
   Editor editor;
-  ScriptedPrompts prompts;
-  TransferController ctl(editor, prompts);
-  if (timeoutMs > 0) {
-    ctl.SetConnectLimitMs(timeoutMs);
-    ctl.SetWaitLimitMs(timeoutMs);
-  }
-  if (!ChooseMode(ctl, prompts, link)) return 1;
-  ctl.ImportConfiguration();
-  if (ctl.LastOutcome() == TransferController::Outcome::Failed) {
-    PrintError(ErrorBoxText(ctl.LastFailure()));
-    return 1;
-  }
-  const bool incomplete = ctl.LastOutcome() == TransferController::Outcome::Incomplete;
-  int status = incomplete ? 4 : 0;
+  int status = PullIntoEditor(editor, link, timeoutMs, output + " not written");
+  if (status == 1) return 1;
   std::string error;
   const std::string log = LogText(editor.messageLog);  // before an export fills the log with its lines
   // The configuration is written first: a disk that fills up on the raw text
   // or the log must not cost what the unit sent.
-  if (ctl.LastOutcome() == TransferController::Outcome::NothingRead) {
-    PrintError(ctl.NothingReadReason() + " Nothing imported; " + output + " not written");
-    status = 3;
-  } else {
-    // Every reason the answer may be incomplete, not only the last one logged.
-    if (incomplete)
-      for (const std::string& warning : ctl.ImportWarnings()) PrintError("warning: " + warning);
+  if (status != 3) {
     if (!editor.HasConfiguration()) {
       PrintError("the unit named no source; nothing to export, " + output + " not written");
       status = 3;
