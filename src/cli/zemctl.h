@@ -13,6 +13,8 @@ int RunCheck(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
 int RunPull(const std::vector<std::string>& args);
 int RunPush(const std::vector<std::string>& args);
+int RunDump(const std::vector<std::string>& args);
+int RunBuild(const std::vector<std::string>& args);
 
 // "zemctl: " + message on standard error.
 void PrintError(const std::string& message);

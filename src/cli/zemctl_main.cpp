@@ -19,6 +19,9 @@ const char kUsage[] =
     "                                 import a configuration from a unit into a file\n"
     "  push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
     "                                 send a configuration file to a unit\n"
+    "  dump FILE.zem --json [-o OUT.json]\n"
+    "                                 write a configuration as JSON, for scripts\n"
+    "  build FILE.json -o OUT.zem     write a configuration file from such JSON\n"
     "\n"
     "Run 'zemctl COMMAND --help' for the options of a command, 'zemctl --version'\n"
     "for the version.\n";
@@ -41,7 +44,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   const std::map<std::string, int (*)(const std::vector<std::string>&)> commands = {
-      {"check", zem::RunCheck}, {"convert", zem::RunConvert}, {"pull", zem::RunPull}, {"push", zem::RunPush}};
+      {"check", zem::RunCheck}, {"convert", zem::RunConvert}, {"pull", zem::RunPull},
+      {"push", zem::RunPush},   {"dump", zem::RunDump},       {"build", zem::RunBuild}};
   auto it = commands.find(args[0]);
   if (it == commands.end()) {
     zem::PrintError("unknown command '" + args[0] + "'");

@@ -1,0 +1,173 @@
+// zemctl dump --json / build: a configuration as JSON for scripts, and back.
+#include <cstdio>
+
+#include "cli/config_json.h"
+#include "cli/zemctl.h"
+#include "command/command_writer.h"
+#include "editor/editor.h"
+#include "transfer/file_io.h"
+
+namespace zem {
+namespace {
+
+const char kDumpHelp[] =
+    "Usage: zemctl dump FILE.zem --json [-o OUT.json]\n"
+    "\n"
+    "Imports FILE as 'zemctl convert' does and writes, as one JSON object,\n"
+    "everything an export right after that import writes: counts, names,\n"
+    "zone audio, restrictions, favorites, groups and options, and also the EQ\n"
+    "presets and volume locks, which a .zem file does not carry. The format\n"
+    "(\"zem-config\", version 1) is described in docs/json-format.md and\n"
+    "docs/zem-config.schema.json. Arrays count from 0: zone 12 is zones[11].\n"
+    "Names are single-byte text: byte b is the character U+00bb, so any name\n"
+    "is valid JSON and 'zemctl build' gets the same bytes back.\n"
+    "  --json             write JSON (required; the only form so far)\n"
+    "  -o, --output OUT   write OUT (replaced atomically) instead of standard\n"
+    "                     output; checked before FILE is read\n"
+    "Exit status: 0 written; 2 a file cannot be read or written, or bad\n"
+    "arguments; 3 FILE names no source, so there is nothing to write; 4\n"
+    "written, but FILE passed the read limit, so only its beginning was read.\n";
+
+const char kBuildHelp[] =
+    "Usage: zemctl build FILE.json -o OUT.zem [--keep-out-of-range]\n"
+    "\n"
+    "Reads a configuration in the JSON form that 'zemctl dump --json' writes\n"
+    "and writes OUT exactly as the window's File Mode export writes that\n"
+    "configuration: 'zemctl dump' then 'zemctl build' gives back the bytes of\n"
+    "'zemctl convert'. Every key is required and no other is taken; values\n"
+    "must have their types, arrays their lengths, names at most 15 bytes\n"
+    "(U+0000 to U+00FF, no line break), and every value the export writes\n"
+    "must lie within its control's range in the window (volume -80 to 0,\n"
+    "balance -80 to 80, bands -10 to 10, bass and treble -12 to 12, lowpass\n"
+    "40 to 240, DSP mode -1 to 4, system EQ -1 to 9). Each problem is printed\n"
+    "with its JSON path (zones[11].name is the name of zone 12), and then\n"
+    "nothing is written. The EQ presets and volume locks are checked but not\n"
+    "written, as a .zem file does not carry them; a note says when they hold\n"
+    "anything.\n"
+    "  -o, --output OUT      the configuration file to write (replaced\n"
+    "                        atomically; checked before FILE is read)\n"
+    "  --keep-out-of-range   accept values outside the window's ranges that\n"
+    "                        still fit the unit's commands (a unit may report\n"
+    "                        such values, and dump keeps them)\n"
+    "FILE may hold at most 16 MiB.\n"
+    "Exit status: 0 written; 1 FILE is not such a configuration, nothing\n"
+    "written; 2 a file cannot be read or written, or bad arguments.\n";
+
+// Far beyond the largest configuration's JSON (about 4 MiB with every
+// favorite cell connected), and small enough to parse without worry.
+constexpr ReadLimits kJsonReadLimits{std::size_t{16} << 20, 1000000};
+
+bool WriteStandardOutput(const std::string& bytes) {
+  return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
+}
+
+}  // namespace
+
+int RunDump(const std::vector<std::string>& args) {
+  if (WantsHelp(args)) {
+    std::fputs(kDumpHelp, stdout);
+    return 0;
+  }
+  std::string input, output;
+  bool json = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if ((a == "-o" || a == "--output") && i + 1 < args.size()) {
+      output = args[++i];
+    } else if (a == "--json") {
+      json = true;
+    } else if (!a.empty() && a[0] != '-' && input.empty()) {
+      input = a;
+    } else {
+      return Usage(kDumpHelp, "unexpected argument '" + a + "'");
+    }
+  }
+  if (input.empty()) return Usage(kDumpHelp, "dump needs a configuration file");
+  if (!json) return Usage(kDumpHelp, "dump needs --json (the only form it writes)");
+  if (const int status = CheckFiles(input, {{"-o", output}})) return status;
+
+  Editor editor;
+  bool cut = false;
+  if (!ImportFile(editor, input, &cut)) return 2;
+  if (!editor.HasConfiguration()) {
+    PrintError(input + " names no source; nothing to dump" +
+               (output.empty() ? "" : ", " + output + " not written"));
+    return 3;
+  }
+  // The model as the export leaves it, so that build gives the same bytes.
+  editor.PrepareExport();
+  const std::string text = ConfigToJsonText(editor.model);
+  std::string error;
+  if (output.empty()) {
+    if (!WriteStandardOutput(text)) {
+      PrintError("cannot write to standard output");
+      return 2;
+    }
+  } else if (!WriteFileAtomically(output, text, &error)) {
+    PrintError("cannot write " + output + ": " + error);
+    return 2;
+  }
+  return cut ? 4 : 0;
+}
+
+int RunBuild(const std::vector<std::string>& args) {
+  if (WantsHelp(args)) {
+    std::fputs(kBuildHelp, stdout);
+    return 0;
+  }
+  std::string input, output;
+  JsonReadOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if ((a == "-o" || a == "--output") && i + 1 < args.size()) {
+      output = args[++i];
+    } else if (a == "--keep-out-of-range") {
+      options.keepOutOfRange = true;
+    } else if (!a.empty() && a[0] != '-' && input.empty()) {
+      input = a;
+    } else {
+      return Usage(kBuildHelp, "unexpected argument '" + a + "'");
+    }
+  }
+  if (input.empty() || output.empty()) return Usage(kBuildHelp, "build needs FILE.json and -o OUT.zem");
+  if (const int status = CheckFiles(input, {{"-o", output}})) return status;
+
+  std::string error, limit;
+  const std::optional<std::string> text = ReadWholeFile(input, &error, &limit, kJsonReadLimits);
+  if (!text) {
+    PrintError("cannot read " + input + ": " + error);
+    return 2;
+  }
+  if (!limit.empty()) {
+    PrintError(input + " passed the limit of " + limit + "; no configuration is that large; " + output +
+               " not written");
+    return 1;
+  }
+  // The model an import starts from, so that what the JSON leaves to the
+  // defaults is what an import would leave.
+  ConfigModel model;
+  {
+    TextLog received, log;
+    ResetModel(model, received, log);
+  }
+  const std::vector<JsonProblem> problems = ConfigFromJsonText(*text, options, model);
+  if (!problems.empty()) {
+    for (const JsonProblem& problem : problems) PrintError(input + ": " + problem.Text());
+    PrintError(output + " not written");
+    return 1;
+  }
+  if (!WriteFileAtomically(output, ZemFileText(BuildCommandSequence(model)), &error)) {
+    PrintError("cannot write " + output + ": " + error);
+    return 2;
+  }
+  const std::vector<std::string> notWritten = ValuesNotWritten(model);
+  if (!notWritten.empty()) {
+    std::string list;
+    for (std::size_t i = 0; i < notWritten.size() && i < 5; ++i) list += (i ? ", " : "") + notWritten[i];
+    if (notWritten.size() > 5) list += " and " + std::to_string(notWritten.size() - 5) + " more";
+    PrintError("note: a .zem file does not carry EQ presets or volume locks; not written: " + list);
+  }
+  return 0;
+}
+
+}  // namespace zem
