@@ -346,9 +346,9 @@ std::optional<long long> JsonReader::Integer(const QJsonValue& v, const std::str
                                              std::optional<Range> window) {
   if (!TypeIs(v, QJsonValue::Double, "a number", path)) return std::nullopt;
   // JSON numbers arrive as doubles: only a whole number that the field
-  // holds exactly is taken, never a rounded or saturated one.
+  // holds exactly is taken, never a rounded or saturated one (-0 is 0).
   const double d = v.toDouble();
-  if (!std::isfinite(d) || d != std::trunc(d) || (d == 0 && std::signbit(d))) {
+  if (!std::isfinite(d) || d != std::trunc(d)) {
     Problem(path, NumberText(d) + " is not a whole number");
     return std::nullopt;
   }
