@@ -397,6 +397,11 @@ std::vector<int> JsonReader::NumberList(const QJsonValue& v, const std::string& 
   std::vector<int> numbers;
   const std::optional<QJsonArray> array = Array(v, path);
   if (!array) return numbers;
+  if (array->size() > count) {
+    Problem(path, std::to_string(array->size()) + " entries; there are only " + std::to_string(count) + " " +
+                      what + "s");
+    return numbers;
+  }
   for (qsizetype i = 0; i < array->size(); ++i) {
     const std::string at = At(path, i);
     const std::optional<long long> n = Integer(array->at(i), at, Range{1, std::max(count, 0)});
@@ -497,6 +502,11 @@ void JsonReader::ReadFavorite(const QJsonValue& v, int f, int sources, int zones
   if (auto name = Name(o->value("name"), Key(path, "name"))) m_.FavoriteNames[f] = *name;
   const std::optional<QJsonArray> connections = Array(o->value("connections"), Key(path, "connections"));
   if (!connections) return;
+  if (connections->size() > static_cast<qsizetype>(zones) * sources) {
+    Problem(Key(path, "connections"), std::to_string(connections->size()) + " entries; there are only " +
+                                          std::to_string(zones * sources) + " zone and source pairs");
+    return;
+  }
   for (qsizetype i = 0; i < connections->size(); ++i) {
     const std::string at = At(Key(path, "connections"), i);
     const auto c = Object(connections->at(i), at, {"zone", "source", "kind"});
@@ -592,6 +602,8 @@ std::vector<JsonProblem> JsonReader::Read(const QJsonObject& root) {
 
 std::vector<JsonProblem> ConfigFromJsonText(std::string_view text, const JsonReadOptions& options,
                                             ConfigModel& model, std::size_t maxProblems) {
+  // Some editors open UTF-8 text with a byte order mark; it carries nothing.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   QJsonParseError error{};
   const QJsonDocument document = QJsonDocument::fromJson(
       QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())), &error);

@@ -214,6 +214,13 @@ class TestConfigJson : public QObject {
     row("source count", {"sourceCount"}, 17, "sourceCount", "outside 0 to 16");
     row("restricted source beyond the count", {"zones", 0, "restrictedSources"}, QJsonArray{6, 9},
         "zones[0].restrictedSources[1]", "outside 1 to 8");
+    row("more restrictions than sources", {"zones", 0, "restrictedSources"},
+        QJsonArray{1, 2, 3, 4, 5, 6, 7, 8, 1}, "zones[0].restrictedSources",
+        "9 entries; there are only 8 sources");
+    QJsonArray tooMany;
+    for (int i = 0; i < 24 * 8 + 1; ++i) tooMany.append(QJsonObject{});
+    row("more connections than cells", {"favorites", 1, "connections"}, tooMany, "favorites[1].connections",
+        "193 entries; there are only 192 zone and source pairs");
     row("group member twice", {"groups", 2, "zones"}, QJsonArray{3, 4, 3}, "groups[2].zones[2]", "twice");
     row("connection kind", {"favorites", 0, "connections", 0, "kind"}, "R",
         "favorites[0].connections[0].kind", "none of");
@@ -284,6 +291,7 @@ class TestConfigJson : public QObject {
     QCOMPARE(first("{\"format\": 1, \"format\": 2}"),
              std::string("format: this key appears twice in its object"));
     QVERIFY(first("{}").find("format: missing") != std::string::npos);
+    QVERIFY(first("\xEF\xBB\xBF{}").find("format: missing") != std::string::npos);  // a byte order mark
   }
 
   void duplicateKeysAreFound() {
