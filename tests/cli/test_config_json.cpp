@@ -264,6 +264,19 @@ class TestConfigJson : public QObject {
     QVERIFY2(b.problems.empty(), Problems(b).c_str());
     QVERIFY(b.lines == e.lines);
     QCOMPARE(int{b.model.ZoneAudio[5].Volume}, 100);
+    // What build writes from an edited dump is what the window exports after
+    // importing it: edits within the ranges are exported unchanged.
+    std::string edited = WithValue(ok, {"zones", 0, "bass"}, -12);  // zone 1, shown first, in mode 0
+    edited = WithValue(edited, {"zones", 1, "bands", 9}, -10);
+    edited = WithValue(edited, {"zones", 3, "dspMode"}, 4);
+    edited = WithValue(edited, {"zones", 3, "lowpass"}, 240);
+    edited = WithValue(edited, {"zones", 2, "systemEq"}, 9);
+    edited = WithValue(edited, {"favorites", 0, "connections"},
+                       QJsonArray{QJsonObject{{"zone", 24}, {"source", 8}, {"kind", "V"}}});
+    const Built changed = Build(edited);
+    QVERIFY2(changed.problems.empty(), Problems(changed).c_str());
+    QVERIFY(changed.lines != e.lines);
+    QVERIFY(ImportAndExport(zem::ZemFileText(changed.lines)).lines == changed.lines);
     // Outside the window but within the field: kept on request, written as is.
     const Built kept = Build(WithValue(ok, {"zones", 1, "volume"}, 20), true);
     QVERIFY2(kept.problems.empty(), Problems(kept).c_str());
