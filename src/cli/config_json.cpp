@@ -226,7 +226,6 @@ namespace {
 struct Range {
   long long low;
   long long high;
-  bool Contains(long long v) const { return v >= low && v <= high; }
 };
 
 constexpr Range kInt8{-128, 127};
@@ -274,8 +273,8 @@ class JsonReader {
     ++problemCount_;
   }
 
-  // The object at `path`, or nothing (a problem told) when `v` is none; its
-  // keys must be exactly `keys`.
+  // The object at `path`, or nothing (the problem told) when `v` is not an
+  // object; a key other than `keys` is told as unknown.
   std::optional<QJsonObject> Object(const QJsonValue& v, const std::string& path,
                                     std::initializer_list<const char*> keys);
   std::optional<QJsonArray> Array(const QJsonValue& v, const std::string& path,
@@ -534,18 +533,20 @@ void JsonReader::ReadFavorite(const QJsonValue& v, int f, int sources, int zones
 }
 
 std::vector<JsonProblem> JsonReader::Read(const QJsonObject& root) {
+  // Another version has another layout: its keys and values would only
+  // give misleading problems.
+  const QJsonValue version = root.value("version");
+  if (version.isDouble() && version.toDouble() != kJsonFormatVersion) {
+    Problem("version", NumberText(version.toDouble()) + " is not a version this zemctl reads (" +
+                           std::to_string(kJsonFormatVersion) + ")");
+    return problems_;
+  }
   const auto o = Object(QJsonValue(root), "",
                         {"format", "version", "sourceCount", "zoneCount", "options", "sources", "zones",
                          "favorites", "groups", "eqPresets"});
   const std::optional<std::string> format = Text(o->value("format"), "format");
   if (format && *format != kJsonFormatName)
     Problem("format", "\"" + *format + "\" is not \"" + kJsonFormatName + "\"");
-  const QJsonValue version = o->value("version");
-  if (version.isDouble() && version.toDouble() != kJsonFormatVersion) {
-    Problem("version", NumberText(version.toDouble()) + " is not a version this zemctl reads (" +
-                           std::to_string(kJsonFormatVersion) + ")");
-    return problems_;  // another layout: its other problems would only mislead
-  }
   Integer(version, "version", Range{kJsonFormatVersion, kJsonFormatVersion});
 
   const auto sourceCount = Integer(o->value("sourceCount"), "sourceCount", Range{0, kSources});
