@@ -12,6 +12,7 @@ namespace zem {
 // Each command takes the arguments after its name and returns the exit status.
 int RunCheck(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
+int RunDiff(const std::vector<std::string>& args);
 int RunPull(const std::vector<std::string>& args);
 int RunPush(const std::vector<std::string>& args);
 
