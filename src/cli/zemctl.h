@@ -57,4 +57,11 @@ bool ParseSeconds(const std::string& text, int* ms);
 // imported; " + ifNothingRead, printed); 1 the link failed (said why).
 int PullIntoEditor(Editor& editor, const LinkArgs& link, int timeoutMs, const std::string& ifNothingRead);
 
+// zemctl push: the backup before sending (--backup).
+inline constexpr int kPushBackupFailed = 5;
+// Pulls the unit's configuration into `path` as 'zemctl pull -o' writes it:
+// 0, or kPushBackupFailed after saying why (link failed, nothing or only a
+// part received, no source named, `path` not written).
+int BackUpUnit(const LinkArgs& link, int timeoutMs, const std::string& path);
+
 }  // namespace zem

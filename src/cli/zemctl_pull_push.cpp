@@ -41,7 +41,7 @@ const char kPullHelp[] =
 
 const char kPushHelp[] =
     "Usage: zemctl push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
-    "                   [--reply-limit SECONDS] [--timeout SECONDS]\n"
+    "                   [--backup FILE] [--reply-limit SECONDS] [--timeout SECONDS]\n"
     "\n"
     "Imports IN as 'zemctl convert' does and sends the export to the unit line\n"
     "by line, waiting for the unit's answer after each line, as the window's\n"
@@ -50,15 +50,22 @@ const char kPushHelp[] =
     "nothing is sent (exit status 2).\n"
     "  --telnet HOST[:PORT]   the unit's Telnet port (default port 23)\n"
     "  --serial DEVICE        the serial port the unit is on (9600 bps)\n"
+    "  --backup FILE          before sending anything, pull the unit's\n"
+    "                         configuration into FILE as 'zemctl pull -o FILE'\n"
+    "                         writes it (replaced atomically; checked before\n"
+    "                         connecting). If that fails, nothing is sent.\n"
     "  --reply-limit SECONDS  serial only: how long to wait for an answer\n"
     "                         (default 30)\n"
     "  --timeout SECONDS      how long connecting and each wait for an answer may\n"
     "                         take (Telnet: default no limit; serial: the same\n"
-    "                         as --reply-limit)\n"
+    "                         as --reply-limit); also for the backup\n"
     "Exit status: 0 every line was answered; 4 every line was answered, but the\n"
     "unit answered some with \"(ERROR)\" (their number goes to standard error);\n"
-    "1 the link failed or closed, or a line went unanswered; 2 bad arguments or\n"
-    "IN cannot be read; 3 IN names no source, so there is nothing to send.\n";
+    "1 the link failed or closed, or a line went unanswered; 2 bad arguments,\n"
+    "IN cannot be read or FILE cannot be written; 3 IN names no source, so there\n"
+    "is nothing to send; 5 the backup failed (the link failed, nothing or only a\n"
+    "part of the configuration came, the unit named no source, or FILE could not\n"
+    "be written), so nothing was sent.\n";
 
 // Chooses the mode the way a user would; false (after saying why) when the
 // link cannot be set up.
@@ -188,7 +195,7 @@ int RunPush(const std::vector<std::string>& args) {
     return 0;
   }
   LinkArgs link;
-  std::string input;
+  std::string input, backupPath;
   int replyLimitMs = 30000;
   int timeoutMs = -1;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -204,6 +211,9 @@ int RunPush(const std::vector<std::string>& args) {
     } else if (a == "--timeout" && i + 1 < args.size()) {
       if (!ParseSeconds(args[++i], &timeoutMs)) return Usage(kPushHelp, "bad timeout '" + args[i] + "'");
       replyLimitMs = timeoutMs;  // over a serial port, the wait for each answer
+    } else if (a == "--backup" && i + 1 < args.size()) {
+      backupPath = args[++i];
+      if (backupPath.empty()) return Usage(kPushHelp, "empty backup file name");
     } else if (!a.empty() && a[0] != '-' && input.empty()) {
       input = a;
     } else {
@@ -212,6 +222,7 @@ int RunPush(const std::vector<std::string>& args) {
   }
   if (input.empty()) return Usage(kPushHelp, "push needs IN.zem");
   if (link.telnet.empty() == link.serial.empty()) return Usage(kPushHelp, "give either --telnet or --serial");
+  if (const int status = CheckFiles(input, {{"--backup", backupPath}})) return status;
 
   Editor editor;
   bool cut = false;
@@ -224,6 +235,8 @@ int RunPush(const std::vector<std::string>& args) {
     PrintError(input + " names no source; nothing to send");
     return 3;
   }
+  if (!backupPath.empty())
+    if (const int status = BackUpUnit(link, timeoutMs, backupPath)) return status;
   ScriptedPrompts prompts;
   TransferController ctl(editor, prompts);
   ctl.SetReplyLimitMs(replyLimitMs);
