@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editor/editor.h"
@@ -11,6 +12,7 @@ namespace zem {
 // Each command takes the arguments after its name and returns the exit status.
 int RunCheck(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
+int RunDiff(const std::vector<std::string>& args);
 int RunPull(const std::vector<std::string>& args);
 int RunPush(const std::vector<std::string>& args);
 
@@ -20,6 +22,9 @@ void PrintError(const std::string& message);
 bool WantsHelp(const std::vector<std::string>& args);
 // Says what is wrong and prints the command's help on standard error; 2.
 int Usage(const char* help, const std::string& problem);
+// Single-byte text for standard output: bytes 128-255 as Latin-1 converted to UTF-8 when the
+// locale's character set is UTF-8 (setlocale(LC_CTYPE, "") + nl_langinfo(CODESET)), else as they are.
+std::string TerminalText(std::string_view singleByteText);
 // A log's lines, each ended by a line feed.
 std::string LogText(const TextLog& log);
 

@@ -1,7 +1,10 @@
 // Pieces every zemctl command shares.
+#include <langinfo.h>
 #include <sys/stat.h>
 
+#include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -23,6 +26,35 @@ int Usage(const char* help, const std::string& problem) {
   PrintError(problem);
   std::fputs(help, stderr);
   return 2;
+}
+
+namespace {
+
+bool TerminalIsUtf8() {
+  static const bool utf8 = [] {
+    std::setlocale(LC_CTYPE, "");
+    const char* set = nl_langinfo(CODESET);
+    return set != nullptr && (std::strcmp(set, "UTF-8") == 0 || std::strcmp(set, "utf8") == 0);
+  }();
+  return utf8;
+}
+
+}  // namespace
+
+std::string TerminalText(std::string_view singleByteText) {
+  if (!TerminalIsUtf8()) return std::string(singleByteText);
+  std::string text;
+  text.reserve(singleByteText.size() + singleByteText.size() / 8);
+  for (const char ch : singleByteText) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      text += ch;
+    } else {  // Latin-1: the byte is the code point
+      text += static_cast<char>(0xC0 | (c >> 6));
+      text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return text;
 }
 
 std::string LogText(const TextLog& log) {

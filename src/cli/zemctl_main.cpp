@@ -17,6 +17,7 @@ const char kUsage[] =
     "  convert IN.zem -o OUT.zem      write what an export right after importing IN writes\n"
     "  pull (--telnet HOST[:PORT] | --serial DEVICE) -o OUT.zem\n"
     "                                 import a configuration from a unit into a file\n"
+    "  diff A B                       compare two configurations, each a file or a unit\n"
     "  push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
     "                                 send a configuration file to a unit\n"
     "\n"
@@ -41,7 +42,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   const std::map<std::string, int (*)(const std::vector<std::string>&)> commands = {
-      {"check", zem::RunCheck}, {"convert", zem::RunConvert}, {"pull", zem::RunPull}, {"push", zem::RunPush}};
+      {"check", zem::RunCheck},
+      {"convert", zem::RunConvert},
+      {"diff", zem::RunDiff},
+      {"pull", zem::RunPull},
+      {"push", zem::RunPush}};
   auto it = commands.find(args[0]);
   if (it == commands.end()) {
     zem::PrintError("unknown command '" + args[0] + "'");

@@ -104,6 +104,9 @@ class Editor {
   bool HasConfiguration() const { return model.SourceCount != -1; }
   // Shows the first page, refreshes, and fills messageLog with the sequence.
   std::vector<std::string> PrepareExport();
+  // The configuration an export would write now, with the edits the pages
+  // still hold in their controls, leaving the editor as it is.
+  ConfigModel ConfigurationToExport() const { return PendingConfiguration(); }
 
   // Unsaved changes: whether the configuration, with the edits the pages
   // still hold in their controls, differs from what was last imported or

@@ -27,6 +27,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "transfer/compare_with_file.h"
 #include "ui/favorites/favorites_view.h"
 #include "ui/latin1.h"
 #include "ui/matrix/groups_view.h"
@@ -202,6 +203,8 @@ void MainWindow::BuildMenu() {
   exportAction_ = MakeAction("Export1", "&Export", this);
   fileMenu->addAction(importAction_);
   fileMenu->addAction(exportAction_);
+  compareAction_ = MakeAction("CompareWithFile1", "&Compare with File...", this);
+  fileMenu->addAction(compareAction_);
   fileMenu->addSeparator()->setObjectName("N1");
   QAction* exitAction = MakeAction("Exit1", "E&xit", this);
   fileMenu->addAction(exitAction);
@@ -214,6 +217,9 @@ void MainWindow::BuildMenu() {
   connect(telnetModeAction_, &QAction::triggered, this, &MainWindow::ChooseTelnetMode);
   connect(importAction_, &QAction::triggered, this, &MainWindow::ImportConfiguration);
   connect(exportAction_, &QAction::triggered, this, &MainWindow::ExportConfiguration);
+  connect(compareAction_, &QAction::triggered, this, &MainWindow::CompareWithFile);
+  // Whether a configuration is loaded is asked afresh whenever the menu opens.
+  connect(fileMenu, &QMenu::aboutToShow, this, &MainWindow::SyncActions);
   connect(exitAction, &QAction::triggered, this, &MainWindow::Exit);
   connect(aboutAction, &QAction::triggered, this, &MainWindow::ShowAbout);
 }
@@ -362,6 +368,7 @@ void MainWindow::EditorChanged() {
   restrictions_->SyncFromEditor();
   options_->SyncFromEditor();
   syncing_ = false;
+  SyncActions();
   ScheduleModifiedCheck();
 }
 
@@ -385,6 +392,8 @@ void MainWindow::SyncActions() {
   const bool modeChecked = controller_->CheckedMode() != TransferController::Mode::None;
   for (QAction* action : {fileModeAction_, serialModeAction_, telnetModeAction_}) action->setEnabled(!busy);
   for (QAction* action : {importAction_, exportAction_}) action->setEnabled(!busy && modeChecked);
+  // A comparison needs a configuration, and never runs beside a transfer.
+  compareAction_->setEnabled(!busy && editor_.HasConfiguration());
   cancelButton_->setVisible(busy);
   escapeShortcut_->setEnabled(busy);
 }
@@ -447,6 +456,11 @@ void MainWindow::ExportConfiguration() {
   if (controller_->Busy()) return;
   controller_->ExportConfiguration();
   UpdateModifiedMark();
+}
+
+void MainWindow::CompareWithFile() {
+  if (controller_->Busy()) return;
+  zem::CompareWithFile(editor_, prompts_, lastComparedFile_);
 }
 
 void MainWindow::Exit() { close(); }

@@ -67,6 +67,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void ChooseTelnetMode();
   void ImportConfiguration();
   void ExportConfiguration();
+  // File > Compare with File...: the differences go to Memo3.
+  void CompareWithFile();
   void Exit();
   void ShowAbout();
   // The user moved to the tab at `index`.
@@ -108,6 +110,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QActionGroup* modeGroup_ = nullptr;
   QAction* importAction_ = nullptr;
   QAction* exportAction_ = nullptr;
+  QAction* compareAction_ = nullptr;
+  std::string lastComparedFile_;
 
   QTabWidget* pageTabs_ = nullptr;
   QPlainTextEdit* receivedTextEdit_ = nullptr;

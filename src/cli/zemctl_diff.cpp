@@ -1,0 +1,179 @@
+// zemctl diff: two configurations, each a file or a unit, imported as the
+// window imports them and compared table by table.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <cstdio>
+
+#include "cli/zemctl.h"
+#include "editor/config_diff.h"
+#include "editor/editor.h"
+
+namespace zem {
+namespace {
+
+const char kDiffHelp[] =
+    "Usage: zemctl diff A B [--json] [--all] [--timeout SECONDS]\n"
+    "\n"
+    "Compares two configurations and prints every difference from A to B, one\n"
+    "a line, table by table: counts, sources, zones (name and audio),\n"
+    "restrictions, groups, favorites, options. Each of A and B is a\n"
+    "configuration file (read as 'zemctl check' reads it) or a unit, given as\n"
+    "  --telnet HOST[:PORT]  a unit's Telnet port (default port 23)\n"
+    "  --serial DEVICE       a unit's serial port (9600 bps; a full unit takes\n"
+    "                        about 95 s to answer)\n"
+    "Both are imported as the window imports them and compared as an export\n"
+    "would write them: no line means the two exports are the same bytes.\n"
+    "Example lines:\n"
+    "  sources: 8 -> 12\n"
+    "  zone 12 name: \"Patio\" -> \"Deck\"\n"
+    "  zone 5 volume: -20 dB -> -30 dB\n"
+    "  restriction zone 9 source 4: none -> R\n"
+    "  favorite 3 zone 7: C from source 2 -> none\n"
+    "  options IP address: \"192.168.1.20\" -> \"192.168.1.21\"\n"
+    "\"none\": that side's export writes no such value. In names, bytes below\n"
+    "32 and 127 are shown as \\xNN, '\"' and '\\' as \\\" and \\\\; bytes 128-255 are\n"
+    "printed as Latin-1 in UTF-8 when the locale's character set is UTF-8.\n"
+    "  --json             print a JSON array instead, one object a difference:\n"
+    "                     {\"table\", \"indices\", \"field\", \"before\", \"after\"}.\n"
+    "                     A value is null for none, a number for counts, dB, Hz,\n"
+    "                     gains, DSP mode numbers, display level positions (0 is\n"
+    "                     100%) and balance (negative: left), true/false for\n"
+    "                     on/off, otherwise a string: names as their plain bytes,\n"
+    "                     each byte the character U+0000-U+00FF of that value.\n"
+    "  --all              also compare what a unit reports but a file does not\n"
+    "                     carry: the EQ presets and the zones' volume locks\n"
+    "  --timeout SECONDS  how long connecting to a unit and each wait for its\n"
+    "                     answer may take (Telnet: default no limit)\n"
+    "Exit status: 0 no difference; 1 differences printed; 2 bad arguments, or\n"
+    "a side cannot be read: a file that cannot be read, passed the read limit\n"
+    "(64 MiB or a million lines) or names no source, a unit that cannot be\n"
+    "reached or whose answer was empty or may be incomplete. Why goes to\n"
+    "standard error, and nothing is compared.\n";
+
+// One side: a file, or a unit over a link.
+struct Side {
+  std::string path;
+  LinkArgs link;
+  std::string Name() const {
+    if (!link.telnet.empty()) return "the unit at " + link.telnet;
+    if (!link.serial.empty()) return "the unit on " + link.serial;
+    return path;
+  }
+};
+
+// Imports one side; false (after saying why) when it cannot be compared.
+bool Load(Editor& editor, const Side& side, int timeoutMs) {
+  if (side.path.empty()) {
+    const int status = PullIntoEditor(editor, side.link, timeoutMs, "nothing compared.");
+    if (status == 4)
+      PrintError(side.Name() + " may have sent only part of its configuration; nothing compared");
+    if (status != 0) return false;
+  } else {
+    bool cut = false;
+    if (!ImportFile(editor, side.path, &cut)) return false;
+    if (cut) {
+      PrintError("nothing compared: " + side.path + " was not read in full");
+      return false;
+    }
+  }
+  if (!editor.HasConfiguration()) {
+    PrintError(side.Name() + " names no source, so it holds no configuration; nothing compared");
+    return false;
+  }
+  return true;
+}
+
+QString Latin1(const std::string& bytes) {
+  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QJsonValue JsonValue(const DifferenceValue& v) {
+  switch (v.kind) {
+    case DifferenceValue::Kind::Number:
+      return QJsonValue(static_cast<qint64>(v.number));
+    case DifferenceValue::Kind::Flag:
+      return QJsonValue(v.number != 0);
+    case DifferenceValue::Kind::Text:
+      return QJsonValue(Latin1(v.text));
+    case DifferenceValue::Kind::None:
+      break;
+  }
+  return QJsonValue(QJsonValue::Null);
+}
+
+std::string JsonText(const std::vector<ConfigDifference>& differences) {
+  QJsonArray array;
+  for (const ConfigDifference& d : differences) {
+    QJsonArray indices;
+    for (const int n : d.indices) indices.append(n);
+    QJsonObject object;
+    object.insert(QStringLiteral("table"), Latin1(d.table));
+    object.insert(QStringLiteral("indices"), indices);
+    object.insert(QStringLiteral("field"), Latin1(d.field));
+    object.insert(QStringLiteral("before"), JsonValue(d.beforeValue));
+    object.insert(QStringLiteral("after"), JsonValue(d.afterValue));
+    array.append(object);
+  }
+  return QJsonDocument(array).toJson(QJsonDocument::Indented).toStdString();
+}
+
+std::string LinesText(const std::vector<ConfigDifference>& differences) {
+  std::string text;
+  for (const ConfigDifference& d : differences) {
+    text += TerminalText(DifferenceLine(d));
+    text += '\n';
+  }
+  return text;
+}
+
+}  // namespace
+
+int RunDiff(const std::vector<std::string>& args) {
+  if (WantsHelp(args)) {
+    std::fputs(kDiffHelp, stdout);
+    return 0;
+  }
+  std::vector<Side> sides;
+  bool json = false;
+  auto scope = ComparisonScope::Exported;
+  int timeoutMs = -1;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    Side side;
+    bool bad = false;
+    if (TakeLinkOption(args, i, side.link, &bad)) {
+      if (bad) return Usage(kDiffHelp, "empty host or device");
+      sides.push_back(side);
+    } else if (a == "--json") {
+      json = true;
+    } else if (a == "--all") {
+      scope = ComparisonScope::WithUnitOnly;
+    } else if (a == "--timeout") {
+      if (i + 1 >= args.size() || !ParseSeconds(args[++i], &timeoutMs))
+        return Usage(kDiffHelp, "--timeout takes a whole number of seconds, 1 or more");
+    } else if (!a.empty() && a[0] != '-') {
+      side.path = a;
+      sides.push_back(side);
+    } else {
+      return Usage(kDiffHelp, "unknown option '" + a + "'");
+    }
+  }
+  if (sides.size() != 2) return Usage(kDiffHelp, "diff compares two configurations, each a file or a unit");
+
+  Editor before;
+  Editor after;
+  if (!Load(before, sides[0], timeoutMs) || !Load(after, sides[1], timeoutMs)) return 2;
+  const std::vector<ConfigDifference> differences =
+      CompareConfigurations(before.ConfigurationToExport(), after.ConfigurationToExport(), scope);
+
+  const std::string text = json ? JsonText(differences) : LinesText(differences);
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    PrintError("cannot write the differences to standard output");
+    return 2;
+  }
+  return differences.empty() ? 0 : 1;
+}
+
+}  // namespace zem

@@ -1,0 +1,380 @@
+#include "editor/config_diff.h"
+
+#include <algorithm>
+#include <array>
+#include <initializer_list>
+#include <string_view>
+#include <utility>
+
+#include "editor/zone_audio_logic.h"
+
+namespace zem {
+namespace {
+
+// How a value is worded in a line.
+enum class Format : std::uint8_t {
+  Number,   // 12
+  Name,     // "Deck", escaped
+  Decibel,  // -20 dB
+  Gain,     // +3, 0, -3
+  Hertz,    // 80 Hz
+  Level,    // 75% (the display brightness)
+  Balance,  // left 10 dB, centre, right 10 dB
+  Mode,     // Tone Controls
+  OnOff,    // on, off
+  Plain,    // the text as it is
+};
+
+constexpr std::array<std::string_view, kLevels> kLevelWords = {"100%", "75%", "50%", "25%"};
+
+DifferenceValue Nothing() { return DifferenceValue{}; }
+DifferenceValue Number(long long n) { return DifferenceValue{DifferenceValue::Kind::Number, n, {}}; }
+DifferenceValue Flag(bool on) { return DifferenceValue{DifferenceValue::Kind::Flag, on ? 1 : 0, {}}; }
+DifferenceValue Text(std::string text) {
+  return DifferenceValue{DifferenceValue::Kind::Text, 0, std::move(text)};
+}
+
+std::string SignedNumber(long long n) { return (n > 0 ? "+" : "") + std::to_string(n); }
+
+std::string Worded(const DifferenceValue& v, Format format) {
+  if (v.kind == DifferenceValue::Kind::None) return "none";
+  const long long n = v.number;
+  switch (format) {
+    case Format::Number:
+      return std::to_string(n);
+    case Format::Name:
+      return QuotedName(v.text);
+    case Format::Decibel:
+      return std::to_string(n) + " dB";
+    case Format::Gain:
+      return SignedNumber(n);
+    case Format::Hertz:
+      return std::to_string(n) + " Hz";
+    case Format::Level:
+      if (n >= 0 && n < kLevels) return std::string(kLevelWords[static_cast<std::size_t>(n)]);
+      return "level " + std::to_string(n);
+    case Format::Balance:
+      if (n < 0) return "left " + std::to_string(-n) + " dB";
+      if (n > 0) return "right " + std::to_string(n) + " dB";
+      return "centre";
+    case Format::Mode:
+      if (n >= 0 && n < static_cast<long long>(ZoneAudioLogic::kDSPModeNames.size()))
+        return ZoneAudioLogic::kDSPModeNames[static_cast<std::size_t>(n)];
+      return "mode " + std::to_string(n);
+    case Format::OnOff:
+      return n ? "on" : "off";
+    case Format::Plain:
+      return v.text;
+  }
+  return std::string();
+}
+
+// A name as an export writes it between its quotes: cut, and never empty.
+std::string WrittenName(std::string_view name) {
+  std::string cut = CutName(name);
+  if (cut.empty()) cut = " ";
+  return cut;
+}
+
+// One side of the comparison: what its export holds. A model without a
+// configuration (no source count) exports nothing at all.
+struct Side {
+  explicit Side(const ConfigModel& model)
+      : m(model),
+        present(model.SourceCount != -1),
+        sources(present ? std::clamp(model.SourceCount, 0, kSources) : 0),
+        zones(present ? std::clamp(model.ZoneCount, 0, kZones) : 0) {}
+
+  const ConfigModel& m;
+  bool present;
+  int sources;
+  int zones;
+};
+
+// A zone's audio values as its block in an export writes them.
+struct ZoneAudioValues {
+  DifferenceValue volume, mode, balance, systemEQ, bass, treble, lowpass;
+  std::array<DifferenceValue, kBands> bands;
+};
+
+ZoneAudioValues AudioOf(const Side& side, int z) {
+  ZoneAudioValues v;
+  if (z > side.zones) return v;
+  const ZoneAudioRec& a = side.m.ZoneAudio[z];
+  if (a.EQUsed == 0) return v;
+  v.volume = Number(a.Volume);
+  if (a.DSPMode < 0) return v;
+  v.mode = Number(a.DSPMode);
+  v.balance = Number(a.Balance);
+  switch (a.DSPMode) {
+    case 1:
+      for (int b = 1; b <= kBands; ++b) v.bands[static_cast<std::size_t>(b - 1)] = Number(a.Band[b]);
+      break;
+    case 2:
+      if (a.SystemEQ > 0) v.systemEQ = Number(a.SystemEQ);
+      break;
+    case 3:
+      // Kept negated, as the sliders hold them; their labels show the gain.
+      v.bass = Number(-int{a.Bass});
+      v.treble = Number(-int{a.Treble});
+      break;
+    case 4:
+      v.lowpass = Number(a.Lowpass);
+      break;
+    default:
+      break;
+  }
+  return v;
+}
+
+// The stored favorite of one zone, over the side's sources: "C from source 2".
+DifferenceValue FavoriteOf(const Side& side, int f, int z) {
+  if (z > side.zones) return Nothing();
+  std::string text;
+  for (int s = 1; s <= side.sources; ++s) {
+    const FavoriteCell& cell = side.m.FavoriteStore.Cell(f, s, z);
+    if (!cell.Is('C') && !cell.Is('A') && !cell.Is('V')) continue;
+    if (!text.empty()) text += ", ";
+    text += cell.Text();
+    text += " from source ";
+    text += std::to_string(s);
+  }
+  return text.empty() ? Nothing() : Text(std::move(text));
+}
+
+class Comparison {
+ public:
+  Comparison(const ConfigModel& before, const ConfigModel& after, ComparisonScope scope)
+      : b_(before), a_(after), unitOnly_(scope == ComparisonScope::WithUnitOnly) {}
+
+  std::vector<ConfigDifference> Run() {
+    if (!b_.present && !a_.present) return {};
+    Counts();
+    Sources();
+    Zones();
+    Restrictions();
+    Groups();
+    Favorites();
+    if (unitOnly_) Presets();
+    Options();
+    return std::move(out_);
+  }
+
+ private:
+  void Add(const char* table, std::initializer_list<int> indices, std::string field, DifferenceValue before,
+           DifferenceValue after, Format format) {
+    if (before == after) return;
+    ConfigDifference d;
+    d.table = table;
+    d.indices = indices;
+    d.field = std::move(field);
+    d.before = Worded(before, format);
+    d.after = Worded(after, format);
+    d.beforeValue = std::move(before);
+    d.afterValue = std::move(after);
+    out_.push_back(std::move(d));
+  }
+
+  static DifferenceValue CountOf(const Side& side, int count) {
+    return side.present ? Number(count) : Nothing();
+  }
+
+  void Counts() {
+    Add("sources", {}, "", CountOf(b_, b_.sources), CountOf(a_, a_.sources), Format::Number);
+    Add("zones", {}, "", CountOf(b_, b_.zones), CountOf(a_, a_.zones), Format::Number);
+  }
+
+  void Sources() {
+    const auto name = [](const Side& side, int s) {
+      return s <= side.sources ? Text(WrittenName(side.m.SourceNames[s])) : Nothing();
+    };
+    for (int s = 1; s <= std::max(b_.sources, a_.sources); ++s)
+      Add("source", {s}, "name", name(b_, s), name(a_, s), Format::Name);
+  }
+
+  void Zones() {
+    const auto name = [](const Side& side, int z) {
+      return z <= side.zones ? Text(WrittenName(side.m.ZoneNames[z])) : Nothing();
+    };
+    const auto lock = [](const Side& side, int z) {
+      return z <= side.zones ? Flag(side.m.ZoneAudio[z].VolumeLock != 0) : Nothing();
+    };
+    for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z) {
+      Add("zone", {z}, "name", name(b_, z), name(a_, z), Format::Name);
+      ZoneAudioValues x = AudioOf(b_, z);
+      ZoneAudioValues y = AudioOf(a_, z);
+      Add("zone", {z}, "volume", std::move(x.volume), std::move(y.volume), Format::Decibel);
+      Add("zone", {z}, "DSP mode", std::move(x.mode), std::move(y.mode), Format::Mode);
+      Add("zone", {z}, "balance", std::move(x.balance), std::move(y.balance), Format::Balance);
+      for (int band = 1; band <= kBands; ++band) {
+        const auto i = static_cast<std::size_t>(band - 1);
+        Add("zone", {z}, "band " + std::to_string(band), std::move(x.bands[i]), std::move(y.bands[i]),
+            Format::Gain);
+      }
+      Add("zone", {z}, "system EQ preset", std::move(x.systemEQ), std::move(y.systemEQ), Format::Number);
+      Add("zone", {z}, "bass", std::move(x.bass), std::move(y.bass), Format::Gain);
+      Add("zone", {z}, "treble", std::move(x.treble), std::move(y.treble), Format::Gain);
+      Add("zone", {z}, "lowpass", std::move(x.lowpass), std::move(y.lowpass), Format::Hertz);
+      if (unitOnly_) Add("zone", {z}, "volume lock", lock(b_, z), lock(a_, z), Format::OnOff);
+    }
+  }
+
+  void Restrictions() {
+    const auto mark = [](const Side& side, int z, int s) {
+      return z <= side.zones && s <= side.sources && side.m.RestrictionMark(z, s) == "R" ? Text("R")
+                                                                                         : Nothing();
+    };
+    const int sources = std::max(b_.sources, a_.sources);
+    for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z)
+      for (int s = 1; s <= sources; ++s)
+        Add("restriction", {z, s}, "", mark(b_, z, s), mark(a_, z, s), Format::Plain);
+  }
+
+  void Groups() {
+    const auto name = [](const Side& side, int g) {
+      return side.present ? Text(WrittenName(side.m.GroupNames[g])) : Nothing();
+    };
+    const auto member = [](const Side& side, int z, int g) {
+      return z <= side.zones && side.m.GroupMark(z, g) == "G" ? Text("G") : Nothing();
+    };
+    for (int g = 1; g <= kGroups; ++g) {
+      Add("group", {g}, "name", name(b_, g), name(a_, g), Format::Name);
+      for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z)
+        Add("group", {g, z}, "", member(b_, z, g), member(a_, z, g), Format::Plain);
+    }
+  }
+
+  void Favorites() {
+    const auto name = [](const Side& side, int f) {
+      return side.present ? Text(WrittenName(side.m.FavoriteNames[f])) : Nothing();
+    };
+    for (int f = 1; f <= kFavorites; ++f) {
+      Add("favorite", {f}, "name", name(b_, f), name(a_, f), Format::Name);
+      for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z)
+        Add("favorite", {f, z}, "", FavoriteOf(b_, f, z), FavoriteOf(a_, f, z), Format::Plain);
+    }
+  }
+
+  void Presets() {
+    const auto name = [](const Side& side, int p) {
+      return side.present ? Text(side.m.EQPresets[p].Name) : Nothing();
+    };
+    const auto band = [](const Side& side, int p, int b) {
+      return side.present ? Number(side.m.EQPresets[p].Band[b]) : Nothing();
+    };
+    for (int p = 1; p <= kPresets; ++p) {
+      Add("EQ preset", {p}, "name", name(b_, p), name(a_, p), Format::Name);
+      for (int b = 1; b <= kBands; ++b)
+        Add("EQ preset", {p}, "band " + std::to_string(b), band(b_, p, b), band(a_, p, b), Format::Gain);
+    }
+  }
+
+  void Options() {
+    const auto options = [](const Side& side) { return side.present ? &side.m.Options : nullptr; };
+    const OptionsRec* x = options(b_);
+    const OptionsRec* y = options(a_);
+    const auto level = [](const OptionsRec* o) { return o ? Number(o->DisplayLevel) : Nothing(); };
+    const auto flag = [](const OptionsRec* o, bool OptionsRec::*member) {
+      return o ? Flag(o->*member) : Nothing();
+    };
+    // The addresses are written only while DHCP is off.
+    const auto address = [](const OptionsRec* o, std::string OptionsRec::*member) {
+      return o && !o->DHCPEnabled ? Text(o->*member) : Nothing();
+    };
+    Add("options", {}, "display level", level(x), level(y), Format::Level);
+    Add("options", {}, "front panel lock", flag(x, &OptionsRec::FrontPanelLock),
+        flag(y, &OptionsRec::FrontPanelLock), Format::OnOff);
+    Add("options", {}, "IR lockout", flag(x, &OptionsRec::IRLockout), flag(y, &OptionsRec::IRLockout),
+        Format::OnOff);
+    Add("options", {}, "DHCP", flag(x, &OptionsRec::DHCPEnabled), flag(y, &OptionsRec::DHCPEnabled),
+        Format::OnOff);
+    Add("options", {}, "IP address", address(x, &OptionsRec::IPAddress), address(y, &OptionsRec::IPAddress),
+        Format::Name);
+    Add("options", {}, "netmask", address(x, &OptionsRec::Netmask), address(y, &OptionsRec::Netmask),
+        Format::Name);
+    Add("options", {}, "gateway", address(x, &OptionsRec::Gateway), address(y, &OptionsRec::Gateway),
+        Format::Name);
+  }
+
+  Side b_;
+  Side a_;
+  bool unitOnly_;
+  std::vector<ConfigDifference> out_;
+};
+
+void AppendHexEscape(std::string& out, unsigned char c) {
+  constexpr std::string_view kHex = "0123456789ABCDEF";
+  out += "\\x";
+  out += kHex[c >> 4];
+  out += kHex[c & 0xF];
+}
+
+bool IsControl(unsigned char c) { return c < 32 || c == 127; }
+
+}  // namespace
+
+std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, const ConfigModel& after) {
+  return CompareConfigurations(before, after, ComparisonScope::Exported);
+}
+
+std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, const ConfigModel& after,
+                                                    ComparisonScope scope) {
+  return Comparison(before, after, scope).Run();
+}
+
+std::string QuotedName(const std::string& name) {
+  std::string quoted;
+  quoted.reserve(name.size() + 2);
+  quoted += '"';
+  for (const char ch : name) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (IsControl(c)) {
+      AppendHexEscape(quoted, c);
+    } else {
+      if (ch == '"' || ch == '\\') quoted += '\\';
+      quoted += ch;
+    }
+  }
+  quoted += '"';
+  return quoted;
+}
+
+std::string DifferenceLine(const ConfigDifference& d) {
+  std::string line = d.table;
+  // The words between a table's numbers: "restriction zone 9 source 4",
+  // "favorite 3 zone 7", "zone 12".
+  const bool restriction = d.table == "restriction";
+  for (std::size_t i = 0; i < d.indices.size(); ++i) {
+    if (restriction && i < 2) {
+      line += i == 0 ? " zone" : " source";
+    } else if (i == 1) {
+      line += " zone";
+    }
+    line += ' ';
+    line += std::to_string(d.indices[i]);
+  }
+  if (!d.field.empty()) {
+    line += ' ';
+    line += d.field;
+  }
+  line += ": ";
+  line += d.before;
+  line += " -> ";
+  line += d.after;
+  // The values come worded and escaped; a difference put together by hand
+  // still never breaks the line.
+  if (std::none_of(line.begin(), line.end(), [](char c) { return IsControl(static_cast<unsigned char>(c)); }))
+    return line;
+  std::string safe;
+  safe.reserve(line.size() + 8);
+  for (const char ch : line) {
+    if (IsControl(static_cast<unsigned char>(ch))) {
+      AppendHexEscape(safe, static_cast<unsigned char>(ch));
+    } else {
+      safe += ch;
+    }
+  }
+  return safe;
+}
+
+}  // namespace zem

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/config_model.h"
+
+namespace zem {
+
+// One side's value of a difference as data, for scripts: nothing (the export
+// writes no such value), a number, an on/off flag or a text (names as their
+// plain bytes, neither quoted nor escaped).
+struct DifferenceValue {
+  enum class Kind : std::uint8_t { None, Number, Flag, Text };
+  Kind kind = Kind::None;
+  long long number = 0;  // Number; Flag: 0 off, 1 on
+  std::string text;      // Text
+
+  bool operator==(const DifferenceValue&) const = default;
+};
+
+struct ConfigDifference {
+  std::string table;  // e.g. "zone", "source", "favorite", "group", "restriction", "EQ preset", "options",
+                      // "sources"...
+  std::vector<int> indices;  // the numbers as the user sees them (zone 12, favorite 3 ...), outermost first
+  std::string field;         // e.g. "name", "volume", "band 6"; may be empty
+  std::string before;        // the value as worded in the line (single-byte text)
+  std::string after;
+  DifferenceValue beforeValue;  // the same values as data
+  DifferenceValue afterValue;
+};
+
+// What a comparison looks at.
+enum class ComparisonScope : std::uint8_t {
+  // What an export writes: the counts and every table within them.
+  Exported,
+  // That, and what a unit reports but an export does not carry: the EQ
+  // presets and the zones' volume locks.
+  WithUnitOnly,
+};
+
+// Every difference from `before` to `after`, in a stable order (table by table, then by number).
+std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, const ConfigModel& after);
+std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, const ConfigModel& after,
+                                                    ComparisonScope scope);
+
+// One line, no line end: `zone 12 name: "Patio" -> "Deck"`. Single-byte text; bytes below 32,
+// 127, '"' and '\' inside names are escaped (\xNN, \", \\) so a line can never break or
+// carry terminal control sequences. Bytes 128-255 are kept as they are.
+std::string DifferenceLine(const ConfigDifference& difference);
+
+// A name as the lines quote it: `"Deck"`, with the escapes above.
+std::string QuotedName(const std::string& name);
+
+}  // namespace zem

@@ -1,0 +1,48 @@
+#include "transfer/compare_with_file.h"
+
+#include <optional>
+
+#include "editor/config_diff.h"
+#include "transfer/file_io.h"
+
+namespace zem {
+
+bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile) {
+  if (!editor.HasConfiguration()) return false;
+  const std::optional<std::string> chosen =
+      prompts.OpenFile(Prompts::FileDialog{"zem", "ZEM files (*.zem)|*.zem|All Files (*.*)|*.*", lastFile});
+  if (!chosen) return false;
+  lastFile = *chosen;
+  std::string error, cut;
+  const std::optional<std::string> text = ReadWholeFile(*chosen, &error, &cut);
+  if (!text) {
+    prompts.ShowError("Cannot open file " + *chosen + ". " + error);
+    return false;
+  }
+  // Part of a file would show differences the file does not hold.
+  if (!cut.empty()) {
+    prompts.ShowError("The file " + *chosen + " reached the limit of " + cut + "; nothing was compared.");
+    return false;
+  }
+  Editor other;
+  other.ImportFileText(*text, *chosen);
+  if (!other.HasConfiguration()) {
+    prompts.ShowError("The file " + *chosen +
+                      " names no source, so it holds no configuration to compare with.");
+    return false;
+  }
+
+  const std::vector<ConfigDifference> differences =
+      CompareConfigurations(editor.ConfigurationToExport(), other.ConfigurationToExport());
+  editor.messageLog.AppendLine("Compared with " + *chosen + " (this configuration -> the file):");
+  std::string block;
+  if (differences.empty()) block = "No differences: an export would write the same as the file.\r\n";
+  for (const ConfigDifference& d : differences) {
+    block += DifferenceLine(d);
+    block += "\r\n";
+  }
+  editor.messageLog.AppendText(block);
+  return true;
+}
+
+}  // namespace zem

@@ -1,0 +1,238 @@
+// zemctl diff, the real binary: files, and units on an in-process simulated
+// unit over TCP and a pseudo-terminal.
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "transfer/file_io.h"
+#include "transfer_rig.h"
+
+using namespace zem;
+using namespace zem::test;
+
+namespace {
+
+struct Run {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs zemctl in the locale `locale` while the event loop keeps serving the
+// simulated unit.
+Run Zemctl(const QStringList& args, const QString& locale = QStringLiteral("C")) {
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("LC_ALL"), locale);
+  process.setProcessEnvironment(env);
+  QEventLoop loop;
+  QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+  process.start(QStringLiteral(ZEMCTL_PATH), args);
+  if (process.state() != QProcess::NotRunning) loop.exec();
+  if (process.state() != QProcess::NotRunning) {
+    process.kill();
+    process.waitForFinished();
+    return Run{};
+  }
+  return Run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+             process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+}
+
+bool Write(const QString& path, const std::string& text) {
+  return WriteFileAtomically(path.toStdString(), text, nullptr);
+}
+
+// The configuration with `from` replaced by `to` in its lines.
+std::vector<std::string> Replaced(std::vector<std::string> lines, const std::string& from,
+                                  const std::string& to) {
+  for (std::string& line : lines)
+    if (line == from) line = to;
+  return lines;
+}
+
+const std::vector<std::string>& Config() {
+  static const std::vector<std::string> config = GenerateConfiguration(4, 12);
+  return config;
+}
+
+// The configuration with zone 2 quieter and zone 3 renamed.
+std::vector<std::string> Changed() {
+  return Replaced(Replaced(Config(), "[VO2R-2]", "[VO2R-30]"), "[NO3\"Room 3\"]", "[NO3\"Caf\xE9\"]");
+}
+const char kChangedLines[] = "zone 2 volume: -2 dB -> -30 dB\nzone 3 name: \"Room 3\" -> \"Caf\xE9\"\n";
+
+}  // namespace
+
+class TestZemctlDiff : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void filesEqualAndDifferent() {
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.zem"), b = dir.filePath("b.zem"), same = dir.filePath("same.zem");
+    QVERIFY(Write(a, ZemFileText(Config())));
+    QVERIFY(Write(b, ZemFileText(Changed())));
+    // The same configuration in another order and with LF line ends.
+    std::string reordered;
+    for (auto it = Config().rbegin(); it != Config().rend(); ++it) reordered += *it + "\n";
+    QVERIFY(Write(same, reordered));
+
+    const Run equal = Zemctl({"diff", a, same});
+    QCOMPARE(equal.exitCode, 0);
+    QCOMPARE(equal.out, std::string());
+    QCOMPARE(equal.err, std::string());
+
+    const Run different = Zemctl({"diff", a, b});
+    QCOMPARE(different.exitCode, 1);
+    QCOMPARE(different.out, std::string(kChangedLines));
+    // Swapped sides, swapped values.
+    QCOMPARE(Zemctl({"diff", b, a}).out,
+             std::string("zone 2 volume: -30 dB -> -2 dB\nzone 3 name: \"Caf\xE9\" -> \"Room 3\"\n"));
+    // A UTF-8 terminal gets Latin-1 as UTF-8.
+    const Run utf8 = Zemctl({"diff", a, b}, QStringLiteral("C.UTF-8"));
+    QVERIFY2(utf8.out.find("\"Caf\xC3\xA9\"\n") != std::string::npos, utf8.out.c_str());
+  }
+
+  void jsonKeepsEveryByteAndTypesValues() {
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.zem"), b = dir.filePath("b.zem");
+    const std::string name("\x01\"\\\x7F\x80\xE9\xFE z", 9);
+    QVERIFY(Write(a, ZemFileText(Config())));
+    QVERIFY(Write(b, ZemFileText(Replaced(Changed(), "[NO3\"Caf\xE9\"]", "[NO3\"" + name + "\"]"))));
+    const Run run = Zemctl({"diff", "--json", a, b}, QStringLiteral("C.UTF-8"));
+    QCOMPARE(run.exitCode, 1);
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    const QJsonArray array = doc.array();
+    QCOMPARE(array.size(), 2);
+    const QJsonObject volume = array[0].toObject();
+    QCOMPARE(volume["table"].toString(), QStringLiteral("zone"));
+    QCOMPARE(volume["indices"].toArray(), QJsonArray{2});
+    QCOMPARE(volume["field"].toString(), QStringLiteral("volume"));
+    QVERIFY(volume["before"].isDouble());
+    QCOMPARE(volume["before"].toInteger(), -2);
+    QCOMPARE(volume["after"].toInteger(), -30);
+    const QJsonObject renamed = array[1].toObject();
+    QCOMPARE(renamed["before"].toString(), QStringLiteral("Room 3"));
+    const QByteArray bytes = renamed["after"].toString().toLatin1();
+    QCOMPARE(bytes.toStdString(), name);
+
+    // none is null, on/off are booleans; equal sides give an empty array.
+    QVERIFY(Write(b, ZemFileText(Replaced(Replaced(Config(), "[FPL1]", "[FPL0]"), "[NO12\"Room 12\"]", ""))));
+    const Run more = Zemctl({"diff", "--json", a, b});
+    const QJsonArray values = QJsonDocument::fromJson(QByteArray::fromStdString(more.out)).array();
+    QVERIFY(values.size() > 2);
+    QCOMPARE(values[0].toObject()["table"].toString(), QStringLiteral("zones"));
+    QCOMPARE(values[0].toObject()["after"].toInteger(), 11);
+    bool sawNull = false;
+    for (const auto& v : values) sawNull = sawNull || v.toObject()["after"].isNull();
+    QVERIFY(sawNull);
+    const QJsonObject lock = values.last().toObject();
+    QCOMPARE(lock["field"].toString(), QStringLiteral("front panel lock"));
+    QCOMPARE(lock["before"], QJsonValue(true));
+    QCOMPARE(lock["after"], QJsonValue(false));
+    const Run equal = Zemctl({"diff", a, a, "--json"});
+    QCOMPARE(equal.exitCode, 0);
+    QCOMPARE(QJsonDocument::fromJson(QByteArray::fromStdString(equal.out)).array().size(), 0);
+  }
+
+  void badArgumentsAndUnreadableSides() {
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.zem");
+    QVERIFY(Write(a, ZemFileText(Config())));
+    for (const QStringList& args :
+         {QStringList{"diff", a}, QStringList{"diff", a, a, a}, QStringList{"diff", a, a, "--bogus"},
+          QStringList{"diff", a, a, "--timeout", "0"}, QStringList{"diff", a, "--telnet", ""}}) {
+      const Run run = Zemctl(args);
+      QCOMPARE(run.exitCode, 2);
+      QVERIFY(run.err.find("Usage: zemctl diff") != std::string::npos);
+      QCOMPARE(run.out, std::string());
+    }
+    const Run missing = Zemctl({"diff", a, dir.filePath("missing.zem")});
+    QCOMPARE(missing.exitCode, 2);
+    QVERIFY(missing.err.find("cannot read") != std::string::npos);
+
+    const QString empty = dir.filePath("empty.zem");
+    QVERIFY(Write(empty, "[VO1R-5]\r\n"));
+    const Run none = Zemctl({"diff", empty, a});
+    QCOMPARE(none.exitCode, 2);
+    QVERIFY(none.err.find("names no source") != std::string::npos);
+    QCOMPARE(none.out, std::string());
+
+    // A file past the line limit is not compared from its beginning alone.
+    const QString huge = dir.filePath("huge.zem");
+    QVERIFY(Write(huge, ZemFileText(Config()) + std::string(1000001, '\n')));
+    const Run cut = Zemctl({"diff", a, huge});
+    QCOMPARE(cut.exitCode, 2);
+    QVERIFY(cut.err.find("not read in full") != std::string::npos);
+    QCOMPARE(cut.out, std::string());
+
+    const Run help = Zemctl({"diff", "--help"});
+    QCOMPARE(help.exitCode, 0);
+    QVERIFY(help.out.find("--json") != std::string::npos);
+  }
+
+  void unitComparedWithFile_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("telnet") << false;
+    QTest::newRow("serial") << true;
+  }
+  void unitComparedWithFile() {
+    QFETCH(bool, serial);
+    QTemporaryDir dir;
+    const QString same = dir.filePath("same.zem"), changed = dir.filePath("changed.zem");
+    QVERIFY(Write(same, ZemFileText(Config())));
+    QVERIFY(Write(changed, ZemFileText(Changed())));
+    SimOptions options;
+    options.configLines = Config();
+    UnitSim sim(options);
+    std::string error;
+    QStringList unit;
+    if (serial) {
+      QVERIFY(sim.OpenPty(&error));
+      unit << "--serial" << QString::fromStdString(sim.PtyPath());
+    } else {
+      QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+      unit << "--telnet" << QStringLiteral("127.0.0.1:%1").arg(sim.TcpPort());
+    }
+    const Run different = Zemctl(QStringList{"diff"} << unit << changed << "--timeout"
+                                                     << "20");
+    QCOMPARE(different.exitCode, 1);
+    QCOMPARE(different.out, std::string(kChangedLines));
+    const Run equal = Zemctl(QStringList{"diff", same} << unit);
+    QCOMPARE(equal.exitCode, 0);
+    QCOMPARE(equal.out, std::string());
+    QCOMPARE(sim.Queries(), 2);
+  }
+
+  void unitThatAnsweredPartlyIsNotCompared() {
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.zem");
+    QVERIFY(Write(a, ZemFileText(Config())));
+    SimOptions options;
+    options.configLines = Config();
+    options.closeMidImport = true;
+    UnitSim broken(options);
+    UnitSim empty;
+    std::string error;
+    QVERIFY(broken.ListenTcp(0, QHostAddress::LocalHost, &error));
+    QVERIFY(empty.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const Run partly = Zemctl({"diff", a, "--telnet", QStringLiteral("127.0.0.1:%1").arg(broken.TcpPort())});
+    QCOMPARE(partly.exitCode, 2);
+    QVERIFY2(partly.err.find("only part of its configuration") != std::string::npos, partly.err.c_str());
+    QCOMPARE(partly.out, std::string());
+    const Run nothing = Zemctl({"diff", "--telnet", QStringLiteral("127.0.0.1:%1").arg(empty.TcpPort()), a});
+    QCOMPARE(nothing.exitCode, 2);
+    QCOMPARE(nothing.out, std::string());
+  }
+};
+
+QTEST_MAIN(TestZemctlDiff)
+#include "test_zemctl_diff.moc"
