@@ -1,4 +1,4 @@
-// zemctl push --backup: the real binary against an in-process simulated unit.
+// zemctl push --backup and --verify: the real binary against an in-process simulated unit.
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -100,6 +100,110 @@ class TestZemctlPushChecks : public QObject {
     QCOMPARE(Read(in), Read(kSmall));
     if (status == 2) QCOMPARE(sim.Connections(), 0);  // refused before connecting
     if (!backup.startsWith("/dev/") && backup != in) QVERIFY(!QFile::exists(backup));
+  }
+
+  // A unit that takes every line verifies, even one that held other
+  // restrictions, groups and favorites before.
+  void verifyOfAFaithfulUnit_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("telnet") << false;
+    QTest::newRow("serial") << true;
+  }
+  void verifyOfAFaithfulUnit() {
+    QFETCH(bool, serial);
+    UnitSim sim(Serving(GenerateConfiguration(8, 24)));
+    QStringList link;
+    QVERIFY(OpenLink(sim, serial, &link));
+    const Run run = Zemctl(QStringList{"push", kSmall, "--verify"} << link);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, std::string());
+    QVERIFY2(run.err.find("verified: the unit holds what was sent") != std::string::npos, run.err.c_str());
+    QCOMPARE(sim.Queries(), 1);
+    QCOMPARE(sim.Recorded(), SentLines(kSmall));
+  }
+
+  void verifyCatchesADroppedLine_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("telnet") << false;
+    QTest::newRow("serial") << true;
+  }
+  void verifyCatchesADroppedLine() {
+    QFETCH(bool, serial);
+    const std::vector<std::string> sent = SentLines(kSmall);
+    const auto kitchen = std::find(sent.begin(), sent.end(), "[NO2\"Kitchen\"]");
+    QVERIFY(kitchen != sent.end());
+    const auto volume = std::find(sent.begin(), sent.end(), "[VO1R-7]");
+    QVERIFY(volume != sent.end());
+    SimOptions o = Serving(GenerateConfiguration(8, 24));
+    o.ignoreCommands = {static_cast<int>(kitchen - sent.begin()) + 1,
+                        static_cast<int>(volume - sent.begin()) + 1};
+    UnitSim sim(o);
+    QStringList link;
+    QVERIFY(OpenLink(sim, serial, &link));
+    const Run run = Zemctl(QStringList{"push", kSmall, "--verify"} << link);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, std::string("zone 1 volume: -7 dB -> -1 dB\nzone 2 name: \"Kitchen\" -> \"Room 2\"\n"));
+    QVERIFY2(run.err.find("sent " + std::to_string(sent.size()) + " lines, every one answered") !=
+                 std::string::npos,
+             run.err.c_str());
+    QVERIFY(run.err.find("does not hold what was sent: 2 differences\n") != std::string::npos);
+  }
+
+  // "(ERROR)" answers: a unit that took nothing is a difference (1 wins over
+  // 4); one that held it all along still reports the answers (4).
+  void verifyAndErrorAnswers() {
+    SimOptions o = Serving(GenerateConfiguration(8, 24));
+    o.reply = SimOptions::Reply::Error;
+    UnitSim sim(o);
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const Run refused = Zemctl({"push", kSmall, "--telnet", Host(sim), "--verify"});
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY(refused.out.find("zone 2 name: \"Kitchen\" -> \"Room 2\"\n") != std::string::npos);
+    QVERIFY(refused.err.find("answered \"(ERROR)\"") != std::string::npos);
+
+    sim.Options().configLines = SentLines(kSmall);
+    const Run same = Zemctl({"push", kSmall, "--telnet", Host(sim), "--verify"});
+    QCOMPARE(same.exitCode, 4);
+    QCOMPARE(same.out, std::string());
+    QVERIFY(same.err.find("verified: the unit holds what was sent") != std::string::npos);
+  }
+
+  // What a push cannot send is no difference: the EQ presets of IN, which
+  // the unit never received, the audio of zones IN gives none (zones 5, 12
+  // and 19 of the small example), sources and zones beyond IN's.
+  void verifyLooksAtWhatWasSent() {
+    UnitSim larger(Serving(GenerateConfiguration(16, 192)));
+    std::string error;
+    QVERIFY(larger.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const Run small = Zemctl({"push", kSmall, "--telnet", Host(larger), "--verify"});
+    QCOMPARE(small.exitCode, 0);
+    QCOMPARE(small.out, std::string());
+    QVERIFY2(small.err.find("differences left out: values the push does not send") != std::string::npos,
+             small.err.c_str());
+
+    const QString full = QStringLiteral(ZEM_SOURCE_DIR "/examples/full-16x192.zem");
+    QVERIFY(Read(full).find("[NEP") != std::string::npos);
+    UnitSim sim(Serving(GenerateConfiguration(16, 192)));
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const Run run = Zemctl({"push", full, "--telnet", Host(sim), "--verify"});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, std::string());
+  }
+
+  // The configuration cannot be read back in full: no verdict (6).
+  void verifyWithoutAnAnswer() {
+    const std::size_t lines = SentLines(kSmall).size();
+    UnitSim sim(Serving(GenerateConfiguration(8, 24)));
+    QObject::connect(&sim, &UnitSim::CommandRecorded, &sim, [&] {
+      if (sim.Recorded().size() == lines) sim.Options().closeMidImport = true;
+    });
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const Run run = Zemctl({"push", kSmall, "--telnet", Host(sim), "--verify", "--timeout", "5"});
+    QCOMPARE(run.exitCode, 6);
+    QCOMPARE(run.out, std::string());
+    QVERIFY2(run.err.find("may be incomplete; not verified") != std::string::npos, run.err.c_str());
   }
 };
 
