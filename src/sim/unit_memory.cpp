@@ -59,11 +59,12 @@ std::vector<std::string> TakeCommands(std::vector<std::string> lines,
 }
 
 bool UnitMemory::Take(std::vector<std::string>& lines, std::string command) {
-  if (pendingBytes_ + command.size() + 1 > kPendingBytes) Update(lines);
-  if (pendingBytes_ + command.size() + 1 > kPendingBytes ||
-      ByteCount(lines) + command.size() + 1 > kLineBytes)
-    return false;
-  pendingBytes_ += command.size() + 1;
+  const std::size_t size = command.size() + 1;
+  if (pendingBytes_ + size > kPendingBytes) Update(lines);
+  // The lines are measured once per batch of commands, not per command.
+  if (pending_.empty()) lineBytes_ = ByteCount(lines);
+  if (pendingBytes_ + size > kPendingBytes || lineBytes_ + pendingBytes_ + size > kLineBytes) return false;
+  pendingBytes_ += size;
   pending_.push_back(std::move(command));
   return true;
 }

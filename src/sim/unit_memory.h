@@ -30,6 +30,7 @@ class UnitMemory {
  private:
   std::vector<std::string> pending_;
   std::size_t pendingBytes_ = 0;
+  std::size_t lineBytes_ = 0;  // of the lines when the first pending command came
 };
 
 // `lines` with `commands` taken in order, as UnitMemory does: the export of
