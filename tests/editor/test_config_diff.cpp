@@ -78,7 +78,7 @@ ConfigModel BaseModel() {
 // Random bytes for a name: letters, bytes 128-255, control bytes, quotes and
 // backslashes; never CR or LF, which end a line.
 std::string RandomName(std::mt19937& rng) {
-  static const std::string kPool = std::string("aZ 9\"\\]\x01\x1B\x7F\x80\xA0\xE9\xFF", 16);
+  static const std::string kPool = "aZ 9\"\\]\x01\x1B\x7F\x80\xA0\xE9\xFF";
   std::uniform_int_distribution<int> length(0, 18);
   std::uniform_int_distribution<int> pick(0, static_cast<int>(kPool.size()) - 1);
   std::string name;
