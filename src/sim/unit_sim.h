@@ -45,11 +45,11 @@ inline constexpr char kSimTrailingCommand[] = "[NO1\"TRAILING\"]";
 
 // A simulated unit: serves its configuration to "[QXSB]", answers and
 // records every command of an export, and takes each command it answers
-// "(OK)" (or echoes) into the configuration it serves next. Over TCP (the Telnet port; lines end
-// with LF CR, plus the bare "[]" and "[QXSB]") and over a pseudo-terminal
-// (the serial port; bare commands, each ended by its closing "]", or by a
-// "]" after which nothing more arrives for a moment, since the program
-// waits for each answer before it sends the next command).
+// "(OK)" (or echoes) into the configuration it serves next. Over TCP (the
+// Telnet port; lines end with LF CR, plus the bare "[]" and "[QXSB]") and
+// over a pseudo-terminal (the serial port; bare commands, each ended by its
+// closing "]", or by a "]" after which nothing more arrives for a moment,
+// since the program waits for each answer before it sends the next command).
 class UnitSim : public QObject {
   Q_OBJECT
 
