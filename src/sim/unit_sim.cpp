@@ -381,6 +381,7 @@ void UnitSim::Answer(Channel& ch, const std::string& line) {
   // A command the unit has no room for is refused, never dropped unsaid.
   const bool refused =
       options_.reply != SimOptions::Reply::Error && !ignored && !memory_.Take(options_.configLines, line);
+  if (ignored) emit CommandDropped(line);
   switch (refused ? SimOptions::Reply::Error : options_.reply) {
     case SimOptions::Reply::Ok:
       Send(ch, "(OK)\r\n");

@@ -90,6 +90,8 @@ class UnitSim : public QObject {
 
  signals:
   void CommandRecorded(const std::string& line);
+  // A command answered but not taken (SimOptions::ignoreCommands).
+  void CommandDropped(const std::string& line);
   void Closed();
   // Everything queued for a connection has been written out.
   void OutputDrained();

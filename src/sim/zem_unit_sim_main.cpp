@@ -200,6 +200,11 @@ int main(int argc, char** argv) {
     std::printf("received: %s\n", line.c_str());
     std::fflush(stdout);
   });
+  QObject::connect(&sim, &zem::UnitSim::CommandDropped, [quiet](const std::string& line) {
+    if (quiet) return;
+    std::printf("dropped: %s (answered, not taken)\n", line.c_str());
+    std::fflush(stdout);
+  });
   if (pty) QObject::connect(&sim, &zem::UnitSim::Closed, &app, &QCoreApplication::quit);
   return app.exec();
 }

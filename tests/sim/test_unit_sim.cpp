@@ -264,12 +264,16 @@ class TestUnitSim : public QObject {
 
     sim.Options().reply = SimOptions::Reply::Ok;
     sim.Options().ignoreCommands = {4};  // the fourth command received
+    std::vector<std::string> dropped;
+    QObject::connect(&sim, &UnitSim::CommandDropped,
+                     [&](const std::string& line) { dropped.push_back(line); });
     client.received.clear();
     client.Send("[NO2\"Deck\"]\n\r[VO3R-30]\n\r");
     QVERIFY(client.WaitFor("(OK)\r\n(OK)\r\n"));
     client.Send("[NI1\"Dropped\"]\n\r[RAR]\n\r[RPO4I2]\n\r[QXSB]");
     QVERIFY(client.WaitFor("\r[QXSB]"));
     QCOMPARE(sim.CommandsReceived(), 6);
+    QCOMPARE(dropped, std::vector<std::string>{"[NI1\"Dropped\"]"});
 
     Editor expected;
     expected.ImportFileText(asGiven, "given.zem");
