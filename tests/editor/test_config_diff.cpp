@@ -91,7 +91,7 @@ ConfigModel RandomModel(std::mt19937& rng) {
   auto between = [&rng](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
   ConfigModel m;
   m.SourceCount = between(1, 16);
-  m.ZoneCount = between(1, 40);
+  m.ZoneCount = between(0, 9) == 0 ? between(150, 192) : between(1, 40);  // now and then a full unit
   for (auto& n : m.SourceNames) n = RandomName(rng);
   for (auto& n : m.ZoneNames) n = RandomName(rng);
   for (auto& n : m.FavoriteNames) n = RandomName(rng);
@@ -327,6 +327,7 @@ class TestConfigDiff : public QObject {
         [](ConfigModel& m) { m.ZoneNames[30] = "Beyond"; },
         [](ConfigModel& m) { m.SourceNames[9] = "Beyond"; },
         [](ConfigModel& m) { m.FavoriteStore.Cell(2, 12, 3).Set("C"); },
+        [](ConfigModel& m) { m.FavoriteStore.Cell(2, 3, 30).Set("A"); },
         [](ConfigModel& m) { m.FavoriteStore.Cell(2, 7, 3).Set("R"); },
         [](ConfigModel& m) { m.RestrictionMark(40, 2) = "R"; },
         [](ConfigModel& m) { m.RestrictionMark(3, 2) = "X"; },
@@ -335,7 +336,8 @@ class TestConfigDiff : public QObject {
         [](ConfigModel& m) { m.ZoneAudio[5].Lowpass = 200; },
         [](ConfigModel& m) { m.ZoneAudio[7].Band[2] = 9; },
         [](ConfigModel& m) { m.ZoneAudio[10].Volume = -50; },
-        [](ConfigModel& m) { m.ZoneAudio[6].DSPMode = -1, m.ZoneAudio[6].Bass = 7; },
+        [](ConfigModel& m) { m.ZoneAudio[6].Balance = 7, m.ZoneAudio[6].Bass = 7; },
+        [](ConfigModel& m) { m.ZoneAudio[11].SystemEQ = -1; },
         [](ConfigModel& m) { m.ZoneAudio[5].VolumeLock = 1; },
         [](ConfigModel& m) { m.EQPresets[2].Band[6] = 3; },
         [](ConfigModel& m) { m.ZoneNames[3] = "Room 3 and more than fifteen bytes"; },
@@ -344,6 +346,7 @@ class TestConfigDiff : public QObject {
     ConfigModel base = BaseModel();
     base.ZoneNames[3] = "Room 3 and more";
     base.ZoneAudio[6].DSPMode = -1;
+    base.ZoneAudio[11] = ZoneAudioRec{1, {}, 0, 0, -5, 0, 2, 0, 0, 0};  // preset mode, no preset
     for (std::size_t i = 0; i < invisible.size(); ++i) {
       ConfigModel changed = base;
       invisible[i](changed);
@@ -360,6 +363,26 @@ class TestConfigDiff : public QObject {
     QCOMPARE(TextOf(dhcp), TextOf(otherAddress));
   }
 
+  // A side's tables beyond its own counts are none, even when the model
+  // holds values there and the other side's counts reach them.
+  void valuesBeyondASidesCountsAreNone() {
+    ConfigModel a = BaseModel();
+    a.FavoriteStore.Cell(2, 3, 30).Set("A");
+    a.FavoriteStore.Cell(2, 10, 3).Set("V");
+    a.GroupMark(30, 1) = "G";
+    a.RestrictionMark(30, 2) = "R";
+    ConfigModel b = a;
+    b.ZoneCount = 30;
+    b.SourceCount = 10;
+    std::vector<std::string> lines;
+    for (const auto& d : CompareConfigurations(a, b)) lines.push_back(DifferenceLine(d));
+    for (const char* expected :
+         {"zones: 24 -> 30", R"(source 10 name: none -> "Src 10")", R"(zone 30 name: none -> "Room 30")",
+          "restriction zone 30 source 2: none -> R", "group 1 zone 30: none -> G",
+          "favorite 2 zone 3: none -> V from source 10", "favorite 2 zone 30: none -> A from source 3"})
+      QVERIFY2(std::find(lines.begin(), lines.end(), expected) != lines.end(), expected);
+  }
+
   // The property that matters: no difference exactly when the exports are
   // the same bytes, for generated configurations and single changes, and for
   // files with values the controls do not hold.
@@ -374,9 +397,16 @@ class TestConfigDiff : public QObject {
       } else {
         MutateRandomly(b, rng);
       }
+      std::string textA = TextOf(a);
       std::string textB = TextOf(b);
       if (round % 7 == 0) textB += "[VO2R50]\r\n[EO3M9]\r\n[TO4B100T-1]\r\n[EO1LP9999]\r\n[SD7]\r\n";
-      const Compared c = CompareTexts(TextOf(a), textB);
+      // Values an export leaves out, different on the two sides: a zone whose
+      // mode reads as none, the shown zone with a mode its list does not hold.
+      if (round % 5 == 0) {
+        textA += "[EO2M255]\r\n[BO2L3]\r\n[EO1M9]\r\n[EO1LP90]\r\n[EO3M2]\r\n[EO3P0]\r\n";
+        textB += "[EO2M255]\r\n[BO2L7]\r\n[EO1M9]\r\n[EO1LP120]\r\n[EO3M2]\r\n[EO3P255]\r\n";
+      }
+      const Compared c = CompareTexts(textA, textB);
       QVERIFY2(
           c.lines.empty() == c.sameExports,
           (std::to_string(round) + ": " + (c.lines.empty() ? std::string("none") : c.lines.front())).c_str());
