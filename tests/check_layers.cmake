@@ -10,7 +10,7 @@ set(below_transfer model command eqfiles editor)
 set(below_ui model command eqfiles editor transfer)
 set(below_app model command eqfiles editor transfer ui)
 set(below_cli model command eqfiles editor transfer)
-set(below_sim model command eqfiles transfer)
+set(below_sim model command eqfiles editor transfer)
 set(qt_free model command eqfiles editor)
 
 set(faults "")

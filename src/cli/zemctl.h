@@ -64,4 +64,18 @@ bool ParseSeconds(const std::string& text, int* ms);
 // imported; " + ifNothingRead, printed); 1 the link failed (said why).
 int PullIntoEditor(Editor& editor, const LinkArgs& link, int timeoutMs, const std::string& ifNothingRead);
 
+// zemctl push: the backup before sending (--backup) and the check after it
+// (--verify).
+inline constexpr int kPushBackupFailed = 5;
+inline constexpr int kPushNotVerified = 6;
+// Pulls the unit's configuration into `path` as 'zemctl pull -o' writes it:
+// 0, or kPushBackupFailed after saying why (link failed, nothing or only a
+// part received, no source named, `path` not written).
+int BackUpUnit(const LinkArgs& link, int timeoutMs, const std::string& path);
+// Pulls the unit's configuration back and prints, one a line on standard
+// output, how it differs from `sent` (the configuration the push exported).
+// 0 the same; 1 different; kPushNotVerified it could not be read back in
+// full (said why).
+int VerifyPush(const ConfigModel& sent, const LinkArgs& link, int timeoutMs);
+
 }  // namespace zem

@@ -75,6 +75,11 @@ void UnitSim::ClearRecord() {
   queries_ = 0;
 }
 
+const std::vector<std::string>& UnitSim::ServedLines() {
+  memory_.Update(options_.configLines);
+  return options_.configLines;
+}
+
 void UnitSim::SendRaw(const std::string& bytes) {
   for (auto& ch : channels_)
     if (!ch->closed) Send(*ch, bytes);
@@ -336,6 +341,7 @@ void UnitSim::TakeSerialCommand(Channel& ch, std::size_t length) {
 void UnitSim::Dump(Channel& ch) {
   ++queries_;
   if (options_.silent) return;
+  memory_.Update(options_.configLines);
   const std::string eol = options_.crlf ? "\r\n" : "\r";
   const std::size_t count =
       options_.closeMidImport ? options_.configLines.size() / 2 : options_.configLines.size();
@@ -360,6 +366,7 @@ void UnitSim::Dump(Channel& ch) {
 }
 
 void UnitSim::Answer(Channel& ch, const std::string& line) {
+  const int number = ++commandsReceived_;
   recorded_.push_back(line);
   emit CommandRecorded(line);
   if (ch.closed) return;
@@ -369,7 +376,13 @@ void UnitSim::Answer(Channel& ch, const std::string& line) {
     return;
   }
   if (options_.silent) return;
-  switch (options_.reply) {
+  const bool ignored = std::find(options_.ignoreCommands.begin(), options_.ignoreCommands.end(), number) !=
+                       options_.ignoreCommands.end();
+  // A command the unit has no room for is refused, never dropped unsaid.
+  const bool refused =
+      options_.reply != SimOptions::Reply::Error && !ignored && !memory_.Take(options_.configLines, line);
+  if (ignored) emit CommandDropped(line);
+  switch (refused ? SimOptions::Reply::Error : options_.reply) {
     case SimOptions::Reply::Ok:
       Send(ch, "(OK)\r\n");
       break;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/unit_memory.h"
+
 class QTcpServer;
 class QTcpSocket;
 class QSocketNotifier;
@@ -15,7 +17,8 @@ namespace zem {
 
 // How the simulated unit behaves; the defaults are a well-behaved unit.
 struct SimOptions {
-  std::vector<std::string> configLines;                    // what an import receives
+  // What an import receives; commands the unit takes change it (UnitMemory).
+  std::vector<std::string> configLines;
   bool crlf = false;                                       // end dump lines with CR LF instead of CR
   enum class Reply { Ok, Echo, Error } reply = Reply::Ok;  // answer to a command
   bool silent = false;                                     // never answer anything
@@ -31,6 +34,9 @@ struct SimOptions {
       false;  // after the lines, bytes a reader drops (LF, 128-255, Telnet negotiation), without end
   bool floodReplies = false;  // once the first command or "[]" came, "(OK)" replies without end
   int hangupAfterMs = -1;     // pseudo-terminal: hang up this long after it was opened
+  // Commands (counted from 1 over the unit's life) answered "(OK)" but not
+  // taken, as by a unit that silently drops a line.
+  std::vector<int> ignoreCommands;
 };
 
 // The text the trailing-bytes fault sends after the end marker: a command
@@ -38,11 +44,12 @@ struct SimOptions {
 inline constexpr char kSimTrailingCommand[] = "[NO1\"TRAILING\"]";
 
 // A simulated unit: serves its configuration to "[QXSB]", answers and
-// records every command of an export. Over TCP (the Telnet port; lines end
-// with LF CR, plus the bare "[]" and "[QXSB]") and over a pseudo-terminal
-// (the serial port; bare commands, each ended by its closing "]", or by a
-// "]" after which nothing more arrives for a moment, since the program
-// waits for each answer before it sends the next command).
+// records every command of an export, and takes each command it answers
+// "(OK)" (or echoes) into the configuration it serves next. Over TCP (the
+// Telnet port; lines end with LF CR, plus the bare "[]" and "[QXSB]") and
+// over a pseudo-terminal (the serial port; bare commands, each ended by its
+// closing "]", or by a "]" after which nothing more arrives for a moment,
+// since the program waits for each answer before it sends the next command).
 class UnitSim : public QObject {
   Q_OBJECT
 
@@ -73,12 +80,18 @@ class UnitSim : public QObject {
   int Connections() const { return connections_; }
   // Connections (or the pseudo-terminal) not closed yet.
   int OpenConnections() const;
+  // Commands received over the unit's life; ClearRecord leaves it alone.
+  int CommandsReceived() const { return commandsReceived_; }
   void ClearRecord();
+  // The configuration lines the next "[QXSB]" is answered with.
+  const std::vector<std::string>& ServedLines();
   // Sends `bytes` unasked on every open connection (and the pty).
   void SendRaw(const std::string& bytes);
 
  signals:
   void CommandRecorded(const std::string& line);
+  // A command answered but not taken (SimOptions::ignoreCommands).
+  void CommandDropped(const std::string& line);
   void Closed();
   // Everything queued for a connection has been written out.
   void OutputDrained();
@@ -111,6 +124,8 @@ class UnitSim : public QObject {
   int syncs_ = 0;
   int queries_ = 0;
   int connections_ = 0;
+  int commandsReceived_ = 0;
+  UnitMemory memory_;
 };
 
 }  // namespace zem

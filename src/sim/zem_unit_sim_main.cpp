@@ -16,6 +16,10 @@ const char kHelp[] =
     "\n"
     "Plays a ZEM unit: answers the configuration query \"[QXSB]\" with its\n"
     "configuration and answers every command of an export, printing each one.\n"
+    "A command answered \"(OK)\" (or echoed) is taken: from the first one on, the\n"
+    "query is answered with what an export of the configuration and the commands\n"
+    "taken writes. \"[RAR]\", \"[GAR]\" and \"[FAR]\" empty the restrictions, the\n"
+    "groups and the favorites. A command answered \"(ERROR)\" changes nothing.\n"
     "\n"
     "Links:\n"
     "  --port N          listen for Telnet connections on TCP port N (0: any free\n"
@@ -47,6 +51,9 @@ const char kHelp[] =
     "                    a reader drops (line feeds, bytes 128-255, Telnet\n"
     "                    negotiation); no end marker\n"
     "  --flood-replies   from the first command on, send \"(OK)\" without end\n"
+    "  --ignore-command N  answer the N-th command received (counted from 1) with\n"
+    "                    \"(OK)\" but do not take it, as a unit that drops a line\n"
+    "                    (may be given more than once)\n"
     "  --hangup-after MS pseudo-terminal: hang up MS milliseconds after start, as\n"
     "                    a pulled cable (stopping the simulator does the same)\n"
     "  --quiet           do not print the commands received\n"
@@ -141,6 +148,10 @@ int main(int argc, char** argv) {
       options.endlessDropped = true;
     } else if (a == "--flood-replies") {
       options.floodReplies = true;
+    } else if (a == "--ignore-command" && hasValue) {
+      int n = 0;
+      if (!ParseNumber(args[++i], &n) || n < 1) return Usage("bad command number '" + args[i] + "'");
+      options.ignoreCommands.push_back(n);
     } else if (a == "--hangup-after" && hasValue) {
       if (!ParseNumber(args[++i], &options.hangupAfterMs)) return Usage("bad time '" + args[i] + "'");
     } else if (a == "--quiet") {
@@ -187,6 +198,11 @@ int main(int argc, char** argv) {
   QObject::connect(&sim, &zem::UnitSim::CommandRecorded, [quiet](const std::string& line) {
     if (quiet) return;
     std::printf("received: %s\n", line.c_str());
+    std::fflush(stdout);
+  });
+  QObject::connect(&sim, &zem::UnitSim::CommandDropped, [quiet](const std::string& line) {
+    if (quiet) return;
+    std::printf("dropped: %s (answered, not taken)\n", line.c_str());
     std::fflush(stdout);
   });
   if (pty) QObject::connect(&sim, &zem::UnitSim::Closed, &app, &QCoreApplication::quit);

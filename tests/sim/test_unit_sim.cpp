@@ -7,7 +7,10 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "command/command_writer.h"
+#include "editor/editor.h"
 #include "sim/sim_config.h"
+#include "sim/unit_memory.h"
 #include "sim/unit_sim.h"
 
 using namespace zem;
@@ -64,6 +67,16 @@ struct PtyClient {
         5000);
   }
 };
+
+// What an export of `editor`'s configuration writes, as the unit serves it.
+std::string Served(Editor& editor, const char* eol = "\r") {
+  std::string text;
+  for (const std::string& line : editor.PrepareExport())
+    if (!line.empty()) text += line + eol;
+  return text;
+}
+
+std::vector<std::string> ServedLinesOf(const std::string& text) { return ConfigurationLines(text); }
 
 }  // namespace
 
@@ -230,20 +243,114 @@ class TestUnitSim : public QObject {
     QVERIFY(n == 0 || (n < 0 && errno == EIO));
   }
 
+  // A command answered "(OK)" changes what the next query is answered with;
+  // until then the configuration goes out exactly as it was given.
+  void takesTheCommandsItAnswers() {
+    SimOptions o;
+    o.configLines = GenerateConfiguration(3, 5);
+    o.reply = SimOptions::Reply::Error;
+    UnitSim sim(o);
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    TcpClient client(sim.TcpPort());
+    QVERIFY(client.Connected());
+    const std::string asGiven = ZemFileText(o.configLines);
+    std::string given;
+    for (const std::string& line : o.configLines) given += line + "\r";
+
+    client.Send("[NO2\"Refused\"]\n\r[QXSB]");  // "(ERROR)": nothing taken
+    QVERIFY(client.WaitFor("\r[QXSB]"));
+    QCOMPARE(client.received, "(ERROR)\r\n" + given + "[QXSB]");
+
+    sim.Options().reply = SimOptions::Reply::Ok;
+    sim.Options().ignoreCommands = {4};  // the fourth command received
+    std::vector<std::string> dropped;
+    QObject::connect(&sim, &UnitSim::CommandDropped,
+                     [&](const std::string& line) { dropped.push_back(line); });
+    client.received.clear();
+    client.Send("[NO2\"Deck\"]\n\r[VO3R-30]\n\r");
+    QVERIFY(client.WaitFor("(OK)\r\n(OK)\r\n"));
+    client.Send("[NI1\"Dropped\"]\n\r[RAR]\n\r[RPO4I2]\n\r[QXSB]");
+    QVERIFY(client.WaitFor("\r[QXSB]"));
+    QCOMPARE(sim.CommandsReceived(), 6);
+    QCOMPARE(dropped, std::vector<std::string>{"[NI1\"Dropped\"]"});
+
+    Editor expected;
+    expected.ImportFileText(asGiven, "given.zem");
+    QCOMPARE(expected.model.SourceNames[1], std::string("Source 1"));
+    expected.model.ZoneNames[2] = "Deck";
+    expected.model.ZoneAudio[3].Volume = -30;
+    for (int z = 1; z <= 5; ++z)
+      for (int s = 1; s <= 3; ++s) expected.model.RestrictionMark(z, s) = z == 4 && s == 2 ? "R" : "";
+    QVERIFY(std::count(o.configLines.begin(), o.configLines.end(), "[RPO5I2]") == 1);  // emptied
+    QCOMPARE(client.received, "(OK)\r\n(OK)\r\n(OK)\r\n(OK)\r\n(OK)\r\n" + Served(expected) + "[QXSB]");
+
+    // What it serves now reads back to exactly the same lines.
+    Editor reread;
+    reread.ImportFileText(ZemFileText(sim.ServedLines()), "served.zem");
+    QCOMPARE(ServedLinesOf(Served(reread)), sim.ServedLines());
+  }
+
+  void takenCommandsOnTheirOwn() {
+    // Groups and favorites blocks empty their tables; others keep theirs.
+    const std::vector<std::string> config = GenerateConfiguration(4, 6);
+    const std::vector<std::string> taken = TakeCommands(config, {"[GAR]", "[G4AO1]", "[FAR]", "[F2AO3VI1]"});
+    Editor editor;
+    editor.ImportFileText(ZemFileText(taken), "taken.zem");
+    const ConfigModel& m = editor.model;
+    for (int z = 1; z <= 6; ++z)
+      for (int g = 1; g <= kGroups; ++g)
+        QCOMPARE(m.GroupMark(z, g), std::string(z == 1 && g == 4 ? "G" : ""));
+    for (int f = 1; f <= kFavorites; ++f)
+      for (int z = 1; z <= 6; ++z)
+        for (int s = 1; s <= 4; ++s)
+          QCOMPARE(m.FavoriteStore.Cell(f, s, z).Is('C') || m.FavoriteStore.Cell(f, s, z).Is('A') ||
+                       m.FavoriteStore.Cell(f, s, z).Is('V'),
+                   f == 2 && z == 3 && s == 1);
+    QVERIFY(m.FavoriteStore.Cell(2, 1, 3).Is('V'));
+    QVERIFY(std::count(taken.begin(), taken.end(), "[RPO3I4]") == 1);
+    QCOMPARE(std::count_if(taken.begin(), taken.end(),
+                           [](const std::string& l) { return l.rfind("[RPO", 0) == 0; }),
+             std::count_if(config.begin(), config.end(),
+                           [](const std::string& l) { return l.rfind("[RPO", 0) == 0; }));
+
+    // Lines that name no source are kept as they are, the commands after them.
+    QCOMPARE(TakeCommands({"[NO1\"A\"]"}, {"[NO2\"B\"]"}),
+             (std::vector<std::string>{"[NO1\"A\"]", "[NO2\"B\"]"}));
+    QCOMPARE(TakeCommands({"[NO1\"A\"]"}, {}), std::vector<std::string>{"[NO1\"A\"]"});
+
+    // A memory that is full refuses the command rather than losing it.
+    UnitMemory memory;
+    std::vector<std::string> lines{std::string(UnitMemory::kLineBytes - 8, 'x')};
+    QVERIFY(memory.Take(lines, "[NO1\"A\"]") == false);
+    QVERIFY(!memory.HasPending());
+    lines = {"[NI1\"S\"]"};
+    for (int i = 0; i < 20000; ++i)
+      QVERIFY(memory.Take(lines, "[NO1\"Zone " + std::to_string(i % 100) + "\"]"));
+    memory.Update(lines);
+    QVERIFY(std::count(lines.begin(), lines.end(), "[NO1\"Zone 99\"]") == 1);
+    QVERIFY(lines.size() < 40);
+  }
+
   void programHelpAndArguments() {
     QProcess help;
     help.start(QStringLiteral(SIM_PATH), {"--help"});
     QVERIFY(help.waitForFinished());
     QCOMPARE(help.exitCode(), 0);
     const QByteArray text = help.readAllStandardOutput();
-    for (const char* option : {"--port", "--pty", "--silent", "--close-after", "--close-mid-import", "--junk",
-                               "--byte-per-write", "--no-end-marker", "--trailing-bytes", "--pace",
-                               "--endless", "--endless-dropped", "--flood-replies", "--hangup-after"})
+    for (const char* option :
+         {"--port", "--pty", "--silent", "--close-after", "--close-mid-import", "--junk", "--byte-per-write",
+          "--no-end-marker", "--trailing-bytes", "--pace", "--endless", "--endless-dropped",
+          "--flood-replies", "--hangup-after", "--ignore-command"})
       QVERIFY2(text.contains(option), option);
     QProcess bad;
     bad.start(QStringLiteral(SIM_PATH), {"--port", "1", "--pty"});
     QVERIFY(bad.waitForFinished());
     QCOMPARE(bad.exitCode(), 2);
+    QProcess noNumber;
+    noNumber.start(QStringLiteral(SIM_PATH), {"--port", "0", "--ignore-command", "0"});
+    QVERIFY(noNumber.waitForFinished());
+    QCOMPARE(noNumber.exitCode(), 2);
     QProcess noPty;
     noPty.start(QStringLiteral(SIM_PATH), {"--port", "0", "--hangup-after", "10"});
     QVERIFY(noPty.waitForFinished());

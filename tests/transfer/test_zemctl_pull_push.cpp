@@ -1,59 +1,14 @@
 // zemctl pull and push, the real binary against an in-process simulated unit.
-#include <QEventLoop>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
-#include "transfer/file_io.h"
 #include "transfer_rig.h"
+#include "zemctl_runner.h"
 
 using namespace zem;
 using namespace zem::test;
 
 namespace {
-
-struct Run {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs zemctl while the event loop keeps serving the simulated unit.
-Run Zemctl(const QStringList& args) {
-  QProcess process;
-  QEventLoop loop;
-  QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-  process.start(QStringLiteral(ZEMCTL_PATH), args);
-  if (process.state() != QProcess::NotRunning) loop.exec();
-  if (process.state() != QProcess::NotRunning) {
-    process.kill();
-    process.waitForFinished();
-    return Run{};
-  }
-  return Run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-             process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
-}
-
-QString Host(const UnitSim& sim) { return QStringLiteral("127.0.0.1:%1").arg(sim.TcpPort()); }
-
-// Opens the simulated unit's pty or TCP port and gives zemctl's options for it.
-bool OpenLink(UnitSim& sim, bool serial, QStringList* link) {
-  std::string error;
-  if (serial) {
-    if (!sim.OpenPty(&error)) return false;
-    *link << "--serial" << QString::fromStdString(sim.PtyPath());
-  } else {
-    if (!sim.ListenTcp(0, QHostAddress::LocalHost, &error)) return false;
-    *link << "--telnet" << Host(sim);
-  }
-  return true;
-}
-
-std::string Read(const QString& path) {
-  return ReadWholeFile(path.toStdString(), nullptr).value_or("<missing>");
-}
 
 SimOptions Serving(std::vector<std::string> lines) {
   SimOptions o;

@@ -1,0 +1,99 @@
+// zemctl push --backup and --verify: what a push does around the sending,
+// so that a push can be undone and is known to have arrived.
+#include <algorithm>
+#include <cstdio>
+
+#include "cli/zemctl.h"
+#include "command/command_writer.h"
+#include "editor/config_diff.h"
+#include "editor/editor.h"
+#include "transfer/file_io.h"
+
+namespace zem {
+
+int BackUpUnit(const LinkArgs& link, int timeoutMs, const std::string& path) {
+  Editor unit;
+  const int pulled = PullIntoEditor(unit, link, timeoutMs, "no backup written, nothing sent");
+  std::string error;
+  switch (pulled) {
+    case 0:
+      if (!unit.HasConfiguration()) {
+        PrintError("the unit named no source; no backup written, nothing sent");
+      } else if (!WriteFileAtomically(path, ZemFileText(unit.PrepareExport()), &error)) {
+        PrintError("cannot write the backup " + path + ": " + error + "; nothing sent");
+      } else {
+        std::fprintf(stderr, "zemctl: the unit's configuration is backed up in %s\n", path.c_str());
+        return 0;
+      }
+      break;
+    case 3:  // PullIntoEditor said why and that nothing was sent
+      break;
+    case 4:
+      PrintError("the unit's answer may be incomplete; no backup written, nothing sent");
+      break;
+    default:
+      PrintError("the backup failed; nothing sent");
+      break;
+  }
+  return kPushBackupFailed;
+}
+
+namespace {
+
+// Whether a faithful unit would hold what `sent` has for this difference:
+// only what the push wrote counts. An export cannot lower the unit's counts
+// nor clear what lies beyond its own sources and zones, and it writes a
+// zone's audio values only as far as the zone has them; the restriction,
+// group and favorite blocks are emptied before their entries, so every mark
+// within the counts is sent.
+bool PushSets(const ConfigDifference& d, const ConfigModel& sent) {
+  const int sources = std::clamp(sent.SourceCount, 0, kSources);
+  const int zones = std::clamp(sent.ZoneCount, 0, kZones);
+  const auto index = [&](std::size_t i) { return i < d.indices.size() ? d.indices[i] : 0; };
+  if (d.table == "sources" || d.table == "zones") {
+    // Fewer on the unit: something sent is missing. More: not sent.
+    return d.afterValue.kind != DifferenceValue::Kind::Number || d.afterValue.number < d.beforeValue.number;
+  }
+  if (d.table == "source") return index(0) <= sources;
+  if (d.table == "zone") return index(0) <= zones && d.beforeValue.kind != DifferenceValue::Kind::None;
+  if (d.table == "restriction") return index(0) <= zones && index(1) <= sources;
+  if (d.table == "group" || d.table == "favorite") return d.indices.size() < 2 || index(1) <= zones;
+  return true;
+}
+
+}  // namespace
+
+int VerifyPush(const ConfigModel& sent, const LinkArgs& link, int timeoutMs) {
+  std::fputs("zemctl: reading the configuration back to verify it\n", stderr);
+  Editor unit;
+  const int pulled = PullIntoEditor(unit, link, timeoutMs, "not verified");
+  if (pulled == 0 && !unit.HasConfiguration()) {
+    PrintError("the unit named no source when read back; not verified");
+    return kPushNotVerified;
+  }
+  if (pulled == 4) PrintError("the configuration read back may be incomplete; not verified");
+  if (pulled == 1) PrintError("the configuration could not be read back; not verified");
+  if (pulled != 0) return kPushNotVerified;
+
+  // What an export carries, worded as 'zemctl diff' words it (the EQ presets
+  // and volume locks a unit keeps are never sent), and of that only what the
+  // push set.
+  std::vector<ConfigDifference> differences = CompareConfigurations(sent, unit.model);
+  const std::size_t all = differences.size();
+  std::erase_if(differences, [&](const ConfigDifference& d) { return !PushSets(d, sent); });
+  if (differences.size() < all)
+    std::fprintf(stderr, "zemctl: %zu difference%s left out: values the push does not send\n",
+                 all - differences.size(), all - differences.size() == 1 ? "" : "s");
+  for (const ConfigDifference& difference : differences)
+    std::printf("%s\n", TerminalText(DifferenceLine(difference)).c_str());
+  std::fflush(stdout);
+  if (differences.empty()) {
+    std::fputs("zemctl: verified: the unit holds what was sent\n", stderr);
+    return 0;
+  }
+  std::fprintf(stderr, "zemctl: the unit does not hold what was sent: %zu difference%s\n", differences.size(),
+               differences.size() == 1 ? "" : "s");
+  return 1;
+}
+
+}  // namespace zem

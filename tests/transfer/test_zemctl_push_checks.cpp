@@ -1,0 +1,211 @@
+// zemctl push --backup and --verify: the real binary against an in-process simulated unit.
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "transfer_rig.h"
+#include "zemctl_runner.h"
+
+using namespace zem;
+using namespace zem::test;
+
+namespace {
+
+const QString kSmall = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
+
+SimOptions Serving(std::vector<std::string> lines) {
+  SimOptions o;
+  o.configLines = std::move(lines);
+  return o;
+}
+
+// The lines a push of `path` sends.
+std::vector<std::string> SentLines(const QString& path) {
+  Editor editor;
+  editor.ImportFileText(Read(path), path.toStdString());
+  return NonEmpty(editor.PrepareExport());
+}
+
+}  // namespace
+
+class TestZemctlPushChecks : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void backupIsWhatPullWrites_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("telnet") << false;
+    QTest::newRow("serial") << true;
+  }
+  void backupIsWhatPullWrites() {
+    QFETCH(bool, serial);
+    QTemporaryDir dir;
+    UnitSim sim(Serving(GenerateConfiguration(6, 20)));
+    QStringList link;
+    QVERIFY(OpenLink(sim, serial, &link));
+    const QString pulled = dir.filePath("pulled.zem"), backup = dir.filePath("backup.zem");
+    QCOMPARE(Zemctl(QStringList{"pull"} << link << "-o" << pulled).exitCode, 0);
+    int queriesBeforeFirstCommand = -1;
+    QObject::connect(&sim, &UnitSim::CommandRecorded, &sim, [&] {
+      if (queriesBeforeFirstCommand < 0) queriesBeforeFirstCommand = sim.Queries();
+    });
+
+    const Run run = Zemctl(QStringList{"push", kSmall, "--backup", backup} << link);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(Read(backup), Read(pulled));
+    QCOMPARE(queriesBeforeFirstCommand, 2);  // the backup came before the first line
+    QCOMPARE(sim.Recorded(), SentLines(kSmall));
+    QVERIFY2(run.err.find("backed up in " + backup.toStdString()) != std::string::npos, run.err.c_str());
+  }
+
+  // Whatever makes the backup fail, nothing is sent and the file is left alone.
+  void failedBackupSendsNothing_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("silent unit") << "silent" << 5 << "No answer from the unit in 1 second. Nothing imported;";
+    QTest::newRow("answer cut short") << "half" << 5 << "answer may be incomplete; no backup written";
+    QTest::newRow("no source named") << "empty" << 5 << "the unit named no source; no backup written";
+    QTest::newRow("refused") << "refused" << 5 << "Connection refused";
+    QTest::newRow("write fails") << "full" << 5 << "cannot write the backup /dev/full";
+    QTest::newRow("cannot be made") << "nodir" << 2 << "cannot write";
+    QTest::newRow("names the input") << "input" << 2 << "is the input file";
+  }
+  void failedBackupSendsNothing() {
+    QFETCH(QString, fault);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    SimOptions o = Serving(fault == "empty" ? std::vector<std::string>{} : GenerateConfiguration(2, 4));
+    o.silent = fault == "silent";
+    o.closeMidImport = fault == "half";
+    UnitSim sim(o);
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    QString host = Host(sim);
+    if (fault == "refused") {
+      UnitSim gone;
+      QVERIFY(gone.ListenTcp(0, QHostAddress::LocalHost, &error));
+      host = Host(gone);
+    }
+    const QString in = dir.filePath("in.zem");
+    QVERIFY(QFile::copy(kSmall, in));
+    const QString backup = fault == "full"    ? QStringLiteral("/dev/full")
+                           : fault == "nodir" ? dir.filePath("no/such/folder/b.zem")
+                           : fault == "input" ? in
+                                              : dir.filePath("b.zem");
+    const Run run = Zemctl({"push", in, "--telnet", host, "--backup", backup, "--timeout", "1"});
+    QCOMPARE(run.exitCode, status);
+    QVERIFY2(run.err.find(message.toStdString()) != std::string::npos, run.err.c_str());
+    QVERIFY(sim.Recorded().empty());
+    QCOMPARE(Read(in), Read(kSmall));
+    if (status == 2) QCOMPARE(sim.Connections(), 0);  // refused before connecting
+    if (!backup.startsWith("/dev/") && backup != in) QVERIFY(!QFile::exists(backup));
+  }
+
+  // A unit that takes every line verifies, even one that held other
+  // restrictions, groups and favorites before.
+  void verifyOfAFaithfulUnit_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("telnet") << false;
+    QTest::newRow("serial") << true;
+  }
+  void verifyOfAFaithfulUnit() {
+    QFETCH(bool, serial);
+    UnitSim sim(Serving(GenerateConfiguration(8, 24)));
+    QStringList link;
+    QVERIFY(OpenLink(sim, serial, &link));
+    const Run run = Zemctl(QStringList{"push", kSmall, "--verify"} << link);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, std::string());
+    QVERIFY2(run.err.find("verified: the unit holds what was sent") != std::string::npos, run.err.c_str());
+    QCOMPARE(sim.Queries(), 1);
+    QCOMPARE(sim.Recorded(), SentLines(kSmall));
+  }
+
+  void verifyCatchesADroppedLine_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("telnet") << false;
+    QTest::newRow("serial") << true;
+  }
+  void verifyCatchesADroppedLine() {
+    QFETCH(bool, serial);
+    const std::vector<std::string> sent = SentLines(kSmall);
+    const auto kitchen = std::find(sent.begin(), sent.end(), "[NO2\"Kitchen\"]");
+    QVERIFY(kitchen != sent.end());
+    const auto volume = std::find(sent.begin(), sent.end(), "[VO1R-7]");
+    QVERIFY(volume != sent.end());
+    SimOptions o = Serving(GenerateConfiguration(8, 24));
+    o.ignoreCommands = {static_cast<int>(kitchen - sent.begin()) + 1,
+                        static_cast<int>(volume - sent.begin()) + 1};
+    UnitSim sim(o);
+    QStringList link;
+    QVERIFY(OpenLink(sim, serial, &link));
+    const Run run = Zemctl(QStringList{"push", kSmall, "--verify"} << link);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, std::string("zone 1 volume: -7 dB -> -1 dB\nzone 2 name: \"Kitchen\" -> \"Room 2\"\n"));
+    QVERIFY2(run.err.find("sent " + std::to_string(sent.size()) + " lines, every one answered") !=
+                 std::string::npos,
+             run.err.c_str());
+    QVERIFY(run.err.find("does not hold what was sent: 2 differences\n") != std::string::npos);
+  }
+
+  // "(ERROR)" answers: a unit that took nothing is a difference (1 wins over
+  // 4); one that held it all along still reports the answers (4).
+  void verifyAndErrorAnswers() {
+    SimOptions o = Serving(GenerateConfiguration(8, 24));
+    o.reply = SimOptions::Reply::Error;
+    UnitSim sim(o);
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const Run refused = Zemctl({"push", kSmall, "--telnet", Host(sim), "--verify"});
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY(refused.out.find("zone 2 name: \"Kitchen\" -> \"Room 2\"\n") != std::string::npos);
+    QVERIFY(refused.err.find("answered \"(ERROR)\"") != std::string::npos);
+
+    sim.Options().configLines = SentLines(kSmall);
+    const Run same = Zemctl({"push", kSmall, "--telnet", Host(sim), "--verify"});
+    QCOMPARE(same.exitCode, 4);
+    QCOMPARE(same.out, std::string());
+    QVERIFY(same.err.find("verified: the unit holds what was sent") != std::string::npos);
+  }
+
+  // What a push cannot send is no difference: the EQ presets of IN, which
+  // the unit never received, the audio of zones IN gives none (zones 5, 12
+  // and 19 of the small example), sources and zones beyond IN's.
+  void verifyLooksAtWhatWasSent() {
+    UnitSim larger(Serving(GenerateConfiguration(16, 192)));
+    std::string error;
+    QVERIFY(larger.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const Run small = Zemctl({"push", kSmall, "--telnet", Host(larger), "--verify"});
+    QCOMPARE(small.exitCode, 0);
+    QCOMPARE(small.out, std::string());
+    QVERIFY2(small.err.find("differences left out: values the push does not send") != std::string::npos,
+             small.err.c_str());
+
+    const QString full = QStringLiteral(ZEM_SOURCE_DIR "/examples/full-16x192.zem");
+    QVERIFY(Read(full).find("[NEP") != std::string::npos);
+    UnitSim sim(Serving(GenerateConfiguration(16, 192)));
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const Run run = Zemctl({"push", full, "--telnet", Host(sim), "--verify"});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, std::string());
+  }
+
+  // The configuration cannot be read back in full: no verdict (6).
+  void verifyWithoutAnAnswer() {
+    const std::size_t lines = SentLines(kSmall).size();
+    UnitSim sim(Serving(GenerateConfiguration(8, 24)));
+    QObject::connect(&sim, &UnitSim::CommandRecorded, &sim, [&] {
+      if (sim.Recorded().size() == lines) sim.Options().closeMidImport = true;
+    });
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const Run run = Zemctl({"push", kSmall, "--telnet", Host(sim), "--verify", "--timeout", "5"});
+    QCOMPARE(run.exitCode, 6);
+    QCOMPARE(run.out, std::string());
+    QVERIFY2(run.err.find("may be incomplete; not verified") != std::string::npos, run.err.c_str());
+  }
+};
+
+QTEST_GUILESS_MAIN(TestZemctlPushChecks)
+#include "test_zemctl_push_checks.moc"
