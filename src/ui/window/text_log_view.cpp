@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "ui/latin1.h"
 
@@ -102,22 +103,50 @@ void TextLogView::Sync() {
 }
 
 void TextLogView::TakeIn(std::string_view text) {
-  for (const char ch : text) {
-    const auto byte = static_cast<unsigned char>(ch);
-    if (pendingCR_) {
-      pendingCR_ = false;
-      if (byte == '\n') {
-        EndLine();
-        continue;
-      }
-      openWidth_ += Advance('\r');  // a lone CR shows as a blank
+  std::size_t at = 0;
+  if (pendingCR_ && !text.empty()) {
+    pendingCR_ = false;
+    if (text.front() == '\n') {
+      EndLine();
+      at = 1;
+    } else {
+      openWidth_ += advances_['\r'];  // a lone CR shows as a blank
     }
-    endsWithBreak_ = false;
-    if (byte == '\r')
-      pendingCR_ = true;
-    else
-      openWidth_ += Advance(byte);
   }
+  // Runs of bytes up to each CR: most text has one per line.
+  while (at < text.size()) {
+    const auto* cr = static_cast<const char*>(std::memchr(text.data() + at, '\r', text.size() - at));
+    const std::size_t runEnd = cr ? static_cast<std::size_t>(cr - text.data()) : text.size();
+    if (runEnd > at) {
+      openWidth_ += RunWidth(text.substr(at, runEnd - at));
+      endsWithBreak_ = false;
+    }
+    if (!cr) break;
+    endsWithBreak_ = false;
+    if (runEnd + 1 == text.size()) {
+      pendingCR_ = true;
+      break;
+    }
+    if (text[runEnd + 1] == '\n') {
+      EndLine();
+      at = runEnd + 2;
+    } else {
+      openWidth_ += advances_['\r'];
+      at = runEnd + 1;
+    }
+  }
+}
+
+std::int64_t TextLogView::RunWidth(std::string_view run) const {
+  // Two sums, so the additions need not wait on each other.
+  std::int64_t even = 0, odd = 0;
+  std::size_t i = 0;
+  for (; i + 1 < run.size(); i += 2) {
+    even += advances_[static_cast<unsigned char>(run[i])];
+    odd += advances_[static_cast<unsigned char>(run[i + 1])];
+  }
+  if (i < run.size()) even += advances_[static_cast<unsigned char>(run[i])];
+  return even + odd;
 }
 
 void TextLogView::EndLine() {
@@ -135,7 +164,8 @@ void TextLogView::Remeasure() {
   shownFont_.setStyleStrategy(QFont::PreferNoShaping);
   const QFontMetricsF metrics(shownFont_);
   for (int byte = 0; byte < 256; ++byte)
-    advances_[byte] = metrics.horizontalAdvance(ShownAsBlank(byte) ? QChar(' ') : QChar(byte));
+    advances_[byte] = static_cast<std::int32_t>(
+        std::lround(64 * metrics.horizontalAdvance(ShownAsBlank(byte) ? QChar(' ') : QChar(byte))));
   const QFontMetrics whole(shownFont_);
   lineHeight_ = std::max(1, whole.height());
   ascent_ = whole.ascent();
@@ -192,8 +222,8 @@ void TextLogView::UpdateScrollRanges() {
   vertical->setRange(0, std::max(0, ClampToInt(ShownLineCount()) - lines));
   QScrollBar* horizontal = horizontalScrollBar();
   // Room for the margins and a caret after the widest line.
-  const double width = std::min(std::max(widest_, openWidth_), double(INT_MAX / 4));
-  const int content = static_cast<int>(std::ceil(width)) + 2 * kMargin + 1;
+  const std::int64_t width = (std::max(widest_, openWidth_) + 63) / 64;
+  const int content = static_cast<int>(std::min<std::int64_t>(width, INT_MAX / 4)) + 2 * kMargin + 1;
   horizontal->setPageStep(viewport()->width());
   horizontal->setRange(0, std::max(0, content - viewport()->width()));
 }

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -111,7 +112,10 @@ class TextLogView : public QAbstractScrollArea, public TextLog::Listener {
   void UpdateScrollRanges();
   int LineHeight() const { return lineHeight_; }
   int VisibleLines() const;
-  double Advance(unsigned char byte) const { return advances_[byte]; }
+  // A byte's width in pixels; the widths are kept in 64ths of a pixel, as
+  // the font engine gives them, so sums over long lines stay exact.
+  double Advance(unsigned char byte) const { return advances_[byte] / 64.0; }
+  std::int64_t RunWidth(std::string_view run) const;
   // The length of a shown line in bytes (a CR that may yet pair with an LF
   // is not shown).
   std::size_t ShownLength(std::size_t line) const;
@@ -125,13 +129,13 @@ class TextLogView : public QAbstractScrollArea, public TextLog::Listener {
 
   TextLog& log_;
   QFont shownFont_;
-  std::array<double, 256> advances_{};
+  std::array<std::int32_t, 256> advances_{};
   int lineHeight_ = 1;
   int ascent_ = 0;
 
   // Stream state, kept as the log changes.
-  double openWidth_ = 0;
-  double widest_ = 0;
+  std::int64_t openWidth_ = 0;
+  std::int64_t widest_ = 0;
   bool pendingCR_ = false;
   bool endsWithBreak_ = false;
 
