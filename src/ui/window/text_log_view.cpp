@@ -166,9 +166,9 @@ void TextLogView::Remeasure() {
   for (int byte = 0; byte < 256; ++byte)
     advances_[byte] = static_cast<std::int32_t>(
         std::lround(64 * metrics.horizontalAdvance(ShownAsBlank(byte) ? QChar(' ') : QChar(byte))));
-  const QFontMetrics whole(shownFont_);
-  lineHeight_ = std::max(1, whole.height());
-  ascent_ = whole.ascent();
+  // Whole pixels per line, rounded up as a text document lays lines out.
+  lineHeight_ = std::max(1, static_cast<int>(std::ceil(metrics.lineSpacing())));
+  ascent_ = static_cast<int>(std::round(metrics.ascent()));
 
   openWidth_ = widest_ = 0;
   pendingCR_ = endsWithBreak_ = false;
@@ -210,6 +210,8 @@ QString TextLogView::ShownText() const {
   }
   return shown;
 }
+
+int TextLogView::TopMargin() const { return verticalScrollBar()->value() == 0 ? kMargin : 0; }
 
 int TextLogView::VisibleLines() const {
   return std::max(1, (viewport()->height() - 2 * kMargin) / LineHeight());
@@ -276,7 +278,7 @@ void TextLogView::CopyToSelectionClipboard() {
 
 TextLogView::Position TextLogView::PositionAt(QPoint point) const {
   const long long first = verticalScrollBar()->value();
-  const int offset = point.y() - kMargin;
+  const int offset = point.y() - TopMargin();
   const long long row = offset >= 0 ? offset / LineHeight() : -((-offset + LineHeight() - 1) / LineHeight());
   const long long last = static_cast<long long>(ShownLineCount()) - 1;
   const auto line = static_cast<std::size_t>(std::clamp(first + row, 0LL, last));
@@ -301,7 +303,7 @@ QPoint TextLogView::PointOf(Position place) const {
       x += Advance(static_cast<unsigned char>(bytes[column]));
   }
   const long long row = static_cast<long long>(place.line) - verticalScrollBar()->value();
-  return {static_cast<int>(std::floor(x)), kMargin + static_cast<int>(row * LineHeight())};
+  return {static_cast<int>(std::floor(x)), TopMargin() + static_cast<int>(row * LineHeight())};
 }
 
 void TextLogView::EnsureVisible(Position place) {
@@ -360,7 +362,7 @@ void TextLogView::paintEvent(QPaintEvent*) {
   const Position to = std::max(anchor_, cursor_);
 
   for (std::size_t index = first; index < count; ++index) {
-    const int top = kMargin + static_cast<int>(index - first) * LineHeight();
+    const int top = TopMargin() + static_cast<int>(index - first) * LineHeight();
     if (top >= viewport()->height()) break;
     const bool selected = HasSelection() && index >= from.line && index <= to.line;
     const std::size_t selectStart = selected && index == from.line ? from.column : 0;

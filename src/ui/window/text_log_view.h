@@ -111,6 +111,8 @@ class TextLogView : public QAbstractScrollArea, public TextLog::Listener {
   void Remeasure();
   void UpdateScrollRanges();
   int LineHeight() const { return lineHeight_; }
+  // The margin above the first line: scrolled down, lines start at the top.
+  int TopMargin() const;
   int VisibleLines() const;
   // A byte's width in pixels; the widths are kept in 64ths of a pixel, as
   // the font engine gives them, so sums over long lines stay exact.
