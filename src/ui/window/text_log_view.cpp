@@ -191,12 +191,15 @@ std::size_t TextLogView::ShownLineCount() const {
   return lines + (endsWithBreak_ || lines == 0 ? 1 : 0);
 }
 
+std::string_view TextLogView::ShownPart(std::size_t index, std::string_view line) const {
+  if (pendingCR_ && index + 1 == log_.LineCount() && !line.empty()) line.remove_suffix(1);
+  return line;
+}
+
 std::size_t TextLogView::ShownLength(std::size_t index) const {
-  const std::size_t lines = log_.LineCount();
-  if (index >= lines) return 0;
+  if (index >= log_.LineCount()) return 0;
   const auto line = log_.Line(index);
-  const std::size_t length = line.size();
-  return pendingCR_ && index + 1 == lines && length > 0 ? length - 1 : length;
+  return ShownPart(index, line).size();
 }
 
 QString TextLogView::ShownText() const {
@@ -206,7 +209,7 @@ QString TextLogView::ShownText() const {
     if (i > 0) shown += QLatin1Char('\n');
     if (i >= log_.LineCount()) continue;
     const auto line = log_.Line(i);
-    shown += ShownCharacters(std::string_view(line).substr(0, ShownLength(i)));
+    shown += ShownCharacters(ShownPart(i, line));
   }
   return shown;
 }
@@ -258,8 +261,9 @@ QString TextLogView::SelectedText() const {
     if (i < log_.LineCount()) {
       const auto line = log_.Line(i);
       const std::size_t start = i == from.line ? from.column : 0;
-      const std::size_t end = i == to.line ? to.column : ShownLength(i);
-      text += Latin1(std::string_view(line).substr(start, end - start));
+      const std::string_view bytes = ShownPart(i, line);
+      const std::size_t end = i == to.line ? to.column : bytes.size();
+      text += Latin1(bytes.substr(start, end - start));
     }
     if (i < to.line) text += QLatin1Char('\n');
   }
@@ -283,8 +287,9 @@ TextLogView::Position TextLogView::PositionAt(QPoint point) const {
   const long long last = static_cast<long long>(ShownLineCount()) - 1;
   const auto line = static_cast<std::size_t>(std::clamp(first + row, 0LL, last));
   if (line >= log_.LineCount()) return {line, 0};
-  const auto bytes = log_.Line(line);
-  const std::size_t length = ShownLength(line);
+  const auto text = log_.Line(line);
+  const std::string_view bytes = ShownPart(line, text);
+  const std::size_t length = bytes.size();
   double x = kMargin - horizontalScrollBar()->value();
   for (std::size_t column = 0; column < length; ++column) {
     const double advance = Advance(static_cast<unsigned char>(bytes[column]));
@@ -330,7 +335,7 @@ void TextLogView::SelectWordAt(Position place) {
   place = Clamped(place);
   if (place.line >= log_.LineCount()) return;
   const auto line = log_.Line(place.line);
-  const std::string_view bytes = std::string_view(line).substr(0, ShownLength(place.line));
+  const std::string_view bytes = ShownPart(place.line, line);
   std::size_t start = std::min(place.column, bytes.size());
   std::size_t end = start;
   if (start < bytes.size() && IsWordByte(static_cast<unsigned char>(bytes[start]))) {
@@ -376,7 +381,7 @@ void TextLogView::paintEvent(QPaintEvent*) {
     double selectToX = right;
     if (index < lines) {
       const auto line = log_.Line(index);
-      const std::string_view bytes = std::string_view(line).substr(0, ShownLength(index));
+      const std::string_view bytes = ShownPart(index, line);
       double x = left;
       std::size_t column = 0;
       std::size_t firstShown = bytes.size();

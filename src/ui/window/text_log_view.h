@@ -121,6 +121,8 @@ class TextLogView : public QAbstractScrollArea, public TextLog::Listener {
   // The length of a shown line in bytes (a CR that may yet pair with an LF
   // is not shown).
   std::size_t ShownLength(std::size_t line) const;
+  // The shown part of line `index`, whose bytes are `line`.
+  std::string_view ShownPart(std::size_t index, std::string_view line) const;
   Position Clamped(Position place) const;
   Position EndOfText() const;
   // Moves the cursor, keeping the anchor when extending the selection.
