@@ -1,6 +1,7 @@
 // The text areas' view over a line log: what it shows, following the end,
 // selecting and copying the bytes themselves, clearing.
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -188,12 +189,54 @@ class TestTextLogView : public QObject {
     QVERIFY(!view.MakeContextMenu()->findChild<QAction*>("CopyAction")->isEnabled());
   }
 
+  void assistiveToolsReadTheText() {
+    ShownView shown;
+    shown.log.AppendLine("first line");
+    shown.log.AppendLine("Caf\xe9 au lait");
+    shown.log.AppendLine("third");
+    QApplication::processEvents();
+    QAccessibleInterface* area = QAccessible::queryAccessibleInterface(&shown.view);
+    QVERIFY(area);
+    QCOMPARE(area->role(), QAccessible::EditableText);
+    QVERIFY(area->state().readOnly && area->state().multiLine);
+    QAccessibleTextInterface* text = area->textInterface();
+    QVERIFY(text);
+
+    const QString all = FromBytes("first line\nCaf\xe9 au lait\nthird\n");
+    QCOMPARE(text->characterCount(), all.size());
+    QCOMPARE(text->text(0, text->characterCount()), all);
+    QCOMPARE(text->text(11, 15), FromBytes("Caf\xe9"));
+    int start = -1, end = -1;
+    QCOMPARE(text->textAtOffset(13, QAccessible::LineBoundary, &start, &end), FromBytes("Caf\xe9 au lait\n"));
+    QCOMPARE(start, 11);
+    QCOMPARE(end, 24);
+    QCOMPARE(text->textAfterOffset(13, QAccessible::LineBoundary, &start, &end), QString("third\n"));
+    QCOMPARE(text->textBeforeOffset(13, QAccessible::LineBoundary, &start, &end), QString("first line\n"));
+    QCOMPARE(text->textAtOffset(17, QAccessible::WordBoundary, &start, &end), QString("au"));
+    QCOMPARE(start, 16);
+    QCOMPARE(text->textAtOffset(29, QAccessible::CharBoundary, &start, &end), QString("\n"));
+
+    // A selection made by the tool is the view's, and the other way round.
+    text->setSelection(0, 6, 15);
+    QCOMPARE(shown.view.SelectedText(), FromBytes("line\nCaf\xe9"));
+    shown.view.Select({2, 1}, {0, 2});
+    QCOMPARE(text->selectionCount(), 1);
+    text->selection(0, &start, &end);
+    QCOMPARE(start, 2);
+    QCOMPARE(end, 25);
+    QCOMPARE(text->cursorPosition(), 2);
+    // A character's place on the screen leads back to it.
+    QCOMPARE(text->offsetAtPoint(text->characterRect(19).topLeft() + QPoint(1, 2)), 19);
+  }
+
   void clearingEmptiesTheArea() {
     ShownView shown;
     const QImage empty = shown.view.viewport()->grab().toImage();
     for (int i = 0; i < 100; ++i) shown.log.AppendLine(std::string(300, 'x') + std::to_string(i));
     QApplication::processEvents();
     shown.view.SelectAll();
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&shown.view)->textInterface();
+    QCOMPARE(text->characterCount(), 100 * 302 - 10 + 100);
     QVERIFY(shown.view.verticalScrollBar()->value() > 0);
     QVERIFY(shown.view.horizontalScrollBar()->maximum() > 0);
 
@@ -213,6 +256,8 @@ class TestTextLogView : public QObject {
     shown.log.AppendText("after");
     QApplication::processEvents();
     QCOMPARE(shown.view.ShownText(), QString("after"));
+    QCOMPARE(text->characterCount(), 5);
+    QCOMPARE(text->text(1, 4), QString("fte"));
     shown.view.SelectAll();
     QCOMPARE(shown.view.SelectedText(), QString("after"));
   }

@@ -1,5 +1,6 @@
 #include "ui/window/text_log_view.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -18,6 +19,7 @@
 #include <cstring>
 
 #include "ui/latin1.h"
+#include "ui/window/text_log_accessible.h"
 
 namespace zem {
 
@@ -60,6 +62,7 @@ TextLogView::TextLogView(TextLog& log, QWidget* parent) : QAbstractScrollArea(pa
   horizontalScrollBar()->setSingleStep(20);
   syncTimer_.setSingleShot(true);
   connect(&syncTimer_, &QTimer::timeout, this, &TextLogView::Sync);
+  TextLogAccessible::InstallFactory();
   Remeasure();
   UpdateScrollRanges();
   log_.SetListener(this);
@@ -73,6 +76,7 @@ void TextLogView::TextAppended(std::string_view text) {
 }
 
 void TextLogView::Cleared() {
+  lineStarts_.clear();
   openWidth_ = widest_ = 0;
   pendingCR_ = endsWithBreak_ = false;
   anchor_ = cursor_ = Position{};
@@ -249,14 +253,25 @@ void TextLogView::Select(Position anchor, Position cursor) {
   anchor_ = Clamped(anchor);
   cursor_ = Clamped(cursor);
   viewport()->update();
+  NotifySelection();
+}
+
+void TextLogView::NotifySelection() {
+  if (!QAccessible::isActive()) return;
+  QAccessibleTextSelectionEvent event(this, static_cast<int>(OffsetOf(std::min(anchor_, cursor_))),
+                                      static_cast<int>(OffsetOf(std::max(anchor_, cursor_))));
+  event.setCursorPosition(static_cast<int>(OffsetOf(cursor_)));
+  QAccessible::updateAccessibility(&event);
 }
 
 void TextLogView::SelectAll() { Select({}, EndOfText()); }
 
-QString TextLogView::SelectedText() const {
+QString TextLogView::SelectedText() const { return TextBetween(anchor_, cursor_); }
+
+QString TextLogView::TextBetween(Position one, Position other) const {
   QString text;
-  const Position from = Clamped(std::min(anchor_, cursor_));
-  const Position to = Clamped(std::max(anchor_, cursor_));
+  const Position from = Clamped(std::min(one, other));
+  const Position to = Clamped(std::max(one, other));
   for (std::size_t i = from.line; i <= to.line; ++i) {
     if (i < log_.LineCount()) {
       const auto line = log_.Line(i);
@@ -269,6 +284,34 @@ QString TextLogView::SelectedText() const {
   }
   return text;
 }
+
+void TextLogView::ExtendLineStarts() const {
+  // A line's start is known once the line exists: the lines before it are
+  // complete and no longer change.
+  const std::size_t count = ShownLineCount();
+  if (lineStarts_.empty()) lineStarts_.push_back(0);
+  while (lineStarts_.size() < count) {
+    const std::size_t previous = lineStarts_.size() - 1;
+    lineStarts_.push_back(lineStarts_.back() + ShownLength(previous) + 1);
+  }
+}
+
+std::size_t TextLogView::OffsetOf(Position place) const {
+  place = Clamped(place);
+  ExtendLineStarts();
+  return lineStarts_[place.line] + place.column;
+}
+
+TextLogView::Position TextLogView::PositionOfOffset(std::size_t offset) const {
+  ExtendLineStarts();
+  const std::size_t count = ShownLineCount();
+  const auto after =
+      std::upper_bound(lineStarts_.begin(), lineStarts_.begin() + static_cast<long>(count), offset);
+  const auto line = static_cast<std::size_t>(after - lineStarts_.begin()) - 1;
+  return Clamped({line, offset - lineStarts_[line]});
+}
+
+std::size_t TextLogView::CharacterCount() const { return OffsetOf(EndOfText()); }
 
 void TextLogView::Copy() {
   if (HasSelection()) QApplication::clipboard()->setText(SelectedText());
@@ -329,6 +372,7 @@ void TextLogView::MoveCursor(Position to, bool extend) {
   if (!extend) anchor_ = cursor_;
   EnsureVisible(cursor_);
   viewport()->update();
+  NotifySelection();
 }
 
 void TextLogView::SelectWordAt(Position place) {
@@ -344,9 +388,7 @@ void TextLogView::SelectWordAt(Position place) {
   } else if (end < bytes.size()) {
     ++end;
   }
-  anchor_ = {place.line, start};
-  cursor_ = {place.line, end};
-  viewport()->update();
+  Select({place.line, start}, {place.line, end});
 }
 
 void TextLogView::paintEvent(QPaintEvent*) {

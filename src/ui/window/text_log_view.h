@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "model/text_log.h"
 
@@ -77,6 +78,13 @@ class TextLogView : public QAbstractScrollArea, public TextLog::Listener {
   void SelectAll();
   // The selected bytes, as Latin-1 characters, LF between lines.
   QString SelectedText() const;
+  // The text from one place to another, as SelectedText gives it.
+  QString TextBetween(Position one, Position other) const;
+  // Places as offsets into the shown text (LF between lines), for assistive
+  // tools. The first use indexes the line starts, 8 bytes a line.
+  std::size_t OffsetOf(Position place) const;
+  Position PositionOfOffset(std::size_t offset) const;
+  std::size_t CharacterCount() const;
   // Puts the selected text on the clipboard (nothing when none is selected).
   void Copy();
 
@@ -84,6 +92,9 @@ class TextLogView : public QAbstractScrollArea, public TextLog::Listener {
   // corner of the character at a place, in viewport coordinates.
   Position PositionAt(QPoint point) const;
   QPoint PointOf(Position place) const;
+
+  // Scrolls as little as needed to bring a place into sight.
+  void EnsureVisible(Position place);
 
   // The context menu: Copy and Select All.
   std::unique_ptr<QMenu> MakeContextMenu();
@@ -127,9 +138,11 @@ class TextLogView : public QAbstractScrollArea, public TextLog::Listener {
   Position EndOfText() const;
   // Moves the cursor, keeping the anchor when extending the selection.
   void MoveCursor(Position to, bool extend);
-  void EnsureVisible(Position place);
+  // Tells assistive tools where the caret and the selection are.
+  void NotifySelection();
   void SelectWordAt(Position place);
   void CopyToSelectionClipboard();
+  void ExtendLineStarts() const;
 
   TextLog& log_;
   QFont shownFont_;
@@ -146,6 +159,9 @@ class TextLogView : public QAbstractScrollArea, public TextLog::Listener {
   Position anchor_;
   Position cursor_;
   bool selecting_ = false;
+
+  // Where each shown line starts in the shown text; built on first use.
+  mutable std::vector<std::size_t> lineStarts_;
 
   QTimer syncTimer_;
   QElapsedTimer sinceSync_;
