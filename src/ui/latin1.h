@@ -8,10 +8,11 @@
 #include <QString>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace zem {
 
-inline QString Latin1(const std::string& text) {
+inline QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 

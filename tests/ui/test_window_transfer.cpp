@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
@@ -31,8 +30,8 @@ using zem::UnitSim;
 
 namespace {
 
-QStringList ShownLines(QPlainTextEdit* textArea) {
-  return textArea->toPlainText().split('\n', Qt::SkipEmptyParts);
+QStringList ShownLines(const zem::TextLogView* textArea) {
+  return textArea->ShownText().split('\n', Qt::SkipEmptyParts);
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -75,8 +74,8 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     SimOptions options;
     options.configLines = zem::GenerateConfiguration(8, 24);
     QVERIFY(UseTelnet(options));
-    auto* receivedText = window->findChild<QPlainTextEdit*>("Memo2");
-    auto* messageLog = window->findChild<QPlainTextEdit*>("Memo3");
+    auto* receivedText = window->findChild<zem::TextLogView*>("Memo2");
+    auto* messageLog = window->findChild<zem::TextLogView*>("Memo3");
     QTRY_COMPARE(ShownLines(messageLog), QStringList{"Using host: " + host});
 
     QStringList statuses;
@@ -87,13 +86,13 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     window->findChild<QAction*>("Import1")->trigger();
     QCOMPARE(window->Controller().LastOutcome(), TransferController::Outcome::Completed);
 
-    QTRY_COMPARE(receivedText->toPlainText(), zem::TextLogDisplayText(editor->receivedText.Text()));
-    QTRY_COMPARE(messageLog->toPlainText(), zem::TextLogDisplayText(editor->messageLog.Text()));
+    QTRY_COMPARE(receivedText->ShownText(), zem::TextLogDisplayText(editor->receivedText.Text()));
+    QTRY_COMPARE(messageLog->ShownText(), zem::TextLogDisplayText(editor->messageLog.Text()));
     const QStringList log = ShownLines(messageLog);
     QVERIFY(log.indexOf("Connected.") >= 0);
     QVERIFY(log.indexOf("Connected.") < log.indexOf("Disconnected."));
     QCOMPARE(log.back(), QString("Import Complete"));
-    QVERIFY2(receivedText->toPlainText().contains("[NO24"), qPrintable(receivedText->toPlainText().left(80)));
+    QVERIFY2(receivedText->ShownText().contains("[NO24"), qPrintable(receivedText->ShownText().left(80)));
 
     QVERIFY(statuses.contains(" Importing from host: " + host));
     QCOMPARE(statuses.back(), QString(" Import Complete"));
@@ -331,7 +330,7 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     QVERIFY(window->Controller().Serial().IsPortOpen());
     QTRY_VERIFY(!window->Controller().Serial().IsPortOpen());
     const QString lost = "The serial port " + QString::fromStdString(sim->PtyPath()) + " was lost.";
-    QTRY_COMPARE(ShownLines(window->findChild<QPlainTextEdit*>("Memo3")).back(), lost);
+    QTRY_COMPARE(ShownLines(window->findChild<zem::TextLogView*>("Memo3")).back(), lost);
     QTRY_COMPARE(window->findChild<QLabel*>("StatusText")->text(), " " + lost);
     QVERIFY(window->findChild<QAction*>("Serial1")->isChecked());
     QVERIFY(prompts->errors.empty());

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -48,17 +47,16 @@ constexpr int kStatusHeight = 19;
 // The page control's place in the client area at the window's default size.
 constexpr QRect kPagesAtDefault(8, 8, 697, 409);
 
-QPlainTextEdit* MakeTextArea(const char* name, const QString& accessibleName, QWidget* page, QRect geometry) {
-  auto* textArea = new QPlainTextEdit(page);
+// A read-only text area over one of the editor's logs: its text can be
+// selected and copied, never typed into.
+TextLogView* MakeTextArea(TextLog& log, const char* name, const QString& accessibleName, QWidget* page,
+                          QRect geometry) {
+  auto* textArea = new TextLogView(log, page);
   textArea->setObjectName(name);
   textArea->setAccessibleName(accessibleName);
   textArea->setGeometry(geometry);
-  textArea->setReadOnly(true);
-  textArea->setLineWrapMode(QPlainTextEdit::NoWrap);
   textArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   textArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  // Read-only text keeps a visible caret off, but can still be selected and copied.
-  textArea->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   return textArea;
 }
 
@@ -167,8 +165,6 @@ MainWindow::~MainWindow() {
   // with no callbacks into widgets that are about to go.
   editor_.SetListener(nullptr);
   editor_.status.SetOnChange(nullptr);
-  receivedTextView_.reset();
-  messageLogView_.reset();
 }
 
 std::string MainWindow::AboutText() {
@@ -227,10 +223,9 @@ void MainWindow::BuildMenu() {
 QWidget* MainWindow::BuildConfigurationFilePage() {
   auto* page = new QWidget(pageTabs_);
   page->setObjectName("TabSheet1");
-  receivedTextEdit_ = MakeTextArea("Memo2", "Received text", page, QRect(8, 8, 345, 361));
-  messageLogEdit_ = MakeTextArea("Memo3", "Message log", page, QRect(360, 8, 321, 361));
-  receivedTextView_ = std::make_unique<TextLogView>(editor_.receivedText, receivedTextEdit_);
-  messageLogView_ = std::make_unique<TextLogView>(editor_.messageLog, messageLogEdit_);
+  receivedTextView_ =
+      MakeTextArea(editor_.receivedText, "Memo2", "Received text", page, QRect(8, 8, 345, 361));
+  messageLogView_ = MakeTextArea(editor_.messageLog, "Memo3", "Message log", page, QRect(360, 8, 321, 361));
   return page;
 }
 
@@ -314,8 +309,8 @@ void MainWindow::BuildPages() {
                            "StringGrid5", "StringGrid6"}) {
     if (auto* grid = pageTabs_->findChild<QWidget*>(name)) tallGrids_.push_back({grid, grid->geometry()});
   }
-  receivedTextBase_ = receivedTextEdit_->geometry();
-  messageLogBase_ = messageLogEdit_->geometry();
+  receivedTextBase_ = receivedTextView_->geometry();
+  messageLogBase_ = messageLogView_->geometry();
 }
 
 // The page control fills the client area with the margins it has at the
@@ -327,8 +322,8 @@ void MainWindow::LayOutClient(QSize client) {
   pageTabs_->setGeometry(kPagesAtDefault.adjusted(0, 0, extraWidth, extraHeight));
   for (const auto& [grid, base] : tallGrids_) grid->setGeometry(base.adjusted(0, 0, 0, extraHeight));
   const int leftShare = extraWidth / 2;
-  receivedTextEdit_->setGeometry(receivedTextBase_.adjusted(0, 0, leftShare, extraHeight));
-  messageLogEdit_->setGeometry(messageLogBase_.adjusted(leftShare, 0, extraWidth, extraHeight));
+  receivedTextView_->setGeometry(receivedTextBase_.adjusted(0, 0, leftShare, extraHeight));
+  messageLogView_->setGeometry(messageLogBase_.adjusted(leftShare, 0, extraWidth, extraHeight));
 }
 
 QRect MainWindow::FitWindow(QSize window, QMargins frame, QRect available) {

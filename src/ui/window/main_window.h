@@ -14,7 +14,6 @@
 class QAction;
 class QActionGroup;
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 class QShortcut;
 class QTabWidget;
@@ -114,10 +113,10 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   std::string lastComparedFile_;
 
   QTabWidget* pageTabs_ = nullptr;
-  QPlainTextEdit* receivedTextEdit_ = nullptr;
-  QPlainTextEdit* messageLogEdit_ = nullptr;
-  std::unique_ptr<TextLogView> receivedTextView_;
-  std::unique_ptr<TextLogView> messageLogView_;
+  // The two text areas, over the editor's logs; they let go of the logs when
+  // the window's children go, before the editor does.
+  TextLogView* receivedTextView_ = nullptr;
+  TextLogView* messageLogView_ = nullptr;
   QWidget* communicationSettingsPage_ = nullptr;
   QLabel* statusText_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
