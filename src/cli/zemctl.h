@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ bool WantsHelp(const std::vector<std::string>& args);
 int Usage(const char* help, const std::string& problem);
 // A log's lines, each ended by a line feed.
 std::string LogText(const TextLog& log);
+// The same lines written to `out` as they are read, in large pieces.
+void PrintLog(const TextLog& log, std::FILE* out);
 
 // Reads `path` and imports it into `editor` as the window's File Mode import
 // does; false (after saying why) when the file cannot be read. `cut` tells

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "cli/zemctl.h"
 #include "transfer/file_io.h"
@@ -27,6 +28,7 @@ int Usage(const char* help, const std::string& problem) {
 
 std::string LogText(const TextLog& log) {
   std::string text;
+  text.reserve(log.ByteCount());
   for (std::size_t i = 0; i < log.LineCount(); ++i) {
     text += log.Line(i);
     text += '\n';
@@ -34,16 +36,36 @@ std::string LogText(const TextLog& log) {
   return text;
 }
 
+void PrintLog(const TextLog& log, std::FILE* out) {
+  constexpr std::size_t kPiece = 64 * 1024;
+  std::string piece;
+  piece.reserve(kPiece);
+  for (std::size_t i = 0; i < log.LineCount(); ++i) {
+    const auto line = log.Line(i);
+    if (piece.size() + line.size() >= kPiece) {
+      std::fwrite(piece.data(), 1, piece.size(), out);
+      piece.clear();
+    }
+    if (line.size() >= kPiece) {
+      std::fwrite(line.data(), 1, line.size(), out);
+    } else {
+      piece += line;
+    }
+    piece += '\n';
+  }
+  std::fwrite(piece.data(), 1, piece.size(), out);
+}
+
 bool ImportFile(Editor& editor, const std::string& path, bool* cut) {
   std::string error, limit;
-  const std::optional<std::string> text = ReadWholeFile(path, &error, &limit);
+  std::optional<std::string> text = ReadWholeFile(path, &error, &limit);
   if (!text) {
     PrintError("cannot read " + path + ": " + error);
     return false;
   }
   *cut = !limit.empty();
   if (*cut) PrintError(path + " reached the limit of " + limit + "; only its beginning was read");
-  editor.ImportFileText(*text, path);
+  editor.ImportFileText(std::move(*text), path);  // the text becomes receivedText, not copied
   return true;
 }
 

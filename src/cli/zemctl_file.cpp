@@ -47,7 +47,7 @@ bool LogShowsProblems(const TextLog& log) {
   const std::string_view notHandled = "Didn't Handle: ";
   const std::string_view errorParsing = "Error parsing: ";
   for (std::size_t i = 0; i < log.LineCount(); ++i) {
-    std::string_view line = log.Line(i);
+    const auto line = log.Line(i);
     if (line.substr(0, errorParsing.size()) == errorParsing) return true;
     if (line.substr(0, notHandled.size()) == notHandled && !IsBlockMarker(line.substr(notHandled.size())))
       return true;
@@ -58,7 +58,7 @@ bool LogShowsProblems(const TextLog& log) {
 // Whether the text holds a line the import reads as a command.
 bool HasCommandLine(const TextLog& text) {
   for (std::size_t i = 0; i < text.LineCount(); ++i) {
-    const std::string& line = text.Line(i);
+    const auto line = text.Line(i);
     if (!line.empty() && (line.front() == '[' || line.front() == '(')) return true;
   }
   return false;
@@ -76,8 +76,7 @@ int RunCheck(const std::vector<std::string>& args) {
   Editor editor;
   bool cut = false;
   if (!ImportFile(editor, args[0], &cut)) return 2;
-  const std::string log = LogText(editor.messageLog);
-  std::fwrite(log.data(), 1, log.size(), stdout);
+  PrintLog(editor.messageLog, stdout);
   if (!HasCommandLine(editor.receivedText)) {
     PrintError(args[0] + ": no configuration commands found");
     return 1;

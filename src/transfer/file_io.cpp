@@ -12,6 +12,8 @@
 #include <random>
 #include <system_error>
 
+#include "model/text_log.h"
+
 namespace zem {
 namespace {
 
@@ -222,8 +224,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
 
   // Line ends as the import counts them: CR LF, a lone CR, a lone LF.
   std::size_t lines = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
+  for (std::size_t i = 0; (i = FindLineEnd(text, i)) != std::string::npos; ++i) {
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
     if (++lines == limits.lines && i + 1 < text.size()) {
       text.resize(i + 1);
