@@ -2,11 +2,14 @@
 // into the text area, every command read, "X" marks, first items, refresh.
 // The argument is the number of full configurations in the file (1 or 40).
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/zemctl.h"
@@ -27,29 +30,66 @@ const std::string& ConfigText(std::int64_t copies) {
   return many;
 }
 
+// The command lines of `text` and the sum of their first letters.
+std::pair<std::size_t, unsigned> ScanCommandLines(std::string_view text) {
+  std::size_t commands = 0;
+  unsigned letters = 0;
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  while (at < end) {
+    const char* lf = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+    const char* const lineEnd = lf ? lf : end;
+    if (lineEnd - at >= 2 && (*at == '[' || *at == '(')) {
+      ++commands;
+      letters += static_cast<unsigned char>(at[1]);
+    }
+    at = lineEnd + 1;
+  }
+  return {commands, letters};
+}
+
+// The text written to a file named after the benchmark's argument.
+std::string WriteConfigFile(std::int64_t copies) {
+  const std::string path =
+      "/tmp/zem-bench-" + std::to_string(copies) + "-" + std::to_string(::getpid()) + ".zem";
+  const std::string& text = ConfigText(copies);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  const bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  if ((file && std::fclose(file) != 0) || !written) return std::string();
+  return path;
+}
+
 // The floor: a bare scanner that splits the text into lines and looks at the
 // first bytes of the command lines, as an import must at least do.
 void BM_ScanLines(benchmark::State& state) {
   const std::string& text = ConfigText(state.range(0));
   std::size_t commands = 0;
   for (auto _ : state) {
-    commands = 0;
-    unsigned letters = 0;
-    const char* at = text.data();
-    const char* const end = at + text.size();
-    while (at < end) {
-      const char* lf = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
-      const char* const lineEnd = lf ? lf : end;
-      if (lineEnd - at >= 2 && (*at == '[' || *at == '(')) {
-        ++commands;
-        letters += static_cast<unsigned char>(at[1]);
-      }
-      at = lineEnd + 1;
-    }
+    const auto [count, letters] = ScanCommandLines(text);
+    commands = count;
     benchmark::DoNotOptimize(letters);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
   state.counters["commands"] = static_cast<double>(commands);
+}
+
+// The same scanner reading the file first, as zemctl check does.
+void BM_ScanFile(benchmark::State& state) {
+  const std::string path = WriteConfigFile(state.range(0));
+  if (path.empty()) {
+    state.SkipWithError("cannot write the file to scan");
+    return;
+  }
+  for (auto _ : state) {
+    std::string text;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+      text.resize(ConfigText(state.range(0)).size());
+      text.resize(std::fread(text.data(), 1, text.size(), file));
+      std::fclose(file);
+    }
+    benchmark::DoNotOptimize(ScanCommandLines(text).second);
+  }
+  std::remove(path.c_str());
 }
 
 void BM_HeadlessImport(benchmark::State& state) {
@@ -68,21 +108,25 @@ void BM_HeadlessImport(benchmark::State& state) {
 // What `zemctl check FILE` does after the process has started: read the file,
 // import it, print the log (here to /dev/null).
 void BM_Check(benchmark::State& state) {
-  const std::string path = "/tmp/zem-bench-check-" + std::to_string(state.range(0)) + ".zem";
-  {
-    const std::string& text = ConfigText(state.range(0));
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file || std::fwrite(text.data(), 1, text.size(), file) != text.size() || std::fclose(file) != 0) {
-      state.SkipWithError("cannot write the file to check");
-      return;
-    }
+  const std::string path = WriteConfigFile(state.range(0));
+  if (path.empty()) {
+    state.SkipWithError("cannot write the file to check");
+    return;
   }
-  if (!std::freopen("/dev/null", "w", stdout)) {
+  // The log goes to /dev/null while measured; the report to the real output.
+  std::fflush(stdout);
+  const int kept = ::dup(STDOUT_FILENO);
+  const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (kept < 0 || null < 0 || ::dup2(null, STDOUT_FILENO) < 0) {
     state.SkipWithError("cannot send the log to /dev/null");
     return;
   }
   int status = -1;
   for (auto _ : state) status = zem::RunCheck({path});
+  std::fflush(stdout);
+  ::dup2(kept, STDOUT_FILENO);
+  ::close(kept);
+  ::close(null);
   if (status != 0) state.SkipWithError("the check failed");
   std::remove(path.c_str());
 }
@@ -121,6 +165,7 @@ void BM_ImportOneLongLine(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_ScanLines)->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_ScanFile)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_HeadlessImport)->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_Check)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_ImportThenExport)->Unit(benchmark::kMillisecond);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editor/editor.h"
@@ -23,8 +25,9 @@ bool WantsHelp(const std::vector<std::string>& args);
 int Usage(const char* help, const std::string& problem);
 // A log's lines, each ended by a line feed.
 std::string LogText(const TextLog& log);
-// The same lines written to `out` as they are read, in large pieces.
-void PrintLog(const TextLog& log, std::FILE* out);
+// The same lines written to `out` in large pieces; `onLine` (if set) sees
+// each line on the way.
+void PrintLog(const TextLog& log, std::FILE* out, const std::function<void(std::string_view)>& onLine = {});
 
 // Reads `path` and imports it into `editor` as the window's File Mode import
 // does; false (after saying why) when the file cannot be read. `cut` tells

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -30,28 +31,25 @@ std::string LogText(const TextLog& log) {
   std::string text;
   text.reserve(log.ByteCount());
   for (std::size_t i = 0; i < log.LineCount(); ++i) {
-    text += log.Line(i);
+    log.AppendLineTo(i, text);
     text += '\n';
   }
   return text;
 }
 
-void PrintLog(const TextLog& log, std::FILE* out) {
+void PrintLog(const TextLog& log, std::FILE* out, const std::function<void(std::string_view)>& onLine) {
   constexpr std::size_t kPiece = 64 * 1024;
   std::string piece;
   piece.reserve(kPiece);
   for (std::size_t i = 0; i < log.LineCount(); ++i) {
-    const auto line = log.Line(i);
-    if (piece.size() + line.size() >= kPiece) {
+    const std::size_t start = piece.size();
+    log.AppendLineTo(i, piece);
+    if (onLine) onLine(std::string_view(piece).substr(start));
+    piece += '\n';
+    if (piece.size() >= kPiece) {
       std::fwrite(piece.data(), 1, piece.size(), out);
       piece.clear();
     }
-    if (line.size() >= kPiece) {
-      std::fwrite(line.data(), 1, line.size(), out);
-    } else {
-      piece += line;
-    }
-    piece += '\n';
   }
   std::fwrite(piece.data(), 1, piece.size(), out);
 }

@@ -43,22 +43,20 @@ bool IsBlockMarker(std::string_view line) {
   return line == "[RAR]" || line == "[GAR]" || line == "[FAR]" || line == "[EC]";
 }
 
-bool LogShowsProblems(const TextLog& log) {
+// A log line that says a line was not understood.
+bool ShowsProblem(std::string_view line) {
   const std::string_view notHandled = "Didn't Handle: ";
   const std::string_view errorParsing = "Error parsing: ";
-  for (std::size_t i = 0; i < log.LineCount(); ++i) {
-    const auto line = log.Line(i);
-    if (line.substr(0, errorParsing.size()) == errorParsing) return true;
-    if (line.substr(0, notHandled.size()) == notHandled && !IsBlockMarker(line.substr(notHandled.size())))
-      return true;
-  }
-  return false;
+  if (line.substr(0, errorParsing.size()) == errorParsing) return true;
+  return line.substr(0, notHandled.size()) == notHandled && !IsBlockMarker(line.substr(notHandled.size()));
 }
 
 // Whether the text holds a line the import reads as a command.
 bool HasCommandLine(const TextLog& text) {
+  std::string line;
   for (std::size_t i = 0; i < text.LineCount(); ++i) {
-    const auto line = text.Line(i);
+    line.clear();
+    text.AppendLineTo(i, line);
     if (!line.empty() && (line.front() == '[' || line.front() == '(')) return true;
   }
   return false;
@@ -76,12 +74,14 @@ int RunCheck(const std::vector<std::string>& args) {
   Editor editor;
   bool cut = false;
   if (!ImportFile(editor, args[0], &cut)) return 2;
-  PrintLog(editor.messageLog, stdout);
+  bool problems = false;
+  PrintLog(editor.messageLog, stdout,
+           [&problems](std::string_view line) { problems = problems || ShowsProblem(line); });
   if (!HasCommandLine(editor.receivedText)) {
     PrintError(args[0] + ": no configuration commands found");
     return 1;
   }
-  return cut || LogShowsProblems(editor.messageLog) ? 1 : 0;
+  return cut || problems ? 1 : 0;
 }
 
 int RunConvert(const std::vector<std::string>& args) {

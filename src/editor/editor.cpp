@@ -145,11 +145,14 @@ void Editor::CompleteImport() {
   SetPagesEnabled(true);
   status.Set(" Parsing...");
   const std::size_t lines = receivedText.LineCount();
-  // Each command line logs a line about twice its length, rarely two lines.
-  messageLog.Reserve(3 * receivedText.ByteCount(), lines + lines / 4);
+  // Each command line logs a line, rarely two.
+  messageLog.Reserve(0, lines + lines / 4);
+  std::string line;
   for (std::size_t i = 0; i < lines; ++i) {
-    const auto line = receivedText.Line(i);
-    if (!line.empty() && (line.front() == '[' || line.front() == '(')) ReadCommand(model, messageLog, line);
+    line.clear();
+    receivedText.AppendLineTo(i, line);
+    if (!line.empty() && (line.front() == '[' || line.front() == '('))
+      ReadReceivedLine(model, messageLog, receivedText, i, line);
   }
   MarkUnusedCells();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -16,9 +17,10 @@ namespace zem {
 // text, where the two bytes CR LF start a new line. Views listen through
 // SetListener and are told every change, so they can append incrementally.
 //
-// The text is held in one piece, exactly as Text() returns it, with the
-// place of every line break: appending copies the new bytes once and reading
-// a line copies nothing.
+// The text is held in one piece with where each line starts: appending
+// copies the new bytes once. A line made from a line of another log (the
+// reader's log of the received text) can be kept as a reference to that line
+// and made into text only when it is read (AppendDerivedLine).
 class TextLog {
  public:
   struct Listener {
@@ -28,7 +30,18 @@ class TextLog {
     virtual void Cleared() = 0;
   };
 
+  // Makes the text of a derived line from the line it comes from. The same
+  // line must always give the same text, holding no CR LF.
+  class LineFormat {
+   public:
+    virtual void AppendTo(std::string_view source, std::string& out) const = 0;
+
+   protected:
+    ~LineFormat() = default;
+  };
+
   TextLog() = default;
+  ~TextLog();
   TextLog(const TextLog&) = delete;
   TextLog& operator=(const TextLog&) = delete;
 
@@ -46,30 +59,61 @@ class TextLog {
   // Clear, then AppendLines(text); keeps `text`'s buffer when all its lines
   // already end in CR LF, so a large file is not copied.
   void AssignLines(std::string&& text);
-
+  // Adds, as AppendLine would, the text `format` makes of line `index` of
+  // `source`; `length` is that text's length. The line is kept as a
+  // reference while `source` keeps that line (until it is cleared or
+  // destroyed, when the text is made and kept instead).
+  void AppendDerivedLine(const TextLog& source, std::size_t index, const LineFormat& format,
+                         std::size_t length);
   // Makes room for `bytes` more bytes and `lines` more lines, when a caller
   // knows about how much will come: no copying as the text grows.
   void Reserve(std::size_t bytes, std::size_t lines);
 
-  std::size_t LineCount() const;
-  // Valid until the log next changes.
-  std::string_view Line(std::size_t index) const;
+  std::size_t LineCount() const { return lines_.size(); }
+  std::string Line(std::size_t index) const;
+  // Appends line `index` to `out`: reads many lines without a string each.
+  void AppendLineTo(std::size_t index, std::string& out) const;
   std::vector<std::string> Lines() const;
   // The whole text with CR LF between lines, as the edit control holds it.
-  std::string Text() const { return text_; }
-  // Total bytes held; lets callers bound what a stream may fill in.
-  std::size_t ByteCount() const { return text_.size(); }
+  std::string Text() const;
+  // Total bytes of the text; lets callers bound what a stream may fill in.
+  std::size_t ByteCount() const { return text_.size() + derivedBytes_; }
 
  private:
-  std::size_t OpenLineStart() const { return breaks_.empty() ? 0 : breaks_.back() + 2; }
-  // Records the line breaks in the text from `from` on (a CR just before
-  // `from` may pair with an LF at it) and tells the listener.
-  void Appended(std::size_t from);
+  // A line: where it starts in text_, or (kDerived set) the format's slot in
+  // formats_ and the index of the line in source_ it comes from.
+  using Entry = std::uint64_t;
+  static constexpr Entry kDerived = Entry{1} << 63;
+  static constexpr unsigned kSlotShift = 56;
+  static constexpr Entry kIndexMask = (Entry{1} << kSlotShift) - 1;
+  static constexpr std::size_t kMaxFormats = 127;
+
+  // The line's text when it is held in text_.
+  std::string_view HeldLine(Entry entry) const;
+  // Appends `text` and records the lines it starts or ends, without telling
+  // the listener.
+  void Put(std::string_view text);
+  void CloseOpenLine() {
+    if (text_.size() > openStart_) Put("\r\n");
+  }
+  // Turns every derived line into held text.
+  void MakeHeld();
+  // Before this log's lines go: the logs that refer to them hold their text.
+  void ReleaseDependents();
+  // Forgets the source (its derived lines must be gone).
+  void Detach();
+  void Tell(std::size_t from);
 
   std::string text_;
-  // Where each line break (CR LF) is; the text after the last one is the
-  // open line, which may be empty.
-  std::vector<std::size_t> breaks_;
+  std::vector<Entry> lines_;
+  // Where the open line (after the last CR LF of text_) starts; it is the
+  // last line when it is not empty.
+  std::size_t openStart_ = 0;
+  std::size_t derivedBytes_ = 0;
+  const TextLog* source_ = nullptr;
+  std::vector<const LineFormat*> formats_;
+  // The logs that refer to lines of this one.
+  mutable std::vector<TextLog*> dependents_;
   Listener* listener_ = nullptr;
 };
 

@@ -2,6 +2,7 @@
 // everything appended, its lines are the pieces between CR LF pairs.
 #include <QtTest>
 
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -60,6 +61,20 @@ struct Recorder : TextLog::Listener {
   std::string text;
   void TextAppended(std::string_view t) override { text += t; }
   void Cleared() override { text.clear(); }
+};
+
+// A derived line: the line it comes from between two texts.
+class Around final : public TextLog::LineFormat {
+ public:
+  Around(std::string before, std::string after) : before_(std::move(before)), after_(std::move(after)) {}
+  void AppendTo(std::string_view source, std::string& out) const override {
+    out.append(before_).append(source).append(after_);
+  }
+  std::string Of(std::string_view source) const { return before_ + std::string(source) + after_; }
+  std::size_t Length(std::string_view source) const { return before_.size() + source.size() + after_.size(); }
+
+ private:
+  std::string before_, after_;
 };
 
 }  // namespace
@@ -144,6 +159,73 @@ class TestTextLog : public QObject {
       if (expected == text.size()) expected = std::string::npos;
       QCOMPARE(FindLineEnd(text, from), expected);
     }
+  }
+
+  void derivedLinesReadAsTheirText() {
+    const Around quoted("<", ">"), named("name: ", "");
+    std::mt19937 random(5);
+    for (int round = 0; round < 100; ++round) {
+      auto source = std::make_unique<TextLog>();
+      source->AppendText("first\r\nsecond\r\n\r\nx\ry\r\nopen");
+      auto other = std::make_unique<TextLog>();
+      other->AppendLine("elsewhere");
+      TextLog derived;
+      Recorder recorder;
+      derived.SetListener(&recorder);
+      PlainText plain;
+      for (int step = 0; step < 30; ++step) {
+        const std::size_t pick = random() % 8;
+        if (pick < 5) {
+          // Lines 0-3 are kept as references; the open line 4, a line of
+          // another source and a line of the log itself as text.
+          const TextLog& from = pick == 4 ? *other : *source;
+          const std::size_t index = pick == 4 ? 0 : random() % from.LineCount();
+          const Around& format = random() % 2 ? quoted : named;
+          const std::string line = from.Line(index);
+          derived.AppendDerivedLine(from, index, format, format.Length(line));
+          plain.AppendLine(format.Of(line));
+        } else if (pick == 5 && derived.LineCount() > 0) {
+          const std::size_t index = random() % derived.LineCount();
+          const std::string line = derived.Line(index);
+          derived.AppendDerivedLine(derived, index, quoted, quoted.Length(line));
+          plain.AppendLine(quoted.Of(line));
+        } else {
+          const std::string bytes = RandomBytes(random, 5);
+          derived.AppendText(bytes);
+          plain.text += bytes;
+        }
+      }
+      QCOMPARE(derived.Lines(), plain.Lines());
+      QCOMPARE(derived.Text(), plain.text);
+      QCOMPARE(derived.ByteCount(), plain.text.size());
+      QCOMPARE(recorder.text, plain.text);
+      // The lines referred to go; the text stays.
+      switch (round % 3) {
+        case 0:
+          source->Clear();
+          break;
+        case 1:
+          source.reset();
+          break;
+        default:
+          source->AssignLines("new\r\n");
+      }
+      other.reset();
+      QCOMPARE(derived.Text(), plain.text);
+      QCOMPARE(derived.Lines(), plain.Lines());
+      derived.AppendLine("end");
+      plain.AppendLine("end");
+      QCOMPARE(derived.Text(), plain.text);
+    }
+    // A log that goes first leaves its source as it was.
+    TextLog source;
+    source.AppendLine("kept");
+    {
+      TextLog derived;
+      derived.AppendDerivedLine(source, 0, quoted, quoted.Length("kept"));
+    }
+    source.Clear();
+    QCOMPARE(source.LineCount(), 0u);
   }
 
   void oneLongLine() {
