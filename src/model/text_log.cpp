@@ -181,17 +181,22 @@ void TextLog::AppendDerivedLine(const TextLog& source, std::size_t index, const 
   derivedBytes_ += length + 2;
   if (listener_) {
     std::string text = closing ? "\r\n" : "";
-    format.AppendTo(source.HeldLine(source.lines_[index]), text);
+    format.AppendTo(source.HeldLine(index), text);
     text += "\r\n";
     listener_->TextAppended(text);
   }
 }
 
-std::string_view TextLog::HeldLine(Entry start) const {
-  // A held line ends at the first CR LF after its start (it holds none), or
-  // at the end of the text when it is the open line.
+std::string_view TextLog::HeldLine(std::size_t index) const {
+  const std::size_t start = lines_[index];
   const char* const data = text_.data();
   const std::size_t size = text_.size();
+  // A held line ends with the CR LF before the next held line, or with the
+  // text when it is the open line.
+  const bool last = index + 1 == lines_.size();
+  if (last) return std::string_view(data + start, (openStart_ > start ? openStart_ - 2 : size) - start);
+  if (!(lines_[index + 1] & kDerived)) return std::string_view(data + start, lines_[index + 1] - 2 - start);
+  // Followed by a derived line: it ends at its first CR LF (it holds none).
   for (std::size_t at = start + 1; at < size;) {
     const void* lf = std::memchr(data + at, '\n', size - at);
     if (!lf) break;
@@ -205,11 +210,11 @@ std::string_view TextLog::HeldLine(Entry start) const {
 void TextLog::AppendLineTo(std::size_t index, std::string& out) const {
   const Entry entry = lines_[index];
   if (!(entry & kDerived)) {
-    out.append(HeldLine(entry));
+    out.append(HeldLine(index));
     return;
   }
   const LineFormat& format = *formats_[static_cast<std::size_t>((entry & ~kDerived) >> kSlotShift)];
-  format.AppendTo(source_->HeldLine(source_->lines_[entry & kIndexMask]), out);
+  format.AppendTo(source_->HeldLine(static_cast<std::size_t>(entry & kIndexMask)), out);
 }
 
 std::string TextLog::Line(std::size_t index) const {

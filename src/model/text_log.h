@@ -88,8 +88,8 @@ class TextLog {
   static constexpr Entry kIndexMask = (Entry{1} << kSlotShift) - 1;
   static constexpr std::size_t kMaxFormats = 127;
 
-  // The line's text when it is held in text_.
-  std::string_view HeldLine(Entry entry) const;
+  // The text of line `index`, held in text_.
+  std::string_view HeldLine(std::size_t index) const;
   // Appends `text` and records the lines it starts or ends, without telling
   // the listener.
   void Put(std::string_view text);
