@@ -52,6 +52,8 @@ void TextLog::Clear() {
   std::string().swap(text_);
   std::vector<Entry>().swap(lines_);
   openStart_ = 0;
+  derivedBytes_ = 0;
+  formats_.clear();
   if (listener_) listener_->Cleared();
 }
 

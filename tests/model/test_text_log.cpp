@@ -216,6 +216,14 @@ class TestTextLog : public QObject {
       derived.AppendLine("end");
       plain.AppendLine("end");
       QCOMPARE(derived.Text(), plain.text);
+      // Cleared, it starts again from nothing.
+      derived.SetListener(nullptr);
+      derived.Clear();
+      TextLog again;
+      again.AppendLine("again");
+      derived.AppendDerivedLine(again, 0, named, named.Length("again"));
+      QCOMPARE(derived.Text(), named.Of("again") + "\r\n");
+      QCOMPARE(derived.ByteCount(), derived.Text().size());
     }
     // A log that goes first leaves its source as it was.
     TextLog source;
