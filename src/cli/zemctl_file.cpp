@@ -53,10 +53,9 @@ bool ShowsProblem(std::string_view line) {
 
 // Whether the text holds a line the import reads as a command.
 bool HasCommandLine(const TextLog& text) {
-  std::string line;
+  std::string buffer;
   for (std::size_t i = 0; i < text.LineCount(); ++i) {
-    line.clear();
-    text.AppendLineTo(i, line);
+    const std::string_view line = text.LineView(i, buffer);
     if (!line.empty() && (line.front() == '[' || line.front() == '(')) return true;
   }
   return false;

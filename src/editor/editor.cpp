@@ -147,10 +147,9 @@ void Editor::CompleteImport() {
   const std::size_t lines = receivedText.LineCount();
   // Each command line logs a line, rarely two.
   messageLog.Reserve(0, lines + lines / 4);
-  std::string line;
+  std::string buffer;
   for (std::size_t i = 0; i < lines; ++i) {
-    line.clear();
-    receivedText.AppendLineTo(i, line);
+    const std::string_view line = receivedText.LineView(i, buffer);
     if (!line.empty() && (line.front() == '[' || line.front() == '('))
       ReadReceivedLine(model, messageLog, receivedText, i, line);
   }

@@ -40,6 +40,23 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from) {
   return std::string_view::npos;
 }
 
+std::size_t CountByte(std::string_view text, char byte) {
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  std::size_t count = 0;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i wanted = _mm_set1_epi8(byte);
+  for (; i + 16 <= size; i += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    count += static_cast<std::size_t>(
+        std::popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)))));
+  }
+#endif
+  for (; i < size; ++i) count += data[i] == byte ? 1 : 0;
+  return count;
+}
+
 TextLog::~TextLog() {
   ReleaseDependents();
   Detach();
@@ -140,7 +157,7 @@ void TextLog::AssignLines(std::string&& text) {
   bool asItIs = size >= 2 && data[size - 2] == '\r' && data[size - 1] == '\n';
   std::vector<Entry> lines;
   if (asItIs) {
-    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+    lines.reserve(CountByte(text, '\n'));
     lines.push_back(0);
   }
   for (std::size_t i = 0; asItIs && (i = FindLineEnd(text, i)) != std::string_view::npos; i += 2) {
@@ -217,6 +234,13 @@ void TextLog::AppendLineTo(std::size_t index, std::string& out) const {
   }
   const LineFormat& format = *formats_[static_cast<std::size_t>((entry & ~kDerived) >> kSlotShift)];
   format.AppendTo(source_->HeldLine(static_cast<std::size_t>(entry & kIndexMask)), out);
+}
+
+std::string_view TextLog::LineView(std::size_t index, std::string& buffer) const {
+  if (!(lines_[index] & kDerived)) return HeldLine(index);
+  buffer.clear();
+  AppendLineTo(index, buffer);
+  return buffer;
 }
 
 std::string TextLog::Line(std::size_t index) const {

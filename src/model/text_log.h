@@ -73,6 +73,9 @@ class TextLog {
   std::string Line(std::size_t index) const;
   // Appends line `index` to `out`: reads many lines without a string each.
   void AppendLineTo(std::size_t index, std::string& out) const;
+  // Line `index` without a copy when it is held as text; a derived line is
+  // made in `buffer`. Valid until the log or `buffer` changes.
+  std::string_view LineView(std::size_t index, std::string& buffer) const;
   std::vector<std::string> Lines() const;
   // The whole text with CR LF between lines, as the edit control holds it.
   std::string Text() const;
@@ -120,6 +123,9 @@ class TextLog {
 // Where the next CR or LF is in `text` from `from` on; npos if none.
 // Quick on long runs of other bytes.
 std::size_t FindLineEnd(std::string_view text, std::size_t from);
+
+// How many times `byte` occurs in `text`; sixteen bytes at a time.
+std::size_t CountByte(std::string_view text, char byte);
 
 // The one line of the status bar.
 class StatusLine {

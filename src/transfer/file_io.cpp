@@ -224,8 +224,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
 
   // Line ends as the import counts them: CR LF, a lone CR, a lone LF. No
   // more of them than CR and LF bytes: most files need no closer look.
-  const auto breakBytes = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n') +
-                                                   std::count(text.begin(), text.end(), '\r'));
+  const std::size_t breakBytes = CountByte(text, '\n') + CountByte(text, '\r');
   std::size_t lines = 0;
   if (breakBytes >= limits.lines)
     for (std::size_t i = 0; (i = FindLineEnd(text, i)) != std::string::npos; ++i) {

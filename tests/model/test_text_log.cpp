@@ -2,6 +2,7 @@
 // everything appended, its lines are the pieces between CR LF pairs.
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -158,6 +159,7 @@ class TestTextLog : public QObject {
       while (expected < text.size() && text[expected] != '\r' && text[expected] != '\n') ++expected;
       if (expected == text.size()) expected = std::string::npos;
       QCOMPARE(FindLineEnd(text, from), expected);
+      QCOMPARE(CountByte(text, 'x'), static_cast<std::size_t>(std::count(text.begin(), text.end(), 'x')));
     }
   }
 
@@ -198,6 +200,9 @@ class TestTextLog : public QObject {
       QCOMPARE(derived.Lines(), plain.Lines());
       QCOMPARE(derived.Text(), plain.text);
       QCOMPARE(derived.ByteCount(), plain.text.size());
+      std::string buffer;
+      for (std::size_t i = 0; i < derived.LineCount(); ++i)
+        QCOMPARE(derived.LineView(i, buffer), derived.Line(i));
       QCOMPARE(recorder.text, plain.text);
       // The lines referred to go; the text stays.
       switch (round % 3) {
