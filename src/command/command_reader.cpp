@@ -66,23 +66,24 @@ constexpr bool LogTextsFitPatterns() {
 }
 static_assert(LogTextsFitPatterns());
 
+using FieldViews = std::array<std::string_view, 3>;
+FieldViews ViewsOf(const CommandFields& f) { return {f.F1, f.F2, f.F3}; }
+
 // The log line of table entry `entry` with its fields, appended to `text`.
-void AppendLogLine(std::size_t entry, const CommandFields& f, std::string& text) {
+void AppendLogLine(std::size_t entry, const FieldViews& fields, std::string& text) {
   const LogParts& parts = kLogParts[entry];
-  const std::string* const fields[] = {&f.F1, &f.F2, &f.F3};
   for (std::size_t i = 0; i < parts.count; ++i) {
     text.append(parts.pieces[i]);
-    text.append(*fields[parts.fields[i]]);
+    text.append(fields[parts.fields[i]]);
   }
   text.append(parts.pieces[parts.count]);
 }
 
-std::size_t LogLineLength(std::size_t entry, const CommandFields& f) {
+std::size_t LogLineLength(std::size_t entry, const FieldViews& fields) {
   const LogParts& parts = kLogParts[entry];
-  const std::string* const fields[] = {&f.F1, &f.F2, &f.F3};
   std::size_t length = parts.pieces[parts.count].size();
   for (std::size_t i = 0; i < parts.count; ++i)
-    length += parts.pieces[i].size() + fields[parts.fields[i]]->size();
+    length += parts.pieces[i].size() + fields[parts.fields[i]].size();
   return length;
 }
 
@@ -92,8 +93,13 @@ class CommandLogFormat final : public TextLog::LineFormat {
  public:
   void AppendTo(std::string_view line, std::string& out) const override {
     const CommandMatch match = MatchCommand(line);
-    if (match.form != CommandForm::None)
-      AppendLogLine(static_cast<std::size_t>(match.form) - 1, FieldsOf(match), out);
+    if (match.form == CommandForm::None) return;
+    const auto entry = static_cast<std::size_t>(match.form) - 1;
+    if (GroupsAreFields(match)) {
+      AppendLogLine(entry, match.groups, out);
+    } else {
+      AppendLogLine(entry, ViewsOf(FieldsOf(match)), out);
+    }
   }
 };
 
@@ -121,10 +127,10 @@ struct ReadLog {
 
   void Command(std::size_t entry, const CommandFields& fields) {
     if (source) {
-      log.AppendDerivedLine(*source, index, kCommandLog, LogLineLength(entry, fields));
+      log.AppendDerivedLine(*source, index, kCommandLog, LogLineLength(entry, ViewsOf(fields)));
     } else {
       std::string& text = LogBuffer();
-      AppendLogLine(entry, fields, text);
+      AppendLogLine(entry, ViewsOf(fields), text);
       log.AppendLine(text);
     }
   }
