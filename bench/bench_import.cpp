@@ -102,7 +102,11 @@ void BM_HeadlessImport(benchmark::State& state) {
     benchmark::DoNotOptimize(editor.model.ZoneCount);
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * lines));
-  state.counters["log_bytes"] = static_cast<double>(editor.messageLog.ByteCount());
+  // The logs as text, and the memory they take.
+  state.counters["received_text"] = static_cast<double>(editor.receivedText.ByteCount());
+  state.counters["received_held"] = static_cast<double>(editor.receivedText.HeldBytes());
+  state.counters["log_text"] = static_cast<double>(editor.messageLog.ByteCount());
+  state.counters["log_held"] = static_cast<double>(editor.messageLog.HeldBytes());
 }
 
 // What `zemctl check FILE` does after the process has started: read the file,

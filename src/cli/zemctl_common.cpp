@@ -37,21 +37,24 @@ std::string LogText(const TextLog& log) {
   return text;
 }
 
-void PrintLog(const TextLog& log, std::FILE* out, const std::function<void(std::string_view)>& onLine) {
+bool PrintLog(const TextLog& log, std::FILE* out, const std::function<void(std::string_view)>& onLine) {
   constexpr std::size_t kPiece = 64 * 1024;
   std::string piece;
   piece.reserve(kPiece);
+  bool written = true;
+  auto flush = [&] {
+    written = std::fwrite(piece.data(), 1, piece.size(), out) == piece.size() && written;
+    piece.clear();
+  };
   for (std::size_t i = 0; i < log.LineCount(); ++i) {
     const std::size_t start = piece.size();
     log.AppendLineTo(i, piece);
     if (onLine) onLine(std::string_view(piece).substr(start));
     piece += '\n';
-    if (piece.size() >= kPiece) {
-      std::fwrite(piece.data(), 1, piece.size(), out);
-      piece.clear();
-    }
+    if (piece.size() >= kPiece) flush();
   }
-  std::fwrite(piece.data(), 1, piece.size(), out);
+  flush();
+  return std::fflush(out) == 0 && written;
 }
 
 bool ImportFile(Editor& editor, const std::string& path, bool* cut) {

@@ -1,6 +1,8 @@
 // zemctl check / convert: the import of a configuration file, as the window
 // does it, without a window.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/zemctl.h"
 #include "command/command_writer.h"
@@ -19,7 +21,7 @@ const char kCheckHelp[] =
     "Exit status: 0 every line was understood; 1 a line was not handled, a\n"
     "number could not be read, FILE holds no configuration command at all, or\n"
     "FILE passed the read limit; 2 FILE cannot be read (a device, a folder...)\n"
-    "or bad arguments.\n";
+    "or bad arguments, or the log cannot be written.\n";
 
 const char kConvertHelp[] =
     "Usage: zemctl convert IN.zem -o OUT.zem [--log LOG]\n"
@@ -74,8 +76,13 @@ int RunCheck(const std::vector<std::string>& args) {
   bool cut = false;
   if (!ImportFile(editor, args[0], &cut)) return 2;
   bool problems = false;
-  PrintLog(editor.messageLog, stdout,
-           [&problems](std::string_view line) { problems = problems || ShowsProblem(line); });
+  const bool printed = PrintLog(editor.messageLog, stdout, [&problems](std::string_view line) {
+    problems = problems || ShowsProblem(line);
+  });
+  if (!printed) {
+    PrintError("cannot write the log: " + std::string(std::strerror(errno)));
+    return 2;
+  }
   if (!HasCommandLine(editor.receivedText)) {
     PrintError(args[0] + ": no configuration commands found");
     return 1;

@@ -81,6 +81,8 @@ class TextLog {
   std::string Text() const;
   // Total bytes of the text; lets callers bound what a stream may fill in.
   std::size_t ByteCount() const { return text_.size() + derivedBytes_; }
+  // The memory the log takes for its text and lines (capacity, not size).
+  std::size_t HeldBytes() const { return text_.capacity() + lines_.capacity() * sizeof(Entry); }
 
  private:
   // A line: where it starts in text_, or (kDerived set) the format's slot in
