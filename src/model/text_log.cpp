@@ -40,20 +40,22 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from) {
   return std::string_view::npos;
 }
 
-std::size_t CountByte(std::string_view text, char byte) {
+std::size_t CountLineEndBytes(std::string_view text) {
   const char* const data = text.data();
   const std::size_t size = text.size();
   std::size_t count = 0;
   std::size_t i = 0;
 #if defined(__SSE2__)
-  const __m128i wanted = _mm_set1_epi8(byte);
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
   for (; i + 16 <= size; i += 16) {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    count += static_cast<std::size_t>(
-        std::popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)))));
+    const auto ends = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+    if (ends != 0) count += static_cast<std::size_t>(std::popcount(ends));
   }
 #endif
-  for (; i < size; ++i) count += data[i] == byte ? 1 : 0;
+  for (; i < size; ++i) count += data[i] == '\r' || data[i] == '\n' ? 1 : 0;
   return count;
 }
 
@@ -152,19 +154,21 @@ void TextLog::AppendLines(std::string_view text) {
 
 void TextLog::AssignLines(std::string&& text) {
   Clear();
+  if (text.empty()) return;
+  // A last line without a line break gets one, in place when there is room.
+  const bool ended = text.back() == '\r' || text.back() == '\n';
+  if (!ended) text += "\r\n";
   const char* const data = text.data();
   const std::size_t size = text.size();
   bool asItIs = size >= 2 && data[size - 2] == '\r' && data[size - 1] == '\n';
   std::vector<Entry> lines;
-  if (asItIs) {
-    lines.reserve(CountByte(text, '\n'));
-    lines.push_back(0);
-  }
+  if (asItIs) lines.push_back(0);
   for (std::size_t i = 0; asItIs && (i = FindLineEnd(text, i)) != std::string_view::npos; i += 2) {
     asItIs = data[i] == '\r' && data[i + 1] == '\n';  // the text ends in CR LF, so i + 1 < size
     if (i + 2 < size) lines.push_back(i + 2);
   }
   if (!asItIs) {
+    if (!ended) text.resize(size - 2);
     AppendLines(text);
     return;
   }

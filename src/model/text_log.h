@@ -126,8 +126,8 @@ class TextLog {
 // Quick on long runs of other bytes.
 std::size_t FindLineEnd(std::string_view text, std::size_t from);
 
-// How many times `byte` occurs in `text`; sixteen bytes at a time.
-std::size_t CountByte(std::string_view text, char byte);
+// How many bytes of `text` are CR or LF; sixteen bytes at a time.
+std::size_t CountLineEndBytes(std::string_view text);
 
 // The one line of the status bar.
 class StatusLine {

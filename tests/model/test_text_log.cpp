@@ -152,14 +152,17 @@ class TestTextLog : public QObject {
     std::mt19937 random(3);
     for (int i = 0; i < 500; ++i) {
       std::string text(random() % 70, 'x');
-      for (char& c : text)
+      for (char& c : text) {
         if (random() % 9 == 0) c = static_cast<char>(random() % 256);
+        if (random() % 40 == 0) c = random() % 2 ? '\r' : '\n';
+      }
       const std::size_t from = text.empty() ? 0 : random() % (text.size() + 1);
       std::size_t expected = from;
       while (expected < text.size() && text[expected] != '\r' && text[expected] != '\n') ++expected;
       if (expected == text.size()) expected = std::string::npos;
       QCOMPARE(FindLineEnd(text, from), expected);
-      QCOMPARE(CountByte(text, 'x'), static_cast<std::size_t>(std::count(text.begin(), text.end(), 'x')));
+      QCOMPARE(CountLineEndBytes(text), static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r') +
+                                                                 std::count(text.begin(), text.end(), '\n')));
     }
   }
 
