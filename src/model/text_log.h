@@ -62,7 +62,8 @@ class TextLog {
   // Adds, as AppendLine would, the text `format` makes of line `index` of
   // `source`; `length` is that text's length. The line is kept as a
   // reference while `source` keeps that line (until it is cleared or
-  // destroyed, when the text is made and kept instead).
+  // destroyed, when the text is made and kept instead). `format` must live
+  // as long as the log (the reader's formats are constants).
   void AppendDerivedLine(const TextLog& source, std::size_t index, const LineFormat& format,
                          std::size_t length);
   // Makes room for `bytes` more bytes and `lines` more lines, when a caller
