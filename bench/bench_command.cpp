@@ -16,9 +16,10 @@ namespace {
 using zem::ConfigModel;
 using zem::TextLog;
 
-// The lines that an import hands to the reader: those opening with '[' or '('.
-const std::vector<std::string>& ConfigLines() {
-  static const std::vector<std::string> lines = [] {
+// The lines that an import hands to the reader: those opening with '[' or '('
+// of `copies` full configurations one after another.
+const std::vector<std::string>& ConfigLines(std::int64_t copies = 1) {
+  static const std::vector<std::string> one = [] {
     std::vector<std::string> out;
     const std::string text = zem::bench::FullConfigText();
     std::string_view rest = text;
@@ -30,12 +31,20 @@ const std::vector<std::string>& ConfigLines() {
     }
     return out;
   }();
-  return lines;
+  static std::vector<std::string> many;
+  if (copies == 1) return one;
+  if (many.size() != one.size() * static_cast<std::size_t>(copies)) {
+    many.clear();
+    for (std::int64_t i = 0; i < copies; ++i) many.insert(many.end(), one.begin(), one.end());
+  }
+  return many;
 }
 
+// Reads every line into one model and one log, as an import does; the
+// argument is the number of configurations.
 template <void (*Read)(ConfigModel&, TextLog&, std::string_view)>
 void ReadAll(benchmark::State& state) {
-  const auto& lines = ConfigLines();
+  const auto& lines = ConfigLines(state.range(0));
   for (auto _ : state) {
     state.PauseTiming();
     ConfigModel model;
@@ -50,6 +59,27 @@ void ReadAll(benchmark::State& state) {
 
 void BM_ReadCommand(benchmark::State& state) { ReadAll<zem::ReadCommand>(state); }
 void BM_RegexReadCommand(benchmark::State& state) { ReadAll<zem::regex_reader::RegexReadCommand>(state); }
+
+// The reader as an import uses it: the lines are those of the received text
+// and the log keeps its lines as references to them.
+void BM_ReadReceivedLine(benchmark::State& state) {
+  const auto& lines = ConfigLines(state.range(0));
+  TextLog receivedText;
+  for (const std::string& line : lines) receivedText.AppendLine(line);
+  for (auto _ : state) {
+    state.PauseTiming();
+    ConfigModel model;
+    TextLog messageLog;
+    zem::ResetModel(model, receivedText, messageLog);  // clears receivedText too: fill it again
+    for (const std::string& line : lines) receivedText.AppendLine(line);
+    messageLog.Reserve(0, lines.size() + lines.size() / 4);  // as the import does
+    state.ResumeTiming();
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      zem::ReadReceivedLine(model, messageLog, receivedText, i, lines[i]);
+    benchmark::DoNotOptimize(model.ZoneCount);
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
+}
 
 // The matcher alone, without the effects and the log.
 void BM_MatchCommand(benchmark::State& state) {
@@ -74,8 +104,9 @@ void BM_BuildCommandSequence(benchmark::State& state) {
   state.counters["lines"] = static_cast<double>(written);
 }
 
-BENCHMARK(BM_ReadCommand)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RegexReadCommand)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadCommand)->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadReceivedLine)->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegexReadCommand)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MatchCommand)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildCommandSequence)->Unit(benchmark::kMillisecond);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +31,9 @@ int Usage(const char* help, const std::string& problem);
 std::string TerminalText(std::string_view singleByteText);
 // A log's lines, each ended by a line feed.
 std::string LogText(const TextLog& log);
+// The same lines written to `out` in large pieces; `onLine` (if set) sees
+// each line on the way. False when `out` did not take them all.
+bool PrintLog(const TextLog& log, std::FILE* out, const std::function<void(std::string_view)>& onLine = {});
 
 // Reads `path` and imports it into `editor` as the window's File Mode import
 // does; false (after saying why) when the file cannot be read. `cut` tells

@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "cli/zemctl.h"
 #include "transfer/file_io.h"
@@ -59,23 +61,44 @@ std::string TerminalText(std::string_view singleByteText) {
 
 std::string LogText(const TextLog& log) {
   std::string text;
+  text.reserve(log.ByteCount());
   for (std::size_t i = 0; i < log.LineCount(); ++i) {
-    text += log.Line(i);
+    log.AppendLineTo(i, text);
     text += '\n';
   }
   return text;
 }
 
+bool PrintLog(const TextLog& log, std::FILE* out, const std::function<void(std::string_view)>& onLine) {
+  constexpr std::size_t kPiece = 64 * 1024;
+  std::string piece;
+  piece.reserve(kPiece);
+  bool written = true;
+  auto flush = [&] {
+    written = std::fwrite(piece.data(), 1, piece.size(), out) == piece.size() && written;
+    piece.clear();
+  };
+  for (std::size_t i = 0; i < log.LineCount(); ++i) {
+    const std::size_t start = piece.size();
+    log.AppendLineTo(i, piece);
+    if (onLine) onLine(std::string_view(piece).substr(start));
+    piece += '\n';
+    if (piece.size() >= kPiece) flush();
+  }
+  flush();
+  return std::fflush(out) == 0 && written;
+}
+
 bool ImportFile(Editor& editor, const std::string& path, bool* cut) {
   std::string error, limit;
-  const std::optional<std::string> text = ReadWholeFile(path, &error, &limit);
+  std::optional<std::string> text = ReadWholeFile(path, &error, &limit);
   if (!text) {
     PrintError("cannot read " + path + ": " + error);
     return false;
   }
   *cut = !limit.empty();
   if (*cut) PrintError(path + " reached the limit of " + limit + "; only its beginning was read");
-  editor.ImportFileText(*text, path);
+  editor.ImportFileText(std::move(*text), path);  // the text becomes receivedText, not copied
   return true;
 }
 

@@ -1,6 +1,8 @@
 // zemctl check / convert: the import of a configuration file, as the window
 // does it, without a window.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/zemctl.h"
 #include "command/command_writer.h"
@@ -19,7 +21,7 @@ const char kCheckHelp[] =
     "Exit status: 0 every line was understood; 1 a line was not handled, a\n"
     "number could not be read, FILE holds no configuration command at all, or\n"
     "FILE passed the read limit; 2 FILE cannot be read (a device, a folder...)\n"
-    "or bad arguments.\n";
+    "or bad arguments, or the log cannot be written.\n";
 
 const char kConvertHelp[] =
     "Usage: zemctl convert IN.zem -o OUT.zem [--log LOG]\n"
@@ -43,22 +45,19 @@ bool IsBlockMarker(std::string_view line) {
   return line == "[RAR]" || line == "[GAR]" || line == "[FAR]" || line == "[EC]";
 }
 
-bool LogShowsProblems(const TextLog& log) {
+// A log line that says a line was not understood.
+bool ShowsProblem(std::string_view line) {
   const std::string_view notHandled = "Didn't Handle: ";
   const std::string_view errorParsing = "Error parsing: ";
-  for (std::size_t i = 0; i < log.LineCount(); ++i) {
-    std::string_view line = log.Line(i);
-    if (line.substr(0, errorParsing.size()) == errorParsing) return true;
-    if (line.substr(0, notHandled.size()) == notHandled && !IsBlockMarker(line.substr(notHandled.size())))
-      return true;
-  }
-  return false;
+  if (line.substr(0, errorParsing.size()) == errorParsing) return true;
+  return line.substr(0, notHandled.size()) == notHandled && !IsBlockMarker(line.substr(notHandled.size()));
 }
 
 // Whether the text holds a line the import reads as a command.
 bool HasCommandLine(const TextLog& text) {
+  std::string buffer;
   for (std::size_t i = 0; i < text.LineCount(); ++i) {
-    const std::string& line = text.Line(i);
+    const std::string_view line = text.LineView(i, buffer);
     if (!line.empty() && (line.front() == '[' || line.front() == '(')) return true;
   }
   return false;
@@ -76,13 +75,19 @@ int RunCheck(const std::vector<std::string>& args) {
   Editor editor;
   bool cut = false;
   if (!ImportFile(editor, args[0], &cut)) return 2;
-  const std::string log = LogText(editor.messageLog);
-  std::fwrite(log.data(), 1, log.size(), stdout);
+  bool problems = false;
+  const bool printed = PrintLog(editor.messageLog, stdout, [&problems](std::string_view line) {
+    problems = problems || ShowsProblem(line);
+  });
+  if (!printed) {
+    PrintError("cannot write the log: " + std::string(std::strerror(errno)));
+    return 2;
+  }
   if (!HasCommandLine(editor.receivedText)) {
     PrintError(args[0] + ": no configuration commands found");
     return 1;
   }
-  return cut || LogShowsProblems(editor.messageLog) ? 1 : 0;
+  return cut || problems ? 1 : 0;
 }
 
 int RunConvert(const std::vector<std::string>& args) {

@@ -92,11 +92,20 @@ class Stretch {
       known_ |= bit;
       last_[e] = kNone;
       const std::string_view ending = kEndings.rest[e];
-      for (std::size_t p = end_; p >= from + ending.size(); --p) {
-        if (line_.compare(p - ending.size(), ending.size(), ending) == 0) {
-          last_[e] = p - ending.size();
+      const std::size_t n = ending.size();
+      if (n == 0) last_[e] = end_;
+      // Back from the end of the stretch over the places of the ending's
+      // last byte (memrchr skips the rest quickly).
+      for (std::size_t limit = end_; n > 0 && limit >= from + n;) {
+        const char* const first = line_.data() + from + n - 1;
+        const void* hit = ::memrchr(first, ending.back(), limit - (from + n - 1));
+        if (!hit) break;
+        const auto last = static_cast<std::size_t>(static_cast<const char*>(hit) - line_.data());
+        if (line_.compare(last + 1 - n, n, ending) == 0) {
+          last_[e] = last + 1 - n;
           break;
         }
+        limit = last;
       }
     }
     return (last_[e] != kNone && last_[e] >= from) ? last_[e] : kNone;
@@ -221,11 +230,17 @@ CommandMatch MatchCommand(std::string_view line) {
   return best;
 }
 
+bool GroupsAreFields(const CommandMatch& match) {
+  // Groups are short: a plain loop beats a call per group.
+  for (std::string_view group : match.groups)
+    for (char c : group)
+      if (c == '\xFF') return false;
+  return true;
+}
+
 CommandFields FieldsOf(const CommandMatch& match) {
   const auto& g = match.groups;
-  auto hasCut = [](std::string_view s) { return s.find('\xFF') != std::string_view::npos; };
-  if (!hasCut(g[0]) && !hasCut(g[1]) && !hasCut(g[2]))
-    return CommandFields{std::string(g[0]), std::string(g[1]), std::string(g[2])};
+  if (GroupsAreFields(match)) return CommandFields{std::string(g[0]), std::string(g[1]), std::string(g[2])};
   std::string joined;
   joined.reserve(g[0].size() + g[1].size() + g[2].size() + 2);
   joined.append(g[0]).append(1, '\xFF').append(g[1]).append(1, '\xFF').append(g[2]);

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <initializer_list>
 
 #include "command/command_matcher.h"
 #include "command/command_table.h"
@@ -16,13 +15,6 @@ std::string& LogBuffer() {
   thread_local std::string text;
   if (text.capacity() > (1u << 16)) text = std::string();  // let a huge line's buffer go
   text.clear();
-  return text;
-}
-
-// Joins the pieces of a log line.
-std::string_view Join(std::initializer_list<std::string_view> pieces) {
-  std::string& text = LogBuffer();
-  for (auto p : pieces) text.append(p);
   return text;
 }
 
@@ -53,31 +45,122 @@ constexpr auto kLogParts = [] {
   return all;
 }();
 
-// The log texts name only fields that exist.
+// The log texts name only fields that exist, hold no line break and never
+// put two fields side by side, so a log line holds no CR LF whatever its
+// fields hold: a log line kept as a reference reads as one line.
 constexpr bool LogTextsFitPatterns() {
   for (std::size_t i = 0; i < kCommandTable.size(); ++i) {
     std::size_t fields = 0;
     ForEachToken(kCommandTable[i].pattern, [&](PatternToken t) {
       if (t.part != PatternPart::Literal) ++fields;
     });
-    for (std::size_t f = 0; f < kLogParts[i].count; ++f)
-      if (kLogParts[i].fields[f] >= fields) return false;
+    const LogParts& parts = kLogParts[i];
+    for (std::size_t f = 0; f < parts.count; ++f) {
+      if (parts.fields[f] >= fields) return false;
+      if (f > 0 && parts.pieces[f].empty()) return false;
+    }
+    for (std::size_t p = 0; p <= parts.count; ++p)
+      if (parts.pieces[p].find_first_of("\r\n") != std::string_view::npos) return false;
   }
   return true;
 }
 static_assert(LogTextsFitPatterns());
 
-// The log line of table entry `entry` with its fields.
-std::string_view LogLine(std::size_t entry, const CommandFields& f) {
+using FieldViews = std::array<std::string_view, 3>;
+FieldViews ViewsOf(const CommandFields& f) { return {f.F1, f.F2, f.F3}; }
+
+// The log line of table entry `entry` with its fields, appended to `text`.
+void AppendLogLine(std::size_t entry, const FieldViews& fields, std::string& text) {
   const LogParts& parts = kLogParts[entry];
-  const std::string* const fields[] = {&f.F1, &f.F2, &f.F3};
-  std::string& text = LogBuffer();
   for (std::size_t i = 0; i < parts.count; ++i) {
     text.append(parts.pieces[i]);
-    text.append(*fields[parts.fields[i]]);
+    text.append(fields[parts.fields[i]]);
   }
   text.append(parts.pieces[parts.count]);
-  return text;
+}
+
+std::size_t LogLineLength(std::size_t entry, const FieldViews& fields) {
+  const LogParts& parts = kLogParts[entry];
+  std::size_t length = parts.pieces[parts.count].size();
+  for (std::size_t i = 0; i < parts.count; ++i)
+    length += parts.pieces[i].size() + fields[parts.fields[i]].size();
+  return length;
+}
+
+// The log line of a command, made again from the line it was read from: the
+// match, and so the fields, depend on the line alone.
+class CommandLogFormat final : public TextLog::LineFormat {
+ public:
+  void AppendTo(std::string_view line, std::string& out) const override {
+    const CommandMatch match = MatchCommand(line);
+    if (match.form == CommandForm::None) return;
+    const auto entry = static_cast<std::size_t>(match.form) - 1;
+    if (GroupsAreFields(match)) {
+      AppendLogLine(entry, match.groups, out);
+    } else {
+      AppendLogLine(entry, ViewsOf(FieldsOf(match)), out);
+    }
+  }
+};
+
+// A failure line: a fixed text, then the line read.
+class FailureFormat final : public TextLog::LineFormat {
+ public:
+  constexpr explicit FailureFormat(std::string_view prefix) : prefix_(prefix) {}
+  void AppendTo(std::string_view line, std::string& out) const override { out.append(prefix_).append(line); }
+  std::size_t Length(std::string_view line) const { return prefix_.size() + line.size(); }
+
+ private:
+  std::string_view prefix_;
+};
+
+constexpr CommandLogFormat kCommandLog;
+constexpr FailureFormat kErrorParsing("Error parsing: ");
+constexpr FailureFormat kNotHandled("Didn't Handle: ");
+
+// Where the log lines of one line read go: as text into `log`, or, when the
+// line is line `index` of `source`, as references to it.
+struct ReadLog {
+  TextLog& log;
+  const TextLog* source = nullptr;
+  std::size_t index = 0;
+
+  void Command(std::size_t entry, const CommandFields& fields) {
+    if (source) {
+      log.AppendDerivedLine(*source, index, kCommandLog, LogLineLength(entry, ViewsOf(fields)));
+    } else {
+      std::string& text = LogBuffer();
+      AppendLogLine(entry, ViewsOf(fields), text);
+      log.AppendLine(text);
+    }
+  }
+  void Failure(const FailureFormat& format, std::string_view line) {
+    if (source) {
+      log.AppendDerivedLine(*source, index, format, format.Length(line));
+    } else {
+      std::string& text = LogBuffer();
+      format.AppendTo(line, text);
+      log.AppendLine(text);
+    }
+  }
+};
+
+// The log line first, then the effect, which converts the index numbers
+// (checked against the tables) and then each value as it uses it.
+void Apply(ConfigModel& model, ReadLog log, std::string_view line, CommandForm form,
+           const CommandFields& fields) {
+  bool handled = false;
+  if (form != CommandForm::None) {
+    const CommandEntry& entry = EntryOf(form);
+    try {
+      if (!entry.log.empty()) log.Command(static_cast<std::size_t>(form) - 1, fields);
+      if (entry.effect) entry.effect(model, fields);
+      handled = true;
+    } catch (const command_values::ParseFailure&) {
+      log.Failure(kErrorParsing, line);
+    }
+  }
+  if (!handled) log.Failure(kNotHandled, line);
 }
 
 }  // namespace
@@ -95,27 +178,20 @@ CommandFields SplitFields(std::string_view text) {
   return fields;
 }
 
-// The log line first, then the effect, which converts the index numbers
-// (checked against the tables) and then each value as it uses it.
 void ApplyCommand(ConfigModel& model, TextLog& readLog, std::string_view line, CommandForm form,
                   const CommandFields& fields) {
-  bool handled = false;
-  if (form != CommandForm::None) {
-    const CommandEntry& entry = EntryOf(form);
-    try {
-      if (!entry.log.empty()) readLog.AppendLine(LogLine(static_cast<std::size_t>(form) - 1, fields));
-      if (entry.effect) entry.effect(model, fields);
-      handled = true;
-    } catch (const command_values::ParseFailure&) {
-      readLog.AppendLine(Join({"Error parsing: ", line}));
-    }
-  }
-  if (!handled) readLog.AppendLine(Join({"Didn't Handle: ", line}));
+  Apply(model, ReadLog{readLog}, line, form, fields);
 }
 
 void ReadCommand(ConfigModel& model, TextLog& readLog, std::string_view line) {
   const CommandMatch match = MatchCommand(line);
-  ApplyCommand(model, readLog, line, match.form, FieldsOf(match));
+  Apply(model, ReadLog{readLog}, line, match.form, FieldsOf(match));
+}
+
+void ReadReceivedLine(ConfigModel& model, TextLog& readLog, const TextLog& receivedText, std::size_t index,
+                      std::string_view line) {
+  const CommandMatch match = MatchCommand(line);
+  Apply(model, ReadLog{readLog, &receivedText, index}, line, match.form, FieldsOf(match));
 }
 
 }  // namespace zem

@@ -22,5 +22,10 @@ CommandFields SplitFields(std::string_view text);
 // logged as "Didn't Handle: " + line, a number out of range as
 // "Error parsing: " + line. Any bytes, any length.
 void ReadCommand(ConfigModel& model, TextLog& readLog, std::string_view line);
+// ReadCommand for `line`, the text of line `index` of `receivedText`: the
+// log lines are kept as references to that line (TextLog::AppendDerivedLine)
+// and made into the same text when read.
+void ReadReceivedLine(ConfigModel& model, TextLog& readLog, const TextLog& receivedText, std::size_t index,
+                      std::string_view line);
 
 }  // namespace zem

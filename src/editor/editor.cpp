@@ -119,22 +119,7 @@ void Editor::PageChosen(Page page) {
   RefreshPages();
 }
 
-void Editor::LoadReceivedText(std::string_view text) {
-  receivedText.Clear();
-  std::string normalized;
-  normalized.reserve(text.size() + text.size() / 16 + 2);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      normalized += "\r\n";
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      normalized += c;
-    }
-  }
-  if (!text.empty() && text.back() != '\r' && text.back() != '\n') normalized += "\r\n";
-  receivedText.AppendText(normalized);
-}
+void Editor::LoadReceivedText(std::string text) { receivedText.AssignLines(std::move(text)); }
 
 void Editor::MarkUnusedCells() {
   // With no source or zone named the counts are -1; the header row and
@@ -160,9 +145,13 @@ void Editor::CompleteImport() {
   SetPagesEnabled(true);
   status.Set(" Parsing...");
   const std::size_t lines = receivedText.LineCount();
+  // Each command line logs a line, rarely two.
+  messageLog.Reserve(0, lines + lines / 4);
+  std::string buffer;
   for (std::size_t i = 0; i < lines; ++i) {
-    const std::string& line = receivedText.Line(i);
-    if (!line.empty() && (line.front() == '[' || line.front() == '(')) ReadCommand(model, messageLog, line);
+    const std::string_view line = receivedText.LineView(i, buffer);
+    if (!line.empty() && (line.front() == '[' || line.front() == '('))
+      ReadReceivedLine(model, messageLog, receivedText, i, line);
   }
   MarkUnusedCells();
 
@@ -183,11 +172,11 @@ void Editor::CompleteImport() {
   NotifyChanged();
 }
 
-void Editor::ImportFileText(std::string_view text, const std::string& fileName) {
+void Editor::ImportFileText(std::string text, const std::string& fileName) {
   ResetModel();
   SetActivePage(Page::ConfigurationFile);
   receivedText.Clear();
-  LoadReceivedText(text);
+  LoadReceivedText(std::move(text));
   status.Set(" Imported complete from file: " + fileName);
   CompleteImport();
 }

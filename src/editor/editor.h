@@ -95,9 +95,9 @@ class Editor {
   // refresh, " Import Complete".
   void CompleteImport();
   // receivedText := the lines of a file's text (CR LF, lone CR, lone LF end lines).
-  void LoadReceivedText(std::string_view text);
+  void LoadReceivedText(std::string text);
   // A whole import of a configuration file's text, without a window.
-  void ImportFileText(std::string_view text, const std::string& fileName);
+  void ImportFileText(std::string text, const std::string& fileName);
 
   // The export text of the current configuration (after RefreshPages); empty
   // while no configuration is known (SourceCount -1).

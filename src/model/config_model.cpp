@@ -23,8 +23,8 @@ ConfigModel::ConfigModel() {
 
 void ResetModel(ConfigModel& m, TextLog& receivedText, TextLog& messageLog) {
   m.LevelNames = {"100%", "75%", "50%", "25%"};
+  messageLog.Clear();  // first: its lines may refer to receivedText's
   receivedText.Clear();
-  messageLog.Clear();
   m.ZoneCount = -1;
   m.SourceCount = -1;
   m.FavoriteStore.ClearAll();

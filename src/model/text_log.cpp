@@ -1,60 +1,301 @@
 #include "model/text_log.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zem {
 
+std::size_t FindLineEnd(std::string_view text, std::size_t from) {
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  std::size_t i = from;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: the bits of the bytes that are CR or LF.
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; i + 16 <= size; i += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    const auto ends = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+    if (ends != 0) return i + static_cast<std::size_t>(std::countr_zero(ends));
+  }
+#else
+  // Eight bytes at a time while none of them is below 14 (CR is 13): the
+  // usual test for a byte below a bound in a word.
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHighs = 0x8080808080808080u;
+  for (; i + 8 <= size; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, data + i, 8);
+    if (((word - kOnes * 14) & ~word & kHighs) != 0) break;
+  }
+#endif
+  for (; i < size; ++i)
+    if (data[i] == '\r' || data[i] == '\n') return i;
+  return std::string_view::npos;
+}
+
+std::size_t CountLineEndBytes(std::string_view text) {
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  std::size_t count = 0;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; i + 16 <= size; i += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    const auto ends = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+    if (ends != 0) count += static_cast<std::size_t>(std::popcount(ends));
+  }
+#endif
+  for (; i < size; ++i) count += data[i] == '\r' || data[i] == '\n' ? 1 : 0;
+  return count;
+}
+
+TextLog::~TextLog() {
+  ReleaseDependents();
+  Detach();
+}
+
 void TextLog::Clear() {
-  lines_.assign(1, std::string());
-  bytes_ = 0;
+  ReleaseDependents();
+  Detach();
+  // The memory goes too: a log is often cleared after a large import.
+  std::string().swap(text_);
+  std::vector<Entry>().swap(lines_);
+  openStart_ = 0;
+  derivedBytes_ = 0;
+  formats_.clear();
   if (listener_) listener_->Cleared();
 }
 
+void TextLog::Reserve(std::size_t bytes, std::size_t lines) {
+  text_.reserve(text_.size() + bytes);
+  lines_.reserve(lines_.size() + lines);
+}
+
+void TextLog::Put(std::string_view text) {
+  if (text.empty()) return;
+  const std::size_t from = text_.size();
+  if (from == openStart_) lines_.push_back(openStart_);  // the open line gets its first bytes
+  text_.append(text);
+  const char* const data = text_.data();
+  const std::size_t size = text_.size();
+  // The first byte that may be the LF of a break: the CR before it must lie
+  // in the open line.
+  std::size_t at = std::max(from, openStart_ + 1);
+  while (at < size) {
+    const void* lf = std::memchr(data + at, '\n', size - at);
+    if (!lf) break;
+    const auto pos = static_cast<std::size_t>(static_cast<const char*>(lf) - data);
+    if (data[pos - 1] == '\r') {
+      openStart_ = pos + 1;
+      if (openStart_ < size) lines_.push_back(openStart_);
+      at = pos + 2;  // a break needs a byte of the new line before its LF
+    } else {
+      at = pos + 1;
+    }
+  }
+}
+
+void TextLog::Tell(std::size_t from) {
+  if (listener_) listener_->TextAppended(std::string_view(text_).substr(from));
+}
+
 void TextLog::AppendLine(std::string_view line) {
-  std::string text;
-  text.reserve(line.size() + 4);
-  if (!lines_.back().empty()) text += "\r\n";
-  text.append(line);
-  text += "\r\n";
-  AppendRaw(text);
+  const std::size_t from = text_.size();
+  text_.reserve(from + line.size() + 4);
+  CloseOpenLine();
+  Put(line);
+  Put("\r\n");
+  Tell(from);
 }
 
 void TextLog::AppendText(std::string_view text) {
-  if (!text.empty()) AppendRaw(text);
+  const std::size_t from = text_.size();
+  Put(text);
+  Tell(from);
 }
 
-void TextLog::AppendRaw(std::string_view text) {
-  bytes_ += text.size();
-  std::size_t start = 0;
-  // A CR left at the end of the open line pairs with an LF that starts `text`.
-  if (text.front() == '\n' && !lines_.back().empty() && lines_.back().back() == '\r') {
-    lines_.back().pop_back();
-    lines_.emplace_back();
-    start = 1;
+void TextLog::AppendLines(std::string_view text) {
+  if (text.empty()) return;
+  const std::size_t from = text_.size();
+  CloseOpenLine();
+  text_.reserve(text_.size() + text.size() + 2);
+  // Bytes already ending in CR LF are copied in runs; a lone CR or LF ends
+  // the run and is written as CR LF.
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  std::size_t run = 0;
+  std::size_t lineStart = 0;
+  for (std::size_t i = 0; (i = FindLineEnd(text, i)) != std::string_view::npos; ++i) {
+    lines_.push_back(text_.size() + (lineStart - run));
+    if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n') {
+      lineStart = ++i + 1;
+      continue;
+    }
+    text_.append(data + run, i - run);
+    text_ += "\r\n";
+    run = lineStart = i + 1;
   }
-  for (;;) {
-    const std::size_t at = text.find("\r\n", start);
-    if (at == std::string_view::npos) break;
-    lines_.back().append(text.substr(start, at - start));
-    lines_.emplace_back();
-    start = at + 2;
-  }
-  lines_.back().append(text.substr(start));
-  if (listener_) listener_->TextAppended(text);
+  if (lineStart < size) lines_.push_back(text_.size() + (lineStart - run));
+  text_.append(data + run, size - run);
+  if (lineStart < size) text_ += "\r\n";
+  openStart_ = text_.size();
+  Tell(from);
 }
 
-std::size_t TextLog::LineCount() const { return lines_.back().empty() ? lines_.size() - 1 : lines_.size(); }
+void TextLog::AssignLines(std::string&& text) {
+  Clear();
+  if (text.empty()) return;
+  // A last line without a line break gets one, in place when there is room.
+  const bool ended = text.back() == '\r' || text.back() == '\n';
+  if (!ended) text += "\r\n";
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  bool asItIs = size >= 2 && data[size - 2] == '\r' && data[size - 1] == '\n';
+  std::vector<Entry> lines;
+  if (asItIs) lines.push_back(0);
+  for (std::size_t i = 0; asItIs && (i = FindLineEnd(text, i)) != std::string_view::npos; i += 2) {
+    asItIs = data[i] == '\r' && data[i + 1] == '\n';  // the text ends in CR LF, so i + 1 < size
+    if (i + 2 < size) lines.push_back(i + 2);
+  }
+  if (!asItIs) {
+    if (!ended) text.resize(size - 2);
+    AppendLines(text);
+    return;
+  }
+  text_ = std::move(text);
+  lines_ = std::move(lines);
+  openStart_ = text_.size();
+  Tell(0);
+}
+
+void TextLog::AppendDerivedLine(const TextLog& source, std::size_t index, const LineFormat& format,
+                                std::size_t length) {
+  const auto slot =
+      static_cast<std::size_t>(std::find(formats_.begin(), formats_.end(), &format) - formats_.begin());
+  const bool sourceOpenLine = index + 1 == source.lines_.size() && source.openStart_ < source.text_.size();
+  const bool byReference = &source != this && index < source.lines_.size() && index <= kIndexMask &&
+                           !(source.lines_[index] & kDerived) && !sourceOpenLine &&
+                           (source_ == nullptr || source_ == &source) &&
+                           (slot < formats_.size() || formats_.size() < kMaxFormats);
+  if (!byReference) {
+    std::string text;
+    format.AppendTo(source.Line(index), text);
+    AppendLine(text);
+    return;
+  }
+  const bool closing = text_.size() > openStart_;
+  CloseOpenLine();
+  if (!source_) {
+    source_ = &source;
+    source.dependents_.push_back(this);
+  }
+  if (slot == formats_.size()) formats_.push_back(&format);
+  lines_.push_back(kDerived | (Entry{slot} << kSlotShift) | index);
+  derivedBytes_ += length + 2;
+  if (listener_) {
+    std::string text = closing ? "\r\n" : "";
+    format.AppendTo(source.HeldLine(index), text);
+    text += "\r\n";
+    listener_->TextAppended(text);
+  }
+}
+
+std::string_view TextLog::HeldLine(std::size_t index) const {
+  const std::size_t start = lines_[index];
+  const char* const data = text_.data();
+  const std::size_t size = text_.size();
+  // A held line ends with the CR LF before the next held line, or with the
+  // text when it is the open line.
+  const bool last = index + 1 == lines_.size();
+  if (last) return std::string_view(data + start, (openStart_ > start ? openStart_ - 2 : size) - start);
+  if (!(lines_[index + 1] & kDerived)) return std::string_view(data + start, lines_[index + 1] - 2 - start);
+  // Followed by a derived line: it ends at its first CR LF (it holds none).
+  for (std::size_t at = start + 1; at < size;) {
+    const void* lf = std::memchr(data + at, '\n', size - at);
+    if (!lf) break;
+    const auto pos = static_cast<std::size_t>(static_cast<const char*>(lf) - data);
+    if (data[pos - 1] == '\r') return std::string_view(data + start, pos - 1 - start);
+    at = pos + 1;
+  }
+  return std::string_view(data + start, size - start);
+}
+
+void TextLog::AppendLineTo(std::size_t index, std::string& out) const {
+  const Entry entry = lines_[index];
+  if (!(entry & kDerived)) {
+    out.append(HeldLine(index));
+    return;
+  }
+  const LineFormat& format = *formats_[static_cast<std::size_t>((entry & ~kDerived) >> kSlotShift)];
+  format.AppendTo(source_->HeldLine(static_cast<std::size_t>(entry & kIndexMask)), out);
+}
+
+std::string_view TextLog::LineView(std::size_t index, std::string& buffer) const {
+  if (!(lines_[index] & kDerived)) return HeldLine(index);
+  buffer.clear();
+  AppendLineTo(index, buffer);
+  return buffer;
+}
+
+std::string TextLog::Line(std::size_t index) const {
+  std::string line;
+  AppendLineTo(index, line);
+  return line;
+}
 
 std::vector<std::string> TextLog::Lines() const {
-  return std::vector<std::string>(lines_.begin(), lines_.begin() + static_cast<long>(LineCount()));
+  std::vector<std::string> lines;
+  lines.reserve(LineCount());
+  for (std::size_t i = 0; i < LineCount(); ++i) lines.push_back(Line(i));
+  return lines;
 }
 
 std::string TextLog::Text() const {
+  if (!source_) return text_;
   std::string text;
-  text.reserve(bytes_);
+  text.reserve(ByteCount());
+  // Only the open line, always the last, has no line break after it.
+  const std::size_t closed = openStart_ < text_.size() ? lines_.size() - 1 : lines_.size();
   for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (i > 0) text += "\r\n";
-    text += lines_[i];
+    AppendLineTo(i, text);
+    if (i < closed) text += "\r\n";
   }
   return text;
+}
+
+void TextLog::MakeHeld() {
+  if (!source_) return;
+  const std::string text = Text();
+  Detach();
+  formats_.clear();
+  derivedBytes_ = 0;
+  text_.clear();
+  lines_.clear();
+  openStart_ = 0;
+  Put(text);
+}
+
+void TextLog::ReleaseDependents() {
+  std::vector<TextLog*> dependents;
+  dependents.swap(dependents_);
+  for (TextLog* dependent : dependents) dependent->MakeHeld();
+}
+
+void TextLog::Detach() {
+  if (!source_) return;
+  auto& siblings = source_->dependents_;
+  siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  source_ = nullptr;
 }
 
 }  // namespace zem

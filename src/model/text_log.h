@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,11 @@ namespace zem {
 // AppendLine adds a whole line; AppendText adds characters to the end of the
 // text, where the two bytes CR LF start a new line. Views listen through
 // SetListener and are told every change, so they can append incrementally.
+//
+// The text is held in one piece with where each line starts: appending
+// copies the new bytes once. A line made from a line of another log (the
+// reader's log of the received text) can be kept as a reference to that line
+// and made into text only when it is read (AppendDerivedLine).
 class TextLog {
  public:
   struct Listener {
@@ -24,7 +30,18 @@ class TextLog {
     virtual void Cleared() = 0;
   };
 
+  // Makes the text of a derived line from the line it comes from. The same
+  // line must always give the same text, holding no CR LF.
+  class LineFormat {
+   public:
+    virtual void AppendTo(std::string_view source, std::string& out) const = 0;
+
+   protected:
+    ~LineFormat() = default;
+  };
+
   TextLog() = default;
+  ~TextLog();
   TextLog(const TextLog&) = delete;
   TextLog& operator=(const TextLog&) = delete;
 
@@ -36,23 +53,82 @@ class TextLog {
   void AppendLine(std::string_view line);
   // Appends characters to the end of the text; "\r\n" starts a new line.
   void AppendText(std::string_view text);
+  // Adds the lines of `text`, which end at CR LF, a lone CR or a lone LF,
+  // each as AppendLine adds a line: the text the window shows for a file.
+  void AppendLines(std::string_view text);
+  // Clear, then AppendLines(text); keeps `text`'s buffer when all its lines
+  // already end in CR LF, so a large file is not copied.
+  void AssignLines(std::string&& text);
+  // Adds, as AppendLine would, the text `format` makes of line `index` of
+  // `source`; `length` is that text's length. The line is kept as a
+  // reference while `source` keeps that line (until it is cleared or
+  // destroyed, when the text is made and kept instead). `format` must live
+  // as long as the log (the reader's formats are constants).
+  void AppendDerivedLine(const TextLog& source, std::size_t index, const LineFormat& format,
+                         std::size_t length);
+  // Makes room for `bytes` more bytes and `lines` more lines, when a caller
+  // knows about how much will come: no copying as the text grows.
+  void Reserve(std::size_t bytes, std::size_t lines);
 
-  std::size_t LineCount() const;
-  const std::string& Line(std::size_t index) const { return lines_[index]; }
+  std::size_t LineCount() const { return lines_.size(); }
+  std::string Line(std::size_t index) const;
+  // Appends line `index` to `out`: reads many lines without a string each.
+  void AppendLineTo(std::size_t index, std::string& out) const;
+  // Line `index` without a copy when it is held as text; a derived line is
+  // made in `buffer`. Valid until the log or `buffer` changes.
+  std::string_view LineView(std::size_t index, std::string& buffer) const;
   std::vector<std::string> Lines() const;
   // The whole text with CR LF between lines, as the edit control holds it.
   std::string Text() const;
-  // Total bytes held; lets callers bound what a stream may fill in.
-  std::size_t ByteCount() const { return bytes_; }
+  // Total bytes of the text; lets callers bound what a stream may fill in.
+  std::size_t ByteCount() const { return text_.size() + derivedBytes_; }
+  // The memory the log takes for its text and lines (capacity, not size).
+  std::size_t HeldBytes() const { return text_.capacity() + lines_.capacity() * sizeof(Entry); }
 
  private:
-  void AppendRaw(std::string_view text);
+  // A line: where it starts in text_, or (kDerived set) the format's slot in
+  // formats_ and the index of the line in source_ it comes from.
+  using Entry = std::uint64_t;
+  static constexpr Entry kDerived = Entry{1} << 63;
+  static constexpr unsigned kSlotShift = 56;
+  static constexpr Entry kIndexMask = (Entry{1} << kSlotShift) - 1;
+  static constexpr std::size_t kMaxFormats = 127;
 
-  // The last entry is the open line after the last line break (maybe empty).
-  std::vector<std::string> lines_{std::string()};
-  std::size_t bytes_ = 0;
+  // The text of line `index`, held in text_.
+  std::string_view HeldLine(std::size_t index) const;
+  // Appends `text` and records the lines it starts or ends, without telling
+  // the listener.
+  void Put(std::string_view text);
+  void CloseOpenLine() {
+    if (text_.size() > openStart_) Put("\r\n");
+  }
+  // Turns every derived line into held text.
+  void MakeHeld();
+  // Before this log's lines go: the logs that refer to them hold their text.
+  void ReleaseDependents();
+  // Forgets the source (its derived lines must be gone).
+  void Detach();
+  void Tell(std::size_t from);
+
+  std::string text_;
+  std::vector<Entry> lines_;
+  // Where the open line (after the last CR LF of text_) starts; it is the
+  // last line when it is not empty.
+  std::size_t openStart_ = 0;
+  std::size_t derivedBytes_ = 0;
+  const TextLog* source_ = nullptr;
+  std::vector<const LineFormat*> formats_;
+  // The logs that refer to lines of this one.
+  mutable std::vector<TextLog*> dependents_;
   Listener* listener_ = nullptr;
 };
+
+// Where the next CR or LF is in `text` from `from` on; npos if none.
+// Quick on long runs of other bytes.
+std::size_t FindLineEnd(std::string_view text, std::size_t from);
+
+// How many bytes of `text` are CR or LF; sixteen bytes at a time.
+std::size_t CountLineEndBytes(std::string_view text);
 
 // The one line of the status bar.
 class StatusLine {

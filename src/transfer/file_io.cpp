@@ -12,6 +12,8 @@
 #include <random>
 #include <system_error>
 
+#include "model/text_log.h"
+
 namespace zem {
 namespace {
 
@@ -199,11 +201,12 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
     return std::nullopt;
   }
 
-  // One byte more than the limit tells whether the file goes on.
+  // One byte more than the limit tells whether the file goes on; the room
+  // for two bytes lets the import end a last line in place.
   const std::size_t wanted = limits.bytes + 1;
   std::string text;
   if (S_ISREG(st.st_mode) && st.st_size > 0)
-    text.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), limits.bytes) + 1);
+    text.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), limits.bytes) + 2);
   char chunk[64 * 1024];
   while (text.size() < wanted) {
     const ssize_t n = ::read(fd.Get(), chunk, std::min(sizeof chunk, wanted - text.size()));
@@ -220,17 +223,19 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
     if (cut) *cut = ByteLimitText(limits.bytes);
   }
 
-  // Line ends as the import counts them: CR LF, a lone CR, a lone LF.
+  // Line ends as the import counts them: CR LF, a lone CR, a lone LF. No
+  // more of them than CR and LF bytes: most files need no closer look.
+  const std::size_t breakBytes = CountLineEndBytes(text);
   std::size_t lines = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    if (++lines == limits.lines && i + 1 < text.size()) {
-      text.resize(i + 1);
-      if (cut) *cut = std::to_string(limits.lines) + " lines";
-      break;
+  if (breakBytes >= limits.lines)
+    for (std::size_t i = 0; (i = FindLineEnd(text, i)) != std::string::npos; ++i) {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      if (++lines == limits.lines && i + 1 < text.size()) {
+        text.resize(i + 1);
+        if (cut) *cut = std::to_string(limits.lines) + " lines";
+        break;
+      }
     }
-  }
   return text;
 }
 

@@ -177,7 +177,7 @@ void TransferController::ImportFile() {
   if (!cut.empty())
     importWarnings_.push_back("The file reached the limit of " + cut + "; the rest was not read.");
   editor_.receivedText.Clear();
-  editor_.LoadReceivedText(*text);
+  editor_.LoadReceivedText(std::move(*text));
   editor_.status.Set(" Imported complete from file: " + *chosen);
 }
 
@@ -316,7 +316,7 @@ void TransferController::ExportTelnet() {
     telnet_.SendText("[]");
     const std::size_t count = WaitTelnetReply(false) ? messageLog.LineCount() : 0;
     for (std::size_t i = 0; i < count; ++i) {
-      const std::string line = messageLog.Line(i);
+      const std::string line(messageLog.Line(i));  // kept while events run
       if (!HasBrackets(line)) continue;
       editor_.status.Set(SendingStatus(i, messageLog.LineCount()));
       ProcessPendingEvents();
@@ -381,7 +381,7 @@ void TransferController::ExportSerial() {
   if (serial_.IsPortOpen()) {
     const std::size_t count = messageLog.LineCount();
     for (std::size_t i = 0; i < count; ++i) {
-      const std::string line = messageLog.Line(i);
+      const std::string line(messageLog.Line(i));  // kept while events run
       if (!HasBrackets(line)) continue;
       editor_.status.Set(SendingStatus(i, messageLog.LineCount()));
       editor_.receivedText.AppendLine("Sending: " + line);

@@ -124,6 +124,14 @@ class TestZemctl : public QObject {
     Run missing = Zemctl({"check", Tmp("missing.zem")});
     QCOMPARE(missing.status, 2);
     QVERIFY(missing.err.contains("missing.zem"));
+
+    // A log that cannot be written is no success.
+    QProcess full;
+    full.setStandardOutputFile("/dev/full");
+    full.start(ZEMCTL_PATH, {"check", Source("examples/full-16x192.zem")});
+    QVERIFY(full.waitForFinished(60000));
+    QCOMPARE(full.exitCode(), 2);
+    QVERIFY(full.readAllStandardError().contains("cannot write the log"));
   }
 
   void convertRefusesAConfigurationWithoutSources() {

@@ -37,6 +37,68 @@ Lines Failed(const std::string& line, Lines logged = {}) {
   return logged;
 }
 
+// Lines made of every form of the table, mixed with pieces, any bytes, small
+// edits and lower case: command lines and near misses of all kinds.
+Lines MixedLines(int count, unsigned seed) {
+  // Every form of the table, with '#' for a number (signed or not) and '$'
+  // for free text.
+  static const std::vector<std::string> kCommands = [] {
+    std::vector<std::string> commands;
+    for (const CommandEntry& entry : kCommandTable) {
+      std::string command;
+      ForEachToken(entry.pattern, [&](PatternToken token) {
+        command += token.part == PatternPart::Literal ? token.byte
+                   : token.part == PatternPart::Text  ? '$'
+                                                      : '#';
+      });
+      commands.push_back(command);
+    }
+    return commands;
+  }();
+  static const char* const kPieces[] = {"[",  "]",  "(",  ")",  "\"", "\"]", "-",    "VO", "EO",
+                                        "NO", "AO", "LP", "\r", "\n", " ",   "\xff", "\0"};
+  std::mt19937 random(seed);
+  auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+  auto number = [&] {
+    std::string n = pick(4) == 0 ? "-" : "";
+    const std::size_t digits = 1 + (pick(8) == 0 ? pick(14) : pick(3));
+    for (std::size_t d = 0; d < digits; ++d) n += static_cast<char>('0' + pick(10));
+    return n;
+  };
+  auto text = [&] {
+    std::string t;
+    for (std::size_t k = pick(6); k > 0; --k) t += pick(3) == 0 ? kPieces[pick(std::size(kPieces))] : "ab";
+    return t;
+  };
+  Lines lines;
+  for (int i = 0; i < count; ++i) {
+    std::string line;
+    for (std::size_t parts = 1 + pick(4); parts > 0; --parts) {
+      const std::size_t kind = pick(4);
+      if (kind < 2) {
+        for (char c : kCommands[pick(kCommands.size())])
+          line += c == '#' ? number() : c == '$' ? text() : std::string(1, c);
+      } else if (kind == 2) {
+        line += kPieces[pick(std::size(kPieces))];
+      } else {
+        line += static_cast<char>(pick(256));
+      }
+    }
+    for (std::size_t edits = pick(3); edits > 0 && !line.empty(); --edits) {
+      const std::size_t at = pick(line.size());
+      const char byte = static_cast<char>(pick(256));
+      const std::size_t how = pick(3);
+      if (how == 0) line[at] = byte;
+      if (how == 1) line.erase(at, 1);
+      if (how == 2) line.insert(at, 1, byte);
+    }
+    for (char& ch : line)
+      if (pick(4) == 0) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 }  // namespace
 
 class TestCommandReader : public QObject {
@@ -354,60 +416,8 @@ class TestCommandReader : public QObject {
   // The hand-written matcher against std::regex over the same forms, on
   // lines built from whole commands, fragments and stray bytes, then mutated.
   void matcherAgreesWithRegex() {
-    // Every form of the table, with '#' for a number (signed or not) and '$'
-    // for free text.
-    static const std::vector<std::string> kCommands = [] {
-      std::vector<std::string> commands;
-      for (const CommandEntry& entry : kCommandTable) {
-        std::string command;
-        ForEachToken(entry.pattern, [&](PatternToken token) {
-          command += token.part == PatternPart::Literal ? token.byte
-                     : token.part == PatternPart::Text  ? '$'
-                                                        : '#';
-        });
-        commands.push_back(command);
-      }
-      return commands;
-    }();
-    static const char* const kPieces[] = {"[",  "]",  "(",  ")",  "\"", "\"]", "-",    "VO", "EO",
-                                          "NO", "AO", "LP", "\r", "\n", " ",   "\xff", "\0"};
-    std::mt19937 random(20240607);
-    auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
-    auto number = [&] {
-      std::string n = pick(4) == 0 ? "-" : "";
-      const std::size_t digits = 1 + (pick(8) == 0 ? pick(14) : pick(3));
-      for (std::size_t d = 0; d < digits; ++d) n += static_cast<char>('0' + pick(10));
-      return n;
-    };
-    auto text = [&] {
-      std::string t;
-      for (std::size_t k = pick(6); k > 0; --k) t += pick(3) == 0 ? kPieces[pick(std::size(kPieces))] : "ab";
-      return t;
-    };
     std::array<int, kCommandForms + 1> seen{};
-    for (int i = 0; i < 4000; ++i) {
-      std::string line;
-      for (std::size_t parts = 1 + pick(4); parts > 0; --parts) {
-        const std::size_t kind = pick(4);
-        if (kind < 2) {
-          for (char c : kCommands[pick(kCommands.size())])
-            line += c == '#' ? number() : c == '$' ? text() : std::string(1, c);
-        } else if (kind == 2) {
-          line += kPieces[pick(std::size(kPieces))];
-        } else {
-          line += static_cast<char>(pick(256));
-        }
-      }
-      for (std::size_t edits = pick(3); edits > 0 && !line.empty(); --edits) {
-        const std::size_t at = pick(line.size());
-        const char byte = static_cast<char>(pick(256));
-        const std::size_t how = pick(3);
-        if (how == 0) line[at] = byte;
-        if (how == 1) line.erase(at, 1);
-        if (how == 2) line.insert(at, 1, byte);
-      }
-      for (char& ch : line)
-        if (pick(4) == 0) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    for (const std::string& line : MixedLines(4000, 20240607)) {
       const CommandMatch mine = MatchCommand(line);
       const regex_reader::RegexMatch theirs = regex_reader::RegexMatchCommand(line);
       QCOMPARE(mine.form, theirs.form);
@@ -420,6 +430,52 @@ class TestCommandReader : public QObject {
     // The mix must reach every form, not just miss them.
     for (int form = 1; form <= kCommandForms; ++form)
       QVERIFY2(seen[static_cast<std::size_t>(form)] > 20, QByteArray::number(form));
+  }
+
+  void logOfReceivedLinesReadsAsText() {
+    // The same lines read from the received text, their log kept as
+    // references, and read as text: the same log, also once the received
+    // text is gone.
+    std::string received;
+    for (const std::string& line : MixedLines(3000, 77)) received += line + "\r\n";
+    received += "[VO1R-5";  // an open line: its log is held as text
+    TextLog receivedText;
+    receivedText.AppendText(received);
+    struct Recorder : TextLog::Listener {
+      std::string text;
+      void TextAppended(std::string_view t) override { text += t; }
+      void Cleared() override { text.clear(); }
+    } recorder;
+    ConfigModel byReference, byText;
+    TextLog referring, holding;
+    referring.SetListener(&recorder);
+    for (std::size_t i = 0; i < receivedText.LineCount(); ++i) {
+      const auto line = receivedText.Line(i);
+      ReadReceivedLine(byReference, referring, receivedText, i, line);
+      ReadCommand(byText, holding, line);
+      if (i % 500 == 0) {
+        referring.AppendText("mode message");
+        holding.AppendText("mode message");
+      }
+    }
+    // Command lines, numbers out of range and lines not understood all came.
+    const std::string log = holding.Text();
+    for (const char* kind : {"Zone: ", "Error parsing: ", "Didn't Handle: "})
+      QVERIFY(log.find(kind) != std::string::npos);
+    QCOMPARE(referring.LineCount(), holding.LineCount());
+    QCOMPARE(referring.Lines(), holding.Lines());
+    QCOMPARE(referring.Text(), holding.Text());
+    QCOMPARE(referring.ByteCount(), holding.ByteCount());
+    QCOMPARE(recorder.text, holding.Text());
+    QVERIFY(SameConfiguration(byReference, byText));
+    receivedText.AppendText("0]\r\n");  // the open line grows: its log does not change
+    QCOMPARE(referring.Text(), holding.Text());
+    receivedText.Clear();
+    QCOMPARE(referring.Text(), holding.Text());
+    QCOMPARE(referring.LineCount(), holding.LineCount());
+    referring.AppendLine("after");
+    holding.AppendLine("after");
+    QCOMPARE(referring.Lines(), holding.Lines());
   }
 };
 

@@ -1,0 +1,262 @@
+// The line log against a plain model of an edit control's text: the text is
+// everything appended, its lines are the pieces between CR LF pairs.
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/text_log.h"
+
+using namespace zem;
+
+namespace {
+
+// The plain model: the whole text, cut at every CR LF when asked.
+struct PlainText {
+  std::string text;
+
+  std::vector<std::string> Pieces() const {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find("\r\n", start)) != std::string::npos; start = at + 2)
+      pieces.push_back(text.substr(start, at - start));
+    pieces.push_back(text.substr(start));
+    return pieces;
+  }
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> pieces = Pieces();
+    if (pieces.back().empty()) pieces.pop_back();
+    return pieces;
+  }
+  void AppendLine(const std::string& line) {
+    if (!Pieces().back().empty()) text += "\r\n";
+    text += line + "\r\n";
+  }
+  // Every CR LF, lone CR and lone LF ends a line.
+  void AppendLines(const std::string& bytes) {
+    std::string line;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      if (bytes[i] == '\r' || bytes[i] == '\n') {
+        AppendLine(line);
+        line.clear();
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+      } else {
+        line += bytes[i];
+      }
+    }
+    if (!line.empty()) AppendLine(line);
+  }
+};
+
+std::string RandomBytes(std::mt19937& random, std::size_t maxLength) {
+  static const char kBytes[] = {'a', 'b', '\r', '\n', '\t', '\x80', '\xff', '[', '\0'};
+  std::string bytes(random() % (maxLength + 1), 'a');
+  for (char& c : bytes) c = kBytes[random() % sizeof kBytes];
+  return bytes;
+}
+
+struct Recorder : TextLog::Listener {
+  std::string text;
+  void TextAppended(std::string_view t) override { text += t; }
+  void Cleared() override { text.clear(); }
+};
+
+// A derived line: the line it comes from between two texts.
+class Around final : public TextLog::LineFormat {
+ public:
+  Around(std::string before, std::string after) : before_(std::move(before)), after_(std::move(after)) {}
+  void AppendTo(std::string_view source, std::string& out) const override {
+    out.append(before_).append(source).append(after_);
+  }
+  std::string Of(std::string_view source) const { return before_ + std::string(source) + after_; }
+  std::size_t Length(std::string_view source) const { return before_.size() + source.size() + after_.size(); }
+
+ private:
+  std::string before_, after_;
+};
+
+}  // namespace
+
+class TestTextLog : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void agreesWithThePlainText() {
+    std::mt19937 random(14);
+    for (int round = 0; round < 200; ++round) {
+      TextLog log;
+      Recorder recorder;
+      log.SetListener(&recorder);
+      PlainText plain;
+      for (int step = 0; step < 60; ++step) {
+        const std::string bytes = RandomBytes(random, step % 10 == 0 ? 200 : 6);
+        switch (random() % 4) {
+          case 0:
+            log.AppendText(bytes);
+            plain.text += bytes;
+            break;
+          case 1:
+            log.AppendLine(bytes);
+            plain.AppendLine(bytes);
+            break;
+          case 2:
+            log.AppendLines(bytes);
+            plain.AppendLines(bytes);
+            break;
+          default:  // single bytes, as a serial link delivers them
+            for (char c : bytes.substr(0, 3)) log.AppendText(std::string_view(&c, 1));
+            plain.text += bytes.substr(0, 3);
+        }
+        const std::vector<std::string> lines = plain.Lines();
+        QCOMPARE(log.LineCount(), lines.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+          const auto line = log.Line(i);
+          QCOMPARE(std::string(line), lines[i]);
+        }
+      }
+      QCOMPARE(log.Text(), plain.text);
+      QCOMPARE(log.ByteCount(), plain.text.size());
+      QCOMPARE(log.Lines(), plain.Lines());
+      QCOMPARE(recorder.text, plain.text);
+    }
+  }
+
+  void assignedLinesKeepOrCopyTheBuffer() {
+    std::mt19937 random(7);
+    const std::vector<std::string> samples = {"",       "\r\n",     "a\r\nb\r\n",
+                                              "a\r\nb", "a\rb\r\n", "a\nb\r\n",
+                                              "\r\r\n", "a\r\n\n",  std::string("x\0y\r\n", 5)};
+    std::vector<std::string> all = samples;
+    for (int i = 0; i < 300; ++i) all.push_back(RandomBytes(random, 40));
+    for (const std::string& bytes : all) {
+      TextLog log;
+      log.AppendText("old\r\nopen");
+      std::string taken = bytes;
+      log.AssignLines(std::move(taken));
+      PlainText plain;
+      plain.AppendLines(bytes);
+      QCOMPARE(log.Text(), plain.text);
+      QCOMPARE(log.Lines(), plain.Lines());
+      // Appending goes on after the taken text as after any other.
+      log.AppendText("z\r");
+      log.AppendText("\ny");
+      plain.text += "z\r\ny";
+      QCOMPARE(log.Lines(), plain.Lines());
+    }
+  }
+
+  void findsLineEndsInLongRuns() {
+    std::mt19937 random(3);
+    for (int i = 0; i < 500; ++i) {
+      std::string text(random() % 70, 'x');
+      for (char& c : text) {
+        if (random() % 9 == 0) c = static_cast<char>(random() % 256);
+        if (random() % 40 == 0) c = random() % 2 ? '\r' : '\n';
+      }
+      const std::size_t from = text.empty() ? 0 : random() % (text.size() + 1);
+      std::size_t expected = from;
+      while (expected < text.size() && text[expected] != '\r' && text[expected] != '\n') ++expected;
+      if (expected == text.size()) expected = std::string::npos;
+      QCOMPARE(FindLineEnd(text, from), expected);
+      QCOMPARE(CountLineEndBytes(text), static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r') +
+                                                                 std::count(text.begin(), text.end(), '\n')));
+    }
+  }
+
+  void derivedLinesReadAsTheirText() {
+    const Around quoted("<", ">"), named("name: ", "");
+    std::mt19937 random(5);
+    for (int round = 0; round < 100; ++round) {
+      auto source = std::make_unique<TextLog>();
+      source->AppendText("first\r\nsecond\r\n\r\nx\ry\r\nopen");
+      auto other = std::make_unique<TextLog>();
+      other->AppendLine("elsewhere");
+      TextLog derived;
+      Recorder recorder;
+      derived.SetListener(&recorder);
+      PlainText plain;
+      for (int step = 0; step < 30; ++step) {
+        const std::size_t pick = random() % 8;
+        if (pick < 5) {
+          // Lines 0-3 are kept as references; the open line 4, a line of
+          // another source and a line of the log itself as text.
+          const TextLog& from = pick == 4 ? *other : *source;
+          const std::size_t index = pick == 4 ? 0 : random() % from.LineCount();
+          const Around& format = random() % 2 ? quoted : named;
+          const std::string line = from.Line(index);
+          derived.AppendDerivedLine(from, index, format, format.Length(line));
+          plain.AppendLine(format.Of(line));
+        } else if (pick == 5 && derived.LineCount() > 0) {
+          const std::size_t index = random() % derived.LineCount();
+          const std::string line = derived.Line(index);
+          derived.AppendDerivedLine(derived, index, quoted, quoted.Length(line));
+          plain.AppendLine(quoted.Of(line));
+        } else {
+          const std::string bytes = RandomBytes(random, 5);
+          derived.AppendText(bytes);
+          plain.text += bytes;
+        }
+      }
+      QCOMPARE(derived.Lines(), plain.Lines());
+      QCOMPARE(derived.Text(), plain.text);
+      QCOMPARE(derived.ByteCount(), plain.text.size());
+      std::string buffer;
+      for (std::size_t i = 0; i < derived.LineCount(); ++i)
+        QCOMPARE(derived.LineView(i, buffer), derived.Line(i));
+      QCOMPARE(recorder.text, plain.text);
+      // The lines referred to go; the text stays.
+      switch (round % 3) {
+        case 0:
+          source->Clear();
+          break;
+        case 1:
+          source.reset();
+          break;
+        default:
+          source->AssignLines("new\r\n");
+      }
+      other.reset();
+      QCOMPARE(derived.Text(), plain.text);
+      QCOMPARE(derived.Lines(), plain.Lines());
+      derived.AppendLine("end");
+      plain.AppendLine("end");
+      QCOMPARE(derived.Text(), plain.text);
+      // Cleared, it starts again from nothing.
+      derived.SetListener(nullptr);
+      derived.Clear();
+      TextLog again;
+      again.AppendLine("again");
+      derived.AppendDerivedLine(again, 0, named, named.Length("again"));
+      QCOMPARE(derived.Text(), named.Of("again") + "\r\n");
+      QCOMPARE(derived.ByteCount(), derived.Text().size());
+    }
+    // A log that goes first leaves its source as it was.
+    TextLog source;
+    source.AppendLine("kept");
+    {
+      TextLog derived;
+      derived.AppendDerivedLine(source, 0, quoted, quoted.Length("kept"));
+    }
+    source.Clear();
+    QCOMPARE(source.LineCount(), 0u);
+  }
+
+  void oneLongLine() {
+    // A line of 3 MiB arriving in pieces stays one line, read whole.
+    TextLog log;
+    const std::string piece(4096, '\xe9');
+    for (int i = 0; i < 768; ++i) log.AppendText(piece);
+    QCOMPARE(log.LineCount(), 1u);
+    QCOMPARE(log.Line(0).size(), std::size_t{3} << 20);
+    log.AppendText("\r\n");
+    log.AppendLine("next");
+    QCOMPARE(log.LineCount(), 2u);
+    QVERIFY(log.Line(1) == "next");
+  }
+};
+
+QTEST_APPLESS_MAIN(TestTextLog)
+#include "test_text_log.moc"
