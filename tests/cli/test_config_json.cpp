@@ -31,7 +31,7 @@ struct Exported {
 };
 Exported ImportAndExport(std::string_view text) {
   zem::Editor editor;
-  editor.ImportFileText(text, "test.zem");
+  editor.ImportFileText(std::string(text), "test.zem");
   Exported e;
   e.lines = editor.PrepareExport();
   e.model = editor.model;
