@@ -222,12 +222,29 @@ CommandMatch MatchCommand(std::string_view line) {
       if (!kMatchers[entry](line, at, stretch, here)) continue;
       best = here;
       best.form = kCommandTable[entry].form;
+      best.at = at;
       bestEntry = entry;
       break;  // the entries after it cannot win
     }
     if (bestEntry == 0) break;  // nothing can come before the first entry
   }
   return best;
+}
+
+CommandMatch MatchCommandAt(std::string_view line, CommandForm form, std::size_t at) {
+  CommandMatch match;
+  const auto entry = static_cast<std::size_t>(form) - 1;
+  if (form == CommandForm::None || entry >= kCommandTable.size() || at + 1 >= line.size()) return match;
+  const std::int8_t opening = kOpenings.index[static_cast<unsigned char>(line[at])];
+  if (opening < 0 ||
+      !(kOpenings.entries[static_cast<std::size_t>(opening)][static_cast<unsigned char>(line[at + 1])] &
+        (EntrySet{1} << entry)))
+    return match;
+  Stretch stretch(line);
+  if (!kMatchers[entry](line, at, stretch, match)) return CommandMatch{};
+  match.form = form;
+  match.at = at;
+  return match;
 }
 
 bool GroupsAreFields(const CommandMatch& match) {

@@ -20,11 +20,16 @@ namespace zem {
 struct CommandMatch {
   CommandForm form = CommandForm::None;
   std::array<std::string_view, 3> groups;
+  std::size_t at = 0;  // where in the line the match begins
 };
 
 // Finds the command in `line` by the patterns of kCommandTable. Linear in the
 // line's length, constant stack.
 CommandMatch MatchCommand(std::string_view line);
+// The match of `form` beginning at `at`, as MatchCommand gives it when it
+// finds `form` there; form None when `form` does not match at `at`. Costs the
+// length of the match, not of the line.
+CommandMatch MatchCommandAt(std::string_view line, CommandForm form, std::size_t at);
 
 // The fields of a match: its groups joined with the byte 255 and cut again,
 // so that a byte 255 inside a group cuts it as SplitFields does.

@@ -88,11 +88,25 @@ std::size_t LogLineLength(std::size_t entry, const FieldViews& fields) {
 }
 
 // The log line of a command, made again from the line it was read from: the
-// match, and so the fields, depend on the line alone.
+// note holds the table entry and where in the line the match begins, so only
+// that one pattern is matched again, there, giving the same fields.
 class CommandLogFormat final : public TextLog::LineFormat {
  public:
-  void AppendTo(std::string_view line, std::string& out) const override {
-    const CommandMatch match = MatchCommand(line);
+  static constexpr std::uint32_t kEntryBits = 6;
+  static_assert(kCommandTable.size() <= (1u << kEntryBits));
+  // A match too far into its line for a note: matched again in full.
+  static constexpr std::uint32_t kMatchAgain = TextLog::kMaxNote + 1;
+
+  static std::uint32_t Note(std::size_t entry, std::size_t at) {
+    if (at > (TextLog::kMaxNote >> kEntryBits)) return kMatchAgain;
+    return static_cast<std::uint32_t>(at << kEntryBits | entry);
+  }
+
+  void AppendTo(std::string_view line, std::uint32_t note, std::string& out) const override {
+    const CommandMatch match =
+        note == kMatchAgain
+            ? MatchCommand(line)
+            : MatchCommandAt(line, kCommandTable[note & ((1u << kEntryBits) - 1)].form, note >> kEntryBits);
     if (match.form == CommandForm::None) return;
     const auto entry = static_cast<std::size_t>(match.form) - 1;
     if (GroupsAreFields(match)) {
@@ -107,7 +121,9 @@ class CommandLogFormat final : public TextLog::LineFormat {
 class FailureFormat final : public TextLog::LineFormat {
  public:
   constexpr explicit FailureFormat(std::string_view prefix) : prefix_(prefix) {}
-  void AppendTo(std::string_view line, std::string& out) const override { out.append(prefix_).append(line); }
+  void AppendTo(std::string_view line, std::uint32_t /*note*/, std::string& out) const override {
+    out.append(prefix_).append(line);
+  }
   std::size_t Length(std::string_view line) const { return prefix_.size() + line.size(); }
 
  private:
@@ -124,10 +140,12 @@ struct ReadLog {
   TextLog& log;
   const TextLog* source = nullptr;
   std::size_t index = 0;
+  std::size_t at = 0;  // where the command's match begins in the line
 
   void Command(std::size_t entry, const CommandFields& fields) {
     if (source) {
-      log.AppendDerivedLine(*source, index, kCommandLog, LogLineLength(entry, ViewsOf(fields)));
+      log.AppendDerivedLine(*source, index, kCommandLog, LogLineLength(entry, ViewsOf(fields)),
+                            CommandLogFormat::Note(entry, at));
     } else {
       std::string& text = LogBuffer();
       AppendLogLine(entry, ViewsOf(fields), text);
@@ -139,7 +157,7 @@ struct ReadLog {
       log.AppendDerivedLine(*source, index, format, format.Length(line));
     } else {
       std::string& text = LogBuffer();
-      format.AppendTo(line, text);
+      format.AppendTo(line, 0, text);
       log.AppendLine(text);
     }
   }
@@ -191,7 +209,7 @@ void ReadCommand(ConfigModel& model, TextLog& readLog, std::string_view line) {
 void ReadReceivedLine(ConfigModel& model, TextLog& readLog, const TextLog& receivedText, std::size_t index,
                       std::string_view line) {
   const CommandMatch match = MatchCommand(line);
-  Apply(model, ReadLog{readLog, &receivedText, index}, line, match.form, FieldsOf(match));
+  Apply(model, ReadLog{readLog, &receivedText, index, match.at}, line, match.form, FieldsOf(match));
 }
 
 }  // namespace zem

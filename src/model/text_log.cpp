@@ -179,17 +179,17 @@ void TextLog::AssignLines(std::string&& text) {
 }
 
 void TextLog::AppendDerivedLine(const TextLog& source, std::size_t index, const LineFormat& format,
-                                std::size_t length) {
+                                std::size_t length, std::uint32_t note) {
   const auto slot =
       static_cast<std::size_t>(std::find(formats_.begin(), formats_.end(), &format) - formats_.begin());
   const bool sourceOpenLine = index + 1 == source.lines_.size() && source.openStart_ < source.text_.size();
   const bool byReference = &source != this && index < source.lines_.size() && index <= kIndexMask &&
-                           !(source.lines_[index] & kDerived) && !sourceOpenLine &&
+                           note <= kMaxNote && !(source.lines_[index] & kDerived) && !sourceOpenLine &&
                            (source_ == nullptr || source_ == &source) &&
                            (slot < formats_.size() || formats_.size() < kMaxFormats);
   if (!byReference) {
     std::string text;
-    format.AppendTo(source.Line(index), text);
+    format.AppendTo(source.Line(index), note, text);
     AppendLine(text);
     return;
   }
@@ -200,11 +200,11 @@ void TextLog::AppendDerivedLine(const TextLog& source, std::size_t index, const 
     source.dependents_.push_back(this);
   }
   if (slot == formats_.size()) formats_.push_back(&format);
-  lines_.push_back(kDerived | (Entry{slot} << kSlotShift) | index);
+  lines_.push_back(kDerived | (Entry{slot} << kSlotShift) | (Entry{note} << kNoteShift) | index);
   derivedBytes_ += length + 2;
   if (listener_) {
     std::string text = closing ? "\r\n" : "";
-    format.AppendTo(source.HeldLine(index), text);
+    format.AppendTo(source.HeldLine(index), note, text);
     text += "\r\n";
     listener_->TextAppended(text);
   }
@@ -237,7 +237,8 @@ void TextLog::AppendLineTo(std::size_t index, std::string& out) const {
     return;
   }
   const LineFormat& format = *formats_[static_cast<std::size_t>((entry & ~kDerived) >> kSlotShift)];
-  format.AppendTo(source_->HeldLine(static_cast<std::size_t>(entry & kIndexMask)), out);
+  const auto note = static_cast<std::uint32_t>((entry >> kNoteShift) & kMaxNote);
+  format.AppendTo(source_->HeldLine(static_cast<std::size_t>(entry & kIndexMask)), note, out);
 }
 
 std::string_view TextLog::LineView(std::size_t index, std::string& buffer) const {

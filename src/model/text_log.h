@@ -30,11 +30,13 @@ class TextLog {
     virtual void Cleared() = 0;
   };
 
-  // Makes the text of a derived line from the line it comes from. The same
-  // line must always give the same text, holding no CR LF.
+  // Makes the text of a derived line from the line it comes from and the
+  // note kept with it (what the maker of the line knew, such as where in the
+  // source a match lies). The same line and note must always give the same
+  // text, holding no CR LF.
   class LineFormat {
    public:
-    virtual void AppendTo(std::string_view source, std::string& out) const = 0;
+    virtual void AppendTo(std::string_view source, std::uint32_t note, std::string& out) const = 0;
 
    protected:
     ~LineFormat() = default;
@@ -60,12 +62,16 @@ class TextLog {
   // already end in CR LF, so a large file is not copied.
   void AssignLines(std::string&& text);
   // Adds, as AppendLine would, the text `format` makes of line `index` of
-  // `source`; `length` is that text's length. The line is kept as a
-  // reference while `source` keeps that line (until it is cleared or
+  // `source` and `note`; `length` is that text's length. The line is kept as
+  // a reference while `source` keeps that line (until it is cleared or
   // destroyed, when the text is made and kept instead). `format` must live
-  // as long as the log (the reader's formats are constants).
+  // as long as the log (the reader's formats are constants). A note above
+  // kMaxNote, an index from 2^32 on or more than kMaxFormats formats make
+  // the line text at once.
   void AppendDerivedLine(const TextLog& source, std::size_t index, const LineFormat& format,
-                         std::size_t length);
+                         std::size_t length, std::uint32_t note = 0);
+  static constexpr std::uint32_t kMaxNote = (std::uint32_t{1} << 27) - 1;
+  static constexpr std::size_t kMaxFormats = 15;
   // Makes room for `bytes` more bytes and `lines` more lines, when a caller
   // knows about how much will come: no copying as the text grows.
   void Reserve(std::size_t bytes, std::size_t lines);
@@ -87,12 +93,15 @@ class TextLog {
 
  private:
   // A line: where it starts in text_, or (kDerived set) the format's slot in
-  // formats_ and the index of the line in source_ it comes from.
+  // formats_ (4 bits), the note (27 bits) and the index of the line in
+  // source_ it comes from (32 bits).
   using Entry = std::uint64_t;
   static constexpr Entry kDerived = Entry{1} << 63;
-  static constexpr unsigned kSlotShift = 56;
-  static constexpr Entry kIndexMask = (Entry{1} << kSlotShift) - 1;
-  static constexpr std::size_t kMaxFormats = 127;
+  static constexpr unsigned kSlotShift = 59;
+  static constexpr unsigned kNoteShift = 32;
+  static constexpr Entry kIndexMask = (Entry{1} << kNoteShift) - 1;
+  static_assert(kMaxFormats < (1u << (63 - kSlotShift)) &&
+                kMaxNote < (Entry{1} << (kSlotShift - kNoteShift)));
 
   // The text of line `index`, held in text_.
   std::string_view HeldLine(std::size_t index) const;

@@ -422,6 +422,10 @@ class TestCommandReader : public QObject {
       const regex_reader::RegexMatch theirs = regex_reader::RegexMatchCommand(line);
       QCOMPARE(mine.form, theirs.form);
       const CommandFields fields = FieldsOf(mine);
+      // Matched again where it was found, the form gives the same groups.
+      const CommandMatch again = MatchCommandAt(line, mine.form, mine.at);
+      QCOMPARE(again.form, mine.form);
+      QVERIFY(again.groups == mine.groups);
       QCOMPARE(fields.F1, theirs.fields.F1);
       QCOMPARE(fields.F2, theirs.fields.F2);
       QCOMPARE(fields.F3, theirs.fields.F3);
@@ -438,6 +442,10 @@ class TestCommandReader : public QObject {
     // text is gone.
     std::string received;
     for (const std::string& line : MixedLines(3000, 77)) received += line + "\r\n";
+    // Commands far into their lines, on both sides of where a reference
+    // stops noting the place of the match.
+    for (const std::size_t at : {(std::size_t{1} << 21) - 1, std::size_t{1} << 21, std::size_t{3} << 20})
+      received += std::string(at, 'x') + "[VO2R-7]junk\r\n";
     received += "[VO1R-5";  // an open line: its log is held as text
     TextLog receivedText;
     receivedText.AppendText(received);

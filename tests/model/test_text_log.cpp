@@ -64,15 +64,19 @@ struct Recorder : TextLog::Listener {
   void Cleared() override { text.clear(); }
 };
 
-// A derived line: the line it comes from between two texts.
+// A derived line: the line it comes from between two texts, then its note.
 class Around final : public TextLog::LineFormat {
  public:
   Around(std::string before, std::string after) : before_(std::move(before)), after_(std::move(after)) {}
-  void AppendTo(std::string_view source, std::string& out) const override {
-    out.append(before_).append(source).append(after_);
+  void AppendTo(std::string_view source, std::uint32_t note, std::string& out) const override {
+    out.append(before_).append(source).append(after_).append(std::to_string(note));
   }
-  std::string Of(std::string_view source) const { return before_ + std::string(source) + after_; }
-  std::size_t Length(std::string_view source) const { return before_.size() + source.size() + after_.size(); }
+  std::string Of(std::string_view source, std::uint32_t note = 0) const {
+    return before_ + std::string(source) + after_ + std::to_string(note);
+  }
+  std::size_t Length(std::string_view source, std::uint32_t note = 0) const {
+    return Of(source, note).size();
+  }
 
  private:
   std::string before_, after_;
@@ -187,8 +191,13 @@ class TestTextLog : public QObject {
           const std::size_t index = pick == 4 ? 0 : random() % from.LineCount();
           const Around& format = random() % 2 ? quoted : named;
           const std::string line = from.Line(index);
-          derived.AppendDerivedLine(from, index, format, format.Length(line));
-          plain.AppendLine(format.Of(line));
+          // Notes at both ends of what an entry holds, and past it (the
+          // line is then made at once).
+          static constexpr std::uint32_t kNotes[] = {0, 1, TextLog::kMaxNote, TextLog::kMaxNote + 1,
+                                                     0xFFFFFFFFu};
+          const std::uint32_t note = kNotes[random() % std::size(kNotes)];
+          derived.AppendDerivedLine(from, index, format, format.Length(line, note), note);
+          plain.AppendLine(format.Of(line, note));
         } else if (pick == 5 && derived.LineCount() > 0) {
           const std::size_t index = random() % derived.LineCount();
           const std::string line = derived.Line(index);
