@@ -222,7 +222,7 @@ CommandMatch MatchCommand(std::string_view line) {
       if (!kMatchers[entry](line, at, stretch, here)) continue;
       best = here;
       best.form = kCommandTable[entry].form;
-      best.at = at;
+      best.at = static_cast<std::uint32_t>(std::min<std::size_t>(at, CommandMatch::kFar));
       bestEntry = entry;
       break;  // the entries after it cannot win
     }
@@ -241,9 +241,13 @@ CommandMatch MatchCommandAt(std::string_view line, CommandForm form, std::size_t
         (EntrySet{1} << entry)))
     return match;
   Stretch stretch(line);
-  if (!kMatchers[entry](line, at, stretch, match)) return CommandMatch{};
-  match.form = form;
-  match.at = at;
+  // One result, filled in place (no copy of the groups on return).
+  if (kMatchers[entry](line, at, stretch, match)) {
+    match.form = form;
+    match.at = static_cast<std::uint32_t>(std::min<std::size_t>(at, CommandMatch::kFar));
+  } else {
+    match.groups = {};
+  }
   return match;
 }
 

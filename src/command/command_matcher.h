@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,10 @@ namespace zem {
 // into the line).
 struct CommandMatch {
   CommandForm form = CommandForm::None;
+  // Where in the line the match begins; kFar from there on.
+  std::uint32_t at = 0;
   std::array<std::string_view, 3> groups;
-  std::size_t at = 0;  // where in the line the match begins
+  static constexpr std::uint32_t kFar = 0xFFFFFFFF;
 };
 
 // Finds the command in `line` by the patterns of kCommandTable. Linear in the

@@ -162,6 +162,9 @@ void TextLog::AssignLines(std::string&& text) {
   const std::size_t size = text.size();
   bool asItIs = size >= 2 && data[size - 2] == '\r' && data[size - 1] == '\n';
   std::vector<Entry> lines;
+  // Room for lines of ten bytes on average, as configuration files have:
+  // the list then rarely grows (and is copied) while it is made.
+  lines.reserve(size / 10 + 16);
   if (asItIs) lines.push_back(0);
   for (std::size_t i = 0; asItIs && (i = FindLineEnd(text, i)) != std::string_view::npos; i += 2) {
     asItIs = data[i] == '\r' && data[i + 1] == '\n';  // the text ends in CR LF, so i + 1 < size

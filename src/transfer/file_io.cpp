@@ -207,6 +207,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
   std::string text;
   if (S_ISREG(st.st_mode) && st.st_size > 0)
     text.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), limits.bytes) + 2);
+  // Line ends as the import counts them: CR LF, a lone CR, a lone LF. No
+  // more of them than CR and LF bytes, counted in each chunk while it is in
+  // the cache (with the byte past the limit: a count too high only asks for
+  // the closer look below). Most files need no closer look.
+  std::size_t breakBytes = 0;
   char chunk[64 * 1024];
   while (text.size() < wanted) {
     const ssize_t n = ::read(fd.Get(), chunk, std::min(sizeof chunk, wanted - text.size()));
@@ -216,6 +221,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
       return std::nullopt;
     }
     if (n == 0) break;
+    breakBytes += CountLineEndBytes(std::string_view(chunk, static_cast<std::size_t>(n)));
     text.append(chunk, static_cast<std::size_t>(n));
   }
   if (text.size() > limits.bytes) {
@@ -223,9 +229,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
     if (cut) *cut = ByteLimitText(limits.bytes);
   }
 
-  // Line ends as the import counts them: CR LF, a lone CR, a lone LF. No
-  // more of them than CR and LF bytes: most files need no closer look.
-  const std::size_t breakBytes = CountLineEndBytes(text);
   std::size_t lines = 0;
   if (breakBytes >= limits.lines)
     for (std::size_t i = 0; (i = FindLineEnd(text, i)) != std::string::npos; ++i) {
