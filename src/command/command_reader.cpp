@@ -142,7 +142,7 @@ struct ReadLog {
   std::size_t index = 0;
   std::size_t at = 0;  // where the command's match begins in the line
 
-  void Command(std::size_t entry, const CommandFields& fields) {
+  void Command(std::size_t entry, const CommandFields& fields) const {
     if (source) {
       log.AppendDerivedLine(*source, index, kCommandLog, LogLineLength(entry, ViewsOf(fields)),
                             CommandLogFormat::Note(entry, at));
@@ -152,7 +152,7 @@ struct ReadLog {
       log.AppendLine(text);
     }
   }
-  void Failure(const FailureFormat& format, std::string_view line) {
+  void Failure(const FailureFormat& format, std::string_view line) const {
     if (source) {
       log.AppendDerivedLine(*source, index, format, format.Length(line));
     } else {
@@ -165,7 +165,8 @@ struct ReadLog {
 
 // The log line first, then the effect, which converts the index numbers
 // (checked against the tables) and then each value as it uses it.
-void Apply(ConfigModel& model, ReadLog log, std::string_view line, CommandForm form,
+// `log` by reference: built in place, not copied piece by piece.
+void Apply(ConfigModel& model, const ReadLog& log, std::string_view line, CommandForm form,
            const CommandFields& fields) {
   bool handled = false;
   if (form != CommandForm::None) {

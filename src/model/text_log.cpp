@@ -170,6 +170,8 @@ void TextLog::AssignLines(std::string&& text) {
     asItIs = data[i] == '\r' && data[i + 1] == '\n';  // the text ends in CR LF, so i + 1 < size
     if (i + 2 < size) lines.push_back(i + 2);
   }
+  // The room that many lines of a few bytes would have needed goes.
+  if (lines.capacity() / 2 > lines.size() + 64) lines.shrink_to_fit();
   if (!asItIs) {
     if (!ended) text.resize(size - 2);
     AppendLines(text);
