@@ -282,6 +282,19 @@ class TestFileTransfer : public QObject {
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
     QCOMPARE(rig.editor.receivedText.LineCount(), std::size_t{1000});
     QVERIFY(AnyContains(rig.editor.messageLog.Lines(), "The file reached the limit of 1000 lines"));
+
+    // Line ends past the first piece read, one CR LF across two pieces: the
+    // line limit sees them all.
+    std::string ends = std::string((std::size_t{64} << 10) - 1, 'x') + "\r\n";
+    for (int i = 0; i < 299; ++i) ends += i % 2 ? "\n" : "\r\n";
+    QVERIFY(WriteFileAtomically(big, ends, nullptr));
+    std::string cut;
+    QCOMPARE(ReadWholeFile(big, nullptr, &cut, ReadLimits{std::size_t{1} << 20, 300}).value_or(""), ends);
+    QVERIFY(cut.empty());
+    const std::optional<std::string> shorter =
+        ReadWholeFile(big, nullptr, &cut, ReadLimits{std::size_t{1} << 20, 299});
+    QVERIFY(shorter && *shorter == ends.substr(0, ends.size() - 2));
+    QCOMPARE(cut, std::string("299 lines"));
   }
 };
 
