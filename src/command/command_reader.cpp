@@ -95,11 +95,7 @@ class CommandLogFormat final : public TextLog::LineFormat {
     const CommandMatch match = MatchCommand(line);
     if (match.form == CommandForm::None) return;
     const auto entry = static_cast<std::size_t>(match.form) - 1;
-    if (GroupsAreFields(match)) {
-      AppendLogLine(entry, match.groups, out);
-    } else {
-      AppendLogLine(entry, ViewsOf(FieldsOf(match)), out);
-    }
+    AppendLogLine(entry, match.groups, out);
   }
 };
 
@@ -164,19 +160,6 @@ void Apply(ConfigModel& model, ReadLog log, std::string_view line, CommandForm f
 }
 
 }  // namespace
-
-CommandFields SplitFields(std::string_view text) {
-  CommandFields fields;
-  std::string* const slots[] = {&fields.F1, &fields.F2, &fields.F3};
-  // With a byte 255 added at the end, every piece ends at one.
-  for (std::string* slot : slots) {
-    std::size_t cut = text.find('\xFF');
-    *slot = text.substr(0, cut);
-    if (cut == std::string_view::npos) break;
-    text.remove_prefix(cut + 1);
-  }
-  return fields;
-}
 
 void ApplyCommand(ConfigModel& model, TextLog& readLog, std::string_view line, CommandForm form,
                   const CommandFields& fields) {
