@@ -251,21 +251,9 @@ CommandMatch MatchCommandAt(std::string_view line, CommandForm form, std::size_t
   return match;
 }
 
-bool GroupsAreFields(const CommandMatch& match) {
-  // Groups are short: a plain loop beats a call per group.
-  for (std::string_view group : match.groups)
-    for (char c : group)
-      if (c == '\xFF') return false;
-  return true;
-}
-
 CommandFields FieldsOf(const CommandMatch& match) {
   const auto& g = match.groups;
-  if (GroupsAreFields(match)) return CommandFields{std::string(g[0]), std::string(g[1]), std::string(g[2])};
-  std::string joined;
-  joined.reserve(g[0].size() + g[1].size() + g[2].size() + 2);
-  joined.append(g[0]).append(1, '\xFF').append(g[1]).append(1, '\xFF').append(g[2]);
-  return SplitFields(joined);
+  return CommandFields{std::string(g[0]), std::string(g[1]), std::string(g[2])};
 }
 
 }  // namespace zem

@@ -34,12 +34,9 @@ CommandMatch MatchCommand(std::string_view line);
 // length of the match, not of the line.
 CommandMatch MatchCommandAt(std::string_view line, CommandForm form, std::size_t at);
 
-// The fields of a match: its groups joined with the byte 255 and cut again,
-// so that a byte 255 inside a group cuts it as SplitFields does.
+// The fields of a match: its groups, every byte kept (a name may hold any
+// byte, 255 too).
 CommandFields FieldsOf(const CommandMatch& match);
-// Whether the groups of a match are its fields as they are: no byte 255 cuts
-// them (FieldsOf then just copies them).
-bool GroupsAreFields(const CommandMatch& match);
 
 // Logs and applies `form` (None: no match) with its fields, and logs the
 // failure lines. `line` is the whole line.

@@ -109,11 +109,7 @@ class CommandLogFormat final : public TextLog::LineFormat {
             : MatchCommandAt(line, kCommandTable[note & ((1u << kEntryBits) - 1)].form, note >> kEntryBits);
     if (match.form == CommandForm::None) return;
     const auto entry = static_cast<std::size_t>(match.form) - 1;
-    if (GroupsAreFields(match)) {
-      AppendLogLine(entry, match.groups, out);
-    } else {
-      AppendLogLine(entry, ViewsOf(FieldsOf(match)), out);
-    }
+    AppendLogLine(entry, match.groups, out);
   }
 };
 
@@ -183,19 +179,6 @@ void Apply(ConfigModel& model, const ReadLog& log, std::string_view line, Comman
 }
 
 }  // namespace
-
-CommandFields SplitFields(std::string_view text) {
-  CommandFields fields;
-  std::string* const slots[] = {&fields.F1, &fields.F2, &fields.F3};
-  // With a byte 255 added at the end, every piece ends at one.
-  for (std::string* slot : slots) {
-    std::size_t cut = text.find('\xFF');
-    *slot = text.substr(0, cut);
-    if (cut == std::string_view::npos) break;
-    text.remove_prefix(cut + 1);
-  }
-  return fields;
-}
 
 void ApplyCommand(ConfigModel& model, TextLog& readLog, std::string_view line, CommandForm form,
                   const CommandFields& fields) {

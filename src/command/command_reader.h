@@ -8,13 +8,12 @@
 
 namespace zem {
 
-// The three pieces of a text cut at the byte 255; later pieces are dropped.
+// The up to three fields of a command (empty when the form has fewer).
 struct CommandFields {
   std::string F1;
   std::string F2;
   std::string F3;
 };
-CommandFields SplitFields(std::string_view text);
 
 // Reads one line of configuration text: of the command forms that occur in
 // the line, the one listed first in kCommandTable (command/command_table.h)

@@ -52,8 +52,7 @@ inline const std::array<std::regex, kCommandForms>& RegexForms() {
   return forms;
 }
 
-// The form (None: none) and its fields, by substitution into "$1" 255 "$2"
-// 255 "$3" and SplitFields.
+// The form (None: none) and its fields: the pattern's groups.
 struct RegexMatch {
   CommandForm form = CommandForm::None;
   CommandFields fields;
@@ -64,7 +63,7 @@ inline RegexMatch RegexMatchCommand(std::string_view line) {
   std::match_results<std::string_view::const_iterator> found;
   for (std::size_t i = 0; i < forms.size(); ++i) {
     if (!std::regex_search(line.begin(), line.end(), found, forms[i])) continue;
-    return RegexMatch{kCommandTable[i].form, SplitFields(found.format("$1\xFF$2\xFF$3"))};
+    return RegexMatch{kCommandTable[i].form, CommandFields{found.str(1), found.str(2), found.str(3)}};
   }
   return RegexMatch{};
 }

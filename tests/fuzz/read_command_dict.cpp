@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   }
   add("-");           // the sign of a number
   add("2147483648");  // the first number beyond 32 bits
-  add("\xff");        // cuts a field
+  add("\xff");        // the highest byte, kept in names
   add("\n");          // ends the stretch in which a text must end
 
   std::FILE* out = std::fopen(argv[1], "w");
