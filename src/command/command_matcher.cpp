@@ -13,6 +13,10 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "command/command_matcher.h"
 
 namespace zem {
@@ -201,6 +205,38 @@ constexpr Openings FindOpenings() {
 }
 constexpr Openings kOpenings = FindOpenings();
 
+// The bytes that may open a command.
+struct OpeningBytes {
+  std::array<char, kMaxOpenings> bytes{};
+  std::size_t count = 0;
+};
+constexpr OpeningBytes kOpeningBytes = [] {
+  OpeningBytes o;
+  for (int c = 0; c < 256; ++c)
+    if (kOpenings.index[static_cast<std::size_t>(c)] >= 0) o.bytes[o.count++] = static_cast<char>(c);
+  return o;
+}();
+
+// The first position from `at` on whose byte may open a command; the line's
+// size if none. Sixteen bytes at a time over the stretches between commands.
+std::size_t NextOpening(std::string_view line, std::size_t at) {
+  const char* const data = line.data();
+  const std::size_t size = line.size();
+#if defined(__SSE2__)
+  for (; at + 16 <= size; at += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+    __m128i hits = _mm_setzero_si128();
+    for (std::size_t k = 0; k < kOpeningBytes.count; ++k)
+      hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, _mm_set1_epi8(kOpeningBytes.bytes[k])));
+    if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0)
+      return at + static_cast<std::size_t>(std::countr_zero(mask));
+  }
+#endif
+  for (; at < size; ++at)
+    if (kOpenings.index[static_cast<unsigned char>(data[at])] >= 0) return at;
+  return size;
+}
+
 }  // namespace
 
 CommandMatch MatchCommand(std::string_view line) {
@@ -208,9 +244,8 @@ CommandMatch MatchCommand(std::string_view line) {
   std::size_t bestEntry = kCommandTable.size();
   Stretch stretch(line);
   const std::size_t size = line.size();
-  for (std::size_t at = 0; at + 1 < size; ++at) {
+  for (std::size_t at = NextOpening(line, 0); at + 1 < size; at = NextOpening(line, at + 1)) {
     const std::int8_t opening = kOpenings.index[static_cast<unsigned char>(line[at])];
-    if (opening < 0) continue;
     // Only the entries before the best found so far can still win.
     EntrySet candidates =
         kOpenings.entries[static_cast<std::size_t>(opening)][static_cast<unsigned char>(line[at + 1])] &

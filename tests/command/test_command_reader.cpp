@@ -429,6 +429,15 @@ class TestCommandReader : public QObject {
       QCOMPARE(fields.F3, theirs.fields.F3);
       ++seen[static_cast<std::size_t>(mine.form)];
     }
+    // A command at every place of the first blocks of a line, after bytes
+    // that open nothing and before more of them.
+    for (std::size_t at = 0; at < 40; ++at) {
+      const std::string line = std::string(at, 'x') + "[VO3R-4]" + std::string(at % 7, 'y');
+      const CommandMatch match = MatchCommand(line);
+      QCOMPARE(match.form, CommandForm::ZoneVolume);
+      QCOMPARE(static_cast<std::size_t>(match.at), at);
+      QCOMPARE(std::string(match.groups[1]), std::string("-4"));
+    }
     // The mix must reach every form, not just miss them.
     for (int form = 1; form <= kCommandForms; ++form)
       QVERIFY2(seen[static_cast<std::size_t>(form)] > 20, QByteArray::number(form));
