@@ -1,47 +1,24 @@
 // zemctl diff, the real binary: files, and units on an in-process simulated
 // unit over TCP and a pseudo-terminal.
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include "transfer/file_io.h"
 #include "transfer_rig.h"
+#include "zemctl_runner.h"
 
 using namespace zem;
 using namespace zem::test;
 
 namespace {
 
-struct Run {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs zemctl in the locale `locale` while the event loop keeps serving the
-// simulated unit.
-Run Zemctl(const QStringList& args, const QString& locale = QStringLiteral("C")) {
-  QProcess process;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("LC_ALL"), locale);
-  process.setProcessEnvironment(env);
-  QEventLoop loop;
-  QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-  process.start(QStringLiteral(ZEMCTL_PATH), args);
-  if (process.state() != QProcess::NotRunning) loop.exec();
-  if (process.state() != QProcess::NotRunning) {
-    process.kill();
-    process.waitForFinished();
-    return Run{};
-  }
-  return Run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-             process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+// zemctl in the locale `locale` (C unless said), while the event loop keeps
+// serving the simulated unit.
+Run ZemctlIn(const QStringList& args, const QString& locale = QStringLiteral("C")) {
+  return zem::test::Zemctl(args, 60000, locale);
 }
 
 bool Write(const QString& path, const std::string& text) {
@@ -83,19 +60,19 @@ class TestZemctlDiff : public QObject {
     for (auto it = Config().rbegin(); it != Config().rend(); ++it) reordered += *it + "\n";
     QVERIFY(Write(same, reordered));
 
-    const Run equal = Zemctl({"diff", a, same});
+    const Run equal = ZemctlIn({"diff", a, same});
     QCOMPARE(equal.exitCode, 0);
     QCOMPARE(equal.out, std::string());
     QCOMPARE(equal.err, std::string());
 
-    const Run different = Zemctl({"diff", a, b});
+    const Run different = ZemctlIn({"diff", a, b});
     QCOMPARE(different.exitCode, 1);
     QCOMPARE(different.out, std::string(kChangedLines));
     // Swapped sides, swapped values.
-    QCOMPARE(Zemctl({"diff", b, a}).out,
+    QCOMPARE(ZemctlIn({"diff", b, a}).out,
              std::string("zone 2 volume: -30 dB -> -2 dB\nzone 3 name: \"Caf\xE9\" -> \"Room 3\"\n"));
     // A UTF-8 terminal gets Latin-1 as UTF-8.
-    const Run utf8 = Zemctl({"diff", a, b}, QStringLiteral("C.UTF-8"));
+    const Run utf8 = ZemctlIn({"diff", a, b}, QStringLiteral("C.UTF-8"));
     QVERIFY2(utf8.out.find("\"Caf\xC3\xA9\"\n") != std::string::npos, utf8.out.c_str());
   }
 
@@ -105,7 +82,7 @@ class TestZemctlDiff : public QObject {
     const std::string name("\x01\"\\\x7F\x80\xE9\xFE z", 9);
     QVERIFY(Write(a, ZemFileText(Config())));
     QVERIFY(Write(b, ZemFileText(Replaced(Changed(), "[NO3\"Caf\xE9\"]", "[NO3\"" + name + "\"]"))));
-    const Run run = Zemctl({"diff", "--json", a, b}, QStringLiteral("C.UTF-8"));
+    const Run run = ZemctlIn({"diff", "--json", a, b}, QStringLiteral("C.UTF-8"));
     QCOMPARE(run.exitCode, 1);
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error);
@@ -126,7 +103,7 @@ class TestZemctlDiff : public QObject {
 
     // none is null, on/off are booleans; equal sides give an empty array.
     QVERIFY(Write(b, ZemFileText(Replaced(Replaced(Config(), "[FPL1]", "[FPL0]"), "[NO12\"Room 12\"]", ""))));
-    const Run more = Zemctl({"diff", "--json", a, b});
+    const Run more = ZemctlIn({"diff", "--json", a, b});
     const QJsonArray values = QJsonDocument::fromJson(QByteArray::fromStdString(more.out)).array();
     QVERIFY(values.size() > 2);
     QCOMPARE(values[0].toObject()["table"].toString(), QStringLiteral("zones"));
@@ -138,7 +115,7 @@ class TestZemctlDiff : public QObject {
     QCOMPARE(lock["field"].toString(), QStringLiteral("front panel lock"));
     QCOMPARE(lock["before"], QJsonValue(true));
     QCOMPARE(lock["after"], QJsonValue(false));
-    const Run equal = Zemctl({"diff", a, a, "--json"});
+    const Run equal = ZemctlIn({"diff", a, a, "--json"});
     QCOMPARE(equal.exitCode, 0);
     QCOMPARE(QJsonDocument::fromJson(QByteArray::fromStdString(equal.out)).array().size(), 0);
   }
@@ -150,18 +127,18 @@ class TestZemctlDiff : public QObject {
     for (const QStringList& args :
          {QStringList{"diff", a}, QStringList{"diff", a, a, a}, QStringList{"diff", a, a, "--bogus"},
           QStringList{"diff", a, a, "--timeout", "0"}, QStringList{"diff", a, "--telnet", ""}}) {
-      const Run run = Zemctl(args);
+      const Run run = ZemctlIn(args);
       QCOMPARE(run.exitCode, 2);
       QVERIFY(run.err.find("Usage: zemctl diff") != std::string::npos);
       QCOMPARE(run.out, std::string());
     }
-    const Run missing = Zemctl({"diff", a, dir.filePath("missing.zem")});
+    const Run missing = ZemctlIn({"diff", a, dir.filePath("missing.zem")});
     QCOMPARE(missing.exitCode, 2);
     QVERIFY(missing.err.find("cannot read") != std::string::npos);
 
     const QString empty = dir.filePath("empty.zem");
     QVERIFY(Write(empty, "[VO1R-5]\r\n"));
-    const Run none = Zemctl({"diff", empty, a});
+    const Run none = ZemctlIn({"diff", empty, a});
     QCOMPARE(none.exitCode, 2);
     QVERIFY(none.err.find("names no source") != std::string::npos);
     QCOMPARE(none.out, std::string());
@@ -169,12 +146,12 @@ class TestZemctlDiff : public QObject {
     // A file past the line limit is not compared from its beginning alone.
     const QString huge = dir.filePath("huge.zem");
     QVERIFY(Write(huge, ZemFileText(Config()) + std::string(1000001, '\n')));
-    const Run cut = Zemctl({"diff", a, huge});
+    const Run cut = ZemctlIn({"diff", a, huge});
     QCOMPARE(cut.exitCode, 2);
     QVERIFY(cut.err.find("not read in full") != std::string::npos);
     QCOMPARE(cut.out, std::string());
 
-    const Run help = Zemctl({"diff", "--help"});
+    const Run help = ZemctlIn({"diff", "--help"});
     QCOMPARE(help.exitCode, 0);
     QVERIFY(help.out.find("--json") != std::string::npos);
   }
@@ -202,11 +179,11 @@ class TestZemctlDiff : public QObject {
       QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
       unit << "--telnet" << QStringLiteral("127.0.0.1:%1").arg(sim.TcpPort());
     }
-    const Run different = Zemctl(QStringList{"diff"} << unit << changed << "--timeout"
-                                                     << "20");
+    const Run different = ZemctlIn(QStringList{"diff"} << unit << changed << "--timeout"
+                                                       << "20");
     QCOMPARE(different.exitCode, 1);
     QCOMPARE(different.out, std::string(kChangedLines));
-    const Run equal = Zemctl(QStringList{"diff", same} << unit);
+    const Run equal = ZemctlIn(QStringList{"diff", same} << unit);
     QCOMPARE(equal.exitCode, 0);
     QCOMPARE(equal.out, std::string());
     QCOMPARE(sim.Queries(), 2);
@@ -224,11 +201,13 @@ class TestZemctlDiff : public QObject {
     std::string error;
     QVERIFY(broken.ListenTcp(0, QHostAddress::LocalHost, &error));
     QVERIFY(empty.ListenTcp(0, QHostAddress::LocalHost, &error));
-    const Run partly = Zemctl({"diff", a, "--telnet", QStringLiteral("127.0.0.1:%1").arg(broken.TcpPort())});
+    const Run partly =
+        ZemctlIn({"diff", a, "--telnet", QStringLiteral("127.0.0.1:%1").arg(broken.TcpPort())});
     QCOMPARE(partly.exitCode, 2);
     QVERIFY2(partly.err.find("only part of its configuration") != std::string::npos, partly.err.c_str());
     QCOMPARE(partly.out, std::string());
-    const Run nothing = Zemctl({"diff", "--telnet", QStringLiteral("127.0.0.1:%1").arg(empty.TcpPort()), a});
+    const Run nothing =
+        ZemctlIn({"diff", "--telnet", QStringLiteral("127.0.0.1:%1").arg(empty.TcpPort()), a});
     QCOMPARE(nothing.exitCode, 2);
     QCOMPARE(nothing.out, std::string());
   }

@@ -19,8 +19,14 @@ struct Run {
   std::string err;
 };
 
-inline Run Zemctl(const QStringList& args, int limitMs = 60000) {
+// `locale`, when given, is the LC_ALL zemctl runs in.
+inline Run Zemctl(const QStringList& args, int limitMs = 60000, const QString& locale = QString()) {
   QProcess process;
+  if (!locale.isEmpty()) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), locale);
+    process.setProcessEnvironment(env);
+  }
   QEventLoop loop;
   QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
   QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
