@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -88,6 +89,32 @@ void BM_ScanFile(benchmark::State& state) {
       std::fclose(file);
     }
     benchmark::DoNotOptimize(ScanCommandLines(text).second);
+  }
+  std::remove(path.c_str());
+}
+
+// The plainest scanner: a line at a time into a string with std::getline,
+// as a first C++ program would read the file. Slower than the one above,
+// which runs at the speed of memory; both are reported as floors.
+void BM_ScanFileByLine(benchmark::State& state) {
+  const std::string path = WriteConfigFile(state.range(0));
+  if (path.empty()) {
+    state.SkipWithError("cannot write the file to scan");
+    return;
+  }
+  for (auto _ : state) {
+    std::ifstream file(path, std::ios::binary);
+    std::string line;
+    std::size_t commands = 0;
+    unsigned letters = 0;
+    while (std::getline(file, line)) {
+      if (line.size() >= 2 && (line[0] == '[' || line[0] == '(')) {
+        ++commands;
+        letters += static_cast<unsigned char>(line[1]);
+      }
+    }
+    benchmark::DoNotOptimize(commands);
+    benchmark::DoNotOptimize(letters);
   }
   std::remove(path.c_str());
 }
@@ -176,6 +203,7 @@ void BM_ImportOneLongLine(benchmark::State& state) {
 
 BENCHMARK(BM_ScanLines)->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_ScanFile)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_ScanFileByLine)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_HeadlessImport)->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_Check)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_ImportThenExport)->Unit(benchmark::kMillisecond);
