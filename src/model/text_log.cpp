@@ -10,18 +10,24 @@
 
 namespace zem {
 
+#if defined(__SSE2__)
+namespace {
+// Sixteen bytes at `data`: a bit for each that is CR or LF.
+unsigned LineEndBits(const char* data) {
+  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+  return static_cast<unsigned>(_mm_movemask_epi8(
+      _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(block, _mm_set1_epi8('\n')))));
+}
+}  // namespace
+#endif
+
 std::size_t FindLineEnd(std::string_view text, std::size_t from) {
   const char* const data = text.data();
   const std::size_t size = text.size();
   std::size_t i = from;
 #if defined(__SSE2__)
-  // Sixteen bytes at a time: the bits of the bytes that are CR or LF.
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i lf = _mm_set1_epi8('\n');
   for (; i + 16 <= size; i += 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    const auto ends = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+    const unsigned ends = LineEndBits(data + i);
     if (ends != 0) return i + static_cast<std::size_t>(std::countr_zero(ends));
   }
 #else
@@ -46,14 +52,7 @@ std::size_t CountLineEndBytes(std::string_view text) {
   std::size_t count = 0;
   std::size_t i = 0;
 #if defined(__SSE2__)
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i lf = _mm_set1_epi8('\n');
-  for (; i + 16 <= size; i += 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    const auto ends = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
-    if (ends != 0) count += static_cast<std::size_t>(std::popcount(ends));
-  }
+  for (; i + 16 <= size; i += 16) count += static_cast<std::size_t>(std::popcount(LineEndBits(data + i)));
 #endif
   for (; i < size; ++i) count += data[i] == '\r' || data[i] == '\n' ? 1 : 0;
   return count;
