@@ -8,53 +8,13 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+
 #include <csignal>
+#include "zemctl_process.h"
+
+using namespace zem::test;
 
 namespace {
-
-struct Run {
-  int status = -1;
-  QByteArray out;
-  QByteArray err;
-};
-
-// Limits zemctl runs under, when not 0.
-struct Limits {
-  rlim_t fileSize = 0;  // as on a disk that fills after that many bytes (EFBIG)
-  rlim_t memory = 0;    // address space, so a regression cannot eat the machine
-};
-
-Run Zemctl(const QStringList& args, Limits limits = {}) {
-  QProcess p;
-  p.setChildProcessModifier([limits] {
-    if (limits.fileSize) {
-      ::signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{limits.fileSize, limits.fileSize};
-      ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    if (limits.memory) {
-      const rlimit limit{limits.memory, limits.memory};
-      ::setrlimit(RLIMIT_AS, &limit);
-    }
-  });
-  p.start(ZEMCTL_PATH, args);
-  p.waitForFinished(60000);
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-          p.readAllStandardError()};
-}
-
-QByteArray Read(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void Write(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
-
-QString Source(const char* relative) { return QStringLiteral(ZEM_SOURCE_DIR "/") + relative; }
 
 mode_t FileType(const QString& path) {
   struct stat st {};

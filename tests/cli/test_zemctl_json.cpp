@@ -1,38 +1,10 @@
 // zemctl dump --json and build, run as a user runs them.
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+#include "zemctl_process.h"
 
-struct Run {
-  int status = -1;
-  QByteArray out;
-  QByteArray err;
-};
-
-Run Zemctl(const QStringList& args) {
-  QProcess p;
-  p.start(ZEMCTL_PATH, args);
-  p.waitForFinished(60000);
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-          p.readAllStandardError()};
-}
-
-QByteArray Read(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void Write(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QString Source(const char* relative) { return QStringLiteral(ZEM_SOURCE_DIR "/") + relative; }
-
-}  // namespace
+using namespace zem::test;
 
 class TestZemctlJson : public QObject {
   Q_OBJECT
