@@ -31,9 +31,21 @@ int Usage(const char* help, const std::string& problem);
 std::string TerminalText(std::string_view singleByteText);
 // A log's lines, each ended by a line feed.
 std::string LogText(const TextLog& log);
-// The same lines written to `out` in large pieces; `onLine` (if set) sees
-// each line on the way. False when `out` did not take them all.
-bool PrintLog(const TextLog& log, std::FILE* out, const std::function<void(std::string_view)>& onLine = {});
+// Writes log lines to `out`, each ended by a line feed, in large pieces.
+class LogPrinter {
+ public:
+  explicit LogPrinter(std::FILE* out);
+  void Print(std::string_view line);
+  // Writes what is left; false when `out` did not take every line.
+  bool Finish();
+
+ private:
+  void Flush();
+  static constexpr std::size_t kPiece = 64 * 1024;
+  std::FILE* out_;
+  std::string piece_;
+  bool written_ = true;
+};
 
 // Reads `path` and imports it into `editor` as the window's File Mode import
 // does; false (after saying why) when the file cannot be read. `cut` tells

@@ -69,24 +69,22 @@ std::string LogText(const TextLog& log) {
   return text;
 }
 
-bool PrintLog(const TextLog& log, std::FILE* out, const std::function<void(std::string_view)>& onLine) {
-  constexpr std::size_t kPiece = 64 * 1024;
-  std::string piece;
-  piece.reserve(kPiece);
-  bool written = true;
-  auto flush = [&] {
-    written = std::fwrite(piece.data(), 1, piece.size(), out) == piece.size() && written;
-    piece.clear();
-  };
-  for (std::size_t i = 0; i < log.LineCount(); ++i) {
-    const std::size_t start = piece.size();
-    log.AppendLineTo(i, piece);
-    if (onLine) onLine(std::string_view(piece).substr(start));
-    piece += '\n';
-    if (piece.size() >= kPiece) flush();
-  }
-  flush();
-  return std::fflush(out) == 0 && written;
+LogPrinter::LogPrinter(std::FILE* out) : out_(out) { piece_.reserve(kPiece + 1024); }
+
+void LogPrinter::Print(std::string_view line) {
+  piece_.append(line);
+  piece_ += '\n';
+  if (piece_.size() >= kPiece) Flush();
+}
+
+void LogPrinter::Flush() {
+  written_ = std::fwrite(piece_.data(), 1, piece_.size(), out_) == piece_.size() && written_;
+  piece_.clear();
+}
+
+bool LogPrinter::Finish() {
+  Flush();
+  return std::fflush(out_) == 0 && written_;
 }
 
 bool ImportFile(Editor& editor, const std::string& path, bool* cut) {

@@ -73,13 +73,16 @@ int RunCheck(const std::vector<std::string>& args) {
   if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
     return Usage(kCheckHelp, "check takes one configuration file");
   Editor editor;
+  // The log is printed as the import makes it, never held whole.
+  LogPrinter printer(stdout);
+  bool problems = false;
+  editor.messageLog.PassLinesTo([&printer, &problems](std::string_view line) {
+    problems = problems || ShowsProblem(line);
+    printer.Print(line);
+  });
   bool cut = false;
   if (!ImportFile(editor, args[0], &cut)) return 2;
-  bool problems = false;
-  const bool printed = PrintLog(editor.messageLog, stdout, [&problems](std::string_view line) {
-    problems = problems || ShowsProblem(line);
-  });
-  if (!printed) {
+  if (!printer.Finish()) {
     PrintError("cannot write the log: " + std::string(std::strerror(errno)));
     return 2;
   }

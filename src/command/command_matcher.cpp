@@ -124,7 +124,7 @@ class Stretch {
 };
 
 // Whether the pattern of table entry `Entry`, from its piece at offset `At`,
-// matches the line from `pos`; the fields go to m.groups from `Group` on.
+// matches the line from `pos`; the fields go to m.fields from `Group` on.
 // `open` is where the match began.
 template <std::size_t Entry, std::size_t At, std::size_t Group>
 bool MatchFrom(std::string_view line, std::size_t pos, std::size_t open, Stretch& stretch, CommandMatch& m) {
@@ -144,7 +144,7 @@ bool MatchFrom(std::string_view line, std::size_t pos, std::size_t open, Stretch
       stretch.Enter(open);
       const std::size_t end = stretch.LastEnding(EndingOf(kPattern.substr(kNext)), pos);
       if (end == kNone) return false;
-      m.groups[Group] = line.substr(pos, end - pos);
+      FieldAt<Group>(m.fields) = line.substr(pos, end - pos);
       return MatchFrom<Entry, kNext, Group + 1>(line, end, open, stretch, m);
     } else {
       // All of the digits: a shorter run cannot help a failed match, as no
@@ -154,7 +154,7 @@ bool MatchFrom(std::string_view line, std::size_t pos, std::size_t open, Stretch
       const std::size_t digits = pos;
       while (pos < size && IsDigit(static_cast<unsigned char>(line[pos]))) ++pos;
       if (pos == digits) return false;
-      m.groups[Group] = line.substr(start, pos - start);
+      FieldAt<Group>(m.fields) = line.substr(start, pos - start);
       return MatchFrom<Entry, kNext, Group + 1>(line, pos, open, stretch, m);
     }
   }
@@ -240,7 +240,13 @@ std::size_t NextOpening(std::string_view line, std::size_t at) {
 }  // namespace
 
 CommandMatch MatchCommand(std::string_view line) {
-  CommandMatch best;
+  // Matches are tried in the result itself (returned in place) while it
+  // holds none, else in a spare; the two swap roles when the spare wins.
+  // Copying a match just written stalls on its stores, and most lines
+  // match once.
+  CommandMatch result;
+  CommandMatch spare;
+  CommandMatch* best = nullptr;
   std::size_t bestEntry = kCommandTable.size();
   Stretch stretch(line);
   const std::size_t size = line.size();
@@ -253,17 +259,23 @@ CommandMatch MatchCommand(std::string_view line) {
     while (candidates != 0) {
       const auto entry = static_cast<std::size_t>(std::countr_zero(candidates));
       candidates &= candidates - 1;
-      CommandMatch here;
+      CommandMatch& here = best == &result ? spare : result;
+      here.fields = {};
       if (!kMatchers[entry](line, at, stretch, here)) continue;
-      best = here;
-      best.form = kCommandTable[entry].form;
-      best.at = static_cast<std::uint32_t>(std::min<std::size_t>(at, CommandMatch::kFar));
+      here.form = kCommandTable[entry].form;
+      here.at = static_cast<std::uint32_t>(std::min<std::size_t>(at, CommandMatch::kFar));
+      best = &here;
       bestEntry = entry;
       break;  // the entries after it cannot win
     }
     if (bestEntry == 0) break;  // nothing can come before the first entry
   }
-  return best;
+  if (best == nullptr) {
+    result = CommandMatch();  // clear what failed attempts left
+  } else if (best == &spare) {
+    result = spare;
+  }
+  return result;
 }
 
 CommandMatch MatchCommandAt(std::string_view line, CommandForm form, std::size_t at) {
@@ -276,19 +288,14 @@ CommandMatch MatchCommandAt(std::string_view line, CommandForm form, std::size_t
         (EntrySet{1} << entry)))
     return match;
   Stretch stretch(line);
-  // One result, filled in place (no copy of the groups on return).
+  // One result, filled in place (no copy of the fields on return).
   if (kMatchers[entry](line, at, stretch, match)) {
     match.form = form;
     match.at = static_cast<std::uint32_t>(std::min<std::size_t>(at, CommandMatch::kFar));
   } else {
-    match.groups = {};
+    match.fields = {};
   }
   return match;
-}
-
-CommandFields FieldsOf(const CommandMatch& match) {
-  const auto& g = match.groups;
-  return CommandFields{std::string(g[0]), std::string(g[1]), std::string(g[2])};
 }
 
 }  // namespace zem

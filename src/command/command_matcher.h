@@ -16,13 +16,13 @@ namespace zem {
 
 // The command form found in a line: None when none matches, else the form
 // listed first in kCommandTable among those that occur anywhere in the line,
-// taken at its leftmost occurrence, with up to three captured groups (views
+// taken at its leftmost occurrence, with up to three captured fields (views
 // into the line).
 struct CommandMatch {
   CommandForm form = CommandForm::None;
   // Where in the line the match begins; kFar from there on.
   std::uint32_t at = 0;
-  std::array<std::string_view, 3> groups;
+  CommandFields fields;
   static constexpr std::uint32_t kFar = 0xFFFFFFFF;
 };
 
@@ -33,10 +33,6 @@ CommandMatch MatchCommand(std::string_view line);
 // finds `form` there; form None when `form` does not match at `at`. Costs the
 // length of the match, not of the line.
 CommandMatch MatchCommandAt(std::string_view line, CommandForm form, std::size_t at);
-
-// The fields of a match: its groups, every byte kept (a name may hold any
-// byte, 255 too).
-CommandFields FieldsOf(const CommandMatch& match);
 
 // Logs and applies `form` (None: no match) with its fields, and logs the
 // failure lines. `line` is the whole line.

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 
 #include "command/command_matcher.h"
 #include "command/command_table.h"
@@ -66,25 +68,47 @@ constexpr bool LogTextsFitPatterns() {
 }
 static_assert(LogTextsFitPatterns());
 
-using FieldViews = std::array<std::string_view, 3>;
-FieldViews ViewsOf(const CommandFields& f) { return {f.F1, f.F2, f.F3}; }
-
-// The log line of table entry `entry` with its fields, appended to `text`.
-void AppendLogLine(std::size_t entry, const FieldViews& fields, std::string& text) {
-  const LogParts& parts = kLogParts[entry];
-  for (std::size_t i = 0; i < parts.count; ++i) {
-    text.append(parts.pieces[i]);
-    text.append(fields[parts.fields[i]]);
-  }
-  text.append(parts.pieces[parts.count]);
+std::string_view Field(const CommandFields& fields, std::size_t i) {
+  return i == 0 ? fields.F1 : i == 1 ? fields.F2 : fields.F3;
 }
 
-std::size_t LogLineLength(std::size_t entry, const FieldViews& fields) {
+std::size_t LogLineLength(std::size_t entry, const CommandFields& fields) {
   const LogParts& parts = kLogParts[entry];
   std::size_t length = parts.pieces[parts.count].size();
   for (std::size_t i = 0; i < parts.count; ++i)
-    length += parts.pieces[i].size() + fields[parts.fields[i]].size();
+    length += parts.pieces[i].size() + Field(fields, parts.fields[i]).size();
   return length;
+}
+
+char* Copy(std::string_view text, char* out) {
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
+
+// Writes the log line of table entry `Entry` with its fields at `out`, which
+// has room for LogLineLength: one writer per entry, so that the fixed pieces
+// are copied as constants.
+template <std::size_t Entry>
+void WriteLogLine(const CommandFields& fields, char* out) {
+  constexpr LogParts kParts = kLogParts[Entry];
+  [&]<std::size_t... I>(std::index_sequence<I...>) {
+    ((out = Copy(FieldAt<kParts.fields[I]>(fields), Copy(kParts.pieces[I], out))), ...);
+  }
+  (std::make_index_sequence<kParts.count>{});
+  Copy(kParts.pieces[kParts.count], out);
+}
+
+using LogWriter = void (*)(const CommandFields&, char*);
+constexpr auto kLogWriters = []<std::size_t... I>(std::index_sequence<I...>) {
+  return std::array<LogWriter, sizeof...(I)>{&WriteLogLine<I>...};
+}
+(std::make_index_sequence<kCommandTable.size()>{});
+
+// The log line of table entry `entry` with its fields, appended to `text`.
+void AppendLogLine(std::size_t entry, const CommandFields& fields, std::string& text) {
+  const std::size_t at = text.size();
+  text.resize(at + LogLineLength(entry, fields));
+  kLogWriters[entry](fields, text.data() + at);
 }
 
 // The log line of a command, made again from the line it was read from: the
@@ -109,7 +133,7 @@ class CommandLogFormat final : public TextLog::LineFormat {
             : MatchCommandAt(line, kCommandTable[note & ((1u << kEntryBits) - 1)].form, note >> kEntryBits);
     if (match.form == CommandForm::None) return;
     const auto entry = static_cast<std::size_t>(match.form) - 1;
-    AppendLogLine(entry, match.groups, out);
+    AppendLogLine(entry, match.fields, out);
   }
 };
 
@@ -138,18 +162,22 @@ struct ReadLog {
   std::size_t index = 0;
   std::size_t at = 0;  // where the command's match begins in the line
 
+  // A log that passes its lines on takes them as text: a reference would
+  // only be made into text at once, matching the line again.
+  bool ByReference() const { return source && !log.PassesLines(); }
+
   void Command(std::size_t entry, const CommandFields& fields) const {
-    if (source) {
-      log.AppendDerivedLine(*source, index, kCommandLog, LogLineLength(entry, ViewsOf(fields)),
+    if (ByReference()) {
+      log.AppendDerivedLine(*source, index, kCommandLog, LogLineLength(entry, fields),
                             CommandLogFormat::Note(entry, at));
     } else {
       std::string& text = LogBuffer();
-      AppendLogLine(entry, ViewsOf(fields), text);
+      AppendLogLine(entry, fields, text);
       log.AppendLine(text);
     }
   }
   void Failure(const FailureFormat& format, std::string_view line) const {
-    if (source) {
+    if (ByReference()) {
       log.AppendDerivedLine(*source, index, format, format.Length(line));
     } else {
       std::string& text = LogBuffer();
@@ -187,13 +215,13 @@ void ApplyCommand(ConfigModel& model, TextLog& readLog, std::string_view line, C
 
 void ReadCommand(ConfigModel& model, TextLog& readLog, std::string_view line) {
   const CommandMatch match = MatchCommand(line);
-  Apply(model, ReadLog{readLog}, line, match.form, FieldsOf(match));
+  Apply(model, ReadLog{readLog}, line, match.form, match.fields);
 }
 
 void ReadReceivedLine(ConfigModel& model, TextLog& readLog, const TextLog& receivedText, std::size_t index,
                       std::string_view line) {
   const CommandMatch match = MatchCommand(line);
-  Apply(model, ReadLog{readLog, &receivedText, index, match.at}, line, match.form, FieldsOf(match));
+  Apply(model, ReadLog{readLog, &receivedText, index, match.at}, line, match.form, match.fields);
 }
 
 }  // namespace zem

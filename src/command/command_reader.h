@@ -8,12 +8,27 @@
 
 namespace zem {
 
-// The up to three fields of a command (empty when the form has fewer).
+// The up to three fields of a command (empty when the form has fewer):
+// views into the line read, valid while it is.
 struct CommandFields {
-  std::string F1;
-  std::string F2;
-  std::string F3;
+  std::string_view F1;
+  std::string_view F2;
+  std::string_view F3;
+  friend bool operator==(const CommandFields&, const CommandFields&) = default;
 };
+
+// Field `i` (0 to 2) of `fields`.
+template <std::size_t I, typename Fields>
+constexpr auto& FieldAt(Fields& fields) {
+  static_assert(I < 3);
+  if constexpr (I == 0) {
+    return fields.F1;
+  } else if constexpr (I == 1) {
+    return fields.F2;
+  } else {
+    return fields.F3;
+  }
+}
 
 // Reads one line of configuration text: of the command forms that occur in
 // the line, the one listed first in kCommandTable (command/command_table.h)

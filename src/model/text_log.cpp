@@ -76,6 +76,7 @@ void TextLog::Clear() {
 }
 
 void TextLog::Reserve(std::size_t bytes, std::size_t lines) {
+  if (sink_) return;  // nothing will be kept
   text_.reserve(text_.size() + bytes);
   lines_.reserve(lines_.size() + lines);
 }
@@ -105,10 +106,41 @@ void TextLog::Put(std::string_view text) {
 }
 
 void TextLog::Tell(std::size_t from) {
+  if (sink_) {
+    PassCompleteLines();
+    return;
+  }
   if (listener_) listener_->TextAppended(std::string_view(text_).substr(from));
 }
 
+void TextLog::PassLinesTo(LineSink sink) {
+  sink_ = std::move(sink);
+  if (sink_) PassCompleteLines();
+}
+
+void TextLog::PassCompleteLines() {
+  // Only the open line, always the last, is not complete.
+  const bool open = openStart_ < text_.size();
+  const std::size_t complete = open ? lines_.size() - 1 : lines_.size();
+  if (complete == 0) return;
+  ReleaseDependents();  // their lines go
+  std::string buffer;
+  for (std::size_t i = 0; i < complete; ++i) sink_(LineView(i, buffer));
+  const std::string openLine = open ? text_.substr(openStart_) : std::string();
+  Detach();
+  formats_.clear();
+  derivedBytes_ = 0;
+  text_.clear();
+  lines_.clear();
+  openStart_ = 0;
+  Put(openLine);
+}
+
 void TextLog::AppendLine(std::string_view line) {
+  if (sink_ && text_.empty() && line.find('\n') == std::string_view::npos) {
+    sink_(line);  // nothing open before it and no break in it: passed on without a copy
+    return;
+  }
   const std::size_t from = text_.size();
   text_.reserve(from + line.size() + 4);
   CloseOpenLine();
@@ -187,7 +219,7 @@ void TextLog::AppendDerivedLine(const TextLog& source, std::size_t index, const 
   const auto slot =
       static_cast<std::size_t>(std::find(formats_.begin(), formats_.end(), &format) - formats_.begin());
   const bool sourceOpenLine = index + 1 == source.lines_.size() && source.openStart_ < source.text_.size();
-  const bool byReference = &source != this && index < source.lines_.size() && index <= kIndexMask &&
+  const bool byReference = !sink_ && &source != this && index < source.lines_.size() && index <= kIndexMask &&
                            note <= kMaxNote && !(source.lines_[index] & kDerived) && !sourceOpenLine &&
                            (source_ == nullptr || source_ == &source) &&
                            (slot < formats_.size() || formats_.size() < kMaxFormats);

@@ -49,6 +49,15 @@ class TextLog {
 
   void SetListener(Listener* listener) { listener_ = listener; }
 
+  // From now on every line, once it is complete, is handed to `sink`
+  // (without its line break) and not kept: a tool that prints a long log as
+  // it is made holds no copy of it. The lines kept so far go first. A log
+  // that passes its lines tells its listener nothing and counts only the
+  // line still open; an empty `sink` keeps lines again.
+  using LineSink = std::function<void(std::string_view line)>;
+  void PassLinesTo(LineSink sink);
+  bool PassesLines() const { return static_cast<bool>(sink_); }
+
   void Clear();
   // Adds `line` as a line of its own (after a line break if the text does not
   // end with one), and ends it with a line break.
@@ -113,6 +122,8 @@ class TextLog {
   }
   // Turns every derived line into held text.
   void MakeHeld();
+  // Hands the complete lines to sink_ and forgets them.
+  void PassCompleteLines();
   // Before this log's lines go: the logs that refer to them hold their text.
   void ReleaseDependents();
   // Forgets the source (its derived lines must be gone).
@@ -130,6 +141,7 @@ class TextLog {
   // The logs that refer to lines of this one.
   mutable std::vector<TextLog*> dependents_;
   Listener* listener_ = nullptr;
+  LineSink sink_;
 };
 
 // Where the next CR or LF is in `text` from `from` on; npos if none.

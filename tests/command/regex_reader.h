@@ -55,7 +55,14 @@ inline const std::array<std::regex, kCommandForms>& RegexForms() {
 // The form (None: none) and its fields: the pattern's groups.
 struct RegexMatch {
   CommandForm form = CommandForm::None;
+  std::array<std::string, 3> texts;  // what the fields view
   CommandFields fields;
+
+  RegexMatch() = default;
+  RegexMatch(CommandForm f, std::array<std::string, 3> groups)
+      : form(f), texts(std::move(groups)), fields{texts[0], texts[1], texts[2]} {}
+  RegexMatch(const RegexMatch&) = delete;
+  RegexMatch& operator=(const RegexMatch&) = delete;
 };
 
 inline RegexMatch RegexMatchCommand(std::string_view line) {
@@ -63,14 +70,14 @@ inline RegexMatch RegexMatchCommand(std::string_view line) {
   std::match_results<std::string_view::const_iterator> found;
   for (std::size_t i = 0; i < forms.size(); ++i) {
     if (!std::regex_search(line.begin(), line.end(), found, forms[i])) continue;
-    return RegexMatch{kCommandTable[i].form, CommandFields{found.str(1), found.str(2), found.str(3)}};
+    return RegexMatch(kCommandTable[i].form, {found.str(1), found.str(2), found.str(3)});
   }
   return RegexMatch{};
 }
 
 // The whole reader with the regex matcher: same effects and log lines.
 inline void RegexReadCommand(ConfigModel& model, TextLog& readLog, std::string_view line) {
-  RegexMatch match = RegexMatchCommand(line);
+  const RegexMatch match = RegexMatchCommand(line);
   ApplyCommand(model, readLog, line, match.form, match.fields);
 }
 

@@ -419,11 +419,11 @@ class TestCommandReader : public QObject {
       const CommandMatch mine = MatchCommand(line);
       const regex_reader::RegexMatch theirs = regex_reader::RegexMatchCommand(line);
       QCOMPARE(mine.form, theirs.form);
-      const CommandFields fields = FieldsOf(mine);
+      const CommandFields& fields = mine.fields;
       // Matched again where it was found, the form gives the same groups.
       const CommandMatch again = MatchCommandAt(line, mine.form, mine.at);
       QCOMPARE(again.form, mine.form);
-      QVERIFY(again.groups == mine.groups);
+      QVERIFY(again.fields == mine.fields);
       QCOMPARE(fields.F1, theirs.fields.F1);
       QCOMPARE(fields.F2, theirs.fields.F2);
       QCOMPARE(fields.F3, theirs.fields.F3);
@@ -436,7 +436,7 @@ class TestCommandReader : public QObject {
       const CommandMatch match = MatchCommand(line);
       QCOMPARE(match.form, CommandForm::ZoneVolume);
       QCOMPARE(static_cast<std::size_t>(match.at), at);
-      QCOMPARE(std::string(match.groups[1]), std::string("-4"));
+      QCOMPARE(std::string(match.fields.F2), std::string("-4"));
     }
     // The mix must reach every form, not just miss them.
     for (int form = 1; form <= kCommandForms; ++form)

@@ -72,7 +72,7 @@ class TestCommandWriter : public QObject {
       const CommandMatch match = MatchCommand(line);
       QVERIFY2(match.form == entry.form, line.c_str());
       texts.resize(3);
-      const CommandFields fields = FieldsOf(match);
+      const CommandFields& fields = match.fields;
       QCOMPARE(fields.F1, texts[0]);
       QCOMPARE(fields.F2, texts[1]);
       QCOMPARE(fields.F3, texts[2]);

@@ -170,6 +170,86 @@ class TestTextLog : public QObject {
     }
   }
 
+  // A log that passes its lines on hands every complete line over once, in
+  // order, the lines it held first; only the open line stays. Derived lines
+  // arrive as their text.
+  void passedLinesAreTheLinesItWouldHold() {
+    const Around quoted("<", ">");
+    std::mt19937 random(77);
+    for (int round = 0; round < 200; ++round) {
+      TextLog source;
+      source.AppendText("one\r\ntwo\r\n");
+      TextLog log;
+      Recorder recorder;
+      log.SetListener(&recorder);
+      PlainText plain;
+      std::vector<std::string> passed;
+      const int passFrom = static_cast<int>(random() % 20);
+      for (int step = 0; step < 40; ++step) {
+        if (step == passFrom) {
+          log.PassLinesTo([&passed](std::string_view line) { passed.emplace_back(line); });
+          QVERIFY(log.PassesLines());
+        }
+        const std::string bytes = RandomBytes(random, 8);
+        switch (random() % 4) {
+          case 0:
+            log.AppendText(bytes);
+            plain.text += bytes;
+            break;
+          case 1:
+            log.AppendLine(bytes);
+            plain.AppendLine(bytes);
+            break;
+          case 2:
+            log.AppendLines(bytes);
+            plain.AppendLines(bytes);
+            break;
+          default: {
+            const std::size_t index = random() % 2;
+            const std::string line = source.Line(index);
+            log.AppendDerivedLine(source, index, quoted, quoted.Length(line, 3), 3);
+            plain.AppendLine(quoted.Of(line, 3));
+          }
+        }
+        if (step >= passFrom) {
+          // Nothing but the open line is held.
+          QVERIFY(log.LineCount() <= 1);
+          const std::vector<std::string> pieces = plain.Pieces();
+          QCOMPARE(log.ByteCount(), pieces.back().size());
+        }
+      }
+      std::vector<std::string> all = passed;
+      for (const std::string& line : log.Lines()) all.push_back(line);
+      QCOMPARE(all, plain.Lines());
+      // The listener saw only what was appended before the lines were passed.
+      QVERIFY(plain.text.compare(0, recorder.text.size(), recorder.text) == 0);
+    }
+  }
+
+  // A source that goes while a passing log held a reference to its line
+  // leaves the log consistent: the line was passed on as text.
+  void passingStartsAfterDerivedLines() {
+    const Around quoted("[", "]");
+    TextLog log;
+    {
+      TextLog source;
+      source.AppendLine("kept");
+      log.AppendDerivedLine(source, 0, quoted, quoted.Length("kept", 1), 1);
+      log.AppendText("open");
+      std::vector<std::string> passed;
+      log.PassLinesTo([&passed](std::string_view line) { passed.emplace_back(line); });
+      QCOMPARE(passed, std::vector<std::string>{"[kept]1"});
+      log.Reserve(1 << 20, 1 << 16);  // nothing to keep: no room taken
+      QVERIFY(log.HeldBytes() < (1u << 16));
+      log.AppendLine("next");
+      QCOMPARE(passed, (std::vector<std::string>{"[kept]1", "open", "next"}));
+      log.PassLinesTo({});
+      QVERIFY(!log.PassesLines());
+    }
+    log.AppendLine("held again");
+    QCOMPARE(log.Lines(), std::vector<std::string>{"held again"});
+  }
+
   void derivedLinesReadAsTheirText() {
     const Around quoted("<", ">"), named("name: ", "");
     std::mt19937 random(5);
