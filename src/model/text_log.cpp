@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -20,6 +21,62 @@ unsigned LineEndBits(const char* data) {
 }
 }  // namespace
 #endif
+
+namespace {
+// The CR and LF bytes among 64 at `data`, a bit each (bit 0 the first byte).
+struct LineEndMasks {
+  std::uint64_t cr = 0;
+  std::uint64_t lf = 0;
+};
+LineEndMasks LineEnds64(const char* data) {
+  LineEndMasks masks;
+#if defined(__SSE2__)
+  for (unsigned k = 0; k < 4; ++k) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * k));
+    const auto cr = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))));
+    const auto lf = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))));
+    masks.cr |= std::uint64_t{cr} << (16 * k);
+    masks.lf |= std::uint64_t{lf} << (16 * k);
+  }
+#else
+  for (unsigned k = 0; k < 64; ++k) {
+    masks.cr |= std::uint64_t{data[k] == '\r'} << k;
+    masks.lf |= std::uint64_t{data[k] == '\n'} << k;
+  }
+#endif
+  return masks;
+}
+
+// Where the lines of `text` start, when every line end in it is CR LF (the
+// text ending with one); false at the first lone CR or LF. 64 bytes at a
+// time: a line end costs a few instructions, not a search of its own.
+bool CrLfLineStarts(std::string_view text, std::vector<std::uint64_t>& starts) {
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+  if (size > 0) starts.push_back(0);
+  std::uint64_t crBefore = 0;  // the last byte of the block before was CR
+  for (std::size_t at = 0; at < size; at += 64) {
+    LineEndMasks masks;
+    if (at + 64 <= size) {
+      masks = LineEnds64(data + at);
+    } else {
+      char tail[64] = {};  // the last bytes; the zeros after them are neither
+      std::memcpy(tail, data + at, size - at);
+      masks = LineEnds64(tail);
+    }
+    // Bit k of `afterCr`: byte k - 1 is CR. A CR LF has its LF there; a lone
+    // CR or LF differs.
+    const std::uint64_t afterCr = masks.cr << 1 | crBefore;
+    if ((masks.lf ^ afterCr) != 0) return false;
+    crBefore = masks.cr >> 63;
+    for (std::uint64_t lfs = masks.lf; lfs != 0; lfs &= lfs - 1) {
+      const std::size_t start = at + static_cast<std::size_t>(std::countr_zero(lfs)) + 1;
+      if (start < size) starts.push_back(start);
+    }
+  }
+  return crBefore == 0;
+}
+}  // namespace
 
 std::size_t FindLineEnd(std::string_view text, std::size_t from) {
   const char* const data = text.data();
@@ -189,18 +246,13 @@ void TextLog::AssignLines(std::string&& text) {
   // A last line without a line break gets one, in place when there is room.
   const bool ended = text.back() == '\r' || text.back() == '\n';
   if (!ended) text += "\r\n";
-  const char* const data = text.data();
   const std::size_t size = text.size();
-  bool asItIs = size >= 2 && data[size - 2] == '\r' && data[size - 1] == '\n';
   std::vector<Entry> lines;
   // Room for lines of ten bytes on average, as configuration files have:
   // the list then rarely grows (and is copied) while it is made.
   lines.reserve(size / 10 + 16);
-  if (asItIs) lines.push_back(0);
-  for (std::size_t i = 0; asItIs && (i = FindLineEnd(text, i)) != std::string_view::npos; i += 2) {
-    asItIs = data[i] == '\r' && data[i + 1] == '\n';  // the text ends in CR LF, so i + 1 < size
-    if (i + 2 < size) lines.push_back(i + 2);
-  }
+  static_assert(std::is_same_v<Entry, std::uint64_t>);
+  const bool asItIs = CrLfLineStarts(text, lines);
   // The room that many lines of a few bytes would have needed goes.
   if (lines.capacity() / 2 > lines.size() + 64) lines.shrink_to_fit();
   if (!asItIs) {
