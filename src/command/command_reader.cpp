@@ -173,7 +173,7 @@ struct ReadLog {
     } else {
       std::string& text = LogBuffer();
       AppendLogLine(entry, fields, text);
-      log.AppendLine(text);
+      log.AppendSingleLine(text);  // LogTextsFitPatterns
     }
   }
   void Failure(const FailureFormat& format, std::string_view line) const {
@@ -182,7 +182,12 @@ struct ReadLog {
     } else {
       std::string& text = LogBuffer();
       format.AppendTo(line, 0, text);
-      log.AppendLine(text);
+      // A line of a log holds no CR LF; any other line may.
+      if (source) {
+        log.AppendSingleLine(text);
+      } else {
+        log.AppendLine(text);
+      }
     }
   }
 };

@@ -1,6 +1,7 @@
 #include "model/text_log.h"
 
 #include <algorithm>
+#include <cassert>
 #include <bit>
 #include <cstring>
 #include <type_traits>
@@ -193,9 +194,18 @@ void TextLog::PassCompleteLines() {
   Put(openLine);
 }
 
+void TextLog::AppendSingleLine(std::string_view line) {
+  assert(line.find("\r\n") == std::string_view::npos);
+  if (sink_ && text_.empty()) {
+    sink_(line);  // nothing open before it: passed on without a copy
+    return;
+  }
+  AppendLine(line);
+}
+
 void TextLog::AppendLine(std::string_view line) {
-  if (sink_ && text_.empty() && line.find('\n') == std::string_view::npos) {
-    sink_(line);  // nothing open before it and no break in it: passed on without a copy
+  if (sink_ && text_.empty() && line.find("\r\n") == std::string_view::npos) {
+    sink_(line);
     return;
   }
   const std::size_t from = text_.size();

@@ -62,6 +62,9 @@ class TextLog {
   // Adds `line` as a line of its own (after a line break if the text does not
   // end with one), and ends it with a line break.
   void AppendLine(std::string_view line);
+  // AppendLine for a line that holds no CR LF, as the caller knows: a log
+  // that passes its lines on hands it over without looking at it.
+  void AppendSingleLine(std::string_view line);
   // Appends characters to the end of the text; "\r\n" starts a new line.
   void AppendText(std::string_view text);
   // Adds the lines of `text`, which end at CR LF, a lone CR or a lone LF,
