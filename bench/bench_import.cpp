@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,6 +16,7 @@
 #include "command/command_writer.h"
 #include "editor/editor.h"
 #include "full_config.h"
+#include "line_scanners.h"
 
 namespace {
 
@@ -29,24 +29,6 @@ const std::string& ConfigText(std::int64_t copies) {
     for (std::int64_t i = 0; i < copies; ++i) many += one;
   }
   return many;
-}
-
-// The command lines of `text` and the sum of their first letters.
-std::pair<std::size_t, unsigned> ScanCommandLines(std::string_view text) {
-  std::size_t commands = 0;
-  unsigned letters = 0;
-  const char* at = text.data();
-  const char* const end = at + text.size();
-  while (at < end) {
-    const char* lf = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
-    const char* const lineEnd = lf ? lf : end;
-    if (lineEnd - at >= 2 && (*at == '[' || *at == '(')) {
-      ++commands;
-      letters += static_cast<unsigned char>(at[1]);
-    }
-    at = lineEnd + 1;
-  }
-  return {commands, letters};
 }
 
 // The text written to a file named after the benchmark's argument.
@@ -66,9 +48,9 @@ void BM_ScanLines(benchmark::State& state) {
   const std::string& text = ConfigText(state.range(0));
   std::size_t commands = 0;
   for (auto _ : state) {
-    const auto [count, letters] = ScanCommandLines(text);
-    commands = count;
-    benchmark::DoNotOptimize(letters);
+    const zem::bench::ScanResult result = zem::bench::ScanCommandLines(text);
+    commands = result.commands;
+    benchmark::DoNotOptimize(result.letters);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
   state.counters["commands"] = static_cast<double>(commands);
@@ -81,15 +63,7 @@ void BM_ScanFile(benchmark::State& state) {
     state.SkipWithError("cannot write the file to scan");
     return;
   }
-  for (auto _ : state) {
-    std::string text;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-      text.resize(ConfigText(state.range(0)).size());
-      text.resize(std::fread(text.data(), 1, text.size(), file));
-      std::fclose(file);
-    }
-    benchmark::DoNotOptimize(ScanCommandLines(text).second);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(zem::bench::ScanFile(path).letters);
   std::remove(path.c_str());
 }
 
@@ -102,20 +76,7 @@ void BM_ScanFileByLine(benchmark::State& state) {
     state.SkipWithError("cannot write the file to scan");
     return;
   }
-  for (auto _ : state) {
-    std::ifstream file(path, std::ios::binary);
-    std::string line;
-    std::size_t commands = 0;
-    unsigned letters = 0;
-    while (std::getline(file, line)) {
-      if (line.size() >= 2 && (line[0] == '[' || line[0] == '(')) {
-        ++commands;
-        letters += static_cast<unsigned char>(line[1]);
-      }
-    }
-    benchmark::DoNotOptimize(commands);
-    benchmark::DoNotOptimize(letters);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(zem::bench::ScanFileByLine(path).letters);
   std::remove(path.c_str());
 }
 
