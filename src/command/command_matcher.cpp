@@ -76,7 +76,12 @@ constexpr std::size_t EndingOf(std::string_view rest) {
 // its end).
 class Stretch {
  public:
-  explicit Stretch(std::string_view line) : line_(line) {}
+  Stretch(std::string_view line, LineFeeds feeds) : line_(line) {
+    if (feeds == LineFeeds::None) {
+      started_ = true;  // the whole line is one stretch
+      end_ = line.size();
+    }
+  }
 
   // Makes the stretch the one that holds position `at`.
   void Enter(std::size_t at) {
@@ -130,6 +135,10 @@ template <std::size_t Entry, std::size_t At, std::size_t Group>
 bool MatchFrom(std::string_view line, std::size_t pos, std::size_t open, Stretch& stretch, CommandMatch& m) {
   constexpr std::string_view kPattern = kCommandTable[Entry].pattern;
   if constexpr (At == kPattern.size()) {
+    // The fields the pattern does not have are empty.
+    [&]<std::size_t... I>(std::index_sequence<I...>) {
+      ((FieldAt<Group + I>(m.fields) = std::string_view()), ...);
+    }(std::make_index_sequence<3 - Group>{});
     return true;
   } else {
     constexpr PatternToken kToken = TokenAt(kPattern, At);
@@ -239,7 +248,7 @@ std::size_t NextOpening(std::string_view line, std::size_t at) {
 
 }  // namespace
 
-CommandMatch MatchCommand(std::string_view line) {
+CommandMatch MatchCommand(std::string_view line, LineFeeds feeds) {
   // Matches are tried in the result itself (returned in place) while it
   // holds none, else in a spare; the two swap roles when the spare wins.
   // Copying a match just written stalls on its stores, and most lines
@@ -248,9 +257,10 @@ CommandMatch MatchCommand(std::string_view line) {
   CommandMatch spare;
   CommandMatch* best = nullptr;
   std::size_t bestEntry = kCommandTable.size();
-  Stretch stretch(line);
+  Stretch stretch(line, feeds);
   const std::size_t size = line.size();
   for (std::size_t at = NextOpening(line, 0); at + 1 < size; at = NextOpening(line, at + 1)) {
+    ReadAhead(line, at);
     const std::int8_t opening = kOpenings.index[static_cast<unsigned char>(line[at])];
     // Only the entries before the best found so far can still win.
     EntrySet candidates =
@@ -260,7 +270,6 @@ CommandMatch MatchCommand(std::string_view line) {
       const auto entry = static_cast<std::size_t>(std::countr_zero(candidates));
       candidates &= candidates - 1;
       CommandMatch& here = best == &result ? spare : result;
-      here.fields = {};
       if (!kMatchers[entry](line, at, stretch, here)) continue;
       here.form = kCommandTable[entry].form;
       here.at = static_cast<std::uint32_t>(std::min<std::size_t>(at, CommandMatch::kFar));
@@ -287,7 +296,7 @@ CommandMatch MatchCommandAt(std::string_view line, CommandForm form, std::size_t
       !(kOpenings.entries[static_cast<std::size_t>(opening)][static_cast<unsigned char>(line[at + 1])] &
         (EntrySet{1} << entry)))
     return match;
-  Stretch stretch(line);
+  Stretch stretch(line, LineFeeds::Maybe);
   // One result, filled in place (no copy of the fields on return).
   if (kMatchers[entry](line, at, stretch, match)) {
     match.form = form;

@@ -26,9 +26,13 @@ struct CommandMatch {
   static constexpr std::uint32_t kFar = 0xFFFFFFFF;
 };
 
+// Whether a line may hold LF bytes. A line of a log whose lines hold none
+// spares the matcher a search for the LF that ends a text.
+enum class LineFeeds : bool { Maybe, None };
+
 // Finds the command in `line` by the patterns of kCommandTable. Linear in the
 // line's length, constant stack.
-CommandMatch MatchCommand(std::string_view line);
+CommandMatch MatchCommand(std::string_view line, LineFeeds feeds = LineFeeds::Maybe);
 // The match of `form` beginning at `at`, as MatchCommand gives it when it
 // finds `form` there; form None when `form` does not match at `at`. Costs the
 // length of the match, not of the line.

@@ -20,6 +20,16 @@ std::string& LogBuffer() {
   return text;
 }
 
+// Room for a command's log line of `length` bytes, kept between lines; a
+// command's line is short, so it seldom needs the string.
+char* CommandLogBuffer(std::size_t length) {
+  thread_local std::array<char, 256> room;
+  if (length <= room.size()) return room.data();
+  std::string& text = LogBuffer();
+  text.resize(length);
+  return text.data();
+}
+
 // A log text cut at its fields at compile time: literal pieces, each followed
 // by the field it names (0 to 2), the last one by none.
 struct LogParts {
@@ -171,9 +181,10 @@ struct ReadLog {
       log.AppendDerivedLine(*source, index, kCommandLog, LogLineLength(entry, fields),
                             CommandLogFormat::Note(entry, at));
     } else {
-      std::string& text = LogBuffer();
-      AppendLogLine(entry, fields, text);
-      log.AppendSingleLine(text);  // LogTextsFitPatterns
+      const std::size_t length = LogLineLength(entry, fields);
+      char* const text = CommandLogBuffer(length);
+      kLogWriters[entry](fields, text);
+      log.AppendSingleLine(std::string_view(text, length));  // LogTextsFitPatterns
     }
   }
   void Failure(const FailureFormat& format, std::string_view line) const {
@@ -225,7 +236,8 @@ void ReadCommand(ConfigModel& model, TextLog& readLog, std::string_view line) {
 
 void ReadReceivedLine(ConfigModel& model, TextLog& readLog, const TextLog& receivedText, std::size_t index,
                       std::string_view line) {
-  const CommandMatch match = MatchCommand(line);
+  const CommandMatch match =
+      MatchCommand(line, receivedText.LinesMayHoldLineFeeds() ? LineFeeds::Maybe : LineFeeds::None);
   Apply(model, ReadLog{readLog, &receivedText, index, match.at}, line, match.form, match.fields);
 }
 

@@ -57,6 +57,7 @@ bool CrLfLineStarts(std::string_view text, std::vector<std::uint64_t>& starts) {
   if (size > 0) starts.push_back(0);
   std::uint64_t crBefore = 0;  // the last byte of the block before was CR
   for (std::size_t at = 0; at < size; at += 64) {
+    ReadAhead(text, at);
     LineEndMasks masks;
     if (at + 64 <= size) {
       masks = LineEnds64(data + at);
@@ -129,6 +130,7 @@ void TextLog::Clear() {
   std::vector<Entry>().swap(lines_);
   openStart_ = 0;
   derivedBytes_ = 0;
+  lineFeedsInLines_ = false;
   formats_.clear();
   if (listener_) listener_->Cleared();
 }
@@ -149,6 +151,7 @@ void TextLog::Put(std::string_view text) {
   // The first byte that may be the LF of a break: the CR before it must lie
   // in the open line.
   std::size_t at = std::max(from, openStart_ + 1);
+  if (from == openStart_ && text.front() == '\n') lineFeedsInLines_ = true;
   while (at < size) {
     const void* lf = std::memchr(data + at, '\n', size - at);
     if (!lf) break;
@@ -158,6 +161,7 @@ void TextLog::Put(std::string_view text) {
       if (openStart_ < size) lines_.push_back(openStart_);
       at = pos + 2;  // a break needs a byte of the new line before its LF
     } else {
+      lineFeedsInLines_ = true;
       at = pos + 1;
     }
   }
@@ -184,14 +188,18 @@ void TextLog::PassCompleteLines() {
   ReleaseDependents();  // their lines go
   std::string buffer;
   for (std::size_t i = 0; i < complete; ++i) sink_(LineView(i, buffer));
-  const std::string openLine = open ? text_.substr(openStart_) : std::string();
+  Restart(open ? text_.substr(openStart_) : std::string());
+}
+
+void TextLog::Restart(const std::string& text) {
   Detach();
   formats_.clear();
   derivedBytes_ = 0;
+  lineFeedsInLines_ = false;
   text_.clear();
   lines_.clear();
   openStart_ = 0;
-  Put(openLine);
+  Put(text);
 }
 
 void TextLog::AppendSingleLine(std::string_view line) {
@@ -298,6 +306,7 @@ void TextLog::AppendDerivedLine(const TextLog& source, std::size_t index, const 
     source.dependents_.push_back(this);
   }
   if (slot == formats_.size()) formats_.push_back(&format);
+  lineFeedsInLines_ = lineFeedsInLines_ || source.lineFeedsInLines_;
   lines_.push_back(kDerived | (Entry{slot} << kSlotShift) | (Entry{note} << kNoteShift) | index);
   derivedBytes_ += length + 2;
   if (listener_) {
@@ -374,14 +383,7 @@ std::string TextLog::Text() const {
 
 void TextLog::MakeHeld() {
   if (!source_) return;
-  const std::string text = Text();
-  Detach();
-  formats_.clear();
-  derivedBytes_ = 0;
-  text_.clear();
-  lines_.clear();
-  openStart_ = 0;
-  Put(text);
+  Restart(Text());
 }
 
 void TextLog::ReleaseDependents() {

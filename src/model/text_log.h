@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -89,6 +90,10 @@ class TextLog {
   void Reserve(std::size_t bytes, std::size_t lines);
 
   std::size_t LineCount() const { return lines_.size(); }
+  // False when no line holds a LF: only CR LF, and for the lines that
+  // AppendLines adds a lone CR or LF, end lines. Text appended as it arrives
+  // may put a lone LF inside a line.
+  bool LinesMayHoldLineFeeds() const { return lineFeedsInLines_; }
   std::string Line(std::size_t index) const;
   // Appends line `index` to `out`: reads many lines without a string each.
   void AppendLineTo(std::size_t index, std::string& out) const;
@@ -125,6 +130,8 @@ class TextLog {
   }
   // Turns every derived line into held text.
   void MakeHeld();
+  // Forgets every line and holds `text` (held lines, no references).
+  void Restart(const std::string& text);
   // Hands the complete lines to sink_ and forgets them.
   void PassCompleteLines();
   // Before this log's lines go: the logs that refer to them hold their text.
@@ -139,6 +146,7 @@ class TextLog {
   // last line when it is not empty.
   std::size_t openStart_ = 0;
   std::size_t derivedBytes_ = 0;
+  bool lineFeedsInLines_ = false;
   const TextLog* source_ = nullptr;
   std::vector<const LineFormat*> formats_;
   // The logs that refer to lines of this one.
@@ -153,6 +161,15 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from);
 
 // How many bytes of `text` are CR or LF; sixteen bytes at a time.
 std::size_t CountLineEndBytes(std::string_view text);
+
+// Asks for the bytes of `text` some way after `at`. A scan that does some
+// work on each byte has too few reads under way at once to keep up with
+// memory on a long text that is not in the cache; asked for ahead, the
+// bytes are there when it comes to them.
+inline void ReadAhead(std::string_view text, std::size_t at) {
+  constexpr std::size_t kAhead = 4096;
+  if (!text.empty()) __builtin_prefetch(text.data() + std::min(at + kAhead, text.size() - 1));
+}
 
 // The one line of the status bar.
 class StatusLine {
