@@ -128,18 +128,18 @@ class Stretch {
   std::array<std::size_t, kMaxEndings> last_{};
 };
 
-// Whether the pattern of table entry `Entry`, from its piece at offset `At`,
-// matches the line from `pos`; the fields go to m.fields from `Group` on.
-// `open` is where the match began.
+// Where the match of the pattern of table entry `Entry`, from its piece at
+// offset `At`, ends when it matches the line from `pos`, else kNone; the
+// fields go to m.fields from `Group` on. `open` is where the match began.
 template <std::size_t Entry, std::size_t At, std::size_t Group>
-bool MatchFrom(std::string_view line, std::size_t pos, std::size_t open, Stretch& stretch, CommandMatch& m) {
+std::size_t MatchFrom(std::string_view line, std::size_t pos, std::size_t open, Stretch& stretch, CommandMatch& m) {
   constexpr std::string_view kPattern = kCommandTable[Entry].pattern;
   if constexpr (At == kPattern.size()) {
     // The fields the pattern does not have are empty.
     [&]<std::size_t... I>(std::index_sequence<I...>) {
       ((FieldAt<Group + I>(m.fields) = std::string_view()), ...);
     }(std::make_index_sequence<3 - Group>{});
-    return true;
+    return pos;
   } else {
     constexpr PatternToken kToken = TokenAt(kPattern, At);
     constexpr std::size_t kNext = At + kToken.length;
@@ -147,12 +147,12 @@ bool MatchFrom(std::string_view line, std::size_t pos, std::size_t open, Stretch
     if constexpr (kToken.part == PatternPart::Literal) {
       if (pos >= size ||
           Upper(static_cast<unsigned char>(line[pos])) != static_cast<unsigned char>(kToken.byte))
-        return false;
+        return kNone;
       return MatchFrom<Entry, kNext, Group>(line, pos + 1, open, stretch, m);
     } else if constexpr (kToken.part == PatternPart::Text) {
       stretch.Enter(open);
       const std::size_t end = stretch.LastEnding(EndingOf(kPattern.substr(kNext)), pos);
-      if (end == kNone) return false;
+      if (end == kNone) return kNone;
       FieldAt<Group>(m.fields) = line.substr(pos, end - pos);
       return MatchFrom<Entry, kNext, Group + 1>(line, end, open, stretch, m);
     } else {
@@ -162,20 +162,21 @@ bool MatchFrom(std::string_view line, std::size_t pos, std::size_t open, Stretch
       if (kToken.part == PatternPart::SignedNumber && pos < size && line[pos] == '-') ++pos;
       const std::size_t digits = pos;
       while (pos < size && IsDigit(static_cast<unsigned char>(line[pos]))) ++pos;
-      if (pos == digits) return false;
+      if (pos == digits) return kNone;
       FieldAt<Group>(m.fields) = line.substr(start, pos - start);
       return MatchFrom<Entry, kNext, Group + 1>(line, pos, open, stretch, m);
     }
   }
 }
 
-// Matches entry `Entry` from its second piece, the opening byte being at `at`.
+// Matches entry `Entry` from its second piece, the opening byte being at
+// `at`: where the match ends, or kNone.
 template <std::size_t Entry>
-bool MatchEntry(std::string_view line, std::size_t at, Stretch& stretch, CommandMatch& m) {
+std::size_t MatchEntry(std::string_view line, std::size_t at, Stretch& stretch, CommandMatch& m) {
   return MatchFrom<Entry, 1, 0>(line, at + 1, at, stretch, m);
 }
 
-using EntryMatcher = bool (*)(std::string_view, std::size_t, Stretch&, CommandMatch&);
+using EntryMatcher = std::size_t (*)(std::string_view, std::size_t, Stretch&, CommandMatch&);
 constexpr auto kMatchers = []<std::size_t... I>(std::index_sequence<I...>) {
   return std::array<EntryMatcher, sizeof...(I)>{&MatchEntry<I>...};
 }
@@ -226,6 +227,18 @@ constexpr OpeningBytes kOpeningBytes = [] {
   return o;
 }();
 
+// A pattern without a text holds no byte that may open a command after its
+// first: its match can be passed over whole.
+constexpr bool OpensOnlyAtStart() {
+  for (const CommandEntry& entry : kCommandTable) {
+    if (entry.HasText()) continue;
+    for (std::size_t i = 1; i < entry.pattern.size(); ++i)
+      if (kOpenings.index[static_cast<unsigned char>(entry.pattern[i])] >= 0) return false;
+  }
+  return true;
+}
+static_assert(OpensOnlyAtStart());
+
 // The first position from `at` on whose byte may open a command; the line's
 // size if none. Sixteen bytes at a time over the stretches between commands.
 std::size_t NextOpening(std::string_view line, std::size_t at) {
@@ -259,8 +272,10 @@ CommandMatch MatchCommand(std::string_view line, LineFeeds feeds) {
   std::size_t bestEntry = kCommandTable.size();
   Stretch stretch(line, feeds);
   const std::size_t size = line.size();
-  for (std::size_t at = NextOpening(line, 0); at + 1 < size; at = NextOpening(line, at + 1)) {
+  std::size_t from = 0;  // where the next command may open
+  for (std::size_t at = NextOpening(line, 0); at + 1 < size; at = NextOpening(line, from)) {
     ReadAhead(line, at);
+    from = at + 1;
     const std::int8_t opening = kOpenings.index[static_cast<unsigned char>(line[at])];
     // Only the entries before the best found so far can still win.
     EntrySet candidates =
@@ -270,7 +285,11 @@ CommandMatch MatchCommand(std::string_view line, LineFeeds feeds) {
       const auto entry = static_cast<std::size_t>(std::countr_zero(candidates));
       candidates &= candidates - 1;
       CommandMatch& here = best == &result ? spare : result;
-      if (!kMatchers[entry](line, at, stretch, here)) continue;
+      const std::size_t end = kMatchers[entry](line, at, stretch, here);
+      if (end == kNone) continue;
+      // A match without a text holds no byte that opens a command after
+      // its first (OpensOnlyAtStart): the search goes on after it.
+      if (!kCommandTable[entry].HasText()) from = end;
       here.form = kCommandTable[entry].form;
       here.at = static_cast<std::uint32_t>(std::min<std::size_t>(at, CommandMatch::kFar));
       best = &here;
@@ -298,7 +317,7 @@ CommandMatch MatchCommandAt(std::string_view line, CommandForm form, std::size_t
     return match;
   Stretch stretch(line, LineFeeds::Maybe);
   // One result, filled in place (no copy of the fields on return).
-  if (kMatchers[entry](line, at, stretch, match)) {
+  if (kMatchers[entry](line, at, stretch, match) != kNone) {
     match.form = form;
     match.at = static_cast<std::uint32_t>(std::min<std::size_t>(at, CommandMatch::kFar));
   } else {

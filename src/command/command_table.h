@@ -76,6 +76,8 @@ struct CommandEntry {
   std::string_view log;
   CommandEffect effect;  // nullptr: taken without effect
   bool written;          // an export writes this form (BuildCommandSequence)
+
+  constexpr bool HasText() const { return pattern.find('*') != std::string_view::npos; }
 };
 
 namespace command_table_detail {
