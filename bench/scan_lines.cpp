@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string path = argv[argc - 1];
-  const zem::bench::ScanResult result = byLine ? zem::bench::ScanFileByLine(path) : zem::bench::ScanFile(path);
+  const zem::bench::ScanResult result =
+      byLine ? zem::bench::ScanFileByLine(path) : zem::bench::ScanFile(path);
   std::printf("%zu %u\n", result.commands, result.letters);
   return 0;
 }

@@ -132,13 +132,15 @@ class Stretch {
 // offset `At`, ends when it matches the line from `pos`, else kNone; the
 // fields go to m.fields from `Group` on. `open` is where the match began.
 template <std::size_t Entry, std::size_t At, std::size_t Group>
-std::size_t MatchFrom(std::string_view line, std::size_t pos, std::size_t open, Stretch& stretch, CommandMatch& m) {
+std::size_t MatchFrom(std::string_view line, std::size_t pos, std::size_t open, Stretch& stretch,
+                      CommandMatch& m) {
   constexpr std::string_view kPattern = kCommandTable[Entry].pattern;
   if constexpr (At == kPattern.size()) {
     // The fields the pattern does not have are empty.
     [&]<std::size_t... I>(std::index_sequence<I...>) {
       ((FieldAt<Group + I>(m.fields) = std::string_view()), ...);
-    }(std::make_index_sequence<3 - Group>{});
+    }
+    (std::make_index_sequence<3 - Group>{});
     return pos;
   } else {
     constexpr PatternToken kToken = TokenAt(kPattern, At);

@@ -1,8 +1,8 @@
 #include "model/text_log.h"
 
 #include <algorithm>
-#include <cassert>
 #include <bit>
+#include <cassert>
 #include <cstring>
 #include <type_traits>
 

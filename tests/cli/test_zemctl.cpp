@@ -81,6 +81,16 @@ class TestZemctl : public QObject {
     QCOMPARE(big.status, 1);
     QVERIFY(big.out.contains("Error parsing: [VO1R99999999999999999999999999]\n"));
 
+    // check prints its log as the import makes it: the same lines that
+    // convert --log writes from the log it holds.
+    Write(Tmp("mixed.zem"), "[NI1\"A\"]\r\n[XYZ1]\nx[VO1R2]\r[VO1R99999999999]\r\n[NO1\"open");
+    for (const QString& file : {Source("examples/full-16x192.zem"), Tmp("mixed.zem")}) {
+      const Run checked = Zemctl({"check", file});
+      QCOMPARE(Zemctl({"convert", file, "-o", Tmp("mixed-converted.zem"), "--log", Tmp("mixed.log")}).status,
+               0);
+      QCOMPARE(checked.out, Read(Tmp("mixed.log")));
+    }
+
     Run missing = Zemctl({"check", Tmp("missing.zem")});
     QCOMPARE(missing.status, 2);
     QVERIFY(missing.err.contains("missing.zem"));

@@ -427,6 +427,13 @@ class TestCommandReader : public QObject {
       QCOMPARE(fields.F1, theirs.fields.F1);
       QCOMPARE(fields.F2, theirs.fields.F2);
       QCOMPARE(fields.F3, theirs.fields.F3);
+      // Told that the line holds no LF, the matcher finds the same.
+      if (line.find('\n') == std::string::npos) {
+        const CommandMatch told = MatchCommand(line, LineFeeds::None);
+        QCOMPARE(told.form, mine.form);
+        QCOMPARE(told.at, mine.at);
+        QVERIFY(told.fields == mine.fields);
+      }
       ++seen[static_cast<std::size_t>(mine.form)];
     }
     // A command at every place of the first blocks of a line, after bytes
@@ -491,6 +498,26 @@ class TestCommandReader : public QObject {
     referring.AppendLine("after");
     holding.AppendLine("after");
     QCOMPARE(referring.Lines(), holding.Lines());
+
+    // The same lines as a file's text, whose lines hold no LF, and read into
+    // a log that passes its lines on: the same log again.
+    TextLog fileText;
+    fileText.AssignLines(std::string(received));
+    QVERIFY(!fileText.LinesMayHoldLineFeeds());
+    TextLog passing;
+    std::vector<std::string> passed;
+    passing.PassLinesTo([&passed](std::string_view line) { passed.emplace_back(line); });
+    ConfigModel fromFile, fromLines;
+    TextLog lineByLine;
+    std::string buffer;
+    for (std::size_t i = 0; i < fileText.LineCount(); ++i) {
+      const std::string_view line = fileText.LineView(i, buffer);
+      ReadReceivedLine(fromFile, passing, fileText, i, line);
+      ReadCommand(fromLines, lineByLine, line);
+    }
+    QCOMPARE(passing.LineCount(), std::size_t{0});
+    QCOMPARE(passed, lineByLine.Lines());
+    QVERIFY(SameConfiguration(fromFile, fromLines));
   }
 };
 

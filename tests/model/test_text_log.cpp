@@ -226,6 +226,30 @@ class TestTextLog : public QObject {
     }
   }
 
+  // Whether a line may hold a LF: only text appended as it arrives leaves
+  // one inside a line; the lines of a file never hold one.
+  void knowsWhetherLinesHoldLineFeeds() {
+    TextLog log;
+    log.AssignLines("a\nb\r\nc\rd");
+    QCOMPARE(log.Lines(), (std::vector<std::string>{"a", "b", "c", "d"}));
+    QVERIFY(!log.LinesMayHoldLineFeeds());
+    log.AppendLines("e\nf");
+    log.AppendText("g\r\nh\r");
+    log.AppendText("\ni\r\n");  // a CR LF split between two appends
+    QVERIFY(!log.LinesMayHoldLineFeeds());
+    log.AppendText("j\nk\r\n");
+    QVERIFY(log.LinesMayHoldLineFeeds());
+    log.Clear();
+    QVERIFY(!log.LinesMayHoldLineFeeds());
+    log.AppendText("\nstarts with a LF");
+    QVERIFY(log.LinesMayHoldLineFeeds());
+    // A line made from such a log may hold its LF too.
+    const Around quoted("<", ">");
+    TextLog derived;
+    derived.AppendDerivedLine(log, 0, quoted, quoted.Length(log.Line(0)));
+    QVERIFY(derived.LinesMayHoldLineFeeds());
+  }
+
   // A source that goes while a passing log held a reference to its line
   // leaves the log consistent: the line was passed on as text.
   void passingStartsAfterDerivedLines() {
