@@ -9,8 +9,43 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define ZEM_HAVE_AVX2_SCAN 1
+#endif
 
 namespace zem {
+
+#if defined(ZEM_HAVE_AVX2_SCAN)
+namespace {
+// On processors that have AVX2 (checked when running: the program is built
+// for any x86-64), long runs without a line end are passed over 64 bytes at
+// a time. Returns where the block holding the next CR or LF starts, or where
+// fewer than 64 bytes are left.
+__attribute__((target("avx2"))) std::size_t SkipToLineEndBlock(const char* data, std::size_t at,
+                                                                 std::size_t size) {
+  const __m256i cr = _mm256_set1_epi8('\r');
+  const __m256i lf = _mm256_set1_epi8('\n');
+  for (; at + 64 <= size; at += 64) {
+    const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at));
+    const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at + 32));
+    const __m256i ends =
+        _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(low, cr), _mm256_cmpeq_epi8(low, lf)),
+                        _mm256_or_si256(_mm256_cmpeq_epi8(high, cr), _mm256_cmpeq_epi8(high, lf)));
+    if (!_mm256_testz_si256(ends, ends)) break;
+  }
+  return at;
+}
+
+bool HasAvx2() {
+  static const bool avx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return avx2;
+}
+}  // namespace
+#endif
 
 #if defined(__SSE2__)
 namespace {
@@ -75,6 +110,12 @@ bool CrLfLineStarts(std::string_view text, std::vector<std::uint64_t>& starts) {
       const std::size_t start = at + static_cast<std::size_t>(std::countr_zero(lfs)) + 1;
       if (start < size) starts.push_back(start);
     }
+    if ((masks.cr | masks.lf) == 0 && at + 128 <= size) {
+      // A long stretch without a line end: the search for the next one
+      // takes more bytes at a time.
+      const std::size_t end = FindLineEnd(text, at + 64);
+      at = (end == std::string_view::npos ? size : end) - 64;  // the next block starts there
+    }
   }
   return crBefore == 0;
 }
@@ -84,6 +125,9 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from) {
   const char* const data = text.data();
   const std::size_t size = text.size();
   std::size_t i = from;
+#if defined(ZEM_HAVE_AVX2_SCAN)
+  if (HasAvx2()) i = SkipToLineEndBlock(data, i, size);
+#endif
 #if defined(__SSE2__)
   for (; i + 16 <= size; i += 16) {
     const unsigned ends = LineEndBits(data + i);

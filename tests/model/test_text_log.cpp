@@ -135,6 +135,19 @@ class TestTextLog : public QObject {
                                               "\r\r\n", "a\r\n\n",  std::string("x\0y\r\n", 5)};
     std::vector<std::string> all = samples;
     for (int i = 0; i < 300; ++i) all.push_back(RandomBytes(random, 40));
+    // Lines ending in CR LF, some far longer than a block of the search,
+    // now and then a lone CR or LF somewhere, a CR LF astride two blocks.
+    for (int i = 0; i < 300; ++i) {
+      std::string text;
+      for (int line = static_cast<int>(random() % 6); line > 0; --line) {
+        const std::size_t length = random() % 3 == 0 ? random() % 400 : random() % 20;
+        for (std::size_t k = 0; k < length; ++k) text += static_cast<char>('a' + random() % 3);
+        text += "\r\n";
+      }
+      if (!text.empty() && random() % 3 == 0) text.insert(random() % text.size(), 1, random() % 2 ? '\r' : '\n');
+      all.push_back(text);
+    }
+    for (int shift = 0; shift < 4; ++shift) all.push_back(std::string(62 + shift, 'b') + "\r\nc\r\n");
     for (const std::string& bytes : all) {
       TextLog log;
       log.AppendText("old\r\nopen");
@@ -155,10 +168,10 @@ class TestTextLog : public QObject {
   void findsLineEndsInLongRuns() {
     std::mt19937 random(3);
     for (int i = 0; i < 500; ++i) {
-      std::string text(random() % 70, 'x');
+      std::string text(random() % (i % 4 == 0 ? 400 : 70), 'x');
       for (char& c : text) {
         if (random() % 9 == 0) c = static_cast<char>(random() % 256);
-        if (random() % 40 == 0) c = random() % 2 ? '\r' : '\n';
+        if (random() % (i % 4 == 0 ? 300 : 40) == 0) c = random() % 2 ? '\r' : '\n';
       }
       const std::size_t from = text.empty() ? 0 : random() % (text.size() + 1);
       std::size_t expected = from;
