@@ -72,7 +72,13 @@ std::string LogText(const TextLog& log) {
 LogPrinter::LogPrinter(std::FILE* out) : out_(out) { piece_.reserve(kPiece + 1024); }
 
 void LogPrinter::Print(std::string_view line) {
-  piece_.append(line);
+  if (line.size() >= kPiece) {
+    // A long line goes out as it is, not copied into the piece first.
+    Flush();
+    written_ = std::fwrite(line.data(), 1, line.size(), out_) == line.size() && written_;
+  } else {
+    piece_.append(line);
+  }
   piece_ += '\n';
   if (piece_.size() >= kPiece) Flush();
 }
