@@ -241,6 +241,14 @@ constexpr bool OpensOnlyAtStart() {
 }
 static_assert(OpensOnlyAtStart());
 
+// The entries whose pattern has a text, as bits in table order.
+constexpr EntrySet kTextEntries = [] {
+  EntrySet entries = 0;
+  for (std::size_t e = 0; e < kCommandTable.size(); ++e)
+    if (kCommandTable[e].HasText()) entries |= EntrySet{1} << e;
+  return entries;
+}();
+
 // The first position from `at` on whose byte may open a command; the line's
 // size if none. Sixteen bytes at a time over the stretches between commands.
 std::size_t NextOpening(std::string_view line, std::size_t at) {
@@ -291,7 +299,7 @@ CommandMatch MatchCommand(std::string_view line, LineFeeds feeds) {
       if (end == kNone) continue;
       // A match without a text holds no byte that opens a command after
       // its first (OpensOnlyAtStart): the search goes on after it.
-      if (!kCommandTable[entry].HasText()) from = end;
+      if (!(kTextEntries & (EntrySet{1} << entry))) from = end;
       here.form = kCommandTable[entry].form;
       here.at = static_cast<std::uint32_t>(std::min<std::size_t>(at, CommandMatch::kFar));
       best = &here;
