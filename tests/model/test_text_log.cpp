@@ -58,6 +58,20 @@ std::string RandomBytes(std::mt19937& random, std::size_t maxLength) {
   return bytes;
 }
 
+// Appends `bytes` to both as text (kind 0), a line (1) or lines (2).
+void AppendToBoth(TextLog& log, PlainText& plain, unsigned kind, const std::string& bytes) {
+  if (kind == 0) {
+    log.AppendText(bytes);
+    plain.text += bytes;
+  } else if (kind == 1) {
+    log.AppendLine(bytes);
+    plain.AppendLine(bytes);
+  } else {
+    log.AppendLines(bytes);
+    plain.AppendLines(bytes);
+  }
+}
+
 struct Recorder : TextLog::Listener {
   std::string text;
   void TextAppended(std::string_view t) override { text += t; }
@@ -97,22 +111,11 @@ class TestTextLog : public QObject {
       PlainText plain;
       for (int step = 0; step < 60; ++step) {
         const std::string bytes = RandomBytes(random, step % 10 == 0 ? 200 : 6);
-        switch (random() % 4) {
-          case 0:
-            log.AppendText(bytes);
-            plain.text += bytes;
-            break;
-          case 1:
-            log.AppendLine(bytes);
-            plain.AppendLine(bytes);
-            break;
-          case 2:
-            log.AppendLines(bytes);
-            plain.AppendLines(bytes);
-            break;
-          default:  // single bytes, as a serial link delivers them
-            for (char c : bytes.substr(0, 3)) log.AppendText(std::string_view(&c, 1));
-            plain.text += bytes.substr(0, 3);
+        if (const auto kind = static_cast<unsigned>(random() % 4); kind < 3) {
+          AppendToBoth(log, plain, kind, bytes);
+        } else {  // single bytes, as a serial link delivers them
+          for (char c : bytes.substr(0, 3)) log.AppendText(std::string_view(&c, 1));
+          plain.text += bytes.substr(0, 3);
         }
         const std::vector<std::string> lines = plain.Lines();
         QCOMPARE(log.LineCount(), lines.size());
@@ -144,7 +147,8 @@ class TestTextLog : public QObject {
         for (std::size_t k = 0; k < length; ++k) text += static_cast<char>('a' + random() % 3);
         text += "\r\n";
       }
-      if (!text.empty() && random() % 3 == 0) text.insert(random() % text.size(), 1, random() % 2 ? '\r' : '\n');
+      if (!text.empty() && random() % 3 == 0)
+        text.insert(random() % text.size(), 1, random() % 2 ? '\r' : '\n');
       all.push_back(text);
     }
     for (int shift = 0; shift < 4; ++shift) all.push_back(std::string(62 + shift, 'b') + "\r\nc\r\n");
@@ -204,25 +208,13 @@ class TestTextLog : public QObject {
           QVERIFY(log.PassesLines());
         }
         const std::string bytes = RandomBytes(random, 8);
-        switch (random() % 4) {
-          case 0:
-            log.AppendText(bytes);
-            plain.text += bytes;
-            break;
-          case 1:
-            log.AppendLine(bytes);
-            plain.AppendLine(bytes);
-            break;
-          case 2:
-            log.AppendLines(bytes);
-            plain.AppendLines(bytes);
-            break;
-          default: {
-            const std::size_t index = random() % 2;
-            const std::string line = source.Line(index);
-            log.AppendDerivedLine(source, index, quoted, quoted.Length(line, 3), 3);
-            plain.AppendLine(quoted.Of(line, 3));
-          }
+        if (const auto kind = static_cast<unsigned>(random() % 4); kind < 3) {
+          AppendToBoth(log, plain, kind, bytes);
+        } else {
+          const std::size_t index = random() % 2;
+          const std::string line = source.Line(index);
+          log.AppendDerivedLine(source, index, quoted, quoted.Length(line, 3), 3);
+          plain.AppendLine(quoted.Of(line, 3));
         }
         if (step >= passFrom) {
           // Nothing but the open line is held.
