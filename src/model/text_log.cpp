@@ -4,7 +4,6 @@
 #include <bit>
 #include <cassert>
 #include <cstring>
-#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -23,7 +22,7 @@ namespace {
 // a time. Returns where the block holding the next CR or LF starts, or where
 // fewer than 64 bytes are left.
 __attribute__((target("avx2"))) std::size_t SkipToLineEndBlock(const char* data, std::size_t at,
-                                                                 std::size_t size) {
+                                                               std::size_t size) {
   const __m256i cr = _mm256_set1_epi8('\r');
   const __m256i lf = _mm256_set1_epi8('\n');
   for (; at + 64 <= size; at += 64) {
@@ -86,7 +85,7 @@ LineEndMasks LineEnds64(const char* data) {
 // Where the lines of `text` start, when every line end in it is CR LF (the
 // text ending with one); false at the first lone CR or LF. 64 bytes at a
 // time: a line end costs a few instructions, not a search of its own.
-bool CrLfLineStarts(std::string_view text, std::vector<std::uint64_t>& starts) {
+bool CrLfLineStarts(std::string_view text, CompactEntries& starts) {
   const char* const data = text.data();
   const std::size_t size = text.size();
   if (size > 0) starts.push_back(0);
@@ -171,7 +170,7 @@ void TextLog::Clear() {
   Detach();
   // The memory goes too: a log is often cleared after a large import.
   std::string().swap(text_);
-  std::vector<Entry>().swap(lines_);
+  lines_.Release();
   openStart_ = 0;
   derivedBytes_ = 0;
   lineFeedsInLines_ = false;
@@ -309,11 +308,10 @@ void TextLog::AssignLines(std::string&& text) {
   const bool ended = text.back() == '\r' || text.back() == '\n';
   if (!ended) text += "\r\n";
   const std::size_t size = text.size();
-  std::vector<Entry> lines;
+  CompactEntries lines;
   // Room for lines of ten bytes on average, as configuration files have:
   // the list then rarely grows (and is copied) while it is made.
   lines.reserve(size / 10 + 16);
-  static_assert(std::is_same_v<Entry, std::uint64_t>);
   const bool asItIs = CrLfLineStarts(text, lines);
   // The room that many lines of a few bytes would have needed goes.
   if (lines.capacity() / 2 > lines.size() + 64) lines.shrink_to_fit();

@@ -10,6 +10,51 @@
 
 namespace zem {
 
+// A list of 64-bit entries held in 4 bytes each while every entry fits in
+// 32 bits, in 8 from the first that does not: where the lines of a text
+// below 4 GiB start take half the memory.
+class CompactEntries {
+ public:
+  using Entry = std::uint64_t;
+
+  std::size_t size() const { return wide_ ? wideEntries_.size() : narrowEntries_.size(); }
+  Entry operator[](std::size_t i) const { return wide_ ? wideEntries_[i] : narrowEntries_[i]; }
+  void push_back(Entry entry) {
+    if (!wide_ && entry <= UINT32_MAX) {
+      narrowEntries_.push_back(static_cast<std::uint32_t>(entry));
+      return;
+    }
+    if (!wide_) Widen();
+    wideEntries_.push_back(entry);
+  }
+  void reserve(std::size_t n) { wide_ ? wideEntries_.reserve(n) : narrowEntries_.reserve(n); }
+  void shrink_to_fit() { wide_ ? wideEntries_.shrink_to_fit() : narrowEntries_.shrink_to_fit(); }
+  std::size_t capacity() const { return wide_ ? wideEntries_.capacity() : narrowEntries_.capacity(); }
+  std::size_t HeldBytes() const {
+    return narrowEntries_.capacity() * sizeof(std::uint32_t) + wideEntries_.capacity() * sizeof(Entry);
+  }
+  // Empties the list, keeping its memory.
+  void clear() {
+    narrowEntries_.clear();
+    wideEntries_.clear();
+    wide_ = false;
+  }
+  // Empties the list and lets its memory go.
+  void Release() { *this = CompactEntries(); }
+
+ private:
+  void Widen() {
+    wideEntries_.reserve(narrowEntries_.capacity());  // the room made for what will come
+    wideEntries_.assign(narrowEntries_.begin(), narrowEntries_.end());
+    std::vector<std::uint32_t>().swap(narrowEntries_);
+    wide_ = true;
+  }
+
+  std::vector<std::uint32_t> narrowEntries_;
+  std::vector<Entry> wideEntries_;
+  bool wide_ = false;
+};
+
 // A read-only text area kept as lines of single-byte text, counted as a
 // multi-line edit control counts them: the text "AB<CR><LF>C" has two lines,
 // "AB<CR><LF>" one, the empty text none.
@@ -106,7 +151,7 @@ class TextLog {
   // Total bytes of the text; lets callers bound what a stream may fill in.
   std::size_t ByteCount() const { return text_.size() + derivedBytes_; }
   // The memory the log takes for its text and lines (capacity, not size).
-  std::size_t HeldBytes() const { return text_.capacity() + lines_.capacity() * sizeof(Entry); }
+  std::size_t HeldBytes() const { return text_.capacity() + lines_.HeldBytes(); }
 
  private:
   // A line: where it starts in text_, or (kDerived set) the format's slot in
@@ -141,7 +186,7 @@ class TextLog {
   void Tell(std::size_t from);
 
   std::string text_;
-  std::vector<Entry> lines_;
+  CompactEntries lines_;
   // Where the open line (after the last CR LF of text_) starts; it is the
   // last line when it is not empty.
   std::size_t openStart_ = 0;

@@ -231,6 +231,29 @@ class TestTextLog : public QObject {
     }
   }
 
+  // Entries stay 4 bytes while they fit, and keep their values when the
+  // first one that does not fit widens the list.
+  void compactEntriesWidenWhenNeeded() {
+    CompactEntries entries;
+    entries.reserve(100);
+    for (std::uint64_t i = 0; i < 50; ++i) entries.push_back(i * 1000);
+    QCOMPARE(entries.HeldBytes(), std::size_t{100} * 4);
+    entries.push_back(std::uint64_t{1} << 63 | 7);
+    entries.push_back(3);
+    QCOMPARE(entries.size(), std::size_t{52});
+    QVERIFY(entries.capacity() >= 100);  // the room made stays
+    for (std::uint64_t i = 0; i < 50; ++i) QCOMPARE(entries[i], i * 1000);
+    QCOMPARE(entries[50], std::uint64_t{1} << 63 | 7);
+    QCOMPARE(entries[51], std::uint64_t{3});
+    entries.clear();
+    entries.push_back(UINT32_MAX);
+    QCOMPARE(entries[0], std::uint64_t{UINT32_MAX});
+    QVERIFY(entries.HeldBytes() >= 100 * 8);  // cleared, its memory kept
+    entries.Release();
+    QCOMPARE(entries.size(), std::size_t{0});
+    QCOMPARE(entries.HeldBytes(), std::size_t{0});
+  }
+
   // Whether a line may hold a LF: only text appended as it arrives leaves
   // one inside a line; the lines of a file never hold one.
   void knowsWhetherLinesHoldLineFeeds() {
