@@ -56,29 +56,24 @@ void BM_ScanLines(benchmark::State& state) {
   state.counters["commands"] = static_cast<double>(commands);
 }
 
-// The same scanner reading the file first, as zemctl check does.
-void BM_ScanFile(benchmark::State& state) {
+// A scanner of a file, run on the file written for the argument.
+void ScanTheFile(benchmark::State& state, zem::bench::ScanResult (*scan)(const std::string&)) {
   const std::string path = WriteConfigFile(state.range(0));
   if (path.empty()) {
     state.SkipWithError("cannot write the file to scan");
     return;
   }
-  for (auto _ : state) benchmark::DoNotOptimize(zem::bench::ScanFile(path).letters);
+  for (auto _ : state) benchmark::DoNotOptimize(scan(path).letters);
   std::remove(path.c_str());
 }
+
+// The same scanner reading the file first, as zemctl check does.
+void BM_ScanFile(benchmark::State& state) { ScanTheFile(state, zem::bench::ScanFile); }
 
 // The plainest scanner: a line at a time into a string with std::getline,
 // as a first C++ program would read the file. Slower than the one above,
 // which runs at the speed of memory; both are reported as floors.
-void BM_ScanFileByLine(benchmark::State& state) {
-  const std::string path = WriteConfigFile(state.range(0));
-  if (path.empty()) {
-    state.SkipWithError("cannot write the file to scan");
-    return;
-  }
-  for (auto _ : state) benchmark::DoNotOptimize(zem::bench::ScanFileByLine(path).letters);
-  std::remove(path.c_str());
-}
+void BM_ScanFileByLine(benchmark::State& state) { ScanTheFile(state, zem::bench::ScanFileByLine); }
 
 void BM_HeadlessImport(benchmark::State& state) {
   const std::string& text = ConfigText(state.range(0));
