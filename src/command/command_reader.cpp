@@ -193,12 +193,7 @@ struct ReadLog {
     } else {
       std::string& text = LogBuffer();
       format.AppendTo(line, 0, text);
-      // A line of a log holds no CR LF; any other line may.
-      if (source) {
-        log.AppendSingleLine(text);
-      } else {
-        log.AppendLine(text);
-      }
+      log.AppendLine(text);  // the line read may hold CR LF
     }
   }
 };

@@ -124,13 +124,14 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from) {
   const char* const data = text.data();
   const std::size_t size = text.size();
   std::size_t i = from;
-#if defined(ZEM_HAVE_AVX2_SCAN)
-  if (HasAvx2()) i = SkipToLineEndBlock(data, i, size);
-#endif
 #if defined(__SSE2__)
-  for (; i + 16 <= size; i += 16) {
+  for (std::size_t blocks = 1; i + 16 <= size; i += 16, ++blocks) {
     const unsigned ends = LineEndBits(data + i);
     if (ends != 0) return i + static_cast<std::size_t>(std::countr_zero(ends));
+#if defined(ZEM_HAVE_AVX2_SCAN)
+    // A run past 64 bytes goes on 64 at a time; short lines never get here.
+    if (blocks == 4 && HasAvx2()) i = SkipToLineEndBlock(data, i + 16, size) - 16;
+#endif
   }
 #else
   // Eight bytes at a time while none of them is below 14 (CR is 13): the
