@@ -187,6 +187,16 @@ class TestTextLog : public QObject {
     }
   }
 
+  // Counted in byte-wide counters: a long text of nothing but line ends
+  // must not wrap them.
+  void countsManyLineEnds() {
+    std::string text(255 * 16 * 3 + 21, '\n');
+    for (std::size_t i = 0; i < text.size(); i += 3) text[i] = '\r';
+    text[100] = 'x';
+    QCOMPARE(CountLineEndBytes(text), text.size() - 1);
+    QCOMPARE(CountLineEndBytes(std::string_view(text).substr(7)), text.size() - 8);
+  }
+
   // A log that passes its lines on hands every complete line over once, in
   // order, the lines it held first; only the open line stays. Derived lines
   // arrive as their text.
