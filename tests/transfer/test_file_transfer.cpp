@@ -10,6 +10,7 @@
 #include <QTest>
 #include <atomic>
 #include <csignal>
+#include <random>
 #include <thread>
 
 #include "transfer/file_io.h"
@@ -295,6 +296,25 @@ class TestFileTransfer : public QObject {
         ReadWholeFile(big, nullptr, &cut, ReadLimits{std::size_t{1} << 20, 299});
     QVERIFY(shorter && *shorter == ends.substr(0, ends.size() - 2));
     QCOMPARE(cut, std::string("299 lines"));
+  }
+
+  // A large file's buffer is made ready in one call before it is filled:
+  // every byte must still come back as it is, whatever the file's size
+  // against the page size.
+  void largeFilesReadBackByteForByte() {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("large.zem").toStdString();
+    std::mt19937 random(5);
+    for (const std::size_t size :
+         {(std::size_t{3} << 20) + 5, std::size_t{4} << 20, (std::size_t{1} << 20) - 1}) {
+      std::string bytes(size, '\0');
+      for (char& c : bytes) c = static_cast<char>(random() % 256);
+      QVERIFY(WriteFileAtomically(path, bytes, nullptr));
+      std::string cut = "unset";
+      const std::optional<std::string> read = ReadWholeFile(path, nullptr, &cut, ReadLimits{size + 1, size});
+      QVERIFY(read && *read == bytes);
+      QVERIFY(cut.empty());
+    }
   }
 };
 
