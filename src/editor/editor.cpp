@@ -121,6 +121,13 @@ void Editor::PageChosen(Page page) {
 
 void Editor::LoadReceivedText(std::string text) { receivedText.AssignLines(std::move(text)); }
 
+void Editor::ClearTexts() {
+  // The log first: its lines may refer to receivedText's, which would
+  // otherwise be made into text only to be thrown away.
+  messageLog.Clear();
+  receivedText.Clear();
+}
+
 void Editor::MarkUnusedCells() {
   // With no source or zone named the counts are -1; the header row and
   // column keep their labels.

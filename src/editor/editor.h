@@ -96,6 +96,8 @@ class Editor {
   void CompleteImport();
   // receivedText := the lines of a file's text (CR LF, lone CR, lone LF end lines).
   void LoadReceivedText(std::string text);
+  // Empties receivedText and messageLog; the model stays.
+  void ClearTexts();
   // A whole import of a configuration file's text, without a window.
   void ImportFileText(std::string text, const std::string& fileName);
 

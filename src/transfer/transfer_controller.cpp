@@ -49,16 +49,14 @@ void TransferController::Pause(int ms) {
 
 void TransferController::ChooseFileMode() {
   if (busy_) return;
-  editor_.receivedText.Clear();
-  editor_.messageLog.Clear();
+  editor_.ClearTexts();
   SetMode(Mode::File);
   serial_.ClosePort();
 }
 
 void TransferController::ChooseSerialMode() {
   if (busy_) return;
-  editor_.receivedText.Clear();
-  editor_.messageLog.Clear();
+  editor_.ClearTexts();
   editor_.messageLog.AppendLine("Please make sure the ZEM is set to 9600 bps.");
   SetMode(Mode::Serial);
   serial_.SetDevice(std::string());  // none chosen: opening asks
@@ -73,8 +71,7 @@ void TransferController::ChooseSerialMode() {
 
 void TransferController::ChooseTelnetMode() {
   if (busy_) return;
-  editor_.receivedText.Clear();
-  editor_.messageLog.Clear();
+  editor_.ClearTexts();
   serial_.ClosePort();
   SetMode(Mode::Telnet);
   std::optional<std::string> host =

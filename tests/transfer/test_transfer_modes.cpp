@@ -25,7 +25,9 @@ class TestTransferModes : public QObject {
     QVERIFY(rig.UseSerial());
     int changes = 0;
     QObject::connect(&rig.ctl, &TransferController::ModeChanged, [&] { ++changes; });
-    rig.editor.receivedText.AppendLine("x");
+    // The log's line for the command refers to the received line.
+    rig.editor.ImportFileText("[NS1\"Tuner\"]\r\nx\r\n", "a.zem");
+    QVERIFY(rig.editor.messageLog.LineCount() > 0);
     rig.ctl.ChooseFileMode();
     QCOMPARE(changes, 1);
     QCOMPARE(rig.ctl.CheckedMode(), Mode::File);
