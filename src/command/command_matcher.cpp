@@ -284,7 +284,6 @@ CommandMatch MatchCommand(std::string_view line, LineFeeds feeds) {
   const std::size_t size = line.size();
   std::size_t from = 0;  // where the next command may open
   for (std::size_t at = NextOpening(line, 0); at + 1 < size; at = NextOpening(line, from)) {
-    ReadAhead(line, at);
     from = at + 1;
     const std::int8_t opening = kOpenings.index[static_cast<unsigned char>(line[at])];
     // Only the entries before the best found so far can still win.

@@ -91,7 +91,6 @@ bool CrLfLineStarts(std::string_view text, CompactEntries& starts) {
   if (size > 0) starts.push_back(0);
   std::uint64_t crBefore = 0;  // the last byte of the block before was CR
   for (std::size_t at = 0; at < size; at += 64) {
-    ReadAhead(text, at);
     LineEndMasks masks;
     if (at + 64 <= size) {
       masks = LineEnds64(data + at);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -206,15 +205,6 @@ std::size_t FindLineEnd(std::string_view text, std::size_t from);
 
 // How many bytes of `text` are CR or LF; sixteen bytes at a time.
 std::size_t CountLineEndBytes(std::string_view text);
-
-// Asks for the bytes of `text` some way after `at`. A scan that does some
-// work on each byte has too few reads under way at once to keep up with
-// memory on a long text that is not in the cache; asked for ahead, the
-// bytes are there when it comes to them.
-inline void ReadAhead(std::string_view text, std::size_t at) {
-  constexpr std::size_t kAhead = 4096;
-  if (!text.empty()) __builtin_prefetch(text.data() + std::min(at + kAhead, text.size() - 1));
-}
 
 // The one line of the status bar.
 class StatusLine {
