@@ -1,6 +1,7 @@
 #include "sim/unit_sim.h"
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -376,11 +377,14 @@ void UnitSim::Answer(Channel& ch, const std::string& line) {
     return;
   }
   if (options_.silent) return;
-  const bool ignored = std::find(options_.ignoreCommands.begin(), options_.ignoreCommands.end(), number) !=
-                       options_.ignoreCommands.end();
+  const auto listed = [number](const std::vector<int>& numbers) {
+    return std::find(numbers.begin(), numbers.end(), number) != numbers.end();
+  };
+  const bool ignored = listed(options_.ignoreCommands);
   // A command the unit has no room for is refused, never dropped unsaid.
   const bool refused =
-      options_.reply != SimOptions::Reply::Error && !ignored && !memory_.Take(options_.configLines, line);
+      listed(options_.refuseCommands) ||
+      (options_.reply != SimOptions::Reply::Error && !ignored && !memory_.Take(options_.configLines, line));
   if (ignored) emit CommandDropped(line);
   switch (refused ? SimOptions::Reply::Error : options_.reply) {
     case SimOptions::Reply::Ok:
@@ -513,7 +517,17 @@ void UnitSim::FinishIfFlushed(Channel& ch) {
     ch.closeWhenFlushed = false;
   } else {
     ch.closeWhenFlushed = false;
-    ch.socket->disconnectFromHost();
+    if (options_.resetOnClose) {
+      // No lingering: closing sends a reset instead of a FIN, once the
+      // answer has gone out.
+      ch.socket->flush();
+      const linger noLinger{1, 0};
+      ::setsockopt(static_cast<int>(ch.socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger,
+                   sizeof noLinger);
+      CloseChannel(ch);
+    } else {
+      ch.socket->disconnectFromHost();
+    }
   }
 }
 

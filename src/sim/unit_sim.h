@@ -23,6 +23,7 @@ struct SimOptions {
   enum class Reply { Ok, Echo, Error } reply = Reply::Ok;  // answer to a command
   bool silent = false;                                     // never answer anything
   int closeAfter = -1;                                     // close after answering this many commands
+  bool resetOnClose = false;                               // Telnet: that close is a reset, not a FIN
   bool closeMidImport = false;                             // close halfway through a dump
   bool junk = false;                                       // control bytes and 127..255 between dump lines
   bool bytePerWrite = false;                               // every byte in a write of its own
@@ -37,6 +38,8 @@ struct SimOptions {
   // Commands (counted from 1 over the unit's life) answered "(OK)" but not
   // taken, as by a unit that silently drops a line.
   std::vector<int> ignoreCommands;
+  // Commands (counted as above) answered "(ERROR)" whatever `reply` says.
+  std::vector<int> refuseCommands;
 };
 
 // The text the trailing-bytes fault sends after the end marker: a command
