@@ -57,4 +57,9 @@ bool AdvanceErrorReplyMatcher(int& progress, char byte) {
   return true;
 }
 
+std::string DurationText(int ms) {
+  const int seconds = (ms + 999) / 1000;
+  return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+}
+
 }  // namespace zem

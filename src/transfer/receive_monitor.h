@@ -66,5 +66,9 @@ class LinkFailure : public std::runtime_error {
 struct TransferCancelled {};
 
 inline constexpr char kLinkClosedText[] = "Connection Closed Gracefully.";
+inline constexpr char kLinkResetText[] = "Connection reset by the unit.";
+
+// A wait's limit as a text, in whole seconds rounded up: "30 seconds".
+std::string DurationText(int ms);
 
 }  // namespace zem

@@ -5,7 +5,13 @@
 #include <QHostInfo>
 #include <algorithm>
 
-#include "transfer/receive_monitor.h"
+#ifdef __linux__
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 namespace zem {
 
@@ -17,6 +23,18 @@ constexpr qint64 kReadChunk = 64 * 1024;
 // The link tops up from the socket once fewer unread bytes than this remain.
 constexpr std::size_t kTopUpBelow = 4096;
 
+// The kernel's state of the connection behind `fd` (TCP_CLOSE_WAIT...), or -1.
+int ConnectionState(int fd) {
+#ifdef __linux__
+  tcp_info info{};
+  socklen_t length = sizeof info;
+  if (fd >= 0 && getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) == 0) return info.tcpi_state;
+#else
+  (void)fd;
+#endif
+  return -1;
+}
+
 }  // namespace
 
 TelnetLink::TelnetLink(QObject* parent) : QObject(parent) {
@@ -26,8 +44,12 @@ TelnetLink::TelnetLink(QObject* parent) : QObject(parent) {
     wait_.Wake();
   });
   connect(&socket_, &QTcpSocket::connected, &wait_, &EventWait::Wake);
-  connect(&socket_, &QTcpSocket::errorOccurred, &wait_, &EventWait::Wake);
+  connect(&socket_, &QTcpSocket::errorOccurred, this, [this] {
+    NoteHowPeerEnded();
+    wait_.Wake();
+  });
   connect(&socket_, &QTcpSocket::disconnected, this, [this] {
+    NoteHowPeerEnded();
     TakeIn();
     if (!closingByUs_) emit LinkStatus("Disconnected.");
     wait_.Wake();
@@ -36,7 +58,49 @@ TelnetLink::TelnetLink(QObject* parent) : QObject(parent) {
 
 TelnetLink::~TelnetLink() {
   closingByUs_ = true;
+  StopWatching();
   socket_.abort();
+}
+
+void TelnetLink::WatchConnection() {
+  StopWatching();
+  peerFinished_ = false;
+  peerReset_ = false;
+#ifdef __linux__
+  watchFd_ = ::fcntl(static_cast<int>(socket_.socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+#endif
+}
+
+// A close by the unit leaves the connection waiting for ours; a reset ends
+// it at once. A unit that closed and then reset a line sent after its close
+// still closed the connection.
+void TelnetLink::NoteHowPeerEnded() {
+  if (watchFd_ < 0) return;
+#ifdef __linux__
+  if (!closingByUs_) peerReset_ = ConnectionState(watchFd_) == TCP_CLOSE && !peerFinished_;
+#endif
+  StopWatching();
+}
+
+void TelnetLink::StopWatching() {
+#ifdef __linux__
+  if (watchFd_ >= 0) ::close(watchFd_);
+#endif
+  watchFd_ = -1;
+}
+
+LinkFailure TelnetLink::ClosedFailure() const {
+  return LinkFailure(peerReset_ ? kLinkResetText : kLinkClosedText, LinkFailure::Kind::Closed);
+}
+
+std::string TelnetLink::PortProblem(const std::string& text) {
+  const std::size_t colon = text.rfind(':');
+  if (colon == std::string::npos || text.find(':') != colon || colon + 1 >= text.size()) return {};
+  const std::string digits = text.substr(colon + 1);
+  if (digits.find_first_not_of("0123456789") != std::string::npos) return {};
+  // The ports SplitHost takes.
+  if (digits.size() <= 5 && std::stoi(digits) >= 1 && std::stoi(digits) <= 65535) return {};
+  return "port " + digits + " is outside 1-65535";
 }
 
 void TelnetLink::SplitHost(const std::string& text, int defaultPort, std::string* host, int* port) {
@@ -78,14 +142,13 @@ void TelnetLink::Consume(std::size_t count) {
   if (inputAt_ == input_.size()) ClearInput();
 }
 
-std::string TelnetLink::WaitLimitText() const {
-  const int seconds = (waitLimitMs_ + 999) / 1000;
-  return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
-}
+std::string TelnetLink::WaitLimitText() const { return DurationText(waitLimitMs_); }
 
 bool TelnetLink::PeerGone() const { return socket_.state() != QAbstractSocket::ConnectedState; }
 
 void TelnetLink::Connect() {
+  if (const std::string problem = PortProblem(Host); !problem.empty())
+    throw LinkFailure("Cannot connect to " + Host + ": " + problem);
   std::string host;
   int port = 0;
   SplitHost(Host, Port, &host, &port);
@@ -153,12 +216,14 @@ void TelnetLink::Connect() {
   // Commands and replies are tiny; without this each reply in two pieces
   // stalls for the delayed acknowledgement.
   socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+  WatchConnection();
   emit LinkStatus("Connected.");
 }
 
 void TelnetLink::Disconnect() {
   if (socket_.state() == QAbstractSocket::UnconnectedState) return;
   closingByUs_ = true;
+  StopWatching();
   emit LinkStatus("Disconnecting.");
   socket_.flush();
   socket_.abort();
@@ -171,7 +236,10 @@ bool TelnetLink::IsConnected() {
 }
 
 void TelnetLink::SendText(std::string_view text) {
-  if (PeerGone()) throw LinkFailure(kLinkClosedText, LinkFailure::Kind::Closed);
+#ifdef __linux__
+  if (ConnectionState(watchFd_) == TCP_CLOSE_WAIT) peerFinished_ = true;
+#endif
+  if (PeerGone()) throw ClosedFailure();
   if (socket_.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
     throw LinkFailure(socket_.errorString().toLatin1().toStdString());
   socket_.flush();
@@ -194,7 +262,7 @@ void TelnetLink::WaitForInput() {
 
 char TelnetLink::ReadChar() {
   WaitForInput();
-  if (!HasInput()) throw LinkFailure(kLinkClosedText, LinkFailure::Kind::Closed);
+  if (!HasInput()) throw ClosedFailure();
   const char c = input_[inputAt_];
   Consume(1);
   return c;
@@ -202,7 +270,7 @@ char TelnetLink::ReadChar() {
 
 void TelnetLink::CheckPeerClosed() {
   TakeIn();
-  if (PeerGone() && !HasInput()) throw LinkFailure(kLinkClosedText, LinkFailure::Kind::Closed);
+  if (PeerGone() && !HasInput()) throw ClosedFailure();
 }
 
 }  // namespace zem

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "transfer/event_wait.h"
+#include "transfer/receive_monitor.h"
 
 namespace zem {
 
@@ -28,6 +29,9 @@ class TelnetLink : public QObject {
   // Splits "host:port"; without a port (or with an IPv6-looking text) the
   // whole text is the host and `defaultPort` applies.
   static void SplitHost(const std::string& text, int defaultPort, std::string* host, int* port);
+  // What is wrong with a port `text` gives ("host:99999"): "port 99999 is
+  // outside 1-65535"; empty when the port is fine or none is given.
+  static std::string PortProblem(const std::string& text);
 
   void SetConnectLimitMs(int ms) { connectLimitMs_ = ms; }
   // How long a wait for the unit's bytes may last; negative: no limit. A
@@ -71,6 +75,14 @@ class TelnetLink : public QObject {
   void TakeIn();
   void ThrowIfCancelled();
   bool PeerGone() const;
+  // The socket reports a reset by the unit as a close; the connection's own
+  // state tells them apart. Qt closes its descriptor as it reports the end,
+  // so a second one is held while connected.
+  void WatchConnection();
+  void NoteHowPeerEnded();
+  void StopWatching();
+  // How the unit ended the connection, as the failure to report.
+  LinkFailure ClosedFailure() const;
 
   QTcpSocket socket_;
   EventWait wait_;
@@ -80,6 +92,9 @@ class TelnetLink : public QObject {
   int connectLimitMs_ = 120000;
   int waitLimitMs_ = -1;
   std::function<bool()> cancelled_;
+  int watchFd_ = -1;           // the second descriptor; -1 when none is held
+  bool peerFinished_ = false;  // the unit closed its side before it was seen to end
+  bool peerReset_ = false;
 };
 
 }  // namespace zem
