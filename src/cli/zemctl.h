@@ -69,8 +69,10 @@ struct LinkArgs {
   std::string serial;  // device
 };
 // Takes "--telnet HOST[:PORT]" or "--serial DEVICE" at args[i] (moving i past
-// the value); false when args[i] is neither. `bad` is set for an empty value.
-bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link, bool* bad);
+// the value); false when args[i] is neither. `problem` says what is wrong
+// with the value (empty, a port outside 1-65535), if anything.
+bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link,
+                    std::string* problem);
 // A positive whole number of seconds, as milliseconds; false when it is not one.
 bool ParseSeconds(const std::string& text, int* ms);
 

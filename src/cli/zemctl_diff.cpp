@@ -79,7 +79,7 @@ bool Load(Editor& editor, const Side& side, int timeoutMs) {
     }
   }
   if (!editor.HasConfiguration()) {
-    PrintError(side.Name() + " names no source, so it holds no configuration; nothing compared");
+    PrintError(NoConfigurationText(side.Name()) + "; nothing compared");
     return false;
   }
   return true;
@@ -142,9 +142,9 @@ int RunDiff(const std::vector<std::string>& args) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     Side side;
-    bool bad = false;
-    if (TakeLinkOption(args, i, side.link, &bad)) {
-      if (bad) return Usage(kDiffHelp, "empty host or device");
+    std::string problem;
+    if (TakeLinkOption(args, i, side.link, &problem)) {
+      if (!problem.empty()) return Usage(kDiffHelp, problem);
       sides.push_back(side);
     } else if (a == "--json") {
       json = true;

@@ -9,6 +9,7 @@
 #include "editor/editor.h"
 #include "transfer/file_io.h"
 #include "transfer/scripted_prompts.h"
+#include "transfer/telnet_link.h"
 #include "transfer/transfer_controller.h"
 
 namespace zem {
@@ -72,9 +73,10 @@ const char kPushHelp[] =
     "                         as --reply-limit); also for the backup and the\n"
     "                         verify\n"
     "Exit status: 0 every line was answered; 4 every line was answered, but the\n"
-    "unit answered some with \"(ERROR)\" (their number goes to standard error);\n"
-    "1 the link failed or closed, or a line went unanswered, or (--verify) the\n"
-    "unit does not hold what was sent, which wins over 4; 2 bad arguments,\n"
+    "unit answered some with \"(ERROR)\" (their number and the first five go to\n"
+    "standard error); 1 the link failed, was closed or reset, or a line went\n"
+    "unanswered, or (--verify) the unit does not hold what was sent, which wins\n"
+    "over 4; 2 bad arguments (a port outside 1-65535 among them),\n"
     "IN cannot be read or FILE cannot be written; 3 IN names no source, so there\n"
     "is nothing to send; 5 the backup failed (the link failed, nothing or only a\n"
     "part of the configuration came, the unit named no source, or FILE could not\n"
@@ -122,6 +124,9 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, int timeo
   if (!lastStatus.empty()) std::fputc('\n', stderr);
 
   editor.status.SetOnChange(nullptr);  // lastStatus ends here
+  // How the export ended, as the window's status line says it.
+  std::string ending = editor.status.Text();
+  if (!ending.empty() && ending.front() == ' ') ending.erase(0, 1);
 
   const std::string where = ctl.LinesSent() == 0
                                 ? std::string("before any line was sent")
@@ -129,14 +134,15 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, int timeo
   switch (ctl.LastOutcome()) {
     case TransferController::Outcome::Completed:
       if (ctl.ErrorReplies() > 0) {
-        std::fprintf(stderr, "zemctl: sent %d lines, every one answered; %d answered \"(ERROR)\"\n",
-                     ctl.LinesSent(), ctl.ErrorReplies());
+        PrintError(ending);
+        PrintError(ctl.RefusedText());
         return 4;
       }
       std::fprintf(stderr, "zemctl: sent %d lines, every one answered\n", ctl.LinesSent());
       return 0;
     case TransferController::Outcome::NoReply:
-      PrintError("no answer from the unit within " + std::to_string(replyLimitMs / 1000) + " s " + where);
+      PrintError(ending + (ctl.LinesSent() == 0 ? std::string() : ": " + ctl.LastLineSent()));
+      if (ctl.ErrorReplies() > 0) PrintError(ctl.RefusedText());
       return 1;
     case TransferController::Outcome::Failed:
       PrintError(ErrorBoxText(ctl.LastFailure()) + " (" + where + ")");
@@ -157,12 +163,17 @@ bool ParseSeconds(const std::string& text, int* ms) {
   return true;
 }
 
-bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link, bool* bad) {
+bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link,
+                    std::string* problem) {
   const std::string& a = args[i];
   if ((a == "--telnet" || a == "--serial") && i + 1 < args.size()) {
     std::string& value = a == "--telnet" ? link.telnet : link.serial;
     value = args[++i];
-    if (value.empty()) *bad = true;
+    if (value.empty()) {
+      *problem = "empty host or device";
+    } else if (a == "--telnet" && !TelnetLink::PortProblem(value).empty()) {
+      *problem = "bad --telnet '" + value + "': " + TelnetLink::PortProblem(value);
+    }
     return true;
   }
   return false;
@@ -202,9 +213,9 @@ int RunPull(const std::vector<std::string>& args) {
   std::string output, rawPath, logPath;
   int timeoutMs = -1;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    bool bad = false;
-    if (TakeLinkOption(args, i, link, &bad)) {
-      if (bad) return Usage(kPullHelp, "empty host or device");
+    std::string problem;
+    if (TakeLinkOption(args, i, link, &problem)) {
+      if (!problem.empty()) return Usage(kPullHelp, problem);
       continue;
     }
     const std::string& a = args[i];
@@ -263,9 +274,9 @@ int RunPush(const std::vector<std::string>& args) {
   int replyLimitMs = 30000;
   int timeoutMs = -1;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    bool bad = false;
-    if (TakeLinkOption(args, i, link, &bad)) {
-      if (bad) return Usage(kPushHelp, "empty host or device");
+    std::string problem;
+    if (TakeLinkOption(args, i, link, &problem)) {
+      if (!problem.empty()) return Usage(kPushHelp, problem);
       continue;
     }
     const std::string& a = args[i];

@@ -148,7 +148,16 @@ void Editor::MarkUnusedCells() {
   }
 }
 
+std::string NoConfigurationText(const std::string& what) {
+  return what + " names no source, so it holds no configuration";
+}
+
 void Editor::CompleteImport() {
+  ReadReceivedCommands();
+  FinishImport();
+}
+
+void Editor::ReadReceivedCommands() {
   SetPagesEnabled(true);
   status.Set(" Parsing...");
   const std::size_t lines = receivedText.LineCount();
@@ -160,6 +169,9 @@ void Editor::CompleteImport() {
     if (!line.empty() && (line.front() == '[' || line.front() == '('))
       ReadReceivedLine(model, messageLog, receivedText, i, line);
   }
+}
+
+void Editor::FinishImport() {
   MarkUnusedCells();
 
   model.ZoneList.Select(0);

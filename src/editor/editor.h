@@ -29,6 +29,10 @@ enum class Page {
 };
 inline constexpr int kPageCount = 10;
 
+// Why a text that names no source gives nothing to import, compare or
+// export: `what` names the text ("The file a.zem"). No period at the end.
+std::string NoConfigurationText(const std::string& what);
+
 // Everything the main window holds, without widgets: the model, the two text
 // areas and the status line, the page logic, which page is shown and whether
 // the editor pages are enabled. The window, zemctl and the transfer runs all
@@ -90,10 +94,13 @@ class Editor {
   // The user moved to another tab.
   void PageChosen(Page page);
 
-  // The import after the text has been collected into receivedText: pages enabled,
-  // " Parsing...", every command line read, "X" marks, the first items shown,
-  // refresh, " Import Complete".
+  // The import after the text has been collected into receivedText:
+  // ReadReceivedCommands, then FinishImport.
   void CompleteImport();
+  // Pages enabled, " Parsing...", every command line of receivedText read.
+  void ReadReceivedCommands();
+  // "X" marks, the first items shown, refresh, " Import Complete".
+  void FinishImport();
   // receivedText := the lines of a file's text (CR LF, lone CR, lone LF end lines).
   void LoadReceivedText(std::string text);
   // Empties receivedText and messageLog; the model stays.

@@ -27,8 +27,7 @@ bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile) {
   Editor other;
   other.ImportFileText(*text, *chosen);
   if (!other.HasConfiguration()) {
-    prompts.ShowError("The file " + *chosen +
-                      " names no source, so it holds no configuration to compare with.");
+    prompts.ShowError(NoConfigurationText("The file " + *chosen) + " to compare with.");
     return false;
   }
 

@@ -35,10 +35,10 @@ class TransferController : public QObject {
     None,         // nothing run yet, or nothing to do (no configuration)
     Completed,    // every step done
     Incomplete,   // import: the end marker never came or the text was cut; export: the connection ended early
-    NoReply,      // serial export: a line went unanswered
+    NoReply,      // export: a command went unanswered within the limit
     Cancelled,    // the user cancelled
     Failed,       // a failure went to the error box
-    NothingRead,  // import: no file chosen or nothing received; the earlier configuration is back
+    NothingRead,  // import: no file, no bytes or no source; the earlier configuration is back
   };
 
   TransferController(Editor& editor, Prompts& prompts, QObject* parent = nullptr);
@@ -85,11 +85,15 @@ class TransferController : public QObject {
   const std::string& NothingReadReason() const { return nothingRead_; }
   // The text the error box showed for a Failed run.
   const std::string& LastFailure() const { return lastFailure_; }
-  // Export to the unit: lines sent, and the last one.
+  // Export to the unit: command lines sent, and the last one.
   int LinesSent() const { return linesSent_; }
   const std::string& LastLineSent() const { return lastLineSent_; }
-  // Export to the unit: answers "(ERROR)" among the answers to the lines.
+  // Export to the unit: how many commands the unit answered "(ERROR)".
   int ErrorReplies() const { return errorReplies_; }
+  // "Refused by the unit: " and the first kRefusedShown of them, as the
+  // export logs it; empty when the unit refused none.
+  std::string RefusedText() const;
+  static constexpr std::size_t kRefusedShown = 5;
 
  signals:
   void ModeChanged();
@@ -127,6 +131,8 @@ class TransferController : public QObject {
   void ExportSerial();
   bool WaitTelnetReply(bool lineReply);
   void NoteReplyByte(char byte);
+  // The status text an export to the unit ends with; logs the refused commands.
+  std::string ExportEnding(const char* link, int limitMs);
 
   Editor& editor_;
   Prompts& prompts_;
@@ -153,6 +159,9 @@ class TransferController : public QObject {
   bool countErrorReplies_ = false;
   int errorReplyProgress_ = 0;
   int errorReplies_ = 0;
+  int refusedAt_ = 0;  // the command whose refusal was counted last
+  std::vector<std::string> refusedCommands_;
+  std::vector<std::string> commands_;  // the command lines of the running export
   std::vector<std::string> importWarnings_;
   std::string nothingRead_;  // why an import read nothing, once it knows
 

@@ -15,12 +15,10 @@ namespace {
 const char kZemFilter[] = "ZEM files (*.zem)|*.zem|All Files (*.*)|*.*";
 const char kConfigurationKept[] = "Nothing was imported; the configuration is unchanged.";
 
-bool HasBrackets(const std::string& line) {
-  return line.find('[') != std::string::npos && line.find(']') != std::string::npos;
-}
+const char kExportingStatus[] = " Exporting...";
 
-std::string SendingStatus(std::size_t i, std::size_t total) {
-  return " Sending line " + std::to_string(i + 1) + " of " + std::to_string(total);
+std::string SendingStatus(int sent, std::size_t total) {
+  return " Sending line " + std::to_string(sent + 1) + " of " + std::to_string(total);
 }
 
 }  // namespace
@@ -88,6 +86,7 @@ void TransferController::ImportConfiguration() {
     editor_.status.Set(kChooseModeStatus);
     return;
   }
+  editor_.status.Set(" Importing...");
   const std::optional<std::string> failure = RunTransfer("Import", &TransferController::RunImport);
   if (editor_.ImportPending()) {
     // Cancelled, failed or nothing read: the configuration the user had
@@ -129,7 +128,18 @@ void TransferController::RunImport() {
     outcome_ = Outcome::NothingRead;
     return;
   }
-  editor_.CompleteImport();
+  editor_.ReadReceivedCommands();
+  if (!editor_.HasConfiguration()) {
+    // Nothing that makes a configuration: taking it would leave every cell
+    // "X" and nothing to export.
+    nothingRead_ =
+        NoConfigurationText(mode_ == Mode::File ? "The file " + lastOpenedFile_ : "The unit's answer") + ".";
+    editor_.messageLog.AppendLine(nothingRead_);
+    editor_.status.Set(" Nothing imported");
+    outcome_ = Outcome::NothingRead;
+    return;
+  }
+  editor_.FinishImport();
   for (const std::string& warning : importWarnings_) editor_.messageLog.AppendLine(warning);
   outcome_ = importWarnings_.empty() ? Outcome::Completed : Outcome::Incomplete;
 }
@@ -261,8 +271,16 @@ void TransferController::ExportConfiguration() {
   lastLineSent_.clear();
   errorReplies_ = 0;
   errorReplyProgress_ = 0;
+  refusedAt_ = 0;
+  refusedCommands_.clear();
+  const std::string before = editor_.status.Text();
+  editor_.status.Set(kExportingStatus);
   const std::optional<std::string> failure = RunTransfer("Export", &TransferController::RunExport);
-  if (outcome_ == Outcome::Completed) editor_.MarkExported();
+  commands_.clear();
+  // Saved only once the unit took every command.
+  if (outcome_ == Outcome::Completed && errorReplies_ == 0) editor_.MarkExported();
+  // Nothing done (a dialog cancelled): the status line is as it was.
+  if (editor_.status.Text() == kExportingStatus) editor_.status.Set(before);
   if (failure) {
     editor_.status.Set(" Export failed");
     prompts_.ShowError(*failure);
@@ -270,7 +288,9 @@ void TransferController::ExportConfiguration() {
 }
 
 void TransferController::RunExport() {
-  editor_.PrepareExport();
+  commands_.clear();
+  for (std::string& line : editor_.PrepareExport())
+    if (!line.empty() && line.front() == '[') commands_.push_back(std::move(line));
   outcome_ = Outcome::Completed;
   if (mode_ == Mode::File) {
     ExportFile();
@@ -301,7 +321,6 @@ void TransferController::ExportFile() {
 }
 
 void TransferController::ExportTelnet() {
-  TextLog& messageLog = editor_.messageLog;
   if (telnet_.IsConnected()) {
     telnet_.Disconnect();
     telnet_.ClearInput();
@@ -314,28 +333,27 @@ void TransferController::ExportTelnet() {
   monitor_.markerProgress = 0;
   if (telnet_.IsConnected()) {
     telnet_.SendText("[]");
-    const std::size_t count = WaitTelnetReply(false) ? messageLog.LineCount() : 0;
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::string line(messageLog.Line(i));  // kept while events run
-      if (!HasBrackets(line)) continue;
-      editor_.status.Set(SendingStatus(i, messageLog.LineCount()));
-      ProcessPendingEvents();
-      ThrowIfCancelled();
-      telnet_.CheckPeerClosed();
-      if (!telnet_.IsConnected()) {
-        outcome_ = Outcome::Incomplete;  // not everything reached the unit
-        break;
+    if (WaitTelnetReply(false)) {
+      for (const std::string& line : commands_) {
+        editor_.status.Set(SendingStatus(linesSent_, commands_.size()));
+        ProcessPendingEvents();
+        ThrowIfCancelled();
+        telnet_.CheckPeerClosed();
+        if (!telnet_.IsConnected()) {
+          outcome_ = Outcome::Incomplete;  // not everything reached the unit
+          break;
+        }
+        editor_.receivedText.AppendLine("Sending: " + line + "\n\r");
+        telnet_.SendText(line + "\n\r");
+        ++linesSent_;
+        lastLineSent_ = line;
+        if (!WaitTelnetReply(true)) break;
       }
-      editor_.receivedText.AppendLine("Sending: " + line + "\n\r");
-      telnet_.SendText(line + "\n\r");
-      ++linesSent_;
-      lastLineSent_ = line;
-      if (!WaitTelnetReply(true)) break;
     }
   }
   if (telnet_.IsConnected()) telnet_.Disconnect();
   telnet_.ClearInput();  // what the unit sent after the last reply is of no use
-  editor_.status.Set(" Telnet Export Complete");
+  editor_.status.Set(ExportEnding("Telnet", telnet_.WaitLimitMs()));
 }
 
 // Reads until a ")" or "]" (the reply's end); what is read is dropped and
@@ -353,7 +371,7 @@ bool TransferController::WaitTelnetReply(bool lineReply) {
       telnet_.WaitForInput();
     } catch (const LinkFailure& e) {
       if (!e.TimedOut()) throw;
-      editor_.receivedText.AppendLine("Breaking; no response in " + telnet_.WaitLimitText());
+      editor_.receivedText.AppendLine("Breaking; no response in " + DurationText(telnet_.WaitLimitMs()));
       outcome_ = Outcome::NoReply;
       return false;
     }
@@ -368,22 +386,44 @@ bool TransferController::WaitTelnetReply(bool lineReply) {
 }
 
 void TransferController::NoteReplyByte(char byte) {
-  if (countErrorReplies_ && AdvanceErrorReplyMatcher(errorReplyProgress_, byte)) ++errorReplies_;
+  if (!countErrorReplies_ || !AdvanceErrorReplyMatcher(errorReplyProgress_, byte)) return;
+  // A command counts once, however many "(ERROR)"s its answer holds.
+  if (refusedAt_ == linesSent_) return;
+  refusedAt_ = linesSent_;
+  ++errorReplies_;
+  if (refusedCommands_.size() < kRefusedShown) refusedCommands_.push_back(lastLineSent_);
+}
+
+std::string TransferController::RefusedText() const {
+  if (refusedCommands_.empty()) return {};
+  std::string text = "Refused by the unit: ";
+  for (std::size_t i = 0; i < refusedCommands_.size(); ++i) text += (i > 0 ? ", " : "") + refusedCommands_[i];
+  return text;
+}
+
+std::string TransferController::ExportEnding(const char* link, int limitMs) {
+  if (errorReplies_ > 0) editor_.messageLog.AppendLine(RefusedText());
+  const std::string head = std::string(" ") + link + " Export ";
+  const std::string of = " of " + std::to_string(commands_.size());
+  const std::string after = linesSent_ == 0 ? std::string(" before the first command")
+                                            : " after command " + std::to_string(linesSent_) + of;
+  if (outcome_ == Outcome::NoReply)
+    return head + "Incomplete: no response in " + DurationText(limitMs) + after;
+  if (outcome_ == Outcome::Incomplete) return head + "Incomplete: the unit closed the connection" + after;
+  if (errorReplies_ > 0)
+    return head + "Complete: " + std::to_string(errorReplies_) + of + " commands refused";
+  return head + "Complete";
 }
 
 void TransferController::ExportSerial() {
-  TextLog& messageLog = editor_.messageLog;
   Pause(100);
   portLost_ = false;
   // A port that was lost or never chosen is opened again as an import
   // does; "Serial Export Complete" with nothing sent would be a lie.
   if (!serial_.IsPortOpen()) OpenPortAsking();
   if (serial_.IsPortOpen()) {
-    const std::size_t count = messageLog.LineCount();
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::string line(messageLog.Line(i));  // kept while events run
-      if (!HasBrackets(line)) continue;
-      editor_.status.Set(SendingStatus(i, messageLog.LineCount()));
+    for (const std::string& line : commands_) {
+      editor_.status.Set(SendingStatus(linesSent_, commands_.size()));
       editor_.receivedText.AppendLine("Sending: " + line);
       monitor_.replyEndSeen = false;
       countErrorReplies_ = true;
@@ -398,14 +438,15 @@ void TransferController::ExportSerial() {
         wait_.Wait(250);
       }
       if (!replyWatchdog_.isActive() && !monitor_.replyEndSeen) {
-        editor_.receivedText.AppendLine("Breaking; no response in 30 seconds");
+        editor_.receivedText.AppendLine("Breaking; no response in " +
+                                        DurationText(replyWatchdog_.interval()));
         outcome_ = Outcome::NoReply;
         break;
       }
     }
   }
   countErrorReplies_ = false;
-  editor_.status.Set(" Serial Export Complete");
+  editor_.status.Set(ExportEnding("Serial", replyWatchdog_.interval()));
 }
 
 }  // namespace zem

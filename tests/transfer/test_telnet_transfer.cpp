@@ -77,7 +77,8 @@ class TestTelnetTransfer : public QObject {
     QCOMPARE(rig.editor.messageLog.Lines(), messageLog);
     QVERIFY(!AnyContains(rig.editor.messageLog.Lines(), "TRAILING"));
 
-    QCOMPARE(rig.statuses.front(), " Importing from host: " + host);
+    QCOMPARE(rig.statuses.at(0), std::string(" Importing..."));  // from the start
+    QCOMPARE(rig.statuses.at(1), " Importing from host: " + host);
     QVERIFY(Contains(rig.statuses, " Importing 0 lines from host: " + host));
     QVERIFY(Contains(rig.statuses, " Import complete from host: " + host));
     QCOMPARE(rig.statuses.back(), std::string(" Import Complete"));
@@ -225,13 +226,11 @@ class TestTelnetTransfer : public QObject {
       messageLog.push_back(s);
     QCOMPARE(rig.editor.messageLog.Lines(), messageLog);
 
-    // Line numbers skip the empty lines; the total counts messageLog with the
-    // two connect texts.
-    std::vector<std::string> expectedStatus;
-    for (std::size_t i = 0; i < sequence.size(); ++i)
-      if (!sequence[i].empty())
-        expectedStatus.push_back(" Sending line " + std::to_string(i + 1) + " of " +
-                                 std::to_string(sequence.size() + 2));
+    // Command lines are counted, not the empty lines nor the link's texts.
+    const std::size_t commands = NonEmpty(sequence).size();
+    std::vector<std::string> expectedStatus{" Exporting..."};
+    for (std::size_t i = 0; i < commands; ++i)
+      expectedStatus.push_back(" Sending line " + std::to_string(i + 1) + " of " + std::to_string(commands));
     expectedStatus.push_back(" Telnet Export Complete");
     QCOMPARE(rig.statuses, expectedStatus);
 
@@ -264,8 +263,11 @@ class TestTelnetTransfer : public QObject {
     rig.ctl.ImportConfiguration();
     rig.sim.ClearRecord();
     rig.ctl.ExportConfiguration();
-    QCOMPARE(rig.sim.Recorded(), NonEmpty(BuildCommandSequence(rig.editor.model)));
-    QCOMPARE(rig.editor.status.Text(), std::string(" Telnet Export Complete"));
+    const std::vector<std::string> commands = NonEmpty(BuildCommandSequence(rig.editor.model));
+    QCOMPARE(rig.sim.Recorded(), commands);
+    const std::string count = std::to_string(commands.size());
+    QCOMPARE(rig.editor.status.Text(),
+             " Telnet Export Complete: " + count + " of " + count + " commands refused");
   }
 
   // A unit that answers without end: the export goes on, one answer per

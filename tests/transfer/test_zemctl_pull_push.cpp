@@ -70,7 +70,7 @@ class TestZemctlPullPush : public QObject {
     QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
     const Run run = Zemctl({"pull", "--telnet", Host(sim), "-o", dir.filePath("a.zem")});
     QCOMPARE(run.exitCode, 3);
-    QVERIFY(run.err.find("named no source") != std::string::npos);
+    QVERIFY(run.err.find("names no source") != std::string::npos);
     QVERIFY(!QFile::exists(dir.filePath("a.zem")));
   }
 
@@ -96,6 +96,13 @@ class TestZemctlPullPush : public QObject {
     QCOMPARE(Zemctl({"pull", "--telnet", "h"}).exitCode, 2);
     QCOMPARE(Zemctl({"push", "a.zem"}).exitCode, 2);
     QCOMPARE(Zemctl({"push", "a.zem", "--telnet", "h", "--bogus"}).exitCode, 2);
+    // A port outside 1-65535 is a usage error, said before anything is read or called.
+    for (const char* host : {"127.0.0.1:99999", "127.0.0.1:0"}) {
+      const Run push = Zemctl({"push", "a.zem", "--telnet", host});
+      QCOMPARE(push.exitCode, 2);
+      QVERIFY2(push.err.find("is outside 1-65535") != std::string::npos, push.err.c_str());
+      QCOMPARE(Zemctl({"pull", "--telnet", host, "-o", dir.filePath("a.zem")}).exitCode, 2);
+    }
     const Run help = Zemctl({"push", "--help"});
     QCOMPARE(help.exitCode, 0);
     QVERIFY(help.out.find("Usage: zemctl push") != std::string::npos);
@@ -147,8 +154,9 @@ class TestZemctlPullPush : public QObject {
     const Run unanswered =
         Zemctl({"push", in, "--serial", QString::fromStdString(pty.PtyPath()), "--reply-limit", "1"});
     QCOMPARE(unanswered.exitCode, 1);
-    QVERIFY(unanswered.err.find("no answer from the unit within 1 s after line " + sent[0]) !=
-            std::string::npos);
+    const std::string ending = "Serial Export Incomplete: no response in 1 second after command 1 of " +
+                               std::to_string(sent.size()) + ": " + sent[0];
+    QVERIFY2(unanswered.err.find(ending) != std::string::npos, unanswered.err.c_str());
     QCOMPARE(pty.Recorded(), std::vector<std::string>{sent[0]});
   }
 
@@ -168,10 +176,12 @@ class TestZemctlPullPush : public QObject {
     const Run run = Zemctl(QStringList{"push", in} << link);
     QCOMPARE(run.exitCode, 4);
     // The "(ERROR)" answering the opening "[]" is no line's answer.
-    const std::string n = std::to_string(sim.Recorded().size());
-    QVERIFY2(run.err.find("sent " + n + " lines, every one answered; " + n + " answered \"(ERROR)\"") !=
-                 std::string::npos,
-             run.err.c_str());
+    const std::vector<std::string>& sent = sim.Recorded();
+    const std::string n = std::to_string(sent.size());
+    const std::string ending = std::string(serial ? "Serial" : "Telnet") + " Export Complete: " + n + " of " +
+                               n + " commands refused\nzemctl: Refused by the unit: " + sent[0] + ", " +
+                               sent[1] + ", " + sent[2] + ", " + sent[3] + ", " + sent[4] + "\n";
+    QVERIFY2(run.err.find(ending) != std::string::npos, run.err.c_str());
     QVERIFY(Zemctl({"push", "--help"}).out.find("4 every line was answered, but") != std::string::npos);
   }
 
@@ -192,9 +202,9 @@ class TestZemctlPullPush : public QObject {
     const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
     const Run push = Zemctl({"push", in, "--telnet", Host(sim), "--timeout", "1"});
     QCOMPARE(push.exitCode, 1);
-    QVERIFY2(
-        push.err.find("no answer from the unit within 1 s before any line was sent") != std::string::npos,
-        push.err.c_str());
+    QVERIFY2(push.err.find("Telnet Export Incomplete: no response in 1 second before the first command") !=
+                 std::string::npos,
+             push.err.c_str());
 
     // Answers to the "[]" and the first two lines, then silence.
     sim.Options().silent = false;
@@ -205,8 +215,8 @@ class TestZemctlPullPush : public QObject {
     });
     const Run stalled = Zemctl({"push", in, "--telnet", Host(sim), "--timeout", "1"});
     QCOMPARE(stalled.exitCode, 1);
-    QVERIFY2(stalled.err.find("no answer from the unit within 1 s after line " + sim.Recorded()[2]) !=
-                 std::string::npos,
+    QVERIFY2(stalled.err.find("no response in 1 second after command 3 of ") != std::string::npos &&
+                 stalled.err.find(": " + sim.Recorded()[2]) != std::string::npos,
              stalled.err.c_str());
     QCOMPARE(sim.Recorded().size(), std::size_t{3});
 

@@ -161,6 +161,7 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
       letters.insert(key.toString());
     }
 
+    editor->ImportFileText(SmallConfiguration(), "/tmp/unit.zem");  // Export is greyed until then
     window->show();
     window->activateWindow();
     if (!QTest::qWaitForWindowActive(window.get()))
@@ -443,7 +444,7 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     QVERIFY(sawEscape);
     QVERIFY(!window->findChild<QShortcut*>("EscapeShortcut")->isEnabled());
     QVERIFY(window->findChild<QAction*>("Import1")->isEnabled());
-    QVERIFY(window->findChild<QAction*>("Export1")->isEnabled());
+    QVERIFY(!window->findChild<QAction*>("Export1")->isEnabled());  // still nothing to export
     QVERIFY(!window->findChild<QPushButton*>("CancelButton")->isVisibleTo(window.get()));
     // The cancelled dialog imports nothing: the pages stay as they were.
     QVERIFY(!editor->PagesEnabled());
@@ -599,7 +600,10 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     QCOMPARE(prompts->portQuestions.size(), std::size_t(1));
     QCOMPARE(prompts->errors.size(), std::size_t(1));
     QVERIFY(serialMode->isChecked() && !fileMode->isChecked() && !telnetMode->isChecked());
-    QVERIFY(importAction->isEnabled() && exportAction->isEnabled());
+    QVERIFY(importAction->isEnabled());
+    QVERIFY(!exportAction->isEnabled());  // nothing loaded to export
+    editor->ImportFileText(SmallConfiguration(), "/tmp/unit.zem");
+    QVERIFY(exportAction->isEnabled());
 
     fileMode->trigger();
     QTRY_COMPARE(messageLog->ShownText(), QString());

@@ -54,8 +54,12 @@ enum Ending {
   SerialSilent,
   NoSerialPort,
   FileDialogCancelled,
-  EmptyFile
+  EmptyFile,
+  NoSourceNamed
 };
+
+// How the unit takes an export.
+enum ExportFault { AllTaken, AllRefused, SomeRefused, NoReply, Reset };
 
 }  // namespace
 
@@ -113,6 +117,8 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     QTest::newRow("no serial port") << int(NoSerialPort) << "No serial port selected.";
     QTest::newRow("open dialog cancelled") << int(FileDialogCancelled) << "No file was chosen.";
     QTest::newRow("empty file") << int(EmptyFile) << "The file ";
+    QTest::newRow("file names no source")
+        << int(NoSourceNamed) << " names no source, so it holds no configuration.";
   }
   void importsThatReadNothingKeepTheConfiguration() {
     QFETCH(int, ending);
@@ -203,6 +209,11 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
         QVERIFY(WriteAll(dir.filePath("empty.zem"), std::string()));
         prompts->openAnswers.push_back(dir.filePath("empty.zem").toStdString());
         break;
+      case NoSourceNamed:
+        // Text, even a command, but nothing that makes a configuration.
+        QVERIFY(WriteAll(dir.filePath("words.zem"), "hello world\r\n[NO3\"Hall\"]\r\n"));
+        prompts->openAnswers.push_back(dir.filePath("words.zem").toStdString());
+        break;
       default:
         break;
     }
@@ -230,7 +241,7 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     const std::vector<std::string> log = editor->messageLog.Lines();
     QVERIFY(log.size() >= 2);
     QCOMPARE(log.back(), std::string("Nothing was imported; the configuration is unchanged."));
-    QVERIFY2(QString::fromStdString(log[log.size() - 2]).startsWith(reason), log[log.size() - 2].c_str());
+    QVERIFY2(QString::fromStdString(log[log.size() - 2]).contains(reason), log[log.size() - 2].c_str());
     QVERIFY(!editor->status.Text().empty());
     QVERIFY(editor->status.Text().find("Complete") == std::string::npos);
 
@@ -244,6 +255,88 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     window->findChild<QAction*>("Export1")->trigger();
     QVERIFY(!ReadAll(before).isEmpty());
     QCOMPARE(ReadAll(after), ReadAll(before));
+  }
+
+  // However an export to the unit ends, the status line, the message log and
+  // the unsaved mark say what the unit did.
+  void exportEndingsSayWhatTheUnitDid_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("ending");      // %1: the number of commands
+    QTest::addColumn<QList<int>>("refused");  // of the commands, counted from 1
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("telnet, all taken")
+        << false << int(AllTaken) << " Telnet Export Complete" << QList<int>{} << "" << true;
+    QTest::newRow("serial, all taken")
+        << true << int(AllTaken) << " Serial Export Complete" << QList<int>{} << "" << true;
+    QTest::newRow("telnet, all refused")
+        << false << int(AllRefused) << " Telnet Export Complete: %1 of %1 commands refused"
+        << QList<int>{1, 2, 3, 4, 5} << "" << false;
+    QTest::newRow("serial, some refused")
+        << true << int(SomeRefused) << " Serial Export Complete: 2 of %1 commands refused" << QList<int>{2, 5}
+        << "" << false;
+    QTest::newRow("serial, no response")
+        << true << int(NoReply) << " Serial Export Incomplete: no response in 1 second after command 1 of %1"
+        << QList<int>{} << "" << false;
+    QTest::newRow("telnet, reset") << false << int(Reset) << " Export failed" << QList<int>{}
+                                   << "Connection reset by the unit." << false;
+  }
+  void exportEndingsSayWhatTheUnitDid() {
+    QFETCH(bool, serial);
+    QFETCH(int, fault);
+    QFETCH(QString, ending);
+    QFETCH(QList<int>, refused);
+    QFETCH(QString, error);
+    QFETCH(bool, saved);
+    auto* exportAction = window->findChild<QAction*>("Export1");
+    auto* status = window->findChild<QLabel*>("StatusText");
+    QVERIFY(!exportAction->isEnabled());  // nothing loaded yet
+
+    SimOptions options;
+    options.configLines = zem::GenerateConfiguration(4, 8);
+    QVERIFY(serial ? UseSerial(options) : UseTelnet(options));
+    QStringList shownAtStart;
+    connect(&window->Controller(), &TransferController::BusyChanged, this, [&](bool busy) {
+      if (busy) shownAtStart << status->text();
+    });
+    window->findChild<QAction*>("Import1")->trigger();
+    QCOMPARE(window->Controller().LastOutcome(), TransferController::Outcome::Completed);
+    QVERIFY(exportAction->isEnabled());
+    auto* zoneNames = window->findChild<QTableView*>("StringGrid2");
+    QVERIFY(zoneNames->model()->setData(zoneNames->model()->index(0, 1), "Kitchen"));
+    window->UpdateModifiedMark();
+    QVERIFY(window->isWindowModified());
+
+    SimOptions& unit = sim->Options();
+    unit.reply = fault == AllRefused ? SimOptions::Reply::Error : SimOptions::Reply::Ok;
+    if (fault == SomeRefused) unit.refuseCommands = {2, 5};
+    unit.silent = fault == NoReply;
+    if (fault == Reset) {
+      unit.closeAfter = 3;
+      unit.resetOnClose = true;
+    }
+    window->Controller().SetReplyLimitMs(1000);
+    window->findChild<QAction*>("Export1")->trigger();
+
+    // The run in progress is shown from its start, never the last run's end.
+    QCOMPARE(shownAtStart, (QStringList{" Importing...", " Exporting..."}));
+    const std::vector<std::string> commands = NonEmpty(zem::BuildCommandSequence(editor->model));
+    QCOMPARE(status->text(), ending.arg(commands.size()));
+    QCOMPARE(prompts->errors,
+             error.isEmpty() ? std::vector<std::string>{} : std::vector<std::string>{error.toStdString()});
+    std::string refusedLine;
+    for (const int number : refused)
+      refusedLine += (refusedLine.empty() ? "Refused by the unit: " : ", ") + commands[number - 1];
+    std::vector<std::string> refusedLogged;
+    for (const std::string& line : editor->messageLog.Lines())
+      if (line.rfind("Refused by the unit: ", 0) == 0) refusedLogged.push_back(line);
+    QCOMPARE(refusedLogged,
+             refusedLine.empty() ? std::vector<std::string>{} : std::vector<std::string>{refusedLine});
+    if (fault == NoReply)
+      QCOMPARE(editor->receivedText.Lines().back(), std::string("Breaking; no response in 1 second"));
+    // The unsaved mark goes only once the unit took every command.
+    QCOMPARE(window->isWindowModified(), !saved);
   }
 
   void cancelButtonEndsAWaitingImport() {
@@ -337,6 +430,22 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
   }
 
  private:
+  bool UseSerial(SimOptions options) {
+    sim = std::make_unique<UnitSim>(std::move(options));
+    std::string error;
+    if (!sim->OpenPty(&error)) return false;
+    prompts->portAnswers.push_back(sim->PtyPath());
+    window->findChild<QAction*>("Serial1")->trigger();
+    return window->Controller().Serial().IsPortOpen();
+  }
+
+  static std::vector<std::string> NonEmpty(const std::vector<std::string>& lines) {
+    std::vector<std::string> kept;
+    for (const std::string& line : lines)
+      if (!line.empty()) kept.push_back(line);
+    return kept;
+  }
+
   bool UseTelnet(SimOptions options) {
     sim = std::make_unique<UnitSim>(std::move(options));
     std::string error;

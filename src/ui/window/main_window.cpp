@@ -386,8 +386,9 @@ void MainWindow::SyncActions() {
   const bool busy = controller_->Busy();
   const bool modeChecked = controller_->CheckedMode() != TransferController::Mode::None;
   for (QAction* action : {fileModeAction_, serialModeAction_, telnetModeAction_}) action->setEnabled(!busy);
-  for (QAction* action : {importAction_, exportAction_}) action->setEnabled(!busy && modeChecked);
-  // A comparison needs a configuration, and never runs beside a transfer.
+  importAction_->setEnabled(!busy && modeChecked);
+  // An export and a comparison need a configuration, and never run beside a transfer.
+  exportAction_->setEnabled(!busy && modeChecked && editor_.HasConfiguration());
   compareAction_->setEnabled(!busy && editor_.HasConfiguration());
   cancelButton_->setVisible(busy);
   escapeShortcut_->setEnabled(busy);
