@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pthread.h>
 #include <pwd.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -297,13 +298,19 @@ class TempFile {
       const std::string name = (folder / (base + RandomSuffix())).string();
       // A new file gets the usual permissions (the umask applies); a replaced
       // one keeps its own, given once it is filled.
+      // No ending signal between making the file and knowing its name.
+      sigset_t ending, saved;
+      ::sigemptyset(&ending);
+      for (const int signal : kEndingSignals) ::sigaddset(&ending, signal);
+      ::pthread_sigmask(SIG_BLOCK, &ending, &saved);
       fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, existed ? 0600 : 0666);
+      const int openError = errno;
       if (fd_ >= 0) {
         path_ = name;
         signals_.Guard(path_);
-      } else if (errno != EEXIST) {
-        return SystemReason(errno);
       }
+      ::pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+      if (fd_ < 0 && openError != EEXIST) return SystemReason(openError);
     }
     if (fd_ < 0) return SystemReason(EEXIST);
     struct stat made {};
