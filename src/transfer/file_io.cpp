@@ -130,7 +130,8 @@ bool WriteInPlace(const std::string& path, const std::string& bytes, std::string
   int raw = -1;
   while ((raw = ::open(path.c_str(), flags)) < 0) {
     if (errno == EINTR) continue;
-    if (waiter && errno == ENXIO) {
+    struct stat st {};
+    if (waiter && errno == ENXIO && ::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) {
       (*waiter)(-1, true);
       continue;
     }
