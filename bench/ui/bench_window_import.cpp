@@ -22,6 +22,9 @@
 // screenshot under a real X server: QT_QPA_PLATFORM=xcb).
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -31,8 +34,10 @@
 #include <QFile>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "editor/editor.h"
 #include "full_config.h"
@@ -148,6 +153,88 @@ void BM_EditorImport40(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_EditorImport40)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// File > Import of a FIFO and File > Export to one, the peer coming late and
+// then going slowly (2 KiB a millisecond), or at full speed: the longest
+// stall of the window's event loop while it waits and reads or writes.
+// state.range(0): 0 import from a slow writer, 1 import from a fast writer
+// of the large file, 2 export to a slow reader, 3 the same export to a
+// regular file: the export's own work, for comparison.
+void BM_WindowFifo(benchmark::State& state) {
+  const int kind = static_cast<int>(state.range(0));
+  const std::string fifo = QDir::temp().filePath("zem-bench-window-fifo").toStdString();
+  const std::string text = kind == 1 ? LargeFileText() : zem::bench::FullConfigText();
+  for (auto _ : state) {
+    ::unlink(fifo.c_str());
+    if (::mkfifo(fifo.c_str(), 0600) != 0) {
+      state.SkipWithError("cannot make the FIFO");
+      return;
+    }
+    zem::Editor editor(QDir::tempPath().toStdString());
+    zem::ScriptedPrompts prompts;
+    zem::MainWindow window(editor, prompts);
+    window.show();
+    if (kind >= 2) {
+      editor.ImportFileText(zem::bench::FullConfigText(), "full.zem");
+      if (kind == 3) ::unlink(fifo.c_str());
+      prompts.saveAnswers.push_back(fifo);
+      prompts.confirmAnswers.push_back(true);  // "exists. Overwrite?"
+    } else {
+      prompts.openAnswers.push_back(fifo);
+    }
+    RunFor(300);
+    std::thread peer([&] {
+      if (kind == 3) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the peer comes late
+      const int fd = ::open(fifo.c_str(), (kind >= 2 ? O_RDONLY : O_WRONLY) | O_CLOEXEC);
+      char buffer[2048];
+      for (std::size_t at = 0;;) {
+        const ssize_t n = kind == 2
+                              ? ::read(fd, buffer, sizeof buffer)
+                              : ::write(fd, text.data() + at,
+                                        std::min<std::size_t>(kind == 1 ? 1 << 20 : 2048, text.size() - at));
+        if (n <= 0 || (kind != 2 && (at += static_cast<std::size_t>(n)) == text.size())) break;
+        if (kind != 1) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      ::close(fd);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastTick = 0, longest = 0, took = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+      longest = std::max(longest, clock.elapsed() - lastTick);
+      lastTick = clock.elapsed();
+    });
+    ticker.start();
+    QEventLoop loop;
+    QTimer::singleShot(0, [&] {
+      lastTick = clock.elapsed();
+      window.findChild<QAction*>(kind >= 2 ? "Export1" : "Import1")->trigger();
+      took = clock.elapsed();
+      longest = std::max(longest, took - lastTick);
+      loop.quit();
+    });
+    loop.exec();
+    ticker.stop();
+    peer.join();
+    state.counters["transfer_ms"] = static_cast<double>(took);
+    state.counters["stall_max_ms"] = static_cast<double>(longest);
+    if (window.Controller().LastOutcome() != zem::TransferController::Outcome::Completed &&
+        window.Controller().LastOutcome() != zem::TransferController::Outcome::Incomplete)
+      state.SkipWithError("the transfer did not complete");
+  }
+  ::unlink(fifo.c_str());
+}
+BENCHMARK(BM_WindowFifo)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

@@ -76,12 +76,26 @@ bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkAr
 // A positive whole number of seconds, as milliseconds; false when it is not one.
 bool ParseSeconds(const std::string& text, int* ms);
 
+// How long the talk with a unit may last: --timeout (connecting, and each
+// wait from the request, the last complete line or the line sent; none
+// unless given) and --deadline (each whole transfer).
+struct UnitLimits {
+  int timeoutMs = -1;
+  int deadlineMs = 600 * 1000;  // a full serial import takes about 95 s
+};
+// Takes "--timeout SECONDS" or "--deadline SECONDS" at args[i] (moving i
+// past the value); false when args[i] is neither. `bad` is set to the
+// problem when the value is not a whole number of seconds, 1 or more.
+bool TakeLimitOption(const std::vector<std::string>& args, std::size_t& i, UnitLimits& limits,
+                     std::string* bad);
+
 // Imports the configuration of the unit on `link` into `editor`, as the
-// window's Import does (`timeoutMs` > 0 limits connecting and every wait).
+// window's Import does, within `limits`.
 // Returns 0 read; 4 read, but the answer may be incomplete (every reason
 // printed as a warning); 3 nothing was received (why, then "Nothing
 // imported; " + ifNothingRead, printed); 1 the link failed (said why).
-int PullIntoEditor(Editor& editor, const LinkArgs& link, int timeoutMs, const std::string& ifNothingRead);
+int PullIntoEditor(Editor& editor, const LinkArgs& link, const UnitLimits& limits,
+                   const std::string& ifNothingRead);
 
 // zemctl push: the backup before sending (--backup) and the check after it
 // (--verify).
@@ -90,11 +104,11 @@ inline constexpr int kPushNotVerified = 6;
 // Pulls the unit's configuration into `path` as 'zemctl pull -o' writes it:
 // 0, or kPushBackupFailed after saying why (link failed, nothing or only a
 // part received, no source named, `path` not written).
-int BackUpUnit(const LinkArgs& link, int timeoutMs, const std::string& path);
+int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path);
 // Pulls the unit's configuration back and prints, one a line on standard
 // output, how it differs from `sent` (the configuration the push exported).
 // 0 the same; 1 different; kPushNotVerified it could not be read back in
 // full (said why).
-int VerifyPush(const ConfigModel& sent, const LinkArgs& link, int timeoutMs);
+int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& limits);
 
 }  // namespace zem

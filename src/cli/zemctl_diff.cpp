@@ -14,7 +14,7 @@ namespace zem {
 namespace {
 
 const char kDiffHelp[] =
-    "Usage: zemctl diff A B [--json] [--all] [--timeout SECONDS]\n"
+    "Usage: zemctl diff A B [--json] [--all] [--timeout SECONDS] [--deadline SECONDS]\n"
     "\n"
     "Compares two configurations and prints every difference from A to B, one\n"
     "a line, table by table: counts, sources, zones (name and audio),\n"
@@ -44,8 +44,12 @@ const char kDiffHelp[] =
     "                     each byte the character U+0000-U+00FF of that value.\n"
     "  --all              also compare what a unit reports but a file does not\n"
     "                     carry: the EQ presets and the zones' volume locks\n"
-    "  --timeout SECONDS  how long connecting to a unit and each wait for its\n"
-    "                     answer may take (Telnet: default no limit)\n"
+    "  --timeout SECONDS  how long connecting to a unit may take, and how long\n"
+    "                     a unit may go after the request or its last complete\n"
+    "                     command line without sending another, whatever other\n"
+    "                     bytes it sends (default: no limit; over a serial port\n"
+    "                     an import also ends after 4 s of silence)\n"
+    "  --deadline SECONDS how long reading a unit may take in all (default 600)\n"
     "Exit status: 0 no difference; 1 differences printed; 2 bad arguments, or\n"
     "a side cannot be read: a file that cannot be read, passed the read limit\n"
     "(64 MiB or a million lines) or names no source, a unit that cannot be\n"
@@ -64,9 +68,9 @@ struct Side {
 };
 
 // Imports one side; false (after saying why) when it cannot be compared.
-bool Load(Editor& editor, const Side& side, int timeoutMs) {
+bool Load(Editor& editor, const Side& side, const UnitLimits& limits) {
   if (side.path.empty()) {
-    const int status = PullIntoEditor(editor, side.link, timeoutMs, "nothing compared.");
+    const int status = PullIntoEditor(editor, side.link, limits, "nothing compared.");
     if (status == 4)
       PrintError(side.Name() + " may have sent only part of its configuration; nothing compared");
     if (status != 0) return false;
@@ -138,21 +142,21 @@ int RunDiff(const std::vector<std::string>& args) {
   std::vector<Side> sides;
   bool json = false;
   auto scope = ComparisonScope::Exported;
-  int timeoutMs = -1;
+  UnitLimits limits;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     Side side;
     std::string problem;
-    if (TakeLinkOption(args, i, side.link, &problem)) {
+    std::string badLimit;
+    if (TakeLimitOption(args, i, limits, &badLimit)) {
+      if (!badLimit.empty()) return Usage(kDiffHelp, badLimit);
+    } else if (TakeLinkOption(args, i, side.link, &problem)) {
       if (!problem.empty()) return Usage(kDiffHelp, problem);
       sides.push_back(side);
     } else if (a == "--json") {
       json = true;
     } else if (a == "--all") {
       scope = ComparisonScope::WithUnitOnly;
-    } else if (a == "--timeout") {
-      if (i + 1 >= args.size() || !ParseSeconds(args[++i], &timeoutMs))
-        return Usage(kDiffHelp, "--timeout takes a whole number of seconds, 1 or more");
     } else if (!a.empty() && a[0] != '-') {
       side.path = a;
       sides.push_back(side);
@@ -164,7 +168,7 @@ int RunDiff(const std::vector<std::string>& args) {
 
   Editor before;
   Editor after;
-  if (!Load(before, sides[0], timeoutMs) || !Load(after, sides[1], timeoutMs)) return 2;
+  if (!Load(before, sides[0], limits) || !Load(after, sides[1], limits)) return 2;
   const std::vector<ConfigDifference> differences =
       CompareConfigurations(before.ConfigurationToExport(), after.ConfigurationToExport(), scope);
 

@@ -1,5 +1,6 @@
 // zemctl: the configuration tools of the window, for scripts and batch work.
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -30,6 +31,10 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Past a file-size limit (ulimit -f) a write to standard output fails
+  // with "File too large" and is reported, rather than ending the program
+  // without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
   QCoreApplication app(argc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {

@@ -18,6 +18,7 @@ namespace {
 const char kPullHelp[] =
     "Usage: zemctl pull (--telnet HOST[:PORT] | --serial DEVICE) -o OUT.zem\n"
     "                   [--raw FILE] [--log FILE] [--timeout SECONDS]\n"
+    "                   [--deadline SECONDS]\n"
     "\n"
     "Imports the configuration of a unit as the window's Import does in Telnet\n"
     "or Serial Mode, then writes OUT exactly as a File Mode export right after\n"
@@ -31,19 +32,26 @@ const char kPullHelp[] =
     "  -o, --output OUT      the configuration file to write\n"
     "  --raw FILE            also keep the text the unit sent\n"
     "  --log FILE            also keep the import log\n"
-    "  --timeout SECONDS     Telnet: give up connecting, and end the import,\n"
-    "                        once the unit keeps silent this long (default: no\n"
-    "                        limit; a serial import ends after 4 s of silence)\n"
+    "  --timeout SECONDS     give up connecting after this long, and end the\n"
+    "                        import once the unit goes this long after the\n"
+    "                        request or its last complete command line without\n"
+    "                        sending another, whatever other bytes it sends\n"
+    "                        (default: no limit; a serial import also ends after\n"
+    "                        4 s of silence)\n"
+    "  --deadline SECONDS    end the import after this long in all, for a unit\n"
+    "                        that sends without end (default 600; a full unit\n"
+    "                        takes about 95 s over a serial port)\n"
     "Exit status: 0 written; 1 the link failed; 2 bad arguments or a file\n"
     "cannot be written; 3 nothing was received or the unit named no source,\n"
     "nothing written; 4 written,\n"
     "but the unit's answer ended early (end marker missing, size limit reached,\n"
-    "port lost, timeout), so it may be incomplete; why goes to standard error.\n";
+    "port lost, timeout, deadline), so it may be incomplete; why goes to\n"
+    "standard error.\n";
 
 const char kPushHelp[] =
     "Usage: zemctl push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
     "                   [--backup FILE] [--verify] [--reply-limit SECONDS]\n"
-    "                   [--timeout SECONDS]\n"
+    "                   [--timeout SECONDS] [--deadline SECONDS]\n"
     "\n"
     "Imports IN as 'zemctl convert' does and sends the export to the unit line\n"
     "by line, waiting for the unit's answer after each line, as the window's\n"
@@ -68,10 +76,14 @@ const char kPushHelp[] =
     "                         left out.\n"
     "  --reply-limit SECONDS  serial only: how long to wait for an answer\n"
     "                         (default 30)\n"
-    "  --timeout SECONDS      how long connecting and each wait for an answer may\n"
-    "                         take (Telnet: default no limit; serial: the same\n"
-    "                         as --reply-limit); also for the backup and the\n"
-    "                         verify\n"
+    "  --timeout SECONDS      how long connecting may take, and how long to wait\n"
+    "                         for each answer from the moment its line was sent,\n"
+    "                         whatever bytes come without its end (Telnet:\n"
+    "                         default no limit; serial: the same as\n"
+    "                         --reply-limit); for the backup and the verify as\n"
+    "                         for 'zemctl pull'\n"
+    "  --deadline SECONDS     how long sending may take in all, and so each of\n"
+    "                         the backup and the verify (default 600)\n"
     "Exit status: 0 every line was answered; 4 every line was answered, but the\n"
     "unit answered some with \"(ERROR)\" (their number and the first five go to\n"
     "standard error); 1 the link failed, was closed or reset, or a line went\n"
@@ -83,6 +95,14 @@ const char kPushHelp[] =
     "be written), so nothing was sent; 6 every line was answered, but --verify\n"
     "could not read the configuration back in full, so it is not known whether\n"
     "the unit took everything.\n";
+
+void SetLimits(TransferController& ctl, const UnitLimits& limits) {
+  if (limits.timeoutMs > 0) {
+    ctl.SetConnectLimitMs(limits.timeoutMs);
+    ctl.SetWaitLimitMs(limits.timeoutMs);
+  }
+  ctl.SetDeadlineMs(limits.deadlineMs);
+}
 
 // Chooses the mode the way a user would; false (after saying why) when the
 // link cannot be set up.
@@ -103,14 +123,11 @@ bool ChooseMode(TransferController& ctl, ScriptedPrompts& prompts, const LinkArg
 
 // Sends the export of `editor` to the unit as the window's Export does; the
 // push's exit status (0, 4 or 1), after saying how it went.
-int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, int timeoutMs) {
+int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const UnitLimits& limits) {
   ScriptedPrompts prompts;
   TransferController ctl(editor, prompts);
   ctl.SetReplyLimitMs(replyLimitMs);
-  if (timeoutMs > 0) {
-    ctl.SetConnectLimitMs(timeoutMs);
-    ctl.SetWaitLimitMs(timeoutMs);
-  }
+  SetLimits(ctl, limits);
   if (!ChooseMode(ctl, prompts, link)) return 1;
 
   std::string lastStatus;
@@ -141,7 +158,12 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, int timeo
       std::fprintf(stderr, "zemctl: sent %d lines, every one answered\n", ctl.LinesSent());
       return 0;
     case TransferController::Outcome::NoReply:
-      PrintError(ending + (ctl.LinesSent() == 0 ? std::string() : ": " + ctl.LastLineSent()));
+      if (ctl.DeadlinePassed()) {
+        PrintError("the push reached its deadline of " + std::to_string(limits.deadlineMs / 1000) + " s " +
+                   where);
+      } else {
+        PrintError(ending + (ctl.LinesSent() == 0 ? std::string() : ": " + ctl.LastLineSent()));
+      }
       if (ctl.ErrorReplies() > 0) PrintError(ctl.RefusedText());
       return 1;
     case TransferController::Outcome::Failed:
@@ -163,6 +185,15 @@ bool ParseSeconds(const std::string& text, int* ms) {
   return true;
 }
 
+bool TakeLimitOption(const std::vector<std::string>& args, std::size_t& i, UnitLimits& limits,
+                     std::string* bad) {
+  const std::string& a = args[i];
+  if ((a != "--timeout" && a != "--deadline") || i + 1 >= args.size()) return false;
+  if (!ParseSeconds(args[++i], a == "--timeout" ? &limits.timeoutMs : &limits.deadlineMs))
+    *bad = a + " takes a whole number of seconds, 1 or more, not '" + args[i] + "'";
+  return true;
+}
+
 bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link,
                     std::string* problem) {
   const std::string& a = args[i];
@@ -179,13 +210,11 @@ bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkAr
   return false;
 }
 
-int PullIntoEditor(Editor& editor, const LinkArgs& link, int timeoutMs, const std::string& ifNothingRead) {
+int PullIntoEditor(Editor& editor, const LinkArgs& link, const UnitLimits& limits,
+                   const std::string& ifNothingRead) {
   ScriptedPrompts prompts;
   TransferController ctl(editor, prompts);
-  if (timeoutMs > 0) {
-    ctl.SetConnectLimitMs(timeoutMs);
-    ctl.SetWaitLimitMs(timeoutMs);
-  }
+  SetLimits(ctl, limits);
   if (!ChooseMode(ctl, prompts, link)) return 1;
   ctl.ImportConfiguration();
   switch (ctl.LastOutcome()) {
@@ -211,11 +240,16 @@ int RunPull(const std::vector<std::string>& args) {
   }
   LinkArgs link;
   std::string output, rawPath, logPath;
-  int timeoutMs = -1;
+  UnitLimits limits;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string problem;
     if (TakeLinkOption(args, i, link, &problem)) {
       if (!problem.empty()) return Usage(kPullHelp, problem);
+      continue;
+    }
+    std::string badLimit;
+    if (TakeLimitOption(args, i, limits, &badLimit)) {
+      if (!badLimit.empty()) return Usage(kPullHelp, badLimit);
       continue;
     }
     const std::string& a = args[i];
@@ -225,8 +259,6 @@ int RunPull(const std::vector<std::string>& args) {
       rawPath = args[++i];
     } else if (a == "--log" && i + 1 < args.size()) {
       logPath = args[++i];
-    } else if (a == "--timeout" && i + 1 < args.size()) {
-      if (!ParseSeconds(args[++i], &timeoutMs)) return Usage(kPullHelp, "bad timeout '" + args[i] + "'");
     } else {
       return Usage(kPullHelp, "unexpected argument '" + a + "'");
     }
@@ -237,7 +269,7 @@ int RunPull(const std::vector<std::string>& args) {
     return status;
 
   Editor editor;
-  int status = PullIntoEditor(editor, link, timeoutMs, output + " not written");
+  int status = PullIntoEditor(editor, link, limits, output + " not written");
   if (status == 1) return 1;
   std::string error;
   const std::string log = LogText(editor.messageLog);  // before an export fills the log with its lines
@@ -272,20 +304,24 @@ int RunPush(const std::vector<std::string>& args) {
   std::string input, backupPath;
   bool verify = false;
   int replyLimitMs = 30000;
-  int timeoutMs = -1;
+  UnitLimits limits;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string problem;
     if (TakeLinkOption(args, i, link, &problem)) {
       if (!problem.empty()) return Usage(kPushHelp, problem);
       continue;
     }
+    std::string badLimit;
+    if (TakeLimitOption(args, i, limits, &badLimit)) {
+      if (!badLimit.empty()) return Usage(kPushHelp, badLimit);
+      if (args[i - 1] == "--timeout")
+        replyLimitMs = limits.timeoutMs;  // over a serial port, the wait for each answer
+      continue;
+    }
     const std::string& a = args[i];
     if (a == "--reply-limit" && i + 1 < args.size()) {
       if (!ParseSeconds(args[++i], &replyLimitMs))
         return Usage(kPushHelp, "bad reply limit '" + args[i] + "'");
-    } else if (a == "--timeout" && i + 1 < args.size()) {
-      if (!ParseSeconds(args[++i], &timeoutMs)) return Usage(kPushHelp, "bad timeout '" + args[i] + "'");
-      replyLimitMs = timeoutMs;  // over a serial port, the wait for each answer
     } else if (a == "--verify") {
       verify = true;
     } else if (a == "--backup" && i + 1 < args.size()) {
@@ -313,12 +349,12 @@ int RunPush(const std::vector<std::string>& args) {
     return 3;
   }
   if (!backupPath.empty())
-    if (const int status = BackUpUnit(link, timeoutMs, backupPath)) return status;
-  int status = SendExport(editor, link, replyLimitMs, timeoutMs);
+    if (const int status = BackUpUnit(link, limits, backupPath)) return status;
+  int status = SendExport(editor, link, replyLimitMs, limits);
   // Only a push whose every line was answered is worth reading back; the
   // link is closed again by now, so a serial port can be opened anew.
   if (verify && (status == 0 || status == 4)) {
-    const int checked = VerifyPush(editor.model, link, timeoutMs);
+    const int checked = VerifyPush(editor.model, link, limits);
     if (checked != 0) status = checked;  // a difference or no verdict wins over "(ERROR)" answers
   }
   return status;

@@ -11,9 +11,9 @@
 
 namespace zem {
 
-int BackUpUnit(const LinkArgs& link, int timeoutMs, const std::string& path) {
+int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path) {
   Editor unit;
-  const int pulled = PullIntoEditor(unit, link, timeoutMs, "no backup written, nothing sent");
+  const int pulled = PullIntoEditor(unit, link, limits, "no backup written, nothing sent");
   std::string error;
   switch (pulled) {
     case 0:
@@ -63,10 +63,10 @@ bool PushSets(const ConfigDifference& d, const ConfigModel& sent) {
 
 }  // namespace
 
-int VerifyPush(const ConfigModel& sent, const LinkArgs& link, int timeoutMs) {
+int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& limits) {
   std::fputs("zemctl: reading the configuration back to verify it\n", stderr);
   Editor unit;
-  const int pulled = PullIntoEditor(unit, link, timeoutMs, "not verified");
+  const int pulled = PullIntoEditor(unit, link, limits, "not verified");
   if (pulled == 0 && !unit.HasConfiguration()) {
     PrintError("the unit named no source when read back; not verified");
     return kPushNotVerified;

@@ -50,6 +50,8 @@ struct UnitSim::Channel {
   bool inQuotes = false;   // serial: an odd number of quotes scanned so far
   std::size_t scanAt = 0;  // serial: input before this has been scanned
   std::unique_ptr<QTimer> quietTimer;
+  std::unique_ptr<QTimer> trickleTimer;
+  std::string trickleEach;
   std::string output;
   std::size_t outAt = 0;
   int answered = 0;
@@ -183,6 +185,7 @@ void UnitSim::ClosePty() {
       ch->writeNotifier.reset();
       ch->paceTimer.reset();
       ch->quietTimer.reset();
+      ch->trickleTimer.reset();
       ch->closed = true;
       ch->fd = -1;
     }
@@ -206,6 +209,7 @@ void UnitSim::CloseChannel(Channel& ch) {
   }
   ch.closed = true;
   ch.paceTimer.reset();
+  ch.trickleTimer.reset();
   if (ch.socket) {
     QObject::disconnect(ch.socket, nullptr, this, nullptr);
     ch.socket->abort();
@@ -359,6 +363,20 @@ void UnitSim::Dump(Channel& ch) {
     ch.refill = Channel::Refill::Config;
   } else if (options_.endlessDropped) {
     ch.refill = Channel::Refill::Dropped;
+  } else if (options_.trickle != SimOptions::Trickle::None) {
+    const std::string line = options_.configLines.empty() ? "[]" : options_.configLines.front();
+    switch (options_.trickle) {
+      case SimOptions::Trickle::BareCr:
+        StartTrickle(ch, text, "\r");
+        break;
+      case SimOptions::Trickle::Unended:
+        StartTrickle(ch, text + "[", "x");
+        break;
+      default:
+        StartTrickle(ch, text, line + eol);
+        break;
+    }
+    return;
   } else if (!options_.noEndMarker) {
     text += ch.serial ? "(QX)" : "[QXSB]";
     if (options_.trailingBytes) text += std::string(kSimTrailingCommand) + eol;
@@ -377,6 +395,23 @@ void UnitSim::Answer(Channel& ch, const std::string& line) {
     return;
   }
   if (options_.silent) return;
+  if (options_.trickle != SimOptions::Trickle::None) {
+    // Answers trickle in, however many commands come.
+    if (!ch.trickleTimer) {
+      switch (options_.trickle) {
+        case SimOptions::Trickle::BareCr:
+          StartTrickle(ch, "", "\r");
+          break;
+        case SimOptions::Trickle::Unended:
+          StartTrickle(ch, "(", "x");
+          break;
+        default:
+          StartTrickle(ch, "", "(OK)\r\n");
+          break;
+      }
+    }
+    return;
+  }
   const auto listed = [number](const std::vector<int>& numbers) {
     return std::find(numbers.begin(), numbers.end(), number) != numbers.end();
   };
@@ -502,6 +537,33 @@ void UnitSim::RetryLater(Channel& ch, int ms) {
     connect(ch.paceTimer.get(), &QTimer::timeout, this, [this, &ch] { Pump(ch); });
   }
   if (!ch.paceTimer->isActive()) ch.paceTimer->start(ms);
+}
+
+void UnitSim::StartTrickle(Channel& ch, const std::string& first, const std::string& each) {
+  if (!ch.trickleTimer) {
+    ch.trickleTimer = std::make_unique<QTimer>();
+    connect(ch.trickleTimer.get(), &QTimer::timeout, this, [this, &ch] { Send(ch, ch.trickleEach); });
+  }
+  ch.trickleEach = each;
+  ch.trickleTimer->start(options_.trickleMs);
+  if (!first.empty()) Send(ch, first);
+}
+
+std::string PrintableCommand(std::string_view command) {
+  constexpr std::string_view kHex = "0123456789abcdef";
+  std::string text;
+  text.reserve(command.size());
+  for (const char ch : command) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 32 || c > 126 || ch == '\\') {
+      text += "\\x";
+      text += kHex[c >> 4];
+      text += kHex[c & 0xF];
+    } else {
+      text += ch;
+    }
+  }
+  return text;
 }
 
 void UnitSim::FinishIfFlushed(Channel& ch) {

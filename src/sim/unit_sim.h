@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/unit_memory.h"
@@ -40,7 +41,22 @@ struct SimOptions {
   std::vector<int> ignoreCommands;
   // Commands (counted as above) answered "(ERROR)" whatever `reply` says.
   std::vector<int> refuseCommands;
+  // A unit that keeps sending slowly without end, every `trickleMs`: after
+  // the configuration (instead of its end marker), and from the first
+  // command on (instead of the answers).
+  enum class Trickle {
+    None,
+    BareCr,   // a CR each time: empty lines
+    Unended,  // an "x" each time, after a "[" (the dump) or a "(" (an answer): a line or answer never ended
+    Lines,    // a whole line each time: a configuration line, or "(OK)"
+  } trickle = Trickle::None;
+  int trickleMs = 500;
 };
+
+// A received command as the simulator prints it: control bytes, bytes
+// 127-255 and the backslash escaped (\x1b, \\), so no client can send
+// the terminal escape sequences.
+std::string PrintableCommand(std::string_view command);
 
 // The text the trailing-bytes fault sends after the end marker: a command
 // that would rename zone 1 if an import took it.
@@ -113,6 +129,8 @@ class UnitSim : public QObject {
   void PumpOnce(Channel& ch);
   void FinishIfFlushed(Channel& ch);
   void RetryLater(Channel& ch, int ms);
+  // Sends `first`, then `each` every trickleMs without end.
+  void StartTrickle(Channel& ch, const std::string& first, const std::string& each);
   void CloseChannel(Channel& ch);
   void RemoveClosed();
 

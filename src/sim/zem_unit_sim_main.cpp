@@ -51,12 +51,17 @@ const char kHelp[] =
     "                    a reader drops (line feeds, bytes 128-255, Telnet\n"
     "                    negotiation); no end marker\n"
     "  --flood-replies   from the first command on, send \"(OK)\" without end\n"
+    "  --trickle KIND    send two bytes a second without end, after the\n"
+    "                    configuration (no end marker) and instead of answers:\n"
+    "                    cr (bare CRs), unended (a line or answer never ended),\n"
+    "                    lines (a configuration line or \"(OK)\" each time)\n"
     "  --ignore-command N  answer the N-th command received (counted from 1) with\n"
     "                    \"(OK)\" but do not take it, as a unit that drops a line\n"
     "                    (may be given more than once)\n"
     "  --hangup-after MS pseudo-terminal: hang up MS milliseconds after start, as\n"
     "                    a pulled cable (stopping the simulator does the same)\n"
-    "  --quiet           do not print the commands received\n"
+    "  --quiet           do not print the commands received (printed, control\n"
+    "                    bytes and bytes 127-255 show as \\xNN)\n"
     "\n"
     "Other:\n"
     "  --help            show this help\n"
@@ -148,6 +153,17 @@ int main(int argc, char** argv) {
       options.endlessDropped = true;
     } else if (a == "--flood-replies") {
       options.floodReplies = true;
+    } else if (a == "--trickle" && hasValue) {
+      const std::string& v = args[++i];
+      if (v == "cr") {
+        options.trickle = zem::SimOptions::Trickle::BareCr;
+      } else if (v == "unended") {
+        options.trickle = zem::SimOptions::Trickle::Unended;
+      } else if (v == "lines") {
+        options.trickle = zem::SimOptions::Trickle::Lines;
+      } else {
+        return Usage("bad trickle '" + v + "'");
+      }
     } else if (a == "--ignore-command" && hasValue) {
       int n = 0;
       if (!ParseNumber(args[++i], &n) || n < 1) return Usage("bad command number '" + args[i] + "'");
@@ -197,12 +213,12 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   QObject::connect(&sim, &zem::UnitSim::CommandRecorded, [quiet](const std::string& line) {
     if (quiet) return;
-    std::printf("received: %s\n", line.c_str());
+    std::printf("received: %s\n", zem::PrintableCommand(line).c_str());
     std::fflush(stdout);
   });
   QObject::connect(&sim, &zem::UnitSim::CommandDropped, [quiet](const std::string& line) {
     if (quiet) return;
-    std::printf("dropped: %s (answered, not taken)\n", line.c_str());
+    std::printf("dropped: %s (answered, not taken)\n", zem::PrintableCommand(line).c_str());
     std::fflush(stdout);
   });
   if (pty) QObject::connect(&sim, &zem::UnitSim::Closed, &app, &QCoreApplication::quit);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,13 +16,22 @@ struct ReadLimits {
   std::size_t lines = 1000000;
 };
 
+// How reading or writing a file that may keep the caller waiting (a FIFO, a
+// terminal) waits without blocking: called when descriptor `fd` is not ready
+// (`forWrite`: for room to write), or with fd -1 while a FIFO to be written
+// has no reader yet (opening it is tried again after the call). It returns to
+// try again, or throws to give up (the window's Cancel).
+using FileWaiter = std::function<void(int fd, bool forWrite)>;
+
 // The file as bytes, or nothing with `error` set to the reason. Only a
 // regular file or a FIFO is read (never a device such as /dev/zero), and at
 // most `limits`: when the file holds more, the text ends at the byte limit or
 // after the last line the line limit allows, and `cut` (when given) names the
 // limit reached, e.g. "64 MiB" or "1000000 lines"; otherwise `cut` is cleared.
+// With a `waiter`, a FIFO is opened and read without blocking.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error,
-                                         std::string* cut = nullptr, const ReadLimits& limits = {});
+                                         std::string* cut = nullptr, const ReadLimits& limits = {},
+                                         const FileWaiter* waiter = nullptr);
 
 // Writes `bytes` to `path`, checked to the last byte. A regular file (or a
 // new one) is written beside and renamed into place, so a failure (a full
@@ -29,15 +39,29 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
 // character device (/dev/null, a terminal) is written directly and stays what
 // it is; /dev/stdout, /dev/stderr and /dev/fd/N write to the program's own
 // open descriptor. Directories, block devices and sockets are refused.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error);
+//
+// A replaced file keeps its mode, owner and group, and a symbolic link is
+// written through (to its target, even one that does not exist yet), as the
+// shell's `>` would. Refused, with the reason: a file the user could not
+// write with `>`, one whose owner or group could not be kept (only root may
+// give a file to another user), one with more than one hard link (replacing
+// it would split them), and a link of another user in a sticky
+// world-writable folder such as /tmp (the system's own rule for following
+// links there). SIGINT, SIGTERM and SIGHUP remove the temporary file before
+// the program ends; SIGXFSZ and SIGPIPE are ignored while writing, so a file
+// past the size limit fails with "File too large". With a `waiter`, a FIFO
+// or device is opened and written without blocking.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error,
+                         const FileWaiter* waiter = nullptr);
 
 // Whether `path` names a descriptor the program already has open
 // (/dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N).
 bool NamesOwnDescriptor(const std::string& path);
 
 // Whether WriteFileAtomically could write `path` now (its folder exists and
-// may be written, it is not a directory...); nothing, or the reason it could
-// not. Lets a tool check its outputs before long work whose result would be lost.
+// may be written, it is not a directory, every rule above for replacing it
+// holds...); nothing, or the reason it could not. Lets a tool check its
+// outputs before long work whose result would be lost.
 std::optional<std::string> WriteProblem(const std::string& path);
 
 }  // namespace zem

@@ -47,6 +47,20 @@ bool AdvanceMatcher(int& progress, char byte, std::string_view marker) {
 
 }  // namespace
 
+bool CommandLineWatch::Add(char byte) {
+  if (byte == '\r') {
+    const bool complete = commandLine_;
+    atLineStart_ = true;
+    commandLine_ = false;
+    return complete;
+  }
+  const auto c = static_cast<unsigned char>(byte);
+  if (c < 32 || c > 126) return false;  // dropped from the text
+  if (atLineStart_) commandLine_ = byte == '[' || byte == '(';
+  atLineStart_ = false;
+  return false;
+}
+
 bool AdvanceDumpEndMatcher(int& progress, char byte) { return AdvanceMatcher(progress, byte, "(QX)"); }
 
 bool AdvanceQuerySeenMatcher(int& progress, char byte) { return AdvanceMatcher(progress, byte, "[QXSB]"); }

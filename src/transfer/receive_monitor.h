@@ -48,6 +48,20 @@ bool AdvanceQuerySeenMatcher(int& progress, char byte);
 // The unit's "(ERROR)" answer, with the same rule; starts over after a match.
 bool AdvanceErrorReplyMatcher(int& progress, char byte);
 
+// Tells, byte by byte as received, when a command line is complete: a line
+// of the received text (bytes AppendReceivedChar keeps) that opens with "["
+// or "(" and ends at CR. A unit that sends bytes but no such line is making
+// no progress, however many bytes come.
+class CommandLineWatch {
+ public:
+  // True when `byte` completes a command line.
+  bool Add(char byte);
+
+ private:
+  bool atLineStart_ = true;
+  bool commandLine_ = false;
+};
+
 // A link failure the running command does not handle: it ends the command
 // and its text goes to the error box.
 class LinkFailure : public std::runtime_error {

@@ -142,11 +142,9 @@ void TelnetLink::Consume(std::size_t count) {
   if (inputAt_ == input_.size()) ClearInput();
 }
 
-std::string TelnetLink::WaitLimitText() const { return DurationText(waitLimitMs_); }
-
 bool TelnetLink::PeerGone() const { return socket_.state() != QAbstractSocket::ConnectedState; }
 
-void TelnetLink::Connect() {
+void TelnetLink::Connect(QDeadlineTimer until) {
   if (const std::string problem = PortProblem(Host); !problem.empty())
     throw LinkFailure("Cannot connect to " + Host + ": " + problem);
   std::string host;
@@ -154,6 +152,7 @@ void TelnetLink::Connect() {
   SplitHost(Host, Port, &host, &port);
   const QString qHost = QString::fromLatin1(host.c_str());
   QDeadlineTimer deadline(connectLimitMs_);
+  if (until < deadline) deadline = until;
   // Every failure names where the connection was going.
   const std::string target =
       (host.find(':') == std::string::npos ? host : "[" + host + "]") + ":" + std::to_string(port);
@@ -245,18 +244,14 @@ void TelnetLink::SendText(std::string_view text) {
   socket_.flush();
 }
 
-void TelnetLink::WaitForInput() {
-  QDeadlineTimer deadline(waitLimitMs_ < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
-                                           : QDeadlineTimer(waitLimitMs_));
+bool TelnetLink::WaitForInput(QDeadlineTimer until) {
   for (;;) {
     TakeIn();
-    if (HasInput()) return;
+    if (HasInput()) return true;
     ThrowIfCancelled();
-    if (PeerGone()) return;
-    if (deadline.hasExpired())
-      throw LinkFailure("No answer from the unit in " + WaitLimitText() + ".", LinkFailure::Kind::TimedOut);
-    wait_.Wait(deadline.isForever() ? 250
-                                    : static_cast<int>(std::min<qint64>(deadline.remainingTime(), 250)));
+    if (PeerGone()) return true;
+    if (until.hasExpired()) return false;
+    wait_.Wait(until.isForever() ? 250 : static_cast<int>(std::min<qint64>(until.remainingTime(), 250)));
   }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QTcpSocket>
 #include <algorithm>
@@ -34,18 +35,13 @@ class TelnetLink : public QObject {
   static std::string PortProblem(const std::string& text);
 
   void SetConnectLimitMs(int ms) { connectLimitMs_ = ms; }
-  // How long a wait for the unit's bytes may last; negative: no limit. A
-  // wait that runs out throws LinkFailure(TimedOut).
-  void SetWaitLimitMs(int ms) { waitLimitMs_ = ms; }
-  int WaitLimitMs() const { return waitLimitMs_; }
-  // The limit as a text: "5 seconds".
-  std::string WaitLimitText() const;
   // Asked at every wait; true makes the wait throw TransferCancelled.
   void SetCancelCheck(std::function<bool()> cancelled) { cancelled_ = std::move(cancelled); }
   // Ends the current wait at once (the cancel check decides what follows).
   void WakeWaiter() { wait_.Wake(); }
 
-  void Connect();
+  // Gives up at the connect limit, or at `until` when that comes first.
+  void Connect(QDeadlineTimer until = QDeadlineTimer(QDeadlineTimer::Forever));
   void Disconnect();
   bool IsConnected();
   void ClearInput() {
@@ -58,8 +54,9 @@ class TelnetLink : public QObject {
   char ReadChar();
   // Throws LinkFailure(Closed) when the unit has closed and nothing is left.
   void CheckPeerClosed();
-  // Waits until bytes are unread or the connection has ended.
-  void WaitForInput();
+  // Waits until bytes are unread or the connection has ended: true; false
+  // when `until` passed first.
+  bool WaitForInput(QDeadlineTimer until = QDeadlineTimer(QDeadlineTimer::Forever));
   // The received bytes not yet read, and taking some of them.
   std::string_view Unread() const { return std::string_view(input_).substr(inputAt_); }
   void Consume(std::size_t count);
@@ -90,7 +87,6 @@ class TelnetLink : public QObject {
   std::size_t inputAt_ = 0;
   bool closingByUs_ = false;
   int connectLimitMs_ = 120000;
-  int waitLimitMs_ = -1;
   std::function<bool()> cancelled_;
   int watchFd_ = -1;           // the second descriptor; -1 when none is held
   bool peerFinished_ = false;  // the unit closed its side before it was seen to end

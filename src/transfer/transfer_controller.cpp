@@ -3,8 +3,10 @@
 #include "transfer/transfer_controller.h"
 
 #include <QDeadlineTimer>
+#include <QSocketNotifier>
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace zem {
 
@@ -45,6 +47,34 @@ void TransferController::Pause(int ms) {
     ThrowIfCancelled();
     wait_.Wait(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 250)));
   }
+}
+
+std::string TransferController::WaitEndText(bool heard) {
+  if (runDeadline_.hasExpired()) {
+    deadlinePassed_ = true;
+    return "The transfer reached its deadline of " + DurationText(deadlineMs_) + ".";
+  }
+  return std::string(heard ? "No complete line from the unit in " : "No answer from the unit in ") +
+         DurationText(waitLimitMs_) + ".";
+}
+
+FileWaiter TransferController::FileWaiterFor(const std::string& name) {
+  return [this, name, told = false](int fd, bool forWrite) mutable {
+    if (!std::exchange(told, true)) editor_.status.Set(" Waiting for file: " + name);
+    WaitForFile(fd, forWrite);
+  };
+}
+
+void TransferController::WaitForFile(int fd, bool forWrite) {
+  ThrowIfCancelled();
+  if (fd < 0) {
+    wait_.Wait(50);  // a FIFO's reader comes unannounced: look again soon
+  } else {
+    QSocketNotifier ready(fd, forWrite ? QSocketNotifier::Write : QSocketNotifier::Read);
+    connect(&ready, &QSocketNotifier::activated, &wait_, &EventWait::Wake);
+    wait_.Wait(250);
+  }
+  ThrowIfCancelled();
 }
 
 void TransferController::ChooseFileMode() {

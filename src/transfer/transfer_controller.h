@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -11,6 +13,7 @@
 
 #include "editor/editor.h"
 #include "transfer/event_wait.h"
+#include "transfer/file_io.h"
 #include "transfer/prompts.h"
 #include "transfer/receive_monitor.h"
 #include "transfer/serial_link.h"
@@ -69,8 +72,17 @@ class TransferController : public QObject {
   // bare line ends cannot fill memory with empty lines under the byte cap.
   void SetCollectLimitLines(std::size_t lines) { collectLineLimit_ = lines; }
   void SetConnectLimitMs(int ms) { telnet_.SetConnectLimitMs(ms); }  // Telnet connect: 120 s
-  // Telnet: how long any wait for the unit's bytes may last (none by default).
-  void SetWaitLimitMs(int ms) { telnet_.SetWaitLimitMs(ms); }
+  // How long a wait for the unit may last (none by default; the user can
+  // cancel): an import's from the request or from the last complete command
+  // line, however many other bytes come; over Telnet an export's for each
+  // reply from the moment its line was sent.
+  void SetWaitLimitMs(int ms) { waitLimitMs_ = ms; }
+  // How long a whole import or export may last, for a unit that keeps
+  // sending without end (none by default). A run that reaches it ends as
+  // one whose wait limit ran out.
+  void SetDeadlineMs(int ms) { deadlineMs_ = ms; }
+  // Whether the last run ended at that deadline.
+  bool DeadlinePassed() const { return deadlinePassed_; }
 
   const ReceiveMonitor& Monitor() const { return monitor_; }
   SerialLink& Serial() { return serial_; }
@@ -130,6 +142,16 @@ class TransferController : public QObject {
   void ExportTelnet();
   void ExportSerial();
   bool WaitTelnetReply(bool lineReply);
+  // The earlier of `until` and the run's deadline.
+  QDeadlineTimer Bounded(QDeadlineTimer until) const { return std::min(until, runDeadline_); }
+  // Why a wait that ran out ended: the run's deadline or the wait limit
+  // (`heard`: bytes came, but no complete line).
+  std::string WaitEndText(bool heard);
+  // Reading or writing a file that may keep the window waiting (a FIFO):
+  // the window stays live and Cancel ends the wait; the status line says
+  // what is awaited.
+  FileWaiter FileWaiterFor(const std::string& name);
+  void WaitForFile(int fd, bool forWrite);
   void NoteReplyByte(char byte);
   // The status text an export to the unit ends with; logs the refused commands.
   std::string ExportEnding(const char* link, int limitMs);
@@ -146,6 +168,12 @@ class TransferController : public QObject {
   EventWait wait_;
   QTimer replyWatchdog_;  // one-shot: off means the reply period ran out
   QElapsedTimer sinceLastByte_;
+  int waitLimitMs_ = -1;
+  int deadlineMs_ = -1;
+  QDeadlineTimer runDeadline_;
+  QDeadlineTimer progressDeadline_;  // the wait limit from the request or the last command line
+  CommandLineWatch lineWatch_;
+  bool deadlinePassed_ = false;
   int serialInactivityMs_ = 4000;
   std::size_t collectLimit_ = std::size_t{64} << 20;
   std::size_t collectLineLimit_ = 1000000;

@@ -55,7 +55,10 @@ void TransferController::OnSerialReceive() {
     }
     // An import counts every byte, so a stream of bytes that are dropped
     // (and keep the silence rule from firing) still ends it.
-    if (serialImportActive_) ++receivedBytes_;
+    if (serialImportActive_) {
+      ++receivedBytes_;
+      if (lineWatch_.Add(c)) progressDeadline_ = QDeadlineTimer(waitLimitMs_);
+    }
     if (!CollectLimitReached(std::max(text.ByteCount() + 2, receivedBytes_))) text.Add(c);  // a CR takes two
     NoteReplyByte(c);
     if (c == ')' || c == ']') monitor_.replyEndSeen = true;

@@ -64,6 +64,8 @@ std::optional<std::string> TransferController::RunTransfer(const char* what,
                                                            void (TransferController::*run)()) {
   outcome_ = Outcome::None;
   lastFailure_.clear();
+  runDeadline_ = QDeadlineTimer(deadlineMs_);
+  deadlinePassed_ = false;
   std::optional<std::string> failure;
   BusyScope scope(*this);
   try {
@@ -150,15 +152,28 @@ void TransferController::ImportSerial() {
   portLost_ = false;
   if (!serial_.IsPortOpen()) OpenPortAsking();
   serialImportActive_ = true;
+  lineWatch_ = CommandLineWatch();
   serial_.SendText("[QXSB]");
   // The unit may take its time, but once it falls silent for this long its
-  // answer is over, whatever its length.
+  // answer is over, whatever its length. A unit that is never silent but
+  // sends no complete line ends at the wait limit, one that sends lines
+  // without end at the deadline.
   sinceLastByte_.start();
+  progressDeadline_ = QDeadlineTimer(waitLimitMs_);
   while (!monitor_.dumpEndSeen && !collectLimitHit_ && !portLost_) {
     ThrowIfCancelled();
     const qint64 quiet = sinceLastByte_.elapsed();
     if (quiet >= serialInactivityMs_) break;
-    wait_.Wait(static_cast<int>(std::min<qint64>(serialInactivityMs_ - quiet, 250)));
+    const QDeadlineTimer until = Bounded(progressDeadline_);
+    if (until.hasExpired()) {
+      const std::string why = WaitEndText(receivedBytes_ > 0);
+      importWarnings_.push_back(why + " The import ended there.");
+      if (receivedBytes_ == 0) nothingRead_ = why;
+      break;
+    }
+    wait_.Wait(static_cast<int>(
+        std::min<qint64>(std::min<qint64>(serialInactivityMs_ - quiet, 250),
+                         until.isForever() ? 250 : std::max<qint64>(until.remainingTime(), 1))));
   }
   serialImportActive_ = false;
   if (collectLimitHit_) importWarnings_.push_back(CollectLimitText());
@@ -178,7 +193,9 @@ void TransferController::ImportFile() {
   }
   lastOpenedFile_ = *chosen;
   std::string error, cut;
-  std::optional<std::string> text = ReadWholeFile(*chosen, &error, &cut, {collectLimit_, collectLineLimit_});
+  const FileWaiter waiter = FileWaiterFor(*chosen);
+  std::optional<std::string> text =
+      ReadWholeFile(*chosen, &error, &cut, {collectLimit_, collectLineLimit_}, &waiter);
   if (!text) throw std::runtime_error("Cannot open file " + *chosen + ". " + error);
   if (text->empty()) {
     nothingRead_ = "The file " + *chosen + " is empty.";
@@ -200,10 +217,14 @@ void TransferController::ImportTelnet() {
   telnet_.Port = 23;
   const std::string& host = telnet_.Host;
   editor_.status.Set(" Importing from host: " + host);
-  if (!telnet_.IsConnected()) telnet_.Connect();
+  if (!telnet_.IsConnected()) telnet_.Connect(runDeadline_);
   telnet_.SendText("[]");
   telnet_.SendText("[QXSB]");
   monitor_.markerProgress = 0;
+  // The wait limit counts from the request and from each complete command
+  // line, not from any byte.
+  progressDeadline_ = QDeadlineTimer(waitLimitMs_);
+  lineWatch_ = CommandLineWatch();
 
   ReceivedText text(editor_.receivedText);
   bool markerSeen = false;
@@ -213,7 +234,8 @@ void TransferController::ImportTelnet() {
       ProcessPendingEvents();
       ThrowIfCancelled();
       telnet_.CheckPeerClosed();
-      telnet_.WaitForInput();
+      if (!telnet_.WaitForInput(Bounded(progressDeadline_)))
+        throw LinkFailure(WaitEndText(receivedBytes_ > 0), LinkFailure::Kind::TimedOut);
       // Everything already received is taken in one pass; the bytes after
       // the end marker stay unread.
       const std::string_view unread = telnet_.Unread();
@@ -229,6 +251,7 @@ void TransferController::ImportTelnet() {
         ++used;
         ++receivedBytes_;
         text.Add(c);
+        if (lineWatch_.Add(c)) progressDeadline_ = QDeadlineTimer(waitLimitMs_);
         if (AdvanceQuerySeenMatcher(monitor_.markerProgress, c)) {
           markerSeen = true;
           break;
@@ -315,7 +338,8 @@ void TransferController::ExportFile() {
     return;
   }
   std::string error;
-  if (!WriteFileAtomically(name, ZemFileText(editor_.messageLog.Lines()), &error))
+  const FileWaiter waiter = FileWaiterFor(name);
+  if (!WriteFileAtomically(name, ZemFileText(editor_.messageLog.Lines()), &error, &waiter))
     throw std::runtime_error("Cannot create file " + name + ". " + error);
   editor_.status.Set("Exported to file: " + name);
 }
@@ -328,7 +352,7 @@ void TransferController::ExportTelnet() {
   telnet_.Port = 23;
   if (!telnet_.IsConnected()) {
     telnet_.ClearInput();
-    telnet_.Connect();
+    telnet_.Connect(runDeadline_);
   }
   monitor_.markerProgress = 0;
   if (telnet_.IsConnected()) {
@@ -353,25 +377,27 @@ void TransferController::ExportTelnet() {
   }
   if (telnet_.IsConnected()) telnet_.Disconnect();
   telnet_.ClearInput();  // what the unit sent after the last reply is of no use
-  editor_.status.Set(ExportEnding("Telnet", telnet_.WaitLimitMs()));
+  editor_.status.Set(ExportEnding("Telnet", waitLimitMs_));
 }
 
 // Reads until a ")" or "]" (the reply's end); what is read is dropped and
 // what follows stays for the next wait. No time limit unless one is set
-// (the unit may be slow, and the user can cancel); past it the export stops
-// as a serial one does and this returns false. `lineReply`: the answer to a
-// line, whose "(ERROR)" is counted.
+// (the unit may be slow, and the user can cancel): counted from the moment
+// the line was sent, whatever bytes come without the reply's end. Past it,
+// or past the run's deadline, the export stops as a serial one does and
+// this returns false. `lineReply`: the answer to a line, whose "(ERROR)" is
+// counted.
 bool TransferController::WaitTelnetReply(bool lineReply) {
   countErrorReplies_ = lineReply;
+  const QDeadlineTimer until = Bounded(QDeadlineTimer(waitLimitMs_));
   for (;;) {
     ThrowIfCancelled();
     telnet_.CheckPeerClosed();
     if (!telnet_.IsConnected()) return true;
-    try {
-      telnet_.WaitForInput();
-    } catch (const LinkFailure& e) {
-      if (!e.TimedOut()) throw;
-      editor_.receivedText.AppendLine("Breaking; no response in " + DurationText(telnet_.WaitLimitMs()));
+    if (!telnet_.WaitForInput(until)) {
+      editor_.receivedText.AppendLine(runDeadline_.hasExpired()
+                                          ? "Breaking; " + WaitEndText(false)
+                                          : "Breaking; no response in " + DurationText(waitLimitMs_));
       outcome_ = Outcome::NoReply;
       return false;
     }
@@ -407,6 +433,8 @@ std::string TransferController::ExportEnding(const char* link, int limitMs) {
   const std::string of = " of " + std::to_string(commands_.size());
   const std::string after = linesSent_ == 0 ? std::string(" before the first command")
                                             : " after command " + std::to_string(linesSent_) + of;
+  if (outcome_ == Outcome::NoReply && deadlinePassed_)
+    return head + "Incomplete: the transfer reached its deadline of " + DurationText(deadlineMs_) + after;
   if (outcome_ == Outcome::NoReply)
     return head + "Incomplete: no response in " + DurationText(limitMs) + after;
   if (outcome_ == Outcome::Incomplete) return head + "Incomplete: the unit closed the connection" + after;
@@ -432,14 +460,18 @@ void TransferController::ExportSerial() {
       serial_.SendText(line);
       ++linesSent_;
       lastLineSent_ = line;
-      while (!monitor_.replyEndSeen && replyWatchdog_.isActive()) {
+      while (!monitor_.replyEndSeen && replyWatchdog_.isActive() && !runDeadline_.hasExpired()) {
         ThrowIfCancelled();
         if (portLost_) throw LinkFailure("The serial port " + serial_.Device() + " was lost");
-        wait_.Wait(250);
+        wait_.Wait(runDeadline_.isForever()
+                       ? 250
+                       : static_cast<int>(std::min<qint64>(runDeadline_.remainingTime(), 250)));
       }
-      if (!replyWatchdog_.isActive() && !monitor_.replyEndSeen) {
-        editor_.receivedText.AppendLine("Breaking; no response in " +
-                                        DurationText(replyWatchdog_.interval()));
+      if (!monitor_.replyEndSeen) {
+        editor_.receivedText.AppendLine(replyWatchdog_.isActive()
+                                            ? "Breaking; " + WaitEndText(false)
+                                            : "Breaking; no response in " +
+                                                  DurationText(replyWatchdog_.interval()));
         outcome_ = Outcome::NoReply;
         break;
       }

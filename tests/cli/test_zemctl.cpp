@@ -258,6 +258,75 @@ class TestZemctl : public QObject {
              2);
   }
 
+  // Replacing a file keeps what it was, or refuses as `>` would; the check
+  // before a pull (127.0.0.1:1 refuses: 1 once the check passed) says the
+  // same. Two users need root: they are switched to in zemctl's child.
+  void replaceKeepsWhatTheFileWas_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<bool>("asUser");  // else as root
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("root keeps owner, group, setgid") << "other 02640" << false << "";
+    QTest::newRow("owner that cannot be kept") << "other 0664" << true << "could not keep its owner";
+    QTest::newRow("two hard links") << "linked" << false << "It has 2 hard links";
+    QTest::newRow("write-protected") << "user 0444" << true << "Permission denied";
+    QTest::newRow("sticky folder, other's link") << "sticky other-link" << true << "sticky world-writable";
+    QTest::newRow("sticky folder, own link") << "sticky user-link" << true << "";
+    QTest::newRow("dangling link") << "dangling" << false << "";
+  }
+  void replaceKeepsWhatTheFileWas() {
+    QFETCH(QString, setup);
+    QFETCH(bool, asUser);
+    QFETCH(QString, refusal);
+    if (::geteuid() != 0) QSKIP("needs root to give files to other users and to run as them");
+    constexpr uid_t kUser = 4321, kOther = 4322;
+    const QString folder = Tmp(QTest::currentDataTag());
+    QVERIFY(QDir().mkpath(folder));
+    const QByteArray f = folder.toLocal8Bit();
+    ::chmod(dir_.path().toLocal8Bit().constData(), 0755);
+    ::chmod(f.constData(), setup.startsWith("sticky") ? 01777 : 0777);
+    const QString in = folder + "/in.zem", out = folder + "/out.zem", file = folder + "/file.zem";
+    QVERIFY(QFile::copy(Source("examples/small-8x24.zem"), in));
+    ::chmod(in.toLocal8Bit().constData(), 0644);
+    const QByteArray old = "old\r\n";
+    const auto make = [&](const QString& path, uid_t owner, gid_t group, mode_t mode) {
+      Write(path, old);
+      QCOMPARE(::chown(path.toLocal8Bit().constData(), owner, group), 0);
+      QCOMPARE(::chmod(path.toLocal8Bit().constData(), mode), 0);
+    };
+    if (setup.startsWith("other"))
+      make(out, kOther, setup.endsWith("0664") ? kUser : kOther, setup.endsWith("0664") ? 0664 : 02640);
+    if (setup == "user 0444") make(out, kUser, kUser, 0444);
+    if (setup == "linked") {
+      make(out, 0, 0, 0644);
+      QCOMPARE(::link(out.toLocal8Bit().constData(), (folder + "/second").toLocal8Bit().constData()), 0);
+    }
+    if (setup.startsWith("sticky") || setup == "dangling") {
+      if (setup != "dangling") make(file, kUser, kUser, 0644);
+      QVERIFY(QFile::link(file, out));
+      const uid_t linkOwner = setup.endsWith("other-link") ? kOther : setup.endsWith("user-link") ? kUser : 0;
+      QCOMPARE(::lchown(out.toLocal8Bit().constData(), linkOwner, linkOwner), 0);
+    }
+    const Limits as{0, 0, asUser ? kUser : 0};
+    const QString written = setup.startsWith("sticky") || setup == "dangling" ? file : out;
+    struct stat before {};
+    ::lstat(written.toLocal8Bit().constData(), &before);
+
+    const Run check = Zemctl({"pull", "--telnet", "127.0.0.1:1", "-o", out}, as);
+    QCOMPARE(check.status, refusal.isEmpty() ? 1 : 2);
+    const Run run = Zemctl({"convert", in, "-o", out}, as);
+    QVERIFY2(run.err.contains(refusal.toLocal8Bit()), run.err.constData());
+    QCOMPARE(run.status, refusal.isEmpty() ? 0 : 2);
+    QCOMPARE(Read(written) == old, !refusal.isEmpty());
+    struct stat after {};
+    QCOMPARE(::lstat(written.toLocal8Bit().constData(), &after), 0);
+    if (setup.startsWith("other") || setup == "user 0444")
+      QVERIFY(after.st_uid == before.st_uid && after.st_gid == before.st_gid &&
+              after.st_mode == before.st_mode);
+    QCOMPARE(QFileInfo(out).isSymLink(), written != out);  // a link stays a link
+    QCOMPARE(FileType(out), mode_t(S_IFREG));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(".out.zem.").size(), 0);
+  }
+
   void argumentsAndHelp() {
     QCOMPARE(Zemctl({"--help"}).status, 0);
     for (const char* command : {"check", "convert", "pull", "push"}) {

@@ -332,6 +332,26 @@ class TestUnitSim : public QObject {
     QVERIFY(lines.size() < 40);
   }
 
+  // What a client sends never reaches the simulator's terminal as control
+  // bytes: an escape sequence is printed as text.
+  void programPrintsCommandsEscaped() {
+    QProcess sim;
+    sim.start(QStringLiteral(SIM_PATH), {"--port", "0"});
+    QVERIFY(sim.waitForReadyRead());
+    const QByteArray listening = sim.readLine();
+    QVERIFY(listening.startsWith("Listening on 127.0.0.1:"));
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, listening.mid(23).trimmed().toUShort());
+    QVERIFY(client.waitForConnected());
+    client.write("[NO1\"\x1b]0;owned\x07\xe9\\\"]\n\r");
+    QVERIFY(client.waitForBytesWritten());
+    QByteArray out;
+    while (!out.contains("received") && sim.waitForReadyRead(5000)) out += sim.readAll();
+    sim.kill();
+    sim.waitForFinished();
+    QVERIFY2(out.contains("received: [NO1\"\\x1b]0;owned\\x07\\xe9\\x5c\"]\n"), out.constData());
+  }
+
   void programHelpAndArguments() {
     QProcess help;
     help.start(QStringLiteral(SIM_PATH), {"--help"});

@@ -3,12 +3,15 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <random>
 #include <thread>
@@ -235,6 +238,105 @@ class TestFileTransfer : public QObject {
     if (null.empty()) QSKIP("no null device that may be lost");
     QVERIFY2(WriteFileAtomically(null, "text\r\n", &error), error.c_str());
     QCOMPARE(FileType(null), mode_t(S_IFCHR));
+  }
+
+  // A FIFO never blocks the window: without a peer, or with one that
+  // trickles or stalls, Cancel ends the wait; a slow peer is read or
+  // written in full.
+  void fifosWaitWithoutBlocking_data() {
+    QTest::addColumn<bool>("import");
+    QTest::addColumn<QString>("peer");
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("import, no writer") << true << "none" << true;
+    QTest::newRow("import, writer trickling") << true << "trickle" << true;
+    QTest::newRow("import, slow writer") << true << "slow" << false;
+    QTest::newRow("export, no reader") << false << "none" << true;
+    QTest::newRow("export, reader stalled") << false << "stall" << true;
+    QTest::newRow("export, slow reader") << false << "slow" << false;
+  }
+  void fifosWaitWithoutBlocking() {
+    QFETCH(bool, import);
+    QFETCH(QString, peer);
+    QFETCH(bool, cancel);
+    std::signal(SIGPIPE, SIG_IGN);
+    QTemporaryDir dir;
+    const std::string fifo = dir.filePath("pipe").toStdString();
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string text = ZemFileText(GenerateConfiguration(16, 192));
+    std::atomic<bool> stop{false};
+    std::string received;
+    // A stalled reader: open, never reading, with a small pipe soon full.
+    const int stalled = peer == "stall" ? ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+    if (stalled >= 0) ::fcntl(stalled, F_SETPIPE_SZ, 4096);
+    std::thread other([&] {
+      if (peer == "none" || peer == "stall") return;
+      const int fd = ::open(fifo.c_str(), (import ? O_WRONLY : O_RDONLY) | O_CLOEXEC);
+      for (std::size_t at = 0; (peer == "slow" || !stop) && at < text.size();) {
+        char buffer[4096];
+        ssize_t n = 0;
+        if (peer == "trickle") n = ::write(fd, "x", 1);
+        if (peer == "slow" && import)
+          n = ::write(fd, text.data() + at, std::min<std::size_t>(4096, text.size() - at));
+        if (peer == "slow" && !import && (n = ::read(fd, buffer, sizeof buffer)) > 0)
+          received.append(buffer, std::size_t(n));
+        if (n <= 0) break;
+        at += import && peer == "slow" ? std::size_t(n) : 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(peer == "slow" ? 2 : 50));
+      }
+      ::close(fd);
+    });
+    Rig rig;
+    if (import) {
+      rig.prompts.openAnswers.push_back(fifo);
+    } else {
+      rig.editor.ImportFileText(text, "x.zem");
+      rig.prompts.saveAnswers.push_back(fifo);
+      rig.prompts.confirmAnswers.push_back(true);
+    }
+    if (cancel) QTimer::singleShot(300, &rig.ctl, [&] { rig.ctl.Cancel(); });
+    import ? rig.ctl.ImportConfiguration() : rig.ctl.ExportConfiguration();
+    stop = true;
+    other.join();
+    if (stalled >= 0) ::close(stalled);
+    QVERIFY(rig.prompts.errors.empty());
+    QCOMPARE(rig.ctl.LastOutcome(), cancel ? Outcome::Cancelled : Outcome::Completed);
+    if (cancel) QVERIFY(Contains(rig.statuses, " Waiting for file: " + fifo));
+    if (!cancel && import) QCOMPARE(rig.editor.model.ZoneCount, 192);
+    if (!cancel && !import) QVERIFY(received == ZemFileText(rig.editor.messageLog.Lines()));
+    QCOMPARE(FileType(fifo), mode_t(S_IFIFO));
+  }
+
+  // A signal that ends the program during a write leaves no temporary file.
+  void endingSignalsRemoveTheTemporaryFile_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGHUP") << SIGHUP;
+  }
+  void endingSignalsRemoveTheTemporaryFile() {
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    const std::string out = dir.filePath("out.zem").toStdString();
+    QVERIFY(WriteFileAtomically(out, "old\r\n", nullptr));
+    const pid_t child = ::fork();
+    if (child == 0) {
+      std::signal(signal,
+                  SIG_DFL);  // as in a program that does not handle it (the test's crash handler does)
+      WriteFileAtomically(out, std::string(std::size_t{128} << 20, 'x'), nullptr);
+      ::_exit(0);
+    }
+    // Once the temporary file is there, the signal comes.
+    const auto hidden = [&] {
+      return QDir(dir.path()).entryList({".out.zem.*"}, QDir::Files | QDir::Hidden);
+    };
+    for (int i = 0; i < 10000 && hidden().isEmpty(); ++i)
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    ::kill(child, signal);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == signal);
+    QCOMPARE(hidden(), QStringList());
+    QCOMPARE(*ReadWholeFile(out, nullptr), std::string("old\r\n"));
   }
 
   void importRefusesDevicesAndStopsAtTheLimits() {

@@ -1,6 +1,7 @@
 // zemctl pull and push, the real binary against an in-process simulated unit.
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "transfer_rig.h"
 #include "zemctl_runner.h"
@@ -222,6 +223,96 @@ class TestZemctlPullPush : public QObject {
 
     QCOMPARE(Zemctl({"pull", "--telnet", Host(sim), "-o", out, "--timeout", "0"}).exitCode, 2);
     QCOMPARE(Zemctl({"push", in, "--telnet", Host(sim), "--timeout", "x"}).exitCode, 2);
+  }
+
+  // A unit that sends bytes without end, slowly: every wait of zemctl ends
+  // at its bound, whatever trickles in (the process is given the bound and
+  // a margin; past it the run counts as never ending).
+  void tricklingUnitsMeetTheirBounds_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::addColumn<int>("trickle");
+    QTest::addColumn<QStringList>("args");  // the link goes after the first
+    QTest::addColumn<int>("bound");         // seconds
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    using T = SimOptions::Trickle;
+    const QString small = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
+    const QString noLine = "No complete line from the unit in 1 second. The import ended there.";
+    const QString deadline = "The transfer reached its deadline of 2 seconds. The import ended there.";
+    QTest::newRow("pull tcp bare CRs")
+        << false << int(T::BareCr) << QStringList{"pull", "--timeout", "1"} << 1 << 4 << noLine;
+    QTest::newRow("pull tcp unended line")
+        << false << int(T::Unended) << QStringList{"pull", "--timeout", "1"} << 1 << 4 << noLine;
+    QTest::newRow("pull tcp lines") << false << int(T::Lines)
+                                    << QStringList{"pull", "--timeout", "1", "--deadline", "2"} << 2 << 4
+                                    << deadline;
+    QTest::newRow("pull pty bare CRs")
+        << true << int(T::BareCr) << QStringList{"pull", "--timeout", "1"} << 1 << 4 << noLine;
+    QTest::newRow("pull pty lines") << true << int(T::Lines) << QStringList{"pull", "--deadline", "2"} << 2
+                                    << 4 << deadline;
+    QTest::newRow("diff tcp unended line")
+        << false << int(T::Unended) << QStringList{"diff", small, "--timeout", "1"} << 1 << 2
+        << "may have sent only part";
+    QTest::newRow("push tcp unended answer")
+        << false << int(T::Unended) << QStringList{"push", small, "--timeout", "1"} << 1 << 1
+        << "no response in 1 second after command";
+    QTest::newRow("push tcp answers without end")
+        << false << int(T::Lines) << QStringList{"push", small, "--timeout", "1", "--deadline", "2"} << 2 << 1
+        << "the push reached its deadline of 2 s";
+    QTest::newRow("push pty bare CRs")
+        << true << int(T::BareCr) << QStringList{"push", small, "--timeout", "1"} << 1 << 1
+        << "no response in 1 second after command";
+    QTest::newRow("push --backup tcp lines")
+        << false << int(T::Lines) << QStringList{"push", small, "--backup", "BACKUP", "--deadline", "2"} << 2
+        << 5 << deadline;
+  }
+  void tricklingUnitsMeetTheirBounds() {
+    QFETCH(bool, serial);
+    QFETCH(int, trickle);
+    QFETCH(QStringList, args);
+    QFETCH(int, bound);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    SimOptions o = Serving(GenerateConfiguration(2, 4));
+    o.trickle = SimOptions::Trickle(trickle);
+    o.trickleMs = 100;
+    UnitSim sim(o);
+    QStringList link;
+    QVERIFY(OpenLink(sim, serial, &link));
+    args.replaceInStrings("BACKUP", dir.filePath("backup.zem"));
+    if (args[0] == "pull") args << "-o" << dir.filePath("out.zem");
+    const Run run = Zemctl(QStringList{args[0]} << link << args.mid(1), bound * 1000 + 10000);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.err.find(message.toStdString()) != std::string::npos, run.err.c_str());
+    // A pull that ended at a bound keeps what came, as an incomplete one does.
+    if (args[0] == "pull")
+      QVERIFY(Read(dir.filePath("out.zem")).find("[NO4\"Room 4\"]") != std::string::npos);
+  }
+
+  // The window has no such bounds, but its waits end at Cancel however the
+  // bytes trickle in.
+  void tricklingUnitsLetTheWindowCancel_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::addColumn<bool>("import");
+    QTest::newRow("import tcp") << false << true;
+    QTest::newRow("import pty") << true << true;
+    QTest::newRow("export tcp") << false << false;
+    QTest::newRow("export pty") << true << false;
+  }
+  void tricklingUnitsLetTheWindowCancel() {
+    QFETCH(bool, serial);
+    QFETCH(bool, import);
+    SimOptions o = Serving(GenerateConfiguration(2, 4));
+    o.trickle = SimOptions::Trickle::BareCr;
+    o.trickleMs = 50;
+    Rig rig(o);
+    QVERIFY(serial ? rig.UseSerial() : rig.UseTelnet());
+    rig.ctl.SetReplyLimitMs(600000);
+    rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 4)), "x.zem");
+    QTimer::singleShot(1500, &rig.ctl, [&] { rig.ctl.Cancel(); });
+    import ? rig.ctl.ImportConfiguration() : rig.ctl.ExportConfiguration();
+    QCOMPARE(rig.ctl.LastOutcome(), TransferController::Outcome::Cancelled);
   }
 
   // A serial unit that hangs up: the port is reported lost at once, not
