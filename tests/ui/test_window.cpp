@@ -516,16 +516,14 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     QCOMPARE(editor->model.ZoneNames[2], std::string("Room 2"));
     QVERIFY(!window->isWindowModified());
 
-    // Undone by hand, an edit counts no more.
-    editor->model.ZoneNames[2] = "Hall";
-    QVERIFY(editor->IsModified());
-    editor->model.ZoneNames[2] = "Room 2";
-    QVERIFY(!editor->IsModified());
+    // Any change is marked at once, however it is made; undone by hand it
+    // is still a change.
+    QVERIFY(names->model()->setData(names->model()->index(1, 1), "Hall"));
+    QVERIFY(window->isWindowModified());
+    QVERIFY(names->model()->setData(names->model()->index(1, 1), "Room 2"));
+    QVERIFY(window->isWindowModified());
 
     // Exit and the close box: Cancel keeps the window, OK closes it.
-    editor->model.FavoriteNames[1] = "Evening";
-    window->UpdateModifiedMark();
-    QVERIFY(window->isWindowModified());
     prompts->confirmAnswers.push_back(false);
     window->findChild<QAction*>("Exit1")->trigger();
     QVERIFY(window->isVisible());
@@ -542,9 +540,11 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     QVERIFY(!window->isVisible());
     QCOMPARE(prompts->confirmTexts.size(), std::size_t(6));
 
-    // Without changes nothing is asked.
+    // Without changes nothing is asked: an export leaves none.
     window->show();
-    editor->model.FavoriteNames[1] = "Morning";
+    editor->PrepareExport();
+    editor->MarkExported();
+    QVERIFY(!window->isWindowModified());
     window->findChild<QAction*>("Exit1")->trigger();
     QVERIFY(!window->isVisible());
     QCOMPARE(prompts->confirmTexts.size(), std::size_t(6));
