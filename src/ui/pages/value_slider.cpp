@@ -4,6 +4,7 @@
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <QStyleOptionSlider>
 #include <cstdlib>
 #include <limits>
@@ -105,17 +106,21 @@ void ValueSlider::paintEvent(QPaintEvent* event) {
   QStyleOptionSlider option;
   initStyleOption(&option);
   // Some styles fill the groove from the minimum to the thumb; on a gain
-  // slider whose minimum is +10 dB that fill would read as a level. The
-  // groove is drawn without it, the thumb with the style's own colours, so
-  // that it shows the keyboard focus as the style does on any slider.
-  QStyleOptionSlider groove = option;
-  groove.subControls = QStyle::SC_SliderGroove;
-  if (tickPosition() != NoTicks) groove.subControls |= QStyle::SC_SliderTickmarks;
-  groove.state &= ~QStyle::State_HasFocus;
-  groove.palette.setColor(QPalette::Highlight, groove.palette.color(QPalette::Button).darker(115));
-  style()->drawComplexControl(QStyle::CC_Slider, &groove, &painter, this);
-  option.subControls = QStyle::SC_SliderHandle;
+  // slider whose minimum is +10 dB that fill would read as a level, so the
+  // highlight colour is muted. Such a style may show the focus in that
+  // colour too: the focus is shown by the style's focus frame instead,
+  // under the style's own rule of when to show it.
+  option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
+  if (tickPosition() != NoTicks) option.subControls |= QStyle::SC_SliderTickmarks;
+  const bool focused = option.state.testFlag(QStyle::State_HasFocus);
+  option.state &= ~QStyle::State_HasFocus;
+  option.palette.setColor(QPalette::Highlight, option.palette.color(QPalette::Button).darker(115));
   style()->drawComplexControl(QStyle::CC_Slider, &option, &painter, this);
+  if (!focused) return;
+  QStyleOptionFocusRect frame;
+  frame.initFrom(this);
+  frame.rect = style()->subElementRect(QStyle::SE_SliderFocusRect, &option, this);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
 }
 
 namespace readings {
