@@ -17,12 +17,16 @@ struct Editor::Kept {
   bool pagesEnabled = false;
   Page activePage = Page::ConfigurationFile;
   std::string receivedText;
+  bool modified = false;
 };
 
 Editor::Editor(std::string quickEQFolder) : quickEQFolder_(std::move(quickEQFolder)) {
   model.PopupFromMouse = false;
+  revision.SetOnBump([this] {
+    if (listener_) listener_->RevisionChanged();
+  });
   ResetModel();
-  exported_ = ComparableConfiguration();
+  savedRevision_ = revision.Current();
 }
 
 Editor::~Editor() = default;
@@ -45,6 +49,7 @@ void Editor::ResetModel() {
   zoneAudio.LoadZoneControls(model.CurrentZone);
   presets.LoadPresetControls(model.CurrentEQPreset);
   SetPagesEnabled(false);
+  revision.Bump();
   NotifyChanged();
 }
 
@@ -72,7 +77,9 @@ void Editor::ZoneQuickEQChosen() {
 void Editor::SystemEQPresetChosen(int position) {
   // Choosing a system preset also loads the quick EQ file chosen in
   // ComboBox1 into the band sliders, as choosing that file does.
+  const int before = model.SystemEQList.Selected;
   model.SystemEQList.Select(position);
+  if (model.SystemEQList.Selected != before) revision.Bump();
   ZoneQuickEQChosen();
 }
 
@@ -186,7 +193,8 @@ void Editor::FinishImport() {
 
   status.Set(" Import Complete");
   messageLog.AppendLine("Import Complete");
-  exported_ = ComparableConfiguration();
+  revision.Bump();
+  savedRevision_ = revision.Current();
   kept_.reset();
   NotifyChanged();
 }
@@ -205,6 +213,7 @@ std::vector<std::string> Editor::PrepareExport() {
   SetActivePage(Page::ConfigurationFile);
   RefreshPages();
   std::vector<std::string> lines = BuildCommandSequence(model);
+  preparedRevision_ = revision.Current();
   messageLog.Clear();
   messageLog.AppendText(ZemFileText(lines));
   return lines;
@@ -217,31 +226,28 @@ ConfigModel Editor::PendingConfiguration() const {
       pending.PresetList.HasSelection() ? pending.PresetList.Selected + 1 : pending.CurrentEQPreset;
   if (NumberedTable<int, kPresets>::Contains(preset))
     presets.StorePresetControlsInto(pending.EQPresets[preset]);
-  FavoritesLogic favoritesOfCopy(pending);
+  // Storing and the overlay change no configuration but the copy's: nothing to count.
+  ConfigRevision uncounted;
+  FavoritesLogic favoritesOfCopy(pending, uncounted);
   favoritesOfCopy.StoreGridToFavorite();
   favoritesOfCopy.ApplyRestrictionOverlay();
   return pending;
 }
 
-ConfigModel Editor::ComparableConfiguration() const {
-  ConfigModel comparable = PendingConfiguration();
-  const int systemEQCount = static_cast<int>(comparable.SystemEQList.Items.size());
-  for (ZoneAudioRec& zone : comparable.ZoneAudio) zone = ZoneAudioLogic::ThroughControls(zone, systemEQCount);
-  for (EQPresetsRec& preset : comparable.EQPresets) preset = PresetsLogic::ThroughControls(preset);
-  return comparable;
-}
-
 bool Editor::IsModified() const {
   if (kept_ || !HasConfiguration()) return false;
-  return !SameConfiguration(ComparableConfiguration(), exported_);
+  return revision.Current() != savedRevision_;
 }
 
-void Editor::MarkExported() { exported_ = ComparableConfiguration(); }
+void Editor::MarkExported() {
+  savedRevision_ = preparedRevision_;
+  if (listener_) listener_->RevisionChanged();
+}
 
 void Editor::KeepForImport() {
-  kept_ =
-      std::make_unique<Kept>(Kept{model, zoneAudio.SaveControls(), presets.SaveControls(), quickEQZoneList,
-                                  quickEQPresetList, pagesEnabled_, activePage_, receivedText.Text()});
+  kept_ = std::make_unique<Kept>(Kept{model, zoneAudio.SaveControls(), presets.SaveControls(),
+                                      quickEQZoneList, quickEQPresetList, pagesEnabled_, activePage_,
+                                      receivedText.Text(), IsModified()});
 }
 
 void Editor::RestoreKept() {
@@ -258,6 +264,9 @@ void Editor::RestoreKept() {
   activePage_ = kept->activePage;
   receivedText.Clear();
   receivedText.AppendText(kept->receivedText);
+  // The configuration is back, and so is whether it held unsaved changes.
+  revision.Bump();
+  if (!kept->modified) savedRevision_ = revision.Current();
   NotifyChanged();
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/config_revision.h"
 #include "editor/favorites_logic.h"
 #include "editor/matrix_logic.h"
 #include "editor/presets_logic.h"
@@ -44,6 +45,9 @@ class Editor {
   struct Listener {
     virtual ~Listener() = default;
     virtual void EditorChanged() = 0;
+    // The configuration's revision, or the revision last exported, changed:
+    // whether there are unsaved changes may have changed with it.
+    virtual void RevisionChanged() {}
   };
 
   // The window's creation: PopupFromMouse cleared, then the reset.
@@ -56,14 +60,17 @@ class Editor {
   void NotifyChanged();
 
   ConfigModel model;
+  // Bumped by every change of what an export writes; EQ presets and volume
+  // locks are the unit's own data, never exported, and do not count.
+  ConfigRevision revision;
   TextLog receivedText;  // collected configuration text; lines sent in an export
   TextLog messageLog;    // mode, link and reader messages; the generated sequence in an export
   StatusLine status;
 
-  ZoneAudioLogic zoneAudio{model};
+  ZoneAudioLogic zoneAudio{model, revision};
   PresetsLogic presets{model};
-  FavoritesLogic favorites{model};
-  MatrixLogic matrix{model};
+  FavoritesLogic favorites{model, revision};
+  MatrixLogic matrix{model, revision};
 
   // Quick EQ files: ComboBox1 (zone audio page) and ComboBox4 (EQ presets).
   const std::string& QuickEQFolder() const { return quickEQFolder_; }
@@ -117,12 +124,14 @@ class Editor {
   // still hold in their controls, leaving the editor as it is.
   ConfigModel ConfigurationToExport() const { return PendingConfiguration(); }
 
-  // Unsaved changes: whether the configuration, with the edits the pages
-  // still hold in their controls, differs from what was last imported or
-  // exported. Nothing counts while no configuration is known (nothing could
-  // be exported) or while an import is under way.
+  // Unsaved changes: whether the configuration has changed (its revision
+  // moved on) since it was last imported or exported. Nothing counts while no
+  // configuration is known (nothing could be exported) or while an import is
+  // under way.
   bool IsModified() const;
-  // The configuration as it stands has been exported in full.
+  // The export of what the last PrepareExport built succeeded: unless the
+  // configuration changed since, there is nothing unsaved. An export that
+  // failed or was refused simply does not call it.
   void MarkExported();
 
   // An import is about to replace everything: what it replaces is kept
@@ -140,15 +149,13 @@ class Editor {
   void MarkUnusedCells();
   // The model as RefreshPages would leave it, without touching the model.
   ConfigModel PendingConfiguration() const;
-  // The same, with every zone and preset as showing it on its page would
-  // leave it, so that looking at one is no change.
-  ConfigModel ComparableConfiguration() const;
 
   std::string quickEQFolder_;
   bool pagesEnabled_ = false;
   Page activePage_ = Page::ConfigurationFile;
   Listener* listener_ = nullptr;
-  ConfigModel exported_;  // the configuration last imported or exported
+  std::uint64_t savedRevision_ = 0;     // the revision last imported or exported
+  std::uint64_t preparedRevision_ = 0;  // the revision the last PrepareExport built
   std::unique_ptr<Kept> kept_;
 };
 

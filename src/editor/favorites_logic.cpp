@@ -46,8 +46,19 @@ void FavoritesLogic::ApplyRestrictionOverlay() {
   }
 }
 
+std::string FavoritesLogic::StoredRow(int zone) const {
+  std::string row;
+  for (int s = 1; s <= kSources; ++s) {
+    const std::string& cell = model_.FavoritesGrid.Cell(s, zone);
+    const std::string& text = cell == "?" ? model_.MarkedText : cell;
+    row += text.empty() ? ' ' : text.front();
+  }
+  return row;
+}
+
 void FavoritesLogic::ConnectCell(int source, int zone, std::string_view letter) {
   if (source < 1 || source > kSources || zone < 1 || zone > kZones) return;
+  const std::string before = StoredRow(zone);
   if (letter == "C" || letter == "A" || letter == "V") {
     // A zone takes one audio and one video feed: "A" keeps the row's "V",
     // "V" keeps its "A", "C" keeps neither.
@@ -63,6 +74,7 @@ void FavoritesLogic::ConnectCell(int source, int zone, std::string_view letter) 
   }
   std::string& target = model_.FavoritesGrid.Cell(source, zone);
   if (target != "R") target = std::string(letter);
+  if (StoredRow(zone) != before) revision_.Bump();
 }
 
 void FavoritesLogic::CellClicked(int column, int row) {
@@ -100,6 +112,10 @@ void FavoritesLogic::CellRightPressed(int column, int row) {
   model_.PopupCell = GridCellPos{column, row};
   model_.PopupFromMouse = true;
 }
+
+// A popup opened from the keyboard acts on the cell it was opened for, the
+// selected one, even after an earlier right-click elsewhere.
+void FavoritesLogic::PopupOpenedFromKeyboard() { model_.PopupFromMouse = false; }
 
 void FavoritesLogic::PopupItemChosen(std::string_view letter, GridCellPos selected) {
   const GridCellPos target = model_.PopupFromMouse ? model_.PopupCell : selected;

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "editor/config_revision.h"
 #include "model/config_model.h"
 
 namespace zem {
@@ -11,7 +12,7 @@ namespace zem {
 // model.FavoritesGrid, the working copy of favorite CurrentFavorite.
 class FavoritesLogic {
  public:
-  explicit FavoritesLogic(ConfigModel& model) : model_(model) {}
+  FavoritesLogic(ConfigModel& model, ConfigRevision& revision) : model_(model), revision_(revision) {}
 
   void LoadFavoriteToGrid(int favorite);
   void StoreGridToFavorite();
@@ -24,14 +25,21 @@ class FavoritesLogic {
   void CellClicked(int column, int row);
   void CellDoubleClicked(int column, int row);
   void CellRightPressed(int column, int row);  // PopupCell / PopupFromMouse
-  // Popup items: the target is PopupCell after a right-click, else `selected`.
+  // The popup was opened from the keyboard, for the selected cell.
+  void PopupOpenedFromKeyboard();
+  // Popup items: the target is PopupCell when the popup was opened by a
+  // right-click, else `selected`.
   void PopupItemChosen(std::string_view letter, GridCellPos selected);
   void FavoriteChosen(int position);
 
  private:
   bool IsUsedCell(int column, int row) const;
+  // The connections of zone row `zone` as a favorite stores them (the marker
+  // stands for the text it hides).
+  std::string StoredRow(int zone) const;
 
   ConfigModel& model_;
+  ConfigRevision& revision_;
 };
 
 }  // namespace zem

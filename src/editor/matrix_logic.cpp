@@ -9,6 +9,7 @@ void MatrixLogic::GroupCellDoubleClicked(int column, int row) {
   if (row > model_.ZoneCount) return;
   std::string& cell = model_.GroupGrid.Cell(column, row);
   cell = cell.empty() ? "G" : "";
+  revision_.Bump();
 }
 
 void MatrixLogic::RestrictionCellDoubleClicked(int column, int row) {
@@ -17,17 +18,25 @@ void MatrixLogic::RestrictionCellDoubleClicked(int column, int row) {
   model_.RestrictionGrid.Cell(0, 0) = model_.SourceNames[column];
   std::string& cell = model_.RestrictionGrid.Cell(column, row);
   cell = cell.empty() ? "R" : "";
+  revision_.Bump();
 }
 
 // Both buttons cover every zone the unit has, 192 included.
-void MatrixLogic::RestrictAll() {
-  for (int z = 1; z <= std::min(model_.ZoneCount, kZones); ++z)
-    for (int s = 1; s <= std::min(model_.SourceCount, kSources); ++s) model_.RestrictionMark(z, s) = "R";
+void MatrixLogic::SetAllRestrictions(const char* mark) {
+  bool changed = false;
+  for (int z = 1; z <= std::min(model_.ZoneCount, kZones); ++z) {
+    for (int s = 1; s <= std::min(model_.SourceCount, kSources); ++s) {
+      std::string& cell = model_.RestrictionMark(z, s);
+      if (cell == mark) continue;
+      cell = mark;
+      changed = true;
+    }
+  }
+  if (changed) revision_.Bump();
 }
 
-void MatrixLogic::ClearAllRestrictions() {
-  for (int z = 1; z <= std::min(model_.ZoneCount, kZones); ++z)
-    for (int s = 1; s <= std::min(model_.SourceCount, kSources); ++s) model_.RestrictionMark(z, s).clear();
-}
+void MatrixLogic::RestrictAll() { SetAllRestrictions("R"); }
+
+void MatrixLogic::ClearAllRestrictions() { SetAllRestrictions(""); }
 
 }  // namespace zem

@@ -28,43 +28,59 @@ const char* const kLowpassControls[] = {"TrackBar25", "Label885", "Label886", "L
 const std::array<const char*, 5> ZoneAudioLogic::kDSPModeNames = {"EQ/Tone Disabled", "ZQ Mode",
                                                                   "Preset Mode", "Tone Controls", "Lowpass"};
 
-ZoneAudioLogic::ZoneAudioLogic(ConfigModel& model) : model_(model), flags_(PageControlNames()) {
+ZoneAudioLogic::ZoneAudioLogic(ConfigModel& model, ConfigRevision& revision)
+    : model_(model), revision_(revision), flags_(PageControlNames()) {
   for (const char* name : kDSPModeNames) dspModes_.Items.emplace_back(name);
   flags_.SetVisible("VolumeLocked", false);
   for (const char* name : kLowpassControls) flags_.SetVisible(name, false);
 }
 
+bool ZoneAudioLogic::Move(int& position, int value, int low, int high) {
+  const int clamped = std::clamp(value, low, high);
+  if (clamped == position) return false;
+  position = clamped;
+  return true;
+}
+
 void ZoneAudioLogic::SetBandPosition(int band, int position) {
   if (band < 1 || band > kBands) return;
-  bandPos_[static_cast<std::size_t>(band - 1)] = std::clamp(position, kBandMin, kBandMax);
+  if (Move(bandPos_[static_cast<std::size_t>(band - 1)], position, kBandMin, kBandMax)) revision_.Bump();
 }
-void ZoneAudioLogic::SetBassPosition(int position) { bass_ = std::clamp(position, kToneMin, kToneMax); }
-void ZoneAudioLogic::SetTreblePosition(int position) { treble_ = std::clamp(position, kToneMin, kToneMax); }
+void ZoneAudioLogic::SetBassPosition(int position) {
+  if (Move(bass_, position, kToneMin, kToneMax)) revision_.Bump();
+}
+void ZoneAudioLogic::SetTreblePosition(int position) {
+  if (Move(treble_, position, kToneMin, kToneMax)) revision_.Bump();
+}
 void ZoneAudioLogic::SetVolumePosition(int position) {
-  volume_ = std::clamp(position, kVolumeMin, kVolumeMax);
+  if (Move(volume_, position, kVolumeMin, kVolumeMax)) revision_.Bump();
 }
 void ZoneAudioLogic::SetBalancePosition(int position) {
-  balance_ = std::clamp(position, kBalanceMin, kBalanceMax);
+  if (Move(balance_, position, kBalanceMin, kBalanceMax)) revision_.Bump();
 }
 void ZoneAudioLogic::SetLowpassPosition(int position) {
-  lowpass_ = std::clamp(position, kLowpassMin, kLowpassMax);
+  if (Move(lowpass_, position, kLowpassMin, kLowpassMax)) revision_.Bump();
 }
 
 void ZoneAudioLogic::DSPModeChosen(int position) {
+  const int before = dspModes_.Selected;
   dspModes_.Select(position);
+  if (dspModes_.Selected != before) revision_.Bump();
   ShowDSPMode();
 }
 
 void ZoneAudioLogic::LoadZoneControls(int zone) {
   if (!NumberedTable<int, kZones>::Contains(zone)) return;
+  // Showing a zone is no change of it.
   const ZoneAudioRec& a = model_.ZoneAudio[zone];
-  for (int b = 1; b <= kBands; ++b) SetBandPosition(b, -static_cast<int>(a.Band[b]));
-  SetBassPosition(a.Bass);
-  SetTreblePosition(a.Treble);
-  SetVolumePosition(a.Volume);
-  SetBalancePosition(a.Balance);
+  for (int b = 1; b <= kBands; ++b)
+    Move(bandPos_[static_cast<std::size_t>(b - 1)], -static_cast<int>(a.Band[b]), kBandMin, kBandMax);
+  Move(bass_, a.Bass, kToneMin, kToneMax);
+  Move(treble_, a.Treble, kToneMin, kToneMax);
+  Move(volume_, a.Volume, kVolumeMin, kVolumeMax);
+  Move(balance_, a.Balance, kBalanceMin, kBalanceMax);
   flags_.SetEnabled("TrackBar25", true);
-  SetLowpassPosition(a.Lowpass);
+  Move(lowpass_, a.Lowpass, kLowpassMin, kLowpassMax);
   dspModes_.Select(a.DSPMode);
   model_.SystemEQList.Select(a.SystemEQ);
   flags_.SetEnabled("ListBox3", true);

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "editor/config_revision.h"
 #include "editor/control_flags.h"
 #include "model/config_model.h"
 
@@ -20,9 +21,11 @@ class ZoneAudioLogic {
   static constexpr int kLowpassMin = 40, kLowpassMax = 240;
   static const std::array<const char*, 5> kDSPModeNames;
 
-  explicit ZoneAudioLogic(ConfigModel& model);
+  ZoneAudioLogic(ConfigModel& model, ConfigRevision& revision);
 
   // Slider positions (the controls' values); setters keep each in its range.
+  // A position the user sets is a pending edit of the zone: a change of the
+  // configuration.
   int BandPosition(int band) const { return bandPos_[static_cast<std::size_t>(band - 1)]; }
   void SetBandPosition(int band, int position);
   // TrackBar1 to TrackBar10, as a quick EQ file keeps them.
@@ -76,7 +79,11 @@ class ZoneAudioLogic {
   static std::string LowpassText(int position);  // "40Hz"
 
  private:
+  // Sets a position within its range; true when it moved.
+  static bool Move(int& position, int value, int low, int high);
+
   ConfigModel& model_;
+  ConfigRevision& revision_;
   std::array<int, kBands> bandPos_{};
   int bass_ = 0, treble_ = 0, volume_ = 0, balance_ = 0, lowpass_ = kLowpassMin;
   ListState dspModes_;

@@ -133,28 +133,46 @@ class TestEditorImport : public QObject {
     e.RefreshPages();
     QVERIFY(!e.IsModified());
 
-    // Edits still held by a page's controls count at once, and no more once undone.
+    // Edits still held by a page's controls count at once, each one a new
+    // revision; one undone by hand is still a change.
     const int volume = e.zoneAudio.VolumePosition();
+    const std::uint64_t start = e.revision.Current();
     e.zoneAudio.SetVolumePosition(volume - 5);
     QVERIFY(e.IsModified());
     e.zoneAudio.SetVolumePosition(volume);
-    QVERIFY(!e.IsModified());
-    e.presets.SetNameText("Hall");
+    QCOMPARE(e.revision.Current(), start + 2);
     QVERIFY(e.IsModified());
-    e.presets.SetNameText("Rock");
-    QVERIFY(!e.IsModified());
-    e.favorites.CellDoubleClicked(3, 3);
-    QVERIFY(e.IsModified());
-    e.favorites.FavoriteChosen(0);  // stored into favorite 5: still a change
-    QVERIFY(e.IsModified());
-
-    // An export makes the configuration the new reference.
     e.PrepareExport();
     e.MarkExported();
     QVERIFY(!e.IsModified());
-    e.matrix.RestrictionCellDoubleClicked(1, 1);  // a restriction
+    e.favorites.CellDoubleClicked(3, 3);
     QVERIFY(e.IsModified());
-    e.matrix.RestrictionCellDoubleClicked(1, 1);
+    e.favorites.FavoriteChosen(0);  // stored into favorite 5: no further change
+    QCOMPARE(e.revision.Current(), start + 3);
+
+    // Presets are the unit's own data, never exported: their edits are no change.
+    e.PrepareExport();
+    e.MarkExported();
+    e.presets.SetNameText("Hall");
+    e.presets.SetBandPosition(3, -7);
+    e.presets.PresetChosen(4);
+    e.RefreshPages();
+    QCOMPARE(e.model.EQPresets[2].Name, std::string("Hall"));
+    QVERIFY(!e.IsModified());
+
+    // An export marks what it built: a change made while it ran stays unsaved.
+    e.PrepareExport();
+    e.matrix.RestrictionCellDoubleClicked(1, 1);  // a restriction
+    e.MarkExported();
+    QVERIFY(e.IsModified());
+    e.PrepareExport();
+    e.MarkExported();
+    QVERIFY(!e.IsModified());
+    e.matrix.RestrictionCellDoubleClicked(9, 1);  // beyond the unit's sources: nothing changes
+    e.matrix.RestrictAll();
+    e.PrepareExport();
+    e.MarkExported();
+    e.matrix.RestrictAll();  // already all restricted
     QVERIFY(!e.IsModified());
 
     // While an import runs nothing counts; what it replaced comes back whole.
@@ -170,6 +188,13 @@ class TestEditorImport : public QObject {
     QVERIFY(e.PagesEnabled());
     QVERIFY(e.receivedText.Text().find("partial") == std::string::npos);
     QVERIFY(e.IsModified());
+    // An import that reads nothing leaves a saved configuration saved.
+    e.PrepareExport();
+    e.MarkExported();
+    e.KeepForImport();
+    e.ResetModel();
+    e.RestoreKept();
+    QVERIFY(!e.IsModified());
   }
 
   void presetModeSurvivesTheRefreshAndTheExport() {

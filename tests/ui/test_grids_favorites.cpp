@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <QAccessible>
+#include <QAccessibleTableCellInterface>
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -282,14 +284,12 @@ class TestGridsFavorites : public QObject {
     p.Choose("VVideoOnly1");
     QCOMPARE(p.Cell(4, 11), std::string("V"));
 
-    // From then on the keyboard's popup acts on that right-clicked cell.
+    // A popup opened from the keyboard acts on the cell it was opened for,
+    // not on the cell right-clicked before.
     p.KeyboardPopup();
     p.Choose("AAudioOnly1");
-    QCOMPARE(p.Cell(4, 11), std::string("A"));
-    QCOMPARE(p.Cell(6, 10), std::string("C"));
-    p.KeyboardPopup();
-    p.Choose("NoConnection1");
-    QCOMPARE(p.Cell(4, 11), std::string());
+    QCOMPARE(p.Cell(4, 11), std::string("V"));
+    QCOMPARE(p.Cell(6, 10), std::string("A"));
 
     // Right-clicks on the number row, the zone labels and the corner make
     // every item do nothing.
@@ -313,7 +313,6 @@ class TestGridsFavorites : public QObject {
     const TextGrid before = p.editor.model.FavoritesGrid;
     QTest::keyClick(window, Qt::Key_C);
     QTest::keyClick(window, Qt::Key_X);
-    QTest::keyClick(window, Qt::Key_Space);
     QTest::keyClick(window, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(p.grid.SelectedCell(), (GridCellPos{6, 10}));
     QCOMPARE(p.grid.selectionModel()->selectedIndexes().size(), 1);
@@ -331,6 +330,77 @@ class TestGridsFavorites : public QObject {
     QTest::keyClick(window, Qt::Key_Down);
     QCOMPARE(p.grid.SelectedCell(), (GridCellPos{6, 11}));
     QCOMPARE(p.editor.model.MarkedCell, (GridCellPos{6, 11}));
+  }
+
+  void keyboardPopupActsOnTheCurrentCell_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Menu") << int(Qt::Key_Menu) << int(Qt::NoModifier);
+    QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+    QTest::newRow("Space") << int(Qt::Key_Space) << int(Qt::NoModifier);
+    QTest::newRow("Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier);
+  }
+
+  void keyboardPopupActsOnTheCurrentCell() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    FavoritesPage p;
+    p.Import(16, 192);
+    QVERIFY(ShowPage(p.page));
+    RightClickCell(p.grid, 3, 5);
+    p.Choose("CCombinedAV1");
+    QCOMPARE(p.Cell(3, 5), std::string("C"));
+    p.editor.PrepareExport();
+    p.editor.MarkExported();
+    // The arrows move to another cell; the key opens the popup there.
+    ClickCell(p.grid, 3, 6);
+    p.grid.setFocus(Qt::TabFocusReason);
+    QWindow* window = p.page.windowHandle();
+    QTest::keyClick(window, Qt::Key_Right);
+    QTest::keyClick(window, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QVERIFY(p.menu.isVisible());
+    QVERIFY((p.menu.geometry().topLeft() - p.grid.mapToGlobal(p.grid.CellRect({4, 6}).center()))
+                .manhattanLength() < 3);
+    p.Choose("AAudioOnly1");
+    QCOMPARE(p.Cell(4, 6), std::string("A"));
+    QCOMPARE(p.Cell(3, 5), std::string("C"));
+    QVERIFY(p.editor.IsModified());
+  }
+
+  void cellsAndHeadersSayWhatTheyHold() {
+    FavoritesPage p;
+    p.Import(8, 192, [](ConfigModel& m) {
+      m.ZoneNames[5] = "Kitchen";
+      m.SourceNames[4] = "Tuner";
+      m.FavoriteStore.Cell(1, 4, 5).Set("C");
+      m.FavoriteStore.Cell(1, 2, 5).Set("V");
+      m.FavoriteStore.Cell(1, 1, 5).Set("A");
+      m.RestrictionMark(5, 3) = "R";
+    });
+    QVERIFY(ShowPage(p.page));
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(&p.grid);
+    QVERIFY(grid && grid->tableInterface());
+    auto said = [&](int s, int z) {
+      QAccessibleInterface* cell = grid->tableInterface()->cellAt(z - 1, s - 1);
+      return cell ? cell->text(QAccessible::Name) : QString();
+    };
+    QCOMPARE(said(4, 5), QString("Kitchen, source 4 Tuner: combined audio and video"));
+    QCOMPARE(said(1, 5), QString("Kitchen, source 1 Input 1: audio only"));
+    QCOMPARE(said(2, 5), QString("Kitchen, source 2 Input 2: video only"));
+    QCOMPARE(said(3, 5), QString("Kitchen, source 3 Input 3: restricted"));
+    QCOMPARE(said(5, 5), QString("Kitchen, source 5 Input 5: no connection"));
+    QCOMPARE(said(9, 5), QString("Kitchen, source 9: not used"));
+    ClickCell(p.grid, 4, 5);
+    QCOMPARE(p.Cell(4, 5), std::string("?"));
+    QCOMPARE(said(4, 5), QString("Kitchen, source 4 Tuner: selected, combined audio and video"));
+    // Column headers carry the source's name; the painted number stays.
+    QAccessibleInterface* cell = grid->tableInterface()->cellAt(0, 3);
+    QVERIFY(cell && cell->tableCellInterface());
+    QAccessibleInterface* header = cell->tableCellInterface()->columnHeaderCells().value(0);
+    QVERIFY(header);
+    QCOMPARE(header->text(QAccessible::Name), QString("4 Tuner"));
+    QCOMPARE(p.grid.model()->headerData(3, Qt::Horizontal).toString(), QString("4"));
   }
 
   void favoritesSurviveSwitchingInTheList() {

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QAccessible>
 #include <QAction>
 #include <QFile>
 #include <QLabel>
@@ -115,6 +116,73 @@ class TestGridsMatrix : public QObject {
     QVERIFY(Has(lines, "[G3AO5]"));
     QVERIFY(Has(lines, "[G10AO5]"));
     QCOMPARE(CountLines(lines, "[G2AO"), 0);
+  }
+
+  void keysToggleAndCellsSayWhatTheyHold_data() {
+    QTest::addColumn<bool>("groups");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("empty");
+    QTest::addColumn<QString>("marked");
+    QTest::newRow("groups") << true << "group 2 Upstairs"
+                            << "not a member"
+                            << "member";
+    QTest::newRow("restrictions") << false << "source 2 Tuner"
+                                  << "allowed"
+                                  << "restricted";
+  }
+
+  void keysToggleAndCellsSayWhatTheyHold() {
+    QFETCH(bool, groups);
+    QFETCH(QString, column);
+    QFETCH(QString, empty);
+    QFETCH(QString, marked);
+    Editor editor;
+    zem::ScriptedPrompts prompts;
+    ImportUnit(editor, 8, 24, [](ConfigModel& m) {
+      m.GroupNames[2] = "Upstairs";
+      m.SourceNames[2] = "Tuner";
+      m.ZoneNames[3] = "Kitchen";
+    });
+    std::unique_ptr<QWidget> page;
+    if (groups)
+      page = std::make_unique<GroupsView>(editor, prompts);
+    else
+      page = std::make_unique<RestrictionsView>(editor, prompts);
+    auto& grid = *page->findChild<MatrixGridWidget*>();
+    QVERIFY(ShowPage(*page));
+    const TextGrid& cells = groups ? editor.model.GroupGrid : editor.model.RestrictionGrid;
+
+    // Space and Enter toggle the current cell as a double-click does.
+    ClickCell(grid, 2, 2);
+    grid.setFocus(Qt::TabFocusReason);
+    QWindow* window = page->windowHandle();
+    QTest::keyClick(window, Qt::Key_Down);
+    QTest::keyClick(window, Qt::Key_Space);
+    QCOMPARE(cells.Cell(2, 3), std::string(groups ? "G" : "R"));
+    QTest::keyClick(window, Qt::Key_Return);
+    QCOMPARE(cells.Cell(2, 3), std::string());
+    QTest::keyClick(window, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(cells.Cell(2, 3), std::string(groups ? "G" : "R"));
+    if (!groups) {
+      // The restriction reaches the favorites at the next page switch.
+      editor.PageChosen(Page::Favorites);
+      QVERIFY(editor.model.FavoriteStore.Cell(4, 2, 3).Is('R'));
+    }
+
+    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(&grid)->tableInterface();
+    QCOMPARE(table->cellAt(2, 1)->text(QAccessible::Name), QString("Kitchen, %1: %2").arg(column, marked));
+    QCOMPARE(table->cellAt(0, 1)->text(QAccessible::Name), QString("Room 1, %1: %2").arg(column, empty));
+    QCOMPARE(table->cellAt(24, 1)->text(QAccessible::Name), QString("Zone 25, %1: not used").arg(column));
+
+    // The focus frame shows while the grid has the focus, and only then.
+    const QRect cell = grid.CellRect({2, 3});
+    const QImage focused = grid.grab(cell).toImage();
+    grid.clearFocus();
+    QVERIFY(!grid.hasFocus());
+    const QImage unfocused = grid.grab(cell).toImage();
+    QVERIFY(focused != unfocused);
+    QCOMPARE(focused.pixelColor(cell.width() / 2, cell.height() / 2),
+             unfocused.pixelColor(cell.width() / 2, cell.height() / 2));
   }
 
   void restrictionDoubleClickShowsTheSourceName() {

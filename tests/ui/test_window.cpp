@@ -1,5 +1,6 @@
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QScrollBar>
 #include <QSet>
 #include <QShortcut>
+#include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -517,16 +519,14 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     QCOMPARE(editor->model.ZoneNames[2], std::string("Room 2"));
     QVERIFY(!window->isWindowModified());
 
-    // Undone by hand, an edit counts no more.
-    editor->model.ZoneNames[2] = "Hall";
-    QVERIFY(editor->IsModified());
-    editor->model.ZoneNames[2] = "Room 2";
-    QVERIFY(!editor->IsModified());
+    // Any change is marked at once, however it is made; undone by hand it
+    // is still a change.
+    QVERIFY(names->model()->setData(names->model()->index(1, 1), "Hall"));
+    QVERIFY(window->isWindowModified());
+    QVERIFY(names->model()->setData(names->model()->index(1, 1), "Room 2"));
+    QVERIFY(window->isWindowModified());
 
     // Exit and the close box: Cancel keeps the window, OK closes it.
-    editor->model.FavoriteNames[1] = "Evening";
-    window->UpdateModifiedMark();
-    QVERIFY(window->isWindowModified());
     prompts->confirmAnswers.push_back(false);
     window->findChild<QAction*>("Exit1")->trigger();
     QVERIFY(window->isVisible());
@@ -543,12 +543,112 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     QVERIFY(!window->isVisible());
     QCOMPARE(prompts->confirmTexts.size(), std::size_t(6));
 
-    // Without changes nothing is asked.
+    // Without changes nothing is asked: an export leaves none.
     window->show();
-    editor->model.FavoriteNames[1] = "Morning";
+    editor->PrepareExport();
+    editor->MarkExported();
+    QVERIFY(!window->isWindowModified());
     window->findChild<QAction*>("Exit1")->trigger();
     QVERIFY(!window->isVisible());
     QCOMPARE(prompts->confirmTexts.size(), std::size_t(6));
+  }
+
+  void slidersSayWhatTheirLabelsShow_data() {
+    QTest::addColumn<QString>("slider");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<int>("number");
+    QTest::newRow("band") << "TrackBar1" << 5 << "-5 dB" << -5;
+    QTest::newRow("bass") << "TrackBar11" << -12 << "+12 dB" << 12;
+    QTest::newRow("treble") << "TrackBar12" << 0 << "0 dB" << 0;
+    QTest::newRow("preset band") << "TrackBar24" << -6 << "+6 dB" << 6;
+    QTest::newRow("lowpass") << "TrackBar25" << 120 << "120 Hz" << 120;
+    QTest::newRow("volume") << "TrackBar13" << -20 << "-20 dB" << -20;
+    QTest::newRow("balance") << "TrackBar14" << -25 << "left 25 dB" << -25;
+    QTest::newRow("display 0") << "Display" << 0 << "100%" << 100;
+    QTest::newRow("display 2") << "Display" << 2 << "50%" << 50;
+  }
+
+  void slidersSayWhatTheirLabelsShow() {
+    QFETCH(QString, slider);
+    QFETCH(int, position);
+    QFETCH(QString, said);
+    QFETCH(int, number);
+    editor->ImportFileText(SmallConfiguration(), "unit.zem");
+    auto* control = window->findChild<QSlider*>(slider);
+    QVERIFY(control);
+    control->setValue(position);
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(control);
+    QCOMPARE(reader->text(QAccessible::Value), said);
+    QCOMPARE(reader->valueInterface()->currentValue().toInt(), number);
+    // Set the way it is said, the slider takes the position.
+    control->setValue(control->value() == control->minimum() ? control->maximum() : control->minimum());
+    reader->valueInterface()->setCurrentValue(number);
+    QCOMPARE(control->value(), position);
+  }
+
+  void listsKeepTheirNameAndSayTheChosenEntry() {
+    for (const auto& [name, spoken] :
+         {std::pair{"ComboBox1", "Quick EQ file"}, {"ComboBox4", "Load Quick EQ Presets"}}) {
+      auto* list = window->findChild<QComboBox*>(name);
+      list->addItem("Warm.eq");
+      list->setCurrentIndex(list->count() - 1);
+      QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(list);
+      QCOMPARE(reader->text(QAccessible::Name), QString(spoken));
+      QCOMPARE(reader->text(QAccessible::Value), QString("Warm.eq"));
+      QCOMPARE(reader->role(), QAccessible::ComboBox);
+    }
+  }
+
+  void changesThroughAssistiveToolsAreMarkedAtOnce() {
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    editor->ImportFileText(SmallConfiguration(), "unit.zem");
+    QVERIFY(!window->isWindowModified());
+    auto* dhcp = window->findChild<QCheckBox*>("DHCPCheckbox");
+    const bool dhcpBefore = dhcp->isChecked();
+    QAccessible::queryAccessibleInterface(dhcp)->actionInterface()->doAction(
+        QAccessibleActionInterface::toggleAction());
+    QCOMPARE(dhcp->isChecked(), !dhcpBefore);
+    QVERIFY(window->isWindowModified());  // no input event has run since
+
+    editor->PrepareExport();
+    editor->MarkExported();
+    QVERIFY(!window->isWindowModified());
+    QAccessible::queryAccessibleInterface(window->findChild<QSlider*>("Display"))
+        ->valueInterface()
+        ->setCurrentValue(25);
+    QCOMPARE(window->findChild<QLabel*>("DisplayLvl")->text(), QString("Level:25%"));
+    QVERIFY(window->isWindowModified());
+
+    // Preset edits are the unit's own data: never an unsaved change.
+    editor->PrepareExport();
+    editor->MarkExported();
+    auto* pages = window->findChild<QTabWidget*>("PageControl1");
+    pages->setCurrentIndex(static_cast<int>(Page::EQPresets));
+    QCOMPARE(window->findChild<QLabel*>("PresetsNotExported")->text(),
+             QString("EQ presets are kept in the unit and are not part of an export."));
+    auto* band = window->findChild<QSlider*>("TrackBar24");
+    QAccessible::queryAccessibleInterface(band)->valueInterface()->setCurrentValue(7);
+    QCOMPARE(band->value(), -7);
+    auto* name = window->findChild<QLineEdit*>("Edit4");
+    name->selectAll();
+    QTest::keyClicks(name, "Hall");
+    pages->setCurrentIndex(static_cast<int>(Page::Options));
+    QCOMPARE(editor->model.EQPresets[1].Name, std::string("Hall"));
+    QCOMPARE(int(editor->model.EQPresets[1].Band[1]), 7);
+    QVERIFY(!window->isWindowModified());
+
+    // A vertical slider reached with Tab shows the keyboard focus.
+    pages->setCurrentIndex(static_cast<int>(Page::EQPresets));
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    auto* next = window->findChild<QSlider*>("TrackBar23");
+    const QImage unfocused = next->grab().toImage();
+    band->setFocus();
+    QTest::keyClick(window->windowHandle(), Qt::Key_Tab);
+    QVERIFY(next->hasFocus());
+    QVERIFY(next->grab().toImage() != unfocused);
   }
 
   void serialExportWithoutAPortFailsVisibly() {

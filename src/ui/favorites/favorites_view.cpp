@@ -23,9 +23,10 @@ FavoritesView::FavoritesView(Editor& editor, Prompts& prompts, QWidget* parent)
   pages::MakeLabel(this, "Label2", "Zones", 8, 56, true);
   pages::MakeLabel(this, "Label3", "Favorites", 616, 10, true);
 
-  grid_ = new MatrixGridWidget(editor_.model.FavoritesGrid, GridKind::Favorites, this);
+  grid_ = new MatrixGridWidget(editor_.model, GridKind::Favorites, this);
   grid_->setObjectName("StringGrid1");
   grid_->setAccessibleName("Favorites matrix");
+  grid_->SetActivateKeys(MatrixGridWidget::ActivateKeys::OpenMenu);
   grid_->setGeometry(55, 28, 538, 329);
 
   favoriteList_ = new QListWidget(this);
@@ -71,8 +72,10 @@ FavoritesView::FavoritesView(Editor& editor, Prompts& prompts, QWidget* parent)
   });
   connect(grid_, &MatrixGridWidget::CellRightPressed, this,
           [this](int column, int row) { editor_.favorites.CellRightPressed(column, row); });
-  connect(grid_, &MatrixGridWidget::ContextMenuRequest, this,
-          [this](QPoint globalPos, bool) { ShowPopup(globalPos); });
+  connect(grid_, &MatrixGridWidget::ContextMenuRequest, this, [this](QPoint globalPos, bool fromKeyboard) {
+    if (fromKeyboard && grid_->isEnabled()) editor_.favorites.PopupOpenedFromKeyboard();
+    ShowPopup(globalPos);
+  });
   connect(favoriteList_, &QListWidget::currentRowChanged, this, &FavoritesView::FavoriteRowChanged);
 
   SyncFromEditor();

@@ -13,7 +13,7 @@ GroupsView::GroupsView(Editor& editor, Prompts& prompts, QWidget* parent)
   pages::MakeLabel(this, "Label62", "Groups", 161, 8, true);
   pages::MakeLabel(this, "Label63", "Zones", 8, 56, true);
 
-  grid_ = new MatrixGridWidget(editor_.model.GroupGrid, GridKind::Groups, this);
+  grid_ = new MatrixGridWidget(editor_.model, GridKind::Groups, this);
   grid_->setObjectName("StringGrid7");
   grid_->setAccessibleName("Groups matrix");
   grid_->setGeometry(55, 28, 383, 329);

@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "ui/pages/page_controls.h"
+
 namespace zem {
 
 QColor ButtonFace(const QPalette& palette) { return palette.color(QPalette::Active, QPalette::Button); }
@@ -72,8 +74,9 @@ void MatrixGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
                                const QModelIndex& index) const {
   const QString text = index.data(Qt::DisplayRole).toString();
   const bool enabled = option.state.testFlag(QStyle::State_Enabled);
-  PaintGridCell(*painter, option.rect, text, DataCellColors(kind_, text, option.palette, enabled),
-                option.font);
+  const CellColors colors = DataCellColors(kind_, text, option.palette, enabled);
+  PaintGridCell(*painter, option.rect, text, colors, option.font);
+  pages::PaintFocusFrame(*painter, option, colors.background);
 }
 
 }  // namespace zem

@@ -49,8 +49,9 @@ CellColors CornerColors(const QPalette& palette, bool enabled);
 void PaintGridCell(QPainter& painter, const QRect& cell, const QString& text, const CellColors& colors,
                    const QFont& font);
 
-// Paints the data cells of a matrix grid; no selection or focus highlight,
-// the favorites marker is the only sign of the selected cell.
+// Paints the data cells of a matrix grid; no selection highlight, the
+// favorites marker is the only sign of the selected cell. While the grid has
+// the keyboard focus its current cell carries the style's focus frame.
 class MatrixGridDelegate : public QStyledItemDelegate {
   Q_OBJECT
 

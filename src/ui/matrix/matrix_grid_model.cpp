@@ -4,8 +4,59 @@
 
 namespace zem {
 
-MatrixGridModel::MatrixGridModel(TextGrid& grid, QObject* parent)
-    : QAbstractTableModel(parent), grid_(grid) {}
+namespace {
+
+// What a cell's letter means; only its first character counts, as for its colour.
+QString Meaning(GridKind kind, std::string_view text) {
+  const char first = text.empty() ? '\0' : text.front();
+  if (first == 'X') return "not used";
+  switch (kind) {
+    case GridKind::Favorites:
+      if (first == 'C') return "combined audio and video";
+      if (first == 'A') return "audio only";
+      if (first == 'V') return "video only";
+      if (first == 'R') return "restricted";
+      return "no connection";
+    case GridKind::Groups:
+      return first == 'G' ? "member" : "not a member";
+    case GridKind::Restrictions:
+      return first == 'R' ? "restricted" : "allowed";
+  }
+  return {};
+}
+
+}  // namespace
+
+MatrixGridModel::MatrixGridModel(TextGrid& grid, GridKind kind, const ConfigModel& names, QObject* parent)
+    : QAbstractTableModel(parent), grid_(grid), kind_(kind), names_(names) {}
+
+QString MatrixGridModel::SpokenColumn(int column) const {
+  std::string name;
+  if (kind_ == GridKind::Groups) {
+    if (NumberedTable<int, kGroups>::Contains(column)) name = names_.GroupNames[column];
+  } else if (NumberedTable<int, kSources>::Contains(column)) {
+    name = names_.SourceNames[column];
+  }
+  const QString number = QString::number(column);
+  return name.empty() ? number : number + ' ' + Latin1(name);
+}
+
+QString MatrixGridModel::SpokenCell(int column, int row) const {
+  if (!grid_.Contains(column, row) || column < 1 || row < 1) return {};
+  const std::string& label = grid_.Cell(0, row);
+  const QString zone = label.empty() ? QString("Zone %1").arg(row) : Latin1(label);
+  const QString word = kind_ == GridKind::Groups ? "group" : "source";
+  const std::string& text = grid_.Cell(column, row);
+  QString meaning;
+  if (kind_ == GridKind::Favorites && text == "?") {
+    const bool marked = names_.MarkedCell == GridCellPos{column, row};
+    meaning =
+        "selected, " + Meaning(kind_, marked ? std::string_view(names_.MarkedText) : std::string_view());
+  } else {
+    meaning = Meaning(kind_, text);
+  }
+  return QString("%1, %2 %3: %4").arg(zone, word, SpokenColumn(column), meaning);
+}
 
 int MatrixGridModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : grid_.Rows() - 1;
@@ -16,15 +67,18 @@ int MatrixGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant MatrixGridModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid()) return {};
-  if (!grid_.Contains(index.column() + 1, index.row() + 1)) return {};
+  if (!index.isValid() || !grid_.Contains(index.column() + 1, index.row() + 1)) return {};
+  if (role == Qt::AccessibleTextRole) return SpokenCell(index.column() + 1, index.row() + 1);
+  if (role != Qt::DisplayRole) return {};
   return Latin1(grid_.Cell(index.column() + 1, index.row() + 1));
 }
 
 QVariant MatrixGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (role != Qt::DisplayRole || section < 0) return {};
+  if ((role != Qt::DisplayRole && role != Qt::AccessibleTextRole) || section < 0) return {};
   if (orientation == Qt::Horizontal) {
     if (section + 1 >= grid_.Columns()) return {};
+    // The painted header stays the number.
+    if (role == Qt::AccessibleTextRole) return SpokenColumn(section + 1);
     return Latin1(grid_.Cell(section + 1, 0));
   }
   if (section + 1 >= grid_.Rows()) return {};

@@ -3,7 +3,9 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include "model/config_model.h"
 #include "model/text_grid.h"
+#include "ui/matrix/matrix_grid_delegate.h"
 
 namespace zem {
 
@@ -11,11 +13,15 @@ namespace zem {
 // cells of a TextGrid, with row 0 and column 0 of the grid given as header
 // data and cell (0, 0) as the corner text. Table index (r, c) is grid cell
 // (c + 1, r + 1). The TextGrid stays the only copy of the texts.
+// Assistive technology hears what a cell means rather than its letter
+// ("Kitchen, source 4 Tuner: combined audio and video"), and a column by its
+// number and the name of its source or group ("4 Tuner").
 class MatrixGridModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  MatrixGridModel(TextGrid& grid, QObject* parent = nullptr);
+  // `names` gives the source and group names and the favorites marker.
+  MatrixGridModel(TextGrid& grid, GridKind kind, const ConfigModel& names, QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -28,9 +34,14 @@ class MatrixGridModel : public QAbstractTableModel {
   void Refresh();
 
   const TextGrid& Grid() const { return grid_; }
+  // What a data cell and a column are said as.
+  QString SpokenCell(int column, int row) const;
+  QString SpokenColumn(int column) const;
 
  private:
   TextGrid& grid_;
+  GridKind kind_;
+  const ConfigModel& names_;
 };
 
 }  // namespace zem

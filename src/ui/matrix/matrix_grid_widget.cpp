@@ -15,6 +15,18 @@ namespace {
 // A section holds its cell plus the line at its right or bottom edge, as
 // the table view draws its lines inside the sections.
 constexpr int kLine = 1;
+
+TextGrid& GridOf(ConfigModel& model, GridKind kind) {
+  switch (kind) {
+    case GridKind::Groups:
+      return model.GroupGrid;
+    case GridKind::Restrictions:
+      return model.RestrictionGrid;
+    case GridKind::Favorites:
+      break;
+  }
+  return model.FavoritesGrid;
+}
 }  // namespace
 
 QColor GridLineColor(const QWidget& widget) {
@@ -62,8 +74,8 @@ void MatrixCornerCell::paintEvent(QPaintEvent*) {
   PaintCellLines(painter, rect(), GridLineColor(grid));
 }
 
-MatrixGridWidget::MatrixGridWidget(TextGrid& grid, GridKind kind, QWidget* parent)
-    : QTableView(parent), model_(new MatrixGridModel(grid, this)) {
+MatrixGridWidget::MatrixGridWidget(ConfigModel& model, GridKind kind, QWidget* parent)
+    : QTableView(parent), model_(new MatrixGridModel(GridOf(model, kind), kind, model, this)) {
   setHorizontalHeader(new MatrixHeaderView(Qt::Horizontal, this));
   setVerticalHeader(new MatrixHeaderView(Qt::Vertical, this));
   setModel(model_);
@@ -221,10 +233,28 @@ bool IsNavigationKey(int key) {
 }  // namespace
 
 void MatrixGridWidget::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  if (key == Qt::Key_Menu || (key == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+    event->accept();
+    RequestKeyboardMenu();
+    return;
+  }
+  if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+      modifiers == Qt::NoModifier) {
+    event->accept();
+    if (activateKeys_ == ActivateKeys::OpenMenu) {
+      RequestKeyboardMenu();
+    } else if (currentIndex().isValid()) {
+      const GridCellPos cell = SelectedCell();
+      emit CellDoubleClicked(cell.Column, cell.Row);
+    }
+    return;
+  }
   // The current cell is the marker's and the popup's target: only the
-  // navigation keys move it. Letters, Space and Ctrl+A (select all) do
-  // nothing here and go on to the window.
-  if (!IsNavigationKey(event->key())) {
+  // navigation keys move it. Letters and Ctrl+A (select all) do nothing
+  // here and go on to the window.
+  if (!IsNavigationKey(key)) {
     event->ignore();
     return;
   }
@@ -243,7 +273,15 @@ void MatrixGridWidget::contextMenuEvent(QContextMenuEvent* event) {
     emit ContextMenuRequest(event->globalPos(), false);
     return;
   }
-  const QRect cell = CellRect(SelectedCell());
+  RequestKeyboardMenu();
+}
+
+// From the keyboard the menu opens at the selected cell, brought into view.
+void MatrixGridWidget::RequestKeyboardMenu() {
+  const GridCellPos selected = SelectedCell();
+  if (selected.Column >= 1 && selected.Row >= 1)
+    scrollTo(model_->index(selected.Row - 1, selected.Column - 1));
+  const QRect cell = CellRect(selected);
   const QPoint local = cell.isEmpty() ? rect().center() : cell.center();
   emit ContextMenuRequest(mapToGlobal(local), true);
 }

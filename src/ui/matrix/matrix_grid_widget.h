@@ -50,7 +50,13 @@ class MatrixGridWidget : public QTableView {
   static constexpr int kDataColumnWidth = 25;
   static constexpr int kRowHeight = 24;
 
-  MatrixGridWidget(TextGrid& grid, GridKind kind, QWidget* parent = nullptr);
+  // Shows the grid of `model` that `kind` names.
+  MatrixGridWidget(ConfigModel& model, GridKind kind, QWidget* parent = nullptr);
+
+  // What Space and Enter do on the selected cell: what a double-click does
+  // there, or open the context menu as the Menu key does.
+  enum class ActivateKeys { ToggleCell, OpenMenu };
+  void SetActivateKeys(ActivateKeys keys) { activateKeys_ = keys; }
 
   // The grid's texts changed: repaint every cell, headers and corner.
   void Refresh();
@@ -76,7 +82,8 @@ class MatrixGridWidget : public QTableView {
   // A right-button press anywhere on the grid, with the cell under the
   // pointer; it does not move the selection.
   void CellRightPressed(int column, int row);
-  // The context menu was asked for, by the mouse or by the keyboard.
+  // The context menu was asked for, by the mouse or by the keyboard (the
+  // Menu key, Shift+F10), then at the selected cell.
   void ContextMenuRequest(QPoint globalPos, bool fromKeyboard);
 
  protected:
@@ -90,8 +97,10 @@ class MatrixGridWidget : public QTableView {
 
  private:
   GridCellPos CellAtViewport(QPoint pos) const;
+  void RequestKeyboardMenu();
 
   MatrixGridModel* model_;
+  ActivateKeys activateKeys_ = ActivateKeys::ToggleCell;
   MatrixCornerCell* corner_ = nullptr;
   // A left press on a data cell waits for its release to raise CellClicked.
   bool leftPressPending_ = false;

@@ -15,7 +15,7 @@ RestrictionsView::RestrictionsView(Editor& editor, Prompts& prompts, QWidget* pa
   pages::MakeLabel(this, "Label20", "Sources", 161, 8, true);
   pages::MakeLabel(this, "Label19", "Zones", 8, 56, true);
 
-  grid_ = new MatrixGridWidget(editor_.model.RestrictionGrid, GridKind::Restrictions, this);
+  grid_ = new MatrixGridWidget(editor_.model, GridKind::Restrictions, this);
   grid_->setObjectName("StringGrid4");
   grid_->setAccessibleName("Restrictions matrix");
   grid_->setGeometry(55, 28, 538, 329);

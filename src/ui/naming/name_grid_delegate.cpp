@@ -8,6 +8,7 @@
 
 #include "editor/naming_logic.h"
 #include "ui/naming/name_grid_model.h"
+#include "ui/pages/page_controls.h"
 
 namespace zem {
 
@@ -44,8 +45,9 @@ void NameGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   const bool labelColumn = index.column() == 0;
   const QPalette& palette = option.palette;
   painter->save();
-  painter->fillRect(cell,
-                    labelColumn ? palette.color(QPalette::Active, QPalette::Button) : QColor(Qt::white));
+  const QColor background =
+      labelColumn ? palette.color(QPalette::Active, QPalette::Button) : QColor(Qt::white);
+  painter->fillRect(cell, background);
   const bool enabled = option.state.testFlag(QStyle::State_Enabled);
   painter->setPen(enabled ? QColor(Qt::black) : palette.color(QPalette::Disabled, QPalette::WindowText));
   painter->setFont(option.font);
@@ -56,6 +58,7 @@ void NameGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   painter->setClipRect(cell);
   painter->drawText(QPoint(cell.left() + left, cell.top() + top + metrics.ascent()), text);
   painter->restore();
+  pages::PaintFocusFrame(*painter, option, background);
 }
 
 QWidget* NameGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& /*option*/,

@@ -18,7 +18,8 @@ QString NameCommitAccepted(const QString& cellText, const QString& commit);
 // Paints the cells of a name grid and edits the names in place: white cells,
 // the label column in the button face colour, black text (grey while the
 // grid is disabled), labels centred, names 10 pixels from the left, no
-// selection or focus highlight. The editor applies NameKeyAccepted per key
+// selection highlight; the current cell carries the style's focus frame
+// while the grid has the keyboard focus. The editor applies NameKeyAccepted per key
 // and NameCommitAccepted to text an input method commits.
 class NameGridDelegate : public QStyledItemDelegate {
   Q_OBJECT

@@ -84,6 +84,8 @@ SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
   // copied whenever this grid paints, and at once when a name is edited.
   new PaintHook(zoneGrid->viewport(), [this] { CopyZoneLabels(editor_.model); });
   connect(zoneNames_, &NameGridModel::NameEdited, this, [this] { CopyZoneLabels(editor_.model); });
+  for (NameGridModel* names : {zoneNames_, sourceNames_})
+    connect(names, &NameGridModel::NameEdited, this, [this] { editor_.revision.Bump(); });
   SyncFromEditor();
 }
 
@@ -104,6 +106,8 @@ FavoriteGroupNamingView::FavoriteGroupNamingView(Editor& editor, QWidget* parent
                           favoriteCaption);
   QLabel* groupCaption = pages::MakeLabel(this, "Label61", "Group Names", 368, 8, true);
   pages::NameAfterCaption(MakeNameGrid("StringGrid6", groupNames_, QPoint(368, 28), 227, this), groupCaption);
+  for (NameGridModel* names : {favoriteNames_, groupNames_})
+    connect(names, &NameGridModel::NameEdited, this, [this] { editor_.revision.Bump(); });
   SyncFromEditor();
 }
 

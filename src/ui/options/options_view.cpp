@@ -82,8 +82,13 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
 
   MakeHeading(this, "Label42", "Display Brightness", 429, 168);
   displayLevelText_ = MakeLabel(this, "DisplayLvl", "Level: 0", 429, 205);
-  displayLevel_ = pages::MakeSlider(this, "Display", "Display brightness", Qt::Horizontal, 0, kLevels - 1, 1,
-                                    QRect(425, 224, 135, 45));
+  // Said as its label shows it: level 0 is "100%".
+  const ConfigModel& model = editor_.model;
+  const auto levelName = [&model](int position) {
+    return Latin1(model.LevelNames[static_cast<std::size_t>(std::clamp(position, 0, kLevels - 1))]);
+  };
+  displayLevel_ = pages::MakeSlider(this, "Display", "Display brightness", readings::Named(levelName),
+                                    Qt::Horizontal, 0, kLevels - 1, 1, QRect(425, 224, 135, 45));
 
   setTabOrder(dhcp_, ipAddress_);
   setTabOrder(ipAddress_, netmask_);
@@ -92,19 +97,32 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
   setTabOrder(frontPanel_, irLockout_);
   setTabOrder(irLockout_, displayLevel_);
 
+  // Each control writes its option straight into the model: a change of the
+  // configuration.
   OptionsRec& options = editor_.model.Options;
-  connect(dhcp_, &QCheckBox::toggled, this, [&options](bool on) { options.DHCPEnabled = on; });
-  connect(frontPanel_, &QCheckBox::toggled, this, [&options](bool on) { options.FrontPanelLock = on; });
-  connect(irLockout_, &QCheckBox::toggled, this, [&options](bool on) { options.IRLockout = on; });
-  connect(ipAddress_, &QLineEdit::textChanged, this,
-          [&options](const QString& text) { options.IPAddress = Latin1Bytes(text); });
-  connect(netmask_, &QLineEdit::textChanged, this,
-          [&options](const QString& text) { options.Netmask = Latin1Bytes(text); });
-  connect(gateway_, &QLineEdit::textChanged, this,
-          [&options](const QString& text) { options.Gateway = Latin1Bytes(text); });
+  ConfigRevision& revision = editor_.revision;
+  const auto checkInto = [&](QCheckBox* box, bool OptionsRec::*option) {
+    connect(box, &QCheckBox::toggled, this, [&options, &revision, option](bool on) {
+      options.*option = on;
+      revision.Bump();
+    });
+  };
+  checkInto(dhcp_, &OptionsRec::DHCPEnabled);
+  checkInto(frontPanel_, &OptionsRec::FrontPanelLock);
+  checkInto(irLockout_, &OptionsRec::IRLockout);
+  const auto textInto = [&](QLineEdit* edit, std::string OptionsRec::*option) {
+    connect(edit, &QLineEdit::textChanged, this, [&options, &revision, option](const QString& text) {
+      options.*option = Latin1Bytes(text);
+      revision.Bump();
+    });
+  };
+  textInto(ipAddress_, &OptionsRec::IPAddress);
+  textInto(netmask_, &OptionsRec::Netmask);
+  textInto(gateway_, &OptionsRec::Gateway);
   connect(displayLevel_, &QSlider::valueChanged, this, [this](int position) {
     DisplayLevelChanged(editor_.model, position);
     pages::SetLabelText(displayLevelText_, Latin1(editor_.model.Options.DisplayLabel));
+    editor_.revision.Bump();
   });
 
   SyncFromEditor();

@@ -4,17 +4,22 @@
 // fixed places, single-byte text at the widget boundary, and showing a list
 // state without running the list's handlers.
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QString>
+#include <QStyleOptionFocusRect>
+#include <QStyleOptionViewItem>
 #include <string>
 #include <vector>
 
 #include "model/config_model.h"
 #include "ui/latin1.h"
+#include "ui/pages/value_slider.h"
 
 namespace zem::pages {
 
@@ -58,12 +63,15 @@ inline QLabel* MakeCentredLabel(QWidget* parent, const QString& name, const QStr
 }
 
 // A track bar, named for assistive technology by what it sets ("Zone
-// volume"). Vertical ones have their minimum at the top, and the arrow keys
-// move the thumb the way they point.
-inline void SetUpSlider(QSlider* slider, const QString& name, const QString& accessibleName, int minimum,
-                        int maximum, int tickInterval, const QRect& place) {
+// volume") and telling it the value as `reading` gives it. Vertical ones have
+// their minimum at the top, and the arrow keys move the thumb the way they
+// point.
+inline void SetUpSlider(ValueSlider* slider, const QString& name, const QString& accessibleName,
+                        ValueSlider::Reading reading, int minimum, int maximum, int tickInterval,
+                        const QRect& place) {
   slider->setObjectName(name);
   slider->setAccessibleName(accessibleName);
+  slider->SetReading(std::move(reading));
   slider->setRange(minimum, maximum);
   slider->setSingleStep(1);
   slider->setPageStep(1);
@@ -72,21 +80,37 @@ inline void SetUpSlider(QSlider* slider, const QString& name, const QString& acc
   if (slider->orientation() == Qt::Vertical) {
     slider->setInvertedAppearance(true);
     slider->setInvertedControls(true);
-    // Some styles fill the groove from the minimum to the thumb; on a gain
-    // slider whose minimum is +10 dB that fill would read as a level.
-    QPalette palette = slider->palette();
-    palette.setColor(QPalette::Highlight, palette.color(QPalette::Button).darker(115));
-    slider->setPalette(palette);
   }
   slider->setGeometry(place);
 }
 
-inline QSlider* MakeSlider(QWidget* parent, const QString& name, const QString& accessibleName,
-                           Qt::Orientation orientation, int minimum, int maximum, int tickInterval,
-                           const QRect& place) {
-  auto* slider = new QSlider(orientation, parent);
-  SetUpSlider(slider, name, accessibleName, minimum, maximum, tickInterval, place);
+inline ValueSlider* MakeSlider(QWidget* parent, const QString& name, const QString& accessibleName,
+                               ValueSlider::Reading reading, Qt::Orientation orientation, int minimum,
+                               int maximum, int tickInterval, const QRect& place) {
+  auto* slider = new ValueSlider(orientation, parent);
+  SetUpSlider(slider, name, accessibleName, std::move(reading), minimum, maximum, tickInterval, place);
   return slider;
+}
+
+// The style's focus frame around an item of a view that paints its items
+// itself, drawn as the style draws it for its own items: only for the
+// current item, and only while the view has the keyboard focus. Only its
+// edge is drawn: some styles also tint the inside, which would change the
+// colour that tells what the cell holds.
+inline void PaintFocusFrame(QPainter& painter, const QStyleOptionViewItem& option, const QColor& background) {
+  if (!option.state.testFlag(QStyle::State_HasFocus)) return;
+  constexpr int kEdge = 2;
+  const QRect inside = option.rect.adjusted(kEdge, kEdge, -kEdge, -kEdge);
+  painter.save();
+  painter.setClipRegion(QRegion(option.rect).subtracted(QRegion(inside)), Qt::IntersectClip);
+  QStyleOptionFocusRect frame;
+  frame.QStyleOption::operator=(option);
+  frame.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+  frame.backgroundColor = background;
+  const QWidget* widget = option.widget;
+  QStyle* style = widget ? widget->style() : QApplication::style();
+  style->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, widget);
+  painter.restore();
 }
 
 inline void SetSliderValue(QSlider* slider, int value) {

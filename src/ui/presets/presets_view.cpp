@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QSlider>
 
+#include "ui/pages/drop_down_list.h"
 #include "ui/pages/page_controls.h"
 #include "ui/presets/name_edit_widget.h"
 
@@ -40,8 +41,8 @@ void PresetsView::BuildControls() {
     const int left = kBandLeft + (b - 1) * kBandStep;
     MakeCentredLabel(this, Name("Label", 73 + b), kBandNames[b - 1], left, 26, kSliderWidth);
     bands_[b - 1] = pages::MakeSlider(this, Name("TrackBar", 25 - b), QString("Preset band %1 gain").arg(b),
-                                      Qt::Vertical, PresetsLogic::kMin, PresetsLogic::kMax, 1,
-                                      QRect(left, kSliderTop, kSliderWidth, kSliderHeight));
+                                      readings::Gain(), Qt::Vertical, PresetsLogic::kMin, PresetsLogic::kMax,
+                                      1, QRect(left, kSliderTop, kSliderWidth, kSliderHeight));
     bandGain_[b - 1] = MakeCentredLabel(this, Name("Label", 83 + b), "0", left, 188, kSliderWidth);
   }
 
@@ -60,11 +61,15 @@ void PresetsView::BuildControls() {
   nameEdit_->setGeometry(511, 237, 145, nameEdit_->sizeHint().height());
 
   QLabel* quickEQCaption = MakeLabel(this, "Label96", "Load Quick EQ Presets", 20, 219);
-  quickEQList_ = new QComboBox(this);
+  quickEQList_ = new DropDownList(this);
   quickEQList_->setObjectName("ComboBox4");
   pages::NameAfterCaption(quickEQList_, quickEQCaption);
   quickEQList_->setEditable(false);
   quickEQList_->setGeometry(22, 238, 145, quickEQList_->sizeHint().height());
+
+  // Presets live in the unit: editing them is no unsaved change, and an
+  // export does not carry them. The page says so.
+  MakeLabel(this, "PresetsNotExported", kNotExportedText, 22, 290);
 
   // Tab order as the controls stand, left to right.
   QWidget::setTabOrder(bands_[kBands - 1], quickEQList_);

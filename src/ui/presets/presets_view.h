@@ -21,6 +21,10 @@ class PresetsView : public QWidget {
   Q_OBJECT
 
  public:
+  // The page's one line about what an export carries.
+  static constexpr const char* kNotExportedText =
+      "EQ presets are kept in the unit and are not part of an export.";
+
   PresetsView(Editor& editor, Prompts& prompts, QWidget* parent = nullptr);
   // Shows the editor's current state in every control of the page; no
   // handler runs while it does.

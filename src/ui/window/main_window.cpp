@@ -154,13 +154,9 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
   SyncModeChecks();
   EditorChanged();
   UpdateModifiedMark();
-  // Edits reach the editor from many controls; after any user input the
-  // modified mark is checked once more.
-  qApp->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() {
-  qApp->removeEventFilter(this);
   // The editor outlives the window (tests, the command-line tool): leave it
   // with no callbacks into widgets that are about to go.
   editor_.SetListener(nullptr);
@@ -364,7 +360,7 @@ void MainWindow::EditorChanged() {
   options_->SyncFromEditor();
   syncing_ = false;
   SyncActions();
-  ScheduleModifiedCheck();
+  UpdateModifiedMark();
 }
 
 void MainWindow::PageChosen(int index) {
@@ -394,28 +390,13 @@ void MainWindow::SyncActions() {
   escapeShortcut_->setEnabled(busy);
 }
 
-void MainWindow::UpdateModifiedMark() {
-  modifiedCheckPending_ = false;
-  setWindowModified(editor_.IsModified());
-}
-
-void MainWindow::ScheduleModifiedCheck() {
-  if (modifiedCheckPending_) return;
-  modifiedCheckPending_ = true;
-  QTimer::singleShot(0, this, &MainWindow::UpdateModifiedMark);
-}
+void MainWindow::UpdateModifiedMark() { setWindowModified(editor_.IsModified()); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::Resize:
       if (receivedTextBase_.isValid() && watched == pageTabs_->parent())
         LayOutClient(static_cast<QResizeEvent*>(event)->size());
-      break;
-    case QEvent::MouseButtonRelease:
-    case QEvent::KeyRelease:
-    case QEvent::Wheel:
-    case QEvent::InputMethod:
-      ScheduleModifiedCheck();
       break;
     default:
       break;

@@ -60,6 +60,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
 
   // Editor::Listener: show the editor afresh.
   void EditorChanged() override;
+  // Editor::Listener: the modified mark follows the configuration's revision.
+  void RevisionChanged() override { UpdateModifiedMark(); }
 
   void ChooseFileMode();
   void ChooseSerialMode();
@@ -97,7 +99,6 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void SyncActions();
   // True when nothing unsaved would be lost, or the user agrees to lose it.
   bool ConfirmDiscard();
-  void ScheduleModifiedCheck();
 
   Editor& editor_;
   Prompts& prompts_;
@@ -137,7 +138,6 @@ class MainWindow : public QMainWindow, public Editor::Listener {
 
   bool shownBefore_ = false;
   bool syncing_ = false;
-  bool modifiedCheckPending_ = false;
 };
 
 }  // namespace zem

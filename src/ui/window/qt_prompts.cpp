@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include "ui/latin1.h"
+#include "ui/pages/drop_down_list.h"
 #include "ui/window/window_font.h"
 
 namespace zem {
@@ -141,7 +142,7 @@ std::unique_ptr<QDialog> BuildPortChooserDialog(const std::vector<std::string>& 
   line2->move(12, 28);
   line2->adjustSize();
 
-  auto* combo = new QComboBox(dialog.get());
+  auto* combo = new DropDownList(dialog.get());
   combo->setObjectName("PortCombo");
   combo->setAccessibleName("Serial port");
   // The list shows the ports the system reports; a pseudo-terminal or any

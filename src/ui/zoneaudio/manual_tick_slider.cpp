@@ -7,7 +7,7 @@
 
 namespace zem {
 
-ManualTickSlider::ManualTickSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+ManualTickSlider::ManualTickSlider(QWidget* parent) : ValueSlider(Qt::Horizontal, parent) {
   // The style draws no ticks of its own; paintEvent adds the chosen ones.
   setTickPosition(QSlider::NoTicks);
 }
@@ -18,7 +18,7 @@ void ManualTickSlider::SetTick(int value) {
 }
 
 void ManualTickSlider::paintEvent(QPaintEvent* event) {
-  QSlider::paintEvent(event);
+  ValueSlider::paintEvent(event);
 
   QStyleOptionSlider option;
   initStyleOption(&option);

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QSlider>
 #include <vector>
+#include "ui/pages/value_slider.h"
 
 namespace zem {
 
 // A horizontal track bar whose tick marks stand only at chosen values (and
 // at both ends), on both sides of the groove.
-class ManualTickSlider : public QSlider {
+class ManualTickSlider : public ValueSlider {
  public:
   explicit ManualTickSlider(QWidget* parent = nullptr);
 

@@ -12,6 +12,7 @@
 
 #include "eqfiles/quick_eq_files.h"
 #include "transfer/file_io.h"
+#include "ui/pages/drop_down_list.h"
 #include "ui/pages/page_controls.h"
 #include "ui/zoneaudio/manual_tick_slider.h"
 
@@ -40,7 +41,7 @@ QFrame* MakeBevel(QWidget* parent, const QString& name, const QRect& place) {
 }
 
 QComboBox* MakeDropDown(QWidget* parent, const QString& name, int x, int y, int width) {
-  auto* box = new QComboBox(parent);
+  auto* box = new DropDownList(parent);
   box->setObjectName(name);
   box->setEditable(false);
   box->setGeometry(x, y, width, box->sizeHint().height());
@@ -70,8 +71,9 @@ void ZoneAudioView::BuildControls() {
   for (int b = 1; b <= kBands; ++b) {
     const int left = kBandLeft + (b - 1) * kBandStep;
     MakeCentredLabel(this, Name("Label", 8 + b), kBandNames[b - 1], left, 10, kSliderWidth);
-    bands_[b - 1] = MakeSlider(this, Name("TrackBar", b), BandName(b), Qt::Vertical, ZoneAudioLogic::kBandMin,
-                               ZoneAudioLogic::kBandMax, 1, QRect(left, 23, kSliderWidth, kSliderHeight));
+    bands_[b - 1] = MakeSlider(this, Name("TrackBar", b), BandName(b), readings::Gain(), Qt::Vertical,
+                               ZoneAudioLogic::kBandMin, ZoneAudioLogic::kBandMax, 1,
+                               QRect(left, 23, kSliderWidth, kSliderHeight));
     bandGain_[b - 1] = MakeCentredLabel(this, Name("Label", 49 + b), "0", left, 172, kSliderWidth);
   }
 
@@ -81,9 +83,9 @@ void ZoneAudioView::BuildControls() {
   MakeLabel(this, "Label29", "+12db", 28, 212);
   MakeLabel(this, "Label28", "+0db", 28, 276);
   MakeLabel(this, "Label27", "-12db", 28, 342);
-  bass_ = MakeSlider(this, "TrackBar11", "Bass", Qt::Vertical, ZoneAudioLogic::kToneMin,
+  bass_ = MakeSlider(this, "TrackBar11", "Bass", readings::Gain(), Qt::Vertical, ZoneAudioLogic::kToneMin,
                      ZoneAudioLogic::kToneMax, 1, QRect(61, 207, kSliderWidth, kSliderHeight));
-  treble_ = MakeSlider(this, "TrackBar12", "Treble", Qt::Vertical, ZoneAudioLogic::kToneMin,
+  treble_ = MakeSlider(this, "TrackBar12", "Treble", readings::Gain(), Qt::Vertical, ZoneAudioLogic::kToneMin,
                        ZoneAudioLogic::kToneMax, 1, QRect(109, 207, kSliderWidth, kSliderHeight));
   bassGain_ = MakeCentredLabel(this, "Label36", "0", 61, 356, kSliderWidth);
   trebleGain_ = MakeCentredLabel(this, "Label39", "0", 109, 356, kSliderWidth);
@@ -91,22 +93,22 @@ void ZoneAudioView::BuildControls() {
   MakeCentredLabel(this, "Label887", "Lowpass Filter", 60, 194, 100);
   MakeLabel(this, "Label886", "40Hz", 28, 212);
   MakeLabel(this, "Label888", "240Hz", 28, 342);
-  lowpass_ =
-      MakeSlider(this, "TrackBar25", "Lowpass filter frequency", Qt::Vertical, ZoneAudioLogic::kLowpassMin,
-                 ZoneAudioLogic::kLowpassMax, 5, QRect(87, 207, kSliderWidth, kSliderHeight));
+  lowpass_ = MakeSlider(this, "TrackBar25", "Lowpass filter frequency", readings::Plain("Hz"), Qt::Vertical,
+                        ZoneAudioLogic::kLowpassMin, ZoneAudioLogic::kLowpassMax, 5,
+                        QRect(87, 207, kSliderWidth, kSliderHeight));
   lowpassText_ = MakeCentredLabel(this, "Label885", "40Hz", 77, 356, 65);
 
   // Lower frame, right: volume, balance and the quick EQ files.
   volumeText_ = MakeLabel(this, "Label23", "Volume: -20db", 187, 197);
-  volume_ = MakeSlider(this, "TrackBar13", "Zone volume", Qt::Horizontal, ZoneAudioLogic::kVolumeMin,
-                       ZoneAudioLogic::kVolumeMax, 1, QRect(178, 212, 335, 45));
+  volume_ = MakeSlider(this, "TrackBar13", "Zone volume", readings::Plain("dB"), Qt::Horizontal,
+                       ZoneAudioLogic::kVolumeMin, ZoneAudioLogic::kVolumeMax, 1, QRect(178, 212, 335, 45));
   MakeLabel(this, "Label32", "-80db", 184, 255);
   auto* zeroDb = MakeLabel(this, "Label31", "+0db", 0, 255);
   zeroDb->move(178 + 335 - zeroDb->width() - 6, 255);
 
   balanceText_ = MakeLabel(this, "Label30", "Balance (L: 25db / R: 0db)", 187, 281);
   balance_ = new ManualTickSlider(this);
-  pages::SetUpSlider(balance_, "TrackBar14", "Zone balance", ZoneAudioLogic::kBalanceMin,
+  pages::SetUpSlider(balance_, "TrackBar14", "Zone balance", readings::Balance(), ZoneAudioLogic::kBalanceMin,
                      ZoneAudioLogic::kBalanceMax, 0, QRect(178, 296, 167, 45));
   // The window's creation places these three ticks by hand.
   for (int tick : {0, -40, 40}) balance_->SetTick(tick);

@@ -1,0 +1,78 @@
+#include "ui/pages/drop_down_list.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QLineEdit>
+
+namespace zem {
+
+namespace {
+
+// The list's popup and, for a list that can be typed into, its edit field
+// are its children, as with the toolkit's own drop-down lists.
+class DropDownAccessible : public QAccessibleWidget {
+ public:
+  explicit DropDownAccessible(DropDownList* list) : QAccessibleWidget(list, QAccessible::ComboBox) {}
+
+  int childCount() const override { return List()->lineEdit() ? 2 : 1; }
+  QAccessibleInterface* child(int index) const override {
+    if (index == 0) return QAccessible::queryAccessibleInterface(List()->view());
+    if (index == 1 && List()->lineEdit()) return QAccessible::queryAccessibleInterface(List()->lineEdit());
+    return nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    if (!child) return -1;
+    if (child->object() == List()->view()) return 0;
+    if (List()->lineEdit() && child->object() == List()->lineEdit()) return 1;
+    return -1;
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Value)
+      return List()->lineEdit() ? List()->lineEdit()->text() : List()->currentText();
+    return QAccessibleWidget::text(t);
+  }
+  QAccessible::State state() const override {
+    QAccessible::State state = QAccessibleWidget::state();
+    state.expandable = true;
+    state.expanded = List()->view()->isVisible();
+    state.collapsed = !state.expanded;
+    state.editable = List()->isEditable();
+    return state;
+  }
+  QStringList actionNames() const override {
+    return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
+  }
+  void doAction(const QString& name) override {
+    if (name != showMenuAction() && name != pressAction()) {
+      QAccessibleWidget::doAction(name);
+      return;
+    }
+    if (List()->view()->isVisible())
+      List()->hidePopup();
+    else
+      List()->showPopup();
+  }
+  QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+ private:
+  DropDownList* List() const { return static_cast<DropDownList*>(widget()); }
+};
+
+QAccessibleInterface* MakeDropDownAccessible(const QString& className, QObject* object) {
+  if (className == QLatin1String("zem::DropDownList") && object && object->isWidgetType())
+    return new DropDownAccessible(static_cast<DropDownList*>(object));
+  return nullptr;
+}
+
+}  // namespace
+
+DropDownList::DropDownList(QWidget* parent) : QComboBox(parent) {
+  static const bool installed = [] {
+    QAccessible::installFactory(MakeDropDownAccessible);
+    return true;
+  }();
+  (void)installed;
+}
+
+}  // namespace zem
