@@ -1,5 +1,6 @@
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include "editor/editor.h"
@@ -221,6 +223,45 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     QCOMPARE(window->findChild<QLineEdit*>("Edit1")->text(), QString("Edit1"));
     QCOMPARE(window->findChild<QLineEdit*>("Edit2")->text(), QString("Edit2"));
     QCOMPARE(window->findChild<QLineEdit*>("Edit3")->text(), QString("Edit2"));
+  }
+
+  // The page without a tab is never shown: not by the keys that walk the
+  // tabs, not by the wheel over the tab bar, not to a screen reader.
+  void pageWithoutATabIsNeverShown() {
+    window->show();
+    editor->ImportFileText(SmallConfiguration(), "unit.zem");
+    auto* pages = window->findChild<QTabWidget*>("PageControl1");
+    const int restrictions = static_cast<int>(Page::Restrictions), options = static_cast<int>(Page::Options);
+    pages->setCurrentIndex(restrictions);
+    QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(pages->currentIndex(), options);
+    QTest::keyClick(pages, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(pages->currentIndex(), restrictions);
+
+    QTabBar* tabs = pages->tabBar();
+    const QPointF over = tabs->tabRect(restrictions).center();
+    QWheelEvent down(over, tabs->mapToGlobal(over), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(tabs, &down);
+    QCOMPARE(pages->currentIndex(), options);
+    QWheelEvent up(over, tabs->mapToGlobal(over), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+    QApplication::sendEvent(tabs, &up);
+    QCOMPARE(pages->currentIndex(), restrictions);
+
+    // The controls of the page follow the import as the others' do.
+    QVERIFY(window->findChild<QCheckBox*>("CheckBox1")->isEnabled());
+
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(tabs);
+    QVERIFY(bar);
+    QStringList announced;
+    for (int i = 0; i < bar->childCount(); ++i) {
+      QAccessibleInterface* tab = bar->child(i);
+      if (tab && tab->role() == QAccessible::PageTab && !tab->state().invisible)
+        announced << tab->text(QAccessible::Name);
+    }
+    QCOMPARE(announced.size(), zem::kPageCount - 1);
+    QVERIFY(!announced.contains("Communication Settings"));
   }
 
   void everyControlHasAnAccessibleName() {
@@ -507,6 +548,8 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     prompts->confirmAnswers.push_back(false);
     window->findChild<QAction*>("Import1")->trigger();
     QCOMPARE(prompts->confirmTexts, std::vector<std::string>{question});
+    // Enter on the question keeps the edits.
+    QCOMPARE(prompts->confirmDefaults.front(), zem::Prompts::DefaultButton::Cancel);
     QVERIFY(prompts->openDialogs.empty() && prompts->saveDialogs.empty());
     QCOMPARE(editor->model.ZoneNames[2], std::string("Hall"));
     prompts->confirmAnswers.push_back(true);
