@@ -21,7 +21,7 @@ using zem::test::Zemctl;
 namespace {
 
 // Where a value comes in.
-enum class Entry { NameGrid, OptionField, Import, Build, RawJson };
+enum class Entry { NameGrid, OptionField, Import, Build, RawJson, Convert, Push };
 enum class Mode { File, Telnet, Serial };
 
 std::string Configuration() {
@@ -69,6 +69,10 @@ class TestExportReadBack : public QObject, private zem::testing::WindowFixture {
     QTest::newRow("zone without a mode")
         << Entry::Import << Mode::File << "" << QByteArray("[EO1M9]")
         << "zone 1 volume would be lost on reading back: no DSP mode is chosen";
+    QTest::newRow("convert") << Entry::Convert << Mode::File << "" << QByteArray("[EO1M9]")
+                             << "zone 1 volume would be lost on reading back: no DSP mode is chosen";
+    QTest::newRow("push") << Entry::Push << Mode::Telnet << "" << QByteArray("[EO1M9]")
+                          << "zone 1 volume would be lost on reading back: no DSP mode is chosen";
     QTest::newRow("build: zone name") << Entry::Build << Mode::File << "zones.0.name" << QByteArray("[VO1R0]")
                                       << "zones[0].name: \"[VO1R0]\" would read back as a volume command";
     QTest::newRow("build: favorite name")
@@ -97,6 +101,25 @@ class TestExportReadBack : public QObject, private zem::testing::WindowFixture {
     QTemporaryDir dir;
     const QString out = dir.filePath("out.zem");
 
+    if (entry == Entry::Convert || entry == Entry::Push) {
+      const QString in = dir.filePath("in.zem");
+      zem::test::Write(in, QByteArray::fromStdString(Configuration()) + value + "\r\n");
+      zem::test::Run run;
+      if (entry == Entry::Convert) {
+        run = Zemctl({"convert", in, "-o", out});
+      } else {
+        sim = std::make_unique<zem::UnitSim>(zem::SimOptions{});
+        std::string error;
+        QVERIFY2(sim->ListenTcp(0, QHostAddress::LocalHost, &error), error.c_str());
+        run = Zemctl(
+            {"push", in, "--telnet", "127.0.0.1:" + QString::number(sim->TcpPort()), "--timeout", "5"});
+        QCOMPARE(sim->Connections(), 0);
+      }
+      QCOMPARE(run.status, 2);
+      QVERIFY2(run.err.contains(named.toLatin1()), run.err.constData());
+      QVERIFY(!QFile::exists(out));
+      return;
+    }
     if (entry == Entry::Build || entry == Entry::RawJson) {
       const QString in = dir.filePath("in.zem"), json = dir.filePath("in.json");
       zem::test::Write(in, QByteArray::fromStdString(Configuration()));
