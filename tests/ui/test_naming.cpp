@@ -158,30 +158,21 @@ class TestNaming : public QObject, private zem::testing::WindowFixture {
     QTest::addColumn<QString>("before");  // the name; "|" marks the caret, "[...]" a selection
     QTest::addColumn<QString>("incoming");
     QTest::addColumn<QString>("after");
-    for (const char* how : {"paste", "drop", "input method", "paste action"}) {
-      const QString h(how);
-      QTest::newRow(qPrintable(h + ": a copied command with its line end")) << h << "X|"
-                                                                            << "[EC]\r\n"
-                                                                            << "X[EC]";
-      QTest::newRow(qPrintable(h + ": the first line only")) << h << "|"
-                                                             << "Hall\nKitchen"
-                                                             << "Hall";
-      QTest::newRow(qPrintable(h + ": cut to the limit")) << h << "|"
-                                                          << "A pasted name of 27 letters"
-                                                          << "A pasted name o";
-      QTest::newRow(qPrintable(h + ": into a full name")) << h << "123456789012345|"
-                                                          << "a"
-                                                          << "123456789012345";
+    const auto row = [](const QString& how, const char* name, const char* before, const char* incoming,
+                        const char* after) {
+      QTest::newRow(qPrintable(how + ": " + name)) << how << before << incoming << after;
+    };
+    for (const QString how : {"paste", "drop", "input method", "paste action"}) {
+      row(how, "a copied command with its line end", "X|", "[EC]\r\n", "X[EC]");
+      row(how, "the first line only", "|", "Hall\nKitchen", "Hall");
+      row(how, "cut to the limit", "|", "A pasted name of 27 letters", "A pasted name o");
+      row(how, "into a full name", "123456789012345|", "a", "123456789012345");
     }
-    // Where the text lands inside a name, typing's rule keeps what was there;
-    // a selection is replaced as typing replaces it.
-    for (const char* how : {"paste", "input method"}) {
-      QTest::newRow(qPrintable(QString(how) + ": in the middle")) << QString(how) << "ABCDEFGHIJ|KL"
-                                                                  << "xyz12"
-                                                                  << "ABCDEFGHIJxyzKL";
-      QTest::newRow(qPrintable(QString(how) + ": over a selection")) << QString(how) << "[Old name]"
-                                                                     << "A pasted name of 27 letters"
-                                                                     << "A pasted name o";
+    // Inside a name, typing's rule keeps what was there; a selection is
+    // replaced as typing replaces it.
+    for (const QString how : {"paste", "input method"}) {
+      row(how, "in the middle", "ABCDEFGHIJ|KL", "xyz12", "ABCDEFGHIJxyzKL");
+      row(how, "over a selection", "[Old name]", "A pasted name of 27 letters", "A pasted name o");
     }
   }
 
