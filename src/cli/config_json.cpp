@@ -233,6 +233,11 @@ constexpr Range kInt8{-128, 127};
 constexpr Range kMinusInt8{-127, 128};
 constexpr Range kInt32{std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()};
 
+// "U+0000"
+std::string CodePoint(QChar c) {
+  return "U+" + QString::number(c.unicode(), 16).toUpper().rightJustified(4, '0').toStdString();
+}
+
 const char* TypeName(const QJsonValue& v) {
   switch (v.type()) {
     case QJsonValue::Null:
@@ -282,12 +287,18 @@ class JsonReader {
   std::optional<long long> Integer(const QJsonValue& v, const std::string& path, Range field,
                                    std::optional<Range> window = std::nullopt);
   std::optional<bool> Bool(const QJsonValue& v, const std::string& path);
+  // What a text may hold besides single-byte characters: anything but a
+  // line break; a name no control byte either; an address field no control
+  // byte and no bracket, which would end its command or start another.
+  enum class TextRule { Plain, Name, Network };
   // Single-byte text: no code point above U+00FF, no line break (it would
-  // split the command's line), at most `maxBytes` bytes when given.
+  // split the command's line), nothing else `rule` refuses, at most
+  // `maxBytes` bytes when given.
   std::optional<std::string> Text(const QJsonValue& v, const std::string& path,
+                                  TextRule rule = TextRule::Plain,
                                   std::optional<std::size_t> maxBytes = std::nullopt);
   std::optional<std::string> Name(const QJsonValue& v, const std::string& path) {
-    return Text(v, path, kNameLength);
+    return Text(v, path, TextRule::Name, kNameLength);
   }
   bool TypeIs(const QJsonValue& v, QJsonValue::Type type, const char* expected, const std::string& path);
   // Numbers 1 to `count`, each once: the members of a list such as a zone's
@@ -369,18 +380,26 @@ std::optional<bool> JsonReader::Bool(const QJsonValue& v, const std::string& pat
   return v.toBool();
 }
 
-std::optional<std::string> JsonReader::Text(const QJsonValue& v, const std::string& path,
+std::optional<std::string> JsonReader::Text(const QJsonValue& v, const std::string& path, TextRule rule,
                                             std::optional<std::size_t> maxBytes) {
   if (!TypeIs(v, QJsonValue::String, "a string", path)) return std::nullopt;
   const QString text = v.toString();
   for (const QChar c : text) {
     if (c.unicode() > 0xFF) {
-      Problem(path, "U+" + QString::number(c.unicode(), 16).toUpper().rightJustified(4, '0').toStdString() +
-                        " is not a single byte: text holds U+0000 to U+00FF only");
+      Problem(path, CodePoint(c) + " is not a single byte: text holds U+0000 to U+00FF only");
       return std::nullopt;
     }
     if (c == QChar('\r') || c == QChar('\n')) {
       Problem(path, "holds a line break, which would split its command line");
+      return std::nullopt;
+    }
+    if (rule != TextRule::Plain && IsControlByte(static_cast<unsigned char>(c.unicode()))) {
+      Problem(path, "holds the control byte " + CodePoint(c) + ", which a unit's command does not carry");
+      return std::nullopt;
+    }
+    if (rule == TextRule::Network && (c == QChar('[') || c == QChar(']'))) {
+      Problem(path, "holds \"" + std::string(1, static_cast<char>(c.unicode())) +
+                        "\", which would end its command or start another");
       return std::nullopt;
     }
   }
@@ -428,9 +447,9 @@ void JsonReader::ReadOptions(const QJsonValue& v) {
   if (auto b = Bool(o->value("frontPanelLock"), Key(path, "frontPanelLock"))) options.FrontPanelLock = *b;
   if (auto b = Bool(o->value("irLockout"), Key(path, "irLockout"))) options.IRLockout = *b;
   if (auto b = Bool(o->value("dhcpEnabled"), Key(path, "dhcpEnabled"))) options.DHCPEnabled = *b;
-  if (auto t = Text(o->value("ipAddress"), Key(path, "ipAddress"))) options.IPAddress = *t;
-  if (auto t = Text(o->value("netmask"), Key(path, "netmask"))) options.Netmask = *t;
-  if (auto t = Text(o->value("gateway"), Key(path, "gateway"))) options.Gateway = *t;
+  if (auto t = Text(o->value("ipAddress"), Key(path, "ipAddress"), TextRule::Network)) options.IPAddress = *t;
+  if (auto t = Text(o->value("netmask"), Key(path, "netmask"), TextRule::Network)) options.Netmask = *t;
+  if (auto t = Text(o->value("gateway"), Key(path, "gateway"), TextRule::Network)) options.Gateway = *t;
 }
 
 void JsonReader::ReadBands(const QJsonValue& v, const std::string& path,
@@ -605,6 +624,14 @@ std::vector<JsonProblem> ConfigFromJsonText(std::string_view text, const JsonRea
                                             ConfigModel& model, std::size_t maxProblems) {
   // Some editors open UTF-8 text with a byte order mark; it carries nothing.
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  // JSON strings carry control characters escaped only; the parser lets a raw
+  // NUL through, which would then reach a name.
+  if (const std::optional<std::size_t> at = FindRawControlByte(text)) {
+    char hex[5];
+    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(text[*at]));
+    return {{"", "not valid JSON at byte " + std::to_string(*at) + ": the control byte " + hex +
+                     " stands unescaped inside a string"}};
+  }
   QJsonParseError error{};
   const QJsonDocument document = QJsonDocument::fromJson(
       QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())), &error);
@@ -615,6 +642,23 @@ std::vector<JsonProblem> ConfigFromJsonText(std::string_view text, const JsonRea
   if (const std::optional<std::string> duplicate = FindDuplicateKey(text))
     return {{*duplicate, "this key appears twice in its object"}};
   return JsonReader(options, model, std::max<std::size_t>(maxProblems, 1)).Read(document.object());
+}
+
+std::optional<std::size_t> FindRawControlByte(std::string_view text) {
+  bool inString = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (!inString) {
+      inString = c == '"';
+    } else if (c == '\\') {
+      ++i;  // the escaped character, whatever it is
+    } else if (c == '"') {
+      inString = false;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      return i;
+    }
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> FindDuplicateKey(std::string_view text) {

@@ -46,6 +46,10 @@ struct JsonProblem {
 std::vector<JsonProblem> ConfigFromJsonText(std::string_view text, const JsonReadOptions& options,
                                             ConfigModel& model, std::size_t maxProblems = 50);
 
+// Where a control byte (below 0x20) stands unescaped inside a string of
+// JSON text, which makes the text invalid JSON.
+std::optional<std::size_t> FindRawControlByte(std::string_view text);
+
 // In text that is valid JSON: the first key that an object holds twice, as
 // the path of that key (QJsonObject would keep only one of them).
 std::optional<std::string> FindDuplicateKey(std::string_view text);

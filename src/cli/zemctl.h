@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,12 @@ class LogPrinter {
 // (after a warning) that the file passed the read limit and only its
 // beginning was imported.
 bool ImportFile(Editor& editor, const std::string& path, bool* cut);
+
+// The bytes of the export of `editor`'s configuration (a configuration
+// file's text) when they read back as themselves; otherwise nothing, after
+// printing each value that would not survive and then `refused` ("OUT not
+// written", "nothing sent").
+std::optional<std::string> CheckedExportText(Editor& editor, const std::string& refused);
 
 // An output file and the option that named it ("-o", "--log"...).
 struct OutputFile {

@@ -12,11 +12,22 @@
 #include <utility>
 
 #include "cli/zemctl.h"
+#include "command/command_writer.h"
+#include "editor/read_back_check.h"
 #include "transfer/file_io.h"
 
 namespace zem {
 
 void PrintError(const std::string& message) { std::fprintf(stderr, "zemctl: %s\n", message.c_str()); }
+
+std::optional<std::string> CheckedExportText(Editor& editor, const std::string& refused) {
+  const std::vector<std::string> lines = editor.PrepareExport();
+  const std::vector<ReadBackProblem> problems = CheckReadBack(editor.model, lines);
+  if (problems.empty()) return ZemFileText(lines);
+  for (const ReadBackProblem& problem : problems) PrintError(problem.Text());
+  PrintError("these values would not read back as they are; " + refused);
+  return std::nullopt;
+}
 
 bool WantsHelp(const std::vector<std::string>& args) {
   for (const auto& a : args)

@@ -36,7 +36,8 @@ const char kConvertHelp[] =
     "OUT and LOG are checked before IN is read: each must be writable, and none\n"
     "may name IN or the other.\n"
     "Exit status: 0 written; 2 a file cannot be read or written, two of the\n"
-    "files are the same, or bad arguments; 3 IN names no source, so there is\n"
+    "files are the same, bad arguments, or the export would not read back as\n"
+    "itself (each value that would not is named); 3 IN names no source, so there is\n"
     "nothing to export; 4 written, but IN passed the read limit, so only its\n"
     "beginning was converted.\n";
 
@@ -125,8 +126,9 @@ int RunConvert(const std::vector<std::string>& args) {
     PrintError(input + " names no source; nothing to export, " + output + " not written");
     return 3;
   }
-  const std::string bytes = ZemFileText(editor.PrepareExport());
-  if (!WriteFileAtomically(output, bytes, &error)) {
+  const std::optional<std::string> bytes = CheckedExportText(editor, output + " not written");
+  if (!bytes) return 2;
+  if (!WriteFileAtomically(output, *bytes, &error)) {
     PrintError("cannot write " + output + ": " + error);
     return 2;
   }

@@ -5,6 +5,7 @@
 #include "cli/zemctl.h"
 #include "command/command_writer.h"
 #include "editor/editor.h"
+#include "editor/read_back_check.h"
 #include "transfer/file_io.h"
 
 namespace zem {
@@ -41,7 +42,10 @@ const char kBuildHelp[] =
     "balance -80 to 80, bands -10 to 10, bass and treble -12 to 12, lowpass\n"
     "40 to 240, DSP mode -1 to 4, system EQ -1 to 9). Each problem is printed\n"
     "with its JSON path (zones[11].name is the name of zone 12), and then\n"
-    "nothing is written. The EQ presets and volume locks are checked but not\n"
+    "nothing is written. Names hold no control byte; the IP address, netmask\n"
+    "and gateway neither, nor \"[\" or \"]\". The export must read back as itself:\n"
+    "a value that would come back otherwise (a name that reads as another\n"
+    "command...) is refused with its path. The EQ presets and volume locks are checked but not\n"
     "written, as a .zem file does not carry them; a note says when they hold\n"
     "anything.\n"
     "  -o, --output OUT      the configuration file to write (replaced\n"
@@ -56,6 +60,35 @@ const char kBuildHelp[] =
 // Far beyond the largest configuration's JSON (about 4 MiB with every
 // favorite cell connected), and small enough to parse without worry.
 constexpr ReadLimits kJsonReadLimits{std::size_t{16} << 20, 1000000};
+
+// Where the JSON form holds an exported value: "zones[0].name"; empty for
+// a line no single value explains.
+std::string JsonPathOf(const ExportedField& field) {
+  const std::string index = "[" + std::to_string(field.number - 1) + "]";
+  switch (field.kind) {
+    case ExportedField::Kind::SourceName:
+      return "sources" + index + ".name";
+    case ExportedField::Kind::ZoneName:
+      return "zones" + index + ".name";
+    case ExportedField::Kind::FavoriteName:
+      return "favorites" + index + ".name";
+    case ExportedField::Kind::GroupName:
+      return "groups" + index + ".name";
+    case ExportedField::Kind::IPAddress:
+      return "options.ipAddress";
+    case ExportedField::Kind::Netmask:
+      return "options.netmask";
+    case ExportedField::Kind::Gateway:
+      return "options.gateway";
+    case ExportedField::Kind::ZoneVolume:
+      return "zones" + index + ".volume";
+    case ExportedField::Kind::ZoneLowpass:
+      return "zones" + index + ".lowpass";
+    case ExportedField::Kind::Line:
+      return {};
+  }
+  return {};
+}
 
 bool WriteStandardOutput(const std::string& bytes) {
   return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
@@ -156,7 +189,17 @@ int RunBuild(const std::vector<std::string>& args) {
     PrintError(output + " not written");
     return 1;
   }
-  if (!WriteFileAtomically(output, ZemFileText(BuildCommandSequence(model)), &error)) {
+  const std::vector<std::string> lines = BuildCommandSequence(model);
+  const std::vector<ReadBackProblem> readBack = CheckReadBack(model, lines);
+  if (!readBack.empty()) {
+    for (const ReadBackProblem& problem : readBack) {
+      const std::string path = JsonPathOf(problem.field);
+      PrintError(input + ": " + (path.empty() ? FieldLabel(problem.field) : path) + ": " + problem.why);
+    }
+    PrintError("these values would not read back as they are; " + output + " not written");
+    return 1;
+  }
+  if (!WriteFileAtomically(output, ZemFileText(lines), &error)) {
     PrintError("cannot write " + output + ": " + error);
     return 2;
   }

@@ -41,9 +41,10 @@ const char kPullHelp[] =
     "  --deadline SECONDS    end the import after this long in all, for a unit\n"
     "                        that sends without end (default 600; a full unit\n"
     "                        takes about 95 s over a serial port)\n"
-    "Exit status: 0 written; 1 the link failed; 2 bad arguments or a file\n"
-    "cannot be written; 3 nothing was received or the unit named no source,\n"
-    "nothing written; 4 written,\n"
+    "Exit status: 0 written; 1 the link failed; 2 bad arguments, a file\n"
+    "cannot be written, or the export would not read back as itself (each\n"
+    "value that would not is named); 3 nothing was received or the unit named\n"
+    "no source, nothing written; 4 written,\n"
     "but the unit's answer ended early (end marker missing, size limit reached,\n"
     "port lost, timeout, deadline), so it may be incomplete; why goes to\n"
     "standard error.\n";
@@ -89,7 +90,9 @@ const char kPushHelp[] =
     "standard error); 1 the link failed, was closed or reset, or a line went\n"
     "unanswered, or (--verify) the unit does not hold what was sent, which wins\n"
     "over 4; 2 bad arguments (a port outside 1-65535 among them),\n"
-    "IN cannot be read or FILE cannot be written; 3 IN names no source, so there\n"
+    "IN cannot be read or FILE cannot be written, or the export would not read\n"
+    "back as itself (each value that would not is named; nothing sent); 3 IN\n"
+    "names no source, so there\n"
     "is nothing to send; 5 the backup failed (the link failed, nothing or only a\n"
     "part of the configuration came, the unit named no source, or FILE could not\n"
     "be written), so nothing was sent; 6 every line was answered, but --verify\n"
@@ -279,7 +282,10 @@ int RunPull(const std::vector<std::string>& args) {
     if (!editor.HasConfiguration()) {
       PrintError("the unit named no source; nothing to export, " + output + " not written");
       status = 3;
-    } else if (!WriteFileAtomically(output, ZemFileText(editor.PrepareExport()), &error)) {
+    } else if (const std::optional<std::string> bytes = CheckedExportText(editor, output + " not written");
+               !bytes) {
+      status = 2;
+    } else if (!WriteFileAtomically(output, *bytes, &error)) {
       PrintError("cannot write " + output + ": " + error);
       status = 2;
     }
@@ -348,6 +354,8 @@ int RunPush(const std::vector<std::string>& args) {
     PrintError(input + " names no source; nothing to send");
     return 3;
   }
+  // Checked before the backup: a refused push leaves the unit alone.
+  if (!CheckedExportText(editor, "nothing sent")) return 2;
   if (!backupPath.empty())
     if (const int status = BackUpUnit(link, limits, backupPath)) return status;
   int status = SendExport(editor, link, replyLimitMs, limits);

@@ -19,7 +19,10 @@ int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string
     case 0:
       if (!unit.HasConfiguration()) {
         PrintError("the unit named no source; no backup written, nothing sent");
-      } else if (!WriteFileAtomically(path, ZemFileText(unit.PrepareExport()), &error)) {
+      } else if (const std::optional<std::string> bytes =
+                     CheckedExportText(unit, "no backup written, nothing sent");
+                 !bytes) {
+      } else if (!WriteFileAtomically(path, *bytes, &error)) {
         PrintError("cannot write the backup " + path + ": " + error + "; nothing sent");
       } else {
         std::fprintf(stderr, "zemctl: the unit's configuration is backed up in %s\n", path.c_str());

@@ -8,13 +8,6 @@
 namespace zem {
 namespace {
 
-// A name as written between its quotes: cut, and never empty.
-std::string WrittenName(std::string_view name) {
-  std::string cut = CutName(name);
-  if (cut.empty()) cut = " ";
-  return cut;
-}
-
 // The lines that open the blocks of restrictions, groups and favorites, and
 // the one that ends the sequence: commands to the unit that carry no data
 // and that the reader does not take.
@@ -56,6 +49,12 @@ void WriteZoneBlock(const ConfigModel& m, int z, std::vector<std::string>& out) 
 }
 
 }  // namespace
+
+std::string WrittenName(std::string_view name) {
+  std::string cut = CutName(name);
+  if (cut.empty()) cut = " ";
+  return cut;
+}
 
 std::vector<std::string> BuildCommandSequence(const ConfigModel& m) {
   std::vector<std::string> out;

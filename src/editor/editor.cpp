@@ -72,6 +72,12 @@ void Editor::ZoneQuickEQChosen() {
   const std::vector<int> values = ChosenQuickEQ(quickEQFolder_, quickEQZoneList);
   for (std::size_t k = 0; k < values.size() && k < kBands; ++k)
     zoneAudio.SetBandPosition(static_cast<int>(k) + 1, values[k]);
+  if (!values.empty())
+    lastZoneQuickEQ_ = quickEQZoneList.Items[static_cast<std::size_t>(quickEQZoneList.Selected)];
+}
+
+std::string Editor::ProposedQuickEQFileName() const {
+  return (lastZoneQuickEQ_.empty() ? std::string("New EQ") : lastZoneQuickEQ_) + ".eq";
 }
 
 void Editor::SystemEQPresetChosen(int position) {

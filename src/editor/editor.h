@@ -85,6 +85,9 @@ class Editor {
   void SystemEQPresetChosen(int position);
   // Loads the quick EQ file chosen in ComboBox4 into the preset sliders.
   void PresetQuickEQChosen();
+  // The file name a save of the zone band sliders proposes: the quick EQ
+  // file last loaded into them, else "New EQ.eq".
+  std::string ProposedQuickEQFileName() const;
 
   bool PagesEnabled() const { return pagesEnabled_; }
   // Enables or disables the controls of every editor page.
@@ -151,6 +154,7 @@ class Editor {
   ConfigModel PendingConfiguration() const;
 
   std::string quickEQFolder_;
+  std::string lastZoneQuickEQ_;  // the name of the quick EQ file last loaded into the zone sliders
   bool pagesEnabled_ = false;
   Page activePage_ = Page::ConfigurationFile;
   Listener* listener_ = nullptr;

@@ -7,6 +7,10 @@ bool NameLengthLimit(std::string_view cellText, char key) {
   return cellText.size() < kNameLength;
 }
 
+std::string CommittedName(std::string_view text) {
+  return CutName(text.substr(0, text.find_first_of("\r\n")));
+}
+
 void CopyZoneLabels(ConfigModel& model) {
   for (int z = 1; z <= kZones; ++z) {
     const std::string& name = model.ZoneNames[z];

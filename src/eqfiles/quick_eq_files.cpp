@@ -93,4 +93,12 @@ std::string QuickEQFileText(const std::array<int, kQuickEQLines>& positions) {
   return text;
 }
 
+std::string WithQuickEQExtension(std::string path) {
+  const std::size_t size = path.size();
+  const bool hasIt =
+      size >= 3 && path[size - 3] == '.' && (path[size - 2] | 0x20) == 'e' && (path[size - 1] | 0x20) == 'q';
+  if (!hasIt) path += ".eq";
+  return path;
+}
+
 }  // namespace zem

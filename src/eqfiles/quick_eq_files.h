@@ -25,6 +25,10 @@ std::vector<int> ReadQuickEQFile(const std::string& path);
 // regard to case ("Rock" finds Rock.EQ); folder + name + ".eq" when none fits.
 std::string QuickEQPath(const std::string& folder, const std::string& name);
 
+// `path`, ending in ".eq" (any case): the extension is added when missing,
+// so that the file is listed.
+std::string WithQuickEQExtension(std::string path);
+
 // The bytes of a quick EQ file: ten positions, each followed by CR LF.
 std::string QuickEQFileText(const std::array<int, kQuickEQLines>& positions);
 

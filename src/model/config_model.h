@@ -195,5 +195,7 @@ bool SameConfiguration(const ConfigModel& a, const ConfigModel& b);
 std::string NumberedLabel(std::string_view word, int n);
 // The first kNameLength bytes of a name.
 std::string CutName(std::string_view name);
+// Bytes 0 to 31 and 127: not text, and CR and LF end a command's line.
+constexpr bool IsControlByte(unsigned char byte) { return byte < 32 || byte == 127; }
 
 }  // namespace zem

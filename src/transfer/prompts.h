@@ -21,8 +21,11 @@ class Prompts {
   // The chosen file's path, or nothing when cancelled.
   virtual std::optional<std::string> OpenFile(const FileDialog& dialog) = 0;
   virtual std::optional<std::string> SaveFile(const FileDialog& dialog) = 0;
-  // A message box with OK and Cancel; true for OK.
-  virtual bool Confirm(const std::string& text) = 0;
+  // The button Enter presses in a confirmation.
+  enum class DefaultButton { Ok, Cancel };
+  // A message box with OK and Cancel; true for OK. A question whose OK
+  // throws work away makes Cancel the default.
+  virtual bool Confirm(const std::string& text, DefaultButton defaultButton = DefaultButton::Ok) = 0;
   // The host prompt: the edited text when OK was pressed.
   virtual std::optional<std::string> HostPrompt(const std::string& caption, const std::string& prompt,
                                                 const std::string& initialText) = 0;

@@ -29,6 +29,7 @@ class ScriptedPrompts : public Prompts {
   std::vector<FileDialog> openDialogs;
   std::vector<FileDialog> saveDialogs;
   std::vector<std::string> confirmTexts;
+  std::vector<DefaultButton> confirmDefaults;  // one per confirmTexts entry
   std::vector<HostQuestion> hostQuestions;
   std::vector<std::vector<std::string>> portQuestions;
   std::vector<std::string> errors;
@@ -44,8 +45,9 @@ class ScriptedPrompts : public Prompts {
     if (whileFileDialogOpen) whileFileDialogOpen();
     return Next(saveAnswers);
   }
-  bool Confirm(const std::string& text) override {
+  bool Confirm(const std::string& text, DefaultButton defaultButton = DefaultButton::Ok) override {
     confirmTexts.push_back(text);
+    confirmDefaults.push_back(defaultButton);
     if (confirmAnswers.empty()) return false;
     const bool answer = confirmAnswers.front();
     confirmAnswers.pop_front();

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "command/command_writer.h"
+#include "editor/read_back_check.h"
 #include "transfer/file_io.h"
 
 namespace zem {
@@ -311,9 +312,17 @@ void TransferController::ExportConfiguration() {
 }
 
 void TransferController::RunExport() {
+  const std::vector<std::string> lines = editor_.PrepareExport();
+  // Nothing is written or sent that would not read back as itself.
+  if (const std::vector<ReadBackProblem> problems = CheckReadBack(editor_.model, lines); !problems.empty()) {
+    editor_.messageLog.Clear();
+    editor_.messageLog.AppendLine("Export refused: these values would not read back as they are:");
+    for (const ReadBackProblem& problem : problems) editor_.messageLog.AppendLine("  " + problem.Text());
+    throw std::runtime_error(ReadBackRefusal(problems));
+  }
   commands_.clear();
-  for (std::string& line : editor_.PrepareExport())
-    if (!line.empty() && line.front() == '[') commands_.push_back(std::move(line));
+  for (const std::string& line : lines)
+    if (!line.empty() && line.front() == '[') commands_.push_back(line);
   outcome_ = Outcome::Completed;
   if (mode_ == Mode::File) {
     ExportFile();

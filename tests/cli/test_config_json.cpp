@@ -139,15 +139,25 @@ class TestConfigJson : public QObject {
     QVERIFY(Build(json, true).problems.empty());
   }
 
+  // A unit's names may hold any byte, and a dump keeps every one; build
+  // takes any but the control bytes, which it names.
+  void namesKeepEveryByte_data() {
+    QTest::addColumn<bool>("controlBytes");
+    QTest::newRow("bytes 32 to 255") << false;
+    QTest::newRow("control bytes too") << true;
+  }
+
   void namesKeepEveryByte() {
-    // Names of single bytes from 1 to 255 (quotes, backslash, "]", control
-    // bytes, Latin-1 letters...), each at the 15-byte limit.
+    QFETCH(bool, controlBytes);
+    // Names of single bytes (quotes, backslash, "]", Latin-1 letters...),
+    // each at the 15-byte limit.
     ConfigModel m = FreshModel();
     m.SourceCount = 16;
     m.ZoneCount = 17;
     std::string all;
     for (int b = 1; b < 256; ++b)
-      if (b != '\r' && b != '\n') all += static_cast<char>(b);
+      if (b != '\r' && b != '\n' && (controlBytes || !zem::IsControlByte(static_cast<unsigned char>(b))))
+        all += static_cast<char>(b);
     auto piece = [&](int n) { return all.substr(static_cast<std::size_t>(n) * 15 % (all.size() - 15), 15); };
     for (int s = 1; s <= 16; ++s) m.SourceNames[s] = piece(s);
     for (int z = 1; z <= 17; ++z) m.ZoneNames[z] = piece(100 + z);
@@ -156,10 +166,12 @@ class TestConfigJson : public QObject {
       m.GroupNames[n] = piece(300 + n);
     }
     m.ZoneNames[1] = "\"]\"]\"]\"]\"]\"]\"]\"";
-    m.ZoneNames[2] = std::string("\0x\0y", 4);
+    m.ZoneNames[2] = controlBytes ? std::string("\0x\0y", 4) : std::string("x y");
     m.ZoneNames[3] = "\xfe\xe9\xc3\xa9\x80";  // not UTF-8 as bytes
     const std::string file = zem::ZemFileText(zem::BuildCommandSequence(m));
     const Exported e = ImportAndExport(file);
+    QCOMPARE(QByteArray::fromStdString(e.model.ZoneNames[2]).toHex(),
+             QByteArray::fromStdString(m.ZoneNames[2]).toHex());
     QCOMPARE(QByteArray::fromStdString(e.model.ZoneNames[3]).toHex(),
              QByteArray::fromStdString(m.ZoneNames[3]).toHex());
     const std::string json = zem::ConfigToJsonText(e.model);
@@ -168,6 +180,16 @@ class TestConfigJson : public QObject {
     QVERIFY(doc.isObject());
     QCOMPARE(doc["zones"][2]["name"].toString(), QString::fromUtf8("\u00fe\u00e9\u00c3\u00a9\u0080"));
     const Built b = Build(json);
+    if (controlBytes) {
+      QVERIFY(!b.problems.empty());
+      QCOMPARE(b.problems.front().path, std::string("sources[0].name"));
+      const bool zone2 = std::any_of(b.problems.begin(), b.problems.end(), [](const zem::JsonProblem& p) {
+        return p.Text() ==
+               "zones[1].name: holds the control byte U+0000, which a unit's command does not carry";
+      });
+      QVERIFY2(zone2, Problems(b).c_str());
+      return;
+    }
     QVERIFY2(b.problems.empty(), Problems(b).c_str());
     QVERIFY(b.lines == e.lines);
     QCOMPARE(b.model.ZoneNames[2], e.model.ZoneNames[2]);

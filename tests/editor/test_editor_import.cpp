@@ -4,6 +4,7 @@
 
 #include "command/command_writer.h"
 #include "editor/editor.h"
+#include "editor/read_back_check.h"
 
 using namespace zem;
 
@@ -263,6 +264,25 @@ class TestEditorImport : public QObject {
     Editor second;
     second.ImportFileText(ZemFileText(exported), "y.zem");
     QCOMPARE(second.PrepareExport(), exported);
+    QVERIFY(CheckReadBack(first.model, exported).empty());  // the check agrees
+  }
+
+  // What only the model can hold (a window or build never lets it in) is
+  // still named when it would not read back.
+  void theCheckNamesWhatWouldNotReadBack() {
+    Editor e;
+    e.ImportFileText(Named(6, 12) + Lines({"[EO2M4]"}), "x.zem");
+    e.model.ZoneNames[6] = "X[EC]\r\n";
+    e.model.GroupNames[2] = "a\nb";
+    e.model.ZoneAudio[2].Lowpass = -1;  // no cut-off reported
+    e.model.Options.Netmask = "255[VO1R0]";
+    std::vector<std::string> found;
+    for (const ReadBackProblem& problem : CheckReadBack(e.model, e.PrepareExport()))
+      found.push_back(problem.Text());
+    const std::vector<std::string> expected = {
+        "zone 2 lowpass -1 is negative and would not be read back", "zone 6 name holds a line break",
+        "group 2 name holds a line break", "netmask \"255[VO1R0]\" would read back as a volume command"};
+    QCOMPARE(found, expected);
   }
 
   void aCountOfZeroStillExports() {

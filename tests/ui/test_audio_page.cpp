@@ -263,13 +263,16 @@ class TestAudioPage : public QObject {
     p.editor.ImportFileText(Config(1, {"[EO1M1]"}), "x.zem");
     for (int b = 1; b <= 10; ++b) p.Slider(("TrackBar" + std::to_string(b)).c_str())->setValue(b - 5);
 
+    // A name left without ".eq" gets it, so that the file is listed.
     const std::string path = folder + "/Mine.eq";
-    p.prompts.saveAnswers = {path};
+    p.prompts.saveAnswers = {folder + "/Mine"};
     QTest::mouseClick(p.Find<QPushButton>("Button1"), Qt::LeftButton);
     QCOMPARE(p.prompts.saveDialogs.size(), std::size_t(1));
     QCOMPARE(p.prompts.saveDialogs[0].defaultExtension, std::string("eq"));
     QCOMPARE(p.prompts.saveDialogs[0].filter, std::string("EQ files (*.eq)|*.eq"));
-    QCOMPARE(p.prompts.saveDialogs[0].fileName, folder + "/");
+    // Nothing loaded yet: a new name in the quick EQ folder.
+    QCOMPARE(p.prompts.saveDialogs[0].fileName, folder + "/New EQ.eq");
+    QVERIFY(!QFile::exists(QString::fromStdString(folder + "/Mine")));
     QVERIFY(p.prompts.confirmTexts.empty());
     const QByteArray saved("-4\r\n-3\r\n-2\r\n-1\r\n0\r\n1\r\n2\r\n3\r\n4\r\n5\r\n");
     QCOMPARE(FileBytes(QString::fromStdString(path)), saved);
@@ -278,8 +281,8 @@ class TestAudioPage : public QObject {
     QCOMPARE(files->itemText(0), QString("Mine"));
     QCOMPARE(p.editor.quickEQPresetList.Items, std::vector<std::string>{"Mine"});
 
-    // Again: the dialog proposes the last name; Cancel on the question
-    // leaves the file as it was.
+    // Again: the dialog proposes the file last loaded; Cancel on the
+    // question leaves the file as it was.
     Choose(files, 0);
     p.Slider("TrackBar1")->setValue(9);
     p.prompts.saveAnswers = {path};

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -148,17 +149,76 @@ class TestNaming : public QObject, private zem::testing::WindowFixture {
     QTest::keyClick(edit, Qt::Key_Return);
     QApplication::processEvents();
     QCOMPARE(editor->model.ZoneNames[1], std::string("ABCDEFGHIJKLMNQ"));
+  }
 
-    // Pasting is not limited by the key rule.
-    QLineEdit* again = OpenEditor("StringGrid2", 0);
-    QVERIFY(again);
-    again->selectAll();
-    QApplication::clipboard()->setText("A pasted name of 27 letters");
-    if (QApplication::clipboard()->text() != "A pasted name of 27 letters")
-      QSKIP("no clipboard on this platform");
-    QTest::keyClick(again, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(again->text(), QString("A pasted name of 27 letters"));
-    QCOMPARE(editor->model.ZoneNames[1], std::string("A pasted name of 27 letters"));
+  // Text that reaches a name other than by typing keeps the rule of typed
+  // text: one line, at most 15 characters.
+  void textFromElsewhereIsOneLineWithinTheLimit_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("before");  // the name; "|" marks the caret, "[...]" a selection
+    QTest::addColumn<QString>("incoming");
+    QTest::addColumn<QString>("after");
+    const auto row = [](const QString& how, const char* name, const char* before, const char* incoming,
+                        const char* after) {
+      QTest::newRow(qPrintable(how + ": " + name)) << how << before << incoming << after;
+    };
+    for (const QString how : {"paste", "drop", "input method", "paste action"}) {
+      row(how, "a copied command with its line end", "X|", "[EC]\r\n", "X[EC]");
+      row(how, "the first line only", "|", "Hall\nKitchen", "Hall");
+      row(how, "cut to the limit", "|", "A pasted name of 27 letters", "A pasted name o");
+      row(how, "into a full name", "123456789012345|", "a", "123456789012345");
+    }
+    // Inside a name, typing's rule keeps what was there; a selection is
+    // replaced as typing replaces it.
+    for (const QString how : {"paste", "input method"}) {
+      row(how, "in the middle", "ABCDEFGHIJ|KL", "xyz12", "ABCDEFGHIJxyzKL");
+      row(how, "over a selection", "[Old name]", "A pasted name of 27 letters", "A pasted name o");
+    }
+  }
+
+  void textFromElsewhereIsOneLineWithinTheLimit() {
+    QFETCH(QString, how);
+    QFETCH(QString, before);
+    QFETCH(QString, incoming);
+    QFETCH(QString, after);
+    editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
+    QString name = before;
+    name.remove('|').remove('[').remove(']');
+    editor->model.ZoneNames[2] = name.toStdString();
+    pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
+    QLineEdit* edit = OpenEditor("StringGrid2", 1);
+    QVERIFY(edit);
+    QCOMPARE(edit->text(), name);
+    if (before.contains('[')) {
+      edit->setSelection(before.indexOf('['), before.indexOf(']') - before.indexOf('[') - 1);
+    } else {
+      edit->deselect();
+      edit->setCursorPosition(before.indexOf('|'));
+    }
+
+    if (how == "paste" || how == "paste action") {
+      QApplication::clipboard()->setText(incoming);
+      if (QApplication::clipboard()->text() != incoming) QSKIP("no clipboard on this platform");
+      if (how == "paste")
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+      else
+        edit->paste();  // the context menu's Paste: no key passes the editor
+    } else if (how == "drop") {
+      QMimeData data;
+      data.setText(incoming);
+      const QPointF at(edit->width() - 2, edit->height() / 2);  // after the name
+      QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(edit, &enter);
+      QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(edit, &drop);
+    } else {
+      QInputMethodEvent event;
+      event.setCommitString(incoming);
+      QApplication::sendEvent(edit, &event);
+    }
+    QApplication::processEvents();
+    QCOMPARE(QString::fromStdString(editor->model.ZoneNames[2]), after);
+    QCOMPARE(edit->text(), after);
   }
 
   void inputMethodTextKeepsTheLimit() {

@@ -122,6 +122,20 @@ class TestOptionsPage : public QObject {
     QCOMPARE(p.OptionLines(), expected);
   }
 
+  // The address fields refuse, typed or pasted, brackets and control bytes.
+  void addressFieldsRefuseBracketsAndControlBytes() {
+    OptionsPage p;
+    p.editor.ImportFileText(kNamed, "x.zem");
+    for (const char* name : {"IPAddress", "Netmask", "Gateway"}) {
+      p.Edit(name)->selectAll();
+      QTest::keyClicks(p.Edit(name), "1[0.]0.0.9");
+      for (const QString& pasted : {QString("[VO1R0]"), QString("1\t2"), QString("3\r\n"), QString(QChar(0))})
+        p.Edit(name)->insert(pasted);
+      QCOMPARE(p.Edit(name)->text(), QString("10.0.0.9"));
+    }
+    QCOMPARE(p.editor.model.Options.Gateway, std::string("10.0.0.9"));
+  }
+
   void displayLevelShowsItsPercentage() {
     OptionsPage p;
     p.editor.ImportFileText(kNamed, "x.zem");

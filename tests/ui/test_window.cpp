@@ -24,6 +24,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include "editor/editor.h"
@@ -224,6 +225,39 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     QCOMPARE(window->findChild<QLineEdit*>("Edit1")->text(), QString("Edit1"));
     QCOMPARE(window->findChild<QLineEdit*>("Edit2")->text(), QString("Edit2"));
     QCOMPARE(window->findChild<QLineEdit*>("Edit3")->text(), QString("Edit2"));
+  }
+
+  // The page without a tab is never shown: not by the keys that walk the
+  // tabs, not by the wheel over the tab bar, not to a screen reader.
+  void pageWithoutATabIsNeverShown() {
+    window->show();
+    editor->ImportFileText(SmallConfiguration(), "unit.zem");
+    auto* pages = window->findChild<QTabWidget*>("PageControl1");
+    const int restrictions = static_cast<int>(Page::Restrictions), options = static_cast<int>(Page::Options);
+    pages->setCurrentIndex(restrictions);
+    QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(pages->currentIndex(), options);
+    QTest::keyClick(pages, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(pages->currentIndex(), restrictions);
+
+    QTabBar* tabs = pages->tabBar();
+    const QPointF over = tabs->tabRect(restrictions).center();
+    for (const int delta : {-120, 120}) {  // down, then up
+      QWheelEvent wheel(over, tabs->mapToGlobal(over), {}, {0, delta}, Qt::NoButton, {}, Qt::NoScrollPhase,
+                        false);
+      QApplication::sendEvent(tabs, &wheel);
+      QCOMPARE(pages->currentIndex(), delta < 0 ? options : restrictions);
+    }
+    // The controls of the page follow the import as the others' do.
+    QVERIFY(window->findChild<QCheckBox*>("CheckBox1")->isEnabled());
+
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(tabs);
+    QStringList announced;
+    for (int i = 0; i < bar->childCount(); ++i)
+      if (bar->child(i)->role() == QAccessible::PageTab && !bar->child(i)->state().invisible)
+        announced << bar->child(i)->text(QAccessible::Name);
+    QCOMPARE(announced.size(), zem::kPageCount - 1);
+    QVERIFY(!announced.contains("Communication Settings"));
   }
 
   void everyControlHasAnAccessibleName() {
@@ -510,6 +544,8 @@ class TestWindow : public QObject, private zem::testing::WindowFixture {
     prompts->confirmAnswers.push_back(false);
     window->findChild<QAction*>("Import1")->trigger();
     QCOMPARE(prompts->confirmTexts, std::vector<std::string>{question});
+    // Enter on the question keeps the edits.
+    QCOMPARE(prompts->confirmDefaults.front(), zem::Prompts::DefaultButton::Cancel);
     QVERIFY(prompts->openDialogs.empty() && prompts->saveDialogs.empty());
     QCOMPARE(editor->model.ZoneNames[2], std::string("Hall"));
     prompts->confirmAnswers.push_back(true);

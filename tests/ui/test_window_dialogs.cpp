@@ -153,6 +153,18 @@ class TestWindowDialogs : public QObject {
     QCOMPARE(confirm->escapeButton(), confirm->button(QMessageBox::Cancel));
     QCOMPARE(confirm->textFormat(), Qt::PlainText);
     QCOMPARE(confirm->text(), QString("File /tmp/<b>a</b>.zem exists. Overwrite?"));
+
+    // Enter answers with the default button: OK for the overwrite question,
+    // Cancel where OK would throw edits away.
+    for (const auto defaultButton : {zem::Prompts::DefaultButton::Ok, zem::Prompts::DefaultButton::Cancel}) {
+      std::unique_ptr<QMessageBox> box = BuildConfirmBox("Discard them?", nullptr, defaultButton);
+      box->show();
+      QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+      QTest::keyClick(box.get(), Qt::Key_Return);
+      QCOMPARE(box->clickedButton(),
+               box->button(defaultButton == zem::Prompts::DefaultButton::Ok ? QMessageBox::Ok
+                                                                            : QMessageBox::Cancel));
+    }
   }
 };
 

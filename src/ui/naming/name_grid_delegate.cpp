@@ -1,12 +1,16 @@
 #include "ui/naming/name_grid_delegate.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
 
 #include "editor/naming_logic.h"
+#include "model/config_model.h"
 #include "ui/naming/name_grid_model.h"
 #include "ui/pages/page_controls.h"
 
@@ -31,7 +35,8 @@ QString NameCommitAccepted(const QString& cellText, const QString& commit) {
   std::string name(cell.constData(), static_cast<std::size_t>(cell.size()));
   for (const QChar ch : commit) {
     const char16_t code = ch.unicode();
-    if (code < 32 || code == 127 || code > 255) continue;
+    if (code == '\r' || code == '\n') break;  // a name is one line
+    if (code > 255 || IsControlByte(static_cast<unsigned char>(code))) continue;
     if (!NameLengthLimit(name, static_cast<char>(code))) break;
     name += static_cast<char>(code);
     accepted += ch;
@@ -90,19 +95,50 @@ void NameGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionV
   editor->setGeometry(option.rect);
 }
 
+namespace {
+
+// The text of `edit` that stays when typing replaces its selection.
+QString KeptText(const QLineEdit* edit) {
+  QString kept = edit->text();
+  if (edit->hasSelectedText()) kept.remove(edit->selectionStart(), edit->selectedText().size());
+  return kept;
+}
+
+}  // namespace
+
 bool NameGridDelegate::eventFilter(QObject* object, QEvent* event) {
+  auto* edit = qobject_cast<QLineEdit*>(object);
   if (event->type() == QEvent::KeyPress) {
-    auto* edit = qobject_cast<QLineEdit*>(object);
     const auto* key = static_cast<QKeyEvent*>(event);
-    // Shortcuts such as Ctrl+V type nothing themselves; a paste is not limited.
+    if (edit && !edit->isReadOnly() && key->matches(QKeySequence::Paste)) {
+      // Pasted text keeps the rule of typed text: one line, within the limit.
+      edit->insert(NameCommitAccepted(KeptText(edit), QApplication::clipboard()->text()));
+      return true;
+    }
+    // Other shortcuts type nothing themselves.
     const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
     if (edit && !shortcut && !NameKeyAccepted(edit->text(), key->text())) return true;  // dropped silently
+  } else if (event->type() == QEvent::Drop) {
+    // Dropped text from elsewhere: the same rule, by passing on only what it allows.
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (edit && drop->source() != edit && drop->mimeData()->hasText()) {
+      const QString allowed = NameCommitAccepted(edit->text(), drop->mimeData()->text());
+      if (allowed != drop->mimeData()->text()) {
+        QMimeData limitedText;
+        limitedText.setText(allowed);
+        QDropEvent limited(drop->position(), drop->possibleActions(), &limitedText, drop->buttons(),
+                           drop->modifiers());
+        QApplication::sendEvent(edit, &limited);
+        drop->setDropAction(limited.dropAction());
+        drop->setAccepted(limited.isAccepted());
+        return true;
+      }
+    }
   } else if (event->type() == QEvent::InputMethod) {
     // Committed text reaches the editor without a key event: the same limit,
     // applied by passing on only what it allows.
-    auto* edit = qobject_cast<QLineEdit*>(object);
     const auto* input = static_cast<QInputMethodEvent*>(event);
-    const QString allowed = edit ? NameCommitAccepted(edit->text(), input->commitString()) : QString();
+    const QString allowed = edit ? NameCommitAccepted(KeptText(edit), input->commitString()) : QString();
     if (edit && allowed != input->commitString()) {
       QInputMethodEvent limited(input->preeditString(), input->attributes());
       limited.setCommitString(allowed, input->replacementStart(), input->replacementLength());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "editor/naming_logic.h"
 #include "model/config_model.h"
 #include "ui/latin1.h"
 
@@ -38,13 +39,18 @@ bool NameGridModel::setData(const QModelIndex& index, const QVariant& value, int
   if (role != Qt::EditRole || !index.isValid() || index.column() != 1 || index.row() >= shownRows_)
     return false;
   // Characters beyond Latin-1 cannot be kept in single-byte text; the key
-  // rule refuses them when typed, a paste turns them into "?".
+  // rule refuses them when typed, a paste turns them into "?". Whatever
+  // way the text came, the name ends at a line break and at its length.
   std::string& name = names_[static_cast<std::size_t>(index.row())];
-  const std::string edited = Latin1Bytes(value.toString());
-  if (edited == name) return true;
+  const QString given = value.toString();
+  const std::string edited = CommittedName(Latin1Bytes(given));
+  // A cut name goes back to the open editor, which still shows all it took.
+  const bool cut = Latin1(edited) != given;
+  const bool changed = edited != name;
+  if (!changed && !cut) return true;
   name = edited;
   emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
-  emit NameEdited(index.row() + 1);
+  if (changed) emit NameEdited(index.row() + 1);
   return true;
 }
 

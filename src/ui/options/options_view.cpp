@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QValidator>
 #include <algorithm>
 
 #include "editor/options_logic.h"
@@ -39,10 +40,23 @@ QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& tex
   return box;
 }
 
+// The address fields refuse, typed or pasted, what would break their
+// command (control bytes, brackets) and what single-byte text cannot hold.
+class NetworkTextValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& /*position*/) const override {
+    for (const QChar c : input)
+      if (c.unicode() > 255 || !NetworkTextTakes(static_cast<unsigned char>(c.unicode()))) return Invalid;
+    return Acceptable;
+  }
+};
+
 QLineEdit* MakeEdit(QWidget* parent, const QString& name, const QRect& place) {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(name);
   edit->setGeometry(place);
+  edit->setValidator(new NetworkTextValidator(edit));
   return edit;
 }
 

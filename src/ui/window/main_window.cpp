@@ -35,6 +35,7 @@
 #include "ui/options/options_view.h"
 #include "ui/pages/page_controls.h"
 #include "ui/presets/presets_view.h"
+#include "ui/window/page_tabs_accessible.h"
 #include "ui/window/text_log_view.h"
 #include "ui/window/window_font.h"
 #include "ui/zoneaudio/zone_audio_view.h"
@@ -263,6 +264,10 @@ void MainWindow::BuildPages() {
 
   pageTabs_ = new QTabWidget(client);
   pageTabs_->setObjectName("PageControl1");
+  // Screen readers are told of the tabs shown only; named before anything
+  // asks for the tab bar's accessible view, which is then kept.
+  PageTabsAccessible::InstallFactory();
+  pageTabs_->tabBar()->setObjectName(PageTabsAccessible::kTabBarName);
   pageTabs_->setAccessibleName("Pages");
   pageTabs_->tabBar()->setAccessibleName("Pages");
   pageTabs_->setGeometry(kPagesAtDefault);
@@ -295,6 +300,9 @@ void MainWindow::BuildPages() {
   }};
   for (const auto& [page, caption] : pages) pageTabs_->addTab(page, caption);
   pageTabs_->setTabVisible(static_cast<int>(Page::CommunicationSettings), false);
+  // Ctrl+Tab and the wheel skip disabled tabs but not hidden ones. Only the
+  // tab is disabled: the page's controls follow the import as the others do.
+  pageTabs_->tabBar()->setTabEnabled(static_cast<int>(Page::CommunicationSettings), false);
   FitTabs(pageTabs_);
   pageTabs_->setCurrentIndex(static_cast<int>(Page::ConfigurationFile));
 
@@ -404,7 +412,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-bool MainWindow::ConfirmDiscard() { return !editor_.IsModified() || prompts_.Confirm(kDiscardQuestion); }
+bool MainWindow::ConfirmDiscard() {
+  // Enter must not throw the edits away.
+  return !editor_.IsModified() || prompts_.Confirm(kDiscardQuestion, Prompts::DefaultButton::Cancel);
+}
 
 void MainWindow::ChooseFileMode() {
   controller_->ChooseFileMode();

@@ -182,10 +182,12 @@ std::unique_ptr<QMessageBox> BuildInformationBox(const std::string& text, QWidge
   return MakeBox(QMessageBox::Information, "Information", BoxText(text), QMessageBox::Ok, parent);
 }
 
-std::unique_ptr<QMessageBox> BuildConfirmBox(const std::string& text, QWidget* parent) {
+std::unique_ptr<QMessageBox> BuildConfirmBox(const std::string& text, QWidget* parent,
+                                             Prompts::DefaultButton defaultButton) {
   auto box =
       MakeBox(QMessageBox::Question, "Confirm", BoxText(text), QMessageBox::Ok | QMessageBox::Cancel, parent);
-  box->setDefaultButton(QMessageBox::Ok);
+  box->setDefaultButton(defaultButton == Prompts::DefaultButton::Cancel ? QMessageBox::Cancel
+                                                                        : QMessageBox::Ok);
   box->setEscapeButton(QMessageBox::Cancel);
   return box;
 }
@@ -219,8 +221,8 @@ std::optional<std::string> QtPrompts::SaveFile(const FileDialog& dialog) {
   return RunFileDialog(dialog, true);
 }
 
-bool QtPrompts::Confirm(const std::string& text) {
-  std::unique_ptr<QMessageBox> box = BuildConfirmBox(text, parent_);
+bool QtPrompts::Confirm(const std::string& text, DefaultButton defaultButton) {
+  std::unique_ptr<QMessageBox> box = BuildConfirmBox(text, parent_, defaultButton);
   return box->exec() == QMessageBox::Ok;
 }
 

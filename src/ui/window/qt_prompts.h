@@ -46,7 +46,9 @@ std::optional<std::string> PortDeviceFor(const QString& comboText);
 // The default error box and the information box.
 std::unique_ptr<QMessageBox> BuildErrorBox(const std::string& text, QWidget* parent = nullptr);
 std::unique_ptr<QMessageBox> BuildInformationBox(const std::string& text, QWidget* parent = nullptr);
-std::unique_ptr<QMessageBox> BuildConfirmBox(const std::string& text, QWidget* parent = nullptr);
+std::unique_ptr<QMessageBox> BuildConfirmBox(
+    const std::string& text, QWidget* parent = nullptr,
+    Prompts::DefaultButton defaultButton = Prompts::DefaultButton::Ok);
 std::unique_ptr<QFileDialog> BuildFileDialog(const Prompts::FileDialog& dialog, bool save,
                                              QWidget* parent = nullptr);
 
@@ -59,7 +61,7 @@ class QtPrompts : public Prompts {
 
   std::optional<std::string> OpenFile(const FileDialog& dialog) override;
   std::optional<std::string> SaveFile(const FileDialog& dialog) override;
-  bool Confirm(const std::string& text) override;
+  bool Confirm(const std::string& text, DefaultButton defaultButton = DefaultButton::Ok) override;
   std::optional<std::string> HostPrompt(const std::string& caption, const std::string& prompt,
                                         const std::string& initialText) override;
   std::optional<std::string> ChoosePort(const std::vector<std::string>& entries) override;

@@ -264,21 +264,22 @@ void ZoneAudioView::SaveQuickEQFile() {
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
   }
-  std::string proposed = lastSaveFileName_;
-  if (proposed.empty() && !folder.empty()) proposed = (std::filesystem::path(folder) / "").string();
+  // A file name in the folder the lists show, so that the saved file appears there.
+  std::string proposed = editor_.ProposedQuickEQFileName();
+  if (!folder.empty()) proposed = (std::filesystem::path(folder) / proposed).string();
 
   const std::optional<std::string> chosen =
       prompts_.SaveFile(Prompts::FileDialog{"eq", "EQ files (*.eq)|*.eq", proposed});
   if (!chosen || chosen->empty()) return;
-  lastSaveFileName_ = *chosen;
+  // Only "*.eq" files are listed.
+  const std::string path = WithQuickEQExtension(*chosen);
 
   std::error_code ec;
-  if (std::filesystem::exists(*chosen, ec) && !prompts_.Confirm("File " + *chosen + " exists. Overwrite?"))
-    return;
+  if (std::filesystem::exists(path, ec) && !prompts_.Confirm("File " + path + " exists. Overwrite?")) return;
 
   std::string reason;
-  if (!WriteFileAtomically(*chosen, QuickEQFileText(positions), &reason)) {
-    prompts_.ShowError("Cannot create file \"" + *chosen + "\". " + reason);
+  if (!WriteFileAtomically(path, QuickEQFileText(positions), &reason)) {
+    prompts_.ShowError("Cannot create file \"" + path + "\". " + reason);
     return;
   }
   editor_.ListQuickEQFiles();

@@ -35,13 +35,6 @@ class ZoneAudioView : public QWidget {
   // "Delete": the quick EQ file chosen in ComboBox1, after asking.
   void DeleteQuickEQFile();
 
-  // The file name the save dialog proposes next. The dialog is shared with
-  // the export in spirit: it proposes whatever name it last held. Keeping the
-  // name here is enough, as nothing else reads it; before the first save the
-  // dialog proposes the quick EQ folder, where the lists look for files.
-  const std::string& LastSaveFileName() const { return lastSaveFileName_; }
-  void SetLastSaveFileName(std::string name) { lastSaveFileName_ = std::move(name); }
-
  private:
   void BuildControls();
   void ConnectControls();
@@ -51,7 +44,6 @@ class ZoneAudioView : public QWidget {
 
   Editor& editor_;
   Prompts& prompts_;
-  std::string lastSaveFileName_;
 
   std::array<QSlider*, kBands> bands_{};                   // TrackBar1..TrackBar10
   std::array<QLabel*, kBands> bandGain_{};                 // Label50..Label59

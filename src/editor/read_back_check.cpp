@@ -1,0 +1,258 @@
+#include "editor/read_back_check.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "command/command_matcher.h"
+#include "command/command_reader.h"
+#include "command/command_table.h"
+#include "command/command_writer.h"
+
+namespace zem {
+namespace {
+
+using Kind = ExportedField::Kind;
+
+// Lines the export writes for the unit alone; the reader has no form for them.
+constexpr std::array<std::string_view, 4> kMarkers = {"[RAR]", "[GAR]", "[FAR]", "[EC]"};
+constexpr std::array<std::string_view, 2> kFailurePrefixes = {"Didn't Handle: ", "Error parsing: "};
+
+// What a line would be taken for, when it is taken for the wrong thing.
+std::string_view FormDescription(CommandForm form) {
+  switch (form) {
+    case CommandForm::None:
+      return "nothing the reader knows";
+    case CommandForm::ZoneVolume:
+      return "a volume command";
+    case CommandForm::ZoneEqBand:
+      return "an EQ band command";
+    case CommandForm::ZoneBassTreble:
+      return "a bass and treble command";
+    case CommandForm::ZoneBalanceLeft:
+    case CommandForm::ZoneBalanceRight:
+      return "a balance command";
+    case CommandForm::ZoneDspMode:
+      return "a DSP mode command";
+    case CommandForm::ZoneLowpass:
+      return "a lowpass command";
+    case CommandForm::ZoneVolumeLock:
+      return "a volume lock command";
+    case CommandForm::ZoneSystemEq:
+      return "a system EQ command";
+    case CommandForm::EqPresetName:
+      return "an EQ preset name command";
+    case CommandForm::EqPresetBand:
+      return "an EQ preset band command";
+    case CommandForm::FavoriteName:
+      return "a favorite name command";
+    case CommandForm::GroupName:
+      return "a group name command";
+    case CommandForm::ZoneName:
+      return "a zone name command";
+    case CommandForm::SourceName:
+      return "a source name command";
+    case CommandForm::ZoneRestriction:
+      return "a restriction command";
+    case CommandForm::GroupMember:
+      return "a group member command";
+    case CommandForm::FavoriteAudio:
+    case CommandForm::FavoriteVideo:
+    case CommandForm::FavoriteAudioVideo:
+      return "a favorite connection command";
+    case CommandForm::FrontPanelLock:
+      return "a front panel lock command";
+    case CommandForm::IrLockout:
+      return "an IR lockout command";
+    case CommandForm::DisplayLevel:
+      return "a display level command";
+    case CommandForm::Dhcp:
+      return "a DHCP command";
+    case CommandForm::IpAddress:
+      return "an IP address command";
+    case CommandForm::Netmask:
+      return "a netmask command";
+    case CommandForm::Gateway:
+      return "a gateway command";
+    case CommandForm::ErrorReply:
+      return "the unit's error reply";
+    case CommandForm::ConnectEcho:
+      return "a connect echo";
+    case CommandForm::ConfigurationEnd:
+      return "the end of the unit's answer";
+    case CommandForm::ConfigurationQuery:
+      return "the configuration query";
+    case CommandForm::VmReply:
+      return "a VM reply";
+  }
+  return "another command";
+}
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+bool HoldsLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+// The model an import starts from.
+ConfigModel FreshModel() {
+  ConfigModel fresh;
+  TextLog received, log;
+  ResetModel(fresh, received, log);
+  return fresh;
+}
+
+struct ReadBack {
+  std::vector<std::string> lines;  // the export of what was read
+  std::vector<std::string> lost;   // lines logged as not handled or not parsed, markers aside
+};
+
+// `lines` as a file, read as an import reads a file, and written again.
+ReadBack ReadBackOf(const std::vector<std::string>& lines) {
+  ConfigModel fresh = FreshModel();
+  TextLog received, log;
+  received.AssignLines(ZemFileText(lines));
+  std::string buffer;
+  for (std::size_t i = 0; i < received.LineCount(); ++i) {
+    const std::string_view line = received.LineView(i, buffer);
+    if (!line.empty() && (line.front() == '[' || line.front() == '(')) ReadCommand(fresh, log, line);
+  }
+  ReadBack result;
+  for (std::size_t i = 0; i < log.LineCount(); ++i) {
+    const std::string entry = log.Line(i);
+    for (const std::string_view prefix : kFailurePrefixes) {
+      if (entry.rfind(prefix, 0) != 0) continue;
+      const std::string line = entry.substr(prefix.size());
+      const bool marker = std::find(kMarkers.begin(), kMarkers.end(), line) != kMarkers.end();
+      if (!marker && std::find(result.lost.begin(), result.lost.end(), line) == result.lost.end())
+        result.lost.push_back(line);
+    }
+  }
+  result.lines = BuildCommandSequence(fresh);
+  return result;
+}
+
+// Why the line that writes `text` as the field of `form` (after `number`,
+// when the form has one) would not give `text` back; empty when it would.
+// `stored` is where a fresh model keeps the text once read.
+std::string TextProblem(CommandForm form, int number, const std::string& text,
+                        std::string (*stored)(const ConfigModel&, int)) {
+  if (HoldsLineBreak(text)) return "holds a line break";
+  const std::string line = number > 0 ? CommandLine(form, {number, text}) : CommandLine(form, {text});
+  const CommandForm taken = MatchCommand(line).form;
+  if (taken != form) return Quoted(text) + " would read back as " + std::string(FormDescription(taken));
+  ConfigModel fresh = FreshModel();
+  TextLog log;
+  ReadCommand(fresh, log, line);
+  const std::string back = stored(fresh, number);
+  if (back == text) return {};
+  if (text.empty()) return "is empty, and an empty text is not read back";
+  return Quoted(text) + " would read back as " + Quoted(back);
+}
+
+// Each value of `model` that the export writes as text, and each zone whose
+// audio lines would not be read back.
+std::vector<ReadBackProblem> FieldProblems(const ConfigModel& m) {
+  std::vector<ReadBackProblem> problems;
+  const auto check = [&](Kind kind, CommandForm form, int number, const std::string& text,
+                         std::string (*stored)(const ConfigModel&, int)) {
+    std::string why = TextProblem(form, number, text, stored);
+    if (!why.empty()) problems.push_back({ExportedField{kind, number}, std::move(why)});
+  };
+  const int sources = std::min(m.SourceCount, kSources);
+  const int zones = std::min(m.ZoneCount, kZones);
+  for (int s = 1; s <= sources; ++s)
+    check(Kind::SourceName, CommandForm::SourceName, s, WrittenName(m.SourceNames[s]),
+          [](const ConfigModel& f, int n) { return f.SourceNames[n]; });
+  for (int z = 1; z <= zones; ++z) {
+    check(Kind::ZoneName, CommandForm::ZoneName, z, WrittenName(m.ZoneNames[z]),
+          [](const ConfigModel& f, int n) { return f.ZoneNames[n]; });
+    const ZoneAudioRec& a = m.ZoneAudio[z];
+    if (a.EQUsed == 0) continue;
+    // Only a mode or band line tells the reader that a zone's audio is set.
+    if (a.DSPMode < 0)
+      problems.push_back(
+          {ExportedField{Kind::ZoneVolume, z}, "would be lost on reading back: no DSP mode is chosen"});
+    else if (a.DSPMode == 4 && a.Lowpass < 0)
+      problems.push_back({ExportedField{Kind::ZoneLowpass, z},
+                          std::to_string(a.Lowpass) + " is negative and would not be read back"});
+  }
+  for (int n = 1; n <= kFavorites; ++n)
+    check(Kind::FavoriteName, CommandForm::FavoriteName, n, WrittenName(m.FavoriteNames[n]),
+          [](const ConfigModel& f, int i) { return f.FavoriteNames[i]; });
+  for (int n = 1; n <= kGroups; ++n)
+    check(Kind::GroupName, CommandForm::GroupName, n, WrittenName(m.GroupNames[n]),
+          [](const ConfigModel& f, int i) { return f.GroupNames[i]; });
+  if (!m.Options.DHCPEnabled) {
+    check(Kind::IPAddress, CommandForm::IpAddress, 0, m.Options.IPAddress,
+          [](const ConfigModel& f, int) { return f.Options.IPAddress; });
+    check(Kind::Netmask, CommandForm::Netmask, 0, m.Options.Netmask,
+          [](const ConfigModel& f, int) { return f.Options.Netmask; });
+    check(Kind::Gateway, CommandForm::Gateway, 0, m.Options.Gateway,
+          [](const ConfigModel& f, int) { return f.Options.Gateway; });
+  }
+  return problems;
+}
+
+}  // namespace
+
+std::string FieldLabel(const ExportedField& field) {
+  const std::string n = std::to_string(field.number);
+  switch (field.kind) {
+    case Kind::SourceName:
+      return "source " + n + " name";
+    case Kind::ZoneName:
+      return "zone " + n + " name";
+    case Kind::FavoriteName:
+      return "favorite " + n + " name";
+    case Kind::GroupName:
+      return "group " + n + " name";
+    case Kind::IPAddress:
+      return "IP address";
+    case Kind::Netmask:
+      return "netmask";
+    case Kind::Gateway:
+      return "gateway";
+    case Kind::ZoneVolume:
+      return "zone " + n + " volume";
+    case Kind::ZoneLowpass:
+      return "zone " + n + " lowpass";
+    case Kind::Line:
+      return field.number > 0 ? "line " + n : "a line";
+  }
+  return "line " + n;
+}
+
+std::vector<ReadBackProblem> CheckReadBack(const ConfigModel& model, const std::vector<std::string>& lines) {
+  const ReadBack back = ReadBackOf(lines);
+  if (back.lines == lines && back.lost.empty()) return {};
+
+  std::vector<ReadBackProblem> problems = FieldProblems(model);
+  if (!problems.empty()) return problems;
+  // Nothing a single value explains: name the first line that differs.
+  const auto [mine, theirs] = std::mismatch(lines.begin(), lines.end(), back.lines.begin(), back.lines.end());
+  const int at = static_cast<int>(mine - lines.begin()) + 1;
+  if (mine != lines.end()) {
+    problems.push_back(
+        {ExportedField{Kind::Line, at},
+         Quoted(*mine) + (theirs != back.lines.end() ? " would read back as " + Quoted(*theirs)
+                                                     : std::string(" would not be read back"))});
+  } else if (theirs != back.lines.end()) {
+    problems.push_back({ExportedField{Kind::Line, at}, "would read back as " + Quoted(*theirs)});
+  }
+  for (const std::string& line : back.lost) {
+    const auto written = std::find(lines.begin(), lines.end(), line);
+    const int number = written == lines.end() ? 0 : static_cast<int>(written - lines.begin()) + 1;
+    problems.push_back({ExportedField{Kind::Line, number}, Quoted(line) + " would not be read back"});
+  }
+  return problems;
+}
+
+std::string ReadBackRefusal(const std::vector<ReadBackProblem>& problems) {
+  constexpr std::size_t kNamed = 5;
+  std::string text = "Nothing was exported: ";
+  for (std::size_t i = 0; i < problems.size() && i < kNamed; ++i)
+    text += (i ? "; " : "") + problems[i].Text();
+  if (problems.size() > kNamed) text += "; and " + std::to_string(problems.size() - kNamed) + " more";
+  return text;
+}
+
+}  // namespace zem
