@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
@@ -13,10 +14,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include "cli/zemctl_process.h"
 #include "command/command_writer.h"
 #include "editor/editor.h"
 #include "sim/sim_config.h"
 #include "sim/unit_sim.h"
+#include "transfer/transfer_rig.h"
 #include "ui/window/main_window.h"
 #include "ui/window/text_log_view.h"
 #include "ui/window_fixture.h"
@@ -27,6 +30,7 @@ using zem::ScriptedPrompts;
 using zem::SimOptions;
 using zem::TransferController;
 using zem::UnitSim;
+using zem::test::NonEmpty;
 
 namespace {
 
@@ -60,6 +64,10 @@ enum Ending {
 
 // How the unit takes an export.
 enum ExportFault { AllTaken, AllRefused, SomeRefused, NoReply, Reset };
+
+// Where a value that would not read back comes in, and where it goes.
+enum class Entry { NameGrid, OptionField, Import, Build, Convert, Push };
+enum class Mode { File, Telnet, Serial };
 
 }  // namespace
 
@@ -288,9 +296,7 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     QFETCH(QList<int>, refused);
     QFETCH(QString, error);
     QFETCH(bool, saved);
-    auto* exportAction = window->findChild<QAction*>("Export1");
     auto* status = window->findChild<QLabel*>("StatusText");
-    QVERIFY(!exportAction->isEnabled());  // nothing loaded yet
 
     SimOptions options;
     options.configLines = zem::GenerateConfiguration(4, 8);
@@ -301,10 +307,8 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     });
     window->findChild<QAction*>("Import1")->trigger();
     QCOMPARE(window->Controller().LastOutcome(), TransferController::Outcome::Completed);
-    QVERIFY(exportAction->isEnabled());
     auto* zoneNames = window->findChild<QTableView*>("StringGrid2");
     QVERIFY(zoneNames->model()->setData(zoneNames->model()->index(0, 1), "Kitchen"));
-    window->UpdateModifiedMark();
     QVERIFY(window->isWindowModified());
 
     SimOptions& unit = sim->Options();
@@ -321,7 +325,7 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     // The run in progress is shown from its start, never the last run's end.
     QCOMPARE(shownAtStart, (QStringList{" Importing...", " Exporting..."}));
     const std::vector<std::string> commands = NonEmpty(zem::BuildCommandSequence(editor->model));
-    QCOMPARE(status->text(), ending.arg(commands.size()));
+    QCOMPARE(status->text(), QString(ending).replace("%1", QString::number(commands.size())));
     QCOMPARE(prompts->errors,
              error.isEmpty() ? std::vector<std::string>{} : std::vector<std::string>{error.toStdString()});
     std::string refusedLine;
@@ -332,10 +336,108 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
       if (line.rfind("Refused by the unit: ", 0) == 0) refusedLogged.push_back(line);
     QCOMPARE(refusedLogged,
              refusedLine.empty() ? std::vector<std::string>{} : std::vector<std::string>{refusedLine});
-    if (fault == NoReply)
-      QCOMPARE(editor->receivedText.Lines().back(), std::string("Breaking; no response in 1 second"));
     // The unsaved mark goes only once the unit took every command.
     QCOMPARE(window->isWindowModified(), !saved);
+  }
+
+  // Values whose export would not read back as itself are refused, whichever
+  // way they came in: the name grids and option fields (exported to a file,
+  // over Telnet or over serial), and zemctl. `where` names the grid and row,
+  // the field, or the text of the JSON dump that the value replaces.
+  void valuesThatWouldNotReadBackAreRefused_data() {
+    QTest::addColumn<Entry>("entry");
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("named");  // what the refusal says
+    const auto row = [](const char* name, Entry entry, Mode mode, const char* where, const QByteArray& value,
+                        const char* named) {
+      QTest::newRow(name) << entry << mode << where << value << named;
+    };
+    const QByteArray nul(1, '\0');
+    const char* noMode = "zone 1 volume would be lost on reading back: no DSP mode is chosen";
+    row("zone name", Entry::NameGrid, Mode::File, "StringGrid2:5", "[VO1R0]",
+        "zone 6 name \"[VO1R0]\" would read back as a volume command");
+    row("favorite name", Entry::NameGrid, Mode::Telnet, "StringGrid5:2", "x[VO1R0]",
+        "favorite 3 name \"x[VO1R0]\" would read back as a volume command");
+    row("source name", Entry::NameGrid, Mode::Serial, "StringGrid3:1", "[NO1\"a\"]",
+        "source 2 name \"[NO1\"a\"]\" would read back as a zone name command");
+    row("empty IP address", Entry::OptionField, Mode::Telnet, "IPAddress", "",
+        "IP address is empty, and an empty text is not read back");
+    // A mode the zone page cannot show leaves the zone without one.
+    row("zone without a mode", Entry::Import, Mode::File, "", "[EO1M9]", noMode);
+    row("convert", Entry::Convert, Mode::File, "", "[EO1M9]", noMode);
+    row("push", Entry::Push, Mode::Telnet, "", "[EO1M9]", noMode);
+    row("build: name", Entry::Build, Mode::File, "Room 1", "[VO1R0]",
+        "zones[0].name: \"[VO1R0]\" would read back as a volume command");
+    row("build: bracket", Entry::Build, Mode::File, "192.168.1.50", "10.0]1",
+        "options.ipAddress: holds \"]\"");
+    row("build: NUL", Entry::Build, Mode::File, "192.168.1.50", "10\\u00001",
+        "options.ipAddress: holds the control byte U+0000");
+    row("build: raw NUL", Entry::Build, Mode::File, "Room 1", "a" + nul + "b", "not valid JSON at byte");
+  }
+
+  void valuesThatWouldNotReadBackAreRefused() {
+    QFETCH(Entry, entry);
+    QFETCH(Mode, mode);
+    QFETCH(QString, where);
+    QFETCH(QByteArray, value);
+    QFETCH(QString, named);
+    using zem::test::Zemctl;
+    QTemporaryDir dir;
+    const QString in = dir.filePath("in.zem"), json = dir.filePath("in.json"), out = dir.filePath("out.zem");
+    QVERIFY(mode == Mode::File || (mode == Mode::Telnet ? UseTelnet({}) : UseSerial({})));
+    const QByteArray configuration =
+        QByteArray::fromStdString(zem::ZemFileText(zem::GenerateConfiguration(8, 24)));
+
+    if (entry == Entry::Build || entry == Entry::Convert || entry == Entry::Push) {
+      zem::test::Write(in, configuration + (entry == Entry::Build ? QByteArray() : value + "\r\n"));
+      zem::test::Run run;
+      if (entry == Entry::Build) {
+        QCOMPARE(Zemctl({"dump", in, "--json", "-o", json}).status, 0);
+        zem::test::Write(json,
+                         zem::test::Read(json).replace('"' + where.toLatin1() + '"', '"' + value + '"'));
+        run = Zemctl({"build", json, "-o", out, "--keep-out-of-range"});
+      } else if (entry == Entry::Convert) {
+        run = Zemctl({"convert", in, "-o", out});
+      } else {
+        // A push that went ahead would wait for answers the blocked sim never gives.
+        run = Zemctl({"push", in, "--telnet", host, "--timeout", "5"});
+      }
+      QCOMPARE(run.status, entry == Entry::Build ? 1 : 2);
+      QVERIFY2(run.err.contains(named.toLatin1()), run.err.constData());
+      QVERIFY(!QFile::exists(out));
+      return;
+    }
+
+    editor->ImportFileText((configuration + (entry == Entry::Import ? value + "\r\n" : "")).toStdString(),
+                           "u.zem");
+    if (entry == Entry::NameGrid) {
+      auto* grid = window->findChild<QTableView*>(where.section(':', 0, 0));
+      const QModelIndex cell = grid->model()->index(where.section(':', 1).toInt(), 1);
+      QVERIFY(grid->model()->setData(cell, QString::fromLatin1(value)));  // as the in-place editor commits
+    } else if (entry == Entry::OptionField) {
+      window->findChild<QLineEdit*>(where)->selectAll();
+      QTest::keyClick(window->findChild<QLineEdit*>(where), Qt::Key_Delete);
+    }
+    if (mode == Mode::File) {
+      prompts->saveAnswers.push_back(out.toStdString());
+      window->findChild<QAction*>("File2")->trigger();
+    }
+    window->findChild<QAction*>("Export1")->trigger();
+
+    QCOMPARE(prompts->errors.size(), std::size_t(1));
+    QVERIFY2(QString::fromLatin1(prompts->errors[0].c_str()).contains(named), prompts->errors[0].c_str());
+    QVERIFY(zem::test::Contains(editor->messageLog.Lines(), "  " + named.toStdString()));
+    QCOMPARE(editor->status.Text(), std::string(" Export failed"));
+    // Nothing written or sent, not even a file asked for.
+    QVERIFY(prompts->saveDialogs.empty());
+    QVERIFY(!QFile::exists(out));
+    if (sim) {
+      QTest::qWait(50);
+      QCOMPARE(sim->CommandsReceived() + sim->Syncs(), 0);
+    }
+    QVERIFY(editor->IsModified() || entry == Entry::Import);
   }
 
   void cancelButtonEndsAWaitingImport() {
@@ -436,13 +538,6 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
     prompts->portAnswers.push_back(sim->PtyPath());
     window->findChild<QAction*>("Serial1")->trigger();
     return window->Controller().Serial().IsPortOpen();
-  }
-
-  static std::vector<std::string> NonEmpty(const std::vector<std::string>& lines) {
-    std::vector<std::string> kept;
-    for (const std::string& line : lines)
-      if (!line.empty()) kept.push_back(line);
-    return kept;
   }
 
   bool UseTelnet(SimOptions options) {
