@@ -284,13 +284,6 @@ class TestGridsFavorites : public QObject {
     p.Choose("VVideoOnly1");
     QCOMPARE(p.Cell(4, 11), std::string("V"));
 
-    // A popup opened from the keyboard acts on the cell it was opened for,
-    // not on the cell right-clicked before.
-    p.KeyboardPopup();
-    p.Choose("AAudioOnly1");
-    QCOMPARE(p.Cell(4, 11), std::string("V"));
-    QCOMPARE(p.Cell(6, 10), std::string("A"));
-
     // Right-clicks on the number row, the zone labels and the corner make
     // every item do nothing.
     for (const GridCellPos fixed : {GridCellPos{9, 0}, GridCellPos{0, 3}, GridCellPos{0, 0}}) {
