@@ -226,51 +226,41 @@ class TestZemctlPullPush : public QObject {
   }
 
   // A unit that sends bytes without end, slowly: every wait of zemctl ends
-  // at its bound, whatever trickles in (the process is given the bound and
-  // a margin; past it the run counts as never ending).
+  // at its bound, whatever trickles in (the bounds here are at most 2 s; the
+  // process is given a margin, past which the run counts as never ending).
   void tricklingUnitsMeetTheirBounds_data() {
     QTest::addColumn<bool>("serial");
     QTest::addColumn<int>("trickle");
     QTest::addColumn<QStringList>("args");  // the link goes after the first
-    QTest::addColumn<int>("bound");         // seconds
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
     using T = SimOptions::Trickle;
+    const auto row = [](const char* name, bool serial, T trickle, const QStringList& args, int exitCode,
+                        const QString& message) {
+      QTest::newRow(name) << serial << int(trickle) << args << exitCode << message;
+    };
     const QString small = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
     const QString noLine = "No complete line from the unit in 1 second. The import ended there.";
     const QString deadline = "The transfer reached its deadline of 2 seconds. The import ended there.";
-    QTest::newRow("pull tcp bare CRs")
-        << false << int(T::BareCr) << QStringList{"pull", "--timeout", "1"} << 1 << 4 << noLine;
-    QTest::newRow("pull tcp unended line")
-        << false << int(T::Unended) << QStringList{"pull", "--timeout", "1"} << 1 << 4 << noLine;
-    QTest::newRow("pull tcp lines") << false << int(T::Lines)
-                                    << QStringList{"pull", "--timeout", "1", "--deadline", "2"} << 2 << 4
-                                    << deadline;
-    QTest::newRow("pull pty bare CRs")
-        << true << int(T::BareCr) << QStringList{"pull", "--timeout", "1"} << 1 << 4 << noLine;
-    QTest::newRow("pull pty lines") << true << int(T::Lines) << QStringList{"pull", "--deadline", "2"} << 2
-                                    << 4 << deadline;
-    QTest::newRow("diff tcp unended line")
-        << false << int(T::Unended) << QStringList{"diff", small, "--timeout", "1"} << 1 << 2
-        << "may have sent only part";
-    QTest::newRow("push tcp unended answer")
-        << false << int(T::Unended) << QStringList{"push", small, "--timeout", "1"} << 1 << 1
-        << "no response in 1 second after command";
-    QTest::newRow("push tcp answers without end")
-        << false << int(T::Lines) << QStringList{"push", small, "--timeout", "1", "--deadline", "2"} << 2 << 1
-        << "the push reached its deadline of 2 s";
-    QTest::newRow("push pty bare CRs")
-        << true << int(T::BareCr) << QStringList{"push", small, "--timeout", "1"} << 1 << 1
-        << "no response in 1 second after command";
-    QTest::newRow("push --backup tcp lines")
-        << false << int(T::Lines) << QStringList{"push", small, "--backup", "BACKUP", "--deadline", "2"} << 2
-        << 5 << deadline;
+    const QString noReply = "no response in 1 second after command";
+    row("pull tcp bare CRs", false, T::BareCr, {"pull", "--timeout", "1"}, 4, noLine);
+    row("pull tcp unended line", false, T::Unended, {"pull", "--timeout", "1"}, 4, noLine);
+    row("pull tcp lines", false, T::Lines, {"pull", "--timeout", "1", "--deadline", "2"}, 4, deadline);
+    row("pull pty bare CRs", true, T::BareCr, {"pull", "--timeout", "1"}, 4, noLine);
+    row("pull pty lines", true, T::Lines, {"pull", "--deadline", "2"}, 4, deadline);
+    row("diff tcp unended line", false, T::Unended, {"diff", small, "--timeout", "1"}, 2,
+        "may have sent only part");
+    row("push tcp unended answer", false, T::Unended, {"push", small, "--timeout", "1"}, 1, noReply);
+    row("push tcp answers without end", false, T::Lines, {"push", small, "--timeout", "1", "--deadline", "2"},
+        1, "the push reached its deadline of 2 s");
+    row("push pty bare CRs", true, T::BareCr, {"push", small, "--timeout", "1"}, 1, noReply);
+    row("push --backup tcp lines", false, T::Lines, {"push", small, "--backup", "BACKUP", "--deadline", "2"},
+        5, deadline);
   }
   void tricklingUnitsMeetTheirBounds() {
     QFETCH(bool, serial);
     QFETCH(int, trickle);
     QFETCH(QStringList, args);
-    QFETCH(int, bound);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
     QTemporaryDir dir;
@@ -282,7 +272,7 @@ class TestZemctlPullPush : public QObject {
     QVERIFY(OpenLink(sim, serial, &link));
     args.replaceInStrings("BACKUP", dir.filePath("backup.zem"));
     if (args[0] == "pull") args << "-o" << dir.filePath("out.zem");
-    const Run run = Zemctl(QStringList{args[0]} << link << args.mid(1), bound * 1000 + 10000);
+    const Run run = Zemctl(QStringList{args[0]} << link << args.mid(1), 12000);
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.err.find(message.toStdString()) != std::string::npos, run.err.c_str());
     // A pull that ended at a bound keeps what came, as an incomplete one does.
