@@ -228,6 +228,7 @@ class TestZemctlPullPush : public QObject {
   // A unit that sends bytes without end, slowly: every wait of zemctl ends
   // at its bound, whatever trickles in (the bounds here are at most 2 s; the
   // process is given a margin, past which the run counts as never ending).
+  // The window has no such bounds, but its waits end at Cancel.
   void tricklingUnitsMeetTheirBounds_data() {
     QTest::addColumn<bool>("serial");
     QTest::addColumn<int>("trickle");
@@ -256,6 +257,10 @@ class TestZemctlPullPush : public QObject {
     row("push pty bare CRs", true, T::BareCr, {"push", small, "--timeout", "1"}, 1, noReply);
     row("push --backup tcp lines", false, T::Lines, {"push", small, "--backup", "BACKUP", "--deadline", "2"},
         5, deadline);
+    for (const bool serial : {false, true})
+      for (const char* run : {"import", "export"})
+        row(qPrintable(QString("window %1 %2").arg(run, serial ? "pty" : "tcp")), serial, T::BareCr,
+            {"window", run}, 0, "");
   }
   void tricklingUnitsMeetTheirBounds() {
     QFETCH(bool, serial);
@@ -267,6 +272,16 @@ class TestZemctlPullPush : public QObject {
     SimOptions o = Serving(GenerateConfiguration(2, 4));
     o.trickle = SimOptions::Trickle(trickle);
     o.trickleMs = 100;
+    if (args[0] == "window") {
+      Rig rig(o);
+      QVERIFY(serial ? rig.UseSerial() : rig.UseTelnet());
+      rig.ctl.SetReplyLimitMs(600000);
+      rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 4)), "x.zem");
+      QTimer::singleShot(1500, &rig.ctl, [&] { rig.ctl.Cancel(); });
+      args[1] == "import" ? rig.ctl.ImportConfiguration() : rig.ctl.ExportConfiguration();
+      QCOMPARE(rig.ctl.LastOutcome(), TransferController::Outcome::Cancelled);
+      return;
+    }
     UnitSim sim(o);
     QStringList link;
     QVERIFY(OpenLink(sim, serial, &link));
@@ -278,31 +293,6 @@ class TestZemctlPullPush : public QObject {
     // A pull that ended at a bound keeps what came, as an incomplete one does.
     if (args[0] == "pull")
       QVERIFY(Read(dir.filePath("out.zem")).find("[NO4\"Room 4\"]") != std::string::npos);
-  }
-
-  // The window has no such bounds, but its waits end at Cancel however the
-  // bytes trickle in.
-  void tricklingUnitsLetTheWindowCancel_data() {
-    QTest::addColumn<bool>("serial");
-    QTest::addColumn<bool>("import");
-    QTest::newRow("import tcp") << false << true;
-    QTest::newRow("import pty") << true << true;
-    QTest::newRow("export tcp") << false << false;
-    QTest::newRow("export pty") << true << false;
-  }
-  void tricklingUnitsLetTheWindowCancel() {
-    QFETCH(bool, serial);
-    QFETCH(bool, import);
-    SimOptions o = Serving(GenerateConfiguration(2, 4));
-    o.trickle = SimOptions::Trickle::BareCr;
-    o.trickleMs = 50;
-    Rig rig(o);
-    QVERIFY(serial ? rig.UseSerial() : rig.UseTelnet());
-    rig.ctl.SetReplyLimitMs(600000);
-    rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 4)), "x.zem");
-    QTimer::singleShot(1500, &rig.ctl, [&] { rig.ctl.Cancel(); });
-    import ? rig.ctl.ImportConfiguration() : rig.ctl.ExportConfiguration();
-    QCOMPARE(rig.ctl.LastOutcome(), TransferController::Outcome::Cancelled);
   }
 
   // A serial unit that hangs up: the port is reported lost at once, not
