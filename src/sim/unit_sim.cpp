@@ -220,7 +220,11 @@ void UnitSim::CloseChannel(Channel& ch) {
 }
 
 void UnitSim::OnInput(Channel& ch) {
-  if (ch.closed || ch.closing) return;
+  if (ch.closed) return;
+  if (ch.closing) {
+    if (ch.socket) ch.socket->readAll();
+    return;
+  }
   if (ch.serial) {
     char buffer[4096];
     for (;;) {
@@ -588,7 +592,15 @@ void UnitSim::FinishIfFlushed(Channel& ch) {
                    sizeof noLinger);
       CloseChannel(ch);
     } else {
-      ch.socket->disconnectFromHost();
+      // A close as a unit makes it: the FIN goes out now and what the
+      // program still sends is read and dropped until it closes too, so a
+      // line that crossed the close is never answered by a reset.
+      ch.socket->flush();
+      if (ch.socket->bytesToWrite() == 0) {
+        ::shutdown(static_cast<int>(ch.socket->socketDescriptor()), SHUT_WR);
+      } else {
+        ch.socket->disconnectFromHost();
+      }
     }
   }
 }
