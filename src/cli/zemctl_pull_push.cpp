@@ -92,12 +92,11 @@ const char kPushHelp[] =
     "over 4; 2 bad arguments (a port outside 1-65535 among them),\n"
     "IN cannot be read or FILE cannot be written, or the export would not read\n"
     "back as itself (each value that would not is named; nothing sent); 3 IN\n"
-    "names no source, so there\n"
-    "is nothing to send; 5 the backup failed (the link failed, nothing or only a\n"
-    "part of the configuration came, the unit named no source, or FILE could not\n"
-    "be written), so nothing was sent; 6 every line was answered, but --verify\n"
-    "could not read the configuration back in full, so it is not known whether\n"
-    "the unit took everything.\n";
+    "names no source, so there is nothing to send; 5 the backup failed (the link\n"
+    "failed, nothing or only a part of the configuration came, the unit named\n"
+    "no source, or FILE could not be written), so nothing was sent; 6 every\n"
+    "line was answered, but --verify could not read the configuration back in\n"
+    "full, so it is not known whether the unit took everything.\n";
 
 void SetLimits(TransferController& ctl, const UnitLimits& limits) {
   if (limits.timeoutMs > 0) {
