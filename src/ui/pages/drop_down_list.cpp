@@ -5,6 +5,8 @@
 #include <QAccessibleWidget>
 #include <QLineEdit>
 
+#include "ui/pages/accessible_factory.h"
+
 namespace zem {
 
 namespace {
@@ -59,20 +61,10 @@ class DropDownAccessible : public QAccessibleWidget {
   DropDownList* List() const { return static_cast<DropDownList*>(widget()); }
 };
 
-QAccessibleInterface* MakeDropDownAccessible(const QString& className, QObject* object) {
-  if (className == QLatin1String("zem::DropDownList") && object && object->isWidgetType())
-    return new DropDownAccessible(static_cast<DropDownList*>(object));
-  return nullptr;
-}
-
 }  // namespace
 
 DropDownList::DropDownList(QWidget* parent) : QComboBox(parent) {
-  static const bool installed = [] {
-    QAccessible::installFactory(MakeDropDownAccessible);
-    return true;
-  }();
-  (void)installed;
+  InstallAccessibleFactory<DropDownList, DropDownAccessible>();
 }
 
 }  // namespace zem

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "ui/pages/accessible_factory.h"
+
 namespace zem {
 
 namespace {
@@ -35,12 +37,6 @@ class ValueSliderAccessible : public QAccessibleWidget, public QAccessibleValueI
   ValueSlider* Slider() const { return static_cast<ValueSlider*>(widget()); }
 };
 
-QAccessibleInterface* MakeValueSliderAccessible(const QString& className, QObject* object) {
-  if (className == QLatin1String("zem::ValueSlider") && object && object->isWidgetType())
-    return new ValueSliderAccessible(static_cast<ValueSlider*>(object));
-  return nullptr;
-}
-
 // The number a text such as "75%" begins with.
 int LeadingNumber(const QString& text) {
   qsizetype end = 0;
@@ -52,11 +48,7 @@ int LeadingNumber(const QString& text) {
 }  // namespace
 
 ValueSlider::ValueSlider(Qt::Orientation orientation, QWidget* parent) : QSlider(orientation, parent) {
-  static const bool installed = [] {
-    QAccessible::installFactory(MakeValueSliderAccessible);
-    return true;
-  }();
-  (void)installed;
+  InstallAccessibleFactory<ValueSlider, ValueSliderAccessible>();
 }
 
 int ValueSlider::ShownNumber(int position) const {

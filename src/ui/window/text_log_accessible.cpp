@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "ui/pages/accessible_factory.h"
 #include "ui/window/text_log_view.h"
 
 namespace zem {
@@ -15,26 +16,12 @@ namespace {
 int ToInt(std::size_t value) { return static_cast<int>(std::min<std::size_t>(value, INT_MAX)); }
 std::size_t FromInt(int value) { return value < 0 ? 0 : static_cast<std::size_t>(value); }
 
-QAccessibleInterface* MakeTextLogAccessible(const QString& className, QObject* object) {
-  if (className == QLatin1String("zem::TextLogView") && object && object->isWidgetType())
-    // The accessibility framework keeps the interfaces it is given and
-    // deletes them with their objects.
-    return new TextLogAccessible(static_cast<TextLogView*>(object));
-  return nullptr;
-}
-
 }  // namespace
 
 TextLogAccessible::TextLogAccessible(TextLogView* view)
     : QAccessibleWidget(view, QAccessible::EditableText) {}
 
-void TextLogAccessible::InstallFactory() {
-  static const bool installed = [] {
-    QAccessible::installFactory(MakeTextLogAccessible);
-    return true;
-  }();
-  (void)installed;
-}
+void TextLogAccessible::InstallFactory() { InstallAccessibleFactory<TextLogView, TextLogAccessible>(); }
 
 TextLogView* TextLogAccessible::View() const { return static_cast<TextLogView*>(widget()); }
 
