@@ -11,7 +11,6 @@
 
 #include "command/command_writer.h"
 #include "editor/grid_fixture.h"
-#include "transfer/scripted_prompts.h"
 #include "ui/favorites/favorites_view.h"
 #include "ui/grid_test_helpers.h"
 #include "ui/matrix/color_swatch_widget.h"
@@ -25,8 +24,7 @@ namespace {
 // One favorites page over its own editor.
 struct FavoritesPage {
   Editor editor;
-  zem::ScriptedPrompts prompts;
-  FavoritesView page{editor, prompts};
+  FavoritesView page{editor};
   MatrixGridWidget& grid = *page.findChild<MatrixGridWidget*>("StringGrid1");
   QMenu& menu = *page.findChild<QMenu*>("PopupMenu1");
   QListWidget& list = *page.findChild<QListWidget*>("ListBox1");

@@ -13,7 +13,6 @@
 
 #include "command/command_writer.h"
 #include "editor/grid_fixture.h"
-#include "transfer/scripted_prompts.h"
 #include "ui/favorites/favorites_view.h"
 #include "ui/grid_test_helpers.h"
 #include "ui/matrix/color_swatch_widget.h"
@@ -74,8 +73,7 @@ class TestGridsMatrix : public QObject {
  private slots:
   void groupsPageTogglesMemberships() {
     Editor editor;
-    zem::ScriptedPrompts prompts;
-    GroupsView page(editor, prompts);
+    GroupsView page(editor);
     auto& grid = *page.findChild<MatrixGridWidget*>("StringGrid7");
     QCOMPARE(page.objectName(), QString("TabSheet7"));
     QCOMPARE(grid.geometry(), QRect(55, 28, 383, 329));
@@ -137,7 +135,6 @@ class TestGridsMatrix : public QObject {
     QFETCH(QString, empty);
     QFETCH(QString, marked);
     Editor editor;
-    zem::ScriptedPrompts prompts;
     ImportUnit(editor, 8, 24, [](ConfigModel& m) {
       m.GroupNames[2] = "Upstairs";
       m.SourceNames[2] = "Tuner";
@@ -145,9 +142,9 @@ class TestGridsMatrix : public QObject {
     });
     std::unique_ptr<QWidget> page;
     if (groups)
-      page = std::make_unique<GroupsView>(editor, prompts);
+      page = std::make_unique<GroupsView>(editor);
     else
-      page = std::make_unique<RestrictionsView>(editor, prompts);
+      page = std::make_unique<RestrictionsView>(editor);
     auto& grid = *page->findChild<MatrixGridWidget*>();
     QVERIFY(ShowPage(*page));
     const TextGrid& cells = groups ? editor.model.GroupGrid : editor.model.RestrictionGrid;
@@ -187,8 +184,7 @@ class TestGridsMatrix : public QObject {
 
   void restrictionDoubleClickShowsTheSourceName() {
     Editor editor;
-    zem::ScriptedPrompts prompts;
-    RestrictionsView page(editor, prompts);
+    RestrictionsView page(editor);
     auto& grid = *page.findChild<MatrixGridWidget*>("StringGrid4");
     QCOMPARE(page.objectName(), QString("TabSheet4"));
     QCOMPARE(grid.geometry(), QRect(55, 28, 538, 329));
@@ -222,9 +218,8 @@ class TestGridsMatrix : public QObject {
     QFETCH(int, sources);
     QFETCH(int, zones);
     Editor editor;
-    zem::ScriptedPrompts prompts;
-    RestrictionsView restrictions(editor, prompts);
-    FavoritesView favorites(editor, prompts);
+    RestrictionsView restrictions(editor);
+    FavoritesView favorites(editor);
     ImportUnit(editor, sources, zones, [&](ConfigModel& m) {
       m.FavoriteStore.Cell(1, 1, 1).Set("C");
       m.FavoriteStore.Cell(7, sources, zones).Set("A");
@@ -261,9 +256,8 @@ class TestGridsMatrix : public QObject {
 
   void restrictedPairShowsInTheFavoritesAfterAPageSwitch() {
     Editor editor;
-    zem::ScriptedPrompts prompts;
-    RestrictionsView restrictions(editor, prompts);
-    FavoritesView favorites(editor, prompts);
+    RestrictionsView restrictions(editor);
+    FavoritesView favorites(editor);
     ImportUnit(editor, 16, 192, [](ConfigModel& m) {
       for (int f = 1; f <= kFavorites; ++f) m.FavoriteStore.Cell(f, 7, 40).Set("V");
     });
@@ -291,10 +285,9 @@ class TestGridsMatrix : public QObject {
     const std::string text = ReadExample("small-8x24.zem");
     QVERIFY(!text.empty());
     Editor editor;
-    zem::ScriptedPrompts prompts;
-    FavoritesView favorites(editor, prompts);
-    GroupsView groups(editor, prompts);
-    RestrictionsView restrictions(editor, prompts);
+    FavoritesView favorites(editor);
+    GroupsView groups(editor);
+    RestrictionsView restrictions(editor);
     editor.ImportFileText(text, "small-8x24.zem");
     favorites.SyncFromEditor();
     groups.SyncFromEditor();
@@ -348,8 +341,7 @@ class TestGridsMatrix : public QObject {
 
   void fixedRowAndColumnStayInViewWhileScrolling() {
     Editor editor;
-    zem::ScriptedPrompts prompts;
-    RestrictionsView page(editor, prompts);
+    RestrictionsView page(editor);
     ImportUnit(editor, 16, 192);
     editor.model.ZoneNames[192] = "Terrasse \xE8t\xE8";
     editor.PageChosen(Page::Restrictions);

@@ -15,19 +15,13 @@ namespace {
 constexpr int kListItemHeight = 13;
 }
 
-FavoritesView::FavoritesView(Editor& editor, Prompts& prompts, QWidget* parent)
-    : QWidget(parent), editor_(editor), prompts_(prompts) {
-  setObjectName("TabSheet2");
-
-  pages::MakeLabel(this, "Label1", "Sources", 161, 8, true);
-  pages::MakeLabel(this, "Label2", "Zones", 8, 56, true);
+FavoritesView::FavoritesView(Editor& editor, QWidget* parent)
+    : MatrixPageView(editor, "TabSheet2",
+                     {GridKind::Favorites, "StringGrid1", "Favorites matrix", QRect(55, 28, 538, 329),
+                      "Label1", "Sources", "Label2"},
+                     parent) {
   pages::MakeLabel(this, "Label3", "Favorites", 616, 10, true);
-
-  grid_ = new MatrixGridWidget(editor_.model, GridKind::Favorites, this);
-  grid_->setObjectName("StringGrid1");
-  grid_->setAccessibleName("Favorites matrix");
   grid_->SetActivateKeys(MatrixGridWidget::ActivateKeys::OpenMenu);
-  grid_->setGeometry(55, 28, 538, 329);
 
   favoriteList_ = new QListWidget(this);
   favoriteList_->setObjectName("ListBox1");
@@ -120,9 +114,8 @@ void FavoritesView::SyncFavoriteList() {
 }
 
 void FavoritesView::SyncFromEditor() {
-  pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
   SyncFavoriteList();
-  grid_->Refresh();
+  MatrixPageView::SyncFromEditor();
 }
 
 }  // namespace zem

@@ -1,30 +1,24 @@
 #pragma once
 
-#include <QWidget>
 #include <string_view>
 
-#include "editor/editor.h"
-#include "transfer/prompts.h"
+#include "ui/matrix/matrix_page_view.h"
 
 class QListWidget;
 class QMenu;
 
 namespace zem {
 
-class MatrixGridWidget;
-
-// The page TabSheet2: shows the editor's state and sends the user's actions to
-// the page logic.
-class FavoritesView : public QWidget {
+// The page TabSheet2: the favorites matrix StringGrid1, the favorites list
+// and the popup menu PopupMenu1.
+class FavoritesView : public MatrixPageView {
   Q_OBJECT
 
  public:
-  FavoritesView(Editor& editor, Prompts& prompts, QWidget* parent = nullptr);
-  // Shows the editor's current state in every control of the page.
-  void SyncFromEditor();
+  explicit FavoritesView(Editor& editor, QWidget* parent = nullptr);
+  void SyncFromEditor() override;
 
-  MatrixGridWidget* Grid() const { return grid_; }  // StringGrid1
-  QMenu* PopupMenu() const { return popupMenu_; }   // PopupMenu1
+  QMenu* PopupMenu() const { return popupMenu_; }
 
  private:
   void AddPopupItem(const char* name, const char* text, std::string_view letter);
@@ -32,9 +26,6 @@ class FavoritesView : public QWidget {
   void SyncFavoriteList();
   void FavoriteRowChanged(int row);
 
-  Editor& editor_;
-  Prompts& prompts_;
-  MatrixGridWidget* grid_;
   QListWidget* favoriteList_;
   QMenu* popupMenu_;
 };

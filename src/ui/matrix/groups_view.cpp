@@ -6,18 +6,11 @@
 
 namespace zem {
 
-GroupsView::GroupsView(Editor& editor, Prompts& prompts, QWidget* parent)
-    : QWidget(parent), editor_(editor), prompts_(prompts) {
-  setObjectName("TabSheet7");
-
-  pages::MakeLabel(this, "Label62", "Groups", 161, 8, true);
-  pages::MakeLabel(this, "Label63", "Zones", 8, 56, true);
-
-  grid_ = new MatrixGridWidget(editor_.model, GridKind::Groups, this);
-  grid_->setObjectName("StringGrid7");
-  grid_->setAccessibleName("Groups matrix");
-  grid_->setGeometry(55, 28, 383, 329);
-
+GroupsView::GroupsView(Editor& editor, QWidget* parent)
+    : MatrixPageView(editor, "TabSheet7",
+                     {GridKind::Groups, "StringGrid7", "Groups matrix", QRect(55, 28, 383, 329), "Label62",
+                      "Groups", "Label63"},
+                     parent) {
   pages::MakeLabel(this, "Label49", "Legend", 535, 148, true);
   AddSwatch(this, "Shape6", grid_colors::kWhite, 522, 167);
   pages::MakeLabel(this, "Label67", "No connect", 544, 167);
@@ -32,11 +25,6 @@ GroupsView::GroupsView(Editor& editor, Prompts& prompts, QWidget* parent)
   });
 
   SyncFromEditor();
-}
-
-void GroupsView::SyncFromEditor() {
-  pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
-  grid_->Refresh();
 }
 
 }  // namespace zem

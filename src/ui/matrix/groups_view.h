@@ -1,30 +1,15 @@
 #pragma once
 
-#include <QWidget>
-
-#include "editor/editor.h"
-#include "transfer/prompts.h"
+#include "ui/matrix/matrix_page_view.h"
 
 namespace zem {
 
-class MatrixGridWidget;
-
-// The page TabSheet7: shows the editor's state and sends the user's actions to
-// the page logic.
-class GroupsView : public QWidget {
+// The page TabSheet7: the groups matrix StringGrid7 and its legend.
+class GroupsView : public MatrixPageView {
   Q_OBJECT
 
  public:
-  GroupsView(Editor& editor, Prompts& prompts, QWidget* parent = nullptr);
-  // Shows the editor's current state in every control of the page.
-  void SyncFromEditor();
-
-  MatrixGridWidget* Grid() const { return grid_; }  // StringGrid7
-
- private:
-  Editor& editor_;
-  Prompts& prompts_;
-  MatrixGridWidget* grid_;
+  explicit GroupsView(Editor& editor, QWidget* parent = nullptr);
 };
 
 }  // namespace zem

@@ -4,22 +4,14 @@
 
 #include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/matrix_grid_widget.h"
-#include "ui/pages/page_controls.h"
 
 namespace zem {
 
-RestrictionsView::RestrictionsView(Editor& editor, Prompts& prompts, QWidget* parent)
-    : QWidget(parent), editor_(editor), prompts_(prompts) {
-  setObjectName("TabSheet4");
-
-  pages::MakeLabel(this, "Label20", "Sources", 161, 8, true);
-  pages::MakeLabel(this, "Label19", "Zones", 8, 56, true);
-
-  grid_ = new MatrixGridWidget(editor_.model, GridKind::Restrictions, this);
-  grid_->setObjectName("StringGrid4");
-  grid_->setAccessibleName("Restrictions matrix");
-  grid_->setGeometry(55, 28, 538, 329);
-
+RestrictionsView::RestrictionsView(Editor& editor, QWidget* parent)
+    : MatrixPageView(editor, "TabSheet4",
+                     {GridKind::Restrictions, "StringGrid4", "Restrictions matrix", QRect(55, 28, 538, 329),
+                      "Label20", "Sources", "Label19"},
+                     parent) {
   auto* restrictAll = new QPushButton("Restrict All", this);
   restrictAll->setObjectName("Button3");
   restrictAll->setAccessibleName("Restrict all");
@@ -43,11 +35,6 @@ RestrictionsView::RestrictionsView(Editor& editor, Prompts& prompts, QWidget* pa
   });
 
   SyncFromEditor();
-}
-
-void RestrictionsView::SyncFromEditor() {
-  pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
-  grid_->Refresh();
 }
 
 }  // namespace zem

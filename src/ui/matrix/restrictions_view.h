@@ -1,32 +1,16 @@
 #pragma once
 
-#include <QWidget>
-
-#include "editor/editor.h"
-#include "transfer/prompts.h"
-
-class QPushButton;
+#include "ui/matrix/matrix_page_view.h"
 
 namespace zem {
 
-class MatrixGridWidget;
-
-// The page TabSheet4: shows the editor's state and sends the user's actions to
-// the page logic.
-class RestrictionsView : public QWidget {
+// The page TabSheet4: the restrictions matrix StringGrid4 with Restrict All
+// and Clear All.
+class RestrictionsView : public MatrixPageView {
   Q_OBJECT
 
  public:
-  RestrictionsView(Editor& editor, Prompts& prompts, QWidget* parent = nullptr);
-  // Shows the editor's current state in every control of the page.
-  void SyncFromEditor();
-
-  MatrixGridWidget* Grid() const { return grid_; }  // StringGrid4
-
- private:
-  Editor& editor_;
-  Prompts& prompts_;
-  MatrixGridWidget* grid_;
+  explicit RestrictionsView(Editor& editor, QWidget* parent = nullptr);
 };
 
 }  // namespace zem

@@ -66,55 +66,56 @@ class PaintHook : public QObject {
 
 }  // namespace
 
-SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
+NamingPageView::NamingPageView(Editor& editor, const char* pageName, QWidget* parent)
     : QWidget(parent), editor_(editor) {
-  setObjectName("TabSheet3");
-  ConfigModel& model = editor_.model;
-  zoneNames_ = new NameGridModel(
-      "Zone", NamesOf(model.ZoneNames), [&model] { return model.ZoneNameRows; }, this);
-  sourceNames_ = new NameGridModel(
-      "Source", NamesOf(model.SourceNames), [&model] { return model.SourceNameRows; }, this);
-  QLabel* zoneCaption = pages::MakeLabel(this, "Label4", "Zone Names", 16, 8, true);
-  QTableView* zoneGrid = MakeNameGrid("StringGrid2", zoneNames_, QPoint(16, 28), 208, this);
-  pages::NameAfterCaption(zoneGrid, zoneCaption);
-  QLabel* sourceCaption = pages::MakeLabel(this, "Label5", "Source Names", 368, 8, true);
-  pages::NameAfterCaption(MakeNameGrid("StringGrid3", sourceNames_, QPoint(368, 28), 227, this),
-                          sourceCaption);
-  // The matrix grids label their rows with the zone names: all 192 are
-  // copied whenever this grid paints, and at once when a name is edited.
-  new PaintHook(zoneGrid->viewport(), [this] { CopyZoneLabels(editor_.model); });
-  connect(zoneNames_, &NameGridModel::NameEdited, this, [this] { CopyZoneLabels(editor_.model); });
-  for (NameGridModel* names : {zoneNames_, sourceNames_})
-    connect(names, &NameGridModel::NameEdited, this, [this] { editor_.revision.Bump(); });
-  SyncFromEditor();
+  setObjectName(pageName);
 }
 
-void SourceZoneNamingView::SyncFromEditor() {
-  zoneNames_->Reload();
-  sourceNames_->Reload();
+QTableView* NamingPageView::AddNameGrids(const NameColumn& left, const NameColumn& right) {
+  QTableView* leftGrid = nullptr;
+  for (const NameColumn* column : {&left, &right}) {
+    const int x = column == &left ? 16 : 368;
+    QLabel* caption = pages::MakeLabel(this, column->captionName, column->caption, x, 8, true);
+    QTableView* grid = MakeNameGrid(column->gridName, column->names, QPoint(x, 28), column->nameWidth, this);
+    pages::NameAfterCaption(grid, caption);
+    if (!leftGrid) leftGrid = grid;
+  }
+  leftNames_ = left.names;
+  rightNames_ = right.names;
+  for (NameGridModel* names : {leftNames_, rightNames_})
+    connect(names, &NameGridModel::NameEdited, this, [this] { editor_.revision.Bump(); });
+  SyncFromEditor();
+  return leftGrid;
+}
+
+void NamingPageView::SyncFromEditor() {
+  leftNames_->Reload();
+  rightNames_->Reload();
   pages::SetPageControlsEnabled(this, editor_.PagesEnabled(), pages::Reach::AllDescendants);
+}
+
+SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
+    : NamingPageView(editor, "TabSheet3", parent) {
+  ConfigModel& model = editor_.model;
+  auto* zoneNames = new NameGridModel(
+      "Zone", NamesOf(model.ZoneNames), [&model] { return model.ZoneNameRows; }, this);
+  auto* sourceNames = new NameGridModel(
+      "Source", NamesOf(model.SourceNames), [&model] { return model.SourceNameRows; }, this);
+  // The matrix grids label their rows with the zone names: all 192 are
+  // copied whenever this grid paints, and at once when a name is edited.
+  connect(zoneNames, &NameGridModel::NameEdited, this, [this] { CopyZoneLabels(editor_.model); });
+  QTableView* zoneGrid = AddNameGrids({zoneNames, "Label4", "Zone Names", "StringGrid2", 208},
+                                      {sourceNames, "Label5", "Source Names", "StringGrid3", 227});
+  new PaintHook(zoneGrid->viewport(), [this] { CopyZoneLabels(editor_.model); });
 }
 
 FavoriteGroupNamingView::FavoriteGroupNamingView(Editor& editor, QWidget* parent)
-    : QWidget(parent), editor_(editor) {
-  setObjectName("TabSheet6");
+    : NamingPageView(editor, "TabSheet6", parent) {
   ConfigModel& model = editor_.model;
-  favoriteNames_ = new NameGridModel("Favorite", NamesOf(model.FavoriteNames), nullptr, this);
-  groupNames_ = new NameGridModel("Group", NamesOf(model.GroupNames), nullptr, this);
-  QLabel* favoriteCaption = pages::MakeLabel(this, "Label60", "Favorite Names", 16, 8, true);
-  pages::NameAfterCaption(MakeNameGrid("StringGrid5", favoriteNames_, QPoint(16, 28), 227, this),
-                          favoriteCaption);
-  QLabel* groupCaption = pages::MakeLabel(this, "Label61", "Group Names", 368, 8, true);
-  pages::NameAfterCaption(MakeNameGrid("StringGrid6", groupNames_, QPoint(368, 28), 227, this), groupCaption);
-  for (NameGridModel* names : {favoriteNames_, groupNames_})
-    connect(names, &NameGridModel::NameEdited, this, [this] { editor_.revision.Bump(); });
-  SyncFromEditor();
-}
-
-void FavoriteGroupNamingView::SyncFromEditor() {
-  favoriteNames_->Reload();
-  groupNames_->Reload();
-  pages::SetPageControlsEnabled(this, editor_.PagesEnabled(), pages::Reach::AllDescendants);
+  AddNameGrids({new NameGridModel("Favorite", NamesOf(model.FavoriteNames), nullptr, this), "Label60",
+                "Favorite Names", "StringGrid5", 227},
+               {new NameGridModel("Group", NamesOf(model.GroupNames), nullptr, this), "Label61",
+                "Group Names", "StringGrid6", 227});
 }
 
 }  // namespace zem

@@ -10,36 +10,51 @@ namespace zem {
 
 class NameGridModel;
 
+// A naming page: two name grids side by side, each under its caption.
+class NamingPageView : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Shows the names, the row counts and the enabled state of the editor.
+  void SyncFromEditor();
+
+ protected:
+  struct NameColumn {
+    NameGridModel* names;
+    const char* captionName;
+    const char* caption;
+    const char* gridName;
+    int nameWidth;
+  };
+  NamingPageView(Editor& editor, const char* pageName, QWidget* parent);
+  // Puts the two grids on the page, each edit counted as a change of the
+  // configuration, and shows the editor's state; gives the left grid.
+  QTableView* AddNameGrids(const NameColumn& left, const NameColumn& right);
+
+  Editor& editor_;
+
+ private:
+  NameGridModel* leftNames_ = nullptr;
+  NameGridModel* rightNames_ = nullptr;
+};
+
 // The page TabSheet3, "Source / Zone Naming": the zone-name grid StringGrid2
 // and the source-name grid StringGrid3. A zone name typed here reaches the
 // zone-label column of the three matrix grids at once.
-class SourceZoneNamingView : public QWidget {
+class SourceZoneNamingView : public NamingPageView {
   Q_OBJECT
 
  public:
   explicit SourceZoneNamingView(Editor& editor, QWidget* parent = nullptr);
-  // Shows the names, the row counts and the enabled state of the editor.
-  void SyncFromEditor();
-
- private:
-  Editor& editor_;
-  NameGridModel* zoneNames_ = nullptr;
-  NameGridModel* sourceNames_ = nullptr;
 };
 
 // The page TabSheet6, "Favorite / Group Naming": the favorite-name grid
 // StringGrid5 and the group-name grid StringGrid6.
-class FavoriteGroupNamingView : public QWidget {
+class FavoriteGroupNamingView : public NamingPageView {
   Q_OBJECT
 
  public:
   explicit FavoriteGroupNamingView(Editor& editor, QWidget* parent = nullptr);
-  void SyncFromEditor();
-
- private:
-  Editor& editor_;
-  NameGridModel* favoriteNames_ = nullptr;
-  NameGridModel* groupNames_ = nullptr;
 };
 
 }  // namespace zem

@@ -23,6 +23,11 @@
 
 namespace zem::pages {
 
+// A control's objectName made of a stem and a number: "TrackBar25".
+inline QString Name(const char* stem, int number) {
+  return QString::fromLatin1(stem) + QString::number(number);
+}
+
 // Sets a label's text; a label that is not centred grows with its text.
 inline void SetLabelText(QLabel* label, const QString& text) {
   if (label->text() == text) return;

@@ -14,12 +14,11 @@ namespace {
 
 using pages::MakeCentredLabel;
 using pages::MakeLabel;
+using pages::Name;
 using pages::SetLabelText;
 
 constexpr const char* kBandNames[kBands] = {"32", "64", "125", "250", "500", "1K", "2K", "4K", "8K", "16K"};
 constexpr int kBandLeft = 47, kBandStep = 45, kSliderWidth = 45, kSliderHeight = 150, kSliderTop = 39;
-
-QString Name(const char* stem, int number) { return QString::fromLatin1(stem) + QString::number(number); }
 
 QString GainText(int position) { return QString::number(-position); }
 

@@ -279,9 +279,9 @@ void MainWindow::BuildPages() {
   favoriteGroupNaming_ = new FavoriteGroupNamingView(editor_, pageTabs_);
   zoneAudio_ = new ZoneAudioView(editor_, prompts_, pageTabs_);
   presets_ = new PresetsView(editor_, prompts_, pageTabs_);
-  favorites_ = new FavoritesView(editor_, prompts_, pageTabs_);
-  groups_ = new GroupsView(editor_, prompts_, pageTabs_);
-  restrictions_ = new RestrictionsView(editor_, prompts_, pageTabs_);
+  favorites_ = new FavoritesView(editor_, pageTabs_);
+  groups_ = new GroupsView(editor_, pageTabs_);
+  restrictions_ = new RestrictionsView(editor_, pageTabs_);
   communicationSettingsPage_ = BuildCommunicationSettingsPage();
   options_ = new OptionsView(editor_, prompts_, pageTabs_);
 

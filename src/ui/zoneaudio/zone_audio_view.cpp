@@ -22,13 +22,12 @@ namespace {
 using pages::MakeCentredLabel;
 using pages::MakeLabel;
 using pages::MakeSlider;
+using pages::Name;
 using pages::SetLabelText;
 using pages::SetSliderValue;
 
 constexpr const char* kBandNames[kBands] = {"32", "64", "125", "250", "500", "1K", "2K", "4K", "8K", "16K"};
 constexpr int kBandLeft = 63, kBandStep = 45, kSliderWidth = 45, kSliderHeight = 150;
-
-QString Name(const char* stem, int number) { return QString::fromLatin1(stem) + QString::number(number); }
 
 QString BandName(int band) { return QString("Band %1 gain").arg(band); }
 
