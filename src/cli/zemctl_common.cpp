@@ -38,7 +38,7 @@ bool WantsHelp(const std::vector<std::string>& args) {
 int Usage(const char* help, const std::string& problem) {
   PrintError(problem);
   std::fputs(help, stderr);
-  return 2;
+  return kExitUsage;
 }
 
 namespace {
@@ -160,7 +160,7 @@ int CheckFiles(const std::string& input, const std::vector<OutputFile>& outputs)
     if (out.path.empty()) continue;
     if (const std::optional<std::string> problem = WriteProblem(out.path)) {
       PrintError("cannot write " + out.path + ": " + *problem);
-      return 2;
+      return kExitUsage;
     }
     // The program's own descriptors (/dev/stdout...) are written where they
     // stand, never replaced.
@@ -168,18 +168,18 @@ int CheckFiles(const std::string& input, const std::vector<OutputFile>& outputs)
     const FileIdentity id = Identify(out.path);
     if (!input.empty() && in.exists && SameFile(in, id)) {
       PrintError(std::string(out.option) + " " + out.path + " is the input file; nothing written");
-      return 2;
+      return kExitUsage;
     }
     for (const auto& [other, otherId] : seen) {
       if (SameFile(otherId, id)) {
         PrintError(std::string(other->option) + " and " + out.option + " name the same file " + out.path +
                    "; nothing written");
-        return 2;
+        return kExitUsage;
       }
     }
     seen.emplace_back(&out, id);
   }
-  return 0;
+  return kExitOk;
 }
 
 }  // namespace zem

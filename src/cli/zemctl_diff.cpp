@@ -71,9 +71,9 @@ struct Side {
 bool Load(Editor& editor, const Side& side, const UnitLimits& limits) {
   if (side.path.empty()) {
     const int status = PullIntoEditor(editor, side.link, limits, "nothing compared.");
-    if (status == 4)
+    if (status == kExitIncomplete)
       PrintError(side.Name() + " may have sent only part of its configuration; nothing compared");
-    if (status != 0) return false;
+    if (status != kExitOk) return false;
   } else {
     bool cut = false;
     if (!ImportFile(editor, side.path, &cut)) return false;
@@ -137,7 +137,7 @@ std::string LinesText(const std::vector<ConfigDifference>& differences) {
 int RunDiff(const std::vector<std::string>& args) {
   if (WantsHelp(args)) {
     std::fputs(kDiffHelp, stdout);
-    return 0;
+    return kExitOk;
   }
   std::vector<Side> sides;
   bool json = false;
@@ -168,16 +168,16 @@ int RunDiff(const std::vector<std::string>& args) {
 
   Editor before;
   Editor after;
-  if (!Load(before, sides[0], limits) || !Load(after, sides[1], limits)) return 2;
+  if (!Load(before, sides[0], limits) || !Load(after, sides[1], limits)) return kExitUsage;
   const std::vector<ConfigDifference> differences =
       CompareConfigurations(before.ConfigurationToExport(), after.ConfigurationToExport(), scope);
 
   const std::string text = json ? JsonText(differences) : LinesText(differences);
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
     PrintError("cannot write the differences to standard output");
-    return 2;
+    return kExitUsage;
   }
-  return differences.empty() ? 0 : 1;
+  return differences.empty() ? kExitOk : kExitDiffers;
 }
 
 }  // namespace zem
