@@ -9,6 +9,7 @@
 #include "cli/zemctl.h"
 #include "editor/config_diff.h"
 #include "editor/editor.h"
+#include "transfer/latin1.h"
 
 namespace zem {
 namespace {
@@ -87,10 +88,6 @@ bool Load(Editor& editor, const Side& side, const UnitLimits& limits) {
     return false;
   }
   return true;
-}
-
-QString Latin1(const std::string& bytes) {
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 QJsonValue JsonValue(const DifferenceValue& v) {
