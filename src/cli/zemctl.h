@@ -44,8 +44,9 @@ int RunBuild(const std::vector<std::string>& args);
 
 // "zemctl: " + message on standard error.
 void PrintError(const std::string& message);
-// Whether the arguments ask for a command's help.
-bool WantsHelp(const std::vector<std::string>& args);
+// Prints `help` on standard output when the arguments ask for it ("--help",
+// "-h"); whether they did.
+bool PrintHelpIfAsked(const std::vector<std::string>& args, const char* help);
 // Says what is wrong and prints the command's help on standard error; kExitUsage.
 int Usage(const char* help, const std::string& problem);
 // Single-byte text for standard output: bytes 128-255 as Latin-1 converted to UTF-8 when the
@@ -81,6 +82,10 @@ bool ImportFile(Editor& editor, const std::string& path, bool* cut);
 // written", "nothing sent").
 std::optional<std::string> CheckedExportText(Editor& editor, const std::string& refused);
 
+// Writes `bytes` to `path` as WriteFileAtomically does; false after saying
+// "cannot write PATH: why".
+bool WriteOutputFile(const std::string& path, const std::string& bytes);
+
 // An output file and the option that named it ("-o", "--log"...).
 struct OutputFile {
   const char* option;
@@ -96,11 +101,6 @@ struct LinkArgs {
   std::string telnet;  // HOST[:PORT]
   std::string serial;  // device
 };
-// Takes "--telnet HOST[:PORT]" or "--serial DEVICE" at args[i] (moving i past
-// the value); false when args[i] is neither. `problem` says what is wrong
-// with the value (empty, a port outside 1-65535), if anything.
-bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link,
-                    std::string* problem);
 // A positive whole number of seconds, as milliseconds; false when it is not one.
 bool ParseSeconds(const std::string& text, int* ms);
 
@@ -111,18 +111,22 @@ struct UnitLimits {
   int timeoutMs = -1;
   int deadlineMs = 600 * 1000;  // a full serial import takes about 95 s
 };
-// Takes "--timeout SECONDS" or "--deadline SECONDS" at args[i] (moving i
-// past the value); false when args[i] is neither. `bad` is set to the
-// problem when the value is not a whole number of seconds, 1 or more.
-bool TakeLimitOption(const std::vector<std::string>& args, std::size_t& i, UnitLimits& limits,
-                     std::string* bad);
+// Takes an option of the talk with a unit at args[i], moving i past its
+// value: "--telnet HOST[:PORT]" or "--serial DEVICE" into `link`,
+// "--timeout SECONDS" or "--deadline SECONDS" into `limits`. False when
+// args[i] is none of them (or has no value). `problem` says what is wrong
+// with the value (empty, a port outside 1-65535, not a whole number of
+// seconds 1 or more), if anything.
+bool TakeUnitOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link, UnitLimits& limits,
+                    std::string* problem);
 
 // Imports the configuration of the unit on `link` into `editor`, as the
 // window's Import does, within `limits`.
 // Returns kExitOk read; kExitIncomplete read, but the answer may be
 // incomplete (every reason printed as a warning); kExitNoConfiguration
 // nothing was received or it names no source (why, then "Nothing imported; "
-// + ifNothingRead, printed); kExitFailed the link failed (said why).
+// + ifNothingRead, printed); kExitFailed the link failed (said why). After
+// kExitOk and kExitIncomplete the editor holds a configuration.
 int PullIntoEditor(Editor& editor, const LinkArgs& link, const UnitLimits& limits,
                    const std::string& ifNothingRead);
 

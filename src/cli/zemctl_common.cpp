@@ -29,9 +29,13 @@ std::optional<std::string> CheckedExportText(Editor& editor, const std::string& 
   return std::nullopt;
 }
 
-bool WantsHelp(const std::vector<std::string>& args) {
-  for (const auto& a : args)
-    if (a == "--help" || a == "-h") return true;
+bool PrintHelpIfAsked(const std::vector<std::string>& args, const char* help) {
+  for (const auto& a : args) {
+    if (a == "--help" || a == "-h") {
+      std::fputs(help, stdout);
+      return true;
+    }
+  }
   return false;
 }
 
@@ -115,6 +119,13 @@ bool ImportFile(Editor& editor, const std::string& path, bool* cut) {
   if (*cut) PrintError(path + " reached the limit of " + limit + "; only its beginning was read");
   editor.ImportFileText(std::move(*text), path);  // the text becomes receivedText, not copied
   return true;
+}
+
+bool WriteOutputFile(const std::string& path, const std::string& bytes) {
+  std::string error;
+  if (WriteFileAtomically(path, bytes, &error)) return true;
+  PrintError("cannot write " + path + ": " + error);
+  return false;
 }
 
 namespace {

@@ -132,10 +132,7 @@ std::string LinesText(const std::vector<ConfigDifference>& differences) {
 }  // namespace
 
 int RunDiff(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kDiffHelp, stdout);
-    return kExitOk;
-  }
+  if (PrintHelpIfAsked(args, kDiffHelp)) return kExitOk;
   std::vector<Side> sides;
   bool json = false;
   auto scope = ComparisonScope::Exported;
@@ -144,12 +141,10 @@ int RunDiff(const std::vector<std::string>& args) {
     const std::string& a = args[i];
     Side side;
     std::string problem;
-    std::string badLimit;
-    if (TakeLimitOption(args, i, limits, &badLimit)) {
-      if (!badLimit.empty()) return Usage(kDiffHelp, badLimit);
-    } else if (TakeLinkOption(args, i, side.link, &problem)) {
+    if (TakeUnitOption(args, i, side.link, limits, &problem)) {
       if (!problem.empty()) return Usage(kDiffHelp, problem);
-      sides.push_back(side);
+      // Each link names a side of its own.
+      if (!side.link.telnet.empty() || !side.link.serial.empty()) sides.push_back(side);
     } else if (a == "--json") {
       json = true;
     } else if (a == "--all") {

@@ -67,10 +67,7 @@ bool HasCommandLine(const TextLog& text) {
 }  // namespace
 
 int RunCheck(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kCheckHelp, stdout);
-    return kExitOk;
-  }
+  if (PrintHelpIfAsked(args, kCheckHelp)) return kExitOk;
   if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
     return Usage(kCheckHelp, "check takes one configuration file");
   Editor editor;
@@ -95,10 +92,7 @@ int RunCheck(const std::vector<std::string>& args) {
 }
 
 int RunConvert(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kConvertHelp, stdout);
-    return kExitOk;
-  }
+  if (PrintHelpIfAsked(args, kConvertHelp)) return kExitOk;
   std::string input, output, logPath;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -117,21 +111,13 @@ int RunConvert(const std::vector<std::string>& args) {
   Editor editor;
   bool cut = false;
   if (!ImportFile(editor, input, &cut)) return kExitUsage;
-  std::string error;
-  if (!logPath.empty() && !WriteFileAtomically(logPath, LogText(editor.messageLog), &error)) {
-    PrintError("cannot write " + logPath + ": " + error);
-    return kExitUsage;
-  }
+  if (!logPath.empty() && !WriteOutputFile(logPath, LogText(editor.messageLog))) return kExitUsage;
   if (!editor.HasConfiguration()) {
     PrintError(input + " names no source; nothing to export, " + output + " not written");
     return kExitNoConfiguration;
   }
   const std::optional<std::string> bytes = CheckedExportText(editor, output + " not written");
-  if (!bytes) return kExitUsage;
-  if (!WriteFileAtomically(output, *bytes, &error)) {
-    PrintError("cannot write " + output + ": " + error);
-    return kExitUsage;
-  }
+  if (!bytes || !WriteOutputFile(output, *bytes)) return kExitUsage;
   return cut ? kExitIncomplete : kExitOk;
 }
 

@@ -97,10 +97,7 @@ bool WriteStandardOutput(const std::string& bytes) {
 }  // namespace
 
 int RunDump(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kDumpHelp, stdout);
-    return kExitOk;
-  }
+  if (PrintHelpIfAsked(args, kDumpHelp)) return kExitOk;
   std::string input, output;
   bool json = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -130,24 +127,19 @@ int RunDump(const std::vector<std::string>& args) {
   // The model as the export leaves it, so that build gives the same bytes.
   editor.PrepareExport();
   const std::string text = ConfigToJsonText(editor.model);
-  std::string error;
   if (output.empty()) {
     if (!WriteStandardOutput(text)) {
       PrintError("cannot write to standard output");
       return kExitUsage;
     }
-  } else if (!WriteFileAtomically(output, text, &error)) {
-    PrintError("cannot write " + output + ": " + error);
+  } else if (!WriteOutputFile(output, text)) {
     return kExitUsage;
   }
   return cut ? kExitIncomplete : kExitOk;
 }
 
 int RunBuild(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kBuildHelp, stdout);
-    return kExitOk;
-  }
+  if (PrintHelpIfAsked(args, kBuildHelp)) return kExitOk;
   std::string input, output;
   JsonReadOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -199,10 +191,7 @@ int RunBuild(const std::vector<std::string>& args) {
     PrintError("these values would not read back as they are; " + output + " not written");
     return kExitFailed;
   }
-  if (!WriteFileAtomically(output, ZemFileText(lines), &error)) {
-    PrintError("cannot write " + output + ": " + error);
-    return kExitUsage;
-  }
+  if (!WriteOutputFile(output, ZemFileText(lines))) return kExitUsage;
   const std::vector<std::string> notWritten = ValuesNotWritten(model);
   if (!notWritten.empty()) {
     std::string list;

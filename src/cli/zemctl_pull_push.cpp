@@ -188,19 +188,11 @@ bool ParseSeconds(const std::string& text, int* ms) {
   return true;
 }
 
-bool TakeLimitOption(const std::vector<std::string>& args, std::size_t& i, UnitLimits& limits,
-                     std::string* bad) {
-  const std::string& a = args[i];
-  if ((a != "--timeout" && a != "--deadline") || i + 1 >= args.size()) return false;
-  if (!ParseSeconds(args[++i], a == "--timeout" ? &limits.timeoutMs : &limits.deadlineMs))
-    *bad = a + " takes a whole number of seconds, 1 or more, not '" + args[i] + "'";
-  return true;
-}
-
-bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link,
+bool TakeUnitOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link, UnitLimits& limits,
                     std::string* problem) {
   const std::string& a = args[i];
-  if ((a == "--telnet" || a == "--serial") && i + 1 < args.size()) {
+  if (i + 1 >= args.size()) return false;
+  if (a == "--telnet" || a == "--serial") {
     std::string& value = a == "--telnet" ? link.telnet : link.serial;
     value = args[++i];
     if (value.empty()) {
@@ -208,6 +200,11 @@ bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkAr
     } else if (a == "--telnet" && !TelnetLink::PortProblem(value).empty()) {
       *problem = "bad --telnet '" + value + "': " + TelnetLink::PortProblem(value);
     }
+    return true;
+  }
+  if (a == "--timeout" || a == "--deadline") {
+    if (!ParseSeconds(args[++i], a == "--timeout" ? &limits.timeoutMs : &limits.deadlineMs))
+      *problem = a + " takes a whole number of seconds, 1 or more, not '" + args[i] + "'";
     return true;
   }
   return false;
@@ -220,39 +217,36 @@ int PullIntoEditor(Editor& editor, const LinkArgs& link, const UnitLimits& limit
   SetLimits(ctl, limits);
   if (!ChooseMode(ctl, prompts, link)) return kExitFailed;
   ctl.ImportConfiguration();
+  // An import completes only with a configuration: one that names no source
+  // ends as NothingRead.
   switch (ctl.LastOutcome()) {
-    case TransferController::Outcome::Failed:
-      PrintError(ErrorBoxText(ctl.LastFailure()));
-      return kExitFailed;
-    case TransferController::Outcome::NothingRead:
-      PrintError(ctl.NothingReadReason() + " Nothing imported; " + ifNothingRead);
-      return kExitNoConfiguration;
+    case TransferController::Outcome::Completed:
+      return kExitOk;
     case TransferController::Outcome::Incomplete:
       // Every reason the answer may be incomplete, not only the last one logged.
       for (const std::string& warning : ctl.ImportWarnings()) PrintError("warning: " + warning);
       return kExitIncomplete;
-    default:
-      return kExitOk;
+    case TransferController::Outcome::NothingRead:
+      PrintError(ctl.NothingReadReason() + " Nothing imported; " + ifNothingRead);
+      return kExitNoConfiguration;
+    case TransferController::Outcome::Failed:
+      PrintError(ErrorBoxText(ctl.LastFailure()));
+      return kExitFailed;
+    default:  // not run, or cancelled: nothing a command line can cause
+      PrintError("the import did not run; " + ifNothingRead);
+      return kExitFailed;
   }
 }
 
 int RunPull(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kPullHelp, stdout);
-    return kExitOk;
-  }
+  if (PrintHelpIfAsked(args, kPullHelp)) return kExitOk;
   LinkArgs link;
   std::string output, rawPath, logPath;
   UnitLimits limits;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string problem;
-    if (TakeLinkOption(args, i, link, &problem)) {
+    if (TakeUnitOption(args, i, link, limits, &problem)) {
       if (!problem.empty()) return Usage(kPullHelp, problem);
-      continue;
-    }
-    std::string badLimit;
-    if (TakeLimitOption(args, i, limits, &badLimit)) {
-      if (!badLimit.empty()) return Usage(kPullHelp, badLimit);
       continue;
     }
     const std::string& a = args[i];
@@ -274,38 +268,20 @@ int RunPull(const std::vector<std::string>& args) {
   Editor editor;
   int status = PullIntoEditor(editor, link, limits, output + " not written");
   if (status == kExitFailed) return kExitFailed;
-  std::string error;
   const std::string log = LogText(editor.messageLog);  // before an export fills the log with its lines
   // The configuration is written first: a disk that fills up on the raw text
   // or the log must not cost what the unit sent.
   if (status != kExitNoConfiguration) {
-    if (!editor.HasConfiguration()) {
-      PrintError("the unit named no source; nothing to export, " + output + " not written");
-      status = kExitNoConfiguration;
-    } else if (const std::optional<std::string> bytes = CheckedExportText(editor, output + " not written");
-               !bytes) {
-      status = kExitUsage;
-    } else if (!WriteFileAtomically(output, *bytes, &error)) {
-      PrintError("cannot write " + output + ": " + error);
-      status = kExitUsage;
-    }
+    const std::optional<std::string> bytes = CheckedExportText(editor, output + " not written");
+    if (!bytes || !WriteOutputFile(output, *bytes)) status = kExitUsage;
   }
-  if (!rawPath.empty() && !WriteFileAtomically(rawPath, editor.receivedText.Text(), &error)) {
-    PrintError("cannot write " + rawPath + ": " + error);
-    status = kExitUsage;
-  }
-  if (!logPath.empty() && !WriteFileAtomically(logPath, log, &error)) {
-    PrintError("cannot write " + logPath + ": " + error);
-    status = kExitUsage;
-  }
+  if (!rawPath.empty() && !WriteOutputFile(rawPath, editor.receivedText.Text())) status = kExitUsage;
+  if (!logPath.empty() && !WriteOutputFile(logPath, log)) status = kExitUsage;
   return status;
 }
 
 int RunPush(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kPushHelp, stdout);
-    return kExitOk;
-  }
+  if (PrintHelpIfAsked(args, kPushHelp)) return kExitOk;
   LinkArgs link;
   std::string input, backupPath;
   bool verify = false;
@@ -313,13 +289,8 @@ int RunPush(const std::vector<std::string>& args) {
   UnitLimits limits;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string problem;
-    if (TakeLinkOption(args, i, link, &problem)) {
+    if (TakeUnitOption(args, i, link, limits, &problem)) {
       if (!problem.empty()) return Usage(kPushHelp, problem);
-      continue;
-    }
-    std::string badLimit;
-    if (TakeLimitOption(args, i, limits, &badLimit)) {
-      if (!badLimit.empty()) return Usage(kPushHelp, badLimit);
       if (args[i - 1] == "--timeout")
         replyLimitMs = limits.timeoutMs;  // over a serial port, the wait for each answer
       continue;

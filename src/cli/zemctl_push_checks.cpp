@@ -17,11 +17,8 @@ int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string
   std::string error;
   switch (pulled) {
     case kExitOk:
-      if (!unit.HasConfiguration()) {
-        PrintError("the unit named no source; no backup written, nothing sent");
-      } else if (const std::optional<std::string> bytes =
-                     CheckedExportText(unit, "no backup written, nothing sent");
-                 !bytes) {
+      if (const std::optional<std::string> bytes = CheckedExportText(unit, "no backup written, nothing sent");
+          !bytes) {
       } else if (!WriteFileAtomically(path, *bytes, &error)) {
         PrintError("cannot write the backup " + path + ": " + error + "; nothing sent");
       } else {
@@ -70,10 +67,6 @@ int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& 
   std::fputs("zemctl: reading the configuration back to verify it\n", stderr);
   Editor unit;
   const int pulled = PullIntoEditor(unit, link, limits, "not verified");
-  if (pulled == kExitOk && !unit.HasConfiguration()) {
-    PrintError("the unit named no source when read back; not verified");
-    return kExitNotVerified;
-  }
   if (pulled == kExitIncomplete) PrintError("the configuration read back may be incomplete; not verified");
   if (pulled == kExitFailed) PrintError("the configuration could not be read back; not verified");
   if (pulled != kExitOk) return kExitNotVerified;
