@@ -15,17 +15,15 @@
 #include <set>
 
 #include "editor/zone_audio_logic.h"
+#include "transfer/latin1.h"
 
 namespace zem {
 namespace {
 
 using Audio = ZoneAudioLogic;
 
-// Names are bytes: byte b is the code point U+00bb, so any name is valid
-// JSON text and comes back as the same bytes.
-QString Latin1(const std::string& bytes) {
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
+// Names go to JSON through Latin1: byte b is the code point U+00bb, so any
+// name is valid JSON text and comes back as the same bytes.
 
 QJsonArray Numbers(const NumberedTable<std::int8_t, kBands>& bands) {
   QJsonArray array;
@@ -407,7 +405,7 @@ std::optional<std::string> JsonReader::Text(const QJsonValue& v, const std::stri
     Problem(path, std::to_string(text.size()) + " bytes; a name holds at most " + std::to_string(*maxBytes));
     return std::nullopt;
   }
-  return text.toLatin1().toStdString();
+  return Latin1Bytes(text);
 }
 
 std::vector<int> JsonReader::NumberList(const QJsonValue& v, const std::string& path, int count,

@@ -12,6 +12,27 @@
 
 namespace zem {
 
+// zemctl's exit statuses, one name for each meaning its manual page gives.
+inline constexpr int kExitOk = 0;
+// The command's own failure: a line not understood (check), the link failed
+// or a line went unanswered (pull, push), not a configuration (build).
+inline constexpr int kExitFailed = 1;
+// The configurations differ (diff, push --verify).
+inline constexpr int kExitDiffers = 1;
+// Bad arguments, a file that cannot be read or written, two names of one
+// file, an export that would not read back as itself.
+inline constexpr int kExitUsage = 2;
+// No configuration: it names no source (or the unit sent nothing at all),
+// so there is nothing to write or send.
+inline constexpr int kExitNoConfiguration = 3;
+// Written or sent, but possibly incomplete: a cut input or answer, or lines
+// the unit answered "(ERROR)".
+inline constexpr int kExitIncomplete = 4;
+// push --backup failed, so nothing was sent.
+inline constexpr int kExitBackupFailed = 5;
+// push --verify could not read the configuration back in full.
+inline constexpr int kExitNotVerified = 6;
+
 // Each command takes the arguments after its name and returns the exit status.
 int RunCheck(const std::vector<std::string>& args);
 int RunConvert(const std::vector<std::string>& args);
@@ -23,9 +44,10 @@ int RunBuild(const std::vector<std::string>& args);
 
 // "zemctl: " + message on standard error.
 void PrintError(const std::string& message);
-// Whether the arguments ask for a command's help.
-bool WantsHelp(const std::vector<std::string>& args);
-// Says what is wrong and prints the command's help on standard error; 2.
+// Prints `help` on standard output when the arguments ask for it ("--help",
+// "-h"); whether they did.
+bool PrintHelpIfAsked(const std::vector<std::string>& args, const char* help);
+// Says what is wrong and prints the command's help on standard error; kExitUsage.
 int Usage(const char* help, const std::string& problem);
 // Single-byte text for standard output: bytes 128-255 as Latin-1 converted to UTF-8 when the
 // locale's character set is UTF-8 (setlocale(LC_CTYPE, "") + nl_langinfo(CODESET)), else as they are.
@@ -60,14 +82,18 @@ bool ImportFile(Editor& editor, const std::string& path, bool* cut);
 // written", "nothing sent").
 std::optional<std::string> CheckedExportText(Editor& editor, const std::string& refused);
 
+// Writes `bytes` to `path` as WriteFileAtomically does; false after saying
+// "cannot write PATH: why".
+bool WriteOutputFile(const std::string& path, const std::string& bytes);
+
 // An output file and the option that named it ("-o", "--log"...).
 struct OutputFile {
   const char* option;
   std::string path;
 };
 // Checked before any work whose result would be lost: every output can be
-// written and none is the input (maybe empty) or another output. 0, or 2
-// after saying what is wrong.
+// written and none is the input (maybe empty) or another output. kExitOk,
+// or kExitUsage after saying what is wrong.
 int CheckFiles(const std::string& input, const std::vector<OutputFile>& outputs);
 
 // The link a command talks to the unit over: one of the two is given.
@@ -75,11 +101,6 @@ struct LinkArgs {
   std::string telnet;  // HOST[:PORT]
   std::string serial;  // device
 };
-// Takes "--telnet HOST[:PORT]" or "--serial DEVICE" at args[i] (moving i past
-// the value); false when args[i] is neither. `problem` says what is wrong
-// with the value (empty, a port outside 1-65535), if anything.
-bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link,
-                    std::string* problem);
 // A positive whole number of seconds, as milliseconds; false when it is not one.
 bool ParseSeconds(const std::string& text, int* ms);
 
@@ -90,32 +111,35 @@ struct UnitLimits {
   int timeoutMs = -1;
   int deadlineMs = 600 * 1000;  // a full serial import takes about 95 s
 };
-// Takes "--timeout SECONDS" or "--deadline SECONDS" at args[i] (moving i
-// past the value); false when args[i] is neither. `bad` is set to the
-// problem when the value is not a whole number of seconds, 1 or more.
-bool TakeLimitOption(const std::vector<std::string>& args, std::size_t& i, UnitLimits& limits,
-                     std::string* bad);
+// Takes an option of the talk with a unit at args[i], moving i past its
+// value: "--telnet HOST[:PORT]" or "--serial DEVICE" into `link`,
+// "--timeout SECONDS" or "--deadline SECONDS" into `limits`. False when
+// args[i] is none of them (or has no value). `problem` says what is wrong
+// with the value (empty, a port outside 1-65535, not a whole number of
+// seconds 1 or more), if anything.
+bool TakeUnitOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link, UnitLimits& limits,
+                    std::string* problem);
 
 // Imports the configuration of the unit on `link` into `editor`, as the
 // window's Import does, within `limits`.
-// Returns 0 read; 4 read, but the answer may be incomplete (every reason
-// printed as a warning); 3 nothing was received (why, then "Nothing
-// imported; " + ifNothingRead, printed); 1 the link failed (said why).
+// Returns kExitOk read; kExitIncomplete read, but the answer may be
+// incomplete (every reason printed as a warning); kExitNoConfiguration
+// nothing was received or it names no source (why, then "Nothing imported; "
+// + ifNothingRead, printed); kExitFailed the link failed (said why). After
+// kExitOk and kExitIncomplete the editor holds a configuration.
 int PullIntoEditor(Editor& editor, const LinkArgs& link, const UnitLimits& limits,
                    const std::string& ifNothingRead);
 
 // zemctl push: the backup before sending (--backup) and the check after it
 // (--verify).
-inline constexpr int kPushBackupFailed = 5;
-inline constexpr int kPushNotVerified = 6;
 // Pulls the unit's configuration into `path` as 'zemctl pull -o' writes it:
-// 0, or kPushBackupFailed after saying why (link failed, nothing or only a
-// part received, no source named, `path` not written).
+// kExitOk, or kExitBackupFailed after saying why (link failed, nothing or
+// only a part received, no source named, `path` not written).
 int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path);
 // Pulls the unit's configuration back and prints, one a line on standard
 // output, how it differs from `sent` (the configuration the push exported).
-// 0 the same; 1 different; kPushNotVerified it could not be read back in
-// full (said why).
+// kExitOk the same; kExitDiffers different; kExitNotVerified it could not be
+// read back in full (said why).
 int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& limits);
 
 }  // namespace zem

@@ -29,16 +29,20 @@ std::optional<std::string> CheckedExportText(Editor& editor, const std::string& 
   return std::nullopt;
 }
 
-bool WantsHelp(const std::vector<std::string>& args) {
-  for (const auto& a : args)
-    if (a == "--help" || a == "-h") return true;
+bool PrintHelpIfAsked(const std::vector<std::string>& args, const char* help) {
+  for (const auto& a : args) {
+    if (a == "--help" || a == "-h") {
+      std::fputs(help, stdout);
+      return true;
+    }
+  }
   return false;
 }
 
 int Usage(const char* help, const std::string& problem) {
   PrintError(problem);
   std::fputs(help, stderr);
-  return 2;
+  return kExitUsage;
 }
 
 namespace {
@@ -117,6 +121,13 @@ bool ImportFile(Editor& editor, const std::string& path, bool* cut) {
   return true;
 }
 
+bool WriteOutputFile(const std::string& path, const std::string& bytes) {
+  std::string error;
+  if (WriteFileAtomically(path, bytes, &error)) return true;
+  PrintError("cannot write " + path + ": " + error);
+  return false;
+}
+
 namespace {
 
 // What tells two names of one file apart from two files.
@@ -160,7 +171,7 @@ int CheckFiles(const std::string& input, const std::vector<OutputFile>& outputs)
     if (out.path.empty()) continue;
     if (const std::optional<std::string> problem = WriteProblem(out.path)) {
       PrintError("cannot write " + out.path + ": " + *problem);
-      return 2;
+      return kExitUsage;
     }
     // The program's own descriptors (/dev/stdout...) are written where they
     // stand, never replaced.
@@ -168,18 +179,18 @@ int CheckFiles(const std::string& input, const std::vector<OutputFile>& outputs)
     const FileIdentity id = Identify(out.path);
     if (!input.empty() && in.exists && SameFile(in, id)) {
       PrintError(std::string(out.option) + " " + out.path + " is the input file; nothing written");
-      return 2;
+      return kExitUsage;
     }
     for (const auto& [other, otherId] : seen) {
       if (SameFile(otherId, id)) {
         PrintError(std::string(other->option) + " and " + out.option + " name the same file " + out.path +
                    "; nothing written");
-        return 2;
+        return kExitUsage;
       }
     }
     seen.emplace_back(&out, id);
   }
-  return 0;
+  return kExitOk;
 }
 
 }  // namespace zem

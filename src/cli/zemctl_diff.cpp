@@ -9,6 +9,7 @@
 #include "cli/zemctl.h"
 #include "editor/config_diff.h"
 #include "editor/editor.h"
+#include "transfer/latin1.h"
 
 namespace zem {
 namespace {
@@ -71,9 +72,9 @@ struct Side {
 bool Load(Editor& editor, const Side& side, const UnitLimits& limits) {
   if (side.path.empty()) {
     const int status = PullIntoEditor(editor, side.link, limits, "nothing compared.");
-    if (status == 4)
+    if (status == kExitIncomplete)
       PrintError(side.Name() + " may have sent only part of its configuration; nothing compared");
-    if (status != 0) return false;
+    if (status != kExitOk) return false;
   } else {
     bool cut = false;
     if (!ImportFile(editor, side.path, &cut)) return false;
@@ -87,10 +88,6 @@ bool Load(Editor& editor, const Side& side, const UnitLimits& limits) {
     return false;
   }
   return true;
-}
-
-QString Latin1(const std::string& bytes) {
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 QJsonValue JsonValue(const DifferenceValue& v) {
@@ -135,10 +132,7 @@ std::string LinesText(const std::vector<ConfigDifference>& differences) {
 }  // namespace
 
 int RunDiff(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kDiffHelp, stdout);
-    return 0;
-  }
+  if (PrintHelpIfAsked(args, kDiffHelp)) return kExitOk;
   std::vector<Side> sides;
   bool json = false;
   auto scope = ComparisonScope::Exported;
@@ -147,12 +141,10 @@ int RunDiff(const std::vector<std::string>& args) {
     const std::string& a = args[i];
     Side side;
     std::string problem;
-    std::string badLimit;
-    if (TakeLimitOption(args, i, limits, &badLimit)) {
-      if (!badLimit.empty()) return Usage(kDiffHelp, badLimit);
-    } else if (TakeLinkOption(args, i, side.link, &problem)) {
+    if (TakeUnitOption(args, i, side.link, limits, &problem)) {
       if (!problem.empty()) return Usage(kDiffHelp, problem);
-      sides.push_back(side);
+      // Each link names a side of its own.
+      if (!side.link.telnet.empty() || !side.link.serial.empty()) sides.push_back(side);
     } else if (a == "--json") {
       json = true;
     } else if (a == "--all") {
@@ -168,16 +160,16 @@ int RunDiff(const std::vector<std::string>& args) {
 
   Editor before;
   Editor after;
-  if (!Load(before, sides[0], limits) || !Load(after, sides[1], limits)) return 2;
+  if (!Load(before, sides[0], limits) || !Load(after, sides[1], limits)) return kExitUsage;
   const std::vector<ConfigDifference> differences =
       CompareConfigurations(before.ConfigurationToExport(), after.ConfigurationToExport(), scope);
 
   const std::string text = json ? JsonText(differences) : LinesText(differences);
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
     PrintError("cannot write the differences to standard output");
-    return 2;
+    return kExitUsage;
   }
-  return differences.empty() ? 0 : 1;
+  return differences.empty() ? kExitOk : kExitDiffers;
 }
 
 }  // namespace zem

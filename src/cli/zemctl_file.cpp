@@ -67,10 +67,7 @@ bool HasCommandLine(const TextLog& text) {
 }  // namespace
 
 int RunCheck(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kCheckHelp, stdout);
-    return 0;
-  }
+  if (PrintHelpIfAsked(args, kCheckHelp)) return kExitOk;
   if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
     return Usage(kCheckHelp, "check takes one configuration file");
   Editor editor;
@@ -82,23 +79,20 @@ int RunCheck(const std::vector<std::string>& args) {
     printer.Print(line);
   });
   bool cut = false;
-  if (!ImportFile(editor, args[0], &cut)) return 2;
+  if (!ImportFile(editor, args[0], &cut)) return kExitUsage;
   if (!printer.Finish()) {
     PrintError("cannot write the log: " + std::string(std::strerror(errno)));
-    return 2;
+    return kExitUsage;
   }
   if (!HasCommandLine(editor.receivedText)) {
     PrintError(args[0] + ": no configuration commands found");
-    return 1;
+    return kExitFailed;
   }
-  return cut || problems ? 1 : 0;
+  return cut || problems ? kExitFailed : kExitOk;
 }
 
 int RunConvert(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kConvertHelp, stdout);
-    return 0;
-  }
+  if (PrintHelpIfAsked(args, kConvertHelp)) return kExitOk;
   std::string input, output, logPath;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -116,23 +110,15 @@ int RunConvert(const std::vector<std::string>& args) {
 
   Editor editor;
   bool cut = false;
-  if (!ImportFile(editor, input, &cut)) return 2;
-  std::string error;
-  if (!logPath.empty() && !WriteFileAtomically(logPath, LogText(editor.messageLog), &error)) {
-    PrintError("cannot write " + logPath + ": " + error);
-    return 2;
-  }
+  if (!ImportFile(editor, input, &cut)) return kExitUsage;
+  if (!logPath.empty() && !WriteOutputFile(logPath, LogText(editor.messageLog))) return kExitUsage;
   if (!editor.HasConfiguration()) {
     PrintError(input + " names no source; nothing to export, " + output + " not written");
-    return 3;
+    return kExitNoConfiguration;
   }
   const std::optional<std::string> bytes = CheckedExportText(editor, output + " not written");
-  if (!bytes) return 2;
-  if (!WriteFileAtomically(output, *bytes, &error)) {
-    PrintError("cannot write " + output + ": " + error);
-    return 2;
-  }
-  return cut ? 4 : 0;
+  if (!bytes || !WriteOutputFile(output, *bytes)) return kExitUsage;
+  return cut ? kExitIncomplete : kExitOk;
 }
 
 }  // namespace zem

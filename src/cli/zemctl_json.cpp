@@ -97,10 +97,7 @@ bool WriteStandardOutput(const std::string& bytes) {
 }  // namespace
 
 int RunDump(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kDumpHelp, stdout);
-    return 0;
-  }
+  if (PrintHelpIfAsked(args, kDumpHelp)) return kExitOk;
   std::string input, output;
   bool json = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -121,33 +118,28 @@ int RunDump(const std::vector<std::string>& args) {
 
   Editor editor;
   bool cut = false;
-  if (!ImportFile(editor, input, &cut)) return 2;
+  if (!ImportFile(editor, input, &cut)) return kExitUsage;
   if (!editor.HasConfiguration()) {
     PrintError(input + " names no source; nothing to dump" +
                (output.empty() ? "" : ", " + output + " not written"));
-    return 3;
+    return kExitNoConfiguration;
   }
   // The model as the export leaves it, so that build gives the same bytes.
   editor.PrepareExport();
   const std::string text = ConfigToJsonText(editor.model);
-  std::string error;
   if (output.empty()) {
     if (!WriteStandardOutput(text)) {
       PrintError("cannot write to standard output");
-      return 2;
+      return kExitUsage;
     }
-  } else if (!WriteFileAtomically(output, text, &error)) {
-    PrintError("cannot write " + output + ": " + error);
-    return 2;
+  } else if (!WriteOutputFile(output, text)) {
+    return kExitUsage;
   }
-  return cut ? 4 : 0;
+  return cut ? kExitIncomplete : kExitOk;
 }
 
 int RunBuild(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kBuildHelp, stdout);
-    return 0;
-  }
+  if (PrintHelpIfAsked(args, kBuildHelp)) return kExitOk;
   std::string input, output;
   JsonReadOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -169,12 +161,12 @@ int RunBuild(const std::vector<std::string>& args) {
   const std::optional<std::string> text = ReadWholeFile(input, &error, &limit, kJsonReadLimits);
   if (!text) {
     PrintError("cannot read " + input + ": " + error);
-    return 2;
+    return kExitUsage;
   }
   if (!limit.empty()) {
     PrintError(input + " passed the limit of " + limit + "; no configuration is that large; " + output +
                " not written");
-    return 1;
+    return kExitFailed;
   }
   // The model an import starts from, so that what the JSON leaves to the
   // defaults is what an import would leave.
@@ -187,7 +179,7 @@ int RunBuild(const std::vector<std::string>& args) {
   if (!problems.empty()) {
     for (const JsonProblem& problem : problems) PrintError(input + ": " + problem.Text());
     PrintError(output + " not written");
-    return 1;
+    return kExitFailed;
   }
   const std::vector<std::string> lines = BuildCommandSequence(model);
   const std::vector<ReadBackProblem> readBack = CheckReadBack(model, lines);
@@ -197,12 +189,9 @@ int RunBuild(const std::vector<std::string>& args) {
       PrintError(input + ": " + (path.empty() ? FieldLabel(problem.field) : path) + ": " + problem.why);
     }
     PrintError("these values would not read back as they are; " + output + " not written");
-    return 1;
+    return kExitFailed;
   }
-  if (!WriteFileAtomically(output, ZemFileText(lines), &error)) {
-    PrintError("cannot write " + output + ": " + error);
-    return 2;
-  }
+  if (!WriteOutputFile(output, ZemFileText(lines))) return kExitUsage;
   const std::vector<std::string> notWritten = ValuesNotWritten(model);
   if (!notWritten.empty()) {
     std::string list;
@@ -210,7 +199,7 @@ int RunBuild(const std::vector<std::string>& args) {
     if (notWritten.size() > 5) list += " and " + std::to_string(notWritten.size() - 5) + " more";
     PrintError("note: a .zem file does not carry EQ presets or volume locks; not written: " + list);
   }
-  return 0;
+  return kExitOk;
 }
 
 }  // namespace zem

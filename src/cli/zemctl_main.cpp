@@ -39,15 +39,15 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
     std::fputs(kUsage, stderr);
-    return 2;
+    return zem::kExitUsage;
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::fputs(kUsage, stdout);
-    return 0;
+    return zem::kExitOk;
   }
   if (args[0] == "--version") {
     std::fputs("zemctl " ZEM_VERSION "\n", stdout);
-    return 0;
+    return zem::kExitOk;
   }
   const std::map<std::string, int (*)(const std::vector<std::string>&)> commands = {
       {"check", zem::RunCheck}, {"convert", zem::RunConvert}, {"diff", zem::RunDiff},  {"pull", zem::RunPull},
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   if (it == commands.end()) {
     zem::PrintError("unknown command '" + args[0] + "'");
     std::fputs(kUsage, stderr);
-    return 2;
+    return zem::kExitUsage;
   }
   return it->second(std::vector<std::string>(args.begin() + 1, args.end()));
 }

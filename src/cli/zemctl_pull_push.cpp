@@ -124,13 +124,14 @@ bool ChooseMode(TransferController& ctl, ScriptedPrompts& prompts, const LinkArg
 }
 
 // Sends the export of `editor` to the unit as the window's Export does; the
-// push's exit status (0, 4 or 1), after saying how it went.
+// push's exit status (kExitOk, kExitIncomplete or kExitFailed), after saying
+// how it went.
 int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const UnitLimits& limits) {
   ScriptedPrompts prompts;
   TransferController ctl(editor, prompts);
   ctl.SetReplyLimitMs(replyLimitMs);
   SetLimits(ctl, limits);
-  if (!ChooseMode(ctl, prompts, link)) return 1;
+  if (!ChooseMode(ctl, prompts, link)) return kExitFailed;
 
   std::string lastStatus;
   editor.status.SetOnChange([&](const std::string& status) {
@@ -155,10 +156,10 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
       if (ctl.ErrorReplies() > 0) {
         PrintError(ending);
         PrintError(ctl.RefusedText());
-        return 4;
+        return kExitIncomplete;
       }
       std::fprintf(stderr, "zemctl: sent %d lines, every one answered\n", ctl.LinesSent());
-      return 0;
+      return kExitOk;
     case TransferController::Outcome::NoReply:
       if (ctl.DeadlinePassed()) {
         PrintError("the push reached its deadline of " + std::to_string(limits.deadlineMs / 1000) + " s " +
@@ -167,13 +168,13 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
         PrintError(ending + (ctl.LinesSent() == 0 ? std::string() : ": " + ctl.LastLineSent()));
       }
       if (ctl.ErrorReplies() > 0) PrintError(ctl.RefusedText());
-      return 1;
+      return kExitFailed;
     case TransferController::Outcome::Failed:
       PrintError(ErrorBoxText(ctl.LastFailure()) + " (" + where + ")");
-      return 1;
+      return kExitFailed;
     default:
       PrintError("the export did not run " + where);
-      return 1;
+      return kExitFailed;
   }
 }
 
@@ -187,19 +188,11 @@ bool ParseSeconds(const std::string& text, int* ms) {
   return true;
 }
 
-bool TakeLimitOption(const std::vector<std::string>& args, std::size_t& i, UnitLimits& limits,
-                     std::string* bad) {
-  const std::string& a = args[i];
-  if ((a != "--timeout" && a != "--deadline") || i + 1 >= args.size()) return false;
-  if (!ParseSeconds(args[++i], a == "--timeout" ? &limits.timeoutMs : &limits.deadlineMs))
-    *bad = a + " takes a whole number of seconds, 1 or more, not '" + args[i] + "'";
-  return true;
-}
-
-bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link,
+bool TakeUnitOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link, UnitLimits& limits,
                     std::string* problem) {
   const std::string& a = args[i];
-  if ((a == "--telnet" || a == "--serial") && i + 1 < args.size()) {
+  if (i + 1 >= args.size()) return false;
+  if (a == "--telnet" || a == "--serial") {
     std::string& value = a == "--telnet" ? link.telnet : link.serial;
     value = args[++i];
     if (value.empty()) {
@@ -207,6 +200,11 @@ bool TakeLinkOption(const std::vector<std::string>& args, std::size_t& i, LinkAr
     } else if (a == "--telnet" && !TelnetLink::PortProblem(value).empty()) {
       *problem = "bad --telnet '" + value + "': " + TelnetLink::PortProblem(value);
     }
+    return true;
+  }
+  if (a == "--timeout" || a == "--deadline") {
+    if (!ParseSeconds(args[++i], a == "--timeout" ? &limits.timeoutMs : &limits.deadlineMs))
+      *problem = a + " takes a whole number of seconds, 1 or more, not '" + args[i] + "'";
     return true;
   }
   return false;
@@ -217,41 +215,38 @@ int PullIntoEditor(Editor& editor, const LinkArgs& link, const UnitLimits& limit
   ScriptedPrompts prompts;
   TransferController ctl(editor, prompts);
   SetLimits(ctl, limits);
-  if (!ChooseMode(ctl, prompts, link)) return 1;
+  if (!ChooseMode(ctl, prompts, link)) return kExitFailed;
   ctl.ImportConfiguration();
+  // An import completes only with a configuration: one that names no source
+  // ends as NothingRead.
   switch (ctl.LastOutcome()) {
-    case TransferController::Outcome::Failed:
-      PrintError(ErrorBoxText(ctl.LastFailure()));
-      return 1;
-    case TransferController::Outcome::NothingRead:
-      PrintError(ctl.NothingReadReason() + " Nothing imported; " + ifNothingRead);
-      return 3;
+    case TransferController::Outcome::Completed:
+      return kExitOk;
     case TransferController::Outcome::Incomplete:
       // Every reason the answer may be incomplete, not only the last one logged.
       for (const std::string& warning : ctl.ImportWarnings()) PrintError("warning: " + warning);
-      return 4;
-    default:
-      return 0;
+      return kExitIncomplete;
+    case TransferController::Outcome::NothingRead:
+      PrintError(ctl.NothingReadReason() + " Nothing imported; " + ifNothingRead);
+      return kExitNoConfiguration;
+    case TransferController::Outcome::Failed:
+      PrintError(ErrorBoxText(ctl.LastFailure()));
+      return kExitFailed;
+    default:  // not run, or cancelled: nothing a command line can cause
+      PrintError("the import did not run; " + ifNothingRead);
+      return kExitFailed;
   }
 }
 
 int RunPull(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kPullHelp, stdout);
-    return 0;
-  }
+  if (PrintHelpIfAsked(args, kPullHelp)) return kExitOk;
   LinkArgs link;
   std::string output, rawPath, logPath;
   UnitLimits limits;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string problem;
-    if (TakeLinkOption(args, i, link, &problem)) {
+    if (TakeUnitOption(args, i, link, limits, &problem)) {
       if (!problem.empty()) return Usage(kPullHelp, problem);
-      continue;
-    }
-    std::string badLimit;
-    if (TakeLimitOption(args, i, limits, &badLimit)) {
-      if (!badLimit.empty()) return Usage(kPullHelp, badLimit);
       continue;
     }
     const std::string& a = args[i];
@@ -272,39 +267,21 @@ int RunPull(const std::vector<std::string>& args) {
 
   Editor editor;
   int status = PullIntoEditor(editor, link, limits, output + " not written");
-  if (status == 1) return 1;
-  std::string error;
+  if (status == kExitFailed) return kExitFailed;
   const std::string log = LogText(editor.messageLog);  // before an export fills the log with its lines
   // The configuration is written first: a disk that fills up on the raw text
   // or the log must not cost what the unit sent.
-  if (status != 3) {
-    if (!editor.HasConfiguration()) {
-      PrintError("the unit named no source; nothing to export, " + output + " not written");
-      status = 3;
-    } else if (const std::optional<std::string> bytes = CheckedExportText(editor, output + " not written");
-               !bytes) {
-      status = 2;
-    } else if (!WriteFileAtomically(output, *bytes, &error)) {
-      PrintError("cannot write " + output + ": " + error);
-      status = 2;
-    }
+  if (status != kExitNoConfiguration) {
+    const std::optional<std::string> bytes = CheckedExportText(editor, output + " not written");
+    if (!bytes || !WriteOutputFile(output, *bytes)) status = kExitUsage;
   }
-  if (!rawPath.empty() && !WriteFileAtomically(rawPath, editor.receivedText.Text(), &error)) {
-    PrintError("cannot write " + rawPath + ": " + error);
-    status = 2;
-  }
-  if (!logPath.empty() && !WriteFileAtomically(logPath, log, &error)) {
-    PrintError("cannot write " + logPath + ": " + error);
-    status = 2;
-  }
+  if (!rawPath.empty() && !WriteOutputFile(rawPath, editor.receivedText.Text())) status = kExitUsage;
+  if (!logPath.empty() && !WriteOutputFile(logPath, log)) status = kExitUsage;
   return status;
 }
 
 int RunPush(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
-    std::fputs(kPushHelp, stdout);
-    return 0;
-  }
+  if (PrintHelpIfAsked(args, kPushHelp)) return kExitOk;
   LinkArgs link;
   std::string input, backupPath;
   bool verify = false;
@@ -312,13 +289,8 @@ int RunPush(const std::vector<std::string>& args) {
   UnitLimits limits;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string problem;
-    if (TakeLinkOption(args, i, link, &problem)) {
+    if (TakeUnitOption(args, i, link, limits, &problem)) {
       if (!problem.empty()) return Usage(kPushHelp, problem);
-      continue;
-    }
-    std::string badLimit;
-    if (TakeLimitOption(args, i, limits, &badLimit)) {
-      if (!badLimit.empty()) return Usage(kPushHelp, badLimit);
       if (args[i - 1] == "--timeout")
         replyLimitMs = limits.timeoutMs;  // over a serial port, the wait for each answer
       continue;
@@ -344,25 +316,25 @@ int RunPush(const std::vector<std::string>& args) {
 
   Editor editor;
   bool cut = false;
-  if (!ImportFile(editor, input, &cut)) return 2;
+  if (!ImportFile(editor, input, &cut)) return kExitUsage;
   if (cut) {
     PrintError("nothing sent: only a part of " + input + " was read");
-    return 2;
+    return kExitUsage;
   }
   if (!editor.HasConfiguration()) {
     PrintError(input + " names no source; nothing to send");
-    return 3;
+    return kExitNoConfiguration;
   }
   // Checked before the backup: a refused push leaves the unit alone.
-  if (!CheckedExportText(editor, "nothing sent")) return 2;
+  if (!CheckedExportText(editor, "nothing sent")) return kExitUsage;
   if (!backupPath.empty())
     if (const int status = BackUpUnit(link, limits, backupPath)) return status;
   int status = SendExport(editor, link, replyLimitMs, limits);
   // Only a push whose every line was answered is worth reading back; the
   // link is closed again by now, so a serial port can be opened anew.
-  if (verify && (status == 0 || status == 4)) {
+  if (verify && (status == kExitOk || status == kExitIncomplete)) {
     const int checked = VerifyPush(editor.model, link, limits);
-    if (checked != 0) status = checked;  // a difference or no verdict wins over "(ERROR)" answers
+    if (checked != kExitOk) status = checked;  // a difference or no verdict wins over "(ERROR)" answers
   }
   return status;
 }

@@ -16,29 +16,26 @@ int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string
   const int pulled = PullIntoEditor(unit, link, limits, "no backup written, nothing sent");
   std::string error;
   switch (pulled) {
-    case 0:
-      if (!unit.HasConfiguration()) {
-        PrintError("the unit named no source; no backup written, nothing sent");
-      } else if (const std::optional<std::string> bytes =
-                     CheckedExportText(unit, "no backup written, nothing sent");
-                 !bytes) {
+    case kExitOk:
+      if (const std::optional<std::string> bytes = CheckedExportText(unit, "no backup written, nothing sent");
+          !bytes) {
       } else if (!WriteFileAtomically(path, *bytes, &error)) {
         PrintError("cannot write the backup " + path + ": " + error + "; nothing sent");
       } else {
         std::fprintf(stderr, "zemctl: the unit's configuration is backed up in %s\n", path.c_str());
-        return 0;
+        return kExitOk;
       }
       break;
-    case 3:  // PullIntoEditor said why and that nothing was sent
+    case kExitNoConfiguration:  // PullIntoEditor said why and that nothing was sent
       break;
-    case 4:
+    case kExitIncomplete:
       PrintError("the unit's answer may be incomplete; no backup written, nothing sent");
       break;
     default:
       PrintError("the backup failed; nothing sent");
       break;
   }
-  return kPushBackupFailed;
+  return kExitBackupFailed;
 }
 
 namespace {
@@ -70,13 +67,9 @@ int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& 
   std::fputs("zemctl: reading the configuration back to verify it\n", stderr);
   Editor unit;
   const int pulled = PullIntoEditor(unit, link, limits, "not verified");
-  if (pulled == 0 && !unit.HasConfiguration()) {
-    PrintError("the unit named no source when read back; not verified");
-    return kPushNotVerified;
-  }
-  if (pulled == 4) PrintError("the configuration read back may be incomplete; not verified");
-  if (pulled == 1) PrintError("the configuration could not be read back; not verified");
-  if (pulled != 0) return kPushNotVerified;
+  if (pulled == kExitIncomplete) PrintError("the configuration read back may be incomplete; not verified");
+  if (pulled == kExitFailed) PrintError("the configuration could not be read back; not verified");
+  if (pulled != kExitOk) return kExitNotVerified;
 
   // What an export carries, worded as 'zemctl diff' words it (the EQ presets
   // and volume locks a unit keeps are never sent), and of that only what the
@@ -92,11 +85,11 @@ int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& 
   std::fflush(stdout);
   if (differences.empty()) {
     std::fputs("zemctl: verified: the unit holds what was sent\n", stderr);
-    return 0;
+    return kExitOk;
   }
   std::fprintf(stderr, "zemctl: the unit does not hold what was sent: %zu difference%s\n", differences.size(),
                differences.size() == 1 ? "" : "s");
-  return 1;
+  return kExitDiffers;
 }
 
 }  // namespace zem

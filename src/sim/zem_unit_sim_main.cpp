@@ -1,8 +1,14 @@
 // zem-unit-sim: a simulated unit to try the program and zemctl without
 // hardware, over TCP (Telnet Mode) or a pseudo-terminal (Serial Mode).
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
+#include <QHostAddress>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/sim_config.h"
@@ -11,206 +17,251 @@
 
 namespace {
 
-const char kHelp[] =
-    "Usage: zem-unit-sim (--port N | --pty) [OPTIONS]\n"
-    "\n"
+const char kDescription[] =
     "Plays a ZEM unit: answers the configuration query \"[QXSB]\" with its\n"
     "configuration and answers every command of an export, printing each one.\n"
     "A command answered \"(OK)\" (or echoed) is taken: from the first one on, the\n"
     "query is answered with what an export of the configuration and the commands\n"
     "taken writes. \"[RAR]\", \"[GAR]\" and \"[FAR]\" empty the restrictions, the\n"
     "groups and the favorites. A command answered \"(ERROR)\" changes nothing.\n"
-    "\n"
-    "Links:\n"
-    "  --port N          listen for Telnet connections on TCP port N (0: any free\n"
-    "                    port; the port is printed)\n"
-    "  --listen ADDRESS  address to listen on (default 127.0.0.1)\n"
-    "  --pty             open a pseudo-terminal pair and print the device path to\n"
-    "                    open in Serial Mode (for example /dev/pts/5)\n"
-    "\n"
-    "Configuration served:\n"
-    "  --config FILE.zem serve the command lines of FILE\n"
-    "  --generate SxZ    serve a made-up configuration of S sources and Z zones\n"
-    "                    (default 8x24; 16x192 is the largest unit)\n"
-    "  --crlf            end the lines with CR LF instead of CR\n"
-    "\n"
-    "Answers to commands:\n"
-    "  --reply ok|echo|error   \"(OK)\" (default), the command itself, or \"(ERROR)\"\n"
-    "\n"
-    "Faults:\n"
-    "  --silent          never answer anything\n"
-    "  --close-after N   close the connection after answering N commands\n"
-    "  --close-mid-import  send half the configuration, then close\n"
-    "  --junk            send control bytes and bytes 127-255 between lines\n"
-    "  --byte-per-write  send every byte in a write of its own\n"
-    "  --no-end-marker   never send the end marker (\"(QX)\" or \"[QXSB]\")\n"
-    "  --trailing-bytes  send a command right after the end marker\n"
-    "  --pace            send at 9600 bps (about one byte a millisecond)\n"
-    "  --endless         repeat the configuration without end\n"
-    "  --endless-dropped after the configuration, send without end only bytes\n"
-    "                    a reader drops (line feeds, bytes 128-255, Telnet\n"
-    "                    negotiation); no end marker\n"
-    "  --flood-replies   from the first command on, send \"(OK)\" without end\n"
-    "  --trickle KIND    send two bytes a second without end, after the\n"
-    "                    configuration (no end marker) and instead of answers:\n"
-    "                    cr (bare CRs), unended (a line or answer never ended),\n"
-    "                    lines (a configuration line or \"(OK)\" each time)\n"
-    "  --ignore-command N  answer the N-th command received (counted from 1) with\n"
-    "                    \"(OK)\" but do not take it, as a unit that drops a line\n"
-    "                    (may be given more than once)\n"
-    "  --hangup-after MS pseudo-terminal: hang up MS milliseconds after start, as\n"
-    "                    a pulled cable (stopping the simulator does the same)\n"
-    "  --quiet           do not print the commands received (printed, control\n"
-    "                    bytes and bytes 127-255 show as \\xNN)\n"
-    "\n"
-    "Other:\n"
-    "  --help            show this help\n"
-    "  --version         show the version\n"
-    "\n"
-    "Stop it with Ctrl-C.\n";
+    "Give either --port or --pty. Stop it with Ctrl-C.";
 
-int Usage(const std::string& problem) {
+// The options that take no value: a way of writing lines, or a fault.
+struct Switch {
+  const char* name;
+  const char* description;
+  bool zem::SimOptions::*flag;
+};
+const Switch kSwitches[] = {
+    {"crlf", "End the lines with CR LF instead of CR.", &zem::SimOptions::crlf},
+    {"silent", "Never answer anything.", &zem::SimOptions::silent},
+    {"close-mid-import", "Send half the configuration, then close.", &zem::SimOptions::closeMidImport},
+    {"junk", "Send control bytes and bytes 127-255 between lines.", &zem::SimOptions::junk},
+    {"byte-per-write", "Send every byte in a write of its own.", &zem::SimOptions::bytePerWrite},
+    {"no-end-marker", "Never send the end marker (\"(QX)\" or \"[QXSB]\").", &zem::SimOptions::noEndMarker},
+    {"trailing-bytes", "Send a command right after the end marker.", &zem::SimOptions::trailingBytes},
+    {"pace", "Send at 9600 bps (about one byte a millisecond).", &zem::SimOptions::pace},
+    {"endless", "Repeat the configuration without end.", &zem::SimOptions::endless},
+    {"endless-dropped",
+     "After the configuration, send without end only bytes a reader drops (line feeds, bytes 128-255, Telnet "
+     "negotiation); no end marker.",
+     &zem::SimOptions::endlessDropped},
+    {"flood-replies", "From the first command on, send \"(OK)\" without end.",
+     &zem::SimOptions::floodReplies},
+};
+
+template <typename Choice>
+struct Named {
+  const char* name;
+  Choice choice;
+};
+const Named<zem::SimOptions::Reply> kReplies[] = {{"ok", zem::SimOptions::Reply::Ok},
+                                                  {"echo", zem::SimOptions::Reply::Echo},
+                                                  {"error", zem::SimOptions::Reply::Error}};
+const Named<zem::SimOptions::Trickle> kTrickles[] = {{"cr", zem::SimOptions::Trickle::BareCr},
+                                                     {"unended", zem::SimOptions::Trickle::Unended},
+                                                     {"lines", zem::SimOptions::Trickle::Lines}};
+
+template <typename Choice, std::size_t N>
+std::optional<Choice> Find(const Named<Choice> (&choices)[N], const QString& name) {
+  for (const Named<Choice>& c : choices)
+    if (name == QLatin1String(c.name)) return c.choice;
+  return std::nullopt;
+}
+
+// A whole number of at most nine digits.
+std::optional<int> Number(const QString& text) {
+  if (text.isEmpty() || text.size() > 9) return std::nullopt;
+  for (const QChar c : text)
+    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
+  return text.toInt();
+}
+
+// What the command line asks for.
+struct Settings {
+  zem::SimOptions sim;
+  int port = -1;  // none: --pty
+  bool pty = false;
+  bool quiet = false;
+  QHostAddress listen = QHostAddress::LocalHost;
+  std::string listenText = "127.0.0.1";  // as given, for the messages
+  std::string configFile;
+  int sources = 8;
+  int zones = 24;
+};
+
+// The options and what they do. Qt's own usage line names the path the
+// program was started by and not what it needs.
+std::string HelpText(const QCommandLineParser& parser) {
+  const QString text = parser.helpText();
+  return "Usage: zem-unit-sim (--port N | --pty) [OPTIONS]\n\n" +
+         text.mid(text.indexOf(QLatin1Char('\n')) + 1).toLocal8Bit().toStdString();
+}
+
+int Usage(const QCommandLineParser& parser, const std::string& problem) {
   std::fprintf(stderr, "zem-unit-sim: %s\n", problem.c_str());
-  std::fputs(kHelp, stderr);
+  std::fputs(HelpText(parser).c_str(), stderr);
   return 2;
 }
 
-bool ParseNumber(const std::string& text, int* value) {
-  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
-    return false;
-  *value = std::stoi(text);
-  return true;
+std::string Text(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+// Reads the command line into `settings`; the exit status when the program
+// ends at once (its help, its version, or 2 for a usage error).
+std::optional<int> ParseArguments(const QStringList& arguments, Settings& settings) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QString::fromLatin1(kDescription));
+  const QCommandLineOption port("port",
+                                "Listen for Telnet connections on TCP port N (0: any free port; the port "
+                                "is printed).",
+                                "N");
+  const QCommandLineOption listen("listen", "The address to listen on (default 127.0.0.1).", "ADDRESS");
+  const QCommandLineOption pty("pty",
+                               "Open a pseudo-terminal pair and print the device path to open in Serial "
+                               "Mode (for example /dev/pts/5).");
+  const QCommandLineOption config("config", "Serve the command lines of FILE.", "FILE.zem");
+  const QCommandLineOption generate("generate",
+                                    "Serve a made-up configuration of S sources and Z zones (default 8x24; "
+                                    "16x192 is the largest unit).",
+                                    "SxZ");
+  const QCommandLineOption reply(
+      "reply", "Answer \"(OK)\" (the default), the command itself, or \"(ERROR)\".", "ok|echo|error");
+  const QCommandLineOption closeAfter("close-after", "Close the connection after answering N commands.", "N");
+  const QCommandLineOption trickle("trickle",
+                                   "Send two bytes a second without end, after the configuration (no end "
+                                   "marker) and instead of answers: cr (bare CRs), unended (a line or answer "
+                                   "never ended), lines (a configuration line or \"(OK)\" each time).",
+                                   "KIND");
+  const QCommandLineOption ignoreCommand(
+      "ignore-command",
+      "Answer the N-th command received (counted from 1) with \"(OK)\" but do "
+      "not take it, as a unit that drops a line (may be given more than "
+      "once).",
+      "N");
+  const QCommandLineOption hangupAfter(
+      "hangup-after",
+      "Pseudo-terminal: hang up MS milliseconds after the start, as a pulled "
+      "cable would (stopping the simulator does the same).",
+      "MS");
+  const QCommandLineOption quiet("quiet",
+                                 "Do not print the commands received (printed, control bytes and bytes "
+                                 "127-255 show as \\xNN).");
+  const QCommandLineOption help({"h", "help"}, "Show this help.");
+  const QCommandLineOption version("version", "Show the version.");
+  parser.addOptions({port, listen, pty, config, generate, reply, closeAfter});
+  std::vector<std::pair<QCommandLineOption, bool zem::SimOptions::*>> flags;
+  for (const Switch& f : kSwitches) {
+    flags.emplace_back(QCommandLineOption(f.name, f.description), f.flag);
+    parser.addOption(flags.back().first);
+  }
+  parser.addOptions({trickle, ignoreCommand, hangupAfter, quiet, help, version});
+
+  if (!parser.parse(arguments)) return Usage(parser, Text(parser.errorText()));
+  if (parser.isSet(help)) {
+    std::fputs(HelpText(parser).c_str(), stdout);
+    return 0;
+  }
+  if (parser.isSet(version)) {
+    std::fputs("zem-unit-sim " ZEM_VERSION "\n", stdout);
+    return 0;
+  }
+  if (!parser.positionalArguments().isEmpty())
+    return Usage(parser, "unexpected argument '" + Text(parser.positionalArguments().front()) + "'");
+
+  zem::SimOptions& sim = settings.sim;
+  for (const auto& [option, flag] : flags) sim.*flag = parser.isSet(option);
+  settings.pty = parser.isSet(pty);
+  settings.quiet = parser.isSet(quiet);
+  if (parser.isSet(config)) settings.configFile = QFile::encodeName(parser.value(config)).toStdString();
+  if (parser.isSet(port)) {
+    const std::optional<int> n = Number(parser.value(port));
+    if (!n || *n > 65535) return Usage(parser, "bad port '" + Text(parser.value(port)) + "'");
+    settings.port = *n;
+  }
+  if (parser.isSet(generate)) {
+    const QString size = parser.value(generate);
+    const qsizetype x = size.indexOf(QLatin1Char('x'));
+    const std::optional<int> sources = x < 0 ? std::nullopt : Number(size.left(x));
+    const std::optional<int> zones = x < 0 ? std::nullopt : Number(size.mid(x + 1));
+    if (!sources || !zones || *sources < 1 || *sources > 16 || *zones < 1 || *zones > 192)
+      return Usage(parser, "bad size '" + Text(size) + "' (expected SxZ, at most 16x192)");
+    settings.sources = *sources;
+    settings.zones = *zones;
+  }
+  if (parser.isSet(reply)) {
+    const std::optional<zem::SimOptions::Reply> r = Find(kReplies, parser.value(reply));
+    if (!r) return Usage(parser, "bad reply '" + Text(parser.value(reply)) + "'");
+    sim.reply = *r;
+  }
+  if (parser.isSet(trickle)) {
+    const std::optional<zem::SimOptions::Trickle> t = Find(kTrickles, parser.value(trickle));
+    if (!t) return Usage(parser, "bad trickle '" + Text(parser.value(trickle)) + "'");
+    sim.trickle = *t;
+  }
+  if (parser.isSet(closeAfter)) {
+    const std::optional<int> n = Number(parser.value(closeAfter));
+    if (!n) return Usage(parser, "bad count '" + Text(parser.value(closeAfter)) + "'");
+    sim.closeAfter = *n;
+  }
+  for (const QString& value : parser.values(ignoreCommand)) {
+    const std::optional<int> n = Number(value);
+    if (!n || *n < 1) return Usage(parser, "bad command number '" + Text(value) + "'");
+    sim.ignoreCommands.push_back(*n);
+  }
+  if (parser.isSet(hangupAfter)) {
+    const std::optional<int> ms = Number(parser.value(hangupAfter));
+    if (!ms) return Usage(parser, "bad time '" + Text(parser.value(hangupAfter)) + "'");
+    sim.hangupAfterMs = *ms;
+  }
+  if ((settings.port < 0) == !settings.pty) return Usage(parser, "give either --port N or --pty");
+  if (sim.hangupAfterMs >= 0 && !settings.pty) return Usage(parser, "--hangup-after needs --pty");
+  if (parser.isSet(listen)) settings.listenText = Text(parser.value(listen));
+  if (!settings.pty && parser.isSet(listen) && !settings.listen.setAddress(parser.value(listen)))
+    return Usage(parser, "bad listen address '" + settings.listenText + "'");
+  return std::nullopt;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  zem::SimOptions options;
-  int port = -1;
-  bool pty = false;
-  bool quiet = false;
-  std::string listen = "127.0.0.1";
-  std::string configFile;
-  int sources = 8;
-  int zones = 24;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (a == "--help" || a == "-h") {
-      std::fputs(kHelp, stdout);
-      return 0;
-    } else if (a == "--version") {
-      std::fputs("zem-unit-sim " ZEM_VERSION "\n", stdout);
-      return 0;
-    } else if (a == "--port" && hasValue) {
-      if (!ParseNumber(args[++i], &port) || port > 65535) return Usage("bad port '" + args[i] + "'");
-    } else if (a == "--listen" && hasValue) {
-      listen = args[++i];
-    } else if (a == "--pty") {
-      pty = true;
-    } else if (a == "--config" && hasValue) {
-      configFile = args[++i];
-    } else if (a == "--generate" && hasValue) {
-      const std::string& v = args[++i];
-      const std::size_t x = v.find('x');
-      if (x == std::string::npos || !ParseNumber(v.substr(0, x), &sources) ||
-          !ParseNumber(v.substr(x + 1), &zones) || sources < 1 || sources > 16 || zones < 1 || zones > 192)
-        return Usage("bad size '" + v + "' (expected SxZ, at most 16x192)");
-    } else if (a == "--crlf") {
-      options.crlf = true;
-    } else if (a == "--reply" && hasValue) {
-      const std::string& v = args[++i];
-      if (v == "ok") {
-        options.reply = zem::SimOptions::Reply::Ok;
-      } else if (v == "echo") {
-        options.reply = zem::SimOptions::Reply::Echo;
-      } else if (v == "error") {
-        options.reply = zem::SimOptions::Reply::Error;
-      } else {
-        return Usage("bad reply '" + v + "'");
-      }
-    } else if (a == "--silent") {
-      options.silent = true;
-    } else if (a == "--close-after" && hasValue) {
-      if (!ParseNumber(args[++i], &options.closeAfter)) return Usage("bad count '" + args[i] + "'");
-    } else if (a == "--close-mid-import") {
-      options.closeMidImport = true;
-    } else if (a == "--junk") {
-      options.junk = true;
-    } else if (a == "--byte-per-write") {
-      options.bytePerWrite = true;
-    } else if (a == "--no-end-marker") {
-      options.noEndMarker = true;
-    } else if (a == "--trailing-bytes") {
-      options.trailingBytes = true;
-    } else if (a == "--pace") {
-      options.pace = true;
-    } else if (a == "--endless") {
-      options.endless = true;
-    } else if (a == "--endless-dropped") {
-      options.endlessDropped = true;
-    } else if (a == "--flood-replies") {
-      options.floodReplies = true;
-    } else if (a == "--trickle" && hasValue) {
-      const std::string& v = args[++i];
-      if (v == "cr") {
-        options.trickle = zem::SimOptions::Trickle::BareCr;
-      } else if (v == "unended") {
-        options.trickle = zem::SimOptions::Trickle::Unended;
-      } else if (v == "lines") {
-        options.trickle = zem::SimOptions::Trickle::Lines;
-      } else {
-        return Usage("bad trickle '" + v + "'");
-      }
-    } else if (a == "--ignore-command" && hasValue) {
-      int n = 0;
-      if (!ParseNumber(args[++i], &n) || n < 1) return Usage("bad command number '" + args[i] + "'");
-      options.ignoreCommands.push_back(n);
-    } else if (a == "--hangup-after" && hasValue) {
-      if (!ParseNumber(args[++i], &options.hangupAfterMs)) return Usage("bad time '" + args[i] + "'");
-    } else if (a == "--quiet") {
-      quiet = true;
-    } else {
-      return Usage("unexpected argument '" + a + "'");
-    }
-  }
-  if ((port < 0) == !pty) return Usage("give either --port N or --pty");
-  if (options.hangupAfterMs >= 0 && !pty) return Usage("--hangup-after needs --pty");
+  Settings settings;
+  if (const std::optional<int> status = ParseArguments(QCoreApplication::arguments(), settings))
+    return *status;
+  zem::SimOptions& options = settings.sim;
 
-  if (!configFile.empty()) {
+  if (!settings.configFile.empty()) {
     std::string error;
-    const std::optional<std::string> text = zem::ReadWholeFile(configFile, &error);
+    const std::optional<std::string> text = zem::ReadWholeFile(settings.configFile, &error);
     if (!text) {
-      std::fprintf(stderr, "zem-unit-sim: cannot read %s: %s\n", configFile.c_str(), error.c_str());
+      std::fprintf(stderr, "zem-unit-sim: cannot read %s: %s\n", settings.configFile.c_str(), error.c_str());
       return 2;
     }
     options.configLines = zem::ConfigurationLines(*text);
   } else {
-    options.configLines = zem::GenerateConfiguration(sources, zones);
+    options.configLines = zem::GenerateConfiguration(settings.sources, settings.zones);
   }
 
   zem::UnitSim sim(options);
   std::string error;
-  if (pty) {
+  if (settings.pty) {
     if (!sim.OpenPty(&error)) {
       std::fprintf(stderr, "zem-unit-sim: cannot open a pseudo-terminal: %s\n", error.c_str());
       return 1;
     }
     std::printf("Serial device: %s\n", sim.PtyPath().c_str());
   } else {
-    QHostAddress address;
-    if (!address.setAddress(QString::fromLatin1(listen.c_str())))
-      return Usage("bad listen address '" + listen + "'");
-    if (!sim.ListenTcp(static_cast<quint16>(port), address, &error)) {
-      std::fprintf(stderr, "zem-unit-sim: cannot listen on %s:%d: %s\n", listen.c_str(), port, error.c_str());
+    const std::string& listen = settings.listenText;
+    if (!sim.ListenTcp(static_cast<quint16>(settings.port), settings.listen, &error)) {
+      std::fprintf(stderr, "zem-unit-sim: cannot listen on %s:%d: %s\n", listen.c_str(), settings.port,
+                   error.c_str());
       return 1;
     }
     std::printf("Listening on %s:%u\n", listen.c_str(), static_cast<unsigned>(sim.TcpPort()));
   }
   std::printf("Serving %zu configuration lines.\n", options.configLines.size());
   std::fflush(stdout);
+  const bool quiet = settings.quiet;
   QObject::connect(&sim, &zem::UnitSim::CommandRecorded, [quiet](const std::string& line) {
     if (quiet) return;
     std::printf("received: %s\n", zem::PrintableCommand(line).c_str());
@@ -221,6 +272,6 @@ int main(int argc, char** argv) {
     std::printf("dropped: %s (answered, not taken)\n", zem::PrintableCommand(line).c_str());
     std::fflush(stdout);
   });
-  if (pty) QObject::connect(&sim, &zem::UnitSim::Closed, &app, &QCoreApplication::quit);
+  if (settings.pty) QObject::connect(&sim, &zem::UnitSim::Closed, &app, &QCoreApplication::quit);
   return app.exec();
 }

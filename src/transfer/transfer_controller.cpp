@@ -1,5 +1,8 @@
-// The controller's set-up, the connection modes and the links; receiving
-// is in transfer_controller_receiving.cpp, the runs in transfer_controller_runs.cpp.
+// The controller's set-up, the connection modes, the links and what every
+// run shares: its start and end, cancelling and the waits. The import run is
+// in transfer_controller_import.cpp, the export run in
+// transfer_controller_export.cpp, what arrives on the serial port in
+// transfer_controller_receiving.cpp.
 #include "transfer/transfer_controller.h"
 
 #include <QDeadlineTimer>
@@ -17,7 +20,7 @@ TransferController::TransferController(Editor& editor, Prompts& prompts, QObject
   connect(&replyWatchdog_, &QTimer::timeout, &wait_, &EventWait::Wake);
   connect(&serial_, &SerialLink::ReceiveEvent, this, &TransferController::OnSerialReceive);
   connect(&serial_, &SerialLink::PortLost, this, [this] {
-    portLost_ = true;
+    run_.portLost = true;
     wait_.Wake();
     // A run reports the loss itself; an idle window says so at once.
     if (busy_) return;
@@ -50,8 +53,8 @@ void TransferController::Pause(int ms) {
 }
 
 std::string TransferController::WaitEndText(bool heard) {
-  if (runDeadline_.hasExpired()) {
-    deadlinePassed_ = true;
+  if (run_.deadline.hasExpired()) {
+    run_.deadlinePassed = true;
     return "The transfer reached its deadline of " + DurationText(deadlineMs_) + ".";
   }
   return std::string(heard ? "No complete line from the unit in " : "No answer from the unit in ") +
@@ -75,6 +78,65 @@ void TransferController::WaitForFile(int fd, bool forWrite) {
     wait_.Wait(250);
   }
   ThrowIfCancelled();
+}
+
+// Marks a run: Busy() on, the cancel request cleared; off again however the
+// run ends.
+class TransferController::BusyScope {
+ public:
+  explicit BusyScope(TransferController& c) : c_(c) {
+    c_.busy_ = true;
+    c_.cancelRequested_ = false;
+    emit c_.BusyChanged(true);
+  }
+  ~BusyScope() {
+    c_.busy_ = false;
+    c_.cancelRequested_ = false;
+    emit c_.BusyChanged(false);
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  TransferController& c_;
+};
+
+void TransferController::EndRun(const char* what, const std::string* failure, bool cancelled) {
+  if (telnet_.IsConnected()) telnet_.Disconnect();
+  telnet_.ClearInput();
+  if (cancelled) {
+    run_.outcome = Outcome::Cancelled;
+    editor_.messageLog.AppendLine(std::string(what) + " cancelled.");
+    editor_.status.Set(" " + std::string(what) + " cancelled");
+  } else if (failure) {
+    run_.outcome = Outcome::Failed;
+    run_.failure = *failure;
+  }
+}
+
+// One import or export: busy while it runs; a cancel or a failure ends it
+// and is logged. The failure's text is returned for the error box, which the
+// caller shows once the run is over.
+std::optional<std::string> TransferController::RunTransfer(const char* what,
+                                                           void (TransferController::*run)()) {
+  run_ = RunState{};
+  run_.deadline = QDeadlineTimer(deadlineMs_);
+  std::optional<std::string> failure;
+  BusyScope scope(*this);
+  try {
+    (this->*run)();
+  } catch (const TransferCancelled&) {
+    EndRun(what, nullptr, true);
+  } catch (const std::exception& e) {
+    failure = e.what();
+    EndRun(what, &*failure, false);
+  }
+  // Bytes that come after the run answer nothing of it, and what it took
+  // counts no more against the limit on received text.
+  run_.serialImport = false;
+  run_.countErrorReplies = false;
+  run_.receivedBytes = 0;
+  return failure;
 }
 
 void TransferController::ChooseFileMode() {

@@ -81,8 +81,6 @@ class TransferController : public QObject {
   // sending without end (none by default). A run that reaches it ends as
   // one whose wait limit ran out.
   void SetDeadlineMs(int ms) { deadlineMs_ = ms; }
-  // Whether the last run ended at that deadline.
-  bool DeadlinePassed() const { return deadlinePassed_; }
 
   const ReceiveMonitor& Monitor() const { return monitor_; }
   SerialLink& Serial() { return serial_; }
@@ -90,18 +88,21 @@ class TransferController : public QObject {
   // The file last chosen in the import's open dialog.
   const std::string& LastOpenedFile() const { return lastOpenedFile_; }
 
-  Outcome LastOutcome() const { return outcome_; }
+  // What the last import or export found; each run starts afresh.
+  Outcome LastOutcome() const { return run_.outcome; }
+  // Whether the last run ended at its deadline.
+  bool DeadlinePassed() const { return run_.deadlinePassed; }
   // Why the last import may be incomplete, as logged at its end.
-  const std::vector<std::string>& ImportWarnings() const { return importWarnings_; }
+  const std::vector<std::string>& ImportWarnings() const { return run_.importWarnings; }
   // Why the last import read nothing (empty unless its outcome was NothingRead).
-  const std::string& NothingReadReason() const { return nothingRead_; }
+  const std::string& NothingReadReason() const { return run_.nothingRead; }
   // The text the error box showed for a Failed run.
-  const std::string& LastFailure() const { return lastFailure_; }
+  const std::string& LastFailure() const { return run_.failure; }
   // Export to the unit: command lines sent, and the last one.
-  int LinesSent() const { return linesSent_; }
-  const std::string& LastLineSent() const { return lastLineSent_; }
+  int LinesSent() const { return run_.linesSent; }
+  const std::string& LastLineSent() const { return run_.lastLineSent; }
   // Export to the unit: how many commands the unit answered "(ERROR)".
-  int ErrorReplies() const { return errorReplies_; }
+  int ErrorReplies() const { return run_.errorReplies; }
   // "Refused by the unit: " and the first kRefusedShown of them, as the
   // export logs it; empty when the unit refused none.
   std::string RefusedText() const;
@@ -114,36 +115,53 @@ class TransferController : public QObject {
  private:
   class BusyScope;
 
+  // Everything one import or export knows and finds. It starts afresh with
+  // each run and stays for the caller to read once the run is over.
+  struct RunState {
+    Outcome outcome = Outcome::None;
+    std::string failure;  // the error box's text of a Failed run
+    QDeadlineTimer deadline;
+    bool deadlinePassed = false;
+    bool portLost = false;  // the serial port went away during the run
+
+    // Import.
+    bool serialImport = false;        // the serial receive event feeds the import
+    std::size_t receivedBytes = 0;    // every byte the import took, kept or not
+    QElapsedTimer sinceLastByte;      // the serial import's silence
+    QDeadlineTimer progressDeadline;  // the wait limit from the request or the last command line
+    CommandLineWatch lineWatch;
+    bool collectLimitHit = false;
+    bool lineLimitHit = false;  // the limit reached was the one on lines
+    std::vector<std::string> importWarnings;
+    std::string nothingRead;  // why the import read nothing, once it knows
+
+    // Export.
+    std::size_t commandCount = 0;  // command lines the export sends
+    int linesSent = 0;
+    std::string lastLineSent;
+    bool countErrorReplies = false;  // bytes received now answer a line sent
+    int errorReplyProgress = 0;
+    int errorReplies = 0;
+    int refusedAt = 0;  // the command whose refusal was counted last
+    std::vector<std::string> refusedCommands;
+  };
+
   // After a cancelled host prompt no mode is checked: Import and Export are
   // greyed until one is chosen.
   static constexpr char kChooseModeStatus[] =
       " No mode chosen: choose File, Serial or Telnet Mode in the File menu";
+  static constexpr char kZemFilter[] = "ZEM files (*.zem)|*.zem|All Files (*.*)|*.*";
 
   void SetMode(Mode mode);
   void ThrowIfCancelled() const;
   void Pause(int ms);
   void OpenPortAsking();
-  void OnSerialReceive();
-  void ScheduleSerialReceive();
-  bool CollectLimitReached(std::size_t bytes);
-  std::string CollectLimitText() const;
   // Ends a run that did not complete: the Telnet connection closed, the
   // reason logged or shown.
   std::optional<std::string> RunTransfer(const char* what, void (TransferController::*run)());
   void EndRun(const char* what, const std::string* failure, bool cancelled);
-
-  void RunImport();
-  void ImportSerial();
-  void ImportFile();
-  void ImportTelnet();
-
-  void RunExport();
-  void ExportFile();
-  void ExportTelnet();
-  void ExportSerial();
-  bool WaitTelnetReply(bool lineReply);
   // The earlier of `until` and the run's deadline.
-  QDeadlineTimer Bounded(QDeadlineTimer until) const { return std::min(until, runDeadline_); }
+  QDeadlineTimer Bounded(QDeadlineTimer until) const { return std::min(until, run_.deadline); }
   // Why a wait that ran out ended: the run's deadline or the wait limit
   // (`heard`: bytes came, but no complete line).
   std::string WaitEndText(bool heard);
@@ -152,6 +170,25 @@ class TransferController : public QObject {
   // what is awaited.
   FileWaiter FileWaiterFor(const std::string& name);
   void WaitForFile(int fd, bool forWrite);
+
+  // transfer_controller_receiving.cpp
+  void OnSerialReceive();
+  void ScheduleSerialReceive();
+  bool CollectLimitReached(std::size_t bytes);
+  std::string CollectLimitText() const;
+
+  // transfer_controller_import.cpp
+  void RunImport();
+  void ImportSerial();
+  void ImportFile();
+  void ImportTelnet();
+
+  // transfer_controller_export.cpp
+  void RunExport();
+  void ExportFile();
+  void ExportTelnet(const std::vector<std::string>& commands);
+  void ExportSerial(const std::vector<std::string>& commands);
+  bool WaitTelnetReply(bool lineReply);
   void NoteReplyByte(char byte);
   // The status text an export to the unit ends with; logs the refused commands.
   std::string ExportEnding(const char* link, int limitMs);
@@ -161,43 +198,24 @@ class TransferController : public QObject {
   Mode mode_ = Mode::File;
   bool busy_ = false;
   bool cancelRequested_ = false;
+  RunState run_;
 
   SerialLink serial_;
   TelnetLink telnet_;
-  ReceiveMonitor monitor_;
   EventWait wait_;
   QTimer replyWatchdog_;  // one-shot: off means the reply period ran out
-  QElapsedTimer sinceLastByte_;
   int waitLimitMs_ = -1;
   int deadlineMs_ = -1;
-  QDeadlineTimer runDeadline_;
-  QDeadlineTimer progressDeadline_;  // the wait limit from the request or the last command line
-  CommandLineWatch lineWatch_;
-  bool deadlinePassed_ = false;
   int serialInactivityMs_ = 4000;
   std::size_t collectLimit_ = std::size_t{64} << 20;
   std::size_t collectLineLimit_ = 1000000;
-  bool lineLimitHit_ = false;
-  bool collectLimitReported_ = false;
-  bool collectLimitHit_ = false;
-  bool serialImportActive_ = false;
+
+  // What arrives on the serial port between runs too.
+  ReceiveMonitor monitor_;
   bool serialReceiveScheduled_ = false;
-  bool portLost_ = false;
-  std::size_t receivedBytes_ = 0;  // every byte an import took, kept or not
-  bool countErrorReplies_ = false;
-  int errorReplyProgress_ = 0;
-  int errorReplies_ = 0;
-  int refusedAt_ = 0;  // the command whose refusal was counted last
-  std::vector<std::string> refusedCommands_;
-  std::vector<std::string> commands_;  // the command lines of the running export
-  std::vector<std::string> importWarnings_;
-  std::string nothingRead_;  // why an import read nothing, once it knows
+  bool collectLimitReported_ = false;  // logged once until the received text is cleared
 
   std::string lastOpenedFile_;
-  Outcome outcome_ = Outcome::None;
-  std::string lastFailure_;
-  int linesSent_ = 0;
-  std::string lastLineSent_;
 };
 
 }  // namespace zem

@@ -7,7 +7,7 @@
 namespace zem {
 
 std::string TransferController::CollectLimitText() const {
-  if (lineLimitHit_)
+  if (run_.lineLimitHit)
     return "Received text reached the limit of " + std::to_string(collectLineLimit_) +
            " lines; the rest was not kept.";
   const std::size_t mib = std::size_t{1} << 20;
@@ -24,8 +24,8 @@ bool TransferController::CollectLimitReached(std::size_t bytes) {
     collectLimitReported_ = false;
     return false;
   }
-  lineLimitHit_ = tooManyLines;
-  collectLimitHit_ = true;
+  run_.lineLimitHit = tooManyLines;
+  run_.collectLimitHit = true;
   if (!collectLimitReported_) {
     collectLimitReported_ = true;
     if (!busy_) editor_.messageLog.AppendLine(CollectLimitText());
@@ -39,10 +39,10 @@ void TransferController::OnSerialReceive() {
   serialReceiveScheduled_ = false;
   // While an import still has to notice its end marker, what follows the
   // marker must not reach the text it is about to parse.
-  if (serialImportActive_ && monitor_.dumpEndSeen) return;
+  if (run_.serialImport && monitor_.dumpEndSeen) return;
   const QByteArray bytes = serial_.Peek();
   if (bytes.isEmpty()) return;
-  sinceLastByte_.restart();
+  run_.sinceLastByte.restart();
   ReceivedText text(editor_.receivedText);
   qint64 used = 0;
   bool markerSeen = false;
@@ -55,11 +55,12 @@ void TransferController::OnSerialReceive() {
     }
     // An import counts every byte, so a stream of bytes that are dropped
     // (and keep the silence rule from firing) still ends it.
-    if (serialImportActive_) {
-      ++receivedBytes_;
-      if (lineWatch_.Add(c)) progressDeadline_ = QDeadlineTimer(waitLimitMs_);
+    if (run_.serialImport) {
+      ++run_.receivedBytes;
+      if (run_.lineWatch.Add(c)) run_.progressDeadline = QDeadlineTimer(waitLimitMs_);
     }
-    if (!CollectLimitReached(std::max(text.ByteCount() + 2, receivedBytes_))) text.Add(c);  // a CR takes two
+    if (!CollectLimitReached(std::max(text.ByteCount() + 2, run_.receivedBytes)))
+      text.Add(c);  // a CR takes two
     NoteReplyByte(c);
     if (c == ')' || c == ']') monitor_.replyEndSeen = true;
     if (AdvanceDumpEndMatcher(monitor_.markerProgress, c)) {
@@ -71,7 +72,7 @@ void TransferController::OnSerialReceive() {
   text.Flush();
   serial_.Consume(used);
   wait_.Wake();
-  if (markerSeen && !serialImportActive_) ScheduleSerialReceive();
+  if (markerSeen && !run_.serialImport) ScheduleSerialReceive();
 }
 
 void TransferController::ScheduleSerialReceive() {

@@ -270,6 +270,65 @@ class TestTelnetTransfer : public QObject {
              " Telnet Export Complete: " + count + " of " + count + " commands refused");
   }
 
+  // Nothing one run found is told of the next: refusals, warnings, a
+  // deadline passed and the reason nothing was read all start afresh.
+  void eachRunStartsAfresh_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("exportNext");
+    QTest::newRow("refused export, then export") << "refused" << true;
+    QTest::newRow("refused export, then import") << "refused" << false;
+    QTest::newRow("import cut short, then import") << "cut" << false;
+    QTest::newRow("import cut short, then export") << "cut" << true;
+    QTest::newRow("deadline passed, then import") << "deadline" << false;
+    QTest::newRow("deadline passed, then export") << "deadline" << true;
+  }
+  void eachRunStartsAfresh() {
+    QFETCH(QString, fault);
+    QFETCH(bool, exportNext);
+    Rig rig(Serving(Config()));
+    QVERIFY(rig.UseTelnet());
+    rig.ctl.ImportConfiguration();
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
+
+    SimOptions& unit = rig.sim.Options();
+    if (fault == "refused") {
+      unit.reply = SimOptions::Reply::Error;
+      rig.ctl.ExportConfiguration();
+      QVERIFY(rig.ctl.ErrorReplies() > 0 && !rig.ctl.RefusedText().empty());
+    } else if (fault == "cut") {
+      unit.closeMidImport = true;
+      rig.ctl.ImportConfiguration();
+      QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
+      QVERIFY(!rig.ctl.ImportWarnings().empty());
+    } else {
+      unit.silent = true;
+      rig.ctl.SetDeadlineMs(1000);
+      rig.ctl.ImportConfiguration();
+      QCOMPARE(rig.ctl.LastOutcome(), Outcome::NothingRead);
+      QVERIFY(rig.ctl.DeadlinePassed() && !rig.ctl.NothingReadReason().empty());
+    }
+    QVERIFY(rig.editor.HasConfiguration());
+    unit.reply = SimOptions::Reply::Ok;
+    unit.closeMidImport = false;
+    unit.silent = false;
+    rig.ctl.SetDeadlineMs(-1);
+
+    if (exportNext) {
+      rig.ctl.ExportConfiguration();
+    } else {
+      rig.ctl.ImportConfiguration();
+    }
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
+    QCOMPARE(rig.ctl.ErrorReplies(), 0);
+    QCOMPARE(rig.ctl.RefusedText(), std::string());
+    QCOMPARE(rig.ctl.ImportWarnings(), std::vector<std::string>());
+    QCOMPARE(rig.ctl.NothingReadReason(), std::string());
+    QVERIFY(!rig.ctl.DeadlinePassed());
+    QCOMPARE(rig.ctl.LinesSent(),
+             exportNext ? static_cast<int>(NonEmpty(BuildCommandSequence(rig.editor.model)).size()) : 0);
+    QVERIFY(rig.prompts.errors.empty());
+  }
+
   // A unit that answers without end: the export goes on, one answer per
   // line, while the bytes held stay bounded (TCP holds the unit back).
   void floodOfRepliesKeepsTheBufferBounded() {

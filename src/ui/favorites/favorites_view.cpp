@@ -4,7 +4,7 @@
 #include <QMenu>
 #include <QSignalBlocker>
 
-#include "ui/latin1.h"
+#include "transfer/latin1.h"
 #include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/matrix_grid_widget.h"
 #include "ui/pages/page_controls.h"

@@ -1,6 +1,6 @@
 #include "ui/matrix/matrix_grid_model.h"
 
-#include "ui/latin1.h"
+#include "transfer/latin1.h"
 
 namespace zem {
 

@@ -4,7 +4,7 @@
 
 #include "editor/naming_logic.h"
 #include "model/config_model.h"
-#include "ui/latin1.h"
+#include "transfer/latin1.h"
 
 namespace zem {
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "model/config_model.h"
-#include "ui/latin1.h"
+#include "transfer/latin1.h"
 #include "ui/pages/value_slider.h"
 
 namespace zem::pages {

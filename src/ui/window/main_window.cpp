@@ -27,8 +27,8 @@
 #include <QWindow>
 
 #include "transfer/compare_with_file.h"
+#include "transfer/latin1.h"
 #include "ui/favorites/favorites_view.h"
-#include "ui/latin1.h"
 #include "ui/matrix/groups_view.h"
 #include "ui/matrix/restrictions_view.h"
 #include "ui/naming/naming_view.h"

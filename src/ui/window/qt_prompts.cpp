@@ -12,7 +12,7 @@
 #include <QScreen>
 #include <QStringList>
 
-#include "ui/latin1.h"
+#include "transfer/latin1.h"
 #include "ui/pages/drop_down_list.h"
 #include "ui/window/window_font.h"
 

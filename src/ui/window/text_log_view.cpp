@@ -18,7 +18,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "ui/latin1.h"
+#include "transfer/latin1.h"
 #include "ui/window/text_log_accessible.h"
 
 namespace zem {

@@ -1,8 +1,8 @@
 #pragma once
 
 // Names and texts are single bytes end to end: Latin-1 maps every byte to
-// one character and back, so the widgets are the only place text changes
-// form.
+// one character and back, so the widgets and the JSON forms of zemctl are the
+// only places text changes form, and they change it here.
 
 #include <QByteArray>
 #include <QString>

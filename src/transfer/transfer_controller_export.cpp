@@ -1,0 +1,225 @@
+// The export run: the configuration to a file, or line by line to the unit
+// over Telnet or a serial port, each line waiting for the unit's answer.
+#include <QFileInfo>
+#include <algorithm>
+#include <stdexcept>
+
+#include "command/command_writer.h"
+#include "editor/read_back_check.h"
+#include "transfer/file_io.h"
+#include "transfer/transfer_controller.h"
+
+namespace zem {
+
+namespace {
+
+const char kExportingStatus[] = " Exporting...";
+
+std::string SendingStatus(int sent, std::size_t total) {
+  return " Sending line " + std::to_string(sent + 1) + " of " + std::to_string(total);
+}
+
+}  // namespace
+
+void TransferController::ExportConfiguration() {
+  if (busy_) return;
+  if (!editor_.HasConfiguration()) return;
+  if (mode_ == Mode::None) {
+    editor_.status.Set(kChooseModeStatus);
+    return;
+  }
+  const std::string before = editor_.status.Text();
+  editor_.status.Set(kExportingStatus);
+  const std::optional<std::string> failure = RunTransfer("Export", &TransferController::RunExport);
+  // Saved only once the unit took every command.
+  if (run_.outcome == Outcome::Completed && run_.errorReplies == 0) editor_.MarkExported();
+  // Nothing done (a dialog cancelled): the status line is as it was.
+  if (editor_.status.Text() == kExportingStatus) editor_.status.Set(before);
+  if (failure) {
+    editor_.status.Set(" Export failed");
+    prompts_.ShowError(*failure);
+  }
+}
+
+void TransferController::RunExport() {
+  const std::vector<std::string> lines = editor_.PrepareExport();
+  // Nothing is written or sent that would not read back as itself.
+  if (const std::vector<ReadBackProblem> problems = CheckReadBack(editor_.model, lines); !problems.empty()) {
+    editor_.messageLog.Clear();
+    editor_.messageLog.AppendLine("Export refused: these values would not read back as they are:");
+    for (const ReadBackProblem& problem : problems) editor_.messageLog.AppendLine("  " + problem.Text());
+    throw std::runtime_error(ReadBackRefusal(problems));
+  }
+  std::vector<std::string> commands;
+  for (const std::string& line : lines)
+    if (!line.empty() && line.front() == '[') commands.push_back(line);
+  run_.commandCount = commands.size();
+  run_.outcome = Outcome::Completed;
+  if (mode_ == Mode::File) {
+    ExportFile();
+  } else if (mode_ == Mode::Telnet) {
+    ExportTelnet(commands);
+  } else if (mode_ == Mode::Serial) {
+    ExportSerial(commands);
+  }
+}
+
+void TransferController::ExportFile() {
+  std::optional<std::string> chosen =
+      prompts_.SaveFile(Prompts::FileDialog{"zem", kZemFilter, lastOpenedFile_});
+  if (!chosen) {
+    run_.outcome = Outcome::None;
+    return;
+  }
+  const std::string& name = *chosen;
+  if (QFileInfo::exists(QString::fromLocal8Bit(name.c_str())) &&
+      !prompts_.Confirm("File " + name + " exists. Overwrite?")) {
+    run_.outcome = Outcome::None;
+    return;
+  }
+  std::string error;
+  const FileWaiter waiter = FileWaiterFor(name);
+  if (!WriteFileAtomically(name, ZemFileText(editor_.messageLog.Lines()), &error, &waiter))
+    throw std::runtime_error("Cannot create file " + name + ". " + error);
+  editor_.status.Set("Exported to file: " + name);
+}
+
+void TransferController::ExportTelnet(const std::vector<std::string>& commands) {
+  if (telnet_.IsConnected()) {
+    telnet_.Disconnect();
+    telnet_.ClearInput();
+  }
+  telnet_.Port = 23;
+  if (!telnet_.IsConnected()) {
+    telnet_.ClearInput();
+    telnet_.Connect(run_.deadline);
+  }
+  monitor_.markerProgress = 0;
+  if (telnet_.IsConnected()) {
+    telnet_.SendText("[]");
+    if (WaitTelnetReply(false)) {
+      for (const std::string& line : commands) {
+        editor_.status.Set(SendingStatus(run_.linesSent, commands.size()));
+        ProcessPendingEvents();
+        ThrowIfCancelled();
+        telnet_.CheckPeerClosed();
+        if (!telnet_.IsConnected()) {
+          run_.outcome = Outcome::Incomplete;  // not everything reached the unit
+          break;
+        }
+        editor_.receivedText.AppendLine("Sending: " + line + "\n\r");
+        telnet_.SendText(line + "\n\r");
+        ++run_.linesSent;
+        run_.lastLineSent = line;
+        if (!WaitTelnetReply(true)) break;
+      }
+    }
+  }
+  if (telnet_.IsConnected()) telnet_.Disconnect();
+  telnet_.ClearInput();  // what the unit sent after the last reply is of no use
+  editor_.status.Set(ExportEnding("Telnet", waitLimitMs_));
+}
+
+// Reads until a ")" or "]" (the reply's end); what is read is dropped and
+// what follows stays for the next wait. No time limit unless one is set
+// (the unit may be slow, and the user can cancel): counted from the moment
+// the line was sent, whatever bytes come without the reply's end. Past it,
+// or past the run's deadline, the export stops as a serial one does and
+// this returns false. `lineReply`: the answer to a line, whose "(ERROR)" is
+// counted.
+bool TransferController::WaitTelnetReply(bool lineReply) {
+  run_.countErrorReplies = lineReply;
+  const QDeadlineTimer until = Bounded(QDeadlineTimer(waitLimitMs_));
+  for (;;) {
+    ThrowIfCancelled();
+    telnet_.CheckPeerClosed();
+    if (!telnet_.IsConnected()) return true;
+    if (!telnet_.WaitForInput(until)) {
+      editor_.receivedText.AppendLine(run_.deadline.hasExpired()
+                                          ? "Breaking; " + WaitEndText(false)
+                                          : "Breaking; no response in " + DurationText(waitLimitMs_));
+      run_.outcome = Outcome::NoReply;
+      return false;
+    }
+    const std::string_view unread = telnet_.Unread();
+    const std::size_t end = unread.find_first_of(")]");
+    const std::string_view reply = unread.substr(0, end == std::string_view::npos ? unread.size() : end + 1);
+    for (const char c : reply) NoteReplyByte(c);
+    telnet_.Consume(reply.size());
+    if (end != std::string_view::npos) return true;
+    ProcessPendingEvents();
+  }
+}
+
+void TransferController::NoteReplyByte(char byte) {
+  if (!run_.countErrorReplies || !AdvanceErrorReplyMatcher(run_.errorReplyProgress, byte)) return;
+  // A command counts once, however many "(ERROR)"s its answer holds.
+  if (run_.refusedAt == run_.linesSent) return;
+  run_.refusedAt = run_.linesSent;
+  ++run_.errorReplies;
+  if (run_.refusedCommands.size() < kRefusedShown) run_.refusedCommands.push_back(run_.lastLineSent);
+}
+
+std::string TransferController::RefusedText() const {
+  if (run_.refusedCommands.empty()) return {};
+  std::string text = "Refused by the unit: ";
+  for (std::size_t i = 0; i < run_.refusedCommands.size(); ++i)
+    text += (i > 0 ? ", " : "") + run_.refusedCommands[i];
+  return text;
+}
+
+std::string TransferController::ExportEnding(const char* link, int limitMs) {
+  if (run_.errorReplies > 0) editor_.messageLog.AppendLine(RefusedText());
+  const std::string head = std::string(" ") + link + " Export ";
+  const std::string of = " of " + std::to_string(run_.commandCount);
+  const std::string after = run_.linesSent == 0 ? std::string(" before the first command")
+                                                : " after command " + std::to_string(run_.linesSent) + of;
+  if (run_.outcome == Outcome::NoReply && run_.deadlinePassed)
+    return head + "Incomplete: the transfer reached its deadline of " + DurationText(deadlineMs_) + after;
+  if (run_.outcome == Outcome::NoReply)
+    return head + "Incomplete: no response in " + DurationText(limitMs) + after;
+  if (run_.outcome == Outcome::Incomplete) return head + "Incomplete: the unit closed the connection" + after;
+  if (run_.errorReplies > 0)
+    return head + "Complete: " + std::to_string(run_.errorReplies) + of + " commands refused";
+  return head + "Complete";
+}
+
+void TransferController::ExportSerial(const std::vector<std::string>& commands) {
+  Pause(100);
+  run_.portLost = false;
+  // A port that was lost or never chosen is opened again as an import
+  // does; "Serial Export Complete" with nothing sent would be a lie.
+  if (!serial_.IsPortOpen()) OpenPortAsking();
+  if (serial_.IsPortOpen()) {
+    for (const std::string& line : commands) {
+      editor_.status.Set(SendingStatus(run_.linesSent, commands.size()));
+      editor_.receivedText.AppendLine("Sending: " + line);
+      monitor_.replyEndSeen = false;
+      run_.countErrorReplies = true;
+      replyWatchdog_.stop();
+      replyWatchdog_.start();
+      serial_.SendText(line);
+      ++run_.linesSent;
+      run_.lastLineSent = line;
+      while (!monitor_.replyEndSeen && replyWatchdog_.isActive() && !run_.deadline.hasExpired()) {
+        ThrowIfCancelled();
+        if (run_.portLost) throw LinkFailure("The serial port " + serial_.Device() + " was lost");
+        wait_.Wait(run_.deadline.isForever()
+                       ? 250
+                       : static_cast<int>(std::min<qint64>(run_.deadline.remainingTime(), 250)));
+      }
+      if (!monitor_.replyEndSeen) {
+        editor_.receivedText.AppendLine(replyWatchdog_.isActive()
+                                            ? "Breaking; " + WaitEndText(false)
+                                            : "Breaking; no response in " +
+                                                  DurationText(replyWatchdog_.interval()));
+        run_.outcome = Outcome::NoReply;
+        break;
+      }
+    }
+  }
+  run_.countErrorReplies = false;
+  editor_.status.Set(ExportEnding("Serial", replyWatchdog_.interval()));
+}
+
+}  // namespace zem
