@@ -7,7 +7,6 @@
 #include <QPixmap>
 
 #include "full_config.h"
-#include "transfer/scripted_prompts.h"
 #include "ui/favorites/favorites_view.h"
 #include "ui/matrix/matrix_grid_widget.h"
 
@@ -25,9 +24,8 @@ BENCHMARK(BM_RefreshPages)->Unit(benchmark::kMicrosecond);
 
 void BM_RepaintFavoritesGrid(benchmark::State& state) {
   zem::Editor editor;
-  zem::ScriptedPrompts prompts;
   editor.ImportFileText(zem::bench::FullConfigText(), "full.zem");
-  zem::FavoritesView page(editor, prompts);
+  zem::FavoritesView page(editor);
   page.resize(689, 381);
   page.show();
   QApplication::processEvents();
@@ -43,9 +41,8 @@ BENCHMARK(BM_RepaintFavoritesGrid)->Unit(benchmark::kMicrosecond);
 // resynchronisation and the repaint of its grid.
 void BM_TabChangeToFavorites(benchmark::State& state) {
   zem::Editor editor;
-  zem::ScriptedPrompts prompts;
   editor.ImportFileText(zem::bench::FullConfigText(), "full.zem");
-  zem::FavoritesView page(editor, prompts);
+  zem::FavoritesView page(editor);
   page.resize(689, 381);
   page.show();
   QApplication::processEvents();
