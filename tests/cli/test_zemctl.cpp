@@ -10,7 +10,7 @@
 #include <QtTest>
 
 #include <csignal>
-#include "zemctl_process.h"
+#include "support/zemctl_process.h"
 
 using namespace zem::test;
 

@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/transfer_rig.h"
+#include "support/zemctl_runner.h"
 #include "transfer/file_io.h"
-#include "transfer_rig.h"
-#include "zemctl_runner.h"
 
 using namespace zem;
 using namespace zem::test;

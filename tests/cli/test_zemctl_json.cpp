@@ -2,7 +2,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "zemctl_process.h"
+#include "support/zemctl_process.h"
 
 using namespace zem::test;
 

@@ -3,8 +3,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "transfer_rig.h"
-#include "zemctl_runner.h"
+#include "support/transfer_rig.h"
+#include "support/zemctl_runner.h"
 
 using namespace zem;
 using namespace zem::test;

@@ -2,8 +2,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "transfer_rig.h"
-#include "zemctl_runner.h"
+#include "support/transfer_rig.h"
+#include "support/zemctl_runner.h"
 
 using namespace zem;
 using namespace zem::test;

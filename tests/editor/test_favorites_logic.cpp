@@ -2,7 +2,7 @@
 
 #include "command/command_writer.h"
 #include "editor/editor.h"
-#include "editor/grid_fixture.h"
+#include "support/grid_fixture.h"
 
 using namespace zem;
 

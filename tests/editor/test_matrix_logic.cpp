@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "editor/editor.h"
-#include "editor/grid_fixture.h"
+#include "support/grid_fixture.h"
 
 using namespace zem;
 

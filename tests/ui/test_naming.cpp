@@ -13,9 +13,9 @@
 
 #include "command/command_writer.h"
 #include "editor/editor.h"
+#include "support/window_fixture.h"
 #include "ui/naming/name_grid_delegate.h"
 #include "ui/window/main_window.h"
-#include "ui/window_fixture.h"
 
 using zem::Editor;
 using zem::MainWindow;

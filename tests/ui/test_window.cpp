@@ -28,9 +28,9 @@
 #include <QWindow>
 
 #include "editor/editor.h"
+#include "support/window_fixture.h"
 #include "ui/window/main_window.h"
 #include "ui/window/text_log_view.h"
-#include "ui/window_fixture.h"
 
 using zem::Editor;
 using zem::MainWindow;

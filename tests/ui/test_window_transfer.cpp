@@ -14,15 +14,15 @@
 #include <QTest>
 #include <QTimer>
 
-#include "cli/zemctl_process.h"
 #include "command/command_writer.h"
 #include "editor/editor.h"
 #include "sim/sim_config.h"
 #include "sim/unit_sim.h"
-#include "transfer/transfer_rig.h"
+#include "support/transfer_rig.h"
+#include "support/window_fixture.h"
+#include "support/zemctl_process.h"
 #include "ui/window/main_window.h"
 #include "ui/window/text_log_view.h"
-#include "ui/window_fixture.h"
 
 using zem::Editor;
 using zem::MainWindow;
