@@ -17,7 +17,7 @@
 #include "ui/matrix/matrix_grid_widget.h"
 
 using namespace zem;
-using namespace zem::testing;
+using namespace zem::test;
 
 namespace {
 

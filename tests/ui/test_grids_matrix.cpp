@@ -21,7 +21,7 @@
 #include "ui/matrix/restrictions_view.h"
 
 using namespace zem;
-using namespace zem::testing;
+using namespace zem::test;
 
 namespace {
 

@@ -47,7 +47,7 @@ void TypeText(QWidget* widget, const QString& text) {
 
 }  // namespace
 
-class TestNaming : public QObject, private zem::testing::WindowFixture {
+class TestNaming : public QObject, private zem::test::WindowFixture {
   Q_OBJECT
 
  private slots:

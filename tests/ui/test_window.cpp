@@ -95,7 +95,7 @@ bool IsPartOfAControl(const QWidget* w) {
 
 }  // namespace
 
-class TestWindow : public QObject, private zem::testing::WindowFixture {
+class TestWindow : public QObject, private zem::test::WindowFixture {
   Q_OBJECT
 
  private slots:

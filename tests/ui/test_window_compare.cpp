@@ -154,7 +154,7 @@ class TestWindowCompare : public QObject {
   }
 
  private:
-  testing::WindowFixture fixture_;
+  test::WindowFixture fixture_;
 };
 
 QTEST_MAIN(TestWindowCompare)

@@ -46,7 +46,7 @@ QHash<QWidget*, QRect> Geometries(const QList<QWidget*>& widgets) {
 
 }  // namespace
 
-class TestWindowSize : public QObject, private zem::testing::WindowFixture {
+class TestWindowSize : public QObject, private zem::test::WindowFixture {
   Q_OBJECT
 
  private slots:

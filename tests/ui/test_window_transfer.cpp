@@ -72,7 +72,7 @@ enum class Mode { File, Telnet, Serial };
 }  // namespace
 
 // The window driving real transfers against the simulated unit.
-class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
+class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
   Q_OBJECT
 
  private slots:
