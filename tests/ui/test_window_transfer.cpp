@@ -20,7 +20,7 @@
 #include "sim/unit_sim.h"
 #include "support/transfer_rig.h"
 #include "support/window_fixture.h"
-#include "support/zemctl_process.h"
+#include "support/zemctl_runner.h"
 #include "ui/window/main_window.h"
 #include "ui/window/text_log_view.h"
 
@@ -401,7 +401,7 @@ class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
       } else if (entry == Entry::Convert) {
         run = Zemctl({"convert", in, "-o", out});
       } else {
-        // A push that went ahead would wait for answers the blocked sim never gives.
+        // The simulated unit answers while zemctl runs: a push that went ahead would not end in 2.
         run = Zemctl({"push", in, "--telnet", host, "--timeout", "5"});
       }
       QCOMPARE(run.status, entry == Entry::Build ? 1 : 2);
