@@ -1,6 +1,7 @@
 # cmake -DSOURCE_DIR=path -P check_layers.cmake
 # Every folder of src/ includes only its own headers and those of the layers
-# below it; the core layers include no Qt header at all.
+# below it; the core layers include no Qt header at all. The tests share
+# their helpers through tests/support/ alone.
 cmake_minimum_required(VERSION 3.25)
 set(below_model "")
 set(below_command model)
@@ -28,6 +29,19 @@ foreach(layer model command eqfiles editor transfer ui app cli sim)
         string(APPEND faults "\n  ${file}: ${line} (${layer} is Qt-free)")
       endif()
     endforeach()
+  endforeach()
+endforeach()
+
+# A test includes what other test folders hold only from tests/support/.
+file(GLOB_RECURSE files "${SOURCE_DIR}/tests/*.h" "${SOURCE_DIR}/tests/*.cpp")
+foreach(file IN LISTS files)
+  file(STRINGS "${file}" includes REGEX "^#include \"[a-z_]+/")
+  foreach(line IN LISTS includes)
+    if(line MATCHES "^#include \"(([a-z_]+)/[^\"]+)\"")
+      if(NOT CMAKE_MATCH_2 STREQUAL "support" AND EXISTS "${SOURCE_DIR}/tests/${CMAKE_MATCH_1}")
+        string(APPEND faults "\n  ${file}: ${line} (shared test helpers live in tests/support/)")
+      endif()
+    endif()
   endforeach()
 endforeach()
 if(faults)

@@ -2,7 +2,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "zemctl_process.h"
+#include "support/zemctl_runner.h"
 
 using namespace zem::test;
 

@@ -2,7 +2,7 @@
 
 #include "command/command_writer.h"
 #include "editor/editor.h"
-#include "editor/grid_fixture.h"
+#include "support/grid_fixture.h"
 
 using namespace zem;
 
@@ -34,7 +34,7 @@ class TestFavoritesLogic : public QObject {
  private slots:
   void markerHidesAndRestoresTheCellText() {
     Editor editor;
-    testing::ImportUnit(editor, 16, 192);
+    test::ImportUnit(editor, 16, 192);
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     m.FavoritesGrid.Cell(3, 5) = "A";
@@ -64,7 +64,7 @@ class TestFavoritesLogic : public QObject {
 
   void restrictedAndUnusedCellsAreUntouchable() {
     Editor editor;
-    testing::ImportUnit(editor, 8, 24);
+    test::ImportUnit(editor, 8, 24);
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     const int z = 4;
@@ -97,7 +97,7 @@ class TestFavoritesLogic : public QObject {
 
   void popupTargetsTheRightClickedCellOnceThereWasOne() {
     Editor editor;
-    testing::ImportUnit(editor, 16, 192);
+    test::ImportUnit(editor, 16, 192);
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     QVERIFY(!m.PopupFromMouse);
@@ -113,13 +113,13 @@ class TestFavoritesLogic : public QObject {
     QCOMPARE(m.FavoritesGrid, before);
 
     // The flag survives a new import.
-    testing::ImportUnit(editor, 16, 192);
+    test::ImportUnit(editor, 16, 192);
     QVERIFY(m.PopupFromMouse);
   }
 
   void popupItemsKeepOneAudioAndOneVideoFeed() {
     Editor editor;
-    testing::ImportUnit(editor, 16, 192);
+    test::ImportUnit(editor, 16, 192);
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     const int z = 20;
@@ -144,7 +144,7 @@ class TestFavoritesLogic : public QObject {
 
   void feedHiddenByTheMarkerSurvivesAnItemThatKeepsIt() {
     Editor editor;
-    testing::ImportUnit(editor, 16, 192);
+    test::ImportUnit(editor, 16, 192);
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     const int z = 30;
@@ -170,7 +170,7 @@ class TestFavoritesLogic : public QObject {
 
   void listPositionsOutsideTheTenAndUnusedCellsAreKept() {
     Editor editor;
-    testing::ImportUnit(editor, 8, 24);
+    test::ImportUnit(editor, 8, 24);
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     logic.FavoriteChosen(2);
@@ -190,7 +190,7 @@ class TestFavoritesLogic : public QObject {
 
   void restrictionOverlayReachesEveryFavoriteAndLifts() {
     Editor editor;
-    testing::ImportUnit(editor, 16, 192, [](ConfigModel& m) {
+    test::ImportUnit(editor, 16, 192, [](ConfigModel& m) {
       for (int f = 1; f <= kFavorites; ++f) m.FavoriteStore.Cell(f, 7, 40).Set("C");
       m.FavoriteStore.Cell(4, 8, 40).Set("A");
     });

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "editor/editor.h"
-#include "editor/grid_fixture.h"
+#include "support/grid_fixture.h"
 
 using namespace zem;
 
@@ -24,7 +24,7 @@ class TestMatrixLogic : public QObject {
  private slots:
   void doubleClicksOutsideTheUnitChangeNothing() {
     Editor editor;
-    testing::ImportUnit(editor, 8, 24);
+    test::ImportUnit(editor, 8, 24);
     ConfigModel& m = editor.model;
     MatrixLogic& logic = editor.matrix;
     logic.RestrictionCellDoubleClicked(2, 3);
@@ -54,7 +54,7 @@ class TestMatrixLogic : public QObject {
 
   void restrictAllCoversASingleZoneUnit() {
     Editor editor;
-    testing::ImportUnit(editor, 1, 1);
+    test::ImportUnit(editor, 1, 1);
     editor.matrix.RestrictAll();
     QCOMPARE(CountCells(editor.model.RestrictionGrid, "R"), 1);
     QCOMPARE(editor.model.RestrictionMark(1, 1), std::string("R"));
@@ -75,7 +75,7 @@ class TestMatrixLogic : public QObject {
     Editor imported;
     imported.ImportFileText(text, "x.zem");
     Editor built;
-    testing::ImportUnit(built, 8, 24, [](ConfigModel& m) {
+    test::ImportUnit(built, 8, 24, [](ConfigModel& m) {
       m.RestrictionMark(3, 2) = "R";
       m.GroupMark(5, 4) = "G";
       m.FavoriteStore.Cell(1, 7, 6).Set("C");
@@ -93,7 +93,7 @@ class TestMatrixLogic : public QObject {
 
   void clearAllKeepsConnectionsOfPairsThatWereFree() {
     Editor editor;
-    testing::ImportUnit(editor, 8, 24, [](ConfigModel& m) {
+    test::ImportUnit(editor, 8, 24, [](ConfigModel& m) {
       m.RestrictionMark(3, 2) = "R";
       m.FavoriteStore.Cell(5, 4, 3).Set("A");
     });

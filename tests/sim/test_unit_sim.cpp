@@ -337,7 +337,7 @@ class TestUnitSim : public QObject {
   // bytes: an escape sequence is printed as text.
   void programPrintsCommandsEscaped() {
     QProcess sim;
-    sim.start(QStringLiteral(SIM_PATH), {"--port", "0"});
+    sim.start(QStringLiteral(ZEM_UNIT_SIM_PATH), {"--port", "0"});
     QVERIFY(sim.waitForReadyRead());
     const QByteArray listening = sim.readLine();
     QVERIFY(listening.startsWith("Listening on 127.0.0.1:"));
@@ -355,7 +355,7 @@ class TestUnitSim : public QObject {
 
   void programHelpAndArguments() {
     QProcess help;
-    help.start(QStringLiteral(SIM_PATH), {"--help"});
+    help.start(QStringLiteral(ZEM_UNIT_SIM_PATH), {"--help"});
     QVERIFY(help.waitForFinished());
     QCOMPARE(help.exitCode(), 0);
     const QByteArray text = help.readAllStandardOutput();
@@ -394,7 +394,7 @@ class TestUnitSim : public QObject {
     QFETCH(QStringList, arguments);
     QFETCH(QString, problem);
     QProcess bad;
-    bad.start(QStringLiteral(SIM_PATH), arguments);
+    bad.start(QStringLiteral(ZEM_UNIT_SIM_PATH), arguments);
     QVERIFY(bad.waitForFinished());
     QCOMPARE(bad.exitCode(), 2);
     QVERIFY(bad.readAllStandardOutput().isEmpty());

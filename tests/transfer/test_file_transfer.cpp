@@ -16,8 +16,8 @@
 #include <random>
 #include <thread>
 
+#include "support/transfer_rig.h"
 #include "transfer/file_io.h"
-#include "transfer_rig.h"
 
 using namespace zem;
 using namespace zem::test;

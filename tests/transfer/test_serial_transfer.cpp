@@ -3,7 +3,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "transfer_rig.h"
+#include "support/transfer_rig.h"
 
 using namespace zem;
 using namespace zem::test;

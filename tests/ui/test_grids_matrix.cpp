@@ -12,16 +12,16 @@
 #include <sstream>
 
 #include "command/command_writer.h"
-#include "editor/grid_fixture.h"
+#include "support/grid_fixture.h"
+#include "support/grid_test_helpers.h"
 #include "ui/favorites/favorites_view.h"
-#include "ui/grid_test_helpers.h"
 #include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/groups_view.h"
 #include "ui/matrix/matrix_grid_widget.h"
 #include "ui/matrix/restrictions_view.h"
 
 using namespace zem;
-using namespace zem::testing;
+using namespace zem::test;
 
 namespace {
 

@@ -13,9 +13,9 @@
 
 #include "command/command_writer.h"
 #include "editor/editor.h"
+#include "support/window_fixture.h"
 #include "ui/naming/name_grid_delegate.h"
 #include "ui/window/main_window.h"
-#include "ui/window_fixture.h"
 
 using zem::Editor;
 using zem::MainWindow;
@@ -47,7 +47,7 @@ void TypeText(QWidget* widget, const QString& text) {
 
 }  // namespace
 
-class TestNaming : public QObject, private zem::testing::WindowFixture {
+class TestNaming : public QObject, private zem::test::WindowFixture {
   Q_OBJECT
 
  private slots:

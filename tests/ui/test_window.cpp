@@ -28,9 +28,9 @@
 #include <QWindow>
 
 #include "editor/editor.h"
+#include "support/window_fixture.h"
 #include "ui/window/main_window.h"
 #include "ui/window/text_log_view.h"
-#include "ui/window_fixture.h"
 
 using zem::Editor;
 using zem::MainWindow;
@@ -95,7 +95,7 @@ bool IsPartOfAControl(const QWidget* w) {
 
 }  // namespace
 
-class TestWindow : public QObject, private zem::testing::WindowFixture {
+class TestWindow : public QObject, private zem::test::WindowFixture {
   Q_OBJECT
 
  private slots:

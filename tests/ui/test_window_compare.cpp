@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/window_fixture.h"
 #include "transfer/file_io.h"
 #include "ui/window/text_log_view.h"
-#include "ui/window_fixture.h"
 
 using namespace zem;
 
@@ -154,7 +154,7 @@ class TestWindowCompare : public QObject {
   }
 
  private:
-  testing::WindowFixture fixture_;
+  test::WindowFixture fixture_;
 };
 
 QTEST_MAIN(TestWindowCompare)

@@ -10,9 +10,9 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "support/window_fixture.h"
 #include "ui/window/main_window.h"
 #include "ui/window/text_log_view.h"
-#include "ui/window_fixture.h"
 
 using zem::MainWindow;
 
@@ -46,7 +46,7 @@ QHash<QWidget*, QRect> Geometries(const QList<QWidget*>& widgets) {
 
 }  // namespace
 
-class TestWindowSize : public QObject, private zem::testing::WindowFixture {
+class TestWindowSize : public QObject, private zem::test::WindowFixture {
   Q_OBJECT
 
  private slots:

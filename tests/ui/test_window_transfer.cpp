@@ -14,15 +14,15 @@
 #include <QTest>
 #include <QTimer>
 
-#include "cli/zemctl_process.h"
 #include "command/command_writer.h"
 #include "editor/editor.h"
 #include "sim/sim_config.h"
 #include "sim/unit_sim.h"
-#include "transfer/transfer_rig.h"
+#include "support/transfer_rig.h"
+#include "support/window_fixture.h"
+#include "support/zemctl_runner.h"
 #include "ui/window/main_window.h"
 #include "ui/window/text_log_view.h"
-#include "ui/window_fixture.h"
 
 using zem::Editor;
 using zem::MainWindow;
@@ -72,7 +72,7 @@ enum class Mode { File, Telnet, Serial };
 }  // namespace
 
 // The window driving real transfers against the simulated unit.
-class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
+class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
   Q_OBJECT
 
  private slots:
@@ -401,7 +401,7 @@ class TestWindowTransfer : public QObject, private zem::testing::WindowFixture {
       } else if (entry == Entry::Convert) {
         run = Zemctl({"convert", in, "-o", out});
       } else {
-        // A push that went ahead would wait for answers the blocked sim never gives.
+        // The simulated unit answers while zemctl runs: a push that went ahead would not end in 2.
         run = Zemctl({"push", in, "--telnet", host, "--timeout", "5"});
       }
       QCOMPARE(run.status, entry == Entry::Build ? 1 : 2);

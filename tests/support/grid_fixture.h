@@ -8,7 +8,7 @@
 
 #include "editor/editor.h"
 
-namespace zem::testing {
+namespace zem::test {
 
 // What an import of a unit with `sources` sources and `zones` zones leaves:
 // counts and names set, `fill` applied to the model (marks, favorites), the
@@ -63,4 +63,4 @@ inline void ImportFullUnit(Editor& editor) {
   });
 }
 
-}  // namespace zem::testing
+}  // namespace zem::test

@@ -3,8 +3,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "transfer_rig.h"
-#include "zemctl_runner.h"
+#include "support/transfer_rig.h"
+#include "support/zemctl_runner.h"
 
 using namespace zem;
 using namespace zem::test;
@@ -37,17 +37,17 @@ class TestZemctlPullPush : public QObject {
     QVERIFY(OpenLink(sim, serial, &link));
     const QString out = dir.filePath("out.zem"), raw = dir.filePath("raw.txt"), log = dir.filePath("log.txt");
     const Run run = Zemctl(QStringList{"pull"} << link << "-o" << out << "--raw" << raw << "--log" << log);
-    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.status, 0);
     QCOMPARE(sim.Queries(), 1);
 
     FileImport expected(config);
-    QCOMPARE(Read(out), ZemFileText(BuildCommandSequence(expected.editor.model)));
-    const std::string rawText = Read(raw);
-    QVERIFY(rawText.find(ZemFileText(config)) != std::string::npos);
-    QVERIFY(rawText.find(serial ? "(QX)" : "[QXSB]") != std::string::npos);
-    const std::string logText = Read(log);
-    QVERIFY(logText.find("Zone: 20 Name: Room 20\n") != std::string::npos);
-    QVERIFY(logText.find("Import Complete\n") != std::string::npos);
+    QCOMPARE(Read(out).toStdString(), ZemFileText(BuildCommandSequence(expected.editor.model)));
+    const QByteArray rawText = Read(raw);
+    QVERIFY(rawText.contains(ZemFileText(config)));
+    QVERIFY(rawText.contains(serial ? "(QX)" : "[QXSB]"));
+    const QByteArray logText = Read(log);
+    QVERIFY(logText.contains("Zone: 20 Name: Room 20\n"));
+    QVERIFY(logText.contains("Import Complete\n"));
   }
 
   void pullReportsAnAnswerThatEndedEarly() {
@@ -59,8 +59,8 @@ class TestZemctlPullPush : public QObject {
     QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
     const QString out = dir.filePath("out.zem");
     const Run run = Zemctl({"pull", "--telnet", Host(sim), "-o", out});
-    QCOMPARE(run.exitCode, 4);
-    QVERIFY(run.err.find("never came; the configuration may be incomplete") != std::string::npos);
+    QCOMPARE(run.status, 4);
+    QVERIFY(run.err.contains("never came; the configuration may be incomplete"));
     QVERIFY(QFile::exists(out));
   }
 
@@ -70,8 +70,8 @@ class TestZemctlPullPush : public QObject {
     std::string error;
     QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
     const Run run = Zemctl({"pull", "--telnet", Host(sim), "-o", dir.filePath("a.zem")});
-    QCOMPARE(run.exitCode, 3);
-    QVERIFY(run.err.find("names no source") != std::string::npos);
+    QCOMPARE(run.status, 3);
+    QVERIFY(run.err.contains("names no source"));
     QVERIFY(!QFile::exists(dir.filePath("a.zem")));
   }
 
@@ -86,28 +86,28 @@ class TestZemctlPullPush : public QObject {
     }
     const Run refused =
         Zemctl({"pull", "--telnet", QStringLiteral("127.0.0.1:%1").arg(port), "-o", dir.filePath("a.zem")});
-    QCOMPARE(refused.exitCode, 1);
+    QCOMPARE(refused.status, 1);
     // The message names where the connection was going.
     const std::string failure =
         "Cannot connect to 127.0.0.1:" + std::to_string(port) + ": Connection refused.";
-    QVERIFY2(refused.err.find(failure) != std::string::npos, refused.err.c_str());
+    QVERIFY2(refused.err.contains(failure), refused.err.constData());
     QVERIFY(!QFile::exists(dir.filePath("a.zem")));
 
-    QCOMPARE(Zemctl({"pull", "--telnet", "h", "--serial", "/dev/x", "-o", "a"}).exitCode, 2);
-    QCOMPARE(Zemctl({"pull", "--telnet", "h"}).exitCode, 2);
-    QCOMPARE(Zemctl({"push", "a.zem"}).exitCode, 2);
-    QCOMPARE(Zemctl({"push", "a.zem", "--telnet", "h", "--bogus"}).exitCode, 2);
+    QCOMPARE(Zemctl({"pull", "--telnet", "h", "--serial", "/dev/x", "-o", "a"}).status, 2);
+    QCOMPARE(Zemctl({"pull", "--telnet", "h"}).status, 2);
+    QCOMPARE(Zemctl({"push", "a.zem"}).status, 2);
+    QCOMPARE(Zemctl({"push", "a.zem", "--telnet", "h", "--bogus"}).status, 2);
     // A port outside 1-65535 is a usage error, said before anything is read or called.
     for (const char* host : {"127.0.0.1:99999", "127.0.0.1:0"}) {
       const Run push = Zemctl({"push", "a.zem", "--telnet", host});
-      QCOMPARE(push.exitCode, 2);
-      QVERIFY2(push.err.find("is outside 1-65535") != std::string::npos, push.err.c_str());
-      QCOMPARE(Zemctl({"pull", "--telnet", host, "-o", dir.filePath("a.zem")}).exitCode, 2);
+      QCOMPARE(push.status, 2);
+      QVERIFY2(push.err.contains("is outside 1-65535"), push.err.constData());
+      QCOMPARE(Zemctl({"pull", "--telnet", host, "-o", dir.filePath("a.zem")}).status, 2);
     }
     const Run help = Zemctl({"push", "--help"});
-    QCOMPARE(help.exitCode, 0);
-    QVERIFY(help.out.find("Usage: zemctl push") != std::string::npos);
-    QCOMPARE(Zemctl({"pull", "--help"}).exitCode, 0);
+    QCOMPARE(help.status, 0);
+    QVERIFY(help.out.contains("Usage: zemctl push"));
+    QCOMPARE(Zemctl({"pull", "--help"}).status, 0);
   }
 
   void pushSendsEveryLine_data() {
@@ -122,20 +122,20 @@ class TestZemctlPullPush : public QObject {
     QStringList link;
     QVERIFY(OpenLink(sim, serial, &link));
     const Run run = Zemctl(QStringList{"push", in} << link);
-    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.status, 0);
     Editor expected;
-    expected.ImportFileText(Read(in), in.toStdString());
+    expected.ImportFileText(Read(in).toStdString(), in.toStdString());
     const std::vector<std::string> sent = NonEmpty(expected.PrepareExport());
     QCOMPARE(sim.Recorded(), sent);
     QCOMPARE(sim.BadTerminators(), 0);
-    QVERIFY(run.err.find("Sending line ") != std::string::npos);
-    QVERIFY(run.err.find("sent " + std::to_string(sent.size()) + " lines") != std::string::npos);
+    QVERIFY(run.err.contains("Sending line "));
+    QVERIFY(run.err.contains("sent " + std::to_string(sent.size()) + " lines"));
   }
 
   void pushReportsTheLastLineSent() {
     const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
     Editor expected;
-    expected.ImportFileText(Read(in), in.toStdString());
+    expected.ImportFileText(Read(in).toStdString(), in.toStdString());
     const std::vector<std::string> sent = NonEmpty(expected.PrepareExport());
 
     SimOptions closing;
@@ -144,9 +144,9 @@ class TestZemctlPullPush : public QObject {
     std::string error;
     QVERIFY(tcp.ListenTcp(0, QHostAddress::LocalHost, &error));
     const Run closed = Zemctl({"push", in, "--telnet", Host(tcp)});
-    QCOMPARE(closed.exitCode, 1);
-    QVERIFY(closed.err.find("Connection Closed Gracefully.") != std::string::npos);
-    QVERIFY(closed.err.find(sent[3]) != std::string::npos || closed.err.find(sent[4]) != std::string::npos);
+    QCOMPARE(closed.status, 1);
+    QVERIFY(closed.err.contains("Connection Closed Gracefully."));
+    QVERIFY(closed.err.contains(sent[3]) || closed.err.contains(sent[4]));
 
     SimOptions silent;
     silent.silent = true;
@@ -154,10 +154,10 @@ class TestZemctlPullPush : public QObject {
     QVERIFY(pty.OpenPty(&error));
     const Run unanswered =
         Zemctl({"push", in, "--serial", QString::fromStdString(pty.PtyPath()), "--reply-limit", "1"});
-    QCOMPARE(unanswered.exitCode, 1);
+    QCOMPARE(unanswered.status, 1);
     const std::string ending = "Serial Export Incomplete: no response in 1 second after command 1 of " +
                                std::to_string(sent.size()) + ": " + sent[0];
-    QVERIFY2(unanswered.err.find(ending) != std::string::npos, unanswered.err.c_str());
+    QVERIFY2(unanswered.err.contains(ending), unanswered.err.constData());
     QCOMPARE(pty.Recorded(), std::vector<std::string>{sent[0]});
   }
 
@@ -175,15 +175,15 @@ class TestZemctlPullPush : public QObject {
     QStringList link;
     QVERIFY(OpenLink(sim, serial, &link));
     const Run run = Zemctl(QStringList{"push", in} << link);
-    QCOMPARE(run.exitCode, 4);
+    QCOMPARE(run.status, 4);
     // The "(ERROR)" answering the opening "[]" is no line's answer.
     const std::vector<std::string>& sent = sim.Recorded();
     const std::string n = std::to_string(sent.size());
     const std::string ending = std::string(serial ? "Serial" : "Telnet") + " Export Complete: " + n + " of " +
                                n + " commands refused\nzemctl: Refused by the unit: " + sent[0] + ", " +
                                sent[1] + ", " + sent[2] + ", " + sent[3] + ", " + sent[4] + "\n";
-    QVERIFY2(run.err.find(ending) != std::string::npos, run.err.c_str());
-    QVERIFY(Zemctl({"push", "--help"}).out.find("4 every line was answered, but") != std::string::npos);
+    QVERIFY2(run.err.contains(ending), run.err.constData());
+    QVERIFY(Zemctl({"push", "--help"}).out.contains("4 every line was answered, but"));
   }
 
   void timeoutEndsEveryWait() {
@@ -195,17 +195,16 @@ class TestZemctlPullPush : public QObject {
     QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
     const QString out = dir.filePath("out.zem");
     const Run pull = Zemctl({"pull", "--telnet", Host(sim), "-o", out, "--timeout", "1"});
-    QCOMPARE(pull.exitCode, 3);
-    QVERIFY2(pull.err.find("No answer from the unit in 1 second. Nothing imported;") != std::string::npos,
-             pull.err.c_str());
+    QCOMPARE(pull.status, 3);
+    QVERIFY2(pull.err.contains("No answer from the unit in 1 second. Nothing imported;"),
+             pull.err.constData());
     QVERIFY(!QFile::exists(out));
 
     const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
     const Run push = Zemctl({"push", in, "--telnet", Host(sim), "--timeout", "1"});
-    QCOMPARE(push.exitCode, 1);
-    QVERIFY2(push.err.find("Telnet Export Incomplete: no response in 1 second before the first command") !=
-                 std::string::npos,
-             push.err.c_str());
+    QCOMPARE(push.status, 1);
+    QVERIFY2(push.err.contains("Telnet Export Incomplete: no response in 1 second before the first command"),
+             push.err.constData());
 
     // Answers to the "[]" and the first two lines, then silence.
     sim.Options().silent = false;
@@ -215,14 +214,14 @@ class TestZemctlPullPush : public QObject {
       if (sim.Recorded().size() == 3) sim.Options().silent = true;
     });
     const Run stalled = Zemctl({"push", in, "--telnet", Host(sim), "--timeout", "1"});
-    QCOMPARE(stalled.exitCode, 1);
-    QVERIFY2(stalled.err.find("no response in 1 second after command 3 of ") != std::string::npos &&
-                 stalled.err.find(": " + sim.Recorded()[2]) != std::string::npos,
-             stalled.err.c_str());
+    QCOMPARE(stalled.status, 1);
+    QVERIFY2(stalled.err.contains("no response in 1 second after command 3 of ") &&
+                 stalled.err.contains(": " + sim.Recorded()[2]),
+             stalled.err.constData());
     QCOMPARE(sim.Recorded().size(), std::size_t{3});
 
-    QCOMPARE(Zemctl({"pull", "--telnet", Host(sim), "-o", out, "--timeout", "0"}).exitCode, 2);
-    QCOMPARE(Zemctl({"push", in, "--telnet", Host(sim), "--timeout", "x"}).exitCode, 2);
+    QCOMPARE(Zemctl({"pull", "--telnet", Host(sim), "-o", out, "--timeout", "0"}).status, 2);
+    QCOMPARE(Zemctl({"push", in, "--telnet", Host(sim), "--timeout", "x"}).status, 2);
   }
 
   // A unit that sends bytes without end, slowly: every wait of zemctl ends
@@ -287,12 +286,11 @@ class TestZemctlPullPush : public QObject {
     QVERIFY(OpenLink(sim, serial, &link));
     args.replaceInStrings("BACKUP", dir.filePath("backup.zem"));
     if (args[0] == "pull") args << "-o" << dir.filePath("out.zem");
-    const Run run = Zemctl(QStringList{args[0]} << link << args.mid(1), 12000);
-    QCOMPARE(run.exitCode, exitCode);
-    QVERIFY2(run.err.find(message.toStdString()) != std::string::npos, run.err.c_str());
+    const Run run = Zemctl(QStringList{args[0]} << link << args.mid(1), {.timeMs = 12000});
+    QCOMPARE(run.status, exitCode);
+    QVERIFY2(run.err.contains(message.toStdString()), run.err.constData());
     // A pull that ended at a bound keeps what came, as an incomplete one does.
-    if (args[0] == "pull")
-      QVERIFY(Read(dir.filePath("out.zem")).find("[NO4\"Room 4\"]") != std::string::npos);
+    if (args[0] == "pull") QVERIFY(Read(dir.filePath("out.zem")).contains("[NO4\"Room 4\"]"));
   }
 
   // A serial unit that hangs up: the port is reported lost at once, not
@@ -306,11 +304,11 @@ class TestZemctlPullPush : public QObject {
     QVERIFY(pulled.OpenPty(&error));
     const QString pty = QString::fromStdString(pulled.PtyPath());
     const Run pull = Zemctl({"pull", "--serial", pty, "-o", dir.filePath("out.zem")});
-    QCOMPARE(pull.exitCode, 4);
-    QVERIFY2(pull.err.find("warning: The serial port " + pulled.PtyPath() + " was lost during the import.") !=
-                 std::string::npos,
-             pull.err.c_str());
-    QVERIFY(pull.err.find("warning: The unit's end marker \"(QX)\" never came") != std::string::npos);
+    QCOMPARE(pull.status, 4);
+    QVERIFY2(
+        pull.err.contains("warning: The serial port " + pulled.PtyPath() + " was lost during the import."),
+        pull.err.constData());
+    QVERIFY(pull.err.contains("warning: The unit's end marker \"(QX)\" never came"));
 
     SimOptions closing;
     closing.closeAfter = 3;
@@ -319,9 +317,8 @@ class TestZemctlPullPush : public QObject {
     const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
     const Run push =
         Zemctl({"push", in, "--serial", QString::fromStdString(pushed.PtyPath()), "--reply-limit", "20"});
-    QCOMPARE(push.exitCode, 1);
-    QVERIFY2(push.err.find("The serial port " + pushed.PtyPath() + " was lost.") != std::string::npos,
-             push.err.c_str());
+    QCOMPARE(push.status, 1);
+    QVERIFY2(push.err.contains("The serial port " + pushed.PtyPath() + " was lost."), push.err.constData());
     QCOMPARE(pushed.Recorded().size(), std::size_t{3});
   }
 
@@ -332,9 +329,9 @@ class TestZemctlPullPush : public QObject {
     QVERIFY(sim.OpenPty(&error));
     const Run run =
         Zemctl({"push", in, "--serial", QString::fromStdString(sim.PtyPath()), "--reply-limit", "5"});
-    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.status, 0);
     Editor expected;
-    expected.ImportFileText(Read(in), in.toStdString());
+    expected.ImportFileText(Read(in).toStdString(), in.toStdString());
     QCOMPARE(sim.Recorded(), NonEmpty(expected.PrepareExport()));
   }
 };

@@ -6,9 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "transfer/file_io.h"
-#include "transfer_rig.h"
-#include "zemctl_runner.h"
+#include "support/transfer_rig.h"
+#include "support/zemctl_runner.h"
 
 using namespace zem;
 using namespace zem::test;
@@ -18,11 +17,7 @@ namespace {
 // zemctl in the locale `locale` (C unless said), while the event loop keeps
 // serving the simulated unit.
 Run ZemctlIn(const QStringList& args, const QString& locale = QStringLiteral("C")) {
-  return zem::test::Zemctl(args, 60000, locale);
-}
-
-bool Write(const QString& path, const std::string& text) {
-  return WriteFileAtomically(path.toStdString(), text, nullptr);
+  return zem::test::Zemctl(args, {}, locale);
 }
 
 // The configuration with `from` replaced by `to` in its lines.
@@ -53,39 +48,39 @@ class TestZemctlDiff : public QObject {
   void filesEqualAndDifferent() {
     QTemporaryDir dir;
     const QString a = dir.filePath("a.zem"), b = dir.filePath("b.zem"), same = dir.filePath("same.zem");
-    QVERIFY(Write(a, ZemFileText(Config())));
-    QVERIFY(Write(b, ZemFileText(Changed())));
+    Write(a, ZemFileText(Config()));
+    Write(b, ZemFileText(Changed()));
     // The same configuration in another order and with LF line ends.
     std::string reordered;
     for (auto it = Config().rbegin(); it != Config().rend(); ++it) reordered += *it + "\n";
-    QVERIFY(Write(same, reordered));
+    Write(same, reordered);
 
     const Run equal = ZemctlIn({"diff", a, same});
-    QCOMPARE(equal.exitCode, 0);
-    QCOMPARE(equal.out, std::string());
-    QCOMPARE(equal.err, std::string());
+    QCOMPARE(equal.status, 0);
+    QCOMPARE(equal.out, QByteArray());
+    QCOMPARE(equal.err, QByteArray());
 
     const Run different = ZemctlIn({"diff", a, b});
-    QCOMPARE(different.exitCode, 1);
-    QCOMPARE(different.out, std::string(kChangedLines));
+    QCOMPARE(different.status, 1);
+    QCOMPARE(different.out, QByteArray(kChangedLines));
     // Swapped sides, swapped values.
     QCOMPARE(ZemctlIn({"diff", b, a}).out,
-             std::string("zone 2 volume: -30 dB -> -2 dB\nzone 3 name: \"Caf\xE9\" -> \"Room 3\"\n"));
+             QByteArray("zone 2 volume: -30 dB -> -2 dB\nzone 3 name: \"Caf\xE9\" -> \"Room 3\"\n"));
     // A UTF-8 terminal gets Latin-1 as UTF-8.
     const Run utf8 = ZemctlIn({"diff", a, b}, QStringLiteral("C.UTF-8"));
-    QVERIFY2(utf8.out.find("\"Caf\xC3\xA9\"\n") != std::string::npos, utf8.out.c_str());
+    QVERIFY2(utf8.out.contains("\"Caf\xC3\xA9\"\n"), utf8.out.constData());
   }
 
   void jsonKeepsEveryByteAndTypesValues() {
     QTemporaryDir dir;
     const QString a = dir.filePath("a.zem"), b = dir.filePath("b.zem");
     const std::string name("\x01\"\\\x7F\x80\xE9\xFE z", 9);
-    QVERIFY(Write(a, ZemFileText(Config())));
-    QVERIFY(Write(b, ZemFileText(Replaced(Changed(), "[NO3\"Caf\xE9\"]", "[NO3\"" + name + "\"]"))));
+    Write(a, ZemFileText(Config()));
+    Write(b, ZemFileText(Replaced(Changed(), "[NO3\"Caf\xE9\"]", "[NO3\"" + name + "\"]")));
     const Run run = ZemctlIn({"diff", "--json", a, b}, QStringLiteral("C.UTF-8"));
-    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.status, 1);
     QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(run.out, &error);
     QCOMPARE(error.error, QJsonParseError::NoError);
     const QJsonArray array = doc.array();
     QCOMPARE(array.size(), 2);
@@ -102,9 +97,9 @@ class TestZemctlDiff : public QObject {
     QCOMPARE(bytes.toStdString(), name);
 
     // none is null, on/off are booleans; equal sides give an empty array.
-    QVERIFY(Write(b, ZemFileText(Replaced(Replaced(Config(), "[FPL1]", "[FPL0]"), "[NO12\"Room 12\"]", ""))));
+    Write(b, ZemFileText(Replaced(Replaced(Config(), "[FPL1]", "[FPL0]"), "[NO12\"Room 12\"]", "")));
     const Run more = ZemctlIn({"diff", "--json", a, b});
-    const QJsonArray values = QJsonDocument::fromJson(QByteArray::fromStdString(more.out)).array();
+    const QJsonArray values = QJsonDocument::fromJson(more.out).array();
     QVERIFY(values.size() > 2);
     QCOMPARE(values[0].toObject()["table"].toString(), QStringLiteral("zones"));
     QCOMPARE(values[0].toObject()["after"].toInteger(), 11);
@@ -116,44 +111,44 @@ class TestZemctlDiff : public QObject {
     QCOMPARE(lock["before"], QJsonValue(true));
     QCOMPARE(lock["after"], QJsonValue(false));
     const Run equal = ZemctlIn({"diff", a, a, "--json"});
-    QCOMPARE(equal.exitCode, 0);
-    QCOMPARE(QJsonDocument::fromJson(QByteArray::fromStdString(equal.out)).array().size(), 0);
+    QCOMPARE(equal.status, 0);
+    QCOMPARE(QJsonDocument::fromJson(equal.out).array().size(), 0);
   }
 
   void badArgumentsAndUnreadableSides() {
     QTemporaryDir dir;
     const QString a = dir.filePath("a.zem");
-    QVERIFY(Write(a, ZemFileText(Config())));
+    Write(a, ZemFileText(Config()));
     for (const QStringList& args :
          {QStringList{"diff", a}, QStringList{"diff", a, a, a}, QStringList{"diff", a, a, "--bogus"},
           QStringList{"diff", a, a, "--timeout", "0"}, QStringList{"diff", a, "--telnet", ""}}) {
       const Run run = ZemctlIn(args);
-      QCOMPARE(run.exitCode, 2);
-      QVERIFY(run.err.find("Usage: zemctl diff") != std::string::npos);
-      QCOMPARE(run.out, std::string());
+      QCOMPARE(run.status, 2);
+      QVERIFY(run.err.contains("Usage: zemctl diff"));
+      QCOMPARE(run.out, QByteArray());
     }
     const Run missing = ZemctlIn({"diff", a, dir.filePath("missing.zem")});
-    QCOMPARE(missing.exitCode, 2);
-    QVERIFY(missing.err.find("cannot read") != std::string::npos);
+    QCOMPARE(missing.status, 2);
+    QVERIFY(missing.err.contains("cannot read"));
 
     const QString empty = dir.filePath("empty.zem");
-    QVERIFY(Write(empty, "[VO1R-5]\r\n"));
+    Write(empty, "[VO1R-5]\r\n");
     const Run none = ZemctlIn({"diff", empty, a});
-    QCOMPARE(none.exitCode, 2);
-    QVERIFY(none.err.find("names no source") != std::string::npos);
-    QCOMPARE(none.out, std::string());
+    QCOMPARE(none.status, 2);
+    QVERIFY(none.err.contains("names no source"));
+    QCOMPARE(none.out, QByteArray());
 
     // A file past the line limit is not compared from its beginning alone.
     const QString huge = dir.filePath("huge.zem");
-    QVERIFY(Write(huge, ZemFileText(Config()) + std::string(1000001, '\n')));
+    Write(huge, ZemFileText(Config()) + std::string(1000001, '\n'));
     const Run cut = ZemctlIn({"diff", a, huge});
-    QCOMPARE(cut.exitCode, 2);
-    QVERIFY(cut.err.find("not read in full") != std::string::npos);
-    QCOMPARE(cut.out, std::string());
+    QCOMPARE(cut.status, 2);
+    QVERIFY(cut.err.contains("not read in full"));
+    QCOMPARE(cut.out, QByteArray());
 
     const Run help = ZemctlIn({"diff", "--help"});
-    QCOMPARE(help.exitCode, 0);
-    QVERIFY(help.out.find("--json") != std::string::npos);
+    QCOMPARE(help.status, 0);
+    QVERIFY(help.out.contains("--json"));
   }
 
   void unitComparedWithFile_data() {
@@ -165,8 +160,8 @@ class TestZemctlDiff : public QObject {
     QFETCH(bool, serial);
     QTemporaryDir dir;
     const QString same = dir.filePath("same.zem"), changed = dir.filePath("changed.zem");
-    QVERIFY(Write(same, ZemFileText(Config())));
-    QVERIFY(Write(changed, ZemFileText(Changed())));
+    Write(same, ZemFileText(Config()));
+    Write(changed, ZemFileText(Changed()));
     SimOptions options;
     options.configLines = Config();
     UnitSim sim(options);
@@ -181,18 +176,18 @@ class TestZemctlDiff : public QObject {
     }
     const Run different = ZemctlIn(QStringList{"diff"} << unit << changed << "--timeout"
                                                        << "20");
-    QCOMPARE(different.exitCode, 1);
-    QCOMPARE(different.out, std::string(kChangedLines));
+    QCOMPARE(different.status, 1);
+    QCOMPARE(different.out, QByteArray(kChangedLines));
     const Run equal = ZemctlIn(QStringList{"diff", same} << unit);
-    QCOMPARE(equal.exitCode, 0);
-    QCOMPARE(equal.out, std::string());
+    QCOMPARE(equal.status, 0);
+    QCOMPARE(equal.out, QByteArray());
     QCOMPARE(sim.Queries(), 2);
   }
 
   void unitThatAnsweredPartlyIsNotCompared() {
     QTemporaryDir dir;
     const QString a = dir.filePath("a.zem");
-    QVERIFY(Write(a, ZemFileText(Config())));
+    Write(a, ZemFileText(Config()));
     SimOptions options;
     options.configLines = Config();
     options.closeMidImport = true;
@@ -203,13 +198,13 @@ class TestZemctlDiff : public QObject {
     QVERIFY(empty.ListenTcp(0, QHostAddress::LocalHost, &error));
     const Run partly =
         ZemctlIn({"diff", a, "--telnet", QStringLiteral("127.0.0.1:%1").arg(broken.TcpPort())});
-    QCOMPARE(partly.exitCode, 2);
-    QVERIFY2(partly.err.find("only part of its configuration") != std::string::npos, partly.err.c_str());
-    QCOMPARE(partly.out, std::string());
+    QCOMPARE(partly.status, 2);
+    QVERIFY2(partly.err.contains("only part of its configuration"), partly.err.constData());
+    QCOMPARE(partly.out, QByteArray());
     const Run nothing =
         ZemctlIn({"diff", "--telnet", QStringLiteral("127.0.0.1:%1").arg(empty.TcpPort()), a});
-    QCOMPARE(nothing.exitCode, 2);
-    QCOMPARE(nothing.out, std::string());
+    QCOMPARE(nothing.status, 2);
+    QCOMPARE(nothing.out, QByteArray());
   }
 };
 

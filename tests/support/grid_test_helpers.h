@@ -12,7 +12,7 @@
 
 #include "ui/matrix/matrix_grid_widget.h"
 
-namespace zem::testing {
+namespace zem::test {
 
 // Shows a page as a top-level window of the size the main window gives it.
 inline bool ShowPage(QWidget& page) {
@@ -50,4 +50,4 @@ inline QColor CellFill(MatrixGridWidget& grid, int column, int row) {
   return image.pixelColor(cell.left() + 2, cell.top() + 2);
 }
 
-}  // namespace zem::testing
+}  // namespace zem::test

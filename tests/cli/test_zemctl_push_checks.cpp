@@ -2,8 +2,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "transfer_rig.h"
-#include "zemctl_runner.h"
+#include "support/transfer_rig.h"
+#include "support/zemctl_runner.h"
 
 using namespace zem;
 using namespace zem::test;
@@ -21,7 +21,7 @@ SimOptions Serving(std::vector<std::string> lines) {
 // The lines a push of `path` sends.
 std::vector<std::string> SentLines(const QString& path) {
   Editor editor;
-  editor.ImportFileText(Read(path), path.toStdString());
+  editor.ImportFileText(Read(path).toStdString(), path.toStdString());
   return NonEmpty(editor.PrepareExport());
 }
 
@@ -43,18 +43,18 @@ class TestZemctlPushChecks : public QObject {
     QStringList link;
     QVERIFY(OpenLink(sim, serial, &link));
     const QString pulled = dir.filePath("pulled.zem"), backup = dir.filePath("backup.zem");
-    QCOMPARE(Zemctl(QStringList{"pull"} << link << "-o" << pulled).exitCode, 0);
+    QCOMPARE(Zemctl(QStringList{"pull"} << link << "-o" << pulled).status, 0);
     int queriesBeforeFirstCommand = -1;
     QObject::connect(&sim, &UnitSim::CommandRecorded, &sim, [&] {
       if (queriesBeforeFirstCommand < 0) queriesBeforeFirstCommand = sim.Queries();
     });
 
     const Run run = Zemctl(QStringList{"push", kSmall, "--backup", backup} << link);
-    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.status, 0);
     QCOMPARE(Read(backup), Read(pulled));
     QCOMPARE(queriesBeforeFirstCommand, 2);  // the backup came before the first line
     QCOMPARE(sim.Recorded(), SentLines(kSmall));
-    QVERIFY2(run.err.find("backed up in " + backup.toStdString()) != std::string::npos, run.err.c_str());
+    QVERIFY2(run.err.contains("backed up in " + backup.toStdString()), run.err.constData());
   }
 
   // Whatever makes the backup fail, nothing is sent and the file is left alone.
@@ -97,8 +97,8 @@ class TestZemctlPushChecks : public QObject {
                            : fault == "input" ? in
                                               : dir.filePath("b.zem");
     const Run run = Zemctl({"push", in, "--telnet", host, "--backup", backup, "--timeout", "1"});
-    QCOMPARE(run.exitCode, status);
-    QVERIFY2(run.err.find(message.toStdString()) != std::string::npos, run.err.c_str());
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.contains(message.toStdString()), run.err.constData());
     QVERIFY(sim.Recorded().empty());
     QCOMPARE(Read(in), Read(kSmall));
     if (status == 2) QCOMPARE(sim.Connections(), 0);  // refused before connecting
@@ -118,9 +118,9 @@ class TestZemctlPushChecks : public QObject {
     QStringList link;
     QVERIFY(OpenLink(sim, serial, &link));
     const Run run = Zemctl(QStringList{"push", kSmall, "--verify"} << link);
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, std::string());
-    QVERIFY2(run.err.find("verified: the unit holds what was sent") != std::string::npos, run.err.c_str());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray());
+    QVERIFY2(run.err.contains("verified: the unit holds what was sent"), run.err.constData());
     QCOMPARE(sim.Queries(), 1);
     QCOMPARE(sim.Recorded(), SentLines(kSmall));
   }
@@ -144,12 +144,11 @@ class TestZemctlPushChecks : public QObject {
     QStringList link;
     QVERIFY(OpenLink(sim, serial, &link));
     const Run run = Zemctl(QStringList{"push", kSmall, "--verify"} << link);
-    QCOMPARE(run.exitCode, 1);
-    QCOMPARE(run.out, std::string("zone 1 volume: -7 dB -> -1 dB\nzone 2 name: \"Kitchen\" -> \"Room 2\"\n"));
-    QVERIFY2(run.err.find("sent " + std::to_string(sent.size()) + " lines, every one answered") !=
-                 std::string::npos,
-             run.err.c_str());
-    QVERIFY(run.err.find("does not hold what was sent: 2 differences\n") != std::string::npos);
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.out, QByteArray("zone 1 volume: -7 dB -> -1 dB\nzone 2 name: \"Kitchen\" -> \"Room 2\"\n"));
+    QVERIFY2(run.err.contains("sent " + std::to_string(sent.size()) + " lines, every one answered"),
+             run.err.constData());
+    QVERIFY(run.err.contains("does not hold what was sent: 2 differences\n"));
   }
 
   // "(ERROR)" answers: a unit that took nothing is a difference (1 wins over
@@ -161,15 +160,15 @@ class TestZemctlPushChecks : public QObject {
     std::string error;
     QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
     const Run refused = Zemctl({"push", kSmall, "--telnet", Host(sim), "--verify"});
-    QCOMPARE(refused.exitCode, 1);
-    QVERIFY(refused.out.find("zone 2 name: \"Kitchen\" -> \"Room 2\"\n") != std::string::npos);
-    QVERIFY(refused.err.find("commands refused") != std::string::npos);
+    QCOMPARE(refused.status, 1);
+    QVERIFY(refused.out.contains("zone 2 name: \"Kitchen\" -> \"Room 2\"\n"));
+    QVERIFY(refused.err.contains("commands refused"));
 
     sim.Options().configLines = SentLines(kSmall);
     const Run same = Zemctl({"push", kSmall, "--telnet", Host(sim), "--verify"});
-    QCOMPARE(same.exitCode, 4);
-    QCOMPARE(same.out, std::string());
-    QVERIFY(same.err.find("verified: the unit holds what was sent") != std::string::npos);
+    QCOMPARE(same.status, 4);
+    QCOMPARE(same.out, QByteArray());
+    QVERIFY(same.err.contains("verified: the unit holds what was sent"));
   }
 
   // What a push cannot send is no difference: the EQ presets of IN, which
@@ -180,18 +179,18 @@ class TestZemctlPushChecks : public QObject {
     std::string error;
     QVERIFY(larger.ListenTcp(0, QHostAddress::LocalHost, &error));
     const Run small = Zemctl({"push", kSmall, "--telnet", Host(larger), "--verify"});
-    QCOMPARE(small.exitCode, 0);
-    QCOMPARE(small.out, std::string());
-    QVERIFY2(small.err.find("differences left out: values the push does not send") != std::string::npos,
-             small.err.c_str());
+    QCOMPARE(small.status, 0);
+    QCOMPARE(small.out, QByteArray());
+    QVERIFY2(small.err.contains("differences left out: values the push does not send"),
+             small.err.constData());
 
     const QString full = QStringLiteral(ZEM_SOURCE_DIR "/examples/full-16x192.zem");
-    QVERIFY(Read(full).find("[NEP") != std::string::npos);
+    QVERIFY(Read(full).contains("[NEP"));
     UnitSim sim(Serving(GenerateConfiguration(16, 192)));
     QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
     const Run run = Zemctl({"push", full, "--telnet", Host(sim), "--verify"});
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, std::string());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QByteArray());
   }
 
   // The configuration cannot be read back in full: no verdict (6).
@@ -204,9 +203,9 @@ class TestZemctlPushChecks : public QObject {
     std::string error;
     QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
     const Run run = Zemctl({"push", kSmall, "--telnet", Host(sim), "--verify", "--timeout", "5"});
-    QCOMPARE(run.exitCode, 6);
-    QCOMPARE(run.out, std::string());
-    QVERIFY2(run.err.find("may be incomplete; not verified") != std::string::npos, run.err.c_str());
+    QCOMPARE(run.status, 6);
+    QCOMPARE(run.out, QByteArray());
+    QVERIFY2(run.err.contains("may be incomplete; not verified"), run.err.constData());
   }
 };
 

@@ -10,7 +10,7 @@
 #include "transfer/scripted_prompts.h"
 #include "ui/window/main_window.h"
 
-namespace zem::testing {
+namespace zem::test {
 
 struct WindowFixture {
   std::unique_ptr<Editor> editor;
@@ -32,4 +32,4 @@ struct WindowFixture {
   }
 };
 
-}  // namespace zem::testing
+}  // namespace zem::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QTest>
 #include <algorithm>
 #include <string>
@@ -47,6 +48,21 @@ struct Rig {
     return ctl.Serial().IsPortOpen();
   }
 };
+
+inline QString Host(const UnitSim& sim) { return QStringLiteral("127.0.0.1:%1").arg(sim.TcpPort()); }
+
+// Opens the simulated unit's pty or TCP port and gives zemctl's options for it.
+inline bool OpenLink(UnitSim& sim, bool serial, QStringList* link) {
+  std::string error;
+  if (serial) {
+    if (!sim.OpenPty(&error)) return false;
+    *link << "--serial" << QString::fromStdString(sim.PtyPath());
+  } else {
+    if (!sim.ListenTcp(0, QHostAddress::LocalHost, &error)) return false;
+    *link << "--telnet" << Host(sim);
+  }
+  return true;
+}
 
 // The model and logs a File Mode import of `lines` gives.
 struct FileImport {
