@@ -58,8 +58,9 @@ std::string Worded(const DifferenceValue& v, Format format) {
       if (n > 0) return "right " + std::to_string(n) + " dB";
       return "centre";
     case Format::Mode:
-      if (n >= 0 && n < static_cast<long long>(ZoneAudioLogic::kDSPModeNames.size()))
-        return ZoneAudioLogic::kDSPModeNames[static_cast<std::size_t>(n)];
+      // The values come from a record's single byte.
+      if (const std::optional<DspMode> mode = DspModeOf(static_cast<int>(n)))
+        return std::string(DspModeName(*mode));
       return "mode " + std::to_string(n);
     case Format::OnOff:
       return n ? "on" : "off";
@@ -106,22 +107,23 @@ ZoneAudioValues AudioOf(const Side& side, int z) {
   if (a.DSPMode < 0) return v;
   v.mode = Number(a.DSPMode);
   v.balance = Number(a.Balance);
-  switch (a.DSPMode) {
-    case 1:
+  // A number no mode has writes the mode line alone.
+  switch (DspModeOf(a.DSPMode).value_or(DspMode::Off)) {
+    case DspMode::Off:
+      break;
+    case DspMode::Equalizer:
       for (int b = 1; b <= kBands; ++b) v.bands[static_cast<std::size_t>(b - 1)] = Number(a.Band[b]);
       break;
-    case 2:
+    case DspMode::SystemPreset:
       if (a.SystemEQ > 0) v.systemEQ = Number(a.SystemEQ);
       break;
-    case 3:
+    case DspMode::Tone:
       // Kept negated, as the sliders hold them; their labels show the gain.
       v.bass = Number(-int{a.Bass});
       v.treble = Number(-int{a.Treble});
       break;
-    case 4:
+    case DspMode::Lowpass:
       v.lowpass = Number(a.Lowpass);
-      break;
-    default:
       break;
   }
   return v;

@@ -8,6 +8,7 @@
 #include "command/command_reader.h"
 #include "command/command_table.h"
 #include "command/command_writer.h"
+#include "editor/zone_audio_logic.h"
 
 namespace zem {
 namespace {
@@ -171,7 +172,7 @@ std::vector<ReadBackProblem> FieldProblems(const ConfigModel& m) {
     if (a.DSPMode < 0)
       problems.push_back(
           {ExportedField{Kind::ZoneVolume, z}, "would be lost on reading back: no DSP mode is chosen"});
-    else if (a.DSPMode == 4 && a.Lowpass < 0)
+    else if (DspModeOf(a.DSPMode) == DspMode::Lowpass && a.Lowpass < 0)
       problems.push_back({ExportedField{Kind::ZoneLowpass, z},
                           std::to_string(a.Lowpass) + " is negative and would not be read back"});
   }

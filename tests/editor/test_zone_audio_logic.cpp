@@ -24,21 +24,11 @@ bool Has(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-std::set<std::string> EnabledNames(const ControlFlags& flags) {
-  std::set<std::string> names;
-  for (const std::string& name : flags.Names())
-    if (flags.Enabled(name)) names.insert(name);
-  return names;
-}
-
-std::set<std::string> Numbered(const char* stem, int first, int last) {
-  std::set<std::string> names;
-  for (int i = first; i <= last; ++i) names.insert(stem + std::to_string(i));
-  return names;
-}
-
-void Add(std::set<std::string>& to, const std::set<std::string>& more) {
-  to.insert(more.begin(), more.end());
+std::set<ZoneAudioGroup> EnabledGroups(const ControlFlags& flags) {
+  std::set<ZoneAudioGroup> groups;
+  for (const ZoneAudioGroup group : kZoneAudioGroups)
+    if (flags.Enabled(group)) groups.insert(group);
+  return groups;
 }
 
 }  // namespace
@@ -106,9 +96,9 @@ class TestZoneAudioLogic : public QObject {
     QCOMPARE(e.zoneAudio.BandPosition(1), -10);
     // Mode 9 shows no mode: only the EQUsed controls are usable.
     const ControlFlags& f = e.zoneAudio.Flags();
-    QVERIFY(f.Enabled("ComboBox2"));
-    QVERIFY(!f.Enabled("TrackBar1"));
-    QVERIFY(!f.Enabled("ComboBox3"));
+    QVERIFY(f.Enabled(ZoneAudioGroup::ZoneLevels));
+    QVERIFY(!f.Enabled(ZoneAudioGroup::Equalizer));
+    QVERIFY(!f.Enabled(ZoneAudioGroup::SystemPreset));
     const std::vector<std::string> lines = e.PrepareExport();
     QVERIFY(Has(lines, "[VO1R0]"));
     QVERIFY(std::none_of(lines.begin(), lines.end(),
@@ -164,44 +154,35 @@ class TestZoneAudioLogic : public QObject {
     e.model.ZoneAudio[3].DSPMode = static_cast<std::int8_t>(mode);
     e.zoneAudio.ZoneChosen(2);
 
-    std::set<std::string> expected = {"ListBox3", "Label37"};
-    if (eqUsed)
-      Add(expected, {"TrackBar13", "TrackBar14", "ComboBox2", "Label97", "Label23", "Label32", "Label31",
-                     "Label30", "Label33", "Label34"});
-    const std::set<std::string> tone = {"Label21", "Label22", "Label27",    "Label28",   "Label29",
-                                        "Label36", "Label39", "TrackBar11", "TrackBar12"};
-    const std::set<std::string> lowpass = {"TrackBar25", "Label885", "Label886", "Label887", "Label888"};
+    std::set<ZoneAudioGroup> expected = {ZoneAudioGroup::ZoneList, ZoneAudioGroup::ZoneListCaption};
+    if (eqUsed) expected.insert(ZoneAudioGroup::ZoneLevels);
     switch (mode) {
       case 1:
-        Add(expected,
-            {"Button1", "Button2", "ComboBox1", "Label99", "Label6", "Label7", "Label8", "Label38"});
-        Add(expected, Numbered("Label", 9, 18));
-        Add(expected, Numbered("Label", 50, 59));
-        Add(expected, Numbered("TrackBar", 1, 10));
+        expected.insert(ZoneAudioGroup::Equalizer);
         break;
       case 2:
-        Add(expected, {"ComboBox3", "Label98"});
+        expected.insert(ZoneAudioGroup::SystemPreset);
         break;
       case 3:
-        Add(expected, tone);
+        expected.insert(ZoneAudioGroup::Tone);
         break;
       case 4:
-        Add(expected, lowpass);
+        expected.insert(ZoneAudioGroup::Lowpass);
         break;
       default:
         break;
     }
     const ControlFlags& flags = e.zoneAudio.Flags();
-    QCOMPARE(EnabledNames(flags), expected);
-    for (const std::string& name : tone) QCOMPARE(flags.Visible(name), mode != 4);
-    for (const std::string& name : lowpass) QCOMPARE(flags.Visible(name), mode == 4);
-    QVERIFY(!flags.Visible("VolumeLocked"));
-    QVERIFY(flags.Visible("TrackBar1"));
+    QCOMPARE(EnabledGroups(flags), expected);
+    QCOMPARE(flags.Visible(ZoneAudioGroup::Tone), mode != 4);
+    QCOMPARE(flags.Visible(ZoneAudioGroup::Lowpass), mode == 4);
+    QVERIFY(!flags.Visible(ZoneAudioGroup::VolumeLock));
+    QVERIFY(flags.Visible(ZoneAudioGroup::Equalizer));
 
     // Choosing another mode changes only the usable controls, not the zone.
     const int other = mode == 4 ? 1 : 4;
     e.zoneAudio.DSPModeChosen(other);
-    QCOMPARE(flags.Visible("TrackBar25"), other == 4);
+    QCOMPARE(flags.Visible(ZoneAudioGroup::Lowpass), other == 4);
     QCOMPARE(int(e.model.ZoneAudio[3].DSPMode), mode);
   }
 
@@ -241,7 +222,7 @@ class TestZoneAudioLogic : public QObject {
     QCOMPARE(e.zoneAudio.DSPModeList().Selected, 2);
     QCOMPARE(e.model.SystemEQList.Selected, 3);
     QCOMPARE(e.model.SystemEQList.Items[3], std::string("Jazz"));
-    QVERIFY(e.zoneAudio.Flags().Enabled("ComboBox3"));
+    QVERIFY(e.zoneAudio.Flags().Enabled(ZoneAudioGroup::SystemPreset));
     e.PageChosen(Page::EQPresets);
     QCOMPARE(e.model.SystemEQList.Selected, 3);
     QVERIFY(Has(e.PrepareExport(), "[EO1P3]"));
@@ -258,8 +239,8 @@ class TestZoneAudioLogic : public QObject {
     QVERIFY(!e.model.ZoneList.HasSelection());
     const ZoneAudioRec before = e.model.ZoneAudio[1];
     e.zoneAudio.DSPModeChosen(3);
-    QVERIFY(!e.zoneAudio.Flags().Enabled("ComboBox2"));  // no zone to ask for EQUsed
-    QVERIFY(e.zoneAudio.Flags().Enabled("TrackBar11"));
+    QVERIFY(!e.zoneAudio.Flags().Enabled(ZoneAudioGroup::ZoneLevels));  // no zone to ask for EQUsed
+    QVERIFY(e.zoneAudio.Flags().Enabled(ZoneAudioGroup::Tone));
     e.zoneAudio.ZoneChosen(0);  // nothing to choose
     QCOMPARE(e.model.CurrentZone, 1);
     QCOMPARE(e.model.ZoneAudio[1], before);
@@ -284,7 +265,7 @@ class TestZoneAudioLogic : public QObject {
     QCOMPARE(int(e.model.EQPresets[1].Band[1]), 0);
     QCOMPARE(e.model.EQPresets[4].Name, std::string("Rock"));
     QCOMPARE(int(e.model.EQPresets[4].Band[1]), 7);
-    QVERIFY(!e.zoneAudio.Flags().Enabled("ListBox3"));
+    QVERIFY(!e.zoneAudio.Flags().Enabled(ZoneAudioGroup::ZoneList));
   }
 };
 

@@ -214,6 +214,60 @@ class TestAudioPage : public QObject {
     QVERIFY(p.Slider("TrackBar11")->isVisible());
   }
 
+  // Every control of the page, enabled or not, after a zone with each mode is shown.
+  void eachModeEnablesItsControls_data() {
+    QTest::addColumn<int>("eqUsed");
+    QTest::addColumn<int>("mode");
+    for (int used : {0, 1})
+      for (int mode = -1; mode <= 4; ++mode) QTest::addRow("EQUsed %d mode %d", used, mode) << used << mode;
+  }
+  void eachModeEnablesItsControls() {
+    QFETCH(int, eqUsed);
+    QFETCH(int, mode);
+    AudioPage p;
+    p.editor.ImportFileText(Config(3), "x.zem");
+    p.editor.model.ZoneAudio[3].EQUsed = static_cast<std::uint8_t>(eqUsed);
+    p.editor.model.ZoneAudio[3].DSPMode = static_cast<std::int8_t>(mode);
+    ClickRow(p.Find<QListWidget>("ListBox3"), 2);
+
+    const auto numbered = [](const char* stem, int first, int last) {
+      QStringList names;
+      for (int i = first; i <= last; ++i) names << stem + QString::number(i);
+      return names;
+    };
+    QStringList enabled = {"ListBox3", "Label37"};
+    if (eqUsed)
+      enabled << QStringList{"TrackBar13", "TrackBar14", "ComboBox2", "Label97", "Label23",
+                             "Label32",    "Label31",    "Label30",   "Label33", "Label34"};
+    const QStringList tone = {"Label21", "Label22", "Label27",    "Label28",   "Label29",
+                              "Label36", "Label39", "TrackBar11", "TrackBar12"};
+    const QStringList lowpass = {"TrackBar25", "Label885", "Label886", "Label887", "Label888"};
+    if (mode == 1)
+      enabled << QStringList{"Button1", "Button2", "ComboBox1", "Label99",
+                             "Label6",  "Label7",  "Label8",    "Label38"}
+              << numbered("Label", 9, 18) << numbered("Label", 50, 59) << numbered("TrackBar", 1, 10);
+    if (mode == 2)
+      enabled << "ComboBox3"
+              << "Label98";
+    if (mode == 3) enabled << tone;
+    if (mode == 4) enabled << lowpass;
+
+    QStringList all = QStringList{"ListBox3", "Label37", "Label35", "ComboBox1", "ComboBox2", "ComboBox3",
+                                  "Button1",  "Button2", "Label38", "Label97",   "Label98",   "Label99"}
+                      << numbered("TrackBar", 1, 14) << numbered("Label", 6, 18) << numbered("Label", 50, 59)
+                      << numbered("Label", 30, 34) << "Label23" << tone << lowpass;
+    all.removeDuplicates();
+    for (const QString& name : all) {
+      QWidget* widget = p.Find<QWidget>(qPrintable(name));
+      QVERIFY2(widget->isEnabled() == enabled.contains(name), qPrintable(name));
+    }
+    for (const QString& name : tone)
+      QVERIFY2(p.Find<QWidget>(qPrintable(name))->isVisible() == (mode != 4), qPrintable(name));
+    for (const QString& name : lowpass)
+      QVERIFY2(p.Find<QWidget>(qPrintable(name))->isVisible() == (mode == 4), qPrintable(name));
+    QVERIFY(!p.Find<QCheckBox>("VolumeLocked")->isVisible());
+  }
+
   void dspModeListChangesOnlyWhatIsUsable() {
     AudioPage p;
     p.editor.ImportFileText(Config(2, {"[EO1M1]", "[VO2R-10]"}), "x.zem");
