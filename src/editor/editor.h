@@ -120,7 +120,7 @@ class Editor {
 
   // The export text of the current configuration (after RefreshPages); empty
   // while no configuration is known (SourceCount -1).
-  bool HasConfiguration() const { return model.SourceCount != -1; }
+  bool HasConfiguration() const { return model.unit.SourceCount != -1; }
   // Shows the first page, refreshes, and fills messageLog with the sequence.
   std::vector<std::string> PrepareExport();
   // The configuration an export would write now, with the edits the pages

@@ -70,7 +70,7 @@ void ZoneAudioLogic::DSPModeChosen(int position) {
 void ZoneAudioLogic::LoadZoneControls(int zone) {
   if (!NumberedTable<int, kZones>::Contains(zone)) return;
   // Showing a zone is no change of it.
-  const ZoneAudioRec& a = model_.ZoneAudio[zone];
+  const ZoneAudioRec& a = model_.unit.ZoneAudio[zone];
   for (int b = 1; b <= kBands; ++b)
     Move(bandPos_[static_cast<std::size_t>(b - 1)], -static_cast<int>(a.Band[b]), kBandMin, kBandMax);
   Move(bass_, a.Bass, kToneMin, kToneMax);
@@ -79,7 +79,7 @@ void ZoneAudioLogic::LoadZoneControls(int zone) {
   Move(balance_, a.Balance, kBalanceMin, kBalanceMax);
   Move(lowpass_, a.Lowpass, kLowpassMin, kLowpassMax);
   dspModes_.Select(a.DSPMode);
-  model_.SystemEQList.Select(a.SystemEQ);
+  model_.screen.SystemEQList.Select(a.SystemEQ);
   flags_.SetEnabled(ZoneAudioGroup::ZoneList, true);
   ShowDSPMode();
   flags_.SetEnabled(ZoneAudioGroup::ZoneList, true);
@@ -90,14 +90,14 @@ void ZoneAudioLogic::StoreZoneControls(int zone) { StoreZoneControlsInto(model_,
 
 void ZoneAudioLogic::StoreZoneControlsInto(ConfigModel& target, int zone) const {
   if (!NumberedTable<int, kZones>::Contains(zone)) return;
-  ZoneAudioRec& a = target.ZoneAudio[zone];
+  ZoneAudioRec& a = target.unit.ZoneAudio[zone];
   for (int b = 1; b <= kBands; ++b) a.Band[b] = static_cast<std::int8_t>(-BandPosition(b));
   a.Bass = static_cast<std::int8_t>(bass_);
   a.Treble = static_cast<std::int8_t>(treble_);
   a.Volume = static_cast<std::int8_t>(volume_);
   a.DSPMode = static_cast<std::int8_t>(dspModes_.HasSelection() ? dspModes_.Selected : -1);
-  a.SystemEQ =
-      static_cast<std::int8_t>(model_.SystemEQList.HasSelection() ? model_.SystemEQList.Selected : -1);
+  a.SystemEQ = static_cast<std::int8_t>(
+      model_.screen.SystemEQList.HasSelection() ? model_.screen.SystemEQList.Selected : -1);
   a.Balance = static_cast<std::int8_t>(balance_);
   a.Lowpass = lowpass_;
 }
@@ -143,8 +143,8 @@ void ZoneAudioLogic::ShowDSPMode() {
 
   // With no zone chosen there is no record to ask: the zone's own controls
   // stay disabled.
-  const int zone = model_.ZoneList.HasSelection() ? model_.ZoneList.Selected + 1 : 0;
-  if (NumberedTable<int, kZones>::Contains(zone) && model_.ZoneAudio[zone].EQUsed != 0)
+  const int zone = model_.screen.ZoneList.HasSelection() ? model_.screen.ZoneList.Selected + 1 : 0;
+  if (NumberedTable<int, kZones>::Contains(zone) && model_.unit.ZoneAudio[zone].EQUsed != 0)
     flags_.SetEnabled(ZoneAudioGroup::ZoneLevels, true);
 
   const std::optional<DspMode> mode = dspModes_.HasSelection() ? DspModeOf(dspModes_.Selected) : std::nullopt;
@@ -173,12 +173,12 @@ void ZoneAudioLogic::ShowDSPMode() {
 void ZoneAudioLogic::ZoneChosen(int position) {
   const int zone = position + 1;
   if (!NumberedTable<int, kZones>::Contains(zone) ||
-      position >= static_cast<int>(model_.ZoneList.Items.size()))
+      position >= static_cast<int>(model_.screen.ZoneList.Items.size()))
     return;
-  model_.ZoneList.Select(position);
-  StoreZoneControls(model_.CurrentZone);
+  model_.screen.ZoneList.Select(position);
+  StoreZoneControls(model_.screen.CurrentZone);
   LoadZoneControls(zone);
-  model_.CurrentZone = zone;
+  model_.screen.CurrentZone = zone;
 }
 
 std::string ZoneAudioLogic::GainText(int position) { return std::to_string(-position); }

@@ -63,7 +63,7 @@ class ZoneAudioLogic {
   // ComboBox2: the DSP mode list; changing it runs ShowDSPMode.
   const ListState& DSPModeList() const { return dspModes_; }
   void DSPModeChosen(int position);
-  // ComboBox3 is model.SystemEQList.
+  // ComboBox3 is model.screen.SystemEQList.
 
   void LoadZoneControls(int zone);
   void StoreZoneControls(int zone);

@@ -43,26 +43,26 @@ class TestEditorImport : public QObject {
     Editor e;
     e.ImportFileText(Named(8, 24), "small.zem");
     const ConfigModel& m = e.model;
-    QCOMPARE(m.SourceCount, 8);
-    QCOMPARE(m.ZoneCount, 24);
+    QCOMPARE(m.unit.SourceCount, 8);
+    QCOMPARE(m.unit.ZoneCount, 24);
     for (int z = 1; z <= 192; ++z) {
       for (int s = 1; s <= 16; ++s) {
         const bool unused = s > 8 || z > 24;
-        QCOMPARE(m.FavoritesGrid.Cell(s, z) == "X", unused);
-        QCOMPARE(m.RestrictionGrid.Cell(s, z) == "X", unused);
+        QCOMPARE(m.screen.FavoritesGrid.Cell(s, z) == "X", unused);
+        QCOMPARE(m.unit.RestrictionMarks.Cell(s, z) == "X", unused);
       }
-      for (int g = 1; g <= 10; ++g) QCOMPARE(m.GroupGrid.Cell(g, z) == "X", z > 24);
+      for (int g = 1; g <= 10; ++g) QCOMPARE(m.unit.GroupMarks.Cell(g, z) == "X", z > 24);
     }
-    QCOMPARE(m.ZoneNameRows, 24);
-    QCOMPARE(m.SourceNameRows, 8);
+    QCOMPARE(m.screen.ZoneNameRows, 24);
+    QCOMPARE(m.screen.SourceNameRows, 8);
     // The refresh at the end puts the zone names into the lists and labels.
-    QCOMPARE(m.ZoneList.Items.size(), std::size_t(24));
-    QCOMPARE(m.ZoneList.Items[2], std::string("Room 3"));
-    QCOMPARE(m.ZoneList.Selected, 0);
-    QCOMPARE(m.FavoritesGrid.Cell(0, 3), std::string("Room 3"));
-    QCOMPARE(m.GroupGrid.Cell(0, 24), std::string("Room 24"));
-    QCOMPARE(m.RestrictionGrid.Cell(0, 25), std::string("Zone 25"));
-    QCOMPARE(m.FavoriteList.Items, std::vector<std::string>(10));
+    QCOMPARE(m.screen.ZoneList.Items.size(), std::size_t(24));
+    QCOMPARE(m.screen.ZoneList.Items[2], std::string("Room 3"));
+    QCOMPARE(m.screen.ZoneList.Selected, 0);
+    QCOMPARE(m.screen.FavoritesGrid.Cell(0, 3), std::string("Room 3"));
+    QCOMPARE(m.unit.GroupMarks.Cell(0, 24), std::string("Room 24"));
+    QCOMPARE(m.unit.RestrictionMarks.Cell(0, 25), std::string("Zone 25"));
+    QCOMPARE(m.screen.FavoriteList.Items, std::vector<std::string>(10));
     QVERIFY(e.PagesEnabled());
     QCOMPARE(e.status.Text(), std::string(" Import Complete"));
     QCOMPARE(e.messageLog.Line(e.messageLog.LineCount() - 1), std::string("Import Complete"));
@@ -72,15 +72,15 @@ class TestEditorImport : public QObject {
     Editor e;
     e.ImportFileText(Lines({"[VO1R-5]", "just words", " [VO2R-5]", ""}), "none.zem");
     const ConfigModel& m = e.model;
-    QCOMPARE(m.SourceCount, -1);
-    QCOMPARE(m.ZoneCount, -1);
-    for (int s = 1; s <= 16; ++s) QCOMPARE(m.FavoritesGrid.Cell(s, 0), std::to_string(s));
-    for (int g = 1; g <= 10; ++g) QCOMPARE(m.GroupGrid.Cell(g, 0), std::to_string(g));
-    QCOMPARE(m.FavoritesGrid.Cell(0, 1), std::string("Zone 1"));
-    QCOMPARE(m.RestrictionGrid.Cell(0, 192), std::string("Zone 192"));
-    QCOMPARE(m.FavoritesGrid.Cell(1, 1), std::string("X"));
-    QCOMPARE(m.ZoneNameRows, 1);
-    QVERIFY(m.ZoneList.Items.empty());
+    QCOMPARE(m.unit.SourceCount, -1);
+    QCOMPARE(m.unit.ZoneCount, -1);
+    for (int s = 1; s <= 16; ++s) QCOMPARE(m.screen.FavoritesGrid.Cell(s, 0), std::to_string(s));
+    for (int g = 1; g <= 10; ++g) QCOMPARE(m.unit.GroupMarks.Cell(g, 0), std::to_string(g));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(0, 1), std::string("Zone 1"));
+    QCOMPARE(m.unit.RestrictionMarks.Cell(0, 192), std::string("Zone 192"));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(1, 1), std::string("X"));
+    QCOMPARE(m.screen.ZoneNameRows, 1);
+    QVERIFY(m.screen.ZoneList.Items.empty());
     QVERIFY(!e.HasConfiguration());
     QVERIFY(e.PrepareExport().empty());
     // Only the command line reached the reader: the words and the line that
@@ -105,7 +105,7 @@ class TestEditorImport : public QObject {
     e.ImportFileText(Named(2, 2) + Lines({"[EO1B1L12]", "[EO1B2L-30]", "[EO1M9]", "[VO1R-100]", "[BO1R90]",
                                           "[EO1P12]", "[EO2B1L12]", "[EO2M9]"}),
                      "clamp.zem");
-    const ZoneAudioRec& z1 = e.model.ZoneAudio[1];
+    const ZoneAudioRec& z1 = e.model.unit.ZoneAudio[1];
     QCOMPARE(int(z1.Band[1]), 10);
     QCOMPARE(int(z1.Band[2]), -10);
     QCOMPARE(int(z1.DSPMode), -1);
@@ -115,9 +115,9 @@ class TestEditorImport : public QObject {
     QCOMPARE(z1.Lowpass, 40);  // -1 after the reset shows as 40
     QCOMPARE(int(z1.EQUsed), 1);
     // Zones not shown keep what the unit said.
-    QCOMPARE(int(e.model.ZoneAudio[2].Band[1]), 12);
-    QCOMPARE(int(e.model.ZoneAudio[2].DSPMode), 9);
-    QCOMPARE(e.model.SystemEQList.Items.size(), std::size_t(10));
+    QCOMPARE(int(e.model.unit.ZoneAudio[2].Band[1]), 12);
+    QCOMPARE(int(e.model.unit.ZoneAudio[2].DSPMode), 9);
+    QCOMPARE(e.model.screen.SystemEQList.Items.size(), std::size_t(10));
   }
 
   void unsavedChangesFollowTheConfigurationNotTheView() {
@@ -158,7 +158,7 @@ class TestEditorImport : public QObject {
     e.presets.SetBandPosition(3, -7);
     e.presets.PresetChosen(4);
     e.RefreshPages();
-    QCOMPARE(e.model.EQPresets[2].Name, std::string("Hall"));
+    QCOMPARE(e.model.unit.EQPresets[2].Name, std::string("Hall"));
     QVERIFY(!e.IsModified());
 
     // An export marks what it built: a change made while it ran stays unsaved.
@@ -201,9 +201,9 @@ class TestEditorImport : public QObject {
   void presetModeSurvivesTheRefreshAndTheExport() {
     Editor e;
     e.ImportFileText(Named(1, 1) + Lines({"[EO1M2]", "[EO1P3]", "[NEP4\"Jazz\"]"}), "preset.zem");
-    QCOMPARE(e.model.SystemEQList.Selected, 3);
-    QCOMPARE(e.model.SystemEQList.Items[3], std::string("Jazz"));
-    QCOMPARE(int(e.model.ZoneAudio[1].SystemEQ), 3);
+    QCOMPARE(e.model.screen.SystemEQList.Selected, 3);
+    QCOMPARE(e.model.screen.SystemEQList.Items[3], std::string("Jazz"));
+    QCOMPARE(int(e.model.unit.ZoneAudio[1].SystemEQ), 3);
     QCOMPARE(e.zoneAudio.DSPModeList().Selected, 2);
     QVERIFY(Contains(e.PrepareExport(), "[EO1P3]"));
   }
@@ -211,29 +211,29 @@ class TestEditorImport : public QObject {
   void restrictionsReachEveryFavoriteAndLeaveTheExport() {
     Editor e;
     e.ImportFileText(Named(4, 4) + Lines({"[RPO2I3]", "[F1AO2I3]", "[F7AO2AI3]", "[F1AO2I1]"}), "r.zem");
-    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.FavoriteStore.Cell(f, 3, 2).Is('R'));
-    QCOMPARE(e.model.FavoritesGrid.Cell(3, 2), std::string("R"));
+    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.unit.FavoriteStore.Cell(f, 3, 2).Is('R'));
+    QCOMPARE(e.model.screen.FavoritesGrid.Cell(3, 2), std::string("R"));
     const std::vector<std::string> lines = e.PrepareExport();
     QVERIFY(Contains(lines, "[RPO2I3]"));
     QVERIFY(Contains(lines, "[F1AO2I1]"));
     QVERIFY(!Contains(lines, "[F1AO2I3]"));
     QVERIFY(!Contains(lines, "[F7AO2AI3]"));
     // Lifting the restriction leaves the pair unconnected everywhere.
-    e.model.RestrictionMark(2, 3).clear();
+    e.model.unit.RestrictionMark(2, 3).clear();
     e.RefreshPages();
-    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.FavoriteStore.Cell(f, 3, 2).Empty());
-    QCOMPARE(e.model.FavoritesGrid.Cell(3, 2), std::string());
+    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.unit.FavoriteStore.Cell(f, 3, 2).Empty());
+    QCOMPARE(e.model.screen.FavoritesGrid.Cell(3, 2), std::string());
   }
 
   void anImportInheritsNothingFromTheOneBefore() {
     Editor e;
     e.ImportFileText(Named(2, 192) + Lines({"[EO150M4]", "[EO150LP200]", "[VO150R-30]", "[EO150P5]"}),
                      "a.zem");
-    QCOMPARE(int(e.model.ZoneAudio[150].DSPMode), 4);
+    QCOMPARE(int(e.model.unit.ZoneAudio[150].DSPMode), 4);
     e.ImportFileText(Named(2, 192), "b.zem");
     ZoneAudioRec fresh;
     fresh.Lowpass = -1;
-    QVERIFY(e.model.ZoneAudio[150] == fresh);
+    QVERIFY(e.model.unit.ZoneAudio[150] == fresh);
     const std::vector<std::string> lines = e.PrepareExport();
     QVERIFY(!Contains(lines, "[VO150R-30]"));
   }
@@ -247,8 +247,8 @@ class TestEditorImport : public QObject {
     b.ImportFileText("[NO100\"Other\"]\r\n[EO50M3]\r\n", "y.zem");
     b.ImportFileText(text, "x.zem");
     // Zone names and presets of a previous import are kept until overwritten.
-    QCOMPARE(b.model.ZoneNames[100], std::string("Other"));
-    b.model.ZoneNames[100].clear();
+    QCOMPARE(b.model.unit.ZoneNames[100], std::string("Other"));
+    b.model.unit.ZoneNames[100].clear();
     QVERIFY(a.model == b.model);
     QCOMPARE(a.messageLog.Lines(), b.messageLog.Lines());
   }
@@ -272,10 +272,10 @@ class TestEditorImport : public QObject {
   void theCheckNamesWhatWouldNotReadBack() {
     Editor e;
     e.ImportFileText(Named(6, 12) + Lines({"[EO2M4]"}), "x.zem");
-    e.model.ZoneNames[6] = "X[EC]\r\n";
-    e.model.GroupNames[2] = "a\nb";
-    e.model.ZoneAudio[2].Lowpass = -1;  // no cut-off reported
-    e.model.Options.Netmask = "255[VO1R0]";
+    e.model.unit.ZoneNames[6] = "X[EC]\r\n";
+    e.model.unit.GroupNames[2] = "a\nb";
+    e.model.unit.ZoneAudio[2].Lowpass = -1;  // no cut-off reported
+    e.model.unit.Options.Netmask = "255[VO1R0]";
     std::vector<std::string> found;
     for (const ReadBackProblem& problem : CheckReadBack(e.model, e.PrepareExport()))
       found.push_back(problem.Text());
@@ -288,8 +288,8 @@ class TestEditorImport : public QObject {
   void aCountOfZeroStillExports() {
     Editor e;
     e.ImportFileText(Lines({"[NI0\"\"]", "[NO0\"\"]"}), "zero.zem");
-    QCOMPARE(e.model.SourceCount, 0);
-    QCOMPARE(e.model.ZoneCount, 0);
+    QCOMPARE(e.model.unit.SourceCount, 0);
+    QCOMPARE(e.model.unit.ZoneCount, 0);
     QVERIFY(e.HasConfiguration());
     const std::vector<std::string> lines = e.PrepareExport();
     QCOMPARE(lines.front(), std::string("[SD0]"));

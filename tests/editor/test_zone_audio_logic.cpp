@@ -40,9 +40,9 @@ class TestZoneAudioLogic : public QObject {
   void clampsOnLoadAndStoresWhatTheControlsHold() {
     Editor e;
     e.ImportFileText(Config(4), "x.zem");
-    ZoneAudioRec& rec = e.model.ZoneAudio[2];
+    ZoneAudioRec& rec = e.model.unit.ZoneAudio[2];
     rec.EQUsed = 1;
-    rec.VolumeLock = 1;
+    e.model.unit.VolumeLocks[2] = 1;
     rec.Band[1] = 12;
     rec.Band[2] = -15;
     rec.Band[3] = -6;
@@ -56,7 +56,7 @@ class TestZoneAudioLogic : public QObject {
 
     ZoneAudioLogic& z = e.zoneAudio;
     z.ZoneChosen(1);
-    QCOMPARE(e.model.CurrentZone, 2);
+    QCOMPARE(e.model.screen.CurrentZone, 2);
     QCOMPARE(z.BandPosition(1), -10);  // +10 dB at the top
     QCOMPARE(z.BandPosition(2), 10);
     QCOMPARE(z.BandPosition(3), 6);
@@ -68,7 +68,7 @@ class TestZoneAudioLogic : public QObject {
     QCOMPARE(z.LowpassPosition(), 40);
     QCOMPARE(ZoneAudioLogic::LowpassText(z.LowpassPosition()), std::string("40Hz"));
     QVERIFY(!z.DSPModeList().HasSelection());
-    QVERIFY(!e.model.SystemEQList.HasSelection());
+    QVERIFY(!e.model.screen.SystemEQList.HasSelection());
 
     e.PageChosen(Page::Options);
     QCOMPARE(int(rec.Band[1]), 10);
@@ -83,16 +83,16 @@ class TestZoneAudioLogic : public QObject {
     QCOMPARE(int(rec.SystemEQ), -1);
     // Not the page's to change.
     QCOMPARE(int(rec.EQUsed), 1);
-    QCOMPARE(int(rec.VolumeLock), 1);
+    QCOMPARE(int(e.model.unit.VolumeLocks[2]), 1);
   }
 
   void importedOutOfRangeValuesComeBackClamped() {
     Editor e;
     e.ImportFileText(Config(2, {"[EO1B1L12]", "[EO1M9]"}), "x.zem");
     // The import's final refresh has stored zone 1 as the page shows it.
-    QCOMPARE(int(e.model.ZoneAudio[1].Band[1]), 10);
-    QCOMPARE(int(e.model.ZoneAudio[1].DSPMode), -1);
-    QCOMPARE(e.model.ZoneAudio[1].Lowpass, 40);
+    QCOMPARE(int(e.model.unit.ZoneAudio[1].Band[1]), 10);
+    QCOMPARE(int(e.model.unit.ZoneAudio[1].DSPMode), -1);
+    QCOMPARE(e.model.unit.ZoneAudio[1].Lowpass, 40);
     QCOMPARE(e.zoneAudio.BandPosition(1), -10);
     // Mode 9 shows no mode: only the EQUsed controls are usable.
     const ControlFlags& f = e.zoneAudio.Flags();
@@ -124,19 +124,19 @@ class TestZoneAudioLogic : public QObject {
     inRange.SystemEQ = 4;
     inRange.Lowpass = -1;
     for (const ZoneAudioRec& record : {extreme, inRange, ZoneAudioRec{}}) {
-      e.model.ZoneAudio[2] = record;
+      e.model.unit.ZoneAudio[2] = record;
       e.zoneAudio.LoadZoneControls(2);
       e.zoneAudio.StoreZoneControls(2);
-      QVERIFY(e.model.ZoneAudio[2] == ZoneAudioLogic::ThroughControls(record, 10));
+      QVERIFY(e.model.unit.ZoneAudio[2] == ZoneAudioLogic::ThroughControls(record, 10));
     }
     EQPresetsRec preset;
     preset.Band[1] = 50;
     preset.Band[2] = -3;
     preset.Name = "A name longer than fifteen";
-    e.model.EQPresets[3] = preset;
+    e.model.unit.EQPresets[3] = preset;
     e.presets.LoadPresetControls(3);
     e.presets.StorePresetControls(3);
-    QVERIFY(e.model.EQPresets[3] == PresetsLogic::ThroughControls(preset));
+    QVERIFY(e.model.unit.EQPresets[3] == PresetsLogic::ThroughControls(preset));
   }
 
   void enablesTheControlsOfTheModeAndOfUsedZones_data() {
@@ -150,8 +150,8 @@ class TestZoneAudioLogic : public QObject {
     QFETCH(int, mode);
     Editor e;
     e.ImportFileText(Config(3), "x.zem");
-    e.model.ZoneAudio[3].EQUsed = static_cast<std::uint8_t>(eqUsed);
-    e.model.ZoneAudio[3].DSPMode = static_cast<std::int8_t>(mode);
+    e.model.unit.ZoneAudio[3].EQUsed = static_cast<std::uint8_t>(eqUsed);
+    e.model.unit.ZoneAudio[3].DSPMode = static_cast<std::int8_t>(mode);
     e.zoneAudio.ZoneChosen(2);
 
     std::set<ZoneAudioGroup> expected = {ZoneAudioGroup::ZoneList, ZoneAudioGroup::ZoneListCaption};
@@ -183,7 +183,7 @@ class TestZoneAudioLogic : public QObject {
     const int other = mode == 4 ? 1 : 4;
     e.zoneAudio.DSPModeChosen(other);
     QCOMPARE(flags.Visible(ZoneAudioGroup::Lowpass), other == 4);
-    QCOMPARE(int(e.model.ZoneAudio[3].DSPMode), mode);
+    QCOMPARE(int(e.model.unit.ZoneAudio[3].DSPMode), mode);
   }
 
   void switchingZonesStoresTheZoneShownBefore() {
@@ -195,9 +195,9 @@ class TestZoneAudioLogic : public QObject {
     z.SetVolumePosition(-44);
     z.SetBandPosition(5, 3);
     z.ZoneChosen(6);
-    QCOMPARE(e.model.CurrentZone, 7);
-    QCOMPARE(int(e.model.ZoneAudio[3].Volume), -44);
-    QCOMPARE(int(e.model.ZoneAudio[3].Band[5]), -3);
+    QCOMPARE(e.model.screen.CurrentZone, 7);
+    QCOMPARE(int(e.model.unit.ZoneAudio[3].Volume), -44);
+    QCOMPARE(int(e.model.unit.ZoneAudio[3].Band[5]), -3);
     QCOMPARE(z.VolumePosition(), -12);
     QCOMPARE(z.BassPosition(), -4);  // stored negated, shown as the slider holds it
     QCOMPARE(ZoneAudioLogic::GainText(z.BassPosition()), std::string("4"));
@@ -207,8 +207,8 @@ class TestZoneAudioLogic : public QObject {
     // A page switch stores the shown zone without choosing another.
     z.SetBalancePosition(-25);
     e.PageChosen(Page::Favorites);
-    QCOMPARE(int(e.model.ZoneAudio[7].Balance), -25);
-    QCOMPARE(e.model.ZoneList.Selected, 6);
+    QCOMPARE(int(e.model.unit.ZoneAudio[7].Balance), -25);
+    QCOMPARE(e.model.screen.ZoneList.Selected, 6);
     const std::vector<std::string> lines = e.PrepareExport();
     QVERIFY(Has(lines, "[BO7L25]"));
     QVERIFY(Has(lines, "[TO7B4T-2]"));
@@ -220,11 +220,11 @@ class TestZoneAudioLogic : public QObject {
     Editor e;
     e.ImportFileText(Config(2, {"[NEP4\"Jazz\"]", "[EO1M2]", "[EO1P3]"}), "x.zem");
     QCOMPARE(e.zoneAudio.DSPModeList().Selected, 2);
-    QCOMPARE(e.model.SystemEQList.Selected, 3);
-    QCOMPARE(e.model.SystemEQList.Items[3], std::string("Jazz"));
+    QCOMPARE(e.model.screen.SystemEQList.Selected, 3);
+    QCOMPARE(e.model.screen.SystemEQList.Items[3], std::string("Jazz"));
     QVERIFY(e.zoneAudio.Flags().Enabled(ZoneAudioGroup::SystemPreset));
     e.PageChosen(Page::EQPresets);
-    QCOMPARE(e.model.SystemEQList.Selected, 3);
+    QCOMPARE(e.model.screen.SystemEQList.Selected, 3);
     QVERIFY(Has(e.PrepareExport(), "[EO1P3]"));
 
     // Choosing another system preset reaches the export.
@@ -235,15 +235,15 @@ class TestZoneAudioLogic : public QObject {
   void zoneListWithoutSelectionTouchesNoZone() {
     Editor e;
     e.ImportFileText("[NI1\"Tuner\"]\r\n[EO1M1]\r\n", "x.zem");  // no zone named
-    QVERIFY(e.model.ZoneList.Items.empty());
-    QVERIFY(!e.model.ZoneList.HasSelection());
-    const ZoneAudioRec before = e.model.ZoneAudio[1];
+    QVERIFY(e.model.screen.ZoneList.Items.empty());
+    QVERIFY(!e.model.screen.ZoneList.HasSelection());
+    const ZoneAudioRec before = e.model.unit.ZoneAudio[1];
     e.zoneAudio.DSPModeChosen(3);
     QVERIFY(!e.zoneAudio.Flags().Enabled(ZoneAudioGroup::ZoneLevels));  // no zone to ask for EQUsed
     QVERIFY(e.zoneAudio.Flags().Enabled(ZoneAudioGroup::Tone));
     e.zoneAudio.ZoneChosen(0);  // nothing to choose
-    QCOMPARE(e.model.CurrentZone, 1);
-    QCOMPARE(e.model.ZoneAudio[1], before);
+    QCOMPARE(e.model.screen.CurrentZone, 1);
+    QCOMPARE(e.model.unit.ZoneAudio[1], before);
   }
 
   void resetShowsZoneOneAndPresetOneAgain() {
@@ -259,12 +259,12 @@ class TestZoneAudioLogic : public QObject {
     // not copy zone 3 into zone 1 nor preset 4 into preset 1.
     e.ResetModel();
     e.PageChosen(Page::ZoneAudioControls);
-    QCOMPARE(int(e.model.ZoneAudio[1].Volume), 0);
-    QCOMPARE(int(e.model.ZoneAudio[1].Band[2]), 0);
-    QCOMPARE(e.model.EQPresets[1].Name, std::string("Flat"));
-    QCOMPARE(int(e.model.EQPresets[1].Band[1]), 0);
-    QCOMPARE(e.model.EQPresets[4].Name, std::string("Rock"));
-    QCOMPARE(int(e.model.EQPresets[4].Band[1]), 7);
+    QCOMPARE(int(e.model.unit.ZoneAudio[1].Volume), 0);
+    QCOMPARE(int(e.model.unit.ZoneAudio[1].Band[2]), 0);
+    QCOMPARE(e.model.unit.EQPresets[1].Name, std::string("Flat"));
+    QCOMPARE(int(e.model.unit.EQPresets[1].Band[1]), 0);
+    QCOMPARE(e.model.unit.EQPresets[4].Name, std::string("Rock"));
+    QCOMPARE(int(e.model.unit.EQPresets[4].Band[1]), 7);
     QVERIFY(!e.zoneAudio.Flags().Enabled(ZoneAudioGroup::ZoneList));
   }
 };

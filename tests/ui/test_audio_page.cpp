@@ -122,8 +122,8 @@ class TestAudioPage : public QObject {
     QCOMPARE(p.Find<QPushButton>("Button2")->text(), QString("Delete"));
 
     // Syncing ran no handler: zone 1 still holds what was imported.
-    QCOMPARE(int(p.editor.model.ZoneAudio[1].Band[1]), 10);
-    QCOMPARE(p.editor.model.CurrentZone, 1);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].Band[1]), 10);
+    QCOMPARE(p.editor.model.screen.CurrentZone, 1);
     QCOMPARE(p.Find<ManualTickSlider>("TrackBar14")->Ticks(), (std::vector<int>{0, -40, 40}));
   }
 
@@ -166,7 +166,7 @@ class TestAudioPage : public QObject {
     QCOMPARE(p.Text("Label39"), QString("-3"));
 
     p.editor.PageChosen(zem::Page::Groups);
-    const ZoneAudioRec& rec = p.editor.model.ZoneAudio[1];
+    const ZoneAudioRec& rec = p.editor.model.unit.ZoneAudio[1];
     QCOMPARE(int(rec.Volume), -34);
     QCOMPARE(int(rec.Balance), -7);
     const std::vector<std::string> lines = p.editor.PrepareExport();
@@ -184,14 +184,14 @@ class TestAudioPage : public QObject {
                             "x.zem");
     auto* zones = p.Find<QListWidget>("ListBox3");
     ClickRow(zones, 2);
-    QCOMPARE(p.editor.model.CurrentZone, 3);
+    QCOMPARE(p.editor.model.screen.CurrentZone, 3);
     QCOMPARE(p.Slider("TrackBar13")->value(), -30);
     p.Slider("TrackBar5")->setValue(-6);
     QCOMPARE(p.Text("Label54"), QString("6"));
 
     ClickRow(zones, 6);
-    QCOMPARE(p.editor.model.CurrentZone, 7);
-    QCOMPARE(int(p.editor.model.ZoneAudio[3].Band[5]), 6);
+    QCOMPARE(p.editor.model.screen.CurrentZone, 7);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[3].Band[5]), 6);
     QCOMPARE(p.Slider("TrackBar13")->value(), -12);
     QCOMPARE(p.Slider("TrackBar5")->value(), 0);
 
@@ -208,8 +208,8 @@ class TestAudioPage : public QObject {
     // The arrow keys choose the next zone the same way.
     zones->setFocus();
     QTest::keyClick(zones, Qt::Key_Down);
-    QCOMPARE(p.editor.model.CurrentZone, 8);
-    QCOMPARE(p.editor.model.ZoneAudio[7].Lowpass, 120);
+    QCOMPARE(p.editor.model.screen.CurrentZone, 8);
+    QCOMPARE(p.editor.model.unit.ZoneAudio[7].Lowpass, 120);
     QVERIFY(!p.Slider("TrackBar25")->isVisible());
     QVERIFY(p.Slider("TrackBar11")->isVisible());
   }
@@ -226,8 +226,8 @@ class TestAudioPage : public QObject {
     QFETCH(int, mode);
     AudioPage p;
     p.editor.ImportFileText(Config(3), "x.zem");
-    p.editor.model.ZoneAudio[3].EQUsed = static_cast<std::uint8_t>(eqUsed);
-    p.editor.model.ZoneAudio[3].DSPMode = static_cast<std::int8_t>(mode);
+    p.editor.model.unit.ZoneAudio[3].EQUsed = static_cast<std::uint8_t>(eqUsed);
+    p.editor.model.unit.ZoneAudio[3].DSPMode = static_cast<std::int8_t>(mode);
     ClickRow(p.Find<QListWidget>("ListBox3"), 2);
 
     const auto numbered = [](const char* stem, int first, int last) {
@@ -279,13 +279,13 @@ class TestAudioPage : public QObject {
     QVERIFY(p.Find<QLabel>("Label98")->isEnabled());
     QVERIFY(!p.Slider("TrackBar1")->isEnabled());
     QVERIFY(p.Slider("TrackBar1")->isVisible());
-    QCOMPARE(int(p.editor.model.ZoneAudio[1].DSPMode), 1);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].DSPMode), 1);
     p.editor.PageChosen(zem::Page::Options);
-    QCOMPARE(int(p.editor.model.ZoneAudio[1].DSPMode), 2);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].DSPMode), 2);
 
     // Zone 2 has no EQ: only the zone list is usable.
     ClickRow(p.Find<QListWidget>("ListBox3"), 1);
-    QCOMPARE(p.editor.model.CurrentZone, 2);
+    QCOMPARE(p.editor.model.screen.CurrentZone, 2);
     for (const char* name : {"TrackBar13", "TrackBar14", "ComboBox2", "Label97", "ComboBox3", "TrackBar1"})
       QVERIFY2(!p.Find<QWidget>(name)->isEnabled(), name);
     QVERIFY(p.Find<QListWidget>("ListBox3")->isEnabled());
@@ -305,7 +305,7 @@ class TestAudioPage : public QObject {
 
     Choose(system, 7);
     p.editor.PageChosen(zem::Page::Favorites);
-    QCOMPARE(int(p.editor.model.ZoneAudio[1].SystemEQ), 7);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].SystemEQ), 7);
     QVERIFY(Has(p.editor.PrepareExport(), "[EO1P7]"));
   }
 
@@ -434,8 +434,8 @@ class TestAudioPage : public QObject {
     QCOMPARE(p.Slider("TrackBar2")->value(), -3);
     QCOMPARE(p.Slider("TrackBar10")->value(), -4);  // no tenth line
     p.editor.PageChosen(zem::Page::EQPresets);
-    QCOMPARE(int(p.editor.model.ZoneAudio[1].Band[1]), -10);
-    QCOMPARE(int(p.editor.model.ZoneAudio[1].Band[10]), 4);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].Band[1]), -10);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].Band[10]), 4);
   }
 
   void eachModeShowsItsControls_data() {

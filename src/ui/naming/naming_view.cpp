@@ -71,9 +71,9 @@ SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
   setObjectName("TabSheet3");
   ConfigModel& model = editor_.model;
   zoneNames_ = new NameGridModel(
-      "Zone", NamesOf(model.ZoneNames), [&model] { return model.ZoneNameRows; }, this);
+      "Zone", NamesOf(model.unit.ZoneNames), [&model] { return model.screen.ZoneNameRows; }, this);
   sourceNames_ = new NameGridModel(
-      "Source", NamesOf(model.SourceNames), [&model] { return model.SourceNameRows; }, this);
+      "Source", NamesOf(model.unit.SourceNames), [&model] { return model.screen.SourceNameRows; }, this);
   QLabel* zoneCaption = pages::MakeLabel(this, "Label4", "Zone Names", 16, 8, true);
   QTableView* zoneGrid = MakeNameGrid("StringGrid2", zoneNames_, QPoint(16, 28), 208, this);
   pages::NameAfterCaption(zoneGrid, zoneCaption);
@@ -99,8 +99,8 @@ FavoriteGroupNamingView::FavoriteGroupNamingView(Editor& editor, QWidget* parent
     : QWidget(parent), editor_(editor) {
   setObjectName("TabSheet6");
   ConfigModel& model = editor_.model;
-  favoriteNames_ = new NameGridModel("Favorite", NamesOf(model.FavoriteNames), nullptr, this);
-  groupNames_ = new NameGridModel("Group", NamesOf(model.GroupNames), nullptr, this);
+  favoriteNames_ = new NameGridModel("Favorite", NamesOf(model.unit.FavoriteNames), nullptr, this);
+  groupNames_ = new NameGridModel("Group", NamesOf(model.unit.GroupNames), nullptr, this);
   QLabel* favoriteCaption = pages::MakeLabel(this, "Label60", "Favorite Names", 16, 8, true);
   pages::NameAfterCaption(MakeNameGrid("StringGrid5", favoriteNames_, QPoint(16, 28), 227, this),
                           favoriteCaption);

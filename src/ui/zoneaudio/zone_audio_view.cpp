@@ -279,9 +279,9 @@ void ZoneAudioView::ApplyFlags() {
 
 void ZoneAudioView::SyncFromEditor() {
   ShowSliders();
-  pages::SyncList(zoneList_, editor_.model.ZoneList);
+  pages::SyncList(zoneList_, editor_.model.screen.ZoneList);
   pages::SyncCombo(dspModeList_, editor_.zoneAudio.DSPModeList());
-  pages::SyncCombo(systemEQList_, editor_.model.SystemEQList);
+  pages::SyncCombo(systemEQList_, editor_.model.screen.SystemEQList);
   pages::SyncCombo(quickEQList_, editor_.quickEQZoneList);
   ApplyFlags();
 }
