@@ -27,6 +27,7 @@ Editor::Editor(std::string quickEQFolder) : quickEQFolder_(std::move(quickEQFold
   });
   ResetModel();
   savedRevision_ = revision.Current();
+  saved_ = model.unit;
 }
 
 Editor::~Editor() = default;
@@ -201,6 +202,7 @@ void Editor::FinishImport() {
   messageLog.AppendLine("Import Complete");
   revision.Bump();
   savedRevision_ = revision.Current();
+  saved_ = model.unit;
   kept_.reset();
   NotifyChanged();
 }
@@ -220,6 +222,7 @@ std::vector<std::string> Editor::PrepareExport() {
   RefreshPages();
   std::vector<std::string> lines = BuildCommandSequence(model);
   preparedRevision_ = revision.Current();
+  prepared_ = model.unit;
   messageLog.Clear();
   messageLog.AppendText(ZemFileText(lines));
   return lines;
@@ -228,8 +231,8 @@ std::vector<std::string> Editor::PrepareExport() {
 ConfigModel Editor::PendingConfiguration() const {
   ConfigModel pending = model;
   zoneAudio.StoreZoneControlsInto(pending, pending.screen.CurrentZone);
-  const int preset =
-      pending.screen.PresetList.HasSelection() ? pending.screen.PresetList.Selected + 1 : pending.screen.CurrentEQPreset;
+  const int preset = pending.screen.PresetList.HasSelection() ? pending.screen.PresetList.Selected + 1
+                                                              : pending.screen.CurrentEQPreset;
   if (NumberedTable<int, kPresets>::Contains(preset))
     presets.StorePresetControlsInto(pending.unit.EQPresets[preset]);
   // Storing and the overlay change no configuration but the copy's: nothing to count.
@@ -240,13 +243,28 @@ ConfigModel Editor::PendingConfiguration() const {
   return pending;
 }
 
+namespace {
+
+// The unit's data as the zone audio page leaves it once every zone has been
+// shown: showing a zone brings its values into the controls' ranges, which
+// is no edit of it.
+UnitConfiguration AsShown(UnitConfiguration unit, int systemEQCount) {
+  for (ZoneAudioRec& zone : unit.ZoneAudio) zone = ZoneAudioLogic::ThroughControls(zone, systemEQCount);
+  return unit;
+}
+
+}  // namespace
+
 bool Editor::IsModified() const {
   if (kept_ || !HasConfiguration()) return false;
-  return revision.Current() != savedRevision_;
+  if (revision.Current() == savedRevision_) return false;
+  const int systemEQCount = static_cast<int>(model.screen.SystemEQList.Items.size());
+  return !(AsShown(PendingConfiguration().unit, systemEQCount) == AsShown(saved_, systemEQCount));
 }
 
 void Editor::MarkExported() {
   savedRevision_ = preparedRevision_;
+  saved_ = prepared_;
   if (listener_) listener_->RevisionChanged();
 }
 
