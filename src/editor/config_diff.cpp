@@ -224,7 +224,7 @@ class Comparison {
   void Restrictions() {
     const auto mark = [](const Side& side, int z, int s) {
       return z <= side.zones && s <= side.sources && side.m.unit.RestrictionMark(z, s) == "R" ? Text("R")
-                                                                                         : Nothing();
+                                                                                              : Nothing();
     };
     const int sources = std::max(b_.sources, a_.sources);
     for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z)
@@ -232,30 +232,28 @@ class Comparison {
         Add("restriction", {z, s}, "", mark(b_, z, s), mark(a_, z, s), Format::Plain);
   }
 
-  void Groups() {
-    const auto name = [](const Side& side, int g) {
-      return side.present ? Text(WrittenName(side.m.unit.GroupNames[g])) : Nothing();
+  // Groups and favorites: a name each, and one value per zone.
+  template <typename PerZone>
+  void NamedByZone(const char* table, NumberedTable<std::string, kGroups> UnitConfiguration::*names,
+                   PerZone perZone) {
+    static_assert(kGroups == kFavorites);
+    const auto name = [names](const Side& side, int n) {
+      return side.present ? Text(WrittenName((side.m.unit.*names)[n])) : Nothing();
     };
-    const auto member = [](const Side& side, int z, int g) {
-      return z <= side.zones && side.m.unit.GroupMark(z, g) == "G" ? Text("G") : Nothing();
-    };
-    for (int g = 1; g <= kGroups; ++g) {
-      Add("group", {g}, "name", name(b_, g), name(a_, g), Format::Name);
+    for (int n = 1; n <= kGroups; ++n) {
+      Add(table, {n}, "name", name(b_, n), name(a_, n), Format::Name);
       for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z)
-        Add("group", {g, z}, "", member(b_, z, g), member(a_, z, g), Format::Plain);
+        Add(table, {n, z}, "", perZone(b_, n, z), perZone(a_, n, z), Format::Plain);
     }
   }
 
-  void Favorites() {
-    const auto name = [](const Side& side, int f) {
-      return side.present ? Text(WrittenName(side.m.unit.FavoriteNames[f])) : Nothing();
-    };
-    for (int f = 1; f <= kFavorites; ++f) {
-      Add("favorite", {f}, "name", name(b_, f), name(a_, f), Format::Name);
-      for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z)
-        Add("favorite", {f, z}, "", FavoriteOf(b_, f, z), FavoriteOf(a_, f, z), Format::Plain);
-    }
+  void Groups() {
+    NamedByZone("group", &UnitConfiguration::GroupNames, [](const Side& side, int g, int z) {
+      return z <= side.zones && side.m.unit.GroupMark(z, g) == "G" ? Text("G") : Nothing();
+    });
   }
+
+  void Favorites() { NamedByZone("favorite", &UnitConfiguration::FavoriteNames, FavoriteOf); }
 
   void Presets() {
     const auto name = [](const Side& side, int p) {
