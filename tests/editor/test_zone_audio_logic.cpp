@@ -4,6 +4,7 @@
 #include <QtTest>
 #include <algorithm>
 #include <set>
+#include <stdexcept>
 
 #include "editor/editor.h"
 
@@ -184,6 +185,46 @@ class TestZoneAudioLogic : public QObject {
     e.zoneAudio.DSPModeChosen(other);
     QCOMPARE(flags.Visible(ZoneAudioGroup::Lowpass), other == 4);
     QCOMPARE(int(e.model.unit.ZoneAudio[3].DSPMode), mode);
+  }
+
+  void recordNumbersMapToModes_data() {
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("mode");  // -1: no mode
+    QTest::addColumn<QString>("listed");
+    QTest::newRow("off") << 0 << 0 << "EQ/Tone Disabled";
+    QTest::newRow("equaliser") << 1 << 1 << "ZQ Mode";
+    QTest::newRow("system preset") << 2 << 2 << "Preset Mode";
+    QTest::newRow("tone") << 3 << 3 << "Tone Controls";
+    QTest::newRow("lowpass") << 4 << 4 << "Lowpass";
+    QTest::newRow("none") << -1 << -1 << "";
+    QTest::newRow("above the list") << 5 << -1 << "";
+    QTest::newRow("unit's stray 9") << 9 << -1 << "";
+  }
+  void recordNumbersMapToModes() {
+    QFETCH(int, number);
+    QFETCH(int, mode);
+    QFETCH(QString, listed);
+    const std::optional<DspMode> found = DspModeOf(number);
+    QCOMPARE(found.has_value(), mode >= 0);
+    if (!found) return;
+    QCOMPARE(static_cast<int>(*found), mode);
+    QCOMPARE(QString::fromLatin1(DspModeName(*found).data()), listed);
+    // The mode list holds the modes in their numbers' order.
+    Editor e;
+    QCOMPARE(e.zoneAudio.DSPModeList().Items[static_cast<std::size_t>(number)], listed.toStdString());
+  }
+
+  void aGroupOutsideTheEnumerationIsRefused() {
+    ControlFlags flags;
+    const auto stray = static_cast<ZoneAudioGroup>(kZoneAudioGroups.size());
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, flags.Enabled(stray));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, flags.SetVisible(stray, false));
+    // Every group has its own state.
+    for (const ZoneAudioGroup group : kZoneAudioGroups) {
+      flags.SetAllEnabled(true);
+      flags.SetEnabled(group, false);
+      for (const ZoneAudioGroup other : kZoneAudioGroups) QCOMPARE(flags.Enabled(other), other != group);
+    }
   }
 
   void switchingZonesStoresTheZoneShownBefore() {
