@@ -52,7 +52,7 @@ void ReadAll(benchmark::State& state) {
     zem::ResetModel(model, receivedText, messageLog);
     state.ResumeTiming();
     for (const std::string& line : lines) Read(model, messageLog, line);
-    benchmark::DoNotOptimize(model.ZoneCount);
+    benchmark::DoNotOptimize(model.unit.ZoneCount);
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
 }
@@ -76,7 +76,7 @@ void BM_ReadReceivedLine(benchmark::State& state) {
     state.ResumeTiming();
     for (std::size_t i = 0; i < lines.size(); ++i)
       zem::ReadReceivedLine(model, messageLog, receivedText, i, lines[i]);
-    benchmark::DoNotOptimize(model.ZoneCount);
+    benchmark::DoNotOptimize(model.unit.ZoneCount);
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
 }

@@ -82,7 +82,7 @@ void BM_HeadlessImport(benchmark::State& state) {
   for (auto _ : state) {
     editor.ImportFileText(text, "full.zem");
     lines = editor.receivedText.LineCount();
-    benchmark::DoNotOptimize(editor.model.ZoneCount);
+    benchmark::DoNotOptimize(editor.model.unit.ZoneCount);
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * lines));
   // The logs as text, and the memory they take.

@@ -17,7 +17,7 @@ void BM_RefreshPages(benchmark::State& state) {
   editor.ImportFileText(zem::bench::FullConfigText(), "full.zem");
   for (auto _ : state) {
     editor.RefreshPages();
-    benchmark::DoNotOptimize(editor.model.FavoriteStore);
+    benchmark::DoNotOptimize(editor.model.unit.FavoriteStore);
   }
 }
 BENCHMARK(BM_RefreshPages)->Unit(benchmark::kMicrosecond);

@@ -36,12 +36,12 @@ QJsonArray Numbers(const NumberedTable<std::int8_t, kBands>& bands) {
 int NoneAsMinusOne(int value) { return value < 0 ? -1 : value; }
 
 QJsonObject ZoneToJson(const ConfigModel& m, int z) {
-  const ZoneAudioRec& a = m.ZoneAudio[z];
+  const ZoneAudioRec& a = m.unit.ZoneAudio[z];
   QJsonArray restricted;
-  for (int s = 1; s <= std::min(m.SourceCount, kSources); ++s)
-    if (m.RestrictionMark(z, s) == "R") restricted.append(s);
+  for (int s = 1; s <= std::min(m.unit.SourceCount, kSources); ++s)
+    if (m.unit.RestrictionMark(z, s) == "R") restricted.append(s);
   return QJsonObject{
-      {"name", Latin1(m.ZoneNames[z])},
+      {"name", Latin1(m.unit.ZoneNames[z])},
       {"eqUsed", a.EQUsed != 0},
       {"volume", int{a.Volume}},
       {"balance", int{a.Balance}},
@@ -53,7 +53,7 @@ QJsonObject ZoneToJson(const ConfigModel& m, int z) {
       {"treble", -int{a.Treble}},
       {"systemEq", NoneAsMinusOne(a.SystemEQ)},
       {"lowpass", static_cast<qint64>(a.Lowpass)},
-      {"volumeLock", a.VolumeLock != 0},
+      {"volumeLock", m.unit.VolumeLocks[z] != 0},
       {"restrictedSources", restricted},
   };
 }
@@ -61,11 +61,11 @@ QJsonObject ZoneToJson(const ConfigModel& m, int z) {
 }  // namespace
 
 QJsonObject ConfigToJson(const ConfigModel& m) {
-  const int sources = std::clamp(m.SourceCount, 0, kSources);
-  const int zones = std::clamp(m.ZoneCount, 0, kZones);
+  const int sources = std::clamp(m.unit.SourceCount, 0, kSources);
+  const int zones = std::clamp(m.unit.ZoneCount, 0, kZones);
 
   QJsonArray sourceArray;
-  for (int s = 1; s <= sources; ++s) sourceArray.append(QJsonObject{{"name", Latin1(m.SourceNames[s])}});
+  for (int s = 1; s <= sources; ++s) sourceArray.append(QJsonObject{{"name", Latin1(m.unit.SourceNames[s])}});
   QJsonArray zoneArray;
   for (int z = 1; z <= zones; ++z) zoneArray.append(ZoneToJson(m, z));
 
@@ -74,28 +74,28 @@ QJsonObject ConfigToJson(const ConfigModel& m) {
     QJsonArray connections;
     for (int z = 1; z <= zones; ++z) {
       for (int s = 1; s <= sources; ++s) {
-        const FavoriteCell& cell = m.FavoriteStore.Cell(f, s, z);
+        const FavoriteCell& cell = m.unit.FavoriteStore.Cell(f, s, z);
         for (const char kind : {'C', 'A', 'V'})
           if (cell.Is(kind))
             connections.append(QJsonObject{{"zone", z}, {"source", s}, {"kind", QString(QChar(kind))}});
       }
     }
-    favorites.append(QJsonObject{{"name", Latin1(m.FavoriteNames[f])}, {"connections", connections}});
+    favorites.append(QJsonObject{{"name", Latin1(m.unit.FavoriteNames[f])}, {"connections", connections}});
   }
 
   QJsonArray groups;
   for (int g = 1; g <= kGroups; ++g) {
     QJsonArray members;
     for (int z = 1; z <= zones; ++z)
-      if (m.GroupMark(z, g) == "G") members.append(z);
-    groups.append(QJsonObject{{"name", Latin1(m.GroupNames[g])}, {"zones", members}});
+      if (m.unit.GroupMark(z, g) == "G") members.append(z);
+    groups.append(QJsonObject{{"name", Latin1(m.unit.GroupNames[g])}, {"zones", members}});
   }
 
   QJsonArray presets;
-  for (const EQPresetsRec& p : m.EQPresets)
+  for (const EQPresetsRec& p : m.unit.EQPresets)
     presets.append(QJsonObject{{"name", Latin1(p.Name)}, {"bands", Numbers(p.Band)}});
 
-  const OptionsRec& o = m.Options;
+  const OptionsRec& o = m.unit.Options;
   return QJsonObject{
       {"format", kJsonFormatName},
       {"version", kJsonFormatVersion},
@@ -437,10 +437,10 @@ void JsonReader::ReadOptions(const QJsonValue& v) {
       v, path,
       {"displayLevel", "frontPanelLock", "irLockout", "dhcpEnabled", "ipAddress", "netmask", "gateway"});
   if (!o) return;
-  OptionsRec& options = m_.Options;
+  OptionsRec& options = m_.unit.Options;
   if (auto level = Integer(o->value("displayLevel"), Key(path, "displayLevel"), Range{0, kLevels - 1})) {
     options.DisplayLevel = static_cast<int>(*level);
-    options.DisplayLabel = "Level:" + m_.LevelNames[static_cast<std::size_t>(*level)];
+    m_.screen.DisplayLabel = "Level:" + m_.screen.LevelNames[static_cast<std::size_t>(*level)];
   }
   if (auto b = Bool(o->value("frontPanelLock"), Key(path, "frontPanelLock"))) options.FrontPanelLock = *b;
   if (auto b = Bool(o->value("irLockout"), Key(path, "irLockout"))) options.IRLockout = *b;
@@ -468,12 +468,12 @@ void JsonReader::ReadZone(const QJsonValue& v, int z, int sources) {
                          "systemEq", "lowpass", "volumeLock", "restrictedSources"});
   if (!o) return;
   const auto key = [&](const char* k) { return Key(path, k); };
-  if (auto name = Name(o->value("name"), key("name"))) m_.ZoneNames[z] = *name;
+  if (auto name = Name(o->value("name"), key("name"))) m_.unit.ZoneNames[z] = *name;
 
   // The window's ranges apply to the values the export writes for the zone;
   // one it leaves out (the lowpass of a zone in another mode...) need only
   // fit its field, as an import may leave anything there.
-  ZoneAudioRec& a = m_.ZoneAudio[z];
+  ZoneAudioRec& a = m_.unit.ZoneAudio[z];
   const std::optional<bool> eqUsed = Bool(o->value("eqUsed"), key("eqUsed"));
   if (eqUsed) a.EQUsed = *eqUsed ? 1 : 0;
   const bool used = eqUsed.value_or(false);
@@ -505,17 +505,17 @@ void JsonReader::ReadZone(const QJsonValue& v, int z, int sources) {
   if (auto n = Integer(o->value("lowpass"), key("lowpass"), kInt32,
                        windowIf(mode == 4, {Audio::kLowpassMin, Audio::kLowpassMax})))
     a.Lowpass = static_cast<std::int32_t>(*n);
-  if (auto b = Bool(o->value("volumeLock"), key("volumeLock"))) a.VolumeLock = *b ? 1 : 0;
+  if (auto b = Bool(o->value("volumeLock"), key("volumeLock"))) m_.unit.VolumeLocks[z] = *b ? 1 : 0;
 
   for (const int s : NumberList(o->value("restrictedSources"), key("restrictedSources"), sources, "source"))
-    m_.RestrictionMark(z, s) = "R";
+    m_.unit.RestrictionMark(z, s) = "R";
 }
 
 void JsonReader::ReadFavorite(const QJsonValue& v, int f, int sources, int zones) {
   const std::string path = At("favorites", f - 1);
   const auto o = Object(v, path, {"name", "connections"});
   if (!o) return;
-  if (auto name = Name(o->value("name"), Key(path, "name"))) m_.FavoriteNames[f] = *name;
+  if (auto name = Name(o->value("name"), Key(path, "name"))) m_.unit.FavoriteNames[f] = *name;
   const std::optional<QJsonArray> connections = Array(o->value("connections"), Key(path, "connections"));
   if (!connections) return;
   if (connections->size() > static_cast<qsizetype>(zones) * sources) {
@@ -536,11 +536,11 @@ void JsonReader::ReadFavorite(const QJsonValue& v, int f, int sources, int zones
     const int z = static_cast<int>(*zone), s = static_cast<int>(*source);
     // The window puts a restriction over every favorite: a connection there
     // would be dropped from the export without a word.
-    if (m_.RestrictionMark(z, s) == "R") {
+    if (m_.unit.RestrictionMark(z, s) == "R") {
       Problem(at, "source " + std::to_string(s) + " is restricted for zone " + std::to_string(z));
       continue;
     }
-    FavoriteCell& cell = m_.FavoriteStore.Cell(f, s, z);
+    FavoriteCell& cell = m_.unit.FavoriteStore.Cell(f, s, z);
     if (!cell.Empty()) {
       Problem(at, "zone " + std::to_string(z) + " source " + std::to_string(s) + " is connected twice");
       continue;
@@ -568,9 +568,9 @@ std::vector<JsonProblem> JsonReader::Read(const QJsonObject& root) {
 
   const auto sourceCount = Integer(o->value("sourceCount"), "sourceCount", Range{0, kSources});
   const auto zoneCount = Integer(o->value("zoneCount"), "zoneCount", Range{0, kZones});
-  m_.SourceCount = static_cast<int>(sourceCount.value_or(0));
-  m_.ZoneCount = static_cast<int>(zoneCount.value_or(0));
-  const int sources = m_.SourceCount, zones = m_.ZoneCount;
+  m_.unit.SourceCount = static_cast<int>(sourceCount.value_or(0));
+  m_.unit.ZoneCount = static_cast<int>(zoneCount.value_or(0));
+  const int sources = m_.unit.SourceCount, zones = m_.unit.ZoneCount;
 
   ReadOptions(o->value("options"));
   if (auto array = Array(o->value("sources"), "sources",
@@ -579,7 +579,7 @@ std::vector<JsonProblem> JsonReader::Read(const QJsonObject& root) {
       const std::string at = At("sources", i);
       if (auto s = Object(array->at(i), at, {"name"}))
         if (auto name = Name(s->value("name"), Key(at, "name")))
-          m_.SourceNames[static_cast<int>(i) + 1] = *name;
+          m_.unit.SourceNames[static_cast<int>(i) + 1] = *name;
     }
   }
   // Zones first: favorites are checked against their restrictions.
@@ -596,9 +596,9 @@ std::vector<JsonProblem> JsonReader::Read(const QJsonObject& root) {
       const std::string at = At("groups", g - 1);
       const auto group = Object(array->at(g - 1), at, {"name", "zones"});
       if (!group) continue;
-      if (auto name = Name(group->value("name"), Key(at, "name"))) m_.GroupNames[g] = *name;
+      if (auto name = Name(group->value("name"), Key(at, "name"))) m_.unit.GroupNames[g] = *name;
       for (const int z : NumberList(group->value("zones"), Key(at, "zones"), zones, "zone"))
-        m_.GroupMark(z, g) = "G";
+        m_.unit.GroupMark(z, g) = "G";
     }
   }
   if (auto array = Array(o->value("eqPresets"), "eqPresets", kPresets)) {
@@ -607,8 +607,8 @@ std::vector<JsonProblem> JsonReader::Read(const QJsonObject& root) {
       const auto preset = Object(array->at(n - 1), at, {"name", "bands"});
       if (!preset) continue;
       // Preset names are not cut: a unit may report longer ones.
-      if (auto name = Text(preset->value("name"), Key(at, "name"))) m_.EQPresets[n].Name = *name;
-      ReadBands(preset->value("bands"), Key(at, "bands"), m_.EQPresets[n].Band, false);
+      if (auto name = Text(preset->value("name"), Key(at, "name"))) m_.unit.EQPresets[n].Name = *name;
+      ReadBands(preset->value("bands"), Key(at, "bands"), m_.unit.EQPresets[n].Band, false);
     }
   }
   if (problemCount_ > problems_.size())
@@ -749,9 +749,9 @@ std::optional<std::string> FindDuplicateKey(std::string_view text) {
 std::vector<std::string> ValuesNotWritten(const ConfigModel& model) {
   std::vector<std::string> keys;
   for (int n = 1; n <= kPresets; ++n)
-    if (!(model.EQPresets[n] == EQPresetsRec{})) keys.push_back(At("eqPresets", n - 1));
-  for (int z = 1; z <= std::min(model.ZoneCount, kZones); ++z)
-    if (model.ZoneAudio[z].VolumeLock) keys.push_back(Key(At("zones", z - 1), "volumeLock"));
+    if (!(model.unit.EQPresets[n] == EQPresetsRec{})) keys.push_back(At("eqPresets", n - 1));
+  for (int z = 1; z <= std::min(model.unit.ZoneCount, kZones); ++z)
+    if (model.unit.VolumeLocks[z]) keys.push_back(Key(At("zones", z - 1), "volumeLock"));
   return keys;
 }
 

@@ -47,8 +47,8 @@ namespace {
 // group and favorite blocks are emptied before their entries, so every mark
 // within the counts is sent.
 bool PushSets(const ConfigDifference& d, const ConfigModel& sent) {
-  const int sources = std::clamp(sent.SourceCount, 0, kSources);
-  const int zones = std::clamp(sent.ZoneCount, 0, kZones);
+  const int sources = std::clamp(sent.unit.SourceCount, 0, kSources);
+  const int zones = std::clamp(sent.unit.ZoneCount, 0, kZones);
   const auto index = [&](std::size_t i) { return i < d.indices.size() ? d.indices[i] : 0; };
   if (d.table == "sources" || d.table == "zones") {
     // Fewer on the unit: something sent is missing. More: not sent.

@@ -57,7 +57,7 @@ inline void SetFavoriteCell(ConfigModel& m, const CommandFields& f, std::string_
   const auto fav = NumberOrFail(f.F1);
   const auto z = NumberOrFail(f.F2);
   const auto s = NumberOrFail(f.F3);
-  if (In<kFavorites>(fav) && In<kZones>(z) && In<kSources>(s)) m.FavoriteStore.Cell(fav, s, z).Set(mark);
+  if (In<kFavorites>(fav) && In<kZones>(z) && In<kSources>(s)) m.unit.FavoriteStore.Cell(fav, s, z).Set(mark);
 }
 
 }  // namespace zem::command_values

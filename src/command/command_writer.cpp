@@ -18,8 +18,8 @@ constexpr std::string_view kEnd = "[EC]";
 
 void WriteZoneBlock(const ConfigModel& m, int z, std::vector<std::string>& out) {
   out.emplace_back();
-  out.push_back(CommandLine(CommandForm::ZoneName, {z, WrittenName(m.ZoneNames[z])}));
-  const ZoneAudioRec& a = m.ZoneAudio[z];
+  out.push_back(CommandLine(CommandForm::ZoneName, {z, WrittenName(m.unit.ZoneNames[z])}));
+  const ZoneAudioRec& a = m.unit.ZoneAudio[z];
   if (a.EQUsed == 0) return;
   out.push_back(CommandLine(CommandForm::ZoneVolume, {z, a.Volume}));
   if (a.DSPMode < 0) return;
@@ -60,35 +60,36 @@ std::vector<std::string> BuildCommandSequence(const ConfigModel& m) {
   std::vector<std::string> out;
   out.reserve(8192);
   // The counts never exceed the tables, but a model edited by hand might.
-  const int zones = std::min(m.ZoneCount, kZones);
-  const int sources = std::min(m.SourceCount, kSources);
+  const int zones = std::min(m.unit.ZoneCount, kZones);
+  const int sources = std::min(m.unit.SourceCount, kSources);
 
-  out.push_back(CommandLine(CommandForm::DisplayLevel, {m.Options.DisplayLevel}));
-  out.push_back(CommandLine(CommandForm::FrontPanelLock, {m.Options.FrontPanelLock ? 1 : 0}));
-  out.push_back(CommandLine(CommandForm::IrLockout, {m.Options.IRLockout ? 1 : 0}));
+  out.push_back(CommandLine(CommandForm::DisplayLevel, {m.unit.Options.DisplayLevel}));
+  out.push_back(CommandLine(CommandForm::FrontPanelLock, {m.unit.Options.FrontPanelLock ? 1 : 0}));
+  out.push_back(CommandLine(CommandForm::IrLockout, {m.unit.Options.IRLockout ? 1 : 0}));
   out.emplace_back();
 
   for (int s = 1; s <= sources; ++s)
-    out.push_back(CommandLine(CommandForm::SourceName, {s, WrittenName(m.SourceNames[s])}));
+    out.push_back(CommandLine(CommandForm::SourceName, {s, WrittenName(m.unit.SourceNames[s])}));
   for (int z = 1; z <= zones; ++z) WriteZoneBlock(m, z, out);
 
   out.emplace_back(kRestrictionsBlock);
   out.emplace_back();
   for (int z = 1; z <= zones; ++z)
     for (int s = 1; s <= sources; ++s)
-      if (m.RestrictionMark(z, s) == "R") out.push_back(CommandLine(CommandForm::ZoneRestriction, {z, s}));
+      if (m.unit.RestrictionMark(z, s) == "R")
+        out.push_back(CommandLine(CommandForm::ZoneRestriction, {z, s}));
 
   out.emplace_back(kGroupsBlock);
   for (int z = 1; z <= zones; ++z)
     for (int g = 1; g <= kGroups; ++g)
-      if (m.GroupMark(z, g) == "G") out.push_back(CommandLine(CommandForm::GroupMember, {g, z}));
+      if (m.unit.GroupMark(z, g) == "G") out.push_back(CommandLine(CommandForm::GroupMember, {g, z}));
   out.emplace_back();
 
   out.emplace_back(kFavoritesBlock);
   for (int f = 1; f <= kFavorites; ++f) {
     for (int z = 1; z <= zones; ++z) {
       for (int s = 1; s <= sources; ++s) {
-        const FavoriteCell& cell = m.FavoriteStore.Cell(f, s, z);
+        const FavoriteCell& cell = m.unit.FavoriteStore.Cell(f, s, z);
         if (cell.Is('C')) {
           out.push_back(CommandLine(CommandForm::FavoriteAudioVideo, {f, z, s}));
         } else if (cell.Is('A')) {
@@ -101,17 +102,17 @@ std::vector<std::string> BuildCommandSequence(const ConfigModel& m) {
   }
 
   for (int n = 1; n <= kFavorites; ++n)
-    out.push_back(CommandLine(CommandForm::FavoriteName, {n, WrittenName(m.FavoriteNames[n])}));
+    out.push_back(CommandLine(CommandForm::FavoriteName, {n, WrittenName(m.unit.FavoriteNames[n])}));
   for (int n = 1; n <= kGroups; ++n)
-    out.push_back(CommandLine(CommandForm::GroupName, {n, WrittenName(m.GroupNames[n])}));
+    out.push_back(CommandLine(CommandForm::GroupName, {n, WrittenName(m.unit.GroupNames[n])}));
 
-  if (m.Options.DHCPEnabled) {
+  if (m.unit.Options.DHCPEnabled) {
     out.push_back(CommandLine(CommandForm::Dhcp, {1}));
   } else {
     out.push_back(CommandLine(CommandForm::Dhcp, {0}));
-    out.push_back(CommandLine(CommandForm::IpAddress, {m.Options.IPAddress}));
-    out.push_back(CommandLine(CommandForm::Netmask, {m.Options.Netmask}));
-    out.push_back(CommandLine(CommandForm::Gateway, {m.Options.Gateway}));
+    out.push_back(CommandLine(CommandForm::IpAddress, {m.unit.Options.IPAddress}));
+    out.push_back(CommandLine(CommandForm::Netmask, {m.unit.Options.Netmask}));
+    out.push_back(CommandLine(CommandForm::Gateway, {m.unit.Options.Gateway}));
   }
   out.emplace_back(kEnd);
   return out;

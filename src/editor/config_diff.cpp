@@ -58,8 +58,9 @@ std::string Worded(const DifferenceValue& v, Format format) {
       if (n > 0) return "right " + std::to_string(n) + " dB";
       return "centre";
     case Format::Mode:
-      if (n >= 0 && n < static_cast<long long>(ZoneAudioLogic::kDSPModeNames.size()))
-        return ZoneAudioLogic::kDSPModeNames[static_cast<std::size_t>(n)];
+      // The values come from a record's single byte.
+      if (const std::optional<DspMode> mode = DspModeOf(static_cast<int>(n)))
+        return std::string(DspModeName(*mode));
       return "mode " + std::to_string(n);
     case Format::OnOff:
       return n ? "on" : "off";
@@ -81,9 +82,9 @@ std::string WrittenName(std::string_view name) {
 struct Side {
   explicit Side(const ConfigModel& model)
       : m(model),
-        present(model.SourceCount != -1),
-        sources(present ? std::clamp(model.SourceCount, 0, kSources) : 0),
-        zones(present ? std::clamp(model.ZoneCount, 0, kZones) : 0) {}
+        present(model.unit.SourceCount != -1),
+        sources(present ? std::clamp(model.unit.SourceCount, 0, kSources) : 0),
+        zones(present ? std::clamp(model.unit.ZoneCount, 0, kZones) : 0) {}
 
   const ConfigModel& m;
   bool present;
@@ -100,28 +101,29 @@ struct ZoneAudioValues {
 ZoneAudioValues AudioOf(const Side& side, int z) {
   ZoneAudioValues v;
   if (z > side.zones) return v;
-  const ZoneAudioRec& a = side.m.ZoneAudio[z];
+  const ZoneAudioRec& a = side.m.unit.ZoneAudio[z];
   if (a.EQUsed == 0) return v;
   v.volume = Number(a.Volume);
   if (a.DSPMode < 0) return v;
   v.mode = Number(a.DSPMode);
   v.balance = Number(a.Balance);
-  switch (a.DSPMode) {
-    case 1:
+  // A number no mode has writes the mode line alone.
+  switch (DspModeOf(a.DSPMode).value_or(DspMode::Off)) {
+    case DspMode::Off:
+      break;
+    case DspMode::Equalizer:
       for (int b = 1; b <= kBands; ++b) v.bands[static_cast<std::size_t>(b - 1)] = Number(a.Band[b]);
       break;
-    case 2:
+    case DspMode::SystemPreset:
       if (a.SystemEQ > 0) v.systemEQ = Number(a.SystemEQ);
       break;
-    case 3:
+    case DspMode::Tone:
       // Kept negated, as the sliders hold them; their labels show the gain.
       v.bass = Number(-int{a.Bass});
       v.treble = Number(-int{a.Treble});
       break;
-    case 4:
+    case DspMode::Lowpass:
       v.lowpass = Number(a.Lowpass);
-      break;
-    default:
       break;
   }
   return v;
@@ -132,7 +134,7 @@ DifferenceValue FavoriteOf(const Side& side, int f, int z) {
   if (z > side.zones) return Nothing();
   std::string text;
   for (int s = 1; s <= side.sources; ++s) {
-    const FavoriteCell& cell = side.m.FavoriteStore.Cell(f, s, z);
+    const FavoriteCell& cell = side.m.unit.FavoriteStore.Cell(f, s, z);
     if (!cell.Is('C') && !cell.Is('A') && !cell.Is('V')) continue;
     if (!text.empty()) text += ", ";
     text += cell.Text();
@@ -186,7 +188,7 @@ class Comparison {
 
   void Sources() {
     const auto name = [](const Side& side, int s) {
-      return s <= side.sources ? Text(WrittenName(side.m.SourceNames[s])) : Nothing();
+      return s <= side.sources ? Text(WrittenName(side.m.unit.SourceNames[s])) : Nothing();
     };
     for (int s = 1; s <= std::max(b_.sources, a_.sources); ++s)
       Add("source", {s}, "name", name(b_, s), name(a_, s), Format::Name);
@@ -194,10 +196,10 @@ class Comparison {
 
   void Zones() {
     const auto name = [](const Side& side, int z) {
-      return z <= side.zones ? Text(WrittenName(side.m.ZoneNames[z])) : Nothing();
+      return z <= side.zones ? Text(WrittenName(side.m.unit.ZoneNames[z])) : Nothing();
     };
     const auto lock = [](const Side& side, int z) {
-      return z <= side.zones ? Flag(side.m.ZoneAudio[z].VolumeLock != 0) : Nothing();
+      return z <= side.zones ? Flag(side.m.unit.VolumeLocks[z] != 0) : Nothing();
     };
     for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z) {
       Add("zone", {z}, "name", name(b_, z), name(a_, z), Format::Name);
@@ -221,8 +223,8 @@ class Comparison {
 
   void Restrictions() {
     const auto mark = [](const Side& side, int z, int s) {
-      return z <= side.zones && s <= side.sources && side.m.RestrictionMark(z, s) == "R" ? Text("R")
-                                                                                         : Nothing();
+      return z <= side.zones && s <= side.sources && side.m.unit.RestrictionMark(z, s) == "R" ? Text("R")
+                                                                                              : Nothing();
     };
     const int sources = std::max(b_.sources, a_.sources);
     for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z)
@@ -230,37 +232,35 @@ class Comparison {
         Add("restriction", {z, s}, "", mark(b_, z, s), mark(a_, z, s), Format::Plain);
   }
 
-  void Groups() {
-    const auto name = [](const Side& side, int g) {
-      return side.present ? Text(WrittenName(side.m.GroupNames[g])) : Nothing();
+  // Groups and favorites: a name each, and one value per zone.
+  template <typename PerZone>
+  void NamedByZone(const char* table, NumberedTable<std::string, kGroups> UnitConfiguration::*names,
+                   PerZone perZone) {
+    static_assert(kGroups == kFavorites);
+    const auto name = [names](const Side& side, int n) {
+      return side.present ? Text(WrittenName((side.m.unit.*names)[n])) : Nothing();
     };
-    const auto member = [](const Side& side, int z, int g) {
-      return z <= side.zones && side.m.GroupMark(z, g) == "G" ? Text("G") : Nothing();
-    };
-    for (int g = 1; g <= kGroups; ++g) {
-      Add("group", {g}, "name", name(b_, g), name(a_, g), Format::Name);
+    for (int n = 1; n <= kGroups; ++n) {
+      Add(table, {n}, "name", name(b_, n), name(a_, n), Format::Name);
       for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z)
-        Add("group", {g, z}, "", member(b_, z, g), member(a_, z, g), Format::Plain);
+        Add(table, {n, z}, "", perZone(b_, n, z), perZone(a_, n, z), Format::Plain);
     }
   }
 
-  void Favorites() {
-    const auto name = [](const Side& side, int f) {
-      return side.present ? Text(WrittenName(side.m.FavoriteNames[f])) : Nothing();
-    };
-    for (int f = 1; f <= kFavorites; ++f) {
-      Add("favorite", {f}, "name", name(b_, f), name(a_, f), Format::Name);
-      for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z)
-        Add("favorite", {f, z}, "", FavoriteOf(b_, f, z), FavoriteOf(a_, f, z), Format::Plain);
-    }
+  void Groups() {
+    NamedByZone("group", &UnitConfiguration::GroupNames, [](const Side& side, int g, int z) {
+      return z <= side.zones && side.m.unit.GroupMark(z, g) == "G" ? Text("G") : Nothing();
+    });
   }
+
+  void Favorites() { NamedByZone("favorite", &UnitConfiguration::FavoriteNames, FavoriteOf); }
 
   void Presets() {
     const auto name = [](const Side& side, int p) {
-      return side.present ? Text(side.m.EQPresets[p].Name) : Nothing();
+      return side.present ? Text(side.m.unit.EQPresets[p].Name) : Nothing();
     };
     const auto band = [](const Side& side, int p, int b) {
-      return side.present ? Number(side.m.EQPresets[p].Band[b]) : Nothing();
+      return side.present ? Number(side.m.unit.EQPresets[p].Band[b]) : Nothing();
     };
     for (int p = 1; p <= kPresets; ++p) {
       Add("EQ preset", {p}, "name", name(b_, p), name(a_, p), Format::Name);
@@ -270,7 +270,7 @@ class Comparison {
   }
 
   void Options() {
-    const auto options = [](const Side& side) { return side.present ? &side.m.Options : nullptr; };
+    const auto options = [](const Side& side) { return side.present ? &side.m.unit.Options : nullptr; };
     const OptionsRec* x = options(b_);
     const OptionsRec* y = options(a_);
     const auto level = [](const OptionsRec* o) { return o ? Number(o->DisplayLevel) : Nothing(); };

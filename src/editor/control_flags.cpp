@@ -1,33 +1,18 @@
 #include "editor/control_flags.h"
 
+#include <stdexcept>
+
 namespace zem {
 
-ControlFlags::ControlFlags(std::vector<std::string> names) : names_(std::move(names)) {
-  for (const auto& name : names_) states_.emplace(name, State{});
-}
-
-bool ControlFlags::Enabled(std::string_view name) const {
-  auto it = states_.find(name);
-  return it == states_.end() || it->second.enabled;
-}
-
-bool ControlFlags::Visible(std::string_view name) const {
-  auto it = states_.find(name);
-  return it == states_.end() || it->second.visible;
-}
-
-void ControlFlags::SetEnabled(std::string_view name, bool enabled) {
-  auto it = states_.find(name);
-  if (it != states_.end()) it->second.enabled = enabled;
-}
-
-void ControlFlags::SetVisible(std::string_view name, bool visible) {
-  auto it = states_.find(name);
-  if (it != states_.end()) it->second.visible = visible;
+std::size_t ControlFlags::Index(ZoneAudioGroup group) {
+  const auto index = static_cast<std::size_t>(group);
+  if (index >= kZoneAudioGroups.size() || kZoneAudioGroups[index] != group)
+    throw std::out_of_range("ControlFlags: not a zone audio control group");
+  return index;
 }
 
 void ControlFlags::SetAllEnabled(bool enabled) {
-  for (auto& [name, state] : states_) state.enabled = enabled;
+  for (State& state : states_) state.enabled = enabled;
 }
 
 }  // namespace zem

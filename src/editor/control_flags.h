@@ -1,32 +1,53 @@
 #pragma once
 
-#include <map>
-#include <string>
-#include <string_view>
-#include <vector>
+#include <array>
+#include <cstddef>
+#include <cstdint>
 
 namespace zem {
 
-// Enabled and visible states of a page's controls, by object name, so that
-// page logic can decide them without widgets and views can apply them.
+// The controls of the zone audio page that are enabled or shown together.
+// The view says which widgets make up each group.
+enum class ZoneAudioGroup : std::uint8_t {
+  ZoneList,         // the list of zones
+  ZoneListCaption,  // the list's caption
+  ZoneLevels,       // volume, balance and the DSP mode list: usable for a zone with EQ
+  Equalizer,        // the ten band sliders and the quick EQ files
+  SystemPreset,     // the system EQ preset list
+  Tone,             // bass and treble
+  Lowpass,          // the lowpass filter, shown in place of bass and treble
+  VolumeLock,       // the volume lock box, never shown
+  BalanceCentre,    // the centre mark of the balance scale; no mode enables it
+};
+
+inline constexpr std::array kZoneAudioGroups = {
+    ZoneAudioGroup::ZoneList,  ZoneAudioGroup::ZoneListCaption, ZoneAudioGroup::ZoneLevels,
+    ZoneAudioGroup::Equalizer, ZoneAudioGroup::SystemPreset,    ZoneAudioGroup::Tone,
+    ZoneAudioGroup::Lowpass,   ZoneAudioGroup::VolumeLock,      ZoneAudioGroup::BalanceCentre,
+};
+
+// Enabled and visible states of the zone audio page's control groups, so that
+// the page logic can decide them without widgets and the view can apply them.
 class ControlFlags {
  public:
-  explicit ControlFlags(std::vector<std::string> names);
-
-  bool Enabled(std::string_view name) const;
-  bool Visible(std::string_view name) const;
-  void SetEnabled(std::string_view name, bool enabled);
-  void SetVisible(std::string_view name, bool visible);
+  bool Enabled(ZoneAudioGroup group) const { return states_[Index(group)].enabled; }
+  bool Visible(ZoneAudioGroup group) const { return states_[Index(group)].visible; }
+  void SetEnabled(ZoneAudioGroup group, bool enabled) { states_[Index(group)].enabled = enabled; }
+  void SetVisible(ZoneAudioGroup group, bool visible) { states_[Index(group)].visible = visible; }
   void SetAllEnabled(bool enabled);
-  const std::vector<std::string>& Names() const { return names_; }
+
+  bool operator==(const ControlFlags&) const = default;
 
  private:
   struct State {
     bool enabled = true;
     bool visible = true;
+    bool operator==(const State&) const = default;
   };
-  std::vector<std::string> names_;
-  std::map<std::string, State, std::less<>> states_;
+  // The group's place; a value outside the enumeration throws std::out_of_range.
+  static std::size_t Index(ZoneAudioGroup group);
+
+  std::array<State, kZoneAudioGroups.size()> states_{};
 };
 
 }  // namespace zem

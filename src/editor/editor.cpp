@@ -21,12 +21,13 @@ struct Editor::Kept {
 };
 
 Editor::Editor(std::string quickEQFolder) : quickEQFolder_(std::move(quickEQFolder)) {
-  model.PopupFromMouse = false;
+  model.screen.PopupFromMouse = false;
   revision.SetOnBump([this] {
     if (listener_) listener_->RevisionChanged();
   });
   ResetModel();
   savedRevision_ = revision.Current();
+  saved_ = model.unit;
 }
 
 Editor::~Editor() = default;
@@ -46,8 +47,8 @@ void Editor::ResetModel() {
   // The zone and preset controls must show CurrentZone and CurrentEQPreset
   // again: otherwise a page switch before the next import completes would
   // store the previously shown zone or preset into zone 1 or preset 1.
-  zoneAudio.LoadZoneControls(model.CurrentZone);
-  presets.LoadPresetControls(model.CurrentEQPreset);
+  zoneAudio.LoadZoneControls(model.screen.CurrentZone);
+  presets.LoadPresetControls(model.screen.CurrentEQPreset);
   SetPagesEnabled(false);
   revision.Bump();
   NotifyChanged();
@@ -83,9 +84,9 @@ std::string Editor::ProposedQuickEQFileName() const {
 void Editor::SystemEQPresetChosen(int position) {
   // Choosing a system preset also loads the quick EQ file chosen in
   // ComboBox1 into the band sliders, as choosing that file does.
-  const int before = model.SystemEQList.Selected;
-  model.SystemEQList.Select(position);
-  if (model.SystemEQList.Selected != before) revision.Bump();
+  const int before = model.screen.SystemEQList.Selected;
+  model.screen.SystemEQList.Select(position);
+  if (model.screen.SystemEQList.Selected != before) revision.Bump();
   ZoneQuickEQChosen();
 }
 
@@ -96,32 +97,32 @@ void Editor::PresetQuickEQChosen() {
 }
 
 void Editor::RefreshPages() {
-  zoneAudio.StoreZoneControls(model.CurrentZone);
+  zoneAudio.StoreZoneControls(model.screen.CurrentZone);
   favorites.StoreGridToFavorite();
-  if (model.PresetList.HasSelection()) {
-    model.CurrentEQPreset = model.PresetList.Selected + 1;
-    presets.PresetChosen(model.PresetList.Selected);
+  if (model.screen.PresetList.HasSelection()) {
+    model.screen.CurrentEQPreset = model.screen.PresetList.Selected + 1;
+    presets.PresetChosen(model.screen.PresetList.Selected);
   } else {
     // After an import the preset list has no chosen entry, but the page shows
     // CurrentEQPreset and may hold edits of it: commit them like any other.
-    presets.StorePresetControls(model.CurrentEQPreset);
+    presets.StorePresetControls(model.screen.CurrentEQPreset);
   }
   favorites.ApplyRestrictionOverlay();
 
-  const int zonePosition = model.ZoneList.Selected;
-  model.ZoneList.Items.clear();
-  for (int z = 1; z <= std::min(model.ZoneCount, kZones); ++z) {
-    const std::string& name = model.ZoneNames[z];
-    model.FavoritesGrid.Cell(0, z) = name;
-    model.RestrictionGrid.Cell(0, z) = name;
-    model.GroupGrid.Cell(0, z) = name;
-    model.ZoneList.Items.push_back(name);
+  const int zonePosition = model.screen.ZoneList.Selected;
+  model.screen.ZoneList.Items.clear();
+  for (int z = 1; z <= std::min(model.unit.ZoneCount, kZones); ++z) {
+    const std::string& name = model.unit.ZoneNames[z];
+    model.screen.FavoritesGrid.Cell(0, z) = name;
+    model.screen.RestrictionLabels.Cell(0, z) = name;
+    model.screen.GroupLabels.Cell(0, z) = name;
+    model.screen.ZoneList.Items.push_back(name);
   }
-  model.ZoneList.Select(zonePosition);
+  model.screen.ZoneList.Select(zonePosition);
 
-  const int favoritePosition = model.FavoriteList.Selected;
-  model.FavoriteList.Items.assign(model.FavoriteNames.begin(), model.FavoriteNames.end());
-  model.FavoriteList.Select(favoritePosition);
+  const int favoritePosition = model.screen.FavoriteList.Selected;
+  model.screen.FavoriteList.Items.assign(model.unit.FavoriteNames.begin(), model.unit.FavoriteNames.end());
+  model.screen.FavoriteList.Select(favoritePosition);
 
   if (activePage_ == Page::ZoneAudioControls) ListQuickEQFiles();
   NotifyChanged();
@@ -144,20 +145,20 @@ void Editor::ClearTexts() {
 void Editor::MarkUnusedCells() {
   // With no source or zone named the counts are -1; the header row and
   // column keep their labels.
-  for (int s = kSources; s >= std::max(model.SourceCount + 1, 1); --s) {
+  for (int s = kSources; s >= std::max(model.unit.SourceCount + 1, 1); --s) {
     for (int z = 1; z <= kZones; ++z) {
-      model.FavoritesGrid.Cell(s, z) = "X";
-      model.RestrictionGrid.Cell(s, z) = "X";
+      model.screen.FavoritesGrid.Cell(s, z) = "X";
+      model.unit.RestrictionMarks.Cell(s, z) = "X";
     }
   }
-  model.ZoneNameRows = std::max(model.ZoneCount, 1);
-  model.SourceNameRows = std::max(model.SourceCount, 1);
-  for (int z = kZones; z >= std::max(model.ZoneCount + 1, 1); --z) {
+  model.screen.ZoneNameRows = std::max(model.unit.ZoneCount, 1);
+  model.screen.SourceNameRows = std::max(model.unit.SourceCount, 1);
+  for (int z = kZones; z >= std::max(model.unit.ZoneCount + 1, 1); --z) {
     for (int s = 1; s <= kSources; ++s) {
-      model.FavoritesGrid.Cell(s, z) = "X";
-      model.RestrictionGrid.Cell(s, z) = "X";
+      model.screen.FavoritesGrid.Cell(s, z) = "X";
+      model.unit.RestrictionMarks.Cell(s, z) = "X";
     }
-    for (int g = 1; g <= kGroups; ++g) model.GroupGrid.Cell(g, z) = "X";
+    for (int g = 1; g <= kGroups; ++g) model.unit.GroupMarks.Cell(g, z) = "X";
   }
 }
 
@@ -187,13 +188,13 @@ void Editor::ReadReceivedCommands() {
 void Editor::FinishImport() {
   MarkUnusedCells();
 
-  model.ZoneList.Select(0);
-  model.CurrentZone = 1;
+  model.screen.ZoneList.Select(0);
+  model.screen.CurrentZone = 1;
   zoneAudio.LoadZoneControls(1);
-  model.CurrentEQPreset = 1;
+  model.screen.CurrentEQPreset = 1;
   presets.LoadPresetControls(1);
   presets.FillPresetLists();
-  model.CurrentFavorite = 1;
+  model.screen.CurrentFavorite = 1;
   favorites.LoadFavoriteToGrid(1);
   RefreshPages();
 
@@ -201,6 +202,7 @@ void Editor::FinishImport() {
   messageLog.AppendLine("Import Complete");
   revision.Bump();
   savedRevision_ = revision.Current();
+  saved_ = model.unit;
   kept_.reset();
   NotifyChanged();
 }
@@ -220,6 +222,7 @@ std::vector<std::string> Editor::PrepareExport() {
   RefreshPages();
   std::vector<std::string> lines = BuildCommandSequence(model);
   preparedRevision_ = revision.Current();
+  prepared_ = model.unit;
   messageLog.Clear();
   messageLog.AppendText(ZemFileText(lines));
   return lines;
@@ -227,11 +230,11 @@ std::vector<std::string> Editor::PrepareExport() {
 
 ConfigModel Editor::PendingConfiguration() const {
   ConfigModel pending = model;
-  zoneAudio.StoreZoneControlsInto(pending, pending.CurrentZone);
-  const int preset =
-      pending.PresetList.HasSelection() ? pending.PresetList.Selected + 1 : pending.CurrentEQPreset;
+  zoneAudio.StoreZoneControlsInto(pending, pending.screen.CurrentZone);
+  const int preset = pending.screen.PresetList.HasSelection() ? pending.screen.PresetList.Selected + 1
+                                                              : pending.screen.CurrentEQPreset;
   if (NumberedTable<int, kPresets>::Contains(preset))
-    presets.StorePresetControlsInto(pending.EQPresets[preset]);
+    presets.StorePresetControlsInto(pending.unit.EQPresets[preset]);
   // Storing and the overlay change no configuration but the copy's: nothing to count.
   ConfigRevision uncounted;
   FavoritesLogic favoritesOfCopy(pending, uncounted);
@@ -240,13 +243,28 @@ ConfigModel Editor::PendingConfiguration() const {
   return pending;
 }
 
+namespace {
+
+// The unit's data as the zone audio page leaves it once every zone has been
+// shown: showing a zone brings its values into the controls' ranges, which
+// is no edit of it.
+UnitConfiguration AsShown(UnitConfiguration unit, int systemEQCount) {
+  for (ZoneAudioRec& zone : unit.ZoneAudio) zone = ZoneAudioLogic::ThroughControls(zone, systemEQCount);
+  return unit;
+}
+
+}  // namespace
+
 bool Editor::IsModified() const {
   if (kept_ || !HasConfiguration()) return false;
-  return revision.Current() != savedRevision_;
+  if (revision.Current() == savedRevision_) return false;
+  const int systemEQCount = static_cast<int>(model.screen.SystemEQList.Items.size());
+  return !(AsShown(PendingConfiguration().unit, systemEQCount) == AsShown(saved_, systemEQCount));
 }
 
 void Editor::MarkExported() {
   savedRevision_ = preparedRevision_;
+  saved_ = prepared_;
   if (listener_) listener_->RevisionChanged();
 }
 

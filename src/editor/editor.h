@@ -120,17 +120,18 @@ class Editor {
 
   // The export text of the current configuration (after RefreshPages); empty
   // while no configuration is known (SourceCount -1).
-  bool HasConfiguration() const { return model.SourceCount != -1; }
+  bool HasConfiguration() const { return model.unit.SourceCount != -1; }
   // Shows the first page, refreshes, and fills messageLog with the sequence.
   std::vector<std::string> PrepareExport();
   // The configuration an export would write now, with the edits the pages
   // still hold in their controls, leaving the editor as it is.
   ConfigModel ConfigurationToExport() const { return PendingConfiguration(); }
 
-  // Unsaved changes: whether the configuration has changed (its revision
-  // moved on) since it was last imported or exported. Nothing counts while no
-  // configuration is known (nothing could be exported) or while an import is
-  // under way.
+  // Unsaved changes: whether what an export would write differs from what
+  // was last imported or exported. Compared only once the revision has moved
+  // on, so an edit undone by hand clears the mark again. Nothing counts while
+  // no configuration is known (nothing could be exported) or while an import
+  // is under way.
   bool IsModified() const;
   // The export of what the last PrepareExport built succeeded: unless the
   // configuration changed since, there is nothing unsaved. An export that
@@ -160,6 +161,8 @@ class Editor {
   Listener* listener_ = nullptr;
   std::uint64_t savedRevision_ = 0;     // the revision last imported or exported
   std::uint64_t preparedRevision_ = 0;  // the revision the last PrepareExport built
+  UnitConfiguration saved_;             // the configuration last imported or exported
+  UnitConfiguration prepared_;          // the configuration the last PrepareExport built
   std::unique_ptr<Kept> kept_;
 };
 

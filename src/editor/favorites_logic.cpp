@@ -5,27 +5,27 @@
 namespace zem {
 
 bool FavoritesLogic::IsUsedCell(int column, int row) const {
-  return column >= 1 && column <= kSources && row >= 1 && row <= kZones && column <= model_.SourceCount &&
-         row <= model_.ZoneCount;
+  return column >= 1 && column <= kSources && row >= 1 && row <= kZones &&
+         column <= model_.unit.SourceCount && row <= model_.unit.ZoneCount;
 }
 
 void FavoritesLogic::LoadFavoriteToGrid(int favorite) {
   if (!NumberedTable<int, kFavorites>::Contains(favorite)) return;
   for (int s = 1; s <= kSources; ++s) {
     for (int z = 1; z <= kZones; ++z) {
-      std::string& cell = model_.FavoritesGrid.Cell(s, z);
-      if (cell != "X") cell = model_.FavoriteStore.Cell(favorite, s, z).Text();
+      std::string& cell = model_.screen.FavoritesGrid.Cell(s, z);
+      if (cell != "X") cell = model_.unit.FavoriteStore.Cell(favorite, s, z).Text();
     }
   }
 }
 
 void FavoritesLogic::StoreGridToFavorite() {
-  const int f = model_.CurrentFavorite;
+  const int f = model_.screen.CurrentFavorite;
   if (!NumberedTable<int, kFavorites>::Contains(f)) return;
   for (int s = 1; s <= kSources; ++s) {
     for (int z = 1; z <= kZones; ++z) {
-      const std::string& cell = model_.FavoritesGrid.Cell(s, z);
-      model_.FavoriteStore.Cell(f, s, z).Set(cell == "?" ? model_.MarkedText : cell);
+      const std::string& cell = model_.screen.FavoritesGrid.Cell(s, z);
+      model_.unit.FavoriteStore.Cell(f, s, z).Set(cell == "?" ? model_.screen.MarkedText : cell);
     }
   }
 }
@@ -33,14 +33,14 @@ void FavoritesLogic::StoreGridToFavorite() {
 void FavoritesLogic::ApplyRestrictionOverlay() {
   for (int s = 1; s <= kSources; ++s) {
     for (int z = 1; z <= kZones; ++z) {
-      const std::string& mark = model_.RestrictionMark(z, s);
-      std::string& cell = model_.FavoritesGrid.Cell(s, z);
+      const std::string& mark = model_.unit.RestrictionMark(z, s);
+      std::string& cell = model_.screen.FavoritesGrid.Cell(s, z);
       if (mark == "R") {
         cell = "R";
-        for (int f = 1; f <= kFavorites; ++f) model_.FavoriteStore.Cell(f, s, z).Set("R");
+        for (int f = 1; f <= kFavorites; ++f) model_.unit.FavoriteStore.Cell(f, s, z).Set("R");
       } else if (mark.empty() && cell == "R") {
         cell.clear();
-        for (int f = 1; f <= kFavorites; ++f) model_.FavoriteStore.Cell(f, s, z).Clear();
+        for (int f = 1; f <= kFavorites; ++f) model_.unit.FavoriteStore.Cell(f, s, z).Clear();
       }
     }
   }
@@ -49,8 +49,8 @@ void FavoritesLogic::ApplyRestrictionOverlay() {
 std::string FavoritesLogic::StoredRow(int zone) const {
   std::string row;
   for (int s = 1; s <= kSources; ++s) {
-    const std::string& cell = model_.FavoritesGrid.Cell(s, zone);
-    const std::string& text = cell == "?" ? model_.MarkedText : cell;
+    const std::string& cell = model_.screen.FavoritesGrid.Cell(s, zone);
+    const std::string& text = cell == "?" ? model_.screen.MarkedText : cell;
     row += text.empty() ? ' ' : text.front();
   }
   return row;
@@ -63,40 +63,41 @@ void FavoritesLogic::ConnectCell(int source, int zone, std::string_view letter) 
     // A zone takes one audio and one video feed: "A" keeps the row's "V",
     // "V" keeps its "A", "C" keeps neither.
     const char* keep = letter == "A" ? "V" : letter == "V" ? "A" : nullptr;
-    for (int c = 1; c <= std::min(model_.SourceCount, kSources); ++c) {
-      std::string& cell = model_.FavoritesGrid.Cell(c, zone);
+    for (int c = 1; c <= std::min(model_.unit.SourceCount, kSources); ++c) {
+      std::string& cell = model_.screen.FavoritesGrid.Cell(c, zone);
       // The marker hides a connection: judge the cell by what it hides, or
       // a kept feed under the marker would be lost unseen.
-      const bool marked = cell == "?" && model_.MarkedCell == GridCellPos{c, zone};
-      const std::string& connection = marked ? model_.MarkedText : cell;
+      const bool marked = cell == "?" && model_.screen.MarkedCell == GridCellPos{c, zone};
+      const std::string& connection = marked ? model_.screen.MarkedText : cell;
       if (cell != "R" && !(keep && connection == keep)) cell.clear();
     }
   }
-  std::string& target = model_.FavoritesGrid.Cell(source, zone);
+  std::string& target = model_.screen.FavoritesGrid.Cell(source, zone);
   if (target != "R") target = std::string(letter);
   if (StoredRow(zone) != before) revision_.Bump();
 }
 
 void FavoritesLogic::CellClicked(int column, int row) {
   if (!IsUsedCell(column, row)) return;
-  std::string& cell = model_.FavoritesGrid.Cell(column, row);
+  std::string& cell = model_.screen.FavoritesGrid.Cell(column, row);
   if (cell == "R") return;
   const GridCellPos clicked{column, row};
-  if (clicked == model_.MarkedCell) {
-    if (cell == "?") cell = model_.MarkedText;
+  if (clicked == model_.screen.MarkedCell) {
+    if (cell == "?") cell = model_.screen.MarkedText;
     return;
   }
-  std::string& marked = model_.FavoritesGrid.Cell(model_.MarkedCell.Column, model_.MarkedCell.Row);
-  if (marked == "?") marked = model_.MarkedText;
-  model_.MarkedText = cell.substr(0, 1);
-  model_.MarkedCell = clicked;
+  std::string& marked =
+      model_.screen.FavoritesGrid.Cell(model_.screen.MarkedCell.Column, model_.screen.MarkedCell.Row);
+  if (marked == "?") marked = model_.screen.MarkedText;
+  model_.screen.MarkedText = cell.substr(0, 1);
+  model_.screen.MarkedCell = clicked;
   cell = "?";
-  model_.FavoritesGrid.Cell(0, 0) = model_.SourceNames[column];
+  model_.screen.FavoritesGrid.Cell(0, 0) = model_.unit.SourceNames[column];
 }
 
 void FavoritesLogic::CellDoubleClicked(int column, int row) {
   if (!IsUsedCell(column, row)) return;
-  const std::string& cell = model_.FavoritesGrid.Cell(column, row);
+  const std::string& cell = model_.screen.FavoritesGrid.Cell(column, row);
   if (cell.empty() || cell == "?") {
     ConnectCell(column, row, "C");
   } else if (cell == "C") {
@@ -109,25 +110,25 @@ void FavoritesLogic::CellDoubleClicked(int column, int row) {
 }
 
 void FavoritesLogic::CellRightPressed(int column, int row) {
-  model_.PopupCell = GridCellPos{column, row};
-  model_.PopupFromMouse = true;
+  model_.screen.PopupCell = GridCellPos{column, row};
+  model_.screen.PopupFromMouse = true;
 }
 
 // A popup opened from the keyboard acts on the cell it was opened for, the
 // selected one, even after an earlier right-click elsewhere.
-void FavoritesLogic::PopupOpenedFromKeyboard() { model_.PopupFromMouse = false; }
+void FavoritesLogic::PopupOpenedFromKeyboard() { model_.screen.PopupFromMouse = false; }
 
 void FavoritesLogic::PopupItemChosen(std::string_view letter, GridCellPos selected) {
-  const GridCellPos target = model_.PopupFromMouse ? model_.PopupCell : selected;
+  const GridCellPos target = model_.screen.PopupFromMouse ? model_.screen.PopupCell : selected;
   if (!IsUsedCell(target.Column, target.Row)) return;
   ConnectCell(target.Column, target.Row, letter);
 }
 
 void FavoritesLogic::FavoriteChosen(int position) {
   if (position < 0 || position >= kFavorites) return;
-  model_.FavoriteList.Select(position);
+  model_.screen.FavoriteList.Select(position);
   StoreGridToFavorite();
-  model_.CurrentFavorite = position + 1;
+  model_.screen.CurrentFavorite = position + 1;
   LoadFavoriteToGrid(position + 1);
 }
 

@@ -9,7 +9,7 @@
 namespace zem {
 
 // The "Favorites" page without widgets: the grid StringGrid1 is
-// model.FavoritesGrid, the working copy of favorite CurrentFavorite.
+// model.screen.FavoritesGrid, the working copy of favorite CurrentFavorite.
 class FavoritesLogic {
  public:
   FavoritesLogic(ConfigModel& model, ConfigRevision& revision) : model_(model), revision_(revision) {}

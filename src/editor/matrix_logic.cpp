@@ -6,17 +6,17 @@ namespace zem {
 
 void MatrixLogic::GroupCellDoubleClicked(int column, int row) {
   if (column < 1 || column > kGroups || row < 1 || row > kZones) return;
-  if (row > model_.ZoneCount) return;
-  std::string& cell = model_.GroupGrid.Cell(column, row);
+  if (row > model_.unit.ZoneCount) return;
+  std::string& cell = model_.unit.GroupMarks.Cell(column, row);
   cell = cell.empty() ? "G" : "";
   revision_.Bump();
 }
 
 void MatrixLogic::RestrictionCellDoubleClicked(int column, int row) {
   if (column < 1 || column > kSources || row < 1 || row > kZones) return;
-  if (column > model_.SourceCount || row > model_.ZoneCount) return;
-  model_.RestrictionGrid.Cell(0, 0) = model_.SourceNames[column];
-  std::string& cell = model_.RestrictionGrid.Cell(column, row);
+  if (column > model_.unit.SourceCount || row > model_.unit.ZoneCount) return;
+  model_.screen.RestrictionLabels.Cell(0, 0) = model_.unit.SourceNames[column];
+  std::string& cell = model_.unit.RestrictionMarks.Cell(column, row);
   cell = cell.empty() ? "R" : "";
   revision_.Bump();
 }
@@ -24,9 +24,9 @@ void MatrixLogic::RestrictionCellDoubleClicked(int column, int row) {
 // Both buttons cover every zone the unit has, 192 included.
 void MatrixLogic::SetAllRestrictions(const char* mark) {
   bool changed = false;
-  for (int z = 1; z <= std::min(model_.ZoneCount, kZones); ++z) {
-    for (int s = 1; s <= std::min(model_.SourceCount, kSources); ++s) {
-      std::string& cell = model_.RestrictionMark(z, s);
+  for (int z = 1; z <= std::min(model_.unit.ZoneCount, kZones); ++z) {
+    for (int s = 1; s <= std::min(model_.unit.SourceCount, kSources); ++s) {
+      std::string& cell = model_.unit.RestrictionMark(z, s);
       if (cell == mark) continue;
       cell = mark;
       changed = true;

@@ -13,10 +13,10 @@ std::string CommittedName(std::string_view text) {
 
 void CopyZoneLabels(ConfigModel& model) {
   for (int z = 1; z <= kZones; ++z) {
-    const std::string& name = model.ZoneNames[z];
-    model.FavoritesGrid.Cell(0, z) = name;
-    model.RestrictionGrid.Cell(0, z) = name;
-    model.GroupGrid.Cell(0, z) = name;
+    const std::string& name = model.unit.ZoneNames[z];
+    model.screen.FavoritesGrid.Cell(0, z) = name;
+    model.screen.RestrictionLabels.Cell(0, z) = name;
+    model.screen.GroupLabels.Cell(0, z) = name;
   }
 }
 

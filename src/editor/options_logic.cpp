@@ -6,8 +6,8 @@ namespace zem {
 
 void DisplayLevelChanged(ConfigModel& model, int position) {
   position = std::clamp(position, 0, kLevels - 1);
-  model.Options.DisplayLevel = position;
-  model.Options.DisplayLabel = "Level:" + model.LevelNames[static_cast<std::size_t>(position)];
+  model.unit.Options.DisplayLevel = position;
+  model.screen.DisplayLabel = "Level:" + model.screen.LevelNames[static_cast<std::size_t>(position)];
 }
 
 }  // namespace zem

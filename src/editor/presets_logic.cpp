@@ -11,13 +11,13 @@ void PresetsLogic::SetBandPosition(int band, int position) {
 
 void PresetsLogic::StorePresetControls(int preset) {
   if (!NumberedTable<int, kPresets>::Contains(preset)) return;
-  EQPresetsRec& p = model_.EQPresets[preset];
+  EQPresetsRec& p = model_.unit.EQPresets[preset];
   for (int b = 1; b <= kBands; ++b) p.Band[b] = static_cast<std::int8_t>(-BandPosition(b));
   if (name_ != p.Name) {
     p.Name = name_;
-    const int selected = model_.PresetList.Selected;
+    const int selected = model_.screen.PresetList.Selected;
     FillPresetLists();
-    model_.PresetList.Select(selected);
+    model_.screen.PresetList.Select(selected);
   }
 }
 
@@ -35,30 +35,30 @@ EQPresetsRec PresetsLogic::ThroughControls(const EQPresetsRec& preset) {
 
 void PresetsLogic::LoadPresetControls(int preset) {
   if (!NumberedTable<int, kPresets>::Contains(preset)) return;
-  const EQPresetsRec& p = model_.EQPresets[preset];
+  const EQPresetsRec& p = model_.unit.EQPresets[preset];
   for (int b = 1; b <= kBands; ++b) SetBandPosition(b, -static_cast<int>(p.Band[b]));
   name_ = p.Name;
 }
 
 void PresetsLogic::FillPresetLists() {
-  model_.PresetList.Items.clear();
-  model_.SystemEQList.Items.clear();
+  model_.screen.PresetList.Items.clear();
+  model_.screen.SystemEQList.Items.clear();
   for (int n = 1; n <= kPresets; ++n) {
-    model_.PresetList.Items.push_back(model_.EQPresets[n].Name);
-    model_.SystemEQList.Items.push_back(model_.EQPresets[n].Name);
+    model_.screen.PresetList.Items.push_back(model_.unit.EQPresets[n].Name);
+    model_.screen.SystemEQList.Items.push_back(model_.unit.EQPresets[n].Name);
   }
-  model_.PresetList.Selected = -1;
-  const int zone = model_.CurrentZone;
-  model_.SystemEQList.Select(NumberedTable<int, kZones>::Contains(zone) ? model_.ZoneAudio[zone].SystemEQ
-                                                                        : -1);
+  model_.screen.PresetList.Selected = -1;
+  const int zone = model_.screen.CurrentZone;
+  model_.screen.SystemEQList.Select(
+      NumberedTable<int, kZones>::Contains(zone) ? model_.unit.ZoneAudio[zone].SystemEQ : -1);
 }
 
 void PresetsLogic::PresetChosen(int position) {
   if (position < 0 || position >= kPresets) return;
-  model_.PresetList.Select(position);
-  StorePresetControls(model_.CurrentEQPreset);
+  model_.screen.PresetList.Select(position);
+  StorePresetControls(model_.screen.CurrentEQPreset);
   LoadPresetControls(position + 1);
-  model_.CurrentEQPreset = position + 1;
+  model_.screen.CurrentEQPreset = position + 1;
 }
 
 }  // namespace zem

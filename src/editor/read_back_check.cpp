@@ -8,6 +8,7 @@
 #include "command/command_reader.h"
 #include "command/command_table.h"
 #include "command/command_writer.h"
+#include "editor/zone_audio_logic.h"
 
 namespace zem {
 namespace {
@@ -157,37 +158,37 @@ std::vector<ReadBackProblem> FieldProblems(const ConfigModel& m) {
     std::string why = TextProblem(form, number, text, stored);
     if (!why.empty()) problems.push_back({ExportedField{kind, number}, std::move(why)});
   };
-  const int sources = std::min(m.SourceCount, kSources);
-  const int zones = std::min(m.ZoneCount, kZones);
+  const int sources = std::min(m.unit.SourceCount, kSources);
+  const int zones = std::min(m.unit.ZoneCount, kZones);
   for (int s = 1; s <= sources; ++s)
-    check(Kind::SourceName, CommandForm::SourceName, s, WrittenName(m.SourceNames[s]),
-          [](const ConfigModel& f, int n) { return f.SourceNames[n]; });
+    check(Kind::SourceName, CommandForm::SourceName, s, WrittenName(m.unit.SourceNames[s]),
+          [](const ConfigModel& f, int n) { return f.unit.SourceNames[n]; });
   for (int z = 1; z <= zones; ++z) {
-    check(Kind::ZoneName, CommandForm::ZoneName, z, WrittenName(m.ZoneNames[z]),
-          [](const ConfigModel& f, int n) { return f.ZoneNames[n]; });
-    const ZoneAudioRec& a = m.ZoneAudio[z];
+    check(Kind::ZoneName, CommandForm::ZoneName, z, WrittenName(m.unit.ZoneNames[z]),
+          [](const ConfigModel& f, int n) { return f.unit.ZoneNames[n]; });
+    const ZoneAudioRec& a = m.unit.ZoneAudio[z];
     if (a.EQUsed == 0) continue;
     // Only a mode or band line tells the reader that a zone's audio is set.
     if (a.DSPMode < 0)
       problems.push_back(
           {ExportedField{Kind::ZoneVolume, z}, "would be lost on reading back: no DSP mode is chosen"});
-    else if (a.DSPMode == 4 && a.Lowpass < 0)
+    else if (DspModeOf(a.DSPMode) == DspMode::Lowpass && a.Lowpass < 0)
       problems.push_back({ExportedField{Kind::ZoneLowpass, z},
                           std::to_string(a.Lowpass) + " is negative and would not be read back"});
   }
   for (int n = 1; n <= kFavorites; ++n)
-    check(Kind::FavoriteName, CommandForm::FavoriteName, n, WrittenName(m.FavoriteNames[n]),
-          [](const ConfigModel& f, int i) { return f.FavoriteNames[i]; });
+    check(Kind::FavoriteName, CommandForm::FavoriteName, n, WrittenName(m.unit.FavoriteNames[n]),
+          [](const ConfigModel& f, int i) { return f.unit.FavoriteNames[i]; });
   for (int n = 1; n <= kGroups; ++n)
-    check(Kind::GroupName, CommandForm::GroupName, n, WrittenName(m.GroupNames[n]),
-          [](const ConfigModel& f, int i) { return f.GroupNames[i]; });
-  if (!m.Options.DHCPEnabled) {
-    check(Kind::IPAddress, CommandForm::IpAddress, 0, m.Options.IPAddress,
-          [](const ConfigModel& f, int) { return f.Options.IPAddress; });
-    check(Kind::Netmask, CommandForm::Netmask, 0, m.Options.Netmask,
-          [](const ConfigModel& f, int) { return f.Options.Netmask; });
-    check(Kind::Gateway, CommandForm::Gateway, 0, m.Options.Gateway,
-          [](const ConfigModel& f, int) { return f.Options.Gateway; });
+    check(Kind::GroupName, CommandForm::GroupName, n, WrittenName(m.unit.GroupNames[n]),
+          [](const ConfigModel& f, int i) { return f.unit.GroupNames[i]; });
+  if (!m.unit.Options.DHCPEnabled) {
+    check(Kind::IPAddress, CommandForm::IpAddress, 0, m.unit.Options.IPAddress,
+          [](const ConfigModel& f, int) { return f.unit.Options.IPAddress; });
+    check(Kind::Netmask, CommandForm::Netmask, 0, m.unit.Options.Netmask,
+          [](const ConfigModel& f, int) { return f.unit.Options.Netmask; });
+    check(Kind::Gateway, CommandForm::Gateway, 0, m.unit.Options.Gateway,
+          [](const ConfigModel& f, int) { return f.unit.Options.Gateway; });
   }
   return problems;
 }

@@ -1,38 +1,36 @@
 #include "editor/zone_audio_logic.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace zem {
-namespace {
-
-std::vector<std::string> PageControlNames() {
-  std::vector<std::string> names = {"ListBox3",  "Label37", "TrackBar25", "ComboBox1",    "ComboBox2",
-                                    "ComboBox3", "Button1", "Button2",    "VolumeLocked", "Label38",
-                                    "Label97",   "Label98", "Label99",    "Label885",     "Label886",
-                                    "Label887",  "Label888"};
-  for (int i = 1; i <= 14; ++i) names.push_back("TrackBar" + std::to_string(i));
-  for (int i = 6; i <= 18; ++i) names.push_back("Label" + std::to_string(i));
-  for (int i = 21; i <= 36; ++i)
-    if (i != 24 && i != 25 && i != 26) names.push_back("Label" + std::to_string(i));
-  names.push_back("Label39");
-  for (int i = 50; i <= 59; ++i) names.push_back("Label" + std::to_string(i));
-  return names;
+std::optional<DspMode> DspModeOf(int number) {
+  for (const DspMode mode : kDspModes)
+    if (static_cast<int>(mode) == number) return mode;
+  return std::nullopt;
 }
 
-const char* const kToneControls[] = {"Label21", "Label22", "Label27",    "Label28",   "Label29",
-                                     "Label36", "Label39", "TrackBar11", "TrackBar12"};
-const char* const kLowpassControls[] = {"TrackBar25", "Label885", "Label886", "Label887", "Label888"};
-
-}  // namespace
-
-const std::array<const char*, 5> ZoneAudioLogic::kDSPModeNames = {"EQ/Tone Disabled", "ZQ Mode",
-                                                                  "Preset Mode", "Tone Controls", "Lowpass"};
+std::string_view DspModeName(DspMode mode) {
+  switch (mode) {
+    case DspMode::Off:
+      return "EQ/Tone Disabled";
+    case DspMode::Equalizer:
+      return "ZQ Mode";
+    case DspMode::SystemPreset:
+      return "Preset Mode";
+    case DspMode::Tone:
+      return "Tone Controls";
+    case DspMode::Lowpass:
+      return "Lowpass";
+  }
+  throw std::out_of_range("DspModeName: not a DSP mode");
+}
 
 ZoneAudioLogic::ZoneAudioLogic(ConfigModel& model, ConfigRevision& revision)
-    : model_(model), revision_(revision), flags_(PageControlNames()) {
-  for (const char* name : kDSPModeNames) dspModes_.Items.emplace_back(name);
-  flags_.SetVisible("VolumeLocked", false);
-  for (const char* name : kLowpassControls) flags_.SetVisible(name, false);
+    : model_(model), revision_(revision) {
+  for (const DspMode mode : kDspModes) dspModes_.Items.emplace_back(DspModeName(mode));
+  flags_.SetVisible(ZoneAudioGroup::VolumeLock, false);
+  flags_.SetVisible(ZoneAudioGroup::Lowpass, false);
 }
 
 bool ZoneAudioLogic::Move(int& position, int value, int low, int high) {
@@ -72,35 +70,34 @@ void ZoneAudioLogic::DSPModeChosen(int position) {
 void ZoneAudioLogic::LoadZoneControls(int zone) {
   if (!NumberedTable<int, kZones>::Contains(zone)) return;
   // Showing a zone is no change of it.
-  const ZoneAudioRec& a = model_.ZoneAudio[zone];
+  const ZoneAudioRec& a = model_.unit.ZoneAudio[zone];
   for (int b = 1; b <= kBands; ++b)
     Move(bandPos_[static_cast<std::size_t>(b - 1)], -static_cast<int>(a.Band[b]), kBandMin, kBandMax);
   Move(bass_, a.Bass, kToneMin, kToneMax);
   Move(treble_, a.Treble, kToneMin, kToneMax);
   Move(volume_, a.Volume, kVolumeMin, kVolumeMax);
   Move(balance_, a.Balance, kBalanceMin, kBalanceMax);
-  flags_.SetEnabled("TrackBar25", true);
   Move(lowpass_, a.Lowpass, kLowpassMin, kLowpassMax);
   dspModes_.Select(a.DSPMode);
-  model_.SystemEQList.Select(a.SystemEQ);
-  flags_.SetEnabled("ListBox3", true);
+  model_.screen.SystemEQList.Select(a.SystemEQ);
+  flags_.SetEnabled(ZoneAudioGroup::ZoneList, true);
   ShowDSPMode();
-  flags_.SetEnabled("ListBox3", true);
-  flags_.SetEnabled("Label37", true);
+  flags_.SetEnabled(ZoneAudioGroup::ZoneList, true);
+  flags_.SetEnabled(ZoneAudioGroup::ZoneListCaption, true);
 }
 
 void ZoneAudioLogic::StoreZoneControls(int zone) { StoreZoneControlsInto(model_, zone); }
 
 void ZoneAudioLogic::StoreZoneControlsInto(ConfigModel& target, int zone) const {
   if (!NumberedTable<int, kZones>::Contains(zone)) return;
-  ZoneAudioRec& a = target.ZoneAudio[zone];
+  ZoneAudioRec& a = target.unit.ZoneAudio[zone];
   for (int b = 1; b <= kBands; ++b) a.Band[b] = static_cast<std::int8_t>(-BandPosition(b));
   a.Bass = static_cast<std::int8_t>(bass_);
   a.Treble = static_cast<std::int8_t>(treble_);
   a.Volume = static_cast<std::int8_t>(volume_);
   a.DSPMode = static_cast<std::int8_t>(dspModes_.HasSelection() ? dspModes_.Selected : -1);
-  a.SystemEQ =
-      static_cast<std::int8_t>(model_.SystemEQList.HasSelection() ? model_.SystemEQList.Selected : -1);
+  a.SystemEQ = static_cast<std::int8_t>(
+      model_.screen.SystemEQList.HasSelection() ? model_.screen.SystemEQList.Selected : -1);
   a.Balance = static_cast<std::int8_t>(balance_);
   a.Lowpass = lowpass_;
 }
@@ -118,7 +115,7 @@ ZoneAudioRec ZoneAudioLogic::ThroughControls(const ZoneAudioRec& record, int sys
   a.Volume = clamp8(a.Volume, kVolumeMin, kVolumeMax);
   a.Balance = clamp8(a.Balance, kBalanceMin, kBalanceMax);
   a.Lowpass = std::clamp(a.Lowpass, kLowpassMin, kLowpassMax);
-  if (a.DSPMode < 0 || a.DSPMode >= static_cast<int>(kDSPModeNames.size())) a.DSPMode = -1;
+  if (!DspModeOf(a.DSPMode)) a.DSPMode = -1;
   if (a.SystemEQ < 0 || a.SystemEQ >= systemEQCount) a.SystemEQ = -1;
   return a;
 }
@@ -139,44 +136,36 @@ void ZoneAudioLogic::RestoreControls(const Controls& controls) {
 }
 
 void ZoneAudioLogic::ShowDSPMode() {
-  for (const char* name : kToneControls) flags_.SetVisible(name, true);
-  for (const char* name : kLowpassControls) flags_.SetVisible(name, false);
+  flags_.SetVisible(ZoneAudioGroup::Tone, true);
+  flags_.SetVisible(ZoneAudioGroup::Lowpass, false);
   flags_.SetAllEnabled(false);
-  flags_.SetEnabled("ListBox3", true);
+  flags_.SetEnabled(ZoneAudioGroup::ZoneList, true);
 
   // With no zone chosen there is no record to ask: the zone's own controls
   // stay disabled.
-  const int zone = model_.ZoneList.HasSelection() ? model_.ZoneList.Selected + 1 : 0;
-  if (NumberedTable<int, kZones>::Contains(zone) && model_.ZoneAudio[zone].EQUsed != 0) {
-    for (const char* name : {"TrackBar13", "TrackBar14", "ComboBox2", "Label97", "Label23", "Label32",
-                             "Label31", "Label30", "Label33", "Label34"})
-      flags_.SetEnabled(name, true);
-  }
+  const int zone = model_.screen.ZoneList.HasSelection() ? model_.screen.ZoneList.Selected + 1 : 0;
+  if (NumberedTable<int, kZones>::Contains(zone) && model_.unit.ZoneAudio[zone].EQUsed != 0)
+    flags_.SetEnabled(ZoneAudioGroup::ZoneLevels, true);
 
-  switch (dspModes_.HasSelection() ? dspModes_.Selected : -1) {
-    case 1:
-      for (const char* name :
-           {"Button1", "Button2", "ComboBox1", "Label99", "Label6", "Label7", "Label8", "Label38"})
-        flags_.SetEnabled(name, true);
-      for (int i = 9; i <= 18; ++i) flags_.SetEnabled("Label" + std::to_string(i), true);
-      for (int i = 50; i <= 59; ++i) flags_.SetEnabled("Label" + std::to_string(i), true);
-      for (int i = 1; i <= 10; ++i) flags_.SetEnabled("TrackBar" + std::to_string(i), true);
+  const std::optional<DspMode> mode = dspModes_.HasSelection() ? DspModeOf(dspModes_.Selected) : std::nullopt;
+  if (!mode) return;
+  switch (*mode) {
+    case DspMode::Off:
       break;
-    case 2:
-      flags_.SetEnabled("ComboBox3", true);
-      flags_.SetEnabled("Label98", true);
+    case DspMode::Equalizer:
+      flags_.SetEnabled(ZoneAudioGroup::Equalizer, true);
       break;
-    case 3:
-      for (const char* name : kToneControls) flags_.SetEnabled(name, true);
+    case DspMode::SystemPreset:
+      flags_.SetEnabled(ZoneAudioGroup::SystemPreset, true);
       break;
-    case 4:
-      for (const char* name : kToneControls) flags_.SetVisible(name, false);
-      for (const char* name : kLowpassControls) {
-        flags_.SetVisible(name, true);
-        flags_.SetEnabled(name, true);
-      }
+    case DspMode::Tone:
+      flags_.SetEnabled(ZoneAudioGroup::Tone, true);
       break;
-    default:
+    case DspMode::Lowpass:
+      // The lowpass slider takes the place of bass and treble.
+      flags_.SetVisible(ZoneAudioGroup::Tone, false);
+      flags_.SetVisible(ZoneAudioGroup::Lowpass, true);
+      flags_.SetEnabled(ZoneAudioGroup::Lowpass, true);
       break;
   }
 }
@@ -184,12 +173,12 @@ void ZoneAudioLogic::ShowDSPMode() {
 void ZoneAudioLogic::ZoneChosen(int position) {
   const int zone = position + 1;
   if (!NumberedTable<int, kZones>::Contains(zone) ||
-      position >= static_cast<int>(model_.ZoneList.Items.size()))
+      position >= static_cast<int>(model_.screen.ZoneList.Items.size()))
     return;
-  model_.ZoneList.Select(position);
-  StoreZoneControls(model_.CurrentZone);
+  model_.screen.ZoneList.Select(position);
+  StoreZoneControls(model_.screen.CurrentZone);
   LoadZoneControls(zone);
-  model_.CurrentZone = zone;
+  model_.screen.CurrentZone = zone;
 }
 
 std::string ZoneAudioLogic::GainText(int position) { return std::to_string(-position); }

@@ -1,13 +1,33 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "editor/config_revision.h"
 #include "editor/control_flags.h"
 #include "model/config_model.h"
 
 namespace zem {
+
+// What a zone's DSP does, as ZoneAudioRec::DSPMode numbers it.
+enum class DspMode : std::int8_t {
+  Off = 0,           // "EQ/Tone Disabled"
+  Equalizer = 1,     // the ten-band equaliser
+  SystemPreset = 2,  // one of the unit's EQ presets
+  Tone = 3,          // bass and treble
+  Lowpass = 4,       // the lowpass filter
+};
+
+// In the order of the DSP mode list.
+inline constexpr std::array kDspModes = {DspMode::Off, DspMode::Equalizer, DspMode::SystemPreset,
+                                         DspMode::Tone, DspMode::Lowpass};
+
+// The mode a record's number stands for; none for a number no mode has.
+std::optional<DspMode> DspModeOf(int number);
+// The mode's entry in the DSP mode list.
+std::string_view DspModeName(DspMode mode);
 
 // The "Zone Audio Controls" page without widgets: the positions of its
 // sliders and lists, which controls are usable, and the load/store rules
@@ -19,7 +39,6 @@ class ZoneAudioLogic {
   static constexpr int kVolumeMin = -80, kVolumeMax = 0;
   static constexpr int kBalanceMin = -80, kBalanceMax = 80;
   static constexpr int kLowpassMin = 40, kLowpassMax = 240;
-  static const std::array<const char*, 5> kDSPModeNames;
 
   ZoneAudioLogic(ConfigModel& model, ConfigRevision& revision);
 
@@ -44,7 +63,7 @@ class ZoneAudioLogic {
   // ComboBox2: the DSP mode list; changing it runs ShowDSPMode.
   const ListState& DSPModeList() const { return dspModes_; }
   void DSPModeChosen(int position);
-  // ComboBox3 is model.SystemEQList.
+  // ComboBox3 is model.screen.SystemEQList.
 
   void LoadZoneControls(int zone);
   void StoreZoneControls(int zone);
@@ -68,7 +87,7 @@ class ZoneAudioLogic {
   // The user chose entry `position` of the zone list ListBox3.
   void ZoneChosen(int position);
 
-  // Enabling of the page's controls, by object name (the page-wide enabling included).
+  // Enabling of the page's control groups (the page-wide enabling included).
   ControlFlags& Flags() { return flags_; }
   const ControlFlags& Flags() const { return flags_; }
 

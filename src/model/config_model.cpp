@@ -13,7 +13,7 @@ std::string NumberedLabel(std::string_view word, int n) {
 
 std::string CutName(std::string_view name) { return std::string(name.substr(0, kNameLength)); }
 
-ConfigModel::ConfigModel() {
+ScreenState::ScreenState() {
   // Lists that hold placeholder entries until the first import fills them.
   for (int n = 1; n <= kPresets; ++n) {
     PresetList.Items.push_back(std::to_string(n));
@@ -21,73 +21,67 @@ ConfigModel::ConfigModel() {
   }
 }
 
-void ResetModel(ConfigModel& m, TextLog& receivedText, TextLog& messageLog) {
-  m.LevelNames = {"100%", "75%", "50%", "25%"};
+void ResetModel(ConfigModel& model, TextLog& receivedText, TextLog& messageLog) {
+  UnitConfiguration& u = model.unit;
+  ScreenState& s = model.screen;
+  s.LevelNames = {"100%", "75%", "50%", "25%"};
   messageLog.Clear();  // first: its lines may refer to receivedText's
   receivedText.Clear();
-  m.ZoneCount = -1;
-  m.SourceCount = -1;
-  m.FavoriteStore.ClearAll();
-  m.CurrentFavorite = 1;
+  u.ZoneCount = -1;
+  u.SourceCount = -1;
+  u.FavoriteStore.ClearAll();
+  s.CurrentFavorite = 1;
 
-  for (int s = 1; s <= kSources; ++s) {
-    m.FavoritesGrid.Cell(s, 0) = std::to_string(s);
-    m.RestrictionGrid.Cell(s, 0) = std::to_string(s);
+  for (int source = 1; source <= kSources; ++source) {
+    s.FavoritesGrid.Cell(source, 0) = std::to_string(source);
+    s.RestrictionLabels.Cell(source, 0) = std::to_string(source);
   }
-  m.ZoneList.Items.clear();
+  s.ZoneList.Items.clear();
   for (int z = 1; z <= kZones; ++z) {
     std::string label = NumberedLabel("Zone", z);
-    m.FavoritesGrid.Cell(0, z) = label;
-    m.RestrictionGrid.Cell(0, z) = label;
-    m.GroupGrid.Cell(0, z) = label;
-    m.ZoneList.Items.push_back(" " + label);
+    s.FavoritesGrid.Cell(0, z) = label;
+    s.RestrictionLabels.Cell(0, z) = label;
+    s.GroupLabels.Cell(0, z) = label;
+    s.ZoneList.Items.push_back(" " + label);
   }
-  m.MarkedCell = GridCellPos{};
-  m.MarkedText.clear();
+  s.MarkedCell = GridCellPos{};
+  s.MarkedText.clear();
 
   // Every zone, not only the first few, and the mode and preset too: an
   // import must never inherit audio values from the one before it.
-  for (ZoneAudioRec& zone : m.ZoneAudio) {
+  for (ZoneAudioRec& zone : u.ZoneAudio) {
     zone = ZoneAudioRec{};
     zone.Lowpass = -1;
   }
+  for (std::uint8_t& lock : u.VolumeLocks) lock = 0;
 
-  m.ZoneList.Select(0);
-  m.CurrentZone = 1;
-  m.PresetList.Select(0);
-  m.CurrentEQPreset = 1;
+  s.ZoneList.Select(0);
+  s.CurrentZone = 1;
+  s.PresetList.Select(0);
+  s.CurrentEQPreset = 1;
 
-  m.FavoriteList.Items.clear();
+  s.FavoriteList.Items.clear();
   for (int n = 1; n <= kFavorites; ++n) {
-    m.FavoriteList.Items.push_back(" " + NumberedLabel("Favorite", n));
-    m.FavoriteNames[n].clear();
-    m.GroupNames[n].clear();
-    m.GroupGrid.Cell(n, 0) = std::to_string(n);
+    s.FavoriteList.Items.push_back(" " + NumberedLabel("Favorite", n));
+    u.FavoriteNames[n].clear();
+    u.GroupNames[n].clear();
+    s.GroupLabels.Cell(n, 0) = std::to_string(n);
   }
-  m.FavoriteList.Select(0);
+  s.FavoriteList.Select(0);
 
   for (int z = 1; z <= kZones; ++z) {
-    for (int s = 1; s <= kSources; ++s) {
-      m.RestrictionMark(z, s).clear();
-      m.FavoritesGrid.Cell(s, z).clear();
+    for (int source = 1; source <= kSources; ++source) {
+      u.RestrictionMark(z, source).clear();
+      s.FavoritesGrid.Cell(source, z).clear();
     }
-    for (int g = 1; g <= kGroups; ++g) m.GroupMark(z, g).clear();
+    for (int g = 1; g <= kGroups; ++g) u.GroupMark(z, g).clear();
   }
 }
 
 namespace {
 
-bool SameDataCells(const TextGrid& a, const TextGrid& b) {
-  if (a.Columns() != b.Columns() || a.Rows() != b.Rows()) return false;
-  for (int row = 1; row < a.Rows(); ++row)
-    for (int column = 1; column < a.Columns(); ++column)
-      if (a.Cell(column, row) != b.Cell(column, row)) return false;
-  return true;
-}
-
-// Stored favorites over the unit's sources and zones: a favorite that has been
-// shown carries the grid's "X" cells outside them, one never shown does not.
-bool SameUsedFavorites(const ConfigModel& a, const ConfigModel& b) {
+// Stored favorites over the unit's sources and zones.
+bool SameUsedFavorites(const UnitConfiguration& a, const UnitConfiguration& b) {
   const int sources = std::min(a.SourceCount, kSources);
   const int zones = std::min(a.ZoneCount, kZones);
   for (int f = 1; f <= kFavorites; ++f)
@@ -99,12 +93,16 @@ bool SameUsedFavorites(const ConfigModel& a, const ConfigModel& b) {
 
 }  // namespace
 
-bool SameConfiguration(const ConfigModel& a, const ConfigModel& b) {
-  return a.ZoneCount == b.ZoneCount && a.SourceCount == b.SourceCount && a.ZoneNames == b.ZoneNames &&
-         a.SourceNames == b.SourceNames && a.FavoriteNames == b.FavoriteNames &&
-         a.GroupNames == b.GroupNames && a.ZoneAudio == b.ZoneAudio && a.EQPresets == b.EQPresets &&
-         SameUsedFavorites(a, b) && a.Options == b.Options && a.LevelNames == b.LevelNames &&
-         SameDataCells(a.RestrictionGrid, b.RestrictionGrid) && SameDataCells(a.GroupGrid, b.GroupGrid);
+bool UnitConfiguration::operator==(const UnitConfiguration& o) const {
+  return ZoneCount == o.ZoneCount && SourceCount == o.SourceCount && ZoneNames == o.ZoneNames &&
+         SourceNames == o.SourceNames && FavoriteNames == o.FavoriteNames && GroupNames == o.GroupNames &&
+         ZoneAudio == o.ZoneAudio && RestrictionMarks == o.RestrictionMarks && GroupMarks == o.GroupMarks &&
+         Options == o.Options && SameUsedFavorites(*this, o);
+}
+
+bool Identical(const UnitConfiguration& a, const UnitConfiguration& b) {
+  return a == b && a.FavoriteStore == b.FavoriteStore && a.EQPresets == b.EQPresets &&
+         a.VolumeLocks == b.VolumeLocks;
 }
 
 }  // namespace zem

@@ -22,7 +22,7 @@ inline constexpr int kLevels = 4;
 // Names of zones, sources, favorites and groups are kept to this many bytes.
 inline constexpr std::size_t kNameLength = 15;
 
-// Audio settings of one zone. Bass and Treble are kept negated, as the
+// Audio settings of one zone, as an export writes them. Bass and Treble are kept negated, as the
 // vertical sliders hold them; the other values keep the commands' sign.
 struct ZoneAudioRec {
   std::uint8_t EQUsed = 0;
@@ -34,7 +34,6 @@ struct ZoneAudioRec {
   std::int8_t DSPMode = 0;
   std::int8_t SystemEQ = 0;
   std::int32_t Lowpass = 0;
-  std::uint8_t VolumeLock = 0;
 
   bool operator==(const ZoneAudioRec&) const = default;
 };
@@ -109,7 +108,6 @@ struct OptionsRec {
   std::string IPAddress = "IPAddress";
   std::string Netmask = "Netmask";
   std::string Gateway = "Gateway";
-  std::string DisplayLabel = "Level: 0";  // the label DisplayLvl
 
   bool operator==(const OptionsRec&) const = default;
 };
@@ -120,41 +118,69 @@ struct GridCellPos {
   bool operator==(const GridCellPos&) const = default;
 };
 
-// The whole configuration of one unit as the editor holds it, with the state
-// of the controls that show it (grids, lists) and the small editor state.
-struct ConfigModel {
-  ConfigModel();
-
+// The configuration of one unit: everything an export writes, and what the
+// unit reports but an export does not carry (the EQ presets and the zones'
+// volume locks).
+struct UnitConfiguration {
   NumberedTable<std::string, kZones> ZoneNames;
   NumberedTable<std::string, kSources> SourceNames;
   NumberedTable<std::string, kFavorites> FavoriteNames;
   NumberedTable<std::string, kGroups> GroupNames;
 
   NumberedTable<ZoneAudioRec, kZones> ZoneAudio;
-  NumberedTable<EQPresetsRec, kPresets> EQPresets;
   FavoriteStoreTable FavoriteStore;
+
+  // Addressed (column, row) as the matrices show them, so RestrictionMark
+  // (zone z, source s) is cell (s, z) and GroupMark (zone z, group g) cell
+  // (g, z). Row 0 and column 0 are the grids' labels, which are not the
+  // unit's: here they stay empty.
+  TextGrid RestrictionMarks{kSources + 1, kZones + 1};
+  TextGrid GroupMarks{kGroups + 1, kZones + 1};
+
+  std::string& RestrictionMark(int zone, int source) { return RestrictionMarks.Cell(source, zone); }
+  const std::string& RestrictionMark(int zone, int source) const {
+    return RestrictionMarks.Cell(source, zone);
+  }
+  std::string& GroupMark(int zone, int group) { return GroupMarks.Cell(group, zone); }
+  const std::string& GroupMark(int zone, int group) const { return GroupMarks.Cell(group, zone); }
+
+  OptionsRec Options;
+
+  int ZoneCount = -1;
+  int SourceCount = -1;
+
+  // Reported by the unit, never exported.
+  NumberedTable<EQPresetsRec, kPresets> EQPresets;
+  NumberedTable<std::uint8_t, kZones> VolumeLocks;
+
+  // Whether the two hold the same configuration as far as an export goes:
+  // the EQ presets and volume locks are left out, and so are stored favorite
+  // cells of sources and zones beyond the counts (a favorite that has been
+  // shown carries the grid's "X" cells there, one never shown does not).
+  bool operator==(const UnitConfiguration& other) const;
+};
+
+// Whether the two hold exactly the same, the EQ presets, the volume locks
+// and every stored favorite cell included.
+bool Identical(const UnitConfiguration& a, const UnitConfiguration& b);
+
+// What the editor shows of a configuration and the state of its controls:
+// the grids' labels, the lists, the favorites grid's working copy and its
+// marker, the display label and the items being edited.
+struct ScreenState {
+  ScreenState();
 
   // StringGrid1: the favorites grid, working copy of CurrentFavorite.
   // Row 0 holds the source numbers, column 0 the zone labels, (0, 0) the
   // name of the source selected last.
   TextGrid FavoritesGrid{kSources + 1, kZones + 1};
-  // StringGrid4: RestrictionMarks (zone z, source s) is cell (s, z).
-  TextGrid RestrictionGrid{kSources + 1, kZones + 1};
-  // StringGrid7: GroupMarks (zone z, group g) is cell (g, z).
-  TextGrid GroupGrid{kGroups + 1, kZones + 1};
+  // Row 0 and column 0 of StringGrid4 and StringGrid7; their other cells
+  // are the unit's marks.
+  TextGrid RestrictionLabels{kSources + 1, kZones + 1};
+  TextGrid GroupLabels{kGroups + 1, kZones + 1};
 
-  std::string& RestrictionMark(int zone, int source) { return RestrictionGrid.Cell(source, zone); }
-  const std::string& RestrictionMark(int zone, int source) const {
-    return RestrictionGrid.Cell(source, zone);
-  }
-  std::string& GroupMark(int zone, int group) { return GroupGrid.Cell(group, zone); }
-  const std::string& GroupMark(int zone, int group) const { return GroupGrid.Cell(group, zone); }
-
-  OptionsRec Options;
   std::array<std::string, kLevels> LevelNames;
-
-  int ZoneCount = -1;
-  int SourceCount = -1;
+  std::string DisplayLabel = "Level: 0";  // the label DisplayLvl
 
   // Lists whose entries the model's operations fill.
   ListState FavoriteList;  // ListBox1
@@ -175,21 +201,25 @@ struct ConfigModel {
   GridCellPos PopupCell;
   bool PopupFromMouse = false;
 
-  bool operator==(const ConfigModel&) const = default;
+  bool operator==(const ScreenState&) const = default;
+};
+
+// A configuration as the editor holds it: the unit's data, and the state of
+// the controls that show it.
+struct ConfigModel {
+  UnitConfiguration unit;
+  ScreenState screen;
+
+  // Every byte alike: the unit's data as Identical sees it, and the screen.
+  friend bool operator==(const ConfigModel& a, const ConfigModel& b) {
+    return Identical(a.unit, b.unit) && a.screen == b.screen;
+  }
 };
 
 // The model's part of the reset: every table and list back to its defaults,
 // the two text areas emptied. Names of zones and sources, the EQ presets and
 // the options are kept, as the unit overwrites them on the next import.
 void ResetModel(ConfigModel& model, TextLog& receivedText, TextLog& messageLog);
-
-// Whether two models hold the same unit configuration, that is everything an
-// export writes: names, audio, presets, stored favorites, restriction and
-// group marks, options and counts. The editor's own state (current items,
-// lists, the favorites grid's working copy and its marker, the grids' label
-// cells) is left out, and so are stored favorite cells of sources and zones
-// the unit does not have.
-bool SameConfiguration(const ConfigModel& a, const ConfigModel& b);
 
 // "Zone 7", "Source 3", ...
 std::string NumberedLabel(std::string_view word, int n);

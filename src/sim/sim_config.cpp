@@ -11,17 +11,17 @@ std::vector<std::string> GenerateConfiguration(int sources, int zones) {
   sources = std::clamp(sources, 1, kSources);
   zones = std::clamp(zones, 1, kZones);
   ConfigModel m;
-  m.SourceCount = sources;
-  m.ZoneCount = zones;
-  m.Options.DisplayLevel = 2;
-  m.Options.FrontPanelLock = true;
-  m.Options.IPAddress = "192.168.1.50";
-  m.Options.Netmask = "255.255.255.0";
-  m.Options.Gateway = "192.168.1.1";
-  for (int s = 1; s <= sources; ++s) m.SourceNames[s] = "Source " + std::to_string(s);
+  m.unit.SourceCount = sources;
+  m.unit.ZoneCount = zones;
+  m.unit.Options.DisplayLevel = 2;
+  m.unit.Options.FrontPanelLock = true;
+  m.unit.Options.IPAddress = "192.168.1.50";
+  m.unit.Options.Netmask = "255.255.255.0";
+  m.unit.Options.Gateway = "192.168.1.1";
+  for (int s = 1; s <= sources; ++s) m.unit.SourceNames[s] = "Source " + std::to_string(s);
   for (int z = 1; z <= zones; ++z) {
-    m.ZoneNames[z] = "Room " + std::to_string(z);
-    ZoneAudioRec& a = m.ZoneAudio[z];
+    m.unit.ZoneNames[z] = "Room " + std::to_string(z);
+    ZoneAudioRec& a = m.unit.ZoneAudio[z];
     a.EQUsed = 1;
     a.Volume = static_cast<std::int8_t>(-(z % 60));
     a.DSPMode = static_cast<std::int8_t>(z % 5);
@@ -32,17 +32,17 @@ std::vector<std::string> GenerateConfiguration(int sources, int zones) {
     a.Treble = static_cast<std::int8_t>(-((z % 11) - 5));
     a.Lowpass = 80 + 10 * (z % 12);
     for (int s = 1; s <= sources; ++s)
-      if ((z + s) % 7 == 0) m.RestrictionMark(z, s) = "R";
-    m.GroupMark(z, 1 + z % kGroups) = "G";
+      if ((z + s) % 7 == 0) m.unit.RestrictionMark(z, s) = "R";
+    m.unit.GroupMark(z, 1 + z % kGroups) = "G";
   }
   const char kinds[] = {'C', 'A', 'V'};
   for (int f = 1; f <= kFavorites; ++f) {
-    m.FavoriteNames[f] = "Favorite " + std::to_string(f);
-    m.GroupNames[f] = "Group " + std::to_string(f);
+    m.unit.FavoriteNames[f] = "Favorite " + std::to_string(f);
+    m.unit.GroupNames[f] = "Group " + std::to_string(f);
     for (int z = 1; z <= zones; ++z) {
       const int s = 1 + (z + f) % sources;
-      if (m.RestrictionMark(z, s) != "R")
-        m.FavoriteStore.Cell(f, s, z).Set(std::string(1, kinds[(z + f) % 3]));
+      if (m.unit.RestrictionMark(z, s) != "R")
+        m.unit.FavoriteStore.Cell(f, s, z).Set(std::string(1, kinds[(z + f) % 3]));
     }
   }
   std::vector<std::string> lines;

@@ -152,28 +152,28 @@ class TestConfigJson : public QObject {
     // Names of single bytes (quotes, backslash, "]", Latin-1 letters...),
     // each at the 15-byte limit.
     ConfigModel m = FreshModel();
-    m.SourceCount = 16;
-    m.ZoneCount = 17;
+    m.unit.SourceCount = 16;
+    m.unit.ZoneCount = 17;
     std::string all;
     for (int b = 1; b < 256; ++b)
       if (b != '\r' && b != '\n' && (controlBytes || !zem::IsControlByte(static_cast<unsigned char>(b))))
         all += static_cast<char>(b);
     auto piece = [&](int n) { return all.substr(static_cast<std::size_t>(n) * 15 % (all.size() - 15), 15); };
-    for (int s = 1; s <= 16; ++s) m.SourceNames[s] = piece(s);
-    for (int z = 1; z <= 17; ++z) m.ZoneNames[z] = piece(100 + z);
+    for (int s = 1; s <= 16; ++s) m.unit.SourceNames[s] = piece(s);
+    for (int z = 1; z <= 17; ++z) m.unit.ZoneNames[z] = piece(100 + z);
     for (int n = 1; n <= 10; ++n) {
-      m.FavoriteNames[n] = piece(200 + n);
-      m.GroupNames[n] = piece(300 + n);
+      m.unit.FavoriteNames[n] = piece(200 + n);
+      m.unit.GroupNames[n] = piece(300 + n);
     }
-    m.ZoneNames[1] = "\"]\"]\"]\"]\"]\"]\"]\"";
-    m.ZoneNames[2] = controlBytes ? std::string("\0x\0y", 4) : std::string("x y");
-    m.ZoneNames[3] = "\xfe\xe9\xc3\xa9\x80";  // not UTF-8 as bytes
+    m.unit.ZoneNames[1] = "\"]\"]\"]\"]\"]\"]\"]\"";
+    m.unit.ZoneNames[2] = controlBytes ? std::string("\0x\0y", 4) : std::string("x y");
+    m.unit.ZoneNames[3] = "\xfe\xe9\xc3\xa9\x80";  // not UTF-8 as bytes
     const std::string file = zem::ZemFileText(zem::BuildCommandSequence(m));
     const Exported e = ImportAndExport(file);
-    QCOMPARE(QByteArray::fromStdString(e.model.ZoneNames[2]).toHex(),
-             QByteArray::fromStdString(m.ZoneNames[2]).toHex());
-    QCOMPARE(QByteArray::fromStdString(e.model.ZoneNames[3]).toHex(),
-             QByteArray::fromStdString(m.ZoneNames[3]).toHex());
+    QCOMPARE(QByteArray::fromStdString(e.model.unit.ZoneNames[2]).toHex(),
+             QByteArray::fromStdString(m.unit.ZoneNames[2]).toHex());
+    QCOMPARE(QByteArray::fromStdString(e.model.unit.ZoneNames[3]).toHex(),
+             QByteArray::fromStdString(m.unit.ZoneNames[3]).toHex());
     const std::string json = zem::ConfigToJsonText(e.model);
     // Valid UTF-8 JSON (Qt refuses anything else), and byte b is U+00bb.
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(json));
@@ -192,7 +192,7 @@ class TestConfigJson : public QObject {
     }
     QVERIFY2(b.problems.empty(), Problems(b).c_str());
     QVERIFY(b.lines == e.lines);
-    QCOMPARE(b.model.ZoneNames[2], e.model.ZoneNames[2]);
+    QCOMPARE(b.model.unit.ZoneNames[2], e.model.unit.ZoneNames[2]);
   }
 
   void badValuesAreRefusedWithTheirPath_data() {
@@ -285,7 +285,7 @@ class TestConfigJson : public QObject {
     const Built b = Build(WithValue(ok, {"zones", 4, "volume"}, 100));
     QVERIFY2(b.problems.empty(), Problems(b).c_str());
     QVERIFY(b.lines == e.lines);
-    QCOMPARE(int{b.model.ZoneAudio[5].Volume}, 100);
+    QCOMPARE(int{b.model.unit.ZoneAudio[5].Volume}, 100);
     // What build writes from an edited dump is what the window exports after
     // importing it: edits within the ranges are exported unchanged.
     std::string edited = WithValue(ok, {"zones", 0, "bass"}, -12);  // zone 1, shown first, in mode 0
@@ -312,7 +312,7 @@ class TestConfigJson : public QObject {
         QJsonDocument::fromJson(QByteArray::fromStdString(zem::ConfigToJsonText(e.model)));
     QCOMPARE(doc["zones"][0]["bass"].toInt(), -4);
     QCOMPARE(doc["zones"][0]["treble"].toInt(), 6);
-    QCOMPARE(int{e.model.ZoneAudio[1].Bass}, 4);  // the model keeps them negated
+    QCOMPARE(int{e.model.unit.ZoneAudio[1].Bass}, 4);  // the model keeps them negated
   }
 
   void textThatIsNoConfiguration() {

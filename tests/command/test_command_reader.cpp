@@ -108,85 +108,85 @@ class TestCommandReader : public QObject {
   void zoneAudioForms() {
     Reader r;
     QCOMPARE(r.Read("[VO12R-20]"), Lines{"Zone: 12 Volume: -20"});
-    QCOMPARE(r.m.ZoneAudio[12].Volume, -20);
-    QCOMPARE(r.m.ZoneAudio[12].EQUsed, 0);  // volume alone does not count as EQ
+    QCOMPARE(r.m.unit.ZoneAudio[12].Volume, -20);
+    QCOMPARE(r.m.unit.ZoneAudio[12].EQUsed, 0);  // volume alone does not count as EQ
     QCOMPARE(r.Read("[EO3B5L-2]"), Lines{"Zone: 3 EQ: 5 Level: -2"});
-    QCOMPARE(r.m.ZoneAudio[3].EQUsed, 1);
-    QCOMPARE(r.m.ZoneAudio[3].Band[5], -2);
+    QCOMPARE(r.m.unit.ZoneAudio[3].EQUsed, 1);
+    QCOMPARE(r.m.unit.ZoneAudio[3].Band[5], -2);
     QCOMPARE(r.Read("[TO1B4T-6]"), Lines{"Zone: 1 Bass: 4 Treble: -6"});
-    QCOMPARE(r.m.ZoneAudio[1].Bass, -4);
-    QCOMPARE(r.m.ZoneAudio[1].Treble, 6);
+    QCOMPARE(r.m.unit.ZoneAudio[1].Bass, -4);
+    QCOMPARE(r.m.unit.ZoneAudio[1].Treble, 6);
     QCOMPARE(r.Read("[BO2L10]"), Lines{"Zone: 2 Left Balance: 10"});
-    QCOMPARE(r.m.ZoneAudio[2].Balance, -10);
+    QCOMPARE(r.m.unit.ZoneAudio[2].Balance, -10);
     QCOMPARE(r.Read("[BO2R10]"), Lines{"Zone: 2 Right Balance: 10"});
-    QCOMPARE(r.m.ZoneAudio[2].Balance, 10);
+    QCOMPARE(r.m.unit.ZoneAudio[2].Balance, 10);
     QCOMPARE(r.Read("[EO4M9]"), Lines{"Zone: 4 Mode: 9"});
-    QCOMPARE(r.m.ZoneAudio[4].DSPMode, 9);
-    QCOMPARE(r.m.ZoneAudio[4].EQUsed, 1);
+    QCOMPARE(r.m.unit.ZoneAudio[4].DSPMode, 9);
+    QCOMPARE(r.m.unit.ZoneAudio[4].EQUsed, 1);
     QCOMPARE(r.Read("[EO5LP2147483647]"), Lines{"Zone: 5 Lowpass: 2147483647"});
-    QCOMPARE(r.m.ZoneAudio[5].Lowpass, 2147483647);  // all 32 bits
+    QCOMPARE(r.m.unit.ZoneAudio[5].Lowpass, 2147483647);  // all 32 bits
     QCOMPARE(r.Read("[VO7F1]"), Lines{"Zone: 7 Locked: 1"});
-    QCOMPARE(r.m.ZoneAudio[7].VolumeLock, 1);
+    QCOMPARE(r.m.unit.VolumeLocks[7], 1);
     for (const char* notOne : {"[VO7F2]", "[VO7F01]", "[VO7F10]"}) {
-      r.m.ZoneAudio[7].VolumeLock = 1;
+      r.m.unit.VolumeLocks[7] = 1;
       r.Read(notOne);
-      QCOMPARE(r.m.ZoneAudio[7].VolumeLock, 0);
+      QCOMPARE(r.m.unit.VolumeLocks[7], 0);
     }
     QCOMPARE(r.Read("[EO6P3]"), Lines{"Zone: 6 System EQ: 3"});
-    QCOMPARE(r.m.ZoneAudio[6].SystemEQ, 3);
+    QCOMPARE(r.m.unit.ZoneAudio[6].SystemEQ, 3);
   }
 
   void eightBitFieldsKeepTheLowBits() {
     Reader r;
     r.Read("[VO1R300]");
-    QCOMPARE(r.m.ZoneAudio[1].Volume, 300 - 256);
+    QCOMPARE(r.m.unit.ZoneAudio[1].Volume, 300 - 256);
     r.Read("[VO1R-129]");
-    QCOMPARE(r.m.ZoneAudio[1].Volume, 127);
+    QCOMPARE(r.m.unit.ZoneAudio[1].Volume, 127);
     r.Read("[BO1L-128]");  // minus -128 is 128, read back as -128
-    QCOMPARE(r.m.ZoneAudio[1].Balance, -128);
+    QCOMPARE(r.m.unit.ZoneAudio[1].Balance, -128);
     // Negating the smallest 32-bit value must not overflow.
     QCOMPARE(r.Read("[TO1B-2147483648T2147483647]"), Lines{"Zone: 1 Bass: -2147483648 Treble: 2147483647"});
-    QCOMPARE(r.m.ZoneAudio[1].Bass, 0);
-    QCOMPARE(r.m.ZoneAudio[1].Treble, 1);
+    QCOMPARE(r.m.unit.ZoneAudio[1].Bass, 0);
+    QCOMPARE(r.m.unit.ZoneAudio[1].Treble, 1);
     r.Read("[VO000000000000000000000000000012R-0020]");  // leading zeros do not count
-    QCOMPARE(r.m.ZoneAudio[12].Volume, -20);
+    QCOMPARE(r.m.unit.ZoneAudio[12].Volume, -20);
   }
 
   void presetForms() {
     Reader r;
     QCOMPARE(r.Read("[NEP2\"A rather long preset name\"]"),
              Lines{"EQ Preset: 2 Name: A rather long preset name"});
-    QCOMPARE(r.m.EQPresets[2].Name, "A rather long preset name"s);  // not cut
+    QCOMPARE(r.m.unit.EQPresets[2].Name, "A rather long preset name"s);  // not cut
     QCOMPARE(r.Read("[NEP2\"\"]"), Lines{"EQ Preset: 2 Name: "});
-    QCOMPARE(r.m.EQPresets[2].Name, "A rather long preset name"s);
+    QCOMPARE(r.m.unit.EQPresets[2].Name, "A rather long preset name"s);
     QCOMPARE(r.Read("[EP3B10L-7]"), Lines{"EQ: 3 Band: 10 Level: -7"});
-    QCOMPARE(r.m.EQPresets[3].Band[10], -7);
+    QCOMPARE(r.m.unit.EQPresets[3].Band[10], -7);
   }
 
   void nameForms() {
     Reader r;
     QCOMPARE(r.Read("[NF3\"Morning music\"]"), Lines{"Favorite: 3 Name: Morning music"});
-    QCOMPARE(r.m.FavoriteNames[3], "Morning music"s);
+    QCOMPARE(r.m.unit.FavoriteNames[3], "Morning music"s);
     QCOMPARE(r.Read("[NG10\"Downstairs area 1\"]"), Lines{"Group: 10 Name: Downstairs area 1"});
-    QCOMPARE(r.m.GroupNames[10], "Downstairs area"s);
-    const std::size_t entries = r.m.ZoneList.Items.size();
+    QCOMPARE(r.m.unit.GroupNames[10], "Downstairs area"s);
+    const std::size_t entries = r.m.screen.ZoneList.Items.size();
     QCOMPARE(r.Read("[NO1\"ABCDEFGHIJKLMNOPQRST\"]"), Lines{"Zone: 1 Name: ABCDEFGHIJKLMNOPQRST"});
-    QCOMPARE(r.m.ZoneNames[1], "ABCDEFGHIJKLMNO"s);
-    QCOMPARE(r.m.ZoneList.Items.size(), entries + 1);
-    QCOMPARE(r.m.ZoneList.Items.back(), " ABCDEFGHIJKLMNO"s);
-    QCOMPARE(r.m.ZoneCount, 1);
+    QCOMPARE(r.m.unit.ZoneNames[1], "ABCDEFGHIJKLMNO"s);
+    QCOMPARE(r.m.screen.ZoneList.Items.size(), entries + 1);
+    QCOMPARE(r.m.screen.ZoneList.Items.back(), " ABCDEFGHIJKLMNO"s);
+    QCOMPARE(r.m.unit.ZoneCount, 1);
     r.Read("[NO5\"\"]");  // an empty name still raises the count
-    QCOMPARE(r.m.ZoneCount, 5);
-    QCOMPARE(r.m.ZoneList.Items.size(), entries + 1);
+    QCOMPARE(r.m.unit.ZoneCount, 5);
+    QCOMPARE(r.m.screen.ZoneList.Items.size(), entries + 1);
     r.Read("[NO3\"Den\"]");
-    QCOMPARE(r.m.ZoneCount, 5);  // counts only grow
+    QCOMPARE(r.m.unit.ZoneCount, 5);  // counts only grow
     QCOMPARE(r.Read("[NI2\"Tuner\"]"), Lines{"Source: 2 Name: Tuner"});
-    QCOMPARE(r.m.SourceNames[2], "Tuner"s);
-    QCOMPARE(r.m.SourceCount, 2);
+    QCOMPARE(r.m.unit.SourceNames[2], "Tuner"s);
+    QCOMPARE(r.m.unit.SourceCount, 2);
     r.Read("[NI20\"Far\"]");
-    QCOMPARE(r.m.SourceCount, 16);
+    QCOMPARE(r.m.unit.SourceCount, 16);
     r.Read("[NO2147483647\"\"]");
-    QCOMPARE(r.m.ZoneCount, 192);
+    QCOMPARE(r.m.unit.ZoneCount, 192);
     // Empty names change nothing and never fail.
     const ConfigModel before = r.m;
     for (const char* line : {"[NF99999999999\"\"]", "[NG1\"\"]", "[NEP99999999999\"\"]"}) {
@@ -198,47 +198,47 @@ class TestCommandReader : public QObject {
   void markForms() {
     Reader r;
     QCOMPARE(r.Read("[RPO12I3]"), Lines{"Restrict - Zone: 12 Source: 3"});
-    QCOMPARE(r.m.RestrictionMark(12, 3), "R"s);
-    QCOMPARE(r.m.RestrictionMark(3, 12), ""s);
+    QCOMPARE(r.m.unit.RestrictionMark(12, 3), "R"s);
+    QCOMPARE(r.m.unit.RestrictionMark(3, 12), ""s);
     QCOMPARE(r.Read("[G4AO150]"), Lines{"Group: 4 Zone: 150"});
-    QCOMPARE(r.m.GroupMark(150, 4), "G"s);
+    QCOMPARE(r.m.unit.GroupMark(150, 4), "G"s);
     QCOMPARE(r.Read("[F2AO9AI5]"), Lines{"Favorite Audio: 2 - Zone: 9 Source: 5"});
-    QVERIFY(r.m.FavoriteStore.Cell(2, 5, 9).Is('A'));
+    QVERIFY(r.m.unit.FavoriteStore.Cell(2, 5, 9).Is('A'));
     QCOMPARE(r.Read("[F2AO9VI6]"), Lines{"Favorite Video: 2 - Zone: 9 Source: 6"});
-    QVERIFY(r.m.FavoriteStore.Cell(2, 6, 9).Is('V'));
+    QVERIFY(r.m.unit.FavoriteStore.Cell(2, 6, 9).Is('V'));
     QCOMPARE(r.Read("[F10AO192I16]"), Lines{"Favorite: 10 - Zone: 192 Source: 16"});
-    QVERIFY(r.m.FavoriteStore.Cell(10, 16, 192).Is('C'));
+    QVERIFY(r.m.unit.FavoriteStore.Cell(10, 16, 192).Is('C'));
   }
 
   void optionForms() {
     Reader r;
     QCOMPARE(r.Read("[FPL1]"), Lines{"Front Panel: 1"});
-    QVERIFY(r.m.Options.FrontPanelLock);
+    QVERIFY(r.m.unit.Options.FrontPanelLock);
     r.Read("[FPL01]");
-    QVERIFY(!r.m.Options.FrontPanelLock);
+    QVERIFY(!r.m.unit.Options.FrontPanelLock);
     QCOMPARE(r.Read("[IRL1]"), Lines{"IR Lockout: 1"});
-    QVERIFY(r.m.Options.IRLockout);
+    QVERIFY(r.m.unit.Options.IRLockout);
     QCOMPARE(r.Read("[DHCP1]"), Lines{"DHCP: 1"});
-    QVERIFY(r.m.Options.DHCPEnabled);
+    QVERIFY(r.m.unit.Options.DHCPEnabled);
     r.Read("[DHCP99999999999]");  // a flag is compared, never converted
-    QVERIFY(!r.m.Options.DHCPEnabled);
+    QVERIFY(!r.m.unit.Options.DHCPEnabled);
     QCOMPARE(r.Read("[SD7]"), Lines{"Display: 7"});
-    QCOMPARE(r.m.Options.DisplayLevel, 3);
-    QCOMPARE(r.m.Options.DisplayLabel, "Level:25%"s);
+    QCOMPARE(r.m.unit.Options.DisplayLevel, 3);
+    QCOMPARE(r.m.screen.DisplayLabel, "Level:25%"s);
     r.Read("[SD0]");
-    QCOMPARE(r.m.Options.DisplayLabel, "Level:100%"s);
+    QCOMPARE(r.m.screen.DisplayLabel, "Level:100%"s);
     r.Read("[SD257]");  // low 8 bits: 1
-    QCOMPARE(r.m.Options.DisplayLabel, "Level:75%"s);
+    QCOMPARE(r.m.screen.DisplayLabel, "Level:75%"s);
     r.Read("[SD255]");  // low 8 bits: -1, limited to 0
-    QCOMPARE(r.m.Options.DisplayLevel, 0);
+    QCOMPARE(r.m.unit.Options.DisplayLevel, 0);
     QCOMPARE(r.Read("[IP192.168.0.7]"), Lines{"IP: 192.168.0.7"});
-    QCOMPARE(r.m.Options.IPAddress, "192.168.0.7"s);
+    QCOMPARE(r.m.unit.Options.IPAddress, "192.168.0.7"s);
     QCOMPARE(r.Read("[NM255.255.0.0]"), Lines{"Netmask: 255.255.0.0"});
-    QCOMPARE(r.m.Options.Netmask, "255.255.0.0"s);
+    QCOMPARE(r.m.unit.Options.Netmask, "255.255.0.0"s);
     QCOMPARE(r.Read("[GW10.0.0.1]]"), Lines{"Gateway: 10.0.0.1]"});  // to the last ']'
-    QCOMPARE(r.m.Options.Gateway, "10.0.0.1]"s);
+    QCOMPARE(r.m.unit.Options.Gateway, "10.0.0.1]"s);
     QCOMPARE(r.Read("[IP]"), Lines{"IP: "});
-    QCOMPARE(r.m.Options.IPAddress, "192.168.0.7"s);
+    QCOMPARE(r.m.unit.Options.IPAddress, "192.168.0.7"s);
   }
 
   void repliesAreTakenSilently() {
@@ -267,19 +267,19 @@ class TestCommandReader : public QObject {
     QCOMPARE(r.Read("[VO1R2147483648]"), Failed("[VO1R2147483648]", {"Zone: 1 Volume: 2147483648"}));
     QVERIFY(r.m == before);
     r.Read("[EO2B99999999999L1]");  // the band fails before anything is set
-    QCOMPARE(r.m.ZoneAudio[2].EQUsed, 0);
+    QCOMPARE(r.m.unit.ZoneAudio[2].EQUsed, 0);
     QCOMPARE(r.Read("[EO2B5L99999999999]"),
              Failed("[EO2B5L99999999999]", {"Zone: 2 EQ: 5 Level: 99999999999"}));
-    QCOMPARE(r.m.ZoneAudio[2].EQUsed, 1);
+    QCOMPARE(r.m.unit.ZoneAudio[2].EQUsed, 1);
     r.Read("[TO1B4T99999999999]");
-    QCOMPARE(r.m.ZoneAudio[1].Bass, -4);  // stored before the treble failed
+    QCOMPARE(r.m.unit.ZoneAudio[1].Bass, -4);  // stored before the treble failed
     const std::string longZone = "[NO" + std::string(30, '9') + "\"Den\"]";
     QCOMPARE(r.Read(longZone), Failed(longZone, {"Zone: " + std::string(30, '9') + " Name: Den"}));
-    QCOMPARE(r.m.ZoneCount, -1);
+    QCOMPARE(r.m.unit.ZoneCount, -1);
     QCOMPARE(r.Read("[SD-2147483649]").size(), 1u);  // no minus sign allowed here
     QCOMPARE(r.Read("[EO1LP2147483648]").size(), 3u);
     r.Read("[VO1R-2147483648]");  // the smallest value converts
-    QCOMPARE(r.m.ZoneAudio[1].Volume, 0);
+    QCOMPARE(r.m.unit.ZoneAudio[1].Volume, 0);
     QCOMPARE(r.Read("[SD4294967297]").size(), 3u);
   }
 
@@ -294,26 +294,26 @@ class TestCommandReader : public QObject {
       QCOMPARE(r.Read(line).size(), 1u);  // its own log line only
     }
     QVERIFY(r.m == before);
-    const std::size_t entries = r.m.ZoneList.Items.size();
+    const std::size_t entries = r.m.screen.ZoneList.Items.size();
     r.Read("[NO0\"x\"]");  // a zone 0 names nothing but counts
-    QCOMPARE(r.m.ZoneCount, 0);
+    QCOMPARE(r.m.unit.ZoneCount, 0);
     r.Read("[NO500\"x\"]");
-    QCOMPARE(r.m.ZoneCount, 192);
-    QCOMPARE(r.m.ZoneList.Items.size(), entries);
-    QVERIFY(r.m.ZoneNames == before.ZoneNames);
+    QCOMPARE(r.m.unit.ZoneCount, 192);
+    QCOMPARE(r.m.screen.ZoneList.Items.size(), entries);
+    QVERIFY(r.m.unit.ZoneNames == before.unit.ZoneNames);
     r.Read("[NI0\"x\"]");
-    QCOMPARE(r.m.SourceCount, 0);
-    QVERIFY(r.m.SourceNames == before.SourceNames);
+    QCOMPARE(r.m.unit.SourceCount, 0);
+    QVERIFY(r.m.unit.SourceNames == before.unit.SourceNames);
   }
 
   void lettersAreReadWithoutCase() {
     Reader r;
     QCOMPARE(r.Read("[vo12r-20]"), Lines{"Zone: 12 Volume: -20"});
-    QCOMPARE(r.m.ZoneAudio[12].Volume, -20);
+    QCOMPARE(r.m.unit.ZoneAudio[12].Volume, -20);
     r.Read("[fpl1]");
-    QVERIFY(r.m.Options.FrontPanelLock);
+    QVERIFY(r.m.unit.Options.FrontPanelLock);
     r.Read("[f1Ao2vI3]");
-    QVERIFY(r.m.FavoriteStore.Cell(1, 3, 2).Is('V'));
+    QVERIFY(r.m.unit.FavoriteStore.Cell(1, 3, 2).Is('V'));
     // Only A-Z: a byte with the case bit set elsewhere is no letter.
     for (std::string line : {"[\xd6O1\"x\"]",
                              "[V\xcf"
@@ -328,11 +328,11 @@ class TestCommandReader : public QObject {
   void firstFormAndLeftmostMatchWin() {
     Reader r;
     QCOMPARE(r.Read("[NO1\"Kitchen\"][VO1R-5]"), Lines{"Zone: 1 Volume: -5"});
-    QCOMPARE(r.m.ZoneNames[1], ""s);
-    QCOMPARE(r.m.ZoneAudio[1].Volume, -5);
+    QCOMPARE(r.m.unit.ZoneNames[1], ""s);
+    QCOMPARE(r.m.unit.ZoneAudio[1].Volume, -5);
     r.Read("[VO2R-3][VO1R-9]");
-    QCOMPARE(r.m.ZoneAudio[2].Volume, -3);
-    QCOMPARE(r.m.ZoneAudio[1].Volume, -5);
+    QCOMPARE(r.m.unit.ZoneAudio[2].Volume, -3);
+    QCOMPARE(r.m.unit.ZoneAudio[1].Volume, -5);
     QCOMPARE(r.Read("[SD2][FPL1]"), Lines{"Front Panel: 1"});
     QCOMPARE(r.Read("xyz[VO1Rx][VO3R-4]"), Lines{"Zone: 3 Volume: -4"});
     QCOMPARE(r.Read("[NO1\"a\"][NF2\"b\"]"), Lines{"Favorite: 2 Name: b"});
@@ -343,15 +343,15 @@ class TestCommandReader : public QObject {
   void namesRunToTheLastQuoteBracket() {
     Reader r;
     QCOMPARE(r.Read("[NO1\"say \"hi\"\"]"), Lines{"Zone: 1 Name: say \"hi\""});
-    QCOMPARE(r.m.ZoneNames[1], "say \"hi\""s);
+    QCOMPARE(r.m.unit.ZoneNames[1], "say \"hi\""s);
     r.Read("[NO2\"ab\"] tail \"]");
-    QCOMPARE(r.m.ZoneNames[2], "ab\"] tail "s);
+    QCOMPARE(r.m.unit.ZoneNames[2], "ab\"] tail "s);
     r.Read("[NO3\"ab\"]xyz\"");
-    QCOMPARE(r.m.ZoneNames[3], "ab"s);
+    QCOMPARE(r.m.unit.ZoneNames[3], "ab"s);
     r.Read("[NO4\"ab\"]\n\"]");  // an LF ends what a name may span
-    QCOMPARE(r.m.ZoneNames[4], "ab"s);
+    QCOMPARE(r.m.unit.ZoneNames[4], "ab"s);
     r.Read("[NO5\"a\rb\"]");  // a CR is an ordinary byte
-    QCOMPARE(r.m.ZoneNames[5], "a\rb"s);
+    QCOMPARE(r.m.unit.ZoneNames[5], "a\rb"s);
   }
 
   void byte255IsAnOrdinaryByte() {
@@ -362,7 +362,7 @@ class TestCommandReader : public QObject {
                     "cd\"]"),
              Lines{"Zone: 1 Name: ab\xff"
                    "cd"});
-    QCOMPARE(r.m.ZoneNames[1],
+    QCOMPARE(r.m.unit.ZoneNames[1],
              "ab\xff"
              "cd"s);
     QCOMPARE(r.Read("[IPa\xff"
@@ -371,13 +371,13 @@ class TestCommandReader : public QObject {
              Lines{"IP: a\xff"
                    "b\xff"
                    "c"});
-    QCOMPARE(r.m.Options.IPAddress,
+    QCOMPARE(r.m.unit.Options.IPAddress,
              "a\xff"
              "b\xff"
              "c"s);
     r.Read("[NO2\"\xff\"]");
-    QCOMPARE(r.m.ZoneNames[2], "\xff"s);
-    QCOMPARE(r.m.ZoneCount, 2);
+    QCOMPARE(r.m.unit.ZoneNames[2], "\xff"s);
+    QCOMPARE(r.m.unit.ZoneCount, 2);
   }
 
   void anyByteMayAppear() {
@@ -385,7 +385,7 @@ class TestCommandReader : public QObject {
     const std::string nul = "\0[FPL1]\0"s;
     QCOMPARE(r.Read(nul), Lines{"Front Panel: 1"});
     r.Read("[NO1\"a\0b\"]"s);
-    QCOMPARE(r.m.ZoneNames[1], "a\0b"s);
+    QCOMPARE(r.m.unit.ZoneNames[1], "a\0b"s);
     const std::string junk = "\x01\x02[VO1R\0-5]\x7f"s;
     QCOMPARE(r.Read(junk), Lines{"Didn't Handle: " + junk});
   }
@@ -396,17 +396,17 @@ class TestCommandReader : public QObject {
     std::string opens;
     while (opens.size() < kMiB) opens += "[NO1\"";
     QCOMPARE(r.Read(opens).size(), 1u);
-    QCOMPARE(r.m.ZoneCount, -1);
+    QCOMPARE(r.m.unit.ZoneCount, -1);
     r.Read(opens + "\"]");  // the first opening names zone 1 with the rest
-    QCOMPARE(r.m.ZoneNames[1], opens.substr(5, kNameLength));
-    QCOMPARE(r.m.ZoneCount, 1);
+    QCOMPARE(r.m.unit.ZoneNames[1], opens.substr(5, kNameLength));
+    QCOMPARE(r.m.unit.ZoneCount, 1);
     std::string ips;
     while (ips.size() < kMiB) ips += "[IP";
     QCOMPARE(r.Read(ips).size(), 1u);
     r.Read(ips + "]");
-    QCOMPARE(r.m.Options.IPAddress, ips.substr(3));
+    QCOMPARE(r.m.unit.Options.IPAddress, ips.substr(3));
     r.Read(opens + "[VO9R-9]");
-    QCOMPARE(r.m.ZoneAudio[9].Volume, -9);
+    QCOMPARE(r.m.unit.ZoneAudio[9].Volume, -9);
     const std::string digits = "[VO1R" + std::string(kMiB, '7') + "]";
     QCOMPARE(r.Read(digits).size(), 3u);
   }
@@ -489,7 +489,7 @@ class TestCommandReader : public QObject {
     QCOMPARE(referring.Text(), holding.Text());
     QCOMPARE(referring.ByteCount(), holding.ByteCount());
     QCOMPARE(recorder.text, holding.Text());
-    QVERIFY(SameConfiguration(byReference, byText));
+    QVERIFY(Identical(byReference.unit, byText.unit));
     receivedText.AppendText("0]\r\n");  // the open line grows: its log does not change
     QCOMPARE(referring.Text(), holding.Text());
     receivedText.Clear();
@@ -517,7 +517,7 @@ class TestCommandReader : public QObject {
     }
     QCOMPARE(passing.LineCount(), std::size_t{0});
     QCOMPARE(passed, lineByLine.Lines());
-    QVERIFY(SameConfiguration(fromFile, fromLines));
+    QVERIFY(Identical(fromFile.unit, fromLines.unit));
   }
 };
 

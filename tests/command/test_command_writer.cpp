@@ -14,8 +14,8 @@ ConfigModel Configured(int sources, int zones) {
   ConfigModel m;
   TextLog receivedText, messageLog;
   ResetModel(m, receivedText, messageLog);
-  m.SourceCount = sources;
-  m.ZoneCount = zones;
+  m.unit.SourceCount = sources;
+  m.unit.ZoneCount = zones;
   return m;
 }
 
@@ -86,15 +86,15 @@ class TestCommandWriter : public QObject {
 
   void writesTheWholeSequenceInOrder() {
     ConfigModel m = Configured(2, 2);
-    m.SourceNames[1] = "Cable";
-    m.ZoneNames[2] = "Kitchen";
-    m.Options.DisplayLevel = 2;
-    m.Options.IRLockout = true;
-    m.RestrictionMark(2, 1) = "R";
-    m.GroupMark(1, 3) = "G";
-    m.FavoriteStore.Cell(4, 2, 1).Set("C");
-    m.FavoriteNames[2] = "Party";
-    m.GroupNames[10] = "All";
+    m.unit.SourceNames[1] = "Cable";
+    m.unit.ZoneNames[2] = "Kitchen";
+    m.unit.Options.DisplayLevel = 2;
+    m.unit.Options.IRLockout = true;
+    m.unit.RestrictionMark(2, 1) = "R";
+    m.unit.GroupMark(1, 3) = "G";
+    m.unit.FavoriteStore.Cell(4, 2, 1).Set("C");
+    m.unit.FavoriteNames[2] = "Party";
+    m.unit.GroupNames[10] = "All";
     const Lines expected = {"[SD2]",
                             "[FPL0]",
                             "[IRL1]",
@@ -144,8 +144,8 @@ class TestCommandWriter : public QObject {
 
   void withoutZonesTheBlocksAndTrailerStillCome() {
     ConfigModel m = Configured(1, -1);
-    m.RestrictionMark(1, 1) = "R";
-    m.FavoriteStore.Cell(1, 1, 1).Set("A");
+    m.unit.RestrictionMark(1, 1) = "R";
+    m.unit.FavoriteStore.Cell(1, 1, 1).Set("A");
     const Lines lines = BuildCommandSequence(m);
     QCOMPARE(Lines(lines.begin(), lines.begin() + 7),
              (Lines{"[SD0]", "[FPL0]", "[IRL0]", "", "[NI1\" \"]", "[RAR]", ""}));
@@ -156,9 +156,9 @@ class TestCommandWriter : public QObject {
 
   void namesAreCutAndWrittenAsTheyAre() {
     ConfigModel m = Configured(3, 0);
-    m.SourceNames[1] = "ABCDEFGHIJKLMNOPQRST";
-    m.SourceNames[2] = "say \"hi\"]";
-    m.SourceNames[3] = std::string("\xE9t\xE9", 3);
+    m.unit.SourceNames[1] = "ABCDEFGHIJKLMNOPQRST";
+    m.unit.SourceNames[2] = "say \"hi\"]";
+    m.unit.SourceNames[3] = std::string("\xE9t\xE9", 3);
     const Lines lines = BuildCommandSequence(m);
     QCOMPARE(lines[4], std::string("[NI1\"ABCDEFGHIJKLMNO\"]"));
     QCOMPARE(lines[5], std::string("[NI2\"say \"hi\"]\"]"));
@@ -167,7 +167,7 @@ class TestCommandWriter : public QObject {
 
   void zoneAudioFollowsTheModeAndTheFlag() {
     ConfigModel m = Configured(1, 1);
-    ZoneAudioRec& a = m.ZoneAudio[1];
+    ZoneAudioRec& a = m.unit.ZoneAudio[1];
     a.Volume = -20;
     a.Balance = 9;
     QCOMPARE(ZoneBlock(m, 1), Lines{});  // EQUsed 0: name only
@@ -203,20 +203,20 @@ class TestCommandWriter : public QObject {
 
   void onlyExactMarksAreWrittenInTheirOrder() {
     ConfigModel m = Configured(3, 3);
-    m.RestrictionMark(1, 1) = "r";
-    m.RestrictionMark(1, 2) = " R";
-    m.RestrictionMark(1, 3) = "RR";
-    m.RestrictionMark(2, 3) = "R";
-    m.RestrictionMark(3, 1) = "R";
-    m.RestrictionMark(1, 2) = "X";
-    m.GroupMark(3, 1) = "G";
-    m.GroupMark(1, 10) = "G";
-    m.GroupMark(2, 2) = "g";
-    m.FavoriteStore.Cell(2, 3, 1).Set("V");
-    m.FavoriteStore.Cell(2, 1, 1).Set("A");
-    m.FavoriteStore.Cell(1, 2, 3).Set("C");
-    m.FavoriteStore.Cell(1, 1, 3).Set("R");
-    m.FavoriteStore.Cell(1, 3, 3).Set("X");
+    m.unit.RestrictionMark(1, 1) = "r";
+    m.unit.RestrictionMark(1, 2) = " R";
+    m.unit.RestrictionMark(1, 3) = "RR";
+    m.unit.RestrictionMark(2, 3) = "R";
+    m.unit.RestrictionMark(3, 1) = "R";
+    m.unit.RestrictionMark(1, 2) = "X";
+    m.unit.GroupMark(3, 1) = "G";
+    m.unit.GroupMark(1, 10) = "G";
+    m.unit.GroupMark(2, 2) = "g";
+    m.unit.FavoriteStore.Cell(2, 3, 1).Set("V");
+    m.unit.FavoriteStore.Cell(2, 1, 1).Set("A");
+    m.unit.FavoriteStore.Cell(1, 2, 3).Set("C");
+    m.unit.FavoriteStore.Cell(1, 1, 3).Set("R");
+    m.unit.FavoriteStore.Cell(1, 3, 3).Set("X");
     const Lines lines = BuildCommandSequence(m);
     QCOMPARE(Between(lines, "[RAR]", "[GAR]"), (Lines{"", "[RPO2I3]", "[RPO3I1]"}));
     QCOMPARE(Between(lines, "[GAR]", "[FAR]"), (Lines{"[G10AO1]", "[G1AO3]", ""}));
@@ -225,13 +225,13 @@ class TestCommandWriter : public QObject {
 
   void networkLinesDependOnDhcp() {
     ConfigModel m = Configured(1, 0);
-    m.Options.IPAddress.clear();
-    m.Options.Netmask = "255.0.0.0";
+    m.unit.Options.IPAddress.clear();
+    m.unit.Options.Netmask = "255.0.0.0";
     Lines lines = BuildCommandSequence(m);
     QCOMPARE(Lines(lines.end() - 5, lines.end()),
              (Lines{"[DHCP0]", "[IP]", "[NM255.0.0.0]", "[GWGateway]", "[EC]"}));
-    m.Options.DHCPEnabled = true;
-    m.Options.FrontPanelLock = true;
+    m.unit.Options.DHCPEnabled = true;
+    m.unit.Options.FrontPanelLock = true;
     lines = BuildCommandSequence(m);
     QCOMPARE(Lines(lines.end() - 2, lines.end()), (Lines{"[DHCP1]", "[EC]"}));
     QCOMPARE(lines[1], std::string("[FPL1]"));

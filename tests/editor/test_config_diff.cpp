@@ -42,36 +42,36 @@ std::string TextOf(const ConfigModel& m) { return ZemFileText(BuildCommandSequen
 // A small configuration with one zone of each DSP mode and a little of every table.
 ConfigModel BaseModel() {
   ConfigModel m;
-  m.SourceCount = 8;
-  m.ZoneCount = 24;
-  for (int s = 1; s <= 16; ++s) m.SourceNames[s] = "Src " + std::to_string(s);
-  for (int z = 1; z <= 192; ++z) m.ZoneNames[z] = "Room " + std::to_string(z);
-  m.SourceNames[3] = "Caf\xE9";
-  m.ZoneNames[12] = "Patio";
-  ZoneAudioRec& eq = m.ZoneAudio[5];
+  m.unit.SourceCount = 8;
+  m.unit.ZoneCount = 24;
+  for (int s = 1; s <= 16; ++s) m.unit.SourceNames[s] = "Src " + std::to_string(s);
+  for (int z = 1; z <= 192; ++z) m.unit.ZoneNames[z] = "Room " + std::to_string(z);
+  m.unit.SourceNames[3] = "Caf\xE9";
+  m.unit.ZoneNames[12] = "Patio";
+  ZoneAudioRec& eq = m.unit.ZoneAudio[5];
   eq.EQUsed = 1;
   eq.Volume = -20;
   eq.DSPMode = 1;
   for (int b = 1; b <= kBands; ++b) eq.Band[b] = static_cast<std::int8_t>(b - 3);
-  ZoneAudioRec& preset = m.ZoneAudio[6];
-  preset = ZoneAudioRec{1, {}, 0, 0, -35, 5, 2, 2, 0, 0};
-  ZoneAudioRec& tone = m.ZoneAudio[7];
-  tone = ZoneAudioRec{1, {}, -3, 4, -10, -6, 3, 0, 0, 0};  // bass +3, treble -4 as shown
-  ZoneAudioRec& lowpass = m.ZoneAudio[8];
-  lowpass = ZoneAudioRec{1, {}, 0, 0, -12, 0, 4, 0, 80, 0};
+  ZoneAudioRec& preset = m.unit.ZoneAudio[6];
+  preset = ZoneAudioRec{1, {}, 0, 0, -35, 5, 2, 2, 0};
+  ZoneAudioRec& tone = m.unit.ZoneAudio[7];
+  tone = ZoneAudioRec{1, {}, -3, 4, -10, -6, 3, 0, 0};  // bass +3, treble -4 as shown
+  ZoneAudioRec& lowpass = m.unit.ZoneAudio[8];
+  lowpass = ZoneAudioRec{1, {}, 0, 0, -12, 0, 4, 0, 80};
   for (int f = 1; f <= kFavorites; ++f) {
-    m.FavoriteNames[f] = "Fav " + std::to_string(f);
-    m.GroupNames[f] = "Grp " + std::to_string(f);
+    m.unit.FavoriteNames[f] = "Fav " + std::to_string(f);
+    m.unit.GroupNames[f] = "Grp " + std::to_string(f);
   }
-  m.FavoriteStore.Cell(3, 2, 7).Set("C");
-  m.FavoriteStore.Cell(1, 5, 3).Set("A");
-  m.FavoriteStore.Cell(1, 6, 3).Set("V");
-  m.RestrictionMark(2, 1) = "R";
-  m.GroupMark(4, 1) = "G";
-  m.Options.DisplayLevel = 1;
-  m.Options.IPAddress = "192.168.1.20";
-  m.Options.Netmask = "255.255.255.0";
-  m.Options.Gateway = "192.168.1.1";
+  m.unit.FavoriteStore.Cell(3, 2, 7).Set("C");
+  m.unit.FavoriteStore.Cell(1, 5, 3).Set("A");
+  m.unit.FavoriteStore.Cell(1, 6, 3).Set("V");
+  m.unit.RestrictionMark(2, 1) = "R";
+  m.unit.GroupMark(4, 1) = "G";
+  m.unit.Options.DisplayLevel = 1;
+  m.unit.Options.IPAddress = "192.168.1.20";
+  m.unit.Options.Netmask = "255.255.255.0";
+  m.unit.Options.Gateway = "192.168.1.1";
   return m;
 }
 
@@ -90,14 +90,14 @@ std::string RandomName(std::mt19937& rng) {
 ConfigModel RandomModel(std::mt19937& rng) {
   auto between = [&rng](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
   ConfigModel m;
-  m.SourceCount = between(1, 16);
-  m.ZoneCount = between(0, 9) == 0 ? between(150, 192) : between(1, 40);  // now and then a full unit
-  for (auto& n : m.SourceNames) n = RandomName(rng);
-  for (auto& n : m.ZoneNames) n = RandomName(rng);
-  for (auto& n : m.FavoriteNames) n = RandomName(rng);
-  for (auto& n : m.GroupNames) n = RandomName(rng);
+  m.unit.SourceCount = between(1, 16);
+  m.unit.ZoneCount = between(0, 9) == 0 ? between(150, 192) : between(1, 40);  // now and then a full unit
+  for (auto& n : m.unit.SourceNames) n = RandomName(rng);
+  for (auto& n : m.unit.ZoneNames) n = RandomName(rng);
+  for (auto& n : m.unit.FavoriteNames) n = RandomName(rng);
+  for (auto& n : m.unit.GroupNames) n = RandomName(rng);
   for (int z = 1; z <= kZones; ++z) {
-    ZoneAudioRec& a = m.ZoneAudio[z];
+    ZoneAudioRec& a = m.unit.ZoneAudio[z];
     a.EQUsed = static_cast<std::uint8_t>(between(0, 3) != 0);
     a.Volume = static_cast<std::int8_t>(between(-80, 0));
     a.DSPMode = static_cast<std::int8_t>(between(0, 4));
@@ -108,18 +108,18 @@ ConfigModel RandomModel(std::mt19937& rng) {
     a.Treble = static_cast<std::int8_t>(between(-12, 12));
     a.Lowpass = between(40, 240);
     for (int s = 1; s <= kSources; ++s)
-      if (between(0, 30) == 0) m.RestrictionMark(z, s) = "R";
+      if (between(0, 30) == 0) m.unit.RestrictionMark(z, s) = "R";
     for (int g = 1; g <= kGroups; ++g)
-      if (between(0, 8) == 0) m.GroupMark(z, g) = "G";
+      if (between(0, 8) == 0) m.unit.GroupMark(z, g) = "G";
     for (int f = 1; f <= kFavorites; ++f)
       if (between(0, 2) == 0)
-        m.FavoriteStore.Cell(f, between(1, kSources), z).Set(std::string(1, "CAV"[between(0, 2)]));
+        m.unit.FavoriteStore.Cell(f, between(1, kSources), z).Set(std::string(1, "CAV"[between(0, 2)]));
   }
-  m.Options.DisplayLevel = between(0, 3);
-  m.Options.FrontPanelLock = between(0, 1) != 0;
-  m.Options.IRLockout = between(0, 1) != 0;
-  m.Options.DHCPEnabled = between(0, 2) == 0;
-  m.Options.IPAddress = "10.0.0." + std::to_string(between(1, 254));
+  m.unit.Options.DisplayLevel = between(0, 3);
+  m.unit.Options.FrontPanelLock = between(0, 1) != 0;
+  m.unit.Options.IRLockout = between(0, 1) != 0;
+  m.unit.Options.DHCPEnabled = between(0, 2) == 0;
+  m.unit.Options.IPAddress = "10.0.0." + std::to_string(between(1, 254));
   return m;
 }
 
@@ -130,52 +130,52 @@ void MutateRandomly(ConfigModel& m, std::mt19937& rng) {
   const int s = between(1, kSources);
   switch (between(0, 15)) {
     case 0:
-      m.SourceCount = between(1, 16);
+      m.unit.SourceCount = between(1, 16);
       break;
     case 1:
-      m.ZoneCount = between(1, 48);
+      m.unit.ZoneCount = between(1, 48);
       break;
     case 2:
-      m.SourceNames[s] = RandomName(rng);
+      m.unit.SourceNames[s] = RandomName(rng);
       break;
     case 3:
-      m.ZoneNames[z] = RandomName(rng);
+      m.unit.ZoneNames[z] = RandomName(rng);
       break;
     case 4:
-      m.FavoriteNames[between(1, kFavorites)] = RandomName(rng);
+      m.unit.FavoriteNames[between(1, kFavorites)] = RandomName(rng);
       break;
     case 5:
-      m.GroupNames[between(1, kGroups)] = RandomName(rng);
+      m.unit.GroupNames[between(1, kGroups)] = RandomName(rng);
       break;
     case 6:
-      m.ZoneAudio[z].Volume = static_cast<std::int8_t>(between(-80, 0));
+      m.unit.ZoneAudio[z].Volume = static_cast<std::int8_t>(between(-80, 0));
       break;
     case 7:
-      m.ZoneAudio[z].DSPMode = static_cast<std::int8_t>(between(0, 4));
+      m.unit.ZoneAudio[z].DSPMode = static_cast<std::int8_t>(between(0, 4));
       break;
     case 8:
-      m.ZoneAudio[z].Band[between(1, kBands)] = static_cast<std::int8_t>(between(-10, 10));
+      m.unit.ZoneAudio[z].Band[between(1, kBands)] = static_cast<std::int8_t>(between(-10, 10));
       break;
     case 9:
-      m.ZoneAudio[z].Bass = static_cast<std::int8_t>(between(-12, 12));
+      m.unit.ZoneAudio[z].Bass = static_cast<std::int8_t>(between(-12, 12));
       break;
     case 10:
-      m.ZoneAudio[z].Lowpass = between(40, 240);
+      m.unit.ZoneAudio[z].Lowpass = between(40, 240);
       break;
     case 11:
-      m.RestrictionMark(z, s) = m.RestrictionMark(z, s) == "R" ? "" : "R";
+      m.unit.RestrictionMark(z, s) = m.unit.RestrictionMark(z, s) == "R" ? "" : "R";
       break;
     case 12:
-      m.GroupMark(z, between(1, kGroups)) = "G";
+      m.unit.GroupMark(z, between(1, kGroups)) = "G";
       break;
     case 13:
-      m.FavoriteStore.Cell(between(1, kFavorites), s, z).Set("V");
+      m.unit.FavoriteStore.Cell(between(1, kFavorites), s, z).Set("V");
       break;
     case 14:
-      m.Options.DHCPEnabled = !m.Options.DHCPEnabled;
+      m.unit.Options.DHCPEnabled = !m.unit.Options.DHCPEnabled;
       break;
     default:
-      m.Options.Gateway = "10.1.1." + std::to_string(between(1, 9));
+      m.unit.Options.Gateway = "10.1.1." + std::to_string(between(1, 9));
       break;
   }
 }
@@ -207,75 +207,79 @@ class TestConfigDiff : public QObject {
   void everyTableChangeIsFoundAndWorded() {
     const std::vector<Mutation> mutations = {
         {"zone name",
-         [](ConfigModel& m) { m.ZoneNames[12] = "Deck"; },
+         [](ConfigModel& m) { m.unit.ZoneNames[12] = "Deck"; },
          {R"(zone 12 name: "Patio" -> "Deck")"}},
         {"source name",
-         [](ConfigModel& m) { m.SourceNames[3] = "Caf\xE9 \"2\"\\"; },
+         [](ConfigModel& m) { m.unit.SourceNames[3] = "Caf\xE9 \"2\"\\"; },
          {"source 3 name: \"Caf\xE9\" -> \"Caf\xE9 \\\"2\\\"\\\\\""}},
         {"favorite name",
-         [](ConfigModel& m) { m.FavoriteNames[4] = "Night"; },
+         [](ConfigModel& m) { m.unit.FavoriteNames[4] = "Night"; },
          {R"(favorite 4 name: "Fav 4" -> "Night")"}},
-        {"group name", [](ConfigModel& m) { m.GroupNames[10] = ""; }, {R"(group 10 name: "Grp 10" -> " ")"}},
+        {"group name",
+         [](ConfigModel& m) { m.unit.GroupNames[10] = ""; },
+         {R"(group 10 name: "Grp 10" -> " ")"}},
         {"source count",
-         [](ConfigModel& m) { m.SourceCount = 10; },
+         [](ConfigModel& m) { m.unit.SourceCount = 10; },
          {"sources: 8 -> 10", R"(source 9 name: none -> "Src 9")", R"(source 10 name: none -> "Src 10")"}},
         {"zone count",
-         [](ConfigModel& m) { m.ZoneCount = 23; },
+         [](ConfigModel& m) { m.unit.ZoneCount = 23; },
          {"zones: 24 -> 23", R"(zone 24 name: "Room 24" -> none)"}},
-        {"volume", [](ConfigModel& m) { m.ZoneAudio[5].Volume = -30; }, {"zone 5 volume: -20 dB -> -30 dB"}},
-        {"band", [](ConfigModel& m) { m.ZoneAudio[5].Band[6] = 0; }, {"zone 5 band 6: +3 -> 0"}},
+        {"volume",
+         [](ConfigModel& m) { m.unit.ZoneAudio[5].Volume = -30; },
+         {"zone 5 volume: -20 dB -> -30 dB"}},
+        {"band", [](ConfigModel& m) { m.unit.ZoneAudio[5].Band[6] = 0; }, {"zone 5 band 6: +3 -> 0"}},
         {"balance",
-         [](ConfigModel& m) { m.ZoneAudio[5].Balance = -10; },
+         [](ConfigModel& m) { m.unit.ZoneAudio[5].Balance = -10; },
          {"zone 5 balance: centre -> left 10 dB"}},
         {"system preset",
-         [](ConfigModel& m) { m.ZoneAudio[6].SystemEQ = 3; },
+         [](ConfigModel& m) { m.unit.ZoneAudio[6].SystemEQ = 3; },
          {"zone 6 system EQ preset: 2 -> 3"}},
         {"bass and treble",
-         [](ConfigModel& m) { m.ZoneAudio[7].Bass = -5, m.ZoneAudio[7].Treble = 0; },
+         [](ConfigModel& m) { m.unit.ZoneAudio[7].Bass = -5, m.unit.ZoneAudio[7].Treble = 0; },
          {"zone 7 bass: +3 -> +5", "zone 7 treble: -4 -> 0"}},
         {"lowpass",
-         [](ConfigModel& m) { m.ZoneAudio[8].Lowpass = 120; },
+         [](ConfigModel& m) { m.unit.ZoneAudio[8].Lowpass = 120; },
          {"zone 8 lowpass: 80 Hz -> 120 Hz"}},
         {"mode",
-         [](ConfigModel& m) { m.ZoneAudio[8].DSPMode = 0; },
+         [](ConfigModel& m) { m.unit.ZoneAudio[8].DSPMode = 0; },
          {"zone 8 DSP mode: Lowpass -> EQ/Tone Disabled", "zone 8 lowpass: 80 Hz -> none"}},
         {"audio appears",
          [](ConfigModel& m) {
-           m.ZoneAudio[9].EQUsed = 1;
-           m.ZoneAudio[9].Volume = -40;
-           m.ZoneAudio[9].Balance = 7;
+           m.unit.ZoneAudio[9].EQUsed = 1;
+           m.unit.ZoneAudio[9].Volume = -40;
+           m.unit.ZoneAudio[9].Balance = 7;
          },
          {"zone 9 volume: none -> -40 dB", "zone 9 DSP mode: none -> EQ/Tone Disabled",
           "zone 9 balance: none -> right 7 dB"}},
         {"restriction",
-         [](ConfigModel& m) { m.RestrictionMark(9, 4) = "R"; },
+         [](ConfigModel& m) { m.unit.RestrictionMark(9, 4) = "R"; },
          {"restriction zone 9 source 4: none -> R"}},
-        {"group member", [](ConfigModel& m) { m.GroupMark(7, 2) = "G"; }, {"group 2 zone 7: none -> G"}},
+        {"group member", [](ConfigModel& m) { m.unit.GroupMark(7, 2) = "G"; }, {"group 2 zone 7: none -> G"}},
         {"favorite cleared",
-         [](ConfigModel& m) { m.FavoriteStore.Cell(3, 2, 7).Clear(); },
+         [](ConfigModel& m) { m.unit.FavoriteStore.Cell(3, 2, 7).Clear(); },
          {"favorite 3 zone 7: C from source 2 -> none"}},
         {"favorite feed",
-         [](ConfigModel& m) { m.FavoriteStore.Cell(1, 6, 3).Set("C"); },
+         [](ConfigModel& m) { m.unit.FavoriteStore.Cell(1, 6, 3).Set("C"); },
          {"favorite 1 zone 3: A from source 5, V from source 6 -> A from source 5, C from source 6"}},
         {"display level",
-         [](ConfigModel& m) { m.Options.DisplayLevel = 3; },
+         [](ConfigModel& m) { m.unit.Options.DisplayLevel = 3; },
          {"options display level: 75% -> 25%"}},
         {"front panel",
-         [](ConfigModel& m) { m.Options.FrontPanelLock = true; },
+         [](ConfigModel& m) { m.unit.Options.FrontPanelLock = true; },
          {"options front panel lock: off -> on"}},
-        {"IR", [](ConfigModel& m) { m.Options.IRLockout = true; }, {"options IR lockout: off -> on"}},
+        {"IR", [](ConfigModel& m) { m.unit.Options.IRLockout = true; }, {"options IR lockout: off -> on"}},
         {"IP",
-         [](ConfigModel& m) { m.Options.IPAddress = "192.168.1.21"; },
+         [](ConfigModel& m) { m.unit.Options.IPAddress = "192.168.1.21"; },
          {R"(options IP address: "192.168.1.20" -> "192.168.1.21")"}},
         {"netmask and gateway",
          [](ConfigModel& m) {
-           m.Options.Netmask = "255.255.0.0";
-           m.Options.Gateway = "192.168.0.1";
+           m.unit.Options.Netmask = "255.255.0.0";
+           m.unit.Options.Gateway = "192.168.0.1";
          },
          {R"(options netmask: "255.255.255.0" -> "255.255.0.0")",
           R"(options gateway: "192.168.1.1" -> "192.168.0.1")"}},
         {"DHCP",
-         [](ConfigModel& m) { m.Options.DHCPEnabled = true; },
+         [](ConfigModel& m) { m.unit.Options.DHCPEnabled = true; },
          {"options DHCP: off -> on", R"(options IP address: "192.168.1.20" -> none)",
           R"(options netmask: "255.255.255.0" -> none)", R"(options gateway: "192.168.1.1" -> none)"}},
     };
@@ -297,10 +301,10 @@ class TestConfigDiff : public QObject {
 
   void differencesCarryTheirValuesAsData() {
     ConfigModel changed = BaseModel();
-    changed.ZoneNames[12] = "D\xE9\x01k";
-    changed.ZoneAudio[5].Volume = -30;
-    changed.Options.FrontPanelLock = true;
-    changed.FavoriteStore.Cell(3, 2, 7).Clear();
+    changed.unit.ZoneNames[12] = "D\xE9\x01k";
+    changed.unit.ZoneAudio[5].Volume = -30;
+    changed.unit.Options.FrontPanelLock = true;
+    changed.unit.FavoriteStore.Cell(3, 2, 7).Clear();
     const Compared c = CompareTexts(TextOf(BaseModel()), TextOf(changed));
     QCOMPARE(c.differences.size(), std::size_t(4));
     const ConfigDifference& name = c.differences[1];  // zone by zone: 5, then 12
@@ -324,29 +328,31 @@ class TestConfigDiff : public QObject {
   // DHCP is on, the unit-only tables, name bytes beyond the name length.
   void unwrittenStateIsNoDifference() {
     const std::vector<std::function<void(ConfigModel&)>> invisible = {
-        [](ConfigModel& m) { m.ZoneNames[30] = "Beyond"; },
-        [](ConfigModel& m) { m.SourceNames[9] = "Beyond"; },
-        [](ConfigModel& m) { m.FavoriteStore.Cell(2, 12, 3).Set("C"); },
-        [](ConfigModel& m) { m.FavoriteStore.Cell(2, 3, 30).Set("A"); },
-        [](ConfigModel& m) { m.FavoriteStore.Cell(2, 7, 3).Set("R"); },
-        [](ConfigModel& m) { m.RestrictionMark(40, 2) = "R"; },
-        [](ConfigModel& m) { m.RestrictionMark(3, 2) = "X"; },
-        [](ConfigModel& m) { m.GroupMark(25, 1) = "G"; },
-        [](ConfigModel& m) { m.FavoritesGrid.Cell(2, 3) = "C"; },
-        [](ConfigModel& m) { m.ZoneAudio[5].Lowpass = 200; },
-        [](ConfigModel& m) { m.ZoneAudio[7].Band[2] = 9; },
-        [](ConfigModel& m) { m.ZoneAudio[10].Volume = -50; },
-        [](ConfigModel& m) { m.ZoneAudio[6].Balance = 7, m.ZoneAudio[6].Bass = 7; },
-        [](ConfigModel& m) { m.ZoneAudio[11].SystemEQ = -1; },
-        [](ConfigModel& m) { m.ZoneAudio[5].VolumeLock = 1; },
-        [](ConfigModel& m) { m.EQPresets[2].Band[6] = 3; },
-        [](ConfigModel& m) { m.ZoneNames[3] = "Room 3 and more than fifteen bytes"; },
-        [](ConfigModel& m) { m.CurrentZone = 9, m.ZoneList.Select(3), m.MarkedText = "C"; },
+        [](ConfigModel& m) { m.unit.ZoneNames[30] = "Beyond"; },
+        [](ConfigModel& m) { m.unit.SourceNames[9] = "Beyond"; },
+        [](ConfigModel& m) { m.unit.FavoriteStore.Cell(2, 12, 3).Set("C"); },
+        [](ConfigModel& m) { m.unit.FavoriteStore.Cell(2, 3, 30).Set("A"); },
+        [](ConfigModel& m) { m.unit.FavoriteStore.Cell(2, 7, 3).Set("R"); },
+        [](ConfigModel& m) { m.unit.RestrictionMark(40, 2) = "R"; },
+        [](ConfigModel& m) { m.unit.RestrictionMark(3, 2) = "X"; },
+        [](ConfigModel& m) { m.unit.GroupMark(25, 1) = "G"; },
+        [](ConfigModel& m) { m.screen.FavoritesGrid.Cell(2, 3) = "C"; },
+        [](ConfigModel& m) { m.unit.ZoneAudio[5].Lowpass = 200; },
+        [](ConfigModel& m) { m.unit.ZoneAudio[7].Band[2] = 9; },
+        [](ConfigModel& m) { m.unit.ZoneAudio[10].Volume = -50; },
+        [](ConfigModel& m) { m.unit.ZoneAudio[6].Balance = 7, m.unit.ZoneAudio[6].Bass = 7; },
+        [](ConfigModel& m) { m.unit.ZoneAudio[11].SystemEQ = -1; },
+        [](ConfigModel& m) { m.unit.VolumeLocks[5] = 1; },
+        [](ConfigModel& m) { m.unit.EQPresets[2].Band[6] = 3; },
+        [](ConfigModel& m) { m.unit.ZoneNames[3] = "Room 3 and more than fifteen bytes"; },
+        [](ConfigModel& m) {
+          m.screen.CurrentZone = 9, m.screen.ZoneList.Select(3), m.screen.MarkedText = "C";
+        },
     };
     ConfigModel base = BaseModel();
-    base.ZoneNames[3] = "Room 3 and more";
-    base.ZoneAudio[6].DSPMode = -1;
-    base.ZoneAudio[11] = ZoneAudioRec{1, {}, 0, 0, -5, 0, 2, 0, 0, 0};  // preset mode, no preset
+    base.unit.ZoneNames[3] = "Room 3 and more";
+    base.unit.ZoneAudio[6].DSPMode = -1;
+    base.unit.ZoneAudio[11] = ZoneAudioRec{1, {}, 0, 0, -5, 0, 2, 0, 0};  // preset mode, no preset
     for (std::size_t i = 0; i < invisible.size(); ++i) {
       ConfigModel changed = base;
       invisible[i](changed);
@@ -356,9 +362,9 @@ class TestConfigDiff : public QObject {
       QCOMPARE(TextOf(changed), TextOf(base));
     }
     ConfigModel dhcp = base;
-    dhcp.Options.DHCPEnabled = true;
+    dhcp.unit.Options.DHCPEnabled = true;
     ConfigModel otherAddress = dhcp;
-    otherAddress.Options.IPAddress = "1.2.3.4";
+    otherAddress.unit.Options.IPAddress = "1.2.3.4";
     QVERIFY(CompareConfigurations(dhcp, otherAddress).empty());
     QCOMPARE(TextOf(dhcp), TextOf(otherAddress));
   }
@@ -367,13 +373,13 @@ class TestConfigDiff : public QObject {
   // holds values there and the other side's counts reach them.
   void valuesBeyondASidesCountsAreNone() {
     ConfigModel a = BaseModel();
-    a.FavoriteStore.Cell(2, 3, 30).Set("A");
-    a.FavoriteStore.Cell(2, 10, 3).Set("V");
-    a.GroupMark(30, 1) = "G";
-    a.RestrictionMark(30, 2) = "R";
+    a.unit.FavoriteStore.Cell(2, 3, 30).Set("A");
+    a.unit.FavoriteStore.Cell(2, 10, 3).Set("V");
+    a.unit.GroupMark(30, 1) = "G";
+    a.unit.RestrictionMark(30, 2) = "R";
     ConfigModel b = a;
-    b.ZoneCount = 30;
-    b.SourceCount = 10;
+    b.unit.ZoneCount = 30;
+    b.unit.SourceCount = 10;
     std::vector<std::string> lines;
     for (const auto& d : CompareConfigurations(a, b)) lines.push_back(DifferenceLine(d));
     for (const char* expected :

@@ -2,8 +2,11 @@
 // window's File Mode import leaves in the model, the pages' lists and logs.
 #include <QtTest>
 
+#include <functional>
 #include "command/command_writer.h"
+
 #include "editor/editor.h"
+#include "editor/options_logic.h"
 #include "editor/read_back_check.h"
 
 using namespace zem;
@@ -33,6 +36,65 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
+// An edit as a page makes it, and the edit that puts the value back by hand.
+struct HandEdit {
+  const char* name;
+  bool exported;  // whether an export writes what it changes
+  std::function<void(Editor&)> edit;
+  std::function<void(Editor&)> undo;
+};
+
+// A name or option typed into a page: the views write the model and bump the revision.
+std::function<void(Editor&)> Typed(std::function<void(ConfigModel&)> change) {
+  return [change = std::move(change)](Editor& e) {
+    change(e.model);
+    e.revision.Bump();
+  };
+}
+
+const std::vector<HandEdit>& HandEdits() {
+  static const std::vector<HandEdit> edits = {
+      {"zone volume", true, [](Editor& e) { e.zoneAudio.SetVolumePosition(-40); },
+       [](Editor& e) { e.zoneAudio.SetVolumePosition(-20); }},
+      {"zone band", true, [](Editor& e) { e.zoneAudio.SetBandPosition(3, 4); },
+       [](Editor& e) { e.zoneAudio.SetBandPosition(3, 0); }},
+      // Showing zone 3 brings its values into the sliders' ranges: no edit.
+      {"volume of a zone shown", true,
+       [](Editor& e) {
+         e.zoneAudio.ZoneChosen(2);
+         e.zoneAudio.SetVolumePosition(-5);
+       },
+       [](Editor& e) { e.zoneAudio.SetVolumePosition(0); }},
+      {"DSP mode", true, [](Editor& e) { e.zoneAudio.DSPModeChosen(3); },
+       [](Editor& e) { e.zoneAudio.DSPModeChosen(1); }},
+      {"restriction", true, [](Editor& e) { e.matrix.RestrictionCellDoubleClicked(2, 3); },
+       [](Editor& e) { e.matrix.RestrictionCellDoubleClicked(2, 3); }},
+      {"group member", true, [](Editor& e) { e.matrix.GroupCellDoubleClicked(4, 2); },
+       [](Editor& e) { e.matrix.GroupCellDoubleClicked(4, 2); }},
+      {"zone name", true, Typed([](ConfigModel& m) { m.unit.ZoneNames[2] = "Den"; }),
+       Typed([](ConfigModel& m) { m.unit.ZoneNames[2] = "Room 2"; })},
+      {"display level", true, Typed([](ConfigModel& m) { DisplayLevelChanged(m, 2); }),
+       Typed([](ConfigModel& m) { DisplayLevelChanged(m, 0); })},
+      // The screen alone: even with the revision moved on, nothing to save.
+      {"zone shown", false, [](Editor& e) { e.zoneAudio.ZoneChosen(3); }, nullptr},
+      {"favorite marker", false, [](Editor& e) { e.favorites.CellClicked(2, 2); }, nullptr},
+      {"display label", false, Typed([](ConfigModel& m) { m.screen.DisplayLabel = "Level:50%"; }), nullptr},
+      {"grid label", false, Typed([](ConfigModel& m) { m.screen.RestrictionLabels.Cell(0, 2) = "Den"; }),
+       nullptr},
+      // The unit's own data, never exported.
+      {"preset sliders", false,
+       [](Editor& e) {
+         e.presets.SetNameText("Hall");
+         e.presets.SetBandPosition(3, -7);
+         e.presets.PresetChosen(4);
+       },
+       nullptr},
+      {"preset table", false, Typed([](ConfigModel& m) { m.unit.EQPresets[2].Band[1] = 9; }), nullptr},
+      {"volume lock", false, Typed([](ConfigModel& m) { m.unit.VolumeLocks[1] = 1; }), nullptr},
+  };
+  return edits;
+}
+
 }  // namespace
 
 class TestEditorImport : public QObject {
@@ -43,26 +105,26 @@ class TestEditorImport : public QObject {
     Editor e;
     e.ImportFileText(Named(8, 24), "small.zem");
     const ConfigModel& m = e.model;
-    QCOMPARE(m.SourceCount, 8);
-    QCOMPARE(m.ZoneCount, 24);
+    QCOMPARE(m.unit.SourceCount, 8);
+    QCOMPARE(m.unit.ZoneCount, 24);
     for (int z = 1; z <= 192; ++z) {
       for (int s = 1; s <= 16; ++s) {
         const bool unused = s > 8 || z > 24;
-        QCOMPARE(m.FavoritesGrid.Cell(s, z) == "X", unused);
-        QCOMPARE(m.RestrictionGrid.Cell(s, z) == "X", unused);
+        QCOMPARE(m.screen.FavoritesGrid.Cell(s, z) == "X", unused);
+        QCOMPARE(m.unit.RestrictionMarks.Cell(s, z) == "X", unused);
       }
-      for (int g = 1; g <= 10; ++g) QCOMPARE(m.GroupGrid.Cell(g, z) == "X", z > 24);
+      for (int g = 1; g <= 10; ++g) QCOMPARE(m.unit.GroupMarks.Cell(g, z) == "X", z > 24);
     }
-    QCOMPARE(m.ZoneNameRows, 24);
-    QCOMPARE(m.SourceNameRows, 8);
+    QCOMPARE(m.screen.ZoneNameRows, 24);
+    QCOMPARE(m.screen.SourceNameRows, 8);
     // The refresh at the end puts the zone names into the lists and labels.
-    QCOMPARE(m.ZoneList.Items.size(), std::size_t(24));
-    QCOMPARE(m.ZoneList.Items[2], std::string("Room 3"));
-    QCOMPARE(m.ZoneList.Selected, 0);
-    QCOMPARE(m.FavoritesGrid.Cell(0, 3), std::string("Room 3"));
-    QCOMPARE(m.GroupGrid.Cell(0, 24), std::string("Room 24"));
-    QCOMPARE(m.RestrictionGrid.Cell(0, 25), std::string("Zone 25"));
-    QCOMPARE(m.FavoriteList.Items, std::vector<std::string>(10));
+    QCOMPARE(m.screen.ZoneList.Items.size(), std::size_t(24));
+    QCOMPARE(m.screen.ZoneList.Items[2], std::string("Room 3"));
+    QCOMPARE(m.screen.ZoneList.Selected, 0);
+    QCOMPARE(m.screen.FavoritesGrid.Cell(0, 3), std::string("Room 3"));
+    QCOMPARE(m.screen.GroupLabels.Cell(0, 24), std::string("Room 24"));
+    QCOMPARE(m.screen.RestrictionLabels.Cell(0, 25), std::string("Zone 25"));
+    QCOMPARE(m.screen.FavoriteList.Items, std::vector<std::string>(10));
     QVERIFY(e.PagesEnabled());
     QCOMPARE(e.status.Text(), std::string(" Import Complete"));
     QCOMPARE(e.messageLog.Line(e.messageLog.LineCount() - 1), std::string("Import Complete"));
@@ -72,15 +134,15 @@ class TestEditorImport : public QObject {
     Editor e;
     e.ImportFileText(Lines({"[VO1R-5]", "just words", " [VO2R-5]", ""}), "none.zem");
     const ConfigModel& m = e.model;
-    QCOMPARE(m.SourceCount, -1);
-    QCOMPARE(m.ZoneCount, -1);
-    for (int s = 1; s <= 16; ++s) QCOMPARE(m.FavoritesGrid.Cell(s, 0), std::to_string(s));
-    for (int g = 1; g <= 10; ++g) QCOMPARE(m.GroupGrid.Cell(g, 0), std::to_string(g));
-    QCOMPARE(m.FavoritesGrid.Cell(0, 1), std::string("Zone 1"));
-    QCOMPARE(m.RestrictionGrid.Cell(0, 192), std::string("Zone 192"));
-    QCOMPARE(m.FavoritesGrid.Cell(1, 1), std::string("X"));
-    QCOMPARE(m.ZoneNameRows, 1);
-    QVERIFY(m.ZoneList.Items.empty());
+    QCOMPARE(m.unit.SourceCount, -1);
+    QCOMPARE(m.unit.ZoneCount, -1);
+    for (int s = 1; s <= 16; ++s) QCOMPARE(m.screen.FavoritesGrid.Cell(s, 0), std::to_string(s));
+    for (int g = 1; g <= 10; ++g) QCOMPARE(m.screen.GroupLabels.Cell(g, 0), std::to_string(g));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(0, 1), std::string("Zone 1"));
+    QCOMPARE(m.screen.RestrictionLabels.Cell(0, 192), std::string("Zone 192"));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(1, 1), std::string("X"));
+    QCOMPARE(m.screen.ZoneNameRows, 1);
+    QVERIFY(m.screen.ZoneList.Items.empty());
     QVERIFY(!e.HasConfiguration());
     QVERIFY(e.PrepareExport().empty());
     // Only the command line reached the reader: the words and the line that
@@ -105,7 +167,7 @@ class TestEditorImport : public QObject {
     e.ImportFileText(Named(2, 2) + Lines({"[EO1B1L12]", "[EO1B2L-30]", "[EO1M9]", "[VO1R-100]", "[BO1R90]",
                                           "[EO1P12]", "[EO2B1L12]", "[EO2M9]"}),
                      "clamp.zem");
-    const ZoneAudioRec& z1 = e.model.ZoneAudio[1];
+    const ZoneAudioRec& z1 = e.model.unit.ZoneAudio[1];
     QCOMPARE(int(z1.Band[1]), 10);
     QCOMPARE(int(z1.Band[2]), -10);
     QCOMPARE(int(z1.DSPMode), -1);
@@ -115,9 +177,38 @@ class TestEditorImport : public QObject {
     QCOMPARE(z1.Lowpass, 40);  // -1 after the reset shows as 40
     QCOMPARE(int(z1.EQUsed), 1);
     // Zones not shown keep what the unit said.
-    QCOMPARE(int(e.model.ZoneAudio[2].Band[1]), 12);
-    QCOMPARE(int(e.model.ZoneAudio[2].DSPMode), 9);
-    QCOMPARE(e.model.SystemEQList.Items.size(), std::size_t(10));
+    QCOMPARE(int(e.model.unit.ZoneAudio[2].Band[1]), 12);
+    QCOMPARE(int(e.model.unit.ZoneAudio[2].DSPMode), 9);
+    QCOMPARE(e.model.screen.SystemEQList.Items.size(), std::size_t(10));
+  }
+
+  void handEditsMarkOnlyWhatAnExportWrites_data() {
+    QTest::addColumn<int>("row");
+    for (std::size_t i = 0; i < HandEdits().size(); ++i)
+      QTest::newRow(HandEdits()[i].name) << static_cast<int>(i);
+  }
+  void handEditsMarkOnlyWhatAnExportWrites() {
+    QFETCH(int, row);
+    const HandEdit& hand = HandEdits()[static_cast<std::size_t>(row)];
+    Editor e;
+    e.ImportFileText(Named(4, 4) + Lines({"[VO1R-20]", "[EO1M1]", "[NEP2\"Rock\"]"}), "u.zem");
+    QVERIFY(!e.IsModified());
+    const std::uint64_t imported = e.revision.Current();
+
+    hand.edit(e);
+    QCOMPARE(e.IsModified(), hand.exported);
+    if (hand.undo) {
+      hand.undo(e);
+      QVERIFY(e.revision.Current() > imported + 1);
+      QVERIFY(!e.IsModified());
+      // Saved, edited and put back again: the mark follows the export.
+      hand.edit(e);
+      e.PrepareExport();
+      e.MarkExported();
+      QVERIFY(!e.IsModified());
+      hand.undo(e);
+      QVERIFY(e.IsModified());
+    }
   }
 
   void unsavedChangesFollowTheConfigurationNotTheView() {
@@ -135,14 +226,14 @@ class TestEditorImport : public QObject {
     QVERIFY(!e.IsModified());
 
     // Edits still held by a page's controls count at once, each one a new
-    // revision; one undone by hand is still a change.
+    // revision; one undone by hand is no change.
     const int volume = e.zoneAudio.VolumePosition();
     const std::uint64_t start = e.revision.Current();
     e.zoneAudio.SetVolumePosition(volume - 5);
     QVERIFY(e.IsModified());
     e.zoneAudio.SetVolumePosition(volume);
     QCOMPARE(e.revision.Current(), start + 2);
-    QVERIFY(e.IsModified());
+    QVERIFY(!e.IsModified());
     e.PrepareExport();
     e.MarkExported();
     QVERIFY(!e.IsModified());
@@ -158,7 +249,7 @@ class TestEditorImport : public QObject {
     e.presets.SetBandPosition(3, -7);
     e.presets.PresetChosen(4);
     e.RefreshPages();
-    QCOMPARE(e.model.EQPresets[2].Name, std::string("Hall"));
+    QCOMPARE(e.model.unit.EQPresets[2].Name, std::string("Hall"));
     QVERIFY(!e.IsModified());
 
     // An export marks what it built: a change made while it ran stays unsaved.
@@ -201,9 +292,9 @@ class TestEditorImport : public QObject {
   void presetModeSurvivesTheRefreshAndTheExport() {
     Editor e;
     e.ImportFileText(Named(1, 1) + Lines({"[EO1M2]", "[EO1P3]", "[NEP4\"Jazz\"]"}), "preset.zem");
-    QCOMPARE(e.model.SystemEQList.Selected, 3);
-    QCOMPARE(e.model.SystemEQList.Items[3], std::string("Jazz"));
-    QCOMPARE(int(e.model.ZoneAudio[1].SystemEQ), 3);
+    QCOMPARE(e.model.screen.SystemEQList.Selected, 3);
+    QCOMPARE(e.model.screen.SystemEQList.Items[3], std::string("Jazz"));
+    QCOMPARE(int(e.model.unit.ZoneAudio[1].SystemEQ), 3);
     QCOMPARE(e.zoneAudio.DSPModeList().Selected, 2);
     QVERIFY(Contains(e.PrepareExport(), "[EO1P3]"));
   }
@@ -211,29 +302,29 @@ class TestEditorImport : public QObject {
   void restrictionsReachEveryFavoriteAndLeaveTheExport() {
     Editor e;
     e.ImportFileText(Named(4, 4) + Lines({"[RPO2I3]", "[F1AO2I3]", "[F7AO2AI3]", "[F1AO2I1]"}), "r.zem");
-    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.FavoriteStore.Cell(f, 3, 2).Is('R'));
-    QCOMPARE(e.model.FavoritesGrid.Cell(3, 2), std::string("R"));
+    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.unit.FavoriteStore.Cell(f, 3, 2).Is('R'));
+    QCOMPARE(e.model.screen.FavoritesGrid.Cell(3, 2), std::string("R"));
     const std::vector<std::string> lines = e.PrepareExport();
     QVERIFY(Contains(lines, "[RPO2I3]"));
     QVERIFY(Contains(lines, "[F1AO2I1]"));
     QVERIFY(!Contains(lines, "[F1AO2I3]"));
     QVERIFY(!Contains(lines, "[F7AO2AI3]"));
     // Lifting the restriction leaves the pair unconnected everywhere.
-    e.model.RestrictionMark(2, 3).clear();
+    e.model.unit.RestrictionMark(2, 3).clear();
     e.RefreshPages();
-    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.FavoriteStore.Cell(f, 3, 2).Empty());
-    QCOMPARE(e.model.FavoritesGrid.Cell(3, 2), std::string());
+    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.unit.FavoriteStore.Cell(f, 3, 2).Empty());
+    QCOMPARE(e.model.screen.FavoritesGrid.Cell(3, 2), std::string());
   }
 
   void anImportInheritsNothingFromTheOneBefore() {
     Editor e;
     e.ImportFileText(Named(2, 192) + Lines({"[EO150M4]", "[EO150LP200]", "[VO150R-30]", "[EO150P5]"}),
                      "a.zem");
-    QCOMPARE(int(e.model.ZoneAudio[150].DSPMode), 4);
+    QCOMPARE(int(e.model.unit.ZoneAudio[150].DSPMode), 4);
     e.ImportFileText(Named(2, 192), "b.zem");
     ZoneAudioRec fresh;
     fresh.Lowpass = -1;
-    QVERIFY(e.model.ZoneAudio[150] == fresh);
+    QVERIFY(e.model.unit.ZoneAudio[150] == fresh);
     const std::vector<std::string> lines = e.PrepareExport();
     QVERIFY(!Contains(lines, "[VO150R-30]"));
   }
@@ -247,8 +338,8 @@ class TestEditorImport : public QObject {
     b.ImportFileText("[NO100\"Other\"]\r\n[EO50M3]\r\n", "y.zem");
     b.ImportFileText(text, "x.zem");
     // Zone names and presets of a previous import are kept until overwritten.
-    QCOMPARE(b.model.ZoneNames[100], std::string("Other"));
-    b.model.ZoneNames[100].clear();
+    QCOMPARE(b.model.unit.ZoneNames[100], std::string("Other"));
+    b.model.unit.ZoneNames[100].clear();
     QVERIFY(a.model == b.model);
     QCOMPARE(a.messageLog.Lines(), b.messageLog.Lines());
   }
@@ -272,10 +363,10 @@ class TestEditorImport : public QObject {
   void theCheckNamesWhatWouldNotReadBack() {
     Editor e;
     e.ImportFileText(Named(6, 12) + Lines({"[EO2M4]"}), "x.zem");
-    e.model.ZoneNames[6] = "X[EC]\r\n";
-    e.model.GroupNames[2] = "a\nb";
-    e.model.ZoneAudio[2].Lowpass = -1;  // no cut-off reported
-    e.model.Options.Netmask = "255[VO1R0]";
+    e.model.unit.ZoneNames[6] = "X[EC]\r\n";
+    e.model.unit.GroupNames[2] = "a\nb";
+    e.model.unit.ZoneAudio[2].Lowpass = -1;  // no cut-off reported
+    e.model.unit.Options.Netmask = "255[VO1R0]";
     std::vector<std::string> found;
     for (const ReadBackProblem& problem : CheckReadBack(e.model, e.PrepareExport()))
       found.push_back(problem.Text());
@@ -288,8 +379,8 @@ class TestEditorImport : public QObject {
   void aCountOfZeroStillExports() {
     Editor e;
     e.ImportFileText(Lines({"[NI0\"\"]", "[NO0\"\"]"}), "zero.zem");
-    QCOMPARE(e.model.SourceCount, 0);
-    QCOMPARE(e.model.ZoneCount, 0);
+    QCOMPARE(e.model.unit.SourceCount, 0);
+    QCOMPARE(e.model.unit.ZoneCount, 0);
     QVERIFY(e.HasConfiguration());
     const std::vector<std::string> lines = e.PrepareExport();
     QCOMPARE(lines.front(), std::string("[SD0]"));

@@ -12,7 +12,7 @@ namespace {
 std::string Row(const ConfigModel& m, int z) {
   std::string row;
   for (int s = 1; s <= kSources; ++s) {
-    const std::string& cell = m.FavoritesGrid.Cell(s, z);
+    const std::string& cell = m.screen.FavoritesGrid.Cell(s, z);
     row += cell.empty() ? std::string(".") : cell;
     if (s < kSources) row += ' ';
   }
@@ -37,29 +37,29 @@ class TestFavoritesLogic : public QObject {
     test::ImportUnit(editor, 16, 192);
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
-    m.FavoritesGrid.Cell(3, 5) = "A";
+    m.screen.FavoritesGrid.Cell(3, 5) = "A";
 
     logic.CellClicked(3, 5);
-    QCOMPARE(m.FavoritesGrid.Cell(3, 5), std::string("?"));
-    QCOMPARE(m.MarkedText, std::string("A"));
-    QCOMPARE(m.MarkedCell, (GridCellPos{3, 5}));
-    QCOMPARE(m.FavoritesGrid.Cell(0, 0), std::string("Input 3"));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(3, 5), std::string("?"));
+    QCOMPARE(m.screen.MarkedText, std::string("A"));
+    QCOMPARE(m.screen.MarkedCell, (GridCellPos{3, 5}));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(0, 0), std::string("Input 3"));
 
     logic.CellClicked(4, 5);  // the marker moves; "A" comes back
-    QCOMPARE(m.FavoritesGrid.Cell(3, 5), std::string("A"));
-    QCOMPARE(m.FavoritesGrid.Cell(4, 5), std::string("?"));
-    QCOMPARE(m.MarkedText, std::string());
-    QCOMPARE(m.FavoritesGrid.Cell(0, 0), std::string("Input 4"));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(3, 5), std::string("A"));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(4, 5), std::string("?"));
+    QCOMPARE(m.screen.MarkedText, std::string());
+    QCOMPARE(m.screen.FavoritesGrid.Cell(0, 0), std::string("Input 4"));
 
     logic.CellClicked(4, 5);  // clicking the marked cell takes it off
-    QCOMPARE(m.FavoritesGrid.Cell(4, 5), std::string());
+    QCOMPARE(m.screen.FavoritesGrid.Cell(4, 5), std::string());
     logic.CellClicked(4, 5);  // and a further click does not mark it again
-    QCOMPARE(m.FavoritesGrid.Cell(4, 5), std::string());
+    QCOMPARE(m.screen.FavoritesGrid.Cell(4, 5), std::string());
 
     // Only the first character of a longer text is held aside.
-    m.FavoritesGrid.Cell(6, 7) = "CX";
+    m.screen.FavoritesGrid.Cell(6, 7) = "CX";
     logic.CellClicked(6, 7);
-    QCOMPARE(m.MarkedText, std::string("C"));
+    QCOMPARE(m.screen.MarkedText, std::string("C"));
   }
 
   void restrictedAndUnusedCellsAreUntouchable() {
@@ -68,13 +68,13 @@ class TestFavoritesLogic : public QObject {
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     const int z = 4;
-    m.FavoritesGrid.Cell(3, z) = "R";
-    m.FavoritesGrid.Cell(1, z) = "A";
-    m.FavoritesGrid.Cell(6, z) = "V";
+    m.screen.FavoritesGrid.Cell(3, z) = "R";
+    m.screen.FavoritesGrid.Cell(1, z) = "A";
+    m.screen.FavoritesGrid.Cell(6, z) = "V";
 
     logic.CellClicked(3, z);  // "R" never takes the marker
-    QCOMPARE(m.FavoritesGrid.Cell(3, z), std::string("R"));
-    QCOMPARE(m.MarkedCell, (GridCellPos{0, 0}));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(3, z), std::string("R"));
+    QCOMPARE(m.screen.MarkedCell, (GridCellPos{0, 0}));
     logic.CellDoubleClicked(3, z);
     QCOMPARE(Row(m, z), std::string("A . R . . V . . X X X X X X X X"));
 
@@ -84,15 +84,15 @@ class TestFavoritesLogic : public QObject {
     QCOMPARE(Row(m, z), std::string(". . R . . V . . X X X X X X X X"));
 
     // Columns above the source count and rows above the zone count.
-    const TextGrid before = m.FavoritesGrid;
+    const TextGrid before = m.screen.FavoritesGrid;
     for (const GridCellPos cell :
          {GridCellPos{9, 4}, GridCellPos{16, 1}, GridCellPos{2, 25}, GridCellPos{1, 192}}) {
       DoubleClick(logic, cell.Column, cell.Row);
       logic.CellRightPressed(cell.Column, cell.Row);
       for (const char* letter : {"A", "C", "V", ""}) logic.PopupItemChosen(letter, GridCellPos{1, 1});
     }
-    QCOMPARE(m.FavoritesGrid, before);
-    QCOMPARE(m.FavoritesGrid.Cell(9, 4), std::string("X"));
+    QCOMPARE(m.screen.FavoritesGrid, before);
+    QCOMPARE(m.screen.FavoritesGrid.Cell(9, 4), std::string("X"));
   }
 
   void popupTargetsTheRightClickedCellOnceThereWasOne() {
@@ -100,21 +100,21 @@ class TestFavoritesLogic : public QObject {
     test::ImportUnit(editor, 16, 192);
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
-    QVERIFY(!m.PopupFromMouse);
+    QVERIFY(!m.screen.PopupFromMouse);
     logic.PopupItemChosen("C", GridCellPos{6, 10});  // from the keyboard: the selected cell
-    QCOMPARE(m.FavoritesGrid.Cell(6, 10), std::string("C"));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(6, 10), std::string("C"));
 
     // A right-click off the cells: the items do nothing, not even to the
     // selected cell.
     logic.CellRightPressed(-1, 3);
-    QVERIFY(m.PopupFromMouse);
-    const TextGrid before = m.FavoritesGrid;
+    QVERIFY(m.screen.PopupFromMouse);
+    const TextGrid before = m.screen.FavoritesGrid;
     for (const char* letter : {"A", "C", "V", ""}) logic.PopupItemChosen(letter, GridCellPos{6, 10});
-    QCOMPARE(m.FavoritesGrid, before);
+    QCOMPARE(m.screen.FavoritesGrid, before);
 
     // The flag survives a new import.
     test::ImportUnit(editor, 16, 192);
-    QVERIFY(m.PopupFromMouse);
+    QVERIFY(m.screen.PopupFromMouse);
   }
 
   void popupItemsKeepOneAudioAndOneVideoFeed() {
@@ -124,9 +124,9 @@ class TestFavoritesLogic : public QObject {
     FavoritesLogic& logic = editor.favorites;
     const int z = 20;
     auto reset = [&] {
-      for (int s = 1; s <= kSources; ++s) m.FavoritesGrid.Cell(s, z).clear();
-      m.FavoritesGrid.Cell(2, z) = "A";
-      m.FavoritesGrid.Cell(5, z) = "V";
+      for (int s = 1; s <= kSources; ++s) m.screen.FavoritesGrid.Cell(s, z).clear();
+      m.screen.FavoritesGrid.Cell(2, z) = "A";
+      m.screen.FavoritesGrid.Cell(5, z) = "V";
     };
     reset();
     logic.CellRightPressed(7, z);
@@ -148,14 +148,14 @@ class TestFavoritesLogic : public QObject {
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     const int z = 30;
-    m.FavoritesGrid.Cell(5, z) = "V";
+    m.screen.FavoritesGrid.Cell(5, z) = "V";
     logic.CellClicked(5, z);  // the video feed is under the marker
     logic.CellRightPressed(2, z);
     logic.PopupItemChosen("A", {});
-    QCOMPARE(m.FavoritesGrid.Cell(2, z), std::string("A"));
-    QCOMPARE(m.FavoritesGrid.Cell(5, z), std::string("?"));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(2, z), std::string("A"));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(5, z), std::string("?"));
     editor.RefreshPages();
-    QVERIFY(m.FavoriteStore.Cell(1, 5, z).Is('V'));
+    QVERIFY(m.unit.FavoriteStore.Cell(1, 5, z).Is('V'));
     logic.CellClicked(9, 9);
     QCOMPARE(Row(m, z), std::string(". A . . V . . . . . . . . . . ."));
 
@@ -174,40 +174,40 @@ class TestFavoritesLogic : public QObject {
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     logic.FavoriteChosen(2);
-    QCOMPARE(m.CurrentFavorite, 3);
+    QCOMPARE(m.screen.CurrentFavorite, 3);
     logic.FavoriteChosen(10);
     logic.FavoriteChosen(-1);
-    QCOMPARE(m.CurrentFavorite, 3);
-    QCOMPARE(m.FavoriteList.Selected, 2);
+    QCOMPARE(m.screen.CurrentFavorite, 3);
+    QCOMPARE(m.screen.FavoriteList.Selected, 2);
 
     // Loading keeps the "X" cells of the grid whatever the favorite holds.
-    m.FavoriteStore.Cell(2, 12, 3).Set("C");
-    m.FavoriteStore.Cell(2, 1, 30).Set("A");
+    m.unit.FavoriteStore.Cell(2, 12, 3).Set("C");
+    m.unit.FavoriteStore.Cell(2, 1, 30).Set("A");
     logic.FavoriteChosen(1);
-    QCOMPARE(m.FavoritesGrid.Cell(12, 3), std::string("X"));
-    QCOMPARE(m.FavoritesGrid.Cell(1, 30), std::string("X"));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(12, 3), std::string("X"));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(1, 30), std::string("X"));
   }
 
   void restrictionOverlayReachesEveryFavoriteAndLifts() {
     Editor editor;
     test::ImportUnit(editor, 16, 192, [](ConfigModel& m) {
-      for (int f = 1; f <= kFavorites; ++f) m.FavoriteStore.Cell(f, 7, 40).Set("C");
-      m.FavoriteStore.Cell(4, 8, 40).Set("A");
+      for (int f = 1; f <= kFavorites; ++f) m.unit.FavoriteStore.Cell(f, 7, 40).Set("C");
+      m.unit.FavoriteStore.Cell(4, 8, 40).Set("A");
     });
     ConfigModel& m = editor.model;
-    QCOMPARE(m.FavoritesGrid.Cell(7, 40), std::string("C"));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(7, 40), std::string("C"));
 
-    m.RestrictionMark(40, 7) = "R";
+    m.unit.RestrictionMark(40, 7) = "R";
     editor.PageChosen(Page::Favorites);
-    QCOMPARE(m.FavoritesGrid.Cell(7, 40), std::string("R"));
-    for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.FavoriteStore.Cell(f, 7, 40).Is('R'));
-    QVERIFY(m.FavoriteStore.Cell(4, 8, 40).Is('A'));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(7, 40), std::string("R"));
+    for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.unit.FavoriteStore.Cell(f, 7, 40).Is('R'));
+    QVERIFY(m.unit.FavoriteStore.Cell(4, 8, 40).Is('A'));
 
-    m.RestrictionMark(40, 7).clear();
+    m.unit.RestrictionMark(40, 7).clear();
     editor.PageChosen(Page::Favorites);
-    QCOMPARE(m.FavoritesGrid.Cell(7, 40), std::string());
-    for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.FavoriteStore.Cell(f, 7, 40).Empty());
-    QVERIFY(m.FavoriteStore.Cell(4, 8, 40).Is('A'));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(7, 40), std::string());
+    for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.unit.FavoriteStore.Cell(f, 7, 40).Empty());
+    QVERIFY(m.unit.FavoriteStore.Cell(4, 8, 40).Is('A'));
 
     // The export carries no favorite line for the formerly restricted pair.
     const std::vector<std::string> lines = BuildCommandSequence(m);

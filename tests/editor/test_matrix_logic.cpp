@@ -28,8 +28,9 @@ class TestMatrixLogic : public QObject {
     ConfigModel& m = editor.model;
     MatrixLogic& logic = editor.matrix;
     logic.RestrictionCellDoubleClicked(2, 3);
-    const TextGrid groups = m.GroupGrid;
-    const TextGrid restrictions = m.RestrictionGrid;
+    const TextGrid groups = m.unit.GroupMarks;
+    const TextGrid restrictions = m.unit.RestrictionMarks;
+    const TextGrid labels = m.screen.RestrictionLabels;
     for (const GridCellPos cell :
          {GridCellPos{2, 25}, GridCellPos{2, 192}, GridCellPos{0, 4}, GridCellPos{4, 0}, GridCellPos{11, 4},
           GridCellPos{17, 3}, GridCellPos{-1, -1}}) {
@@ -37,30 +38,31 @@ class TestMatrixLogic : public QObject {
       logic.RestrictionCellDoubleClicked(cell.Column, cell.Row);
     }
     logic.RestrictionCellDoubleClicked(9, 3);  // a source above the count
-    QCOMPARE(m.GroupGrid, groups);
-    QCOMPARE(m.RestrictionGrid, restrictions);  // the corner too: still source 2's name
-    QCOMPARE(m.RestrictionGrid.Cell(0, 0), std::string("Input 2"));
+    QCOMPARE(m.unit.GroupMarks, groups);
+    QCOMPARE(m.unit.RestrictionMarks, restrictions);
+    QCOMPARE(m.screen.RestrictionLabels, labels);  // the corner too: still source 2's name
+    QCOMPARE(m.screen.RestrictionLabels.Cell(0, 0), std::string("Input 2"));
 
     // The corner survives a reset; before any import the counts are -1 and
     // nothing is accepted, the buttons included.
     editor.ResetModel();
-    QCOMPARE(m.RestrictionGrid.Cell(0, 0), std::string("Input 2"));
+    QCOMPARE(m.screen.RestrictionLabels.Cell(0, 0), std::string("Input 2"));
     logic.RestrictionCellDoubleClicked(1, 1);
     logic.GroupCellDoubleClicked(1, 1);
     logic.RestrictAll();
-    QCOMPARE(CountCells(m.RestrictionGrid, "R"), 0);
-    QCOMPARE(CountCells(m.GroupGrid, "G"), 0);
+    QCOMPARE(CountCells(m.unit.RestrictionMarks, "R"), 0);
+    QCOMPARE(CountCells(m.unit.GroupMarks, "G"), 0);
   }
 
   void restrictAllCoversASingleZoneUnit() {
     Editor editor;
     test::ImportUnit(editor, 1, 1);
     editor.matrix.RestrictAll();
-    QCOMPARE(CountCells(editor.model.RestrictionGrid, "R"), 1);
-    QCOMPARE(editor.model.RestrictionMark(1, 1), std::string("R"));
+    QCOMPARE(CountCells(editor.model.unit.RestrictionMarks, "R"), 1);
+    QCOMPARE(editor.model.unit.RestrictionMark(1, 1), std::string("R"));
     editor.matrix.ClearAllRestrictions();
-    QCOMPARE(CountCells(editor.model.RestrictionGrid, "R"), 0);
-    QCOMPARE(CountCells(editor.model.RestrictionGrid, "X"), kSources * kZones - 1);
+    QCOMPARE(CountCells(editor.model.unit.RestrictionMarks, "R"), 0);
+    QCOMPARE(CountCells(editor.model.unit.RestrictionMarks, "X"), kSources * kZones - 1);
   }
 
   void fixtureLeavesWhatARealImportLeaves() {
@@ -76,33 +78,33 @@ class TestMatrixLogic : public QObject {
     imported.ImportFileText(text, "x.zem");
     Editor built;
     test::ImportUnit(built, 8, 24, [](ConfigModel& m) {
-      m.RestrictionMark(3, 2) = "R";
-      m.GroupMark(5, 4) = "G";
-      m.FavoriteStore.Cell(1, 7, 6).Set("C");
-      m.FavoriteStore.Cell(2, 1, 7).Set("A");
+      m.unit.RestrictionMark(3, 2) = "R";
+      m.unit.GroupMark(5, 4) = "G";
+      m.unit.FavoriteStore.Cell(1, 7, 6).Set("C");
+      m.unit.FavoriteStore.Cell(2, 1, 7).Set("A");
     });
-    QCOMPARE(built.model.SourceCount, imported.model.SourceCount);
-    QCOMPARE(built.model.ZoneCount, imported.model.ZoneCount);
-    QVERIFY(built.model.FavoritesGrid == imported.model.FavoritesGrid);
-    QVERIFY(built.model.RestrictionGrid == imported.model.RestrictionGrid);
-    QVERIFY(built.model.GroupGrid == imported.model.GroupGrid);
-    QVERIFY(built.model.FavoriteStore == imported.model.FavoriteStore);
-    QVERIFY(built.model.FavoriteList == imported.model.FavoriteList);
+    QCOMPARE(built.model.unit.SourceCount, imported.model.unit.SourceCount);
+    QCOMPARE(built.model.unit.ZoneCount, imported.model.unit.ZoneCount);
+    QVERIFY(built.model.screen.FavoritesGrid == imported.model.screen.FavoritesGrid);
+    QVERIFY(built.model.unit.RestrictionMarks == imported.model.unit.RestrictionMarks);
+    QVERIFY(built.model.unit.GroupMarks == imported.model.unit.GroupMarks);
+    QVERIFY(built.model.unit.FavoriteStore == imported.model.unit.FavoriteStore);
+    QVERIFY(built.model.screen.FavoriteList == imported.model.screen.FavoriteList);
     QCOMPARE(built.PagesEnabled(), imported.PagesEnabled());
   }
 
   void clearAllKeepsConnectionsOfPairsThatWereFree() {
     Editor editor;
     test::ImportUnit(editor, 8, 24, [](ConfigModel& m) {
-      m.RestrictionMark(3, 2) = "R";
-      m.FavoriteStore.Cell(5, 4, 3).Set("A");
+      m.unit.RestrictionMark(3, 2) = "R";
+      m.unit.FavoriteStore.Cell(5, 4, 3).Set("A");
     });
     ConfigModel& m = editor.model;
-    QVERIFY(m.FavoriteStore.Cell(5, 2, 3).Is('R'));
+    QVERIFY(m.unit.FavoriteStore.Cell(5, 2, 3).Is('R'));
     editor.matrix.ClearAllRestrictions();
     editor.PageChosen(Page::Favorites);
-    QVERIFY(m.FavoriteStore.Cell(5, 2, 3).Empty());
-    QVERIFY(m.FavoriteStore.Cell(5, 4, 3).Is('A'));
+    QVERIFY(m.unit.FavoriteStore.Cell(5, 2, 3).Empty());
+    QVERIFY(m.unit.FavoriteStore.Cell(5, 4, 3).Is('A'));
   }
 };
 

@@ -4,6 +4,7 @@
 #include <QtTest>
 #include <algorithm>
 #include <set>
+#include <stdexcept>
 
 #include "editor/editor.h"
 
@@ -24,21 +25,11 @@ bool Has(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-std::set<std::string> EnabledNames(const ControlFlags& flags) {
-  std::set<std::string> names;
-  for (const std::string& name : flags.Names())
-    if (flags.Enabled(name)) names.insert(name);
-  return names;
-}
-
-std::set<std::string> Numbered(const char* stem, int first, int last) {
-  std::set<std::string> names;
-  for (int i = first; i <= last; ++i) names.insert(stem + std::to_string(i));
-  return names;
-}
-
-void Add(std::set<std::string>& to, const std::set<std::string>& more) {
-  to.insert(more.begin(), more.end());
+std::set<ZoneAudioGroup> EnabledGroups(const ControlFlags& flags) {
+  std::set<ZoneAudioGroup> groups;
+  for (const ZoneAudioGroup group : kZoneAudioGroups)
+    if (flags.Enabled(group)) groups.insert(group);
+  return groups;
 }
 
 }  // namespace
@@ -50,9 +41,9 @@ class TestZoneAudioLogic : public QObject {
   void clampsOnLoadAndStoresWhatTheControlsHold() {
     Editor e;
     e.ImportFileText(Config(4), "x.zem");
-    ZoneAudioRec& rec = e.model.ZoneAudio[2];
+    ZoneAudioRec& rec = e.model.unit.ZoneAudio[2];
     rec.EQUsed = 1;
-    rec.VolumeLock = 1;
+    e.model.unit.VolumeLocks[2] = 1;
     rec.Band[1] = 12;
     rec.Band[2] = -15;
     rec.Band[3] = -6;
@@ -66,7 +57,7 @@ class TestZoneAudioLogic : public QObject {
 
     ZoneAudioLogic& z = e.zoneAudio;
     z.ZoneChosen(1);
-    QCOMPARE(e.model.CurrentZone, 2);
+    QCOMPARE(e.model.screen.CurrentZone, 2);
     QCOMPARE(z.BandPosition(1), -10);  // +10 dB at the top
     QCOMPARE(z.BandPosition(2), 10);
     QCOMPARE(z.BandPosition(3), 6);
@@ -78,7 +69,7 @@ class TestZoneAudioLogic : public QObject {
     QCOMPARE(z.LowpassPosition(), 40);
     QCOMPARE(ZoneAudioLogic::LowpassText(z.LowpassPosition()), std::string("40Hz"));
     QVERIFY(!z.DSPModeList().HasSelection());
-    QVERIFY(!e.model.SystemEQList.HasSelection());
+    QVERIFY(!e.model.screen.SystemEQList.HasSelection());
 
     e.PageChosen(Page::Options);
     QCOMPARE(int(rec.Band[1]), 10);
@@ -93,22 +84,22 @@ class TestZoneAudioLogic : public QObject {
     QCOMPARE(int(rec.SystemEQ), -1);
     // Not the page's to change.
     QCOMPARE(int(rec.EQUsed), 1);
-    QCOMPARE(int(rec.VolumeLock), 1);
+    QCOMPARE(int(e.model.unit.VolumeLocks[2]), 1);
   }
 
   void importedOutOfRangeValuesComeBackClamped() {
     Editor e;
     e.ImportFileText(Config(2, {"[EO1B1L12]", "[EO1M9]"}), "x.zem");
     // The import's final refresh has stored zone 1 as the page shows it.
-    QCOMPARE(int(e.model.ZoneAudio[1].Band[1]), 10);
-    QCOMPARE(int(e.model.ZoneAudio[1].DSPMode), -1);
-    QCOMPARE(e.model.ZoneAudio[1].Lowpass, 40);
+    QCOMPARE(int(e.model.unit.ZoneAudio[1].Band[1]), 10);
+    QCOMPARE(int(e.model.unit.ZoneAudio[1].DSPMode), -1);
+    QCOMPARE(e.model.unit.ZoneAudio[1].Lowpass, 40);
     QCOMPARE(e.zoneAudio.BandPosition(1), -10);
     // Mode 9 shows no mode: only the EQUsed controls are usable.
     const ControlFlags& f = e.zoneAudio.Flags();
-    QVERIFY(f.Enabled("ComboBox2"));
-    QVERIFY(!f.Enabled("TrackBar1"));
-    QVERIFY(!f.Enabled("ComboBox3"));
+    QVERIFY(f.Enabled(ZoneAudioGroup::ZoneLevels));
+    QVERIFY(!f.Enabled(ZoneAudioGroup::Equalizer));
+    QVERIFY(!f.Enabled(ZoneAudioGroup::SystemPreset));
     const std::vector<std::string> lines = e.PrepareExport();
     QVERIFY(Has(lines, "[VO1R0]"));
     QVERIFY(std::none_of(lines.begin(), lines.end(),
@@ -134,19 +125,19 @@ class TestZoneAudioLogic : public QObject {
     inRange.SystemEQ = 4;
     inRange.Lowpass = -1;
     for (const ZoneAudioRec& record : {extreme, inRange, ZoneAudioRec{}}) {
-      e.model.ZoneAudio[2] = record;
+      e.model.unit.ZoneAudio[2] = record;
       e.zoneAudio.LoadZoneControls(2);
       e.zoneAudio.StoreZoneControls(2);
-      QVERIFY(e.model.ZoneAudio[2] == ZoneAudioLogic::ThroughControls(record, 10));
+      QVERIFY(e.model.unit.ZoneAudio[2] == ZoneAudioLogic::ThroughControls(record, 10));
     }
     EQPresetsRec preset;
     preset.Band[1] = 50;
     preset.Band[2] = -3;
     preset.Name = "A name longer than fifteen";
-    e.model.EQPresets[3] = preset;
+    e.model.unit.EQPresets[3] = preset;
     e.presets.LoadPresetControls(3);
     e.presets.StorePresetControls(3);
-    QVERIFY(e.model.EQPresets[3] == PresetsLogic::ThroughControls(preset));
+    QVERIFY(e.model.unit.EQPresets[3] == PresetsLogic::ThroughControls(preset));
   }
 
   void enablesTheControlsOfTheModeAndOfUsedZones_data() {
@@ -160,49 +151,80 @@ class TestZoneAudioLogic : public QObject {
     QFETCH(int, mode);
     Editor e;
     e.ImportFileText(Config(3), "x.zem");
-    e.model.ZoneAudio[3].EQUsed = static_cast<std::uint8_t>(eqUsed);
-    e.model.ZoneAudio[3].DSPMode = static_cast<std::int8_t>(mode);
+    e.model.unit.ZoneAudio[3].EQUsed = static_cast<std::uint8_t>(eqUsed);
+    e.model.unit.ZoneAudio[3].DSPMode = static_cast<std::int8_t>(mode);
     e.zoneAudio.ZoneChosen(2);
 
-    std::set<std::string> expected = {"ListBox3", "Label37"};
-    if (eqUsed)
-      Add(expected, {"TrackBar13", "TrackBar14", "ComboBox2", "Label97", "Label23", "Label32", "Label31",
-                     "Label30", "Label33", "Label34"});
-    const std::set<std::string> tone = {"Label21", "Label22", "Label27",    "Label28",   "Label29",
-                                        "Label36", "Label39", "TrackBar11", "TrackBar12"};
-    const std::set<std::string> lowpass = {"TrackBar25", "Label885", "Label886", "Label887", "Label888"};
+    std::set<ZoneAudioGroup> expected = {ZoneAudioGroup::ZoneList, ZoneAudioGroup::ZoneListCaption};
+    if (eqUsed) expected.insert(ZoneAudioGroup::ZoneLevels);
     switch (mode) {
       case 1:
-        Add(expected,
-            {"Button1", "Button2", "ComboBox1", "Label99", "Label6", "Label7", "Label8", "Label38"});
-        Add(expected, Numbered("Label", 9, 18));
-        Add(expected, Numbered("Label", 50, 59));
-        Add(expected, Numbered("TrackBar", 1, 10));
+        expected.insert(ZoneAudioGroup::Equalizer);
         break;
       case 2:
-        Add(expected, {"ComboBox3", "Label98"});
+        expected.insert(ZoneAudioGroup::SystemPreset);
         break;
       case 3:
-        Add(expected, tone);
+        expected.insert(ZoneAudioGroup::Tone);
         break;
       case 4:
-        Add(expected, lowpass);
+        expected.insert(ZoneAudioGroup::Lowpass);
         break;
       default:
         break;
     }
     const ControlFlags& flags = e.zoneAudio.Flags();
-    QCOMPARE(EnabledNames(flags), expected);
-    for (const std::string& name : tone) QCOMPARE(flags.Visible(name), mode != 4);
-    for (const std::string& name : lowpass) QCOMPARE(flags.Visible(name), mode == 4);
-    QVERIFY(!flags.Visible("VolumeLocked"));
-    QVERIFY(flags.Visible("TrackBar1"));
+    QCOMPARE(EnabledGroups(flags), expected);
+    QCOMPARE(flags.Visible(ZoneAudioGroup::Tone), mode != 4);
+    QCOMPARE(flags.Visible(ZoneAudioGroup::Lowpass), mode == 4);
+    QVERIFY(!flags.Visible(ZoneAudioGroup::VolumeLock));
+    QVERIFY(flags.Visible(ZoneAudioGroup::Equalizer));
 
     // Choosing another mode changes only the usable controls, not the zone.
     const int other = mode == 4 ? 1 : 4;
     e.zoneAudio.DSPModeChosen(other);
-    QCOMPARE(flags.Visible("TrackBar25"), other == 4);
-    QCOMPARE(int(e.model.ZoneAudio[3].DSPMode), mode);
+    QCOMPARE(flags.Visible(ZoneAudioGroup::Lowpass), other == 4);
+    QCOMPARE(int(e.model.unit.ZoneAudio[3].DSPMode), mode);
+  }
+
+  void recordNumbersMapToModes_data() {
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("mode");  // -1: no mode
+    QTest::addColumn<QString>("listed");
+    QTest::newRow("off") << 0 << 0 << "EQ/Tone Disabled";
+    QTest::newRow("equaliser") << 1 << 1 << "ZQ Mode";
+    QTest::newRow("system preset") << 2 << 2 << "Preset Mode";
+    QTest::newRow("tone") << 3 << 3 << "Tone Controls";
+    QTest::newRow("lowpass") << 4 << 4 << "Lowpass";
+    QTest::newRow("none") << -1 << -1 << "";
+    QTest::newRow("above the list") << 5 << -1 << "";
+    QTest::newRow("unit's stray 9") << 9 << -1 << "";
+  }
+  void recordNumbersMapToModes() {
+    QFETCH(int, number);
+    QFETCH(int, mode);
+    QFETCH(QString, listed);
+    const std::optional<DspMode> found = DspModeOf(number);
+    QCOMPARE(found.has_value(), mode >= 0);
+    if (!found) return;
+    QCOMPARE(static_cast<int>(*found), mode);
+    QCOMPARE(QString::fromLatin1(DspModeName(*found).data()), listed);
+    // The mode list holds the modes in their numbers' order.
+    Editor e;
+    QCOMPARE(e.zoneAudio.DSPModeList().Items[static_cast<std::size_t>(number)], listed.toStdString());
+  }
+
+  void aGroupOutsideTheEnumerationIsRefused() {
+    ControlFlags flags;
+    const auto stray = static_cast<ZoneAudioGroup>(kZoneAudioGroups.size());
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, flags.Enabled(stray));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, flags.SetVisible(stray, false));
+    // Every group has its own state.
+    for (const ZoneAudioGroup group : kZoneAudioGroups) {
+      flags.SetAllEnabled(true);
+      flags.SetEnabled(group, false);
+      for (const ZoneAudioGroup other : kZoneAudioGroups) QCOMPARE(flags.Enabled(other), other != group);
+    }
   }
 
   void switchingZonesStoresTheZoneShownBefore() {
@@ -214,9 +236,9 @@ class TestZoneAudioLogic : public QObject {
     z.SetVolumePosition(-44);
     z.SetBandPosition(5, 3);
     z.ZoneChosen(6);
-    QCOMPARE(e.model.CurrentZone, 7);
-    QCOMPARE(int(e.model.ZoneAudio[3].Volume), -44);
-    QCOMPARE(int(e.model.ZoneAudio[3].Band[5]), -3);
+    QCOMPARE(e.model.screen.CurrentZone, 7);
+    QCOMPARE(int(e.model.unit.ZoneAudio[3].Volume), -44);
+    QCOMPARE(int(e.model.unit.ZoneAudio[3].Band[5]), -3);
     QCOMPARE(z.VolumePosition(), -12);
     QCOMPARE(z.BassPosition(), -4);  // stored negated, shown as the slider holds it
     QCOMPARE(ZoneAudioLogic::GainText(z.BassPosition()), std::string("4"));
@@ -226,8 +248,8 @@ class TestZoneAudioLogic : public QObject {
     // A page switch stores the shown zone without choosing another.
     z.SetBalancePosition(-25);
     e.PageChosen(Page::Favorites);
-    QCOMPARE(int(e.model.ZoneAudio[7].Balance), -25);
-    QCOMPARE(e.model.ZoneList.Selected, 6);
+    QCOMPARE(int(e.model.unit.ZoneAudio[7].Balance), -25);
+    QCOMPARE(e.model.screen.ZoneList.Selected, 6);
     const std::vector<std::string> lines = e.PrepareExport();
     QVERIFY(Has(lines, "[BO7L25]"));
     QVERIFY(Has(lines, "[TO7B4T-2]"));
@@ -239,11 +261,11 @@ class TestZoneAudioLogic : public QObject {
     Editor e;
     e.ImportFileText(Config(2, {"[NEP4\"Jazz\"]", "[EO1M2]", "[EO1P3]"}), "x.zem");
     QCOMPARE(e.zoneAudio.DSPModeList().Selected, 2);
-    QCOMPARE(e.model.SystemEQList.Selected, 3);
-    QCOMPARE(e.model.SystemEQList.Items[3], std::string("Jazz"));
-    QVERIFY(e.zoneAudio.Flags().Enabled("ComboBox3"));
+    QCOMPARE(e.model.screen.SystemEQList.Selected, 3);
+    QCOMPARE(e.model.screen.SystemEQList.Items[3], std::string("Jazz"));
+    QVERIFY(e.zoneAudio.Flags().Enabled(ZoneAudioGroup::SystemPreset));
     e.PageChosen(Page::EQPresets);
-    QCOMPARE(e.model.SystemEQList.Selected, 3);
+    QCOMPARE(e.model.screen.SystemEQList.Selected, 3);
     QVERIFY(Has(e.PrepareExport(), "[EO1P3]"));
 
     // Choosing another system preset reaches the export.
@@ -254,15 +276,15 @@ class TestZoneAudioLogic : public QObject {
   void zoneListWithoutSelectionTouchesNoZone() {
     Editor e;
     e.ImportFileText("[NI1\"Tuner\"]\r\n[EO1M1]\r\n", "x.zem");  // no zone named
-    QVERIFY(e.model.ZoneList.Items.empty());
-    QVERIFY(!e.model.ZoneList.HasSelection());
-    const ZoneAudioRec before = e.model.ZoneAudio[1];
+    QVERIFY(e.model.screen.ZoneList.Items.empty());
+    QVERIFY(!e.model.screen.ZoneList.HasSelection());
+    const ZoneAudioRec before = e.model.unit.ZoneAudio[1];
     e.zoneAudio.DSPModeChosen(3);
-    QVERIFY(!e.zoneAudio.Flags().Enabled("ComboBox2"));  // no zone to ask for EQUsed
-    QVERIFY(e.zoneAudio.Flags().Enabled("TrackBar11"));
+    QVERIFY(!e.zoneAudio.Flags().Enabled(ZoneAudioGroup::ZoneLevels));  // no zone to ask for EQUsed
+    QVERIFY(e.zoneAudio.Flags().Enabled(ZoneAudioGroup::Tone));
     e.zoneAudio.ZoneChosen(0);  // nothing to choose
-    QCOMPARE(e.model.CurrentZone, 1);
-    QCOMPARE(e.model.ZoneAudio[1], before);
+    QCOMPARE(e.model.screen.CurrentZone, 1);
+    QCOMPARE(e.model.unit.ZoneAudio[1], before);
   }
 
   void resetShowsZoneOneAndPresetOneAgain() {
@@ -278,13 +300,13 @@ class TestZoneAudioLogic : public QObject {
     // not copy zone 3 into zone 1 nor preset 4 into preset 1.
     e.ResetModel();
     e.PageChosen(Page::ZoneAudioControls);
-    QCOMPARE(int(e.model.ZoneAudio[1].Volume), 0);
-    QCOMPARE(int(e.model.ZoneAudio[1].Band[2]), 0);
-    QCOMPARE(e.model.EQPresets[1].Name, std::string("Flat"));
-    QCOMPARE(int(e.model.EQPresets[1].Band[1]), 0);
-    QCOMPARE(e.model.EQPresets[4].Name, std::string("Rock"));
-    QCOMPARE(int(e.model.EQPresets[4].Band[1]), 7);
-    QVERIFY(!e.zoneAudio.Flags().Enabled("ListBox3"));
+    QCOMPARE(int(e.model.unit.ZoneAudio[1].Volume), 0);
+    QCOMPARE(int(e.model.unit.ZoneAudio[1].Band[2]), 0);
+    QCOMPARE(e.model.unit.EQPresets[1].Name, std::string("Flat"));
+    QCOMPARE(int(e.model.unit.EQPresets[1].Band[1]), 0);
+    QCOMPARE(e.model.unit.EQPresets[4].Name, std::string("Rock"));
+    QCOMPARE(int(e.model.unit.EQPresets[4].Band[1]), 7);
+    QVERIFY(!e.zoneAudio.Flags().Enabled(ZoneAudioGroup::ZoneList));
   }
 };
 

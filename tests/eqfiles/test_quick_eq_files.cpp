@@ -104,8 +104,8 @@ class TestQuickEQFiles : public QObject {
 
     // The loaded curve reaches the zone when the page is stored.
     e.PageChosen(Page::Favorites);
-    QCOMPARE(int(e.model.ZoneAudio[1].Band[1]), -10);
-    QCOMPARE(int(e.model.ZoneAudio[1].Band[10]), -10);
+    QCOMPARE(int(e.model.unit.ZoneAudio[1].Band[1]), -10);
+    QCOMPARE(int(e.model.unit.ZoneAudio[1].Band[10]), -10);
   }
 
   void choosingASystemPresetLoadsTheChosenQuickEQFile() {
@@ -118,13 +118,13 @@ class TestQuickEQFiles : public QObject {
     e.zoneAudio.SetBandPosition(4, -2);
     e.zoneAudio.DSPModeChosen(2);
     e.SystemEQPresetChosen(4);
-    QCOMPARE(e.model.SystemEQList.Selected, 4);
+    QCOMPARE(e.model.screen.SystemEQList.Selected, 4);
     for (int b = 1; b <= 10; ++b) QCOMPARE(e.zoneAudio.BandPosition(b), 5);
     // Without a chosen file only the preset changes.
     e.quickEQZoneList.Select(-1);
     e.zoneAudio.SetBandPosition(4, -2);
     e.SystemEQPresetChosen(6);
-    QCOMPARE(e.model.SystemEQList.Selected, 6);
+    QCOMPARE(e.model.screen.SystemEQList.Selected, 6);
     QCOMPARE(e.zoneAudio.BandPosition(4), -2);
   }
 
@@ -139,11 +139,11 @@ class TestQuickEQFiles : public QObject {
     QCOMPARE(e.presets.BandPosition(1), -3);
     QCOMPARE(e.presets.BandPosition(2), 10);
     QCOMPARE(e.presets.BandPosition(10), 4);
-    QCOMPARE(int(e.model.EQPresets[1].Band[1]), 0);  // nothing stored yet
+    QCOMPARE(int(e.model.unit.EQPresets[1].Band[1]), 0);  // nothing stored yet
     e.PageChosen(Page::Options);
-    QCOMPARE(int(e.model.EQPresets[1].Band[1]), 3);
-    QCOMPARE(int(e.model.EQPresets[1].Band[2]), -10);
-    QCOMPARE(int(e.model.EQPresets[1].Band[10]), -4);
+    QCOMPARE(int(e.model.unit.EQPresets[1].Band[1]), 3);
+    QCOMPARE(int(e.model.unit.EQPresets[1].Band[2]), -10);
+    QCOMPARE(int(e.model.unit.EQPresets[1].Band[10]), -4);
   }
 
   void fileTextIsTenLinesWithCrLf() {

@@ -28,7 +28,7 @@ constexpr std::size_t kExportBound = std::size_t{4} << 20;
 std::string ExportOf(std::string_view text, int* sourceCount = nullptr) {
   zem::Editor editor;
   editor.ImportFileText(std::string(text), "fuzz.zem");
-  if (sourceCount) *sourceCount = editor.model.SourceCount;
+  if (sourceCount) *sourceCount = editor.model.unit.SourceCount;
   return editor.HasConfiguration() ? zem::ZemFileText(editor.PrepareExport()) : std::string();
 }
 

@@ -278,11 +278,11 @@ class TestUnitSim : public QObject {
 
     Editor expected;
     expected.ImportFileText(asGiven, "given.zem");
-    QCOMPARE(expected.model.SourceNames[1], std::string("Source 1"));
-    expected.model.ZoneNames[2] = "Deck";
-    expected.model.ZoneAudio[3].Volume = -30;
+    QCOMPARE(expected.model.unit.SourceNames[1], std::string("Source 1"));
+    expected.model.unit.ZoneNames[2] = "Deck";
+    expected.model.unit.ZoneAudio[3].Volume = -30;
     for (int z = 1; z <= 5; ++z)
-      for (int s = 1; s <= 3; ++s) expected.model.RestrictionMark(z, s) = z == 4 && s == 2 ? "R" : "";
+      for (int s = 1; s <= 3; ++s) expected.model.unit.RestrictionMark(z, s) = z == 4 && s == 2 ? "R" : "";
     QVERIFY(std::count(o.configLines.begin(), o.configLines.end(), "[RPO5I2]") == 1);  // emptied
     QCOMPARE(client.received, "(OK)\r\n(OK)\r\n(OK)\r\n(OK)\r\n(OK)\r\n" + Served(expected) + "[QXSB]");
 
@@ -301,14 +301,14 @@ class TestUnitSim : public QObject {
     const ConfigModel& m = editor.model;
     for (int z = 1; z <= 6; ++z)
       for (int g = 1; g <= kGroups; ++g)
-        QCOMPARE(m.GroupMark(z, g), std::string(z == 1 && g == 4 ? "G" : ""));
+        QCOMPARE(m.unit.GroupMark(z, g), std::string(z == 1 && g == 4 ? "G" : ""));
     for (int f = 1; f <= kFavorites; ++f)
       for (int z = 1; z <= 6; ++z)
         for (int s = 1; s <= 4; ++s)
-          QCOMPARE(m.FavoriteStore.Cell(f, s, z).Is('C') || m.FavoriteStore.Cell(f, s, z).Is('A') ||
-                       m.FavoriteStore.Cell(f, s, z).Is('V'),
+          QCOMPARE(m.unit.FavoriteStore.Cell(f, s, z).Is('C') || m.unit.FavoriteStore.Cell(f, s, z).Is('A') ||
+                       m.unit.FavoriteStore.Cell(f, s, z).Is('V'),
                    f == 2 && z == 3 && s == 1);
-    QVERIFY(m.FavoriteStore.Cell(2, 1, 3).Is('V'));
+    QVERIFY(m.unit.FavoriteStore.Cell(2, 1, 3).Is('V'));
     QVERIFY(std::count(taken.begin(), taken.end(), "[RPO3I4]") == 1);
     QCOMPARE(std::count_if(taken.begin(), taken.end(),
                            [](const std::string& l) { return l.rfind("[RPO", 0) == 0; }),

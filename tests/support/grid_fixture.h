@@ -18,23 +18,23 @@ inline void ImportUnit(Editor& editor, int sources, int zones,
                        const std::function<void(ConfigModel&)>& fill = {}) {
   editor.ResetModel();
   ConfigModel& m = editor.model;
-  m.SourceCount = sources;
-  m.ZoneCount = zones;
-  for (int s = 1; s <= sources; ++s) m.SourceNames[s] = "Input " + std::to_string(s);
-  for (int z = 1; z <= zones; ++z) m.ZoneNames[z] = "Room " + std::to_string(z);
-  for (int n = 1; n <= kFavorites; ++n) m.FavoriteNames[n] = "Fav " + std::to_string(n);
+  m.unit.SourceCount = sources;
+  m.unit.ZoneCount = zones;
+  for (int s = 1; s <= sources; ++s) m.unit.SourceNames[s] = "Input " + std::to_string(s);
+  for (int z = 1; z <= zones; ++z) m.unit.ZoneNames[z] = "Room " + std::to_string(z);
+  for (int n = 1; n <= kFavorites; ++n) m.unit.FavoriteNames[n] = "Fav " + std::to_string(n);
   if (fill) fill(m);
   for (int s = 1; s <= kSources; ++s) {
     for (int z = 1; z <= kZones; ++z) {
       if (s <= sources && z <= zones) continue;
-      m.FavoritesGrid.Cell(s, z) = "X";
-      m.RestrictionGrid.Cell(s, z) = "X";
+      m.screen.FavoritesGrid.Cell(s, z) = "X";
+      m.unit.RestrictionMarks.Cell(s, z) = "X";
     }
   }
   for (int z = zones + 1; z <= kZones; ++z)
-    for (int g = 1; g <= kGroups; ++g) m.GroupGrid.Cell(g, z) = "X";
+    for (int g = 1; g <= kGroups; ++g) m.unit.GroupMarks.Cell(g, z) = "X";
   editor.SetPagesEnabled(true);
-  m.CurrentFavorite = 1;
+  m.screen.CurrentFavorite = 1;
   editor.favorites.LoadFavoriteToGrid(1);
   editor.RefreshPages();
 }
@@ -46,17 +46,17 @@ inline void ImportFullUnit(Editor& editor) {
   ImportUnit(editor, kSources, kZones, [](ConfigModel& m) {
     for (int z = 1; z <= kZones; ++z) {
       for (int s = 1; s <= kSources; ++s)
-        if ((z * 7 + s * 3) % 11 == 0) m.RestrictionMark(z, s) = "R";
+        if ((z * 7 + s * 3) % 11 == 0) m.unit.RestrictionMark(z, s) = "R";
       for (int g = 1; g <= kGroups; ++g)
-        if ((z + g) % 4 == 0 || g == z % kGroups + 1) m.GroupMark(z, g) = "G";
+        if ((z + g) % 4 == 0 || g == z % kGroups + 1) m.unit.GroupMark(z, g) = "G";
       for (int f = 1; f <= kFavorites; ++f) {
         const int a = (z + f) % kSources + 1;
         const int v = (z * 3 + f) % kSources + 1;
         if (a == v || (z + f) % 3 == 0) {
-          m.FavoriteStore.Cell(f, a, z).Set("C");
+          m.unit.FavoriteStore.Cell(f, a, z).Set("C");
         } else {
-          m.FavoriteStore.Cell(f, a, z).Set("A");
-          m.FavoriteStore.Cell(f, v, z).Set("V");
+          m.unit.FavoriteStore.Cell(f, a, z).Set("A");
+          m.unit.FavoriteStore.Cell(f, v, z).Set("V");
         }
       }
     }

@@ -90,18 +90,18 @@ inline bool AnyContains(const std::vector<std::string>& lines, const std::string
 
 // The tables an import fills, compared one by one so a failure says which.
 inline std::string ModelDifference(const ConfigModel& a, const ConfigModel& b) {
-  if (a.SourceCount != b.SourceCount) return "SourceCount";
-  if (a.ZoneCount != b.ZoneCount) return "ZoneCount";
-  if (!(a.SourceNames == b.SourceNames)) return "SourceNames";
-  if (!(a.ZoneNames == b.ZoneNames)) return "ZoneNames";
-  if (!(a.FavoriteNames == b.FavoriteNames)) return "FavoriteNames";
-  if (!(a.GroupNames == b.GroupNames)) return "GroupNames";
-  if (!(a.ZoneAudio == b.ZoneAudio)) return "ZoneAudio";
-  if (!(a.FavoriteStore == b.FavoriteStore)) return "FavoriteStore";
-  if (!(a.RestrictionGrid == b.RestrictionGrid)) return "RestrictionGrid";
-  if (!(a.GroupGrid == b.GroupGrid)) return "GroupGrid";
-  if (!(a.FavoritesGrid == b.FavoritesGrid)) return "FavoritesGrid";
-  if (!(a.Options == b.Options)) return "Options";
+  if (a.unit.SourceCount != b.unit.SourceCount) return "SourceCount";
+  if (a.unit.ZoneCount != b.unit.ZoneCount) return "ZoneCount";
+  if (!(a.unit.SourceNames == b.unit.SourceNames)) return "SourceNames";
+  if (!(a.unit.ZoneNames == b.unit.ZoneNames)) return "ZoneNames";
+  if (!(a.unit.FavoriteNames == b.unit.FavoriteNames)) return "FavoriteNames";
+  if (!(a.unit.GroupNames == b.unit.GroupNames)) return "GroupNames";
+  if (!(a.unit.ZoneAudio == b.unit.ZoneAudio)) return "ZoneAudio";
+  if (!(a.unit.FavoriteStore == b.unit.FavoriteStore)) return "FavoriteStore";
+  if (!(a.unit.RestrictionMarks == b.unit.RestrictionMarks)) return "RestrictionGrid";
+  if (!(a.unit.GroupMarks == b.unit.GroupMarks)) return "GroupGrid";
+  if (!(a.screen.FavoritesGrid == b.screen.FavoritesGrid)) return "FavoritesGrid";
+  if (!(a.unit.Options == b.unit.Options)) return "Options";
   return std::string();
 }
 

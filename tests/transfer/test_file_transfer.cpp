@@ -104,8 +104,8 @@ class TestFileTransfer : public QObject {
     QCOMPARE(rig.prompts.openDialogs[0].fileName, std::string());
     QVERIFY(Contains(rig.statuses, " Imported complete from file: " + Example()));
     QCOMPARE(rig.statuses.back(), std::string(" Import Complete"));
-    QCOMPARE(rig.editor.model.SourceCount, 8);
-    QCOMPARE(rig.editor.model.ZoneCount, 24);
+    QCOMPARE(rig.editor.model.unit.SourceCount, 8);
+    QCOMPARE(rig.editor.model.unit.ZoneCount, 24);
     QCOMPARE(rig.ctl.LastOpenedFile(), Example());
 
     const std::string out = dir.filePath("out.zem").toStdString();
@@ -157,7 +157,7 @@ class TestFileTransfer : public QObject {
     QVERIFY(rig.prompts.errors.empty());
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::NothingRead);
     QVERIFY(!rig.editor.PagesEnabled());
-    QCOMPARE(rig.editor.model.SourceCount, -1);
+    QCOMPARE(rig.editor.model.unit.SourceCount, -1);
     QCOMPARE(rig.editor.messageLog.Lines(), (std::vector<std::string>{"No file was chosen.", kKept}));
 
     rig.editor.ImportFileText(ZemFileText(GenerateConfiguration(2, 2)), "x.zem");
@@ -300,7 +300,7 @@ class TestFileTransfer : public QObject {
     QVERIFY(rig.prompts.errors.empty());
     QCOMPARE(rig.ctl.LastOutcome(), cancel ? Outcome::Cancelled : Outcome::Completed);
     if (cancel) QVERIFY(Contains(rig.statuses, " Waiting for file: " + fifo));
-    if (!cancel && import) QCOMPARE(rig.editor.model.ZoneCount, 192);
+    if (!cancel && import) QCOMPARE(rig.editor.model.unit.ZoneCount, 192);
     if (!cancel && !import) QVERIFY(received == ZemFileText(rig.editor.messageLog.Lines()));
     QCOMPARE(FileType(fifo), mode_t(S_IFIFO));
   }
@@ -355,7 +355,7 @@ class TestFileTransfer : public QObject {
     rig.prompts.openAnswers.push_back(big);
     rig.ctl.ImportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
-    QCOMPARE(rig.editor.model.SourceCount, 8);
+    QCOMPARE(rig.editor.model.unit.SourceCount, 8);
     QCOMPARE(rig.editor.receivedText.ByteCount(), example.size());
     QCOMPARE(
         rig.editor.messageLog.Line(rig.editor.messageLog.LineCount() - 1),
@@ -372,7 +372,7 @@ class TestFileTransfer : public QObject {
       rig.ctl.ImportConfiguration();
     }
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
-    QCOMPARE(rig.editor.model.SourceCount, 8);
+    QCOMPARE(rig.editor.model.unit.SourceCount, 8);
     QVERIFY(AnyContains(rig.editor.messageLog.Lines(), "The file reached the limit of 1 MiB"));
 
     // Bare line ends count as lines.

@@ -114,7 +114,7 @@ class TestSerialTransfer : public QObject {
                (std::vector<std::string>{"Nothing was received from the unit.", kKept}));
       QVERIFY(!rig.editor.PagesEnabled());
       QCOMPARE(rig.editor.status.Text(), std::string(" Nothing imported"));
-      QCOMPARE(rig.editor.model.SourceCount, -1);
+      QCOMPARE(rig.editor.model.unit.SourceCount, -1);
       return;
     }
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Incomplete);
@@ -122,7 +122,7 @@ class TestSerialTransfer : public QObject {
     QCOMPARE(rig.editor.messageLog.Lines().back(), std::string(kNoMarker));
     QVERIFY(Contains(rig.editor.messageLog.Lines(), "Import Complete"));
     QVERIFY(rig.editor.PagesEnabled());
-    QCOMPARE(rig.editor.model.SourceCount, 4);
+    QCOMPARE(rig.editor.model.unit.SourceCount, 4);
   }
 
   void endlessStreamStopsAtTheCap() {
@@ -157,7 +157,7 @@ class TestSerialTransfer : public QObject {
     QCOMPARE(rig.editor.receivedText.Lines(), Config());
     QVERIFY(Contains(rig.editor.messageLog.Lines(),
                      "Received text reached the limit of 100000 bytes; the rest was not kept."));
-    QCOMPARE(rig.editor.model.SourceCount, 4);
+    QCOMPARE(rig.editor.model.unit.SourceCount, 4);
     rig.ctl.ChooseFileMode();
   }
 
@@ -201,7 +201,7 @@ class TestSerialTransfer : public QObject {
     rig.ctl.ImportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
     QCOMPARE(rig.editor.messageLog.Lines(), (std::vector<std::string>{"Import cancelled.", kKept}));
-    QCOMPARE(rig.editor.model.SourceCount, -1);
+    QCOMPARE(rig.editor.model.unit.SourceCount, -1);
     QVERIFY(!rig.editor.PagesEnabled());
     QVERIFY(rig.ctl.Serial().IsPortOpen());
     QVERIFY(!rig.ctl.Busy());

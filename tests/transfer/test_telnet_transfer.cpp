@@ -144,7 +144,7 @@ class TestTelnetTransfer : public QObject {
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
     QVERIFY(!rig.ctl.Busy());
     QVERIFY(rig.prompts.errors.empty());
-    QCOMPARE(rig.editor.model.SourceCount, -1);
+    QCOMPARE(rig.editor.model.unit.SourceCount, -1);
     QVERIFY(!rig.editor.PagesEnabled());
     QCOMPARE(rig.editor.messageLog.Lines().back(), std::string(kKept));
     QVERIFY(Contains(rig.editor.messageLog.Lines(), "Import cancelled."));
@@ -419,7 +419,7 @@ class TestTelnetTransfer : public QObject {
         "Cannot connect to 127.0.0.1:" + std::to_string(port) + ": Connection refused";
     QCOMPARE(rig.prompts.errors, std::vector<std::string>{failure});
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
-    QCOMPARE(rig.editor.model.SourceCount, -1);
+    QCOMPARE(rig.editor.model.unit.SourceCount, -1);
     QVERIFY(!rig.editor.PagesEnabled());
     QCOMPARE(rig.editor.messageLog.Lines(),
              (std::vector<std::string>{"Connecting to 127.0.0.1.", failure + ".", kKept}));

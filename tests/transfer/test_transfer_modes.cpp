@@ -65,7 +65,7 @@ class TestTransferModes : public QObject {
     QCOMPARE(rig.prompts.errors.size(), std::size_t{2});
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Failed);
     QVERIFY(!rig.editor.PagesEnabled());
-    QCOMPARE(rig.editor.model.SourceCount, -1);
+    QCOMPARE(rig.editor.model.unit.SourceCount, -1);
     QCOMPARE(rig.editor.receivedText.LineCount(), std::size_t{0});
   }
 

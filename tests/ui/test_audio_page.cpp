@@ -122,8 +122,8 @@ class TestAudioPage : public QObject {
     QCOMPARE(p.Find<QPushButton>("Button2")->text(), QString("Delete"));
 
     // Syncing ran no handler: zone 1 still holds what was imported.
-    QCOMPARE(int(p.editor.model.ZoneAudio[1].Band[1]), 10);
-    QCOMPARE(p.editor.model.CurrentZone, 1);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].Band[1]), 10);
+    QCOMPARE(p.editor.model.screen.CurrentZone, 1);
     QCOMPARE(p.Find<ManualTickSlider>("TrackBar14")->Ticks(), (std::vector<int>{0, -40, 40}));
   }
 
@@ -166,7 +166,7 @@ class TestAudioPage : public QObject {
     QCOMPARE(p.Text("Label39"), QString("-3"));
 
     p.editor.PageChosen(zem::Page::Groups);
-    const ZoneAudioRec& rec = p.editor.model.ZoneAudio[1];
+    const ZoneAudioRec& rec = p.editor.model.unit.ZoneAudio[1];
     QCOMPARE(int(rec.Volume), -34);
     QCOMPARE(int(rec.Balance), -7);
     const std::vector<std::string> lines = p.editor.PrepareExport();
@@ -184,14 +184,14 @@ class TestAudioPage : public QObject {
                             "x.zem");
     auto* zones = p.Find<QListWidget>("ListBox3");
     ClickRow(zones, 2);
-    QCOMPARE(p.editor.model.CurrentZone, 3);
+    QCOMPARE(p.editor.model.screen.CurrentZone, 3);
     QCOMPARE(p.Slider("TrackBar13")->value(), -30);
     p.Slider("TrackBar5")->setValue(-6);
     QCOMPARE(p.Text("Label54"), QString("6"));
 
     ClickRow(zones, 6);
-    QCOMPARE(p.editor.model.CurrentZone, 7);
-    QCOMPARE(int(p.editor.model.ZoneAudio[3].Band[5]), 6);
+    QCOMPARE(p.editor.model.screen.CurrentZone, 7);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[3].Band[5]), 6);
     QCOMPARE(p.Slider("TrackBar13")->value(), -12);
     QCOMPARE(p.Slider("TrackBar5")->value(), 0);
 
@@ -208,10 +208,64 @@ class TestAudioPage : public QObject {
     // The arrow keys choose the next zone the same way.
     zones->setFocus();
     QTest::keyClick(zones, Qt::Key_Down);
-    QCOMPARE(p.editor.model.CurrentZone, 8);
-    QCOMPARE(p.editor.model.ZoneAudio[7].Lowpass, 120);
+    QCOMPARE(p.editor.model.screen.CurrentZone, 8);
+    QCOMPARE(p.editor.model.unit.ZoneAudio[7].Lowpass, 120);
     QVERIFY(!p.Slider("TrackBar25")->isVisible());
     QVERIFY(p.Slider("TrackBar11")->isVisible());
+  }
+
+  // Every control of the page, enabled or not, after a zone with each mode is shown.
+  void eachModeEnablesItsControls_data() {
+    QTest::addColumn<int>("eqUsed");
+    QTest::addColumn<int>("mode");
+    for (int used : {0, 1})
+      for (int mode = -1; mode <= 4; ++mode) QTest::addRow("EQUsed %d mode %d", used, mode) << used << mode;
+  }
+  void eachModeEnablesItsControls() {
+    QFETCH(int, eqUsed);
+    QFETCH(int, mode);
+    AudioPage p;
+    p.editor.ImportFileText(Config(3), "x.zem");
+    p.editor.model.unit.ZoneAudio[3].EQUsed = static_cast<std::uint8_t>(eqUsed);
+    p.editor.model.unit.ZoneAudio[3].DSPMode = static_cast<std::int8_t>(mode);
+    ClickRow(p.Find<QListWidget>("ListBox3"), 2);
+
+    const auto numbered = [](const char* stem, int first, int last) {
+      QStringList names;
+      for (int i = first; i <= last; ++i) names << stem + QString::number(i);
+      return names;
+    };
+    QStringList enabled = {"ListBox3", "Label37"};
+    if (eqUsed)
+      enabled << QStringList{"TrackBar13", "TrackBar14", "ComboBox2", "Label97", "Label23",
+                             "Label32",    "Label31",    "Label30",   "Label33", "Label34"};
+    const QStringList tone = {"Label21", "Label22", "Label27",    "Label28",   "Label29",
+                              "Label36", "Label39", "TrackBar11", "TrackBar12"};
+    const QStringList lowpass = {"TrackBar25", "Label885", "Label886", "Label887", "Label888"};
+    if (mode == 1)
+      enabled << QStringList{"Button1", "Button2", "ComboBox1", "Label99",
+                             "Label6",  "Label7",  "Label8",    "Label38"}
+              << numbered("Label", 9, 18) << numbered("Label", 50, 59) << numbered("TrackBar", 1, 10);
+    if (mode == 2)
+      enabled << "ComboBox3"
+              << "Label98";
+    if (mode == 3) enabled << tone;
+    if (mode == 4) enabled << lowpass;
+
+    QStringList all = QStringList{"ListBox3", "Label37", "Label35", "ComboBox1", "ComboBox2", "ComboBox3",
+                                  "Button1",  "Button2", "Label38", "Label97",   "Label98",   "Label99"}
+                      << numbered("TrackBar", 1, 14) << numbered("Label", 6, 18) << numbered("Label", 50, 59)
+                      << numbered("Label", 30, 34) << "Label23" << tone << lowpass;
+    all.removeDuplicates();
+    for (const QString& name : all) {
+      QWidget* widget = p.Find<QWidget>(qPrintable(name));
+      QVERIFY2(widget->isEnabled() == enabled.contains(name), qPrintable(name));
+    }
+    for (const QString& name : tone)
+      QVERIFY2(p.Find<QWidget>(qPrintable(name))->isVisible() == (mode != 4), qPrintable(name));
+    for (const QString& name : lowpass)
+      QVERIFY2(p.Find<QWidget>(qPrintable(name))->isVisible() == (mode == 4), qPrintable(name));
+    QVERIFY(!p.Find<QCheckBox>("VolumeLocked")->isVisible());
   }
 
   void dspModeListChangesOnlyWhatIsUsable() {
@@ -225,13 +279,13 @@ class TestAudioPage : public QObject {
     QVERIFY(p.Find<QLabel>("Label98")->isEnabled());
     QVERIFY(!p.Slider("TrackBar1")->isEnabled());
     QVERIFY(p.Slider("TrackBar1")->isVisible());
-    QCOMPARE(int(p.editor.model.ZoneAudio[1].DSPMode), 1);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].DSPMode), 1);
     p.editor.PageChosen(zem::Page::Options);
-    QCOMPARE(int(p.editor.model.ZoneAudio[1].DSPMode), 2);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].DSPMode), 2);
 
     // Zone 2 has no EQ: only the zone list is usable.
     ClickRow(p.Find<QListWidget>("ListBox3"), 1);
-    QCOMPARE(p.editor.model.CurrentZone, 2);
+    QCOMPARE(p.editor.model.screen.CurrentZone, 2);
     for (const char* name : {"TrackBar13", "TrackBar14", "ComboBox2", "Label97", "ComboBox3", "TrackBar1"})
       QVERIFY2(!p.Find<QWidget>(name)->isEnabled(), name);
     QVERIFY(p.Find<QListWidget>("ListBox3")->isEnabled());
@@ -251,7 +305,7 @@ class TestAudioPage : public QObject {
 
     Choose(system, 7);
     p.editor.PageChosen(zem::Page::Favorites);
-    QCOMPARE(int(p.editor.model.ZoneAudio[1].SystemEQ), 7);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].SystemEQ), 7);
     QVERIFY(Has(p.editor.PrepareExport(), "[EO1P7]"));
   }
 
@@ -380,8 +434,8 @@ class TestAudioPage : public QObject {
     QCOMPARE(p.Slider("TrackBar2")->value(), -3);
     QCOMPARE(p.Slider("TrackBar10")->value(), -4);  // no tenth line
     p.editor.PageChosen(zem::Page::EQPresets);
-    QCOMPARE(int(p.editor.model.ZoneAudio[1].Band[1]), -10);
-    QCOMPARE(int(p.editor.model.ZoneAudio[1].Band[10]), 4);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].Band[1]), -10);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].Band[10]), 4);
   }
 
   void eachModeShowsItsControls_data() {

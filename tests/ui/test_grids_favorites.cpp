@@ -29,7 +29,7 @@ struct FavoritesPage {
   QMenu& menu = *page.findChild<QMenu*>("PopupMenu1");
   QListWidget& list = *page.findChild<QListWidget*>("ListBox1");
 
-  std::string& Cell(int s, int z) { return editor.model.FavoritesGrid.Cell(s, z); }
+  std::string& Cell(int s, int z) { return editor.model.screen.FavoritesGrid.Cell(s, z); }
   void Import(int sources, int zones, const std::function<void(ConfigModel&)>& fill = {}) {
     ImportUnit(editor, sources, zones, fill);
     page.SyncFromEditor();
@@ -94,10 +94,10 @@ class TestGridsFavorites : public QObject {
   void cellsAreDrawnInTheirColours() {
     FavoritesPage p;
     p.Import(14, 192, [](ConfigModel& m) {
-      m.FavoriteStore.Cell(1, 1, 1).Set("A");
-      m.FavoriteStore.Cell(1, 2, 1).Set("V");
-      m.FavoriteStore.Cell(1, 3, 2).Set("C");
-      m.RestrictionMark(3, 4) = "R";
+      m.unit.FavoriteStore.Cell(1, 1, 1).Set("A");
+      m.unit.FavoriteStore.Cell(1, 2, 1).Set("V");
+      m.unit.FavoriteStore.Cell(1, 3, 2).Set("C");
+      m.unit.RestrictionMark(3, 4) = "R";
     });
     QVERIFY(ShowPage(p.page));
     p.Cell(6, 6) = "Z";  // an unknown letter is drawn like an empty cell
@@ -183,11 +183,11 @@ class TestGridsFavorites : public QObject {
 
   void clicksMarkTheCellAndNameItsSource() {
     FavoritesPage p;
-    p.Import(16, 192, [](ConfigModel& m) { m.FavoriteStore.Cell(1, 3, 5).Set("A"); });
+    p.Import(16, 192, [](ConfigModel& m) { m.unit.FavoriteStore.Cell(1, 3, 5).Set("A"); });
     QVERIFY(ShowPage(p.page));
     ClickCell(p.grid, 3, 5);
     QCOMPARE(p.Cell(3, 5), std::string("?"));
-    QCOMPARE(p.editor.model.MarkedText, std::string("A"));
+    QCOMPARE(p.editor.model.screen.MarkedText, std::string("A"));
     QCOMPARE(p.grid.GridModel().CornerText(), QString("Input 3"));
 
     ClickCell(p.grid, 4, 5);
@@ -216,14 +216,14 @@ class TestGridsFavorites : public QObject {
     ClickCell(p.grid, 2, 0);
     ClickCell(p.grid, 0, 3);
     QCOMPARE(p.grid.SelectedCell(), (GridCellPos{6, 7}));
-    QCOMPARE(p.editor.model.MarkedCell, (GridCellPos{6, 7}));
+    QCOMPARE(p.editor.model.screen.MarkedCell, (GridCellPos{6, 7}));
   }
 
   void doubleClicksRunThroughTheConnections() {
     FavoritesPage p;
     p.Import(16, 192, [](ConfigModel& m) {
-      m.FavoriteStore.Cell(1, 2, 9).Set("A");
-      m.FavoriteStore.Cell(1, 5, 9).Set("V");
+      m.unit.FavoriteStore.Cell(1, 2, 9).Set("A");
+      m.unit.FavoriteStore.Cell(1, 5, 9).Set("V");
     });
     QVERIFY(ShowPage(p.page));
     DoubleClickCell(p.grid, 7, 9);
@@ -248,11 +248,11 @@ class TestGridsFavorites : public QObject {
     QCOMPARE(p.Cell(2, 9), std::string());
 
     // Restricted and unused cells take neither the marker nor a connection.
-    p.Import(8, 24, [](ConfigModel& m) { m.RestrictionMark(4, 3) = "R"; });
+    p.Import(8, 24, [](ConfigModel& m) { m.unit.RestrictionMark(4, 3) = "R"; });
     QCOMPARE(p.Cell(3, 4), std::string("R"));
     DoubleClickCell(p.grid, 3, 4);
     QCOMPARE(p.Cell(3, 4), std::string("R"));
-    QCOMPARE(p.editor.model.MarkedCell, (GridCellPos{0, 0}));
+    QCOMPARE(p.editor.model.screen.MarkedCell, (GridCellPos{0, 0}));
     DoubleClickCell(p.grid, 9, 4);
     DoubleClickCell(p.grid, 2, 25);
     QCOMPARE(p.Cell(9, 4), std::string("X"));
@@ -278,7 +278,7 @@ class TestGridsFavorites : public QObject {
     RightClickCell(p.grid, 4, 11);
     QVERIFY(p.menu.isVisible());
     QCOMPARE(p.grid.SelectedCell(), (GridCellPos{6, 10}));
-    QCOMPARE(p.editor.model.PopupCell, (GridCellPos{4, 11}));
+    QCOMPARE(p.editor.model.screen.PopupCell, (GridCellPos{4, 11}));
     p.Choose("VVideoOnly1");
     QCOMPARE(p.Cell(4, 11), std::string("V"));
 
@@ -287,28 +287,28 @@ class TestGridsFavorites : public QObject {
     for (const GridCellPos fixed : {GridCellPos{9, 0}, GridCellPos{0, 3}, GridCellPos{0, 0}}) {
       RightClickCell(p.grid, fixed.Column, fixed.Row);
       QVERIFY(p.menu.isVisible());
-      QCOMPARE(p.editor.model.PopupCell, fixed);
-      const TextGrid before = p.editor.model.FavoritesGrid;
+      QCOMPARE(p.editor.model.screen.PopupCell, fixed);
+      const TextGrid before = p.editor.model.screen.FavoritesGrid;
       for (const char* item : {"AAudioOnly1", "CCombinedAV1", "VVideoOnly1", "NoConnection1"}) p.Choose(item);
-      QCOMPARE(p.editor.model.FavoritesGrid, before);
+      QCOMPARE(p.editor.model.screen.FavoritesGrid, before);
     }
   }
 
   void onlyNavigationKeysMoveTheMarkerAndThePopupTarget() {
     FavoritesPage p;
     // A "C" further down the column, where a type-ahead search for "c" would land.
-    p.Import(16, 192, [](ConfigModel& m) { m.FavoriteStore.Cell(1, 6, 20).Set("C"); });
+    p.Import(16, 192, [](ConfigModel& m) { m.unit.FavoriteStore.Cell(1, 6, 20).Set("C"); });
     QVERIFY(ShowPage(p.page));
     ClickCell(p.grid, 6, 10);
     QWindow* window = p.page.windowHandle();
-    const TextGrid before = p.editor.model.FavoritesGrid;
+    const TextGrid before = p.editor.model.screen.FavoritesGrid;
     QTest::keyClick(window, Qt::Key_C);
     QTest::keyClick(window, Qt::Key_X);
     QTest::keyClick(window, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(p.grid.SelectedCell(), (GridCellPos{6, 10}));
     QCOMPARE(p.grid.selectionModel()->selectedIndexes().size(), 1);
-    QCOMPARE(p.editor.model.MarkedCell, (GridCellPos{6, 10}));
-    QVERIFY(p.editor.model.FavoritesGrid == before);
+    QCOMPARE(p.editor.model.screen.MarkedCell, (GridCellPos{6, 10}));
+    QVERIFY(p.editor.model.screen.FavoritesGrid == before);
 
     // The keyboard's popup still acts on the marked cell.
     p.KeyboardPopup();
@@ -320,7 +320,7 @@ class TestGridsFavorites : public QObject {
     // The navigation keys move it as ever.
     QTest::keyClick(window, Qt::Key_Down);
     QCOMPARE(p.grid.SelectedCell(), (GridCellPos{6, 11}));
-    QCOMPARE(p.editor.model.MarkedCell, (GridCellPos{6, 11}));
+    QCOMPARE(p.editor.model.screen.MarkedCell, (GridCellPos{6, 11}));
   }
 
   void keyboardPopupActsOnTheCurrentCell_data() {
@@ -362,12 +362,12 @@ class TestGridsFavorites : public QObject {
   void cellsAndHeadersSayWhatTheyHold() {
     FavoritesPage p;
     p.Import(8, 192, [](ConfigModel& m) {
-      m.ZoneNames[5] = "Kitchen";
-      m.SourceNames[4] = "Tuner";
-      m.FavoriteStore.Cell(1, 4, 5).Set("C");
-      m.FavoriteStore.Cell(1, 2, 5).Set("V");
-      m.FavoriteStore.Cell(1, 1, 5).Set("A");
-      m.RestrictionMark(5, 3) = "R";
+      m.unit.ZoneNames[5] = "Kitchen";
+      m.unit.SourceNames[4] = "Tuner";
+      m.unit.FavoriteStore.Cell(1, 4, 5).Set("C");
+      m.unit.FavoriteStore.Cell(1, 2, 5).Set("V");
+      m.unit.FavoriteStore.Cell(1, 1, 5).Set("A");
+      m.unit.RestrictionMark(5, 3) = "R";
     });
     QVERIFY(ShowPage(p.page));
     QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(&p.grid);
@@ -407,7 +407,7 @@ class TestGridsFavorites : public QObject {
                         p.list.visualItemRect(p.list.item(row)).center());
     };
     pick(2);
-    QCOMPARE(p.editor.model.CurrentFavorite, 3);
+    QCOMPARE(p.editor.model.screen.CurrentFavorite, 3);
     DoubleClickCell(p.grid, 4, 12);
     DoubleClickCell(p.grid, 6, 13);
     DoubleClickCell(p.grid, 6, 13);
@@ -416,18 +416,18 @@ class TestGridsFavorites : public QObject {
     QCOMPARE(p.Cell(6, 13), std::string("?"));
     pick(0);
     QCOMPARE(p.Cell(4, 12), std::string());
-    QVERIFY(p.editor.model.FavoriteStore.Cell(3, 6, 13).Is('A'));
+    QVERIFY(p.editor.model.unit.FavoriteStore.Cell(3, 6, 13).Is('A'));
     pick(2);
     QCOMPARE(p.Cell(4, 12), std::string("C"));
     QCOMPARE(p.Cell(6, 13), std::string("A"));
 
     // A page switch keeps the chosen entry and shows the names afresh.
-    p.editor.model.FavoriteNames[3] = "Party \xE9t\xE9";
+    p.editor.model.unit.FavoriteNames[3] = "Party \xE9t\xE9";
     p.editor.PageChosen(Page::Favorites);
     p.page.SyncFromEditor();
     QCOMPARE(p.list.currentRow(), 2);
     QCOMPARE(p.list.item(2)->text().toLatin1(), QByteArray("Party \xE9t\xE9"));
-    QCOMPARE(p.editor.model.CurrentFavorite, 3);
+    QCOMPARE(p.editor.model.screen.CurrentFavorite, 3);
 
     // The export carries the edits of favorite 3.
     const std::vector<std::string> lines = BuildCommandSequence(p.editor.model);
@@ -444,8 +444,8 @@ class TestGridsFavorites : public QObject {
     const std::string source =
         "R\xE9"
         "cepteur";
-    p.editor.model.ZoneNames[3] = zone;
-    p.editor.model.SourceNames[2] = source;
+    p.editor.model.unit.ZoneNames[3] = zone;
+    p.editor.model.unit.SourceNames[2] = source;
     p.editor.PageChosen(Page::Favorites);
     p.page.SyncFromEditor();
     const QString shown = p.grid.model()->headerData(2, Qt::Vertical).toString();
@@ -465,7 +465,7 @@ class TestGridsFavorites : public QObject {
     QVERIFY(!p.list.isEnabled());
     RightClickCell(p.grid, 2, 2);
     QVERIFY(!p.menu.isVisible());
-    QVERIFY(!p.editor.model.PopupFromMouse);
+    QVERIFY(!p.editor.model.screen.PopupFromMouse);
     p.Import(16, 192);
     QVERIFY(p.grid.isEnabled());
     QVERIFY(p.list.isEnabled());

@@ -94,18 +94,18 @@ class TestGridsMatrix : public QObject {
     DoubleClickCell(grid, 2, 6);   // a second double-click takes it away
     DoubleClickCell(grid, 4, 25);  // a zone the unit does not have
     ConfigModel& m = editor.model;
-    QCOMPARE(m.GroupMark(5, 1), std::string("G"));
-    QCOMPARE(m.GroupMark(5, 3), std::string("G"));
-    QCOMPARE(m.GroupMark(5, 10), std::string("G"));
-    QCOMPARE(m.GroupMark(6, 2), std::string());
-    QCOMPARE(m.GroupMark(25, 4), std::string("X"));
+    QCOMPARE(m.unit.GroupMark(5, 1), std::string("G"));
+    QCOMPARE(m.unit.GroupMark(5, 3), std::string("G"));
+    QCOMPARE(m.unit.GroupMark(5, 10), std::string("G"));
+    QCOMPARE(m.unit.GroupMark(6, 2), std::string());
+    QCOMPARE(m.unit.GroupMark(25, 4), std::string("X"));
     QCOMPARE(CellFill(grid, 3, 5).rgb(), QColor(119, 255, 119).rgb());
     QCOMPARE(CellFill(grid, 2, 5).rgb(), QColor(255, 255, 255).rgb());
     QCOMPARE(CellFill(grid, 4, 25).rgb(), ButtonFace(page.palette()).rgb());
 
     // A single click changes nothing on this page.
     ClickCell(grid, 7, 7);
-    QCOMPARE(m.GroupMark(7, 7), std::string());
+    QCOMPARE(m.unit.GroupMark(7, 7), std::string());
 
     editor.PageChosen(Page::Groups);
     const std::vector<std::string> lines = BuildCommandSequence(m);
@@ -136,9 +136,9 @@ class TestGridsMatrix : public QObject {
     QFETCH(QString, marked);
     Editor editor;
     ImportUnit(editor, 8, 24, [](ConfigModel& m) {
-      m.GroupNames[2] = "Upstairs";
-      m.SourceNames[2] = "Tuner";
-      m.ZoneNames[3] = "Kitchen";
+      m.unit.GroupNames[2] = "Upstairs";
+      m.unit.SourceNames[2] = "Tuner";
+      m.unit.ZoneNames[3] = "Kitchen";
     });
     std::unique_ptr<QWidget> page;
     if (groups)
@@ -147,7 +147,7 @@ class TestGridsMatrix : public QObject {
       page = std::make_unique<RestrictionsView>(editor);
     auto& grid = *page->findChild<MatrixGridWidget*>();
     QVERIFY(ShowPage(*page));
-    const TextGrid& cells = groups ? editor.model.GroupGrid : editor.model.RestrictionGrid;
+    const TextGrid& cells = groups ? editor.model.unit.GroupMarks : editor.model.unit.RestrictionMarks;
 
     // Space and Enter toggle the current cell as a double-click does.
     ClickCell(grid, 2, 2);
@@ -163,7 +163,7 @@ class TestGridsMatrix : public QObject {
     if (!groups) {
       // The restriction reaches the favorites at the next page switch.
       editor.PageChosen(Page::Favorites);
-      QVERIFY(editor.model.FavoriteStore.Cell(4, 2, 3).Is('R'));
+      QVERIFY(editor.model.unit.FavoriteStore.Cell(4, 2, 3).Is('R'));
     }
 
     QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(&grid)->tableInterface();
@@ -192,19 +192,19 @@ class TestGridsMatrix : public QObject {
     QCOMPARE(page.findChild<QPushButton*>("Button4")->text(), QString("Clear All"));
 
     ImportUnit(editor, 8, 24);
-    editor.model.SourceNames[5] = "Cin\xE9ma";
+    editor.model.unit.SourceNames[5] = "Cin\xE9ma";
     page.SyncFromEditor();
     QVERIFY(ShowPage(page));
     DoubleClickCell(grid, 5, 7);
-    QCOMPARE(editor.model.RestrictionMark(7, 5), std::string("R"));
+    QCOMPARE(editor.model.unit.RestrictionMark(7, 5), std::string("R"));
     QCOMPARE(grid.GridModel().CornerText().toLatin1(), QByteArray("Cin\xE9ma"));
     QCOMPARE(CellFill(grid, 5, 7).rgb(), QColor(255, 119, 119).rgb());
     DoubleClickCell(grid, 5, 7);
-    QCOMPARE(editor.model.RestrictionMark(7, 5), std::string());
+    QCOMPARE(editor.model.unit.RestrictionMark(7, 5), std::string());
     DoubleClickCell(grid, 9, 7);   // a source the unit does not have
     DoubleClickCell(grid, 2, 30);  // a zone it does not have
-    QCOMPARE(editor.model.RestrictionMark(7, 9), std::string("X"));
-    QCOMPARE(editor.model.RestrictionMark(30, 2), std::string("X"));
+    QCOMPARE(editor.model.unit.RestrictionMark(7, 9), std::string("X"));
+    QCOMPARE(editor.model.unit.RestrictionMark(30, 2), std::string("X"));
     QCOMPARE(grid.GridModel().CornerText().toLatin1(), QByteArray("Cin\xE9ma"));
   }
 
@@ -221,25 +221,25 @@ class TestGridsMatrix : public QObject {
     RestrictionsView restrictions(editor);
     FavoritesView favorites(editor);
     ImportUnit(editor, sources, zones, [&](ConfigModel& m) {
-      m.FavoriteStore.Cell(1, 1, 1).Set("C");
-      m.FavoriteStore.Cell(7, sources, zones).Set("A");
+      m.unit.FavoriteStore.Cell(1, 1, 1).Set("C");
+      m.unit.FavoriteStore.Cell(7, sources, zones).Set("A");
     });
     restrictions.SyncFromEditor();
     favorites.SyncFromEditor();
     QVERIFY(ShowPage(restrictions));
     ConfigModel& m = editor.model;
-    QCOMPARE(m.FavoritesGrid.Cell(1, 1), std::string("C"));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(1, 1), std::string("C"));
 
     QTest::mouseClick(restrictions.findChild<QPushButton*>("Button3"), Qt::LeftButton);
     for (int z = 1; z <= kZones; ++z)
       for (int s = 1; s <= kSources; ++s)
-        QCOMPARE(m.RestrictionMark(z, s), std::string(s <= sources && z <= zones ? "R" : "X"));
+        QCOMPARE(m.unit.RestrictionMark(z, s), std::string(s <= sources && z <= zones ? "R" : "X"));
     editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     for (int f = 1; f <= kFavorites; ++f)
       for (int s = 1; s <= sources; ++s)
-        for (int z = 1; z <= zones; ++z) QVERIFY(m.FavoriteStore.Cell(f, s, z).Is('R'));
-    QCOMPARE(m.FavoritesGrid.Cell(sources, zones), std::string("R"));
+        for (int z = 1; z <= zones; ++z) QVERIFY(m.unit.FavoriteStore.Cell(f, s, z).Is('R'));
+    QCOMPARE(m.screen.FavoritesGrid.Cell(sources, zones), std::string("R"));
     std::vector<std::string> lines = BuildCommandSequence(m);
     QCOMPARE(CountLines(lines, "[RPO"), sources * zones);
     QVERIFY(Has(lines, "[RPO" + std::to_string(zones) + "I" + std::to_string(sources) + "]"));
@@ -248,7 +248,7 @@ class TestGridsMatrix : public QObject {
     editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     for (int s = 1; s <= sources; ++s)
-      for (int z = 1; z <= zones; ++z) QVERIFY(m.FavoritesGrid.Cell(s, z).empty());
+      for (int z = 1; z <= zones; ++z) QVERIFY(m.screen.FavoritesGrid.Cell(s, z).empty());
     lines = BuildCommandSequence(m);
     QCOMPARE(CountLines(lines, "[RPO"), 0);
     QCOMPARE(CountLines(lines, "[F1AO"), 0);  // lifted pairs stay unconnected
@@ -259,7 +259,7 @@ class TestGridsMatrix : public QObject {
     RestrictionsView restrictions(editor);
     FavoritesView favorites(editor);
     ImportUnit(editor, 16, 192, [](ConfigModel& m) {
-      for (int f = 1; f <= kFavorites; ++f) m.FavoriteStore.Cell(f, 7, 40).Set("V");
+      for (int f = 1; f <= kFavorites; ++f) m.unit.FavoriteStore.Cell(f, 7, 40).Set("V");
     });
     restrictions.SyncFromEditor();
     favorites.SyncFromEditor();
@@ -267,18 +267,18 @@ class TestGridsMatrix : public QObject {
     auto& grid = *restrictions.findChild<MatrixGridWidget*>("StringGrid4");
     DoubleClickCell(grid, 7, 40);
     // Nothing reaches the favorites before the page switch.
-    QCOMPARE(editor.model.FavoritesGrid.Cell(7, 40), std::string("V"));
+    QCOMPARE(editor.model.screen.FavoritesGrid.Cell(7, 40), std::string("V"));
 
     editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     QCOMPARE(favorites.Grid()->model()->index(39, 6).data().toString(), QString("R"));
-    for (int f = 1; f <= kFavorites; ++f) QVERIFY(editor.model.FavoriteStore.Cell(f, 7, 40).Is('R'));
+    for (int f = 1; f <= kFavorites; ++f) QVERIFY(editor.model.unit.FavoriteStore.Cell(f, 7, 40).Is('R'));
 
     DoubleClickCell(grid, 7, 40);
     editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     QCOMPARE(favorites.Grid()->model()->index(39, 6).data().toString(), QString());
-    for (int f = 1; f <= kFavorites; ++f) QVERIFY(editor.model.FavoriteStore.Cell(f, 7, 40).Empty());
+    for (int f = 1; f <= kFavorites; ++f) QVERIFY(editor.model.unit.FavoriteStore.Cell(f, 7, 40).Empty());
   }
 
   void editsOnTheThreePagesReachTheExport() {
@@ -343,13 +343,13 @@ class TestGridsMatrix : public QObject {
     Editor editor;
     RestrictionsView page(editor);
     ImportUnit(editor, 16, 192);
-    editor.model.ZoneNames[192] = "Terrasse \xE8t\xE8";
+    editor.model.unit.ZoneNames[192] = "Terrasse \xE8t\xE8";
     editor.PageChosen(Page::Restrictions);
     page.SyncFromEditor();
     QVERIFY(ShowPage(page));
     auto& grid = *page.findChild<MatrixGridWidget*>("StringGrid4");
     DoubleClickCell(grid, 16, 192);  // scrolls to the last zone
-    QCOMPARE(editor.model.RestrictionMark(192, 16), std::string("R"));
+    QCOMPARE(editor.model.unit.RestrictionMark(192, 16), std::string("R"));
     QVERIFY(grid.verticalScrollBar()->value() > 0);
     // The number row and the corner are still there, and the last row's
     // label is the zone name.

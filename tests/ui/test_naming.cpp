@@ -121,7 +121,7 @@ class TestNaming : public QObject, private zem::test::WindowFixture {
 
   void keyRuleOnTheInplaceEditor() {
     editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
-    editor->model.ZoneNames[1] = "ABCDEFGHIJKLMN";  // 14 characters
+    editor->model.unit.ZoneNames[1] = "ABCDEFGHIJKLMN";  // 14 characters
     pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
     QLineEdit* edit = OpenEditor("StringGrid2", 0);
     QVERIFY(edit);
@@ -138,7 +138,7 @@ class TestNaming : public QObject, private zem::test::WindowFixture {
     QTest::keyClick(edit, 'Q');  // accepted again after a Backspace
     QCOMPARE(edit->text(), QString("ABCDEFGHIJKLMNQ"));
     // The model follows each key, before the editor is closed.
-    QCOMPARE(editor->model.ZoneNames[1], std::string("ABCDEFGHIJKLMNQ"));
+    QCOMPARE(editor->model.unit.ZoneNames[1], std::string("ABCDEFGHIJKLMNQ"));
 
     // Typing over a selected part of a full name is refused as well.
     edit->selectAll();
@@ -148,7 +148,7 @@ class TestNaming : public QObject, private zem::test::WindowFixture {
     // Enter passes and ends the edit.
     QTest::keyClick(edit, Qt::Key_Return);
     QApplication::processEvents();
-    QCOMPARE(editor->model.ZoneNames[1], std::string("ABCDEFGHIJKLMNQ"));
+    QCOMPARE(editor->model.unit.ZoneNames[1], std::string("ABCDEFGHIJKLMNQ"));
   }
 
   // Text that reaches a name other than by typing keeps the rule of typed
@@ -184,7 +184,7 @@ class TestNaming : public QObject, private zem::test::WindowFixture {
     editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
     QString name = before;
     name.remove('|').remove('[').remove(']');
-    editor->model.ZoneNames[2] = name.toStdString();
+    editor->model.unit.ZoneNames[2] = name.toStdString();
     pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
     QLineEdit* edit = OpenEditor("StringGrid2", 1);
     QVERIFY(edit);
@@ -217,13 +217,13 @@ class TestNaming : public QObject, private zem::test::WindowFixture {
       QApplication::sendEvent(edit, &event);
     }
     QApplication::processEvents();
-    QCOMPARE(QString::fromStdString(editor->model.ZoneNames[2]), after);
+    QCOMPARE(QString::fromStdString(editor->model.unit.ZoneNames[2]), after);
     QCOMPARE(edit->text(), after);
   }
 
   void inputMethodTextKeepsTheLimit() {
     editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
-    editor->model.ZoneNames[1] = "ABCDEFGHIJKLM";  // 13 characters
+    editor->model.unit.ZoneNames[1] = "ABCDEFGHIJKLM";  // 13 characters
     pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
     QLineEdit* edit = OpenEditor("StringGrid2", 0);
     QVERIFY(edit);
@@ -242,7 +242,7 @@ class TestNaming : public QObject, private zem::test::WindowFixture {
     QCOMPARE(edit->text(), QString::fromLatin1("ABCDEFGHIJKLM\xe9\xfc"));
     commit("q");
     QCOMPARE(edit->text(), QString::fromLatin1("ABCDEFGHIJKLM\xe9\xfc"));
-    QCOMPARE(editor->model.ZoneNames[1], std::string("ABCDEFGHIJKLM\xe9\xfc"));
+    QCOMPARE(editor->model.unit.ZoneNames[1], std::string("ABCDEFGHIJKLM\xe9\xfc"));
 
     QCOMPARE(zem::NameCommitAccepted("", "abc"), QString("abc"));
     QCOMPARE(zem::NameCommitAccepted("12345678901234", "ab"), QString("a"));
@@ -266,7 +266,7 @@ class TestNaming : public QObject, private zem::test::WindowFixture {
   void namesKeepBytesAbove127() {
     editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
     const std::string stored("Caf\xe9 \x80\xff\xa0");
-    editor->model.SourceNames[2] = stored;
+    editor->model.unit.SourceNames[2] = stored;
     editor->NotifyChanged();
     auto* sources = window->findChild<QTableView*>("StringGrid3");
     const QString shown = sources->model()->index(1, 1).data().toString();
@@ -283,7 +283,7 @@ class TestNaming : public QObject, private zem::test::WindowFixture {
     edit->selectAll();
     TypeText(edit, QString::fromLatin1("Gr\xfc\xdf \xe9t\xe9"));
     QTest::keyClick(edit, Qt::Key_Return);
-    QCOMPARE(editor->model.SourceNames[4], std::string("Gr\xfc\xdf \xe9t\xe9"));
+    QCOMPARE(editor->model.unit.SourceNames[4], std::string("Gr\xfc\xdf \xe9t\xe9"));
     // ...and come back as the same characters.
     editor->NotifyChanged();
     QCOMPARE(sources->model()->index(3, 1).data().toString(), QString::fromLatin1("Gr\xfc\xdf \xe9t\xe9"));
@@ -301,31 +301,31 @@ class TestNaming : public QObject, private zem::test::WindowFixture {
     edit->selectAll();
     QTest::keyClicks(edit, "Kitchen");
     QTest::keyClick(edit, Qt::Key_Return);
-    QCOMPARE(editor->model.ZoneNames[3], std::string("Kitchen"));
+    QCOMPARE(editor->model.unit.ZoneNames[3], std::string("Kitchen"));
     // The matrix grids' labels follow at once.
-    QCOMPARE(editor->model.FavoritesGrid.Cell(0, 3), std::string("Kitchen"));
-    QCOMPARE(editor->model.RestrictionGrid.Cell(0, 3), std::string("Kitchen"));
-    QCOMPARE(editor->model.GroupGrid.Cell(0, 3), std::string("Kitchen"));
+    QCOMPARE(editor->model.screen.FavoritesGrid.Cell(0, 3), std::string("Kitchen"));
+    QCOMPARE(editor->model.screen.RestrictionLabels.Cell(0, 3), std::string("Kitchen"));
+    QCOMPARE(editor->model.screen.GroupLabels.Cell(0, 3), std::string("Kitchen"));
 
     // The zone list of the zone audio page after the next tab change.
     pages->setCurrentIndex(static_cast<int>(Page::Favorites));
-    QCOMPARE(editor->model.ZoneList.Items.size(), std::size_t(24));
-    QCOMPARE(editor->model.ZoneList.Items[2], std::string("Kitchen"));
-    QCOMPARE(editor->model.ZoneList.Items[3], std::string("Room 4"));
+    QCOMPARE(editor->model.screen.ZoneList.Items.size(), std::size_t(24));
+    QCOMPARE(editor->model.screen.ZoneList.Items[2], std::string("Kitchen"));
+    QCOMPARE(editor->model.screen.ZoneList.Items[3], std::string("Room 4"));
   }
 
   void zoneNameGridPaintCopiesEveryZoneLabel() {
-    editor->model.ZoneNames[30] = "Old Room";  // kept from an earlier import
+    editor->model.unit.ZoneNames[30] = "Old Room";  // kept from an earlier import
     editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
     // The refresh of the import copies the named zones only.
-    QCOMPARE(editor->model.FavoritesGrid.Cell(0, 24), std::string("Room 24"));
-    QCOMPARE(editor->model.GroupGrid.Cell(0, 30), std::string("Zone 30"));
+    QCOMPARE(editor->model.screen.FavoritesGrid.Cell(0, 24), std::string("Room 24"));
+    QCOMPARE(editor->model.screen.GroupLabels.Cell(0, 30), std::string("Zone 30"));
     // Painting the zone-name grid copies all 192 names.
     pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
     window->findChild<QTableView*>("StringGrid2")->viewport()->grab();
-    QCOMPARE(editor->model.GroupGrid.Cell(0, 30), std::string("Old Room"));
-    QCOMPARE(editor->model.RestrictionGrid.Cell(0, 30), std::string("Old Room"));
-    QCOMPARE(editor->model.FavoritesGrid.Cell(0, 31), std::string());
+    QCOMPARE(editor->model.screen.GroupLabels.Cell(0, 30), std::string("Old Room"));
+    QCOMPARE(editor->model.screen.RestrictionLabels.Cell(0, 30), std::string("Old Room"));
+    QCOMPARE(editor->model.screen.FavoritesGrid.Cell(0, 31), std::string());
   }
 
   void renamedFavoriteReachesTheFavoritesList() {
@@ -335,11 +335,11 @@ class TestNaming : public QObject, private zem::test::WindowFixture {
     QVERIFY(edit);
     QTest::keyClicks(edit, "Evening \"jazz\"");
     QTest::keyClick(edit, Qt::Key_Return);
-    QCOMPARE(editor->model.FavoriteNames[2], std::string("Evening \"jazz\""));
+    QCOMPARE(editor->model.unit.FavoriteNames[2], std::string("Evening \"jazz\""));
     pages->setCurrentIndex(static_cast<int>(Page::Favorites));
-    QCOMPARE(editor->model.FavoriteList.Items.size(), std::size_t(10));
-    QCOMPARE(editor->model.FavoriteList.Items[1], std::string("Evening \"jazz\""));
-    QCOMPARE(editor->model.FavoriteList.Items[0], std::string());
+    QCOMPARE(editor->model.screen.FavoriteList.Items.size(), std::size_t(10));
+    QCOMPARE(editor->model.screen.FavoriteList.Items[1], std::string("Evening \"jazz\""));
+    QCOMPARE(editor->model.screen.FavoriteList.Items[0], std::string());
   }
 
   void cellsPaintedAsSpecified() {

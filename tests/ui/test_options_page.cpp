@@ -94,19 +94,19 @@ class TestOptionsPage : public QObject {
     p.Edit("IPAddress")->setFocus();
     p.Edit("IPAddress")->selectAll();
     QTest::keyClick(p.Edit("IPAddress"), Qt::Key_Delete);
-    QCOMPARE(p.editor.model.Options.IPAddress, std::string());
+    QCOMPARE(p.editor.model.unit.Options.IPAddress, std::string());
     p.Edit("Gateway")->selectAll();
     QTest::keyClicks(p.Edit("Gateway"), "10.0.0.1");
-    QCOMPARE(p.editor.model.Options.Gateway, std::string("10.0.0.1"));
+    QCOMPARE(p.editor.model.unit.Options.Gateway, std::string("10.0.0.1"));
     // Any characters, kept as single bytes.
     p.Edit("Netmask")->setText(QString::fromLatin1("255.\xE9"));
-    QCOMPARE(p.editor.model.Options.Netmask, std::string("255.\xE9"));
+    QCOMPARE(p.editor.model.unit.Options.Netmask, std::string("255.\xE9"));
 
     QTest::mouseClick(p.Find<QCheckBox>("FPCheckbox"), Qt::LeftButton);
     p.Find<QCheckBox>("IRCheckbox")->setFocus();
     QTest::keyClick(p.Find<QCheckBox>("IRCheckbox"), Qt::Key_Space);
-    QVERIFY(p.editor.model.Options.FrontPanelLock);
-    QVERIFY(p.editor.model.Options.IRLockout);
+    QVERIFY(p.editor.model.unit.Options.FrontPanelLock);
+    QVERIFY(p.editor.model.unit.Options.IRLockout);
 
     std::vector<std::string> expected = {"[SD0]", "[FPL1]",       "[IRL1]",      "[DHCP0]",
                                          "[IP]",  "[NM255.\xE9]", "[GW10.0.0.1]"};
@@ -116,7 +116,7 @@ class TestOptionsPage : public QObject {
 
     // With DHCP on, the address fields stay usable but are not sent.
     QTest::mouseClick(p.Find<QCheckBox>("DHCPCheckbox"), Qt::LeftButton);
-    QVERIFY(p.editor.model.Options.DHCPEnabled);
+    QVERIFY(p.editor.model.unit.Options.DHCPEnabled);
     QVERIFY(p.Edit("IPAddress")->isEnabled());
     expected = {"[SD0]", "[FPL1]", "[IRL1]", "[DHCP1]"};
     QCOMPARE(p.OptionLines(), expected);
@@ -133,7 +133,7 @@ class TestOptionsPage : public QObject {
         p.Edit(name)->insert(pasted);
       QCOMPARE(p.Edit(name)->text(), QString("10.0.0.9"));
     }
-    QCOMPARE(p.editor.model.Options.Gateway, std::string("10.0.0.9"));
+    QCOMPARE(p.editor.model.unit.Options.Gateway, std::string("10.0.0.9"));
   }
 
   void displayLevelShowsItsPercentage() {
@@ -165,8 +165,8 @@ class TestOptionsPage : public QObject {
 
     // The logic on its own, as the reader uses it.
     DisplayLevelChanged(p.editor.model, -4);
-    QCOMPARE(p.editor.model.Options.DisplayLevel, 0);
-    QCOMPARE(p.editor.model.Options.DisplayLabel, std::string("Level:100%"));
+    QCOMPARE(p.editor.model.unit.Options.DisplayLevel, 0);
+    QCOMPARE(p.editor.model.screen.DisplayLabel, std::string("Level:100%"));
 
     const QByteArray shots = qgetenv("ZEM_SHOTS_DIR");
     if (!shots.isEmpty()) {

@@ -110,16 +110,16 @@ class TestPresetsPage : public QObject {
     QCOMPARE(p.Band(2)->value(), -1);
     QCOMPARE(p.Gain(2), QString("1"));
     p.editor.PageChosen(Page::Options);
-    QCOMPARE(int(p.editor.model.EQPresets[1].Band[2]), 1);
-    QCOMPARE(int(p.editor.model.EQPresets[1].Band[1]), -6);
-    QCOMPARE(p.editor.model.EQPresets[1].Name, std::string("Caf\xE9"));
+    QCOMPARE(int(p.editor.model.unit.EQPresets[1].Band[2]), 1);
+    QCOMPARE(int(p.editor.model.unit.EQPresets[1].Band[1]), -6);
+    QCOMPARE(p.editor.model.unit.EQPresets[1].Name, std::string("Caf\xE9"));
   }
 
   void renamingShowsInBothListsAtTheSamePlace() {
     PresetPages p;
     p.editor.ImportFileText(Config({"[EO1M2]", "[EO1P1]"}), "x.zem");
     ClickRow(p.List(), 1);
-    QCOMPARE(p.editor.model.CurrentEQPreset, 2);
+    QCOMPARE(p.editor.model.screen.CurrentEQPreset, 2);
     QCOMPARE(p.Name()->text(), QString("Preset 2"));
 
     p.Name()->setFocus();
@@ -129,7 +129,7 @@ class TestPresetsPage : public QObject {
     QCOMPARE(p.editor.presets.NameText(), std::string("Late night loun"));
 
     ClickRow(p.List(), 4);
-    QCOMPARE(p.editor.model.EQPresets[2].Name, std::string("Late night loun"));
+    QCOMPARE(p.editor.model.unit.EQPresets[2].Name, std::string("Late night loun"));
     QCOMPARE(p.List()->item(1)->text(), QString("Late night loun"));
     QCOMPARE(p.List()->currentRow(), 4);
     QVERIFY(p.List()->item(4)->isSelected());
@@ -143,7 +143,7 @@ class TestPresetsPage : public QObject {
     p.Name()->selectAll();
     TypeText(p.Name(), QString::fromLatin1("Gr\xFC\xDF"));
     ClickRow(p.List(), 0);
-    QCOMPARE(p.editor.model.EQPresets[5].Name, std::string("Gr\xFC\xDF"));
+    QCOMPARE(p.editor.model.unit.EQPresets[5].Name, std::string("Gr\xFC\xDF"));
   }
 
   void longUnitNamesAreShownWholeAndOnlyTypingIsLimited() {
@@ -165,7 +165,7 @@ class TestPresetsPage : public QObject {
 
     // Unchanged, the name is stored whole.
     ClickRow(p.List(), 2);
-    QCOMPARE(p.editor.model.EQPresets[1].Name, std::string(longName));
+    QCOMPARE(p.editor.model.unit.EQPresets[1].Name, std::string(longName));
     ClickRow(p.List(), 0);
     QCOMPARE(p.Name()->text(), QString(longName));
 
@@ -200,10 +200,10 @@ class TestPresetsPage : public QObject {
     QCOMPARE(p.Gain(1), QString("-10"));
     QCOMPARE(p.Band(2)->value(), -2);
     QCOMPARE(p.Band(10)->value(), 3);
-    QCOMPARE(int(p.editor.model.EQPresets[1].Band[1]), 0);
+    QCOMPARE(int(p.editor.model.unit.EQPresets[1].Band[1]), 0);
     p.editor.PageChosen(Page::ZoneAudioControls);
-    QCOMPARE(int(p.editor.model.EQPresets[1].Band[1]), -10);
-    QCOMPARE(int(p.editor.model.EQPresets[1].Band[10]), -3);
+    QCOMPARE(int(p.editor.model.unit.EQPresets[1].Band[1]), -10);
+    QCOMPARE(int(p.editor.model.unit.EQPresets[1].Band[10]), -3);
 
     const QByteArray shots = qgetenv("ZEM_SHOTS_DIR");
     if (!shots.isEmpty()) {

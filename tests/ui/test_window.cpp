@@ -435,19 +435,19 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
   void userTabChangeRefreshesButCodeDoesNot() {
     auto* pages = window->findChild<QTabWidget*>("PageControl1");
     // Before any import the zone list holds the reset's 192 labels.
-    QCOMPARE(editor->model.ZoneList.Items.size(), std::size_t(192));
+    QCOMPARE(editor->model.screen.ZoneList.Items.size(), std::size_t(192));
 
     // Shown from code: the page changes, nothing is refreshed.
     editor->SetActivePage(Page::Favorites);
     editor->NotifyChanged();
     QCOMPARE(pages->currentIndex(), static_cast<int>(Page::Favorites));
-    QCOMPARE(editor->model.ZoneList.Items.size(), std::size_t(192));
+    QCOMPARE(editor->model.screen.ZoneList.Items.size(), std::size_t(192));
 
     // Chosen by the user: the refresh runs, with ZoneCount -1.
     pages->setCurrentIndex(static_cast<int>(Page::Groups));
     QCOMPARE(editor->ActivePage(), Page::Groups);
-    QVERIFY(editor->model.ZoneList.Items.empty());
-    QCOMPARE(editor->model.FavoriteList.Items, std::vector<std::string>(10));
+    QVERIFY(editor->model.screen.ZoneList.Items.empty());
+    QCOMPARE(editor->model.screen.FavoriteList.Items, std::vector<std::string>(10));
   }
 
   void importShowsFirstPageAndNames() {
@@ -534,7 +534,7 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     edit->selectAll();
     QTest::keyClicks(edit, "Hall");
     QTest::keyClick(edit, Qt::Key_Return);
-    QCOMPARE(editor->model.ZoneNames[2], std::string("Hall"));
+    QCOMPARE(editor->model.unit.ZoneNames[2], std::string("Hall"));
     QTRY_VERIFY(window->isWindowModified());
     QCOMPARE(window->windowHandle()->title(), title + "*");
     const std::string question = MainWindow::kDiscardQuestion;
@@ -547,12 +547,12 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     // Enter on the question keeps the edits.
     QCOMPARE(prompts->confirmDefaults.front(), zem::Prompts::DefaultButton::Cancel);
     QVERIFY(prompts->openDialogs.empty() && prompts->saveDialogs.empty());
-    QCOMPARE(editor->model.ZoneNames[2], std::string("Hall"));
+    QCOMPARE(editor->model.unit.ZoneNames[2], std::string("Hall"));
     prompts->confirmAnswers.push_back(true);
     prompts->openAnswers.push_back(unitFile.toStdString());
     window->findChild<QAction*>("Import1")->trigger();
     QCOMPARE(prompts->confirmTexts.size(), std::size_t(2));
-    QCOMPARE(editor->model.ZoneNames[2], std::string("Room 2"));
+    QCOMPARE(editor->model.unit.ZoneNames[2], std::string("Room 2"));
     QVERIFY(!window->isWindowModified());
 
     // Any change is marked at once, however it is made.

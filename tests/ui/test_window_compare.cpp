@@ -58,8 +58,8 @@ class TestWindowCompare : public QObject {
     auto* pages = fixture_.window->findChild<QTabWidget*>("PageControl1");
     editor.SetActivePage(Page::ZoneAudioControls);
     fixture_.window->EditorChanged();
-    editor.model.ZoneList.Select(2);
-    editor.model.CurrentZone = 3;
+    editor.model.screen.ZoneList.Select(2);
+    editor.model.screen.CurrentZone = 3;
     editor.zoneAudio.LoadZoneControls(3);
     editor.zoneAudio.SetVolumePosition(-25);
     const ConfigModel modelBefore = editor.model;
@@ -101,7 +101,7 @@ class TestWindowCompare : public QObject {
     compare->trigger();
     QCOMPARE(prompts.openDialogs[1].fileName, other.toStdString());
     QCOMPARE(editor.messageLog.Lines().back(), std::string("zone 2 name: \"Hall\" -> \"Caf\xE9\""));
-    editor.model.ZoneNames[2] = "Caf\xE9";
+    editor.model.unit.ZoneNames[2] = "Caf\xE9";
     compare->trigger();  // cancelled: nothing written
     prompts.openAnswers.push_back(same.toStdString());
     const std::size_t beforeEqual = editor.messageLog.LineCount();
@@ -128,7 +128,7 @@ class TestWindowCompare : public QObject {
     QVERIFY(prompts.errors[0].find("Cannot open file") == 0);
     QVERIFY(prompts.errors[1].find("names no source") != std::string::npos);
     QCOMPARE(editor.messageLog.Text(), logBefore);
-    QCOMPARE(editor.model.ZoneNames[2], std::string("Hall"));
+    QCOMPARE(editor.model.unit.ZoneNames[2], std::string("Hall"));
   }
 
   void disabledWhileATransferRuns() {

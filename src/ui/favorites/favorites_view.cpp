@@ -97,7 +97,7 @@ void FavoritesView::FavoriteRowChanged(int row) {
 
 void FavoritesView::SyncFavoriteList() {
   const QSignalBlocker blocker(favoriteList_);
-  const ListState& favorites = editor_.model.FavoriteList;
+  const ListState& favorites = editor_.model.screen.FavoriteList;
   const int count = static_cast<int>(favorites.Items.size());
   if (favoriteList_->count() != count) {
     favoriteList_->clear();

@@ -10,9 +10,9 @@
 namespace zem {
 
 // A matrix grid (favorites, groups, restrictions) as Qt sees it: the data
-// cells of a TextGrid, with row 0 and column 0 of the grid given as header
+// cells of a TextGrid, with row 0 and column 0 of its labels given as header
 // data and cell (0, 0) as the corner text. Table index (r, c) is grid cell
-// (c + 1, r + 1). The TextGrid stays the only copy of the texts.
+// (c + 1, r + 1). The TextGrids stay the only copy of the texts.
 // Assistive technology hears what a cell means rather than its letter
 // ("Kitchen, source 4 Tuner: combined audio and video"), and a column by its
 // number and the name of its source or group ("4 Tuner").
@@ -20,8 +20,11 @@ class MatrixGridModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  // `names` gives the source and group names and the favorites marker.
-  MatrixGridModel(TextGrid& grid, GridKind kind, const ConfigModel& names, QObject* parent = nullptr);
+  // `grid` gives the data cells, `labels` row 0 and column 0 (the same
+  // grid for the favorites); `names` the source and group names and the
+  // favorites marker.
+  MatrixGridModel(TextGrid& grid, const TextGrid& labels, GridKind kind, const ConfigModel& names,
+                  QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -40,6 +43,7 @@ class MatrixGridModel : public QAbstractTableModel {
 
  private:
   TextGrid& grid_;
+  const TextGrid& labels_;
   GridKind kind_;
   const ConfigModel& names_;
 };

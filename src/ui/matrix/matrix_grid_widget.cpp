@@ -16,16 +16,23 @@ namespace {
 // the table view draws its lines inside the sections.
 constexpr int kLine = 1;
 
-TextGrid& GridOf(ConfigModel& model, GridKind kind) {
+// The grid's data cells (the unit's marks, or the favorites grid) and its
+// header row and column.
+struct GridTexts {
+  TextGrid& cells;
+  const TextGrid& labels;
+};
+
+GridTexts TextsOf(ConfigModel& model, GridKind kind) {
   switch (kind) {
     case GridKind::Groups:
-      return model.GroupGrid;
+      return {model.unit.GroupMarks, model.screen.GroupLabels};
     case GridKind::Restrictions:
-      return model.RestrictionGrid;
+      return {model.unit.RestrictionMarks, model.screen.RestrictionLabels};
     case GridKind::Favorites:
       break;
   }
-  return model.FavoritesGrid;
+  return {model.screen.FavoritesGrid, model.screen.FavoritesGrid};
 }
 }  // namespace
 
@@ -75,7 +82,9 @@ void MatrixCornerCell::paintEvent(QPaintEvent*) {
 }
 
 MatrixGridWidget::MatrixGridWidget(ConfigModel& model, GridKind kind, QWidget* parent)
-    : QTableView(parent), model_(new MatrixGridModel(GridOf(model, kind), kind, model, this)) {
+    : QTableView(parent),
+      model_(
+          new MatrixGridModel(TextsOf(model, kind).cells, TextsOf(model, kind).labels, kind, model, this)) {
   setHorizontalHeader(new MatrixHeaderView(Qt::Horizontal, this));
   setVerticalHeader(new MatrixHeaderView(Qt::Vertical, this));
   setModel(model_);

@@ -98,9 +98,9 @@ SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
     : NamingPageView(editor, "TabSheet3", parent) {
   ConfigModel& model = editor_.model;
   auto* zoneNames = new NameGridModel(
-      "Zone", NamesOf(model.ZoneNames), [&model] { return model.ZoneNameRows; }, this);
+      "Zone", NamesOf(model.unit.ZoneNames), [&model] { return model.screen.ZoneNameRows; }, this);
   auto* sourceNames = new NameGridModel(
-      "Source", NamesOf(model.SourceNames), [&model] { return model.SourceNameRows; }, this);
+      "Source", NamesOf(model.unit.SourceNames), [&model] { return model.screen.SourceNameRows; }, this);
   // The matrix grids label their rows with the zone names: all 192 are
   // copied whenever this grid paints, and at once when a name is edited.
   connect(zoneNames, &NameGridModel::NameEdited, this, [this] { CopyZoneLabels(editor_.model); });
@@ -112,9 +112,9 @@ SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
 FavoriteGroupNamingView::FavoriteGroupNamingView(Editor& editor, QWidget* parent)
     : NamingPageView(editor, "TabSheet6", parent) {
   ConfigModel& model = editor_.model;
-  AddNameGrids({new NameGridModel("Favorite", NamesOf(model.FavoriteNames), nullptr, this), "Label60",
+  AddNameGrids({new NameGridModel("Favorite", NamesOf(model.unit.FavoriteNames), nullptr, this), "Label60",
                 "Favorite Names", "StringGrid5", 227},
-               {new NameGridModel("Group", NamesOf(model.GroupNames), nullptr, this), "Label61",
+               {new NameGridModel("Group", NamesOf(model.unit.GroupNames), nullptr, this), "Label61",
                 "Group Names", "StringGrid6", 227});
 }
 

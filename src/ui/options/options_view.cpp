@@ -99,7 +99,7 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
   // Said as its label shows it: level 0 is "100%".
   const ConfigModel& model = editor_.model;
   const auto levelName = [&model](int position) {
-    return Latin1(model.LevelNames[static_cast<std::size_t>(std::clamp(position, 0, kLevels - 1))]);
+    return Latin1(model.screen.LevelNames[static_cast<std::size_t>(std::clamp(position, 0, kLevels - 1))]);
   };
   displayLevel_ = pages::MakeSlider(this, "Display", "Display brightness", readings::Named(levelName),
                                     Qt::Horizontal, 0, kLevels - 1, 1, QRect(425, 224, 135, 45));
@@ -113,7 +113,7 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
 
   // Each control writes its option straight into the model: a change of the
   // configuration.
-  OptionsRec& options = editor_.model.Options;
+  OptionsRec& options = editor_.model.unit.Options;
   ConfigRevision& revision = editor_.revision;
   const auto checkInto = [&](QCheckBox* box, bool OptionsRec::*option) {
     connect(box, &QCheckBox::toggled, this, [&options, &revision, option](bool on) {
@@ -135,7 +135,7 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
   textInto(gateway_, &OptionsRec::Gateway);
   connect(displayLevel_, &QSlider::valueChanged, this, [this](int position) {
     DisplayLevelChanged(editor_.model, position);
-    pages::SetLabelText(displayLevelText_, Latin1(editor_.model.Options.DisplayLabel));
+    pages::SetLabelText(displayLevelText_, Latin1(editor_.model.screen.DisplayLabel));
     editor_.revision.Bump();
   });
 
@@ -143,7 +143,7 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
 }
 
 void OptionsView::SyncFromEditor() {
-  const OptionsRec& options = editor_.model.Options;
+  const OptionsRec& options = editor_.model.unit.Options;
   SyncCheck(dhcp_, options.DHCPEnabled);
   SyncCheck(frontPanel_, options.FrontPanelLock);
   SyncCheck(irLockout_, options.IRLockout);
@@ -151,7 +151,7 @@ void OptionsView::SyncFromEditor() {
   SyncEdit(netmask_, options.Netmask);
   SyncEdit(gateway_, options.Gateway);
   pages::SetSliderValue(displayLevel_, options.DisplayLevel);
-  pages::SetLabelText(displayLevelText_, Latin1(options.DisplayLabel));
+  pages::SetLabelText(displayLevelText_, Latin1(editor_.model.screen.DisplayLabel));
   pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
 }
 

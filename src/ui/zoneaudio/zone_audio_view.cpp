@@ -31,6 +31,38 @@ constexpr int kBandLeft = 63, kBandStep = 45, kSliderWidth = 45, kSliderHeight =
 
 QString BandName(int band) { return QString("Band %1 gain").arg(band); }
 
+// The widgets of each control group, by object name.
+QStringList GroupMembers(ZoneAudioGroup group) {
+  switch (group) {
+    case ZoneAudioGroup::ZoneList:
+      return {"ListBox3"};
+    case ZoneAudioGroup::ZoneListCaption:
+      return {"Label37"};
+    case ZoneAudioGroup::ZoneLevels:
+      return {"TrackBar13", "TrackBar14", "ComboBox2", "Label97", "Label23",
+              "Label32",    "Label31",    "Label30",   "Label33", "Label34"};
+    case ZoneAudioGroup::Equalizer: {
+      QStringList names = {"Button1", "Button2", "ComboBox1", "Label99",
+                           "Label6",  "Label7",  "Label8",    "Label38"};
+      for (int b = 1; b <= kBands; ++b)
+        names << Name("TrackBar", b) << Name("Label", 8 + b) << Name("Label", 49 + b);
+      return names;
+    }
+    case ZoneAudioGroup::SystemPreset:
+      return {"ComboBox3", "Label98"};
+    case ZoneAudioGroup::Tone:
+      return {"Label21", "Label22", "Label27",    "Label28",   "Label29",
+              "Label36", "Label39", "TrackBar11", "TrackBar12"};
+    case ZoneAudioGroup::Lowpass:
+      return {"TrackBar25", "Label885", "Label886", "Label887", "Label888"};
+    case ZoneAudioGroup::VolumeLock:
+      return {"VolumeLocked"};
+    case ZoneAudioGroup::BalanceCentre:
+      return {"Label35"};
+  }
+  qFatal("zone audio page: control group %d has no widgets", static_cast<int>(group));
+}
+
 QFrame* MakeBevel(QWidget* parent, const QString& name, const QRect& place) {
   auto* frame = new QFrame(parent);
   frame->setObjectName(name);
@@ -148,15 +180,38 @@ void ZoneAudioView::BuildControls() {
   QLabel* dspModeCaption = MakeLabel(this, "Label97", "DSP Mode", 543, 269);
   dspModeList_ = MakeDropDown(this, "ComboBox2", 544, 288, 130);
   pages::NameAfterCaption(dspModeList_, dspModeCaption);
-  for (const char* mode : ZoneAudioLogic::kDSPModeNames) dspModeList_->addItem(QString::fromLatin1(mode));
+  for (const DspMode mode : kDspModes) {
+    const std::string_view name = DspModeName(mode);
+    dspModeList_->addItem(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+  }
   QLabel* systemEQCaption = MakeLabel(this, "Label98", "System EQ Preset", 543, 315);
   systemEQList_ = MakeDropDown(this, "ComboBox3", 543, 334, 130);
   pages::NameAfterCaption(systemEQList_, systemEQCaption);
 
-  for (const std::string& name : editor_.zoneAudio.Flags().Names()) {
-    if (auto* w = findChild<QWidget*>(QString::fromStdString(name), Qt::FindDirectChildrenOnly))
-      flagged_.emplace_back(name, w);
+  // Every group's widgets must be there: a misspelt name would leave a
+  // control enabled whatever the mode.
+  for (const ZoneAudioGroup group : kZoneAudioGroups) {
+    for (const QString& name : GroupMembers(group)) {
+      auto* widget = findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+      if (!widget) qFatal("zone audio page: no control %s", qPrintable(name));
+      flagged_.emplace_back(group, widget);
+    }
   }
+}
+
+std::array<ZoneAudioView::Readout, 5> ZoneAudioView::Readouts() const {
+  return {{
+      {bass_, bassGain_, &ZoneAudioLogic::SetBassPosition, &ZoneAudioLogic::BassPosition,
+       &ZoneAudioLogic::GainText},
+      {treble_, trebleGain_, &ZoneAudioLogic::SetTreblePosition, &ZoneAudioLogic::TreblePosition,
+       &ZoneAudioLogic::GainText},
+      {volume_, volumeText_, &ZoneAudioLogic::SetVolumePosition, &ZoneAudioLogic::VolumePosition,
+       &ZoneAudioLogic::VolumeText},
+      {balance_, balanceText_, &ZoneAudioLogic::SetBalancePosition, &ZoneAudioLogic::BalancePosition,
+       &ZoneAudioLogic::BalanceText},
+      {lowpass_, lowpassText_, &ZoneAudioLogic::SetLowpassPosition, &ZoneAudioLogic::LowpassPosition,
+       &ZoneAudioLogic::LowpassText},
+  }};
 }
 
 void ZoneAudioView::ConnectControls() {
@@ -167,26 +222,12 @@ void ZoneAudioView::ConnectControls() {
       SetLabelText(bandGain_[b - 1], QString::fromStdString(ZoneAudioLogic::GainText(logic.BandPosition(b))));
     });
   }
-  connect(bass_, &QSlider::valueChanged, this, [this, &logic](int position) {
-    logic.SetBassPosition(position);
-    SetLabelText(bassGain_, QString::fromStdString(ZoneAudioLogic::GainText(logic.BassPosition())));
-  });
-  connect(treble_, &QSlider::valueChanged, this, [this, &logic](int position) {
-    logic.SetTreblePosition(position);
-    SetLabelText(trebleGain_, QString::fromStdString(ZoneAudioLogic::GainText(logic.TreblePosition())));
-  });
-  connect(volume_, &QSlider::valueChanged, this, [this, &logic](int position) {
-    logic.SetVolumePosition(position);
-    SetLabelText(volumeText_, QString::fromStdString(ZoneAudioLogic::VolumeText(logic.VolumePosition())));
-  });
-  connect(balance_, &QSlider::valueChanged, this, [this, &logic](int position) {
-    logic.SetBalancePosition(position);
-    SetLabelText(balanceText_, QString::fromStdString(ZoneAudioLogic::BalanceText(logic.BalancePosition())));
-  });
-  connect(lowpass_, &QSlider::valueChanged, this, [this, &logic](int position) {
-    logic.SetLowpassPosition(position);
-    SetLabelText(lowpassText_, QString::fromStdString(ZoneAudioLogic::LowpassText(logic.LowpassPosition())));
-  });
+  for (const Readout& r : Readouts()) {
+    connect(r.slider, &QSlider::valueChanged, this, [&logic, r](int position) {
+      (logic.*r.set)(position);
+      SetLabelText(r.label, QString::fromStdString(r.text((logic.*r.get)())));
+    });
+  }
 
   // Selection, not the current item: keyboard focus entering the list makes
   // an item current without choosing a zone.
@@ -216,11 +257,7 @@ void ZoneAudioView::ConnectControls() {
 void ZoneAudioView::ShowSliders() {
   const ZoneAudioLogic& logic = editor_.zoneAudio;
   for (int b = 1; b <= kBands; ++b) SetSliderValue(bands_[b - 1], logic.BandPosition(b));
-  SetSliderValue(bass_, logic.BassPosition());
-  SetSliderValue(treble_, logic.TreblePosition());
-  SetSliderValue(volume_, logic.VolumePosition());
-  SetSliderValue(balance_, logic.BalancePosition());
-  SetSliderValue(lowpass_, logic.LowpassPosition());
+  for (const Readout& r : Readouts()) SetSliderValue(r.slider, (logic.*r.get)());
   ShowReadouts();
 }
 
@@ -228,26 +265,22 @@ void ZoneAudioView::ShowReadouts() {
   const ZoneAudioLogic& logic = editor_.zoneAudio;
   for (int b = 1; b <= kBands; ++b)
     SetLabelText(bandGain_[b - 1], QString::fromStdString(ZoneAudioLogic::GainText(logic.BandPosition(b))));
-  SetLabelText(bassGain_, QString::fromStdString(ZoneAudioLogic::GainText(logic.BassPosition())));
-  SetLabelText(trebleGain_, QString::fromStdString(ZoneAudioLogic::GainText(logic.TreblePosition())));
-  SetLabelText(volumeText_, QString::fromStdString(ZoneAudioLogic::VolumeText(logic.VolumePosition())));
-  SetLabelText(balanceText_, QString::fromStdString(ZoneAudioLogic::BalanceText(logic.BalancePosition())));
-  SetLabelText(lowpassText_, QString::fromStdString(ZoneAudioLogic::LowpassText(logic.LowpassPosition())));
+  for (const Readout& r : Readouts()) SetLabelText(r.label, QString::fromStdString(r.text((logic.*r.get)())));
 }
 
 void ZoneAudioView::ApplyFlags() {
   const ControlFlags& flags = editor_.zoneAudio.Flags();
-  for (const auto& [name, widget] : flagged_) {
-    widget->setEnabled(flags.Enabled(name));
-    widget->setVisible(flags.Visible(name));
+  for (const auto& [group, widget] : flagged_) {
+    widget->setEnabled(flags.Enabled(group));
+    widget->setVisible(flags.Visible(group));
   }
 }
 
 void ZoneAudioView::SyncFromEditor() {
   ShowSliders();
-  pages::SyncList(zoneList_, editor_.model.ZoneList);
+  pages::SyncList(zoneList_, editor_.model.screen.ZoneList);
   pages::SyncCombo(dspModeList_, editor_.zoneAudio.DSPModeList());
-  pages::SyncCombo(systemEQList_, editor_.model.SystemEQList);
+  pages::SyncCombo(systemEQList_, editor_.model.screen.SystemEQList);
   pages::SyncCombo(quickEQList_, editor_.quickEQZoneList);
   ApplyFlags();
 }
