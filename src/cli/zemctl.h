@@ -13,25 +13,28 @@
 namespace zem {
 
 // zemctl's exit statuses, one name for each meaning its manual page gives.
-inline constexpr int kExitOk = 0;
-// The command's own failure: a line not understood (check), the link failed
-// or a line went unanswered (pull, push), not a configuration (build).
-inline constexpr int kExitFailed = 1;
-// The configurations differ (diff, push --verify).
-inline constexpr int kExitDiffers = 1;
-// Bad arguments, a file that cannot be read or written, two names of one
-// file, an export that would not read back as itself.
-inline constexpr int kExitUsage = 2;
-// No configuration: it names no source (or the unit sent nothing at all),
-// so there is nothing to write or send.
-inline constexpr int kExitNoConfiguration = 3;
-// Written or sent, but possibly incomplete: a cut input or answer, or lines
-// the unit answered "(ERROR)".
-inline constexpr int kExitIncomplete = 4;
-// push --backup failed, so nothing was sent.
-inline constexpr int kExitBackupFailed = 5;
-// push --verify could not read the configuration back in full.
-inline constexpr int kExitNotVerified = 6;
+enum ExitStatus : int {
+  kExitOk = 0,
+  // The command's own failure: a line not understood (check), the link
+  // failed or a line went unanswered (pull, push), not a configuration
+  // (build).
+  kExitFailed = 1,
+  // The configurations differ (diff, push --verify).
+  kExitDiffers = 1,
+  // Bad arguments, a file that cannot be read or written, two names of one
+  // file, an export that would not read back as itself.
+  kExitUsage = 2,
+  // No configuration: it names no source (or the unit sent nothing at all),
+  // so there is nothing to write or send.
+  kExitNoConfiguration = 3,
+  // Written or sent, but possibly incomplete: a cut input or answer, or
+  // lines the unit answered "(ERROR)".
+  kExitIncomplete = 4,
+  // push --backup failed, so nothing was sent.
+  kExitBackupFailed = 5,
+  // push --verify could not read the configuration back in full.
+  kExitNotVerified = 6,
+};
 
 // Each command takes the arguments after its name and returns the exit status.
 int RunCheck(const std::vector<std::string>& args);

@@ -4,6 +4,13 @@
 #include <stdexcept>
 
 namespace zem {
+// The tables below are indexed by a mode's number: it is its list position.
+static_assert([] {
+  for (std::size_t i = 0; i < kDspModes.size(); ++i)
+    if (static_cast<std::size_t>(kDspModes[i]) != i) return false;
+  return true;
+}());
+
 std::optional<DspMode> DspModeOf(int number) {
   for (const DspMode mode : kDspModes)
     if (static_cast<int>(mode) == number) return mode;
@@ -11,19 +18,10 @@ std::optional<DspMode> DspModeOf(int number) {
 }
 
 std::string_view DspModeName(DspMode mode) {
-  switch (mode) {
-    case DspMode::Off:
-      return "EQ/Tone Disabled";
-    case DspMode::Equalizer:
-      return "ZQ Mode";
-    case DspMode::SystemPreset:
-      return "Preset Mode";
-    case DspMode::Tone:
-      return "Tone Controls";
-    case DspMode::Lowpass:
-      return "Lowpass";
-  }
-  throw std::out_of_range("DspModeName: not a DSP mode");
+  // In the order of kDspModes, whose numbers are their positions.
+  static constexpr std::array<std::string_view, kDspModes.size()> kNames = {
+      "EQ/Tone Disabled", "ZQ Mode", "Preset Mode", "Tone Controls", "Lowpass"};
+  return kNames.at(static_cast<std::size_t>(mode));
 }
 
 ZoneAudioLogic::ZoneAudioLogic(ConfigModel& model, ConfigRevision& revision)
@@ -149,25 +147,17 @@ void ZoneAudioLogic::ShowDSPMode() {
 
   const std::optional<DspMode> mode = dspModes_.HasSelection() ? DspModeOf(dspModes_.Selected) : std::nullopt;
   if (!mode) return;
-  switch (*mode) {
-    case DspMode::Off:
-      break;
-    case DspMode::Equalizer:
-      flags_.SetEnabled(ZoneAudioGroup::Equalizer, true);
-      break;
-    case DspMode::SystemPreset:
-      flags_.SetEnabled(ZoneAudioGroup::SystemPreset, true);
-      break;
-    case DspMode::Tone:
-      flags_.SetEnabled(ZoneAudioGroup::Tone, true);
-      break;
-    case DspMode::Lowpass:
-      // The lowpass slider takes the place of bass and treble.
-      flags_.SetVisible(ZoneAudioGroup::Tone, false);
-      flags_.SetVisible(ZoneAudioGroup::Lowpass, true);
-      flags_.SetEnabled(ZoneAudioGroup::Lowpass, true);
-      break;
+  // The group of controls each mode enables, in the order of kDspModes.
+  static constexpr std::array<std::optional<ZoneAudioGroup>, kDspModes.size()> kEnabledBy = {
+      std::nullopt, ZoneAudioGroup::Equalizer, ZoneAudioGroup::SystemPreset, ZoneAudioGroup::Tone,
+      ZoneAudioGroup::Lowpass};
+  if (*mode == DspMode::Lowpass) {
+    // The lowpass slider takes the place of bass and treble.
+    flags_.SetVisible(ZoneAudioGroup::Tone, false);
+    flags_.SetVisible(ZoneAudioGroup::Lowpass, true);
   }
+  if (const std::optional<ZoneAudioGroup> group = kEnabledBy.at(static_cast<std::size_t>(*mode)))
+    flags_.SetEnabled(*group, true);
 }
 
 void ZoneAudioLogic::ZoneChosen(int position) {
