@@ -10,14 +10,14 @@ namespace {
 // by the fields (TableIsWellFormed: they name fields the pattern has).
 std::string LogLine(std::string_view log, const CommandFields& fields) {
   std::string line;
-  for (std::size_t at = 0; at < log.size(); ++at) {
-    if (log[at] != '$') {
-      line += log[at];
-      continue;
-    }
-    const char field = log[++at];
+  line.reserve(log.size() + fields.F1.size() + fields.F2.size() + fields.F3.size());
+  for (std::size_t dollar; (dollar = log.find('$')) != std::string_view::npos;) {
+    line.append(log.substr(0, dollar));
+    const char field = log[dollar + 1];
     line.append(field == '1' ? fields.F1 : field == '2' ? fields.F2 : fields.F3);
+    log.remove_prefix(dollar + 2);
   }
+  line.append(log);
   return line;
 }
 

@@ -5,12 +5,24 @@
 
 namespace zem {
 
+std::size_t FindLineEnd(std::string_view text, std::size_t from) {
+  for (std::size_t at = from; at < text.size(); ++at)
+    if (text[at] == '\r' || text[at] == '\n') return at;
+  return std::string_view::npos;
+}
+
 void TextLog::Clear() {
   // The memory goes too: a log is often cleared after a large import.
   std::string().swap(text_);
   std::vector<std::size_t>().swap(lineStarts_);
   openStart_ = 0;
   if (listener_) listener_->Cleared();
+}
+
+void TextLog::Reserve(std::size_t bytes, std::size_t lines) {
+  if (sink_) return;  // nothing will be kept
+  text_.reserve(text_.size() + bytes);
+  lineStarts_.reserve(lineStarts_.size() + lines);
 }
 
 void TextLog::Put(std::string_view text) {
@@ -81,7 +93,7 @@ void TextLog::AppendLines(std::string_view text) {
   const std::size_t from = text_.size();
   CloseOpenLine();
   for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = text.find_first_of("\r\n", start);
+    const std::size_t end = FindLineEnd(text, start);
     lineStarts_.push_back(text_.size());
     text_.append(text.substr(start, end == std::string_view::npos ? end : end - start));
     text_ += "\r\n";
@@ -101,7 +113,7 @@ void TextLog::AssignLines(std::string&& text) {
   std::vector<std::size_t> starts;
   for (std::size_t start = 0; start < text.size();) {
     starts.push_back(start);
-    const std::size_t end = text.find_first_of("\r\n", start);
+    const std::size_t end = FindLineEnd(text, start);
     if (end == std::string::npos) break;
     if (text[end] != '\r' || end + 1 == text.size() || text[end + 1] != '\n') {
       AppendLines(text);  // a lone CR or LF: each line is written anew

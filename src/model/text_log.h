@@ -55,6 +55,11 @@ class TextLog {
   // lines already end in CR LF, so a large file is not held twice.
   void AssignLines(std::string&& text);
 
+  // Makes room for `bytes` more bytes and `lines` more lines, when a caller
+  // knows about how much will come: a large log is then not copied again
+  // and again as it grows.
+  void Reserve(std::size_t bytes, std::size_t lines);
+
   std::size_t LineCount() const { return lineStarts_.size(); }
   // Line `index` without its line break, valid until the log changes.
   std::string_view LineView(std::size_t index) const;
@@ -87,6 +92,9 @@ class TextLog {
   Listener* listener_ = nullptr;
   LineSink sink_;
 };
+
+// Where the next CR or LF is in `text` from `from` on; npos if none.
+std::size_t FindLineEnd(std::string_view text, std::size_t from);
 
 // The one line of the status bar.
 class StatusLine {

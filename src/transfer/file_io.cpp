@@ -18,6 +18,8 @@
 #include <random>
 #include <system_error>
 
+#include "model/text_log.h"
+
 namespace zem {
 namespace {
 
@@ -444,7 +446,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
 
   // Line ends as the import counts them: CR LF, a lone CR, a lone LF.
   std::size_t lines = 0;
-  for (std::size_t i = 0; (i = text.find_first_of("\r\n", i)) != std::string::npos; ++i) {
+  for (std::size_t i = 0; (i = FindLineEnd(text, i)) != std::string::npos; ++i) {
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
     if (++lines == limits.lines && i + 1 < text.size()) {
       text.resize(i + 1);
