@@ -188,6 +188,8 @@ class TestTextLog : public QObject {
     log.PassLinesTo([&passed](std::string_view line) { passed.emplace_back(line); });
     QCOMPARE(passed, std::vector<std::string>{"kept"});
     QCOMPARE(log.Text(), std::string("open"));
+    log.Reserve(1 << 20, 1 << 16);  // nothing to keep: no room taken
+    QVERIFY(log.HeldBytes() < (1u << 16));
     log.AppendLine("next");
     QCOMPARE(passed, (std::vector<std::string>{"kept", "open", "next"}));
     log.PassLinesTo({});
