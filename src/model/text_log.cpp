@@ -111,6 +111,7 @@ void TextLog::AssignLines(std::string&& text) {
   // Where the lines start, as long as every line ends in CR LF (the last one
   // may have no break).
   std::vector<std::size_t> starts;
+  starts.reserve(text.size() / 10 + 16);  // configuration lines are about ten bytes
   for (std::size_t start = 0; start < text.size();) {
     starts.push_back(start);
     const std::size_t end = FindLineEnd(text, start);

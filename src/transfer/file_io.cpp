@@ -444,16 +444,18 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
     if (cut) *cut = ByteLimitText(limits.bytes);
   }
 
-  // Line ends as the import counts them: CR LF, a lone CR, a lone LF.
+  // Line ends as the import counts them: CR LF, a lone CR, a lone LF. Each
+  // takes a byte at least, so a shorter text cannot pass the limit.
   std::size_t lines = 0;
-  for (std::size_t i = 0; (i = FindLineEnd(text, i)) != std::string::npos; ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    if (++lines == limits.lines && i + 1 < text.size()) {
-      text.resize(i + 1);
-      if (cut) *cut = std::to_string(limits.lines) + " lines";
-      break;
+  if (text.size() >= limits.lines)
+    for (std::size_t i = 0; (i = FindLineEnd(text, i)) != std::string::npos; ++i) {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      if (++lines == limits.lines && i + 1 < text.size()) {
+        text.resize(i + 1);
+        if (cut) *cut = std::to_string(limits.lines) + " lines";
+        break;
+      }
     }
-  }
   return text;
 }
 
