@@ -60,27 +60,6 @@ void ReadAll(benchmark::State& state) {
 void BM_ReadCommand(benchmark::State& state) { ReadAll<zem::ReadCommand>(state); }
 void BM_RegexReadCommand(benchmark::State& state) { ReadAll<zem::regex_reader::RegexReadCommand>(state); }
 
-// The reader as an import uses it: the lines are those of the received text
-// and the log keeps its lines as references to them.
-void BM_ReadReceivedLine(benchmark::State& state) {
-  const auto& lines = ConfigLines(state.range(0));
-  TextLog receivedText;
-  for (const std::string& line : lines) receivedText.AppendLine(line);
-  for (auto _ : state) {
-    state.PauseTiming();
-    ConfigModel model;
-    TextLog messageLog;
-    zem::ResetModel(model, receivedText, messageLog);  // clears receivedText too: fill it again
-    for (const std::string& line : lines) receivedText.AppendLine(line);
-    messageLog.Reserve(0, lines.size() + lines.size() / 4);  // as the import does
-    state.ResumeTiming();
-    for (std::size_t i = 0; i < lines.size(); ++i)
-      zem::ReadReceivedLine(model, messageLog, receivedText, i, lines[i]);
-    benchmark::DoNotOptimize(model.unit.ZoneCount);
-  }
-  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
-}
-
 // The matcher alone, without the effects and the log.
 void BM_MatchCommand(benchmark::State& state) {
   const auto& lines = ConfigLines();
@@ -105,7 +84,6 @@ void BM_BuildCommandSequence(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ReadCommand)->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadReceivedLine)->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegexReadCommand)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MatchCommand)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildCommandSequence)->Unit(benchmark::kMillisecond);

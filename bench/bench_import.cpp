@@ -16,7 +16,6 @@
 #include "command/command_writer.h"
 #include "editor/editor.h"
 #include "full_config.h"
-#include "line_scanners.h"
 
 namespace {
 
@@ -41,39 +40,6 @@ std::string WriteConfigFile(std::int64_t copies) {
   if ((file && std::fclose(file) != 0) || !written) return std::string();
   return path;
 }
-
-// The floor: a bare scanner that splits the text into lines and looks at the
-// first bytes of the command lines, as an import must at least do.
-void BM_ScanLines(benchmark::State& state) {
-  const std::string& text = ConfigText(state.range(0));
-  std::size_t commands = 0;
-  for (auto _ : state) {
-    const zem::bench::ScanResult result = zem::bench::ScanCommandLines(text);
-    commands = result.commands;
-    benchmark::DoNotOptimize(result.letters);
-  }
-  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
-  state.counters["commands"] = static_cast<double>(commands);
-}
-
-// A scanner of a file, run on the file written for the argument.
-void ScanTheFile(benchmark::State& state, zem::bench::ScanResult (*scan)(const std::string&)) {
-  const std::string path = WriteConfigFile(state.range(0));
-  if (path.empty()) {
-    state.SkipWithError("cannot write the file to scan");
-    return;
-  }
-  for (auto _ : state) benchmark::DoNotOptimize(scan(path).letters);
-  std::remove(path.c_str());
-}
-
-// The same scanner reading the file first, as zemctl check does.
-void BM_ScanFile(benchmark::State& state) { ScanTheFile(state, zem::bench::ScanFile); }
-
-// The plainest scanner: a line at a time into a string with std::getline,
-// as a first C++ program would read the file. Slower than the one above,
-// which runs at the speed of memory; both are reported as floors.
-void BM_ScanFileByLine(benchmark::State& state) { ScanTheFile(state, zem::bench::ScanFileByLine); }
 
 void BM_HeadlessImport(benchmark::State& state) {
   const std::string& text = ConfigText(state.range(0));
@@ -157,11 +123,8 @@ void BM_ImportOneLongLine(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_ScanLines)->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK(BM_ScanFile)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK(BM_ScanFileByLine)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_HeadlessImport)->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK(BM_Check)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_Check)->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_ImportThenExport)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RefreshPages)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ImportOneLongLine)->Arg(1)->Arg(16)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();

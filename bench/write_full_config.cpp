@@ -1,5 +1,5 @@
 // Writes `copies` full configurations one after another to standard output:
-// the large file the import benchmarks and the figures in the README use.
+// the large file the import benchmarks and docs/performance.md use.
 //   write_full_config 40 > full40.zem
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
-// The window importing a file of forty full configurations in File Mode:
-// the longest stall of its event loop while the text areas fill, how long
-// until it answers again with everything shown, and its memory idle and
-// after the import. Each case runs once; run one case per process
+// The window importing a file of full configurations in File Mode (the
+// argument: how many, one after another; 1 and 40): the longest stall of its event loop while the text areas
+// fill, how long until it answers again with everything shown, and its memory idle and after the import. Each
+// case runs once; run one case per process
 // (--benchmark_filter) for memory figures of their own.
 //
 // Counters:
@@ -58,13 +58,15 @@ double StatusMiB(const std::string& field) {
   return -1;
 }
 
-std::string LargeFileText() {
+std::string ConfigurationsText(std::int64_t copies) {
   const std::string one = zem::bench::FullConfigText();
   std::string text;
-  text.reserve(one.size() * kConfigurations);
-  for (int i = 0; i < kConfigurations; ++i) text += one;
+  text.reserve(one.size() * static_cast<std::size_t>(copies));
+  for (std::int64_t i = 0; i < copies; ++i) text += one;
   return text;
 }
+
+std::string LargeFileText() { return ConfigurationsText(kConfigurations); }
 
 // Runs the event loop for `ms` milliseconds.
 void RunFor(int ms) {
@@ -73,9 +75,9 @@ void RunFor(int ms) {
   loop.exec();
 }
 
-void BM_WindowImport40(benchmark::State& state) {
+void BM_WindowImport(benchmark::State& state) {
   const QString path = QDir::temp().filePath("zem-bench-window-import.zem");
-  const std::string text = LargeFileText();
+  const std::string text = ConfigurationsText(state.range(0));
   {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
@@ -137,7 +139,7 @@ void BM_WindowImport40(benchmark::State& state) {
   }
   QFile::remove(path);
 }
-BENCHMARK(BM_WindowImport40)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WindowImport)->Arg(1)->Arg(40)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same import without a window: the editor's own share of the memory.
 void BM_EditorImport40(benchmark::State& state) {

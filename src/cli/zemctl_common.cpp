@@ -78,7 +78,7 @@ std::string LogText(const TextLog& log) {
   std::string text;
   text.reserve(log.ByteCount());
   for (std::size_t i = 0; i < log.LineCount(); ++i) {
-    log.AppendLineTo(i, text);
+    text.append(log.LineView(i));
     text += '\n';
   }
   return text;

@@ -56,9 +56,8 @@ bool ShowsProblem(std::string_view line) {
 
 // Whether the text holds a line the import reads as a command.
 bool HasCommandLine(const TextLog& text) {
-  std::string buffer;
   for (std::size_t i = 0; i < text.LineCount(); ++i) {
-    const std::string_view line = text.LineView(i, buffer);
+    const std::string_view line = text.LineView(i);
     if (!line.empty() && (line.front() == '[' || line.front() == '(')) return true;
   }
   return false;

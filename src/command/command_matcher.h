@@ -1,8 +1,6 @@
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <string>
+#include <cstddef>
 #include <string_view>
 
 #include "command/command_reader.h"
@@ -20,23 +18,13 @@ namespace zem {
 // into the line).
 struct CommandMatch {
   CommandForm form = CommandForm::None;
-  // Where in the line the match begins; kFar from there on.
-  std::uint32_t at = 0;
+  std::size_t at = 0;  // where in the line the match begins
   CommandFields fields;
-  static constexpr std::uint32_t kFar = 0xFFFFFFFF;
 };
 
-// Whether a line may hold LF bytes. A line of a log whose lines hold none
-// spares the matcher a search for the LF that ends a text.
-enum class LineFeeds : bool { Maybe, None };
-
 // Finds the command in `line` by the patterns of kCommandTable. Linear in the
-// line's length, constant stack.
-CommandMatch MatchCommand(std::string_view line, LineFeeds feeds = LineFeeds::Maybe);
-// The match of `form` beginning at `at`, as MatchCommand gives it when it
-// finds `form` there; form None when `form` does not match at `at`. Costs the
-// length of the match, not of the line.
-CommandMatch MatchCommandAt(std::string_view line, CommandForm form, std::size_t at);
+// line's length.
+CommandMatch MatchCommand(std::string_view line);
 
 // Logs and applies `form` (None: no match) with its fields, and logs the
 // failure lines. `line` is the whole line.

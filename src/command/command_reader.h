@@ -17,29 +17,11 @@ struct CommandFields {
   friend bool operator==(const CommandFields&, const CommandFields&) = default;
 };
 
-// Field `i` (0 to 2) of `fields`.
-template <std::size_t I, typename Fields>
-constexpr auto& FieldAt(Fields& fields) {
-  static_assert(I < 3);
-  if constexpr (I == 0) {
-    return fields.F1;
-  } else if constexpr (I == 1) {
-    return fields.F2;
-  } else {
-    return fields.F3;
-  }
-}
-
 // Reads one line of configuration text: of the command forms that occur in
 // the line, the one listed first in kCommandTable (command/command_table.h)
 // is applied to the model and logged in `readLog`; what is not understood is
 // logged as "Didn't Handle: " + line, a number out of range as
 // "Error parsing: " + line. Any bytes, any length.
 void ReadCommand(ConfigModel& model, TextLog& readLog, std::string_view line);
-// ReadCommand for `line`, the text of line `index` of `receivedText`: the
-// log lines are kept as references to that line (TextLog::AppendDerivedLine)
-// and made into the same text when read.
-void ReadReceivedLine(ConfigModel& model, TextLog& readLog, const TextLog& receivedText, std::size_t index,
-                      std::string_view line);
 
 }  // namespace zem

@@ -80,157 +80,148 @@ struct CommandEntry {
   constexpr bool HasText() const { return pattern.find('*') != std::string_view::npos; }
 };
 
-namespace command_table_detail {
-using namespace command_values;
-using M = ConfigModel;
-using F = CommandFields;
-}  // namespace command_table_detail
-
 // The order of the entries is the priority: when several forms occur in one
 // line, the one listed first here is read (at its leftmost occurrence).
 // Entries without a log line are replies and echoes of the unit, taken
 // silently. A number out of the model's tables changes nothing but the counts
 // of zones and sources.
+//
+// The table is written in command_values so that its effects name the
+// conversions as they are.
+namespace command_values {
+using M = ConfigModel;
+using F = CommandFields;
 // clang-format off
-inline constexpr auto kCommandTable = [] {
-  using namespace command_table_detail;
-  return std::to_array<CommandEntry>({
-    {CommandForm::ZoneVolume, "[VO#R-#]", "Zone: $1 Volume: $2",
-     [](M& m, const F& f) {
-       const auto z = NumberOrFail(f.F1);
-       if (In<kZones>(z)) m.unit.ZoneAudio[z].Volume = Low8(NumberOrFail(f.F2));
-     }, true},
-    {CommandForm::ZoneEqBand, "[EO#B#L-#]", "Zone: $1 EQ: $2 Level: $3",
-     [](M& m, const F& f) {
-       const auto z = NumberOrFail(f.F1);
-       const auto b = NumberOrFail(f.F2);
-       if (!In<kZones>(z) || !In<kBands>(b)) return;
-       m.unit.ZoneAudio[z].EQUsed = 1;
-       m.unit.ZoneAudio[z].Band[b] = Low8(NumberOrFail(f.F3));
-     }, true},
-    {CommandForm::ZoneBassTreble, "[TO#B-#T-#]", "Zone: $1 Bass: $2 Treble: $3",
-     [](M& m, const F& f) {
-       const auto z = NumberOrFail(f.F1);
-       if (!In<kZones>(z)) return;
-       // Negated in 64 bits: minus the smallest 32-bit value does not fit.
-       m.unit.ZoneAudio[z].Bass = Low8(-std::int64_t{NumberOrFail(f.F2)});
-       m.unit.ZoneAudio[z].Treble = Low8(-std::int64_t{NumberOrFail(f.F3)});
-     }, true},
-    {CommandForm::ZoneBalanceLeft, "[BO#L-#]", "Zone: $1 Left Balance: $2",
-     [](M& m, const F& f) {
-       const auto z = NumberOrFail(f.F1);
-       if (In<kZones>(z)) m.unit.ZoneAudio[z].Balance = Low8(-std::int64_t{NumberOrFail(f.F2)});
-     }, true},
-    {CommandForm::ZoneBalanceRight, "[BO#R-#]", "Zone: $1 Right Balance: $2",
-     [](M& m, const F& f) {
-       const auto z = NumberOrFail(f.F1);
-       if (In<kZones>(z)) m.unit.ZoneAudio[z].Balance = Low8(NumberOrFail(f.F2));
-     }, true},
-    {CommandForm::ZoneDspMode, "[EO#M#]", "Zone: $1 Mode: $2",
-     [](M& m, const F& f) {
-       const auto z = NumberOrFail(f.F1);
-       if (!In<kZones>(z)) return;
-       m.unit.ZoneAudio[z].EQUsed = 1;
-       m.unit.ZoneAudio[z].DSPMode = Low8(NumberOrFail(f.F2));
-     }, true},
-    {CommandForm::ZoneLowpass, "[EO#LP#]", "Zone: $1 Lowpass: $2",
-     [](M& m, const F& f) {
-       const auto z = NumberOrFail(f.F1);
-       if (In<kZones>(z)) m.unit.ZoneAudio[z].Lowpass = NumberOrFail(f.F2);
-     }, true},
-    {CommandForm::ZoneVolumeLock, "[VO#F#]", "Zone: $1 Locked: $2",
-     [](M& m, const F& f) {
-       const auto z = NumberOrFail(f.F1);
-       if (In<kZones>(z)) m.unit.VolumeLocks[z] = f.F2 == "1" ? 1 : 0;
-     }, false},
-    {CommandForm::ZoneSystemEq, "[EO#P#]", "Zone: $1 System EQ: $2",
-     [](M& m, const F& f) {
-       const auto z = NumberOrFail(f.F1);
-       if (In<kZones>(z)) m.unit.ZoneAudio[z].SystemEQ = Low8(NumberOrFail(f.F2));
-     }, true},
-    {CommandForm::EqPresetName, "[NEP#\"*\"]", "EQ Preset: $1 Name: $2",
-     [](M& m, const F& f) {
-       if (f.F2.empty()) return;
-       const auto n = NumberOrFail(f.F1);
-       if (In<kPresets>(n)) m.unit.EQPresets[n].Name = f.F2;  // preset names are kept whole
-     }, false},
-    {CommandForm::EqPresetBand, "[EP#B#L-#]", "EQ: $1 Band: $2 Level: $3",
-     [](M& m, const F& f) {
-       const auto n = NumberOrFail(f.F1);
-       const auto b = NumberOrFail(f.F2);
-       if (In<kPresets>(n) && In<kBands>(b)) m.unit.EQPresets[n].Band[b] = Low8(NumberOrFail(f.F3));
-     }, false},
-    {CommandForm::FavoriteName, "[NF#\"*\"]", "Favorite: $1 Name: $2",
-     [](M& m, const F& f) {
-       if (f.F2.empty()) return;
-       const auto n = NumberOrFail(f.F1);
-       if (In<kFavorites>(n)) m.unit.FavoriteNames[n] = CutName(f.F2);
-     }, true},
-    {CommandForm::GroupName, "[NG#\"*\"]", "Group: $1 Name: $2",
-     [](M& m, const F& f) {
-       if (f.F2.empty()) return;
-       const auto n = NumberOrFail(f.F1);
-       if (In<kGroups>(n)) m.unit.GroupNames[n] = CutName(f.F2);
-     }, true},
-    {CommandForm::ZoneName, "[NO#\"*\"]", "Zone: $1 Name: $2",
-     [](M& m, const F& f) {
-       const auto z = NumberOrFail(f.F1);  // needed for the count, name or not
-       if (!f.F2.empty() && In<kZones>(z)) {
-         m.unit.ZoneNames[z] = CutName(f.F2);
-         m.screen.ZoneList.Items.push_back(" " + m.unit.ZoneNames[z]);
-       }
-       Raise(m.unit.ZoneCount, z, kZones);
-     }, true},
-    {CommandForm::SourceName, "[NI#\"*\"]", "Source: $1 Name: $2",
-     [](M& m, const F& f) {
-       const auto s = NumberOrFail(f.F1);
-       if (!f.F2.empty() && In<kSources>(s)) m.unit.SourceNames[s] = CutName(f.F2);
-       Raise(m.unit.SourceCount, s, kSources);
-     }, true},
-    {CommandForm::ZoneRestriction, "[RPO#I#]", "Restrict - Zone: $1 Source: $2",
-     [](M& m, const F& f) {
-       const auto z = NumberOrFail(f.F1);
-       const auto s = NumberOrFail(f.F2);
-       if (In<kZones>(z) && In<kSources>(s)) m.unit.RestrictionMark(z, s) = "R";
-     }, true},
-    {CommandForm::GroupMember, "[G#AO#]", "Group: $1 Zone: $2",
-     [](M& m, const F& f) {
-       const auto g = NumberOrFail(f.F1);
-       const auto z = NumberOrFail(f.F2);
-       if (In<kGroups>(g) && In<kZones>(z)) m.unit.GroupMark(z, g) = "G";
-     }, true},
-    {CommandForm::FavoriteAudio, "[F#AO#AI#]", "Favorite Audio: $1 - Zone: $2 Source: $3",
-     [](M& m, const F& f) { SetFavoriteCell(m, f, "A"); }, true},
-    {CommandForm::FavoriteVideo, "[F#AO#VI#]", "Favorite Video: $1 - Zone: $2 Source: $3",
-     [](M& m, const F& f) { SetFavoriteCell(m, f, "V"); }, true},
-    {CommandForm::FavoriteAudioVideo, "[F#AO#I#]", "Favorite: $1 - Zone: $2 Source: $3",
-     [](M& m, const F& f) { SetFavoriteCell(m, f, "C"); }, true},
-    {CommandForm::FrontPanelLock, "[FPL#]", "Front Panel: $1",
-     [](M& m, const F& f) { m.unit.Options.FrontPanelLock = f.F1 == "1"; }, true},
-    {CommandForm::IrLockout, "[IRL#]", "IR Lockout: $1",
-     [](M& m, const F& f) { m.unit.Options.IRLockout = f.F1 == "1"; }, true},
-    {CommandForm::DisplayLevel, "[SD#]", "Display: $1",
-     [](M& m, const F& f) {
-       const int level = std::clamp<int>(Low8(NumberOrFail(f.F1)), 0, kLevels - 1);
-       m.unit.Options.DisplayLevel = level;
-       m.screen.DisplayLabel = "Level:" + m.screen.LevelNames[static_cast<std::size_t>(level)];
-     }, true},
-    {CommandForm::Dhcp, "[DHCP#]", "DHCP: $1",
-     [](M& m, const F& f) { m.unit.Options.DHCPEnabled = f.F1 == "1"; }, true},
-    {CommandForm::IpAddress, "[IP*]", "IP: $1",
-     [](M& m, const F& f) { if (!f.F1.empty()) m.unit.Options.IPAddress = f.F1; }, true},
-    {CommandForm::Netmask, "[NM*]", "Netmask: $1",
-     [](M& m, const F& f) { if (!f.F1.empty()) m.unit.Options.Netmask = f.F1; }, true},
-    {CommandForm::Gateway, "[GW*]", "Gateway: $1",
-     [](M& m, const F& f) { if (!f.F1.empty()) m.unit.Options.Gateway = f.F1; }, true},
-    {CommandForm::ErrorReply, "(ERROR)", "", nullptr, false},          // the unit's error reply
-    {CommandForm::ConnectEcho, "[CO#I#]", "", nullptr, false},
-    {CommandForm::ConfigurationEnd, "(QX)", "", nullptr, false},       // ends the unit's answer
-    {CommandForm::ConfigurationQuery, "[QXSB]", "", nullptr, false},   // the import's query
-    {CommandForm::VmReply, "[VM*]", "", nullptr, false},
-  });
-}();
+inline constexpr auto kCommandTable = std::to_array<CommandEntry>({
+  {CommandForm::ZoneVolume, "[VO#R-#]", "Zone: $1 Volume: $2",
+   [](M& m, const F& f) {
+     const auto z = NumberOrFail(f.F1);
+     if (In<kZones>(z)) m.unit.ZoneAudio[z].Volume = Low8(NumberOrFail(f.F2));
+   }, true},
+  {CommandForm::ZoneEqBand, "[EO#B#L-#]", "Zone: $1 EQ: $2 Level: $3",
+   [](M& m, const F& f) {
+     const auto z = NumberOrFail(f.F1);
+     const auto b = NumberOrFail(f.F2);
+     if (!In<kZones>(z) || !In<kBands>(b)) return;
+     m.unit.ZoneAudio[z].EQUsed = 1;
+     m.unit.ZoneAudio[z].Band[b] = Low8(NumberOrFail(f.F3));
+   }, true},
+  {CommandForm::ZoneBassTreble, "[TO#B-#T-#]", "Zone: $1 Bass: $2 Treble: $3",
+   [](M& m, const F& f) {
+     const auto z = NumberOrFail(f.F1);
+     if (!In<kZones>(z)) return;
+     // Negated in 64 bits: minus the smallest 32-bit value does not fit.
+     m.unit.ZoneAudio[z].Bass = Low8(-std::int64_t{NumberOrFail(f.F2)});
+     m.unit.ZoneAudio[z].Treble = Low8(-std::int64_t{NumberOrFail(f.F3)});
+   }, true},
+  {CommandForm::ZoneBalanceLeft, "[BO#L-#]", "Zone: $1 Left Balance: $2",
+   [](M& m, const F& f) {
+     const auto z = NumberOrFail(f.F1);
+     if (In<kZones>(z)) m.unit.ZoneAudio[z].Balance = Low8(-std::int64_t{NumberOrFail(f.F2)});
+   }, true},
+  {CommandForm::ZoneBalanceRight, "[BO#R-#]", "Zone: $1 Right Balance: $2",
+   [](M& m, const F& f) {
+     const auto z = NumberOrFail(f.F1);
+     if (In<kZones>(z)) m.unit.ZoneAudio[z].Balance = Low8(NumberOrFail(f.F2));
+   }, true},
+  {CommandForm::ZoneDspMode, "[EO#M#]", "Zone: $1 Mode: $2",
+   [](M& m, const F& f) {
+     const auto z = NumberOrFail(f.F1);
+     if (!In<kZones>(z)) return;
+     m.unit.ZoneAudio[z].EQUsed = 1;
+     m.unit.ZoneAudio[z].DSPMode = Low8(NumberOrFail(f.F2));
+   }, true},
+  {CommandForm::ZoneLowpass, "[EO#LP#]", "Zone: $1 Lowpass: $2",
+   [](M& m, const F& f) {
+     const auto z = NumberOrFail(f.F1);
+     if (In<kZones>(z)) m.unit.ZoneAudio[z].Lowpass = NumberOrFail(f.F2);
+   }, true},
+  {CommandForm::ZoneVolumeLock, "[VO#F#]", "Zone: $1 Locked: $2",
+   [](M& m, const F& f) {
+     const auto z = NumberOrFail(f.F1);
+     if (In<kZones>(z)) m.unit.VolumeLocks[z] = f.F2 == "1" ? 1 : 0;
+   }, false},
+  {CommandForm::ZoneSystemEq, "[EO#P#]", "Zone: $1 System EQ: $2",
+   [](M& m, const F& f) {
+     const auto z = NumberOrFail(f.F1);
+     if (In<kZones>(z)) m.unit.ZoneAudio[z].SystemEQ = Low8(NumberOrFail(f.F2));
+   }, true},
+  {CommandForm::EqPresetName, "[NEP#\"*\"]", "EQ Preset: $1 Name: $2",
+   [](M& m, const F& f) {
+     if (f.F2.empty()) return;
+     const auto n = NumberOrFail(f.F1);
+     if (In<kPresets>(n)) m.unit.EQPresets[n].Name = f.F2;  // preset names are kept whole
+   }, false},
+  {CommandForm::EqPresetBand, "[EP#B#L-#]", "EQ: $1 Band: $2 Level: $3",
+   [](M& m, const F& f) {
+     const auto n = NumberOrFail(f.F1);
+     const auto b = NumberOrFail(f.F2);
+     if (In<kPresets>(n) && In<kBands>(b)) m.unit.EQPresets[n].Band[b] = Low8(NumberOrFail(f.F3));
+   }, false},
+  {CommandForm::FavoriteName, "[NF#\"*\"]", "Favorite: $1 Name: $2",
+   [](M& m, const F& f) { SetName(m.unit.FavoriteNames, f); }, true},
+  {CommandForm::GroupName, "[NG#\"*\"]", "Group: $1 Name: $2",
+   [](M& m, const F& f) { SetName(m.unit.GroupNames, f); }, true},
+  {CommandForm::ZoneName, "[NO#\"*\"]", "Zone: $1 Name: $2",
+   [](M& m, const F& f) {
+     const auto z = NumberOrFail(f.F1);  // needed for the count, name or not
+     if (!f.F2.empty() && In<kZones>(z)) {
+       m.unit.ZoneNames[z] = CutName(f.F2);
+       m.screen.ZoneList.Items.push_back(" " + m.unit.ZoneNames[z]);
+     }
+     Raise(m.unit.ZoneCount, z, kZones);
+   }, true},
+  {CommandForm::SourceName, "[NI#\"*\"]", "Source: $1 Name: $2",
+   [](M& m, const F& f) {
+     const auto s = NumberOrFail(f.F1);
+     if (!f.F2.empty() && In<kSources>(s)) m.unit.SourceNames[s] = CutName(f.F2);
+     Raise(m.unit.SourceCount, s, kSources);
+   }, true},
+  {CommandForm::ZoneRestriction, "[RPO#I#]", "Restrict - Zone: $1 Source: $2",
+   [](M& m, const F& f) {
+     const auto z = NumberOrFail(f.F1);
+     const auto s = NumberOrFail(f.F2);
+     if (In<kZones>(z) && In<kSources>(s)) m.unit.RestrictionMark(z, s) = "R";
+   }, true},
+  {CommandForm::GroupMember, "[G#AO#]", "Group: $1 Zone: $2",
+   [](M& m, const F& f) {
+     const auto g = NumberOrFail(f.F1);
+     const auto z = NumberOrFail(f.F2);
+     if (In<kGroups>(g) && In<kZones>(z)) m.unit.GroupMark(z, g) = "G";
+   }, true},
+  {CommandForm::FavoriteAudio, "[F#AO#AI#]", "Favorite Audio: $1 - Zone: $2 Source: $3",
+   [](M& m, const F& f) { SetFavoriteCell(m, f, "A"); }, true},
+  {CommandForm::FavoriteVideo, "[F#AO#VI#]", "Favorite Video: $1 - Zone: $2 Source: $3",
+   [](M& m, const F& f) { SetFavoriteCell(m, f, "V"); }, true},
+  {CommandForm::FavoriteAudioVideo, "[F#AO#I#]", "Favorite: $1 - Zone: $2 Source: $3",
+   [](M& m, const F& f) { SetFavoriteCell(m, f, "C"); }, true},
+  {CommandForm::FrontPanelLock, "[FPL#]", "Front Panel: $1",
+   [](M& m, const F& f) { m.unit.Options.FrontPanelLock = f.F1 == "1"; }, true},
+  {CommandForm::IrLockout, "[IRL#]", "IR Lockout: $1",
+   [](M& m, const F& f) { m.unit.Options.IRLockout = f.F1 == "1"; }, true},
+  {CommandForm::DisplayLevel, "[SD#]", "Display: $1",
+   [](M& m, const F& f) {
+     const int level = std::clamp<int>(Low8(NumberOrFail(f.F1)), 0, kLevels - 1);
+     m.unit.Options.DisplayLevel = level;
+     m.screen.DisplayLabel = "Level:" + m.screen.LevelNames[static_cast<std::size_t>(level)];
+   }, true},
+  {CommandForm::Dhcp, "[DHCP#]", "DHCP: $1",
+   [](M& m, const F& f) { m.unit.Options.DHCPEnabled = f.F1 == "1"; }, true},
+  {CommandForm::IpAddress, "[IP*]", "IP: $1",
+   [](M& m, const F& f) { if (!f.F1.empty()) m.unit.Options.IPAddress = f.F1; }, true},
+  {CommandForm::Netmask, "[NM*]", "Netmask: $1",
+   [](M& m, const F& f) { if (!f.F1.empty()) m.unit.Options.Netmask = f.F1; }, true},
+  {CommandForm::Gateway, "[GW*]", "Gateway: $1",
+   [](M& m, const F& f) { if (!f.F1.empty()) m.unit.Options.Gateway = f.F1; }, true},
+  {CommandForm::ErrorReply, "(ERROR)", "", nullptr, false},          // the unit's error reply
+  {CommandForm::ConnectEcho, "[CO#I#]", "", nullptr, false},
+  {CommandForm::ConfigurationEnd, "(QX)", "", nullptr, false},       // ends the unit's answer
+  {CommandForm::ConfigurationQuery, "[QXSB]", "", nullptr, false},   // the import's query
+  {CommandForm::VmReply, "[VM*]", "", nullptr, false},
+});
 // clang-format on
+}  // namespace command_values
+using command_values::kCommandTable;
 
 inline constexpr int kCommandForms = static_cast<int>(kCommandTable.size());
 
@@ -270,7 +261,8 @@ constexpr void ForEachToken(std::string_view pattern, Each&& each) {
   }
 }
 
-// The table's order is the enumeration's, and every pattern is well formed.
+// The table's order is the enumeration's, and every pattern and log text is
+// well formed.
 constexpr bool TableIsWellFormed() {
   for (std::size_t i = 0; i < kCommandTable.size(); ++i) {
     const CommandEntry& entry = kCommandTable[i];
@@ -290,8 +282,13 @@ constexpr bool TableIsWellFormed() {
       afterNumber = t.part == PatternPart::Number || t.part == PatternPart::SignedNumber;
     });
     if (!ok || fields > 3 || afterNumber || entry.pattern.back() == '*') return false;
-    if (entry.pattern.front() == '#' || entry.pattern.front() == '*' || entry.pattern.front() == '-')
-      return false;
+    // The opening byte is matched as it is, so it is no letter.
+    const char open = entry.pattern.front();
+    if (open == '#' || open == '*' || open == '-' || (open >= 'A' && open <= 'Z')) return false;
+    // "$1" to "$3" in the log text name fields the pattern has.
+    for (std::size_t at = entry.log.find('$'); at != std::string_view::npos; at = entry.log.find('$', at + 1))
+      if (at + 1 == entry.log.size() || entry.log[at + 1] < '1' || entry.log[at + 1] >= '1' + fields)
+        return false;
   }
   return true;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "command/command_reader.h"
@@ -51,6 +52,15 @@ bool In(std::int32_t n) {
 
 // Raises a count to `n`, never beyond `limit`; counts only grow.
 inline void Raise(int& count, std::int32_t n, int limit) { count = std::min(std::max(count, n), limit); }
+
+// Names entry F1 of `names` F2, cut to a name's length; an empty name
+// changes nothing.
+template <int N>
+void SetName(NumberedTable<std::string, N>& names, const CommandFields& f) {
+  if (f.F2.empty()) return;
+  const auto n = NumberOrFail(f.F1);
+  if (In<N>(n)) names[n] = CutName(f.F2);
+}
 
 // Marks the cell of favorite F1, zone F2, source F3 with `mark`.
 inline void SetFavoriteCell(ConfigModel& m, const CommandFields& f, std::string_view mark) {

@@ -111,9 +111,8 @@ ReadBack ReadBackOf(const std::vector<std::string>& lines) {
   ConfigModel fresh = FreshModel();
   TextLog received, log;
   received.AssignLines(ZemFileText(lines));
-  std::string buffer;
   for (std::size_t i = 0; i < received.LineCount(); ++i) {
-    const std::string_view line = received.LineView(i, buffer);
+    const std::string_view line = received.LineView(i);
     if (!line.empty() && (line.front() == '[' || line.front() == '(')) ReadCommand(fresh, log, line);
   }
   ReadBack result;

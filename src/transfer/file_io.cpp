@@ -5,7 +5,6 @@
 #include <poll.h>
 #include <pthread.h>
 #include <pwd.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,7 +13,6 @@
 #include <cerrno>
 #include <charconv>
 #include <csignal>
-#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -31,25 +29,6 @@ std::string SystemReason(int error) { return std::error_code(error, std::generic
 
 void SetError(std::string* error, std::string text) {
   if (error) *error = std::move(text);
-}
-
-// Asks the system for the pages of a large buffer about to be filled in one
-// call rather than a page fault for each. Only a hint: a system without it
-// (before Linux 5.14) faults them in as they are written.
-void PopulateForWriting(char* data, std::size_t size) {
-#if defined(MADV_POPULATE_WRITE)
-  constexpr std::size_t kWorthIt = 1 << 20;
-  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  if (size < kWorthIt || page == 0 || (page & (page - 1)) != 0) return;
-  // The whole pages inside the buffer; those at its ends may hold the
-  // allocator's own data and are left as they are.
-  const auto first = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
-  const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(page - 1);
-  if (end > first) ::madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
-#else
-  (void)data;
-  (void)size;
-#endif
 }
 
 // Closes a descriptor it opened when it goes out of scope.
@@ -434,15 +413,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
   // for two bytes lets the import end a last line in place.
   const std::size_t wanted = limits.bytes + 1;
   std::string text;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) {
+  if (S_ISREG(st.st_mode) && st.st_size > 0)
     text.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), limits.bytes) + 2);
-    PopulateForWriting(text.data(), text.capacity());
-  }
-  // Line ends as the import counts them: CR LF, a lone CR, a lone LF. No
-  // more of them than CR and LF bytes, counted in each chunk while it is in
-  // the cache (with the byte past the limit: a count too high only asks for
-  // the closer look below). Most files need no closer look.
-  std::size_t breakBytes = 0;
   std::size_t sinceWait = 0;
   char chunk[64 * 1024];
   while (text.size() < wanted) {
@@ -465,7 +437,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
     }
     if (n == 0) break;
     sinceWait += static_cast<std::size_t>(n);
-    breakBytes += CountLineEndBytes(std::string_view(chunk, static_cast<std::size_t>(n)));
     text.append(chunk, static_cast<std::size_t>(n));
   }
   if (text.size() > limits.bytes) {
@@ -473,8 +444,10 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
     if (cut) *cut = ByteLimitText(limits.bytes);
   }
 
+  // Line ends as the import counts them: CR LF, a lone CR, a lone LF. Each
+  // takes a byte at least, so a shorter text cannot pass the limit.
   std::size_t lines = 0;
-  if (breakBytes >= limits.lines)
+  if (text.size() >= limits.lines)
     for (std::size_t i = 0; (i = FindLineEnd(text, i)) != std::string::npos; ++i) {
       if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
       if (++lines == limits.lines && i + 1 < text.size()) {
