@@ -170,12 +170,22 @@ void Editor::CompleteImport() {
 }
 
 void Editor::ReadReceivedCommands() {
+  StartReadingCommands();
+  ReadReceivedLines(0, receivedText.LineCount());
+}
+
+void Editor::StartReadingCommands() {
   SetPagesEnabled(true);
   status.Set(" Parsing...");
   // A command line logs a line, rarely two, of two or three times its
   // length: room made at once rather than by copying the log as it grows.
   messageLog.Reserve(3 * receivedText.ByteCount(), receivedText.LineCount() + receivedText.LineCount() / 4);
-  for (std::size_t i = 0; i < receivedText.LineCount(); ++i) {
+}
+
+void Editor::ReadReceivedLines(std::size_t first, std::size_t count) {
+  const std::size_t lineCount = receivedText.LineCount();
+  const std::size_t end = first >= lineCount ? first : first + std::min(count, lineCount - first);
+  for (std::size_t i = first; i < end; ++i) {
     const std::string_view line = receivedText.LineView(i);
     if (!line.empty() && (line.front() == '[' || line.front() == '(')) ReadCommand(model, messageLog, line);
   }

@@ -107,8 +107,14 @@ class Editor {
   // The import after the text has been collected into receivedText:
   // ReadReceivedCommands, then FinishImport.
   void CompleteImport();
-  // Pages enabled, " Parsing...", every command line of receivedText read.
+  // Pages enabled, " Parsing...", every command line of receivedText read:
+  // StartReadingCommands, then ReadReceivedLines over all lines.
   void ReadReceivedCommands();
+  // Pages enabled, " Parsing...", room made in messageLog for the reading.
+  void StartReadingCommands();
+  // Reads the command lines among the `count` lines of receivedText from
+  // `first` on (fewer at its end): the window reads a large text in slices.
+  void ReadReceivedLines(std::size_t first, std::size_t count);
   // "X" marks, the first items shown, refresh, " Import Complete".
   void FinishImport();
   // receivedText := the lines of a file's text (CR LF, lone CR, lone LF end lines).

@@ -179,6 +179,7 @@ class TransferController : public QObject {
 
   // transfer_controller_import.cpp
   void RunImport();
+  void ReadReceivedCommandsInSlices();
   void ImportSerial();
   void ImportFile();
   void ImportTelnet();

@@ -58,7 +58,7 @@ void TransferController::RunImport() {
     run_.outcome = Outcome::NothingRead;
     return;
   }
-  editor_.ReadReceivedCommands();
+  ReadReceivedCommandsInSlices();
   if (!editor_.HasConfiguration()) {
     // Nothing that makes a configuration: taking it would leave every cell
     // "X" and nothing to export.
@@ -72,6 +72,22 @@ void TransferController::RunImport() {
   editor_.FinishImport();
   for (const std::string& warning : run_.importWarnings) editor_.messageLog.AppendLine(warning);
   run_.outcome = run_.importWarnings.empty() ? Outcome::Completed : Outcome::Incomplete;
+}
+
+void TransferController::ReadReceivedCommandsInSlices() {
+  // A real configuration is one slice. A text of many configurations is
+  // read a slice at a time, the window answering (and Cancel heard) between
+  // slices rather than waiting for the whole text.
+  constexpr std::size_t kLinesPerSlice = 20000;
+  editor_.StartReadingCommands();
+  const std::size_t lines = editor_.receivedText.LineCount();
+  for (std::size_t first = 0; first < lines; first += kLinesPerSlice) {
+    if (first > 0) {
+      ProcessPendingEvents();
+      ThrowIfCancelled();
+    }
+    editor_.ReadReceivedLines(first, kLinesPerSlice);
+  }
 }
 
 void TransferController::ImportSerial() {

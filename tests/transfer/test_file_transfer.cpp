@@ -399,9 +399,49 @@ class TestFileTransfer : public QObject {
     QCOMPARE(cut, std::string("299 lines"));
   }
 
-  // A large file's buffer is made ready in one call before it is filled:
-  // every byte must still come back as it is, whatever the file's size
-  // against the page size.
+  // A large file comes back byte for byte, whatever its size against the
+  // page size.
+  // A text of many configurations is read a slice at a time, the window
+  // answering between slices: the same model and log as one pass, and a
+  // Cancel heard between slices keeps the configuration the user had.
+  void largeTextsAreReadInSlices_data() {
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("read whole") << false;
+    QTest::newRow("cancelled between slices") << true;
+  }
+  void largeTextsAreReadInSlices() {
+    QFETCH(bool, cancel);
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("many.zem").toStdString();
+    const std::optional<std::string> one = ReadWholeFile(Example(), nullptr);
+    QVERIFY(one);
+    std::string many;
+    while (std::count(many.begin(), many.end(), '\n') < 50000) many += *one;
+    QVERIFY(WriteFileAtomically(path, many, nullptr));
+
+    Rig rig;
+    rig.prompts.openAnswers.push_back(Example());
+    rig.ctl.ImportConfiguration();
+    rig.editor.model.unit.ZoneNames[3] = "Kept";
+    rig.editor.messageLog.Clear();
+    rig.prompts.openAnswers.push_back(path);
+    // Nothing before the reading waits on the event loop for a plain file,
+    // so the first chance to hear Cancel is between the first two slices.
+    if (cancel) QTimer::singleShot(0, &rig.ctl, [&] { rig.ctl.Cancel(); });
+    rig.ctl.ImportConfiguration();
+    if (cancel) {
+      QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
+      QCOMPARE(rig.editor.model.unit.ZoneNames[3], std::string("Kept"));
+      QCOMPARE(rig.editor.model.unit.ZoneCount, 24);
+      return;
+    }
+    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
+    Editor onePass;
+    onePass.ImportFileText(many, path);
+    QCOMPARE(ModelDifference(rig.editor.model, onePass.model), std::string());
+    QCOMPARE(rig.editor.messageLog.Lines(), onePass.messageLog.Lines());
+  }
+
   void largeFilesReadBackByteForByte() {
     QTemporaryDir dir;
     const std::string path = dir.filePath("large.zem").toStdString();
