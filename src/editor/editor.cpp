@@ -27,7 +27,6 @@ Editor::Editor(std::string quickEQFolder) : quickEQFolder_(std::move(quickEQFold
   });
   ResetModel();
   savedRevision_ = revision.Current();
-  saved_ = model.unit;
 }
 
 Editor::~Editor() = default;
@@ -265,10 +264,11 @@ bool Editor::IsModified() const {
   if (kept_ || !HasConfiguration()) return false;
   if (revision.Current() == savedRevision_) return false;
   const int systemEQCount = static_cast<int>(model.screen.SystemEQList.Items.size());
-  return !(AsShown(PendingConfiguration().unit, systemEQCount) == AsShown(saved_, systemEQCount));
+  return !saved_ || !(AsShown(PendingConfiguration().unit, systemEQCount) == AsShown(*saved_, systemEQCount));
 }
 
 void Editor::MarkExported() {
+  if (!prepared_) return;
   savedRevision_ = preparedRevision_;
   saved_ = prepared_;
   if (listener_) listener_->RevisionChanged();

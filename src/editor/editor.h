@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -167,8 +168,10 @@ class Editor {
   Listener* listener_ = nullptr;
   std::uint64_t savedRevision_ = 0;     // the revision last imported or exported
   std::uint64_t preparedRevision_ = 0;  // the revision the last PrepareExport built
-  UnitConfiguration saved_;             // the configuration last imported or exported
-  UnitConfiguration prepared_;          // the configuration the last PrepareExport built
+  // Made only when there is one: a tool that reads a file and stops never
+  // needs them.
+  std::optional<UnitConfiguration> saved_;     // the configuration last imported or exported
+  std::optional<UnitConfiguration> prepared_;  // the configuration the last PrepareExport built
   std::unique_ptr<Kept> kept_;
 };
 

@@ -176,8 +176,8 @@ struct ScreenState {
   TextGrid FavoritesGrid{kSources + 1, kZones + 1};
   // Row 0 and column 0 of StringGrid4 and StringGrid7; their other cells
   // are the unit's marks.
-  TextGrid RestrictionLabels{kSources + 1, kZones + 1};
-  TextGrid GroupLabels{kGroups + 1, kZones + 1};
+  GridLabels RestrictionLabels{kSources + 1, kZones + 1};
+  GridLabels GroupLabels{kGroups + 1, kZones + 1};
 
   std::array<std::string, kLevels> LevelNames;
   std::string DisplayLabel = "Level: 0";  // the label DisplayLvl

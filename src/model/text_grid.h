@@ -41,4 +41,29 @@ class TextGrid {
   std::vector<std::string> cells_;
 };
 
+// The header cells of a matrix grid, row 0 and column 0, addressed (column,
+// row) as in the grid; the grid's other cells hold no label.
+class GridLabels {
+ public:
+  GridLabels(int columns, int rows)
+      : top_(static_cast<std::size_t>(columns)), side_(static_cast<std::size_t>(rows)) {}
+  std::string& Cell(int column, int row) {
+    assert(IsLabel(column, row));
+    return row == 0 ? top_[static_cast<std::size_t>(column)] : side_[static_cast<std::size_t>(row)];
+  }
+  const std::string& Cell(int column, int row) const {
+    assert(IsLabel(column, row));
+    return row == 0 ? top_[static_cast<std::size_t>(column)] : side_[static_cast<std::size_t>(row)];
+  }
+  bool operator==(const GridLabels&) const = default;
+
+ private:
+  bool IsLabel(int column, int row) const {
+    return (row == 0 && column >= 0 && static_cast<std::size_t>(column) < top_.size()) ||
+           (column == 0 && row >= 0 && static_cast<std::size_t>(row) < side_.size());
+  }
+  std::vector<std::string> top_;   // row 0, the corner (0, 0) included
+  std::vector<std::string> side_;  // column 0; side_[0] stands unused for the corner
+};
+
 }  // namespace zem

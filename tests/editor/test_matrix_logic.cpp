@@ -30,7 +30,7 @@ class TestMatrixLogic : public QObject {
     logic.RestrictionCellDoubleClicked(2, 3);
     const TextGrid groups = m.unit.GroupMarks;
     const TextGrid restrictions = m.unit.RestrictionMarks;
-    const TextGrid labels = m.screen.RestrictionLabels;
+    const GridLabels labels = m.screen.RestrictionLabels;
     for (const GridCellPos cell :
          {GridCellPos{2, 25}, GridCellPos{2, 192}, GridCellPos{0, 4}, GridCellPos{4, 0}, GridCellPos{11, 4},
           GridCellPos{17, 3}, GridCellPos{-1, -1}}) {

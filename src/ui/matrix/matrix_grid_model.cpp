@@ -27,7 +27,7 @@ QString Meaning(GridKind kind, std::string_view text) {
 
 }  // namespace
 
-MatrixGridModel::MatrixGridModel(TextGrid& grid, const TextGrid& labels, GridKind kind,
+MatrixGridModel::MatrixGridModel(TextGrid& grid, const GridLabels* labels, GridKind kind,
                                  const ConfigModel& names, QObject* parent)
     : QAbstractTableModel(parent), grid_(grid), labels_(labels), kind_(kind), names_(names) {}
 
@@ -44,7 +44,7 @@ QString MatrixGridModel::SpokenColumn(int column) const {
 
 QString MatrixGridModel::SpokenCell(int column, int row) const {
   if (!grid_.Contains(column, row) || column < 1 || row < 1) return {};
-  const std::string& label = labels_.Cell(0, row);
+  const std::string& label = Label(0, row);
   const QString zone = label.empty() ? QString("Zone %1").arg(row) : Latin1(label);
   const QString word = kind_ == GridKind::Groups ? "group" : "source";
   const std::string& text = grid_.Cell(column, row);
@@ -80,10 +80,10 @@ QVariant MatrixGridModel::headerData(int section, Qt::Orientation orientation, i
     if (section + 1 >= grid_.Columns()) return {};
     // The painted header stays the number.
     if (role == Qt::AccessibleTextRole) return SpokenColumn(section + 1);
-    return Latin1(labels_.Cell(section + 1, 0));
+    return Latin1(Label(section + 1, 0));
   }
   if (section + 1 >= grid_.Rows()) return {};
-  return Latin1(labels_.Cell(0, section + 1));
+  return Latin1(Label(0, section + 1));
 }
 
 Qt::ItemFlags MatrixGridModel::flags(const QModelIndex& index) const {
@@ -91,7 +91,7 @@ Qt::ItemFlags MatrixGridModel::flags(const QModelIndex& index) const {
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
-QString MatrixGridModel::CornerText() const { return Latin1(labels_.Cell(0, 0)); }
+QString MatrixGridModel::CornerText() const { return Latin1(Label(0, 0)); }
 
 void MatrixGridModel::Refresh() {
   if (rowCount() > 0 && columnCount() > 0)

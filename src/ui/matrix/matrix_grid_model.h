@@ -20,10 +20,10 @@ class MatrixGridModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  // `grid` gives the data cells, `labels` row 0 and column 0 (the same
-  // grid for the favorites); `names` the source and group names and the
-  // favorites marker.
-  MatrixGridModel(TextGrid& grid, const TextGrid& labels, GridKind kind, const ConfigModel& names,
+  // `grid` gives the data cells and, for the favorites, its own row 0 and
+  // column 0 as labels; the other grids keep theirs in `labels`. `names`
+  // gives the source and group names and the favorites marker.
+  MatrixGridModel(TextGrid& grid, const GridLabels* labels, GridKind kind, const ConfigModel& names,
                   QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -42,8 +42,12 @@ class MatrixGridModel : public QAbstractTableModel {
   QString SpokenColumn(int column) const;
 
  private:
+  const std::string& Label(int column, int row) const {
+    return labels_ ? labels_->Cell(column, row) : grid_.Cell(column, row);
+  }
+
   TextGrid& grid_;
-  const TextGrid& labels_;
+  const GridLabels* labels_;
   GridKind kind_;
   const ConfigModel& names_;
 };

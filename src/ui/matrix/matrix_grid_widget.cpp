@@ -20,19 +20,19 @@ constexpr int kLine = 1;
 // header row and column.
 struct GridTexts {
   TextGrid& cells;
-  const TextGrid& labels;
+  const GridLabels* labels;  // none: the cells' own row 0 and column 0
 };
 
 GridTexts TextsOf(ConfigModel& model, GridKind kind) {
   switch (kind) {
     case GridKind::Groups:
-      return {model.unit.GroupMarks, model.screen.GroupLabels};
+      return {model.unit.GroupMarks, &model.screen.GroupLabels};
     case GridKind::Restrictions:
-      return {model.unit.RestrictionMarks, model.screen.RestrictionLabels};
+      return {model.unit.RestrictionMarks, &model.screen.RestrictionLabels};
     case GridKind::Favorites:
       break;
   }
-  return {model.screen.FavoritesGrid, model.screen.FavoritesGrid};
+  return {model.screen.FavoritesGrid, nullptr};
 }
 }  // namespace
 
