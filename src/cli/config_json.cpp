@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -237,23 +238,11 @@ std::string CodePoint(QChar c) {
 }
 
 const char* TypeName(const QJsonValue& v) {
-  switch (v.type()) {
-    case QJsonValue::Null:
-      return "null";
-    case QJsonValue::Bool:
-      return "a boolean";
-    case QJsonValue::Double:
-      return "a number";
-    case QJsonValue::String:
-      return "a string";
-    case QJsonValue::Array:
-      return "an array";
-    case QJsonValue::Object:
-      return "an object";
-    case QJsonValue::Undefined:
-      break;
-  }
-  return "nothing";
+  // In the order of QJsonValue::Type, Null (0) to Object (5).
+  static constexpr std::array<const char*, 6> kNames = {"null",     "a boolean", "a number",
+                                                        "a string", "an array",  "an object"};
+  const auto type = static_cast<std::size_t>(v.type());
+  return type < kNames.size() ? kNames[type] : "nothing";
 }
 
 std::string NumberText(double d) {

@@ -76,6 +76,8 @@ struct CommandEntry {
   std::string_view log;
   CommandEffect effect;  // nullptr: taken without effect
   bool written;          // an export writes this form (BuildCommandSequence)
+  // What a line of this form is, in words: "a volume command".
+  std::string_view what;
 
   constexpr bool HasText() const { return pattern.find('*') != std::string_view::npos; }
 };
@@ -97,7 +99,7 @@ inline constexpr auto kCommandTable = std::to_array<CommandEntry>({
    [](M& m, const F& f) {
      const auto z = NumberOrFail(f.F1);
      if (In<kZones>(z)) m.unit.ZoneAudio[z].Volume = Low8(NumberOrFail(f.F2));
-   }, true},
+   }, true, "a volume command"},
   {CommandForm::ZoneEqBand, "[EO#B#L-#]", "Zone: $1 EQ: $2 Level: $3",
    [](M& m, const F& f) {
      const auto z = NumberOrFail(f.F1);
@@ -105,7 +107,7 @@ inline constexpr auto kCommandTable = std::to_array<CommandEntry>({
      if (!In<kZones>(z) || !In<kBands>(b)) return;
      m.unit.ZoneAudio[z].EQUsed = 1;
      m.unit.ZoneAudio[z].Band[b] = Low8(NumberOrFail(f.F3));
-   }, true},
+   }, true, "an EQ band command"},
   {CommandForm::ZoneBassTreble, "[TO#B-#T-#]", "Zone: $1 Bass: $2 Treble: $3",
    [](M& m, const F& f) {
      const auto z = NumberOrFail(f.F1);
@@ -113,55 +115,55 @@ inline constexpr auto kCommandTable = std::to_array<CommandEntry>({
      // Negated in 64 bits: minus the smallest 32-bit value does not fit.
      m.unit.ZoneAudio[z].Bass = Low8(-std::int64_t{NumberOrFail(f.F2)});
      m.unit.ZoneAudio[z].Treble = Low8(-std::int64_t{NumberOrFail(f.F3)});
-   }, true},
+   }, true, "a bass and treble command"},
   {CommandForm::ZoneBalanceLeft, "[BO#L-#]", "Zone: $1 Left Balance: $2",
    [](M& m, const F& f) {
      const auto z = NumberOrFail(f.F1);
      if (In<kZones>(z)) m.unit.ZoneAudio[z].Balance = Low8(-std::int64_t{NumberOrFail(f.F2)});
-   }, true},
+   }, true, "a balance command"},
   {CommandForm::ZoneBalanceRight, "[BO#R-#]", "Zone: $1 Right Balance: $2",
    [](M& m, const F& f) {
      const auto z = NumberOrFail(f.F1);
      if (In<kZones>(z)) m.unit.ZoneAudio[z].Balance = Low8(NumberOrFail(f.F2));
-   }, true},
+   }, true, "a balance command"},
   {CommandForm::ZoneDspMode, "[EO#M#]", "Zone: $1 Mode: $2",
    [](M& m, const F& f) {
      const auto z = NumberOrFail(f.F1);
      if (!In<kZones>(z)) return;
      m.unit.ZoneAudio[z].EQUsed = 1;
      m.unit.ZoneAudio[z].DSPMode = Low8(NumberOrFail(f.F2));
-   }, true},
+   }, true, "a DSP mode command"},
   {CommandForm::ZoneLowpass, "[EO#LP#]", "Zone: $1 Lowpass: $2",
    [](M& m, const F& f) {
      const auto z = NumberOrFail(f.F1);
      if (In<kZones>(z)) m.unit.ZoneAudio[z].Lowpass = NumberOrFail(f.F2);
-   }, true},
+   }, true, "a lowpass command"},
   {CommandForm::ZoneVolumeLock, "[VO#F#]", "Zone: $1 Locked: $2",
    [](M& m, const F& f) {
      const auto z = NumberOrFail(f.F1);
      if (In<kZones>(z)) m.unit.VolumeLocks[z] = f.F2 == "1" ? 1 : 0;
-   }, false},
+   }, false, "a volume lock command"},
   {CommandForm::ZoneSystemEq, "[EO#P#]", "Zone: $1 System EQ: $2",
    [](M& m, const F& f) {
      const auto z = NumberOrFail(f.F1);
      if (In<kZones>(z)) m.unit.ZoneAudio[z].SystemEQ = Low8(NumberOrFail(f.F2));
-   }, true},
+   }, true, "a system EQ command"},
   {CommandForm::EqPresetName, "[NEP#\"*\"]", "EQ Preset: $1 Name: $2",
    [](M& m, const F& f) {
      if (f.F2.empty()) return;
      const auto n = NumberOrFail(f.F1);
      if (In<kPresets>(n)) m.unit.EQPresets[n].Name = f.F2;  // preset names are kept whole
-   }, false},
+   }, false, "an EQ preset name command"},
   {CommandForm::EqPresetBand, "[EP#B#L-#]", "EQ: $1 Band: $2 Level: $3",
    [](M& m, const F& f) {
      const auto n = NumberOrFail(f.F1);
      const auto b = NumberOrFail(f.F2);
      if (In<kPresets>(n) && In<kBands>(b)) m.unit.EQPresets[n].Band[b] = Low8(NumberOrFail(f.F3));
-   }, false},
+   }, false, "an EQ preset band command"},
   {CommandForm::FavoriteName, "[NF#\"*\"]", "Favorite: $1 Name: $2",
-   [](M& m, const F& f) { SetName(m.unit.FavoriteNames, f); }, true},
+   [](M& m, const F& f) { SetName(m.unit.FavoriteNames, f); }, true, "a favorite name command"},
   {CommandForm::GroupName, "[NG#\"*\"]", "Group: $1 Name: $2",
-   [](M& m, const F& f) { SetName(m.unit.GroupNames, f); }, true},
+   [](M& m, const F& f) { SetName(m.unit.GroupNames, f); }, true, "a group name command"},
   {CommandForm::ZoneName, "[NO#\"*\"]", "Zone: $1 Name: $2",
    [](M& m, const F& f) {
      const auto z = NumberOrFail(f.F1);  // needed for the count, name or not
@@ -170,54 +172,54 @@ inline constexpr auto kCommandTable = std::to_array<CommandEntry>({
        m.screen.ZoneList.Items.push_back(" " + m.unit.ZoneNames[z]);
      }
      Raise(m.unit.ZoneCount, z, kZones);
-   }, true},
+   }, true, "a zone name command"},
   {CommandForm::SourceName, "[NI#\"*\"]", "Source: $1 Name: $2",
    [](M& m, const F& f) {
      const auto s = NumberOrFail(f.F1);
      if (!f.F2.empty() && In<kSources>(s)) m.unit.SourceNames[s] = CutName(f.F2);
      Raise(m.unit.SourceCount, s, kSources);
-   }, true},
+   }, true, "a source name command"},
   {CommandForm::ZoneRestriction, "[RPO#I#]", "Restrict - Zone: $1 Source: $2",
    [](M& m, const F& f) {
      const auto z = NumberOrFail(f.F1);
      const auto s = NumberOrFail(f.F2);
      if (In<kZones>(z) && In<kSources>(s)) m.unit.RestrictionMark(z, s) = "R";
-   }, true},
+   }, true, "a restriction command"},
   {CommandForm::GroupMember, "[G#AO#]", "Group: $1 Zone: $2",
    [](M& m, const F& f) {
      const auto g = NumberOrFail(f.F1);
      const auto z = NumberOrFail(f.F2);
      if (In<kGroups>(g) && In<kZones>(z)) m.unit.GroupMark(z, g) = "G";
-   }, true},
+   }, true, "a group member command"},
   {CommandForm::FavoriteAudio, "[F#AO#AI#]", "Favorite Audio: $1 - Zone: $2 Source: $3",
-   [](M& m, const F& f) { SetFavoriteCell(m, f, "A"); }, true},
+   [](M& m, const F& f) { SetFavoriteCell(m, f, "A"); }, true, "a favorite connection command"},
   {CommandForm::FavoriteVideo, "[F#AO#VI#]", "Favorite Video: $1 - Zone: $2 Source: $3",
-   [](M& m, const F& f) { SetFavoriteCell(m, f, "V"); }, true},
+   [](M& m, const F& f) { SetFavoriteCell(m, f, "V"); }, true, "a favorite connection command"},
   {CommandForm::FavoriteAudioVideo, "[F#AO#I#]", "Favorite: $1 - Zone: $2 Source: $3",
-   [](M& m, const F& f) { SetFavoriteCell(m, f, "C"); }, true},
+   [](M& m, const F& f) { SetFavoriteCell(m, f, "C"); }, true, "a favorite connection command"},
   {CommandForm::FrontPanelLock, "[FPL#]", "Front Panel: $1",
-   [](M& m, const F& f) { m.unit.Options.FrontPanelLock = f.F1 == "1"; }, true},
+   [](M& m, const F& f) { m.unit.Options.FrontPanelLock = f.F1 == "1"; }, true, "a front panel lock command"},
   {CommandForm::IrLockout, "[IRL#]", "IR Lockout: $1",
-   [](M& m, const F& f) { m.unit.Options.IRLockout = f.F1 == "1"; }, true},
+   [](M& m, const F& f) { m.unit.Options.IRLockout = f.F1 == "1"; }, true, "an IR lockout command"},
   {CommandForm::DisplayLevel, "[SD#]", "Display: $1",
    [](M& m, const F& f) {
      const int level = std::clamp<int>(Low8(NumberOrFail(f.F1)), 0, kLevels - 1);
      m.unit.Options.DisplayLevel = level;
      m.screen.DisplayLabel = "Level:" + m.screen.LevelNames[static_cast<std::size_t>(level)];
-   }, true},
+   }, true, "a display level command"},
   {CommandForm::Dhcp, "[DHCP#]", "DHCP: $1",
-   [](M& m, const F& f) { m.unit.Options.DHCPEnabled = f.F1 == "1"; }, true},
+   [](M& m, const F& f) { m.unit.Options.DHCPEnabled = f.F1 == "1"; }, true, "a DHCP command"},
   {CommandForm::IpAddress, "[IP*]", "IP: $1",
-   [](M& m, const F& f) { if (!f.F1.empty()) m.unit.Options.IPAddress = f.F1; }, true},
+   [](M& m, const F& f) { if (!f.F1.empty()) m.unit.Options.IPAddress = f.F1; }, true, "an IP address command"},
   {CommandForm::Netmask, "[NM*]", "Netmask: $1",
-   [](M& m, const F& f) { if (!f.F1.empty()) m.unit.Options.Netmask = f.F1; }, true},
+   [](M& m, const F& f) { if (!f.F1.empty()) m.unit.Options.Netmask = f.F1; }, true, "a netmask command"},
   {CommandForm::Gateway, "[GW*]", "Gateway: $1",
-   [](M& m, const F& f) { if (!f.F1.empty()) m.unit.Options.Gateway = f.F1; }, true},
-  {CommandForm::ErrorReply, "(ERROR)", "", nullptr, false},          // the unit's error reply
-  {CommandForm::ConnectEcho, "[CO#I#]", "", nullptr, false},
-  {CommandForm::ConfigurationEnd, "(QX)", "", nullptr, false},       // ends the unit's answer
-  {CommandForm::ConfigurationQuery, "[QXSB]", "", nullptr, false},   // the import's query
-  {CommandForm::VmReply, "[VM*]", "", nullptr, false},
+   [](M& m, const F& f) { if (!f.F1.empty()) m.unit.Options.Gateway = f.F1; }, true, "a gateway command"},
+  {CommandForm::ErrorReply, "(ERROR)", "", nullptr, false, "the unit's error reply"},          // the unit's error reply
+  {CommandForm::ConnectEcho, "[CO#I#]", "", nullptr, false, "a connect echo"},
+  {CommandForm::ConfigurationEnd, "(QX)", "", nullptr, false, "the end of the unit's answer"},       // ends the unit's answer
+  {CommandForm::ConfigurationQuery, "[QXSB]", "", nullptr, false, "the configuration query"},   // the import's query
+  {CommandForm::VmReply, "[VM*]", "", nullptr, false, "a VM reply"},
 });
 // clang-format on
 }  // namespace command_values
@@ -266,7 +268,8 @@ constexpr void ForEachToken(std::string_view pattern, Each&& each) {
 constexpr bool TableIsWellFormed() {
   for (std::size_t i = 0; i < kCommandTable.size(); ++i) {
     const CommandEntry& entry = kCommandTable[i];
-    if (static_cast<std::size_t>(entry.form) != i + 1 || entry.pattern.size() < 2) return false;
+    if (static_cast<std::size_t>(entry.form) != i + 1 || entry.pattern.size() < 2 || entry.what.empty())
+      return false;
     int fields = 0;
     bool afterText = false;
     bool afterNumber = false;

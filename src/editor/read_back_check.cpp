@@ -21,72 +21,8 @@ constexpr std::array<std::string_view, 2> kFailurePrefixes = {"Didn't Handle: ",
 
 // What a line would be taken for, when it is taken for the wrong thing.
 std::string_view FormDescription(CommandForm form) {
-  switch (form) {
-    case CommandForm::None:
-      return "nothing the reader knows";
-    case CommandForm::ZoneVolume:
-      return "a volume command";
-    case CommandForm::ZoneEqBand:
-      return "an EQ band command";
-    case CommandForm::ZoneBassTreble:
-      return "a bass and treble command";
-    case CommandForm::ZoneBalanceLeft:
-    case CommandForm::ZoneBalanceRight:
-      return "a balance command";
-    case CommandForm::ZoneDspMode:
-      return "a DSP mode command";
-    case CommandForm::ZoneLowpass:
-      return "a lowpass command";
-    case CommandForm::ZoneVolumeLock:
-      return "a volume lock command";
-    case CommandForm::ZoneSystemEq:
-      return "a system EQ command";
-    case CommandForm::EqPresetName:
-      return "an EQ preset name command";
-    case CommandForm::EqPresetBand:
-      return "an EQ preset band command";
-    case CommandForm::FavoriteName:
-      return "a favorite name command";
-    case CommandForm::GroupName:
-      return "a group name command";
-    case CommandForm::ZoneName:
-      return "a zone name command";
-    case CommandForm::SourceName:
-      return "a source name command";
-    case CommandForm::ZoneRestriction:
-      return "a restriction command";
-    case CommandForm::GroupMember:
-      return "a group member command";
-    case CommandForm::FavoriteAudio:
-    case CommandForm::FavoriteVideo:
-    case CommandForm::FavoriteAudioVideo:
-      return "a favorite connection command";
-    case CommandForm::FrontPanelLock:
-      return "a front panel lock command";
-    case CommandForm::IrLockout:
-      return "an IR lockout command";
-    case CommandForm::DisplayLevel:
-      return "a display level command";
-    case CommandForm::Dhcp:
-      return "a DHCP command";
-    case CommandForm::IpAddress:
-      return "an IP address command";
-    case CommandForm::Netmask:
-      return "a netmask command";
-    case CommandForm::Gateway:
-      return "a gateway command";
-    case CommandForm::ErrorReply:
-      return "the unit's error reply";
-    case CommandForm::ConnectEcho:
-      return "a connect echo";
-    case CommandForm::ConfigurationEnd:
-      return "the end of the unit's answer";
-    case CommandForm::ConfigurationQuery:
-      return "the configuration query";
-    case CommandForm::VmReply:
-      return "a VM reply";
-  }
-  return "another command";
+  if (form == CommandForm::None) return "nothing the reader knows";
+  return kCommandTable[static_cast<std::size_t>(form) - 1].what;
 }
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
