@@ -152,9 +152,7 @@ class TestZemctlDiff : public QObject {
   }
 
   void unitComparedWithFile_data() {
-    QTest::addColumn<bool>("serial");
-    QTest::newRow("telnet") << false;
-    QTest::newRow("serial") << true;
+    AddLinkRows();
   }
   void unitComparedWithFile() {
     QFETCH(bool, serial);

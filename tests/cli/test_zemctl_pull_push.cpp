@@ -24,9 +24,7 @@ class TestZemctlPullPush : public QObject {
 
  private slots:
   void pullWritesWhatAFileExportWould_data() {
-    QTest::addColumn<bool>("serial");
-    QTest::newRow("telnet") << false;
-    QTest::newRow("serial") << true;
+    AddLinkRows();
   }
   void pullWritesWhatAFileExportWould() {
     QFETCH(bool, serial);
@@ -111,9 +109,7 @@ class TestZemctlPullPush : public QObject {
   }
 
   void pushSendsEveryLine_data() {
-    QTest::addColumn<bool>("serial");
-    QTest::newRow("telnet") << false;
-    QTest::newRow("serial") << true;
+    AddLinkRows();
   }
   void pushSendsEveryLine() {
     QFETCH(bool, serial);
@@ -162,9 +158,7 @@ class TestZemctlPullPush : public QObject {
   }
 
   void pushCountsErrorAnswers_data() {
-    QTest::addColumn<bool>("serial");
-    QTest::newRow("telnet") << false;
-    QTest::newRow("serial") << true;
+    AddLinkRows();
   }
   void pushCountsErrorAnswers() {
     QFETCH(bool, serial);

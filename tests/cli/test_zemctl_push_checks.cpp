@@ -32,9 +32,7 @@ class TestZemctlPushChecks : public QObject {
 
  private slots:
   void backupIsWhatPullWrites_data() {
-    QTest::addColumn<bool>("serial");
-    QTest::newRow("telnet") << false;
-    QTest::newRow("serial") << true;
+    AddLinkRows();
   }
   void backupIsWhatPullWrites() {
     QFETCH(bool, serial);
@@ -108,9 +106,7 @@ class TestZemctlPushChecks : public QObject {
   // A unit that takes every line verifies, even one that held other
   // restrictions, groups and favorites before.
   void verifyOfAFaithfulUnit_data() {
-    QTest::addColumn<bool>("serial");
-    QTest::newRow("telnet") << false;
-    QTest::newRow("serial") << true;
+    AddLinkRows();
   }
   void verifyOfAFaithfulUnit() {
     QFETCH(bool, serial);
@@ -126,9 +122,7 @@ class TestZemctlPushChecks : public QObject {
   }
 
   void verifyCatchesADroppedLine_data() {
-    QTest::addColumn<bool>("serial");
-    QTest::newRow("telnet") << false;
-    QTest::newRow("serial") << true;
+    AddLinkRows();
   }
   void verifyCatchesADroppedLine() {
     QFETCH(bool, serial);

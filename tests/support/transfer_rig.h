@@ -64,6 +64,14 @@ inline bool OpenLink(UnitSim& sim, bool serial, QStringList* link) {
   return true;
 }
 
+// The rows of a test run once over Telnet and once over a serial line: a
+// bool column "serial".
+inline void AddLinkRows() {
+  QTest::addColumn<bool>("serial");
+  QTest::newRow("telnet") << false;
+  QTest::newRow("serial") << true;
+}
+
 // The model and logs a File Mode import of `lines` gives.
 struct FileImport {
   Editor editor;

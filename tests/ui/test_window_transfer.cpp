@@ -30,6 +30,7 @@ using zem::ScriptedPrompts;
 using zem::SimOptions;
 using zem::TransferController;
 using zem::UnitSim;
+using zem::test::AddLinkRows;
 using zem::test::NonEmpty;
 
 namespace {
