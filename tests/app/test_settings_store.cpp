@@ -34,25 +34,31 @@ class TestSettingsStore : public QObject {
     QCOMPARE(QtSettingsStore(zem::DefaultSettingsFile()).Load(), (RememberedValues{"", "", {"/y.zem"}}));
   }
 
-  void settingsWanted_data() {
-    QTest::addColumn<bool>("noSettingsOption");
-    QTest::addColumn<QByteArray>("environment");  // "-": not set
-    QTest::addColumn<bool>("wanted");
-    QTest::newRow("default") << false << QByteArray("-") << true;
-    QTest::newRow("--no-settings") << true << QByteArray("0") << false;
-    QTest::newRow("variable 1") << false << QByteArray("1") << false;
-    QTest::newRow("variable 0") << false << QByteArray("0") << true;
+  // The file is outside input: over-long values, empty or repeated entries
+  // and entries beyond eight are dropped when it is read, and reading writes nothing.
+  void aHandEditedFileIsCleaned() {
+    QtSettingsStore store(config_.filePath("edited.conf"));
+    RememberedValues values{std::string(300, 'h'), "/dev/ttyS1", {"/a.zem", "", "/a.zem"}};
+    for (int i = 1; i <= 20; ++i) values.recentFiles.push_back("/f" + std::to_string(i) + ".zem");
+    store.Save(values);
+    zem::UserSettings settings;
+    settings.Attach(&store);
+    QCOMPARE(settings.TelnetHost(), std::string());
+    QCOMPARE(settings.SerialDevice(), std::string("/dev/ttyS1"));
+    const std::vector<std::string> eight{"/a.zem",  "/f1.zem", "/f2.zem", "/f3.zem",
+                                         "/f4.zem", "/f5.zem", "/f6.zem", "/f7.zem"};
+    QCOMPARE(settings.RecentFiles(), eight);
+    QCOMPARE(store.Load().recentFiles.size(), std::size_t(23));
   }
+
+  // --no-settings, or the variable set to anything but "" or "0": no settings.
   void settingsWanted() {
-    QFETCH(bool, noSettingsOption);
-    QFETCH(QByteArray, environment);
-    QFETCH(bool, wanted);
-    if (environment == "-") {
-      qunsetenv("ZEM_CONFIG_NO_SETTINGS");
-    } else {
-      qputenv("ZEM_CONFIG_NO_SETTINGS", environment);
-    }
-    QCOMPARE(zem::SettingsWanted(noSettingsOption), wanted);
+    qunsetenv("ZEM_CONFIG_NO_SETTINGS");
+    QVERIFY(zem::SettingsWanted(false) && !zem::SettingsWanted(true));
+    qputenv("ZEM_CONFIG_NO_SETTINGS", "0");
+    QVERIFY(zem::SettingsWanted(false));
+    qputenv("ZEM_CONFIG_NO_SETTINGS", "1");
+    QVERIFY(!zem::SettingsWanted(false));
     qunsetenv("ZEM_CONFIG_NO_SETTINGS");
   }
 

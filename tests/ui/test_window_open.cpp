@@ -124,10 +124,17 @@ class TestWindowOpen : public QObject, private zem::test::WindowFixture {
     QCOMPARE(shown, (QStringList{c, b + " (greyed)", a}));
     QVERIFY(!window->findChild<QAction*>("RecentFile4"));
 
-    // Chosen, a file is imported and goes to the top; Clear Menu empties the list.
+    // Chosen, a file is imported and goes to the top; eight are kept at most;
+    // Clear Menu empties the list.
     window->findChild<QAction*>("RecentFile3")->trigger();
     QCoreApplication::processEvents();
     QCOMPARE(window->Controller().Settings().RecentFiles(), (Paths{Bytes(a), Bytes(c), Bytes(b)}));
+    for (int i = 1; i <= 6; ++i)
+      window->Controller().Settings().AddRecentFile("/" + std::to_string(i) + ".zem");
+    emit window->findChild<QMenu*>("OpenRecent1")->aboutToShow();
+    QCOMPARE(window->findChild<QAction*>("RecentFile1")->text(), QString("/6.zem"));
+    QCOMPARE(window->findChild<QAction*>("RecentFile8")->text(), c);
+    QVERIFY(!window->findChild<QAction*>("RecentFile9"));
     window->findChild<QAction*>("ClearRecent1")->trigger();
     QCoreApplication::processEvents();
     QVERIFY(window->Controller().Settings().RecentFiles().empty());
