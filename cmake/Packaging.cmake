@@ -26,6 +26,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # Libraries from dpkg-shlibdeps; the window maps its font to Liberation Sans.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
+# Their dpkg triggers register the *.zem type (update-mime-database) and
+# the desktop entry that opens it (update-desktop-database).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion, shared-mime-info, desktop-file-utils")
 
 include(CPack)

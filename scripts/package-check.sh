@@ -22,7 +22,9 @@ if dpkg-query -W -f='${Status}' zem-config 2>/dev/null | grep -q "install ok ins
 fi
 
 scripts/deps.sh
-tools=(dpkg-dev file desktop-file-utils appstream man-db)
+# xdg-mime answers from the shared MIME database outside a desktop session
+# only through File::MimeInfo's mimetype (libfile-mimeinfo-perl).
+tools=(dpkg-dev file desktop-file-utils appstream man-db xdg-utils shared-mime-info libfile-mimeinfo-perl)
 missing=()
 for p in "${tools[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -95,12 +97,50 @@ for page in zem-config zemctl zem-unit-sim; do
 done
 [ -f /usr/share/doc/zem-config/copyright ] || fail "no copyright file"
 
+# A *.zem file is of the program's type, the installed desktop entry opens
+# it, and its Exec line imports it (the recent list in the settings names it).
+entry=/usr/share/applications/org.zemconfig.ZemConfig.desktop
+xdg=(env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID)
+files=$(mktemp -d)
+chmod 755 "$files"
+cp /usr/share/doc/zem-config/examples/small-8x24.zem "$files/site.zem"
+type=$("${xdg[@]}" xdg-mime query filetype "$files/site.zem")
+[ "$type" = application/x-zem-config ] || fail "xdg-mime query filetype: $type"
+default=$("${xdg[@]}" xdg-mime query default application/x-zem-config)
+[ "$default" = "$(basename "$entry")" ] || fail "xdg-mime query default: $default"
+exec_line=$(sed -n 's/^Exec=//p' "$entry")
+read -ra command <<<"$exec_line"
+for i in "${!command[@]}"; do
+  [ "${command[$i]}" != "%f" ] || command[i]="$files/site.zem"
+done
+[[ " ${command[*]} " == *" $files/site.zem "* ]] || fail "the Exec line takes no file: $exec_line"
+env -u ZEM_CONFIG_NO_SETTINGS -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME="$files/config" \
+  QT_QPA_PLATFORM=offscreen timeout 60 "${command[@]}" >/dev/null 2>&1 &
+program=$!
+opened=no
+for _ in $(seq 120); do
+  if grep -qF "$files/site.zem" "$files/config/zem-config/zem-config.conf" 2>/dev/null; then
+    opened=yes
+    break
+  fi
+  sleep 0.5
+done
+kill "$program" 2>/dev/null || true
+wait "$program" 2>/dev/null || true
+[ "$opened" = yes ] || fail "the desktop entry's Exec line did not open $files/site.zem"
+rm -rf "$files"
+
 "${sudo_cmd[@]}" apt-get remove -y -qq zem-config >/dev/null
 left=()
 while read -r path; do
   if [ -f "$path" ] || [ -L "$path" ]; then left+=("$path"); fi
 done <<<"$installed"
 if [ -e /usr/share/doc/zem-config ]; then left+=(/usr/share/doc/zem-config); fi
+# What the triggers made of the file type goes with it.
+if [ -e /usr/share/mime/application/x-zem-config.xml ]; then left+=(/usr/share/mime/application/x-zem-config.xml); fi
+if grep -qs x-zem-config /usr/share/applications/mimeinfo.cache; then
+  left+=("x-zem-config in /usr/share/applications/mimeinfo.cache")
+fi
 ((${#left[@]} == 0)) || fail "left behind after removal: ${left[*]}"
 if dpkg-query -W -f='${Status}' zem-config 2>/dev/null | grep -q "install ok installed"; then
   fail "still installed"

@@ -1,12 +1,20 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QIcon>
 #include <QStandardPaths>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "app/quick_eq_folder.h"
+#include "app/settings_store.h"
 #include "editor/editor.h"
 #include "ui/window/main_window.h"
 #include "ui/window/qt_prompts.h"
@@ -29,9 +37,28 @@ std::string NativePath(const QString& folder) {
   return std::string(path.constData(), static_cast<std::size_t>(path.size()));
 }
 
-// --help and --version print and end the program; a mistyped option is
-// reported and ends it too.
-void ProcessArguments(const QCoreApplication& app) {
+struct StartOptions {
+  QString file;  // a configuration to import at the start
+  bool noSettings = false;
+};
+
+// The bytes of an argument as given: the parser's text lacks bytes that
+// are not valid in the locale's encoding, and a file name may hold them.
+std::string ArgumentBytes(const QString& argument, int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (QFile::decodeName(argv[i]) == argument) return argv[i];
+  return QFile::encodeName(argument).toStdString();
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.string();
+}
+
+// --help and --version print and end the program; a mistyped option or a
+// second file is reported and ends it too.
+StartOptions ProcessArguments(const QCoreApplication& app) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       "Reads, edits and writes back the configuration of a ZEM multi-zone audio/video matrix\n"
@@ -40,7 +67,19 @@ void ProcessArguments(const QCoreApplication& app) {
       QDir::toNativeSeparators(QuickEQFolder()));
   parser.addHelpOption();
   parser.addVersionOption();
+  const QCommandLineOption noSettings(
+      "no-settings", "Neither read nor write the remembered host, serial port and recent files.");
+  parser.addOption(noSettings);
+  parser.addPositionalArgument("file", "A configuration (*.zem) to import at the start, in File Mode.",
+                               "[file]");
   parser.process(app);
+  const QStringList files = parser.positionalArguments();
+  if (files.size() > 1) {
+    std::fprintf(stderr, "zem-config: one file at most, not %lld\n%s", static_cast<long long>(files.size()),
+                 qPrintable(parser.helpText()));
+    std::exit(1);
+  }
+  return StartOptions{files.isEmpty() ? QString() : files.front(), parser.isSet(noSettings)};
 }
 
 // Whether the command line only asks for text, which needs no display.
@@ -68,12 +107,20 @@ int main(int argc, char* argv[]) {
   QGuiApplication::setDesktopFileName(ZEM_APP_ID);
   QApplication::setWindowIcon(QIcon(":/icons/zem-config.png"));
   QApplication::setFont(zem::WindowFont());
-  ProcessArguments(app);
+  const StartOptions options = ProcessArguments(app);
+  std::optional<zem::QtSettingsStore> settings;
+  if (zem::SettingsWanted(options.noSettings)) settings.emplace(zem::DefaultSettingsFile());
 
   zem::Editor editor(NativePath(QuickEQFolder()));
   zem::QtPrompts prompts;
   zem::MainWindow window(editor, prompts);
   prompts.SetParentWidget(&window);
+  window.Controller().UseSettingsStore(settings ? &*settings : nullptr);
   window.show();
+  if (!options.file.isEmpty()) {
+    // Once the window is up, so that an error box has a window to belong to.
+    const std::string file = AbsolutePath(ArgumentBytes(options.file, argc, argv));
+    QTimer::singleShot(0, &window, [&window, file] { window.OpenConfigurationFile(file); });
+  }
   return QApplication::exec();
 }

@@ -30,8 +30,10 @@ class Prompts {
   virtual std::optional<std::string> HostPrompt(const std::string& caption, const std::string& prompt,
                                                 const std::string& initialText) = 0;
   // The port chooser "Select Port": entries as shown, plus a typed device
-  // path; returns the device to open, or nothing when cancelled.
-  virtual std::optional<std::string> ChoosePort(const std::vector<std::string>& entries) = 0;
+  // path; returns the device to open, or nothing when cancelled. `offered`
+  // (an entry or a device path; may be empty) is the answer proposed.
+  virtual std::optional<std::string> ChoosePort(const std::vector<std::string>& entries,
+                                                const std::string& offered) = 0;
   // The default error box: caption "ZEM Configuration", error icon, OK.
   // `text` is the failure's text as raised; ErrorBoxText adds the period.
   virtual void ShowError(const std::string& text) = 0;

@@ -32,6 +32,7 @@ class ScriptedPrompts : public Prompts {
   std::vector<DefaultButton> confirmDefaults;  // one per confirmTexts entry
   std::vector<HostQuestion> hostQuestions;
   std::vector<std::vector<std::string>> portQuestions;
+  std::vector<std::string> portOffers;  // one per portQuestions entry
   std::vector<std::string> errors;
   std::vector<std::string> informations;
 
@@ -58,8 +59,10 @@ class ScriptedPrompts : public Prompts {
     hostQuestions.push_back(HostQuestion{caption, prompt, initialText});
     return Next(hostAnswers);
   }
-  std::optional<std::string> ChoosePort(const std::vector<std::string>& entries) override {
+  std::optional<std::string> ChoosePort(const std::vector<std::string>& entries,
+                                        const std::string& offered) override {
     portQuestions.push_back(entries);
+    portOffers.push_back(offered);
     return Next(portAnswers);
   }
   void ShowError(const std::string& text) override { errors.push_back(text); }

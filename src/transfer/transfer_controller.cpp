@@ -170,6 +170,7 @@ void TransferController::ChooseTelnetMode() {
       prompts_.HostPrompt("Enter the address for the ZEM4100", "Hostname or IP Address: ", telnet_.Host);
   if (host && !host->empty()) {
     telnet_.Host = *host;
+    settings_.SetTelnetHost(*host);
     editor_.messageLog.AppendLine("Using host: " + *host);
   } else {
     SetMode(Mode::None);
@@ -178,12 +179,23 @@ void TransferController::ChooseTelnetMode() {
   }
 }
 
+void TransferController::UseSettingsStore(SettingsStore* store) {
+  settings_.Attach(store);
+  telnet_.Host = settings_.TelnetHost();
+}
+
 void TransferController::OpenPortAsking() {
+  bool asked = false;
   if (serial_.Device().empty()) {
     const std::vector<SerialLink::PortEntry> ports = SerialLink::AvailablePorts();
     std::vector<std::string> entries;
-    for (const auto& p : ports) entries.push_back(p.text);
-    std::optional<std::string> choice = prompts_.ChoosePort(entries);
+    // The device opened last is offered: its entry when listed, else its path.
+    std::string offered = settings_.SerialDevice();
+    for (const auto& p : ports) {
+      entries.push_back(p.text);
+      if (!p.device.empty() && p.device == settings_.SerialDevice()) offered = p.text;
+    }
+    std::optional<std::string> choice = prompts_.ChoosePort(entries, offered);
     if (!choice || choice->empty()) throw LinkFailure("No serial port selected");
     // A listed port is known by its short name, a typed path as typed.
     std::string device = *choice;
@@ -195,8 +207,10 @@ void TransferController::OpenPortAsking() {
       }
     }
     serial_.SetDevice(device, name);
+    asked = true;
   }
   serial_.OpenPort();
+  if (asked) settings_.SetSerialDevice(serial_.Device());
 }
 
 void TransferController::Cancel() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editor/editor.h"
+#include "editor/user_settings.h"
 #include "transfer/event_wait.h"
 #include "transfer/file_io.h"
 #include "transfer/prompts.h"
@@ -55,6 +56,15 @@ class TransferController : public QObject {
   void ChooseTelnetMode();
   void ImportConfiguration();
   void ExportConfiguration();
+  // File > Import of `path` without the open dialog (a file named on the
+  // command line, dropped on the window or chosen from Open Recent); in
+  // File Mode only.
+  void ImportConfigurationFrom(const std::string& path);
+  // The host, serial device and files imported or exported, remembered from
+  // here on in `store` (read now; nullptr: for this run only). A remembered
+  // host or device is only offered in the prompts, never connected to.
+  void UseSettingsStore(SettingsStore* store);
+  UserSettings& Settings() { return settings_; }
 
   // Whether an import or export is under way (Import and Export are refused then).
   bool Busy() const { return busy_; }
@@ -217,6 +227,8 @@ class TransferController : public QObject {
   bool collectLimitReported_ = false;  // logged once until the received text is cleared
 
   std::string lastOpenedFile_;
+  std::optional<std::string> givenFile_;  // the next import's file, instead of the dialog
+  UserSettings settings_;
 };
 
 }  // namespace zem

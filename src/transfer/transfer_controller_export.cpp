@@ -82,6 +82,7 @@ void TransferController::ExportFile() {
   if (!WriteFileAtomically(name, ZemFileText(editor_.messageLog.Lines()), &error, &waiter))
     throw std::runtime_error("Cannot create file " + name + ". " + error);
   editor_.status.Set("Exported to file: " + name);
+  settings_.AddRecentFile(name);
 }
 
 void TransferController::ExportTelnet(const std::vector<std::string>& commands) {

@@ -2,6 +2,7 @@
 // over Telnet into the editor.
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "transfer/file_io.h"
 #include "transfer/transfer_controller.h"
@@ -32,8 +33,17 @@ void TransferController::ImportConfiguration() {
     editor_.RestoreKept();
     editor_.messageLog.AppendLine(kConfigurationKept);
   }
+  if (mode_ == Mode::File && (run_.outcome == Outcome::Completed || run_.outcome == Outcome::Incomplete))
+    settings_.AddRecentFile(lastOpenedFile_);
   ScheduleSerialReceive();
   if (failure) prompts_.ShowError(*failure);
+}
+
+void TransferController::ImportConfigurationFrom(const std::string& path) {
+  if (busy_ || mode_ != Mode::File) return;
+  givenFile_ = path;
+  ImportConfiguration();
+  givenFile_.reset();
 }
 
 void TransferController::RunImport() {
@@ -129,8 +139,8 @@ void TransferController::ImportSerial() {
 }
 
 void TransferController::ImportFile() {
-  std::optional<std::string> chosen =
-      prompts_.OpenFile(Prompts::FileDialog{"zem", kZemFilter, lastOpenedFile_});
+  std::optional<std::string> chosen = std::exchange(givenFile_, std::nullopt);
+  if (!chosen) chosen = prompts_.OpenFile(Prompts::FileDialog{"zem", kZemFilter, lastOpenedFile_});
   if (!chosen) {
     run_.nothingRead = "No file was chosen.";
     return;

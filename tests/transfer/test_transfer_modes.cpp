@@ -69,6 +69,30 @@ class TestTransferModes : public QObject {
     QCOMPARE(rig.editor.receivedText.LineCount(), std::size_t{0});
   }
 
+  // The host and the device are offered again after a restart, and only
+  // offered: nothing connects until the user answers.
+  void hostAndPortAreRememberedAndOffered() {
+    struct : SettingsStore {
+      RememberedValues kept{"10.9.8.7:2323", "/dev/ttyREMEMBERED", {}};
+      RememberedValues Load() override { return kept; }
+      void Save(const RememberedValues& values) override { kept = values; }
+    } store;
+    Rig rig;
+    rig.ctl.UseSettingsStore(&store);
+    QVERIFY(rig.UseTelnet());
+    QCOMPARE(rig.prompts.hostQuestions.back().initialText, std::string("10.9.8.7:2323"));
+    QCOMPARE(store.kept.telnetHost, "127.0.0.1:" + std::to_string(rig.sim.TcpPort()));
+
+    rig.prompts.portAnswers.push_back("/dev/no-such-port-here");
+    rig.ctl.ChooseSerialMode();  // a port that does not open is not remembered
+    QCOMPARE(rig.prompts.portOffers.back(), std::string("/dev/ttyREMEMBERED"));
+    QCOMPARE(store.kept.serialDevice, std::string("/dev/ttyREMEMBERED"));
+    QVERIFY(rig.UseSerial());
+    QCOMPARE(store.kept.serialDevice, rig.sim.PtyPath());
+    rig.ctl.ChooseSerialMode();
+    QCOMPARE(rig.prompts.portOffers.back(), rig.sim.PtyPath());
+  }
+
   void portThatCannotOpenIsAnError() {
     Rig rig;
     rig.prompts.portAnswers.push_back("/dev/no-such-port-here");

@@ -122,6 +122,16 @@ class TestWindowDialogs : public QObject {
 
     std::unique_ptr<QDialog> empty = BuildPortChooserDialog({});
     QCOMPARE(empty->findChild<QComboBox*>("PortCombo")->count(), 0);
+
+    // The port opened last is offered: its entry when listed, else its path.
+    auto offered = [&](const std::string& port) {
+      return BuildPortChooserDialog(entries, nullptr, port)
+          ->findChild<QComboBox*>("PortCombo")
+          ->currentText();
+    };
+    QCOMPARE(offered("ttyS0 - 16550A"), QString("ttyS0 - 16550A"));
+    QCOMPARE(offered("/dev/pts/7"), QString("/dev/pts/7"));
+    QCOMPARE(offered(""), QString("ttyUSB0 - FT232R USB UART"));
   }
 
   void portDevices() {

@@ -110,6 +110,7 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
 
   BuildMenu();
   BuildPages();
+  SetUpOpening();
 
   auto* bar = new QStatusBar(this);
   bar->setObjectName("StatusBar1");

@@ -13,6 +13,8 @@
 
 class QAction;
 class QActionGroup;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QPushButton;
 class QShortcut;
@@ -29,6 +31,7 @@ class GroupsView;
 class RestrictionsView;
 class SourceZoneNamingView;
 class FavoriteGroupNamingView;
+class OpenRecentMenu;
 
 // The main window: the File menu that drives the transfers, the page control
 // whose pages are the editors, the two text areas of the "Configuration File"
@@ -81,15 +84,26 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // The title's modified mark follows the editor's unsaved changes.
   void UpdateModifiedMark();
 
+  // Imports `path` as File > Import would, after the unsaved guard, in File
+  // Mode (chosen first as the menu would): a file named on the command
+  // line, dropped on the window or chosen from File > Open Recent.
+  void OpenConfigurationFile(const std::string& path);
+  static constexpr const char* kBusyOpenStatus = " A transfer is running: the file was not opened";
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   // On the first showing, once the frame is known, a window that does not fit
   // its screen is fitted to it.
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A *.zem file dropped on the window is opened.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildMenu();
+  // Drops and File > Open Recent (main_window_open.cpp).
+  void SetUpOpening();
   void BuildPages();
   // Places the page control and the controls that grow in a client area of `client`.
   void LayOutClient(QSize client);
@@ -112,6 +126,7 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QAction* exportAction_ = nullptr;
   QAction* compareAction_ = nullptr;
   std::string lastComparedFile_;
+  OpenRecentMenu* openRecentMenu_ = nullptr;
 
   QTabWidget* pageTabs_ = nullptr;
   // The two text areas, over the editor's logs; they let go of the logs when

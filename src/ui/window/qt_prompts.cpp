@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -126,7 +127,8 @@ std::unique_ptr<QDialog> BuildHostPromptDialog(const std::string& caption, const
   return dialog;
 }
 
-std::unique_ptr<QDialog> BuildPortChooserDialog(const std::vector<std::string>& entries, QWidget* parent) {
+std::unique_ptr<QDialog> BuildPortChooserDialog(const std::vector<std::string>& entries, QWidget* parent,
+                                                const std::string& offered) {
   auto dialog = std::make_unique<QDialog>(parent);
   dialog->setObjectName("SelectPort");
   dialog->setWindowTitle("Select Port");
@@ -151,6 +153,15 @@ std::unique_ptr<QDialog> BuildPortChooserDialog(const std::vector<std::string>& 
   combo->setInsertPolicy(QComboBox::NoInsert);
   for (const std::string& entry : entries) combo->addItem(Latin1(entry));
   combo->setCurrentIndex(entries.empty() ? -1 : 0);
+  if (!offered.empty()) {
+    const int listed = combo->findText(Latin1(offered), Qt::MatchExactly);
+    if (listed >= 0) {
+      combo->setCurrentIndex(listed);
+    } else {
+      combo->setEditText(
+          QFile::decodeName(QByteArray(offered.data(), static_cast<qsizetype>(offered.size()))));
+    }
+  }
   combo->setGeometry(12, 52, 196, 22);
 
   QPushButton* ok = MakeButton("OkButton", "OK", QRect(30, 94, 75, 25), dialog.get());
@@ -233,8 +244,9 @@ std::optional<std::string> QtPrompts::HostPrompt(const std::string& caption, con
   return Latin1Bytes(dialog->findChild<QLineEdit*>("PromptEdit")->text());
 }
 
-std::optional<std::string> QtPrompts::ChoosePort(const std::vector<std::string>& entries) {
-  std::unique_ptr<QDialog> dialog = BuildPortChooserDialog(entries, parent_);
+std::optional<std::string> QtPrompts::ChoosePort(const std::vector<std::string>& entries,
+                                                 const std::string& offered) {
+  std::unique_ptr<QDialog> dialog = BuildPortChooserDialog(entries, parent_, offered);
   if (dialog->exec() != QDialog::Accepted) return std::nullopt;
   return PortDeviceFor(dialog->findChild<QComboBox*>("PortCombo")->currentText());
 }

@@ -35,9 +35,9 @@ struct DialogUnits {
 DialogUnits DialogUnitsOf(const QFont& font);
 
 // The port chooser "Select Port". Children: "PortLine1", "PortLine2",
-// "PortCombo" (editable), "OkButton", "CancelButton".
+// "PortCombo" (editable, showing `offered` when given), "OkButton", "CancelButton".
 std::unique_ptr<QDialog> BuildPortChooserDialog(const std::vector<std::string>& entries,
-                                                QWidget* parent = nullptr);
+                                                QWidget* parent = nullptr, const std::string& offered = {});
 // The device to open for what the port chooser's combo holds: a listed entry
 // "ttyUSB0 - FT232R USB UART" gives "/dev/ttyUSB0"; typed text is a device
 // path ("/dev/pts/3"; a bare name is looked for in /dev); empty gives nothing.
@@ -64,7 +64,8 @@ class QtPrompts : public Prompts {
   bool Confirm(const std::string& text, DefaultButton defaultButton = DefaultButton::Ok) override;
   std::optional<std::string> HostPrompt(const std::string& caption, const std::string& prompt,
                                         const std::string& initialText) override;
-  std::optional<std::string> ChoosePort(const std::vector<std::string>& entries) override;
+  std::optional<std::string> ChoosePort(const std::vector<std::string>& entries,
+                                        const std::string& offered) override;
   void ShowError(const std::string& text) override;
   void ShowInformation(const std::string& text) override;
 

@@ -1,0 +1,82 @@
+#include "app/settings_store.h"
+
+#include <QByteArray>
+#include <QSettings>
+#include <QStandardPaths>
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+namespace zem {
+
+namespace {
+
+constexpr char kTelnetHostKey[] = "telnet/host";
+constexpr char kSerialDeviceKey[] = "serial/device";
+constexpr char kRecentFilesKey[] = "recentFiles";
+constexpr char kPathKey[] = "path";
+// A hand-edited file may list any number; the list keeps eight distinct ones.
+constexpr int kRecentEntriesRead = 64;
+
+std::string Bytes(const QVariant& value) {
+  const QByteArray bytes = value.toByteArray();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QByteArray Value(const std::string& bytes) {
+  return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+}  // namespace
+
+QString DefaultSettingsFile() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         "/zem-config/zem-config.conf";
+}
+
+bool SettingsWanted(bool noSettingsOption) {
+  const QByteArray off = qgetenv("ZEM_CONFIG_NO_SETTINGS");
+  return !noSettingsOption && (off.isEmpty() || off == "0");
+}
+
+RememberedValues QtSettingsStore::Load() {
+  QSettings settings(file_, QSettings::IniFormat);
+  RememberedValues values;
+  values.telnetHost = Bytes(settings.value(kTelnetHostKey));
+  values.serialDevice = Bytes(settings.value(kSerialDeviceKey));
+  const int count = std::min(settings.beginReadArray(kRecentFilesKey), kRecentEntriesRead);
+  for (int i = 0; i < count; ++i) {
+    settings.setArrayIndex(i);
+    values.recentFiles.push_back(Bytes(settings.value(kPathKey)));
+  }
+  settings.endArray();
+  return values;
+}
+
+void QtSettingsStore::Save(const RememberedValues& values) {
+  QSettings settings(file_, QSettings::IniFormat);
+  for (const auto& [key, value] :
+       {std::pair{kTelnetHostKey, &values.telnetHost}, std::pair{kSerialDeviceKey, &values.serialDevice}}) {
+    if (value->empty()) {
+      settings.remove(key);
+    } else {
+      settings.setValue(key, Value(*value));
+    }
+  }
+  settings.remove(kRecentFilesKey);
+  settings.beginWriteArray(kRecentFilesKey, static_cast<int>(values.recentFiles.size()));
+  for (std::size_t i = 0; i < values.recentFiles.size(); ++i) {
+    settings.setArrayIndex(static_cast<int>(i));
+    settings.setValue(kPathKey, Value(values.recentFiles[i]));
+  }
+  settings.endArray();
+  settings.sync();
+  if (settings.status() == QSettings::NoError) {
+    failureReported_ = false;
+  } else if (!failureReported_) {
+    failureReported_ = true;
+    std::fprintf(stderr, "zem-config: cannot write the settings file %s\n", qPrintable(file_));
+  }
+}
+
+}  // namespace zem
