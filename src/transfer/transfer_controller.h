@@ -55,6 +55,18 @@ class TransferController : public QObject {
   void ChooseTelnetMode();
   void ImportConfiguration();
   void ExportConfiguration();
+  // File > Export Changes: sends only the lines that bring the unit from
+  // what it is known to hold (editor's unitBaseline) to the configuration
+  // now, as an export to the unit sends its lines. Says why when it cannot.
+  void ExportChanges();
+  // Whether Export Changes can run now (the configuration with the edits the
+  // pages still hold against what the unit on the current link holds).
+  ChangesState ExportChangesState() const;
+  // Why Export Changes cannot run (no leading blank); empty when it can.
+  static std::string ChangesStateText(ChangesState state);
+  // The current link as the baseline knows it: mode plus host:port, or the
+  // serial device; empty in File Mode or with no host or device yet.
+  std::string LinkKey() const;
 
   // Whether an import or export is under way (Import and Export are refused then).
   bool Busy() const { return busy_; }
@@ -144,6 +156,8 @@ class TransferController : public QObject {
     int errorReplies = 0;
     int refusedAt = 0;  // the command whose refusal was counted last
     std::vector<std::string> refusedCommands;
+    bool unitReached = false;                       // a command line went (partly) to the unit
+    std::optional<UnitConfiguration> exportedUnit;  // the configuration the export sends
   };
 
   // After a cancelled host prompt no mode is checked: Import and Export are
@@ -183,9 +197,21 @@ class TransferController : public QObject {
   void ImportSerial();
   void ImportFile();
   void ImportTelnet();
+  // What the unit is known to hold after an import: new or forgotten.
+  void NoteUnitAfterImport();
 
   // transfer_controller_export.cpp
+  // The frame of an export run: the status line, the unsaved mark, the
+  // baseline and the error box after it.
+  void RunExportFrame(void (TransferController::*run)());
+  // The full sequence, built and shown in Memo3; throws when a value would
+  // not read back as itself.
+  std::vector<std::string> PrepareCheckedExport();
   void RunExport();
+  void RunExportChanges();
+  // What the unit is known to hold after an export: new, kept or forgotten.
+  void NoteUnitAfterExport();
+  void SendToUnit(const std::vector<std::string>& commands);
   void ExportFile();
   void ExportTelnet(const std::vector<std::string>& commands);
   void ExportSerial(const std::vector<std::string>& commands);
