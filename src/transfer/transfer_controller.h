@@ -55,6 +55,14 @@ class TransferController : public QObject {
   void ChooseTelnetMode();
   void ImportConfiguration();
   void ExportConfiguration();
+  // An export to the unit that sends `lines` (command lines of the
+  // configuration's export, such as BuildChangedCommands gives) instead of
+  // the whole sequence: the same read-back check of the whole export first,
+  // the same run, waits, replies, cancel, "(ERROR)" count, outcome and
+  // status texts, and MarkExported once every line was answered without
+  // "(ERROR)". The message log shows the lines sent. Over a link only: in
+  // File Mode, or with no command line to send, nothing runs.
+  void ExportLines(std::vector<std::string> lines);
 
   // Whether an import or export is under way (Import and Export are refused then).
   bool Busy() const { return busy_; }
@@ -198,6 +206,8 @@ class TransferController : public QObject {
   Prompts& prompts_;
   Mode mode_ = Mode::File;
   bool busy_ = false;
+  // What ExportLines sends instead of the whole sequence, during its run.
+  std::optional<std::vector<std::string>> linesToSend_;
   bool cancelRequested_ = false;
   RunState run_;
 

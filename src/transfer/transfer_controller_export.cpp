@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "command/command_writer.h"
 #include "editor/read_back_check.h"
@@ -19,7 +20,18 @@ std::string SendingStatus(int sent, std::size_t total) {
   return " Sending line " + std::to_string(sent + 1) + " of " + std::to_string(total);
 }
 
+// Lines the unit is sent; an export's empty lines only separate its blocks.
+bool IsCommandLine(const std::string& line) { return !line.empty() && line.front() == '['; }
+
 }  // namespace
+
+void TransferController::ExportLines(std::vector<std::string> lines) {
+  if (busy_ || (mode_ != Mode::Serial && mode_ != Mode::Telnet)) return;
+  if (std::none_of(lines.begin(), lines.end(), IsCommandLine)) return;
+  linesToSend_ = std::move(lines);
+  ExportConfiguration();
+  linesToSend_.reset();
+}
 
 void TransferController::ExportConfiguration() {
   if (busy_) return;
@@ -50,9 +62,13 @@ void TransferController::RunExport() {
     for (const ReadBackProblem& problem : problems) editor_.messageLog.AppendLine("  " + problem.Text());
     throw std::runtime_error(ReadBackRefusal(problems));
   }
+  if (linesToSend_) {
+    editor_.messageLog.Clear();
+    editor_.messageLog.AppendText(ZemFileText(*linesToSend_));
+  }
   std::vector<std::string> commands;
-  for (const std::string& line : lines)
-    if (!line.empty() && line.front() == '[') commands.push_back(line);
+  for (const std::string& line : linesToSend_ ? *linesToSend_ : lines)
+    if (IsCommandLine(line)) commands.push_back(line);
   run_.commandCount = commands.size();
   run_.outcome = Outcome::Completed;
   if (mode_ == Mode::File) {
