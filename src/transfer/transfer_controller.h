@@ -67,6 +67,15 @@ class TransferController : public QObject {
   // The current link as the baseline knows it: mode plus host:port, or the
   // serial device; empty in File Mode or with no host or device yet.
   std::string LinkKey() const;
+  // An export to the unit that sends `lines` (command lines of the
+  // configuration's export, such as BuildChangedCommands gives) instead of
+  // the whole sequence: the same read-back check of the whole export first,
+  // the same run, waits, replies, cancel, "(ERROR)" count, outcome and
+  // status texts, and MarkExported once every line was answered without
+  // "(ERROR)". The message log shows the lines sent. Over a link only: in
+  // File Mode, or with no command line to send, nothing runs. Once the unit
+  // took them all, it is known to hold the configuration.
+  void ExportLines(std::vector<std::string> lines);
 
   // Whether an import or export is under way (Import and Export are refused then).
   bool Busy() const { return busy_; }
@@ -208,10 +217,12 @@ class TransferController : public QObject {
   // not read back as itself.
   std::vector<std::string> PrepareCheckedExport();
   void RunExport();
-  void RunExportChanges();
+  // Export Changes, or ExportLines with linesToSend_.
+  void RunExportLines();
   // What the unit is known to hold after an export: new, kept or forgotten.
   void NoteUnitAfterExport();
-  void SendToUnit(const std::vector<std::string>& commands);
+  // The command lines among `lines`, over the link.
+  void SendToUnit(const std::vector<std::string>& lines);
   void ExportFile();
   void ExportTelnet(const std::vector<std::string>& commands);
   void ExportSerial(const std::vector<std::string>& commands);
@@ -224,6 +235,8 @@ class TransferController : public QObject {
   Prompts& prompts_;
   Mode mode_ = Mode::File;
   bool busy_ = false;
+  // What ExportLines sends instead of the whole sequence, during its run.
+  std::optional<std::vector<std::string>> linesToSend_;
   bool cancelRequested_ = false;
   RunState run_;
 

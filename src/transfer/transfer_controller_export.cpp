@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "command/change_set.h"
 #include "command/command_writer.h"
@@ -20,7 +21,19 @@ std::string SendingStatus(int sent, std::size_t total) {
   return " Sending line " + std::to_string(sent + 1) + " of " + std::to_string(total);
 }
 
+// Lines the unit is sent; an export's empty lines only separate its blocks.
+bool IsCommandLine(const std::string& line) { return !line.empty() && line.front() == '['; }
+
 }  // namespace
+
+void TransferController::ExportLines(std::vector<std::string> lines) {
+  if (busy_ || (mode_ != Mode::Serial && mode_ != Mode::Telnet)) return;
+  if (std::none_of(lines.begin(), lines.end(), IsCommandLine)) return;
+  if (!editor_.HasConfiguration()) return;
+  linesToSend_ = std::move(lines);
+  RunExportFrame(&TransferController::RunExportLines);
+  linesToSend_.reset();
+}
 
 void TransferController::ExportConfiguration() {
   if (busy_) return;
@@ -43,7 +56,7 @@ void TransferController::ExportChanges() {
     editor_.status.Set(" " + ChangesStateText(state));
     return;
   }
-  RunExportFrame(&TransferController::RunExportChanges);
+  RunExportFrame(&TransferController::RunExportLines);
 }
 
 std::string TransferController::ChangesStateText(ChangesState state) {
@@ -108,32 +121,37 @@ std::vector<std::string> TransferController::PrepareCheckedExport() {
 
 void TransferController::RunExport() {
   const std::vector<std::string> lines = PrepareCheckedExport();
-  std::vector<std::string> commands;
-  for (const std::string& line : lines)
-    if (!line.empty() && line.front() == '[') commands.push_back(line);
   if (mode_ == Mode::File) {
-    run_.commandCount = commands.size();
+    run_.commandCount = static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), IsCommandLine));
     run_.outcome = Outcome::Completed;
     ExportFile();
   } else {
-    SendToUnit(commands);
+    SendToUnit(lines);
   }
 }
 
-void TransferController::RunExportChanges() {
+void TransferController::RunExportLines() {
   // The whole configuration must read back before any part of it is sent.
   PrepareCheckedExport();
-  const UnitConfiguration* base = editor_.unitBaseline.For(LinkKey());
-  if (!base)
-    throw std::runtime_error("What the unit holds is no longer known: export the whole configuration.");
-  const std::vector<std::string> changes = BuildChangedCommands(*base, *run_.exportedUnit);
+  std::vector<std::string> lines;
+  if (linesToSend_) {
+    lines = *linesToSend_;
+  } else {
+    const UnitConfiguration* base = editor_.unitBaseline.For(LinkKey());
+    if (!base)
+      throw std::runtime_error("What the unit holds is no longer known: export the whole configuration.");
+    lines = BuildChangedCommands(*base, *run_.exportedUnit);
+  }
   // Memo3 shows what is sent.
   editor_.messageLog.Clear();
-  editor_.messageLog.AppendText(ZemFileText(changes));
-  SendToUnit(changes);
+  editor_.messageLog.AppendText(ZemFileText(lines));
+  SendToUnit(lines);
 }
 
-void TransferController::SendToUnit(const std::vector<std::string>& commands) {
+void TransferController::SendToUnit(const std::vector<std::string>& lines) {
+  std::vector<std::string> commands;
+  for (const std::string& line : lines)
+    if (IsCommandLine(line)) commands.push_back(line);
   run_.commandCount = commands.size();
   run_.outcome = Outcome::Completed;
   if (mode_ == Mode::Telnet) {
