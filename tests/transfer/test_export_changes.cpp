@@ -264,6 +264,17 @@ class TestExportChanges : public QObject {
     QCOMPARE(rig.editor.IsModified(), s >= Step::ExportTaken && !sentWhole);
   }
 
+  // Whatever answers on the port once it is back may be another unit.
+  void lostSerialPortForgetsTheUnit() {
+    Rig rig(Serving(Config()));
+    QVERIFY(rig.UseSerial());
+    QVERIFY(ImportFromUnit(rig));
+    QVERIFY(Known(rig));
+    rig.sim.ClosePty();
+    QTRY_VERIFY(!rig.ctl.Serial().IsPortOpen());
+    QVERIFY(!Known(rig));
+  }
+
   // An export refused in part keeps the edits marked unsaved.
   void refusedChangesStayUnsaved() {
     Rig rig(Serving(Config()));

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
@@ -510,6 +511,60 @@ class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
     QVERIFY(!window->isVisible());
     QVERIFY(!window->Controller().Busy());
     QTRY_COMPARE(sim->OpenConnections(), 0);
+  }
+
+  // File > Export Changes stays greyed, saying why, until there is
+  // something to send to a unit whose configuration is known; then it sends
+  // just that and the window has nothing unsaved.
+  void exportChangesSendsWhatChanged() {
+    SimOptions options;
+    options.configLines = zem::GenerateConfiguration(4, 12);
+    QVERIFY(UseTelnet(options));
+    auto* item = window->findChild<QAction*>("ExportChanges1");
+    QVERIFY(item);
+    const QList<QAction*> fileItems = window->findChild<QMenu*>("File1")->actions();
+    QCOMPARE(fileItems.indexOf(item), fileItems.indexOf(window->findChild<QAction*>("Export1")) + 1);
+    QCOMPARE(item->text(), QString("Export C&hanges"));
+    QVERIFY(!item->isEnabled());
+    window->findChild<QAction*>("Import1")->trigger();
+    QCOMPARE(window->Controller().LastOutcome(), TransferController::Outcome::Completed);
+    QVERIFY(!item->isEnabled());
+    QCOMPARE(item->toolTip(), QString("No changes to export"));
+
+    auto* zoneNames = window->findChild<QTableView*>("StringGrid2");
+    QVERIFY(zoneNames->model()->setData(zoneNames->model()->index(3, 1), QString("Kitchen")));
+    QVERIFY(item->isEnabled());
+    --editor->model.unit.ZoneCount;
+    editor->revision.Bump();
+    QVERIFY(!item->isEnabled());
+    QCOMPARE(item->toolTip(), QString("The source or zone count changed: a full export is needed"));
+    ++editor->model.unit.ZoneCount;
+    editor->revision.Bump();
+    QVERIFY(item->isEnabled());
+    QVERIFY(window->isWindowModified());
+
+    sim->ClearRecord();
+    bool enabledDuringRun = false;
+    connect(sim.get(), &UnitSim::CommandRecorded, this, [&] { enabledDuringRun |= item->isEnabled(); });
+    item->trigger();
+    QVERIFY(!enabledDuringRun);
+    const std::vector<std::string>& sent = sim->Recorded();
+    QCOMPARE(sent.size(), std::size_t(2));
+    QVERIFY2(sent.front().find("Kitchen") != std::string::npos, sent.front().c_str());
+    QCOMPARE(sent.back(), std::string("[EC]"));
+    QTRY_VERIFY(
+        ShownLines(window->findChild<zem::TextLogView*>("Memo3")).contains(QString::fromStdString(sent[0])));
+    QCOMPARE(window->findChild<QLabel*>("StatusText")->text(), QString(" Telnet Export Complete"));
+    QVERIFY(!window->isWindowModified());
+    QVERIFY(!item->isEnabled());
+    QCOMPARE(item->toolTip(), QString("No changes to export"));
+
+    // Nothing is known of what a file holds.
+    QVERIFY(zoneNames->model()->setData(zoneNames->model()->index(3, 1), QString("Pantry")));
+    QVERIFY(item->isEnabled());
+    window->findChild<QAction*>("File2")->trigger();
+    QVERIFY(!item->isEnabled());
+    QVERIFY(item->toolTip().startsWith("What the unit holds is not known"));
   }
 
   // A hung-up pty would make the port report errors on every pass of the
