@@ -210,6 +210,9 @@ class TransferController : public QObject {
   void NoteUnitAfterImport();
 
   // transfer_controller_export.cpp
+  // Not while a run is under way or with no configuration; with no mode
+  // chosen the status line says so.
+  bool ExportMayStart();
   // The frame of an export run: the status line, the unsaved mark, the
   // baseline and the error box after it.
   void RunExportFrame(void (TransferController::*run)());

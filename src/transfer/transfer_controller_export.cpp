@@ -35,23 +35,21 @@ void TransferController::ExportLines(std::vector<std::string> lines) {
   linesToSend_.reset();
 }
 
-void TransferController::ExportConfiguration() {
-  if (busy_) return;
-  if (!editor_.HasConfiguration()) return;
+bool TransferController::ExportMayStart() {
+  if (busy_ || !editor_.HasConfiguration()) return false;
   if (mode_ == Mode::None) {
     editor_.status.Set(kChooseModeStatus);
-    return;
+    return false;
   }
-  RunExportFrame(&TransferController::RunExport);
+  return true;
+}
+
+void TransferController::ExportConfiguration() {
+  if (ExportMayStart()) RunExportFrame(&TransferController::RunExport);
 }
 
 void TransferController::ExportChanges() {
-  if (busy_) return;
-  if (!editor_.HasConfiguration()) return;
-  if (mode_ == Mode::None) {
-    editor_.status.Set(kChooseModeStatus);
-    return;
-  }
+  if (!ExportMayStart()) return;
   if (const ChangesState state = ExportChangesState(); state != ChangesState::Ready) {
     editor_.status.Set(" " + ChangesStateText(state));
     return;
