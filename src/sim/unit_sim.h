@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QTimer>
@@ -30,8 +31,8 @@ struct SimOptions {
   bool bytePerWrite = false;                               // every byte in a write of its own
   bool noEndMarker = false;                                // never send the dump's end marker
   bool trailingBytes = false;                              // more bytes right after the end marker
-  bool pace = false;                                       // 9600 bps: about one byte a millisecond
-  bool endless = false;                                    // the dump never ends (repeats the lines)
+  bool pace = false;     // 9600 bps: sends and takes about one byte a millisecond
+  bool endless = false;  // the dump never ends (repeats the lines)
   bool endlessDropped =
       false;  // after the lines, bytes a reader drops (LF, 128-255, Telnet negotiation), without end
   bool floodReplies = false;  // once the first command or "[]" came, "(OK)" replies without end
@@ -119,6 +120,7 @@ class UnitSim : public QObject {
   struct Channel;
   void OnNewConnection();
   void OnInput(Channel& ch);
+  void WaitToRead(Channel& ch);
   void ParseTelnet(Channel& ch);
   void ParseSerial(Channel& ch);
   void TakeSerialCommand(Channel& ch, std::size_t length);
@@ -147,6 +149,7 @@ class UnitSim : public QObject {
   int connections_ = 0;
   int commandsReceived_ = 0;
   UnitMemory memory_;
+  QElapsedTimer clock_;  // the pace's milliseconds
 };
 
 }  // namespace zem
