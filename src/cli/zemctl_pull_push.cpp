@@ -206,19 +206,20 @@ bool SamePath(const std::string& a, const std::string& b) {
   return error ? a == b : pa == pb;
 }
 
-// Reads the configuration the unit holds for --since; false after saying why.
-bool ReadBase(Editor& base, const std::string& path) {
+// Reads a file push needs whole, IN or BASE: kExitOk, else (after saying
+// why) kExitUsage, or `noSource` when it names no source.
+int ReadWhole(Editor& editor, const std::string& path, int noSource, const char* ifNoSource) {
   bool cut = false;
-  if (!ImportFile(base, path, &cut)) return false;
+  if (!ImportFile(editor, path, &cut)) return kExitUsage;
   if (cut) {
     PrintError("nothing sent: only a part of " + path + " was read");
-    return false;
+    return kExitUsage;
   }
-  if (!base.HasConfiguration()) {
-    PrintError(path + " names no source; nothing sent");
-    return false;
+  if (!editor.HasConfiguration()) {
+    PrintError(path + " names no source; " + ifNoSource);
+    return noSource;
   }
-  return true;
+  return kExitOk;
 }
 
 }  // namespace
@@ -364,24 +365,18 @@ int RunPush(const std::vector<std::string>& args) {
     return Usage(kPushHelp, "with --backup, --since names the backup's file (" + backupPath + ")");
 
   Editor editor;
-  bool cut = false;
-  if (!ImportFile(editor, input, &cut)) return kExitUsage;
-  if (cut) {
-    PrintError("nothing sent: only a part of " + input + " was read");
-    return kExitUsage;
-  }
-  if (!editor.HasConfiguration()) {
-    PrintError(input + " names no source; nothing to send");
-    return kExitNoConfiguration;
-  }
+  if (const int status = ReadWhole(editor, input, kExitNoConfiguration, "nothing to send")) return status;
   // Checked before the backup: a refused push leaves the unit alone.
   if (!CheckedExportText(editor, "nothing sent")) return kExitUsage;
   // Read before connecting unless it is the backup to come.
   Editor base;
-  if (!sincePath.empty() && backupPath.empty() && !ReadBase(base, sincePath)) return kExitUsage;
+  const auto readBase = [&] { return ReadWhole(base, sincePath, kExitUsage, "nothing sent"); };
+  if (!sincePath.empty() && backupPath.empty())
+    if (const int status = readBase()) return status;
   if (!backupPath.empty())
     if (const int status = BackUpUnit(link, limits, backupPath)) return status;
-  if (!sincePath.empty() && !backupPath.empty() && !ReadBase(base, sincePath)) return kExitUsage;
+  if (!sincePath.empty() && !backupPath.empty())
+    if (const int status = readBase()) return status;
 
   std::optional<std::vector<std::string>> changes;
   if (!sincePath.empty()) {

@@ -84,6 +84,8 @@ void UnitSim::ClearRecord() {
   badTerminators_ = 0;
   syncs_ = 0;
   queries_ = 0;
+  bytesTaken_ = 0;
+  bytesSent_ = 0;
 }
 
 const std::vector<std::string>& UnitSim::ServedLines() {
@@ -272,6 +274,7 @@ void UnitSim::OnInput(Channel& ch) {
     ch.input.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     taken = static_cast<std::size_t>(bytes.size());
   }
+  bytesTaken_ += static_cast<std::int64_t>(taken);
   if (options_.pace) {
     ch.readPace.Pass(static_cast<qint64>(taken));
     ch.readHeld = taken == limit || (ch.socket && ch.socket->bytesAvailable() > 0);
@@ -578,6 +581,7 @@ void UnitSim::PumpOnce(Channel& ch) {
     }
     ch.outAt += written;
     ch.sendPace.Pass(static_cast<qint64>(written));
+    bytesSent_ += static_cast<std::int64_t>(written);
   }
 }
 

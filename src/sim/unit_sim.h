@@ -4,6 +4,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QTimer>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -100,6 +101,9 @@ class UnitSim : public QObject {
   int Connections() const { return connections_; }
   // Connections (or the pseudo-terminal) not closed yet.
   int OpenConnections() const;
+  // Bytes the unit took from the links and sent on them since ClearRecord.
+  std::int64_t BytesTaken() const { return bytesTaken_; }
+  std::int64_t BytesSent() const { return bytesSent_; }
   // Commands received over the unit's life; ClearRecord leaves it alone.
   int CommandsReceived() const { return commandsReceived_; }
   void ClearRecord();
@@ -148,6 +152,8 @@ class UnitSim : public QObject {
   int queries_ = 0;
   int connections_ = 0;
   int commandsReceived_ = 0;
+  std::int64_t bytesTaken_ = 0;
+  std::int64_t bytesSent_ = 0;
   UnitMemory memory_;
   QElapsedTimer clock_;  // the pace's milliseconds
 };
