@@ -85,6 +85,12 @@ bool ImportFile(Editor& editor, const std::string& path, bool* cut);
 // written", "nothing sent").
 std::optional<std::string> CheckedExportText(Editor& editor, const std::string& refused);
 
+// The command lines that bring a unit holding `base`'s configuration to
+// `next`'s (BuildChangedCommands), as the exports would write them; nothing,
+// after saying "counts differ: push the whole file", when the source or zone
+// counts differ.
+std::optional<std::vector<std::string>> ChangedLines(const Editor& base, const Editor& next);
+
 // Writes `bytes` to `path` as WriteFileAtomically does; false after saying
 // "cannot write PATH: why".
 bool WriteOutputFile(const std::string& path, const std::string& bytes);

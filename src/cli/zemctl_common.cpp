@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "cli/zemctl.h"
+#include "command/change_set.h"
 #include "command/command_writer.h"
 #include "editor/read_back_check.h"
 #include "transfer/file_io.h"
@@ -27,6 +28,16 @@ std::optional<std::string> CheckedExportText(Editor& editor, const std::string& 
   for (const ReadBackProblem& problem : problems) PrintError(problem.Text());
   PrintError("these values would not read back as they are; " + refused);
   return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> ChangedLines(const Editor& base, const Editor& next) {
+  const UnitConfiguration from = base.ConfigurationToExport().unit;
+  const UnitConfiguration to = next.ConfigurationToExport().unit;
+  if (!ChangesCanBeSent(from, to)) {
+    PrintError("counts differ: push the whole file");
+    return std::nullopt;
+  }
+  return BuildChangedCommands(from, to);
 }
 
 bool PrintHelpIfAsked(const std::vector<std::string>& args, const char* help) {

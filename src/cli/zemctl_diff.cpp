@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <cstdio>
+#include <optional>
 
 #include "cli/zemctl.h"
 #include "editor/config_diff.h"
@@ -16,6 +17,7 @@ namespace {
 
 const char kDiffHelp[] =
     "Usage: zemctl diff A B [--json] [--all] [--timeout SECONDS] [--deadline SECONDS]\n"
+    "       zemctl diff --commands A B [--timeout SECONDS] [--deadline SECONDS]\n"
     "\n"
     "Compares two configurations and prints every difference from A to B, one\n"
     "a line, table by table: counts, sources, zones (name and audio),\n"
@@ -43,6 +45,16 @@ const char kDiffHelp[] =
     "                     100%) and balance (negative: left), true/false for\n"
     "                     on/off, otherwise a string: names as their plain bytes,\n"
     "                     each byte the character U+0000-U+00FF of that value.\n"
+    "  --commands         print instead the command lines that bring a unit\n"
+    "                     holding A to B, one a line, as 'zemctl push B\n"
+    "                     --since A' would send them (bytes as they are sent),\n"
+    "                     without sending them: each option, name and network\n"
+    "                     setting that changed, the audio lines of each zone\n"
+    "                     whose audio changed, a restriction, group or\n"
+    "                     favorite block whole when that table changed, and\n"
+    "                     \"[EC]\" last. Nothing when nothing changed. A and B\n"
+    "                     must have the same source and zone counts (exit\n"
+    "                     status 2 otherwise).\n"
     "  --all              also compare what a unit reports but a file does not\n"
     "                     carry: the EQ presets and the zones' volume locks\n"
     "  --timeout SECONDS  how long connecting to a unit may take, and how long\n"
@@ -51,7 +63,8 @@ const char kDiffHelp[] =
     "                     bytes it sends (default: no limit; over a serial port\n"
     "                     an import also ends after 4 s of silence)\n"
     "  --deadline SECONDS how long reading a unit may take in all (default 600)\n"
-    "Exit status: 0 no difference; 1 differences printed; 2 bad arguments, or\n"
+    "Exit status: 0 no difference (--commands: no line); 1 differences (or\n"
+    "lines) printed; 2 bad arguments, the counts differ (--commands), or\n"
     "a side cannot be read: a file that cannot be read, passed the read limit\n"
     "(64 MiB or a million lines) or names no source, a unit that cannot be\n"
     "reached or whose answer was empty or may be incomplete. Why goes to\n"
@@ -129,12 +142,30 @@ std::string LinesText(const std::vector<ConfigDifference>& differences) {
   return text;
 }
 
+bool PrintAll(const std::string& text, const char* what) {
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+    return true;
+  PrintError(std::string("cannot write the ") + what + " to standard output");
+  return false;
+}
+
+// diff --commands: the lines a push of `after` since `before` sends.
+int PrintCommands(const Editor& before, const Editor& after) {
+  const std::optional<std::vector<std::string>> lines = ChangedLines(before, after);
+  if (!lines) return kExitUsage;
+  std::string text;
+  for (const std::string& line : *lines) text += line + '\n';
+  if (!PrintAll(text, "command lines")) return kExitUsage;
+  return lines->empty() ? kExitOk : kExitDiffers;
+}
+
 }  // namespace
 
 int RunDiff(const std::vector<std::string>& args) {
   if (PrintHelpIfAsked(args, kDiffHelp)) return kExitOk;
   std::vector<Side> sides;
   bool json = false;
+  bool commands = false;
   auto scope = ComparisonScope::Exported;
   UnitLimits limits;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -147,6 +178,8 @@ int RunDiff(const std::vector<std::string>& args) {
       if (!side.link.telnet.empty() || !side.link.serial.empty()) sides.push_back(side);
     } else if (a == "--json") {
       json = true;
+    } else if (a == "--commands") {
+      commands = true;
     } else if (a == "--all") {
       scope = ComparisonScope::WithUnitOnly;
     } else if (!a.empty() && a[0] != '-') {
@@ -157,18 +190,18 @@ int RunDiff(const std::vector<std::string>& args) {
     }
   }
   if (sides.size() != 2) return Usage(kDiffHelp, "diff compares two configurations, each a file or a unit");
+  if (commands && (json || scope != ComparisonScope::Exported))
+    return Usage(kDiffHelp, "--commands goes with neither --json nor --all");
 
   Editor before;
   Editor after;
   if (!Load(before, sides[0], limits) || !Load(after, sides[1], limits)) return kExitUsage;
+  if (commands) return PrintCommands(before, after);
   const std::vector<ConfigDifference> differences =
       CompareConfigurations(before.ConfigurationToExport(), after.ConfigurationToExport(), scope);
 
   const std::string text = json ? JsonText(differences) : LinesText(differences);
-  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
-    PrintError("cannot write the differences to standard output");
-    return kExitUsage;
-  }
+  if (!PrintAll(text, "differences")) return kExitUsage;
   return differences.empty() ? kExitOk : kExitDiffers;
 }
 

@@ -2,7 +2,9 @@
 // window. The same TransferController runs them; the dialogs are answered
 // from the command line.
 #include <cstdio>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "cli/zemctl.h"
 #include "command/command_writer.h"
@@ -51,8 +53,9 @@ const char kPullHelp[] =
 
 const char kPushHelp[] =
     "Usage: zemctl push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
-    "                   [--backup FILE] [--verify] [--reply-limit SECONDS]\n"
-    "                   [--timeout SECONDS] [--deadline SECONDS]\n"
+    "                   [--since BASE.zem] [--backup FILE] [--verify]\n"
+    "                   [--reply-limit SECONDS] [--timeout SECONDS]\n"
+    "                   [--deadline SECONDS]\n"
     "\n"
     "Imports IN as 'zemctl convert' does and sends the export to the unit line\n"
     "by line, waiting for the unit's answer after each line, as the window's\n"
@@ -61,6 +64,15 @@ const char kPushHelp[] =
     "nothing is sent (exit status 2).\n"
     "  --telnet HOST[:PORT]   the unit's Telnet port (default port 23)\n"
     "  --serial DEVICE        the serial port the unit is on (9600 bps)\n"
+    "  --since BASE.zem       send only what changed from BASE (what the unit\n"
+    "                         holds: a file 'zemctl pull' or --backup wrote) to\n"
+    "                         IN: the lines 'zemctl diff --commands BASE IN'\n"
+    "                         prints. With nothing changed nothing is sent.\n"
+    "                         BASE and IN must have the same source and zone\n"
+    "                         counts (exit status 2 otherwise: push the whole\n"
+    "                         file). With --backup, give BASE as the backup's\n"
+    "                         FILE: the changes are counted from the backup\n"
+    "                         just pulled.\n"
     "  --backup FILE          before sending anything, pull the unit's\n"
     "                         configuration into FILE as 'zemctl pull -o FILE'\n"
     "                         writes it (replaced atomically; checked before\n"
@@ -90,7 +102,8 @@ const char kPushHelp[] =
     "standard error); 1 the link failed, was closed or reset, or a line went\n"
     "unanswered, or (--verify) the unit does not hold what was sent, which wins\n"
     "over 4; 2 bad arguments (a port outside 1-65535 among them),\n"
-    "IN cannot be read or FILE cannot be written, or the export would not read\n"
+    "IN or BASE cannot be read, BASE names no source or its counts differ\n"
+    "from IN's, FILE cannot be written, or the export would not read\n"
     "back as itself (each value that would not is named; nothing sent); 3 IN\n"
     "names no source, so there is nothing to send; 5 the backup failed (the link\n"
     "failed, nothing or only a part of the configuration came, the unit named\n"
@@ -126,7 +139,9 @@ bool ChooseMode(TransferController& ctl, ScriptedPrompts& prompts, const LinkArg
 // Sends the export of `editor` to the unit as the window's Export does; the
 // push's exit status (kExitOk, kExitIncomplete or kExitFailed), after saying
 // how it went.
-int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const UnitLimits& limits) {
+// `lines`: only these lines (the changes), not the whole export.
+int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const UnitLimits& limits,
+               const std::optional<std::vector<std::string>>& lines) {
   ScriptedPrompts prompts;
   TransferController ctl(editor, prompts);
   ctl.SetReplyLimitMs(replyLimitMs);
@@ -140,7 +155,11 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
     std::fprintf(stderr, "\r%s", lastStatus.c_str());
     std::fflush(stderr);
   });
-  ctl.ExportConfiguration();
+  if (lines) {
+    ctl.ExportLines(*lines);
+  } else {
+    ctl.ExportConfiguration();
+  }
   if (!lastStatus.empty()) std::fputc('\n', stderr);
 
   editor.status.SetOnChange(nullptr);  // lastStatus ends here
@@ -176,6 +195,31 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
       PrintError("the export did not run " + where);
       return kExitFailed;
   }
+}
+
+// Whether two names name one file, which need not exist yet.
+bool SamePath(const std::string& a, const std::string& b) {
+  std::error_code error;
+  const std::filesystem::path pa = std::filesystem::weakly_canonical(a, error);
+  if (error) return a == b;
+  const std::filesystem::path pb = std::filesystem::weakly_canonical(b, error);
+  return error ? a == b : pa == pb;
+}
+
+// Reads a file push needs whole, IN or BASE: kExitOk, else (after saying
+// why) kExitUsage, or `noSource` when it names no source.
+int ReadWhole(Editor& editor, const std::string& path, int noSource, const char* ifNoSource) {
+  bool cut = false;
+  if (!ImportFile(editor, path, &cut)) return kExitUsage;
+  if (cut) {
+    PrintError("nothing sent: only a part of " + path + " was read");
+    return kExitUsage;
+  }
+  if (!editor.HasConfiguration()) {
+    PrintError(path + " names no source; " + ifNoSource);
+    return noSource;
+  }
+  return kExitOk;
 }
 
 }  // namespace
@@ -283,7 +327,7 @@ int RunPull(const std::vector<std::string>& args) {
 int RunPush(const std::vector<std::string>& args) {
   if (PrintHelpIfAsked(args, kPushHelp)) return kExitOk;
   LinkArgs link;
-  std::string input, backupPath;
+  std::string input, backupPath, sincePath;
   bool verify = false;
   int replyLimitMs = 30000;
   UnitLimits limits;
@@ -301,6 +345,9 @@ int RunPush(const std::vector<std::string>& args) {
         return Usage(kPushHelp, "bad reply limit '" + args[i] + "'");
     } else if (a == "--verify") {
       verify = true;
+    } else if (a == "--since" && i + 1 < args.size()) {
+      sincePath = args[++i];
+      if (sincePath.empty()) return Usage(kPushHelp, "empty --since file name");
     } else if (a == "--backup" && i + 1 < args.size()) {
       backupPath = args[++i];
       if (backupPath.empty()) return Usage(kPushHelp, "empty backup file name");
@@ -313,23 +360,35 @@ int RunPush(const std::vector<std::string>& args) {
   if (input.empty()) return Usage(kPushHelp, "push needs IN.zem");
   if (link.telnet.empty() == link.serial.empty()) return Usage(kPushHelp, "give either --telnet or --serial");
   if (const int status = CheckFiles(input, {{"--backup", backupPath}})) return status;
+  // The base is the backup just pulled, so it must be named as the backup.
+  if (!sincePath.empty() && !backupPath.empty() && !SamePath(sincePath, backupPath))
+    return Usage(kPushHelp, "with --backup, --since names the backup's file (" + backupPath + ")");
 
   Editor editor;
-  bool cut = false;
-  if (!ImportFile(editor, input, &cut)) return kExitUsage;
-  if (cut) {
-    PrintError("nothing sent: only a part of " + input + " was read");
-    return kExitUsage;
-  }
-  if (!editor.HasConfiguration()) {
-    PrintError(input + " names no source; nothing to send");
-    return kExitNoConfiguration;
-  }
+  if (const int status = ReadWhole(editor, input, kExitNoConfiguration, "nothing to send")) return status;
   // Checked before the backup: a refused push leaves the unit alone.
   if (!CheckedExportText(editor, "nothing sent")) return kExitUsage;
+  // Read before connecting unless it is the backup to come.
+  Editor base;
+  const auto readBase = [&] { return ReadWhole(base, sincePath, kExitUsage, "nothing sent"); };
+  if (!sincePath.empty() && backupPath.empty())
+    if (const int status = readBase()) return status;
   if (!backupPath.empty())
     if (const int status = BackUpUnit(link, limits, backupPath)) return status;
-  int status = SendExport(editor, link, replyLimitMs, limits);
+  if (!sincePath.empty() && !backupPath.empty())
+    if (const int status = readBase()) return status;
+
+  std::optional<std::vector<std::string>> changes;
+  if (!sincePath.empty()) {
+    changes = ChangedLines(base, editor);
+    if (!changes) return kExitUsage;
+  }
+  int status = kExitOk;
+  if (changes && changes->empty()) {
+    std::fprintf(stderr, "zemctl: nothing changed since %s; nothing sent\n", sincePath.c_str());
+  } else {
+    status = SendExport(editor, link, replyLimitMs, limits, changes);
+  }
   // Only a push whose every line was answered is worth reading back; the
   // link is closed again by now, so a serial port can be opened anew.
   if (verify && (status == kExitOk || status == kExitIncomplete)) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "command/command_table.h"
 
@@ -16,13 +17,13 @@ constexpr std::string_view kGroupsBlock = "[GAR]";
 constexpr std::string_view kFavoritesBlock = "[FAR]";
 constexpr std::string_view kEnd = "[EC]";
 
-void WriteZoneBlock(const ConfigModel& m, int z, std::vector<std::string>& out) {
-  out.emplace_back();
-  out.push_back(CommandLine(CommandForm::ZoneName, {z, WrittenName(m.unit.ZoneNames[z])}));
-  const ZoneAudioRec& a = m.unit.ZoneAudio[z];
-  if (a.EQUsed == 0) return;
+// The audio lines of zone z's block.
+std::vector<std::string> ZoneAudioLines(const UnitConfiguration& u, int z) {
+  std::vector<std::string> out;
+  const ZoneAudioRec& a = u.ZoneAudio[z];
+  if (a.EQUsed == 0) return out;
   out.push_back(CommandLine(CommandForm::ZoneVolume, {z, a.Volume}));
-  if (a.DSPMode < 0) return;
+  if (a.DSPMode < 0) return out;
   out.push_back(CommandLine(CommandForm::ZoneDspMode, {z, a.DSPMode}));
   if (a.Balance < 0) {
     out.push_back(CommandLine(CommandForm::ZoneBalanceLeft, {z, -a.Balance}));
@@ -46,6 +47,7 @@ void WriteZoneBlock(const ConfigModel& m, int z, std::vector<std::string>& out) 
     default:
       break;
   }
+  return out;
 }
 
 }  // namespace
@@ -56,65 +58,78 @@ std::string WrittenName(std::string_view name) {
   return cut;
 }
 
-std::vector<std::string> BuildCommandSequence(const ConfigModel& m) {
-  std::vector<std::string> out;
-  out.reserve(8192);
+std::vector<ExportPiece> ExportPieces(const UnitConfiguration& u) {
+  std::vector<ExportPiece> out;
+  out.reserve(1024);
+  const auto piece = [&out](std::vector<std::string> lines) { out.push_back(ExportPiece{std::move(lines)}); };
   // The counts never exceed the tables, but a model edited by hand might.
-  const int zones = std::min(m.unit.ZoneCount, kZones);
-  const int sources = std::min(m.unit.SourceCount, kSources);
+  const int zones = std::min(u.ZoneCount, kZones);
+  const int sources = std::min(u.SourceCount, kSources);
 
-  out.push_back(CommandLine(CommandForm::DisplayLevel, {m.unit.Options.DisplayLevel}));
-  out.push_back(CommandLine(CommandForm::FrontPanelLock, {m.unit.Options.FrontPanelLock ? 1 : 0}));
-  out.push_back(CommandLine(CommandForm::IrLockout, {m.unit.Options.IRLockout ? 1 : 0}));
-  out.emplace_back();
+  piece({CommandLine(CommandForm::DisplayLevel, {u.Options.DisplayLevel})});
+  piece({CommandLine(CommandForm::FrontPanelLock, {u.Options.FrontPanelLock ? 1 : 0})});
+  piece({CommandLine(CommandForm::IrLockout, {u.Options.IRLockout ? 1 : 0})});
+  piece({""});
 
   for (int s = 1; s <= sources; ++s)
-    out.push_back(CommandLine(CommandForm::SourceName, {s, WrittenName(m.unit.SourceNames[s])}));
-  for (int z = 1; z <= zones; ++z) WriteZoneBlock(m, z, out);
+    piece({CommandLine(CommandForm::SourceName, {s, WrittenName(u.SourceNames[s])})});
+  for (int z = 1; z <= zones; ++z) {
+    piece({""});
+    piece({CommandLine(CommandForm::ZoneName, {z, WrittenName(u.ZoneNames[z])})});
+    piece(ZoneAudioLines(u, z));
+  }
 
-  out.emplace_back(kRestrictionsBlock);
-  out.emplace_back();
+  std::vector<std::string> block{std::string(kRestrictionsBlock), ""};
   for (int z = 1; z <= zones; ++z)
     for (int s = 1; s <= sources; ++s)
-      if (m.unit.RestrictionMark(z, s) == "R")
-        out.push_back(CommandLine(CommandForm::ZoneRestriction, {z, s}));
+      if (u.RestrictionMark(z, s) == "R") block.push_back(CommandLine(CommandForm::ZoneRestriction, {z, s}));
+  piece(std::move(block));
 
-  out.emplace_back(kGroupsBlock);
+  block = {std::string(kGroupsBlock)};
   for (int z = 1; z <= zones; ++z)
     for (int g = 1; g <= kGroups; ++g)
-      if (m.unit.GroupMark(z, g) == "G") out.push_back(CommandLine(CommandForm::GroupMember, {g, z}));
-  out.emplace_back();
+      if (u.GroupMark(z, g) == "G") block.push_back(CommandLine(CommandForm::GroupMember, {g, z}));
+  block.emplace_back();
+  piece(std::move(block));
 
-  out.emplace_back(kFavoritesBlock);
+  block = {std::string(kFavoritesBlock)};
   for (int f = 1; f <= kFavorites; ++f) {
     for (int z = 1; z <= zones; ++z) {
       for (int s = 1; s <= sources; ++s) {
-        const FavoriteCell& cell = m.unit.FavoriteStore.Cell(f, s, z);
+        const FavoriteCell& cell = u.FavoriteStore.Cell(f, s, z);
         if (cell.Is('C')) {
-          out.push_back(CommandLine(CommandForm::FavoriteAudioVideo, {f, z, s}));
+          block.push_back(CommandLine(CommandForm::FavoriteAudioVideo, {f, z, s}));
         } else if (cell.Is('A')) {
-          out.push_back(CommandLine(CommandForm::FavoriteAudio, {f, z, s}));
+          block.push_back(CommandLine(CommandForm::FavoriteAudio, {f, z, s}));
         } else if (cell.Is('V')) {
-          out.push_back(CommandLine(CommandForm::FavoriteVideo, {f, z, s}));
+          block.push_back(CommandLine(CommandForm::FavoriteVideo, {f, z, s}));
         }
       }
     }
   }
+  piece(std::move(block));
 
   for (int n = 1; n <= kFavorites; ++n)
-    out.push_back(CommandLine(CommandForm::FavoriteName, {n, WrittenName(m.unit.FavoriteNames[n])}));
+    piece({CommandLine(CommandForm::FavoriteName, {n, WrittenName(u.FavoriteNames[n])})});
   for (int n = 1; n <= kGroups; ++n)
-    out.push_back(CommandLine(CommandForm::GroupName, {n, WrittenName(m.unit.GroupNames[n])}));
+    piece({CommandLine(CommandForm::GroupName, {n, WrittenName(u.GroupNames[n])})});
 
-  if (m.unit.Options.DHCPEnabled) {
-    out.push_back(CommandLine(CommandForm::Dhcp, {1}));
+  if (u.Options.DHCPEnabled) {
+    piece({CommandLine(CommandForm::Dhcp, {1})});
   } else {
-    out.push_back(CommandLine(CommandForm::Dhcp, {0}));
-    out.push_back(CommandLine(CommandForm::IpAddress, {m.unit.Options.IPAddress}));
-    out.push_back(CommandLine(CommandForm::Netmask, {m.unit.Options.Netmask}));
-    out.push_back(CommandLine(CommandForm::Gateway, {m.unit.Options.Gateway}));
+    piece({CommandLine(CommandForm::Dhcp, {0}), CommandLine(CommandForm::IpAddress, {u.Options.IPAddress}),
+           CommandLine(CommandForm::Netmask, {u.Options.Netmask}),
+           CommandLine(CommandForm::Gateway, {u.Options.Gateway})});
   }
-  out.emplace_back(kEnd);
+  piece({std::string(kEnd)});
+  return out;
+}
+
+std::vector<std::string> BuildCommandSequence(const UnitConfiguration& u) {
+  std::vector<std::string> out;
+  out.reserve(8192);
+  for (ExportPiece& piece : ExportPieces(u))
+    for (std::string& line : piece.lines) out.push_back(std::move(line));
   return out;
 }
 

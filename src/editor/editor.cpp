@@ -213,6 +213,7 @@ void Editor::FinishImport() {
 }
 
 void Editor::ImportFileText(std::string text, const std::string& fileName) {
+  unitBaseline.Forget();
   ResetModel();
   SetActivePage(Page::ConfigurationFile);
   receivedText.Clear();

@@ -10,6 +10,7 @@
 #include "editor/favorites_logic.h"
 #include "editor/matrix_logic.h"
 #include "editor/presets_logic.h"
+#include "editor/unit_baseline.h"
 #include "editor/zone_audio_logic.h"
 #include "model/config_model.h"
 #include "model/text_log.h"
@@ -67,6 +68,8 @@ class Editor {
   TextLog receivedText;  // collected configuration text; lines sent in an export
   TextLog messageLog;    // mode, link and reader messages; the generated sequence in an export
   StatusLine status;
+  // What the unit on the current link holds, for File > Export Changes.
+  UnitBaseline unitBaseline;
 
   ZoneAudioLogic zoneAudio{model, revision};
   PresetsLogic presets{model};

@@ -11,8 +11,11 @@
 #include <QTcpSocket>
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+#include "sim/line_pace.h"
 
 namespace zem {
 
@@ -23,7 +26,6 @@ namespace {
 constexpr std::size_t kMaxInput = 1 << 20;
 // How much output waits in the socket before the endless dump refills.
 constexpr qint64 kOutputHigh = 256 * 1024;
-constexpr double kPacedBytesPerMs = 0.96;  // 9600 bps, 10 bits a byte
 
 const char kJunk[] = "\x01\x07\t\x0b\x1b\x7f\x80\xa0\xfe\xff";
 // What the endless-dropped fault repeats: line feeds, bytes above 127,
@@ -43,8 +45,12 @@ struct UnitSim::Channel {
   std::unique_ptr<QSocketNotifier> readNotifier;
   std::unique_ptr<QSocketNotifier> writeNotifier;
   std::unique_ptr<QTimer> paceTimer;
-  QElapsedTimer paceClock;
-  qint64 pacedBytes = 0;
+  // Paced: what the unit sends, and what it takes from the line; bytes the
+  // line has not carried yet stay in the system's buffers.
+  LinePace sendPace;
+  LinePace readPace;
+  bool readHeld = false;  // paced: bytes may wait to be taken
+  std::unique_ptr<QTimer> readTimer;
   std::string input;
   bool inCommand = false;  // serial: input starts with a command's "["
   bool inQuotes = false;   // serial: an odd number of quotes scanned so far
@@ -63,7 +69,9 @@ struct UnitSim::Channel {
   bool closed = false;
 };
 
-UnitSim::UnitSim(SimOptions options, QObject* parent) : QObject(parent), options_(std::move(options)) {}
+UnitSim::UnitSim(SimOptions options, QObject* parent) : QObject(parent), options_(std::move(options)) {
+  clock_.start();
+}
 
 UnitSim::~UnitSim() {
   for (auto& ch : channels_)
@@ -76,6 +84,8 @@ void UnitSim::ClearRecord() {
   badTerminators_ = 0;
   syncs_ = 0;
   queries_ = 0;
+  bytesTaken_ = 0;
+  bytesSent_ = 0;
 }
 
 const std::vector<std::string>& UnitSim::ServedLines() {
@@ -115,6 +125,8 @@ void UnitSim::OnNewConnection() {
   RemoveClosed();
   while (QTcpSocket* socket = server_->nextPendingConnection()) {
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    // Paced, what the unit has not taken yet waits in the system's buffers.
+    if (options_.pace) socket->setReadBufferSize(4096);
     auto owned = std::make_unique<Channel>();
     Channel* ch = owned.get();
     ch->socket = socket;
@@ -169,7 +181,8 @@ bool UnitSim::OpenPty(std::string* error) {
   ch->quietTimer = std::make_unique<QTimer>();
   ch->quietTimer->setSingleShot(true);
   connect(ch->quietTimer.get(), &QTimer::timeout, this, [this, ch] {
-    if (!ch->closed && ch->inCommand && !ch->input.empty() && ch->input.back() == ']')
+    // Bytes still on the line are no silence; the next read looks again.
+    if (!ch->closed && !ch->readHeld && ch->inCommand && !ch->input.empty() && ch->input.back() == ']')
       TakeSerialCommand(*ch, ch->input.size());
   });
   channels_.push_back(std::move(owned));
@@ -184,6 +197,7 @@ void UnitSim::ClosePty() {
       ch->readNotifier.reset();
       ch->writeNotifier.reset();
       ch->paceTimer.reset();
+      ch->readTimer.reset();
       ch->quietTimer.reset();
       ch->trickleTimer.reset();
       ch->closed = true;
@@ -209,6 +223,7 @@ void UnitSim::CloseChannel(Channel& ch) {
   }
   ch.closed = true;
   ch.paceTimer.reset();
+  ch.readTimer.reset();
   ch.trickleTimer.reset();
   if (ch.socket) {
     QObject::disconnect(ch.socket, nullptr, this, nullptr);
@@ -225,12 +240,25 @@ void UnitSim::OnInput(Channel& ch) {
     if (ch.socket) ch.socket->readAll();
     return;
   }
+  // Paced, no more than the line has carried since the last byte taken.
+  std::size_t limit = SIZE_MAX;
+  if (options_.pace) {
+    if (!ch.readHeld) ch.readPace.Resume(clock_.elapsed());
+    const qint64 budget = ch.readPace.Budget(clock_.elapsed());
+    if (budget <= 0) {
+      WaitToRead(ch);
+      return;
+    }
+    limit = static_cast<std::size_t>(budget);
+  }
+  std::size_t taken = 0;
   if (ch.serial) {
     char buffer[4096];
-    for (;;) {
-      const ssize_t n = ::read(ch.fd, buffer, sizeof buffer);
+    while (taken < limit) {
+      const ssize_t n = ::read(ch.fd, buffer, std::min(sizeof buffer, limit - taken));
       if (n > 0) {
         ch.input.append(buffer, static_cast<std::size_t>(n));
+        taken += static_cast<std::size_t>(n);
         continue;
       }
       if (n < 0 && errno == EINTR) continue;
@@ -240,12 +268,40 @@ void UnitSim::OnInput(Channel& ch) {
       }
       break;
     }
+  } else {
+    const QByteArray bytes =
+        options_.pace ? ch.socket->read(static_cast<qint64>(limit)) : ch.socket->readAll();
+    ch.input.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    taken = static_cast<std::size_t>(bytes.size());
+  }
+  bytesTaken_ += static_cast<std::int64_t>(taken);
+  if (options_.pace) {
+    ch.readPace.Pass(static_cast<qint64>(taken));
+    ch.readHeld = taken == limit || (ch.socket && ch.socket->bytesAvailable() > 0);
+    if (ch.readHeld) WaitToRead(ch);
+  }
+  if (ch.serial) {
     ParseSerial(ch);
   } else {
-    const QByteArray bytes = ch.socket->readAll();
-    ch.input.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     ParseTelnet(ch);
   }
+}
+
+// Paced: takes more from the line once its next byte is due.
+void UnitSim::WaitToRead(Channel& ch) {
+  ch.readHeld = true;
+  // A pty's notifier would fire without end while bytes wait.
+  if (ch.readNotifier) ch.readNotifier->setEnabled(false);
+  if (!ch.readTimer) {
+    ch.readTimer = std::make_unique<QTimer>();
+    ch.readTimer->setSingleShot(true);
+    ch.readTimer->setTimerType(Qt::PreciseTimer);
+    connect(ch.readTimer.get(), &QTimer::timeout, this, [this, &ch] {
+      if (ch.readNotifier) ch.readNotifier->setEnabled(true);
+      OnInput(ch);
+    });
+  }
+  if (!ch.readTimer->isActive()) ch.readTimer->start(ch.readPace.WaitMs(clock_.elapsed()));
 }
 
 // Telnet: the bare "[]" and "[QXSB]" of the program, and command lines each
@@ -446,10 +502,7 @@ void UnitSim::Answer(Channel& ch, const std::string& line) {
 
 void UnitSim::Send(Channel& ch, const std::string& bytes) {
   if (ch.closed) return;
-  if (options_.pace && ch.outAt == ch.output.size()) {
-    ch.paceClock.start();
-    ch.pacedBytes = 0;
-  }
+  if (options_.pace && ch.outAt == ch.output.size()) ch.sendPace.Resume(clock_.elapsed());
   ch.output += bytes;
   Pump(ch);
 }
@@ -488,11 +541,9 @@ void UnitSim::PumpOnce(Channel& ch) {
     std::size_t allowed = ch.output.size() - ch.outAt;
     if (allowed == 0) break;
     if (options_.pace) {
-      const qint64 budget =
-          static_cast<qint64>(static_cast<double>(ch.paceClock.elapsed()) * kPacedBytesPerMs) + 1 -
-          ch.pacedBytes;
+      const qint64 budget = ch.sendPace.Budget(clock_.elapsed());
       if (budget <= 0) {
-        RetryLater(ch, 2);
+        RetryLater(ch, ch.sendPace.WaitMs(clock_.elapsed()));
         return;
       }
       allowed = std::min(allowed, static_cast<std::size_t>(budget));
@@ -529,7 +580,8 @@ void UnitSim::PumpOnce(Channel& ch) {
       }
     }
     ch.outAt += written;
-    ch.pacedBytes += static_cast<qint64>(written);
+    ch.sendPace.Pass(static_cast<qint64>(written));
+    bytesSent_ += static_cast<std::int64_t>(written);
   }
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QTimer>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,8 +32,8 @@ struct SimOptions {
   bool bytePerWrite = false;                               // every byte in a write of its own
   bool noEndMarker = false;                                // never send the dump's end marker
   bool trailingBytes = false;                              // more bytes right after the end marker
-  bool pace = false;                                       // 9600 bps: about one byte a millisecond
-  bool endless = false;                                    // the dump never ends (repeats the lines)
+  bool pace = false;     // 9600 bps: sends and takes about one byte a millisecond
+  bool endless = false;  // the dump never ends (repeats the lines)
   bool endlessDropped =
       false;  // after the lines, bytes a reader drops (LF, 128-255, Telnet negotiation), without end
   bool floodReplies = false;  // once the first command or "[]" came, "(OK)" replies without end
@@ -99,6 +101,9 @@ class UnitSim : public QObject {
   int Connections() const { return connections_; }
   // Connections (or the pseudo-terminal) not closed yet.
   int OpenConnections() const;
+  // Bytes the unit took from the links and sent on them since ClearRecord.
+  std::int64_t BytesTaken() const { return bytesTaken_; }
+  std::int64_t BytesSent() const { return bytesSent_; }
   // Commands received over the unit's life; ClearRecord leaves it alone.
   int CommandsReceived() const { return commandsReceived_; }
   void ClearRecord();
@@ -119,6 +124,7 @@ class UnitSim : public QObject {
   struct Channel;
   void OnNewConnection();
   void OnInput(Channel& ch);
+  void WaitToRead(Channel& ch);
   void ParseTelnet(Channel& ch);
   void ParseSerial(Channel& ch);
   void TakeSerialCommand(Channel& ch, std::size_t length);
@@ -146,7 +152,10 @@ class UnitSim : public QObject {
   int queries_ = 0;
   int connections_ = 0;
   int commandsReceived_ = 0;
+  std::int64_t bytesTaken_ = 0;
+  std::int64_t bytesSent_ = 0;
   UnitMemory memory_;
+  QElapsedTimer clock_;  // the pace's milliseconds
 };
 
 }  // namespace zem

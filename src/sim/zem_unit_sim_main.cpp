@@ -40,7 +40,7 @@ const Switch kSwitches[] = {
     {"byte-per-write", "Send every byte in a write of its own.", &zem::SimOptions::bytePerWrite},
     {"no-end-marker", "Never send the end marker (\"(QX)\" or \"[QXSB]\").", &zem::SimOptions::noEndMarker},
     {"trailing-bytes", "Send a command right after the end marker.", &zem::SimOptions::trailingBytes},
-    {"pace", "Send at 9600 bps (about one byte a millisecond).", &zem::SimOptions::pace},
+    {"pace", "Send and take in at 9600 bps (about one byte a millisecond each way).", &zem::SimOptions::pace},
     {"endless", "Repeat the configuration without end.", &zem::SimOptions::endless},
     {"endless-dropped",
      "After the configuration, send without end only bytes a reader drops (line feeds, bytes 128-255, Telnet "

@@ -21,6 +21,8 @@ TransferController::TransferController(Editor& editor, Prompts& prompts, QObject
   connect(&serial_, &SerialLink::ReceiveEvent, this, &TransferController::OnSerialReceive);
   connect(&serial_, &SerialLink::PortLost, this, [this] {
     run_.portLost = true;
+    // Whatever is on the port when it comes back may be another unit.
+    editor_.unitBaseline.Forget();
     wait_.Wake();
     // A run reports the loss itself; an idle window says so at once.
     if (busy_) return;
@@ -144,6 +146,7 @@ void TransferController::ChooseFileMode() {
   editor_.ClearTexts();
   SetMode(Mode::File);
   serial_.ClosePort();
+  editor_.unitBaseline.LinkChosen(LinkKey());
 }
 
 void TransferController::ChooseSerialMode() {
@@ -159,6 +162,7 @@ void TransferController::ChooseSerialMode() {
   } catch (const std::exception& e) {
     prompts_.ShowError(e.what());
   }
+  editor_.unitBaseline.LinkChosen(LinkKey());
 }
 
 void TransferController::ChooseTelnetMode() {
@@ -177,6 +181,19 @@ void TransferController::ChooseTelnetMode() {
     editor_.messageLog.AppendLine("No host entered.  Telnet disabled.");
     editor_.status.Set(kChooseModeStatus);
   }
+  editor_.unitBaseline.LinkChosen(LinkKey());
+}
+
+std::string TransferController::LinkKey() const {
+  if (mode_ == Mode::Telnet && !telnet_.Host.empty()) {
+    // "host" and "host:23" are one unit.
+    std::string host;
+    int port = 0;
+    TelnetLink::SplitHost(telnet_.Host, 23, &host, &port);
+    return "telnet " + host + ":" + std::to_string(port);
+  }
+  if (mode_ == Mode::Serial && !serial_.Device().empty()) return "serial " + serial_.Device();
+  return {};
 }
 
 void TransferController::UseSettingsStore(SettingsStore* store) {

@@ -65,6 +65,27 @@ class TransferController : public QObject {
   // host or device is only offered in the prompts, never connected to.
   void UseSettingsStore(SettingsStore* store);
   UserSettings& Settings() { return settings_; }
+  // File > Export Changes: sends only the lines that bring the unit from
+  // what it is known to hold (editor's unitBaseline) to the configuration
+  // now, as an export to the unit sends its lines. Says why when it cannot.
+  void ExportChanges();
+  // Whether Export Changes can run now (the configuration with the edits the
+  // pages still hold against what the unit on the current link holds).
+  ChangesState ExportChangesState() const;
+  // Why Export Changes cannot run (no leading blank); empty when it can.
+  static std::string ChangesStateText(ChangesState state);
+  // The current link as the baseline knows it: mode plus host:port, or the
+  // serial device; empty in File Mode or with no host or device yet.
+  std::string LinkKey() const;
+  // An export to the unit that sends `lines` (command lines of the
+  // configuration's export, such as BuildChangedCommands gives) instead of
+  // the whole sequence: the same read-back check of the whole export first,
+  // the same run, waits, replies, cancel, "(ERROR)" count, outcome and
+  // status texts, and MarkExported once every line was answered without
+  // "(ERROR)". The message log shows the lines sent. Over a link only: in
+  // File Mode, or with no command line to send, nothing runs. Once the unit
+  // took them all, it is known to hold the configuration.
+  void ExportLines(std::vector<std::string> lines);
 
   // Whether an import or export is under way (Import and Export are refused then).
   bool Busy() const { return busy_; }
@@ -154,6 +175,8 @@ class TransferController : public QObject {
     int errorReplies = 0;
     int refusedAt = 0;  // the command whose refusal was counted last
     std::vector<std::string> refusedCommands;
+    bool unitReached = false;                       // a command line went (partly) to the unit
+    std::optional<UnitConfiguration> exportedUnit;  // the configuration the export sends
   };
 
   // After a cancelled host prompt no mode is checked: Import and Export are
@@ -193,9 +216,26 @@ class TransferController : public QObject {
   void ImportSerial();
   void ImportFile();
   void ImportTelnet();
+  // What the unit is known to hold after an import: new or forgotten.
+  void NoteUnitAfterImport();
 
   // transfer_controller_export.cpp
+  // Not while a run is under way or with no configuration; with no mode
+  // chosen the status line says so.
+  bool ExportMayStart();
+  // The frame of an export run: the status line, the unsaved mark, the
+  // baseline and the error box after it.
+  void RunExportFrame(void (TransferController::*run)());
+  // The full sequence, built and shown in Memo3; throws when a value would
+  // not read back as itself.
+  std::vector<std::string> PrepareCheckedExport();
   void RunExport();
+  // Export Changes, or ExportLines with linesToSend_.
+  void RunExportLines();
+  // What the unit is known to hold after an export: new, kept or forgotten.
+  void NoteUnitAfterExport();
+  // The command lines among `lines`, over the link.
+  void SendToUnit(const std::vector<std::string>& lines);
   void ExportFile();
   void ExportTelnet(const std::vector<std::string>& commands);
   void ExportSerial(const std::vector<std::string>& commands);
@@ -208,6 +248,8 @@ class TransferController : public QObject {
   Prompts& prompts_;
   Mode mode_ = Mode::File;
   bool busy_ = false;
+  // What ExportLines sends instead of the whole sequence, during its run.
+  std::optional<std::vector<std::string>> linesToSend_;
   bool cancelRequested_ = false;
   RunState run_;
 

@@ -3,7 +3,9 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
+#include "command/change_set.h"
 #include "command/command_writer.h"
 #include "editor/read_back_check.h"
 #include "transfer/file_io.h"
@@ -19,20 +21,69 @@ std::string SendingStatus(int sent, std::size_t total) {
   return " Sending line " + std::to_string(sent + 1) + " of " + std::to_string(total);
 }
 
+// Lines the unit is sent; an export's empty lines only separate its blocks.
+bool IsCommandLine(const std::string& line) { return !line.empty() && line.front() == '['; }
+
 }  // namespace
 
-void TransferController::ExportConfiguration() {
-  if (busy_) return;
+void TransferController::ExportLines(std::vector<std::string> lines) {
+  if (busy_ || (mode_ != Mode::Serial && mode_ != Mode::Telnet)) return;
+  if (std::none_of(lines.begin(), lines.end(), IsCommandLine)) return;
   if (!editor_.HasConfiguration()) return;
+  linesToSend_ = std::move(lines);
+  RunExportFrame(&TransferController::RunExportLines);
+  linesToSend_.reset();
+}
+
+bool TransferController::ExportMayStart() {
+  if (busy_ || !editor_.HasConfiguration()) return false;
   if (mode_ == Mode::None) {
     editor_.status.Set(kChooseModeStatus);
+    return false;
+  }
+  return true;
+}
+
+void TransferController::ExportConfiguration() {
+  if (ExportMayStart()) RunExportFrame(&TransferController::RunExport);
+}
+
+void TransferController::ExportChanges() {
+  if (!ExportMayStart()) return;
+  if (const ChangesState state = ExportChangesState(); state != ChangesState::Ready) {
+    editor_.status.Set(" " + ChangesStateText(state));
     return;
   }
+  RunExportFrame(&TransferController::RunExportLines);
+}
+
+std::string TransferController::ChangesStateText(ChangesState state) {
+  switch (state) {
+    case ChangesState::NoBaseline:
+      return "What the unit holds is not known: import from it or export the whole configuration first";
+    case ChangesState::CountsDiffer:
+      return "The source or zone count changed: a full export is needed";
+    case ChangesState::NothingChanged:
+      return "No changes to export";
+    case ChangesState::Ready:
+      break;
+  }
+  return {};
+}
+
+ChangesState TransferController::ExportChangesState() const {
+  // The pending configuration is a copy of the model: made only when there is a baseline to compare it with.
+  if (!editor_.HasConfiguration() || !editor_.unitBaseline.For(LinkKey())) return ChangesState::NoBaseline;
+  return editor_.unitBaseline.StateFor(LinkKey(), editor_.ConfigurationToExport().unit);
+}
+
+void TransferController::RunExportFrame(void (TransferController::*run)()) {
   const std::string before = editor_.status.Text();
   editor_.status.Set(kExportingStatus);
-  const std::optional<std::string> failure = RunTransfer("Export", &TransferController::RunExport);
+  const std::optional<std::string> failure = RunTransfer("Export", run);
   // Saved only once the unit took every command.
   if (run_.outcome == Outcome::Completed && run_.errorReplies == 0) editor_.MarkExported();
+  NoteUnitAfterExport();
   // Nothing done (a dialog cancelled): the status line is as it was.
   if (editor_.status.Text() == kExportingStatus) editor_.status.Set(before);
   if (failure) {
@@ -41,8 +92,20 @@ void TransferController::ExportConfiguration() {
   }
 }
 
-void TransferController::RunExport() {
-  const std::vector<std::string> lines = editor_.PrepareExport();
+void TransferController::NoteUnitAfterExport() {
+  if (run_.outcome == Outcome::Completed && run_.errorReplies == 0 && run_.exportedUnit) {
+    // Over a link the unit now holds what was sent; a file is no unit.
+    editor_.unitBaseline.Remember(LinkKey(), *run_.exportedUnit);
+  } else if (run_.unitReached) {
+    // Cut short or refused in part: what the unit holds is unknown. A run
+    // that sent no command line (refused before it, no connection) left
+    // the unit as it was.
+    editor_.unitBaseline.Forget();
+  }
+}
+
+std::vector<std::string> TransferController::PrepareCheckedExport() {
+  std::vector<std::string> lines = editor_.PrepareExport();
   // Nothing is written or sent that would not read back as itself.
   if (const std::vector<ReadBackProblem> problems = CheckReadBack(editor_.model, lines); !problems.empty()) {
     editor_.messageLog.Clear();
@@ -50,14 +113,46 @@ void TransferController::RunExport() {
     for (const ReadBackProblem& problem : problems) editor_.messageLog.AppendLine("  " + problem.Text());
     throw std::runtime_error(ReadBackRefusal(problems));
   }
+  run_.exportedUnit = editor_.model.unit;
+  return lines;
+}
+
+void TransferController::RunExport() {
+  const std::vector<std::string> lines = PrepareCheckedExport();
+  if (mode_ == Mode::File) {
+    run_.commandCount = static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), IsCommandLine));
+    run_.outcome = Outcome::Completed;
+    ExportFile();
+  } else {
+    SendToUnit(lines);
+  }
+}
+
+void TransferController::RunExportLines() {
+  // The whole configuration must read back before any part of it is sent.
+  PrepareCheckedExport();
+  std::vector<std::string> lines;
+  if (linesToSend_) {
+    lines = *linesToSend_;
+  } else {
+    const UnitConfiguration* base = editor_.unitBaseline.For(LinkKey());
+    if (!base)
+      throw std::runtime_error("What the unit holds is no longer known: export the whole configuration.");
+    lines = BuildChangedCommands(*base, *run_.exportedUnit);
+  }
+  // Memo3 shows what is sent.
+  editor_.messageLog.Clear();
+  editor_.messageLog.AppendText(ZemFileText(lines));
+  SendToUnit(lines);
+}
+
+void TransferController::SendToUnit(const std::vector<std::string>& lines) {
   std::vector<std::string> commands;
   for (const std::string& line : lines)
-    if (!line.empty() && line.front() == '[') commands.push_back(line);
+    if (IsCommandLine(line)) commands.push_back(line);
   run_.commandCount = commands.size();
   run_.outcome = Outcome::Completed;
-  if (mode_ == Mode::File) {
-    ExportFile();
-  } else if (mode_ == Mode::Telnet) {
+  if (mode_ == Mode::Telnet) {
     ExportTelnet(commands);
   } else if (mode_ == Mode::Serial) {
     ExportSerial(commands);
@@ -109,6 +204,7 @@ void TransferController::ExportTelnet(const std::vector<std::string>& commands) 
           break;
         }
         editor_.receivedText.AppendLine("Sending: " + line + "\n\r");
+        run_.unitReached = true;
         telnet_.SendText(line + "\n\r");
         ++run_.linesSent;
         run_.lastLineSent = line;
@@ -199,6 +295,7 @@ void TransferController::ExportSerial(const std::vector<std::string>& commands) 
       run_.countErrorReplies = true;
       replyWatchdog_.stop();
       replyWatchdog_.start();
+      run_.unitReached = true;
       serial_.SendText(line);
       ++run_.linesSent;
       run_.lastLineSent = line;

@@ -23,6 +23,7 @@ void TransferController::ImportConfiguration() {
   }
   editor_.status.Set(" Importing...");
   const std::optional<std::string> failure = RunTransfer("Import", &TransferController::RunImport);
+  NoteUnitAfterImport();
   if (editor_.ImportPending()) {
     // Cancelled, failed or nothing read: the configuration the user had
     // comes back, whatever arrived meanwhile.
@@ -44,6 +45,15 @@ void TransferController::ImportConfigurationFrom(const std::string& path) {
   givenFile_ = path;
   ImportConfiguration();
   givenFile_.reset();
+}
+
+void TransferController::NoteUnitAfterImport() {
+  // Only a whole configuration read from a unit tells what it holds; a file,
+  // or an answer cut short or empty, leaves it unknown.
+  if (run_.outcome == Outcome::Completed && mode_ != Mode::File)
+    editor_.unitBaseline.Remember(LinkKey(), editor_.model.unit);
+  else
+    editor_.unitBaseline.Forget();
 }
 
 void TransferController::RunImport() {

@@ -9,6 +9,7 @@
 
 #include "command/command_writer.h"
 #include "editor/editor.h"
+#include "sim/line_pace.h"
 #include "sim/sim_config.h"
 #include "sim/unit_memory.h"
 #include "sim/unit_sim.h"
@@ -78,6 +79,12 @@ std::string Served(Editor& editor, const char* eol = "\r") {
 
 std::vector<std::string> ServedLinesOf(const std::string& text) { return ConfigurationLines(text); }
 
+void AddPacedRows() {
+  QTest::addColumn<bool>("paced");
+  QTest::newRow("as fast as it comes") << false;
+  QTest::newRow("paced") << true;
+}
+
 }  // namespace
 
 class TestUnitSim : public QObject {
@@ -95,8 +102,12 @@ class TestUnitSim : public QObject {
     QCOMPARE(ConfigurationLines("a\r\n\r\nb\rc\n"), (std::vector<std::string>{"a", "b", "c"}));
   }
 
+  // Paced, the unit takes what comes a byte a millisecond and says the same.
+  void telnetDialogue_data() { AddPacedRows(); }
   void telnetDialogue() {
+    QFETCH(bool, paced);
     SimOptions o;
+    o.pace = paced;
     o.configLines = {"[NI1\"A\"]", "[NO1\"B\"]"};
     UnitSim sim(o);
     std::string error;
@@ -118,8 +129,11 @@ class TestUnitSim : public QObject {
     QCOMPARE(sim.Queries(), 1);
   }
 
+  void serialDialogue_data() { AddPacedRows(); }
   void serialDialogue() {
+    QFETCH(bool, paced);
     SimOptions o;
+    o.pace = paced;
     o.configLines = {"[NI1\"A\"]"};
     o.crlf = true;
     o.reply = SimOptions::Reply::Echo;
@@ -149,6 +163,47 @@ class TestUnitSim : public QObject {
     client.Send("y\"]");
     QVERIFY(client.WaitFor("[NO6\"xy\"]\r\n"));
     QCOMPARE(sim.Recorded(), (std::vector<std::string>{"[NO5\"a\"b\"]", "[NO6\"xy\"]"}));
+  }
+
+  // The line's pace, on a clock of our own: however late the reader wakes,
+  // it never takes more than the line carried, never waits past a due byte,
+  // and does not make up for a pause.
+  void linePaceKeepsTheLineRate_data() {
+    QTest::addColumn<int>("lateMs");  // each wake-up comes this much after the due time
+    QTest::newRow("on time") << 0;
+    QTest::newRow("1 ms late") << 1;
+    QTest::newRow("7 ms late") << 7;
+  }
+  void linePaceKeepsTheLineRate() {
+    QFETCH(int, lateMs);
+    LinePace pace;
+    const std::int64_t start = 1000;
+    pace.Restart(start);
+    std::int64_t now = start, taken = 0;
+    const std::int64_t waiting = 500;
+    while (taken < waiting) {
+      const std::int64_t budget = pace.Budget(now);
+      QVERIFY(budget >= 1);  // woken only when a byte is due
+      const std::int64_t take = std::min(budget, waiting - taken);
+      pace.Pass(take);
+      taken += take;
+      QVERIFY2(taken * 100 <= (now - start) * 96 + 100, qPrintable(QString::number(now)));
+      if (taken == waiting) break;
+      const int wait = pace.WaitMs(now);
+      QVERIFY(wait >= 1);
+      QCOMPARE(pace.Budget(now + wait - 1), std::int64_t{0});  // not due a moment sooner
+      now += wait + lateMs;
+    }
+    // 500 bytes at 0.96 a millisecond: about 520 ms, however late each wake-up.
+    QVERIFY2(now - start >= 519 && now - start <= 521 + 2 * lateMs, qPrintable(QString::number(now - start)));
+
+    // A pause is not made up for: one byte at once, then the line's rate.
+    pace.Resume(now + 5000);
+    QCOMPARE(pace.Budget(now + 5000), std::int64_t{1});
+    // Without a pause, resuming gives nothing early.
+    pace.Pass(1);
+    pace.Resume(now + 5000);
+    QCOMPARE(pace.Budget(now + 5000), std::int64_t{0});
   }
 
   void faultModes() {

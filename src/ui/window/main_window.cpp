@@ -197,6 +197,10 @@ void MainWindow::BuildMenu() {
   exportAction_ = MakeAction("Export1", "&Export", this);
   fileMenu->addAction(importAction_);
   fileMenu->addAction(exportAction_);
+  exportChangesAction_ = MakeAction("ExportChanges1", "Export C&hanges", this);
+  fileMenu->addAction(exportChangesAction_);
+  // The menu shows only the tooltips set by hand: why Export Changes is greyed.
+  fileMenu->setToolTipsVisible(true);
   compareAction_ = MakeAction("CompareWithFile1", "&Compare with File...", this);
   fileMenu->addAction(compareAction_);
   fileMenu->addSeparator()->setObjectName("N1");
@@ -211,6 +215,7 @@ void MainWindow::BuildMenu() {
   connect(telnetModeAction_, &QAction::triggered, this, &MainWindow::ChooseTelnetMode);
   connect(importAction_, &QAction::triggered, this, &MainWindow::ImportConfiguration);
   connect(exportAction_, &QAction::triggered, this, &MainWindow::ExportConfiguration);
+  connect(exportChangesAction_, &QAction::triggered, this, &MainWindow::ExportChanges);
   connect(compareAction_, &QAction::triggered, this, &MainWindow::CompareWithFile);
   // Whether a configuration is loaded is asked afresh whenever the menu opens.
   connect(fileMenu, &QMenu::aboutToShow, this, &MainWindow::SyncActions);
@@ -397,9 +402,23 @@ void MainWindow::SyncActions() {
   compareAction_->setEnabled(!busy && editor_.HasConfiguration());
   cancelButton_->setVisible(busy);
   escapeShortcut_->setEnabled(busy);
+  SyncExportChangesAction();
 }
 
-void MainWindow::UpdateModifiedMark() { setWindowModified(editor_.IsModified()); }
+void MainWindow::SyncExportChangesAction() {
+  const ChangesState state = controller_->ExportChangesState();
+  exportChangesAction_->setEnabled(!controller_->Busy() && state == ChangesState::Ready);
+  exportChangesAction_->setToolTip(state == ChangesState::Ready
+                                       ? QString("Sends only what changed since the unit's configuration was "
+                                                 "last imported or exported")
+                                       : Latin1(TransferController::ChangesStateText(state)));
+}
+
+void MainWindow::UpdateModifiedMark() {
+  setWindowModified(editor_.IsModified());
+  // What Export Changes would send moves with the configuration.
+  SyncExportChangesAction();
+}
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
@@ -444,6 +463,12 @@ void MainWindow::ImportConfiguration() {
 void MainWindow::ExportConfiguration() {
   if (controller_->Busy()) return;
   controller_->ExportConfiguration();
+  UpdateModifiedMark();
+}
+
+void MainWindow::ExportChanges() {
+  if (controller_->Busy()) return;
+  controller_->ExportChanges();
   UpdateModifiedMark();
 }
 

@@ -71,6 +71,9 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void ChooseTelnetMode();
   void ImportConfiguration();
   void ExportConfiguration();
+  // File > Export Changes: only what changed since the unit's configuration
+  // was last imported or exported.
+  void ExportChanges();
   // File > Compare with File...: the differences go to Memo3.
   void CompareWithFile();
   void Exit();
@@ -111,6 +114,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QWidget* BuildCommunicationSettingsPage();
   void SyncModeChecks();
   void SyncActions();
+  // Export Changes: enabled, and its tooltip, as the configuration and the baseline stand.
+  void SyncExportChangesAction();
   // True when nothing unsaved would be lost, or the user agrees to lose it.
   bool ConfirmDiscard();
 
@@ -124,6 +129,7 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QActionGroup* modeGroup_ = nullptr;
   QAction* importAction_ = nullptr;
   QAction* exportAction_ = nullptr;
+  QAction* exportChangesAction_ = nullptr;
   QAction* compareAction_ = nullptr;
   std::string lastComparedFile_;
   OpenRecentMenu* openRecentMenu_ = nullptr;

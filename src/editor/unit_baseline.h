@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "model/config_model.h"
+
+namespace zem {
+
+// Whether File > Export Changes can run for a configuration, and why not.
+enum class ChangesState {
+  NoBaseline,      // nothing known of the unit on this link
+  CountsDiffer,    // the source or zone count changed: only a full export can say so
+  NothingChanged,  // the unit holds this configuration already
+  Ready,           // there are changes to send
+};
+
+// What the unit at the other end of a link is known to hold: the
+// configuration last read from it whole, or last sent to it (whole or as its
+// changes) with every command taken, in this session. Only then can the changes alone bring it to
+// another configuration; whenever its state is in doubt it is forgotten.
+class UnitBaseline {
+ public:
+  // A link is named by a plain key ("telnet host:port", "serial /dev/ttyS0");
+  // an empty key is no unit (File Mode), which never has a baseline.
+  const UnitConfiguration* For(const std::string& link) const {
+    return known_ && !link.empty() && link == link_ ? &*known_ : nullptr;
+  }
+  void Remember(const std::string& link, const UnitConfiguration& unit) {
+    if (link.empty()) return Forget();
+    link_ = link;
+    known_ = unit;
+  }
+  void Forget() {
+    link_.clear();
+    known_.reset();
+  }
+  // Another link was chosen: what another unit holds says nothing of this one.
+  void LinkChosen(const std::string& link) {
+    if (link != link_) Forget();
+  }
+  // Whether the unit on `link` can be brought to `next` by its changes alone.
+  ChangesState StateFor(const std::string& link, const UnitConfiguration& next) const;
+
+ private:
+  std::string link_;
+  std::optional<UnitConfiguration> known_;
+};
+
+}  // namespace zem
