@@ -55,14 +55,6 @@ class TransferController : public QObject {
   void ChooseTelnetMode();
   void ImportConfiguration();
   void ExportConfiguration();
-  // An export to the unit that sends `lines` (command lines of the
-  // configuration's export, such as BuildChangedCommands gives) instead of
-  // the whole sequence: the same read-back check of the whole export first,
-  // the same run, waits, replies, cancel, "(ERROR)" count, outcome and
-  // status texts, and MarkExported once every line was answered without
-  // "(ERROR)". The message log shows the lines sent. Over a link only: in
-  // File Mode, or with no command line to send, nothing runs.
-  void ExportLines(std::vector<std::string> lines);
 
   // Whether an import or export is under way (Import and Export are refused then).
   bool Busy() const { return busy_; }
@@ -71,6 +63,15 @@ class TransferController : public QObject {
   // The window closes: a running transfer is cancelled and an open Telnet
   // connection is closed.
   void WindowClosing();
+
+  // An export to the unit that sends `lines` (command lines of the
+  // configuration's export, such as BuildChangedCommands gives) instead of
+  // the whole sequence: the same read-back check of the whole export first,
+  // the same run, waits, replies, cancel, "(ERROR)" count, outcome and
+  // status texts, and MarkExported once every line was answered without
+  // "(ERROR)". The message log shows the lines sent. Over a link only: in
+  // File Mode, or with no command line to send, nothing runs.
+  void ExportLines(std::vector<std::string> lines);
 
   // Limits, changeable for tests and tools.
   void SetReplyLimitMs(int ms) { replyWatchdog_.setInterval(ms); }         // serial export reply: 30 s
