@@ -2,7 +2,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "command/change_set.h"
 #include "support/transfer_rig.h"
 
 using namespace zem;
@@ -189,48 +188,6 @@ class TestTransferModes : public QObject {
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
     QCOMPARE(sim.Recorded(), NonEmpty(BuildCommandSequence(rig.editor.model)));
     QCOMPARE(rig.prompts.portQuestions.size(), asked);  // the known port, not asked again
-  }
-
-  // Lines given to ExportLines go over the link instead of the whole
-  // export, as an export's run; the unit then holds the edited configuration.
-  void exportLinesSendsOnlyThoseLines_data() { AddLinkRows(); }
-  void exportLinesSendsOnlyThoseLines() {
-    QFETCH(bool, serial);
-    SimOptions o;
-    o.configLines = GenerateConfiguration(3, 4);
-    Rig rig(o);
-    QVERIFY(serial ? rig.UseSerial() : rig.UseTelnet());
-    rig.ctl.ImportConfiguration();
-    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
-    const UnitConfiguration held = rig.editor.model.unit;
-    rig.editor.model.unit.ZoneNames[2] = "Patio";
-    rig.editor.model.unit.FavoriteNames[3] = "Jazz";
-    rig.editor.revision.Bump();
-    QVERIFY(rig.editor.IsModified());
-    const std::vector<std::string> lines =
-        BuildChangedCommands(held, rig.editor.ConfigurationToExport().unit);
-    QCOMPARE(lines, (std::vector<std::string>{"[NO2\"Patio\"]", "[NF3\"Jazz\"]", "[EC]"}));
-    const std::string edited = ZemFileText(BuildCommandSequence(rig.editor.model));
-
-    rig.ctl.ExportLines(lines);
-    QCOMPARE(rig.ctl.LastOutcome(), Outcome::Completed);
-    QCOMPARE(rig.sim.Recorded(), lines);
-    QCOMPARE(rig.ctl.LinesSent(), 3);
-    const std::vector<std::string> log = rig.editor.messageLog.Lines();  // then Telnet's link lines
-    QCOMPARE(std::vector<std::string>(log.begin(), log.begin() + 3), lines);
-    QCOMPARE(rig.editor.status.Text(),
-             std::string(serial ? " Serial Export Complete" : " Telnet Export Complete"));
-    QVERIFY(!rig.editor.IsModified());
-    rig.ctl.ImportConfiguration();
-    QCOMPARE(ZemFileText(BuildCommandSequence(rig.editor.model)), edited);
-
-    // Nothing to send, or no link: nothing runs, nothing is asked.
-    rig.sim.ClearRecord();
-    rig.ctl.ExportLines({});
-    rig.ctl.ChooseFileMode();
-    rig.ctl.ExportLines(lines);
-    QVERIFY(rig.sim.Recorded().empty());
-    QVERIFY(rig.prompts.saveDialogs.empty());
   }
 
   void busyRefusesModeChangesAndCloseCancels() {
