@@ -21,17 +21,23 @@ RestrictionsView::RestrictionsView(Editor& editor, QWidget* parent)
   clearAll->setAccessibleName("Clear all restrictions");
   clearAll->setGeometry(608, 59, 75, 25);
 
-  connect(grid_, &MatrixGridWidget::CellDoubleClicked, this, [this](int column, int row) {
-    editor_.matrix.RestrictionCellDoubleClicked(column, row);
+  // A restriction reaches the favorites at once, so that its step holds the
+  // routings it takes from them and undo gives them back.
+  const auto restrict = [this](StepId id, const std::function<void()>& change) {
+    editor_.Step(id, [&] {
+      change();
+      editor_.favorites.ApplyRestrictionOverlay();
+    });
     grid_->Refresh();
+  };
+  connect(grid_, &MatrixGridWidget::CellDoubleClicked, this, [this, restrict](int column, int row) {
+    restrict(StepId{StepKind::RestrictionCell, row},
+             [&] { editor_.matrix.RestrictionCellDoubleClicked(column, row); });
   });
-  connect(restrictAll, &QPushButton::clicked, this, [this] {
-    editor_.matrix.RestrictAll();
-    grid_->Refresh();
-  });
-  connect(clearAll, &QPushButton::clicked, this, [this] {
-    editor_.matrix.ClearAllRestrictions();
-    grid_->Refresh();
+  connect(restrictAll, &QPushButton::clicked, this,
+          [this, restrict] { restrict(StepId{StepKind::RestrictAll}, [this] { editor_.matrix.RestrictAll(); }); });
+  connect(clearAll, &QPushButton::clicked, this, [this, restrict] {
+    restrict(StepId{StepKind::ClearAll}, [this] { editor_.matrix.ClearAllRestrictions(); });
   });
 
   SyncFromEditor();

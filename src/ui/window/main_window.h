@@ -20,6 +20,7 @@ class QTabWidget;
 
 namespace zem {
 
+class EditMenu;
 class TextLogView;
 class ZoneAudioView;
 class PresetsView;
@@ -111,6 +112,7 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QAction* importAction_ = nullptr;
   QAction* exportAction_ = nullptr;
   QAction* compareAction_ = nullptr;
+  EditMenu* editMenu_ = nullptr;  // Undo and Redo
   std::string lastComparedFile_;
 
   QTabWidget* pageTabs_ = nullptr;
