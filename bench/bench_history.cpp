@@ -5,20 +5,14 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "editor/editor.h"
+#include "support/example_file.h"
 
 namespace {
 
-std::string FullExample() {
-  std::ifstream file(ZEM_SOURCE_DIR "/examples/full-16x192.zem", std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+std::string FullExample() { return zem::test::ExampleText("full-16x192.zem"); }
 
 std::size_t HeapInUse() { return mallinfo2().uordblks; }
 

@@ -7,21 +7,16 @@
 #include <fstream>
 #include <functional>
 #include <random>
-#include <sstream>
 
 #include "editor/editor.h"
 #include "editor/options_logic.h"
+#include "support/example_file.h"
 
 using namespace zem;
 
 namespace {
 
-std::string FullExample() {
-  std::ifstream file(ZEM_SOURCE_DIR "/examples/full-16x192.zem", std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+std::string FullExample() { return zem::test::ExampleText("full-16x192.zem"); }
 
 UnitConfiguration Pending(const Editor& e) { return e.ConfigurationToExport().unit; }
 

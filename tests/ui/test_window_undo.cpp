@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,6 +17,7 @@
 #include <QtTest>
 #include <functional>
 
+#include "support/example_file.h"
 #include "support/grid_test_helpers.h"
 #include "support/window_fixture.h"
 
@@ -25,11 +25,7 @@ using namespace zem;
 
 namespace {
 
-std::string FullExample() {
-  QFile file(ZEM_SOURCE_DIR "/examples/full-16x192.zem");
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll().toStdString();
-}
+std::string FullExample() { return zem::test::ExampleText("full-16x192.zem"); }
 
 // What every page's controls show: values, states, texts and grid cells.
 QStringList Controls(QWidget* pages) {
