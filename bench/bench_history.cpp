@@ -45,7 +45,8 @@ void BM_HistoryAfter500SliderSteps(benchmark::State& state) {
     auto copy = std::make_unique<zem::UnitConfiguration>(editor->model.unit);
     copyBytes = static_cast<double>(HeapInUse() - beforeCopy);
     benchmark::DoNotOptimize(copy.get());
-    if (editor->history.Size() != 500) state.SkipWithError(("steps: " + std::to_string(editor->history.Size())).c_str());
+    if (editor->history.Size() != 500)
+      state.SkipWithError(("steps: " + std::to_string(editor->history.Size())).c_str());
   }
   state.counters["history_bytes"] = historyBytes;
   state.counters["heap_bytes"] = heapBytes;

@@ -177,15 +177,12 @@ UnitDiff DiffUnits(const UnitConfiguration& a, const UnitConfiguration& b) {
     const TextGrid& marks = grid == 0 ? a.RestrictionMarks : a.GroupMarks;
     for (std::uint32_t row = 0; row < static_cast<std::uint32_t>(marks.Rows()); ++row)
       for (std::uint32_t column = 0; column < static_cast<std::uint32_t>(marks.Columns()); ++column)
-        Compare(diff.marks, a, b, grid * kMarkGridStride + row * kMarkRowStride + column,
-                kMarkAt);
+        Compare(diff.marks, a, b, grid * kMarkGridStride + row * kMarkRowStride + column, kMarkAt);
   }
   for (std::uint32_t at = 0; at < std::uint32_t{kFavorites} * kSources * kZones; ++at)
     Compare(diff.favorites, a, b, at, kFavoriteAt);
-  for (std::uint32_t at = 0; at < kZones; ++at)
-    Compare(diff.zoneAudio, a, b, at, kZoneAudioAt);
-  for (std::uint32_t at = 0; at < kPresets; ++at)
-    Compare(diff.presets, a, b, at, kPresetAt);
+  for (std::uint32_t at = 0; at < kZones; ++at) Compare(diff.zoneAudio, a, b, at, kZoneAudioAt);
+  for (std::uint32_t at = 0; at < kPresets; ++at) Compare(diff.presets, a, b, at, kPresetAt);
   Compare(diff.options, a, b, 0, kOptionsAt);
   return diff;
 }

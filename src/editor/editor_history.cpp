@@ -86,7 +86,8 @@ void Editor::ShowStep(const EditHistory::Step& step) {
   const int item = step.id.item;
   switch (ItemOf(step.id.kind)) {
     case StepItem::Zone:
-      if (NumberedTable<int, kZones>::Contains(item) && item <= static_cast<int>(screen.ZoneList.Items.size())) {
+      if (NumberedTable<int, kZones>::Contains(item) &&
+          item <= static_cast<int>(screen.ZoneList.Items.size())) {
         screen.CurrentZone = item;
         screen.ZoneList.Select(item - 1);
       }

@@ -28,108 +28,120 @@ bool SameAsShown(UnitConfiguration a, UnitConfiguration b) {
   return Identical(a, b);
 }
 
+using Change = std::function<void(Editor&)>;
+using Edit = std::function<void(Editor&, StepId)>;
+
 // One kind of step as its page makes it: `prepare` goes to the item (no
-// step), `edit` is the step.
+// step), `edit` makes the step.
 struct StepCase {
   const char* name;
   StepId id;
   Page page;
-  std::function<void(Editor&)> prepare;
-  std::function<void(Editor&)> edit;
+  Change prepare;
+  Edit edit;
 };
 
-void Slide(Editor& e, StepId id, const std::function<void(int)>& set, std::initializer_list<int> positions) {
-  for (const int p : positions) {
-    e.BeginStep(id);  // one key press each, one step in all
-    set(p);
-  }
-  e.EndStep();
+// A one-off edit.
+Edit Once(Change change) {
+  return [change](Editor& e, StepId id) { e.Step(id, [&] { change(e); }); };
 }
 
-void Rename(Editor& e, StepId id, std::string& name) {
-  e.Step(id, [&] {
-    name = "Patio";
-    e.revision.Bump();
-  });
-}
-
-void Restrict(Editor& e, StepId id, const std::function<void()>& change) {
-  e.Step(id, [&] {
-    change();
+// A restriction, with what it does to the favorites.
+Edit Restricting(Change change) {
+  return Once([change](Editor& e) {
+    change(e);
     e.favorites.ApplyRestrictionOverlay();
   });
 }
 
-const std::vector<StepCase>& Cases() {
-  static const std::vector<StepCase> cases = {
-      {"Rename Zone 6", {StepKind::RenameZone, 6}, Page::SourceZoneNaming, nullptr,
-       [](Editor& e) { Rename(e, {StepKind::RenameZone, 6}, e.model.unit.ZoneNames[6]); }},
-      {"Rename Group 4", {StepKind::RenameGroup, 4}, Page::FavoriteGroupNaming, nullptr,
-       [](Editor& e) { Rename(e, {StepKind::RenameGroup, 4}, e.model.unit.GroupNames[4]); }},
-      {"Route Zone 12 in Favorite 2", {StepKind::FavoriteCell, 2, 12}, Page::Favorites,
-       [](Editor& e) { e.favorites.FavoriteChosen(1); },
-       [](Editor& e) {
-         e.Step({StepKind::FavoriteCell, 2, 12}, [&] { e.favorites.CellDoubleClicked(5, 12); });
-       }},
-      {"Groups of Zone 12", {StepKind::GroupCell, 12}, Page::Groups, nullptr,
-       [](Editor& e) { e.Step({StepKind::GroupCell, 12}, [&] { e.matrix.GroupCellDoubleClicked(4, 12); }); }},
-      // Favorite 3 routes source 16 to zone 12: the restriction takes it.
-      {"Restrictions of Zone 12", {StepKind::RestrictionCell, 12}, Page::Restrictions, nullptr,
-       [](Editor& e) {
-         Restrict(e, {StepKind::RestrictionCell, 12}, [&] { e.matrix.RestrictionCellDoubleClicked(16, 12); });
-       }},
-      {"Restrict All", {StepKind::RestrictAll}, Page::Restrictions, nullptr,
-       [](Editor& e) { Restrict(e, {StepKind::RestrictAll}, [&] { e.matrix.RestrictAll(); }); }},
-      {"Clear All", {StepKind::ClearAll}, Page::Restrictions, nullptr,
-       [](Editor& e) { Restrict(e, {StepKind::ClearAll}, [&] { e.matrix.ClearAllRestrictions(); }); }},
-      {"Volume of Zone 12", {StepKind::Volume, 12}, Page::ZoneAudioControls,
-       [](Editor& e) { e.zoneAudio.ZoneChosen(11); },
-       [](Editor& e) {
-         Slide(e, {StepKind::Volume, 12}, [&](int p) { e.zoneAudio.SetVolumePosition(p); }, {-41, -42, -43});
-       }},
-      {"Band 3 of Zone 7", {StepKind::Band, 7, 3}, Page::ZoneAudioControls,
-       [](Editor& e) { e.zoneAudio.ZoneChosen(6); },
-       [](Editor& e) {
-         Slide(e, {StepKind::Band, 7, 3}, [&](int p) { e.zoneAudio.SetBandPosition(3, p); }, {9, 8});
-       }},
-      {"DSP Mode of Zone 5", {StepKind::DspMode, 5}, Page::ZoneAudioControls,
-       [](Editor& e) { e.zoneAudio.ZoneChosen(4); },
-       [](Editor& e) { e.Step({StepKind::DspMode, 5}, [&] { e.zoneAudio.DSPModeChosen(4); }); }},
-      {"System EQ of Zone 5", {StepKind::SystemEQ, 5}, Page::ZoneAudioControls,
-       [](Editor& e) { e.zoneAudio.ZoneChosen(4); },
-       [](Editor& e) { e.Step({StepKind::SystemEQ, 5}, [&] { e.SystemEQPresetChosen(7); }); }},
-      {"Quick EQ of Zone 9", {StepKind::ZoneQuickEQ, 9}, Page::ZoneAudioControls,
-       [](Editor& e) { e.zoneAudio.ZoneChosen(8); },
-       [](Editor& e) {
-         e.Step({StepKind::ZoneQuickEQ, 9}, [&] {
-           e.quickEQZoneList.Select(0);
-           e.ZoneQuickEQChosen();
-         });
-       }},
-      {"Band 3 of Preset 2", {StepKind::PresetBand, 2, 3}, Page::EQPresets,
-       [](Editor& e) { e.presets.PresetChosen(1); },
-       [](Editor& e) {
-         Slide(e, {StepKind::PresetBand, 2, 3}, [&](int p) { e.presets.SetBandPosition(3, p); }, {6, 7});
-       }},
-      {"Rename Preset 2", {StepKind::PresetName, 2}, Page::EQPresets, [](Editor& e) { e.presets.PresetChosen(1); },
-       [](Editor& e) { e.Step({StepKind::PresetName, 2}, [&] { e.presets.SetNameText("Jazz"); }); }},
-      {"Quick EQ of Preset 4", {StepKind::PresetQuickEQ, 4}, Page::EQPresets,
-       [](Editor& e) { e.presets.PresetChosen(3); },
-       [](Editor& e) {
-         e.Step({StepKind::PresetQuickEQ, 4}, [&] {
-           e.quickEQPresetList.Select(0);
-           e.PresetQuickEQChosen();
-         });
-       }},
-      {"IP Address", {StepKind::IPAddress}, Page::Options, nullptr,
-       [](Editor& e) {
-         Slide(e, {StepKind::IPAddress}, [&](int n) { e.model.unit.Options.IPAddress += std::to_string(n); },
-               {1, 0});
-       }},
-      {"Display Brightness", {StepKind::DisplayLevel}, Page::Options, nullptr,
-       [](Editor& e) { Slide(e, {StepKind::DisplayLevel}, [&](int p) { DisplayLevelChanged(e.model, p); }, {2, 3}); }},
+// Several changes of one control, as its keys make them: one step in all.
+Edit Keys(std::function<void(Editor&, int)> set, std::vector<int> positions) {
+  return [set, positions](Editor& e, StepId id) {
+    for (const int p : positions) {
+      e.BeginStep(id);
+      set(e, p);
+    }
+    e.EndStep();
   };
+}
+
+Change Zone(int zone) {
+  return [zone](Editor& e) { e.zoneAudio.ZoneChosen(zone - 1); };
+}
+Change Preset(int preset) {
+  return [preset](Editor& e) { e.presets.PresetChosen(preset - 1); };
+}
+
+std::vector<StepCase> MakeCases() {
+  std::vector<StepCase> cases;
+  const auto add = [&](const char* name, StepId id, Page page, Change prepare, Edit edit) {
+    cases.push_back(StepCase{name, id, page, std::move(prepare), std::move(edit)});
+  };
+  add("Rename Zone 6", {StepKind::RenameZone, 6}, Page::SourceZoneNaming, nullptr, Once([](Editor& e) {
+        e.model.unit.ZoneNames[6] = "Patio";
+        e.revision.Bump();
+      }));
+  add("Rename Group 4", {StepKind::RenameGroup, 4}, Page::FavoriteGroupNaming, nullptr,
+      Once([](Editor& e) { e.model.unit.GroupNames[4] = "Upstairs"; }));
+  add(
+      "Route Zone 12 in Favorite 2", {StepKind::FavoriteCell, 2, 12}, Page::Favorites,
+      [](Editor& e) { e.favorites.FavoriteChosen(1); },
+      Once([](Editor& e) { e.favorites.CellDoubleClicked(5, 12); }));
+  add("Groups of Zone 12", {StepKind::GroupCell, 12}, Page::Groups, nullptr,
+      Once([](Editor& e) { e.matrix.GroupCellDoubleClicked(4, 12); }));
+  // Favorite 3 routes source 16 to zone 12: the restriction takes it.
+  add("Restrictions of Zone 12", {StepKind::RestrictionCell, 12}, Page::Restrictions, nullptr,
+      Restricting([](Editor& e) { e.matrix.RestrictionCellDoubleClicked(16, 12); }));
+  add("Restrict All", {StepKind::RestrictAll}, Page::Restrictions, nullptr,
+      Restricting([](Editor& e) { e.matrix.RestrictAll(); }));
+  add(
+      "Clear All", {StepKind::ClearAll}, Page::Restrictions,
+      [](Editor& e) {  // something to clear
+        e.matrix.RestrictAll();
+        e.favorites.ApplyRestrictionOverlay();
+      },
+      Restricting([](Editor& e) { e.matrix.ClearAllRestrictions(); }));
+  add("Volume of Zone 12", {StepKind::Volume, 12}, Page::ZoneAudioControls, Zone(12),
+      Keys([](Editor& e, int p) { e.zoneAudio.SetVolumePosition(p); }, {-41, -42, -43}));
+  add("Band 3 of Zone 7", {StepKind::Band, 7, 3}, Page::ZoneAudioControls, Zone(7),
+      Keys([](Editor& e, int p) { e.zoneAudio.SetBandPosition(3, p); }, {9, 8}));
+  add("DSP Mode of Zone 5", {StepKind::DspMode, 5}, Page::ZoneAudioControls, Zone(5),
+      Once([](Editor& e) { e.zoneAudio.DSPModeChosen(4); }));
+  add("System EQ of Zone 5", {StepKind::SystemEQ, 5}, Page::ZoneAudioControls, Zone(5),
+      Once([](Editor& e) { e.SystemEQPresetChosen(7); }));
+  add("Quick EQ of Zone 9", {StepKind::ZoneQuickEQ, 9}, Page::ZoneAudioControls, Zone(9), Once([](Editor& e) {
+        e.quickEQZoneList.Select(0);
+        e.ZoneQuickEQChosen();
+      }));
+  add("Band 3 of Preset 2", {StepKind::PresetBand, 2, 3}, Page::EQPresets, Preset(2),
+      Keys([](Editor& e, int p) { e.presets.SetBandPosition(3, p); }, {6, 7}));
+  add("Rename Preset 2", {StepKind::PresetName, 2}, Page::EQPresets, Preset(2),
+      Once([](Editor& e) { e.presets.SetNameText("Jazz"); }));
+  add("Quick EQ of Preset 4", {StepKind::PresetQuickEQ, 4}, Page::EQPresets, Preset(4), Once([](Editor& e) {
+        e.quickEQPresetList.Select(0);
+        e.PresetQuickEQChosen();
+      }));
+  add("IP Address", {StepKind::IPAddress}, Page::Options, nullptr,
+      Keys([](Editor& e, int n) { e.model.unit.Options.IPAddress += std::to_string(n); }, {1, 0}));
+  add("Display Brightness", {StepKind::DisplayLevel}, Page::Options, nullptr,
+      Keys([](Editor& e, int p) { DisplayLevelChanged(e.model, p); }, {2, 3}));
   return cases;
+}
+
+const std::vector<StepCase>& Cases() {
+  static const std::vector<StepCase> cases = MakeCases();
+  return cases;
+}
+
+// Key presses on the volume slider of the zone shown.
+void Volume(Editor& e, int zone, std::vector<int> positions) {
+  Keys([](Editor& x, int p) { x.zoneAudio.SetVolumePosition(p); }, std::move(positions))(
+      e, {StepKind::Volume, zone});
+}
+
+void RestrictCell(Editor& e, int source, int zone) {
+  Restricting([=](Editor& x) { x.matrix.RestrictionCellDoubleClicked(source, zone); })(
+      e, {StepKind::RestrictionCell, zone});
 }
 
 // Whether the editor shows the item the step was made on.
@@ -177,14 +189,10 @@ class TestEditHistory : public QObject {
     QFETCH(int, which);
     const StepCase& c = Cases()[static_cast<std::size_t>(which)];
     auto e = Imported();
-    if (std::string(c.name) == "Clear All") {  // something to clear
-      e->matrix.RestrictAll();
-      e->favorites.ApplyRestrictionOverlay();
-    }
     if (c.prepare) c.prepare(*e);
     QCOMPARE(e->history.Size(), std::size_t{0});
     const UnitConfiguration before = Pending(*e);
-    c.edit(*e);
+    c.edit(*e, c.id);
     const UnitConfiguration after = Pending(*e);
     QVERIFY(!Identical(before, after));
     QCOMPARE(e->history.Size(), std::size_t{1});
@@ -215,7 +223,7 @@ class TestEditHistory : public QObject {
   void restrictionUndoGivesTheRoutingBack() {
     auto e = Imported();
     QVERIFY(e->model.unit.FavoriteStore.Cell(3, 16, 12).Is('C'));
-    Restrict(*e, {StepKind::RestrictionCell, 12}, [&] { e->matrix.RestrictionCellDoubleClicked(16, 12); });
+    RestrictCell(*e, 16, 12);
     QVERIFY(e->model.unit.FavoriteStore.Cell(3, 16, 12).Is('R'));
     QVERIFY(e->Undo());
     QVERIFY(e->model.unit.FavoriteStore.Cell(3, 16, 12).Is('C'));
@@ -244,12 +252,10 @@ class TestEditHistory : public QObject {
         e->zoneAudio.ZoneChosen(zone - 1);
         switch (random() % 4) {
           case 0:
-            Slide(*e, {StepKind::Volume, zone}, [&](int p) { e->zoneAudio.SetVolumePosition(p); },
-                  {-static_cast<int>(random() % 80)});
+            Volume(*e, zone, {-static_cast<int>(random() % 80)});
             break;
           case 1:
-            Restrict(*e, {StepKind::RestrictionCell, zone},
-                     [&] { e->matrix.RestrictionCellDoubleClicked(source, zone); });
+            RestrictCell(*e, source, zone);
             break;
           case 2:
             e->favorites.FavoriteChosen(static_cast<int>(random() % 10));
@@ -257,7 +263,8 @@ class TestEditHistory : public QObject {
                     [&] { e->favorites.CellDoubleClicked(source, zone); });
             break;
           default:
-            e->Step({StepKind::GroupCell, zone}, [&] { e->matrix.GroupCellDoubleClicked(source % 10 + 1, zone); });
+            e->Step({StepKind::GroupCell, zone},
+                    [&] { e->matrix.GroupCellDoubleClicked(source % 10 + 1, zone); });
             break;
         }
         // An edit that changed nothing (a restricted favorite cell) is no step.
@@ -276,7 +283,7 @@ class TestEditHistory : public QObject {
     e->zoneAudio.ZoneChosen(0);
     std::vector<UnitConfiguration> snapshots{Pending(*e)};
     for (int n = 1; n <= 510; ++n) {
-      Slide(*e, {StepKind::Volume, 1}, [&](int p) { e->zoneAudio.SetVolumePosition(p); }, {-(n % 2) - 1});
+      Volume(*e, 1, {-(n % 2) - 1});
       snapshots.push_back(Pending(*e));
     }
     QCOMPARE(e->history.Size(), EditHistory::kMaxSteps);
@@ -293,7 +300,7 @@ class TestEditHistory : public QObject {
   void unsavedMarkFollowsUndoAndRedo() {
     auto e = Imported();
     e->zoneAudio.ZoneChosen(2);
-    Slide(*e, {StepKind::Volume, 3}, [&](int p) { e->zoneAudio.SetVolumePosition(p); }, {-60});
+    Volume(*e, 3, {-60});
     QVERIFY(e->IsModified());
     QVERIFY(e->Undo());
     QVERIFY(!e->IsModified());

@@ -100,9 +100,13 @@ class TestWindowUndo : public QObject, private zem::test::WindowFixture {
          [](TestWindowUndo& t) { t.TypeIntoCell("StringGrid5", 3, "Night"); }},
         {"Route Zone 4 in Favorite 2", Page::Favorites,
          [](TestWindowUndo& t) { t.Find<QListWidget>("ListBox1")->setCurrentRow(1); },
-         [](TestWindowUndo& t) { zem::test::DoubleClickCell(*t.Find<MatrixGridWidget>("StringGrid1"), 3, 4); }},
+         [](TestWindowUndo& t) {
+           zem::test::DoubleClickCell(*t.Find<MatrixGridWidget>("StringGrid1"), 3, 4);
+         }},
         {"Groups of Zone 3", Page::Groups, nullptr,
-         [](TestWindowUndo& t) { zem::test::DoubleClickCell(*t.Find<MatrixGridWidget>("StringGrid7"), 5, 3); }},
+         [](TestWindowUndo& t) {
+           zem::test::DoubleClickCell(*t.Find<MatrixGridWidget>("StringGrid7"), 5, 3);
+         }},
         {"Restrict All", Page::Restrictions, nullptr,
          [](TestWindowUndo& t) { t.Find<QPushButton>("Button3")->click(); }},
         {"Volume of Zone 3", Page::ZoneAudioControls,
@@ -128,7 +132,8 @@ class TestWindowUndo : public QObject, private zem::test::WindowFixture {
            QTest::keyClicks(name, "xy");
            t.Find<QListWidget>("ListBox2")->setFocus();
          }},
-        {"Front Panel Lock", Page::Options, nullptr, [](TestWindowUndo& t) { t.Find<QCheckBox>("FPCheckbox")->click(); }},
+        {"Front Panel Lock", Page::Options, nullptr,
+         [](TestWindowUndo& t) { t.Find<QCheckBox>("FPCheckbox")->click(); }},
     };
     return edits;
   }
@@ -146,7 +151,7 @@ class TestWindowUndo : public QObject, private zem::test::WindowFixture {
     auto* redo = Find<QAction>("Redo1");
     QCOMPARE(undo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
     QCOMPARE(redo->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                                                      QKeySequence(Qt::CTRL | Qt::Key_Y)}));
+                                                     QKeySequence(Qt::CTRL | Qt::Key_Y)}));
     QCOMPARE(Find<QMenu>("EditMenu")->actions(), (QList<QAction*>{undo, redo}));
     QCOMPARE(undo->text(), QString("&Undo"));
     QVERIFY(!undo->isEnabled() && !redo->isEnabled());

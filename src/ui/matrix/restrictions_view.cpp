@@ -34,8 +34,9 @@ RestrictionsView::RestrictionsView(Editor& editor, QWidget* parent)
     restrict(StepId{StepKind::RestrictionCell, row},
              [&] { editor_.matrix.RestrictionCellDoubleClicked(column, row); });
   });
-  connect(restrictAll, &QPushButton::clicked, this,
-          [this, restrict] { restrict(StepId{StepKind::RestrictAll}, [this] { editor_.matrix.RestrictAll(); }); });
+  connect(restrictAll, &QPushButton::clicked, this, [this, restrict] {
+    restrict(StepId{StepKind::RestrictAll}, [this] { editor_.matrix.RestrictAll(); });
+  });
   connect(clearAll, &QPushButton::clicked, this, [this, restrict] {
     restrict(StepId{StepKind::ClearAll}, [this] { editor_.matrix.ClearAllRestrictions(); });
   });

@@ -82,8 +82,9 @@ QTableView* NamingPageView::AddNameGrids(const NameColumn& left, const NameColum
     // The cell editor hands over each key at once; all it changes until it
     // closes is one step, as is a name set without it.
     const StepKind rename = column->rename;
-    connect(column->names, &NameGridModel::NameAboutToChange, this,
-            [this, rename](int number) { editor_.BeginStep(StepId{rename, number}); });
+    connect(column->names, &NameGridModel::NameAboutToChange, this, [this, rename](int number) {
+      editor_.BeginStep(StepId{rename, number});
+    });
     connect(column->names, &NameGridModel::NameEdited, this, [this, grid](int number) {
       editor_.revision.Bump();
       if (!grid->indexWidget(grid->model()->index(number - 1, 1))) editor_.EndStep();

@@ -131,11 +131,12 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
   checkInto(irLockout_, &OptionsRec::IRLockout, StepKind::IRLockout);
   const auto textInto = [&](QLineEdit* edit, std::string OptionsRec::*option, StepKind kind) {
     auto* step = new ContinuingStep(editor_, edit);
-    connect(edit, &QLineEdit::textChanged, this, [&options, &revision, option, kind, step](const QString& text) {
-      step->Changing(StepId{kind});
-      options.*option = Latin1Bytes(text);
-      revision.Bump();
-    });
+    connect(edit, &QLineEdit::textChanged, this,
+            [&options, &revision, option, kind, step](const QString& text) {
+              step->Changing(StepId{kind});
+              options.*option = Latin1Bytes(text);
+              revision.Bump();
+            });
   };
   textInto(ipAddress_, &OptionsRec::IPAddress, StepKind::IPAddress);
   textInto(netmask_, &OptionsRec::Netmask, StepKind::Netmask);
