@@ -1,6 +1,5 @@
-// Undo and redo without a window: every kind of step taken back and done
-// again on the full example, a long random run checked against snapshots,
-// the limit on steps, the unsaved mark and what an import does to the history.
+// Undo and redo without a window, on the full example: each kind of step,
+// a random run against snapshots, the limits, the unsaved mark, imports.
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -16,8 +15,6 @@ using namespace zem;
 
 namespace {
 
-std::string FullExample() { return zem::test::ExampleText("full-16x192.zem"); }
-
 UnitConfiguration Pending(const Editor& e) { return e.ConfigurationToExport().unit; }
 
 // Showing a zone brings its values into the controls' ranges, which is no
@@ -28,35 +25,21 @@ bool SameAsShown(UnitConfiguration a, UnitConfiguration b) {
   return Identical(a, b);
 }
 
-using Change = std::function<void(Editor&)>;
 using Edit = std::function<void(Editor&, StepId)>;
 
-// One kind of step as its page makes it: `prepare` goes to the item (no
-// step), `edit` makes the step.
-struct StepCase {
-  const char* name;
-  StepId id;
-  Page page;
-  Change prepare;
-  Edit edit;
-};
-
-// A one-off edit.
-Edit Once(Change change) {
-  return [change](Editor& e, StepId id) { e.Step(id, [&] { change(e); }); };
+// A one-off edit; a restriction with what it does to the favorites.
+Edit Once(std::function<void(Editor&)> change, bool restricts = false) {
+  return [=](Editor& e, StepId id) {
+    e.Step(id, [&] {
+      change(e);
+      if (restricts) e.favorites.ApplyRestrictionOverlay();
+    });
+  };
 }
 
-// A restriction, with what it does to the favorites.
-Edit Restricting(Change change) {
-  return Once([change](Editor& e) {
-    change(e);
-    e.favorites.ApplyRestrictionOverlay();
-  });
-}
-
-// Several changes of one control, as its keys make them: one step in all.
+// Changes of one control as its keys make them: one step in all.
 Edit Keys(std::function<void(Editor&, int)> set, std::vector<int> positions) {
-  return [set, positions](Editor& e, StepId id) {
+  return [=](Editor& e, StepId id) {
     for (const int p : positions) {
       e.BeginStep(id);
       set(e, p);
@@ -65,99 +48,75 @@ Edit Keys(std::function<void(Editor&, int)> set, std::vector<int> positions) {
   };
 }
 
-Change Zone(int zone) {
-  return [zone](Editor& e) { e.zoneAudio.ZoneChosen(zone - 1); };
-}
-Change Preset(int preset) {
-  return [preset](Editor& e) { e.presets.PresetChosen(preset - 1); };
+void Volume(Editor& e, int zone, int position) {
+  Keys([](Editor& x, int p) { x.zoneAudio.SetVolumePosition(p); }, {position})(e, {StepKind::Volume, zone});
 }
 
-std::vector<StepCase> MakeCases() {
-  std::vector<StepCase> cases;
-  const auto add = [&](const char* name, StepId id, Page page, Change prepare, Edit edit) {
-    cases.push_back(StepCase{name, id, page, std::move(prepare), std::move(edit)});
+// The zone, favorite or preset of a step, shown as the user goes there: no step.
+void GoTo(Editor& e, const StepId& id) {
+  if (ItemOf(id.kind) == StepItem::Zone) e.zoneAudio.ZoneChosen(id.item - 1);
+  if (ItemOf(id.kind) == StepItem::Favorite) e.favorites.FavoriteChosen(id.item - 1);
+  if (ItemOf(id.kind) == StepItem::Preset) e.presets.PresetChosen(id.item - 1);
+}
+
+// The number of the zone, favorite or preset shown, as a step names it.
+int Shown(const Editor& e, StepItem item) {
+  const ScreenState& s = e.model.screen;
+  if (item == StepItem::Zone) return s.ZoneList.Selected + 1 == s.CurrentZone ? s.CurrentZone : -1;
+  if (item == StepItem::Favorite)
+    return s.FavoriteList.Selected + 1 == s.CurrentFavorite ? s.CurrentFavorite : -1;
+  return item == StepItem::Preset ? s.PresetList.Selected + 1 : 0;
+}
+
+struct StepCase {
+  const char* name;
+  StepId id;
+  Page page;
+  Edit edit;
+};
+
+const std::vector<StepCase>& Cases() {
+  static std::vector<StepCase> cases;
+  if (!cases.empty()) return cases;
+  const auto add = [](const char* name, StepId id, Page page, Edit edit) {
+    cases.push_back({name, id, page, edit});
   };
-  add("Rename Zone 6", {StepKind::RenameZone, 6}, Page::SourceZoneNaming, nullptr, Once([](Editor& e) {
-        e.model.unit.ZoneNames[6] = "Patio";
-        e.revision.Bump();
-      }));
-  add("Rename Group 4", {StepKind::RenameGroup, 4}, Page::FavoriteGroupNaming, nullptr,
+  add("Rename Zone 6", {StepKind::RenameZone, 6}, Page::SourceZoneNaming,
+      Once([](Editor& e) { e.model.unit.ZoneNames[6] = "Patio"; }));
+  add("Rename Group 4", {StepKind::RenameGroup, 4}, Page::FavoriteGroupNaming,
       Once([](Editor& e) { e.model.unit.GroupNames[4] = "Upstairs"; }));
-  add(
-      "Route Zone 12 in Favorite 2", {StepKind::FavoriteCell, 2, 12}, Page::Favorites,
-      [](Editor& e) { e.favorites.FavoriteChosen(1); },
+  add("Route Zone 12 in Favorite 2", {StepKind::FavoriteCell, 2, 12}, Page::Favorites,
       Once([](Editor& e) { e.favorites.CellDoubleClicked(5, 12); }));
-  add("Groups of Zone 12", {StepKind::GroupCell, 12}, Page::Groups, nullptr,
+  add("Groups of Zone 12", {StepKind::GroupCell, 12}, Page::Groups,
       Once([](Editor& e) { e.matrix.GroupCellDoubleClicked(4, 12); }));
-  // Favorite 3 routes source 16 to zone 12: the restriction takes it.
-  add("Restrictions of Zone 12", {StepKind::RestrictionCell, 12}, Page::Restrictions, nullptr,
-      Restricting([](Editor& e) { e.matrix.RestrictionCellDoubleClicked(16, 12); }));
-  add("Restrict All", {StepKind::RestrictAll}, Page::Restrictions, nullptr,
-      Restricting([](Editor& e) { e.matrix.RestrictAll(); }));
-  add(
-      "Clear All", {StepKind::ClearAll}, Page::Restrictions,
-      [](Editor& e) {  // something to clear
-        e.matrix.RestrictAll();
-        e.favorites.ApplyRestrictionOverlay();
-      },
-      Restricting([](Editor& e) { e.matrix.ClearAllRestrictions(); }));
-  add("Volume of Zone 12", {StepKind::Volume, 12}, Page::ZoneAudioControls, Zone(12),
+  // Favorite 3 routes source 16 to zone 12: undo gives it back.
+  add("Restrictions of Zone 12", {StepKind::RestrictionCell, 12}, Page::Restrictions,
+      Once([](Editor& e) { e.matrix.RestrictionCellDoubleClicked(16, 12); }, true));
+  add("Restrict All", {StepKind::RestrictAll}, Page::Restrictions,
+      Once([](Editor& e) { e.matrix.RestrictAll(); }, true));
+  add("Clear All", {StepKind::ClearAll}, Page::Restrictions,
+      Once([](Editor& e) { e.matrix.ClearAllRestrictions(); }, true));
+  add("Volume of Zone 12", {StepKind::Volume, 12}, Page::ZoneAudioControls,
       Keys([](Editor& e, int p) { e.zoneAudio.SetVolumePosition(p); }, {-41, -42, -43}));
-  add("Band 3 of Zone 7", {StepKind::Band, 7, 3}, Page::ZoneAudioControls, Zone(7),
-      Keys([](Editor& e, int p) { e.zoneAudio.SetBandPosition(3, p); }, {9, 8}));
-  add("DSP Mode of Zone 5", {StepKind::DspMode, 5}, Page::ZoneAudioControls, Zone(5),
+  add("Lowpass of Zone 7", {StepKind::Lowpass, 7}, Page::ZoneAudioControls,
+      Keys([](Editor& e, int p) { e.zoneAudio.SetLowpassPosition(p); }, {45, 50}));
+  add("DSP Mode of Zone 5", {StepKind::DspMode, 5}, Page::ZoneAudioControls,
       Once([](Editor& e) { e.zoneAudio.DSPModeChosen(4); }));
-  add("System EQ of Zone 5", {StepKind::SystemEQ, 5}, Page::ZoneAudioControls, Zone(5),
+  add("System EQ of Zone 5", {StepKind::SystemEQ, 5}, Page::ZoneAudioControls,
       Once([](Editor& e) { e.SystemEQPresetChosen(7); }));
-  add("Quick EQ of Zone 9", {StepKind::ZoneQuickEQ, 9}, Page::ZoneAudioControls, Zone(9), Once([](Editor& e) {
+  add("Quick EQ of Zone 9", {StepKind::ZoneQuickEQ, 9}, Page::ZoneAudioControls, Once([](Editor& e) {
         e.quickEQZoneList.Select(0);
         e.ZoneQuickEQChosen();
       }));
-  add("Band 3 of Preset 2", {StepKind::PresetBand, 2, 3}, Page::EQPresets, Preset(2),
+  add("Band 3 of Preset 2", {StepKind::PresetBand, 2, 3}, Page::EQPresets,
       Keys([](Editor& e, int p) { e.presets.SetBandPosition(3, p); }, {6, 7}));
-  add("Rename Preset 2", {StepKind::PresetName, 2}, Page::EQPresets, Preset(2),
+  add("Rename Preset 2", {StepKind::PresetName, 2}, Page::EQPresets,
       Once([](Editor& e) { e.presets.SetNameText("Jazz"); }));
-  add("Quick EQ of Preset 4", {StepKind::PresetQuickEQ, 4}, Page::EQPresets, Preset(4), Once([](Editor& e) {
-        e.quickEQPresetList.Select(0);
-        e.PresetQuickEQChosen();
-      }));
-  add("IP Address", {StepKind::IPAddress}, Page::Options, nullptr,
+  add("IP Address", {StepKind::IPAddress}, Page::Options,
       Keys([](Editor& e, int n) { e.model.unit.Options.IPAddress += std::to_string(n); }, {1, 0}));
-  add("Display Brightness", {StepKind::DisplayLevel}, Page::Options, nullptr,
+  add("Display Brightness", {StepKind::DisplayLevel}, Page::Options,
       Keys([](Editor& e, int p) { DisplayLevelChanged(e.model, p); }, {2, 3}));
   return cases;
-}
-
-const std::vector<StepCase>& Cases() {
-  static const std::vector<StepCase> cases = MakeCases();
-  return cases;
-}
-
-// Key presses on the volume slider of the zone shown.
-void Volume(Editor& e, int zone, std::vector<int> positions) {
-  Keys([](Editor& x, int p) { x.zoneAudio.SetVolumePosition(p); }, std::move(positions))(
-      e, {StepKind::Volume, zone});
-}
-
-void RestrictCell(Editor& e, int source, int zone) {
-  Restricting([=](Editor& x) { x.matrix.RestrictionCellDoubleClicked(source, zone); })(
-      e, {StepKind::RestrictionCell, zone});
-}
-
-// Whether the editor shows the item the step was made on.
-bool ShowsItem(const Editor& e, const StepId& id) {
-  switch (ItemOf(id.kind)) {
-    case StepItem::Zone:
-      return e.model.screen.CurrentZone == id.item && e.model.screen.ZoneList.Selected == id.item - 1;
-    case StepItem::Favorite:
-      return e.model.screen.CurrentFavorite == id.item && e.model.screen.FavoriteList.Selected == id.item - 1;
-    case StepItem::Preset:
-      return e.presets.NameText() == e.model.unit.EQPresets[id.item].Name &&
-             e.model.screen.PresetList.Selected == id.item - 1;
-    case StepItem::None:
-      break;
-  }
-  return true;
 }
 
 }  // namespace
@@ -166,19 +125,16 @@ class TestEditHistory : public QObject {
   Q_OBJECT
 
   QTemporaryDir folder_;
-  std::string text_ = FullExample();
 
   std::unique_ptr<Editor> Imported() {
     auto e = std::make_unique<Editor>(folder_.path().toStdString());
-    e->ImportFileText(text_, "full-16x192.zem");
+    e->ImportFileText(test::ExampleText("full-16x192.zem"), "full-16x192.zem");
     return e;
   }
 
  private slots:
   void initTestCase() {
-    QVERIFY(text_.size() > 10000);
-    std::ofstream eq((folder_.path() + "/Loud.eq").toStdString(), std::ios::binary);
-    eq << "3\r\n-4\r\n5\r\n-6\r\n7\r\n-8\r\n9\r\n-10\r\n1\r\n2\r\n";
+    std::ofstream((folder_.path() + "/Loud.eq").toStdString()) << "3\n-4\n5\n-6\n7\n-8\n9\n-10\n1\n2\n";
   }
 
   void eachStepUndoesAndRedoes_data() {
@@ -189,48 +145,28 @@ class TestEditHistory : public QObject {
     QFETCH(int, which);
     const StepCase& c = Cases()[static_cast<std::size_t>(which)];
     auto e = Imported();
-    if (c.prepare) c.prepare(*e);
-    QCOMPARE(e->history.Size(), std::size_t{0});
+    GoTo(*e, c.id);
     const UnitConfiguration before = Pending(*e);
     c.edit(*e, c.id);
     const UnitConfiguration after = Pending(*e);
     QVERIFY(!Identical(before, after));
-    QCOMPARE(e->history.Size(), std::size_t{1});
     QCOMPARE(StepName(*e->history.UndoStep()), std::string(c.name));
-
     // Looking elsewhere is no step.
     e->PageChosen(Page::ConfigurationFile);
-    e->zoneAudio.ZoneChosen(0);
-    e->favorites.FavoriteChosen(0);
-    e->presets.PresetChosen(0);
+    GoTo(*e, {StepKind::Volume, 1});
+    GoTo(*e, {StepKind::FavoriteCell, 1});
+    GoTo(*e, {StepKind::PresetName, 1});
     QCOMPARE(e->history.Size(), std::size_t{1});
 
-    QVERIFY(e->Undo());
-    QVERIFY(Identical(Pending(*e), before));
-    QCOMPARE(e->ActivePage(), c.page);
-    QVERIFY(ShowsItem(*e, c.id));
-    QVERIFY(!e->history.CanUndo());
-    QCOMPARE(StepName(*e->history.RedoStep()), std::string(c.name));
-
-    e->PageChosen(Page::ConfigurationFile);
-    QVERIFY(e->Redo());
-    QVERIFY(Identical(Pending(*e), after));
-    QCOMPARE(e->ActivePage(), c.page);
-    QVERIFY(ShowsItem(*e, c.id));
+    for (const bool redo : {false, true}) {
+      e->PageChosen(Page::ConfigurationFile);
+      QVERIFY(redo ? e->Redo() : e->Undo());
+      QVERIFY(Identical(Pending(*e), redo ? after : before));
+      QCOMPARE(e->ActivePage(), c.page);
+      QCOMPARE(Shown(*e, ItemOf(c.id.kind)), ItemOf(c.id.kind) == StepItem::None ? 0 : c.id.item);
+      QCOMPARE(StepName(*(redo ? e->history.UndoStep() : e->history.RedoStep())), std::string(c.name));
+    }
     QVERIFY(!e->Redo());
-  }
-
-  void restrictionUndoGivesTheRoutingBack() {
-    auto e = Imported();
-    QVERIFY(e->model.unit.FavoriteStore.Cell(3, 16, 12).Is('C'));
-    RestrictCell(*e, 16, 12);
-    QVERIFY(e->model.unit.FavoriteStore.Cell(3, 16, 12).Is('R'));
-    QVERIFY(e->Undo());
-    QVERIFY(e->model.unit.FavoriteStore.Cell(3, 16, 12).Is('C'));
-    // Nor does the next page change take it again.
-    e->PageChosen(Page::Favorites);
-    e->favorites.FavoriteChosen(2);
-    QCOMPARE(e->model.screen.FavoritesGrid.Cell(16, 12), std::string("C"));
   }
 
   void randomEditsAndUndosMatchSnapshots() {
@@ -239,7 +175,7 @@ class TestEditHistory : public QObject {
     std::vector<UnitConfiguration> snapshots{Pending(*e)};
     std::size_t done = 0;
     for (int round = 0; round < 300; ++round) {
-      const int choice = static_cast<int>(random() % 10);
+      const unsigned choice = random() % 10;
       if (choice < 2 && done > 0) {
         QVERIFY(e->Undo());
         --done;
@@ -247,26 +183,16 @@ class TestEditHistory : public QObject {
         QVERIFY(e->Redo());
         ++done;
       } else {
-        const int zone = static_cast<int>(random() % 192) + 1;
-        const int source = static_cast<int>(random() % 16) + 1;
+        const int zone = static_cast<int>(random() % kZones) + 1;
+        const int source = static_cast<int>(random() % kSources) + 1;
         e->zoneAudio.ZoneChosen(zone - 1);
-        switch (random() % 4) {
-          case 0:
-            Volume(*e, zone, {-static_cast<int>(random() % 80)});
-            break;
-          case 1:
-            RestrictCell(*e, source, zone);
-            break;
-          case 2:
-            e->favorites.FavoriteChosen(static_cast<int>(random() % 10));
-            e->Step({StepKind::FavoriteCell, e->model.screen.CurrentFavorite, zone},
-                    [&] { e->favorites.CellDoubleClicked(source, zone); });
-            break;
-          default:
-            e->Step({StepKind::GroupCell, zone},
-                    [&] { e->matrix.GroupCellDoubleClicked(source % 10 + 1, zone); });
-            break;
-        }
+        e->favorites.FavoriteChosen(static_cast<int>(random() % kFavorites));
+        const Edit edits[] = {
+            Once([&](Editor& x) { x.zoneAudio.SetVolumePosition(-static_cast<int>(random() % 80)); }),
+            Once([&](Editor& x) { x.matrix.RestrictionCellDoubleClicked(source, zone); }, true),
+            Once([&](Editor& x) { x.favorites.CellDoubleClicked(source, zone); }),
+            Once([&](Editor& x) { x.matrix.GroupCellDoubleClicked(source % kGroups + 1, zone); })};
+        edits[random() % 4](*e, StepId{StepKind::Volume, round});
         // An edit that changed nothing (a restricted favorite cell) is no step.
         if (e->history.Done() == done) continue;
         snapshots.resize(done + 1);
@@ -280,17 +206,16 @@ class TestEditHistory : public QObject {
 
   void keepsTheLastStepsOnly() {
     auto e = Imported();
-    e->zoneAudio.ZoneChosen(0);
     std::vector<UnitConfiguration> snapshots{Pending(*e)};
     for (int n = 1; n <= 510; ++n) {
-      Volume(*e, 1, {-(n % 2) - 1});
+      Volume(*e, 1, -(n % 2) - 1);
       snapshots.push_back(Pending(*e));
     }
     QCOMPARE(e->history.Size(), EditHistory::kMaxSteps);
     for (std::size_t n = 0; n < EditHistory::kMaxSteps; ++n) QVERIFY(e->Undo());
     QVERIFY(!e->Undo());
     QVERIFY(Identical(Pending(*e), snapshots[10]));
-    // A smaller memory budget drops the oldest steps, never the newest.
+    // A smaller memory budget drops the steps furthest away, never all.
     e->history.SetLimits(EditHistory::kMaxSteps, 1);
     QCOMPARE(e->history.Size(), std::size_t{1});
     QVERIFY(e->Redo());
@@ -299,46 +224,27 @@ class TestEditHistory : public QObject {
 
   void unsavedMarkFollowsUndoAndRedo() {
     auto e = Imported();
-    e->zoneAudio.ZoneChosen(2);
-    Volume(*e, 3, {-60});
-    QVERIFY(e->IsModified());
-    QVERIFY(e->Undo());
-    QVERIFY(!e->IsModified());
-    QVERIFY(e->Redo());
-    QVERIFY(e->IsModified());
+    Volume(*e, 1, -60);
+    QVERIFY(e->IsModified() && e->Undo() && !e->IsModified() && e->Redo() && e->IsModified());
     e->PrepareExport();
-    e->MarkExported();
-    QVERIFY(!e->IsModified());
-    QCOMPARE(e->history.Size(), std::size_t{1});  // an export keeps the history
-    QVERIFY(e->Undo());
-    QVERIFY(e->IsModified());
-    QVERIFY(e->Redo());
-    QVERIFY(!e->IsModified());
+    e->MarkExported();  // keeps the history; the mark now follows the export
+    QVERIFY(!e->IsModified() && e->Undo() && e->IsModified() && e->Redo() && !e->IsModified());
     // A preset is the unit's own: its steps never mark anything unsaved.
-    e->presets.PresetChosen(4);
-    e->Step({StepKind::PresetName, 5}, [&] { e->presets.SetNameText("Hall"); });
-    QVERIFY(!e->IsModified());
-    QVERIFY(e->Undo());
-    QVERIFY(!e->IsModified());
+    e->Step({StepKind::PresetName, 1}, [&] { e->presets.SetNameText("Hall"); });
+    QVERIFY(!e->IsModified() && e->history.Size() == 2 && e->Undo() && !e->IsModified());
   }
 
   void importStartsANewHistoryUnlessItReadNothing() {
     auto e = Imported();
-    e->Step({StepKind::GroupCell, 2}, [&] { e->matrix.GroupCellDoubleClicked(1, 2); });
-    const UnitConfiguration edited = Pending(*e);
+    Volume(*e, 1, -60);
     e->KeepForImport();
     e->ResetModel();
     QVERIFY(!e->history.CanUndo());
     e->RestoreKept();
-    QCOMPARE(e->history.Size(), std::size_t{1});
-    QVERIFY(e->Undo());
-    QVERIFY(e->Redo());
-    QVERIFY(Identical(Pending(*e), edited));
-
+    QVERIFY(e->Undo() && e->Redo());
     e->KeepForImport();
-    e->ImportFileText(text_, "again.zem");
-    QCOMPARE(e->history.Size(), std::size_t{0});
-    QVERIFY(!e->Undo());
+    e->ImportFileText(test::ExampleText("full-16x192.zem"), "again.zem");
+    QVERIFY(!e->history.CanUndo() && !e->history.CanRedo());
   }
 };
 

@@ -1,5 +1,6 @@
 #include "ui/window/edit_menu.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 
 namespace zem {
@@ -14,10 +15,12 @@ EditMenu::EditMenu(Editor& editor, TransferController& controller, QWidget* pare
   redo_->setObjectName("Redo1");
   redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   connect(undo_, &QAction::triggered, this, [this] {
-    if (!controller_.Busy()) editor_.Undo();
+    const std::optional<StepId> step = editor_.history.UndoStep();
+    if (!controller_.Busy() && editor_.Undo()) ScrollTo(*step);
   });
   connect(redo_, &QAction::triggered, this, [this] {
-    if (!controller_.Busy()) editor_.Redo();
+    const std::optional<StepId> step = editor_.history.RedoStep();
+    if (!controller_.Busy() && editor_.Redo()) ScrollTo(*step);
   });
   connect(&controller_, &TransferController::BusyChanged, this, &EditMenu::Sync);
   editor_.history.SetOnChange([this] { Sync(); });
@@ -25,6 +28,28 @@ EditMenu::EditMenu(Editor& editor, TransferController& controller, QWidget* pare
 }
 
 EditMenu::~EditMenu() { editor_.history.SetOnChange(nullptr); }
+
+void EditMenu::ScrollTo(const StepId& step) {
+  // The grid and row of a step on a grid page; the editor has shown the page.
+  struct Place {
+    StepKind kind;
+    const char* grid;
+    int column;  // of the row's cell that is scrolled to
+  };
+  static constexpr Place kPlaces[] = {
+      {StepKind::RenameZone, "StringGrid2", 1},      {StepKind::RenameSource, "StringGrid3", 1},
+      {StepKind::RenameFavorite, "StringGrid5", 1},  {StepKind::RenameGroup, "StringGrid6", 1},
+      {StepKind::FavoriteCell, "StringGrid1", 0},    {StepKind::GroupCell, "StringGrid7", 0},
+      {StepKind::RestrictionCell, "StringGrid4", 0},
+  };
+  for (const Place& place : kPlaces) {
+    if (place.kind != step.kind) continue;
+    auto* grid = parentWidget()->window()->findChild<QAbstractItemView*>(place.grid);
+    // A favorite's cell names its zone apart from the favorite.
+    const int row = (step.kind == StepKind::FavoriteCell ? step.detail : step.item) - 1;
+    if (grid && grid->model()) grid->scrollTo(grid->model()->index(row, place.column));
+  }
+}
 
 void EditMenu::Sync() {
   const bool busy = controller_.Busy();

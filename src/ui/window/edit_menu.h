@@ -27,6 +27,9 @@ class EditMenu : public QMenu {
   void Sync();
 
  private:
+  // Brings the row of a step on a grid into view.
+  void ScrollTo(const StepId& step);
+
   Editor& editor_;
   TransferController& controller_;
   QAction* undo_;
