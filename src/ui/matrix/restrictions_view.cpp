@@ -23,22 +23,22 @@ RestrictionsView::RestrictionsView(Editor& editor, QWidget* parent)
 
   // A restriction reaches the favorites at once, so that its step holds the
   // routings it takes from them and undo gives them back.
-  const auto restrict = [this](StepId id, const std::function<void()>& change) {
+  const auto restrictStep = [this](StepId id, const std::function<void()>& change) {
     editor_.Step(id, [&] {
       change();
       editor_.favorites.ApplyRestrictionOverlay();
     });
     grid_->Refresh();
   };
-  connect(grid_, &MatrixGridWidget::CellDoubleClicked, this, [this, restrict](int column, int row) {
-    restrict(StepId{StepKind::RestrictionCell, row},
+  connect(grid_, &MatrixGridWidget::CellDoubleClicked, this, [this, restrictStep](int column, int row) {
+    restrictStep(StepId{StepKind::RestrictionCell, row},
              [&] { editor_.matrix.RestrictionCellDoubleClicked(column, row); });
   });
-  connect(restrictAll, &QPushButton::clicked, this, [this, restrict] {
-    restrict(StepId{StepKind::RestrictAll}, [this] { editor_.matrix.RestrictAll(); });
+  connect(restrictAll, &QPushButton::clicked, this, [this, restrictStep] {
+    restrictStep(StepId{StepKind::RestrictAll}, [this] { editor_.matrix.RestrictAll(); });
   });
-  connect(clearAll, &QPushButton::clicked, this, [this, restrict] {
-    restrict(StepId{StepKind::ClearAll}, [this] { editor_.matrix.ClearAllRestrictions(); });
+  connect(clearAll, &QPushButton::clicked, this, [this, restrictStep] {
+    restrictStep(StepId{StepKind::ClearAll}, [this] { editor_.matrix.ClearAllRestrictions(); });
   });
 
   SyncFromEditor();

@@ -113,9 +113,8 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
   setTabOrder(irLockout_, displayLevel_);
 
   // Each control writes its option straight into the model: a change of the
-  // configuration.
-  // A box is one step; typing into a field and moving the slider are one
-  // step until the focus leaves or a second passes.
+  // configuration. A box is one undo step; typing into a field and moving
+  // the slider are one step until the focus leaves or a second passes.
   OptionsRec& options = editor_.model.unit.Options;
   ConfigRevision& revision = editor_.revision;
   const auto checkInto = [&](QCheckBox* box, bool OptionsRec::*option, StepKind kind) {
