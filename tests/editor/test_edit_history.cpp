@@ -27,14 +27,9 @@ bool SameAsShown(UnitConfiguration a, UnitConfiguration b) {
 
 using Edit = std::function<void(Editor&, StepId)>;
 
-// A one-off edit; a restriction with what it does to the favorites.
-Edit Once(std::function<void(Editor&)> change, bool restricts = false) {
-  return [=](Editor& e, StepId id) {
-    e.Step(id, [&] {
-      change(e);
-      if (restricts) e.favorites.ApplyRestrictionOverlay();
-    });
-  };
+// A one-off edit.
+Edit Once(std::function<void(Editor&)> change) {
+  return [=](Editor& e, StepId id) { e.Step(id, [&] { change(e); }); };
 }
 
 // Changes of one control as its keys make them: one step in all.
@@ -89,13 +84,14 @@ const std::vector<StepCase>& Cases() {
       Once([](Editor& e) { e.favorites.CellDoubleClicked(5, 12); }));
   add("Groups of Zone 12", {StepKind::GroupCell, 12}, Page::Groups,
       Once([](Editor& e) { e.matrix.GroupCellDoubleClicked(4, 12); }));
-  // Favorite 3 routes source 16 to zone 12: undo gives it back.
+  // Favorite 3 routes source 16 to zone 12; the configuration to export
+  // applies the restriction to the favorites, and undo gives the routing back.
   add("Restrictions of Zone 12", {StepKind::RestrictionCell, 12}, Page::Restrictions,
-      Once([](Editor& e) { e.matrix.RestrictionCellDoubleClicked(16, 12); }, true));
+      Once([](Editor& e) { e.matrix.RestrictionCellDoubleClicked(16, 12); }));
   add("Restrict All", {StepKind::RestrictAll}, Page::Restrictions,
-      Once([](Editor& e) { e.matrix.RestrictAll(); }, true));
+      Once([](Editor& e) { e.matrix.RestrictAll(); }));
   add("Clear All", {StepKind::ClearAll}, Page::Restrictions,
-      Once([](Editor& e) { e.matrix.ClearAllRestrictions(); }, true));
+      Once([](Editor& e) { e.matrix.ClearAllRestrictions(); }));
   add("Volume of Zone 12", {StepKind::Volume, 12}, Page::ZoneAudioControls,
       Keys([](Editor& e, int p) { e.zoneAudio.SetVolumePosition(p); }, {-41, -42, -43}));
   add("Lowpass of Zone 7", {StepKind::Lowpass, 7}, Page::ZoneAudioControls,
@@ -189,7 +185,7 @@ class TestEditHistory : public QObject {
         e->favorites.FavoriteChosen(static_cast<int>(random() % kFavorites));
         const Edit edits[] = {
             Once([&](Editor& x) { x.zoneAudio.SetVolumePosition(-static_cast<int>(random() % 80)); }),
-            Once([&](Editor& x) { x.matrix.RestrictionCellDoubleClicked(source, zone); }, true),
+            Once([&](Editor& x) { x.matrix.RestrictionCellDoubleClicked(source, zone); }),
             Once([&](Editor& x) { x.favorites.CellDoubleClicked(source, zone); }),
             Once([&](Editor& x) { x.matrix.GroupCellDoubleClicked(source % kGroups + 1, zone); })};
         edits[random() % 4](*e, StepId{StepKind::Volume, round});

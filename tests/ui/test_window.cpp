@@ -225,7 +225,7 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
 
     // The placeholder page's controls exist with their texts.
     QCOMPARE(window->findChild<QCheckBox*>("CheckBox1")->text(), QString("CheckBox1"));
-    QCOMPARE(window->findChild<QLineEdit*>("Edit1")->text(), QString("EditMenu"));
+    QCOMPARE(window->findChild<QLineEdit*>("Edit1")->text(), QString("Edit1"));
     QCOMPARE(window->findChild<QLineEdit*>("Edit2")->text(), QString("Edit2"));
     QCOMPARE(window->findChild<QLineEdit*>("Edit3")->text(), QString("Edit2"));
   }

@@ -21,18 +21,16 @@ RestrictionsView::RestrictionsView(Editor& editor, QWidget* parent)
   clearAll->setAccessibleName("Clear all restrictions");
   clearAll->setGeometry(608, 59, 75, 25);
 
-  // A restriction reaches the favorites at once, so that its step holds the
-  // routings it takes from them and undo gives them back.
+  // A step holds what the restriction does to the favorites once the page
+  // changes (the configuration an export would write), so undo gives the
+  // routings back.
   const auto restrictStep = [this](StepId id, const std::function<void()>& change) {
-    editor_.Step(id, [&] {
-      change();
-      editor_.favorites.ApplyRestrictionOverlay();
-    });
+    editor_.Step(id, change);
     grid_->Refresh();
   };
   connect(grid_, &MatrixGridWidget::CellDoubleClicked, this, [this, restrictStep](int column, int row) {
     restrictStep(StepId{StepKind::RestrictionCell, row},
-             [&] { editor_.matrix.RestrictionCellDoubleClicked(column, row); });
+                 [&] { editor_.matrix.RestrictionCellDoubleClicked(column, row); });
   });
   connect(restrictAll, &QPushButton::clicked, this, [this, restrictStep] {
     restrictStep(StepId{StepKind::RestrictAll}, [this] { editor_.matrix.RestrictAll(); });
