@@ -14,13 +14,12 @@ EditMenu::EditMenu(Editor& editor, TransferController& controller, QWidget* pare
   redo_ = addAction("&Redo");
   redo_->setObjectName("Redo1");
   redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  // The step undone is the next to redo, the step redone the next to undo.
   connect(undo_, &QAction::triggered, this, [this] {
-    const std::optional<StepId> step = editor_.history.UndoStep();
-    if (!controller_.Busy() && editor_.Undo()) ScrollTo(*step);
+    if (!controller_.Busy() && editor_.Undo()) ScrollTo(*editor_.history.RedoStep());
   });
   connect(redo_, &QAction::triggered, this, [this] {
-    const std::optional<StepId> step = editor_.history.RedoStep();
-    if (!controller_.Busy() && editor_.Redo()) ScrollTo(*step);
+    if (!controller_.Busy() && editor_.Redo()) ScrollTo(*editor_.history.UndoStep());
   });
   connect(&controller_, &TransferController::BusyChanged, this, &EditMenu::Sync);
   editor_.history.SetOnChange([this] { Sync(); });
