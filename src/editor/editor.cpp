@@ -49,6 +49,7 @@ void Editor::ResetModel() {
   zoneAudio.LoadZoneControls(model.screen.CurrentZone);
   presets.LoadPresetControls(model.screen.CurrentEQPreset);
   SetPagesEnabled(false);
+  history.Clear();
   revision.Bump();
   NotifyChanged();
 }
@@ -128,6 +129,7 @@ void Editor::RefreshPages() {
 }
 
 void Editor::PageChosen(Page page) {
+  EndStep();
   activePage_ = page;
   RefreshPages();
 }
@@ -209,6 +211,9 @@ void Editor::FinishImport() {
   savedRevision_ = revision.Current();
   saved_ = model.unit;
   kept_.reset();
+  // A new configuration, a new history.
+  history.Clear();
+  history.DropKept();
   NotifyChanged();
 }
 
@@ -276,6 +281,8 @@ void Editor::MarkExported() {
 }
 
 void Editor::KeepForImport() {
+  EndStep();
+  history.Keep();
   kept_ = std::make_unique<Kept>(Kept{model, zoneAudio.SaveControls(), presets.SaveControls(),
                                       quickEQZoneList, quickEQPresetList, pagesEnabled_, activePage_,
                                       receivedText.Text(), IsModified()});
@@ -295,6 +302,7 @@ void Editor::RestoreKept() {
   activePage_ = kept->activePage;
   receivedText.Clear();
   receivedText.AppendText(kept->receivedText);
+  history.TakeBackKept();
   // The configuration is back, and so is whether it held unsaved changes.
   revision.Bump();
   if (!kept->modified) savedRevision_ = revision.Current();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "editor/config_revision.h"
+#include "editor/edit_history.h"
 #include "editor/favorites_logic.h"
 #include "editor/matrix_logic.h"
 #include "editor/presets_logic.h"
@@ -157,10 +159,27 @@ class Editor {
   void RestoreKept();
   bool ImportPending() const { return kept_ != nullptr; }
 
+  // Undo and redo. Every user's edit is a step: BeginStep before its first
+  // change (a step of the same id stays open, as for a slider moved by
+  // several keys), EndStep once it is complete; Step does both around a
+  // one-off edit.
+  EditHistory history;
+  void BeginStep(StepId id);
+  void EndStep();
+  void Step(StepId id, const std::function<void()>& edit);
+  // Takes back (or does again) a step and shows the page and the zone,
+  // favorite or preset where it was made; false when there is none.
+  bool Undo();
+  bool Redo();
+  // The EQ preset the presets page shows and edits.
+  int ShownPreset() const;
+
  private:
   struct Kept;
 
   void MarkUnusedCells();
+  bool TakeStep(bool redo);
+  void ShowStep(const EditHistory::Step& step);
   // The model as RefreshPages would leave it, without touching the model.
   ConfigModel PendingConfiguration() const;
 

@@ -122,11 +122,13 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     QMenuBar* bar = window->findChild<QMenuBar*>("MainMenu1");
     QVERIFY(bar);
     const QList<QAction*> top = bar->actions();
-    QCOMPARE(top.size(), 2);
+    QCOMPARE(top.size(), 3);
     QCOMPARE(Shown(top[0]->text()), QString("File"));
     QCOMPARE(top[0]->menu()->objectName(), QString("File1"));
-    QCOMPARE(top[1]->objectName(), QString("About1"));
-    QCOMPARE(Shown(top[1]->text()), QString("About"));
+    QCOMPARE(Shown(top[1]->text()), QString("Edit"));
+    QCOMPARE(top[1]->menu()->objectName(), QString("EditMenu"));
+    QCOMPARE(top[2]->objectName(), QString("About1"));
+    QCOMPARE(Shown(top[2]->text()), QString("About"));
 
     const QList<QAction*> items = top[0]->menu()->actions();
     const QStringList names{"File2",           "Serial1", "Telnet1",        "N3",
@@ -153,7 +155,8 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     QMenuBar* bar = window->findChild<QMenuBar*>("MainMenu1");
     const QList<QAction*> top = bar->actions();
     QCOMPARE(QKeySequence::mnemonic(top[0]->text()), QKeySequence(Qt::ALT | Qt::Key_F));
-    QCOMPARE(QKeySequence::mnemonic(top[1]->text()), QKeySequence(Qt::ALT | Qt::Key_A));
+    QCOMPARE(QKeySequence::mnemonic(top[1]->text()), QKeySequence(Qt::ALT | Qt::Key_E));
+    QCOMPARE(QKeySequence::mnemonic(top[2]->text()), QKeySequence(Qt::ALT | Qt::Key_A));
     // Each item of the File menu has its own letter.
     QSet<QString> letters;
     for (QAction* item : top[0]->menu()->actions()) {

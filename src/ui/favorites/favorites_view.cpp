@@ -61,7 +61,7 @@ FavoritesView::FavoritesView(Editor& editor, QWidget* parent)
     grid_->Refresh();
   });
   connect(grid_, &MatrixGridWidget::CellDoubleClicked, this, [this](int column, int row) {
-    editor_.favorites.CellDoubleClicked(column, row);
+    editor_.Step(CellStep(row), [&] { editor_.favorites.CellDoubleClicked(column, row); });
     grid_->Refresh();
   });
   connect(grid_, &MatrixGridWidget::CellRightPressed, this,
@@ -79,9 +79,16 @@ void FavoritesView::AddPopupItem(const char* name, const char* text, std::string
   QAction* action = popupMenu_->addAction(QString::fromLatin1(text));
   action->setObjectName(QString::fromLatin1(name));
   connect(action, &QAction::triggered, this, [this, letter] {
-    editor_.favorites.PopupItemChosen(letter, grid_->SelectedCell());
+    const ScreenState& screen = editor_.model.screen;
+    const GridCellPos selected = grid_->SelectedCell();
+    const GridCellPos target = screen.PopupFromMouse ? screen.PopupCell : selected;
+    editor_.Step(CellStep(target.Row), [&] { editor_.favorites.PopupItemChosen(letter, selected); });
     grid_->Refresh();
   });
+}
+
+StepId FavoritesView::CellStep(int zone) const {
+  return StepId{StepKind::FavoriteCell, editor_.model.screen.CurrentFavorite, zone};
 }
 
 void FavoritesView::ShowPopup(QPoint globalPos) {

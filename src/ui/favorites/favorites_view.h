@@ -25,6 +25,8 @@ class FavoritesView : public MatrixPageView {
   void ShowPopup(QPoint globalPos);
   void SyncFavoriteList();
   void FavoriteRowChanged(int row);
+  // A change of a cell in row `zone` of the favorite shown.
+  StepId CellStep(int zone) const;
 
   QListWidget* favoriteList_;
   QMenu* popupMenu_;

@@ -20,7 +20,8 @@ GroupsView::GroupsView(Editor& editor, QWidget* parent)
   pages::MakeLabel(this, "Label69", "Not Used", 545, 205);
 
   connect(grid_, &MatrixGridWidget::CellDoubleClicked, this, [this](int column, int row) {
-    editor_.matrix.GroupCellDoubleClicked(column, row);
+    editor_.Step(StepId{StepKind::GroupCell, row},
+                 [&] { editor_.matrix.GroupCellDoubleClicked(column, row); });
     grid_->Refresh();
   });
 

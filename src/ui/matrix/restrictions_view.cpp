@@ -21,17 +21,22 @@ RestrictionsView::RestrictionsView(Editor& editor, QWidget* parent)
   clearAll->setAccessibleName("Clear all restrictions");
   clearAll->setGeometry(608, 59, 75, 25);
 
-  connect(grid_, &MatrixGridWidget::CellDoubleClicked, this, [this](int column, int row) {
-    editor_.matrix.RestrictionCellDoubleClicked(column, row);
+  // A step holds what the restriction does to the favorites once the page
+  // changes (the configuration an export would write), so undo gives the
+  // routings back.
+  const auto restrictStep = [this](StepId id, const std::function<void()>& change) {
+    editor_.Step(id, change);
     grid_->Refresh();
+  };
+  connect(grid_, &MatrixGridWidget::CellDoubleClicked, this, [this, restrictStep](int column, int row) {
+    restrictStep(StepId{StepKind::RestrictionCell, row},
+                 [&] { editor_.matrix.RestrictionCellDoubleClicked(column, row); });
   });
-  connect(restrictAll, &QPushButton::clicked, this, [this] {
-    editor_.matrix.RestrictAll();
-    grid_->Refresh();
+  connect(restrictAll, &QPushButton::clicked, this, [this, restrictStep] {
+    restrictStep(StepId{StepKind::RestrictAll}, [this] { editor_.matrix.RestrictAll(); });
   });
-  connect(clearAll, &QPushButton::clicked, this, [this] {
-    editor_.matrix.ClearAllRestrictions();
-    grid_->Refresh();
+  connect(clearAll, &QPushButton::clicked, this, [this, restrictStep] {
+    restrictStep(StepId{StepKind::ClearAll}, [this] { editor_.matrix.ClearAllRestrictions(); });
   });
 
   SyncFromEditor();

@@ -48,6 +48,7 @@ bool NameGridModel::setData(const QModelIndex& index, const QVariant& value, int
   const bool cut = Latin1(edited) != given;
   const bool changed = edited != name;
   if (!changed && !cut) return true;
+  if (changed) emit NameAboutToChange(index.row() + 1);
   name = edited;
   emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
   if (changed) emit NameEdited(index.row() + 1);

@@ -35,6 +35,8 @@ class NameGridModel : public QAbstractTableModel {
   void Reload();
 
  signals:
+  // The user is about to change the name of item `number` (1-based).
+  void NameAboutToChange(int number);
   // The name of item `number` (1-based) was changed by the user.
   void NameEdited(int number);
 

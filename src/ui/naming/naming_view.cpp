@@ -79,11 +79,23 @@ QTableView* NamingPageView::AddNameGrids(const NameColumn& left, const NameColum
     QTableView* grid = MakeNameGrid(column->gridName, column->names, QPoint(x, 28), column->nameWidth, this);
     pages::NameAfterCaption(grid, caption);
     if (!leftGrid) leftGrid = grid;
+    // The cell editor hands over each key at once; all it changes until it
+    // closes is one step, as is a name set without it.
+    const StepKind rename = column->rename;
+    connect(column->names, &NameGridModel::NameAboutToChange, this, [this, rename](int number) {
+      editor_.BeginStep(StepId{rename, number});
+    });
+    connect(column->names, &NameGridModel::NameEdited, this, [this, grid](int number) {
+      editor_.revision.Bump();
+      if (!grid->indexWidget(grid->model()->index(number - 1, 1))) editor_.EndStep();
+    });
+    connect(grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this, rename] {
+      const std::optional<StepId> open = editor_.history.OpenStep();
+      if (open && open->kind == rename) editor_.EndStep();
+    });
   }
   leftNames_ = left.names;
   rightNames_ = right.names;
-  for (NameGridModel* names : {leftNames_, rightNames_})
-    connect(names, &NameGridModel::NameEdited, this, [this] { editor_.revision.Bump(); });
   SyncFromEditor();
   return leftGrid;
 }
@@ -104,8 +116,9 @@ SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
   // The matrix grids label their rows with the zone names: all 192 are
   // copied whenever this grid paints, and at once when a name is edited.
   connect(zoneNames, &NameGridModel::NameEdited, this, [this] { CopyZoneLabels(editor_.model); });
-  QTableView* zoneGrid = AddNameGrids({zoneNames, "Label4", "Zone Names", "StringGrid2", 208},
-                                      {sourceNames, "Label5", "Source Names", "StringGrid3", 227});
+  QTableView* zoneGrid =
+      AddNameGrids({zoneNames, "Label4", "Zone Names", "StringGrid2", 208, StepKind::RenameZone},
+                   {sourceNames, "Label5", "Source Names", "StringGrid3", 227, StepKind::RenameSource});
   new PaintHook(zoneGrid->viewport(), [this] { CopyZoneLabels(editor_.model); });
 }
 
@@ -113,9 +126,9 @@ FavoriteGroupNamingView::FavoriteGroupNamingView(Editor& editor, QWidget* parent
     : NamingPageView(editor, "TabSheet6", parent) {
   ConfigModel& model = editor_.model;
   AddNameGrids({new NameGridModel("Favorite", NamesOf(model.unit.FavoriteNames), nullptr, this), "Label60",
-                "Favorite Names", "StringGrid5", 227},
+                "Favorite Names", "StringGrid5", 227, StepKind::RenameFavorite},
                {new NameGridModel("Group", NamesOf(model.unit.GroupNames), nullptr, this), "Label61",
-                "Group Names", "StringGrid6", 227});
+                "Group Names", "StringGrid6", 227, StepKind::RenameGroup});
 }
 
 }  // namespace zem

@@ -25,6 +25,7 @@ class NamingPageView : public QWidget {
     const char* caption;
     const char* gridName;
     int nameWidth;
+    StepKind rename;
   };
   NamingPageView(Editor& editor, const char* pageName, QWidget* parent);
   // Puts the two grids on the page, each edit counted as a change of the

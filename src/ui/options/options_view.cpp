@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "editor/options_logic.h"
+#include "ui/pages/continuing_step.h"
 #include "ui/pages/page_controls.h"
 
 namespace zem {
@@ -112,28 +113,36 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
   setTabOrder(irLockout_, displayLevel_);
 
   // Each control writes its option straight into the model: a change of the
-  // configuration.
+  // configuration. A box is one undo step; typing into a field and moving
+  // the slider are one step until the focus leaves or a second passes.
   OptionsRec& options = editor_.model.unit.Options;
   ConfigRevision& revision = editor_.revision;
-  const auto checkInto = [&](QCheckBox* box, bool OptionsRec::*option) {
-    connect(box, &QCheckBox::toggled, this, [&options, &revision, option](bool on) {
-      options.*option = on;
-      revision.Bump();
+  const auto checkInto = [&](QCheckBox* box, bool OptionsRec::*option, StepKind kind) {
+    connect(box, &QCheckBox::toggled, this, [this, &options, &revision, option, kind](bool on) {
+      editor_.Step(StepId{kind}, [&] {
+        options.*option = on;
+        revision.Bump();
+      });
     });
   };
-  checkInto(dhcp_, &OptionsRec::DHCPEnabled);
-  checkInto(frontPanel_, &OptionsRec::FrontPanelLock);
-  checkInto(irLockout_, &OptionsRec::IRLockout);
-  const auto textInto = [&](QLineEdit* edit, std::string OptionsRec::*option) {
-    connect(edit, &QLineEdit::textChanged, this, [&options, &revision, option](const QString& text) {
-      options.*option = Latin1Bytes(text);
-      revision.Bump();
-    });
+  checkInto(dhcp_, &OptionsRec::DHCPEnabled, StepKind::Dhcp);
+  checkInto(frontPanel_, &OptionsRec::FrontPanelLock, StepKind::FrontPanelLock);
+  checkInto(irLockout_, &OptionsRec::IRLockout, StepKind::IRLockout);
+  const auto textInto = [&](QLineEdit* edit, std::string OptionsRec::*option, StepKind kind) {
+    auto* step = new ContinuingStep(editor_, edit);
+    connect(edit, &QLineEdit::textChanged, this,
+            [&options, &revision, option, kind, step](const QString& text) {
+              step->Changing(StepId{kind});
+              options.*option = Latin1Bytes(text);
+              revision.Bump();
+            });
   };
-  textInto(ipAddress_, &OptionsRec::IPAddress);
-  textInto(netmask_, &OptionsRec::Netmask);
-  textInto(gateway_, &OptionsRec::Gateway);
-  connect(displayLevel_, &QSlider::valueChanged, this, [this](int position) {
+  textInto(ipAddress_, &OptionsRec::IPAddress, StepKind::IPAddress);
+  textInto(netmask_, &OptionsRec::Netmask, StepKind::Netmask);
+  textInto(gateway_, &OptionsRec::Gateway, StepKind::Gateway);
+  auto* levelStep = new ContinuingStep(editor_, displayLevel_);
+  connect(displayLevel_, &QSlider::valueChanged, this, [this, levelStep](int position) {
+    levelStep->Changing(StepId{StepKind::DisplayLevel});
     DisplayLevelChanged(editor_.model, position);
     pages::SetLabelText(displayLevelText_, Latin1(editor_.model.screen.DisplayLabel));
     editor_.revision.Bump();

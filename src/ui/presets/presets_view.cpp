@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QSlider>
 
+#include "ui/pages/continuing_step.h"
 #include "ui/pages/drop_down_list.h"
 #include "ui/pages/page_controls.h"
 #include "ui/presets/name_edit_widget.h"
@@ -79,13 +80,18 @@ void PresetsView::BuildControls() {
 void PresetsView::ConnectControls() {
   PresetsLogic& logic = editor_.presets;
   for (int b = 1; b <= kBands; ++b) {
-    connect(bands_[b - 1], &QSlider::valueChanged, this, [this, &logic, b](int position) {
+    auto* step = new ContinuingStep(editor_, bands_[b - 1]);
+    connect(bands_[b - 1], &QSlider::valueChanged, this, [this, &logic, b, step](int position) {
+      step->Changing(StepId{StepKind::PresetBand, editor_.ShownPreset(), b});
       logic.SetBandPosition(b, position);
       SetLabelText(bandGain_[b - 1], GainText(logic.BandPosition(b)));
     });
   }
-  connect(nameEdit_, &QLineEdit::textEdited, this,
-          [&logic](const QString& text) { logic.SetNameText(Latin1Bytes(text)); });
+  auto* nameStep = new ContinuingStep(editor_, nameEdit_);
+  connect(nameEdit_, &QLineEdit::textEdited, this, [this, &logic, nameStep](const QString& text) {
+    nameStep->Changing(StepId{StepKind::PresetName, editor_.ShownPreset()});
+    logic.SetNameText(Latin1Bytes(text));
+  });
   // Selection, not the current item: keyboard focus entering the list makes
   // an item current without choosing a preset.
   connect(presetList_, &QListWidget::itemSelectionChanged, this, [this, &logic] {
@@ -97,8 +103,10 @@ void PresetsView::ConnectControls() {
     editor_.NotifyChanged();
   });
   connect(quickEQList_, &QComboBox::activated, this, [this](int position) {
-    editor_.quickEQPresetList.Select(position);
-    editor_.PresetQuickEQChosen();
+    editor_.Step(StepId{StepKind::PresetQuickEQ, editor_.ShownPreset()}, [&] {
+      editor_.quickEQPresetList.Select(position);
+      editor_.PresetQuickEQChosen();
+    });
     ShowSliders();
   });
 }

@@ -35,6 +35,7 @@
 #include "ui/options/options_view.h"
 #include "ui/pages/page_controls.h"
 #include "ui/presets/presets_view.h"
+#include "ui/window/edit_menu.h"
 #include "ui/window/page_tabs_accessible.h"
 #include "ui/window/text_log_view.h"
 #include "ui/window/window_font.h"
@@ -206,6 +207,9 @@ void MainWindow::BuildMenu() {
   fileMenu->addSeparator()->setObjectName("N1");
   QAction* exitAction = MakeAction("Exit1", "E&xit", this);
   fileMenu->addAction(exitAction);
+
+  editMenu_ = new EditMenu(editor_, *controller_, bar);
+  bar->addMenu(editMenu_);
 
   QAction* aboutAction = MakeAction("About1", "&About", this);
   bar->addAction(aboutAction);

@@ -22,6 +22,7 @@ class QTabWidget;
 
 namespace zem {
 
+class EditMenu;
 class TextLogView;
 class ZoneAudioView;
 class PresetsView;
@@ -131,6 +132,7 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QAction* exportAction_ = nullptr;
   QAction* exportChangesAction_ = nullptr;
   QAction* compareAction_ = nullptr;
+  EditMenu* editMenu_ = nullptr;  // Undo and Redo
   std::string lastComparedFile_;
   OpenRecentMenu* openRecentMenu_ = nullptr;
 

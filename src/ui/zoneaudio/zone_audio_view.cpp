@@ -12,6 +12,7 @@
 
 #include "eqfiles/quick_eq_files.h"
 #include "transfer/file_io.h"
+#include "ui/pages/continuing_step.h"
 #include "ui/pages/drop_down_list.h"
 #include "ui/pages/page_controls.h"
 #include "ui/zoneaudio/manual_tick_slider.h"
@@ -202,28 +203,32 @@ void ZoneAudioView::BuildControls() {
 std::array<ZoneAudioView::Readout, 5> ZoneAudioView::Readouts() const {
   return {{
       {bass_, bassGain_, &ZoneAudioLogic::SetBassPosition, &ZoneAudioLogic::BassPosition,
-       &ZoneAudioLogic::GainText},
+       &ZoneAudioLogic::GainText, StepKind::Bass},
       {treble_, trebleGain_, &ZoneAudioLogic::SetTreblePosition, &ZoneAudioLogic::TreblePosition,
-       &ZoneAudioLogic::GainText},
+       &ZoneAudioLogic::GainText, StepKind::Treble},
       {volume_, volumeText_, &ZoneAudioLogic::SetVolumePosition, &ZoneAudioLogic::VolumePosition,
-       &ZoneAudioLogic::VolumeText},
+       &ZoneAudioLogic::VolumeText, StepKind::Volume},
       {balance_, balanceText_, &ZoneAudioLogic::SetBalancePosition, &ZoneAudioLogic::BalancePosition,
-       &ZoneAudioLogic::BalanceText},
+       &ZoneAudioLogic::BalanceText, StepKind::Balance},
       {lowpass_, lowpassText_, &ZoneAudioLogic::SetLowpassPosition, &ZoneAudioLogic::LowpassPosition,
-       &ZoneAudioLogic::LowpassText},
+       &ZoneAudioLogic::LowpassText, StepKind::Lowpass},
   }};
 }
 
 void ZoneAudioView::ConnectControls() {
   ZoneAudioLogic& logic = editor_.zoneAudio;
   for (int b = 1; b <= kBands; ++b) {
-    connect(bands_[b - 1], &QSlider::valueChanged, this, [this, &logic, b](int position) {
+    auto* step = new ContinuingStep(editor_, bands_[b - 1]);
+    connect(bands_[b - 1], &QSlider::valueChanged, this, [this, &logic, b, step](int position) {
+      step->Changing(ZoneStep(StepKind::Band, b));
       logic.SetBandPosition(b, position);
       SetLabelText(bandGain_[b - 1], QString::fromStdString(ZoneAudioLogic::GainText(logic.BandPosition(b))));
     });
   }
   for (const Readout& r : Readouts()) {
-    connect(r.slider, &QSlider::valueChanged, this, [&logic, r](int position) {
+    auto* step = new ContinuingStep(editor_, r.slider);
+    connect(r.slider, &QSlider::valueChanged, this, [this, &logic, r, step](int position) {
+      step->Changing(ZoneStep(r.step));
       (logic.*r.set)(position);
       SetLabelText(r.label, QString::fromStdString(r.text((logic.*r.get)())));
     });
@@ -238,20 +243,26 @@ void ZoneAudioView::ConnectControls() {
     SyncFromEditor();
   });
   connect(dspModeList_, &QComboBox::activated, this, [this, &logic](int position) {
-    logic.DSPModeChosen(position);
+    editor_.Step(ZoneStep(StepKind::DspMode), [&] { logic.DSPModeChosen(position); });
     ApplyFlags();
   });
   connect(systemEQList_, &QComboBox::activated, this, [this](int position) {
-    editor_.SystemEQPresetChosen(position);
+    editor_.Step(ZoneStep(StepKind::SystemEQ), [&] { editor_.SystemEQPresetChosen(position); });
     SyncFromEditor();
   });
   connect(quickEQList_, &QComboBox::activated, this, [this](int position) {
-    editor_.quickEQZoneList.Select(position);
-    editor_.ZoneQuickEQChosen();
+    editor_.Step(ZoneStep(StepKind::ZoneQuickEQ), [&] {
+      editor_.quickEQZoneList.Select(position);
+      editor_.ZoneQuickEQChosen();
+    });
     ShowSliders();
   });
   connect(saveButton_, &QPushButton::clicked, this, [this] { SaveQuickEQFile(); });
   connect(deleteButton_, &QPushButton::clicked, this, [this] { DeleteQuickEQFile(); });
+}
+
+StepId ZoneAudioView::ZoneStep(StepKind kind, int band) const {
+  return StepId{kind, editor_.model.screen.CurrentZone, band};
 }
 
 void ZoneAudioView::ShowSliders() {

@@ -41,6 +41,8 @@ class ZoneAudioView : public QWidget {
   void ShowSliders();
   void ShowReadouts();
   void ApplyFlags();
+  // A step of the zone shown.
+  StepId ZoneStep(StepKind kind, int band = 0) const;
 
   // A slider with one readout label, and the logic's position of it.
   struct Readout {
@@ -49,6 +51,7 @@ class ZoneAudioView : public QWidget {
     void (ZoneAudioLogic::*set)(int);
     int (ZoneAudioLogic::*get)() const;
     std::string (*text)(int);
+    StepKind step;
   };
   // Bass, treble, volume, balance and lowpass.
   std::array<Readout, 5> Readouts() const;

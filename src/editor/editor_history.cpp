@@ -1,0 +1,139 @@
+// Undo and redo of the user's edits: the editor's side of EditHistory.
+#include "editor/editor.h"
+#include "editor/options_logic.h"
+
+namespace zem {
+
+namespace {
+
+Page PageOf(StepKind kind) {
+  switch (kind) {
+    case StepKind::RenameZone:
+    case StepKind::RenameSource:
+      return Page::SourceZoneNaming;
+    case StepKind::RenameFavorite:
+    case StepKind::RenameGroup:
+      return Page::FavoriteGroupNaming;
+    case StepKind::FavoriteCell:
+      return Page::Favorites;
+    case StepKind::GroupCell:
+      return Page::Groups;
+    case StepKind::RestrictionCell:
+    case StepKind::RestrictAll:
+    case StepKind::ClearAll:
+      return Page::Restrictions;
+    case StepKind::PresetBand:
+    case StepKind::PresetName:
+    case StepKind::PresetQuickEQ:
+      return Page::EQPresets;
+    case StepKind::Dhcp:
+    case StepKind::IPAddress:
+    case StepKind::Netmask:
+    case StepKind::Gateway:
+    case StepKind::FrontPanelLock:
+    case StepKind::IRLockout:
+    case StepKind::DisplayLevel:
+      return Page::Options;
+    default:
+      return Page::ZoneAudioControls;
+  }
+}
+
+}  // namespace
+
+int Editor::ShownPreset() const {
+  return model.screen.PresetList.HasSelection() ? model.screen.PresetList.Selected + 1
+                                                : model.screen.CurrentEQPreset;
+}
+
+void Editor::BeginStep(StepId id) {
+  if (history.OpenStep() == id) return;
+  EndStep();
+  history.Open(id, PendingConfiguration().unit);
+}
+
+void Editor::EndStep() {
+  if (history.OpenStep()) history.Close(PendingConfiguration().unit);
+}
+
+void Editor::Step(StepId id, const std::function<void()>& edit) {
+  BeginStep(id);
+  edit();
+  EndStep();
+}
+
+bool Editor::Undo() { return TakeStep(false); }
+
+bool Editor::Redo() { return TakeStep(true); }
+
+bool Editor::TakeStep(bool redo) {
+  if (kept_) return false;
+  EndStep();
+  if (redo ? !history.CanRedo() : !history.CanUndo()) return false;
+  // The controls' pending edits into the model first: the step then finds
+  // there all it puts back, and showing the model again loses nothing.
+  zoneAudio.StoreZoneControls(model.screen.CurrentZone);
+  favorites.StoreGridToFavorite();
+  presets.StorePresetControls(ShownPreset());
+  const EditHistory::Step* step = redo ? history.Redo(model.unit) : history.Undo(model.unit);
+  if (!step) return false;
+  ShowStep(*step);
+  return true;
+}
+
+void Editor::ShowStep(const EditHistory::Step& step) {
+  ScreenState& screen = model.screen;
+  const int item = step.id.item;
+  switch (ItemOf(step.id.kind)) {
+    case StepItem::Zone:
+      if (NumberedTable<int, kZones>::Contains(item) &&
+          item <= static_cast<int>(screen.ZoneList.Items.size())) {
+        screen.CurrentZone = item;
+        screen.ZoneList.Select(item - 1);
+      }
+      break;
+    case StepItem::Favorite:
+      if (NumberedTable<int, kFavorites>::Contains(item)) {
+        screen.CurrentFavorite = item;
+        screen.FavoriteList.Select(item - 1);
+      }
+      break;
+    case StepItem::Preset:
+      if (NumberedTable<int, kPresets>::Contains(item)) {
+        screen.CurrentEQPreset = item;
+        screen.PresetList.Select(item - 1);
+      }
+      break;
+    case StepItem::None:
+      break;
+  }
+  activePage_ = PageOf(step.id.kind);
+
+  // Every page's controls show the model again. The favorites marker stays
+  // where it was, over what the cell holds now.
+  const GridCellPos marked = screen.MarkedCell;
+  const bool hasMarker = marked.Column >= 1 && marked.Row >= 1 &&
+                         screen.FavoritesGrid.Contains(marked.Column, marked.Row) &&
+                         screen.FavoritesGrid.Cell(marked.Column, marked.Row) == "?";
+  zoneAudio.LoadZoneControls(screen.CurrentZone);
+  favorites.LoadFavoriteToGrid(screen.CurrentFavorite);
+  if (hasMarker) {
+    std::string& cell = screen.FavoritesGrid.Cell(marked.Column, marked.Row);
+    if (cell != "R" && cell != "X") {
+      screen.MarkedText = cell.substr(0, 1);
+      cell = "?";
+    }
+  }
+  presets.LoadPresetControls(screen.CurrentEQPreset);
+  const int presetPosition = screen.PresetList.Selected;
+  presets.FillPresetLists();
+  screen.PresetList.Select(presetPosition);
+  DisplayLevelChanged(model, model.unit.Options.DisplayLevel);
+
+  // The presets are the unit's own: taking back a preset's edit changes
+  // nothing unsaved.
+  if (!step.diff.OnlyPresets()) revision.Bump();
+  RefreshPages();
+}
+
+}  // namespace zem

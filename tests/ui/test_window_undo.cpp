@@ -1,0 +1,206 @@
+// Edit > Undo and Redo through the window's real controls: edits taken back
+// and done again with every page's controls compared, the menu, a cell
+// editor's own Ctrl+Z, greyed during a transfer.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+#include "support/example_file.h"
+#include "support/grid_test_helpers.h"
+#include "support/window_fixture.h"
+
+using namespace zem;
+
+namespace {
+
+// What every page's controls show: values, states, texts and grid cells.
+QStringList Controls(QTabWidget* pages) {
+  QStringList shown{QString::number(pages->currentIndex())};
+  for (QWidget* w : pages->findChildren<QWidget*>()) {
+    const QString name = w->objectName() + '=';
+    if (auto* slider = qobject_cast<QSlider*>(w)) shown << name + QString::number(slider->value());
+    if (auto* box = qobject_cast<QCheckBox*>(w)) shown << name + QString::number(box->isChecked());
+    if (auto* combo = qobject_cast<QComboBox*>(w)) shown << name + combo->currentText();
+    if (auto* label = qobject_cast<QLabel*>(w)) shown << name + label->text();
+    // A closed cell editor waits to be deleted.
+    if (auto* edit = qobject_cast<QLineEdit*>(w); edit && name != "InplaceEditor=")
+      shown << name + edit->text();
+    if (auto* list = qobject_cast<QListWidget*>(w)) shown << name + QString::number(list->currentRow());
+    if (auto* view = qobject_cast<QAbstractItemView*>(w); view && view->model()) {
+      // Every cell's text; where the cursor is is the user's.
+      shown << name;
+      for (int r = 0; r < view->model()->rowCount(); ++r)
+        for (int c = 0; c < view->model()->columnCount(); ++c)
+          shown.back() += ',' + view->model()->index(r, c).data().toString();
+    }
+  }
+  return shown;
+}
+
+}  // namespace
+
+class TestWindowUndo : public QObject, private zem::test::WindowFixture {
+  Q_OBJECT
+
+  QTabWidget* Pages() { return window->findChild<QTabWidget*>("PageControl1"); }
+  template <typename T>
+  T* Find(const char* name) {
+    T* w = window->findChild<T*>(name);
+    if (!w) qFatal("no control %s", name);
+    return w;
+  }
+  void Show(Page page) { Pages()->setCurrentIndex(static_cast<int>(page)); }
+  QLineEdit* OpenCellEditor(const char* gridName, int row) {
+    auto* grid = Find<QTableView>(gridName);
+    grid->setCurrentIndex(grid->model()->index(row - 1, 1));
+    grid->edit(grid->currentIndex());
+    return grid->findChild<QLineEdit*>("InplaceEditor");
+  }
+
+  // An edit as the user makes it, after going to its item (no step).
+  struct Edit {
+    const char* step;
+    Page page;
+    std::function<void(TestWindowUndo&)> go;
+    std::function<void(TestWindowUndo&)> make;
+  };
+  static const std::vector<Edit>& Edits() {
+    static const std::vector<Edit> edits = {
+        {"Rename Zone 6", Page::SourceZoneNaming, nullptr,
+         [](TestWindowUndo& t) {
+           QLineEdit* edit = t.OpenCellEditor("StringGrid2", 6);
+           edit->selectAll();
+           QTest::keyClicks(edit, "Patio");  // each key reaches the model, one step in all
+           QTest::keyClick(edit, Qt::Key_Return);
+         }},
+        {"Route Zone 4 in Favorite 2", Page::Favorites,
+         [](TestWindowUndo& t) { t.Find<QListWidget>("ListBox1")->setCurrentRow(1); },
+         [](TestWindowUndo& t) {
+           zem::test::DoubleClickCell(*t.Find<MatrixGridWidget>("StringGrid1"), 3, 4);
+         }},
+        {"Volume of Zone 3", Page::ZoneAudioControls,
+         [](TestWindowUndo& t) { t.Find<QListWidget>("ListBox3")->setCurrentRow(2); },
+         [](TestWindowUndo& t) {
+           auto* volume = t.Find<QSlider>("TrackBar13");
+           volume->setFocus();
+           for (int i = 0; i < 3; ++i) QTest::keyClick(volume, Qt::Key_Left);
+           t.Find<QWidget>("ListBox3")->setFocus();
+         }},
+        {"Front Panel Lock", Page::Options, nullptr,
+         [](TestWindowUndo& t) { t.Find<QCheckBox>("FPCheckbox")->click(); }},
+    };
+    return edits;
+  }
+
+ private slots:
+  void init() {
+    OpenWindow(true);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    editor->ImportFileText(zem::test::ExampleText("full-16x192.zem"), "full-16x192.zem");
+  }
+  void cleanup() { CloseWindow(); }
+
+  void undoShowsAndPutsBackEachEdit_data() {
+    QTest::addColumn<int>("which");
+    for (std::size_t i = 0; i < Edits().size(); ++i) QTest::newRow(Edits()[i].step) << static_cast<int>(i);
+  }
+  void undoShowsAndPutsBackEachEdit() {
+    QFETCH(int, which);
+    const Edit& edit = Edits()[static_cast<std::size_t>(which)];
+    Show(edit.page);
+    if (edit.go) edit.go(*this);
+    const QStringList before = Controls(Pages());
+    const UnitConfiguration unitBefore = editor->ConfigurationToExport().unit;
+    edit.make(*this);
+    // Keys on a slider until the focus leaves, a cell editor's keys until
+    // it closes (at the next event-loop pass): one step.
+    QTRY_COMPARE(editor->history.Size(), std::size_t{1});
+    QCOMPARE(Find<QAction>("Undo1")->text(), QString("&Undo ") + edit.step);
+    // Every page shows the change once a page is chosen again.
+    Show(Page::ConfigurationFile);
+    Show(edit.page);
+    const QStringList after = Controls(Pages());
+    QVERIFY(before != after);
+
+    Show(Page::ConfigurationFile);
+    Find<QAction>("Undo1")->trigger();
+    QVERIFY(Identical(editor->ConfigurationToExport().unit, unitBefore));
+    QCOMPARE(Controls(Pages()), before);  // the page and item shown included
+    QVERIFY(!window->isWindowModified());
+    Show(Page::ConfigurationFile);
+    Find<QAction>("Redo1")->trigger();
+    QCOMPARE(Controls(Pages()), after);
+    QVERIFY(window->isWindowModified());
+  }
+
+  void menuNamesTheStepAndGreysWithoutOneOrDuringATransfer() {
+    auto* undo = Find<QAction>("Undo1");
+    auto* redo = Find<QAction>("Redo1");
+    QCOMPARE(undo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QCOMPARE(redo->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                                     QKeySequence(Qt::CTRL | Qt::Key_Y)}));
+    QCOMPARE(undo->text(), QString("&Undo"));
+    QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+    Show(Page::Groups);
+    zem::test::DoubleClickCell(*Find<MatrixGridWidget>("StringGrid7"), 2, 2);
+    QCOMPARE(undo->text(), QString("&Undo Groups of Zone 2"));
+    QVERIFY(undo->isEnabled() && !redo->isEnabled());
+
+    bool enabledWhileBusy = true;
+    prompts->whileFileDialogOpen = [&] { enabledWhileBusy = undo->isEnabled(); };
+    prompts->confirmAnswers.push_back(true);  // the unsaved change may go
+    Find<QAction>("Import1")->trigger();
+    QVERIFY(!enabledWhileBusy);
+    // Nothing imported: the history stays.
+    QCOMPARE(undo->text(), QString("&Undo Groups of Zone 2"));
+    undo->trigger();
+    QCOMPARE(undo->text(), QString("&Undo"));
+    QCOMPARE(redo->text(), QString("&Redo Groups of Zone 2"));
+    QVERIFY(!undo->isEnabled() && redo->isEnabled());
+  }
+
+  void undoBringsTheRowIntoView() {
+    Show(Page::Groups);
+    auto* grid = Find<MatrixGridWidget>("StringGrid7");
+    zem::test::DoubleClickCell(*grid, 3, 190);
+    grid->scrollToTop();
+    Show(Page::Restrictions);
+    Find<QAction>("Undo1")->trigger();
+    QCOMPARE(Pages()->currentIndex(), static_cast<int>(Page::Groups));
+    QVERIFY(grid->viewport()->rect().intersects(grid->visualRect(grid->model()->index(189, 2))));
+  }
+
+  void aCellEditorKeepsItsOwnCtrlZ() {
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get())) QSKIP("the window cannot be made active here");
+    Show(Page::Groups);
+    zem::test::DoubleClickCell(*Find<MatrixGridWidget>("StringGrid7"), 2, 2);
+    Show(Page::SourceZoneNaming);
+    QLineEdit* edit = OpenCellEditor("StringGrid3", 1);
+    QVERIFY(edit);
+    const QString name = edit->text();
+    edit->setFocus();
+    QTest::keyClicks(edit, "zz");
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    // The typing is taken back, not the step of the groups page.
+    QCOMPARE(edit->text(), name);
+    QCOMPARE(editor->history.Done(), std::size_t{1});
+    QTest::keyClick(edit, Qt::Key_Escape);
+    // Outside an editor the keys are the menu's.
+    QTest::keyClick(Find<QWidget>("StringGrid3"), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(editor->history.Done(), std::size_t{0});
+    QCOMPARE(Pages()->currentIndex(), static_cast<int>(Page::Groups));
+    QTest::keyClick(Find<QWidget>("StringGrid7"), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(editor->history.Done(), std::size_t{1});
+  }
+};
+
+QTEST_MAIN(TestWindowUndo)
+#include "test_window_undo.moc"
