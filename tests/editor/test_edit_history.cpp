@@ -149,12 +149,10 @@ class TestEditHistory : public QObject {
     std::size_t done = 0;  // the configuration is snapshots[done]
     for (int round = 0; round < 300; ++round) {
       const int choice = pick(10), zone = pick(kZones) + 1, source = pick(kSources) + 1;
-      if (choice < 2 && done > 0) {
-        QVERIFY(e->Undo());
-        --done;
-      } else if (choice < 4 && done + 1 < snapshots.size()) {
-        QVERIFY(e->Redo());
-        ++done;
+      const bool redo = choice >= 2;
+      if (choice < 4 && (redo ? done + 1 < snapshots.size() : done > 0)) {
+        QVERIFY(redo ? e->Redo() : e->Undo());
+        done = redo ? done + 1 : done - 1;
       } else {
         e->zoneAudio.ZoneChosen(zone - 1);
         e->favorites.FavoriteChosen(pick(kFavorites));
