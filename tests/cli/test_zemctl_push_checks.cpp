@@ -25,15 +25,6 @@ std::vector<std::string> SentLines(const QString& path) {
   return NonEmpty(editor.PrepareExport());
 }
 
-// kSmall with zone 2 renamed and zone 1 louder, written in `dir`.
-QString EditedSmall(const QTemporaryDir& dir) {
-  QByteArray text = Read(kSmall);
-  text.replace("[NO2\"Kitchen\"]", "[NO2\"Den\"]").replace("[VO1R-7]", "[VO1R-3]");
-  const QString path = dir.filePath("edited.zem");
-  Write(path, text);
-  return path;
-}
-
 }  // namespace
 
 class TestZemctlPushChecks : public QObject {
@@ -112,69 +103,56 @@ class TestZemctlPushChecks : public QObject {
     if (!backup.startsWith("/dev/") && backup != in) QVERIFY(!QFile::exists(backup));
   }
 
-  // --since sends only the changes, the lines diff --commands prints, and
-  // the unit then holds the edited file; with --backup, counted from what
-  // the unit holds (here zone 2's new name already).
+  // --since sends only the changes, the lines diff --commands prints, and the
+  // unit then holds the edited file; with --backup they are counted from what
+  // the unit holds. Refused, the unit is not even reached.
   void sinceSendsOnlyTheChanges_data() {
     QTest::addColumn<bool>("serial");
-    QTest::addColumn<bool>("fromBackup");
-    QTest::newRow("telnet") << false << false;
-    QTest::newRow("serial") << true << false;
-    QTest::newRow("telnet, from the backup") << false << true;
+    QTest::addColumn<bool>("edited");        // zone 1 louder, zone 2 renamed
+    QTest::addColumn<QStringList>("since");  // "B": the backup's file
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    const QString small = kSmall, verified = "verified: the unit holds what was sent",
+                  none = "nothing changed since";
+    QTest::newRow("telnet") << false << true << QStringList{small} << 0 << verified;
+    QTest::newRow("serial") << true << true << QStringList{small} << 0 << verified;
+    QTest::newRow("nothing changed") << false << false << QStringList{small} << 0 << none;
+    QTest::newRow("held already") << false << true << QStringList{"B", "--backup", "B"} << 0 << none;
+    QTest::newRow("counts differ") << false << true << QStringList{ZEM_SOURCE_DIR "/examples/full-16x192.zem"}
+                                   << 2 << "counts differ: push the whole file";
+    QTest::newRow("base is not the backup") << false << true << QStringList{small, "--backup", "B"} << 2
+                                            << "with --backup, --since names the backup's file";
   }
   void sinceSendsOnlyTheChanges() {
     QFETCH(bool, serial);
-    QFETCH(bool, fromBackup);
-    QTemporaryDir dir;
-    const QString in = EditedSmall(dir), base = fromBackup ? dir.filePath("backup.zem") : kSmall;
-    std::vector<std::string> held = SentLines(kSmall);
-    if (fromBackup)
-      std::replace(held.begin(), held.end(), std::string("[NO2\"Kitchen\"]"), std::string("[NO2\"Den\"]"));
-    UnitSim sim(Serving(held));
-    QStringList link;
-    QVERIFY(OpenLink(sim, serial, &link));
-    QStringList args{"push", in, "--since", base, "--verify"};
-    if (fromBackup) args << "--backup" << base;
-    const Run run = Zemctl(args << link);
-    QCOMPARE(run.status, 0);
-    QVERIFY2(run.err.contains("verified: the unit holds what was sent"), run.err.constData());
-    const Run diff = Zemctl({"diff", "--commands", base, in});
-    QCOMPARE(diff.status, 1);
-    QVERIFY2(diff.out.startsWith("[VO1R-3]\n[EO1M") && diff.out.endsWith("\n[EC]\n"), diff.out.constData());
-    QCOMPARE(diff.out.contains("\n[NO2\"Den\"]\n"), !fromBackup);
-    QByteArray sent;
-    for (const std::string& line : sim.Recorded()) sent += QByteArray::fromStdString(line) + '\n';
-    QCOMPARE(sent, diff.out);
-  }
-
-  // Nothing changed, or the changes cannot be told: nothing is sent, and
-  // the unit is not even reached.
-  void sinceSendsNothing_data() {
-    QTest::addColumn<QString>("base");
-    QTest::addColumn<QStringList>("more");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("nothing changed") << "IN" << QStringList{} << 0 << "nothing changed since";
-    QTest::newRow("counts differ") << ZEM_SOURCE_DIR "/examples/full-16x192.zem" << QStringList{} << 2
-                                   << "counts differ: push the whole file";
-    QTest::newRow("base is not the backup")
-        << "IN" << QStringList{"--backup", "BACKUP"} << 2 << "with --backup, --since names the backup's file";
-  }
-  void sinceSendsNothing() {
-    QFETCH(QString, base);
-    QFETCH(QStringList, more);
+    QFETCH(bool, edited);
+    QFETCH(QStringList, since);
     QFETCH(int, status);
     QFETCH(QString, message);
     QTemporaryDir dir;
-    base.replace("IN", kSmall);
-    more.replaceInStrings("BACKUP", dir.filePath("b.zem"));
-    UnitSim sim(Serving(SentLines(kSmall)));
-    std::string error;
-    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
-    const Run run = Zemctl(QStringList{"push", kSmall, "--since", base, "--telnet", Host(sim)} << more);
+    const QString backup = dir.filePath("backup.zem");
+    std::replace(since.begin(), since.end(), QString("B"), backup);
+    QString in = kSmall;
+    if (edited)
+      Write(in = dir.filePath("in.zem"),
+            Read(kSmall).replace("[VO1R-7]", "[VO1R-3]").replace("[NO2\"Kitchen\"]", "[NO2\"Den\"]"));
+    UnitSim sim(Serving(SentLines(since.front() == backup ? in : kSmall)));
+    QStringList link;
+    QVERIFY(OpenLink(sim, serial, &link));
+    const Run run = Zemctl(QStringList{"push", in, "--since"} << since << "--verify" << link);
     QCOMPARE(run.status, status);
     QVERIFY2(run.err.contains(message.toStdString()), run.err.constData());
-    QCOMPARE(sim.Connections(), 0);
+    QCOMPARE(sim.Connections() > 0, status == 0);
+    if (status != 0) return;
+    const Run diff = Zemctl({"diff", "--commands", since.front(), in});
+    QByteArray sent;
+    for (const std::string& line : sim.Recorded()) sent += QByteArray::fromStdString(line) + '\n';
+    QCOMPARE(sent, diff.out);
+    const bool changed = message.startsWith("verified");
+    QCOMPARE(diff.status, changed ? 1 : 0);
+    QVERIFY2(
+        !changed || (diff.out.startsWith("[VO1R-3]\n[EO1M") && diff.out.endsWith("\n[NO2\"Den\"]\n[EC]\n")),
+        diff.out.constData());
   }
 
   // A unit that takes every line verifies, even one that held other
