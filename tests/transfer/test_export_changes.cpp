@@ -9,12 +9,6 @@ using namespace zem::test;
 
 namespace {
 
-SimOptions Serving() {
-  SimOptions o;
-  o.configLines = GenerateConfiguration(6, 16);
-  return o;
-}
-
 // An edit on each page, through the page's logic where it has one. In the
 // generated configuration sources 2 and 3 of zone 1 are not restricted.
 const std::pair<const char*, void (*)(Editor&)> kEdits[] = {
@@ -94,7 +88,9 @@ class TestExportChanges : public QObject {
     QFETCH(QString, action);
     QFETCH(QString, fault);
     QFETCH(bool, known);
-    Rig rig(Serving());
+    SimOptions served;
+    served.configLines = GenerateConfiguration(6, 16);
+    Rig rig(served);
     QVERIFY(serial ? rig.UseSerial() : rig.UseTelnet());
     QVERIFY(Import(rig));
     const UnitConfiguration imported = rig.editor.model.unit;
@@ -125,7 +121,7 @@ class TestExportChanges : public QObject {
       rig.prompts.hostAnswers.push_back(action == "other host" ? "127.0.0.2:1" : Host(rig.sim).toStdString());
       rig.ctl.ChooseTelnetMode();
     }
-    if (action == "file import") rig.editor.ImportFileText(ZemFileText(Serving().configLines), "unit.zem");
+    if (action == "file import") rig.editor.ImportFileText(ZemFileText(served.configLines), "unit.zem");
     if (action == "export") rig.ctl.ExportConfiguration();
     if (action == "changes") rig.ctl.ExportChanges();
 
@@ -136,8 +132,7 @@ class TestExportChanges : public QObject {
     QCOMPARE(rig.editor.IsModified(), edits && !sentWhole);
     if (action != "changes" || !fault.isEmpty()) return;
 
-    QCOMPARE(rig.statuses.back(),
-             std::string(serial ? " Serial Export Complete" : " Telnet Export Complete"));
+    QCOMPARE(rig.statuses.back(), (serial ? " Serial" : " Telnet") + std::string(" Export Complete"));
     const std::vector<std::string> sent = rig.sim.Recorded();
     QVERIFY(sent.size() < NonEmpty(BuildCommandSequence(edited)).size());
     QCOMPARE(sent.back(), std::string("[EC]"));
