@@ -1,7 +1,6 @@
 // Opening a file without File > Import's dialog: by name (the command
 // line), by a drop and from File > Open Recent.
 #include <QAction>
-#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QMenu>
@@ -12,10 +11,10 @@
 #include <QUrl>
 #include <tuple>
 
+#include "support/example_file.h"
 #include "support/window_fixture.h"
 
 using zem::MainWindow;
-using Mode = zem::TransferController::Mode;
 using Paths = std::vector<std::string>;
 
 namespace {
@@ -46,61 +45,75 @@ class TestWindowOpen : public QObject, private zem::test::WindowFixture {
   Q_OBJECT
 
   QTemporaryDir dir_;
-
-  QString Copy(const QString& name) {
-    QFile::remove(dir_.filePath(name));
-    QFile::copy(ZEM_SOURCE_DIR "/examples/small-8x24.zem", dir_.filePath(name));
-    return dir_.filePath(name);
+  // A file there, by default a copy of an example.
+  QString Write(const QString& name, QByteArray content = {}) {
+    if (content.isEmpty()) content = QByteArray::fromStdString(zem::test::ExampleText("small-8x24.zem"));
+    QFile file(dir_.filePath(name));
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? file.fileName() : "";
+  }
+  QAction* Item(const char* name) { return window->findChild<QAction*>(name); }
+  // File > Open Recent as it shows: the items' texts, missing files greyed.
+  QStringList RecentMenu() {
+    emit window->findChild<QMenu*>("OpenRecent1")->aboutToShow();
+    QStringList shown;
+    for (const QAction* item : window->findChild<QMenu*>("OpenRecent1")->actions())
+      if (item->objectName().startsWith("RecentFile"))
+        shown << item->text() + (item->isEnabled() ? "" : " greyed");
+    return shown;
   }
 
  private slots:
   void init() { OpenWindow(false); }
   void cleanup() { CloseWindow(); }
 
-  // A file opened by name goes through File > Import with that file chosen:
-  // the same texts, errors and ending, in File Mode.
+  // A file opened by name or dropped is imported as File > Import would,
+  // with the same texts and errors, and ends in File Mode.
   void openedAsImportWould_data() {
-    QTest::addColumn<QByteArray>("content");  // empty: no such file
-    QTest::addColumn<bool>("fromTelnetMode");
-    QTest::newRow("configuration") << QByteArray("example") << false;
-    QTest::newRow("configuration, Telnet Mode") << QByteArray("example") << true;
-    QTest::newRow("missing file") << QByteArray() << false;
-    QTest::newRow("no configuration") << QByteArray("hello\r\n[NO3\"Hall\"]\r\n") << false;
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("droppedInTelnetMode");
+    QTest::addColumn<bool>("imported");
+    QTest::newRow("configuration") << Write("unit.zem") << false << true;
+    QTest::newRow("configuration dropped, Telnet Mode") << Write("unit.zem") << true << true;
+    QTest::newRow("missing file") << dir_.filePath("missing.zem") << false << false;
+    QTest::newRow("no configuration") << Write("none.zem", "hello\r\n[NO3\"Hall\"]\r\n") << false << false;
   }
   void openedAsImportWould() {
-    QFETCH(QByteArray, content);
-    QFETCH(bool, fromTelnetMode);
-    QString path = content == "example" ? Copy("unit.zem") : dir_.filePath("other.zem");
-    QFile::remove(dir_.filePath("other.zem"));
-    QFile file(path);
-    if (content != "example" && !content.isEmpty())
-      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    file.close();
+    QFETCH(QString, file);
+    QFETCH(bool, droppedInTelnetMode);
+    QFETCH(bool, imported);
     zem::test::WindowFixture menu;
     menu.OpenWindow(false);
     for (WindowFixture* w : {static_cast<WindowFixture*>(this), &menu}) {
       w->prompts->hostAnswers.push_back(std::string("10.0.0.9"));
-      if (fromTelnetMode) w->window->findChild<QAction*>("Telnet1")->trigger();
+      if (droppedInTelnetMode) w->window->findChild<QAction*>("Telnet1")->trigger();
     }
-    window->OpenConfigurationFile(Bytes(path));
+    if (!droppedInTelnetMode) window->OpenConfigurationFile(Bytes(file));
+    QVERIFY(!droppedInTelnetMode || Drop(*window, file));
     menu.window->findChild<QAction*>("File2")->trigger();
-    menu.prompts->openAnswers.push_back(Bytes(path));
+    menu.prompts->openAnswers.push_back(Bytes(file));
     menu.window->findChild<QAction*>("Import1")->trigger();
 
     QCOMPARE(Seen(*this), Seen(menu));
-    QCOMPARE(window->Controller().CheckedMode(), Mode::File);
-    QCOMPARE(prompts->errors.size(), std::size_t(content.isEmpty() ? 1 : 0));
-    QVERIFY(prompts->openDialogs.empty());
+    QCOMPARE(editor->HasConfiguration(), imported);
+    QCOMPARE(prompts->errors.empty(), QFile::exists(file));
     // Only a file that was imported goes on the recent list.
-    QCOMPARE(window->Controller().Settings().RecentFiles(),
-             content == "example" ? Paths{Bytes(path)} : Paths{});
+    QCOMPARE(window->Controller().Settings().RecentFiles(), imported ? Paths{Bytes(file)} : Paths{});
   }
 
+  // A drop, the unsaved guard and File > Open Recent; nothing opens while a
+  // transfer runs.
   void dropsAndTheRecentList() {
-    const QString a = Copy("a.zem"), b = Copy("b.ZEM"), c = Copy("c.zem");
+    const QString a = Write("a.zem"), b = Write("b.ZEM"), c = Write("c.zem");
+    bool refused = false;
+    prompts->whileFileDialogOpen = [&] {
+      refused = !Item("OpenRecentMenu1")->isEnabled() && !Drop(*window, a) &&
+                editor->status.Text() == MainWindow::kBusyOpenStatus;
+    };
+    Item("Import1")->trigger();  // the dialog is cancelled
+    QVERIFY(refused && !editor->HasConfiguration() && Item("OpenRecentMenu1")->isEnabled());
+    prompts->whileFileDialogOpen = nullptr;
     QVERIFY(!Drop(*window, dir_.filePath("notes.txt")));
     QVERIFY(Drop(*window, a));
-    QVERIFY(editor->HasConfiguration());
     window->OpenConfigurationFile(Bytes(b));
     // Unsaved changes: the guard asks first, and its Cancel keeps them.
     QAbstractItemModel* names = window->findChild<QTableView*>("StringGrid2")->model();
@@ -108,53 +121,25 @@ class TestWindowOpen : public QObject, private zem::test::WindowFixture {
     QVERIFY(Drop(*window, c));
     QCOMPARE(prompts->confirmTexts, Paths{MainWindow::kDiscardQuestion});
     QCOMPARE(window->Controller().LastOpenedFile(), Bytes(b));
-    QVERIFY(window->isWindowModified());
     prompts->saveAnswers.push_back(Bytes(c));
     prompts->confirmAnswers.push_back(true);  // overwrite c
-    window->findChild<QAction*>("Export1")->trigger();
+    Item("Export1")->trigger();
     QVERIFY(QFile::remove(b));
+    QCOMPARE(RecentMenu(), (QStringList{c, b + " greyed", a}));
 
-    // Newest first, the missing one greyed.
-    emit window->findChild<QMenu*>("OpenRecent1")->aboutToShow();
-    QStringList shown;
-    for (const char* name : {"RecentFile1", "RecentFile2", "RecentFile3"}) {
-      const QAction* item = window->findChild<QAction*>(name);
-      shown << item->text() + (item->isEnabled() ? "" : " (greyed)");
-    }
-    QCOMPARE(shown, (QStringList{c, b + " (greyed)", a}));
-    QVERIFY(!window->findChild<QAction*>("RecentFile4"));
-
-    // Chosen, a file is imported and goes to the top; eight are kept at most;
-    // Clear Menu empties the list.
-    window->findChild<QAction*>("RecentFile3")->trigger();
+    // Chosen, a file is imported and goes to the top; eight are kept at most.
+    Item("RecentFile3")->trigger();
     QCoreApplication::processEvents();
-    QCOMPARE(window->Controller().Settings().RecentFiles(), (Paths{Bytes(a), Bytes(c), Bytes(b)}));
-    for (int i = 1; i <= 6; ++i)
+    QCOMPARE(window->Controller().LastOpenedFile(), Bytes(a));
+    QStringList eight{a, c};
+    for (int i = 1; i <= 6; ++i) {
       window->Controller().Settings().AddRecentFile("/" + std::to_string(i) + ".zem");
-    emit window->findChild<QMenu*>("OpenRecent1")->aboutToShow();
-    QCOMPARE(window->findChild<QAction*>("RecentFile1")->text(), QString("/6.zem"));
-    QCOMPARE(window->findChild<QAction*>("RecentFile8")->text(), c);
-    QVERIFY(!window->findChild<QAction*>("RecentFile9"));
-    window->findChild<QAction*>("ClearRecent1")->trigger();
+      eight.prepend(QString("/%1.zem greyed").arg(i));
+    }
+    QCOMPARE(RecentMenu(), eight);
+    Item("ClearRecent1")->trigger();
     QCoreApplication::processEvents();
-    QVERIFY(window->Controller().Settings().RecentFiles().empty());
-    QVERIFY(!window->findChild<QAction*>("RecentFile1"));
-  }
-
-  // While a transfer runs a drop is refused and says so, and the recent
-  // list cannot be opened.
-  void nothingOpensDuringATransfer() {
-    const QString file = Copy("unit.zem");
-    bool refused = false;
-    prompts->whileFileDialogOpen = [&] {
-      refused = !window->findChild<QAction*>("OpenRecentMenu1")->isEnabled() && !Drop(*window, file) &&
-                editor->status.Text() == MainWindow::kBusyOpenStatus;
-    };
-    window->findChild<QAction*>("Import1")->trigger();  // the dialog is cancelled
-    QCoreApplication::processEvents();
-    QVERIFY(refused);
-    QVERIFY(!editor->HasConfiguration());
-    QVERIFY(window->findChild<QAction*>("OpenRecentMenu1")->isEnabled());
+    QVERIFY(window->Controller().Settings().RecentFiles().empty() && RecentMenu().isEmpty());
   }
 };
 
