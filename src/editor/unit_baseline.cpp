@@ -8,8 +8,11 @@ ChangesState UnitBaseline::StateFor(const std::string& link, const UnitConfigura
   const UnitConfiguration* base = For(link);
   if (!base) return ChangesState::NoBaseline;
   if (!ChangesCanBeSent(*base, next)) return ChangesState::CountsDiffer;
-  // Equal in all an export writes is no change line at all.
-  return *base == next ? ChangesState::NothingChanged : ChangesState::Ready;
+  // The comparison also counts values no export writes (bands of a zone in
+  // another DSP mode, entries beyond the counts): only when it finds a
+  // difference do the change lines say whether one would reach the unit.
+  if (*base == next || BuildChangedCommands(*base, next).empty()) return ChangesState::NothingChanged;
+  return ChangesState::Ready;
 }
 
 }  // namespace zem

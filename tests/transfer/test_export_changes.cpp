@@ -2,6 +2,7 @@
 // the unit is known to hold, and the changes alone bringing it to the edit.
 #include <QTest>
 
+#include "support/example_file.h"
 #include "support/transfer_rig.h"
 
 using namespace zem;
@@ -142,6 +143,24 @@ class TestExportChanges : public QObject {
     QCOMPARE(shown, sent);
     QVERIFY(Import(rig));
     QCOMPARE(ZemFileText(BuildCommandSequence(rig.editor.model)), ZemFileText(BuildCommandSequence(edited)));
+  }
+
+  // A value no export writes (a band of a zone in another DSP mode) is no
+  // change: the item is not offered for a run that would send nothing.
+  void unwrittenValuesAreNoChange() {
+    Editor e;
+    e.ImportFileText(ExampleText("full-16x192.zem"), "full-16x192.zem");
+    UnitBaseline known;
+    known.Remember("telnet unit:23", e.model.unit);
+    UnitConfiguration next = e.model.unit;
+    int zone = 1;
+    while (zone < next.ZoneCount && next.ZoneAudio[zone].DSPMode == static_cast<int>(DspMode::Equalizer))
+      ++zone;
+    QVERIFY(next.ZoneAudio[zone].DSPMode != static_cast<int>(DspMode::Equalizer));
+    next.ZoneAudio[zone].Band[1] += 1;
+    QCOMPARE(known.StateFor("telnet unit:23", next), ChangesState::NothingChanged);
+    next.ZoneNames[zone] = "Hall";
+    QCOMPARE(known.StateFor("telnet unit:23", next), ChangesState::Ready);
   }
 };
 
