@@ -2,47 +2,54 @@
 
 #include <array>
 
+#include "editor/editor.h"
+
 namespace zem {
 
 namespace {
 
-struct KindText {
-  const char* before;  // the words before the item's number
-  const char* after;   // the words after it
+// What each kind of step is called and where it is made.
+struct KindInfo {
+  const char* before;  // the words of its name before the item's number
+  const char* after;   // the words after it; nullptr: the name has no number
+  Page page;           // the page it is made on
+  StepItem item;       // what its item number names
 };
 
 // Indexed by StepKind.
-constexpr std::array<KindText, 28> kKindTexts = {{
-    {"Rename Zone ", ""},
-    {"Rename Source ", ""},
-    {"Rename Favorite ", ""},
-    {"Rename Group ", ""},
-    {"Route Zone ", " in Favorite "},
-    {"Groups of Zone ", ""},
-    {"Restrictions of Zone ", ""},
-    {"Restrict All", nullptr},
-    {"Clear All", nullptr},
-    {"Band ", " of Zone "},
-    {"Bass of Zone ", ""},
-    {"Treble of Zone ", ""},
-    {"Volume of Zone ", ""},
-    {"Balance of Zone ", ""},
-    {"Lowpass of Zone ", ""},
-    {"DSP Mode of Zone ", ""},
-    {"System EQ of Zone ", ""},
-    {"Quick EQ of Zone ", ""},
-    {"Band ", " of Preset "},
-    {"Rename Preset ", ""},
-    {"Quick EQ of Preset ", ""},
-    {"DHCP", nullptr},
-    {"IP Address", nullptr},
-    {"Netmask", nullptr},
-    {"Gateway", nullptr},
-    {"Front Panel Lock", nullptr},
-    {"IR Lockout", nullptr},
-    {"Display Brightness", nullptr},
+constexpr std::array<KindInfo, 28> kKinds = {{
+    {"Rename Zone ", "", Page::SourceZoneNaming, StepItem::None},           // RenameZone
+    {"Rename Source ", "", Page::SourceZoneNaming, StepItem::None},         // RenameSource
+    {"Rename Favorite ", "", Page::FavoriteGroupNaming, StepItem::None},    // RenameFavorite
+    {"Rename Group ", "", Page::FavoriteGroupNaming, StepItem::None},       // RenameGroup
+    {"Route Zone ", " in Favorite ", Page::Favorites, StepItem::Favorite},  // FavoriteCell
+    {"Groups of Zone ", "", Page::Groups, StepItem::None},                  // GroupCell
+    {"Restrictions of Zone ", "", Page::Restrictions, StepItem::None},      // RestrictionCell
+    {"Restrict All", nullptr, Page::Restrictions, StepItem::None},          // RestrictAll
+    {"Clear All", nullptr, Page::Restrictions, StepItem::None},             // ClearAll
+    {"Band ", " of Zone ", Page::ZoneAudioControls, StepItem::Zone},        // Band
+    {"Bass of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},         // Bass
+    {"Treble of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},       // Treble
+    {"Volume of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},       // Volume
+    {"Balance of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},      // Balance
+    {"Lowpass of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},      // Lowpass
+    {"DSP Mode of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},     // DspMode
+    {"System EQ of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},    // SystemEQ
+    {"Quick EQ of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},     // ZoneQuickEQ
+    {"Band ", " of Preset ", Page::EQPresets, StepItem::Preset},            // PresetBand
+    {"Rename Preset ", "", Page::EQPresets, StepItem::Preset},              // PresetName
+    {"Quick EQ of Preset ", "", Page::EQPresets, StepItem::Preset},         // PresetQuickEQ
+    {"DHCP", nullptr, Page::Options, StepItem::None},                       // Dhcp
+    {"IP Address", nullptr, Page::Options, StepItem::None},                 // IPAddress
+    {"Netmask", nullptr, Page::Options, StepItem::None},                    // Netmask
+    {"Gateway", nullptr, Page::Options, StepItem::None},                    // Gateway
+    {"Front Panel Lock", nullptr, Page::Options, StepItem::None},           // FrontPanelLock
+    {"IR Lockout", nullptr, Page::Options, StepItem::None},                 // IRLockout
+    {"Display Brightness", nullptr, Page::Options, StepItem::None},         // DisplayLevel
 }};
-static_assert(static_cast<std::size_t>(StepKind::DisplayLevel) + 1 == kKindTexts.size());
+static_assert(static_cast<std::size_t>(StepKind::DisplayLevel) + 1 == kKinds.size());
+
+const KindInfo& InfoOf(StepKind kind) { return kKinds.at(static_cast<std::size_t>(kind)); }
 
 // Where the entries of each table are in Change::at.
 constexpr std::uint32_t kNameTableStride = 256;
@@ -119,7 +126,7 @@ std::size_t BytesOf(const std::vector<Change<T>>& changes) {
 }  // namespace
 
 std::string StepName(const StepId& id) {
-  const KindText& text = kKindTexts.at(static_cast<std::size_t>(id.kind));
+  const KindInfo& text = InfoOf(id.kind);
   if (!text.after) return text.before;
   std::string name = text.before;
   // A favorite's cell and a band name the zone or band first.
@@ -130,28 +137,9 @@ std::string StepName(const StepId& id) {
   return name;
 }
 
-StepItem ItemOf(StepKind kind) {
-  switch (kind) {
-    case StepKind::FavoriteCell:
-      return StepItem::Favorite;
-    case StepKind::Band:
-    case StepKind::Bass:
-    case StepKind::Treble:
-    case StepKind::Volume:
-    case StepKind::Balance:
-    case StepKind::Lowpass:
-    case StepKind::DspMode:
-    case StepKind::SystemEQ:
-    case StepKind::ZoneQuickEQ:
-      return StepItem::Zone;
-    case StepKind::PresetBand:
-    case StepKind::PresetName:
-    case StepKind::PresetQuickEQ:
-      return StepItem::Preset;
-    default:
-      return StepItem::None;
-  }
-}
+StepItem ItemOf(StepKind kind) { return InfoOf(kind).item; }
+
+Page PageOf(StepKind kind) { return InfoOf(kind).page; }
 
 bool UnitDiff::Empty() const {
   return names.empty() && marks.empty() && favorites.empty() && zoneAudio.empty() && presets.empty() &&

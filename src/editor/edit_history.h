@@ -60,6 +60,9 @@ std::string StepName(const StepId& id);
 // What an item number of a step names, so that undo can show it.
 enum class StepItem { None, Zone, Favorite, Preset };
 StepItem ItemOf(StepKind kind);
+// The page a step is made on, which undo shows.
+enum class Page;
+Page PageOf(StepKind kind);
 
 // One entry of a table before and after a step; `at` says which entry.
 template <typename T>

@@ -4,43 +4,6 @@
 
 namespace zem {
 
-namespace {
-
-Page PageOf(StepKind kind) {
-  switch (kind) {
-    case StepKind::RenameZone:
-    case StepKind::RenameSource:
-      return Page::SourceZoneNaming;
-    case StepKind::RenameFavorite:
-    case StepKind::RenameGroup:
-      return Page::FavoriteGroupNaming;
-    case StepKind::FavoriteCell:
-      return Page::Favorites;
-    case StepKind::GroupCell:
-      return Page::Groups;
-    case StepKind::RestrictionCell:
-    case StepKind::RestrictAll:
-    case StepKind::ClearAll:
-      return Page::Restrictions;
-    case StepKind::PresetBand:
-    case StepKind::PresetName:
-    case StepKind::PresetQuickEQ:
-      return Page::EQPresets;
-    case StepKind::Dhcp:
-    case StepKind::IPAddress:
-    case StepKind::Netmask:
-    case StepKind::Gateway:
-    case StepKind::FrontPanelLock:
-    case StepKind::IRLockout:
-    case StepKind::DisplayLevel:
-      return Page::Options;
-    default:
-      return Page::ZoneAudioControls;
-  }
-}
-
-}  // namespace
-
 int Editor::ShownPreset() const {
   return model.screen.PresetList.HasSelection() ? model.screen.PresetList.Selected + 1
                                                 : model.screen.CurrentEQPreset;
