@@ -8,6 +8,7 @@
 
 #include "command/change_set.h"
 #include "command/command_writer.h"
+#include "support/configured_model.h"
 
 using namespace zem;
 
@@ -16,19 +17,12 @@ namespace {
 using Lines = std::vector<std::string>;
 using Edit = std::function<void(UnitConfiguration&)>;
 
-UnitConfiguration Configured(int sources, int zones) {
-  ConfigModel m;
-  TextLog receivedText, messageLog;
-  ResetModel(m, receivedText, messageLog);
-  m.unit.SourceCount = sources;
-  m.unit.ZoneCount = zones;
-  return m.unit;
-}
+UnitConfiguration ConfiguredUnit(int sources, int zones) { return test::Configured(sources, zones).unit; }
 
 // Two sources, three zones: zone 2 has bass and treble, zone 1 source 2 is
 // restricted, zone 3 is in group 1, favorite 1 connects zone 1 to source 1.
 UnitConfiguration Base() {
-  UnitConfiguration u = Configured(2, 3);
+  UnitConfiguration u = ConfiguredUnit(2, 3);
   u.ZoneAudio[2].EQUsed = 1;
   u.ZoneAudio[2].DSPMode = 3;
   u.RestrictionMark(1, 2) = "R";
@@ -127,10 +121,10 @@ class TestChangeSet : public QObject {
   }
 
   void countsMustMatch() {
-    QVERIFY(ChangesCanBeSent(Base(), Configured(2, 3)));
-    QVERIFY(!ChangesCanBeSent(Base(), Configured(3, 3)));
-    QVERIFY(!ChangesCanBeSent(Configured(2, 2), Base()));
-    QVERIFY(!ChangesCanBeSent(Configured(-1, 3), Configured(-1, 3)));
+    QVERIFY(ChangesCanBeSent(Base(), ConfiguredUnit(2, 3)));
+    QVERIFY(!ChangesCanBeSent(Base(), ConfiguredUnit(3, 3)));
+    QVERIFY(!ChangesCanBeSent(ConfiguredUnit(2, 2), Base()));
+    QVERIFY(!ChangesCanBeSent(ConfiguredUnit(-1, 3), ConfiguredUnit(-1, 3)));
   }
 
   // A unit that held `base` (some full size) and is sent only the changes
@@ -142,7 +136,7 @@ class TestChangeSet : public QObject {
     for (int round = 0; round < 200; ++round) {
       const bool big = round % 25 == 0;
       UnitConfiguration base =
-          big ? Configured(kSources, kZones) : Configured(gen.Int(1, kSources), gen.Int(0, 12));
+          big ? ConfiguredUnit(kSources, kZones) : ConfiguredUnit(gen.Int(1, kSources), gen.Int(0, 12));
       for (int i = big ? 400 : gen.Int(0, 60); i > 0; --i) gen.Change(base);
       UnitConfiguration next = base;
       for (int i = gen.Int(0, 8); i > 0; --i) gen.Change(next);

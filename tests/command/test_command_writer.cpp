@@ -5,19 +5,12 @@
 #include "command/command_matcher.h"
 #include "command/command_table.h"
 #include "command/command_writer.h"
+#include "support/configured_model.h"
 
 using namespace zem;
+using zem::test::Configured;
 
 namespace {
-
-ConfigModel Configured(int sources, int zones) {
-  ConfigModel m;
-  TextLog receivedText, messageLog;
-  ResetModel(m, receivedText, messageLog);
-  m.unit.SourceCount = sources;
-  m.unit.ZoneCount = zones;
-  return m;
-}
 
 // The lines of the block that starts after `first` and ends before `last`.
 std::vector<std::string> Between(const std::vector<std::string>& lines, const std::string& first,
