@@ -96,7 +96,9 @@ const char kPushHelp[] =
     "                         --reply-limit); for the backup and the verify as\n"
     "                         for 'zemctl pull'\n"
     "  --deadline SECONDS     how long sending may take in all, and so each of\n"
-    "                         the backup and the verify (default 600)\n"
+    "                         the backup, the verify and the reading of IN and\n"
+    "                         BASE, such as a FIFO (default 600; exit status 2\n"
+    "                         when a file is not read by then, nothing sent)\n"
     "Exit status: 0 every line was answered; 4 every line was answered, but the\n"
     "unit answered some with \"(ERROR)\" (their number and the first five go to\n"
     "standard error); 1 the link failed, was closed or reset, or a line went\n"
@@ -206,11 +208,11 @@ bool SamePath(const std::string& a, const std::string& b) {
   return error ? a == b : pa == pb;
 }
 
-// Reads a file push needs whole, IN or BASE: kExitOk, else (after saying
-// why) kExitUsage, or `noSource` when it names no source.
-int ReadWhole(Editor& editor, const std::string& path, int noSource, const char* ifNoSource) {
+// Reads a file push needs whole, IN or BASE, within the deadline: kExitOk,
+// else (after saying why) kExitUsage, or `noSource` when it names no source.
+int ReadWhole(Editor& editor, const std::string& path, int deadlineMs, int noSource, const char* ifNoSource) {
   bool cut = false;
-  if (!ImportFile(editor, path, &cut)) return kExitUsage;
+  if (!ImportFile(editor, path, &cut, deadlineMs)) return kExitUsage;
   if (cut) {
     PrintError("nothing sent: only a part of " + path + " was read");
     return kExitUsage;
@@ -365,12 +367,15 @@ int RunPush(const std::vector<std::string>& args) {
     return Usage(kPushHelp, "with --backup, --since names the backup's file (" + backupPath + ")");
 
   Editor editor;
-  if (const int status = ReadWhole(editor, input, kExitNoConfiguration, "nothing to send")) return status;
+  if (const int status = ReadWhole(editor, input, limits.deadlineMs, kExitNoConfiguration, "nothing to send"))
+    return status;
   // Checked before the backup: a refused push leaves the unit alone.
   if (!CheckedExportText(editor, "nothing sent")) return kExitUsage;
   // Read before connecting unless it is the backup to come.
   Editor base;
-  const auto readBase = [&] { return ReadWhole(base, sincePath, kExitUsage, "nothing sent"); };
+  const auto readBase = [&] {
+    return ReadWhole(base, sincePath, limits.deadlineMs, kExitUsage, "nothing sent");
+  };
   if (!sincePath.empty() && backupPath.empty())
     if (const int status = readBase()) return status;
   if (!backupPath.empty())
