@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "cli/zemctl.h"
 #include "command/command_writer.h"
@@ -71,8 +72,9 @@ const char kPushHelp[] =
     "                         BASE and IN must have the same source and zone\n"
     "                         counts (exit status 2 otherwise: push the whole\n"
     "                         file). With --backup, give BASE as the backup's\n"
-    "                         FILE: the changes are counted from the backup\n"
-    "                         just pulled.\n"
+    "                         FILE (the same folder and last name, as in\n"
+    "                         --backup bk.zem --since ./bk.zem): the changes\n"
+    "                         are counted from the backup just pulled.\n"
     "  --backup FILE          before sending anything, pull the unit's\n"
     "                         configuration into FILE as 'zemctl pull -o FILE'\n"
     "                         writes it (replaced atomically; checked before\n"
@@ -199,13 +201,19 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
   }
 }
 
-// Whether two names name one file, which need not exist yet.
+// Whether two names name one file, which need not exist yet: the same
+// folder (links resolved) and the same last name. The file itself is not
+// looked at, so "bk.zem" and "./bk.zem" match before it is made.
 bool SamePath(const std::string& a, const std::string& b) {
-  std::error_code error;
-  const std::filesystem::path pa = std::filesystem::weakly_canonical(a, error);
-  if (error) return a == b;
-  const std::filesystem::path pb = std::filesystem::weakly_canonical(b, error);
-  return error ? a == b : pa == pb;
+  const auto place = [](const std::string& name) {
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(name, error);
+    const std::filesystem::path folder = std::filesystem::weakly_canonical(path.parent_path(), error);
+    return std::pair(error ? path.parent_path() : folder, path.filename());
+  };
+  const auto [folderA, nameA] = place(a);
+  const auto [folderB, nameB] = place(b);
+  return !nameA.empty() && nameA == nameB && folderA == folderB;
 }
 
 // Reads a file push needs whole, IN or BASE, within the deadline: kExitOk,
