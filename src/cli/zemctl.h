@@ -76,8 +76,9 @@ class LogPrinter {
 // Reads `path` and imports it into `editor` as the window's File Mode import
 // does; false (after saying why) when the file cannot be read. `cut` tells
 // (after a warning) that the file passed the read limit and only its
-// beginning was imported.
-bool ImportFile(Editor& editor, const std::string& path, bool* cut);
+// beginning was imported. With `deadlineMs` 0 or more, a FIFO not read to
+// its end by then (its writer may never come) counts as not readable.
+bool ImportFile(Editor& editor, const std::string& path, bool* cut, int deadlineMs = -1);
 
 // The bytes of the export of `editor`'s configuration (a configuration
 // file's text) when they read back as themselves; otherwise nothing, after

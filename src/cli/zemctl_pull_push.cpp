@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "cli/zemctl.h"
 #include "command/command_writer.h"
@@ -71,8 +72,9 @@ const char kPushHelp[] =
     "                         BASE and IN must have the same source and zone\n"
     "                         counts (exit status 2 otherwise: push the whole\n"
     "                         file). With --backup, give BASE as the backup's\n"
-    "                         FILE: the changes are counted from the backup\n"
-    "                         just pulled.\n"
+    "                         FILE (the same folder and last name, as in\n"
+    "                         --backup bk.zem --since ./bk.zem): the changes\n"
+    "                         are counted from the backup just pulled.\n"
     "  --backup FILE          before sending anything, pull the unit's\n"
     "                         configuration into FILE as 'zemctl pull -o FILE'\n"
     "                         writes it (replaced atomically; checked before\n"
@@ -96,7 +98,9 @@ const char kPushHelp[] =
     "                         --reply-limit); for the backup and the verify as\n"
     "                         for 'zemctl pull'\n"
     "  --deadline SECONDS     how long sending may take in all, and so each of\n"
-    "                         the backup and the verify (default 600)\n"
+    "                         the backup, the verify and the reading of IN and\n"
+    "                         BASE, such as a FIFO (default 600; exit status 2\n"
+    "                         when a file is not read by then, nothing sent)\n"
     "Exit status: 0 every line was answered; 4 every line was answered, but the\n"
     "unit answered some with \"(ERROR)\" (their number and the first five go to\n"
     "standard error); 1 the link failed, was closed or reset, or a line went\n"
@@ -197,20 +201,26 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
   }
 }
 
-// Whether two names name one file, which need not exist yet.
+// Whether two names name one file, which need not exist yet: the same
+// folder (links resolved) and the same last name. The file itself is not
+// looked at, so "bk.zem" and "./bk.zem" match before it is made.
 bool SamePath(const std::string& a, const std::string& b) {
-  std::error_code error;
-  const std::filesystem::path pa = std::filesystem::weakly_canonical(a, error);
-  if (error) return a == b;
-  const std::filesystem::path pb = std::filesystem::weakly_canonical(b, error);
-  return error ? a == b : pa == pb;
+  const auto place = [](const std::string& name) {
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(name, error);
+    const std::filesystem::path folder = std::filesystem::weakly_canonical(path.parent_path(), error);
+    return std::pair(error ? path.parent_path() : folder, path.filename());
+  };
+  const auto [folderA, nameA] = place(a);
+  const auto [folderB, nameB] = place(b);
+  return !nameA.empty() && nameA == nameB && folderA == folderB;
 }
 
-// Reads a file push needs whole, IN or BASE: kExitOk, else (after saying
-// why) kExitUsage, or `noSource` when it names no source.
-int ReadWhole(Editor& editor, const std::string& path, int noSource, const char* ifNoSource) {
+// Reads a file push needs whole, IN or BASE, within the deadline: kExitOk,
+// else (after saying why) kExitUsage, or `noSource` when it names no source.
+int ReadWhole(Editor& editor, const std::string& path, int deadlineMs, int noSource, const char* ifNoSource) {
   bool cut = false;
-  if (!ImportFile(editor, path, &cut)) return kExitUsage;
+  if (!ImportFile(editor, path, &cut, deadlineMs)) return kExitUsage;
   if (cut) {
     PrintError("nothing sent: only a part of " + path + " was read");
     return kExitUsage;
@@ -365,12 +375,15 @@ int RunPush(const std::vector<std::string>& args) {
     return Usage(kPushHelp, "with --backup, --since names the backup's file (" + backupPath + ")");
 
   Editor editor;
-  if (const int status = ReadWhole(editor, input, kExitNoConfiguration, "nothing to send")) return status;
+  if (const int status = ReadWhole(editor, input, limits.deadlineMs, kExitNoConfiguration, "nothing to send"))
+    return status;
   // Checked before the backup: a refused push leaves the unit alone.
   if (!CheckedExportText(editor, "nothing sent")) return kExitUsage;
   // Read before connecting unless it is the backup to come.
   Editor base;
-  const auto readBase = [&] { return ReadWhole(base, sincePath, kExitUsage, "nothing sent"); };
+  const auto readBase = [&] {
+    return ReadWhole(base, sincePath, limits.deadlineMs, kExitUsage, "nothing sent");
+  };
   if (!sincePath.empty() && backupPath.empty())
     if (const int status = readBase()) return status;
   if (!backupPath.empty())
