@@ -401,18 +401,6 @@ class TestEditorImport : public QObject {
     QFETCH(QByteArray, text);
     QFETCH(bool, sound);
     QCOMPARE(IsDottedQuad(text.toStdString()), sound);
-    // Only with DHCP off does the export send it.
-    Editor e;
-    e.ImportFileText(Named(1, 1) + Lines({"[NM255.0.0.0]", "[GW10.0.0.1]"}), "x.zem");
-    e.model.unit.Options.IPAddress = text.toStdString();
-    const auto unsound = [&] {
-      const std::vector<ReadBackProblem> problems = CheckReadBack(e.model, e.PrepareExport());
-      return std::count_if(problems.begin(), problems.end(),
-                           [](const ReadBackProblem& p) { return p.kind == FindingKind::UnsoundForUnit; });
-    };
-    QCOMPARE(unsound(), sound ? 0 : 1);
-    e.model.unit.Options.DHCPEnabled = true;
-    QCOMPARE(unsound(), 0);
   }
 
   void aCountOfZeroStillExports() {
