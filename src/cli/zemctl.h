@@ -23,7 +23,9 @@ enum ExitStatus : int {
   // The configurations differ (diff, push --verify).
   kExitDiffers = 1,
   // Bad arguments, a file that cannot be read or written, two names of one
-  // file, an export that would not read back as itself.
+  // file, an export that would read back as something else (with --strict,
+  // also one that would not read back as itself), a push of an address a
+  // unit cannot use.
   kExitUsage = 2,
   // No configuration: it names no source (or the unit sent nothing at all),
   // so there is nothing to write or send.
