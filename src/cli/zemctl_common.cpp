@@ -24,12 +24,23 @@ namespace zem {
 
 void PrintError(const std::string& message) { std::fprintf(stderr, "zemctl: %s\n", message.c_str()); }
 
-std::optional<std::string> CheckedExportText(Editor& editor, const std::string& refused) {
+std::optional<std::string> CheckedExportText(Editor& editor, ExportTarget target, bool strict,
+                                             const std::string& refused) {
   const std::vector<std::string> lines = editor.PrepareExport();
   const std::vector<ReadBackProblem> problems = CheckReadBack(editor.model, lines);
-  if (problems.empty()) return ZemFileText(lines);
-  for (const ReadBackProblem& problem : problems) PrintError(problem.Text());
-  PrintError("these values would not read back as they are; " + refused);
+  const std::vector<ReadBackProblem> refusing = ProblemsWhere(problems, target, strict, true);
+  if (refusing.empty()) {
+    for (const ReadBackProblem& problem : ProblemsWhere(problems, target, strict, false))
+      PrintError("warning: " + problem.Text());
+    return ZemFileText(lines);
+  }
+  for (const ReadBackProblem& problem : refusing) PrintError(problem.Text());
+  const bool addressesOnly = std::all_of(refusing.begin(), refusing.end(), [](const ReadBackProblem& p) {
+    return p.kind == FindingKind::UnsoundForUnit;
+  });
+  PrintError(std::string(addressesOnly ? "a unit cannot take these addresses; "
+                                       : "these values would not read back as they are; ") +
+             refused);
   return std::nullopt;
 }
 
