@@ -634,17 +634,40 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     QCOMPARE(window->isWindowModified(), !window->findChild<QWidget*>("TabSheet10")->isAncestorOf(control));
   }
 
-  void listsKeepTheirNameAndSayTheChosenEntry() {
-    for (const auto& [name, spoken] :
-         {std::pair{"ComboBox1", "Quick EQ file"}, {"ComboBox4", "Load Quick EQ Presets"}}) {
-      auto* list = window->findChild<QComboBox*>(name);
-      list->addItem("Warm.eq");
-      list->setCurrentIndex(list->count() - 1);
-      QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(list);
-      QCOMPARE(reader->text(QAccessible::Name), QString(spoken));
-      QCOMPARE(reader->text(QAccessible::Value), QString("Warm.eq"));
-      QCOMPARE(reader->role(), QAccessible::ComboBox);
-    }
+  void dropDownListsAreReadByTheirChosenEntry_data() {
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("label");        // its caption
+    QTest::addColumn<QString>("description");  // what it is for, where the caption does not say it
+    QTest::addColumn<QString>("entry");        // the chosen entry
+    // clang-format off
+    QTest::newRow("DSP mode") << "ComboBox2" << "Label97" << "" << "ZQ Mode";
+    QTest::newRow("system EQ") << "ComboBox3" << "Label98" << "" << "Warm";
+    QTest::newRow("zone quick EQ") << "ComboBox1" << "Label38" << "Quick EQ file" << "Warm";
+    QTest::newRow("preset quick EQ") << "ComboBox4" << "Label96" << "" << "Warm";
+    // clang-format on
+  }
+
+  // Screen readers on Linux hear names and labels, not values.
+  void dropDownListsAreReadByTheirChosenEntry() {
+    QFETCH(QString, list);
+    QFETCH(QString, label);
+    QFETCH(QString, description);
+    QFETCH(QString, entry);
+    editor->ImportFileText(SmallConfiguration(), "unit.zem");
+    auto* box = window->findChild<QComboBox*>(list);
+    if (box->findText(entry) < 0) box->addItem(entry);
+    box->setCurrentText(entry);
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(box);
+    QCOMPARE(reader->text(QAccessible::Name), entry);
+    QCOMPARE(reader->text(QAccessible::Value), entry);
+    QCOMPARE(reader->text(QAccessible::Description), description);
+    const auto labels = reader->relations(QAccessible::Label);
+    QCOMPARE(labels.size(), 1);
+    QCOMPARE(labels.front().first->object(), window->findChild<QLabel*>(label));
+    // With nothing chosen, the list is read by what it is for, once.
+    box->setCurrentIndex(-1);
+    QCOMPARE(reader->text(QAccessible::Name), box->accessibleName());
+    QCOMPARE(reader->text(QAccessible::Description), QString());
   }
 
   void changesThroughAssistiveToolsAreMarkedAtOnce() {

@@ -150,8 +150,10 @@ void ZoneAudioView::BuildControls() {
   auto* middle = MakeLabel(this, "Label35", "|", 0, 340);
   middle->move(178 + 167 / 2 - middle->width() / 2, 340);
 
-  MakeLabel(this, "Label38", "EQ Presets", 368, 281);
+  QLabel* quickEQCaption = MakeLabel(this, "Label38", "EQ Presets", 368, 281);
   quickEQList_ = MakeDropDown(this, "ComboBox1", 368, 299, 145);
+  // Read with the heading it stands under, and said to be the file list.
+  quickEQCaption->setBuddy(quickEQList_);
   quickEQList_->setAccessibleName("Quick EQ file");
   saveButton_ = new QPushButton("Save", this);
   saveButton_->setObjectName("Button1");
