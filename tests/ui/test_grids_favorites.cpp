@@ -359,6 +359,51 @@ class TestGridsFavorites : public QObject {
     QVERIFY(p.editor.IsModified());
   }
 
+  void popupItemsAnswerTheirLetters_data() {
+    QTest::addColumn<char>("letter");
+    QTest::addColumn<bool>("byKeyboard");  // opened with the Menu key, not a right-click
+    QTest::addColumn<int>("source");
+    QTest::addColumn<QString>("row");  // sources 1 to 8 of zone 10 afterwards, "." for empty
+    // Zone 10 holds "A" under source 2 and "V" under source 5.
+    QTest::newRow("A") << 'A' << false << 7 << "....V.A.";
+    QTest::newRow("C") << 'C' << false << 7 << "......C.";
+    QTest::newRow("V") << 'V' << false << 7 << ".A....V.";
+    QTest::newRow("N") << 'N' << false << 5 << ".A......";
+    QTest::newRow("lower case c") << 'c' << false << 7 << "......C.";
+    QTest::newRow("v, opened by keyboard") << 'v' << true << 7 << ".A....V.";
+    QTest::newRow("x is no item") << 'x' << false << 7 << ".A..V...";
+  }
+
+  void popupItemsAnswerTheirLetters() {
+    QFETCH(char, letter);
+    QFETCH(bool, byKeyboard);
+    QFETCH(int, source);
+    QFETCH(QString, row);
+    FavoritesPage p;
+    p.Import(8, 24, [](ConfigModel& m) {
+      m.unit.FavoriteStore.Cell(1, 2, 10).Set("A");
+      m.unit.FavoriteStore.Cell(1, 5, 10).Set("V");
+    });
+    QVERIFY(ShowPage(p.page));
+    QWindow* window = p.page.windowHandle();
+    byKeyboard ? ClickCell(p.grid, source, 10) : RightClickCell(p.grid, source, 10);
+    if (byKeyboard) QTest::keyClick(window, Qt::Key_Menu);
+    QVERIFY(p.menu.isVisible());
+    QTest::keyClick(window, letter);
+    const auto shown = [&p] {
+      QString letters;
+      for (int s = 1; s <= 8; ++s) letters += p.Cell(s, 10).empty() ? '.' : p.Cell(s, 10)[0];
+      return letters.replace('?', '.');
+    };
+    QCOMPARE(shown(), row);
+    // As a click: the menu closes, and the change is one step to undo.
+    const bool acted = row != ".A..V...";
+    QCOMPARE(p.menu.isVisible(), !acted);
+    QCOMPARE(p.editor.Undo(), acted);
+    QCOMPARE(shown(), QString(".A..V..."));
+    QCOMPARE(p.menu.actions().front()->text(), QString("A) Audio Only"));
+  }
+
   void cellsAndHeadersSayWhatTheyHold() {
     FavoritesPage p;
     p.Import(8, 192, [](ConfigModel& m) {

@@ -1,7 +1,6 @@
 #include "ui/favorites/favorites_view.h"
 
 #include <QListWidget>
-#include <QMenu>
 #include <QSignalBlocker>
 
 #include "transfer/latin1.h"
@@ -49,12 +48,13 @@ FavoritesView::FavoritesView(Editor& editor, QWidget* parent)
   pages::MakeLabel(this, "Label70", "Not Used", 625, 313);
 
   // Built once and shown with popup(), so nothing waits in a menu loop.
-  popupMenu_ = new QMenu(this);
+  // Each item answers the letter it begins with.
+  popupMenu_ = new LetterMenu(this);
   popupMenu_->setObjectName("PopupMenu1");
-  AddPopupItem("AAudioOnly1", "A) Audio Only", "A");
-  AddPopupItem("CCombinedAV1", "C) Combined A/V", "C");
-  AddPopupItem("VVideoOnly1", "V) Video Only", "V");
-  AddPopupItem("NoConnection1", "No Connection", "");
+  AddPopupItem("AAudioOnly1", "A) Audio Only", "A", Qt::Key_A);
+  AddPopupItem("CCombinedAV1", "C) Combined A/V", "C", Qt::Key_C);
+  AddPopupItem("VVideoOnly1", "V) Video Only", "V", Qt::Key_V);
+  AddPopupItem("NoConnection1", "No Connection", "", Qt::Key_N);
 
   connect(grid_, &MatrixGridWidget::CellClicked, this, [this](int column, int row) {
     editor_.favorites.CellClicked(column, row);
@@ -75,9 +75,10 @@ FavoritesView::FavoritesView(Editor& editor, QWidget* parent)
   SyncFromEditor();
 }
 
-void FavoritesView::AddPopupItem(const char* name, const char* text, std::string_view letter) {
+void FavoritesView::AddPopupItem(const char* name, const char* text, std::string_view letter, Qt::Key key) {
   QAction* action = popupMenu_->addAction(QString::fromLatin1(text));
   action->setObjectName(QString::fromLatin1(name));
+  popupMenu_->SetLetter(action, key);
   connect(action, &QAction::triggered, this, [this, letter] {
     const ScreenState& screen = editor_.model.screen;
     const GridCellPos selected = grid_->SelectedCell();

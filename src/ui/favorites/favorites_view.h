@@ -3,9 +3,9 @@
 #include <string_view>
 
 #include "ui/matrix/matrix_page_view.h"
+#include "ui/pages/letter_menu.h"
 
 class QListWidget;
-class QMenu;
 
 namespace zem {
 
@@ -21,7 +21,8 @@ class FavoritesView : public MatrixPageView {
   QMenu* PopupMenu() const { return popupMenu_; }
 
  private:
-  void AddPopupItem(const char* name, const char* text, std::string_view letter);
+  // `key` chooses the item while the popup is open.
+  void AddPopupItem(const char* name, const char* text, std::string_view letter, Qt::Key key);
   void ShowPopup(QPoint globalPos);
   void SyncFavoriteList();
   void FavoriteRowChanged(int row);
@@ -29,7 +30,7 @@ class FavoritesView : public MatrixPageView {
   StepId CellStep(int zone) const;
 
   QListWidget* favoriteList_;
-  QMenu* popupMenu_;
+  LetterMenu* popupMenu_;
 };
 
 }  // namespace zem

@@ -104,7 +104,7 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
   const auto levelName = [&model](int position) {
     return Latin1(model.screen.LevelNames[static_cast<std::size_t>(std::clamp(position, 0, kLevels - 1))]);
   };
-  displayLevel_ = pages::MakeSlider(this, "Display", "Display brightness", readings::Named(levelName),
+  displayLevel_ = pages::MakeSlider(this, "Display", "Display level", readings::Named(levelName),
                                     Qt::Horizontal, 0, kLevels - 1, 1, QRect(425, 224, 135, 45));
 
   setTabOrder(dhcp_, ipAddress_);

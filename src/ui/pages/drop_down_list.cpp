@@ -30,9 +30,21 @@ class DropDownAccessible : public QAccessibleWidget {
     return -1;
   }
   QString text(QAccessible::Text t) const override {
-    if (t == QAccessible::Value)
-      return List()->lineEdit() ? List()->lineEdit()->text() : List()->currentText();
-    return QAccessibleWidget::text(t);
+    switch (t) {
+      case QAccessible::Name: {
+        const QString chosen = Chosen();
+        return chosen.isEmpty() ? Caption() : chosen;
+      }
+      case QAccessible::Value:
+        return Chosen();
+      case QAccessible::Description: {
+        // Said once: not where the name or a label says it already.
+        const QString description = QAccessibleWidget::text(t);
+        return description.isEmpty() && !Chosen().isEmpty() && !CaptionIsLabel() ? Caption() : description;
+      }
+      default:
+        return QAccessibleWidget::text(t);
+    }
   }
   QAccessible::State state() const override {
     QAccessible::State state = QAccessibleWidget::state();
@@ -59,6 +71,16 @@ class DropDownAccessible : public QAccessibleWidget {
 
  private:
   DropDownList* List() const { return static_cast<DropDownList*>(widget()); }
+  QString Chosen() const { return List()->lineEdit() ? List()->lineEdit()->text() : List()->currentText(); }
+  // What the list is for: its accessibleName, or its caption's text.
+  QString Caption() const { return QAccessibleWidget::text(QAccessible::Name); }
+  // Whether a label tied to the list already says what it is for.
+  bool CaptionIsLabel() const {
+    const QString caption = Caption();
+    for (const auto& [label, relation] : relations(QAccessible::Label))
+      if (label->text(QAccessible::Name) == caption) return true;
+    return false;
+  }
 };
 
 }  // namespace

@@ -4,9 +4,11 @@
 
 namespace zem {
 
-// A drop-down list that assistive technology knows by its own name ("Quick
-// EQ file"), with the chosen entry as its value; the toolkit's own would
-// give the chosen entry as its name as well, and lose what the list is for.
+// A drop-down list read the way screen readers on Linux read the toolkit's
+// own: its name is the chosen entry, since their bridge passes on names but
+// not values. What the list is for (its accessibleName, "DSP Mode") comes
+// from the caption label tied to it as its buddy, or, for a list without
+// one, as its description.
 class DropDownList : public QComboBox {
   Q_OBJECT
 

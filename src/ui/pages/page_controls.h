@@ -57,6 +57,13 @@ inline void NameAfterCaption(QWidget* control, QLabel* label) {
   control->setAccessibleName(label->text());
 }
 
+// The name of a band's gain slider, with the band's frequency as its
+// caption shows it ("1K"): "Band 6 (1 kHz) gain in dB".
+inline QString BandSliderName(int band, const QString& caption) {
+  const QString frequency = caption.endsWith(u'K') ? caption.chopped(1) + " kHz" : caption + " Hz";
+  return QString("Band %1 (%2) gain in dB").arg(band).arg(frequency);
+}
+
 // A label of fixed width whose text is centred over (or under) a slider.
 inline QLabel* MakeCentredLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
                                 int width) {
@@ -67,8 +74,9 @@ inline QLabel* MakeCentredLabel(QWidget* parent, const QString& name, const QStr
   return label;
 }
 
-// A track bar, named for assistive technology by what it sets ("Zone
-// volume") and telling it the value as `reading` gives it. Vertical ones have
+// A track bar, named for assistive technology by what it sets and in what
+// unit ("Volume in dB"), since a screen reader hears only the name and the
+// number, and telling it the value as `reading` gives it. Vertical ones have
 // their minimum at the top, and the arrow keys move the thumb the way they
 // point.
 inline void SetUpSlider(ValueSlider* slider, const QString& name, const QString& accessibleName,

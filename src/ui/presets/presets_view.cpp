@@ -40,9 +40,10 @@ void PresetsView::BuildControls() {
   for (int b = 1; b <= kBands; ++b) {
     const int left = kBandLeft + (b - 1) * kBandStep;
     MakeCentredLabel(this, Name("Label", 73 + b), kBandNames[b - 1], left, 26, kSliderWidth);
-    bands_[b - 1] = pages::MakeSlider(this, Name("TrackBar", 25 - b), QString("Preset band %1 gain").arg(b),
-                                      readings::Gain(), Qt::Vertical, PresetsLogic::kMin, PresetsLogic::kMax,
-                                      1, QRect(left, kSliderTop, kSliderWidth, kSliderHeight));
+    bands_[b - 1] =
+        pages::MakeSlider(this, Name("TrackBar", 25 - b), pages::BandSliderName(b, kBandNames[b - 1]),
+                          readings::Gain(), Qt::Vertical, PresetsLogic::kMin, PresetsLogic::kMax, 1,
+                          QRect(left, kSliderTop, kSliderWidth, kSliderHeight));
     bandGain_[b - 1] = MakeCentredLabel(this, Name("Label", 83 + b), "0", left, 188, kSliderWidth);
   }
 

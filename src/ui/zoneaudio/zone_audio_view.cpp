@@ -30,8 +30,6 @@ using pages::SetSliderValue;
 constexpr const char* kBandNames[kBands] = {"32", "64", "125", "250", "500", "1K", "2K", "4K", "8K", "16K"};
 constexpr int kBandLeft = 63, kBandStep = 45, kSliderWidth = 45, kSliderHeight = 150;
 
-QString BandName(int band) { return QString("Band %1 gain").arg(band); }
-
 // The widgets of each control group, by object name.
 QStringList GroupMembers(ZoneAudioGroup group) {
   switch (group) {
@@ -103,9 +101,9 @@ void ZoneAudioView::BuildControls() {
   for (int b = 1; b <= kBands; ++b) {
     const int left = kBandLeft + (b - 1) * kBandStep;
     MakeCentredLabel(this, Name("Label", 8 + b), kBandNames[b - 1], left, 10, kSliderWidth);
-    bands_[b - 1] = MakeSlider(this, Name("TrackBar", b), BandName(b), readings::Gain(), Qt::Vertical,
-                               ZoneAudioLogic::kBandMin, ZoneAudioLogic::kBandMax, 1,
-                               QRect(left, 23, kSliderWidth, kSliderHeight));
+    bands_[b - 1] = MakeSlider(this, Name("TrackBar", b), pages::BandSliderName(b, kBandNames[b - 1]),
+                               readings::Gain(), Qt::Vertical, ZoneAudioLogic::kBandMin,
+                               ZoneAudioLogic::kBandMax, 1, QRect(left, 23, kSliderWidth, kSliderHeight));
     bandGain_[b - 1] = MakeCentredLabel(this, Name("Label", 49 + b), "0", left, 172, kSliderWidth);
   }
 
@@ -115,24 +113,26 @@ void ZoneAudioView::BuildControls() {
   MakeLabel(this, "Label29", "+12db", 28, 212);
   MakeLabel(this, "Label28", "+0db", 28, 276);
   MakeLabel(this, "Label27", "-12db", 28, 342);
-  bass_ = MakeSlider(this, "TrackBar11", "Bass", readings::Gain(), Qt::Vertical, ZoneAudioLogic::kToneMin,
-                     ZoneAudioLogic::kToneMax, 1, QRect(61, 207, kSliderWidth, kSliderHeight));
-  treble_ = MakeSlider(this, "TrackBar12", "Treble", readings::Gain(), Qt::Vertical, ZoneAudioLogic::kToneMin,
-                       ZoneAudioLogic::kToneMax, 1, QRect(109, 207, kSliderWidth, kSliderHeight));
+  bass_ =
+      MakeSlider(this, "TrackBar11", "Bass in dB", readings::Gain(), Qt::Vertical, ZoneAudioLogic::kToneMin,
+                 ZoneAudioLogic::kToneMax, 1, QRect(61, 207, kSliderWidth, kSliderHeight));
+  treble_ =
+      MakeSlider(this, "TrackBar12", "Treble in dB", readings::Gain(), Qt::Vertical, ZoneAudioLogic::kToneMin,
+                 ZoneAudioLogic::kToneMax, 1, QRect(109, 207, kSliderWidth, kSliderHeight));
   bassGain_ = MakeCentredLabel(this, "Label36", "0", 61, 356, kSliderWidth);
   trebleGain_ = MakeCentredLabel(this, "Label39", "0", 109, 356, kSliderWidth);
 
   MakeCentredLabel(this, "Label887", "Lowpass Filter", 60, 194, 100);
   MakeLabel(this, "Label886", "40Hz", 28, 212);
   MakeLabel(this, "Label888", "240Hz", 28, 342);
-  lowpass_ = MakeSlider(this, "TrackBar25", "Lowpass filter frequency", readings::Plain("Hz"), Qt::Vertical,
+  lowpass_ = MakeSlider(this, "TrackBar25", "Lowpass in Hz", readings::Plain("Hz"), Qt::Vertical,
                         ZoneAudioLogic::kLowpassMin, ZoneAudioLogic::kLowpassMax, 5,
                         QRect(87, 207, kSliderWidth, kSliderHeight));
   lowpassText_ = MakeCentredLabel(this, "Label885", "40Hz", 77, 356, 65);
 
   // Lower frame, right: volume, balance and the quick EQ files.
   volumeText_ = MakeLabel(this, "Label23", "Volume: -20db", 187, 197);
-  volume_ = MakeSlider(this, "TrackBar13", "Zone volume", readings::Plain("dB"), Qt::Horizontal,
+  volume_ = MakeSlider(this, "TrackBar13", "Volume in dB", readings::Plain("dB"), Qt::Horizontal,
                        ZoneAudioLogic::kVolumeMin, ZoneAudioLogic::kVolumeMax, 1, QRect(178, 212, 335, 45));
   MakeLabel(this, "Label32", "-80db", 184, 255);
   auto* zeroDb = MakeLabel(this, "Label31", "+0db", 0, 255);
@@ -140,8 +140,8 @@ void ZoneAudioView::BuildControls() {
 
   balanceText_ = MakeLabel(this, "Label30", "Balance (L: 25db / R: 0db)", 187, 281);
   balance_ = new ManualTickSlider(this);
-  pages::SetUpSlider(balance_, "TrackBar14", "Zone balance", readings::Balance(), ZoneAudioLogic::kBalanceMin,
-                     ZoneAudioLogic::kBalanceMax, 0, QRect(178, 296, 167, 45));
+  pages::SetUpSlider(balance_, "TrackBar14", "Balance, negative is left", readings::Balance(),
+                     ZoneAudioLogic::kBalanceMin, ZoneAudioLogic::kBalanceMax, 0, QRect(178, 296, 167, 45));
   // The window's creation places these three ticks by hand.
   for (int tick : {0, -40, 40}) balance_->SetTick(tick);
   MakeLabel(this, "Label33", "Left", 184, 340);
@@ -150,8 +150,10 @@ void ZoneAudioView::BuildControls() {
   auto* middle = MakeLabel(this, "Label35", "|", 0, 340);
   middle->move(178 + 167 / 2 - middle->width() / 2, 340);
 
-  MakeLabel(this, "Label38", "EQ Presets", 368, 281);
+  QLabel* quickEQCaption = MakeLabel(this, "Label38", "EQ Presets", 368, 281);
   quickEQList_ = MakeDropDown(this, "ComboBox1", 368, 299, 145);
+  // Read with the heading it stands under, and said to be the file list.
+  quickEQCaption->setBuddy(quickEQList_);
   quickEQList_->setAccessibleName("Quick EQ file");
   saveButton_ = new QPushButton("Save", this);
   saveButton_->setObjectName("Button1");
