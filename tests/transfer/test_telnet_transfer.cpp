@@ -385,7 +385,7 @@ class TestTelnetTransfer : public QObject {
     QCOMPARE(rig.sim.Syncs(), 1);
     QVERIFY(rig.sim.Recorded().empty());
     QCOMPARE(rig.editor.messageLog.Lines().back(), std::string("Export cancelled."));
-    QCOMPARE(rig.editor.status.Text(), std::string(" Export cancelled"));
+    QCOMPARE(rig.editor.status.Text(), std::string(" Telnet Export cancelled before the first command"));
     QVERIFY(!rig.ctl.Telnet().IsConnected());
     // The model is what the import made; nothing was undone or half-done.
     QVERIFY(rig.editor.HasConfiguration());

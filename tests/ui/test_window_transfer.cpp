@@ -65,7 +65,18 @@ enum Ending {
 };
 
 // How the unit takes an export.
-enum ExportFault { AllTaken, AllRefused, SomeRefused, NoReply, Reset };
+enum ExportFault {
+  AllTaken,
+  AllRefused,
+  SomeRefused,
+  NoReply,
+  Closed,            // after answering 3 commands
+  ClosedBeforeLast,  // after answering all but the last
+  Reset,             // after answering 3 commands
+  PortLost,          // the pty hung up after answering 3 commands
+  LostAtOnce,        // the pty hung up as the first command came, unanswered
+  Cancelled,         // as the third command came, unanswered
+};
 
 // Where a value that would not read back comes in, and where it goes.
 enum class Entry { NameGrid, OptionField, Import, Build, Convert, Push };
@@ -267,29 +278,50 @@ class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
   }
 
   // However an export to the unit ends, the status line, the message log and
-  // the unsaved mark say what the unit did.
+  // the unsaved mark say what the unit did, and how far the export got.
   void exportEndingsSayWhatTheUnitDid_data() {
     QTest::addColumn<bool>("serial");
     QTest::addColumn<int>("fault");
-    QTest::addColumn<QString>("ending");      // %1: the number of commands
+    QTest::addColumn<QString>("ending");      // %1: the number of commands, %2: one less
     QTest::addColumn<QList<int>>("refused");  // of the commands, counted from 1
-    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("error");       // %p: the serial device
     QTest::addColumn<bool>("saved");
+    QTest::addColumn<bool>("partly");  // the log says the unit may hold part of it
     QTest::newRow("telnet, all taken")
-        << false << int(AllTaken) << " Telnet Export Complete" << QList<int>{} << "" << true;
+        << false << int(AllTaken) << " Telnet Export Complete" << QList<int>{} << "" << true << false;
     QTest::newRow("serial, all taken")
-        << true << int(AllTaken) << " Serial Export Complete" << QList<int>{} << "" << true;
+        << true << int(AllTaken) << " Serial Export Complete" << QList<int>{} << "" << true << false;
     QTest::newRow("telnet, all refused")
         << false << int(AllRefused) << " Telnet Export Complete: %1 of %1 commands refused"
-        << QList<int>{1, 2, 3, 4, 5} << "" << false;
+        << QList<int>{1, 2, 3, 4, 5} << "" << false << false;
     QTest::newRow("serial, some refused")
         << true << int(SomeRefused) << " Serial Export Complete: 2 of %1 commands refused" << QList<int>{2, 5}
-        << "" << false;
+        << "" << false << false;
     QTest::newRow("serial, no response")
         << true << int(NoReply) << " Serial Export Incomplete: no response in 1 second after command 1 of %1"
-        << QList<int>{} << "" << false;
-    QTest::newRow("telnet, reset") << false << int(Reset) << " Export failed" << QList<int>{}
-                                   << "Connection reset by the unit." << false;
+        << QList<int>{} << "" << false << false;
+    const auto broken = [](const char* name, bool serial, ExportFault fault, const char* ending,
+                           const char* error) {
+      QTest::newRow(name) << serial << int(fault) << ending << QList<int>{} << error << false
+                          << (fault != Cancelled);
+    };
+    broken("telnet, closed", false, Closed,
+           " Telnet Export Incomplete: the unit closed the connection after command 3 of %1",
+           "Connection Closed Gracefully.");
+    broken("telnet, closed before the last answer", false, ClosedBeforeLast,
+           " Telnet Export Incomplete: the unit closed the connection after command %2 of %1",
+           "Connection Closed Gracefully.");
+    broken("telnet, reset", false, Reset,
+           " Telnet Export Incomplete: the unit reset the connection after command 3 of %1",
+           "Connection reset by the unit.");
+    broken("serial, port lost", true, PortLost,
+           " Serial Export Incomplete: the port was lost after command 3 of %1",
+           "The serial port %p was lost");
+    broken("serial, port lost before the first answer", true, LostAtOnce,
+           " Serial Export Incomplete: the port was lost before the first command",
+           "The serial port %p was lost");
+    broken("telnet, cancelled", false, Cancelled, " Telnet Export cancelled after command 2 of %1", "");
+    broken("serial, cancelled", true, Cancelled, " Serial Export cancelled after command 2 of %1", "");
   }
   void exportEndingsSayWhatTheUnitDid() {
     QFETCH(bool, serial);
@@ -298,6 +330,7 @@ class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
     QFETCH(QList<int>, refused);
     QFETCH(QString, error);
     QFETCH(bool, saved);
+    QFETCH(bool, partly);
     auto* status = window->findChild<QLabel*>("StatusText");
 
     SimOptions options;
@@ -317,19 +350,33 @@ class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
     unit.reply = fault == AllRefused ? SimOptions::Reply::Error : SimOptions::Reply::Ok;
     if (fault == SomeRefused) unit.refuseCommands = {2, 5};
     unit.silent = fault == NoReply;
-    if (fault == Reset) {
-      unit.closeAfter = 3;
-      unit.resetOnClose = true;
-    }
+    const std::vector<std::string> commands = NonEmpty(zem::BuildCommandSequence(editor->model));
+    if (fault == Closed || fault == Reset || fault == PortLost) unit.closeAfter = 3;
+    if (fault == ClosedBeforeLast) unit.closeAfter = static_cast<int>(commands.size()) - 1;
+    unit.resetOnClose = fault == Reset;
+    const int first = sim->CommandsReceived() + 1;
+    QObject thisRun;  // the faults end with the test
+    connect(sim.get(), &UnitSim::CommandRecorded, &thisRun, [&] {
+      const int number = sim->CommandsReceived() - first + 1;
+      if (fault == LostAtOnce) sim->ClosePty();
+      unit.silent |= fault == Cancelled && number == 3;
+      if (fault == Cancelled && number == 3) window->Controller().Cancel();
+    });
     window->Controller().SetReplyLimitMs(1000);
     window->findChild<QAction*>("Export1")->trigger();
 
     // The run in progress is shown from its start, never the last run's end.
     QCOMPARE(shownAtStart, (QStringList{" Importing...", " Exporting..."}));
-    const std::vector<std::string> commands = NonEmpty(zem::BuildCommandSequence(editor->model));
-    QCOMPARE(status->text(), QString(ending).replace("%1", QString::number(commands.size())));
+    QCOMPARE(NonEmpty(zem::BuildCommandSequence(editor->model)), commands);
+    QCOMPARE(status->text(), QString(ending)
+                                 .replace("%1", QString::number(commands.size()))
+                                 .replace("%2", QString::number(commands.size() - 1)));
+    error.replace("%p", QString::fromStdString(sim->PtyPath()));
     QCOMPARE(prompts->errors,
              error.isEmpty() ? std::vector<std::string>{} : std::vector<std::string>{error.toStdString()});
+    QCOMPARE(
+        zem::test::Contains(editor->messageLog.Lines(), "The unit may hold part of the new configuration."),
+        partly);
     std::string refusedLine;
     for (const int number : refused)
       refusedLine += (refusedLine.empty() ? "Refused by the unit: " : ", ") + commands[number - 1];
