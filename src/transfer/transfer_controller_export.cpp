@@ -1,5 +1,6 @@
 // The export run: the configuration to a file, or line by line to the unit
 // over Telnet or a serial port, each line waiting for the unit's answer.
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <algorithm>
 #include <stdexcept>
@@ -23,6 +24,36 @@ std::string SendingStatus(int sent, std::size_t total) {
 
 // Lines the unit is sent; an export's empty lines only separate its blocks.
 bool IsCommandLine(const std::string& line) { return !line.empty() && line.front() == '['; }
+
+// An answer that takes longer than this is shown being awaited.
+constexpr qint64 kWaitShownAfterMs = 2000;
+
+// While one answer is awaited: once it takes longer than kWaitShownAfterMs
+// the status line says what is awaited, counting the whole seconds since
+// the line went, so a unit that never answers is seen waiting, not hung.
+class AnswerWait {
+ public:
+  AnswerWait(StatusLine& status, std::string awaited) : status_(status), awaited_(std::move(awaited)) {
+    since_.start();
+  }
+  // The longest a wait may last before the count changes.
+  int MsToNextChange() const {
+    const qint64 elapsed = since_.elapsed();
+    return static_cast<int>(std::max(kWaitShownAfterMs, (elapsed / 1000 + 1) * 1000) - elapsed);
+  }
+  void Show() {
+    const qint64 elapsed = since_.elapsed();
+    if (elapsed < kWaitShownAfterMs || elapsed / 1000 == shown_) return;
+    shown_ = elapsed / 1000;
+    status_.Set(" Waiting for the unit's answer to " + awaited_ + " (" + std::to_string(shown_) + " s)");
+  }
+
+ private:
+  StatusLine& status_;
+  std::string awaited_;
+  QElapsedTimer since_;
+  qint64 shown_ = -1;
+};
 
 std::string AwaitedCommand(int number, std::size_t total) {
   return "command " + std::to_string(number) + " of " + std::to_string(total);
@@ -239,11 +270,16 @@ void TransferController::ExportTelnet(const std::vector<std::string>& commands) 
 bool TransferController::WaitTelnetReply(bool lineReply) {
   run_.countErrorReplies = lineReply;
   const QDeadlineTimer until = Bounded(QDeadlineTimer(waitLimitMs_));
+  AnswerWait shown(editor_.status,
+                   lineReply ? AwaitedCommand(run_.linesSent, run_.commandCount) : "the opening []");
   for (;;) {
     ThrowIfCancelled();
     telnet_.CheckPeerClosed();
     if (!telnet_.IsConnected()) return true;
-    if (!telnet_.WaitForInput(until)) {
+    const bool input = telnet_.WaitForInput(std::min(until, QDeadlineTimer(shown.MsToNextChange())));
+    shown.Show();
+    if (!input && !until.hasExpired()) continue;
+    if (!input) {
       editor_.receivedText.AppendLine(run_.deadline.hasExpired()
                                           ? "Breaking; " + WaitEndText(false)
                                           : "Breaking; no response in " + DurationText(waitLimitMs_));
@@ -341,12 +377,15 @@ void TransferController::ExportSerial(const std::vector<std::string>& commands) 
       serial_.SendText(line);
       ++run_.linesSent;
       run_.lastLineSent = line;
+      AnswerWait shown(editor_.status, AwaitedCommand(run_.linesSent, commands.size()));
       while (!monitor_.replyEndSeen && replyWatchdog_.isActive() && !run_.deadline.hasExpired()) {
         ThrowIfCancelled();
         throwIfLost();
+        const qint64 slice = std::min(250, shown.MsToNextChange());
         wait_.Wait(run_.deadline.isForever()
-                       ? 250
-                       : static_cast<int>(std::min<qint64>(run_.deadline.remainingTime(), 250)));
+                       ? static_cast<int>(slice)
+                       : static_cast<int>(std::min<qint64>(run_.deadline.remainingTime(), slice)));
+        shown.Show();
       }
       if (!monitor_.replyEndSeen) {
         editor_.receivedText.AppendLine(replyWatchdog_.isActive()

@@ -371,21 +371,65 @@ class TestTelnetTransfer : public QObject {
     QVERIFY(!rig.ctl.Busy());
   }
 
-  void silentUnitExportWaitsUntilCancelled() {
-    SimOptions o = Serving(Config());
-    Rig rig(o);
+  // An answer that takes long is shown being awaited, counting the seconds,
+  // until it comes (sending goes on) or Cancel ends the wait; the ending says
+  // how far the export got. %1: the number of commands.
+  void slowUnitIsShownBeingAwaited_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("cancelAt");      // the status line at which the user cancels
+    QTest::addColumn<QStringList>("statuses");  // shown one after the other
+    QTest::addColumn<QString>("ending");
+    const QString waiting = " Waiting for the unit's answer to ";
+    QTest::newRow("silent at the opening")
+        << "silent" << waiting + "the opening [] (3 s)"
+        << QStringList{" Exporting...", waiting + "the opening [] (2 s)", waiting + "the opening [] (3 s)"}
+        << " Telnet Export cancelled before the first command";
+    QTest::newRow("silent after two answers")
+        << "silent after 2" << waiting + "command 3 of %1 (2 s)"
+        << QStringList{" Sending line 3 of %1", waiting + "command 3 of %1 (2 s)"}
+        << " Telnet Export cancelled after command 2 of %1";
+    QTest::newRow("every answer late")
+        << "late" << waiting + "command 2 of %1 (2 s)"
+        << QStringList{" Sending line 1 of %1", waiting + "command 1 of %1 (2 s)", " Sending line 2 of %1",
+                       waiting + "command 2 of %1 (2 s)"}
+        << " Telnet Export cancelled after command 1 of %1";
+  }
+  void slowUnitIsShownBeingAwaited() {
+    QFETCH(QString, fault);
+    QFETCH(QString, cancelAt);
+    QFETCH(QStringList, statuses);
+    QFETCH(QString, ending);
+    Rig rig(Serving(Config()));
     QVERIFY(rig.UseTelnet());
     rig.ctl.ImportConfiguration();
-    rig.sim.Options().silent = true;
     rig.sim.ClearRecord();
-    QTimer::singleShot(400, [&] { rig.ctl.Cancel(); });
+    const QString total = QString::number(NonEmpty(BuildCommandSequence(rig.editor.model)).size());
+    SimOptions& unit = rig.sim.Options();
+    unit.silent = fault == "silent";
+    if (fault == "late") {
+      unit.trickle = SimOptions::Trickle::Lines;  // an "(OK)" every 2.5 s, whatever is asked
+      unit.trickleMs = 2500;
+    }
+    QObject::connect(&rig.sim, &UnitSim::CommandRecorded, &rig.ctl,
+                     [&] { unit.silent |= fault == "silent after 2" && rig.sim.Recorded().size() == 3; });
+    QStringList shown;
+    rig.editor.status.SetOnChange([&](const std::string& text) {
+      shown << QString::fromStdString(text);
+      if (shown.back() == QString(cancelAt).replace("%1", total)) rig.ctl.Cancel();
+    });
+    QTimer::singleShot(20000, &rig.ctl, [&] { rig.ctl.Cancel(); });  // a wait never shown still ends
     rig.ctl.ExportConfiguration();
+
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
+    const QString expected = statuses.join('|').replace("%1", total);
+    QVERIFY2(shown.join('|').contains(expected), qPrintable(shown.join('|')));
+    QCOMPARE(QString::fromStdString(rig.editor.status.Text()), ending.replace("%1", total));
     QVERIFY(rig.prompts.errors.empty());
-    QCOMPARE(rig.sim.Syncs(), 1);
-    QVERIFY(rig.sim.Recorded().empty());
+    if (fault == "silent") {
+      QCOMPARE(rig.sim.Syncs(), 1);
+      QVERIFY(rig.sim.Recorded().empty());
+    }
     QCOMPARE(rig.editor.messageLog.Lines().back(), std::string("Export cancelled."));
-    QCOMPARE(rig.editor.status.Text(), std::string(" Telnet Export cancelled before the first command"));
     QVERIFY(!rig.ctl.Telnet().IsConnected());
     // The model is what the import made; nothing was undone or half-done.
     QVERIFY(rig.editor.HasConfiguration());
