@@ -1,4 +1,8 @@
 // zemctl pull and push, the real binary against an in-process simulated unit.
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -23,9 +27,7 @@ class TestZemctlPullPush : public QObject {
   Q_OBJECT
 
  private slots:
-  void pullWritesWhatAFileExportWould_data() {
-    AddLinkRows();
-  }
+  void pullWritesWhatAFileExportWould_data() { AddLinkRows(); }
   void pullWritesWhatAFileExportWould() {
     QFETCH(bool, serial);
     QTemporaryDir dir;
@@ -108,9 +110,7 @@ class TestZemctlPullPush : public QObject {
     QCOMPARE(Zemctl({"pull", "--help"}).status, 0);
   }
 
-  void pushSendsEveryLine_data() {
-    AddLinkRows();
-  }
+  void pushSendsEveryLine_data() { AddLinkRows(); }
   void pushSendsEveryLine() {
     QFETCH(bool, serial);
     const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
@@ -141,6 +141,10 @@ class TestZemctlPullPush : public QObject {
     QVERIFY(tcp.ListenTcp(0, QHostAddress::LocalHost, &error));
     const Run closed = Zemctl({"push", in, "--telnet", Host(tcp)});
     QCOMPARE(closed.status, 1);
+    QVERIFY2(closed.err.contains(
+                 "zemctl: Telnet Export Incomplete: the unit closed the connection after command 4 of " +
+                 std::to_string(sent.size()) + "\n"),
+             closed.err.constData());
     QVERIFY(closed.err.contains("Connection Closed Gracefully."));
     QVERIFY(closed.err.contains(sent[3]) || closed.err.contains(sent[4]));
 
@@ -157,9 +161,7 @@ class TestZemctlPullPush : public QObject {
     QCOMPARE(pty.Recorded(), std::vector<std::string>{sent[0]});
   }
 
-  void pushCountsErrorAnswers_data() {
-    AddLinkRows();
-  }
+  void pushCountsErrorAnswers_data() { AddLinkRows(); }
   void pushCountsErrorAnswers() {
     QFETCH(bool, serial);
     const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
@@ -314,6 +316,46 @@ class TestZemctlPullPush : public QObject {
     QCOMPARE(push.status, 1);
     QVERIFY2(push.err.contains("The serial port " + pushed.PtyPath() + " was lost."), push.err.constData());
     QCOMPARE(pushed.Recorded().size(), std::size_t{3});
+    Editor expected;
+    expected.ImportFileText(Read(in).toStdString(), in.toStdString());
+    QVERIFY2(push.err.contains("zemctl: Serial Export Incomplete: the port was lost after command 3 of " +
+                               std::to_string(NonEmpty(expected.PrepareExport()).size()) + "\n"),
+             push.err.constData());
+  }
+
+  // A wait that takes long is shown counting on a terminal only; how the push
+  // ended goes to standard error either way.
+  void pushShowsALongWaitOnATerminal() {
+    SimOptions o;
+    o.silent = true;
+    UnitSim sim(o);
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
+    const QStringList push{"push", in, "--telnet", Host(sim), "--timeout", "3"};
+    const char ending[] =
+        "zemctl: Telnet Export Incomplete: no response in 3 seconds before the first command\n";
+    const Run piped = Zemctl(push);
+    QCOMPARE(piped.status, 1);
+    QVERIFY2(piped.err.contains(ending), piped.err.constData());
+    QVERIFY2(!piped.err.contains("Waiting"), piped.err.constData());
+
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(terminal >= 0);
+    termios raw{};
+    QVERIFY(::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0 && ::tcgetattr(terminal, &raw) == 0);
+    ::cfmakeraw(&raw);
+    QVERIFY(::tcsetattr(terminal, TCSANOW, &raw) == 0);
+    Limits onTerminal;
+    onTerminal.errFile = QString::fromLatin1(::ptsname(terminal));
+    const Run shown = Zemctl(push, onTerminal);
+    QByteArray text(4096, '\0');
+    ::fcntl(terminal, F_SETFL, O_NONBLOCK);
+    text.resize(std::max<ssize_t>(::read(terminal, text.data(), static_cast<std::size_t>(text.size())), 0));
+    ::close(terminal);
+    QCOMPARE(shown.status, 1);
+    QVERIFY2(text.contains("\rWaiting for the unit's answer to the opening [] (2 s)"), text.constData());
+    QVERIFY2(text.contains(ending), text.constData());
   }
 
   void pushOfTheFullExampleOverAPty() {
