@@ -374,7 +374,12 @@ void TransferController::ExportSerial(const std::vector<std::string>& commands) 
       replyWatchdog_.stop();
       replyWatchdog_.start();
       run_.unitReached = true;
-      serial_.SendText(line);
+      try {
+        serial_.SendText(line);
+      } catch (const LinkFailure&) {
+        throwIfLost();  // a write that failed as the port went away
+        throw;
+      }
       ++run_.linesSent;
       run_.lastLineSent = line;
       AnswerWait shown(editor_.status, AwaitedCommand(run_.linesSent, commands.size()));

@@ -1,5 +1,6 @@
 // Import and export over TCP against the simulated unit on 127.0.0.1.
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -369,6 +370,32 @@ class TestTelnetTransfer : public QObject {
     QVERIFY(rig.ctl.LinesSent() >= 5 && rig.ctl.LinesSent() <= 6);
     QVERIFY(!Contains(rig.statuses, " Telnet Export Complete"));
     QVERIFY(!rig.ctl.Busy());
+  }
+
+  // A unit that closes before answering the opening "[]" got no command:
+  // the ending says so, and nothing claims that the unit took any of it.
+  void closedAtTheOpeningReachedNoCommand() {
+    QTcpServer closer;
+    QVERIFY(closer.listen(QHostAddress::LocalHost, 0));
+    QObject::connect(&closer, &QTcpServer::newConnection, [&] {
+      QTcpSocket* unit = closer.nextPendingConnection();
+      // Read first: a close with unread bytes would be a reset.
+      QObject::connect(unit, &QTcpSocket::readyRead, [unit] {
+        unit->readAll();
+        unit->close();
+      });
+    });
+    Rig rig;
+    rig.editor.ImportFileText(ZemFileText(Config()), "unit.zem");
+    rig.prompts.hostAnswers.push_back("127.0.0.1:" + std::to_string(closer.serverPort()));
+    rig.ctl.ChooseTelnetMode();
+    rig.ctl.ExportConfiguration();
+    QCOMPARE(rig.prompts.errors, std::vector<std::string>{"Connection Closed Gracefully."});
+    QCOMPARE(
+        rig.editor.status.Text(),
+        std::string(" Telnet Export Incomplete: the unit closed the connection before the first command"));
+    QCOMPARE(rig.ctl.LinesSent(), 0);
+    QVERIFY(!Contains(rig.editor.messageLog.Lines(), "The unit may hold part of the new configuration."));
   }
 
   // An answer that takes long is shown being awaited, counting the seconds,
