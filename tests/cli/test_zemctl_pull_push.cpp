@@ -1,8 +1,10 @@
 // zemctl pull and push, the real binary against an in-process simulated unit.
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <QDeadlineTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -348,10 +350,22 @@ class TestZemctlPullPush : public QObject {
     QVERIFY(::tcsetattr(terminal, TCSANOW, &raw) == 0);
     Limits onTerminal;
     onTerminal.errFile = QString::fromLatin1(::ptsname(terminal));
+    // Held open, so the terminal stays up once zemctl has ended.
+    const int held = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
+    QVERIFY(held >= 0);
     const Run shown = Zemctl(push, onTerminal);
-    QByteArray text(4096, '\0');
-    ::fcntl(terminal, F_SETFL, O_NONBLOCK);
-    text.resize(std::max<ssize_t>(::read(terminal, text.data(), static_cast<std::size_t>(text.size())), 0));
+    // What zemctl wrote reaches this side of the terminal in its own time.
+    QByteArray text;
+    const QDeadlineTimer until(10000);
+    while (!text.contains(ending) && !until.hasExpired()) {
+      pollfd ready{terminal, POLLIN, 0};
+      char buffer[4096];
+      if (::poll(&ready, 1, 100) == 1 && (ready.revents & POLLIN)) {
+        const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+        if (n > 0) text.append(buffer, n);
+      }
+    }
+    ::close(held);
     ::close(terminal);
     QCOMPARE(shown.status, 1);
     QVERIFY2(text.contains("\rWaiting for the unit's answer to the opening [] (2 s)"), text.constData());
