@@ -1,9 +1,14 @@
 #include "app/settings_store.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QByteArray>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <utility>
 
@@ -27,6 +32,17 @@ QByteArray Value(const std::string& bytes) {
   return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+// Nothing at `path` (not even a dangling link), or, links followed, a
+// regular file with one hard link that belongs to the user. Only stat is
+// used: opening a device or FIFO may already do something, or block.
+bool IsAbsentOrOwnFile(const QString& path) {
+  const QByteArray name = QFile::encodeName(path);
+  struct stat st {};
+  if (::lstat(name.constData(), &st) != 0) return errno == ENOENT;
+  if (::stat(name.constData(), &st) != 0) return false;
+  return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid();
+}
+
 }  // namespace
 
 QString DefaultSettingsFile() {
@@ -39,7 +55,17 @@ bool SettingsWanted(bool noSettingsOption) {
   return !noSettingsOption && (off.isEmpty() || off == "0");
 }
 
+bool QtSettingsStore::StillOwn() {
+  if (!inUse_) return false;
+  if (IsAbsentOrOwnFile(file_)) return true;
+  inUse_ = false;
+  std::fprintf(stderr, "zem-config: settings not used: %s is not a regular file of this user\n",
+               QFile::encodeName(file_).constData());
+  return false;
+}
+
 RememberedValues QtSettingsStore::Load() {
+  if (!StillOwn()) return {};
   QSettings settings(file_, QSettings::IniFormat);
   RememberedValues values;
   values.telnetHost = Bytes(settings.value(kTelnetHostKey));
@@ -54,6 +80,10 @@ RememberedValues QtSettingsStore::Load() {
 }
 
 void QtSettingsStore::Save(const RememberedValues& values) {
+  // Looked at again right before each write: the file may have been
+  // replaced since it was read. (QSettings opens it by name, so a swap in
+  // the instant between is not caught; only one who may write its folder can.)
+  if (!StillOwn()) return;
   QSettings settings(file_, QSettings::IniFormat);
   for (const auto& [key, value] :
        {std::pair{kTelnetHostKey, &values.telnetHost}, std::pair{kSerialDeviceKey, &values.serialDevice}}) {

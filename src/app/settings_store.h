@@ -19,6 +19,13 @@ bool SettingsWanted(bool noSettingsOption);
 // The remembered values in an INI file through QSettings, which writes it
 // atomically. Values are kept as bytes, so a path or host is read back
 // exactly as written whatever the locale.
+//
+// QSettings follows links, replaces whatever it writes (a device, a
+// hard-linked file) and blocks reading a FIFO, so the file is looked at
+// before reading and before each save: it must be absent or, links
+// followed, a regular file with one hard link owned by the user. Anything
+// else is said once on standard error and the store is no longer used: the
+// run goes on as with --no-settings.
 class QtSettingsStore : public SettingsStore {
  public:
   explicit QtSettingsStore(QString file) : file_(std::move(file)) {}
@@ -28,7 +35,11 @@ class QtSettingsStore : public SettingsStore {
   const QString& File() const { return file_; }
 
  private:
+  // Whether the file may still be read or written; stops using it if not.
+  bool StillOwn();
+
   QString file_;
+  bool inUse_ = true;
   bool failureReported_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editor/editor.h"
+#include "editor/read_back_check.h"
 #include "model/text_log.h"
 
 namespace zem {
@@ -22,7 +23,9 @@ enum ExitStatus : int {
   // The configurations differ (diff, push --verify).
   kExitDiffers = 1,
   // Bad arguments, a file that cannot be read or written, two names of one
-  // file, an export that would not read back as itself.
+  // file, an export that would read back as something else (with --strict,
+  // also one that would not read back as itself), a push of an address a
+  // unit cannot use.
   kExitUsage = 2,
   // No configuration: it names no source (or the unit sent nothing at all),
   // so there is nothing to write or send.
@@ -76,14 +79,18 @@ class LogPrinter {
 // Reads `path` and imports it into `editor` as the window's File Mode import
 // does; false (after saying why) when the file cannot be read. `cut` tells
 // (after a warning) that the file passed the read limit and only its
-// beginning was imported.
-bool ImportFile(Editor& editor, const std::string& path, bool* cut);
+// beginning was imported. With `deadlineMs` 0 or more, a FIFO not read to
+// its end by then (its writer may never come) counts as not readable.
+bool ImportFile(Editor& editor, const std::string& path, bool* cut, int deadlineMs = -1);
 
 // The bytes of the export of `editor`'s configuration (a configuration
-// file's text) when they read back as themselves; otherwise nothing, after
-// printing each value that would not survive and then `refused` ("OUT not
-// written", "nothing sent").
-std::optional<std::string> CheckedExportText(Editor& editor, const std::string& refused);
+// file's text) when nothing in it stops an export to `target` (corruption;
+// to a unit, an address it cannot use; with `strict`, a value lost on
+// reading back too): what does not stop it is printed as a warning.
+// Otherwise nothing, after printing each value that stops it and then
+// `refused` ("OUT not written", "nothing sent").
+std::optional<std::string> CheckedExportText(Editor& editor, ExportTarget target, bool strict,
+                                             const std::string& refused);
 
 // The command lines that bring a unit holding `base`'s configuration to
 // `next`'s (BuildChangedCommands), as the exports would write them; nothing,
@@ -144,7 +151,8 @@ int PullIntoEditor(Editor& editor, const LinkArgs& link, const UnitLimits& limit
 // Pulls the unit's configuration into `path` as 'zemctl pull -o' writes it:
 // kExitOk, or kExitBackupFailed after saying why (link failed, nothing or
 // only a part received, no source named, `path` not written).
-int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path);
+// `strict`: a value lost on reading back fails the backup too.
+int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path, bool strict);
 // Pulls the unit's configuration back and prints, one a line on standard
 // output, how it differs from `sent` (the configuration the push exported).
 // kExitOk the same; kExitDiffers different; kExitNotVerified it could not be

@@ -1,7 +1,10 @@
 // Pieces every zemctl command shares.
 #include <langinfo.h>
+#include <poll.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -21,12 +24,23 @@ namespace zem {
 
 void PrintError(const std::string& message) { std::fprintf(stderr, "zemctl: %s\n", message.c_str()); }
 
-std::optional<std::string> CheckedExportText(Editor& editor, const std::string& refused) {
+std::optional<std::string> CheckedExportText(Editor& editor, ExportTarget target, bool strict,
+                                             const std::string& refused) {
   const std::vector<std::string> lines = editor.PrepareExport();
   const std::vector<ReadBackProblem> problems = CheckReadBack(editor.model, lines);
-  if (problems.empty()) return ZemFileText(lines);
-  for (const ReadBackProblem& problem : problems) PrintError(problem.Text());
-  PrintError("these values would not read back as they are; " + refused);
+  const std::vector<ReadBackProblem> refusing = ProblemsWhere(problems, target, strict, true);
+  if (refusing.empty()) {
+    for (const ReadBackProblem& problem : ProblemsWhere(problems, target, strict, false))
+      PrintError("warning: " + problem.Text());
+    return ZemFileText(lines);
+  }
+  for (const ReadBackProblem& problem : refusing) PrintError(problem.Text());
+  const bool addressesOnly = std::all_of(refusing.begin(), refusing.end(), [](const ReadBackProblem& p) {
+    return p.kind == FindingKind::UnsoundForUnit;
+  });
+  PrintError(std::string(addressesOnly ? "a unit cannot take these addresses; "
+                                       : "these values would not read back as they are; ") +
+             refused);
   return std::nullopt;
 }
 
@@ -119,9 +133,39 @@ bool LogPrinter::Finish() {
   return std::fflush(out_) == 0 && written_;
 }
 
-bool ImportFile(Editor& editor, const std::string& path, bool* cut) {
+namespace {
+
+// Thrown by a read's waiter once the read's deadline has passed.
+struct ReadDeadlinePassed {};
+
+// Waits for a FIFO in slices, so that a writer who never comes (or never
+// ends) is left at the deadline.
+FileWaiter DeadlineWaiter(std::chrono::steady_clock::time_point end) {
+  return [end](int fd, bool forWrite) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+    if (left <= 0) throw ReadDeadlinePassed{};
+    pollfd ready{fd, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
+    ::poll(fd < 0 ? nullptr : &ready, fd < 0 ? 0 : 1, static_cast<int>(std::min<long long>(left, 250)));
+  };
+}
+
+}  // namespace
+
+bool ImportFile(Editor& editor, const std::string& path, bool* cut, int deadlineMs) {
   std::string error, limit;
-  std::optional<std::string> text = ReadWholeFile(path, &error, &limit);
+  std::optional<std::string> text;
+  if (deadlineMs < 0) {
+    text = ReadWholeFile(path, &error, &limit);
+  } else {
+    const FileWaiter waiter =
+        DeadlineWaiter(std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMs));
+    try {
+      text = ReadWholeFile(path, &error, &limit, {}, &waiter);
+    } catch (const ReadDeadlinePassed&) {
+      error = "the read reached its deadline of " + std::to_string(deadlineMs / 1000) + " s";
+    }
+  }
   if (!text) {
     PrintError("cannot read " + path + ": " + error);
     return false;

@@ -62,7 +62,9 @@ const char kDiffHelp[] =
     "                     command line without sending another, whatever other\n"
     "                     bytes it sends (default: no limit; over a serial port\n"
     "                     an import also ends after 4 s of silence)\n"
-    "  --deadline SECONDS how long reading a unit may take in all (default 600)\n"
+    "  --deadline SECONDS how long reading a unit, or a file such as a FIFO,\n"
+    "                     may take in all (default 600; exit status 2 when a\n"
+    "                     file is not read by then)\n"
     "Exit status: 0 no difference (--commands: no line); 1 differences (or\n"
     "lines) printed; 2 bad arguments, the counts differ (--commands), or\n"
     "a side cannot be read: a file that cannot be read, passed the read limit\n"
@@ -90,7 +92,7 @@ bool Load(Editor& editor, const Side& side, const UnitLimits& limits) {
     if (status != kExitOk) return false;
   } else {
     bool cut = false;
-    if (!ImportFile(editor, side.path, &cut)) return false;
+    if (!ImportFile(editor, side.path, &cut, limits.deadlineMs)) return false;
     if (cut) {
       PrintError("nothing compared: " + side.path + " was not read in full");
       return false;

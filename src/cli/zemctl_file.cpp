@@ -24,7 +24,7 @@ const char kCheckHelp[] =
     "or bad arguments, or the log cannot be written.\n";
 
 const char kConvertHelp[] =
-    "Usage: zemctl convert IN.zem -o OUT.zem [--log LOG]\n"
+    "Usage: zemctl convert IN.zem -o OUT.zem [--log LOG] [--strict]\n"
     "\n"
     "Imports IN and writes to OUT exactly what the window's File Mode export\n"
     "writes right after that import. OUT is replaced atomically: a failed\n"
@@ -33,11 +33,18 @@ const char kConvertHelp[] =
     "IN is read as 'zemctl check' reads it (at most 64 MiB and a million lines).\n"
     "  -o, --output OUT   the configuration file to write\n"
     "  --log LOG          also write the import log to LOG\n"
+    "  --strict           refuse to write OUT when a value would not read back\n"
+    "                     as it is (exit status 2)\n"
     "OUT and LOG are checked before IN is read: each must be writable, and none\n"
     "may name IN or the other.\n"
+    "A value the reader would not take back as it is (a lowpass of -1, a volume\n"
+    "with no DSP mode) is written as it is and named on standard error as\n"
+    "'zemctl: warning: ...', as is an address a unit cannot use (DHCP off);\n"
+    "the exit status stays as it is.\n"
     "Exit status: 0 written; 2 a file cannot be read or written, two of the\n"
-    "files are the same, bad arguments, or the export would not read back as\n"
-    "itself (each value that would not is named); 3 IN names no source, so there is\n"
+    "files are the same, bad arguments, or a value would read back as another\n"
+    "command or as several lines (each one is named; with --strict also a value\n"
+    "that would not read back as it is); 3 IN names no source, so there is\n"
     "nothing to export; 4 written, but IN passed the read limit, so only its\n"
     "beginning was converted.\n";
 
@@ -93,10 +100,13 @@ int RunCheck(const std::vector<std::string>& args) {
 int RunConvert(const std::vector<std::string>& args) {
   if (PrintHelpIfAsked(args, kConvertHelp)) return kExitOk;
   std::string input, output, logPath;
+  bool strict = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if ((a == "-o" || a == "--output" || a == "--log") && i + 1 < args.size()) {
       (a == "--log" ? logPath : output) = args[++i];
+    } else if (a == "--strict") {
+      strict = true;
     } else if (!a.empty() && a[0] != '-' && input.empty()) {
       input = a;
     } else {
@@ -115,7 +125,8 @@ int RunConvert(const std::vector<std::string>& args) {
     PrintError(input + " names no source; nothing to export, " + output + " not written");
     return kExitNoConfiguration;
   }
-  const std::optional<std::string> bytes = CheckedExportText(editor, output + " not written");
+  const std::optional<std::string> bytes =
+      CheckedExportText(editor, ExportTarget::File, strict, output + " not written");
   if (!bytes || !WriteOutputFile(output, *bytes)) return kExitUsage;
   return cut ? kExitIncomplete : kExitOk;
 }

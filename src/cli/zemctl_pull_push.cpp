@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include <unistd.h>
 
@@ -22,7 +23,7 @@ namespace {
 const char kPullHelp[] =
     "Usage: zemctl pull (--telnet HOST[:PORT] | --serial DEVICE) -o OUT.zem\n"
     "                   [--raw FILE] [--log FILE] [--timeout SECONDS]\n"
-    "                   [--deadline SECONDS]\n"
+    "                   [--deadline SECONDS] [--strict]\n"
     "\n"
     "Imports the configuration of a unit as the window's Import does in Telnet\n"
     "or Serial Mode, then writes OUT exactly as a File Mode export right after\n"
@@ -45,9 +46,16 @@ const char kPullHelp[] =
     "  --deadline SECONDS    end the import after this long in all, for a unit\n"
     "                        that sends without end (default 600; a full unit\n"
     "                        takes about 95 s over a serial port)\n"
+    "  --strict              refuse to write OUT when a value would not read\n"
+    "                        back as it is (exit status 2)\n"
+    "A value the reader would not take back as it is (a zone in Lowpass mode\n"
+    "that reported no lowpass) is written as the unit holds it and named on\n"
+    "standard error as 'zemctl: warning: ...', as is an address a unit cannot\n"
+    "use (DHCP off); the exit status stays as it is.\n"
     "Exit status: 0 written; 1 the link failed; 2 bad arguments, a file\n"
-    "cannot be written, or the export would not read back as itself (each\n"
-    "value that would not is named); 3 nothing was received or the unit named\n"
+    "cannot be written, or a value would read back as another command or as\n"
+    "several lines (each one is named; with --strict also a value that would\n"
+    "not read back as it is); 3 nothing was received or the unit named\n"
     "no source, nothing written; 4 written,\n"
     "but the unit's answer ended early (end marker missing, size limit reached,\n"
     "port lost, timeout, deadline), so it may be incomplete; why goes to\n"
@@ -57,7 +65,7 @@ const char kPushHelp[] =
     "Usage: zemctl push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
     "                   [--since BASE.zem] [--backup FILE] [--verify]\n"
     "                   [--reply-limit SECONDS] [--timeout SECONDS]\n"
-    "                   [--deadline SECONDS]\n"
+    "                   [--deadline SECONDS] [--strict]\n"
     "\n"
     "Imports IN as 'zemctl convert' does and sends the export to the unit line\n"
     "by line, waiting for the unit's answer after each line, as the window's\n"
@@ -73,8 +81,9 @@ const char kPushHelp[] =
     "                         BASE and IN must have the same source and zone\n"
     "                         counts (exit status 2 otherwise: push the whole\n"
     "                         file). With --backup, give BASE as the backup's\n"
-    "                         FILE: the changes are counted from the backup\n"
-    "                         just pulled.\n"
+    "                         FILE (the same folder and last name, as in\n"
+    "                         --backup bk.zem --since ./bk.zem): the changes\n"
+    "                         are counted from the backup just pulled.\n"
     "  --backup FILE          before sending anything, pull the unit's\n"
     "                         configuration into FILE as 'zemctl pull -o FILE'\n"
     "                         writes it (replaced atomically; checked before\n"
@@ -98,15 +107,26 @@ const char kPushHelp[] =
     "                         --reply-limit); for the backup and the verify as\n"
     "                         for 'zemctl pull'\n"
     "  --deadline SECONDS     how long sending may take in all, and so each of\n"
-    "                         the backup and the verify (default 600)\n"
+    "                         the backup, the verify and the reading of IN and\n"
+    "                         BASE, such as a FIFO (default 600; exit status 2\n"
+    "                         when a file is not read by then, nothing sent)\n"
+    "  --strict               send nothing, and write no backup, when a value\n"
+    "                         would not read back as it is (exit status 2; 5\n"
+    "                         for the backup)\n"
+    "A value the reader would not take back as it is (a lowpass of -1, a volume\n"
+    "with no DSP mode) is sent, and written to the backup, as it is and named\n"
+    "on standard error as 'zemctl: warning: ...'; the exit status stays as it\n"
+    "is. With DHCP off, an address that is not an IPv4 dotted quad is never\n"
+    "sent ('IP address \"IPAddress\" is not an IPv4 address'; exit status 2).\n"
     "Exit status: 0 every line was answered; 4 every line was answered, but the\n"
     "unit answered some with \"(ERROR)\" (their number and the first five go to\n"
     "standard error); 1 the link failed, was closed or reset, or a line went\n"
     "unanswered, or (--verify) the unit does not hold what was sent, which wins\n"
     "over 4; 2 bad arguments (a port outside 1-65535 among them),\n"
     "IN or BASE cannot be read, BASE names no source or its counts differ\n"
-    "from IN's, FILE cannot be written, or the export would not read\n"
-    "back as itself (each value that would not is named; nothing sent); 3 IN\n"
+    "from IN's, FILE cannot be written, or a value of IN would read back as\n"
+    "another command or as several lines, or is an address a unit cannot use\n"
+    "(each one is named; nothing sent); 3 IN\n"
     "names no source, so there is nothing to send; 5 the backup failed (the link\n"
     "failed, nothing or only a part of the configuration came, the unit named\n"
     "no source, or FILE could not be written), so nothing was sent; 6 every\n"
@@ -209,20 +229,26 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
   }
 }
 
-// Whether two names name one file, which need not exist yet.
+// Whether two names name one file, which need not exist yet: the same
+// folder (links resolved) and the same last name. The file itself is not
+// looked at, so "bk.zem" and "./bk.zem" match before it is made.
 bool SamePath(const std::string& a, const std::string& b) {
-  std::error_code error;
-  const std::filesystem::path pa = std::filesystem::weakly_canonical(a, error);
-  if (error) return a == b;
-  const std::filesystem::path pb = std::filesystem::weakly_canonical(b, error);
-  return error ? a == b : pa == pb;
+  const auto place = [](const std::string& name) {
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(name, error);
+    const std::filesystem::path folder = std::filesystem::weakly_canonical(path.parent_path(), error);
+    return std::pair(error ? path.parent_path() : folder, path.filename());
+  };
+  const auto [folderA, nameA] = place(a);
+  const auto [folderB, nameB] = place(b);
+  return !nameA.empty() && nameA == nameB && folderA == folderB;
 }
 
-// Reads a file push needs whole, IN or BASE: kExitOk, else (after saying
-// why) kExitUsage, or `noSource` when it names no source.
-int ReadWhole(Editor& editor, const std::string& path, int noSource, const char* ifNoSource) {
+// Reads a file push needs whole, IN or BASE, within the deadline: kExitOk,
+// else (after saying why) kExitUsage, or `noSource` when it names no source.
+int ReadWhole(Editor& editor, const std::string& path, int deadlineMs, int noSource, const char* ifNoSource) {
   bool cut = false;
-  if (!ImportFile(editor, path, &cut)) return kExitUsage;
+  if (!ImportFile(editor, path, &cut, deadlineMs)) return kExitUsage;
   if (cut) {
     PrintError("nothing sent: only a part of " + path + " was read");
     return kExitUsage;
@@ -298,6 +324,7 @@ int RunPull(const std::vector<std::string>& args) {
   if (PrintHelpIfAsked(args, kPullHelp)) return kExitOk;
   LinkArgs link;
   std::string output, rawPath, logPath;
+  bool strict = false;
   UnitLimits limits;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string problem;
@@ -312,6 +339,8 @@ int RunPull(const std::vector<std::string>& args) {
       rawPath = args[++i];
     } else if (a == "--log" && i + 1 < args.size()) {
       logPath = args[++i];
+    } else if (a == "--strict") {
+      strict = true;
     } else {
       return Usage(kPullHelp, "unexpected argument '" + a + "'");
     }
@@ -328,7 +357,8 @@ int RunPull(const std::vector<std::string>& args) {
   // The configuration is written first: a disk that fills up on the raw text
   // or the log must not cost what the unit sent.
   if (status != kExitNoConfiguration) {
-    const std::optional<std::string> bytes = CheckedExportText(editor, output + " not written");
+    const std::optional<std::string> bytes =
+        CheckedExportText(editor, ExportTarget::File, strict, output + " not written");
     if (!bytes || !WriteOutputFile(output, *bytes)) status = kExitUsage;
   }
   if (!rawPath.empty() && !WriteOutputFile(rawPath, editor.receivedText.Text())) status = kExitUsage;
@@ -340,7 +370,7 @@ int RunPush(const std::vector<std::string>& args) {
   if (PrintHelpIfAsked(args, kPushHelp)) return kExitOk;
   LinkArgs link;
   std::string input, backupPath, sincePath;
-  bool verify = false;
+  bool verify = false, strict = false;
   int replyLimitMs = 30000;
   UnitLimits limits;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -357,6 +387,8 @@ int RunPush(const std::vector<std::string>& args) {
         return Usage(kPushHelp, "bad reply limit '" + args[i] + "'");
     } else if (a == "--verify") {
       verify = true;
+    } else if (a == "--strict") {
+      strict = true;
     } else if (a == "--since" && i + 1 < args.size()) {
       sincePath = args[++i];
       if (sincePath.empty()) return Usage(kPushHelp, "empty --since file name");
@@ -377,16 +409,19 @@ int RunPush(const std::vector<std::string>& args) {
     return Usage(kPushHelp, "with --backup, --since names the backup's file (" + backupPath + ")");
 
   Editor editor;
-  if (const int status = ReadWhole(editor, input, kExitNoConfiguration, "nothing to send")) return status;
+  if (const int status = ReadWhole(editor, input, limits.deadlineMs, kExitNoConfiguration, "nothing to send"))
+    return status;
   // Checked before the backup: a refused push leaves the unit alone.
-  if (!CheckedExportText(editor, "nothing sent")) return kExitUsage;
+  if (!CheckedExportText(editor, ExportTarget::Unit, strict, "nothing sent")) return kExitUsage;
   // Read before connecting unless it is the backup to come.
   Editor base;
-  const auto readBase = [&] { return ReadWhole(base, sincePath, kExitUsage, "nothing sent"); };
+  const auto readBase = [&] {
+    return ReadWhole(base, sincePath, limits.deadlineMs, kExitUsage, "nothing sent");
+  };
   if (!sincePath.empty() && backupPath.empty())
     if (const int status = readBase()) return status;
   if (!backupPath.empty())
-    if (const int status = BackUpUnit(link, limits, backupPath)) return status;
+    if (const int status = BackUpUnit(link, limits, backupPath, strict)) return status;
   if (!sincePath.empty() && !backupPath.empty())
     if (const int status = readBase()) return status;
 

@@ -11,13 +11,14 @@
 
 namespace zem {
 
-int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path) {
+int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path, bool strict) {
   Editor unit;
   const int pulled = PullIntoEditor(unit, link, limits, "no backup written, nothing sent");
   std::string error;
   switch (pulled) {
     case kExitOk:
-      if (const std::optional<std::string> bytes = CheckedExportText(unit, "no backup written, nothing sent");
+      if (const std::optional<std::string> bytes =
+              CheckedExportText(unit, ExportTarget::File, strict, "no backup written, nothing sent");
           !bytes) {
       } else if (!WriteFileAtomically(path, *bytes, &error)) {
         PrintError("cannot write the backup " + path + ": " + error + "; nothing sent");

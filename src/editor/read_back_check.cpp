@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <string_view>
+#include <utility>
 
 #include "command/command_matcher.h"
 #include "command/command_reader.h"
@@ -66,32 +68,64 @@ ReadBack ReadBackOf(const std::vector<std::string>& lines) {
   return result;
 }
 
+bool IsAddress(Kind kind) {
+  return kind == Kind::IPAddress || kind == Kind::Netmask || kind == Kind::Gateway;
+}
+
+struct Finding {
+  FindingKind kind = FindingKind::Corruption;
+  std::string why;  // empty: none
+};
+
+// What is wrong with `text` whatever the reader makes of it: what would
+// split its line, and bytes a unit's line cannot carry.
+Finding BytesProblem(Kind field, std::string_view text) {
+  if (HoldsLineBreak(text)) return {FindingKind::Corruption, "holds a line break"};
+  for (const char ch : text) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if (IsControlByte(byte)) {
+      char code[8];
+      std::snprintf(code, sizeof code, "0x%02X", byte);
+      return {FindingKind::Corruption, std::string("holds the control byte ") + code};
+    }
+    // A bracket ends an address's command or starts another.
+    if (IsAddress(field) && (ch == '[' || ch == ']'))
+      return {FindingKind::Corruption, "holds \"" + std::string(1, ch) + "\""};
+  }
+  return {};
+}
+
 // Why the line that writes `text` as the field of `form` (after `number`,
 // when the form has one) would not give `text` back; empty when it would.
 // `stored` is where a fresh model keeps the text once read.
-std::string TextProblem(CommandForm form, int number, const std::string& text,
-                        std::string (*stored)(const ConfigModel&, int)) {
-  if (HoldsLineBreak(text)) return "holds a line break";
+Finding TextProblem(CommandForm form, int number, const std::string& text,
+                    std::string (*stored)(const ConfigModel&, int)) {
   const std::string line = number > 0 ? CommandLine(form, {number, text}) : CommandLine(form, {text});
   const CommandForm taken = MatchCommand(line).form;
-  if (taken != form) return Quoted(text) + " would read back as " + std::string(FormDescription(taken));
+  if (taken != form)
+    return {FindingKind::Corruption,
+            Quoted(text) + " would read back as " + std::string(FormDescription(taken))};
   ConfigModel fresh = FreshModel();
   TextLog log;
   ReadCommand(fresh, log, line);
   const std::string back = stored(fresh, number);
   if (back == text) return {};
-  if (text.empty()) return "is empty, and an empty text is not read back";
-  return Quoted(text) + " would read back as " + Quoted(back);
+  if (text.empty()) return {FindingKind::Loss, "is empty, and an empty text is not read back"};
+  return {FindingKind::Loss, Quoted(text) + " would read back as " + Quoted(back)};
 }
 
 // Each value of `model` that the export writes as text, and each zone whose
-// audio lines would not be read back.
-std::vector<ReadBackProblem> FieldProblems(const ConfigModel& m) {
+// audio lines would not be read back. What only reading back can tell is
+// looked for only when the export does not read back as itself
+// (`readBackDiffers`): it reads a fresh model for each text.
+std::vector<ReadBackProblem> FieldProblems(const ConfigModel& m, bool readBackDiffers) {
   std::vector<ReadBackProblem> problems;
   const auto check = [&](Kind kind, CommandForm form, int number, const std::string& text,
                          std::string (*stored)(const ConfigModel&, int)) {
-    std::string why = TextProblem(form, number, text, stored);
-    if (!why.empty()) problems.push_back({ExportedField{kind, number}, std::move(why)});
+    Finding found = BytesProblem(kind, text);
+    if (found.why.empty() && readBackDiffers) found = TextProblem(form, number, text, stored);
+    if (!found.why.empty())
+      problems.push_back({ExportedField{kind, number}, std::move(found.why), found.kind});
   };
   const int sources = std::min(m.unit.SourceCount, kSources);
   const int zones = std::min(m.unit.ZoneCount, kZones);
@@ -105,11 +139,12 @@ std::vector<ReadBackProblem> FieldProblems(const ConfigModel& m) {
     if (a.EQUsed == 0) continue;
     // Only a mode or band line tells the reader that a zone's audio is set.
     if (a.DSPMode < 0)
-      problems.push_back(
-          {ExportedField{Kind::ZoneVolume, z}, "would be lost on reading back: no DSP mode is chosen"});
+      problems.push_back({ExportedField{Kind::ZoneVolume, z},
+                          "would be lost on reading back: no DSP mode is chosen", FindingKind::Loss});
     else if (DspModeOf(a.DSPMode) == DspMode::Lowpass && a.Lowpass < 0)
       problems.push_back({ExportedField{Kind::ZoneLowpass, z},
-                          std::to_string(a.Lowpass) + " is negative and would not be read back"});
+                          std::to_string(a.Lowpass) + " is negative and would not be read back",
+                          FindingKind::Loss});
   }
   for (int n = 1; n <= kFavorites; ++n)
     check(Kind::FavoriteName, CommandForm::FavoriteName, n, WrittenName(m.unit.FavoriteNames[n]),
@@ -128,6 +163,16 @@ std::vector<ReadBackProblem> FieldProblems(const ConfigModel& m) {
   return problems;
 }
 
+// With DHCP off a unit takes its addresses as they are written.
+void AddUnsoundAddresses(const OptionsRec& options, std::vector<ReadBackProblem>& problems) {
+  if (options.DHCPEnabled) return;
+  const std::pair<Kind, const std::string*> fields[] = {{Kind::IPAddress, &options.IPAddress},
+                                                        {Kind::Netmask, &options.Netmask},
+                                                        {Kind::Gateway, &options.Gateway}};
+  for (const auto& [kind, text] : fields)
+    if (!IsDottedQuad(*text)) problems.push_back(NotAnAddress(kind, *text));
+}
+
 }  // namespace
 
 std::string FieldLabel(const ExportedField& field) {
@@ -144,9 +189,9 @@ std::string FieldLabel(const ExportedField& field) {
     case Kind::IPAddress:
       return "IP address";
     case Kind::Netmask:
-      return "netmask";
+      return "Netmask";
     case Kind::Gateway:
-      return "gateway";
+      return "Gateway";
     case Kind::ZoneVolume:
       return "zone " + n + " volume";
     case Kind::ZoneLowpass:
@@ -157,29 +202,73 @@ std::string FieldLabel(const ExportedField& field) {
   return "line " + n;
 }
 
+bool IsDottedQuad(std::string_view text) {
+  int parts = 0;
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t end = std::min(text.find('.', at), text.size());
+    const std::string_view part = text.substr(at, end - at);
+    if (part.empty() || part.size() > 3 ||
+        !std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        std::stoi(std::string(part)) > 255)
+      return false;
+    ++parts;
+    if (end == text.size()) return parts == 4;
+    if (parts == 4) return false;
+    at = end + 1;
+  }
+}
+
+ReadBackProblem NotAnAddress(ExportedField::Kind field, std::string_view text) {
+  return {ExportedField{field, 0}, Quoted(text) + " is not an IPv4 address", FindingKind::UnsoundForUnit};
+}
+
 std::vector<ReadBackProblem> CheckReadBack(const ConfigModel& model, const std::vector<std::string>& lines) {
   const ReadBack back = ReadBackOf(lines);
-  if (back.lines == lines && back.lost.empty()) return {};
-
-  std::vector<ReadBackProblem> problems = FieldProblems(model);
-  if (!problems.empty()) return problems;
-  // Nothing a single value explains: name the first line that differs.
-  const auto [mine, theirs] = std::mismatch(lines.begin(), lines.end(), back.lines.begin(), back.lines.end());
-  const int at = static_cast<int>(mine - lines.begin()) + 1;
-  if (mine != lines.end()) {
-    problems.push_back(
-        {ExportedField{Kind::Line, at},
-         Quoted(*mine) + (theirs != back.lines.end() ? " would read back as " + Quoted(*theirs)
-                                                     : std::string(" would not be read back"))});
-  } else if (theirs != back.lines.end()) {
-    problems.push_back({ExportedField{Kind::Line, at}, "would read back as " + Quoted(*theirs)});
+  const bool differs = back.lines != lines || !back.lost.empty();
+  std::vector<ReadBackProblem> problems = FieldProblems(model, differs);
+  if (differs && problems.empty()) {
+    // Nothing a single value explains: name the first line that differs.
+    // What the unit would make of it is not known, so it counts as corrupt.
+    const auto [mine, theirs] =
+        std::mismatch(lines.begin(), lines.end(), back.lines.begin(), back.lines.end());
+    const int at = static_cast<int>(mine - lines.begin()) + 1;
+    if (mine != lines.end()) {
+      problems.push_back(
+          {ExportedField{Kind::Line, at},
+           Quoted(*mine) + (theirs != back.lines.end() ? " would read back as " + Quoted(*theirs)
+                                                       : std::string(" would not be read back"))});
+    } else if (theirs != back.lines.end()) {
+      problems.push_back({ExportedField{Kind::Line, at}, "would read back as " + Quoted(*theirs)});
+    }
+    for (const std::string& line : back.lost) {
+      const auto written = std::find(lines.begin(), lines.end(), line);
+      const int number = written == lines.end() ? 0 : static_cast<int>(written - lines.begin()) + 1;
+      problems.push_back({ExportedField{Kind::Line, number}, Quoted(line) + " would not be read back"});
+    }
   }
-  for (const std::string& line : back.lost) {
-    const auto written = std::find(lines.begin(), lines.end(), line);
-    const int number = written == lines.end() ? 0 : static_cast<int>(written - lines.begin()) + 1;
-    problems.push_back({ExportedField{Kind::Line, number}, Quoted(line) + " would not be read back"});
-  }
+  AddUnsoundAddresses(model.unit.Options, problems);
   return problems;
+}
+
+bool Refuses(const ReadBackProblem& problem, ExportTarget target, bool strict) {
+  switch (problem.kind) {
+    case FindingKind::Corruption:
+      return true;
+    case FindingKind::Loss:
+      return strict;
+    case FindingKind::UnsoundForUnit:
+      return target == ExportTarget::Unit;
+  }
+  return true;
+}
+
+std::vector<ReadBackProblem> ProblemsWhere(const std::vector<ReadBackProblem>& problems, ExportTarget target,
+                                           bool strict, bool refusing) {
+  std::vector<ReadBackProblem> chosen;
+  for (const ReadBackProblem& problem : problems)
+    if (Refuses(problem, target, strict) == refusing) chosen.push_back(problem);
+  return chosen;
 }
 
 std::string ReadBackRefusal(const std::vector<ReadBackProblem>& problems) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/config_model.h"
@@ -28,13 +29,38 @@ struct ExportedField {
 // "zone 6 name", "favorite 3 name", "IP address", "line 12".
 std::string FieldLabel(const ExportedField& field);
 
-// A value that would not come back as itself from the export's text.
+// What a finding means for where the export goes.
+enum class FindingKind {
+  // The text would read back as another command or as several lines, or
+  // holds a control byte or (an address) a bracket: refused everywhere.
+  Corruption,
+  // A value the reader would not take back as it is (a lowpass of -1): the
+  // lines are written as they are, with a warning.
+  Loss,
+  // An address a unit cannot use with DHCP off: written to files with a
+  // warning, never sent to a unit.
+  UnsoundForUnit,
+};
+
+// Where an export goes: the checks a unit needs are stricter.
+enum class ExportTarget { File, Unit };
+
+// A value that would not come back as itself from the export's text, or
+// that a unit cannot take.
 struct ReadBackProblem {
   ExportedField field;
   std::string why;  // "holds a line break"
+  FindingKind kind = FindingKind::Corruption;
   // "zone 6 name holds a line break"
   std::string Text() const { return FieldLabel(field) + " " + why; }
 };
+
+// Whether `text` is an IPv4 address in dotted-quad form: four decimal
+// numbers 0-255 (at most three digits each) joined by dots, nothing else.
+bool IsDottedQuad(std::string_view text);
+// The finding for an address field (IPAddress, Netmask or Gateway) whose
+// `text` is not a dotted quad: "IP address \"x\" is not an IPv4 address".
+ReadBackProblem NotAnAddress(ExportedField::Kind field, std::string_view text);
 
 // Whether the command lines an export of `model` is about to write
 // (`lines`, from BuildCommandSequence) read back as themselves: written as
@@ -42,8 +68,18 @@ struct ReadBackProblem {
 // them and written again, they give the same lines, and no line other than
 // the block markers "[RAR]", "[GAR]", "[FAR]" and "[EC]" is logged as
 // "Didn't Handle" or "Error parsing". Empty when they do; otherwise at least
-// one problem, naming each value that would not survive and why.
+// one problem, naming each value that would not survive and why. With DHCP
+// off, each address that is not a dotted quad is named too (UnsoundForUnit),
+// whether or not it reads back.
 std::vector<ReadBackProblem> CheckReadBack(const ConfigModel& model, const std::vector<std::string>& lines);
+
+// Whether `problem` stops an export to `target`: corruption always, an
+// unsound address on the way to a unit, a loss only when `strict`.
+bool Refuses(const ReadBackProblem& problem, ExportTarget target, bool strict = false);
+// The problems that stop an export to `target` (`refusing`) or that it
+// writes with a warning.
+std::vector<ReadBackProblem> ProblemsWhere(const std::vector<ReadBackProblem>& problems, ExportTarget target,
+                                           bool strict, bool refusing);
 
 // The refusal of an export as one text: "Nothing was exported: " and the
 // first problems.

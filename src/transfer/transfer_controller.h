@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editor/editor.h"
+#include "editor/read_back_check.h"
 #include "editor/user_settings.h"
 #include "transfer/event_wait.h"
 #include "transfer/file_io.h"
@@ -183,6 +184,7 @@ class TransferController : public QObject {
     std::vector<std::string> refusedCommands;
     bool unitReached = false;                       // a command line went (partly) to the unit
     std::optional<UnitConfiguration> exportedUnit;  // the configuration the export sends
+    std::vector<std::string> exportWarnings;        // values written as they are, though lost on reading back
   };
 
   // After a cancelled host prompt no mode is checked: Import and Export are
@@ -233,8 +235,12 @@ class TransferController : public QObject {
   // baseline and the error box after it.
   void RunExportFrame(void (TransferController::*run)());
   // The full sequence, built and shown in Memo3; throws when a value would
-  // not read back as itself.
-  std::vector<std::string> PrepareCheckedExport();
+  // read back as something else or (to a unit) is an address the unit cannot
+  // use. What would only be lost is kept for AppendExportWarnings.
+  std::vector<std::string> PrepareCheckedExport(ExportTarget target);
+  // Names in Memo3, after the export, each value it wrote though it is lost
+  // on reading back (or, to a file, an address a unit cannot use).
+  void AppendExportWarnings();
   void RunExport();
   // Export Changes, or ExportLines with linesToSend_.
   void RunExportLines();
@@ -242,7 +248,7 @@ class TransferController : public QObject {
   void NoteUnitAfterExport();
   // The command lines among `lines`, over the link.
   void SendToUnit(const std::vector<std::string>& lines);
-  void ExportFile();
+  void ExportFile(const std::vector<std::string>& lines);
   void ExportTelnet(const std::vector<std::string>& commands);
   void ExportSerial(const std::vector<std::string>& commands);
   bool WaitTelnetReply(bool lineReply);

@@ -116,6 +116,7 @@ void TransferController::RunExportFrame(void (TransferController::*run)()) {
   const std::string before = editor_.status.Text();
   editor_.status.Set(kExportingStatus);
   const std::optional<std::string> failure = RunTransfer("Export", run);
+  AppendExportWarnings();
   // Saved only once the unit took every command.
   if (run_.outcome == Outcome::Completed && run_.errorReplies == 0) editor_.MarkExported();
   NoteUnitAfterExport();
@@ -139,33 +140,52 @@ void TransferController::NoteUnitAfterExport() {
   }
 }
 
-std::vector<std::string> TransferController::PrepareCheckedExport() {
+std::vector<std::string> TransferController::PrepareCheckedExport(ExportTarget target) {
   std::vector<std::string> lines = editor_.PrepareExport();
-  // Nothing is written or sent that would not read back as itself.
-  if (const std::vector<ReadBackProblem> problems = CheckReadBack(editor_.model, lines); !problems.empty()) {
+  // Nothing is written or sent that would read back as something else; a
+  // unit is sent no address it cannot use. What is only lost is written as
+  // it is and named once the export ends.
+  const std::vector<ReadBackProblem> problems = CheckReadBack(editor_.model, lines);
+  if (const std::vector<ReadBackProblem> refused = ProblemsWhere(problems, target, false, true);
+      !refused.empty()) {
+    const bool addressesOnly = std::all_of(refused.begin(), refused.end(), [](const ReadBackProblem& p) {
+      return p.kind == FindingKind::UnsoundForUnit;
+    });
     editor_.messageLog.Clear();
-    editor_.messageLog.AppendLine("Export refused: these values would not read back as they are:");
-    for (const ReadBackProblem& problem : problems) editor_.messageLog.AppendLine("  " + problem.Text());
-    throw std::runtime_error(ReadBackRefusal(problems));
+    editor_.messageLog.AppendLine(addressesOnly
+                                      ? "Export refused: a unit cannot take these values:"
+                                      : "Export refused: these values would not read back as they are:");
+    for (const ReadBackProblem& problem : refused) editor_.messageLog.AppendLine("  " + problem.Text());
+    throw std::runtime_error(ReadBackRefusal(refused));
   }
+  run_.exportWarnings.clear();
+  for (const ReadBackProblem& problem : ProblemsWhere(problems, target, false, false))
+    run_.exportWarnings.push_back(problem.Text());
   run_.exportedUnit = editor_.model.unit;
   return lines;
 }
 
+void TransferController::AppendExportWarnings() {
+  // Only once something was written or sent: the file holds the commands alone.
+  if (run_.outcome != Outcome::Completed && !run_.unitReached) return;
+  for (const std::string& warning : run_.exportWarnings) editor_.messageLog.AppendLine("Warning: " + warning);
+}
+
 void TransferController::RunExport() {
-  const std::vector<std::string> lines = PrepareCheckedExport();
+  const std::vector<std::string> lines =
+      PrepareCheckedExport(mode_ == Mode::File ? ExportTarget::File : ExportTarget::Unit);
   if (mode_ == Mode::File) {
     run_.commandCount = static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), IsCommandLine));
     run_.outcome = Outcome::Completed;
-    ExportFile();
+    ExportFile(lines);
   } else {
     SendToUnit(lines);
   }
 }
 
 void TransferController::RunExportLines() {
-  // The whole configuration must read back before any part of it is sent.
-  PrepareCheckedExport();
+  // The whole configuration must be fit for the unit before any part of it is sent.
+  PrepareCheckedExport(ExportTarget::Unit);
   std::vector<std::string> lines;
   if (linesToSend_) {
     lines = *linesToSend_;
@@ -202,7 +222,7 @@ void TransferController::SendToUnit(const std::vector<std::string>& lines) {
   }
 }
 
-void TransferController::ExportFile() {
+void TransferController::ExportFile(const std::vector<std::string>& lines) {
   std::optional<std::string> chosen =
       prompts_.SaveFile(Prompts::FileDialog{"zem", kZemFilter, lastOpenedFile_});
   if (!chosen) {
@@ -217,7 +237,7 @@ void TransferController::ExportFile() {
   }
   std::string error;
   const FileWaiter waiter = FileWaiterFor(name);
-  if (!WriteFileAtomically(name, ZemFileText(editor_.messageLog.Lines()), &error, &waiter))
+  if (!WriteFileAtomically(name, ZemFileText(lines), &error, &waiter))
     throw std::runtime_error("Cannot create file " + name + ". " + error);
   editor_.status.Set("Exported to file: " + name);
   settings_.AddRecentFile(name);

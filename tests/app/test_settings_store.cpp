@@ -1,14 +1,50 @@
 // The settings file: what it keeps, and the program started with a file
 // writing it in the per-user folder.
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstring>
+#include <tuple>
 
 #include "app/settings_store.h"
 
 using zem::QtSettingsStore;
 using zem::RememberedValues;
+
+namespace {
+
+// The kind, identity, links, owner and contents of what `path` leads to, and what is at `path` itself.
+auto Seen(const QByteArray& path) {
+  struct stat at {};
+  struct stat st {};
+  const bool found = ::lstat(path, &at) == 0 && ::stat(path, &st) == 0;
+  QFile file(QFile::decodeName(path));
+  const bool regular = found && S_ISREG(st.st_mode) && file.open(QIODevice::ReadOnly);
+  return std::tuple(at.st_mode, at.st_ino, st.st_mode, st.st_ino, st.st_nlink, st.st_uid, st.st_rdev,
+                    regular ? file.readAll() : QByteArray());
+}
+
+// What `run` writes on standard error.
+template <typename F>
+QByteArray StandardError(F run) {
+  QTemporaryFile file;
+  if (!file.open()) return "<not caught>";
+  const int saved = ::dup(2);
+  ::dup2(file.handle(), 2);
+  run();
+  ::dup2(saved, 2);
+  ::close(saved);
+  return file.seek(0) ? file.readAll() : "<not caught>";
+}
+
+}  // namespace
 
 class TestSettingsStore : public QObject {
   Q_OBJECT
@@ -44,6 +80,64 @@ class TestSettingsStore : public QObject {
     QCOMPARE((RememberedValues{settings.TelnetHost(), settings.SerialDevice(), settings.RecentFiles()}),
              (RememberedValues{"", "/dev/ttyS1", {"/a", "/b", "/c", "/d", "/e", "/f", "/g", "/h"}}));
     QCOMPARE(store.Load(), values);
+  }
+
+  // Only the user's own regular file (or none yet) is read or written;
+  // anything else is left as it is, said once, and the run goes on without.
+  void onlyTheUsersOwnFileIsUsed_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("used");
+    for (const char* kind : {"absent", "own file", "link to own file"}) QTest::newRow(kind) << kind << true;
+    for (const char* kind : {"link to a device", "FIFO", "socket", "directory", "hard-linked file",
+                             "another user's file", "dangling link"})
+      QTest::newRow(kind) << kind << false;
+  }
+  void onlyTheUsersOwnFileIsUsed() {
+    QFETCH(QString, kind);
+    QFETCH(bool, used);
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath("zem-config.conf")),
+                     other = QFile::encodeName(dir.filePath("other"));
+    const RememberedValues values{"h:23", "/dev/ttyS0", {"/a.zem"}};
+    const auto own = [&](const QByteArray& at) {
+      QtSettingsStore(QFile::decodeName(at)).Save(values);
+      return QFile::exists(QFile::decodeName(at));
+    };
+    if (kind == "own file") QVERIFY(own(path));
+    if (kind == "link to own file") QVERIFY(own(other) && ::symlink(other, path) == 0);
+    // As root, a node of its own: a fault could replace only that one.
+    if (kind == "link to a device")
+      QCOMPARE(::symlink(::mknod(other, S_IFCHR | 0666, makedev(1, 3)) == 0 ? other : "/dev/null", path), 0);
+    if (kind == "FIFO") QCOMPARE(::mkfifo(path, 0600), 0);
+    sockaddr_un address{AF_UNIX, {}};
+    std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (kind == "socket") QCOMPARE(::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(socket);
+    if (kind == "directory") QCOMPARE(::mkdir(path, 0700), 0);
+    if (kind == "hard-linked file") QVERIFY(own(path) && ::link(path, other) == 0);
+    if (kind == "another user's file" && ::geteuid() != 0) QSKIP("only root can give a file to another user");
+    if (kind == "another user's file") QVERIFY(own(path) && ::chown(path, 65534, 65534) == 0);
+    if (kind == "dangling link") QCOMPARE(::symlink(other, path), 0);
+
+    const auto before = Seen(path);
+    QtSettingsStore store(QFile::decodeName(path));
+    RememberedValues loaded, reloaded;
+    ::alarm(20);  // a read that blocks ends the whole test here
+    const QByteArray said = StandardError([&] {
+      loaded = store.Load();
+      store.Save({"k", "", {"/b.zem"}});
+      store.Save(values);
+      reloaded = store.Load();
+    });
+    ::alarm(0);
+    const QByteArray refused =
+        "zem-config: settings not used: " + path + " is not a regular file of this user\n";
+    QCOMPARE(said, used ? QByteArray() : refused);
+    QCOMPARE(loaded, used && kind != "absent" ? values : RememberedValues{});
+    QCOMPARE(reloaded, used ? values : RememberedValues{});
+    QVERIFY(used ? QFileInfo(QFile::decodeName(path)).isSymLink() == kind.startsWith("link")
+                 : Seen(path) == before);
   }
 
   // --no-settings, or the variable set to anything but "" or "0": no settings.

@@ -1,6 +1,7 @@
 // zemctl pull and push, the real binary against an in-process simulated unit.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QTemporaryDir>
@@ -293,6 +294,40 @@ class TestZemctlPullPush : public QObject {
     QVERIFY2(run.err.contains(message.toStdString()), run.err.constData());
     // A pull that ended at a bound keeps what came, as an incomplete one does.
     if (args[0] == "pull") QVERIFY(Read(dir.filePath("out.zem")).contains("[NO4\"Room 4\"]"));
+  }
+
+  // An input FIFO is read within --deadline: with no writer the run ends at
+  // the bound, before the unit is reached; one fed in time is read whole.
+  void fifoInputsMeetTheDeadline_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("fed");
+    QTest::addColumn<int>("status");
+    const QString small = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
+    const QStringList pushSince{"push", small, "--telnet", "UNIT", "--since", "FIFO"};
+    QTest::newRow("push --since") << pushSince << false << 2;
+    QTest::newRow("push IN") << QStringList{"push", "FIFO", "--telnet", "UNIT"} << false << 2;
+    QTest::newRow("diff") << QStringList{"diff", "FIFO", small} << false << 2;
+    QTest::newRow("push --since fed") << pushSince << true << 0;  // nothing changed
+    QTest::newRow("diff fed") << QStringList{"diff", small, "FIFO"} << true << 0;
+  }
+  void fifoInputsMeetTheDeadline() {
+    const QString small = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
+    QFETCH(QStringList, args);
+    QFETCH(bool, fed);
+    QFETCH(int, status);
+    QTemporaryDir dir;
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo")), 0600), 0);
+    UnitSim sim;
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    args.replaceInStrings("FIFO", dir.filePath("fifo")).replaceInStrings("UNIT", Host(sim));
+    QProcess writer;  // its open of the FIFO waits for zemctl's
+    if (fed) writer.start("sh", {"-c", "exec cat \"$1\" > \"$0\"", dir.filePath("fifo"), small});
+    args.append({"--deadline", "1"});
+    const Run run = Zemctl(args, {.timeMs = 10000});
+    QCOMPARE(run.status, status);
+    QVERIFY2(fed || run.err.contains("fifo: the read reached its deadline of 1 s"), run.err.constData());
+    QCOMPARE(sim.Connections(), 0);
   }
 
   // A serial unit that hangs up: the port is reported lost at once, not

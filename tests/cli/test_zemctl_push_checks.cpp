@@ -1,4 +1,6 @@
 // zemctl push --backup and --verify: the real binary against an in-process simulated unit.
+#include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -122,6 +124,12 @@ class TestZemctlPushChecks : public QObject {
                                    << 2 << "counts differ: push the whole file";
     QTest::newRow("base is not the backup") << false << true << QStringList{small, "--backup", "B"} << 2
                                             << "with --backup, --since names the backup's file";
+    // Relative to the folder zemctl runs in, where the backup is not yet.
+    QTest::newRow("backup named twice")
+        << false << true << QStringList{"./backup.zem", "--backup", "backup.zem"} << 0 << none;
+    QTest::newRow("base beside the backup")
+        << false << true << QStringList{"./b.zem", "--backup", "backup.zem"} << 2
+        << "with --backup, --since names the backup's file";
   }
   void sinceSendsOnlyTheChanges() {
     QFETCH(bool, serial);
@@ -130,13 +138,15 @@ class TestZemctlPushChecks : public QObject {
     QFETCH(int, status);
     QFETCH(QString, message);
     QTemporaryDir dir;
-    const QString backup = dir.filePath("backup.zem");
+    const QString backup = dir.filePath("backup.zem"), cwd = QDir::currentPath();
+    const auto back = qScopeGuard([&] { QDir::setCurrent(cwd); });
+    QVERIFY(QDir::setCurrent(dir.path()));
     std::replace(since.begin(), since.end(), QString("B"), backup);
     QString in = kSmall;
     if (edited)
       Write(in = dir.filePath("in.zem"),
             Read(kSmall).replace("[VO1R-7]", "[VO1R-3]").replace("[NO2\"Kitchen\"]", "[NO2\"Den\"]"));
-    UnitSim sim(Serving(SentLines(since.front() == backup ? in : kSmall)));
+    UnitSim sim(Serving(SentLines(since.contains("--backup") ? in : kSmall)));
     QStringList link;
     QVERIFY(OpenLink(sim, serial, &link));
     const Run run = Zemctl(QStringList{"push", in, "--since"} << since << "--verify" << link);

@@ -284,7 +284,9 @@ class TestSerialTransfer : public QObject {
   void namesWithUnpairedQuotesGoThrough() {
     Rig rig;
     QVERIFY(rig.UseSerial());
-    rig.editor.ImportFileText("[SD2]\r\n[NI1\"S\"1\"]\r\n[NO1\"a\"b\"]\r\n[NO2\"x]y\"z\"]\r\n", "quotes.zem");
+    // DHCP on: a unit is sent no address, and this file names none.
+    rig.editor.ImportFileText("[SD2]\r\n[DHCP1]\r\n[NI1\"S\"1\"]\r\n[NO1\"a\"b\"]\r\n[NO2\"x]y\"z\"]\r\n",
+                              "quotes.zem");
     QVERIFY(rig.editor.HasConfiguration());
     rig.ctl.SetReplyLimitMs(5000);
     rig.ctl.ExportConfiguration();

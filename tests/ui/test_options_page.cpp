@@ -136,6 +136,46 @@ class TestOptionsPage : public QObject {
     QCOMPARE(p.editor.model.unit.Options.Gateway, std::string("10.0.0.9"));
   }
 
+  // While DHCP is off, a field whose text a unit cannot use is framed in red
+  // and says why in its tooltip; the mark goes with DHCP on or a sound text.
+  void unsoundAddressesAreMarked_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("dhcp");
+    QTest::addColumn<QString>("tooltip");  // empty: no mark
+    QTest::newRow("placeholder") << "Gateway" << false << "Gateway \"Gateway\" is not an IPv4 address";
+    QTest::newRow("empty") << "" << false << "Gateway \"\" is not an IPv4 address";
+    QTest::newRow("three parts") << "10.0.1" << false << "Gateway \"10.0.1\" is not an IPv4 address";
+    QTest::newRow("sound") << "10.0.0.1" << false << "";
+    QTest::newRow("placeholder, DHCP on") << "Gateway" << true << "";
+  }
+
+  void unsoundAddressesAreMarked() {
+    QFETCH(QString, text);
+    QFETCH(bool, dhcp);
+    QFETCH(QString, tooltip);
+    OptionsPage p;
+    // Marked from the start, before anything is imported.
+    QCOMPARE(p.Edit("IPAddress")->toolTip(), QString("IP address \"IPAddress\" is not an IPv4 address"));
+    p.editor.ImportFileText(kNamed + "[IP10.0.0.5]\r\n[NM255.0.0.0]\r\n", "x.zem");
+    QVERIFY(p.Edit("IPAddress")->toolTip().isEmpty());
+    QVERIFY(p.Edit("IPAddress")->styleSheet().isEmpty());
+    QCOMPARE(p.Edit("Netmask")->toolTip(), QString());
+    QLineEdit* gateway = p.Edit("Gateway");
+    gateway->selectAll();
+    QTest::keyClick(gateway, Qt::Key_Delete);
+    QTest::keyClicks(gateway, text);
+    if (dhcp) QTest::mouseClick(p.Find<QCheckBox>("DHCPCheckbox"), Qt::LeftButton);
+    QCOMPARE(gateway->toolTip(), tooltip);
+    QCOMPARE(gateway->styleSheet().contains("red"), !tooltip.isEmpty());
+    // DHCP toggled (and back through undo) moves the mark with it.
+    QTest::mouseClick(p.Find<QCheckBox>("DHCPCheckbox"), Qt::LeftButton);
+    QCOMPARE(gateway->toolTip().isEmpty(), text == "10.0.0.1" || !dhcp);
+    p.editor.Undo();
+    QCOMPARE(gateway->toolTip(), tooltip);
+    // The field keeps what was typed: nothing is checked away.
+    QCOMPARE(gateway->text(), text);
+  }
+
   void displayLevelShowsItsPercentage() {
     OptionsPage p;
     p.editor.ImportFileText(kNamed, "x.zem");

@@ -27,10 +27,10 @@ auto Seen(const zem::test::WindowFixture& w) {
                     w.prompts->errors, w.editor->HasConfiguration(), w.window->Controller().CheckedMode());
 }
 
-// Drags `path` over the window and drops it; whether the drop was taken.
-bool Drop(MainWindow& window, const QString& path) {
+// Drags `urls` over the window and drops them; whether the drop was taken.
+bool Drop(MainWindow& window, const QList<QUrl>& urls) {
   QMimeData data;
-  data.setUrls({QUrl::fromLocalFile(path)});
+  data.setUrls(urls);
   QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(&window, &enter);
   QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -38,6 +38,7 @@ bool Drop(MainWindow& window, const QString& path) {
   QCoreApplication::processEvents();  // the import runs after the drop
   return enter.isAccepted() && drop.isAccepted();
 }
+bool Drop(MainWindow& window, const QString& path) { return Drop(window, {QUrl::fromLocalFile(path)}); }
 
 }  // namespace
 
@@ -98,6 +99,37 @@ class TestWindowOpen : public QObject, private zem::test::WindowFixture {
     QCOMPARE(prompts->errors.empty(), QFile::exists(file));
     // Only a file that was imported goes on the recent list.
     QCOMPARE(window->Controller().Settings().RecentFiles(), imported ? Paths{Bytes(file)} : Paths{});
+  }
+
+  // Only a local *.zem file is taken from a drop, the first among its URLs;
+  // otherwise the status names the first URL refused.
+  void dropsTakeLocalConfigurationFiles_data() {
+    QTest::addColumn<QStringList>("urls");
+    QTest::addColumn<QByteArray>("taken");    // the path opened
+    QTest::addColumn<QByteArray>("refused");  // or the name the status gives
+    const auto row = [](const char* name, const QStringList& urls, QByteArray taken, QByteArray refused) {
+      QTest::newRow(name) << urls << taken << refused;
+    };
+    row("local", {"file:///tmp/x.zem"}, "/tmp/x.zem", "");
+    row("any case", {"file:///tmp/X.ZEM"}, "/tmp/X.ZEM", "");
+    row("localhost", {"file://localhost/tmp/x.zem"}, "/tmp/x.zem", "");
+    row("Latin-1 byte", {"file:///tmp/caf%E9.zem"}, "/tmp/caf\xe9.zem", "");
+    row("other host", {"file://otherhost/x.zem"}, "", "file://otherhost/x.zem");
+    row("NUL in the path", {"file:///tmp/secret.txt%00.zem"}, "", "/tmp/secret.txt%00.zem");
+    row("not .zem, named first", {"file:///tmp/notes.txt", "http://h/a.zem"}, "", "/tmp/notes.txt");
+    row("http", {"http://example.com/x.zem"}, "", "http://example.com/x.zem");
+    row("second taken", {"file:///tmp/a.txt", "file:///tmp/b.zem"}, "/tmp/b.zem", "");
+  }
+  void dropsTakeLocalConfigurationFiles() {
+    QFETCH(QStringList, urls);
+    QFETCH(QByteArray, taken);
+    QFETCH(QByteArray, refused);
+    QList<QUrl> dropped;
+    for (const QString& url : urls) dropped << QUrl(url);
+    QCOMPARE(Drop(*window, dropped), !taken.isEmpty());
+    QCOMPARE(window->Controller().LastOpenedFile(), taken.toStdString());
+    if (!refused.isEmpty())
+      QCOMPARE(editor->status.Text(), MainWindow::kNotConfigurationStatus + refused.toStdString());
   }
 
   // A drop, the unsaved guard and File > Open Recent; nothing opens while a

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <tuple>
+#include <utility>
 
 #include "command/command_writer.h"
 #include "editor/editor.h"
@@ -79,9 +81,10 @@ enum ExportFault {
   Cancelled
 };
 
-// Where a value that would not read back comes in, and where it goes.
-enum class Entry { NameGrid, OptionField, Import, Build, Convert, Push };
-enum class Mode { File, Telnet, Serial };
+// What the read-back check finds, by kind, and where the configuration goes:
+// the window's exports or zemctl's writers.
+enum class Finding { Corruption, Loss, Unsound };
+enum class Dest { File, Telnet, Serial, Changes, Convert, Pull, Push, Backup, Build };
 
 }  // namespace
 
@@ -385,104 +388,204 @@ class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
     QCOMPARE(window->isWindowModified(), !saved);
   }
 
-  // Values whose export would not read back as itself are refused, whichever
-  // way they came in: the name grids and option fields (exported to a file,
-  // over Telnet or over serial), and zemctl. `where` names the grid and row,
-  // the field, or the text of the JSON dump that the value replaces.
-  void valuesThatWouldNotReadBackAreRefused_data() {
-    QTest::addColumn<Entry>("entry");
-    QTest::addColumn<Mode>("mode");
+  // Each kind of finding, through every way out. Corruption is refused
+  // everywhere; a loss is written and sent with a warning (refused with
+  // --strict, and by build); an address a unit cannot use is refused on the
+  // way to a unit only. `where` is the grid and row or the field the value is
+  // typed into, the JSON text it replaces (build), or empty: the value is a
+  // line of the configuration (of the file, or of the unit for a pull, a
+  // backup and Export Changes). `line` is what the file or the unit gets.
+  void findingsByKind_data() {
+    QTest::addColumn<Finding>("finding");
+    QTest::addColumn<Dest>("dest");
+    QTest::addColumn<bool>("strict");
     QTest::addColumn<QString>("where");
     QTest::addColumn<QByteArray>("value");
-    QTest::addColumn<QString>("named");  // what the refusal says
-    const auto row = [](const char* name, Entry entry, Mode mode, const char* where, const QByteArray& value,
-                        const char* named) {
-      QTest::newRow(name) << entry << mode << where << value << named;
+    QTest::addColumn<QString>("named");
+    QTest::addColumn<QByteArray>("line");
+    const auto row = [](const char* name, Finding finding, Dest dest, bool strict, const char* where,
+                        const QByteArray& value, const char* named, const char* line = "") {
+      QTest::newRow(name) << finding << dest << strict << where << value << named << QByteArray(line);
     };
-    const QByteArray nul(1, '\0');
-    const char* noMode = "zone 1 volume would be lost on reading back: no DSP mode is chosen";
-    row("zone name", Entry::NameGrid, Mode::File, "StringGrid2:5", "[VO1R0]",
+    using enum Dest;
+    const Finding bad = Finding::Corruption, lost = Finding::Loss, unsound = Finding::Unsound;
+    row("corrupt: zone name, file", bad, File, false, "StringGrid2:5", "[VO1R0]",
         "zone 6 name \"[VO1R0]\" would read back as a volume command");
-    row("favorite name", Entry::NameGrid, Mode::Telnet, "StringGrid5:2", "x[VO1R0]",
+    row("corrupt: favorite name, telnet", bad, Telnet, false, "StringGrid5:2", "x[VO1R0]",
         "favorite 3 name \"x[VO1R0]\" would read back as a volume command");
-    row("source name", Entry::NameGrid, Mode::Serial, "StringGrid3:1", "[NO1\"a\"]",
+    row("corrupt: source name, serial", bad, Serial, false, "StringGrid3:1", "[NO1\"a\"]",
         "source 2 name \"[NO1\"a\"]\" would read back as a zone name command");
-    row("empty IP address", Entry::OptionField, Mode::Telnet, "IPAddress", "",
-        "IP address is empty, and an empty text is not read back");
-    // A mode the zone page cannot show leaves the zone without one.
-    row("zone without a mode", Entry::Import, Mode::File, "", "[EO1M9]", noMode);
-    row("convert", Entry::Convert, Mode::File, "", "[EO1M9]", noMode);
-    row("push", Entry::Push, Mode::Telnet, "", "[EO1M9]", noMode);
-    row("build: name", Entry::Build, Mode::File, "Room 1", "[VO1R0]",
+    const char* bracket = "IP address holds \"]\"";
+    for (const auto& [name, dest] : {std::pair{"corrupt: file", File},
+                                     {"corrupt: telnet", Telnet},
+                                     {"corrupt: changes", Changes},
+                                     {"corrupt: convert", Convert},
+                                     {"corrupt: pull", Pull},
+                                     {"corrupt: push", Push},
+                                     {"corrupt: backup", Backup}})
+      row(name, bad, dest, false, "", "[IP10.0]1]", bracket);
+    row("corrupt: build name", bad, Build, false, "Room 1", "[VO1R0]",
         "zones[0].name: \"[VO1R0]\" would read back as a volume command");
-    row("build: bracket", Entry::Build, Mode::File, "192.168.1.50", "10.0]1",
+    row("corrupt: build bracket", bad, Build, false, "192.168.1.50", "10.0]1",
         "options.ipAddress: holds \"]\"");
-    row("build: NUL", Entry::Build, Mode::File, "192.168.1.50", "10\\u00001",
+    row("corrupt: build NUL", bad, Build, false, "192.168.1.50", "10\\u00001",
         "options.ipAddress: holds the control byte U+0000");
-    row("build: raw NUL", Entry::Build, Mode::File, "Room 1", "a" + nul + "b", "not valid JSON at byte");
+    row("corrupt: build raw NUL", bad, Build, false, "Room 1", "a" + QByteArray(1, '\0') + "b",
+        "not valid JSON at byte");
+
+    // A zone in Lowpass mode that reported no lowpass.
+    const char* lowpass = "zone 2 lowpass -1 is negative and would not be read back";
+    for (const auto& [name, dest, strict] : {std::tuple{"lost: file", File, false},
+                                             {"lost: telnet", Telnet, false},
+                                             {"lost: serial", Serial, false},
+                                             {"lost: changes", Changes, false},
+                                             {"lost: convert", Convert, false},
+                                             {"lost: convert --strict", Convert, true},
+                                             {"lost: pull", Pull, false},
+                                             {"lost: pull --strict", Pull, true},
+                                             {"lost: push", Push, false},
+                                             {"lost: push --strict", Push, true},
+                                             {"lost: backup", Backup, false},
+                                             {"lost: backup --strict", Backup, true}})
+      row(name, lost, dest, strict, "", "[EO2M4]", lowpass, "[EO2LP-1]");
+
+    const char* threeParts = "IP address \"192.168.1\" is not an IPv4 address";
+    for (const auto& [name, dest, strict] : {std::tuple{"unsound: file", File, false},
+                                             {"unsound: telnet", Telnet, false},
+                                             {"unsound: changes", Changes, false},
+                                             {"unsound: convert", Convert, false},
+                                             {"unsound: convert --strict", Convert, true},
+                                             {"unsound: pull", Pull, false},
+                                             {"unsound: push", Push, false},
+                                             {"unsound: push --strict", Push, true},
+                                             {"unsound: backup", Backup, false}})
+      row(name, unsound, dest, strict, "", "[IP192.168.1]", threeParts, "[IP192.168.1]");
+    row("unsound: empty field, telnet", unsound, Telnet, false, "IPAddress", "",
+        "IP address \"\" is not an IPv4 address");
+    row("unsound: placeholder netmask, serial", unsound, Serial, false, "Netmask", "Netmask",
+        "Netmask \"Netmask\" is not an IPv4 address");
+    row("unsound: placeholder gateway, file", unsound, File, false, "Gateway", "Gateway",
+        "Gateway \"Gateway\" is not an IPv4 address", "[GWGateway]");
   }
 
-  void valuesThatWouldNotReadBackAreRefused() {
-    QFETCH(Entry, entry);
-    QFETCH(Mode, mode);
+  void findingsByKind() {
+    QFETCH(Finding, finding);
+    QFETCH(Dest, dest);
+    QFETCH(bool, strict);
     QFETCH(QString, where);
     QFETCH(QByteArray, value);
     QFETCH(QString, named);
+    QFETCH(QByteArray, line);
     using zem::test::Zemctl;
+    const bool toUnit =
+        dest == Dest::Telnet || dest == Dest::Serial || dest == Dest::Changes || dest == Dest::Push;
+    const bool refused = finding == Finding::Corruption ||
+                         (finding == Finding::Loss && (strict || dest == Dest::Build)) ||
+                         (finding == Finding::Unsound && toUnit);
     QTemporaryDir dir;
     const QString in = dir.filePath("in.zem"), json = dir.filePath("in.json"), out = dir.filePath("out.zem");
-    QVERIFY(mode == Mode::File || (mode == Mode::Telnet ? UseTelnet({}) : UseSerial({})));
-    const QByteArray configuration =
-        QByteArray::fromStdString(zem::ZemFileText(zem::GenerateConfiguration(8, 24)));
+    const std::vector<std::string> clean = zem::GenerateConfiguration(8, 24);
+    std::vector<std::string> carrying = clean;
+    if (where.isEmpty()) carrying.push_back(value.toStdString());
+    // The unit holds the value when it is pulled from it.
+    SimOptions options;
+    options.configLines =
+        dest == Dest::Pull || dest == Dest::Backup || dest == Dest::Changes ? carrying : clean;
+    if (dest == Dest::Serial) {
+      QVERIFY(UseSerial(options));
+    } else if (dest != Dest::File && dest != Dest::Convert && dest != Dest::Build) {
+      QVERIFY(UseTelnet(options));
+    }
 
-    if (entry == Entry::Build || entry == Entry::Convert || entry == Entry::Push) {
-      zem::test::Write(in, configuration + (entry == Entry::Build ? QByteArray() : value + "\r\n"));
-      zem::test::Run run;
-      if (entry == Entry::Build) {
+    if (dest >= Dest::Convert) {
+      zem::test::Write(in,
+                       QByteArray::fromStdString(zem::ZemFileText(dest == Dest::Backup ? clean : carrying)));
+      const QStringList link{"--telnet", host, "--timeout", "5"};
+      QStringList args;
+      if (dest == Dest::Convert) args = QStringList{"convert", in, "-o", out};
+      if (dest == Dest::Pull) args = QStringList{"pull"} + link + QStringList{"-o", out};
+      if (dest == Dest::Push) args = QStringList{"push", in} + link;
+      if (dest == Dest::Backup) args = QStringList{"push", in} + link + QStringList{"--backup", out};
+      if (dest == Dest::Build) {
         QCOMPARE(Zemctl({"dump", in, "--json", "-o", json}).status, 0);
         zem::test::Write(json,
                          zem::test::Read(json).replace('"' + where.toLatin1() + '"', '"' + value + '"'));
-        run = Zemctl({"build", json, "-o", out, "--keep-out-of-range"});
-      } else if (entry == Entry::Convert) {
-        run = Zemctl({"convert", in, "-o", out});
-      } else {
-        // The simulated unit answers while zemctl runs: a push that went ahead would not end in 2.
-        run = Zemctl({"push", in, "--telnet", host, "--timeout", "5"});
+        args = QStringList{"build", json, "-o", out, "--keep-out-of-range"};
       }
-      QCOMPARE(run.status, entry == Entry::Build ? 1 : 2);
+      if (strict) args << "--strict";
+      // The simulated unit answers while zemctl runs.
+      const zem::test::Run run = Zemctl(args);
+      const int refusal = dest == Dest::Build ? 1 : dest == Dest::Backup ? 5 : 2;
+      QCOMPARE(run.status, refused ? refusal : 0);
       QVERIFY2(run.err.contains(named.toLatin1()), run.err.constData());
-      QVERIFY(!QFile::exists(out));
+      if (dest != Dest::Build)
+        QVERIFY2(run.err.contains("zemctl: warning: " + named.toLatin1()) == !refused, run.err.constData());
+      if (dest != Dest::Push) QCOMPARE(QFile::exists(out), !refused);
+      if (!refused && dest != Dest::Push) QVERIFY(zem::test::Read(out).contains("\r\n" + line + "\r\n"));
+      if (sim) {
+        QCOMPARE(sim->Recorded().empty(), refused || dest == Dest::Pull);
+        if (dest == Dest::Push && !refused) QVERIFY(zem::test::Contains(sim->Recorded(), line.toStdString()));
+      }
       return;
     }
 
-    editor->ImportFileText((configuration + (entry == Entry::Import ? value + "\r\n" : "")).toStdString(),
-                           "u.zem");
-    if (entry == Entry::NameGrid) {
+    if (dest == Dest::Changes) {
+      // What the unit holds becomes known, then one name changes.
+      window->findChild<QAction*>("Import1")->trigger();
+      QCOMPARE(window->Controller().LastOutcome(), TransferController::Outcome::Completed);
+      auto* zones = window->findChild<QTableView*>("StringGrid2");
+      QVERIFY(zones->model()->setData(zones->model()->index(2, 1), QString("Changed")));
+      line = "[NO3\"Changed\"]";
+    } else {
+      editor->ImportFileText(zem::ZemFileText(carrying), "u.zem");
+    }
+    if (where.startsWith("StringGrid")) {
       auto* grid = window->findChild<QTableView*>(where.section(':', 0, 0));
       const QModelIndex cell = grid->model()->index(where.section(':', 1).toInt(), 1);
       QVERIFY(grid->model()->setData(cell, QString::fromLatin1(value)));  // as the in-place editor commits
-    } else if (entry == Entry::OptionField) {
-      window->findChild<QLineEdit*>(where)->selectAll();
-      QTest::keyClick(window->findChild<QLineEdit*>(where), Qt::Key_Delete);
+    } else if (!where.isEmpty()) {
+      auto* field = window->findChild<QLineEdit*>(where);
+      field->selectAll();
+      QTest::keyClick(field, Qt::Key_Delete);
+      QTest::keyClicks(field, QString::fromLatin1(value));
     }
-    if (mode == Mode::File) {
+    if (dest == Dest::File) {
       prompts->saveAnswers.push_back(out.toStdString());
       window->findChild<QAction*>("File2")->trigger();
     }
-    window->findChild<QAction*>("Export1")->trigger();
+    const int heard = sim ? sim->CommandsReceived() + sim->Syncs() : 0;
+    window->findChild<QAction*>(dest == Dest::Changes ? "ExportChanges1" : "Export1")->trigger();
 
-    QCOMPARE(prompts->errors.size(), std::size_t(1));
-    QVERIFY2(QString::fromLatin1(prompts->errors[0].c_str()).contains(named), prompts->errors[0].c_str());
-    QVERIFY(zem::test::Contains(editor->messageLog.Lines(), "  " + named.toStdString()));
-    QCOMPARE(editor->status.Text(), std::string(" Export failed"));
-    // Nothing written or sent, not even a file asked for.
-    QVERIFY(prompts->saveDialogs.empty());
-    QVERIFY(!QFile::exists(out));
-    if (sim) {
-      QTest::qWait(50);
-      QCOMPARE(sim->CommandsReceived() + sim->Syncs(), 0);
+    const std::vector<std::string> log = editor->messageLog.Lines();
+    if (refused) {
+      QCOMPARE(prompts->errors.size(), std::size_t(1));
+      QVERIFY2(QString::fromLatin1(prompts->errors[0].c_str()).contains(named), prompts->errors[0].c_str());
+      QVERIFY(zem::test::Contains(log, "  " + named.toStdString()));
+      QCOMPARE(editor->status.Text(), std::string(" Export failed"));
+      // Nothing written or sent, not even a file asked for.
+      QVERIFY(prompts->saveDialogs.empty());
+      QVERIFY(!QFile::exists(out));
+      if (sim) {
+        QTest::qWait(50);
+        QCOMPARE(sim->CommandsReceived() + sim->Syncs(), heard);
+      }
+      QVERIFY(editor->IsModified() || where.isEmpty());
+      return;
     }
-    QVERIFY(editor->IsModified() || entry == Entry::Import);
+    QVERIFY2(prompts->errors.empty(), prompts->errors.empty() ? "" : prompts->errors[0].c_str());
+    // The warning comes once the export is over, after what it wrote or sent.
+    const auto warning = std::find(log.begin(), log.end(), "Warning: " + named.toStdString());
+    QVERIFY(warning != log.end());
+    QVERIFY(std::find(log.begin(), warning, "[EC]") != warning || dest == Dest::Changes);
+    if (dest == Dest::File) {
+      const QByteArray written = zem::test::Read(out);
+      QVERIFY(written.contains("\r\n" + line + "\r\n"));
+      QVERIFY(!written.contains("Warning"));
+      QVERIFY(written.endsWith("[EC]\r\n"));
+    } else {
+      QVERIFY(zem::test::Contains(sim->Recorded(), line.toStdString()));
+      QCOMPARE(window->Controller().LastOutcome(), TransferController::Outcome::Completed);
+    }
   }
 
   void cancelButtonEndsAWaitingImport() {

@@ -7,8 +7,10 @@
 #include <QSlider>
 #include <QValidator>
 #include <algorithm>
+#include <utility>
 
 #include "editor/options_logic.h"
+#include "editor/read_back_check.h"
 #include "ui/pages/continuing_step.h"
 #include "ui/pages/page_controls.h"
 
@@ -126,6 +128,7 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
     });
   };
   checkInto(dhcp_, &OptionsRec::DHCPEnabled, StepKind::Dhcp);
+  connect(dhcp_, &QCheckBox::toggled, this, &OptionsView::MarkAddresses);
   checkInto(frontPanel_, &OptionsRec::FrontPanelLock, StepKind::FrontPanelLock);
   checkInto(irLockout_, &OptionsRec::IRLockout, StepKind::IRLockout);
   const auto textInto = [&](QLineEdit* edit, std::string OptionsRec::*option, StepKind kind) {
@@ -136,6 +139,7 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
               options.*option = Latin1Bytes(text);
               revision.Bump();
             });
+    connect(edit, &QLineEdit::textChanged, this, &OptionsView::MarkAddresses);
   };
   textInto(ipAddress_, &OptionsRec::IPAddress, StepKind::IPAddress);
   textInto(netmask_, &OptionsRec::Netmask, StepKind::Netmask);
@@ -162,6 +166,23 @@ void OptionsView::SyncFromEditor() {
   pages::SetSliderValue(displayLevel_, options.DisplayLevel);
   pages::SetLabelText(displayLevelText_, Latin1(editor_.model.screen.DisplayLabel));
   pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
+  MarkAddresses();
+}
+
+void OptionsView::MarkAddresses() {
+  const OptionsRec& options = editor_.model.unit.Options;
+  const std::pair<QLineEdit*, ExportedField::Kind> fields[] = {{ipAddress_, ExportedField::Kind::IPAddress},
+                                                               {netmask_, ExportedField::Kind::Netmask},
+                                                               {gateway_, ExportedField::Kind::Gateway}};
+  for (const auto& [edit, kind] : fields) {
+    const std::string text = Latin1Bytes(edit->text());
+    const bool unsound = !options.DHCPEnabled && !IsDottedQuad(text);
+    const QString why = unsound ? Latin1(NotAnAddress(kind, text).Text()) : QString();
+    if (edit->toolTip() == why) continue;
+    // On this field only: the frame must show whatever the style draws.
+    edit->setStyleSheet(unsound ? QStringLiteral("QLineEdit { border: 2px solid red; }") : QString());
+    edit->setToolTip(why);
+  }
 }
 
 }  // namespace zem

@@ -24,6 +24,10 @@ class OptionsView : public QWidget {
   void SyncFromEditor();
 
  private:
+  // While DHCP is off, frames in red each address field whose text a unit
+  // cannot use and says why in its tooltip; clears the mark otherwise.
+  void MarkAddresses();
+
   Editor& editor_;
   [[maybe_unused]] Prompts& prompts_;  // the page opens no dialog
 

@@ -93,6 +93,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // line, dropped on the window or chosen from File > Open Recent.
   void OpenConfigurationFile(const std::string& path);
   static constexpr const char* kBusyOpenStatus = " A transfer is running: the file was not opened";
+  // A drop with no local *.zem file: this, then the first URL's name.
+  static constexpr const char* kNotConfigurationStatus = " Not a configuration file: ";
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -100,7 +102,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // its screen is fitted to it.
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-  // A *.zem file dropped on the window is opened.
+  // A local *.zem file dropped on the window is opened; any other drop of
+  // files or URLs is refused on the status line.
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
