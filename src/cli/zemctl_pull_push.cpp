@@ -7,6 +7,8 @@
 #include <system_error>
 #include <utility>
 
+#include <unistd.h>
+
 #include "cli/zemctl.h"
 #include "command/command_writer.h"
 #include "editor/editor.h"
@@ -169,10 +171,18 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
   if (!ChooseMode(ctl, prompts, link)) return kExitFailed;
 
   std::string lastStatus;
+  // A wait counts seconds in place, which only a terminal shows as such.
+  const bool terminal = ::isatty(STDERR_FILENO) == 1;
+  std::size_t shownWidth = 0;
   editor.status.SetOnChange([&](const std::string& status) {
-    if (status.rfind(" Sending line ", 0) != 0) return;
-    lastStatus = status.substr(1);
-    std::fprintf(stderr, "\r%s", lastStatus.c_str());
+    const bool sending = status.rfind(" Sending line ", 0) == 0;
+    if (!sending && !(terminal && status.rfind(" Waiting for the unit's answer ", 0) == 0)) return;
+    if (sending) lastStatus = status.substr(1);
+    // Blanks over what is left of a longer line shown before.
+    const std::string text = status.substr(1);
+    std::fprintf(stderr, "\r%s%s", text.c_str(),
+                 std::string(shownWidth - std::min(shownWidth, text.size()), ' ').c_str());
+    shownWidth = text.size();
     std::fflush(stderr);
   });
   if (lines) {
@@ -180,7 +190,7 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
   } else {
     ctl.ExportConfiguration();
   }
-  if (!lastStatus.empty()) std::fputc('\n', stderr);
+  if (shownWidth > 0) std::fputc('\n', stderr);
 
   editor.status.SetOnChange(nullptr);  // lastStatus ends here
   // How the export ended, as the window's status line says it.
@@ -209,6 +219,8 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
       if (ctl.ErrorReplies() > 0) PrintError(ctl.RefusedText());
       return kExitFailed;
     case TransferController::Outcome::Failed:
+      // Broken off by the unit: how far it got, then the link's own word.
+      if (ending != "Export failed") PrintError(ending);
       PrintError(ErrorBoxText(ctl.LastFailure()) + " (" + where + ")");
       return kExitFailed;
     default:

@@ -90,7 +90,8 @@ void TelnetLink::StopWatching() {
 }
 
 LinkFailure TelnetLink::ClosedFailure() const {
-  return LinkFailure(peerReset_ ? kLinkResetText : kLinkClosedText, LinkFailure::Kind::Closed);
+  return peerReset_ ? LinkFailure(kLinkResetText, LinkFailure::Kind::Reset)
+                    : LinkFailure(kLinkClosedText, LinkFailure::Kind::Closed);
 }
 
 std::string TelnetLink::PortProblem(const std::string& text) {

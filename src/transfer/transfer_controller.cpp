@@ -109,7 +109,8 @@ void TransferController::EndRun(const char* what, const std::string* failure, bo
   if (cancelled) {
     run_.outcome = Outcome::Cancelled;
     editor_.messageLog.AppendLine(std::string(what) + " cancelled.");
-    editor_.status.Set(" " + std::string(what) + " cancelled");
+    // An export to the unit says how far it got.
+    editor_.status.Set(run_.sentOver ? CancelledExportEnding() : " " + std::string(what) + " cancelled");
   } else if (failure) {
     run_.outcome = Outcome::Failed;
     run_.failure = *failure;

@@ -147,6 +147,9 @@ class TransferController : public QObject {
  private:
   class BusyScope;
 
+  // How the unit ended the link under an export.
+  enum class LinkBreak { None, Closed, Reset, PortLost };
+
   // Everything one import or export knows and finds. It starts afresh with
   // each run and stays for the caller to read once the run is over.
   struct RunState {
@@ -170,6 +173,9 @@ class TransferController : public QObject {
     // Export.
     std::size_t commandCount = 0;  // command lines the export sends
     int linesSent = 0;
+    int commandsAnswered = 0;        // of them, answered by the unit
+    const char* sentOver = nullptr;  // "Telnet" or "Serial" once the export goes to the unit
+    LinkBreak brokenBy = LinkBreak::None;
     std::string lastLineSent;
     bool countErrorReplies = false;  // bytes received now answer a line sent
     int errorReplyProgress = 0;
@@ -249,6 +255,9 @@ class TransferController : public QObject {
   void NoteReplyByte(char byte);
   // The status text an export to the unit ends with; logs the refused commands.
   std::string ExportEnding(const char* link, int limitMs);
+  // How far an export that the unit broke off or the user cancelled got.
+  std::string StopPoint() const;
+  std::string CancelledExportEnding() const;
 
   Editor& editor_;
   Prompts& prompts_;

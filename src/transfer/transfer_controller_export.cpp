@@ -1,5 +1,6 @@
 // The export run: the configuration to a file, or line by line to the unit
 // over Telnet or a serial port, each line waiting for the unit's answer.
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <algorithm>
 #include <stdexcept>
@@ -23,6 +24,40 @@ std::string SendingStatus(int sent, std::size_t total) {
 
 // Lines the unit is sent; an export's empty lines only separate its blocks.
 bool IsCommandLine(const std::string& line) { return !line.empty() && line.front() == '['; }
+
+// An answer that takes longer than this is shown being awaited.
+constexpr qint64 kWaitShownAfterMs = 2000;
+
+// While one answer is awaited: once it takes longer than kWaitShownAfterMs
+// the status line says what is awaited, counting the whole seconds since
+// the line went, so a unit that never answers is seen waiting, not hung.
+class AnswerWait {
+ public:
+  AnswerWait(StatusLine& status, std::string awaited) : status_(status), awaited_(std::move(awaited)) {
+    since_.start();
+  }
+  // The longest a wait may last before the count changes.
+  int MsToNextChange() const {
+    const qint64 elapsed = since_.elapsed();
+    return static_cast<int>(std::max(kWaitShownAfterMs, (elapsed / 1000 + 1) * 1000) - elapsed);
+  }
+  void Show() {
+    const qint64 elapsed = since_.elapsed();
+    if (elapsed < kWaitShownAfterMs || elapsed / 1000 == shown_) return;
+    shown_ = elapsed / 1000;
+    status_.Set(" Waiting for the unit's answer to " + awaited_ + " (" + std::to_string(shown_) + " s)");
+  }
+
+ private:
+  StatusLine& status_;
+  std::string awaited_;
+  QElapsedTimer since_;
+  qint64 shown_ = -1;
+};
+
+std::string AwaitedCommand(int number, std::size_t total) {
+  return "command " + std::to_string(number) + " of " + std::to_string(total);
+}
 
 }  // namespace
 
@@ -88,7 +123,7 @@ void TransferController::RunExportFrame(void (TransferController::*run)()) {
   // Nothing done (a dialog cancelled): the status line is as it was.
   if (editor_.status.Text() == kExportingStatus) editor_.status.Set(before);
   if (failure) {
-    editor_.status.Set(" Export failed");
+    editor_.status.Set(run_.brokenBy != LinkBreak::None ? ExportEnding(run_.sentOver, 0) : " Export failed");
     prompts_.ShowError(*failure);
   }
 }
@@ -172,10 +207,18 @@ void TransferController::SendToUnit(const std::vector<std::string>& lines) {
     if (IsCommandLine(line)) commands.push_back(line);
   run_.commandCount = commands.size();
   run_.outcome = Outcome::Completed;
-  if (mode_ == Mode::Telnet) {
-    ExportTelnet(commands);
-  } else if (mode_ == Mode::Serial) {
-    ExportSerial(commands);
+  try {
+    if (mode_ == Mode::Telnet) {
+      run_.sentOver = "Telnet";
+      ExportTelnet(commands);
+    } else if (mode_ == Mode::Serial) {
+      run_.sentOver = "Serial";
+      ExportSerial(commands);
+    }
+  } catch (const LinkFailure& e) {
+    // Still a failure for the error box; the ending says how far it got.
+    if (e.Closed()) run_.brokenBy = e.Reset() ? LinkBreak::Reset : LinkBreak::Closed;
+    throw;
   }
 }
 
@@ -243,15 +286,20 @@ void TransferController::ExportTelnet(const std::vector<std::string>& commands) 
 // the line was sent, whatever bytes come without the reply's end. Past it,
 // or past the run's deadline, the export stops as a serial one does and
 // this returns false. `lineReply`: the answer to a line, whose "(ERROR)" is
-// counted.
+// counted, rather than to the opening "[]".
 bool TransferController::WaitTelnetReply(bool lineReply) {
   run_.countErrorReplies = lineReply;
   const QDeadlineTimer until = Bounded(QDeadlineTimer(waitLimitMs_));
+  AnswerWait shown(editor_.status,
+                   lineReply ? AwaitedCommand(run_.linesSent, run_.commandCount) : "the opening []");
   for (;;) {
     ThrowIfCancelled();
     telnet_.CheckPeerClosed();
     if (!telnet_.IsConnected()) return true;
-    if (!telnet_.WaitForInput(until)) {
+    const bool input = telnet_.WaitForInput(std::min(until, QDeadlineTimer(shown.MsToNextChange())));
+    shown.Show();
+    if (!input && !until.hasExpired()) continue;
+    if (!input) {
       editor_.receivedText.AppendLine(run_.deadline.hasExpired()
                                           ? "Breaking; " + WaitEndText(false)
                                           : "Breaking; no response in " + DurationText(waitLimitMs_));
@@ -263,7 +311,10 @@ bool TransferController::WaitTelnetReply(bool lineReply) {
     const std::string_view reply = unread.substr(0, end == std::string_view::npos ? unread.size() : end + 1);
     for (const char c : reply) NoteReplyByte(c);
     telnet_.Consume(reply.size());
-    if (end != std::string_view::npos) return true;
+    if (end != std::string_view::npos) {
+      if (lineReply) ++run_.commandsAnswered;
+      return true;
+    }
     ProcessPendingEvents();
   }
 }
@@ -285,17 +336,38 @@ std::string TransferController::RefusedText() const {
   return text;
 }
 
+// How far an export got: " after command K of M" or " before the first
+// command". Where the unit broke the link off or the user cancelled, K is the
+// number of commands the unit answered: those it surely took; the next one
+// may have gone out unanswered. Where no answer came in time, K is the
+// command left unanswered, as "no response in 30 seconds after command K"
+// reads (0: the opening "[]").
+std::string TransferController::StopPoint() const {
+  return run_.commandsAnswered == 0 ? std::string(" before the first command")
+                                    : " after " + AwaitedCommand(run_.commandsAnswered, run_.commandCount);
+}
+
+std::string TransferController::CancelledExportEnding() const {
+  return std::string(" ") + run_.sentOver + " Export cancelled" + StopPoint();
+}
+
 std::string TransferController::ExportEnding(const char* link, int limitMs) {
   if (run_.errorReplies > 0) editor_.messageLog.AppendLine(RefusedText());
   const std::string head = std::string(" ") + link + " Export ";
   const std::string of = " of " + std::to_string(run_.commandCount);
   const std::string after = run_.linesSent == 0 ? std::string(" before the first command")
                                                 : " after command " + std::to_string(run_.linesSent) + of;
+  if (run_.brokenBy != LinkBreak::None || run_.outcome == Outcome::Incomplete) {
+    if (run_.unitReached) editor_.messageLog.AppendLine("The unit may hold part of the new configuration.");
+    const char* how = run_.brokenBy == LinkBreak::Reset      ? "the unit reset the connection"
+                      : run_.brokenBy == LinkBreak::PortLost ? "the port was lost"
+                                                             : "the unit closed the connection";
+    return head + "Incomplete: " + how + StopPoint();
+  }
   if (run_.outcome == Outcome::NoReply && run_.deadlinePassed)
     return head + "Incomplete: the transfer reached its deadline of " + DurationText(deadlineMs_) + after;
   if (run_.outcome == Outcome::NoReply)
     return head + "Incomplete: no response in " + DurationText(limitMs) + after;
-  if (run_.outcome == Outcome::Incomplete) return head + "Incomplete: the unit closed the connection" + after;
   if (run_.errorReplies > 0)
     return head + "Complete: " + std::to_string(run_.errorReplies) + of + " commands refused";
   return head + "Complete";
@@ -307,8 +379,14 @@ void TransferController::ExportSerial(const std::vector<std::string>& commands) 
   // A port that was lost or never chosen is opened again as an import
   // does; "Serial Export Complete" with nothing sent would be a lie.
   if (!serial_.IsPortOpen()) OpenPortAsking();
+  const auto throwIfLost = [this] {
+    if (!run_.portLost) return;
+    run_.brokenBy = LinkBreak::PortLost;
+    throw LinkFailure("The serial port " + serial_.Device() + " was lost");
+  };
   if (serial_.IsPortOpen()) {
     for (const std::string& line : commands) {
+      throwIfLost();  // between two answers too: not sent to a closed port
       editor_.status.Set(SendingStatus(run_.linesSent, commands.size()));
       editor_.receivedText.AppendLine("Sending: " + line);
       monitor_.replyEndSeen = false;
@@ -316,15 +394,23 @@ void TransferController::ExportSerial(const std::vector<std::string>& commands) 
       replyWatchdog_.stop();
       replyWatchdog_.start();
       run_.unitReached = true;
-      serial_.SendText(line);
+      try {
+        serial_.SendText(line);
+      } catch (const LinkFailure&) {
+        throwIfLost();  // a write that failed as the port went away
+        throw;
+      }
       ++run_.linesSent;
       run_.lastLineSent = line;
+      AnswerWait shown(editor_.status, AwaitedCommand(run_.linesSent, commands.size()));
       while (!monitor_.replyEndSeen && replyWatchdog_.isActive() && !run_.deadline.hasExpired()) {
         ThrowIfCancelled();
-        if (run_.portLost) throw LinkFailure("The serial port " + serial_.Device() + " was lost");
+        throwIfLost();
+        const qint64 slice = std::min(250, shown.MsToNextChange());
         wait_.Wait(run_.deadline.isForever()
-                       ? 250
-                       : static_cast<int>(std::min<qint64>(run_.deadline.remainingTime(), 250)));
+                       ? static_cast<int>(slice)
+                       : static_cast<int>(std::min<qint64>(run_.deadline.remainingTime(), slice)));
+        shown.Show();
       }
       if (!monitor_.replyEndSeen) {
         editor_.receivedText.AppendLine(replyWatchdog_.isActive()
@@ -334,6 +420,7 @@ void TransferController::ExportSerial(const std::vector<std::string>& commands) 
         run_.outcome = Outcome::NoReply;
         break;
       }
+      ++run_.commandsAnswered;
     }
   }
   run_.countErrorReplies = false;

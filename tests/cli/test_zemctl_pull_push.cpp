@@ -1,5 +1,8 @@
 // zemctl pull and push, the real binary against an in-process simulated unit.
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -143,6 +146,10 @@ class TestZemctlPullPush : public QObject {
     QVERIFY(tcp.ListenTcp(0, QHostAddress::LocalHost, &error));
     const Run closed = Zemctl({"push", in, "--telnet", Host(tcp)});
     QCOMPARE(closed.status, 1);
+    QVERIFY2(closed.err.contains(
+                 "zemctl: Telnet Export Incomplete: the unit closed the connection after command 4 of " +
+                 std::to_string(sent.size()) + "\n"),
+             closed.err.constData());
     QVERIFY(closed.err.contains("Connection Closed Gracefully."));
     QVERIFY(closed.err.contains(sent[3]) || closed.err.contains(sent[4]));
 
@@ -350,6 +357,34 @@ class TestZemctlPullPush : public QObject {
     QCOMPARE(push.status, 1);
     QVERIFY2(push.err.contains("The serial port " + pushed.PtyPath() + " was lost."), push.err.constData());
     QCOMPARE(pushed.Recorded().size(), std::size_t{3});
+  }
+
+  // A long wait is shown counting on a terminal only; the ending either way.
+  void pushShowsALongWaitOnATerminal() {
+    SimOptions o;
+    o.silent = true;
+    UnitSim sim(o);
+    std::string error;
+    QVERIFY(sim.ListenTcp(0, QHostAddress::LocalHost, &error));
+    const QStringList push{"push", Source("examples/small-8x24.zem"), "--telnet", Host(sim), "--timeout",
+                           "3"};
+    const Run piped = Zemctl(push);
+    QCOMPARE(piped.status, 1);
+    QVERIFY2(piped.err.contains(
+                 "zemctl: Telnet Export Incomplete: no response in 3 seconds before the first command\n") &&
+                 !piped.err.contains("Waiting"),
+             piped.err.constData());
+
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+    const int held = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);  // the terminal outlives zemctl
+    QCOMPARE(Zemctl(push, {.stderrTo = QString::fromLatin1(::ptsname(terminal))}).status, 1);
+    QByteArray text(4096, '\0');
+    pollfd ready{terminal, POLLIN, 0};
+    text.resize(::poll(&ready, 1, 5000) == 1 ? std::max<ssize_t>(::read(terminal, text.data(), 4096), 0) : 0);
+    ::close(held);
+    ::close(terminal);
+    QVERIFY2(text.contains("\rWaiting for the unit's answer to the opening [] (2 s)"), text.constData());
   }
 
   void pushOfTheFullExampleOverAPty() {

@@ -28,6 +28,7 @@ struct Limits {
   rlim_t memory = 0;    // address space, so a regression cannot eat the machine
   uid_t user = 0;       // run as this user (and group of the same number): needs root
   int timeMs = 60000;   // a run still going then has hung: it is killed
+  QString stderrTo{};   // when given, standard error goes there (a terminal, say), not to Run::err
 };
 
 // `locale`, when given, is the LC_ALL zemctl runs in.
@@ -54,6 +55,7 @@ inline Run Zemctl(const QStringList& args, Limits limits = {}, const QString& lo
       ::setrlimit(RLIMIT_AS, &limit);
     }
   });
+  if (!limits.stderrTo.isEmpty()) p.setStandardErrorFile(limits.stderrTo);
   QEventLoop loop;
   QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
   QTimer::singleShot(limits.timeMs, &loop, &QEventLoop::quit);

@@ -1,5 +1,6 @@
 // Import and export over TCP against the simulated unit on 127.0.0.1.
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -371,21 +372,74 @@ class TestTelnetTransfer : public QObject {
     QVERIFY(!rig.ctl.Busy());
   }
 
-  void silentUnitExportWaitsUntilCancelled() {
-    SimOptions o = Serving(Config());
-    Rig rig(o);
+  // A unit that closes, having read the opening "[]" (or it would be a
+  // reset), got no command: nothing claims it took part of the configuration.
+  void closedAtTheOpeningReachedNoCommand() {
+    QTcpServer closer;
+    QVERIFY(closer.listen(QHostAddress::LocalHost, 0));
+    QObject::connect(&closer, &QTcpServer::newConnection, [&] {
+      QTcpSocket* unit = closer.nextPendingConnection();
+      QObject::connect(unit, &QTcpSocket::readyRead, [unit] {
+        unit->readAll();
+        unit->close();
+      });
+    });
+    Rig rig;
+    rig.editor.ImportFileText(ZemFileText(Config()), "unit.zem");
+    rig.prompts.hostAnswers.push_back("127.0.0.1:" + std::to_string(closer.serverPort()));
+    rig.ctl.ChooseTelnetMode();
+    rig.ctl.ExportConfiguration();
+    QCOMPARE(rig.prompts.errors, std::vector<std::string>{"Connection Closed Gracefully."});
+    QCOMPARE(
+        rig.statuses.back(),
+        std::string(" Telnet Export Incomplete: the unit closed the connection before the first command"));
+    QVERIFY(!AnyContains(rig.editor.messageLog.Lines(), "The unit may hold part"));
+  }
+
+  // An answer that takes long is shown being awaited, counting the seconds,
+  // until it comes (sending goes on) or Cancel ends the wait. %1: the number
+  // of commands.
+  void slowUnitIsShownBeingAwaited_data() {
+    QTest::addColumn<bool>("late");             // every answer 2.5 s late, else none at all
+    QTest::addColumn<QStringList>("statuses");  // shown one after the other; the user cancels at the last
+    QTest::addColumn<QString>("ending");
+    const QString waiting = " Waiting for the unit's answer to ";
+    QTest::newRow("silent") << false
+                            << QStringList{" Exporting...", waiting + "the opening [] (2 s)",
+                                           waiting + "the opening [] (3 s)"}
+                            << " Telnet Export cancelled before the first command";
+    QTest::newRow("late") << true
+                          << QStringList{" Sending line 1 of %1", waiting + "command 1 of %1 (2 s)",
+                                         " Sending line 2 of %1", waiting + "command 2 of %1 (2 s)"}
+                          << " Telnet Export cancelled after command 1 of %1";
+  }
+  void slowUnitIsShownBeingAwaited() {
+    QFETCH(bool, late);
+    QFETCH(QStringList, statuses);
+    QFETCH(QString, ending);
+    Rig rig(Serving(Config()));
     QVERIFY(rig.UseTelnet());
     rig.ctl.ImportConfiguration();
-    rig.sim.Options().silent = true;
     rig.sim.ClearRecord();
-    QTimer::singleShot(400, [&] { rig.ctl.Cancel(); });
+    const QString total = QString::number(NonEmpty(BuildCommandSequence(rig.editor.model)).size());
+    statuses.replaceInStrings("%1", total);
+    rig.sim.Options().silent = !late;
+    rig.sim.Options().trickle = late ? SimOptions::Trickle::Lines : SimOptions::Trickle::None;  // "(OK)"s
+    rig.sim.Options().trickleMs = 2500;
+    QStringList shown;
+    rig.editor.status.SetOnChange([&](const std::string& text) {
+      shown << QString::fromStdString(text);
+      if (shown.back() == statuses.back()) rig.ctl.Cancel();
+    });
+    QTimer::singleShot(20000, &rig.ctl, [&] { rig.ctl.Cancel(); });  // a wait never shown still ends
     rig.ctl.ExportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
+    QVERIFY2(shown.join('|').contains(statuses.join('|')), qPrintable(shown.join('|')));
+    QCOMPARE(QString::fromStdString(rig.editor.status.Text()), ending.replace("%1", total));
     QVERIFY(rig.prompts.errors.empty());
     QCOMPARE(rig.sim.Syncs(), 1);
-    QVERIFY(rig.sim.Recorded().empty());
+    QCOMPARE(rig.sim.Recorded().size(), std::size_t(late ? 2 : 0));
     QCOMPARE(rig.editor.messageLog.Lines().back(), std::string("Export cancelled."));
-    QCOMPARE(rig.editor.status.Text(), std::string(" Export cancelled"));
     QVERIFY(!rig.ctl.Telnet().IsConnected());
     // The model is what the import made; nothing was undone or half-done.
     QVERIFY(rig.editor.HasConfiguration());

@@ -66,8 +66,20 @@ enum Ending {
   NoSourceNamed
 };
 
-// How the unit takes an export.
-enum ExportFault { AllTaken, AllRefused, SomeRefused, NoReply, Reset };
+// How the unit takes an export. It closes (a pty hangs up) or resets after
+// answering 3 commands, or all but the last (late); hangs up as the first
+// comes; or falls silent at the third, where the user cancels.
+enum ExportFault {
+  AllTaken,
+  AllRefused,
+  SomeRefused,
+  NoReply,
+  Closed,
+  ClosedLate,
+  Reset,
+  LostAtOnce,
+  Cancelled
+};
 
 // What the read-back check finds, by kind, and where the configuration goes:
 // the window's exports or zemctl's writers.
@@ -270,13 +282,13 @@ class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
   }
 
   // However an export to the unit ends, the status line, the message log and
-  // the unsaved mark say what the unit did.
+  // the unsaved mark say what the unit did, and how far the export got.
   void exportEndingsSayWhatTheUnitDid_data() {
     QTest::addColumn<bool>("serial");
     QTest::addColumn<int>("fault");
-    QTest::addColumn<QString>("ending");      // %1: the number of commands
+    QTest::addColumn<QString>("ending");      // %1: the number of commands, %2: one less
     QTest::addColumn<QList<int>>("refused");  // of the commands, counted from 1
-    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("error");       // %p: the serial device
     QTest::addColumn<bool>("saved");
     QTest::newRow("telnet, all taken")
         << false << int(AllTaken) << " Telnet Export Complete" << QList<int>{} << "" << true;
@@ -291,8 +303,25 @@ class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
     QTest::newRow("serial, no response")
         << true << int(NoReply) << " Serial Export Incomplete: no response in 1 second after command 1 of %1"
         << QList<int>{} << "" << false;
-    QTest::newRow("telnet, reset") << false << int(Reset) << " Export failed" << QList<int>{}
-                                   << "Connection reset by the unit." << false;
+    const auto broken = [](const char* name, bool serial, ExportFault fault, const char* how,
+                           const char* error) {
+      QTest::newRow(name) << serial << int(fault)
+                          << (serial ? " Serial Export " : " Telnet Export ") + QString(how) << QList<int>{}
+                          << error << false;
+    };
+    const char* closed = "Connection Closed Gracefully.";
+    const char* lost = "The serial port %p was lost";
+    broken("telnet, closed", false, Closed,
+           "Incomplete: the unit closed the connection after command 3 of %1", closed);
+    broken("telnet, closed before the last answer", false, ClosedLate,
+           "Incomplete: the unit closed the connection after command %2 of %1", closed);
+    broken("telnet, reset", false, Reset, "Incomplete: the unit reset the connection after command 3 of %1",
+           "Connection reset by the unit.");
+    broken("serial, port lost", true, Closed, "Incomplete: the port was lost after command 3 of %1", lost);
+    broken("serial, port lost at once", true, LostAtOnce,
+           "Incomplete: the port was lost before the first command", lost);
+    broken("telnet, cancelled", false, Cancelled, "cancelled after command 2 of %1", "");
+    broken("serial, cancelled", true, Cancelled, "cancelled after command 2 of %1", "");
   }
   void exportEndingsSayWhatTheUnitDid() {
     QFETCH(bool, serial);
@@ -320,19 +349,33 @@ class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
     unit.reply = fault == AllRefused ? SimOptions::Reply::Error : SimOptions::Reply::Ok;
     if (fault == SomeRefused) unit.refuseCommands = {2, 5};
     unit.silent = fault == NoReply;
-    if (fault == Reset) {
-      unit.closeAfter = 3;
-      unit.resetOnClose = true;
-    }
+    const std::vector<std::string> commands = NonEmpty(zem::BuildCommandSequence(editor->model));
+    if (fault == Closed || fault == Reset) unit.closeAfter = 3;
+    if (fault == ClosedLate) unit.closeAfter = static_cast<int>(commands.size()) - 1;
+    unit.resetOnClose = fault == Reset;
+    const int third = sim->CommandsReceived() + 3;
+    QObject thisRun;  // the faults end with the test
+    connect(sim.get(), &UnitSim::CommandRecorded, &thisRun, [&] {
+      if (fault == LostAtOnce) sim->ClosePty();
+      if (fault != Cancelled || sim->CommandsReceived() != third) return;
+      unit.silent = true;
+      window->Controller().Cancel();
+    });
     window->Controller().SetReplyLimitMs(1000);
     window->findChild<QAction*>("Export1")->trigger();
 
     // The run in progress is shown from its start, never the last run's end.
     QCOMPARE(shownAtStart, (QStringList{" Importing...", " Exporting..."}));
-    const std::vector<std::string> commands = NonEmpty(zem::BuildCommandSequence(editor->model));
-    QCOMPARE(status->text(), QString(ending).replace("%1", QString::number(commands.size())));
+    QCOMPARE(status->text(), QString(ending)
+                                 .replace("%1", QString::number(commands.size()))
+                                 .replace("%2", QString::number(commands.size() - 1)));
+    error.replace("%p", QString::fromStdString(sim->PtyPath()));
     QCOMPARE(prompts->errors,
              error.isEmpty() ? std::vector<std::string>{} : std::vector<std::string>{error.toStdString()});
+    // Broken off by the unit, with a command sent.
+    QCOMPARE(
+        zem::test::Contains(editor->messageLog.Lines(), "The unit may hold part of the new configuration."),
+        ending.contains("Incomplete: the"));
     std::string refusedLine;
     for (const int number : refused)
       refusedLine += (refusedLine.empty() ? "Refused by the unit: " : ", ") + commands[number - 1];
