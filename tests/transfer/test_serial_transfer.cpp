@@ -313,24 +313,14 @@ class TestSerialTransfer : public QObject {
                  std::to_string(NonEmpty(BuildCommandSequence(rig.editor.model)).size()));
   }
 
-  // A wait for an answer is shown once it takes long; Cancel ends it.
   void cancelledExportKeepsThePortOpen() {
     Rig rig(Serving(Config()));
     QVERIFY(rig.UseSerial());
     rig.ctl.ImportConfiguration();
     rig.sim.Options().silent = true;
-    const std::string total = std::to_string(NonEmpty(BuildCommandSequence(rig.editor.model)).size());
-    const std::string waiting = " Waiting for the unit's answer to command 1 of " + total + " (2 s)";
-    rig.editor.status.SetOnChange([&](const std::string& text) {
-      rig.statuses.push_back(text);
-      if (text == waiting) rig.ctl.Cancel();
-    });
-    QTimer::singleShot(20000, &rig.ctl, [&] { rig.ctl.Cancel(); });  // a wait never shown still ends
+    QTimer::singleShot(400, [&] { rig.ctl.Cancel(); });
     rig.ctl.ExportConfiguration();
     QCOMPARE(rig.ctl.LastOutcome(), Outcome::Cancelled);
-    QCOMPARE(rig.statuses.end()[-3], " Sending line 1 of " + total);
-    QCOMPARE(rig.statuses.end()[-2], waiting);
-    QCOMPARE(rig.statuses.back(), std::string(" Serial Export cancelled before the first command"));
     QCOMPARE(rig.sim.Recorded().size(), std::size_t{1});
     QCOMPARE(rig.editor.messageLog.Lines().back(), std::string("Export cancelled."));
     QVERIFY(!AnyContains(rig.editor.receivedText.Lines(), "Breaking; no response"));

@@ -369,7 +369,6 @@ class TestGridsFavorites : public QObject {
     QTest::newRow("C") << 'C' << false << 7 << "......C.";
     QTest::newRow("V") << 'V' << false << 7 << ".A....V.";
     QTest::newRow("N") << 'N' << false << 5 << ".A......";
-    QTest::newRow("lower case c") << 'c' << false << 7 << "......C.";
     QTest::newRow("v, opened by keyboard") << 'v' << true << 7 << ".A....V.";
     QTest::newRow("x is no item") << 'x' << false << 7 << ".A..V...";
   }

@@ -143,8 +143,6 @@ class TestOptionsPage : public QObject {
     QTest::addColumn<bool>("dhcp");
     QTest::addColumn<QString>("tooltip");  // empty: no mark
     QTest::newRow("placeholder") << "Gateway" << false << "Gateway \"Gateway\" is not an IPv4 address";
-    QTest::newRow("empty") << "" << false << "Gateway \"\" is not an IPv4 address";
-    QTest::newRow("three parts") << "10.0.1" << false << "Gateway \"10.0.1\" is not an IPv4 address";
     QTest::newRow("sound") << "10.0.0.1" << false << "";
     QTest::newRow("placeholder, DHCP on") << "Gateway" << true << "";
   }

@@ -598,7 +598,6 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     QTest::addColumn<QString>("name");
     QTest::newRow("band") << "TrackBar1" << 5 << "-5 dB" << -5 << "Band 1 (32 Hz) gain in dB";
     QTest::newRow("band 6") << "TrackBar6" << 2 << "-2 dB" << -2 << "Band 6 (1 kHz) gain in dB";
-    QTest::newRow("band 10") << "TrackBar10" << 10 << "-10 dB" << -10 << "Band 10 (16 kHz) gain in dB";
     QTest::newRow("bass") << "TrackBar11" << -12 << "+12 dB" << 12 << "Bass in dB";
     QTest::newRow("treble") << "TrackBar12" << 0 << "0 dB" << 0 << "Treble in dB";
     QTest::newRow("preset band") << "TrackBar24" << -6 << "+6 dB" << 6 << "Band 1 (32 Hz) gain in dB";
