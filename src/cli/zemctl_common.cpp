@@ -35,11 +35,8 @@ std::optional<std::string> CheckedExportText(Editor& editor, ExportTarget target
     return ZemFileText(lines);
   }
   for (const ReadBackProblem& problem : refusing) PrintError(problem.Text());
-  const bool addressesOnly = std::all_of(refusing.begin(), refusing.end(), [](const ReadBackProblem& p) {
-    return p.kind == FindingKind::UnsoundForUnit;
-  });
-  PrintError(std::string(addressesOnly ? "a unit cannot take these addresses; "
-                                       : "these values would not read back as they are; ") +
+  PrintError(std::string(OnlyUnsoundAddresses(refusing) ? "a unit cannot take these addresses; "
+                                                        : "these values would not read back as they are; ") +
              refused);
   return std::nullopt;
 }

@@ -271,6 +271,11 @@ std::vector<ReadBackProblem> ProblemsWhere(const std::vector<ReadBackProblem>& p
   return chosen;
 }
 
+bool OnlyUnsoundAddresses(const std::vector<ReadBackProblem>& problems) {
+  return std::all_of(problems.begin(), problems.end(),
+                     [](const ReadBackProblem& p) { return p.kind == FindingKind::UnsoundForUnit; });
+}
+
 std::string ReadBackRefusal(const std::vector<ReadBackProblem>& problems) {
   constexpr std::size_t kNamed = 5;
   std::string text = "Nothing was exported: ";

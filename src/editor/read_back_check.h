@@ -80,6 +80,9 @@ bool Refuses(const ReadBackProblem& problem, ExportTarget target, bool strict = 
 // writes with a warning.
 std::vector<ReadBackProblem> ProblemsWhere(const std::vector<ReadBackProblem>& problems, ExportTarget target,
                                            bool strict, bool refusing);
+// Whether every one of `problems` is an address a unit cannot use (and
+// nothing would read back wrongly): a refusal then says so.
+bool OnlyUnsoundAddresses(const std::vector<ReadBackProblem>& problems);
 
 // The refusal of an export as one text: "Nothing was exported: " and the
 // first problems.

@@ -148,11 +148,8 @@ std::vector<std::string> TransferController::PrepareCheckedExport(ExportTarget t
   const std::vector<ReadBackProblem> problems = CheckReadBack(editor_.model, lines);
   if (const std::vector<ReadBackProblem> refused = ProblemsWhere(problems, target, false, true);
       !refused.empty()) {
-    const bool addressesOnly = std::all_of(refused.begin(), refused.end(), [](const ReadBackProblem& p) {
-      return p.kind == FindingKind::UnsoundForUnit;
-    });
     editor_.messageLog.Clear();
-    editor_.messageLog.AppendLine(addressesOnly
+    editor_.messageLog.AppendLine(OnlyUnsoundAddresses(refused)
                                       ? "Export refused: a unit cannot take these values:"
                                       : "Export refused: these values would not read back as they are:");
     for (const ReadBackProblem& problem : refused) editor_.messageLog.AppendLine("  " + problem.Text());
