@@ -153,16 +153,15 @@ struct UnitConfiguration {
   NumberedTable<EQPresetsRec, kPresets> EQPresets;
   NumberedTable<std::uint8_t, kZones> VolumeLocks;
 
-  // Whether the two hold the same configuration as far as an export goes:
-  // the EQ presets and volume locks are left out, and so are stored favorite
-  // cells of sources and zones beyond the counts (a favorite that has been
-  // shown carries the grid's "X" cells there, one never shown does not).
-  bool operator==(const UnitConfiguration& other) const;
+  // Every entry alike, what an export leaves out included.
+  bool operator==(const UnitConfiguration&) const = default;
 };
 
-// Whether the two hold exactly the same, the EQ presets, the volume locks
-// and every stored favorite cell included.
-bool Identical(const UnitConfiguration& a, const UnitConfiguration& b);
+// Whether an export of the one writes the same as an export of the other:
+// the EQ presets and volume locks are left out, and so are stored favorite
+// cells of sources and zones beyond the counts (a favorite that has been
+// shown carries the grid's "X" cells there, one never shown does not).
+bool WritesSameExport(const UnitConfiguration& a, const UnitConfiguration& b);
 
 // What the editor shows of a configuration and the state of its controls:
 // the grids' labels, the lists, the favorites grid's working copy and its
@@ -210,10 +209,8 @@ struct ConfigModel {
   UnitConfiguration unit;
   ScreenState screen;
 
-  // Every byte alike: the unit's data as Identical sees it, and the screen.
-  friend bool operator==(const ConfigModel& a, const ConfigModel& b) {
-    return Identical(a.unit, b.unit) && a.screen == b.screen;
-  }
+  // Every byte alike: the unit's data and the screen.
+  bool operator==(const ConfigModel&) const = default;
 };
 
 // The model's part of the reset: every table and list back to its defaults,

@@ -23,7 +23,7 @@ UnitConfiguration Pending(const Editor& e) { return e.ConfigurationToExport().un
 bool SameAsShown(UnitConfiguration a, UnitConfiguration b) {
   for (UnitConfiguration* unit : {&a, &b})
     for (ZoneAudioRec& zone : unit->ZoneAudio) zone = ZoneAudioLogic::ThroughControls(zone, kPresets);
-  return Identical(a, b);
+  return a == b;
 }
 
 // The zone, favorite or preset of a step, shown as the user goes there: no step.
@@ -128,13 +128,13 @@ class TestEditHistory : public QObject {
     e->EndStep();
     const UnitConfiguration after = Pending(*e);
     const auto shownAtStep = shown();
-    QVERIFY(!Identical(before, after));
+    QVERIFY(before != after);
     for (const bool redo : {false, true}) {
       lookElsewhere();
       QCOMPARE(e->history.Size(), std::size_t{1});
       QCOMPARE(StepName(*(redo ? e->history.RedoStep() : e->history.UndoStep())), std::string(c.name));
       QVERIFY(redo ? e->Redo() : e->Undo());
-      QVERIFY(Identical(Pending(*e), redo ? after : before));
+      QVERIFY(Pending(*e) == (redo ? after : before));
       // Both show the page and the item of the step.
       QCOMPARE(e->ActivePage(), c.page);
       QVERIFY(shown() == shownAtStep);
@@ -181,11 +181,11 @@ class TestEditHistory : public QObject {
     }
     for (int n = 0; n < 500; ++n) QVERIFY(e->Undo());
     QVERIFY(!e->Undo());
-    QVERIFY(Identical(Pending(*e), snapshots[10]));
+    QVERIFY(Pending(*e) == snapshots[10]);
     // A smaller memory budget drops the steps furthest away, never all.
     e->history.SetLimits(EditHistory::kMaxSteps, 1);
     QCOMPARE(e->history.Size(), std::size_t{1});
-    QVERIFY(e->Redo() && Identical(Pending(*e), snapshots[11]));
+    QVERIFY(e->Redo() && Pending(*e) == snapshots[11]);
   }
 
   void unsavedMarkFollowsUndoAndRedoAnImportStartsAfresh() {
