@@ -57,8 +57,10 @@ struct StepId {
 // The step's name in the Edit menu: "Volume of Zone 12".
 std::string StepName(const StepId& id);
 
-// What an item number of a step names, so that undo can show it.
-enum class StepItem { None, Zone, Favorite, Preset };
+// What undo chooses, besides the page, to show a step: the zone, favorite
+// or preset its item number names. PageOnly: the page alone, as it shows
+// every item of the step (a rename, a matrix row) or the step has none.
+enum class StepItem { PageOnly, Zone, Favorite, Preset };
 StepItem ItemOf(StepKind kind);
 // The page a step is made on, which undo shows.
 enum class Page;
