@@ -141,6 +141,40 @@ class TestEditHistory : public QObject {
     }
   }
 
+  // The kinds of step the cases above do not make: their names, pages and
+  // what undo chooses, as docs/controls.md lists them.
+  void otherStepsNamePageAndItem_data() {
+    QTest::addColumn<StepId>("id");
+    QTest::addColumn<Page>("page");
+    QTest::addColumn<StepItem>("item");
+    using enum StepKind;
+    using enum Page;
+    const auto row = [](const char* name, StepId id, Page page, StepItem item) {
+      QTest::newRow(name) << id << page << item;
+    };
+    row("Rename Source 2", {RenameSource, 2}, SourceZoneNaming, StepItem::PageOnly);
+    row("Rename Favorite 3", {RenameFavorite, 3}, FavoriteGroupNaming, StepItem::PageOnly);
+    row("Band 3 of Zone 12", {Band, 12, 3}, ZoneAudioControls, StepItem::Zone);
+    row("Bass of Zone 12", {Bass, 12}, ZoneAudioControls, StepItem::Zone);
+    row("Treble of Zone 12", {Treble, 12}, ZoneAudioControls, StepItem::Zone);
+    row("Balance of Zone 12", {Balance, 12}, ZoneAudioControls, StepItem::Zone);
+    row("Lowpass of Zone 12", {Lowpass, 12}, ZoneAudioControls, StepItem::Zone);
+    row("Quick EQ of Preset 2", {PresetQuickEQ, 2}, EQPresets, StepItem::Preset);
+    row("DHCP", {Dhcp}, Options, StepItem::PageOnly);
+    row("Netmask", {Netmask}, Options, StepItem::PageOnly);
+    row("Gateway", {Gateway}, Options, StepItem::PageOnly);
+    row("Front Panel Lock", {FrontPanelLock}, Options, StepItem::PageOnly);
+    row("IR Lockout", {IRLockout}, Options, StepItem::PageOnly);
+  }
+  void otherStepsNamePageAndItem() {
+    QFETCH(StepId, id);
+    QFETCH(Page, page);
+    QFETCH(StepItem, item);
+    QCOMPARE(StepName(id), std::string(QTest::currentDataTag()));
+    QCOMPARE(PageOf(id.kind), page);
+    QCOMPARE(ItemOf(id.kind), item);
+  }
+
   void randomEditsAndUndosMatchSnapshots() {
     auto e = Imported();
     std::mt19937 random(25);
