@@ -169,23 +169,23 @@ bool WritesSameExport(const UnitConfiguration& a, const UnitConfiguration& b);
 struct ScreenState {
   ScreenState();
 
-  // StringGrid1: the favorites grid, working copy of CurrentFavorite.
+  // The favorites grid, working copy of CurrentFavorite.
   // Row 0 holds the source numbers, column 0 the zone labels, (0, 0) the
   // name of the source selected last.
   TextGrid FavoritesGrid{kSources + 1, kZones + 1};
-  // Row 0 and column 0 of StringGrid4 and StringGrid7; their other cells
-  // are the unit's marks.
+  // Row 0 and column 0 of the restrictions and groups matrices; their
+  // other cells are the unit's marks.
   GridLabels RestrictionLabels{kSources + 1, kZones + 1};
   GridLabels GroupLabels{kGroups + 1, kZones + 1};
 
   std::array<std::string, kLevels> LevelNames;
-  std::string DisplayLabel = "Level: 0";  // the label DisplayLvl
+  std::string DisplayLabel = "Level: 0";  // the brightness level's name
 
   // Lists whose entries the model's operations fill.
-  ListState FavoriteList;  // ListBox1
-  ListState ZoneList;      // ListBox3
-  ListState PresetList;    // ListBox2
-  ListState SystemEQList;  // ComboBox3
+  ListState FavoriteList;
+  ListState ZoneList;
+  ListState PresetList;
+  ListState SystemEQList;  // the zone's system EQ: the presets' names
 
   // Rows shown by the zone-name and source-name grids.
   int ZoneNameRows = kZones;
