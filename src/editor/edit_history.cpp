@@ -1,6 +1,8 @@
 #include "editor/edit_history.h"
 
 #include <array>
+#include <string_view>
+#include <utility>
 
 #include "editor/editor.h"
 
@@ -8,101 +10,127 @@ namespace zem {
 
 namespace {
 
-// What each kind of step is called and where it is made.
-struct KindInfo {
-  const char* before;  // the words of its name before the item's number
-  const char* after;   // the words after it; nullptr: the name has no number
-  Page page;           // the page it is made on
-  StepItem item;       // what its item number names
+// One row per kind of step: its name in the Edit menu, with the step's
+// numbers in place of {item} and {detail}; the page it is made on; what its
+// item number names.
+struct StepRow {
+  StepKind kind;
+  const char* name;
+  Page page;
+  StepItem item;
 };
 
-// Indexed by StepKind.
-constexpr std::array<KindInfo, 28> kKinds = {{
-    {"Rename Zone ", "", Page::SourceZoneNaming, StepItem::None},           // RenameZone
-    {"Rename Source ", "", Page::SourceZoneNaming, StepItem::None},         // RenameSource
-    {"Rename Favorite ", "", Page::FavoriteGroupNaming, StepItem::None},    // RenameFavorite
-    {"Rename Group ", "", Page::FavoriteGroupNaming, StepItem::None},       // RenameGroup
-    {"Route Zone ", " in Favorite ", Page::Favorites, StepItem::Favorite},  // FavoriteCell
-    {"Groups of Zone ", "", Page::Groups, StepItem::None},                  // GroupCell
-    {"Restrictions of Zone ", "", Page::Restrictions, StepItem::None},      // RestrictionCell
-    {"Restrict All", nullptr, Page::Restrictions, StepItem::None},          // RestrictAll
-    {"Clear All", nullptr, Page::Restrictions, StepItem::None},             // ClearAll
-    {"Band ", " of Zone ", Page::ZoneAudioControls, StepItem::Zone},        // Band
-    {"Bass of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},         // Bass
-    {"Treble of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},       // Treble
-    {"Volume of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},       // Volume
-    {"Balance of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},      // Balance
-    {"Lowpass of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},      // Lowpass
-    {"DSP Mode of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},     // DspMode
-    {"System EQ of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},    // SystemEQ
-    {"Quick EQ of Zone ", "", Page::ZoneAudioControls, StepItem::Zone},     // ZoneQuickEQ
-    {"Band ", " of Preset ", Page::EQPresets, StepItem::Preset},            // PresetBand
-    {"Rename Preset ", "", Page::EQPresets, StepItem::Preset},              // PresetName
-    {"Quick EQ of Preset ", "", Page::EQPresets, StepItem::Preset},         // PresetQuickEQ
-    {"DHCP", nullptr, Page::Options, StepItem::None},                       // Dhcp
-    {"IP Address", nullptr, Page::Options, StepItem::None},                 // IPAddress
-    {"Netmask", nullptr, Page::Options, StepItem::None},                    // Netmask
-    {"Gateway", nullptr, Page::Options, StepItem::None},                    // Gateway
-    {"Front Panel Lock", nullptr, Page::Options, StepItem::None},           // FrontPanelLock
-    {"IR Lockout", nullptr, Page::Options, StepItem::None},                 // IRLockout
-    {"Display Brightness", nullptr, Page::Options, StepItem::None},         // DisplayLevel
-}};
-static_assert(static_cast<std::size_t>(StepKind::DisplayLevel) + 1 == kKinds.size());
+constexpr std::array kSteps = [] {
+  using enum StepKind;
+  using enum StepItem;
+  // clang-format off
+  return std::array{
+    StepRow{RenameZone,      "Rename Zone {item}",                     Page::SourceZoneNaming,     PageOnly},
+    StepRow{RenameSource,    "Rename Source {item}",                   Page::SourceZoneNaming,     PageOnly},
+    StepRow{RenameFavorite,  "Rename Favorite {item}",                 Page::FavoriteGroupNaming,  PageOnly},
+    StepRow{RenameGroup,     "Rename Group {item}",                    Page::FavoriteGroupNaming,  PageOnly},
+    StepRow{FavoriteCell,    "Route Zone {detail} in Favorite {item}", Page::Favorites,            Favorite},
+    StepRow{GroupCell,       "Groups of Zone {item}",                  Page::Groups,               PageOnly},
+    StepRow{RestrictionCell, "Restrictions of Zone {item}",            Page::Restrictions,         PageOnly},
+    StepRow{RestrictAll,     "Restrict All",                           Page::Restrictions,         PageOnly},
+    StepRow{ClearAll,        "Clear All",                              Page::Restrictions,         PageOnly},
+    StepRow{Band,            "Band {detail} of Zone {item}",           Page::ZoneAudioControls,    Zone},
+    StepRow{Bass,            "Bass of Zone {item}",                    Page::ZoneAudioControls,    Zone},
+    StepRow{Treble,          "Treble of Zone {item}",                  Page::ZoneAudioControls,    Zone},
+    StepRow{Volume,          "Volume of Zone {item}",                  Page::ZoneAudioControls,    Zone},
+    StepRow{Balance,         "Balance of Zone {item}",                 Page::ZoneAudioControls,    Zone},
+    StepRow{Lowpass,         "Lowpass of Zone {item}",                 Page::ZoneAudioControls,    Zone},
+    StepRow{DspMode,         "DSP Mode of Zone {item}",                Page::ZoneAudioControls,    Zone},
+    StepRow{SystemEQ,        "System EQ of Zone {item}",               Page::ZoneAudioControls,    Zone},
+    StepRow{ZoneQuickEQ,     "Quick EQ of Zone {item}",                Page::ZoneAudioControls,    Zone},
+    StepRow{PresetBand,      "Band {detail} of Preset {item}",         Page::EQPresets,            Preset},
+    StepRow{PresetName,      "Rename Preset {item}",                   Page::EQPresets,            Preset},
+    StepRow{PresetQuickEQ,   "Quick EQ of Preset {item}",              Page::EQPresets,            Preset},
+    StepRow{Dhcp,            "DHCP",                                   Page::Options,              PageOnly},
+    StepRow{IPAddress,       "IP Address",                             Page::Options,              PageOnly},
+    StepRow{Netmask,         "Netmask",                                Page::Options,              PageOnly},
+    StepRow{Gateway,         "Gateway",                                Page::Options,              PageOnly},
+    StepRow{FrontPanelLock,  "Front Panel Lock",                       Page::Options,              PageOnly},
+    StepRow{IRLockout,       "IR Lockout",                             Page::Options,              PageOnly},
+    StepRow{DisplayLevel,    "Display Brightness",                     Page::Options,              PageOnly},
+  };
+  // clang-format on
+}();
 
-const KindInfo& InfoOf(StepKind kind) { return kKinds.at(static_cast<std::size_t>(kind)); }
+constexpr bool EveryKindInItsRow() {
+  for (std::size_t i = 0; i < kSteps.size(); ++i)
+    if (kSteps[i].kind != static_cast<StepKind>(i)) return false;
+  return kSteps.size() == static_cast<std::size_t>(StepKind::DisplayLevel) + 1;
+}
+static_assert(EveryKindInItsRow(), "kSteps has one row per StepKind, in its order");
 
-// Where the entries of each table are in Change::at.
-constexpr std::uint32_t kNameTableStride = 256;
-constexpr std::uint32_t kMarkGridStride = 65536;
-constexpr std::uint32_t kMarkRowStride = 256;
+const StepRow& RowOf(StepKind kind) { return kSteps.at(static_cast<std::size_t>(kind)); }
 
-// Each table's entry `at`, of a const or a changeable configuration.
-constexpr auto kNameAt = [](auto& unit, std::uint32_t at) -> decltype(auto) {
-  const int n = static_cast<int>(at % kNameTableStride) + 1;
-  switch (at / kNameTableStride) {
-    case 0:
-      return unit.ZoneNames[n];
-    case 1:
-      return unit.SourceNames[n];
-    case 2:
-      return unit.FavoriteNames[n];
-    default:
-      return unit.GroupNames[n];
-  }
-};
-
-constexpr auto kMarkAt = [](auto& unit, std::uint32_t at) -> decltype(auto) {
-  auto& grid = at / kMarkGridStride == 0 ? unit.RestrictionMarks : unit.GroupMarks;
-  const std::uint32_t cell = at % kMarkGridStride;
-  return grid.Cell(static_cast<int>(cell % kMarkRowStride), static_cast<int>(cell / kMarkRowStride));
-};
-
-constexpr auto kFavoriteAt = [](auto& unit, std::uint32_t at) -> decltype(auto) {
-  const int zone = static_cast<int>(at % kZones) + 1;
-  const int source = static_cast<int>(at / kZones % kSources) + 1;
-  const int favorite = static_cast<int>(at / kZones / kSources) + 1;
-  return unit.FavoriteStore.Cell(favorite, source, zone);
-};
-
-constexpr auto kZoneAudioAt = [](auto& unit, std::uint32_t at) -> decltype(auto) {
-  return unit.ZoneAudio[static_cast<int>(at) + 1];
-};
-constexpr auto kPresetAt = [](auto& unit, std::uint32_t at) -> decltype(auto) {
-  return unit.EQPresets[static_cast<int>(at) + 1];
-};
-constexpr auto kOptionsAt = [](auto& unit, std::uint32_t) -> auto& { return unit.Options; };
-
-template <typename T, typename Entry>
-void Compare(std::vector<Change<T>>& out, const UnitConfiguration& a, const UnitConfiguration& b,
-             std::uint32_t at, Entry entry) {
-  const T& x = entry(a, at);
-  const T& y = entry(b, at);
-  if (!(x == y)) out.push_back(Change<T>{at, x, y});
+// Puts `number` in the place of `field` in a step's name.
+void Fill(std::string& name, std::string_view field, int number) {
+  if (const std::size_t at = name.find(field); at != std::string::npos)
+    name.replace(at, field.size(), std::to_string(number));
 }
 
-template <typename T, typename Entry>
-void Apply(const std::vector<Change<T>>& changes, UnitConfiguration& unit, bool after, Entry entry) {
-  for (const Change<T>& c : changes) entry(unit, c.at) = after ? c.after : c.before;
+std::uint8_t Byte(int number) { return static_cast<std::uint8_t>(number); }
+
+// The entry a key names, of a const or a changeable configuration.
+template <typename Unit>
+auto& Entry(Unit& unit, NameKey key) {
+  switch (key.table) {
+    case NameTable::Zones:
+      return unit.ZoneNames[key.number];
+    case NameTable::Sources:
+      return unit.SourceNames[key.number];
+    case NameTable::Favorites:
+      return unit.FavoriteNames[key.number];
+    case NameTable::Groups:
+      break;
+  }
+  return unit.GroupNames[key.number];
+}
+
+template <typename Unit>
+auto& Grid(Unit& unit, MarkGrid grid) {
+  return grid == MarkGrid::Restrictions ? unit.RestrictionMarks : unit.GroupMarks;
+}
+
+template <typename Unit>
+auto& Entry(Unit& unit, MarkKey key) {
+  return Grid(unit, key.grid).Cell(key.column, key.row);
+}
+
+template <typename Unit>
+auto& Entry(Unit& unit, FavoriteCellKey key) {
+  return unit.FavoriteStore.Cell(key.favorite, key.source, key.zone);
+}
+
+template <typename Unit>
+auto& Entry(Unit& unit, ZoneKey key) {
+  return unit.ZoneAudio[key.zone];
+}
+
+template <typename Unit>
+auto& Entry(Unit& unit, PresetKey key) {
+  return unit.EQPresets[key.preset];
+}
+
+template <typename Unit>
+auto& Entry(Unit& unit, OptionsKey) {
+  return unit.Options;
+}
+
+template <typename Key, typename T>
+void Compare(std::vector<Change<Key, T>>& out, const UnitConfiguration& a, const UnitConfiguration& b,
+             Key at) {
+  const T& x = Entry(a, at);
+  const T& y = Entry(b, at);
+  if (!(x == y)) out.push_back(Change<Key, T>{at, x, y});
+}
+
+template <typename Key, typename T>
+void Apply(const std::vector<Change<Key, T>>& changes, UnitConfiguration& unit, bool after) {
+  for (const Change<Key, T>& c : changes) Entry(unit, c.at) = after ? c.after : c.before;
 }
 
 std::size_t HeapBytes(const std::string& text) {
@@ -116,30 +144,25 @@ std::size_t HeapBytes(const OptionsRec& options) {
 std::size_t HeapBytes(const FavoriteCell&) { return 0; }
 std::size_t HeapBytes(const ZoneAudioRec&) { return 0; }
 
-template <typename T>
-std::size_t BytesOf(const std::vector<Change<T>>& changes) {
-  std::size_t bytes = changes.capacity() * sizeof(Change<T>);
-  for (const Change<T>& c : changes) bytes += HeapBytes(c.before) + HeapBytes(c.after);
+template <typename Key, typename T>
+std::size_t BytesOf(const std::vector<Change<Key, T>>& changes) {
+  std::size_t bytes = changes.capacity() * sizeof(Change<Key, T>);
+  for (const Change<Key, T>& c : changes) bytes += HeapBytes(c.before) + HeapBytes(c.after);
   return bytes;
 }
 
 }  // namespace
 
 std::string StepName(const StepId& id) {
-  const KindInfo& text = InfoOf(id.kind);
-  if (!text.after) return text.before;
-  std::string name = text.before;
-  // A favorite's cell and a band name the zone or band first.
-  const bool detailFirst =
-      id.kind == StepKind::FavoriteCell || id.kind == StepKind::Band || id.kind == StepKind::PresetBand;
-  name += std::to_string(detailFirst ? id.detail : id.item);
-  if (*text.after) name += text.after + std::to_string(id.item);
+  std::string name = RowOf(id.kind).name;
+  Fill(name, "{item}", id.item);
+  Fill(name, "{detail}", id.detail);
   return name;
 }
 
-StepItem ItemOf(StepKind kind) { return InfoOf(kind).item; }
+StepItem ItemOf(StepKind kind) { return RowOf(kind).item; }
 
-Page PageOf(StepKind kind) { return InfoOf(kind).page; }
+Page PageOf(StepKind kind) { return RowOf(kind).page; }
 
 bool UnitDiff::Empty() const {
   return names.empty() && marks.empty() && favorites.empty() && zoneAudio.empty() && presets.empty() &&
@@ -157,31 +180,37 @@ std::size_t UnitDiff::Bytes() const {
 
 UnitDiff DiffUnits(const UnitConfiguration& a, const UnitConfiguration& b) {
   UnitDiff diff;
-  const std::array<int, 4> nameCounts = {kZones, kSources, kFavorites, kGroups};
-  for (std::uint32_t table = 0; table < nameCounts.size(); ++table)
-    for (std::uint32_t n = 0; n < static_cast<std::uint32_t>(nameCounts[table]); ++n)
-      Compare(diff.names, a, b, table * kNameTableStride + n, kNameAt);
-  for (std::uint32_t grid = 0; grid < 2; ++grid) {
-    const TextGrid& marks = grid == 0 ? a.RestrictionMarks : a.GroupMarks;
-    for (std::uint32_t row = 0; row < static_cast<std::uint32_t>(marks.Rows()); ++row)
-      for (std::uint32_t column = 0; column < static_cast<std::uint32_t>(marks.Columns()); ++column)
-        Compare(diff.marks, a, b, grid * kMarkGridStride + row * kMarkRowStride + column, kMarkAt);
+  constexpr std::array<std::pair<NameTable, int>, 4> kNameTables = {{
+      {NameTable::Zones, kZones},
+      {NameTable::Sources, kSources},
+      {NameTable::Favorites, kFavorites},
+      {NameTable::Groups, kGroups},
+  }};
+  for (const auto& [table, count] : kNameTables)
+    for (int n = 1; n <= count; ++n) Compare(diff.names, a, b, NameKey{table, Byte(n)});
+  for (const MarkGrid grid : {MarkGrid::Restrictions, MarkGrid::Groups}) {
+    const TextGrid& marks = Grid(a, grid);
+    for (int row = 0; row < marks.Rows(); ++row)
+      for (int column = 0; column < marks.Columns(); ++column)
+        Compare(diff.marks, a, b, MarkKey{grid, Byte(column), Byte(row)});
   }
-  for (std::uint32_t at = 0; at < std::uint32_t{kFavorites} * kSources * kZones; ++at)
-    Compare(diff.favorites, a, b, at, kFavoriteAt);
-  for (std::uint32_t at = 0; at < kZones; ++at) Compare(diff.zoneAudio, a, b, at, kZoneAudioAt);
-  for (std::uint32_t at = 0; at < kPresets; ++at) Compare(diff.presets, a, b, at, kPresetAt);
-  Compare(diff.options, a, b, 0, kOptionsAt);
+  for (int favorite = 1; favorite <= kFavorites; ++favorite)
+    for (int source = 1; source <= kSources; ++source)
+      for (int zone = 1; zone <= kZones; ++zone)
+        Compare(diff.favorites, a, b, FavoriteCellKey{Byte(favorite), Byte(source), Byte(zone)});
+  for (int zone = 1; zone <= kZones; ++zone) Compare(diff.zoneAudio, a, b, ZoneKey{Byte(zone)});
+  for (int preset = 1; preset <= kPresets; ++preset) Compare(diff.presets, a, b, PresetKey{Byte(preset)});
+  Compare(diff.options, a, b, OptionsKey{});
   return diff;
 }
 
 void ApplyDiff(const UnitDiff& diff, UnitConfiguration& unit, bool after) {
-  Apply(diff.names, unit, after, kNameAt);
-  Apply(diff.marks, unit, after, kMarkAt);
-  Apply(diff.favorites, unit, after, kFavoriteAt);
-  Apply(diff.zoneAudio, unit, after, kZoneAudioAt);
-  Apply(diff.presets, unit, after, kPresetAt);
-  Apply(diff.options, unit, after, kOptionsAt);
+  Apply(diff.names, unit, after);
+  Apply(diff.marks, unit, after);
+  Apply(diff.favorites, unit, after);
+  Apply(diff.zoneAudio, unit, after);
+  Apply(diff.presets, unit, after);
+  Apply(diff.options, unit, after);
 }
 
 void EditHistory::Changed() {

@@ -57,17 +57,47 @@ struct StepId {
 // The step's name in the Edit menu: "Volume of Zone 12".
 std::string StepName(const StepId& id);
 
-// What an item number of a step names, so that undo can show it.
-enum class StepItem { None, Zone, Favorite, Preset };
+// What undo chooses, besides the page, to show a step: the zone, favorite
+// or preset its item number names. PageOnly: the page alone, as it shows
+// every item of the step (a rename, a matrix row) or the step has none.
+enum class StepItem { PageOnly, Zone, Favorite, Preset };
 StepItem ItemOf(StepKind kind);
 // The page a step is made on, which undo shows.
 enum class Page;
 Page PageOf(StepKind kind);
 
-// One entry of a table before and after a step; `at` says which entry.
-template <typename T>
+// Which entry of the unit's configuration a change is, one kind of key per
+// table. Numbers count from 1 as the unit's do; a mark's column and row
+// are the grid's own.
+enum class NameTable : std::uint8_t { Zones, Sources, Favorites, Groups };
+struct NameKey {
+  NameTable table;
+  std::uint8_t number;
+};
+enum class MarkGrid : std::uint8_t { Restrictions, Groups };
+struct MarkKey {
+  MarkGrid grid;
+  std::uint8_t column;  // a source or group
+  std::uint8_t row;     // a zone
+};
+struct FavoriteCellKey {
+  std::uint8_t favorite;
+  std::uint8_t source;
+  std::uint8_t zone;
+};
+struct ZoneKey {
+  std::uint8_t zone;
+};
+struct PresetKey {
+  std::uint8_t preset;
+};
+struct OptionsKey {};  // the options are one entry
+static_assert(kZones + 1 <= 255, "a zone and a grid row fit a key's byte");
+
+// One entry before and after a step; `at` says which entry.
+template <typename Key, typename T>
 struct Change {
-  std::uint32_t at;
+  Key at;
   T before;
   T after;
 };
@@ -75,12 +105,12 @@ struct Change {
 // The entries of a unit's configuration that differ between two versions
 // of it: a step keeps only these, never a whole copy.
 struct UnitDiff {
-  std::vector<Change<std::string>> names;       // zone, source, favorite and group names
-  std::vector<Change<std::string>> marks;       // restriction and group marks
-  std::vector<Change<FavoriteCell>> favorites;  // stored favorite cells
-  std::vector<Change<ZoneAudioRec>> zoneAudio;
-  std::vector<Change<EQPresetsRec>> presets;
-  std::vector<Change<OptionsRec>> options;
+  std::vector<Change<NameKey, std::string>> names;               // zone, source, favorite and group names
+  std::vector<Change<MarkKey, std::string>> marks;               // restriction and group marks
+  std::vector<Change<FavoriteCellKey, FavoriteCell>> favorites;  // stored favorite cells
+  std::vector<Change<ZoneKey, ZoneAudioRec>> zoneAudio;
+  std::vector<Change<PresetKey, EQPresetsRec>> presets;
+  std::vector<Change<OptionsKey, OptionsRec>> options;
 
   bool Empty() const;
   // Only the EQ presets changed, which an export does not carry.

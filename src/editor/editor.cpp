@@ -270,7 +270,8 @@ bool Editor::IsModified() const {
   if (kept_ || !HasConfiguration()) return false;
   if (revision.Current() == savedRevision_) return false;
   const int systemEQCount = static_cast<int>(model.screen.SystemEQList.Items.size());
-  return !saved_ || !(AsShown(PendingConfiguration().unit, systemEQCount) == AsShown(*saved_, systemEQCount));
+  return !saved_ || !WritesSameExport(AsShown(PendingConfiguration().unit, systemEQCount),
+                                      AsShown(*saved_, systemEQCount));
 }
 
 void Editor::MarkExported() {

@@ -67,7 +67,7 @@ void Editor::ShowStep(const EditHistory::Step& step) {
         screen.PresetList.Select(item - 1);
       }
       break;
-    case StepItem::None:
+    case StepItem::PageOnly:
       break;
   }
   activePage_ = PageOf(step.id.kind);

@@ -11,7 +11,8 @@ ChangesState UnitBaseline::StateFor(const std::string& link, const UnitConfigura
   // The comparison also counts values no export writes (bands of a zone in
   // another DSP mode, entries beyond the counts): only when it finds a
   // difference do the change lines say whether one would reach the unit.
-  if (*base == next || BuildChangedCommands(*base, next).empty()) return ChangesState::NothingChanged;
+  if (WritesSameExport(*base, next) || BuildChangedCommands(*base, next).empty())
+    return ChangesState::NothingChanged;
   return ChangesState::Ready;
 }
 

@@ -93,16 +93,12 @@ bool SameUsedFavorites(const UnitConfiguration& a, const UnitConfiguration& b) {
 
 }  // namespace
 
-bool UnitConfiguration::operator==(const UnitConfiguration& o) const {
-  return ZoneCount == o.ZoneCount && SourceCount == o.SourceCount && ZoneNames == o.ZoneNames &&
-         SourceNames == o.SourceNames && FavoriteNames == o.FavoriteNames && GroupNames == o.GroupNames &&
-         ZoneAudio == o.ZoneAudio && RestrictionMarks == o.RestrictionMarks && GroupMarks == o.GroupMarks &&
-         Options == o.Options && SameUsedFavorites(*this, o);
-}
-
-bool Identical(const UnitConfiguration& a, const UnitConfiguration& b) {
-  return a == b && a.FavoriteStore == b.FavoriteStore && a.EQPresets == b.EQPresets &&
-         a.VolumeLocks == b.VolumeLocks;
+bool WritesSameExport(const UnitConfiguration& a, const UnitConfiguration& b) {
+  return a.ZoneCount == b.ZoneCount && a.SourceCount == b.SourceCount && a.ZoneNames == b.ZoneNames &&
+         a.SourceNames == b.SourceNames && a.FavoriteNames == b.FavoriteNames &&
+         a.GroupNames == b.GroupNames && a.ZoneAudio == b.ZoneAudio &&
+         a.RestrictionMarks == b.RestrictionMarks && a.GroupMarks == b.GroupMarks && a.Options == b.Options &&
+         SameUsedFavorites(a, b);
 }
 
 }  // namespace zem

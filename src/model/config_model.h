@@ -153,16 +153,15 @@ struct UnitConfiguration {
   NumberedTable<EQPresetsRec, kPresets> EQPresets;
   NumberedTable<std::uint8_t, kZones> VolumeLocks;
 
-  // Whether the two hold the same configuration as far as an export goes:
-  // the EQ presets and volume locks are left out, and so are stored favorite
-  // cells of sources and zones beyond the counts (a favorite that has been
-  // shown carries the grid's "X" cells there, one never shown does not).
-  bool operator==(const UnitConfiguration& other) const;
+  // Every entry alike, what an export leaves out included.
+  bool operator==(const UnitConfiguration&) const = default;
 };
 
-// Whether the two hold exactly the same, the EQ presets, the volume locks
-// and every stored favorite cell included.
-bool Identical(const UnitConfiguration& a, const UnitConfiguration& b);
+// Whether an export of the one writes the same as an export of the other:
+// the EQ presets and volume locks are left out, and so are stored favorite
+// cells of sources and zones beyond the counts (a favorite that has been
+// shown carries the grid's "X" cells there, one never shown does not).
+bool WritesSameExport(const UnitConfiguration& a, const UnitConfiguration& b);
 
 // What the editor shows of a configuration and the state of its controls:
 // the grids' labels, the lists, the favorites grid's working copy and its
@@ -170,23 +169,23 @@ bool Identical(const UnitConfiguration& a, const UnitConfiguration& b);
 struct ScreenState {
   ScreenState();
 
-  // StringGrid1: the favorites grid, working copy of CurrentFavorite.
+  // The favorites grid, working copy of CurrentFavorite.
   // Row 0 holds the source numbers, column 0 the zone labels, (0, 0) the
   // name of the source selected last.
   TextGrid FavoritesGrid{kSources + 1, kZones + 1};
-  // Row 0 and column 0 of StringGrid4 and StringGrid7; their other cells
-  // are the unit's marks.
+  // Row 0 and column 0 of the restrictions and groups matrices; their
+  // other cells are the unit's marks.
   GridLabels RestrictionLabels{kSources + 1, kZones + 1};
   GridLabels GroupLabels{kGroups + 1, kZones + 1};
 
   std::array<std::string, kLevels> LevelNames;
-  std::string DisplayLabel = "Level: 0";  // the label DisplayLvl
+  std::string DisplayLabel = "Level: 0";  // the brightness level's name
 
   // Lists whose entries the model's operations fill.
-  ListState FavoriteList;  // ListBox1
-  ListState ZoneList;      // ListBox3
-  ListState PresetList;    // ListBox2
-  ListState SystemEQList;  // ComboBox3
+  ListState FavoriteList;
+  ListState ZoneList;
+  ListState PresetList;
+  ListState SystemEQList;  // the zone's system EQ: the presets' names
 
   // Rows shown by the zone-name and source-name grids.
   int ZoneNameRows = kZones;
@@ -210,10 +209,8 @@ struct ConfigModel {
   UnitConfiguration unit;
   ScreenState screen;
 
-  // Every byte alike: the unit's data as Identical sees it, and the screen.
-  friend bool operator==(const ConfigModel& a, const ConfigModel& b) {
-    return Identical(a.unit, b.unit) && a.screen == b.screen;
-  }
+  // Every byte alike: the unit's data and the screen.
+  bool operator==(const ConfigModel&) const = default;
 };
 
 // The model's part of the reset: every table and list back to its defaults,

@@ -234,11 +234,11 @@ class TransferController : public QObject {
   // The frame of an export run: the status line, the unsaved mark, the
   // baseline and the error box after it.
   void RunExportFrame(void (TransferController::*run)());
-  // The full sequence, built and shown in Memo3; throws when a value would
+  // The full sequence, built and shown in the message log; throws when a value would
   // read back as something else or (to a unit) is an address the unit cannot
   // use. What would only be lost is kept for AppendExportWarnings.
   std::vector<std::string> PrepareCheckedExport(ExportTarget target);
-  // Names in Memo3, after the export, each value it wrote though it is lost
+  // Names in the message log, after the export, each value it wrote though it is lost
   // on reading back (or, to a file, an address a unit cannot use).
   void AppendExportWarnings();
   void RunExport();

@@ -501,7 +501,7 @@ class TestCommandReader : public QObject {
       QVERIFY(log.find(kind) != std::string::npos);
     QCOMPARE(passing.LineCount(), std::size_t{0});
     QCOMPARE(passed, lineByLine.Lines());
-    QVERIFY(Identical(fromFile.unit, fromLines.unit));
+    QVERIFY(fromFile.unit == fromLines.unit);
   }
 };
 

@@ -23,7 +23,7 @@ UnitConfiguration Pending(const Editor& e) { return e.ConfigurationToExport().un
 bool SameAsShown(UnitConfiguration a, UnitConfiguration b) {
   for (UnitConfiguration* unit : {&a, &b})
     for (ZoneAudioRec& zone : unit->ZoneAudio) zone = ZoneAudioLogic::ThroughControls(zone, kPresets);
-  return Identical(a, b);
+  return a == b;
 }
 
 // The zone, favorite or preset of a step, shown as the user goes there: no step.
@@ -128,17 +128,51 @@ class TestEditHistory : public QObject {
     e->EndStep();
     const UnitConfiguration after = Pending(*e);
     const auto shownAtStep = shown();
-    QVERIFY(!Identical(before, after));
+    QVERIFY(before != after);
     for (const bool redo : {false, true}) {
       lookElsewhere();
       QCOMPARE(e->history.Size(), std::size_t{1});
       QCOMPARE(StepName(*(redo ? e->history.RedoStep() : e->history.UndoStep())), std::string(c.name));
       QVERIFY(redo ? e->Redo() : e->Undo());
-      QVERIFY(Identical(Pending(*e), redo ? after : before));
+      QVERIFY(Pending(*e) == (redo ? after : before));
       // Both show the page and the item of the step.
       QCOMPARE(e->ActivePage(), c.page);
       QVERIFY(shown() == shownAtStep);
     }
+  }
+
+  // The kinds of step the cases above do not make: their names, pages and
+  // what undo chooses, as docs/controls.md lists them.
+  void otherStepsNamePageAndItem_data() {
+    QTest::addColumn<StepId>("id");
+    QTest::addColumn<Page>("page");
+    QTest::addColumn<StepItem>("item");
+    using enum StepKind;
+    using enum Page;
+    const auto row = [](const char* name, StepId id, Page page, StepItem item) {
+      QTest::newRow(name) << id << page << item;
+    };
+    row("Rename Source 2", {RenameSource, 2}, SourceZoneNaming, StepItem::PageOnly);
+    row("Rename Favorite 3", {RenameFavorite, 3}, FavoriteGroupNaming, StepItem::PageOnly);
+    row("Band 3 of Zone 12", {Band, 12, 3}, ZoneAudioControls, StepItem::Zone);
+    row("Bass of Zone 12", {Bass, 12}, ZoneAudioControls, StepItem::Zone);
+    row("Treble of Zone 12", {Treble, 12}, ZoneAudioControls, StepItem::Zone);
+    row("Balance of Zone 12", {Balance, 12}, ZoneAudioControls, StepItem::Zone);
+    row("Lowpass of Zone 12", {Lowpass, 12}, ZoneAudioControls, StepItem::Zone);
+    row("Quick EQ of Preset 2", {PresetQuickEQ, 2}, EQPresets, StepItem::Preset);
+    row("DHCP", {Dhcp}, Options, StepItem::PageOnly);
+    row("Netmask", {Netmask}, Options, StepItem::PageOnly);
+    row("Gateway", {Gateway}, Options, StepItem::PageOnly);
+    row("Front Panel Lock", {FrontPanelLock}, Options, StepItem::PageOnly);
+    row("IR Lockout", {IRLockout}, Options, StepItem::PageOnly);
+  }
+  void otherStepsNamePageAndItem() {
+    QFETCH(StepId, id);
+    QFETCH(Page, page);
+    QFETCH(StepItem, item);
+    QCOMPARE(StepName(id), std::string(QTest::currentDataTag()));
+    QCOMPARE(PageOf(id.kind), page);
+    QCOMPARE(ItemOf(id.kind), item);
   }
 
   void randomEditsAndUndosMatchSnapshots() {
@@ -181,11 +215,11 @@ class TestEditHistory : public QObject {
     }
     for (int n = 0; n < 500; ++n) QVERIFY(e->Undo());
     QVERIFY(!e->Undo());
-    QVERIFY(Identical(Pending(*e), snapshots[10]));
+    QVERIFY(Pending(*e) == snapshots[10]);
     // A smaller memory budget drops the steps furthest away, never all.
     e->history.SetLimits(EditHistory::kMaxSteps, 1);
     QCOMPARE(e->history.Size(), std::size_t{1});
-    QVERIFY(e->Redo() && Identical(Pending(*e), snapshots[11]));
+    QVERIFY(e->Redo() && Pending(*e) == snapshots[11]);
   }
 
   void unsavedMarkFollowsUndoAndRedoAnImportStartsAfresh() {

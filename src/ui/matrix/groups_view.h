@@ -4,7 +4,7 @@
 
 namespace zem {
 
-// The page TabSheet7: the groups matrix StringGrid7 and its legend.
+// The page "Groups": the groups matrix and its legend.
 class GroupsView : public MatrixPageView {
   Q_OBJECT
 

@@ -4,8 +4,8 @@
 
 namespace zem {
 
-// The page TabSheet4: the restrictions matrix StringGrid4 with Restrict All
-// and Clear All.
+// The page "Restrictions": the restrictions matrix with Restrict All and
+// Clear All.
 class RestrictionsView : public MatrixPageView {
   Q_OBJECT
 

@@ -39,9 +39,9 @@ class NamingPageView : public QWidget {
   NameGridModel* rightNames_ = nullptr;
 };
 
-// The page TabSheet3, "Source / Zone Naming": the zone-name grid StringGrid2
-// and the source-name grid StringGrid3. A zone name typed here reaches the
-// zone-label column of the three matrix grids at once.
+// The page "Source / Zone Naming": the zone-name grid and the source-name
+// grid. A zone name typed here reaches the zone-label column of the three
+// matrix grids at once.
 class SourceZoneNamingView : public NamingPageView {
   Q_OBJECT
 
@@ -49,8 +49,8 @@ class SourceZoneNamingView : public NamingPageView {
   explicit SourceZoneNamingView(Editor& editor, QWidget* parent = nullptr);
 };
 
-// The page TabSheet6, "Favorite / Group Naming": the favorite-name grid
-// StringGrid5 and the group-name grid StringGrid6.
+// The page "Favorite / Group Naming": the favorite-name grid and the
+// group-name grid.
 class FavoriteGroupNamingView : public NamingPageView {
   Q_OBJECT
 

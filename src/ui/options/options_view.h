@@ -12,7 +12,7 @@ class QSlider;
 
 namespace zem {
 
-// The page TabSheet9, "Options": every control writes its option into the
+// The page "Options": every control writes its option into the
 // model at once; the command reader and writer work on the model.
 class OptionsView : public QWidget {
   Q_OBJECT
@@ -31,14 +31,14 @@ class OptionsView : public QWidget {
   Editor& editor_;
   [[maybe_unused]] Prompts& prompts_;  // the page opens no dialog
 
-  QCheckBox* dhcp_ = nullptr;           // DHCPCheckbox
-  QLineEdit* ipAddress_ = nullptr;      // IPAddress
-  QLineEdit* netmask_ = nullptr;        // Netmask
-  QLineEdit* gateway_ = nullptr;        // Gateway
-  QCheckBox* frontPanel_ = nullptr;     // FPCheckbox
-  QCheckBox* irLockout_ = nullptr;      // IRCheckbox
-  QLabel* displayLevelText_ = nullptr;  // DisplayLvl
-  QSlider* displayLevel_ = nullptr;     // Display
+  QCheckBox* dhcp_ = nullptr;
+  QLineEdit* ipAddress_ = nullptr;
+  QLineEdit* netmask_ = nullptr;
+  QLineEdit* gateway_ = nullptr;
+  QCheckBox* frontPanel_ = nullptr;
+  QCheckBox* irLockout_ = nullptr;
+  QLabel* displayLevelText_ = nullptr;
+  QSlider* displayLevel_ = nullptr;
 };
 
 }  // namespace zem

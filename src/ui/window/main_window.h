@@ -75,7 +75,7 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // File > Export Changes: only what changed since the unit's configuration
   // was last imported or exported.
   void ExportChanges();
-  // File > Compare with File...: the differences go to Memo3.
+  // File > Compare with File...: the differences go to the message log.
   void CompareWithFile();
   void Exit();
   void ShowAbout();
