@@ -11,9 +11,10 @@ namespace {
 constexpr std::array kCommands{&kCheckCommand, &kConvertCommand, &kPullCommand, &kDiffCommand,
                                &kPushCommand,  &kDumpCommand,    &kBuildCommand};
 
+// 'zemctl --help' names these in its last lines rather than in a list.
 constexpr OptionRow kProgramOptions[] = {
-    {OptionId::Help, "-h", "--help", "", "show the commands, or with a command its options"},
-    {OptionId::Version, "", "--version", "", "show the version"},
+    {OptionId::Help, "-h", "--help", "", ""},
+    {OptionId::Version, "", "--version", "", ""},
 };
 
 // "  NAME  help": the help from `column` on, on the next line when the name
