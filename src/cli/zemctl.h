@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/zemctl_options.h"
 #include "editor/editor.h"
 #include "editor/read_back_check.h"
 #include "model/text_log.h"
@@ -48,13 +49,25 @@ int RunPush(const std::vector<std::string>& args);
 int RunDump(const std::vector<std::string>& args);
 int RunBuild(const std::vector<std::string>& args);
 
+// Each command's name, option table and help, beside its Run function.
+extern const CommandSpec kCheckCommand;
+extern const CommandSpec kConvertCommand;
+extern const CommandSpec kDiffCommand;
+extern const CommandSpec kPullCommand;
+extern const CommandSpec kPushCommand;
+extern const CommandSpec kDumpCommand;
+extern const CommandSpec kBuildCommand;
+
 // "zemctl: " + message on standard error.
 void PrintError(const std::string& message);
-// Prints `help` on standard output when the arguments ask for it ("--help",
-// "-h"); whether they did.
-bool PrintHelpIfAsked(const std::vector<std::string>& args, const char* help);
+// Prints the command's help on standard output when an argument asks for it
+// ("--help", "-h", wherever it stands); whether one did.
+bool PrintHelpIfAsked(const std::vector<std::string>& args, const CommandSpec& command);
 // Says what is wrong and prints the command's help on standard error; kExitUsage.
-int Usage(const char* help, const std::string& problem);
+int Usage(const CommandSpec& command, const std::string& problem);
+// Usage() for the first argument the command does not take: "unexpected
+// argument 'ARG'".
+int UnexpectedArgument(const CommandSpec& command, const std::string& argument);
 // Single-byte text for standard output: bytes 128-255 as Latin-1 converted to UTF-8 when the
 // locale's character set is UTF-8 (setlocale(LC_CTYPE, "") + nl_langinfo(CODESET)), else as they are.
 std::string TerminalText(std::string_view singleByteText);
@@ -127,14 +140,12 @@ struct UnitLimits {
   int timeoutMs = -1;
   int deadlineMs = 600 * 1000;  // a full serial import takes about 95 s
 };
-// Takes an option of the talk with a unit at args[i], moving i past its
-// value: "--telnet HOST[:PORT]" or "--serial DEVICE" into `link`,
-// "--timeout SECONDS" or "--deadline SECONDS" into `limits`. False when
-// args[i] is none of them (or has no value). `problem` says what is wrong
-// with the value (empty, a port outside 1-65535, not a whole number of
+// Takes an option of the talk with a unit: "--telnet HOST[:PORT]" or
+// "--serial DEVICE" into `link`, "--timeout SECONDS" or "--deadline SECONDS"
+// into `limits`. False when `given` is none of them. `problem` says what is
+// wrong with the value (empty, a port outside 1-65535, not a whole number of
 // seconds 1 or more), if anything.
-bool TakeUnitOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link, UnitLimits& limits,
-                    std::string* problem);
+bool TakeUnitOption(const GivenArgument& given, LinkArgs& link, UnitLimits& limits, std::string* problem);
 
 // Imports the configuration of the unit on `link` into `editor`, as the
 // window's Import does, within `limits`.

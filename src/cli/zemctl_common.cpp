@@ -51,20 +51,25 @@ std::optional<std::vector<std::string>> ChangedLines(const Editor& base, const E
   return BuildChangedCommands(from, to);
 }
 
-bool PrintHelpIfAsked(const std::vector<std::string>& args, const char* help) {
+bool PrintHelpIfAsked(const std::vector<std::string>& args, const CommandSpec& command) {
   for (const auto& a : args) {
-    if (a == "--help" || a == "-h") {
-      std::fputs(help, stdout);
+    const OptionRow* row = FindOption(ProgramOptions(), a);
+    if (row != nullptr && row->id == OptionId::Help) {
+      std::fputs(HelpText(command).c_str(), stdout);
       return true;
     }
   }
   return false;
 }
 
-int Usage(const char* help, const std::string& problem) {
+int Usage(const CommandSpec& command, const std::string& problem) {
   PrintError(problem);
-  std::fputs(help, stderr);
+  std::fputs(HelpText(command).c_str(), stderr);
   return kExitUsage;
+}
+
+int UnexpectedArgument(const CommandSpec& command, const std::string& argument) {
+  return Usage(command, "unexpected argument '" + argument + "'");
 }
 
 namespace {

@@ -12,41 +12,48 @@
 namespace zem {
 namespace {
 
-const char kCheckHelp[] =
-    "Usage: zemctl check FILE.zem\n"
-    "\n"
-    "Imports FILE as the window's File Mode import does and prints the log.\n"
-    "FILE may be a regular file or a FIFO (such as /dev/stdin fed by a pipe);\n"
-    "at most its first 64 MiB and million lines are read.\n"
-    "Exit status: 0 every line was understood; 1 a line was not handled, a\n"
-    "number could not be read, FILE holds no configuration command at all, or\n"
-    "FILE passed the read limit; 2 FILE cannot be read (a device, a folder...)\n"
-    "or bad arguments, or the log cannot be written.\n";
+constexpr HelpPiece kCheckHelp[] = {
+    {"Usage: zemctl check FILE.zem\n"
+     "\n"
+     "Imports FILE as the window's File Mode import does and prints the log.\n"
+     "FILE may be a regular file or a FIFO (such as /dev/stdin fed by a pipe);\n"
+     "at most its first 64 MiB and million lines are read.\n"
+     "Exit status: 0 every line was understood; 1 a line was not handled, a\n"
+     "number could not be read, FILE holds no configuration command at all, or\n"
+     "FILE passed the read limit; 2 FILE cannot be read (a device, a folder...)\n"
+     "or bad arguments, or the log cannot be written.\n"},
+};
 
-const char kConvertHelp[] =
-    "Usage: zemctl convert IN.zem -o OUT.zem [--log LOG] [--strict]\n"
-    "\n"
-    "Imports IN and writes to OUT exactly what the window's File Mode export\n"
-    "writes right after that import. OUT is replaced atomically: a failed\n"
-    "write (a full disk too) leaves the old OUT as it was. A FIFO or a device\n"
-    "such as /dev/null or /dev/stdout is written as it is, never replaced.\n"
-    "IN is read as 'zemctl check' reads it (at most 64 MiB and a million lines).\n"
-    "  -o, --output OUT   the configuration file to write\n"
-    "  --log LOG          also write the import log to LOG\n"
-    "  --strict           refuse to write OUT when a value would not read back\n"
-    "                     as it is (exit status 2)\n"
-    "OUT and LOG are checked before IN is read: each must be writable, and none\n"
-    "may name IN or the other.\n"
-    "A value the reader would not take back as it is (a lowpass of -1, a volume\n"
-    "with no DSP mode) is written as it is and named on standard error as\n"
-    "'zemctl: warning: ...', as is an address a unit cannot use (DHCP off);\n"
-    "the exit status stays as it is.\n"
-    "Exit status: 0 written; 2 a file cannot be read or written, two of the\n"
-    "files are the same, bad arguments, or a value would read back as another\n"
-    "command or as several lines (each one is named; with --strict also a value\n"
-    "that would not read back as it is); 3 IN names no source, so there is\n"
-    "nothing to export; 4 written, but IN passed the read limit, so only its\n"
-    "beginning was converted.\n";
+constexpr OptionRow kConvertOptions[] = {
+    {OptionId::Output, "-o", "--output", "OUT", "the configuration file to write"},
+    {OptionId::Log, "", "--log", "LOG", "also write the import log to LOG"},
+    {OptionId::Strict, "", "--strict", "",
+     "refuse to write OUT when a value would not read back\n"
+     "as it is (exit status 2)"},
+};
+
+constexpr HelpPiece kConvertHelp[] = {
+    {"Usage: zemctl convert IN.zem -o OUT.zem [--log LOG] [--strict]\n"
+     "\n"
+     "Imports IN and writes to OUT exactly what the window's File Mode export\n"
+     "writes right after that import. OUT is replaced atomically: a failed\n"
+     "write (a full disk too) leaves the old OUT as it was. A FIFO or a device\n"
+     "such as /dev/null or /dev/stdout is written as it is, never replaced.\n"
+     "IN is read as 'zemctl check' reads it (at most 64 MiB and a million lines).\n"},
+    {.list = 0, .column = 21},
+    {"OUT and LOG are checked before IN is read: each must be writable, and none\n"
+     "may name IN or the other.\n"
+     "A value the reader would not take back as it is (a lowpass of -1, a volume\n"
+     "with no DSP mode) is written as it is and named on standard error as\n"
+     "'zemctl: warning: ...', as is an address a unit cannot use (DHCP off);\n"
+     "the exit status stays as it is.\n"
+     "Exit status: 0 written; 2 a file cannot be read or written, two of the\n"
+     "files are the same, bad arguments, or a value would read back as another\n"
+     "command or as several lines (each one is named; with --strict also a value\n"
+     "that would not read back as it is); 3 IN names no source, so there is\n"
+     "nothing to export; 4 written, but IN passed the read limit, so only its\n"
+     "beginning was converted.\n"},
+};
 
 // The unit's own block markers, which the reader does not know.
 bool IsBlockMarker(std::string_view line) {
@@ -72,10 +79,26 @@ bool HasCommandLine(const TextLog& text) {
 
 }  // namespace
 
+constexpr CommandSpec kCheckCommand{.name = "check",
+                                    .synopsis = "FILE.zem",
+                                    .summary = "read a configuration file and print the log",
+                                    .maxOperands = 1,
+                                    .help = kCheckHelp,
+                                    .run = RunCheck};
+constexpr CommandSpec kConvertCommand{.name = "convert",
+                                      .synopsis = "IN.zem -o OUT.zem",
+                                      .summary = "write what an export right after importing IN writes",
+                                      .options = kConvertOptions,
+                                      .maxOperands = 1,
+                                      .help = kConvertHelp,
+                                      .run = RunConvert};
+
 int RunCheck(const std::vector<std::string>& args) {
-  if (PrintHelpIfAsked(args, kCheckHelp)) return kExitOk;
-  if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
-    return Usage(kCheckHelp, "check takes one configuration file");
+  if (PrintHelpIfAsked(args, kCheckCommand)) return kExitOk;
+  const ParsedArguments parsed = ParseArguments(kCheckCommand, args);
+  if (parsed.unexpected || parsed.given.size() != 1)
+    return Usage(kCheckCommand, "check takes one configuration file");
+  const std::string& path = parsed.given.front().value;
   Editor editor;
   // The log is printed as the import makes it, never held whole.
   LogPrinter printer(stdout);
@@ -85,35 +108,31 @@ int RunCheck(const std::vector<std::string>& args) {
     printer.Print(line);
   });
   bool cut = false;
-  if (!ImportFile(editor, args[0], &cut)) return kExitUsage;
+  if (!ImportFile(editor, path, &cut)) return kExitUsage;
   if (!printer.Finish()) {
     PrintError("cannot write the log: " + std::string(std::strerror(errno)));
     return kExitUsage;
   }
   if (!HasCommandLine(editor.receivedText)) {
-    PrintError(args[0] + ": no configuration commands found");
+    PrintError(path + ": no configuration commands found");
     return kExitFailed;
   }
   return cut || problems ? kExitFailed : kExitOk;
 }
 
 int RunConvert(const std::vector<std::string>& args) {
-  if (PrintHelpIfAsked(args, kConvertHelp)) return kExitOk;
+  if (PrintHelpIfAsked(args, kConvertCommand)) return kExitOk;
   std::string input, output, logPath;
   bool strict = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if ((a == "-o" || a == "--output" || a == "--log") && i + 1 < args.size()) {
-      (a == "--log" ? logPath : output) = args[++i];
-    } else if (a == "--strict") {
-      strict = true;
-    } else if (!a.empty() && a[0] != '-' && input.empty()) {
-      input = a;
-    } else {
-      return Usage(kConvertHelp, "unexpected argument '" + a + "'");
-    }
+  const ParsedArguments parsed = ParseArguments(kConvertCommand, args);
+  for (const GivenArgument& a : parsed.given) {
+    if (a.id == OptionId::Operand) input = a.value;
+    if (a.id == OptionId::Output) output = a.value;
+    if (a.id == OptionId::Log) logPath = a.value;
+    if (a.id == OptionId::Strict) strict = true;
   }
-  if (input.empty() || output.empty()) return Usage(kConvertHelp, "convert needs IN and -o OUT");
+  if (parsed.unexpected) return UnexpectedArgument(kConvertCommand, *parsed.unexpected);
+  if (input.empty() || output.empty()) return Usage(kConvertCommand, "convert needs IN and -o OUT");
 
   if (const int status = CheckFiles(input, {{"-o", output}, {"--log", logPath}})) return status;
 

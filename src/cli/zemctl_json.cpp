@@ -11,51 +11,64 @@
 namespace zem {
 namespace {
 
-const char kDumpHelp[] =
-    "Usage: zemctl dump FILE.zem --json [-o OUT.json]\n"
-    "\n"
-    "Imports FILE as 'zemctl convert' does and writes, as one JSON object,\n"
-    "everything an export right after that import writes: counts, names,\n"
-    "zone audio, restrictions, favorites, groups and options, and also the EQ\n"
-    "presets and volume locks, which a .zem file does not carry. The format\n"
-    "(\"zem-config\", version 1) is described in docs/json-format.md and\n"
-    "docs/zem-config.schema.json. Arrays count from 0: zone 12 is zones[11].\n"
-    "Names are single-byte text: byte b is the character U+00bb, so any name\n"
-    "is valid JSON and 'zemctl build' gets the same bytes back.\n"
-    "  --json             write JSON (required; the only form so far)\n"
-    "  -o, --output OUT   write OUT (replaced atomically) instead of standard\n"
-    "                     output; checked before FILE is read\n"
-    "Exit status: 0 written; 2 a file cannot be read or written, or bad\n"
-    "arguments; 3 FILE names no source, so there is nothing to write; 4\n"
-    "written, but FILE passed the read limit, so only its beginning was read.\n";
+constexpr OptionRow kDumpOptions[] = {
+    {OptionId::Json, "", "--json", "", "write JSON (required; the only form so far)"},
+    {OptionId::Output, "-o", "--output", "OUT",
+     "write OUT (replaced atomically) instead of standard\n"
+     "output; checked before FILE is read"},
+};
 
-const char kBuildHelp[] =
-    "Usage: zemctl build FILE.json -o OUT.zem [--keep-out-of-range]\n"
-    "\n"
-    "Reads a configuration in the JSON form that 'zemctl dump --json' writes\n"
-    "and writes OUT exactly as the window's File Mode export writes that\n"
-    "configuration: 'zemctl dump' then 'zemctl build' gives back the bytes of\n"
-    "'zemctl convert'. Every key is required and no other is taken; values\n"
-    "must have their types, arrays their lengths, names at most 15 bytes\n"
-    "(U+0000 to U+00FF, no line break), and every value the export writes\n"
-    "must lie within its control's range in the window (volume -80 to 0,\n"
-    "balance -80 to 80, bands -10 to 10, bass and treble -12 to 12, lowpass\n"
-    "40 to 240, DSP mode -1 to 4, system EQ -1 to 9). Each problem is printed\n"
-    "with its JSON path (zones[11].name is the name of zone 12), and then\n"
-    "nothing is written. Names hold no control byte; the IP address, netmask\n"
-    "and gateway neither, nor \"[\" or \"]\". The export must read back as itself:\n"
-    "a value that would come back otherwise (a name that reads as another\n"
-    "command...) is refused with its path. The EQ presets and volume locks are checked but not\n"
-    "written, as a .zem file does not carry them; a note says when they hold\n"
-    "anything.\n"
-    "  -o, --output OUT      the configuration file to write (replaced\n"
-    "                        atomically; checked before FILE is read)\n"
-    "  --keep-out-of-range   accept values outside the window's ranges that\n"
-    "                        still fit the unit's commands (a unit may report\n"
-    "                        such values, and dump keeps them)\n"
-    "FILE may hold at most 16 MiB.\n"
-    "Exit status: 0 written; 1 FILE is not such a configuration, nothing\n"
-    "written; 2 a file cannot be read or written, or bad arguments.\n";
+constexpr HelpPiece kDumpHelp[] = {
+    {"Usage: zemctl dump FILE.zem --json [-o OUT.json]\n"
+     "\n"
+     "Imports FILE as 'zemctl convert' does and writes, as one JSON object,\n"
+     "everything an export right after that import writes: counts, names,\n"
+     "zone audio, restrictions, favorites, groups and options, and also the EQ\n"
+     "presets and volume locks, which a .zem file does not carry. The format\n"
+     "(\"zem-config\", version 1) is described in docs/json-format.md and\n"
+     "docs/zem-config.schema.json. Arrays count from 0: zone 12 is zones[11].\n"
+     "Names are single-byte text: byte b is the character U+00bb, so any name\n"
+     "is valid JSON and 'zemctl build' gets the same bytes back.\n"},
+    {.list = 0, .column = 21},
+    {"Exit status: 0 written; 2 a file cannot be read or written, or bad\n"
+     "arguments; 3 FILE names no source, so there is nothing to write; 4\n"
+     "written, but FILE passed the read limit, so only its beginning was read.\n"},
+};
+
+constexpr OptionRow kBuildOptions[] = {
+    {OptionId::Output, "-o", "--output", "OUT",
+     "the configuration file to write (replaced\n"
+     "atomically; checked before FILE is read)"},
+    {OptionId::KeepOutOfRange, "", "--keep-out-of-range", "",
+     "accept values outside the window's ranges that\n"
+     "still fit the unit's commands (a unit may report\n"
+     "such values, and dump keeps them)"},
+};
+
+constexpr HelpPiece kBuildHelp[] = {
+    {"Usage: zemctl build FILE.json -o OUT.zem [--keep-out-of-range]\n"
+     "\n"
+     "Reads a configuration in the JSON form that 'zemctl dump --json' writes\n"
+     "and writes OUT exactly as the window's File Mode export writes that\n"
+     "configuration: 'zemctl dump' then 'zemctl build' gives back the bytes of\n"
+     "'zemctl convert'. Every key is required and no other is taken; values\n"
+     "must have their types, arrays their lengths, names at most 15 bytes\n"
+     "(U+0000 to U+00FF, no line break), and every value the export writes\n"
+     "must lie within its control's range in the window (volume -80 to 0,\n"
+     "balance -80 to 80, bands -10 to 10, bass and treble -12 to 12, lowpass\n"
+     "40 to 240, DSP mode -1 to 4, system EQ -1 to 9). Each problem is printed\n"
+     "with its JSON path (zones[11].name is the name of zone 12), and then\n"
+     "nothing is written. Names hold no control byte; the IP address, netmask\n"
+     "and gateway neither, nor \"[\" or \"]\". The export must read back as itself:\n"
+     "a value that would come back otherwise (a name that reads as another\n"
+     "command...) is refused with its path. The EQ presets and volume locks are checked but not\n"
+     "written, as a .zem file does not carry them; a note says when they hold\n"
+     "anything.\n"},
+    {.list = 0, .column = 24},
+    {"FILE may hold at most 16 MiB.\n"
+     "Exit status: 0 written; 1 FILE is not such a configuration, nothing\n"
+     "written; 2 a file cannot be read or written, or bad arguments.\n"},
+};
 
 // Far beyond the largest configuration's JSON (about 4 MiB with every
 // favorite cell connected), and small enough to parse without worry.
@@ -96,24 +109,34 @@ bool WriteStandardOutput(const std::string& bytes) {
 
 }  // namespace
 
+constexpr CommandSpec kDumpCommand{.name = "dump",
+                                   .synopsis = "FILE.zem --json [-o OUT.json]",
+                                   .summary = "write a configuration as JSON, for scripts",
+                                   .options = kDumpOptions,
+                                   .maxOperands = 1,
+                                   .help = kDumpHelp,
+                                   .run = RunDump};
+constexpr CommandSpec kBuildCommand{.name = "build",
+                                    .synopsis = "FILE.json -o OUT.zem",
+                                    .summary = "write a configuration file from such JSON",
+                                    .options = kBuildOptions,
+                                    .maxOperands = 1,
+                                    .help = kBuildHelp,
+                                    .run = RunBuild};
+
 int RunDump(const std::vector<std::string>& args) {
-  if (PrintHelpIfAsked(args, kDumpHelp)) return kExitOk;
+  if (PrintHelpIfAsked(args, kDumpCommand)) return kExitOk;
   std::string input, output;
   bool json = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if ((a == "-o" || a == "--output") && i + 1 < args.size()) {
-      output = args[++i];
-    } else if (a == "--json") {
-      json = true;
-    } else if (!a.empty() && a[0] != '-' && input.empty()) {
-      input = a;
-    } else {
-      return Usage(kDumpHelp, "unexpected argument '" + a + "'");
-    }
+  const ParsedArguments parsed = ParseArguments(kDumpCommand, args);
+  for (const GivenArgument& a : parsed.given) {
+    if (a.id == OptionId::Operand) input = a.value;
+    if (a.id == OptionId::Output) output = a.value;
+    if (a.id == OptionId::Json) json = true;
   }
-  if (input.empty()) return Usage(kDumpHelp, "dump needs a configuration file");
-  if (!json) return Usage(kDumpHelp, "dump needs --json (the only form it writes)");
+  if (parsed.unexpected) return UnexpectedArgument(kDumpCommand, *parsed.unexpected);
+  if (input.empty()) return Usage(kDumpCommand, "dump needs a configuration file");
+  if (!json) return Usage(kDumpCommand, "dump needs --json (the only form it writes)");
   if (const int status = CheckFiles(input, {{"-o", output}})) return status;
 
   Editor editor;
@@ -139,22 +162,17 @@ int RunDump(const std::vector<std::string>& args) {
 }
 
 int RunBuild(const std::vector<std::string>& args) {
-  if (PrintHelpIfAsked(args, kBuildHelp)) return kExitOk;
+  if (PrintHelpIfAsked(args, kBuildCommand)) return kExitOk;
   std::string input, output;
   JsonReadOptions options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if ((a == "-o" || a == "--output") && i + 1 < args.size()) {
-      output = args[++i];
-    } else if (a == "--keep-out-of-range") {
-      options.keepOutOfRange = true;
-    } else if (!a.empty() && a[0] != '-' && input.empty()) {
-      input = a;
-    } else {
-      return Usage(kBuildHelp, "unexpected argument '" + a + "'");
-    }
+  const ParsedArguments parsed = ParseArguments(kBuildCommand, args);
+  for (const GivenArgument& a : parsed.given) {
+    if (a.id == OptionId::Operand) input = a.value;
+    if (a.id == OptionId::Output) output = a.value;
+    if (a.id == OptionId::KeepOutOfRange) options.keepOutOfRange = true;
   }
-  if (input.empty() || output.empty()) return Usage(kBuildHelp, "build needs FILE.json and -o OUT.zem");
+  if (parsed.unexpected) return UnexpectedArgument(kBuildCommand, *parsed.unexpected);
+  if (input.empty() || output.empty()) return Usage(kBuildCommand, "build needs FILE.json and -o OUT.zem");
   if (const int status = CheckFiles(input, {{"-o", output}})) return status;
 
   std::string error, limit;

@@ -20,121 +20,142 @@
 namespace zem {
 namespace {
 
-const char kPullHelp[] =
-    "Usage: zemctl pull (--telnet HOST[:PORT] | --serial DEVICE) -o OUT.zem\n"
-    "                   [--raw FILE] [--log FILE] [--timeout SECONDS]\n"
-    "                   [--deadline SECONDS] [--strict]\n"
-    "\n"
-    "Imports the configuration of a unit as the window's Import does in Telnet\n"
-    "or Serial Mode, then writes OUT exactly as a File Mode export right after\n"
-    "that import would. OUT is replaced atomically. OUT, --raw and --log are\n"
-    "checked before connecting: each must be writable and none may name\n"
-    "another (exit status 2 otherwise). A FIFO or a device such as /dev/stdout\n"
-    "is written as it is, never replaced.\n"
-    "  --telnet HOST[:PORT]  the unit's Telnet port (default port 23)\n"
-    "  --serial DEVICE       the serial port the unit is on (9600 bps), e.g.\n"
-    "                        /dev/ttyUSB0\n"
-    "  -o, --output OUT      the configuration file to write\n"
-    "  --raw FILE            also keep the text the unit sent\n"
-    "  --log FILE            also keep the import log\n"
-    "  --timeout SECONDS     give up connecting after this long, and end the\n"
-    "                        import once the unit goes this long after the\n"
-    "                        request or its last complete command line without\n"
-    "                        sending another, whatever other bytes it sends\n"
-    "                        (default: no limit; a serial import also ends after\n"
-    "                        4 s of silence)\n"
-    "  --deadline SECONDS    end the import after this long in all, for a unit\n"
-    "                        that sends without end (default 600; a full unit\n"
-    "                        takes about 95 s over a serial port)\n"
-    "  --strict              refuse to write OUT when a value would not read\n"
-    "                        back as it is (exit status 2)\n"
-    "A value the reader would not take back as it is (a zone in Lowpass mode\n"
-    "that reported no lowpass) is written as the unit holds it and named on\n"
-    "standard error as 'zemctl: warning: ...', as is an address a unit cannot\n"
-    "use (DHCP off); the exit status stays as it is.\n"
-    "Exit status: 0 written; 1 the link failed; 2 bad arguments, a file\n"
-    "cannot be written, or a value would read back as another command or as\n"
-    "several lines (each one is named; with --strict also a value that would\n"
-    "not read back as it is); 3 nothing was received or the unit named\n"
-    "no source, nothing written; 4 written,\n"
-    "but the unit's answer ended early (end marker missing, size limit reached,\n"
-    "port lost, timeout, deadline), so it may be incomplete; why goes to\n"
-    "standard error.\n";
+constexpr OptionRow kPullOptions[] = {
+    {OptionId::Telnet, "", "--telnet", "HOST[:PORT]", "the unit's Telnet port (default port 23)"},
+    {OptionId::Serial, "", "--serial", "DEVICE",
+     "the serial port the unit is on (9600 bps), e.g.\n"
+     "/dev/ttyUSB0"},
+    {OptionId::Output, "-o", "--output", "OUT", "the configuration file to write"},
+    {OptionId::Raw, "", "--raw", "FILE", "also keep the text the unit sent"},
+    {OptionId::Log, "", "--log", "FILE", "also keep the import log"},
+    {OptionId::Timeout, "", "--timeout", "SECONDS",
+     "give up connecting after this long, and end the\n"
+     "import once the unit goes this long after the\n"
+     "request or its last complete command line without\n"
+     "sending another, whatever other bytes it sends\n"
+     "(default: no limit; a serial import also ends after\n"
+     "4 s of silence)"},
+    {OptionId::Deadline, "", "--deadline", "SECONDS",
+     "end the import after this long in all, for a unit\n"
+     "that sends without end (default 600; a full unit\n"
+     "takes about 95 s over a serial port)"},
+    {OptionId::Strict, "", "--strict", "",
+     "refuse to write OUT when a value would not read\n"
+     "back as it is (exit status 2)"},
+};
 
-const char kPushHelp[] =
-    "Usage: zemctl push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
-    "                   [--since BASE.zem] [--backup FILE] [--verify]\n"
-    "                   [--reply-limit SECONDS] [--timeout SECONDS]\n"
-    "                   [--deadline SECONDS] [--strict]\n"
-    "\n"
-    "Imports IN as 'zemctl convert' does and sends the export to the unit line\n"
-    "by line, waiting for the unit's answer after each line, as the window's\n"
-    "Export does in Telnet or Serial Mode. Progress goes to standard error,\n"
-    "and how the push ended: a push the unit broke off says how many commands\n"
-    "it answered first. Once an answer takes over 2 s, which one is awaited\n"
-    "is shown too, when standard error is a terminal.\n"
-    "IN is read as 'zemctl check' reads it; when it passes the read limit\n"
-    "nothing is sent (exit status 2).\n"
-    "  --telnet HOST[:PORT]   the unit's Telnet port (default port 23)\n"
-    "  --serial DEVICE        the serial port the unit is on (9600 bps)\n"
-    "  --since BASE.zem       send only what changed from BASE (what the unit\n"
-    "                         holds: a file 'zemctl pull' or --backup wrote) to\n"
-    "                         IN: the lines 'zemctl diff --commands BASE IN'\n"
-    "                         prints. With nothing changed nothing is sent.\n"
-    "                         BASE and IN must have the same source and zone\n"
-    "                         counts (exit status 2 otherwise: push the whole\n"
-    "                         file). With --backup, give BASE as the backup's\n"
-    "                         FILE (the same folder and last name, as in\n"
-    "                         --backup bk.zem --since ./bk.zem): the changes\n"
-    "                         are counted from the backup just pulled.\n"
-    "  --backup FILE          before sending anything, pull the unit's\n"
-    "                         configuration into FILE as 'zemctl pull -o FILE'\n"
-    "                         writes it (replaced atomically; checked before\n"
-    "                         connecting). If that fails, nothing is sent.\n"
-    "  --verify               once every line was answered, pull the configuration\n"
-    "                         back and compare it with what was sent; each\n"
-    "                         difference goes to standard output as one line,\n"
-    "                         sent -> on the unit ('zone 2 name: \"Kitchen\" ->\n"
-    "                         \"Room 2\"'). Over a serial port reading back takes\n"
-    "                         as long as a pull: up to about 95 s for a full\n"
-    "                         unit (16 sources, 192 zones) at 9600 bps.\n"
-    "                         Values the push does not set (audio of zones IN\n"
-    "                         gives none, sources and zones beyond IN's) are\n"
-    "                         left out.\n"
-    "  --reply-limit SECONDS  serial only: how long to wait for an answer\n"
-    "                         (default 30)\n"
-    "  --timeout SECONDS      how long connecting may take, and how long to wait\n"
-    "                         for each answer from the moment its line was sent,\n"
-    "                         whatever bytes come without its end (Telnet:\n"
-    "                         default no limit; serial: the same as\n"
-    "                         --reply-limit); for the backup and the verify as\n"
-    "                         for 'zemctl pull'\n"
-    "  --deadline SECONDS     how long sending may take in all, and so each of\n"
-    "                         the backup, the verify and the reading of IN and\n"
-    "                         BASE, such as a FIFO (default 600; exit status 2\n"
-    "                         when a file is not read by then, nothing sent)\n"
-    "  --strict               send nothing, and write no backup, when a value\n"
-    "                         would not read back as it is (exit status 2; 5\n"
-    "                         for the backup)\n"
-    "A value the reader would not take back as it is (a lowpass of -1, a volume\n"
-    "with no DSP mode) is sent, and written to the backup, as it is and named\n"
-    "on standard error as 'zemctl: warning: ...'; the exit status stays as it\n"
-    "is. With DHCP off, an address that is not an IPv4 dotted quad is never\n"
-    "sent ('IP address \"IPAddress\" is not an IPv4 address'; exit status 2).\n"
-    "Exit status: 0 every line was answered; 4 every line was answered, but the\n"
-    "unit answered some with \"(ERROR)\" (their number and the first five go to\n"
-    "standard error); 1 the link failed, was closed or reset, or a line went\n"
-    "unanswered, or (--verify) the unit does not hold what was sent, which wins\n"
-    "over 4; 2 bad arguments (a port outside 1-65535 among them),\n"
-    "IN or BASE cannot be read, BASE names no source or its counts differ\n"
-    "from IN's, FILE cannot be written, or a value of IN would read back as\n"
-    "another command or as several lines, or is an address a unit cannot use\n"
-    "(each one is named; nothing sent); 3 IN\n"
-    "names no source, so there is nothing to send; 5 the backup failed (the link\n"
-    "failed, nothing or only a part of the configuration came, the unit named\n"
-    "no source, or FILE could not be written), so nothing was sent; 6 every\n"
-    "line was answered, but --verify could not read the configuration back in\n"
-    "full, so it is not known whether the unit took everything.\n";
+constexpr HelpPiece kPullHelp[] = {
+    {"Usage: zemctl pull (--telnet HOST[:PORT] | --serial DEVICE) -o OUT.zem\n"
+     "                   [--raw FILE] [--log FILE] [--timeout SECONDS]\n"
+     "                   [--deadline SECONDS] [--strict]\n"
+     "\n"
+     "Imports the configuration of a unit as the window's Import does in Telnet\n"
+     "or Serial Mode, then writes OUT exactly as a File Mode export right after\n"
+     "that import would. OUT is replaced atomically. OUT, --raw and --log are\n"
+     "checked before connecting: each must be writable and none may name\n"
+     "another (exit status 2 otherwise). A FIFO or a device such as /dev/stdout\n"
+     "is written as it is, never replaced.\n"},
+    {.list = 0, .column = 24},
+    {"A value the reader would not take back as it is (a zone in Lowpass mode\n"
+     "that reported no lowpass) is written as the unit holds it and named on\n"
+     "standard error as 'zemctl: warning: ...', as is an address a unit cannot\n"
+     "use (DHCP off); the exit status stays as it is.\n"
+     "Exit status: 0 written; 1 the link failed; 2 bad arguments, a file\n"
+     "cannot be written, or a value would read back as another command or as\n"
+     "several lines (each one is named; with --strict also a value that would\n"
+     "not read back as it is); 3 nothing was received or the unit named\n"
+     "no source, nothing written; 4 written,\n"
+     "but the unit's answer ended early (end marker missing, size limit reached,\n"
+     "port lost, timeout, deadline), so it may be incomplete; why goes to\n"
+     "standard error.\n"},
+};
+
+constexpr OptionRow kPushOptions[] = {
+    {OptionId::Telnet, "", "--telnet", "HOST[:PORT]", "the unit's Telnet port (default port 23)"},
+    {OptionId::Serial, "", "--serial", "DEVICE", "the serial port the unit is on (9600 bps)"},
+    {OptionId::Since, "", "--since", "BASE.zem",
+     "send only what changed from BASE (what the unit\n"
+     "holds: a file 'zemctl pull' or --backup wrote) to\n"
+     "IN: the lines 'zemctl diff --commands BASE IN'\n"
+     "prints. With nothing changed nothing is sent.\n"
+     "BASE and IN must have the same source and zone\n"
+     "counts (exit status 2 otherwise: push the whole\n"
+     "file). With --backup, give BASE as the backup's\n"
+     "FILE (the same folder and last name, as in\n"
+     "--backup bk.zem --since ./bk.zem): the changes\n"
+     "are counted from the backup just pulled."},
+    {OptionId::Backup, "", "--backup", "FILE",
+     "before sending anything, pull the unit's\n"
+     "configuration into FILE as 'zemctl pull -o FILE'\n"
+     "writes it (replaced atomically; checked before\n"
+     "connecting). If that fails, nothing is sent."},
+    {OptionId::Verify, "", "--verify", "",
+     "once every line was answered, pull the configuration\n"
+     "back and compare it with what was sent; each\n"
+     "difference goes to standard output as one line,\n"
+     "sent -> on the unit ('zone 2 name: \"Kitchen\" ->\n"
+     "\"Room 2\"'). Over a serial port reading back takes\n"
+     "as long as a pull: up to about 95 s for a full\n"
+     "unit (16 sources, 192 zones) at 9600 bps.\n"
+     "Values the push does not set (audio of zones IN\n"
+     "gives none, sources and zones beyond IN's) are\n"
+     "left out."},
+    {OptionId::ReplyLimit, "", "--reply-limit", "SECONDS",
+     "serial only: how long to wait for an answer\n"
+     "(default 30)"},
+    {OptionId::Timeout, "", "--timeout", "SECONDS",
+     "how long connecting may take, and how long to wait\n"
+     "for each answer from the moment its line was sent,\n"
+     "whatever bytes come without its end (Telnet:\n"
+     "default no limit; serial: the same as\n"
+     "--reply-limit); for the backup and the verify as\n"
+     "for 'zemctl pull'"},
+    {OptionId::Deadline, "", "--deadline", "SECONDS",
+     "how long sending may take in all, and so each of\n"
+     "the backup, the verify and the reading of IN and\n"
+     "BASE, such as a FIFO (default 600; exit status 2\n"
+     "when a file is not read by then, nothing sent)"},
+    {OptionId::Strict, "", "--strict", "",
+     "send nothing, and write no backup, when a value\n"
+     "would not read back as it is (exit status 2; 5\n"
+     "for the backup)"},
+};
+
+constexpr HelpPiece kPushHelp[] = {
+    {"Usage: zemctl push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
+     "                   [--since BASE.zem] [--backup FILE] [--verify]\n"
+     "                   [--reply-limit SECONDS] [--timeout SECONDS]\n"
+     "                   [--deadline SECONDS] [--strict]\n"
+     "\n"
+     "Imports IN as 'zemctl convert' does and sends the export to the unit line\n"
+     "by line, waiting for the unit's answer after each line, as the window's\n"
+     "Export does in Telnet or Serial Mode. Progress goes to standard error,\n"
+     "and how the push ended: a push the unit broke off says how many commands\n"
+     "it answered first. Once an answer takes over 2 s, which one is awaited\n"
+     "is shown too, when standard error is a terminal.\n"
+     "IN is read as 'zemctl check' reads it; when it passes the read limit\n"
+     "nothing is sent (exit status 2).\n"},
+    {.list = 0, .column = 25},
+    {"A value the reader would not take back as it is (a lowpass of -1, a volume\n"
+     "with no DSP mode) is sent, and written to the backup, as it is and named\n"
+     "on standard error as 'zemctl: warning: ...'; the exit status stays as it\n"
+     "is. With DHCP off, an address that is not an IPv4 dotted quad is never\n"
+     "sent ('IP address \"IPAddress\" is not an IPv4 address'; exit status 2).\n"
+     "Exit status: 0 every line was answered; 4 every line was answered, but the\n"
+     "unit answered some with \"(ERROR)\" (their number and the first five go to\n"
+     "standard error); 1 the link failed, was closed or reset, or a line went\n"
+     "unanswered, or (--verify) the unit does not hold what was sent, which wins\n"
+     "over 4; 2 bad arguments (a port outside 1-65535 among them),\n"
+     "IN or BASE cannot be read, BASE names no source or its counts differ\n"
+     "from IN's, FILE cannot be written, or a value of IN would read back as\n"
+     "another command or as several lines, or is an address a unit cannot use\n"
+     "(each one is named; nothing sent); 3 IN\n"
+     "names no source, so there is nothing to send; 5 the backup failed (the link\n"
+     "failed, nothing or only a part of the configuration came, the unit named\n"
+     "no source, or FILE could not be written), so nothing was sent; 6 every\n"
+     "line was answered, but --verify could not read the configuration back in\n"
+     "full, so it is not known whether the unit took everything.\n"},
+};
 
 void SetLimits(TransferController& ctl, const UnitLimits& limits) {
   if (limits.timeoutMs > 0) {
@@ -265,6 +286,21 @@ int ReadWhole(Editor& editor, const std::string& path, int deadlineMs, int noSou
 
 }  // namespace
 
+constexpr CommandSpec kPullCommand{.name = "pull",
+                                   .synopsis = "(--telnet HOST[:PORT] | --serial DEVICE) -o OUT.zem",
+                                   .summary = "import a configuration from a unit into a file",
+                                   .options = kPullOptions,
+                                   .maxOperands = 0,
+                                   .help = kPullHelp,
+                                   .run = RunPull};
+constexpr CommandSpec kPushCommand{.name = "push",
+                                   .synopsis = "IN.zem (--telnet HOST[:PORT] | --serial DEVICE)",
+                                   .summary = "send a configuration file to a unit",
+                                   .options = kPushOptions,
+                                   .maxOperands = 1,
+                                   .help = kPushHelp,
+                                   .run = RunPush};
+
 bool ParseSeconds(const std::string& text, int* ms) {
   if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos ||
       std::stoi(text) < 1)
@@ -273,26 +309,29 @@ bool ParseSeconds(const std::string& text, int* ms) {
   return true;
 }
 
-bool TakeUnitOption(const std::vector<std::string>& args, std::size_t& i, LinkArgs& link, UnitLimits& limits,
-                    std::string* problem) {
-  const std::string& a = args[i];
-  if (i + 1 >= args.size()) return false;
-  if (a == "--telnet" || a == "--serial") {
-    std::string& value = a == "--telnet" ? link.telnet : link.serial;
-    value = args[++i];
-    if (value.empty()) {
-      *problem = "empty host or device";
-    } else if (a == "--telnet" && !TelnetLink::PortProblem(value).empty()) {
-      *problem = "bad --telnet '" + value + "': " + TelnetLink::PortProblem(value);
+bool TakeUnitOption(const GivenArgument& given, LinkArgs& link, UnitLimits& limits, std::string* problem) {
+  const std::string& value = given.value;
+  switch (given.id) {
+    case OptionId::Telnet:
+    case OptionId::Serial:
+      (given.id == OptionId::Telnet ? link.telnet : link.serial) = value;
+      if (value.empty()) {
+        *problem = "empty host or device";
+      } else if (given.id == OptionId::Telnet && !TelnetLink::PortProblem(value).empty()) {
+        *problem = "bad --telnet '" + value + "': " + TelnetLink::PortProblem(value);
+      }
+      return true;
+    case OptionId::Timeout:
+    case OptionId::Deadline: {
+      const bool timeout = given.id == OptionId::Timeout;
+      if (!ParseSeconds(value, timeout ? &limits.timeoutMs : &limits.deadlineMs))
+        *problem = std::string(timeout ? "--timeout" : "--deadline") +
+                   " takes a whole number of seconds, 1 or more, not '" + value + "'";
+      return true;
     }
-    return true;
+    default:
+      return false;
   }
-  if (a == "--timeout" || a == "--deadline") {
-    if (!ParseSeconds(args[++i], a == "--timeout" ? &limits.timeoutMs : &limits.deadlineMs))
-      *problem = a + " takes a whole number of seconds, 1 or more, not '" + args[i] + "'";
-    return true;
-  }
-  return false;
 }
 
 int PullIntoEditor(Editor& editor, const LinkArgs& link, const UnitLimits& limits,
@@ -324,32 +363,24 @@ int PullIntoEditor(Editor& editor, const LinkArgs& link, const UnitLimits& limit
 }
 
 int RunPull(const std::vector<std::string>& args) {
-  if (PrintHelpIfAsked(args, kPullHelp)) return kExitOk;
+  if (PrintHelpIfAsked(args, kPullCommand)) return kExitOk;
   LinkArgs link;
   std::string output, rawPath, logPath;
   bool strict = false;
   UnitLimits limits;
-  for (std::size_t i = 0; i < args.size(); ++i) {
+  const ParsedArguments parsed = ParseArguments(kPullCommand, args);
+  for (const GivenArgument& a : parsed.given) {
     std::string problem;
-    if (TakeUnitOption(args, i, link, limits, &problem)) {
-      if (!problem.empty()) return Usage(kPullHelp, problem);
-      continue;
-    }
-    const std::string& a = args[i];
-    if ((a == "-o" || a == "--output") && i + 1 < args.size()) {
-      output = args[++i];
-    } else if (a == "--raw" && i + 1 < args.size()) {
-      rawPath = args[++i];
-    } else if (a == "--log" && i + 1 < args.size()) {
-      logPath = args[++i];
-    } else if (a == "--strict") {
-      strict = true;
-    } else {
-      return Usage(kPullHelp, "unexpected argument '" + a + "'");
-    }
+    if (TakeUnitOption(a, link, limits, &problem) && !problem.empty()) return Usage(kPullCommand, problem);
+    if (a.id == OptionId::Output) output = a.value;
+    if (a.id == OptionId::Raw) rawPath = a.value;
+    if (a.id == OptionId::Log) logPath = a.value;
+    if (a.id == OptionId::Strict) strict = true;
   }
-  if (link.telnet.empty() == link.serial.empty()) return Usage(kPullHelp, "give either --telnet or --serial");
-  if (output.empty()) return Usage(kPullHelp, "pull needs -o OUT");
+  if (parsed.unexpected) return UnexpectedArgument(kPullCommand, *parsed.unexpected);
+  if (link.telnet.empty() == link.serial.empty())
+    return Usage(kPullCommand, "give either --telnet or --serial");
+  if (output.empty()) return Usage(kPullCommand, "pull needs -o OUT");
   if (const int status = CheckFiles("", {{"-o", output}, {"--raw", rawPath}, {"--log", logPath}}))
     return status;
 
@@ -370,46 +401,55 @@ int RunPull(const std::vector<std::string>& args) {
 }
 
 int RunPush(const std::vector<std::string>& args) {
-  if (PrintHelpIfAsked(args, kPushHelp)) return kExitOk;
+  if (PrintHelpIfAsked(args, kPushCommand)) return kExitOk;
   LinkArgs link;
   std::string input, backupPath, sincePath;
   bool verify = false, strict = false;
   int replyLimitMs = 30000;
   UnitLimits limits;
-  for (std::size_t i = 0; i < args.size(); ++i) {
+  const ParsedArguments parsed = ParseArguments(kPushCommand, args);
+  for (const GivenArgument& a : parsed.given) {
     std::string problem;
-    if (TakeUnitOption(args, i, link, limits, &problem)) {
-      if (!problem.empty()) return Usage(kPushHelp, problem);
-      if (args[i - 1] == "--timeout")
-        replyLimitMs = limits.timeoutMs;  // over a serial port, the wait for each answer
-      continue;
+    if (TakeUnitOption(a, link, limits, &problem)) {
+      if (!problem.empty()) return Usage(kPushCommand, problem);
+      // Over a serial port, the wait for each answer, unless a later
+      // --reply-limit says otherwise.
+      if (a.id == OptionId::Timeout) replyLimitMs = limits.timeoutMs;
     }
-    const std::string& a = args[i];
-    if (a == "--reply-limit" && i + 1 < args.size()) {
-      if (!ParseSeconds(args[++i], &replyLimitMs))
-        return Usage(kPushHelp, "bad reply limit '" + args[i] + "'");
-    } else if (a == "--verify") {
-      verify = true;
-    } else if (a == "--strict") {
-      strict = true;
-    } else if (a == "--since" && i + 1 < args.size()) {
-      sincePath = args[++i];
-      if (sincePath.empty()) return Usage(kPushHelp, "empty --since file name");
-    } else if (a == "--backup" && i + 1 < args.size()) {
-      backupPath = args[++i];
-      if (backupPath.empty()) return Usage(kPushHelp, "empty backup file name");
-    } else if (!a.empty() && a[0] != '-' && input.empty()) {
-      input = a;
-    } else {
-      return Usage(kPushHelp, "unexpected argument '" + a + "'");
+    switch (a.id) {
+      case OptionId::Operand:
+        input = a.value;
+        break;
+      case OptionId::ReplyLimit:
+        if (!ParseSeconds(a.value, &replyLimitMs))
+          return Usage(kPushCommand, "bad reply limit '" + a.value + "'");
+        break;
+      case OptionId::Verify:
+        verify = true;
+        break;
+      case OptionId::Strict:
+        strict = true;
+        break;
+      case OptionId::Since:
+        sincePath = a.value;
+        if (sincePath.empty()) return Usage(kPushCommand, "empty --since file name");
+        break;
+      case OptionId::Backup:
+        backupPath = a.value;
+        if (backupPath.empty()) return Usage(kPushCommand, "empty backup file name");
+        break;
+      default:
+        break;
     }
   }
-  if (input.empty()) return Usage(kPushHelp, "push needs IN.zem");
-  if (link.telnet.empty() == link.serial.empty()) return Usage(kPushHelp, "give either --telnet or --serial");
+  if (parsed.unexpected) return UnexpectedArgument(kPushCommand, *parsed.unexpected);
+  if (input.empty()) return Usage(kPushCommand, "push needs IN.zem");
+  if (link.telnet.empty() == link.serial.empty())
+    return Usage(kPushCommand, "give either --telnet or --serial");
   if (const int status = CheckFiles(input, {{"--backup", backupPath}})) return status;
   // The base is the backup just pulled, so it must be named as the backup.
   if (!sincePath.empty() && !backupPath.empty() && !SamePath(sincePath, backupPath))
-    return Usage(kPushHelp, "with --backup, --since names the backup's file (" + backupPath + ")");
+    return Usage(kPushCommand, "with --backup, --since names the backup's file (" + backupPath + ")");
 
   Editor editor;
   if (const int status = ReadWhole(editor, input, limits.deadlineMs, kExitNoConfiguration, "nothing to send"))

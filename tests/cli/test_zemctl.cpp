@@ -10,6 +10,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <filesystem>
+
 #include "support/zemctl_runner.h"
 
 using namespace zem::test;
@@ -340,6 +342,74 @@ class TestZemctl : public QObject {
     QCOMPARE(Zemctl({"convert", Source("examples/small-8x24.zem")}).status, 2);
     QCOMPARE(Zemctl({"check"}).status, 2);
     QCOMPARE(Zemctl({"check", "a.zem", "b.zem"}).status, 2);
+  }
+
+  // What the commands say of arguments they cannot take, word for word: the
+  // first line on standard error, the command's help after it, exit status 2.
+  void usageErrors_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("problem");
+    const auto row = [](const char* name, const QStringList& args, const char* problem) {
+      QTest::newRow(name) << args << QByteArray(problem);
+    };
+    row("unknown option", {"convert", "a.zem", "-o", "b.zem", "--bogus"}, "unexpected argument '--bogus'");
+    row("diff: unknown option", {"diff", "a.zem", "b.zem", "--bogus"}, "unknown option '--bogus'");
+    row("another command's option", {"build", "a.json", "-o", "b.zem", "--strict"},
+        "unexpected argument '--strict'");
+    row("missing value", {"convert", "a.zem", "-o"}, "unexpected argument '-o'");
+    row("missing value of a link", {"pull", "-o", "a.zem", "--telnet"}, "unexpected argument '--telnet'");
+    row("diff: missing value", {"diff", "a.zem", "--serial"}, "unknown option '--serial'");
+    row("a second file", {"dump", "a.zem", "b.zem", "--json"}, "unexpected argument 'b.zem'");
+    row("pull takes no file", {"pull", "a.zem"}, "unexpected argument 'a.zem'");
+    row("no --option=value", {"build", "a.json", "--output=b.zem"}, "unexpected argument '--output=b.zem'");
+    row("no -oVALUE", {"dump", "a.zem", "--json", "-ob.json"}, "unexpected argument '-ob.json'");
+    row("- is no file", {"convert", "-", "-o", "b.zem"}, "unexpected argument '-'");
+    row("-- ends nothing", {"push", "--", "a.zem"}, "unexpected argument '--'");
+    row("empty argument", {"convert", "", "-o", "b.zem"}, "unexpected argument ''");
+    row("check: an option", {"check", "--strict"}, "check takes one configuration file");
+    row("value problem before a bad argument", {"pull", "--timeout", "0", "--bogus"},
+        "--timeout takes a whole number of seconds, 1 or more, not '0'");
+    row("bad argument before a value problem", {"pull", "--bogus", "--timeout", "0"},
+        "unexpected argument '--bogus'");
+    row("reply limit", {"push", "a.zem", "--reply-limit", "x", "--telnet", "h"}, "bad reply limit 'x'");
+    row("empty --since", {"push", "a.zem", "--since", "", "--telnet", "h"}, "empty --since file name");
+    row("empty --backup", {"push", "a.zem", "--backup", "", "--telnet", "h"}, "empty backup file name");
+    row("empty device", {"pull", "--serial", "", "-o", "a.zem"}, "empty host or device");
+    row("two links", {"pull", "--telnet", "h", "--serial", "d", "-o", "a.zem"},
+        "give either --telnet or --serial");
+    row("three sides", {"diff", "a.zem", "--telnet", "h", "b.zem"},
+        "diff compares two configurations, each a file or a unit");
+    row("unknown command", {"frobnicate"}, "unknown command 'frobnicate'");
+  }
+  void usageErrors() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, problem);
+    const Run run = Zemctl(args);
+    QCOMPARE(run.status, 2);
+    QCOMPARE(run.err.left(run.err.indexOf('\n')), "zemctl: " + problem);
+    QVERIFY(run.err.contains("\nUsage: zemctl "));
+    QCOMPARE(run.out, QByteArray());
+  }
+
+  // File names are bytes: one that is not UTF-8 reaches the file system and
+  // the messages as it was given. The shell passes the bytes, as QProcess
+  // would encode the names.
+  void fileNamesAreBytes() {
+    const std::string folder = Tmp("latin1").toStdString();
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(Source("examples/small-8x24.zem").toStdString(), folder + "/in\xE9.zem");
+    QProcess sh;
+    sh.setWorkingDirectory(QString::fromStdString(folder));
+    sh.start("/bin/sh", {"-c",
+                         "\"$0\" convert \"$(printf 'in\\351.zem')\" -o \"$(printf 'out\\377.zem')\" && "
+                         "exec \"$0\" check \"$(printf 'gone\\351.zem')\"",
+                         ZEMCTL_PATH});
+    QVERIFY(sh.waitForFinished(60000));
+    QCOMPARE(sh.exitCode(), 2);  // the missing file
+    QVERIFY(std::filesystem::exists(folder + "/out\xFF.zem"));
+    QCOMPARE(Read(QString::fromStdString(folder) + "/out\xC3\xBF.zem"), QByteArray("<missing>"));
+    const QByteArray err = sh.readAllStandardError();
+    QVERIFY2(err.startsWith("zemctl: cannot read gone\xE9.zem: "), err.constData());
   }
 };
 
