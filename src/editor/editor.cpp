@@ -10,7 +10,7 @@ namespace zem {
 
 struct Editor::Kept {
   ConfigModel model;
-  ZoneAudioLogic::Controls zoneAudio;
+  ControlFlags zoneAudioFlags;
   PresetsLogic::Controls presets;
   ListState quickEQZoneList;
   ListState quickEQPresetList;
@@ -25,6 +25,7 @@ Editor::Editor(std::string quickEQFolder) : quickEQFolder_(std::move(quickEQFold
   revision.SetOnBump([this] {
     if (listener_) listener_->RevisionChanged();
   });
+  zoneAudio.SetBeforeShowing([this](int zone) { BringIntoRangeAsShown(zone); });
   ResetModel();
   savedRevision_ = revision.Current();
 }
@@ -46,7 +47,7 @@ void Editor::ResetModel() {
   // The zone and preset controls must show CurrentZone and CurrentEQPreset
   // again: otherwise a page switch before the next import completes would
   // store the previously shown zone or preset into zone 1 or preset 1.
-  zoneAudio.LoadZoneControls(model.screen.CurrentZone);
+  zoneAudio.ShowZone(model.screen.CurrentZone);
   presets.LoadPresetControls(model.screen.CurrentEQPreset);
   SetPagesEnabled(false);
   history.Clear();
@@ -84,9 +85,7 @@ std::string Editor::ProposedQuickEQFileName() const {
 void Editor::SystemEQPresetChosen(int position) {
   // Choosing a system preset also loads the quick EQ file chosen in
   // ComboBox1 into the band sliders, as choosing that file does.
-  const int before = model.screen.SystemEQList.Selected;
-  model.screen.SystemEQList.Select(position);
-  if (model.screen.SystemEQList.Selected != before) revision.Bump();
+  zoneAudio.SystemEQChosen(position);
   ZoneQuickEQChosen();
 }
 
@@ -97,7 +96,6 @@ void Editor::PresetQuickEQChosen() {
 }
 
 void Editor::RefreshPages() {
-  zoneAudio.StoreZoneControls(model.screen.CurrentZone);
   favorites.StoreGridToFavorite();
   if (model.screen.PresetList.HasSelection()) {
     model.screen.CurrentEQPreset = model.screen.PresetList.Selected + 1;
@@ -197,10 +195,12 @@ void Editor::FinishImport() {
 
   model.screen.ZoneList.Select(0);
   model.screen.CurrentZone = 1;
-  zoneAudio.LoadZoneControls(1);
   model.screen.CurrentEQPreset = 1;
   presets.LoadPresetControls(1);
   presets.FillPresetLists();
+  // Shown once the system EQ list holds the presets, which its choice is
+  // brought within.
+  zoneAudio.ShowZone(1);
   model.screen.CurrentFavorite = 1;
   favorites.LoadFavoriteToGrid(1);
   RefreshPages();
@@ -241,7 +241,6 @@ std::vector<std::string> Editor::PrepareExport() {
 
 ConfigModel Editor::PendingConfiguration() const {
   ConfigModel pending = model;
-  zoneAudio.StoreZoneControlsInto(pending, pending.screen.CurrentZone);
   const int preset = pending.screen.PresetList.HasSelection() ? pending.screen.PresetList.Selected + 1
                                                               : pending.screen.CurrentEQPreset;
   if (NumberedTable<int, kPresets>::Contains(preset))
@@ -254,23 +253,23 @@ ConfigModel Editor::PendingConfiguration() const {
   return pending;
 }
 
-namespace {
-
-// The unit's data as the zone audio page leaves it once every zone has been
-// shown: showing a zone brings its values into the controls' ranges, which
-// is no edit of it.
-UnitConfiguration AsShown(UnitConfiguration unit, int systemEQCount) {
-  for (ZoneAudioRec& zone : unit.ZoneAudio) zone = ZoneAudioLogic::ThroughControls(zone, systemEQCount);
-  return unit;
+void Editor::BringIntoRangeAsShown(int zone) {
+  // Showing the zone is no step of the one being made.
+  EndStep();
+  const int systemEQCount = static_cast<int>(model.screen.SystemEQList.Items.size());
+  // Alike in what the configuration is compared with: the unsaved mark and
+  // Export Changes see no change in it.
+  for (std::optional<UnitConfiguration>* other : {&saved_, &prepared_})
+    if (*other)
+      (*other)->ZoneAudio[zone] = ZoneAudioLogic::ThroughControls((*other)->ZoneAudio[zone], systemEQCount);
+  if (UnitConfiguration* known = unitBaseline.Known())
+    known->ZoneAudio[zone] = ZoneAudioLogic::ThroughControls(known->ZoneAudio[zone], systemEQCount);
 }
-
-}  // namespace
 
 bool Editor::IsModified() const {
   if (kept_ || !HasConfiguration()) return false;
   if (revision.Current() == savedRevision_) return false;
-  const int systemEQCount = static_cast<int>(model.screen.SystemEQList.Items.size());
-  return !saved_ || !(AsShown(PendingConfiguration().unit, systemEQCount) == AsShown(*saved_, systemEQCount));
+  return !saved_ || !(PendingConfiguration().unit == *saved_);
 }
 
 void Editor::MarkExported() {
@@ -283,9 +282,9 @@ void Editor::MarkExported() {
 void Editor::KeepForImport() {
   EndStep();
   history.Keep();
-  kept_ = std::make_unique<Kept>(Kept{model, zoneAudio.SaveControls(), presets.SaveControls(),
-                                      quickEQZoneList, quickEQPresetList, pagesEnabled_, activePage_,
-                                      receivedText.Text(), IsModified()});
+  kept_ = std::make_unique<Kept>(Kept{model, zoneAudio.Flags(), presets.SaveControls(), quickEQZoneList,
+                                      quickEQPresetList, pagesEnabled_, activePage_, receivedText.Text(),
+                                      IsModified()});
 }
 
 void Editor::RestoreKept() {
@@ -293,7 +292,7 @@ void Editor::RestoreKept() {
   const std::unique_ptr<Kept> kept = std::move(kept_);
   // Assigned in place: the page logic keeps referring to this model.
   model = kept->model;
-  zoneAudio.RestoreControls(kept->zoneAudio);
+  zoneAudio.Flags() = kept->zoneAudioFlags;
   presets.RestoreControls(kept->presets);
   quickEQZoneList = kept->quickEQZoneList;
   quickEQPresetList = kept->quickEQPresetList;

@@ -180,6 +180,10 @@ class Editor {
   void MarkUnusedCells();
   bool TakeStep(bool redo);
   void ShowStep(const EditHistory::Step& step);
+  // A zone is about to be shown, which brings its record into the
+  // controls' ranges: the same is done to what the configuration is
+  // compared with, outside any step.
+  void BringIntoRangeAsShown(int zone);
   // The model as RefreshPages would leave it, without touching the model.
   ConfigModel PendingConfiguration() const;
 

@@ -35,7 +35,6 @@ bool Editor::TakeStep(bool redo) {
   if (redo ? !history.CanRedo() : !history.CanUndo()) return false;
   // The controls' pending edits into the model first: the step then finds
   // there all it puts back, and showing the model again loses nothing.
-  zoneAudio.StoreZoneControls(model.screen.CurrentZone);
   favorites.StoreGridToFavorite();
   presets.StorePresetControls(ShownPreset());
   const EditHistory::Step* step = redo ? history.Redo(model.unit) : history.Undo(model.unit);
@@ -78,7 +77,7 @@ void Editor::ShowStep(const EditHistory::Step& step) {
   const bool hasMarker = marked.Column >= 1 && marked.Row >= 1 &&
                          screen.FavoritesGrid.Contains(marked.Column, marked.Row) &&
                          screen.FavoritesGrid.Cell(marked.Column, marked.Row) == "?";
-  zoneAudio.LoadZoneControls(screen.CurrentZone);
+  zoneAudio.ShowZone(screen.CurrentZone);
   favorites.LoadFavoriteToGrid(screen.CurrentFavorite);
   if (hasMarker) {
     std::string& cell = screen.FavoritesGrid.Cell(marked.Column, marked.Row);
