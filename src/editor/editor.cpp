@@ -11,7 +11,7 @@ namespace zem {
 struct Editor::Kept {
   ConfigModel model;
   ControlFlags zoneAudioFlags;
-  PresetsLogic::Controls presets;
+  bool presetNamesPending = false;
   ListState quickEQZoneList;
   ListState quickEQPresetList;
   bool pagesEnabled = false;
@@ -48,7 +48,7 @@ void Editor::ResetModel() {
   // again: otherwise a page switch before the next import completes would
   // store the previously shown zone or preset into zone 1 or preset 1.
   zoneAudio.ShowZone(model.screen.CurrentZone);
-  presets.LoadPresetControls(model.screen.CurrentEQPreset);
+  presets.ShowPreset(model.screen.CurrentEQPreset);
   SetPagesEnabled(false);
   history.Clear();
   revision.Bump();
@@ -102,8 +102,8 @@ void Editor::RefreshPages() {
     presets.PresetChosen(model.screen.PresetList.Selected);
   } else {
     // After an import the preset list has no chosen entry, but the page shows
-    // CurrentEQPreset and may hold edits of it: commit them like any other.
-    presets.StorePresetControls(model.screen.CurrentEQPreset);
+    // CurrentEQPreset and may have renamed it.
+    presets.ShowNewNames();
   }
   favorites.ApplyRestrictionOverlay();
 
@@ -196,7 +196,7 @@ void Editor::FinishImport() {
   model.screen.ZoneList.Select(0);
   model.screen.CurrentZone = 1;
   model.screen.CurrentEQPreset = 1;
-  presets.LoadPresetControls(1);
+  presets.ShowPreset(1);
   presets.FillPresetLists();
   // Shown once the system EQ list holds the presets, which its choice is
   // brought within.
@@ -241,10 +241,6 @@ std::vector<std::string> Editor::PrepareExport() {
 
 ConfigModel Editor::PendingConfiguration() const {
   ConfigModel pending = model;
-  const int preset = pending.screen.PresetList.HasSelection() ? pending.screen.PresetList.Selected + 1
-                                                              : pending.screen.CurrentEQPreset;
-  if (NumberedTable<int, kPresets>::Contains(preset))
-    presets.StorePresetControlsInto(pending.unit.EQPresets[preset]);
   // Storing and the overlay change no configuration but the copy's: nothing to count.
   ConfigRevision uncounted;
   FavoritesLogic favoritesOfCopy(pending, uncounted);
@@ -282,7 +278,7 @@ void Editor::MarkExported() {
 void Editor::KeepForImport() {
   EndStep();
   history.Keep();
-  kept_ = std::make_unique<Kept>(Kept{model, zoneAudio.Flags(), presets.SaveControls(), quickEQZoneList,
+  kept_ = std::make_unique<Kept>(Kept{model, zoneAudio.Flags(), presets.NamesPending(), quickEQZoneList,
                                       quickEQPresetList, pagesEnabled_, activePage_, receivedText.Text(),
                                       IsModified()});
 }
@@ -293,7 +289,7 @@ void Editor::RestoreKept() {
   // Assigned in place: the page logic keeps referring to this model.
   model = kept->model;
   zoneAudio.Flags() = kept->zoneAudioFlags;
-  presets.RestoreControls(kept->presets);
+  presets.SetNamesPending(kept->presetNamesPending);
   quickEQZoneList = kept->quickEQZoneList;
   quickEQPresetList = kept->quickEQPresetList;
   // Not SetPagesEnabled: the zone audio controls keep their own states.

@@ -36,7 +36,6 @@ bool Editor::TakeStep(bool redo) {
   // The controls' pending edits into the model first: the step then finds
   // there all it puts back, and showing the model again loses nothing.
   favorites.StoreGridToFavorite();
-  presets.StorePresetControls(ShownPreset());
   const EditHistory::Step* step = redo ? history.Redo(model.unit) : history.Undo(model.unit);
   if (!step) return false;
   ShowStep(*step);
@@ -86,7 +85,7 @@ void Editor::ShowStep(const EditHistory::Step& step) {
       cell = "?";
     }
   }
-  presets.LoadPresetControls(screen.CurrentEQPreset);
+  presets.ShowPreset(screen.CurrentEQPreset);
   const int presetPosition = screen.PresetList.Selected;
   presets.FillPresetLists();
   screen.PresetList.Select(presetPosition);

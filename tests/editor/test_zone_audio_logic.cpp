@@ -134,8 +134,7 @@ class TestZoneAudioLogic : public QObject {
     preset.Band[2] = -3;
     preset.Name = "A name longer than fifteen";
     e.model.unit.EQPresets[3] = preset;
-    e.presets.LoadPresetControls(3);
-    e.presets.StorePresetControls(3);
+    e.presets.ShowPreset(3);
     QVERIFY(e.model.unit.EQPresets[3] == PresetsLogic::ThroughControls(preset));
   }
 
