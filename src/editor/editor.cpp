@@ -96,7 +96,6 @@ void Editor::PresetQuickEQChosen() {
 }
 
 void Editor::RefreshPages() {
-  favorites.StoreGridToFavorite();
   if (model.screen.PresetList.HasSelection()) {
     model.screen.CurrentEQPreset = model.screen.PresetList.Selected + 1;
     presets.PresetChosen(model.screen.PresetList.Selected);
@@ -239,15 +238,7 @@ std::vector<std::string> Editor::PrepareExport() {
   return lines;
 }
 
-ConfigModel Editor::PendingConfiguration() const {
-  ConfigModel pending = model;
-  // Storing and the overlay change no configuration but the copy's: nothing to count.
-  ConfigRevision uncounted;
-  FavoritesLogic favoritesOfCopy(pending, uncounted);
-  favoritesOfCopy.StoreGridToFavorite();
-  favoritesOfCopy.ApplyRestrictionOverlay();
-  return pending;
-}
+ConfigModel Editor::PendingConfiguration() const { return model; }
 
 void Editor::BringIntoRangeAsShown(int zone) {
   // Showing the zone is no step of the one being made.

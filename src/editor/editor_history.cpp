@@ -33,9 +33,6 @@ bool Editor::TakeStep(bool redo) {
   if (kept_) return false;
   EndStep();
   if (redo ? !history.CanRedo() : !history.CanUndo()) return false;
-  // The controls' pending edits into the model first: the step then finds
-  // there all it puts back, and showing the model again loses nothing.
-  favorites.StoreGridToFavorite();
   const EditHistory::Step* step = redo ? history.Redo(model.unit) : history.Undo(model.unit);
   if (!step) return false;
   ShowStep(*step);
