@@ -238,8 +238,6 @@ std::vector<std::string> Editor::PrepareExport() {
   return lines;
 }
 
-ConfigModel Editor::PendingConfiguration() const { return model; }
-
 void Editor::BringIntoRangeAsShown(int zone) {
   // Showing the zone is no step of the one being made.
   EndStep();
@@ -256,7 +254,7 @@ void Editor::BringIntoRangeAsShown(int zone) {
 bool Editor::IsModified() const {
   if (kept_ || !HasConfiguration()) return false;
   if (revision.Current() == savedRevision_) return false;
-  return !saved_ || !(PendingConfiguration().unit == *saved_);
+  return !saved_ || !(model.unit == *saved_);
 }
 
 void Editor::MarkExported() {

@@ -12,11 +12,11 @@ int Editor::ShownPreset() const {
 void Editor::BeginStep(StepId id) {
   if (history.OpenStep() == id) return;
   EndStep();
-  history.Open(id, PendingConfiguration().unit);
+  history.Open(id, model.unit);
 }
 
 void Editor::EndStep() {
-  if (history.OpenStep()) history.Close(PendingConfiguration().unit);
+  if (history.OpenStep()) history.Close(model.unit);
 }
 
 void Editor::Step(StepId id, const std::function<void()>& edit) {
