@@ -44,9 +44,7 @@ void Editor::SetPagesEnabled(bool enabled) {
 void Editor::ResetModel() {
   zem::ResetModel(model, receivedText, messageLog);
   ListQuickEQFiles();
-  // The zone and preset controls must show CurrentZone and CurrentEQPreset
-  // again: otherwise a page switch before the next import completes would
-  // store the previously shown zone or preset into zone 1 or preset 1.
+  // The zone and preset controls show CurrentZone and CurrentEQPreset again.
   zoneAudio.ShowZone(model.screen.CurrentZone);
   presets.ShowPreset(model.screen.CurrentEQPreset);
   SetPagesEnabled(false);

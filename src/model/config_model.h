@@ -170,7 +170,9 @@ bool Identical(const UnitConfiguration& a, const UnitConfiguration& b);
 struct ScreenState {
   ScreenState();
 
-  // StringGrid1: the favorites grid, working copy of CurrentFavorite.
+  // StringGrid1: the favorites grid, showing favorite CurrentFavorite
+  // (edits reach the favorite at once; "R" follows the restrictions at
+  // the page change).
   // Row 0 holds the source numbers, column 0 the zone labels, (0, 0) the
   // name of the source selected last.
   TextGrid FavoritesGrid{kSources + 1, kZones + 1};
