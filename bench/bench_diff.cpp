@@ -33,8 +33,7 @@ std::vector<std::string> DiffLines(const std::string& a, const std::string& b) {
   before.ImportFileText(a, "a.zem");
   after.ImportFileText(b, "b.zem");
   std::vector<std::string> lines;
-  for (const auto& d :
-       zem::CompareConfigurations(before.ConfigurationToExport(), after.ConfigurationToExport()))
+  for (const auto& d : zem::CompareConfigurations(before.model, after.model))
     lines.push_back(zem::TerminalText(zem::DifferenceLine(d)));
   return lines;
 }
@@ -44,8 +43,8 @@ void BM_CompareCore(benchmark::State& state) {
   zem::Editor after;
   before.ImportFileText(zem::bench::FullConfigText(), "a.zem");
   after.ImportFileText(Mutated(static_cast<int>(state.range(0))), "b.zem");
-  const zem::ConfigModel a = before.ConfigurationToExport();
-  const zem::ConfigModel b = after.ConfigurationToExport();
+  const zem::ConfigModel& a = before.model;
+  const zem::ConfigModel& b = after.model;
   std::size_t differences = 0;
   for (auto _ : state) {
     const auto found = zem::CompareConfigurations(a, b);

@@ -187,11 +187,11 @@ void BM_PacedSerialChanges(benchmark::State& state) {
   if (!b.Serial()) return state.SkipWithError("cannot open a pty");
   b.editor.ImportFileText(ExampleText(), "full-16x192.zem");
   if (!b.editor.HasConfiguration()) return state.SkipWithError("example not read");
-  const UnitConfiguration base = b.editor.ConfigurationToExport().unit;
+  const UnitConfiguration base = b.editor.model.unit;
   const std::string what = Edit(b.editor.model.unit, change);
   if (what.empty()) return state.SkipWithError("no such edit in the example");
   b.editor.revision.Bump();
-  const std::vector<std::string> lines = BuildChangedCommands(base, b.editor.ConfigurationToExport().unit);
+  const std::vector<std::string> lines = BuildChangedCommands(base, b.editor.model.unit);
   for (auto _ : state) {
     b.sim.ClearRecord();
     if (change == 0) {

@@ -42,8 +42,8 @@ std::optional<std::string> CheckedExportText(Editor& editor, ExportTarget target
 }
 
 std::optional<std::vector<std::string>> ChangedLines(const Editor& base, const Editor& next) {
-  const UnitConfiguration from = base.ConfigurationToExport().unit;
-  const UnitConfiguration to = next.ConfigurationToExport().unit;
+  const UnitConfiguration& from = base.model.unit;
+  const UnitConfiguration& to = next.model.unit;
   if (!ChangesCanBeSent(from, to)) {
     PrintError("counts differ: push the whole file");
     return std::nullopt;

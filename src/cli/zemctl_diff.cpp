@@ -224,8 +224,7 @@ int RunDiff(const std::vector<std::string>& args) {
   Editor after;
   if (!Load(before, sides[0], limits) || !Load(after, sides[1], limits)) return kExitUsage;
   if (commands) return PrintCommands(before, after);
-  const std::vector<ConfigDifference> differences =
-      CompareConfigurations(before.ConfigurationToExport(), after.ConfigurationToExport(), scope);
+  const std::vector<ConfigDifference> differences = CompareConfigurations(before.model, after.model, scope);
 
   const std::string text = json ? JsonText(differences) : LinesText(differences);
   if (!PrintAll(text, "differences")) return kExitUsage;

@@ -10,8 +10,8 @@ namespace zem {
 
 struct Editor::Kept {
   ConfigModel model;
-  ZoneAudioLogic::Controls zoneAudio;
-  PresetsLogic::Controls presets;
+  ControlFlags zoneAudioFlags;
+  bool presetNamesPending = false;
   ListState quickEQZoneList;
   ListState quickEQPresetList;
   bool pagesEnabled = false;
@@ -25,6 +25,7 @@ Editor::Editor(std::string quickEQFolder) : quickEQFolder_(std::move(quickEQFold
   revision.SetOnBump([this] {
     if (listener_) listener_->RevisionChanged();
   });
+  zoneAudio.SetBeforeShowing([this](int zone) { BringIntoRangeAsShown(zone); });
   ResetModel();
   savedRevision_ = revision.Current();
 }
@@ -43,11 +44,9 @@ void Editor::SetPagesEnabled(bool enabled) {
 void Editor::ResetModel() {
   zem::ResetModel(model, receivedText, messageLog);
   ListQuickEQFiles();
-  // The zone and preset controls must show CurrentZone and CurrentEQPreset
-  // again: otherwise a page switch before the next import completes would
-  // store the previously shown zone or preset into zone 1 or preset 1.
-  zoneAudio.LoadZoneControls(model.screen.CurrentZone);
-  presets.LoadPresetControls(model.screen.CurrentEQPreset);
+  // The zone and preset controls show CurrentZone and CurrentEQPreset again.
+  zoneAudio.ShowZone(model.screen.CurrentZone);
+  presets.ShowPreset(model.screen.CurrentEQPreset);
   SetPagesEnabled(false);
   history.Clear();
   revision.Bump();
@@ -84,9 +83,7 @@ std::string Editor::ProposedQuickEQFileName() const {
 void Editor::SystemEQPresetChosen(int position) {
   // Choosing a system preset also loads the quick EQ file chosen in
   // ComboBox1 into the band sliders, as choosing that file does.
-  const int before = model.screen.SystemEQList.Selected;
-  model.screen.SystemEQList.Select(position);
-  if (model.screen.SystemEQList.Selected != before) revision.Bump();
+  zoneAudio.SystemEQChosen(position);
   ZoneQuickEQChosen();
 }
 
@@ -97,15 +94,13 @@ void Editor::PresetQuickEQChosen() {
 }
 
 void Editor::RefreshPages() {
-  zoneAudio.StoreZoneControls(model.screen.CurrentZone);
-  favorites.StoreGridToFavorite();
   if (model.screen.PresetList.HasSelection()) {
     model.screen.CurrentEQPreset = model.screen.PresetList.Selected + 1;
     presets.PresetChosen(model.screen.PresetList.Selected);
   } else {
     // After an import the preset list has no chosen entry, but the page shows
-    // CurrentEQPreset and may hold edits of it: commit them like any other.
-    presets.StorePresetControls(model.screen.CurrentEQPreset);
+    // CurrentEQPreset and may have renamed it.
+    presets.ShowNewNames();
   }
   favorites.ApplyRestrictionOverlay();
 
@@ -197,10 +192,12 @@ void Editor::FinishImport() {
 
   model.screen.ZoneList.Select(0);
   model.screen.CurrentZone = 1;
-  zoneAudio.LoadZoneControls(1);
   model.screen.CurrentEQPreset = 1;
-  presets.LoadPresetControls(1);
+  presets.ShowPreset(1);
   presets.FillPresetLists();
+  // Shown once the system EQ list holds the presets, which its choice is
+  // brought within.
+  zoneAudio.ShowZone(1);
   model.screen.CurrentFavorite = 1;
   favorites.LoadFavoriteToGrid(1);
   RefreshPages();
@@ -239,39 +236,23 @@ std::vector<std::string> Editor::PrepareExport() {
   return lines;
 }
 
-ConfigModel Editor::PendingConfiguration() const {
-  ConfigModel pending = model;
-  zoneAudio.StoreZoneControlsInto(pending, pending.screen.CurrentZone);
-  const int preset = pending.screen.PresetList.HasSelection() ? pending.screen.PresetList.Selected + 1
-                                                              : pending.screen.CurrentEQPreset;
-  if (NumberedTable<int, kPresets>::Contains(preset))
-    presets.StorePresetControlsInto(pending.unit.EQPresets[preset]);
-  // Storing and the overlay change no configuration but the copy's: nothing to count.
-  ConfigRevision uncounted;
-  FavoritesLogic favoritesOfCopy(pending, uncounted);
-  favoritesOfCopy.StoreGridToFavorite();
-  favoritesOfCopy.ApplyRestrictionOverlay();
-  return pending;
+void Editor::BringIntoRangeAsShown(int zone) {
+  // Showing the zone is no step of the one being made.
+  EndStep();
+  const int systemEQCount = static_cast<int>(model.screen.SystemEQList.Items.size());
+  // Alike in what the configuration is compared with: the unsaved mark and
+  // Export Changes see no change in it.
+  for (std::optional<UnitConfiguration>* other : {&saved_, &prepared_})
+    if (*other)
+      (*other)->ZoneAudio[zone] = ZoneAudioLogic::ThroughControls((*other)->ZoneAudio[zone], systemEQCount);
+  if (UnitConfiguration* known = unitBaseline.Known())
+    known->ZoneAudio[zone] = ZoneAudioLogic::ThroughControls(known->ZoneAudio[zone], systemEQCount);
 }
-
-namespace {
-
-// The unit's data as the zone audio page leaves it once every zone has been
-// shown: showing a zone brings its values into the controls' ranges, which
-// is no edit of it.
-UnitConfiguration AsShown(UnitConfiguration unit, int systemEQCount) {
-  for (ZoneAudioRec& zone : unit.ZoneAudio) zone = ZoneAudioLogic::ThroughControls(zone, systemEQCount);
-  return unit;
-}
-
-}  // namespace
 
 bool Editor::IsModified() const {
   if (kept_ || !HasConfiguration()) return false;
   if (revision.Current() == savedRevision_) return false;
-  const int systemEQCount = static_cast<int>(model.screen.SystemEQList.Items.size());
-  return !saved_ || !WritesSameExport(AsShown(PendingConfiguration().unit, systemEQCount),
-                                      AsShown(*saved_, systemEQCount));
+  return !saved_ || !WritesSameExport(model.unit, *saved_);
 }
 
 void Editor::MarkExported() {
@@ -284,9 +265,9 @@ void Editor::MarkExported() {
 void Editor::KeepForImport() {
   EndStep();
   history.Keep();
-  kept_ = std::make_unique<Kept>(Kept{model, zoneAudio.SaveControls(), presets.SaveControls(),
-                                      quickEQZoneList, quickEQPresetList, pagesEnabled_, activePage_,
-                                      receivedText.Text(), IsModified()});
+  kept_ = std::make_unique<Kept>(Kept{model, zoneAudio.Flags(), presets.NamesPending(), quickEQZoneList,
+                                      quickEQPresetList, pagesEnabled_, activePage_, receivedText.Text(),
+                                      IsModified()});
 }
 
 void Editor::RestoreKept() {
@@ -294,8 +275,8 @@ void Editor::RestoreKept() {
   const std::unique_ptr<Kept> kept = std::move(kept_);
   // Assigned in place: the page logic keeps referring to this model.
   model = kept->model;
-  zoneAudio.RestoreControls(kept->zoneAudio);
-  presets.RestoreControls(kept->presets);
+  zoneAudio.Flags() = kept->zoneAudioFlags;
+  presets.SetNamesPending(kept->presetNamesPending);
   quickEQZoneList = kept->quickEQZoneList;
   quickEQPresetList = kept->quickEQPresetList;
   // Not SetPagesEnabled: the zone audio controls keep their own states.

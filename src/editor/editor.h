@@ -104,8 +104,8 @@ class Editor {
 
   // The full reset: the model's tables, the quick EQ lists, pages disabled.
   void ResetModel();
-  // The page-switch refresh: pending page edits into the model, restrictions
-  // into every favorite, names into the lists and labels.
+  // The page-switch refresh: restrictions into every favorite and onto the
+  // favorites grid, names into the lists and labels.
   void RefreshPages();
   // The user moved to another tab.
   void PageChosen(Page page);
@@ -135,9 +135,6 @@ class Editor {
   bool HasConfiguration() const { return model.unit.SourceCount != -1; }
   // Shows the first page, refreshes, and fills messageLog with the sequence.
   std::vector<std::string> PrepareExport();
-  // The configuration an export would write now, with the edits the pages
-  // still hold in their controls, leaving the editor as it is.
-  ConfigModel ConfigurationToExport() const { return PendingConfiguration(); }
 
   // Unsaved changes: whether what an export would write differs from what
   // was last imported or exported. Compared only once the revision has moved
@@ -180,8 +177,10 @@ class Editor {
   void MarkUnusedCells();
   bool TakeStep(bool redo);
   void ShowStep(const EditHistory::Step& step);
-  // The model as RefreshPages would leave it, without touching the model.
-  ConfigModel PendingConfiguration() const;
+  // A zone is about to be shown, which brings its record into the
+  // controls' ranges: the same is done to what the configuration is
+  // compared with, outside any step.
+  void BringIntoRangeAsShown(int zone);
 
   std::string quickEQFolder_;
   std::string lastZoneQuickEQ_;  // the name of the quick EQ file last loaded into the zone sliders

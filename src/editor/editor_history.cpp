@@ -12,11 +12,11 @@ int Editor::ShownPreset() const {
 void Editor::BeginStep(StepId id) {
   if (history.OpenStep() == id) return;
   EndStep();
-  history.Open(id, PendingConfiguration().unit);
+  history.Open(id, model.unit);
 }
 
 void Editor::EndStep() {
-  if (history.OpenStep()) history.Close(PendingConfiguration().unit);
+  if (history.OpenStep()) history.Close(model.unit);
 }
 
 void Editor::Step(StepId id, const std::function<void()>& edit) {
@@ -33,11 +33,6 @@ bool Editor::TakeStep(bool redo) {
   if (kept_) return false;
   EndStep();
   if (redo ? !history.CanRedo() : !history.CanUndo()) return false;
-  // The controls' pending edits into the model first: the step then finds
-  // there all it puts back, and showing the model again loses nothing.
-  zoneAudio.StoreZoneControls(model.screen.CurrentZone);
-  favorites.StoreGridToFavorite();
-  presets.StorePresetControls(ShownPreset());
   const EditHistory::Step* step = redo ? history.Redo(model.unit) : history.Undo(model.unit);
   if (!step) return false;
   ShowStep(*step);
@@ -78,7 +73,7 @@ void Editor::ShowStep(const EditHistory::Step& step) {
   const bool hasMarker = marked.Column >= 1 && marked.Row >= 1 &&
                          screen.FavoritesGrid.Contains(marked.Column, marked.Row) &&
                          screen.FavoritesGrid.Cell(marked.Column, marked.Row) == "?";
-  zoneAudio.LoadZoneControls(screen.CurrentZone);
+  zoneAudio.ShowZone(screen.CurrentZone);
   favorites.LoadFavoriteToGrid(screen.CurrentFavorite);
   if (hasMarker) {
     std::string& cell = screen.FavoritesGrid.Cell(marked.Column, marked.Row);
@@ -87,7 +82,7 @@ void Editor::ShowStep(const EditHistory::Step& step) {
       cell = "?";
     }
   }
-  presets.LoadPresetControls(screen.CurrentEQPreset);
+  presets.ShowPreset(screen.CurrentEQPreset);
   const int presetPosition = screen.PresetList.Selected;
   presets.FillPresetLists();
   screen.PresetList.Select(presetPosition);

@@ -19,30 +19,45 @@ void FavoritesLogic::LoadFavoriteToGrid(int favorite) {
   }
 }
 
-void FavoritesLogic::StoreGridToFavorite() {
-  const int f = model_.screen.CurrentFavorite;
-  if (!NumberedTable<int, kFavorites>::Contains(f)) return;
+void ApplyRestrictionsToFavorites(UnitConfiguration& unit, int shownFavorite) {
+  if (!NumberedTable<int, kFavorites>::Contains(shownFavorite)) return;
   for (int s = 1; s <= kSources; ++s) {
     for (int z = 1; z <= kZones; ++z) {
-      const std::string& cell = model_.screen.FavoritesGrid.Cell(s, z);
-      model_.unit.FavoriteStore.Cell(f, s, z).Set(cell == "?" ? model_.screen.MarkedText : cell);
+      const std::string& mark = unit.RestrictionMark(z, s);
+      if (mark == "R") {
+        for (int f = 1; f <= kFavorites; ++f) unit.FavoriteStore.Cell(f, s, z).Set("R");
+      } else if (mark.empty() && unit.FavoriteStore.Cell(shownFavorite, s, z).Is('R')) {
+        for (int f = 1; f <= kFavorites; ++f) unit.FavoriteStore.Cell(f, s, z).Clear();
+      }
     }
   }
 }
 
 void FavoritesLogic::ApplyRestrictionOverlay() {
+  const int f = model_.screen.CurrentFavorite;
+  if (!NumberedTable<int, kFavorites>::Contains(f)) return;
+  ApplyRestrictionsToFavorites(model_.unit, f);
   for (int s = 1; s <= kSources; ++s) {
     for (int z = 1; z <= kZones; ++z) {
-      const std::string& mark = model_.unit.RestrictionMark(z, s);
       std::string& cell = model_.screen.FavoritesGrid.Cell(s, z);
-      if (mark == "R") {
-        cell = "R";
-        for (int f = 1; f <= kFavorites; ++f) model_.unit.FavoriteStore.Cell(f, s, z).Set("R");
-      } else if (mark.empty() && cell == "R") {
-        cell.clear();
-        for (int f = 1; f <= kFavorites; ++f) model_.unit.FavoriteStore.Cell(f, s, z).Clear();
+      const FavoriteCell& stored = model_.unit.FavoriteStore.Cell(f, s, z);
+      if (cell == "X") continue;
+      // The marker stays over what it hides, unless that is restricted now.
+      if (cell == "?") {
+        if (stored.Is('R')) cell = "R";
+        continue;
       }
+      if (cell != stored.Text()) cell = stored.Text();
     }
+  }
+}
+
+void FavoritesLogic::StoreRow(int zone) {
+  const int f = model_.screen.CurrentFavorite;
+  if (!NumberedTable<int, kFavorites>::Contains(f)) return;
+  for (int s = 1; s <= kSources; ++s) {
+    const std::string& cell = model_.screen.FavoritesGrid.Cell(s, zone);
+    model_.unit.FavoriteStore.Cell(f, s, zone).Set(cell == "?" ? model_.screen.MarkedText : cell);
   }
 }
 
@@ -74,6 +89,7 @@ void FavoritesLogic::ConnectCell(int source, int zone, std::string_view letter) 
   }
   std::string& target = model_.screen.FavoritesGrid.Cell(source, zone);
   if (target != "R") target = std::string(letter);
+  StoreRow(zone);
   if (StoredRow(zone) != before) revision_.Bump();
 }
 
@@ -127,7 +143,6 @@ void FavoritesLogic::PopupItemChosen(std::string_view letter, GridCellPos select
 void FavoritesLogic::FavoriteChosen(int position) {
   if (position < 0 || position >= kFavorites) return;
   model_.screen.FavoriteList.Select(position);
-  StoreGridToFavorite();
   model_.screen.CurrentFavorite = position + 1;
   LoadFavoriteToGrid(position + 1);
 }

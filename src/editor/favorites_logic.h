@@ -8,14 +8,22 @@
 
 namespace zem {
 
+// The unit's restrictions in every favorite: a restricted pair becomes "R"
+// in each, a pair no longer restricted is emptied where the shown favorite
+// holds "R". Part of the restriction edit itself, so that its step holds
+// the routings it takes away.
+void ApplyRestrictionsToFavorites(UnitConfiguration& unit, int shownFavorite);
+
 // The "Favorites" page without widgets: the grid StringGrid1 is
-// model.screen.FavoritesGrid, the working copy of favorite CurrentFavorite.
+// model.screen.FavoritesGrid, which shows favorite CurrentFavorite with the
+// marker over one cell; every edit of a cell goes into the favorite at once.
 class FavoritesLogic {
  public:
   FavoritesLogic(ConfigModel& model, ConfigRevision& revision) : model_(model), revision_(revision) {}
 
   void LoadFavoriteToGrid(int favorite);
-  void StoreGridToFavorite();
+  // The page change: the restrictions into every favorite, and the grid
+  // shows what the favorite now holds ("R" appears and goes only here).
   void ApplyRestrictionOverlay();
   // Connects cell (source, zone) as "C", "A", "V" or nothing (empty letter),
   // keeping a zone row to one audio and one video feed.
@@ -37,6 +45,8 @@ class FavoritesLogic {
   // The connections of zone row `zone` as a favorite stores them (the marker
   // stands for the text it hides).
   std::string StoredRow(int zone) const;
+  // Zone row `zone` of the grid into the shown favorite.
+  void StoreRow(int zone);
 
   ConfigModel& model_;
   ConfigRevision& revision_;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "editor/favorites_logic.h"
+
 namespace zem {
 
 void MatrixLogic::GroupCellDoubleClicked(int column, int row) {
@@ -18,6 +20,7 @@ void MatrixLogic::RestrictionCellDoubleClicked(int column, int row) {
   model_.screen.RestrictionLabels.Cell(0, 0) = model_.unit.SourceNames[column];
   std::string& cell = model_.unit.RestrictionMarks.Cell(column, row);
   cell = cell.empty() ? "R" : "";
+  ApplyRestrictionsToFavorites(model_.unit, model_.screen.CurrentFavorite);
   revision_.Bump();
 }
 
@@ -32,7 +35,9 @@ void MatrixLogic::SetAllRestrictions(const char* mark) {
       changed = true;
     }
   }
-  if (changed) revision_.Bump();
+  if (!changed) return;
+  ApplyRestrictionsToFavorites(model_.unit, model_.screen.CurrentFavorite);
+  revision_.Bump();
 }
 
 void MatrixLogic::RestrictAll() { SetAllRestrictions("R"); }

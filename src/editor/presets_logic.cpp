@@ -4,26 +4,40 @@
 
 namespace zem {
 
+EQPresetsRec* PresetsLogic::Shown() {
+  const int preset = model_.screen.CurrentEQPreset;
+  return NumberedTable<int, kPresets>::Contains(preset) ? &model_.unit.EQPresets[preset] : nullptr;
+}
+
+const EQPresetsRec* PresetsLogic::Shown() const {
+  const int preset = model_.screen.CurrentEQPreset;
+  return NumberedTable<int, kPresets>::Contains(preset) ? &model_.unit.EQPresets[preset] : nullptr;
+}
+
+int PresetsLogic::BandPosition(int band) const {
+  const EQPresetsRec* p = Shown();
+  if (!p || band < 1 || band > kBands) return 0;
+  // The sliders hold minus the gain.
+  return std::clamp(-int{p->Band[band]}, kMin, kMax);
+}
+
 void PresetsLogic::SetBandPosition(int band, int position) {
-  if (band < 1 || band > kBands) return;
-  bandPos_[static_cast<std::size_t>(band - 1)] = std::clamp(position, kMin, kMax);
+  EQPresetsRec* p = Shown();
+  if (!p || band < 1 || band > kBands) return;
+  p->Band[band] = static_cast<std::int8_t>(-std::clamp(position, kMin, kMax));
 }
 
-void PresetsLogic::StorePresetControls(int preset) {
-  if (!NumberedTable<int, kPresets>::Contains(preset)) return;
-  EQPresetsRec& p = model_.unit.EQPresets[preset];
-  for (int b = 1; b <= kBands; ++b) p.Band[b] = static_cast<std::int8_t>(-BandPosition(b));
-  if (name_ != p.Name) {
-    p.Name = name_;
-    const int selected = model_.screen.PresetList.Selected;
-    FillPresetLists();
-    model_.screen.PresetList.Select(selected);
-  }
+const std::string& PresetsLogic::NameText() const {
+  static const std::string kNone;
+  const EQPresetsRec* p = Shown();
+  return p ? p->Name : kNone;
 }
 
-void PresetsLogic::StorePresetControlsInto(EQPresetsRec& preset) const {
-  for (int b = 1; b <= kBands; ++b) preset.Band[b] = static_cast<std::int8_t>(-BandPosition(b));
-  preset.Name = name_;
+void PresetsLogic::SetNameText(std::string text) {
+  EQPresetsRec* p = Shown();
+  if (!p || p->Name == text) return;
+  p->Name = std::move(text);
+  namesPending_ = true;
 }
 
 EQPresetsRec PresetsLogic::ThroughControls(const EQPresetsRec& preset) {
@@ -33,11 +47,10 @@ EQPresetsRec PresetsLogic::ThroughControls(const EQPresetsRec& preset) {
   return p;
 }
 
-void PresetsLogic::LoadPresetControls(int preset) {
+void PresetsLogic::ShowPreset(int preset) {
   if (!NumberedTable<int, kPresets>::Contains(preset)) return;
-  const EQPresetsRec& p = model_.unit.EQPresets[preset];
-  for (int b = 1; b <= kBands; ++b) SetBandPosition(b, -static_cast<int>(p.Band[b]));
-  name_ = p.Name;
+  EQPresetsRec& p = model_.unit.EQPresets[preset];
+  p = ThroughControls(p);
 }
 
 void PresetsLogic::FillPresetLists() {
@@ -51,14 +64,22 @@ void PresetsLogic::FillPresetLists() {
   const int zone = model_.screen.CurrentZone;
   model_.screen.SystemEQList.Select(
       NumberedTable<int, kZones>::Contains(zone) ? model_.unit.ZoneAudio[zone].SystemEQ : -1);
+  namesPending_ = false;
+}
+
+void PresetsLogic::ShowNewNames() {
+  if (!namesPending_) return;
+  const int selected = model_.screen.PresetList.Selected;
+  FillPresetLists();
+  model_.screen.PresetList.Select(selected);
 }
 
 void PresetsLogic::PresetChosen(int position) {
   if (position < 0 || position >= kPresets) return;
   model_.screen.PresetList.Select(position);
-  StorePresetControls(model_.screen.CurrentEQPreset);
-  LoadPresetControls(position + 1);
+  ShowNewNames();
   model_.screen.CurrentEQPreset = position + 1;
+  ShowPreset(position + 1);
 }
 
 }  // namespace zem

@@ -9,6 +9,8 @@ namespace zem {
 
 // The "EQ Presets" page without widgets: ten band sliders (band 1 is
 // TrackBar24 at the left), the name box Edit4 and the preset list ListBox2.
+// The sliders and the name box show preset CurrentEQPreset; what the user
+// sets in them goes into it at once.
 class PresetsLogic {
  public:
   static constexpr int kMin = -10, kMax = 10;
@@ -16,37 +18,36 @@ class PresetsLogic {
 
   explicit PresetsLogic(ConfigModel& model) : model_(model) {}
 
-  int BandPosition(int band) const { return bandPos_[static_cast<std::size_t>(band - 1)]; }
+  int BandPosition(int band) const;
   void SetBandPosition(int band, int position);
-  const std::string& NameText() const { return name_; }  // Edit4
-  void SetNameText(std::string text) { name_ = std::move(text); }
+  const std::string& NameText() const;  // Edit4
+  void SetNameText(std::string text);
 
-  void StorePresetControls(int preset);
-  // The bands and name as StorePresetControls would store them.
-  void StorePresetControlsInto(EQPresetsRec& preset) const;
-  // A preset as loading it into the controls and storing it back leaves it.
+  // A preset as showing it leaves it: every band within the sliders' range.
   static EQPresetsRec ThroughControls(const EQPresetsRec& preset);
-  void LoadPresetControls(int preset);
+  // Shows `preset` in the controls: its bands are brought into range, which
+  // is no edit.
+  void ShowPreset(int preset);
   // Refills ListBox2 and ComboBox3 with the preset names.
   void FillPresetLists();
+  // A renamed preset's name reaches the two lists: refilled, the chosen
+  // entry kept, when a name was typed since they were filled.
+  void ShowNewNames();
   // The user chose entry `position` of ListBox2.
   void PresetChosen(int position);
 
-  // The sliders and the name box as a whole, to put back.
-  struct Controls {
-    std::array<int, kBands> bandPos;
-    std::string name;
-  };
-  Controls SaveControls() const { return Controls{bandPos_, name_}; }
-  void RestoreControls(const Controls& controls) {
-    bandPos_ = controls.bandPos;
-    name_ = controls.name;
-  }
+  // Whether a name was typed since the lists were filled; an import that
+  // reads nothing puts it back with the configuration.
+  bool NamesPending() const { return namesPending_; }
+  void SetNamesPending(bool pending) { namesPending_ = pending; }
 
  private:
+  // The shown preset; none when CurrentEQPreset is no preset.
+  EQPresetsRec* Shown();
+  const EQPresetsRec* Shown() const;
+
   ConfigModel& model_;
-  std::array<int, kBands> bandPos_{};
-  std::string name_;
+  bool namesPending_ = false;
 };
 
 }  // namespace zem

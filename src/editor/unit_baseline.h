@@ -26,6 +26,9 @@ class UnitBaseline {
   const UnitConfiguration* For(const std::string& link) const {
     return known_ && !link.empty() && link == link_ ? &*known_ : nullptr;
   }
+  // What is known of the unit, on whichever link: a value the unit holds
+  // out of the window's range is known as the window brings it into range.
+  UnitConfiguration* Known() { return known_ ? &*known_ : nullptr; }
   void Remember(const std::string& link, const UnitConfiguration& unit) {
     if (link.empty()) return Forget();
     link_ = link;

@@ -26,78 +26,117 @@ std::string_view DspModeName(DspMode mode) {
 
 ZoneAudioLogic::ZoneAudioLogic(ConfigModel& model, ConfigRevision& revision)
     : model_(model), revision_(revision) {
-  for (const DspMode mode : kDspModes) dspModes_.Items.emplace_back(DspModeName(mode));
   flags_.SetVisible(ZoneAudioGroup::VolumeLock, false);
   flags_.SetVisible(ZoneAudioGroup::Lowpass, false);
+  unshown_.Lowpass = kLowpassMin;
 }
 
-bool ZoneAudioLogic::Move(int& position, int value, int low, int high) {
-  const int clamped = std::clamp(value, low, high);
-  if (clamped == position) return false;
-  position = clamped;
+bool ZoneAudioLogic::ShowsZone() const {
+  return model_.screen.ZoneList.HasSelection() &&
+         NumberedTable<int, kZones>::Contains(model_.screen.CurrentZone);
+}
+
+ZoneAudioRec* ZoneAudioLogic::Shown() {
+  return ShowsZone() ? &model_.unit.ZoneAudio[model_.screen.CurrentZone] : &unshown_;
+}
+
+const ZoneAudioRec* ZoneAudioLogic::Shown() const {
+  return ShowsZone() ? &model_.unit.ZoneAudio[model_.screen.CurrentZone] : &unshown_;
+}
+
+void ZoneAudioLogic::Moved() {
+  if (ShowsZone()) revision_.Bump();
+}
+
+template <typename T>
+bool ZoneAudioLogic::Move(T& value, int position, int low, int high) {
+  const T clamped = static_cast<T>(std::clamp(position, low, high));
+  if (clamped == value) return false;
+  value = clamped;
   return true;
+}
+
+int ZoneAudioLogic::BandPosition(int band) const {
+  if (band < 1 || band > kBands) return 0;
+  // Band sliders hold minus the gain.
+  return std::clamp<int>(-int{Shown()->Band[band]}, kBandMin, kBandMax);
+}
+
+std::array<int, kBands> ZoneAudioLogic::BandPositions() const {
+  std::array<int, kBands> positions{};
+  for (int b = 1; b <= kBands; ++b) positions[static_cast<std::size_t>(b - 1)] = BandPosition(b);
+  return positions;
+}
+
+int ZoneAudioLogic::BassPosition() const { return std::clamp<int>(Shown()->Bass, kToneMin, kToneMax); }
+int ZoneAudioLogic::TreblePosition() const { return std::clamp<int>(Shown()->Treble, kToneMin, kToneMax); }
+int ZoneAudioLogic::VolumePosition() const {
+  return std::clamp<int>(Shown()->Volume, kVolumeMin, kVolumeMax);
+}
+int ZoneAudioLogic::BalancePosition() const {
+  return std::clamp<int>(Shown()->Balance, kBalanceMin, kBalanceMax);
+}
+int ZoneAudioLogic::LowpassPosition() const {
+  return std::clamp<int>(Shown()->Lowpass, kLowpassMin, kLowpassMax);
 }
 
 void ZoneAudioLogic::SetBandPosition(int band, int position) {
   if (band < 1 || band > kBands) return;
-  if (Move(bandPos_[static_cast<std::size_t>(band - 1)], position, kBandMin, kBandMax)) revision_.Bump();
+  if (Move(Shown()->Band[band], -std::clamp(position, kBandMin, kBandMax), -kBandMax, -kBandMin)) Moved();
 }
 void ZoneAudioLogic::SetBassPosition(int position) {
-  if (Move(bass_, position, kToneMin, kToneMax)) revision_.Bump();
+  if (Move(Shown()->Bass, position, kToneMin, kToneMax)) Moved();
 }
 void ZoneAudioLogic::SetTreblePosition(int position) {
-  if (Move(treble_, position, kToneMin, kToneMax)) revision_.Bump();
+  if (Move(Shown()->Treble, position, kToneMin, kToneMax)) Moved();
 }
 void ZoneAudioLogic::SetVolumePosition(int position) {
-  if (Move(volume_, position, kVolumeMin, kVolumeMax)) revision_.Bump();
+  if (Move(Shown()->Volume, position, kVolumeMin, kVolumeMax)) Moved();
 }
 void ZoneAudioLogic::SetBalancePosition(int position) {
-  if (Move(balance_, position, kBalanceMin, kBalanceMax)) revision_.Bump();
+  if (Move(Shown()->Balance, position, kBalanceMin, kBalanceMax)) Moved();
 }
 void ZoneAudioLogic::SetLowpassPosition(int position) {
-  if (Move(lowpass_, position, kLowpassMin, kLowpassMax)) revision_.Bump();
+  if (Move(Shown()->Lowpass, position, kLowpassMin, kLowpassMax)) Moved();
+}
+
+ListState ZoneAudioLogic::DSPModeList() const {
+  ListState list;
+  for (const DspMode mode : kDspModes) list.Items.emplace_back(DspModeName(mode));
+  list.Select(Shown()->DSPMode);
+  return list;
 }
 
 void ZoneAudioLogic::DSPModeChosen(int position) {
-  const int before = dspModes_.Selected;
-  dspModes_.Select(position);
-  if (dspModes_.Selected != before) revision_.Bump();
+  // A position the list does not hold chooses no mode.
+  const int mode = DspModeOf(position) ? position : -1;
+  if (std::int8_t& shown = Shown()->DSPMode; shown != mode) {
+    shown = static_cast<std::int8_t>(mode);
+    Moved();
+  }
   ShowDSPMode();
 }
 
-void ZoneAudioLogic::LoadZoneControls(int zone) {
+void ZoneAudioLogic::SystemEQChosen(int position) {
+  ListState& list = model_.screen.SystemEQList;
+  list.Select(position);
+  if (std::int8_t& shown = Shown()->SystemEQ; shown != list.Selected) {
+    shown = static_cast<std::int8_t>(list.Selected);
+    Moved();
+  }
+}
+
+void ZoneAudioLogic::ShowZone(int zone) {
   if (!NumberedTable<int, kZones>::Contains(zone)) return;
+  if (beforeShowing_) beforeShowing_(zone);
   // Showing a zone is no change of it.
-  const ZoneAudioRec& a = model_.unit.ZoneAudio[zone];
-  for (int b = 1; b <= kBands; ++b)
-    Move(bandPos_[static_cast<std::size_t>(b - 1)], -static_cast<int>(a.Band[b]), kBandMin, kBandMax);
-  Move(bass_, a.Bass, kToneMin, kToneMax);
-  Move(treble_, a.Treble, kToneMin, kToneMax);
-  Move(volume_, a.Volume, kVolumeMin, kVolumeMax);
-  Move(balance_, a.Balance, kBalanceMin, kBalanceMax);
-  Move(lowpass_, a.Lowpass, kLowpassMin, kLowpassMax);
-  dspModes_.Select(a.DSPMode);
+  ZoneAudioRec& a = model_.unit.ZoneAudio[zone];
+  a = ThroughControls(a, static_cast<int>(model_.screen.SystemEQList.Items.size()));
   model_.screen.SystemEQList.Select(a.SystemEQ);
   flags_.SetEnabled(ZoneAudioGroup::ZoneList, true);
   ShowDSPMode();
   flags_.SetEnabled(ZoneAudioGroup::ZoneList, true);
   flags_.SetEnabled(ZoneAudioGroup::ZoneListCaption, true);
-}
-
-void ZoneAudioLogic::StoreZoneControls(int zone) { StoreZoneControlsInto(model_, zone); }
-
-void ZoneAudioLogic::StoreZoneControlsInto(ConfigModel& target, int zone) const {
-  if (!NumberedTable<int, kZones>::Contains(zone)) return;
-  ZoneAudioRec& a = target.unit.ZoneAudio[zone];
-  for (int b = 1; b <= kBands; ++b) a.Band[b] = static_cast<std::int8_t>(-BandPosition(b));
-  a.Bass = static_cast<std::int8_t>(bass_);
-  a.Treble = static_cast<std::int8_t>(treble_);
-  a.Volume = static_cast<std::int8_t>(volume_);
-  a.DSPMode = static_cast<std::int8_t>(dspModes_.HasSelection() ? dspModes_.Selected : -1);
-  a.SystemEQ = static_cast<std::int8_t>(
-      model_.screen.SystemEQList.HasSelection() ? model_.screen.SystemEQList.Selected : -1);
-  a.Balance = static_cast<std::int8_t>(balance_);
-  a.Lowpass = lowpass_;
 }
 
 ZoneAudioRec ZoneAudioLogic::ThroughControls(const ZoneAudioRec& record, int systemEQCount) {
@@ -118,21 +157,6 @@ ZoneAudioRec ZoneAudioLogic::ThroughControls(const ZoneAudioRec& record, int sys
   return a;
 }
 
-ZoneAudioLogic::Controls ZoneAudioLogic::SaveControls() const {
-  return Controls{bandPos_, bass_, treble_, volume_, balance_, lowpass_, dspModes_, flags_};
-}
-
-void ZoneAudioLogic::RestoreControls(const Controls& controls) {
-  bandPos_ = controls.bandPos;
-  bass_ = controls.bass;
-  treble_ = controls.treble;
-  volume_ = controls.volume;
-  balance_ = controls.balance;
-  lowpass_ = controls.lowpass;
-  dspModes_ = controls.dspModes;
-  flags_ = controls.flags;
-}
-
 void ZoneAudioLogic::ShowDSPMode() {
   flags_.SetVisible(ZoneAudioGroup::Tone, true);
   flags_.SetVisible(ZoneAudioGroup::Lowpass, false);
@@ -145,7 +169,7 @@ void ZoneAudioLogic::ShowDSPMode() {
   if (NumberedTable<int, kZones>::Contains(zone) && model_.unit.ZoneAudio[zone].EQUsed != 0)
     flags_.SetEnabled(ZoneAudioGroup::ZoneLevels, true);
 
-  const std::optional<DspMode> mode = dspModes_.HasSelection() ? DspModeOf(dspModes_.Selected) : std::nullopt;
+  const std::optional<DspMode> mode = DspModeOf(Shown()->DSPMode);
   if (!mode) return;
   // The group of controls each mode enables, in the order of kDspModes.
   static constexpr std::array<std::optional<ZoneAudioGroup>, kDspModes.size()> kEnabledBy = {
@@ -166,9 +190,8 @@ void ZoneAudioLogic::ZoneChosen(int position) {
       position >= static_cast<int>(model_.screen.ZoneList.Items.size()))
     return;
   model_.screen.ZoneList.Select(position);
-  StoreZoneControls(model_.screen.CurrentZone);
-  LoadZoneControls(zone);
   model_.screen.CurrentZone = zone;
+  ShowZone(zone);
 }
 
 std::string ZoneAudioLogic::GainText(int position) { return std::to_string(-position); }

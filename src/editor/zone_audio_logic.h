@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,47 +43,46 @@ class ZoneAudioLogic {
 
   ZoneAudioLogic(ConfigModel& model, ConfigRevision& revision);
 
-  // Slider positions (the controls' values); setters keep each in its range.
-  // A position the user sets is a pending edit of the zone: a change of the
-  // configuration.
-  int BandPosition(int band) const { return bandPos_[static_cast<std::size_t>(band - 1)]; }
+  // Slider positions: the shown zone's record (CurrentZone), each value
+  // within its control's range. A position the user sets goes into the
+  // record at once: a change of the configuration.
+  int BandPosition(int band) const;
   void SetBandPosition(int band, int position);
   // TrackBar1 to TrackBar10, as a quick EQ file keeps them.
-  const std::array<int, kBands>& BandPositions() const { return bandPos_; }
-  int BassPosition() const { return bass_; }  // TrackBar11
+  std::array<int, kBands> BandPositions() const;
+  int BassPosition() const;  // TrackBar11
   void SetBassPosition(int position);
-  int TreblePosition() const { return treble_; }  // TrackBar12
+  int TreblePosition() const;  // TrackBar12
   void SetTreblePosition(int position);
-  int VolumePosition() const { return volume_; }  // TrackBar13
+  int VolumePosition() const;  // TrackBar13
   void SetVolumePosition(int position);
-  int BalancePosition() const { return balance_; }  // TrackBar14
+  int BalancePosition() const;  // TrackBar14
   void SetBalancePosition(int position);
-  int LowpassPosition() const { return lowpass_; }  // TrackBar25
+  int LowpassPosition() const;  // TrackBar25
   void SetLowpassPosition(int position);
 
-  // ComboBox2: the DSP mode list; changing it runs ShowDSPMode.
-  const ListState& DSPModeList() const { return dspModes_; }
+  // ComboBox2: the DSP mode list, its entry the shown zone's mode; changing
+  // it runs ShowDSPMode.
+  ListState DSPModeList() const;
   void DSPModeChosen(int position);
-  // ComboBox3 is model.screen.SystemEQList.
+  // ComboBox3, the system EQ preset list, is model.screen.SystemEQList;
+  // its choice is the shown zone's.
+  void SystemEQChosen(int position);
 
-  void LoadZoneControls(int zone);
-  void StoreZoneControls(int zone);
-  // What StoreZoneControls would write, written into `zone` of another model.
-  void StoreZoneControlsInto(ConfigModel& target, int zone) const;
-  // A zone's record as loading it into the controls and storing it back
-  // leaves it: every value within its control's range, a DSP mode or system
-  // preset the lists do not hold as none.
+  // Shows `zone` in the controls: its record is brought into the controls'
+  // ranges, which is no edit (the revision stays; see SetBeforeShowing).
+  void ShowZone(int zone);
+  // Told of a zone about to be shown, before its record is brought into
+  // range: the editor closes the open step and brings what it compares
+  // the configuration with into range alike.
+  void SetBeforeShowing(std::function<void(int zone)> beforeShowing) {
+    beforeShowing_ = std::move(beforeShowing);
+  }
+  // A zone's record as showing it leaves it: every value within its
+  // control's range, a DSP mode or system preset the lists do not hold as
+  // none.
   static ZoneAudioRec ThroughControls(const ZoneAudioRec& record, int systemEQCount);
 
-  // Every control's position and state, to put back as a whole.
-  struct Controls {
-    std::array<int, kBands> bandPos;
-    int bass, treble, volume, balance, lowpass;
-    ListState dspModes;
-    ControlFlags flags;
-  };
-  Controls SaveControls() const;
-  void RestoreControls(const Controls& controls);
   void ShowDSPMode();
   // The user chose entry `position` of the zone list ListBox3.
   void ZoneChosen(int position);
@@ -98,15 +98,23 @@ class ZoneAudioLogic {
   static std::string LowpassText(int position);  // "40Hz"
 
  private:
-  // Sets a position within its range; true when it moved.
-  static bool Move(int& position, int value, int low, int high);
+  // Whether the controls show a zone: one is chosen in the zone list.
+  bool ShowsZone() const;
+  // The shown zone's record, else the controls' own values; never null.
+  ZoneAudioRec* Shown();
+  const ZoneAudioRec* Shown() const;
+  // A control moved: a change of the configuration when it shows a zone.
+  void Moved();
+  // Sets a record's value to `value` within its range; true when it moved.
+  template <typename T>
+  bool Move(T& value, int position, int low, int high);
 
   ConfigModel& model_;
   ConfigRevision& revision_;
-  std::array<int, kBands> bandPos_{};
-  int bass_ = 0, treble_ = 0, volume_ = 0, balance_ = 0, lowpass_ = kLowpassMin;
-  ListState dspModes_;
   ControlFlags flags_;
+  std::function<void(int)> beforeShowing_;
+  // The controls' values while the unit names no zone: nothing to edit.
+  ZoneAudioRec unshown_;
 };
 
 }  // namespace zem

@@ -169,7 +169,8 @@ bool WritesSameExport(const UnitConfiguration& a, const UnitConfiguration& b);
 struct ScreenState {
   ScreenState();
 
-  // The favorites grid, working copy of CurrentFavorite.
+  // The favorites grid, showing favorite CurrentFavorite (edits reach the
+  // favorite at once; "R" follows the restrictions at the page change).
   // Row 0 holds the source numbers, column 0 the zone labels, (0, 0) the
   // name of the source selected last.
   TextGrid FavoritesGrid{kSources + 1, kZones + 1};

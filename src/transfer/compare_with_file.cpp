@@ -31,8 +31,7 @@ bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile) {
     return false;
   }
 
-  const std::vector<ConfigDifference> differences =
-      CompareConfigurations(editor.ConfigurationToExport(), other.ConfigurationToExport());
+  const std::vector<ConfigDifference> differences = CompareConfigurations(editor.model, other.model);
   editor.messageLog.AppendLine("Compared with " + *chosen + " (this configuration -> the file):");
   std::string block;
   if (differences.empty()) block = "No differences: an export would write the same as the file.\r\n";

@@ -70,8 +70,8 @@ class TransferController : public QObject {
   // what it is known to hold (editor's unitBaseline) to the configuration
   // now, as an export to the unit sends its lines. Says why when it cannot.
   void ExportChanges();
-  // Whether Export Changes can run now (the configuration with the edits the
-  // pages still hold against what the unit on the current link holds).
+  // Whether Export Changes can run now (the configuration against what the
+  // unit on the current link holds).
   ChangesState ExportChangesState() const;
   // Why Export Changes cannot run (no leading blank); empty when it can.
   static std::string ChangesStateText(ChangesState state);

@@ -107,9 +107,8 @@ std::string TransferController::ChangesStateText(ChangesState state) {
 }
 
 ChangesState TransferController::ExportChangesState() const {
-  // The pending configuration is a copy of the model: made only when there is a baseline to compare it with.
   if (!editor_.HasConfiguration() || !editor_.unitBaseline.For(LinkKey())) return ChangesState::NoBaseline;
-  return editor_.unitBaseline.StateFor(LinkKey(), editor_.ConfigurationToExport().unit);
+  return editor_.unitBaseline.StateFor(LinkKey(), editor_.model.unit);
 }
 
 void TransferController::RunExportFrame(void (TransferController::*run)()) {

@@ -29,7 +29,7 @@ Compared CompareTexts(const std::string& before, const std::string& after,
   a.ImportFileText(before, "before.zem");
   b.ImportFileText(after, "after.zem");
   Compared c;
-  c.differences = CompareConfigurations(a.ConfigurationToExport(), b.ConfigurationToExport(), scope);
+  c.differences = CompareConfigurations(a.model, b.model, scope);
   for (const auto& d : c.differences) c.lines.push_back(DifferenceLine(d));
   const std::string exportA = a.HasConfiguration() ? ZemFileText(a.PrepareExport()) : std::string();
   const std::string exportB = b.HasConfiguration() ? ZemFileText(b.PrepareExport()) : std::string();

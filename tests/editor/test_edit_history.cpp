@@ -16,7 +16,7 @@ using namespace zem;
 
 namespace {
 
-UnitConfiguration Pending(const Editor& e) { return e.ConfigurationToExport().unit; }
+UnitConfiguration Pending(const Editor& e) { return e.model.unit; }
 
 // Showing a zone brings its values into the controls' ranges, which is no
 // edit: the two are compared as the zone audio page shows them.

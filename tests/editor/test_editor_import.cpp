@@ -184,6 +184,32 @@ class TestEditorImport : public QObject {
     QCOMPARE(e.model.screen.SystemEQList.Items.size(), std::size_t(10));
   }
 
+  // Showing a zone that holds values beyond the controls brings them into
+  // range in the configuration, which is what an export writes, yet it is
+  // nothing to save, undo or send as a change.
+  void showingAZoneBeyondTheControlsIsNoEdit() {
+    Editor e;
+    e.ImportFileText(Named(2, 2) + Lines({"[VO2R-100]", "[BO2R90]", "[EO2M9]"}), "range.zem");
+    e.unitBaseline.Remember("telnet unit", e.model.unit);
+    const std::uint64_t imported = e.revision.Current();
+    e.zoneAudio.ZoneChosen(1);
+    const ZoneAudioRec& z2 = e.model.unit.ZoneAudio[2];
+    QCOMPARE(int(z2.Volume), -80);
+    QCOMPARE(int(z2.Balance), 80);
+    QCOMPARE(int(z2.DSPMode), -1);
+    QCOMPARE(e.revision.Current(), imported);
+    QVERIFY(!e.IsModified());
+    QVERIFY(!e.history.CanUndo());
+    QVERIFY(e.unitBaseline.StateFor("telnet unit", e.model.unit) == ChangesState::NothingChanged);
+    QVERIFY(Contains(e.PrepareExport(), "[VO2R-80]"));
+    // An edit of it counts, and undoing it leaves nothing unsaved.
+    e.Step({StepKind::Volume, 2}, [&] { e.zoneAudio.SetVolumePosition(-70); });
+    QVERIFY(e.IsModified());
+    QVERIFY(e.Undo());
+    QCOMPARE(int(z2.Volume), -80);
+    QVERIFY(!e.IsModified());
+  }
+
   void handEditsMarkOnlyWhatAnExportWrites_data() {
     QTest::addColumn<int>("row");
     for (std::size_t i = 0; i < HandEdits().size(); ++i)

@@ -126,8 +126,7 @@ class TestZoneAudioLogic : public QObject {
     inRange.Lowpass = -1;
     for (const ZoneAudioRec& record : {extreme, inRange, ZoneAudioRec{}}) {
       e.model.unit.ZoneAudio[2] = record;
-      e.zoneAudio.LoadZoneControls(2);
-      e.zoneAudio.StoreZoneControls(2);
+      e.zoneAudio.ShowZone(2);
       QVERIFY(e.model.unit.ZoneAudio[2] == ZoneAudioLogic::ThroughControls(record, 10));
     }
     EQPresetsRec preset;
@@ -135,8 +134,7 @@ class TestZoneAudioLogic : public QObject {
     preset.Band[2] = -3;
     preset.Name = "A name longer than fifteen";
     e.model.unit.EQPresets[3] = preset;
-    e.presets.LoadPresetControls(3);
-    e.presets.StorePresetControls(3);
+    e.presets.ShowPreset(3);
     QVERIFY(e.model.unit.EQPresets[3] == PresetsLogic::ThroughControls(preset));
   }
 
@@ -180,11 +178,11 @@ class TestZoneAudioLogic : public QObject {
     QVERIFY(!flags.Visible(ZoneAudioGroup::VolumeLock));
     QVERIFY(flags.Visible(ZoneAudioGroup::Equalizer));
 
-    // Choosing another mode changes only the usable controls, not the zone.
+    // Choosing another mode changes the usable controls and, at once, the zone.
     const int other = mode == 4 ? 1 : 4;
     e.zoneAudio.DSPModeChosen(other);
     QCOMPARE(flags.Visible(ZoneAudioGroup::Lowpass), other == 4);
-    QCOMPARE(int(e.model.unit.ZoneAudio[3].DSPMode), mode);
+    QCOMPARE(int(e.model.unit.ZoneAudio[3].DSPMode), other);
   }
 
   void recordNumbersMapToModes_data() {

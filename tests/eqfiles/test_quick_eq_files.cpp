@@ -139,7 +139,7 @@ class TestQuickEQFiles : public QObject {
     QCOMPARE(e.presets.BandPosition(1), -3);
     QCOMPARE(e.presets.BandPosition(2), 10);
     QCOMPARE(e.presets.BandPosition(10), 4);
-    QCOMPARE(int(e.model.unit.EQPresets[1].Band[1]), 0);  // nothing stored yet
+    QCOMPARE(int(e.model.unit.EQPresets[1].Band[1]), 3);  // stored at once
     e.PageChosen(Page::Options);
     QCOMPARE(int(e.model.unit.EQPresets[1].Band[1]), 3);
     QCOMPARE(int(e.model.unit.EQPresets[1].Band[2]), -10);

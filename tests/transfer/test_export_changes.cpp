@@ -101,7 +101,7 @@ class TestExportChanges : public QObject {
     QVERIFY(rig.sim.Recorded().empty());
     const bool edits = action == "export" || action == "changes";
     if (edits) kEdits[edit].second(rig.editor);
-    const UnitConfiguration edited = rig.editor.ConfigurationToExport().unit;
+    const UnitConfiguration edited = rig.editor.model.unit;
 
     SimOptions& unit = rig.sim.Options();
     rig.ctl.SetWaitLimitMs(300);

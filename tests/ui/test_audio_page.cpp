@@ -279,7 +279,7 @@ class TestAudioPage : public QObject {
     QVERIFY(p.Find<QLabel>("Label98")->isEnabled());
     QVERIFY(!p.Slider("TrackBar1")->isEnabled());
     QVERIFY(p.Slider("TrackBar1")->isVisible());
-    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].DSPMode), 1);
+    QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].DSPMode), 2);  // the zone takes it at once
     p.editor.PageChosen(zem::Page::Options);
     QCOMPARE(int(p.editor.model.unit.ZoneAudio[1].DSPMode), 2);
 

@@ -200,7 +200,7 @@ class TestPresetsPage : public QObject {
     QCOMPARE(p.Gain(1), QString("-10"));
     QCOMPARE(p.Band(2)->value(), -2);
     QCOMPARE(p.Band(10)->value(), 3);
-    QCOMPARE(int(p.editor.model.unit.EQPresets[1].Band[1]), 0);
+    QCOMPARE(int(p.editor.model.unit.EQPresets[1].Band[1]), -10);  // the preset takes it at once
     p.editor.PageChosen(Page::ZoneAudioControls);
     QCOMPARE(int(p.editor.model.unit.EQPresets[1].Band[1]), -10);
     QCOMPARE(int(p.editor.model.unit.EQPresets[1].Band[10]), -3);

@@ -60,7 +60,7 @@ class TestWindowCompare : public QObject {
     fixture_.window->EditorChanged();
     editor.model.screen.ZoneList.Select(2);
     editor.model.screen.CurrentZone = 3;
-    editor.zoneAudio.LoadZoneControls(3);
+    editor.zoneAudio.ShowZone(3);
     editor.zoneAudio.SetVolumePosition(-25);
     const ConfigModel modelBefore = editor.model;
     const std::string receivedBefore = editor.receivedText.Text();
