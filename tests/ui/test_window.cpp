@@ -26,6 +26,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QWheelEvent>
 #include <QWindow>
 
@@ -464,6 +465,30 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     QApplication::processEvents();
     QVERIFY(window->findChild<QPlainTextEdit*>("Memo2")->toPlainText().startsWith("[NI1\"Source 1\"]\n"));
     QVERIFY(window->findChild<QPlainTextEdit*>("Memo3")->toPlainText().endsWith("Import Complete\n"));
+  }
+
+  void longImportShowsHeadAndTail() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("many.zem");
+    std::string text;
+    for (int i = 0; i < 700; ++i) text += SmallConfiguration();  // 23,100 lines
+    {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(text.data(), static_cast<qint64>(text.size()));
+    }
+    prompts->openAnswers.push_back(path.toStdString());
+    window->findChild<QAction*>("Import1")->trigger();
+    QCOMPARE(editor->receivedText.LineCount(), std::size_t(23100));
+    auto* receivedText = window->findChild<QPlainTextEdit*>("Memo2");
+    QTRY_VERIFY(receivedText->toPlainText().endsWith("[NO24\"Room 24\"]\n[NF1\"Morning\"]\n"));
+    QTextDocument* shown = receivedText->document();
+    QCOMPARE(shown->blockCount(), 20002);
+    QCOMPARE(shown->findBlockByNumber(0).text(), QString("[NI1\"Source 1\"]"));
+    QCOMPARE(shown->findBlockByNumber(9999).text(), Shown(editor->receivedText.Line(9999)));
+    QCOMPARE(shown->findBlockByNumber(10000).text(), QString("... 3100 lines not shown ..."));
+    QCOMPARE(shown->findBlockByNumber(10001).text(), Shown(editor->receivedText.Line(13100)));
+    QTRY_VERIFY(window->findChild<QPlainTextEdit*>("Memo3")->toPlainText().endsWith("Import Complete\n"));
   }
 
   void busyWhileTransferRuns() {
