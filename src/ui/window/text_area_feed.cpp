@@ -95,9 +95,10 @@ void TextAreaFeed::ScheduleSync() {
   if (syncTimer_.isActive()) return;
   // The first text after a quiet spell shows on the next pass; a steady
   // stream is shown in slices of kSyncIntervalMs.
+  const int interval = tailStart_ > 0 && !tailPending_ ? kLongLogSyncIntervalMs : kSyncIntervalMs;
   int wait = 0;
-  if (sinceSync_.isValid() && sinceSync_.elapsed() < kSyncIntervalMs)
-    wait = kSyncIntervalMs - static_cast<int>(sinceSync_.elapsed());
+  if (sinceSync_.isValid() && sinceSync_.elapsed() < interval)
+    wait = interval - static_cast<int>(sinceSync_.elapsed());
   syncTimer_.start(wait);
 }
 

@@ -55,6 +55,9 @@ class TextAreaFeed : public QObject, public TextLog::Listener {
 
  public:
   static constexpr int kSyncIntervalMs = 20;
+  // Once lines are left out, a growing log rewrites the tail each time:
+  // taken in less often.
+  static constexpr int kLongLogSyncIntervalMs = 200;
 
   TextAreaFeed(TextLog& log, QPlainTextEdit* area);
   ~TextAreaFeed() override;
