@@ -13,10 +13,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSet>
 #include <QShortcut>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabBar>
@@ -24,13 +26,14 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QWheelEvent>
 #include <QWindow>
 
 #include "editor/editor.h"
 #include "support/window_fixture.h"
 #include "ui/window/main_window.h"
-#include "ui/window/text_log_view.h"
+#include "ui/window/text_area_feed.h"
 
 using zem::Editor;
 using zem::MainWindow;
@@ -75,7 +78,7 @@ QString Shown(const QString& caption) {
 bool IsControl(const QWidget* w) {
   return qobject_cast<const QAbstractSlider*>(w) || qobject_cast<const QAbstractItemView*>(w) ||
          qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
-         qobject_cast<const QAbstractButton*>(w) || qobject_cast<const zem::TextLogView*>(w) ||
+         qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QPlainTextEdit*>(w) ||
          qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QTabBar*>(w) ||
          qobject_cast<const QTabWidget*>(w);
 }
@@ -209,19 +212,19 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     }
     QCOMPARE(pages->currentIndex(), 0);
 
-    auto* receivedText = window->findChild<zem::TextLogView*>("Memo2");
-    auto* messageLog = window->findChild<zem::TextLogView*>("Memo3");
+    auto* receivedText = window->findChild<QPlainTextEdit*>("Memo2");
+    auto* messageLog = window->findChild<QPlainTextEdit*>("Memo3");
     QVERIFY(receivedText && messageLog);
     QCOMPARE(receivedText->geometry(), QRect(8, 8, 345, 361));
     QCOMPARE(messageLog->geometry(), QRect(360, 8, 321, 361));
     // Read-only: typing into a text area changes nothing.
-    for (zem::TextLogView* textArea : {receivedText, messageLog}) {
+    for (QPlainTextEdit* textArea : {receivedText, messageLog}) {
       QTest::keyClicks(textArea, "typed\r");
       QTest::keyClick(textArea, Qt::Key_V, Qt::ControlModifier);
     }
     QCOMPARE(editor->receivedText.ByteCount(), std::size_t(0));
     QCOMPARE(editor->messageLog.ByteCount(), std::size_t(0));
-    QCOMPARE(receivedText->ShownText(), QString());
+    QCOMPARE(receivedText->toPlainText(), QString());
 
     // The placeholder page's controls exist with their texts.
     QCOMPARE(window->findChild<QCheckBox*>("CheckBox1")->text(), QString("CheckBox1"));
@@ -369,7 +372,7 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
   }
 
   void receivedTextTakesBytesInBatches() {
-    auto* receivedText = window->findChild<zem::TextLogView*>("Memo2");
+    auto* receivedText = window->findChild<QPlainTextEdit*>("Memo2");
     std::string stream;
     for (int i = 0; stream.size() < 100000; ++i) {
       stream += "[VO" + std::to_string(i % 192 + 1) + "R-" + std::to_string(i % 80) + "]\r\n";
@@ -377,51 +380,51 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     }
     stream.resize(100000);
     stream.back() = 'y';  // ends inside a line, not on a held-back CR
-    const int syncs = receivedText->SyncCount();
+    const QSignalSpy takenIn(receivedText->document(), &QTextDocument::contentsChanged);
     for (char byte : stream) editor->receivedText.AppendText(std::string_view(&byte, 1));
     // Nothing was taken in byte by byte: the scroll range waits for the pass.
-    QCOMPARE(receivedText->SyncCount(), syncs);
+    QCOMPARE(takenIn.count(), 0);
     QCOMPARE(receivedText->verticalScrollBar()->maximum(), 0);
     QApplication::processEvents();
-    QCOMPARE(receivedText->SyncCount(), syncs + 1);
-    QCOMPARE(receivedText->ShownText(), Shown(editor->receivedText.Text()));
-    QCOMPARE(receivedText->ShownLineCount(), editor->receivedText.LineCount());
+    QCOMPARE(takenIn.count(), 1);
+    QCOMPARE(receivedText->toPlainText(), Shown(editor->receivedText.Text()));
+    QCOMPARE(static_cast<std::size_t>(receivedText->blockCount()), editor->receivedText.LineCount());
     QVERIFY(receivedText->verticalScrollBar()->maximum() > 0);
   }
 
   void textAreaShowsControlBytesWithinTheLine() {
-    auto* receivedText = window->findChild<zem::TextLogView*>("Memo2");
+    auto* receivedText = window->findChild<QPlainTextEdit*>("Memo2");
     editor->receivedText.AppendText("Sending: [A]\n\r");
     editor->receivedText.AppendText("Sending: [B]\n\r");
     editor->receivedText.AppendText("tab\there\r");
     QApplication::processEvents();
     // Only CR LF breaks a line; a CR at the end waits for its LF.
-    QCOMPARE(receivedText->ShownText(), QString("Sending: [A]  Sending: [B]  tab here"));
+    QCOMPARE(receivedText->toPlainText(), QString("Sending: [A]  Sending: [B]  tab here"));
     editor->receivedText.AppendText("\nnext");
     // Text that follows soon after is shown in the next slice.
-    QTRY_COMPARE(receivedText->ShownText(), QString("Sending: [A]  Sending: [B]  tab here\nnext"));
-    QCOMPARE(receivedText->ShownText(), zem::TextLogDisplayText(editor->receivedText.Text()));
+    QTRY_COMPARE(receivedText->toPlainText(), QString("Sending: [A]  Sending: [B]  tab here\nnext"));
+    QCOMPARE(receivedText->toPlainText(), zem::TextAreaText(editor->receivedText.Text()));
 
     editor->receivedText.Clear();
     editor->receivedText.AppendText("z");
     editor->receivedText.Clear();
     QApplication::processEvents();
-    QCOMPARE(receivedText->ShownText(), QString());
+    QCOMPARE(receivedText->toPlainText(), QString());
   }
 
   void messageLogShowsLogLinesAndLatin1() {
-    auto* messageLog = window->findChild<zem::TextLogView*>("Memo3");
+    auto* messageLog = window->findChild<QPlainTextEdit*>("Memo3");
     editor->messageLog.AppendLine("Zone: 1 Name: Caf\xe9 \xff");
     editor->messageLog.AppendLine("Import Complete");
     QApplication::processEvents();
-    QCOMPARE(messageLog->ShownText(), QString::fromLatin1("Zone: 1 Name: Caf\xe9 \xff\nImport Complete\n"));
+    QCOMPARE(messageLog->toPlainText(), QString::fromLatin1("Zone: 1 Name: Caf\xe9 \xff\nImport Complete\n"));
   }
 
-  void textLogViewShowsTextAlreadyThere() {
+  void textAreaShowsTextAlreadyThere() {
     editor->messageLog.AppendLine("before the window");
     window.reset();
     window = std::make_unique<MainWindow>(*editor, *prompts);
-    QCOMPARE(window->findChild<zem::TextLogView*>("Memo3")->ShownText(), QString("before the window\n"));
+    QCOMPARE(window->findChild<QPlainTextEdit*>("Memo3")->toPlainText(), QString("before the window\n"));
   }
 
   void aboutBox() {
@@ -460,8 +463,32 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     editor->ImportFileText(SmallConfiguration(), "/tmp/unit.zem");
     QCOMPARE(pages->currentIndex(), 0);
     QApplication::processEvents();
-    QVERIFY(window->findChild<zem::TextLogView*>("Memo2")->ShownText().startsWith("[NI1\"Source 1\"]\n"));
-    QVERIFY(window->findChild<zem::TextLogView*>("Memo3")->ShownText().endsWith("Import Complete\n"));
+    QVERIFY(window->findChild<QPlainTextEdit*>("Memo2")->toPlainText().startsWith("[NI1\"Source 1\"]\n"));
+    QVERIFY(window->findChild<QPlainTextEdit*>("Memo3")->toPlainText().endsWith("Import Complete\n"));
+  }
+
+  void longImportShowsHeadAndTail() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("many.zem");
+    std::string text;
+    for (int i = 0; i < 700; ++i) text += SmallConfiguration();  // 23,100 lines
+    {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(text.data(), static_cast<qint64>(text.size()));
+    }
+    prompts->openAnswers.push_back(path.toStdString());
+    window->findChild<QAction*>("Import1")->trigger();
+    QCOMPARE(editor->receivedText.LineCount(), std::size_t(23100));
+    auto* receivedText = window->findChild<QPlainTextEdit*>("Memo2");
+    QTRY_VERIFY(receivedText->toPlainText().endsWith("[NO24\"Room 24\"]\n[NF1\"Morning\"]\n"));
+    QTextDocument* shown = receivedText->document();
+    QCOMPARE(shown->blockCount(), 20002);
+    QCOMPARE(shown->findBlockByNumber(0).text(), QString("[NI1\"Source 1\"]"));
+    QCOMPARE(shown->findBlockByNumber(9999).text(), Shown(editor->receivedText.Line(9999)));
+    QCOMPARE(shown->findBlockByNumber(10000).text(), QString("... 3100 lines not shown ..."));
+    QCOMPARE(shown->findBlockByNumber(10001).text(), Shown(editor->receivedText.Line(13100)));
+    QTRY_VERIFY(window->findChild<QPlainTextEdit*>("Memo3")->toPlainText().endsWith("Import Complete\n"));
   }
 
   void busyWhileTransferRuns() {
@@ -714,7 +741,7 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
   }
 
   void modeMenuMessages() {
-    auto* messageLog = window->findChild<zem::TextLogView*>("Memo3");
+    auto* messageLog = window->findChild<QPlainTextEdit*>("Memo3");
     auto* fileMode = window->findChild<QAction*>("File2");
     auto* serialMode = window->findChild<QAction*>("Serial1");
     auto* telnetMode = window->findChild<QAction*>("Telnet1");
@@ -726,7 +753,7 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     QCOMPARE(prompts->hostQuestions.back().caption, std::string("Enter the address for the ZEM4100"));
     QCOMPARE(prompts->hostQuestions.back().prompt, std::string("Hostname or IP Address: "));
     QCOMPARE(prompts->hostQuestions.back().initialText, std::string());
-    QTRY_COMPARE(messageLog->ShownText(), QString("Using host: 127.0.0.1\n"));
+    QTRY_COMPARE(messageLog->toPlainText(), QString("Using host: 127.0.0.1\n"));
     QVERIFY(telnetMode->isChecked() && !fileMode->isChecked() && !serialMode->isChecked());
 
     // Cancelled host prompt: no mode checked at all.
@@ -734,7 +761,7 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     QCOMPARE(prompts->hostQuestions.back().caption, std::string("Enter the address for the ZEM4100"));
     QCOMPARE(prompts->hostQuestions.back().prompt, std::string("Hostname or IP Address: "));
     QCOMPARE(prompts->hostQuestions.back().initialText, std::string("127.0.0.1"));
-    QTRY_COMPARE(messageLog->ShownText(), QString("No host entered.  Telnet disabled.\n"));
+    QTRY_COMPARE(messageLog->toPlainText(), QString("No host entered.  Telnet disabled.\n"));
     QVERIFY(!telnetMode->isChecked() && !fileMode->isChecked() && !serialMode->isChecked());
     // With no mode Import and Export are greyed, and the status line says why.
     auto* importAction = window->findChild<QAction*>("Import1");
@@ -745,7 +772,7 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
 
     // Serial Mode with the port chooser cancelled: message, error box, checked.
     serialMode->trigger();
-    QTRY_COMPARE(messageLog->ShownText(), QString("Please make sure the ZEM is set to 9600 bps.\n"));
+    QTRY_COMPARE(messageLog->toPlainText(), QString("Please make sure the ZEM is set to 9600 bps.\n"));
     QCOMPARE(prompts->portQuestions.size(), std::size_t(1));
     QCOMPARE(prompts->errors.size(), std::size_t(1));
     QVERIFY(serialMode->isChecked() && !fileMode->isChecked() && !telnetMode->isChecked());
@@ -755,7 +782,7 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     QVERIFY(exportAction->isEnabled());
 
     fileMode->trigger();
-    QTRY_COMPARE(messageLog->ShownText(), QString());
+    QTRY_COMPARE(messageLog->toPlainText(), QString());
     QVERIFY(fileMode->isChecked() && !serialMode->isChecked() && !telnetMode->isChecked());
   }
 

@@ -2,13 +2,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "support/window_fixture.h"
 #include "transfer/file_io.h"
-#include "ui/window/text_log_view.h"
 
 using namespace zem;
 
@@ -80,7 +80,7 @@ class TestWindowCompare : public QObject {
     QCOMPARE(std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(logLines), all.end()),
              expected);
     QApplication::processEvents();
-    const QString shown = fixture_.window->findChild<zem::TextLogView*>("Memo3")->ShownText();
+    const QString shown = fixture_.window->findChild<QPlainTextEdit*>("Memo3")->toPlainText();
     QVERIFY2(shown.endsWith(QString::fromLatin1(
                  "zone 2 name: \"Hall\" -> \"Caf\xE9\"\nzone 3 volume: -25 dB -> -30 dB\n")),
              qPrintable(shown.right(120)));

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QHash>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -12,7 +13,6 @@
 
 #include "support/window_fixture.h"
 #include "ui/window/main_window.h"
-#include "ui/window/text_log_view.h"
 
 using zem::MainWindow;
 
@@ -101,8 +101,8 @@ class TestWindowSize : public QObject, private zem::test::WindowFixture {
       const QRect was = atDefault[grid];
       QCOMPARE(grid->geometry(), was.adjusted(0, 0, 0, 400));
     }
-    auto* received = window->findChild<zem::TextLogView*>("Memo2");
-    auto* log = window->findChild<zem::TextLogView*>("Memo3");
+    auto* received = window->findChild<QPlainTextEdit*>("Memo2");
+    auto* log = window->findChild<QPlainTextEdit*>("Memo3");
     QCOMPARE(received->geometry(), QRect(8, 8, 345 + 150, 361 + 400));
     QCOMPARE(log->geometry(), QRect(360 + 150, 8, 321 + 150, 361 + 400));
     for (QWidget* w : controls)

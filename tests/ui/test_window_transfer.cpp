@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
@@ -25,7 +26,7 @@
 #include "support/window_fixture.h"
 #include "support/zemctl_runner.h"
 #include "ui/window/main_window.h"
-#include "ui/window/text_log_view.h"
+#include "ui/window/text_area_feed.h"
 
 using zem::Editor;
 using zem::MainWindow;
@@ -38,8 +39,8 @@ using zem::test::NonEmpty;
 
 namespace {
 
-QStringList ShownLines(const zem::TextLogView* textArea) {
-  return textArea->ShownText().split('\n', Qt::SkipEmptyParts);
+QStringList ShownLines(const QPlainTextEdit* textArea) {
+  return textArea->toPlainText().split('\n', Qt::SkipEmptyParts);
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -103,8 +104,8 @@ class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
     SimOptions options;
     options.configLines = zem::GenerateConfiguration(8, 24);
     QVERIFY(UseTelnet(options));
-    auto* receivedText = window->findChild<zem::TextLogView*>("Memo2");
-    auto* messageLog = window->findChild<zem::TextLogView*>("Memo3");
+    auto* receivedText = window->findChild<QPlainTextEdit*>("Memo2");
+    auto* messageLog = window->findChild<QPlainTextEdit*>("Memo3");
     QTRY_COMPARE(ShownLines(messageLog), QStringList{"Using host: " + host});
 
     QStringList statuses;
@@ -115,13 +116,13 @@ class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
     window->findChild<QAction*>("Import1")->trigger();
     QCOMPARE(window->Controller().LastOutcome(), TransferController::Outcome::Completed);
 
-    QTRY_COMPARE(receivedText->ShownText(), zem::TextLogDisplayText(editor->receivedText.Text()));
-    QTRY_COMPARE(messageLog->ShownText(), zem::TextLogDisplayText(editor->messageLog.Text()));
+    QTRY_COMPARE(receivedText->toPlainText(), zem::TextAreaText(editor->receivedText.Text()));
+    QTRY_COMPARE(messageLog->toPlainText(), zem::TextAreaText(editor->messageLog.Text()));
     const QStringList log = ShownLines(messageLog);
     QVERIFY(log.indexOf("Connected.") >= 0);
     QVERIFY(log.indexOf("Connected.") < log.indexOf("Disconnected."));
     QCOMPARE(log.back(), QString("Import Complete"));
-    QVERIFY2(receivedText->ShownText().contains("[NO24"), qPrintable(receivedText->ShownText().left(80)));
+    QVERIFY2(receivedText->toPlainText().contains("[NO24"), qPrintable(receivedText->toPlainText().left(80)));
 
     QVERIFY(statuses.contains(" Importing from host: " + host));
     QCOMPARE(statuses.back(), QString(" Import Complete"));
@@ -695,7 +696,7 @@ class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
     QVERIFY(window->Controller().Serial().IsPortOpen());
     QTRY_VERIFY(!window->Controller().Serial().IsPortOpen());
     const QString lost = "The serial port " + QString::fromStdString(sim->PtyPath()) + " was lost.";
-    QTRY_COMPARE(ShownLines(window->findChild<zem::TextLogView*>("Memo3")).back(), lost);
+    QTRY_COMPARE(ShownLines(window->findChild<QPlainTextEdit*>("Memo3")).back(), lost);
     QTRY_COMPARE(window->findChild<QLabel*>("StatusText")->text(), " " + lost);
     QVERIFY(window->findChild<QAction*>("Serial1")->isChecked());
     QVERIFY(prompts->errors.empty());

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -37,7 +38,7 @@
 #include "ui/presets/presets_view.h"
 #include "ui/window/edit_menu.h"
 #include "ui/window/page_tabs_accessible.h"
-#include "ui/window/text_log_view.h"
+#include "ui/window/text_area_feed.h"
 #include "ui/window/window_font.h"
 #include "ui/zoneaudio/zone_audio_view.h"
 
@@ -50,10 +51,14 @@ constexpr int kStatusHeight = 19;
 constexpr QRect kPagesAtDefault(8, 8, 697, 409);
 
 // A read-only text area over one of the editor's logs: its text can be
-// selected and copied, never typed into.
-TextLogView* MakeTextArea(TextLog& log, const char* name, const QString& accessibleName, QWidget* page,
-                          QRect geometry) {
-  auto* textArea = new TextLogView(log, page);
+// selected and copied, never typed into; long lines scroll sideways.
+QPlainTextEdit* MakeTextArea(TextLog& log, const char* name, const QString& accessibleName, QWidget* page,
+                             QRect geometry) {
+  auto* textArea = new QPlainTextEdit(page);
+  textArea->setReadOnly(true);
+  textArea->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  textArea->setLineWrapMode(QPlainTextEdit::NoWrap);
+  new TextAreaFeed(log, textArea);  // owned by the area
   textArea->setObjectName(name);
   textArea->setAccessibleName(accessibleName);
   textArea->setGeometry(geometry);

@@ -16,6 +16,7 @@ class QActionGroup;
 class QDragEnterEvent;
 class QDropEvent;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QShortcut;
 class QTabWidget;
@@ -23,7 +24,6 @@ class QTabWidget;
 namespace zem {
 
 class EditMenu;
-class TextLogView;
 class ZoneAudioView;
 class PresetsView;
 class OptionsView;
@@ -142,8 +142,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QTabWidget* pageTabs_ = nullptr;
   // The two text areas, over the editor's logs; they let go of the logs when
   // the window's children go, before the editor does.
-  TextLogView* receivedTextView_ = nullptr;
-  TextLogView* messageLogView_ = nullptr;
+  QPlainTextEdit* receivedTextView_ = nullptr;
+  QPlainTextEdit* messageLogView_ = nullptr;
   QWidget* communicationSettingsPage_ = nullptr;
   QLabel* statusText_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
