@@ -82,7 +82,7 @@ std::string Editor::ProposedQuickEQFileName() const {
 
 void Editor::SystemEQPresetChosen(int position) {
   // Choosing a system preset also loads the quick EQ file chosen in
-  // ComboBox1 into the band sliders, as choosing that file does.
+  // the zone's quick EQ list into the band sliders, as choosing that file does.
   zoneAudio.SystemEQChosen(position);
   ZoneQuickEQChosen();
 }

@@ -21,16 +21,16 @@ namespace zem {
 
 // The pages of the window, in tab order.
 enum class Page {
-  ConfigurationFile,      // TabSheet1
-  SourceZoneNaming,       // TabSheet3
-  FavoriteGroupNaming,    // TabSheet6
-  ZoneAudioControls,      // TabSheet5
-  EQPresets,              // TabSheet10
-  Favorites,              // TabSheet2
-  Groups,                 // TabSheet7
-  Restrictions,           // TabSheet4
-  CommunicationSettings,  // TabSheet8, never shown
-  Options,                // TabSheet9
+  ConfigurationFile,
+  SourceZoneNaming,
+  FavoriteGroupNaming,
+  ZoneAudioControls,
+  EQPresets,
+  Favorites,
+  Groups,
+  Restrictions,
+  CommunicationSettings,  // never shown
+  Options,
 };
 inline constexpr int kPageCount = 10;
 
@@ -78,18 +78,18 @@ class Editor {
   FavoritesLogic favorites{model, revision};
   MatrixLogic matrix{model, revision};
 
-  // Quick EQ files: ComboBox1 (zone audio page) and ComboBox4 (EQ presets).
+  // Quick EQ files: the zone's quick EQ list and the presets page's.
   const std::string& QuickEQFolder() const { return quickEQFolder_; }
   void SetQuickEQFolder(std::string folder) { quickEQFolder_ = std::move(folder); }
-  ListState quickEQZoneList;    // ComboBox1
-  ListState quickEQPresetList;  // ComboBox4
+  ListState quickEQZoneList;
+  ListState quickEQPresetList;
   void ListQuickEQFiles();
-  // Loads the quick EQ file chosen in ComboBox1 into the zone band sliders.
+  // Loads the quick EQ file chosen in the zone's quick EQ list into the band sliders.
   void ZoneQuickEQChosen();
-  // ComboBox3 (the system EQ preset) chose `position`; like ComboBox1 it
+  // The system EQ preset list chose `position`; like the quick EQ list it
   // loads the quick EQ file chosen there.
   void SystemEQPresetChosen(int position);
-  // Loads the quick EQ file chosen in ComboBox4 into the preset sliders.
+  // Loads the quick EQ file chosen in the presets page's quick EQ list into the preset sliders.
   void PresetQuickEQChosen();
   // The file name a save of the zone band sliders proposes: the quick EQ
   // file last loaded into them, else "New EQ.eq".

@@ -14,7 +14,7 @@ namespace zem {
 // the routings it takes away.
 void ApplyRestrictionsToFavorites(UnitConfiguration& unit, int shownFavorite);
 
-// The "Favorites" page without widgets: the grid StringGrid1 is
+// The "Favorites" page without widgets: the favorites grid is
 // model.screen.FavoritesGrid, which shows favorite CurrentFavorite with the
 // marker over one cell; every edit of a cell goes into the favorite at once.
 class FavoritesLogic {

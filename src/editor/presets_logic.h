@@ -8,7 +8,7 @@
 namespace zem {
 
 // The "EQ Presets" page without widgets: ten band sliders (band 1 is
-// TrackBar24 at the left), the name box Edit4 and the preset list ListBox2.
+// at the left), the name box and the preset list.
 // The sliders and the name box show preset CurrentEQPreset; what the user
 // sets in them goes into it at once.
 class PresetsLogic {
@@ -20,7 +20,7 @@ class PresetsLogic {
 
   int BandPosition(int band) const;
   void SetBandPosition(int band, int position);
-  const std::string& NameText() const;  // Edit4
+  const std::string& NameText() const;  // the name box
   void SetNameText(std::string text);
 
   // A preset as showing it leaves it: every band within the sliders' range.
@@ -28,12 +28,12 @@ class PresetsLogic {
   // Shows `preset` in the controls: its bands are brought into range, which
   // is no edit.
   void ShowPreset(int preset);
-  // Refills ListBox2 and ComboBox3 with the preset names.
+  // Refills the preset list and the system EQ preset list with the preset names.
   void FillPresetLists();
   // A renamed preset's name reaches the two lists: refilled, the chosen
   // entry kept, when a name was typed since they were filled.
   void ShowNewNames();
-  // The user chose entry `position` of ListBox2.
+  // The user chose entry `position` of the preset list.
   void PresetChosen(int position);
 
   // Whether a name was typed since the lists were filled; an import that

@@ -48,24 +48,24 @@ class ZoneAudioLogic {
   // record at once: a change of the configuration.
   int BandPosition(int band) const;
   void SetBandPosition(int band, int position);
-  // TrackBar1 to TrackBar10, as a quick EQ file keeps them.
+  // The ten band sliders, as a quick EQ file keeps them.
   std::array<int, kBands> BandPositions() const;
-  int BassPosition() const;  // TrackBar11
+  int BassPosition() const;
   void SetBassPosition(int position);
-  int TreblePosition() const;  // TrackBar12
+  int TreblePosition() const;
   void SetTreblePosition(int position);
-  int VolumePosition() const;  // TrackBar13
+  int VolumePosition() const;
   void SetVolumePosition(int position);
-  int BalancePosition() const;  // TrackBar14
+  int BalancePosition() const;
   void SetBalancePosition(int position);
-  int LowpassPosition() const;  // TrackBar25
+  int LowpassPosition() const;
   void SetLowpassPosition(int position);
 
-  // ComboBox2: the DSP mode list, its entry the shown zone's mode; changing
+  // The DSP mode list, its entry the shown zone's mode; changing
   // it runs ShowDSPMode.
   ListState DSPModeList() const;
   void DSPModeChosen(int position);
-  // ComboBox3, the system EQ preset list, is model.screen.SystemEQList;
+  // The system EQ preset list is model.screen.SystemEQList;
   // its choice is the shown zone's.
   void SystemEQChosen(int position);
 
@@ -84,7 +84,7 @@ class ZoneAudioLogic {
   static ZoneAudioRec ThroughControls(const ZoneAudioRec& record, int systemEQCount);
 
   void ShowDSPMode();
-  // The user chose entry `position` of the zone list ListBox3.
+  // The user chose entry `position` of the zone list.
   void ZoneChosen(int position);
 
   // Enabling of the page's control groups (the page-wide enabling included).

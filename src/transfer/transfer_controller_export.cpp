@@ -191,7 +191,7 @@ void TransferController::RunExportLines() {
       throw std::runtime_error("What the unit holds is no longer known: export the whole configuration.");
     lines = BuildChangedCommands(*base, *run_.exportedUnit);
   }
-  // Memo3 shows what is sent.
+  // The message area shows what is sent.
   editor_.messageLog.Clear();
   editor_.messageLog.AppendText(ZemFileText(lines));
   SendToUnit(lines);

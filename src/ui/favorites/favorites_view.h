@@ -9,8 +9,8 @@ class QListWidget;
 
 namespace zem {
 
-// The page TabSheet2: the favorites matrix StringGrid1, the favorites list
-// and the popup menu PopupMenu1.
+// The "Favorites" page: the favorites matrix, the favorites list and the
+// popup menu of connection letters.
 class FavoritesView : public MatrixPageView {
   Q_OBJECT
 

@@ -15,7 +15,7 @@ namespace zem {
 
 class NameEditWidget;
 
-// The page TabSheet10, "EQ Presets": shows the editor's state and sends the
+// The page "EQ Presets": shows the editor's state and sends the
 // user's actions to the page logic at once.
 class PresetsView : public QWidget {
   Q_OBJECT
@@ -38,11 +38,11 @@ class PresetsView : public QWidget {
   Editor& editor_;
   [[maybe_unused]] Prompts& prompts_;  // the page opens no dialog
 
-  std::array<QSlider*, kBands> bands_{};    // band 1 TrackBar24 .. band 10 TrackBar15
-  std::array<QLabel*, kBands> bandGain_{};  // Label84..Label93
-  QListWidget* presetList_ = nullptr;       // ListBox2
-  NameEditWidget* nameEdit_ = nullptr;      // Edit4
-  QComboBox* quickEQList_ = nullptr;        // ComboBox4
+  std::array<QSlider*, kBands> bands_{};
+  std::array<QLabel*, kBands> bandGain_{};
+  QListWidget* presetList_ = nullptr;
+  NameEditWidget* nameEdit_ = nullptr;
+  QComboBox* quickEQList_ = nullptr;
 };
 
 }  // namespace zem

@@ -18,7 +18,7 @@ namespace zem {
 
 class ManualTickSlider;
 
-// The page TabSheet5, "Zone Audio Controls": shows the editor's state and
+// The page "Zone Audio Controls": shows the editor's state and
 // sends the user's actions to the page logic at once, so a page refresh
 // always finds every change in the logic.
 class ZoneAudioView : public QWidget {
@@ -32,7 +32,7 @@ class ZoneAudioView : public QWidget {
 
   // "Save": the band sliders into a quick EQ file the user chooses.
   void SaveQuickEQFile();
-  // "Delete": the quick EQ file chosen in ComboBox1, after asking.
+  // "Delete": the quick EQ file chosen in the quick EQ list, after asking.
   void DeleteQuickEQFile();
 
  private:
@@ -59,25 +59,25 @@ class ZoneAudioView : public QWidget {
   Editor& editor_;
   Prompts& prompts_;
 
-  std::array<QSlider*, kBands> bands_{};    // TrackBar1..TrackBar10
-  std::array<QLabel*, kBands> bandGain_{};  // Label50..Label59
-  QSlider* bass_ = nullptr;                 // TrackBar11
-  QSlider* treble_ = nullptr;               // TrackBar12
-  QSlider* volume_ = nullptr;               // TrackBar13
-  ManualTickSlider* balance_ = nullptr;     // TrackBar14
-  QSlider* lowpass_ = nullptr;              // TrackBar25
-  QLabel* bassGain_ = nullptr;              // Label36
-  QLabel* trebleGain_ = nullptr;            // Label39
-  QLabel* volumeText_ = nullptr;            // Label23
-  QLabel* balanceText_ = nullptr;           // Label30
-  QLabel* lowpassText_ = nullptr;           // Label885
-  QListWidget* zoneList_ = nullptr;         // ListBox3
-  QComboBox* dspModeList_ = nullptr;        // ComboBox2
-  QComboBox* systemEQList_ = nullptr;       // ComboBox3
-  QComboBox* quickEQList_ = nullptr;        // ComboBox1
-  QPushButton* saveButton_ = nullptr;       // Button1
-  QPushButton* deleteButton_ = nullptr;     // Button2
-  QCheckBox* volumeLocked_ = nullptr;       // VolumeLocked
+  std::array<QSlider*, kBands> bands_{};
+  std::array<QLabel*, kBands> bandGain_{};
+  QSlider* bass_ = nullptr;
+  QSlider* treble_ = nullptr;
+  QSlider* volume_ = nullptr;
+  ManualTickSlider* balance_ = nullptr;
+  QSlider* lowpass_ = nullptr;
+  QLabel* bassGain_ = nullptr;
+  QLabel* trebleGain_ = nullptr;
+  QLabel* volumeText_ = nullptr;
+  QLabel* balanceText_ = nullptr;
+  QLabel* lowpassText_ = nullptr;
+  QListWidget* zoneList_ = nullptr;
+  QComboBox* dspModeList_ = nullptr;
+  QComboBox* systemEQList_ = nullptr;
+  QComboBox* quickEQList_ = nullptr;
+  QPushButton* saveButton_ = nullptr;
+  QPushButton* deleteButton_ = nullptr;
+  QCheckBox* volumeLocked_ = nullptr;  // VolumeLocked
   // Controls whose state the logic decides.
   std::vector<std::pair<ZoneAudioGroup, QWidget*>> flagged_;
 };
