@@ -50,24 +50,24 @@ int RunDump(const std::vector<std::string>& args);
 int RunBuild(const std::vector<std::string>& args);
 
 // Each command's name, option table and help, beside its Run function.
-extern const CommandSpec kCheckCommand;
-extern const CommandSpec kConvertCommand;
-extern const CommandSpec kDiffCommand;
-extern const CommandSpec kPullCommand;
-extern const CommandSpec kPushCommand;
-extern const CommandSpec kDumpCommand;
-extern const CommandSpec kBuildCommand;
+extern const CommandEntry kCheckCommand;
+extern const CommandEntry kConvertCommand;
+extern const CommandEntry kDiffCommand;
+extern const CommandEntry kPullCommand;
+extern const CommandEntry kPushCommand;
+extern const CommandEntry kDumpCommand;
+extern const CommandEntry kBuildCommand;
 
 // "zemctl: " + message on standard error.
 void PrintError(const std::string& message);
 // Prints the command's help on standard output when an argument asks for it
 // ("--help", "-h", wherever it stands); whether one did.
-bool PrintHelpIfAsked(const std::vector<std::string>& args, const CommandSpec& command);
+bool PrintHelpIfAsked(const std::vector<std::string>& args, const CommandEntry& command);
 // Says what is wrong and prints the command's help on standard error; kExitUsage.
-int Usage(const CommandSpec& command, const std::string& problem);
+int Usage(const CommandEntry& command, const std::string& problem);
 // Usage() for the first argument the command does not take: "unexpected
 // argument 'ARG'".
-int UnexpectedArgument(const CommandSpec& command, const std::string& argument);
+int UnexpectedArgument(const CommandEntry& command, const std::string& argument);
 // Single-byte text for standard output: bytes 128-255 as Latin-1 converted to UTF-8 when the
 // locale's character set is UTF-8 (setlocale(LC_CTYPE, "") + nl_langinfo(CODESET)), else as they are.
 std::string TerminalText(std::string_view singleByteText);

@@ -51,7 +51,7 @@ std::optional<std::vector<std::string>> ChangedLines(const Editor& base, const E
   return BuildChangedCommands(from, to);
 }
 
-bool PrintHelpIfAsked(const std::vector<std::string>& args, const CommandSpec& command) {
+bool PrintHelpIfAsked(const std::vector<std::string>& args, const CommandEntry& command) {
   for (const auto& a : args) {
     const OptionRow* row = FindOption(ProgramOptions(), a);
     if (row != nullptr && row->id == OptionId::Help) {
@@ -62,13 +62,13 @@ bool PrintHelpIfAsked(const std::vector<std::string>& args, const CommandSpec& c
   return false;
 }
 
-int Usage(const CommandSpec& command, const std::string& problem) {
+int Usage(const CommandEntry& command, const std::string& problem) {
   PrintError(problem);
   std::fputs(HelpText(command).c_str(), stderr);
   return kExitUsage;
 }
 
-int UnexpectedArgument(const CommandSpec& command, const std::string& argument) {
+int UnexpectedArgument(const CommandEntry& command, const std::string& argument) {
   return Usage(command, "unexpected argument '" + argument + "'");
 }
 

@@ -180,13 +180,13 @@ int PrintCommands(const Editor& before, const Editor& after) {
 
 }  // namespace
 
-constexpr CommandSpec kDiffCommand{.name = "diff",
-                                   .synopsis = "A B",
-                                   .summary = "compare two configurations, each a file or a unit",
-                                   .options = kDiffOptions,
-                                   .maxOperands = kAnyNumber,
-                                   .help = kDiffHelp,
-                                   .run = RunDiff};
+constexpr CommandEntry kDiffCommand{.name = "diff",
+                                    .synopsis = "A B",
+                                    .summary = "compare two configurations, each a file or a unit",
+                                    .options = kDiffOptions,
+                                    .maxOperands = kAnyNumber,
+                                    .help = kDiffHelp,
+                                    .run = RunDiff};
 
 int RunDiff(const std::vector<std::string>& args) {
   if (PrintHelpIfAsked(args, kDiffCommand)) return kExitOk;

@@ -79,19 +79,19 @@ bool HasCommandLine(const TextLog& text) {
 
 }  // namespace
 
-constexpr CommandSpec kCheckCommand{.name = "check",
-                                    .synopsis = "FILE.zem",
-                                    .summary = "read a configuration file and print the log",
-                                    .maxOperands = 1,
-                                    .help = kCheckHelp,
-                                    .run = RunCheck};
-constexpr CommandSpec kConvertCommand{.name = "convert",
-                                      .synopsis = "IN.zem -o OUT.zem",
-                                      .summary = "write what an export right after importing IN writes",
-                                      .options = kConvertOptions,
-                                      .maxOperands = 1,
-                                      .help = kConvertHelp,
-                                      .run = RunConvert};
+constexpr CommandEntry kCheckCommand{.name = "check",
+                                     .synopsis = "FILE.zem",
+                                     .summary = "read a configuration file and print the log",
+                                     .maxOperands = 1,
+                                     .help = kCheckHelp,
+                                     .run = RunCheck};
+constexpr CommandEntry kConvertCommand{.name = "convert",
+                                       .synopsis = "IN.zem -o OUT.zem",
+                                       .summary = "write what an export right after importing IN writes",
+                                       .options = kConvertOptions,
+                                       .maxOperands = 1,
+                                       .help = kConvertHelp,
+                                       .run = RunConvert};
 
 int RunCheck(const std::vector<std::string>& args) {
   if (PrintHelpIfAsked(args, kCheckCommand)) return kExitOk;

@@ -109,20 +109,20 @@ bool WriteStandardOutput(const std::string& bytes) {
 
 }  // namespace
 
-constexpr CommandSpec kDumpCommand{.name = "dump",
-                                   .synopsis = "FILE.zem --json [-o OUT.json]",
-                                   .summary = "write a configuration as JSON, for scripts",
-                                   .options = kDumpOptions,
-                                   .maxOperands = 1,
-                                   .help = kDumpHelp,
-                                   .run = RunDump};
-constexpr CommandSpec kBuildCommand{.name = "build",
-                                    .synopsis = "FILE.json -o OUT.zem",
-                                    .summary = "write a configuration file from such JSON",
-                                    .options = kBuildOptions,
+constexpr CommandEntry kDumpCommand{.name = "dump",
+                                    .synopsis = "FILE.zem --json [-o OUT.json]",
+                                    .summary = "write a configuration as JSON, for scripts",
+                                    .options = kDumpOptions,
                                     .maxOperands = 1,
-                                    .help = kBuildHelp,
-                                    .run = RunBuild};
+                                    .help = kDumpHelp,
+                                    .run = RunDump};
+constexpr CommandEntry kBuildCommand{.name = "build",
+                                     .synopsis = "FILE.json -o OUT.zem",
+                                     .summary = "write a configuration file from such JSON",
+                                     .options = kBuildOptions,
+                                     .maxOperands = 1,
+                                     .help = kBuildHelp,
+                                     .run = RunBuild};
 
 int RunDump(const std::vector<std::string>& args) {
   if (PrintHelpIfAsked(args, kDumpCommand)) return kExitOk;

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     std::fputs("zemctl " ZEM_VERSION "\n", stdout);
     return zem::kExitOk;
   }
-  for (const zem::CommandSpec* command : zem::Commands())
+  for (const zem::CommandEntry* command : zem::Commands())
     if (args[0] == command->name) return command->run(std::vector<std::string>(args.begin() + 1, args.end()));
   zem::PrintError("unknown command '" + args[0] + "'");
   std::fputs(zem::ProgramHelpText().c_str(), stderr);

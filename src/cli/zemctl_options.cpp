@@ -50,7 +50,7 @@ std::string RowName(const OptionRow& row) {
 
 }  // namespace
 
-std::span<const CommandSpec* const> Commands() { return kCommands; }
+std::span<const CommandEntry* const> Commands() { return kCommands; }
 
 std::span<const OptionRow> ProgramOptions() { return kProgramOptions; }
 
@@ -60,7 +60,7 @@ const OptionRow* FindOption(std::span<const OptionRow> options, std::string_view
   return nullptr;
 }
 
-ParsedArguments ParseArguments(const CommandSpec& command, const std::vector<std::string>& args) {
+ParsedArguments ParseArguments(const CommandEntry& command, const std::vector<std::string>& args) {
   ParsedArguments parsed;
   std::size_t operands = 0;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -85,7 +85,7 @@ ParsedArguments ParseArguments(const CommandSpec& command, const std::vector<std
   return parsed;
 }
 
-std::string HelpText(const CommandSpec& command) {
+std::string HelpText(const CommandEntry& command) {
   std::string text;
   for (const HelpPiece& piece : command.help) {
     text += piece.text;
@@ -97,7 +97,7 @@ std::string HelpText(const CommandSpec& command) {
 
 std::string ProgramHelpText() {
   std::string text = "Usage: zemctl COMMAND [OPTIONS]\n\nCommands:\n";
-  for (const CommandSpec* command : Commands())
+  for (const CommandEntry* command : Commands())
     AppendRow(text, std::string(command->name) + " " + std::string(command->synopsis), command->summary, 33);
   return text +
          "\n"

@@ -63,7 +63,7 @@ constexpr std::size_t kAnyNumber = std::numeric_limits<std::size_t>::max();
 
 using CommandRunner = int (*)(const std::vector<std::string>& args);
 
-struct CommandSpec {
+struct CommandEntry {
   std::string_view name;      // "convert"
   std::string_view synopsis;  // its line in 'zemctl --help': "convert IN.zem -o OUT.zem"
   std::string_view summary;   // and what it says it does
@@ -74,7 +74,7 @@ struct CommandSpec {
 };
 
 // The commands, in the order 'zemctl --help' lists them.
-std::span<const CommandSpec* const> Commands();
+std::span<const CommandEntry* const> Commands();
 // --help and --version, which only zemctl itself takes; --help also after a
 // command.
 std::span<const OptionRow> ProgramOptions();
@@ -98,10 +98,10 @@ struct ParsedArguments {
 
 // Reads `args` by `command`'s table. An option that takes a value takes the
 // next argument, whatever it is; a repeated option is given again.
-ParsedArguments ParseArguments(const CommandSpec& command, const std::vector<std::string>& args);
+ParsedArguments ParseArguments(const CommandEntry& command, const std::vector<std::string>& args);
 
 // The command's help, as 'zemctl COMMAND --help' prints it.
-std::string HelpText(const CommandSpec& command);
+std::string HelpText(const CommandEntry& command);
 // 'zemctl --help': the commands.
 std::string ProgramHelpText();
 

@@ -286,20 +286,20 @@ int ReadWhole(Editor& editor, const std::string& path, int deadlineMs, int noSou
 
 }  // namespace
 
-constexpr CommandSpec kPullCommand{.name = "pull",
-                                   .synopsis = "(--telnet HOST[:PORT] | --serial DEVICE) -o OUT.zem",
-                                   .summary = "import a configuration from a unit into a file",
-                                   .options = kPullOptions,
-                                   .maxOperands = 0,
-                                   .help = kPullHelp,
-                                   .run = RunPull};
-constexpr CommandSpec kPushCommand{.name = "push",
-                                   .synopsis = "IN.zem (--telnet HOST[:PORT] | --serial DEVICE)",
-                                   .summary = "send a configuration file to a unit",
-                                   .options = kPushOptions,
-                                   .maxOperands = 1,
-                                   .help = kPushHelp,
-                                   .run = RunPush};
+constexpr CommandEntry kPullCommand{.name = "pull",
+                                    .synopsis = "(--telnet HOST[:PORT] | --serial DEVICE) -o OUT.zem",
+                                    .summary = "import a configuration from a unit into a file",
+                                    .options = kPullOptions,
+                                    .maxOperands = 0,
+                                    .help = kPullHelp,
+                                    .run = RunPull};
+constexpr CommandEntry kPushCommand{.name = "push",
+                                    .synopsis = "IN.zem (--telnet HOST[:PORT] | --serial DEVICE)",
+                                    .summary = "send a configuration file to a unit",
+                                    .options = kPushOptions,
+                                    .maxOperands = 1,
+                                    .help = kPushHelp,
+                                    .run = RunPush};
 
 bool ParseSeconds(const std::string& text, int* ms) {
   if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos ||

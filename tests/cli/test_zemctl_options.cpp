@@ -29,21 +29,21 @@ Names OptionNames(std::span<const zem::OptionRow> rows, bool onlyWithValue = fal
   return names;
 }
 
-const zem::CommandSpec* FindCommand(const QString& name) {
-  for (const zem::CommandSpec* spec : zem::Commands())
-    if (name.toStdString() == spec->name) return spec;
+const zem::CommandEntry* FindCommand(const QString& name) {
+  for (const zem::CommandEntry* entry : zem::Commands())
+    if (name.toStdString() == entry->name) return entry;
   return nullptr;
 }
 
 // The names of every option of `command`, or with no command of zemctl itself.
 Names TableNames(const QString& command) {
-  const zem::CommandSpec* spec = FindCommand(command);
-  return OptionNames(spec ? spec->options : zem::ProgramOptions());
+  const zem::CommandEntry* entry = FindCommand(command);
+  return OptionNames(entry ? entry->options : zem::ProgramOptions());
 }
 
 Names AnyTableNames() {
   Names all = OptionNames(zem::ProgramOptions());
-  for (const zem::CommandSpec* spec : zem::Commands()) all.merge(OptionNames(spec->options));
+  for (const zem::CommandEntry* entry : zem::Commands()) all.merge(OptionNames(entry->options));
   return all;
 }
 
@@ -121,16 +121,16 @@ class TestZemctlOptions : public QObject {
  private slots:
   void helpListsItsTable_data() {
     QTest::addColumn<QString>("command");
-    for (const zem::CommandSpec* spec : zem::Commands())
-      QTest::newRow(spec->name.data()) << QString::fromLatin1(spec->name.data(), spec->name.size());
+    for (const zem::CommandEntry* entry : zem::Commands())
+      QTest::newRow(entry->name.data()) << QString::fromLatin1(entry->name.data(), entry->name.size());
   }
   // Each option of the table has its line, with its value's name, and the
   // help names no option that no table has.
   void helpListsItsTable() {
     QFETCH(QString, command);
-    const zem::CommandSpec* spec = FindCommand(command);
-    QVERIFY(spec != nullptr);
-    const QString help = QString::fromStdString(zem::HelpText(*spec));
+    const zem::CommandEntry* entry = FindCommand(command);
+    QVERIFY(entry != nullptr);
+    const QString help = QString::fromStdString(zem::HelpText(*entry));
     QVERIFY(help.startsWith("Usage: zemctl " + command + " "));
 
     std::vector<std::string> listed, table;
@@ -139,7 +139,7 @@ class TestZemctlOptions : public QObject {
         QRegularExpression::MultilineOption);
     for (const QRegularExpressionMatch& m : optionLine.globalMatch(help))
       listed.push_back(m.captured(1).toStdString());
-    for (const zem::OptionRow& row : spec->options) {
+    for (const zem::OptionRow& row : entry->options) {
       std::string name = row.shortName.empty() ? "" : std::string(row.shortName) + ", ";
       name += row.longName;
       if (!row.valueName.empty()) name += " " + std::string(row.valueName);
@@ -156,9 +156,9 @@ class TestZemctlOptions : public QObject {
 
   void programHelpListsEveryCommand() {
     const QString help = QString::fromStdString(zem::ProgramHelpText());
-    for (const zem::CommandSpec* spec : zem::Commands()) {
-      const QString line = "\n  " + QString::fromLatin1(spec->name.data(), spec->name.size()) + " " +
-                           QString::fromLatin1(spec->synopsis.data(), spec->synopsis.size());
+    for (const zem::CommandEntry* entry : zem::Commands()) {
+      const QString line = "\n  " + QString::fromLatin1(entry->name.data(), entry->name.size()) + " " +
+                           QString::fromLatin1(entry->synopsis.data(), entry->synopsis.size());
       QVERIFY2(help.contains(line), qPrintable(line));
     }
   }
@@ -168,8 +168,8 @@ class TestZemctlOptions : public QObject {
   void manPageDescribesTheTables() {
     std::set<std::pair<std::string, std::string>> tables;
     for (const std::string& option : OptionNames(zem::ProgramOptions())) tables.emplace(option, "");
-    for (const zem::CommandSpec* spec : zem::Commands())
-      for (const std::string& option : OptionNames(spec->options)) tables.emplace(option, spec->name);
+    for (const zem::CommandEntry* entry : zem::Commands())
+      for (const std::string& option : OptionNames(entry->options)) tables.emplace(option, entry->name);
     const auto man = ManOptions();
     for (const auto& [option, command] : tables)
       QVERIFY2(man.count({option, command}), (option + " (" + command + ") has no entry").c_str());
@@ -197,7 +197,7 @@ class TestZemctlOptions : public QObject {
     const QString script = SourceText("data/completions/zemctl");
     QVERIFY(!script.isEmpty());
     Names commands;
-    for (const zem::CommandSpec* spec : zem::Commands()) commands.emplace(spec->name);
+    for (const zem::CommandEntry* entry : zem::Commands()) commands.emplace(entry->name);
     static const QRegularExpression commandList(QStringLiteral("local commands=\"([^\"]*)\""));
     QCOMPARE(Joined(Words(commandList.match(script).captured(1))), Joined(commands));
     static const QRegularExpression first(QStringLiteral("compgen -W \"\\$commands ([^\"]*)\""));
@@ -226,7 +226,7 @@ class TestZemctlOptions : public QObject {
       for (const QString& name : m.captured(1).split(QLatin1Char('|')))
         takingValues.insert(name.trimmed().toStdString());
     Names withValue;
-    for (const zem::CommandSpec* spec : zem::Commands()) withValue.merge(OptionNames(spec->options, true));
+    for (const zem::CommandEntry* entry : zem::Commands()) withValue.merge(OptionNames(entry->options, true));
     QCOMPARE(Joined(takingValues), Joined(withValue));
   }
 
@@ -253,11 +253,11 @@ class TestZemctlOptions : public QObject {
     QFETCH(QString, command);
     QFETCH(QByteArrayList, args);
     QFETCH(QByteArray, read);
-    const zem::CommandSpec* spec = FindCommand(command);
-    QVERIFY(spec != nullptr);
+    const zem::CommandEntry* entry = FindCommand(command);
+    QVERIFY(entry != nullptr);
     std::vector<std::string> arguments;
     for (const QByteArray& a : args) arguments.push_back(a.toStdString());
-    QCOMPARE(QByteArray::fromStdString(Described(zem::ParseArguments(*spec, arguments), spec->options)),
+    QCOMPARE(QByteArray::fromStdString(Described(zem::ParseArguments(*entry, arguments), entry->options)),
              read);
   }
 };
