@@ -1,6 +1,7 @@
 // Which lines a text area shows, and a text area following its log as the log
 // grows past the limit.
 
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextBlock>
@@ -47,6 +48,35 @@ class TestTextAreaFeed : public QObject {
     const zem::ShownLines shown = zem::ShownLinesOf(lines);
     QCOMPARE(shown, (zem::ShownLines{head, tailStart}));
     if (!leftOut.isEmpty()) QCOMPARE(zem::LeftOutLinesText(shown.LeftOut()), leftOut);
+  }
+
+  // A line arrives in pieces of `piece` bytes; the line after it is short.
+  void cutsLongLines_data() {
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("piece");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("at the limit") << zem::kShownLineChars << zem::kShownLineChars << false;
+    QTest::newRow("one past") << zem::kShownLineChars + 1 << zem::kShownLineChars + 1 << true;
+    QTest::newRow("a megabyte in pieces") << 1000000 << 4096 << true;
+  }
+
+  void cutsLongLines() {
+    QFETCH(int, length);
+    QFETCH(int, piece);
+    QFETCH(bool, cut);
+    zem::TextLog log;
+    QPlainTextEdit area;
+    new zem::TextAreaFeed(log, &area);
+    const std::string line(static_cast<std::size_t>(length), '\xe9');
+    for (int at = 0; at < length; at += piece) {
+      log.AppendText(line.substr(static_cast<std::size_t>(at), static_cast<std::size_t>(piece)));
+      QCoreApplication::processEvents();
+    }
+    log.AppendText("\r\nnext\r\n");
+    QTRY_COMPARE(area.toPlainText(), zem::TextAreaText(log));
+    const QString shown(std::min(length, zem::kShownLineChars), QChar(0xe9));
+    QCOMPARE(Block(area, 0), cut ? shown + zem::kCutLineText : shown);
+    QCOMPARE(Block(area, 1), QString("next"));
   }
 
   void followsItsLogPastTheLimit() {

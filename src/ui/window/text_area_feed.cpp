@@ -6,6 +6,7 @@
 #include <QTextCursor>
 #include <algorithm>
 
+#include "model/config_model.h"
 #include "transfer/latin1.h"
 
 namespace zem {
@@ -42,20 +43,29 @@ QString LeftOutLinesText(std::size_t count) {
 }
 
 QString TextAreaText(std::string_view text) {
-  QString shown = Latin1(text);
-  QChar* out = shown.data();
-  const QChar* in = out;
-  const QChar* const end = in + shown.size();
+  LineCut line;
+  return TextAreaText(text, line);
+}
+
+QString TextAreaText(std::string_view text, LineCut& line) {
+  QString shown;
+  shown.reserve(static_cast<qsizetype>(text.size()));
+  const char* in = text.data();
+  const char* const end = in + text.size();
   for (; in < end; ++in) {
-    const char16_t c = in->unicode();
-    if (c == '\r' && in + 1 < end && in[1] == QLatin1Char('\n')) {
-      *out++ = QLatin1Char('\n');
+    const auto c = static_cast<unsigned char>(*in);
+    if (c == '\r' && in + 1 < end && in[1] == '\n') {
+      shown += QLatin1Char('\n');
       ++in;
-    } else {
-      *out++ = c < 32 || c == 127 ? QChar(QLatin1Char(' ')) : *in;
+      line = LineCut{};
+    } else if (line.shown < kShownLineChars) {
+      shown += IsControlByte(c) ? QLatin1Char(' ') : QLatin1Char(static_cast<char>(c));
+      ++line.shown;
+    } else if (!line.cut) {
+      shown += QLatin1String(kCutLineText);
+      line.cut = true;
     }
   }
-  shown.truncate(out - shown.constData());
   return shown;
 }
 
@@ -88,6 +98,7 @@ void TextAreaFeed::Cleared() {
   // At once, not on the next pass: the area shows nothing the log no longer holds.
   taken_ = tailStart_ = 0;
   tailPending_ = false;
+  lastLine_ = LineCut{};
   area_->clear();
 }
 
@@ -131,7 +142,7 @@ bool TextAreaFeed::TakeIn() {
       more = true;
     }
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(TextAreaText(text.substr(taken_, end - taken_)));
+    cursor.insertText(TextAreaText(text.substr(taken_, end - taken_), lastLine_));
     taken_ = end;
   } else if (tailStart_ == 0) {
     // The first time lines are left out, the lines of the head not yet shown
@@ -148,14 +159,15 @@ bool TextAreaFeed::TakeIn() {
     // None of the tail shown stays: it is written anew.
     cursor.setPosition(BlockPosition(document, shown.head));
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    lastLine_ = LineCut{};
     cursor.insertText(LeftOutLinesText(shown.LeftOut()) + QLatin1Char('\n') +
-                      TextAreaText(text.substr(LineOffset(log_, shown.tailStart))));
+                      TextAreaText(text.substr(LineOffset(log_, shown.tailStart)), lastLine_));
     tailPending_ = false;
   } else {
     // The new text goes at the end, as many lines go from the tail's start,
     // and the count of lines left out grows by as many.
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(TextAreaText(text.substr(taken_)));
+    cursor.insertText(TextAreaText(text.substr(taken_), lastLine_));
     if (const std::size_t dropped = shown.tailStart - tailStart_; dropped > 0) {
       const std::size_t tailBlock = shown.head + 1;
       cursor.setPosition(BlockPosition(document, tailBlock));

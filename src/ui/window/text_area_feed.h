@@ -33,10 +33,24 @@ ShownLines ShownLinesOf(std::size_t lineCount);
 // The line shown in place of `count` lines left out.
 QString LeftOutLinesText(std::size_t count);
 
+// A line shows at most kShownLineChars characters, then kCutLineText: a text
+// area lays out a line whole, and a line of a million characters would stall
+// the window for most of a second.
+inline constexpr int kShownLineChars = 10000;
+inline constexpr char kCutLineText[] = " ... (the rest of this line is not shown)";
+// How much of the line being written is shown, carried from one piece of
+// text to the next.
+struct LineCut {
+  int shown = 0;
+  bool cut = false;
+};
+
 // The text of a TextLog as a text area shows it: CR LF breaks the line; any
 // other control byte (a lone CR or LF, TAB, DEL) shows as a blank, never as a
 // line break; other bytes are Latin-1 characters.
 QString TextAreaText(std::string_view text);
+// The same for a piece that continues the line `line` tells of.
+QString TextAreaText(std::string_view text, LineCut& line);
 // All a text area shows of `log`: the shown lines, and the line saying how
 // many are left out. A CR at the very end, which may yet pair with an LF, is
 // not shown.
@@ -82,6 +96,8 @@ class TextAreaFeed : public QObject, public TextLog::Listener {
   std::size_t tailStart_ = 0;
   // Lines are left out and the tail is not written yet.
   bool tailPending_ = false;
+  // The last line shown, which the next piece may continue.
+  LineCut lastLine_;
   QTimer syncTimer_;
   QElapsedTimer sinceSync_;
 };
