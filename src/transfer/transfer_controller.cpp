@@ -11,10 +11,12 @@
 #include <exception>
 #include <utility>
 
+#include "transfer/unit_backups.h"
+
 namespace zem {
 
 TransferController::TransferController(Editor& editor, Prompts& prompts, QObject* parent)
-    : QObject(parent), editor_(editor), prompts_(prompts) {
+    : QObject(parent), editor_(editor), prompts_(prompts), backupRoot_(unit_backups::DefaultRoot()) {
   replyWatchdog_.setSingleShot(true);
   replyWatchdog_.setInterval(30000);
   connect(&replyWatchdog_, &QTimer::timeout, &wait_, &EventWait::Wake);
