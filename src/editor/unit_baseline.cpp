@@ -14,7 +14,9 @@ ChangesState UnitBaseline::StateFor(const std::string& link, const UnitConfigura
   // another DSP mode, entries beyond the counts): only when it finds a
   // difference do the change lines say whether one would reach the unit.
   if (WritesSameExport(*base, next)) return ChangesState::NothingChanged;
-  const std::size_t count = BuildChangedCommands(*base, next).size();
+  // The closing line ends every set of changes and changes nothing itself.
+  const std::size_t sent = BuildChangedCommands(*base, next).size();
+  const std::size_t count = sent == 0 ? 0 : sent - 1;
   if (lines) *lines = count;
   return count == 0 ? ChangesState::NothingChanged : ChangesState::Ready;
 }

@@ -40,7 +40,8 @@ class UnitBaseline {
     known_.reset();
   }
   // Whether the unit on `link` can be brought to `next` by its changes alone;
-  // `lines` (when given) becomes the number of command lines that would take.
+  // `lines` (when given) becomes the number of changed command lines that
+  // would take, without the closing line.
   ChangesState StateFor(const std::string& link, const UnitConfiguration& next,
                         std::size_t* lines = nullptr) const;
 

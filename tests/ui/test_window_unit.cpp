@@ -1,0 +1,388 @@
+// What the window knows of the unit, through the real window against the
+// simulated unit over TCP: Verify After Export, Compare with Unit, Back Up
+// Before Export, the unit's status field and the title.
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "command/command_writer.h"
+#include "sim/sim_config.h"
+#include "sim/unit_sim.h"
+#include "support/window_fixture.h"
+#include "transfer/file_io.h"
+#include "transfer/unit_backups.h"
+
+using namespace zem;
+
+namespace {
+
+enum UnitEvent { OtherClient, Restarted, IgnoresOne, TakesAll };
+enum CompareCase { Equal, Different, Cancelled, Failed, Incomplete };
+
+constexpr int kServedSources = 4;
+constexpr int kServedZones = 8;
+
+// The served configuration with zones `first` to `last` renamed.
+std::vector<std::string> Renamed(int first, int last) {
+  std::vector<std::string> lines = GenerateConfiguration(kServedSources, kServedZones);
+  for (std::string& line : lines)
+    for (int z = first; z <= last; ++z)
+      if (line.rfind("[NO" + std::to_string(z) + "\"", 0) == 0)
+        line = "[NO" + std::to_string(z) + "\"Other " + std::to_string(z) + "\"]";
+  return lines;
+}
+
+QStringList BackupNames(const QString& folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+
+}  // namespace
+
+class TestWindowUnit : public QObject, private test::WindowFixture {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dataHome_.isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome_.path()));
+  }
+  void init() { OpenWindow(true); }
+  void cleanup() {
+    CloseWindow();
+    sim.reset();
+  }
+
+  void exportChangesKnowsWhatTheUnitHolds_data() {
+    QTest::addColumn<int>("event");
+    QTest::addColumn<QString>("ending");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("another client renamed two zones")
+        << int(OtherClient) << " Telnet Export Complete: the unit differs in 2 values"
+        << "Unit: 2 changes not sent";
+    QTest::newRow("unit restarted with another configuration")
+        << int(Restarted) << " Telnet Export Complete: the unit differs in 3 values"
+        << "Unit: 3 changes not sent";
+    QTest::newRow("unit ignored one command")
+        << int(IgnoresOne) << " Telnet Export Complete: the unit differs in 1 value"
+        << "Unit: 1 change not sent";
+    QTest::newRow("unit takes everything") << int(TakesAll) << " Telnet Export Complete: verified"
+                                           << "Unit: in step";
+  }
+  void exportChangesKnowsWhatTheUnitHolds() {
+    QFETCH(int, event);
+    QFETCH(QString, ending);
+    QFETCH(QString, field);
+    SimOptions options;
+    options.configLines = GenerateConfiguration(kServedSources, kServedZones);
+    QVERIFY(UseTelnet(options));
+    Trigger("Import1");
+    QCOMPARE(UnitField(), QString("Unit: in step"));
+    Rename(0, "Kitchen");
+    QCOMPARE(UnitField(), QString("Unit: 1 change not sent"));
+
+    if (event == OtherClient) {
+      QTcpSocket other;
+      other.connectToHost(QHostAddress::LocalHost, sim->TcpPort());
+      QVERIFY(other.waitForConnected(5000));
+      const int before = sim->CommandsReceived();
+      other.write(
+          "[]"
+          "[NO3\"Other 3\"]\n\r"
+          "[NO4\"Other 4\"]\n\r");
+      QTRY_COMPARE(sim->CommandsReceived(), before + 2);
+    } else if (event == Restarted) {
+      const quint16 port = sim->TcpPort();
+      sim.reset();
+      options.configLines = Renamed(5, 7);
+      sim = std::make_unique<UnitSim>(options);
+      std::string error;
+      QVERIFY2(sim->ListenTcp(port, QHostAddress::LocalHost, &error), error.c_str());
+    } else if (event == IgnoresOne) {
+      sim->Options().ignoreCommands = {sim->CommandsReceived() + 1};
+    }
+    Trigger("ExportChanges1");
+    QCOMPARE(Status(), ending);
+    QCOMPARE(UnitField(), field);
+    QCOMPARE(window->isWindowModified(), event != TakesAll);
+
+    // One more Export Changes sends what the unit lacks, and the unit then
+    // holds the edit, as an import of it shows.
+    window->ExportChanges();
+    QCOMPARE(Status(),
+             QString(event == TakesAll ? " No changes to export" : " Telnet Export Complete: verified"));
+    QCOMPARE(UnitField(), QString("Unit: in step"));
+    QVERIFY(!window->isWindowModified());
+    Editor unit;
+    ScriptedPrompts answers;
+    TransferController reader(unit, answers);
+    answers.hostAnswers.push_back(host.toStdString());
+    reader.ChooseTelnetMode();
+    reader.ImportConfiguration();
+    QCOMPARE(reader.LastOutcome(), TransferController::Outcome::Completed);
+    QVERIFY(WritesSameExport(unit.model.unit, editor->model.unit));
+  }
+
+  void readBackThatFailsLeavesTheUnitNotKnown() {
+    SimOptions options;
+    options.configLines = GenerateConfiguration(kServedSources, kServedZones);
+    QVERIFY(UseTelnet(options));
+    Trigger("Import1");
+    Rename(0, "Kitchen");
+    // Commands are taken; the read-back never ends.
+    connect(sim.get(), &UnitSim::CommandRecorded, this, [this] { sim->Options().noEndMarker = true; });
+    window->Controller().SetWaitLimitMs(500);
+    Trigger("ExportChanges1");
+    QCOMPARE(Status(), QString(" Telnet Export Complete: not verified (the read-back failed)"));
+    QCOMPARE(UnitField(), QString("Unit: not known"));
+    QVERIFY(window->isWindowModified());
+  }
+
+  void compareWithUnit_data() {
+    QTest::addColumn<int>("which");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("field");
+    const QString notRead = " Compare with Unit: the unit could not be read in full, nothing was compared";
+    QTest::newRow("equal") << int(Equal) << " Compared with the unit: no differences"
+                           << "Unit: in step";
+    QTest::newRow("different") << int(Different) << " Compared with the unit: 3 differences"
+                               << "Unit: 3 changes not sent";
+    QTest::newRow("cancelled") << int(Cancelled) << " Compare with Unit cancelled: nothing was compared"
+                               << "Unit: 1 change not sent";
+    QTest::newRow("failed") << int(Failed) << notRead << "Unit: 1 change not sent";
+    QTest::newRow("incomplete") << int(Incomplete) << notRead << "Unit: 1 change not sent";
+  }
+  void compareWithUnit() {
+    QFETCH(int, which);
+    QFETCH(QString, status);
+    QFETCH(QString, field);
+    SimOptions options;
+    options.configLines = GenerateConfiguration(kServedSources, kServedZones);
+    QVERIFY(UseTelnet(options));
+    QVERIFY(!Action("CompareWithUnit1")->isEnabled());  // nothing loaded
+    Trigger("Import1");
+    if (which != Equal) Rename(0, "Kitchen");
+    const ConfigModel model = editor->model;
+    const std::string received = editor->receivedText.Text();
+    const std::size_t steps = editor->history.Done();
+
+    SimOptions& unit = sim->Options();
+    if (which == Different) unit.configLines = Renamed(5, 6);
+    unit.noEndMarker = which == Incomplete;
+    unit.silent = which == Cancelled;
+    if (which == Failed) sim.reset();  // nothing listens there now
+    window->Controller().SetWaitLimitMs(500);
+    QTimer cancel;
+    connect(&cancel, &QTimer::timeout, this, [&] {
+      if (window->Controller().Busy() && sim->Queries() >= 2) window->Controller().Cancel();
+    });
+    if (which == Cancelled) cancel.start(10);
+    Trigger("CompareWithUnit1");
+
+    QCOMPARE(Status(), status);
+    QCOMPARE(UnitField(), field);
+    // The window's configuration, received text, steps and mark are its own.
+    QVERIFY(editor->model.unit == model.unit);
+    QCOMPARE(editor->receivedText.Text(), received);
+    QCOMPARE(editor->history.Done(), steps);
+    QCOMPARE(window->isWindowModified(), which != Equal);
+    const QString log = QString::fromLatin1(editor->messageLog.Text().c_str());
+    if (which == Equal || which == Different) {
+      QVERIFY(log.contains("Compared with the unit " + host + " (this configuration -> the unit):"));
+      QCOMPARE(log.contains("zone 1 name: \"Kitchen\" -> "), which == Different);
+      QCOMPARE(log.contains("zone 6 name: "), which == Different);
+    } else {
+      const TextLog& messages = editor->messageLog;
+      QCOMPARE(std::string(messages.LineView(messages.LineCount() - 1)),
+               std::string("Nothing was compared."));
+    }
+  }
+
+  void backupsBeforeExport_data() {
+    QTest::addColumn<int>("existing");    // backups there before
+    QTest::addColumn<bool>("readFails");  // the unit's answer never ends
+    QTest::newRow("written and named") << 0 << false;
+    QTest::newRow("the 51st removes the oldest") << 50 << false;
+    QTest::newRow("a failed backup sends nothing") << 0 << true;
+  }
+  void backupsBeforeExport() {
+    QFETCH(int, existing);
+    QFETCH(bool, readFails);
+    SimOptions options;
+    options.configLines = GenerateConfiguration(kServedSources, kServedZones);
+    QVERIFY(UseTelnet(options));
+    Trigger("Import1");
+    Rename(0, "Kitchen");
+    QVERIFY(!Action("BackUpBeforeExport1")->isChecked());
+    Trigger("BackUpBeforeExport1");
+    QVERIFY(window->Controller().Settings().BackUpBeforeExport());
+
+    const QString folder =
+        dataHome_.filePath("zem-config/backups/127.0.0.1_" + QString::number(sim->TcpPort()));
+    QVERIFY(QDir().mkpath(folder));
+    QFile other(folder + "/notes.txt");  // not a backup: left alone
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.close();
+    for (int i = 0; i < existing; ++i) {
+      QFile old(folder + QString("/2020-01-01-0000%1.zem").arg(i, 2, 10, QChar('0')));
+      QVERIFY(old.open(QIODevice::WriteOnly));
+    }
+    sim->Options().noEndMarker = readFails;
+    window->Controller().SetWaitLimitMs(500);
+    sim->ClearRecord();
+    Trigger("Export1");
+
+    const QStringList names = BackupNames(folder);
+    QVERIFY(names.contains("notes.txt"));
+    if (readFails) {
+      QCOMPARE(Status(), QString(" Backup failed: nothing was sent"));
+      QVERIFY(sim->Recorded().empty());
+      QCOMPARE(names.size(), 1);
+      QVERIFY(window->isWindowModified());
+      return;
+    }
+    QCOMPARE(names.size(), std::min(existing + 1, 50) + 1);
+    QCOMPARE(names.contains("2020-01-01-000000.zem"), false);
+    QCOMPARE(names.contains("2020-01-01-000001.zem"), existing > 1);
+    const QString newest = names[names.size() - 2];  // before notes.txt
+    QVERIFY(unit_backups::IsBackupName(newest.toStdString()));
+    QVERIFY2(newest.startsWith(QDateTime::currentDateTime().toString("yyyy-MM-dd-")), qPrintable(newest));
+    // The file holds the unit as it was, and Memo3 names it.
+    QFile backup(folder + "/" + newest);
+    QVERIFY(backup.open(QIODevice::ReadOnly));
+    QVERIFY(backup.readAll().contains("[NO1\"") && !sim->Recorded().empty());
+    QVERIFY(QString::fromLatin1(editor->messageLog.Text().c_str())
+                .contains("The unit's configuration was backed up to " + folder + "/" + newest));
+    QCOMPARE(Status(), QString(" Telnet Export Complete: verified"));
+
+    // A second one in the same second gets "-2", or the next second's name.
+    window->ExportConfiguration();
+    const QStringList after = BackupNames(folder);
+    QVERIFY(after.size() == names.size() + (existing == 50 ? 0 : 1));
+  }
+
+  void backupNamesAndFolders_data() {
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("host and port") << "192.168.1.50:23"
+                                   << "192.168.1.50_23";
+    QTest::newRow("device") << "/dev/ttyUSB0"
+                            << "_dev_ttyUSB0";
+    QTest::newRow("dots alone") << ".."
+                                << "_..";
+    QTest::newRow("bytes beyond ASCII") << QString::fromLatin1("caf\xE9 1") << "caf__1";
+  }
+  void backupNamesAndFolders() {
+    QFETCH(QString, unit);
+    QFETCH(QString, folder);
+    QCOMPARE(QString::fromStdString(unit_backups::FolderName(unit.toLatin1().toStdString())), folder);
+  }
+
+  void sameSecondGetsANumber() {
+    QTemporaryDir root;
+    const QDateTime when(QDate(2026, 3, 4), QTime(5, 6, 7));
+    QStringList written;
+    for (int i = 0; i < 3; ++i) {
+      std::string error;
+      const auto path =
+          unit_backups::Write(root.path().toStdString(), "h:23", "[NI1\"S\"]\r\n", when, &error);
+      QVERIFY2(path, error.c_str());
+      written << QFileInfo(QString::fromStdString(*path)).fileName();
+    }
+    QCOMPARE(written,
+             (QStringList{"2026-03-04-050607.zem", "2026-03-04-050607-2.zem", "2026-03-04-050607-3.zem"}));
+    QVERIFY(!unit_backups::IsBackupName("2026-03-04-050607-1.zem"));
+    QVERIFY(!unit_backups::IsBackupName("2026-03-04-0506.zem"));
+  }
+
+  void titleAndFieldSayWhatIsOpen() {
+    const auto title = [this] { return window->windowTitle(); };
+    QCOMPARE(title(), QString("ZEM Configuration[*]"));
+    QCOMPARE(UnitField(), QString());
+    auto* memo2 = window->findChild<QPlainTextEdit*>("Memo2");
+    auto* memo3 = window->findChild<QPlainTextEdit*>("Memo3");
+    QVERIFY(memo2->placeholderText().contains("File > Import"));
+    QVERIFY(memo3->placeholderText().contains("/examples"));
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath("hall.zem");
+    QVERIFY(WriteFileAtomically(file.toStdString(),
+                                ZemFileText(GenerateConfiguration(kServedSources, kServedZones)), nullptr));
+    prompts->openAnswers.push_back(file.toStdString());
+    Trigger("Import1");
+    QCOMPARE(title(), QString("hall.zem - ZEM Configuration[*]"));
+    QCOMPARE(UnitField(), QString());  // File Mode
+    QVERIFY(memo2->placeholderText().isEmpty());
+
+    // The unit has zone 2 renamed: known once compared, though nothing is unsaved.
+    SimOptions options;
+    options.configLines = Renamed(2, 2);
+    QVERIFY(UseTelnet(options));
+    QCOMPARE(UnitField(), QString("Unit: not known"));
+    Trigger("CompareWithUnit1");
+    QCOMPARE(UnitField(), QString("Unit: 1 change not sent"));
+    QCOMPARE(title(), QString("hall.zem - ZEM Configuration[*]"));
+    QVERIFY(!window->isWindowModified());
+    prompts->confirmAnswers.push_back(false);
+    window->close();
+    QVERIFY(window->isVisible());
+    QCOMPARE(prompts->confirmTexts.back(), std::string("The unit has not received 1 change. Discard them?"));
+
+    Rename(0, "Kitchen");
+    QCOMPARE(UnitField(), QString("Unit: 2 changes not sent"));
+    prompts->confirmAnswers.push_back(true);
+    Trigger("Import1");
+    QCOMPARE(prompts->confirmTexts.back(),
+             std::string("The configuration has changes that were not exported. "
+                         "The unit has not received 2 changes. Discard them?"));
+    QCOMPARE(title(), host + " - ZEM Configuration[*]");
+    QCOMPARE(UnitField(), QString("Unit: in step"));
+
+    // Choosing the mode again: the unit may have been replaced.
+    QVERIFY(UseTelnet(options));
+    QCOMPARE(UnitField(), QString("Unit: not known"));
+    Action("File2")->trigger();
+    QCOMPARE(UnitField(), QString());
+    Rename(0, "Kitchen");
+    prompts->saveAnswers.push_back(dir.filePath("saved.zem").toStdString());
+    Trigger("Export1");
+    QVERIFY(!window->isWindowModified());
+    QCOMPARE(title(), QString("saved.zem - ZEM Configuration[*]"));
+  }
+
+ private:
+  QAction* Action(const char* name) { return window->findChild<QAction*>(name); }
+  void Trigger(const char* name) {
+    QAction* action = Action(name);
+    QVERIFY2(action && action->isEnabled(), name);
+    action->trigger();
+  }
+  QString Status() { return window->findChild<QLabel*>("StatusText")->text(); }
+  QString UnitField() { return window->findChild<QLabel*>("UnitState1")->text(); }
+  void Rename(int row, const char* name) {
+    auto* zoneNames = window->findChild<QTableView*>("StringGrid2");
+    QVERIFY(zoneNames->model()->setData(zoneNames->model()->index(row, 1), name));
+  }
+  bool UseTelnet(const SimOptions& options) {
+    sim = std::make_unique<UnitSim>(options);
+    std::string error;
+    if (!sim->ListenTcp(0, QHostAddress::LocalHost, &error)) return false;
+    host = "127.0.0.1:" + QString::number(sim->TcpPort());
+    prompts->hostAnswers.push_back(host.toStdString());
+    Action("Telnet1")->trigger();
+    return Action("Telnet1")->isChecked();
+  }
+
+  QTemporaryDir dataHome_;
+  std::unique_ptr<UnitSim> sim;
+  QString host;
+};
+
+QTEST_MAIN(TestWindowUnit)
+#include "test_window_unit.moc"
