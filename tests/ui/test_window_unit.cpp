@@ -25,7 +25,7 @@ using namespace zem;
 
 namespace {
 
-enum UnitEvent { OtherClient, Restarted, IgnoresOne, TakesAll };
+enum UnitEvent { OtherClient, Restarted, IgnoresOne, RefusesOne, TakesAll };
 enum CompareCase { Equal, Different, Cancelled, Failed, Incomplete };
 
 constexpr int kServedSources = 4;
@@ -72,6 +72,9 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QTest::newRow("unit ignored one command")
         << int(IgnoresOne) << " Telnet Export Complete: the unit differs in 1 value"
         << "Unit: 1 change not sent";
+    QTest::newRow("unit refused one command")
+        << int(RefusesOne) << " Telnet Export Complete: 1 of 2 commands refused, the unit differs in 1 value"
+        << "Unit: 1 change not sent";
     QTest::newRow("unit takes everything") << int(TakesAll) << " Telnet Export Complete: verified"
                                            << "Unit: in step";
   }
@@ -106,6 +109,8 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
       QVERIFY2(sim->ListenTcp(port, QHostAddress::LocalHost, &error), error.c_str());
     } else if (event == IgnoresOne) {
       sim->Options().ignoreCommands = {sim->CommandsReceived() + 1};
+    } else if (event == RefusesOne) {
+      sim->Options().refuseCommands = {sim->CommandsReceived() + 1};
     }
     Trigger("ExportChanges1");
     QCOMPARE(Status(), ending);
@@ -284,6 +289,29 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QCOMPARE(QString::fromStdString(unit_backups::FolderName(unit.toLatin1().toStdString())), folder);
   }
 
+  void verifyIsChosenForEachMode() {
+    SimOptions options;
+    options.configLines = GenerateConfiguration(kServedSources, kServedZones);
+    QVERIFY(!Action("VerifyAfterExport1")->isEnabled());  // File Mode
+    QVERIFY(UseSerial(options));
+    QVERIFY(!Action("VerifyAfterExport1")->isChecked());  // a read-back takes as long as an import
+    Trigger("VerifyAfterExport1");
+    QVERIFY(UseTelnet(options));
+    QVERIFY(Action("VerifyAfterExport1")->isChecked());
+    Trigger("VerifyAfterExport1");
+    QVERIFY(!window->Controller().VerifyAfterExport());
+    QVERIFY(UseSerial(options));
+    QVERIFY(Action("VerifyAfterExport1")->isChecked());
+
+    // Over the serial link too: read back, and in step.
+    Trigger("Import1");
+    Rename(0, "Kitchen");
+    Trigger("ExportChanges1");
+    QCOMPARE(Status(), QString(" Serial Export Complete: verified"));
+    QCOMPARE(UnitField(), QString("Unit: in step"));
+    QVERIFY(!window->isWindowModified());
+  }
+
   void sameSecondGetsANumber() {
     QTemporaryDir root;
     const QDateTime when(QDate(2026, 3, 4), QTime(5, 6, 7));
@@ -368,6 +396,15 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
   void Rename(int row, const char* name) {
     auto* zoneNames = window->findChild<QTableView*>("StringGrid2");
     QVERIFY(zoneNames->model()->setData(zoneNames->model()->index(row, 1), name));
+  }
+  bool UseSerial(const SimOptions& options) {
+    sim = std::make_unique<UnitSim>(options);
+    std::string error;
+    if (!sim->OpenPty(&error)) return false;
+    prompts->portAnswers.push_back(sim->PtyPath());
+    Action("Serial1")->trigger();
+    window->Controller().SetSerialInactivityMs(300);
+    return window->Controller().Serial().IsPortOpen();
   }
   bool UseTelnet(const SimOptions& options) {
     sim = std::make_unique<UnitSim>(options);
