@@ -25,23 +25,19 @@ using namespace zem;
 
 namespace {
 
-enum UnitEvent { OtherClient, Restarted, IgnoresOne, RefusesOne, TakesAll };
+enum UnitEvent { OtherClient, Restarted, IgnoresOne, RefusesOne, ReadBackFails, TakesAll };
 enum CompareCase { Equal, Different, Cancelled, Failed, Incomplete };
 
-constexpr int kServedSources = 4;
-constexpr int kServedZones = 8;
-
-// The served configuration with zones `first` to `last` renamed.
-std::vector<std::string> Renamed(int first, int last) {
-  std::vector<std::string> lines = GenerateConfiguration(kServedSources, kServedZones);
-  for (std::string& line : lines)
+// A unit serving 4 sources and 8 zones, zones `first` to `last` renamed.
+SimOptions Served(int first = 1, int last = 0) {
+  SimOptions options;
+  options.configLines = GenerateConfiguration(4, 8);
+  for (std::string& line : options.configLines)
     for (int z = first; z <= last; ++z)
       if (line.rfind("[NO" + std::to_string(z) + "\"", 0) == 0)
         line = "[NO" + std::to_string(z) + "\"Other " + std::to_string(z) + "\"]";
-  return lines;
+  return options;
 }
-
-QStringList BackupNames(const QString& folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
 
 }  // namespace
 
@@ -75,6 +71,9 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QTest::newRow("unit refused one command")
         << int(RefusesOne) << " Telnet Export Complete: 1 of 2 commands refused, the unit differs in 1 value"
         << "Unit: 1 change not sent";
+    QTest::newRow("read-back never ends")
+        << int(ReadBackFails) << " Telnet Export Complete: not verified (the read-back failed)"
+        << "Unit: not known";
     QTest::newRow("unit takes everything") << int(TakesAll) << " Telnet Export Complete: verified"
                                            << "Unit: in step";
   }
@@ -82,71 +81,48 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QFETCH(int, event);
     QFETCH(QString, ending);
     QFETCH(QString, field);
-    SimOptions options;
-    options.configLines = GenerateConfiguration(kServedSources, kServedZones);
-    QVERIFY(UseTelnet(options));
-    Trigger("Import1");
-    QCOMPARE(UnitField(), QString("Unit: in step"));
-    Rename(0, "Kitchen");
-    QCOMPARE(UnitField(), QString("Unit: 1 change not sent"));
+    QVERIFY(ImportedAndRenamed());
 
     if (event == OtherClient) {
       QTcpSocket other;
       other.connectToHost(QHostAddress::LocalHost, sim->TcpPort());
       QVERIFY(other.waitForConnected(5000));
       const int before = sim->CommandsReceived();
-      other.write(
-          "[]"
-          "[NO3\"Other 3\"]\n\r"
-          "[NO4\"Other 4\"]\n\r");
+      other.write("[][NO3\"Other 3\"]\n\r[NO4\"Other 4\"]\n\r");
       QTRY_COMPARE(sim->CommandsReceived(), before + 2);
     } else if (event == Restarted) {
       const quint16 port = sim->TcpPort();
       sim.reset();
-      options.configLines = Renamed(5, 7);
-      sim = std::make_unique<UnitSim>(options);
+      sim = std::make_unique<UnitSim>(Served(5, 7));
       std::string error;
       QVERIFY2(sim->ListenTcp(port, QHostAddress::LocalHost, &error), error.c_str());
     } else if (event == IgnoresOne) {
       sim->Options().ignoreCommands = {sim->CommandsReceived() + 1};
     } else if (event == RefusesOne) {
       sim->Options().refuseCommands = {sim->CommandsReceived() + 1};
+    } else if (event == ReadBackFails) {
+      connect(sim.get(), &UnitSim::CommandRecorded, this, [this] { sim->Options().noEndMarker = true; });
+      window->Controller().SetWaitLimitMs(500);
     }
     Trigger("ExportChanges1");
     QCOMPARE(Status(), ending);
     QCOMPARE(UnitField(), field);
     QCOMPARE(window->isWindowModified(), event != TakesAll);
 
-    // One more Export Changes sends what the unit lacks, and the unit then
-    // holds the edit, as an import of it shows.
-    window->ExportChanges();
+    // One more Export Changes (a full export when the unit is not known)
+    // sends what the unit lacks, and the unit then holds the edit, as an
+    // import of it shows.
+    disconnect(sim.get(), &UnitSim::CommandRecorded, this, nullptr);
+    sim->Options().noEndMarker = false;
+    if (event == ReadBackFails) window->ExportConfiguration();
+    if (event != ReadBackFails) window->ExportChanges();
     QCOMPARE(Status(),
              QString(event == TakesAll ? " No changes to export" : " Telnet Export Complete: verified"));
     QCOMPARE(UnitField(), QString("Unit: in step"));
     QVERIFY(!window->isWindowModified());
-    Editor unit;
-    ScriptedPrompts answers;
-    TransferController reader(unit, answers);
-    answers.hostAnswers.push_back(host.toStdString());
-    reader.ChooseTelnetMode();
-    reader.ImportConfiguration();
-    QCOMPARE(reader.LastOutcome(), TransferController::Outcome::Completed);
-    QVERIFY(WritesSameExport(unit.model.unit, editor->model.unit));
-  }
-
-  void readBackThatFailsLeavesTheUnitNotKnown() {
-    SimOptions options;
-    options.configLines = GenerateConfiguration(kServedSources, kServedZones);
-    QVERIFY(UseTelnet(options));
+    const UnitConfiguration edited = editor->model.unit;
     Trigger("Import1");
-    Rename(0, "Kitchen");
-    // Commands are taken; the read-back never ends.
-    connect(sim.get(), &UnitSim::CommandRecorded, this, [this] { sim->Options().noEndMarker = true; });
-    window->Controller().SetWaitLimitMs(500);
-    Trigger("ExportChanges1");
-    QCOMPARE(Status(), QString(" Telnet Export Complete: not verified (the read-back failed)"));
-    QCOMPARE(UnitField(), QString("Unit: not known"));
-    QVERIFY(window->isWindowModified());
+    QVERIFY(WritesSameExport(editor->model.unit, edited) && editor->model.unit.ZoneNames[1] == "Kitchen");
   }
 
   void compareWithUnit_data() {
@@ -167,18 +143,13 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QFETCH(int, which);
     QFETCH(QString, status);
     QFETCH(QString, field);
-    SimOptions options;
-    options.configLines = GenerateConfiguration(kServedSources, kServedZones);
-    QVERIFY(UseTelnet(options));
-    QVERIFY(!Action("CompareWithUnit1")->isEnabled());  // nothing loaded
-    Trigger("Import1");
-    if (which != Equal) Rename(0, "Kitchen");
+    QVERIFY(ImportedAndRenamed(which != Equal));
     const ConfigModel model = editor->model;
     const std::string received = editor->receivedText.Text();
     const std::size_t steps = editor->history.Done();
 
     SimOptions& unit = sim->Options();
-    if (which == Different) unit.configLines = Renamed(5, 6);
+    if (which == Different) unit.configLines = Served(5, 6).configLines;
     unit.noEndMarker = which == Incomplete;
     unit.silent = which == Cancelled;
     if (which == Failed) sim.reset();  // nothing listens there now
@@ -198,15 +169,11 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QCOMPARE(editor->history.Done(), steps);
     QCOMPARE(window->isWindowModified(), which != Equal);
     const QString log = QString::fromLatin1(editor->messageLog.Text().c_str());
-    if (which == Equal || which == Different) {
-      QVERIFY(log.contains("Compared with the unit " + host + " (this configuration -> the unit):"));
-      QCOMPARE(log.contains("zone 1 name: \"Kitchen\" -> "), which == Different);
-      QCOMPARE(log.contains("zone 6 name: "), which == Different);
-    } else {
-      const TextLog& messages = editor->messageLog;
-      QCOMPARE(std::string(messages.LineView(messages.LineCount() - 1)),
-               std::string("Nothing was compared."));
-    }
+    QVERIFY(log.contains(which <= Different
+                             ? "Compared with the unit " + host + " (this configuration -> the unit):"
+                             : QString("Nothing was compared.")));
+    QCOMPARE(log.contains("zone 1 name: \"Kitchen\" -> \"Room") && log.contains("zone 6 name: "),
+             which == Different);
   }
 
   void backupsBeforeExport_data() {
@@ -219,11 +186,7 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
   void backupsBeforeExport() {
     QFETCH(int, existing);
     QFETCH(bool, readFails);
-    SimOptions options;
-    options.configLines = GenerateConfiguration(kServedSources, kServedZones);
-    QVERIFY(UseTelnet(options));
-    Trigger("Import1");
-    Rename(0, "Kitchen");
+    QVERIFY(ImportedAndRenamed());
     QVERIFY(!Action("BackUpBeforeExport1")->isChecked());
     Trigger("BackUpBeforeExport1");
     QVERIFY(window->Controller().Settings().BackUpBeforeExport());
@@ -231,19 +194,16 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     const QString folder =
         dataHome_.filePath("zem-config/backups/127.0.0.1_" + QString::number(sim->TcpPort()));
     QVERIFY(QDir().mkpath(folder));
-    QFile other(folder + "/notes.txt");  // not a backup: left alone
-    QVERIFY(other.open(QIODevice::WriteOnly));
-    other.close();
-    for (int i = 0; i < existing; ++i) {
-      QFile old(folder + QString("/2020-01-01-0000%1.zem").arg(i, 2, 10, QChar('0')));
-      QVERIFY(old.open(QIODevice::WriteOnly));
-    }
+    QVERIFY(WriteFileAtomically((folder + "/notes.txt").toStdString(), "", nullptr));  // not a backup
+    for (int i = 0; i < existing; ++i)
+      QVERIFY(WriteFileAtomically(
+          (folder + QString("/2020-01-01-0000%1.zem").arg(i, 2, 10, QChar('0'))).toStdString(), "", nullptr));
     sim->Options().noEndMarker = readFails;
     window->Controller().SetWaitLimitMs(500);
     sim->ClearRecord();
     Trigger("Export1");
 
-    const QStringList names = BackupNames(folder);
+    const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
     QVERIFY(names.contains("notes.txt"));
     if (readFails) {
       QCOMPARE(Status(), QString(" Backup failed: nothing was sent"));
@@ -256,7 +216,6 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QCOMPARE(names.contains("2020-01-01-000000.zem"), false);
     QCOMPARE(names.contains("2020-01-01-000001.zem"), existing > 1);
     const QString newest = names[names.size() - 2];  // before notes.txt
-    QVERIFY(unit_backups::IsBackupName(newest.toStdString()));
     QVERIFY2(newest.startsWith(QDateTime::currentDateTime().toString("yyyy-MM-dd-")), qPrintable(newest));
     // The file holds the unit as it was, and Memo3 names it.
     QFile backup(folder + "/" + newest);
@@ -265,54 +224,15 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QVERIFY(QString::fromLatin1(editor->messageLog.Text().c_str())
                 .contains("The unit's configuration was backed up to " + folder + "/" + newest));
     QCOMPARE(Status(), QString(" Telnet Export Complete: verified"));
-
-    // A second one in the same second gets "-2", or the next second's name.
-    window->ExportConfiguration();
-    const QStringList after = BackupNames(folder);
-    QVERIFY(after.size() == names.size() + (existing == 50 ? 0 : 1));
   }
 
-  void backupNamesAndFolders_data() {
-    QTest::addColumn<QString>("unit");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("host and port") << "192.168.1.50:23"
-                                   << "192.168.1.50_23";
-    QTest::newRow("device") << "/dev/ttyUSB0"
-                            << "_dev_ttyUSB0";
-    QTest::newRow("dots alone") << ".."
-                                << "_..";
-    QTest::newRow("bytes beyond ASCII") << QString::fromLatin1("caf\xE9 1") << "caf__1";
-  }
-  void backupNamesAndFolders() {
-    QFETCH(QString, unit);
-    QFETCH(QString, folder);
-    QCOMPARE(QString::fromStdString(unit_backups::FolderName(unit.toLatin1().toStdString())), folder);
-  }
-
-  void verifyIsChosenForEachMode() {
-    SimOptions options;
-    options.configLines = GenerateConfiguration(kServedSources, kServedZones);
-    QVERIFY(!Action("VerifyAfterExport1")->isEnabled());  // File Mode
-    QVERIFY(UseSerial(options));
-    QVERIFY(!Action("VerifyAfterExport1")->isChecked());  // a read-back takes as long as an import
-    Trigger("VerifyAfterExport1");
-    QVERIFY(UseTelnet(options));
-    QVERIFY(Action("VerifyAfterExport1")->isChecked());
-    Trigger("VerifyAfterExport1");
-    QVERIFY(!window->Controller().VerifyAfterExport());
-    QVERIFY(UseSerial(options));
-    QVERIFY(Action("VerifyAfterExport1")->isChecked());
-
-    // Over the serial link too: read back, and in step.
-    Trigger("Import1");
-    Rename(0, "Kitchen");
-    Trigger("ExportChanges1");
-    QCOMPARE(Status(), QString(" Serial Export Complete: verified"));
-    QCOMPARE(UnitField(), QString("Unit: in step"));
-    QVERIFY(!window->isWindowModified());
-  }
-
-  void sameSecondGetsANumber() {
+  void backupNames() {
+    const std::pair<const char*, const char*> folders[] = {{"192.168.1.50:23", "192.168.1.50_23"},
+                                                           {"/dev/ttyUSB0", "_dev_ttyUSB0"},
+                                                           {"..", "_.."},
+                                                           {"caf\xE9 1", "caf__1"}};
+    for (const auto& [unit, folder] : folders) QCOMPARE(unit_backups::FolderName(unit), std::string(folder));
+    // A second one in the same second gets "-2", then "-3".
     QTemporaryDir root;
     const QDateTime when(QDate(2026, 3, 4), QTime(5, 6, 7));
     QStringList written;
@@ -326,7 +246,26 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QCOMPARE(written,
              (QStringList{"2026-03-04-050607.zem", "2026-03-04-050607-2.zem", "2026-03-04-050607-3.zem"}));
     QVERIFY(!unit_backups::IsBackupName("2026-03-04-050607-1.zem"));
-    QVERIFY(!unit_backups::IsBackupName("2026-03-04-0506.zem"));
+  }
+
+  void verifyIsChosenForEachMode() {
+    QVERIFY(!Action("VerifyAfterExport1")->isEnabled());  // File Mode
+    QVERIFY(UseSerial(Served()));
+    QVERIFY(!Action("VerifyAfterExport1")->isChecked());  // a read-back takes as long as an import
+    Trigger("VerifyAfterExport1");
+    QVERIFY(UseTelnet(Served()));
+    QVERIFY(Action("VerifyAfterExport1")->isChecked());
+    Trigger("VerifyAfterExport1");
+    QVERIFY(UseSerial(Served()));
+    QVERIFY(Action("VerifyAfterExport1")->isChecked());
+
+    // Over the serial link too: read back, and in step.
+    Trigger("Import1");
+    Rename(0, "Kitchen");
+    Trigger("ExportChanges1");
+    QCOMPARE(Status(), QString(" Serial Export Complete: verified"));
+    QCOMPARE(UnitField(), QString("Unit: in step"));
+    QVERIFY(!window->isWindowModified());
   }
 
   void titleAndFieldSayWhatIsOpen() {
@@ -334,14 +273,12 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QCOMPARE(title(), QString("ZEM Configuration[*]"));
     QCOMPARE(UnitField(), QString());
     auto* memo2 = window->findChild<QPlainTextEdit*>("Memo2");
-    auto* memo3 = window->findChild<QPlainTextEdit*>("Memo3");
     QVERIFY(memo2->placeholderText().contains("File > Import"));
-    QVERIFY(memo3->placeholderText().contains("/examples"));
+    QVERIFY(window->findChild<QPlainTextEdit*>("Memo3")->placeholderText().contains("/examples"));
 
     QTemporaryDir dir;
     const QString file = dir.filePath("hall.zem");
-    QVERIFY(WriteFileAtomically(file.toStdString(),
-                                ZemFileText(GenerateConfiguration(kServedSources, kServedZones)), nullptr));
+    QVERIFY(WriteFileAtomically(file.toStdString(), ZemFileText(Served().configLines), nullptr));
     prompts->openAnswers.push_back(file.toStdString());
     Trigger("Import1");
     QCOMPARE(title(), QString("hall.zem - ZEM Configuration[*]"));
@@ -349,9 +286,7 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QVERIFY(memo2->placeholderText().isEmpty());
 
     // The unit has zone 2 renamed: known once compared, though nothing is unsaved.
-    SimOptions options;
-    options.configLines = Renamed(2, 2);
-    QVERIFY(UseTelnet(options));
+    QVERIFY(UseTelnet(Served(2, 2)));
     QCOMPARE(UnitField(), QString("Unit: not known"));
     Trigger("CompareWithUnit1");
     QCOMPARE(UnitField(), QString("Unit: 1 change not sent"));
@@ -373,7 +308,7 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QCOMPARE(UnitField(), QString("Unit: in step"));
 
     // Choosing the mode again: the unit may have been replaced.
-    QVERIFY(UseTelnet(options));
+    QVERIFY(UseTelnet(Served(2, 2)));
     QCOMPARE(UnitField(), QString("Unit: not known"));
     Action("File2")->trigger();
     QCOMPARE(UnitField(), QString());
@@ -396,6 +331,13 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
   void Rename(int row, const char* name) {
     auto* zoneNames = window->findChild<QTableView*>("StringGrid2");
     QVERIFY(zoneNames->model()->setData(zoneNames->model()->index(row, 1), name));
+  }
+  // A unit served, imported over Telnet, and (`rename`) zone 1 renamed.
+  bool ImportedAndRenamed(bool rename = true) {
+    if (!UseTelnet(Served()) || Action("CompareWithUnit1")->isEnabled()) return false;  // nothing loaded yet
+    Action("Import1")->trigger();
+    if (rename) Rename(0, "Kitchen");
+    return UnitField() == (rename ? "Unit: 1 change not sent" : "Unit: in step");
   }
   bool UseSerial(const SimOptions& options) {
     sim = std::make_unique<UnitSim>(options);
