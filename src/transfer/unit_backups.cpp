@@ -39,9 +39,10 @@ void RemoveOldest(QDir& folder) {
 }  // namespace
 
 std::string DefaultRoot() {
-  return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                           "/zem-config/backups")
-      .toStdString();
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  // No data folder known (no home): no place, rather than one under "/".
+  if (data.isEmpty()) return {};
+  return QFile::encodeName(data + "/zem-config/backups").toStdString();
 }
 
 std::string FolderName(const std::string& unit) {
@@ -62,6 +63,10 @@ bool IsBackupName(const std::string& name) {
 
 std::optional<std::string> Write(const std::string& root, const std::string& unit, const std::string& text,
                                  const QDateTime& when, std::string* error) {
+  if (root.empty()) {
+    *error = "there is no data folder to keep backups in";
+    return std::nullopt;
+  }
   QDir folder(QFile::decodeName(root.c_str()) + "/" + QString::fromLatin1(FolderName(unit).c_str()));
   if (!folder.mkpath(".")) {
     *error = "cannot make the folder " + QFile::encodeName(folder.path()).toStdString();

@@ -14,7 +14,8 @@ namespace unit_backups {
 // Backups kept per unit; older ones of the same name pattern are removed.
 inline constexpr std::size_t kKept = 50;
 
-// $XDG_DATA_HOME/zem-config/backups (~/.local/share/... without it).
+// $XDG_DATA_HOME/zem-config/backups (~/.local/share/... without it); empty
+// when the system names no data folder.
 std::string DefaultRoot();
 
 // The unit's folder name: its host:port or device with every byte outside
