@@ -52,10 +52,13 @@ class TransferController : public QObject {
   // The checked radio item of the File menu (None after a cancelled host prompt).
   Mode CheckedMode() const { return mode_; }
 
+  // Each choice of a mode forgets what the unit was known to hold.
   void ChooseFileMode();
   void ChooseSerialMode();
   void ChooseTelnetMode();
   void ImportConfiguration();
+  // To the unit, with the unit checks on: backed up first and verified
+  // after, as Settings() ask (ExportChanges too).
   void ExportConfiguration();
   // File > Import of `path` without the open dialog (a file named on the
   // command line, dropped on the window or chosen from Open Recent); in
