@@ -20,6 +20,9 @@ constexpr char kTelnetHostKey[] = "telnet/host";
 constexpr char kSerialDeviceKey[] = "serial/device";
 constexpr char kRecentFilesKey[] = "recentFiles";
 constexpr char kPathKey[] = "path";
+constexpr char kVerifyTelnetKey[] = "export/verifyTelnet";
+constexpr char kVerifySerialKey[] = "export/verifySerial";
+constexpr char kBackUpKey[] = "export/backUp";
 // A hand-edited file may list any number; the list keeps eight distinct ones.
 constexpr int kRecentEntriesRead = 64;
 
@@ -70,6 +73,9 @@ RememberedValues QtSettingsStore::Load() {
   RememberedValues values;
   values.telnetHost = Bytes(settings.value(kTelnetHostKey));
   values.serialDevice = Bytes(settings.value(kSerialDeviceKey));
+  values.verifyTelnetExports = settings.value(kVerifyTelnetKey, values.verifyTelnetExports).toBool();
+  values.verifySerialExports = settings.value(kVerifySerialKey, values.verifySerialExports).toBool();
+  values.backUpBeforeExport = settings.value(kBackUpKey, values.backUpBeforeExport).toBool();
   const int count = std::min(settings.beginReadArray(kRecentFilesKey), kRecentEntriesRead);
   for (int i = 0; i < count; ++i) {
     settings.setArrayIndex(i);
@@ -93,6 +99,9 @@ void QtSettingsStore::Save(const RememberedValues& values) {
       settings.setValue(key, Value(*value));
     }
   }
+  settings.setValue(kVerifyTelnetKey, values.verifyTelnetExports);
+  settings.setValue(kVerifySerialKey, values.verifySerialExports);
+  settings.setValue(kBackUpKey, values.backUpBeforeExport);
   settings.remove(kRecentFilesKey);
   settings.beginWriteArray(kRecentFilesKey, static_cast<int>(values.recentFiles.size()));
   for (std::size_t i = 0; i < values.recentFiles.size(); ++i) {

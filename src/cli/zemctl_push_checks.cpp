@@ -1,6 +1,5 @@
 // zemctl push --backup and --verify: what a push does around the sending,
 // so that a push can be undone and is known to have arrived.
-#include <algorithm>
 #include <cstdio>
 
 #include "cli/zemctl.h"
@@ -39,31 +38,6 @@ int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string
   return kExitBackupFailed;
 }
 
-namespace {
-
-// Whether a faithful unit would hold what `sent` has for this difference:
-// only what the push wrote counts. An export cannot lower the unit's counts
-// nor clear what lies beyond its own sources and zones, and it writes a
-// zone's audio values only as far as the zone has them; the restriction,
-// group and favorite blocks are emptied before their entries, so every mark
-// within the counts is sent.
-bool PushSets(const ConfigDifference& d, const ConfigModel& sent) {
-  const int sources = std::clamp(sent.unit.SourceCount, 0, kSources);
-  const int zones = std::clamp(sent.unit.ZoneCount, 0, kZones);
-  const auto index = [&](std::size_t i) { return i < d.indices.size() ? d.indices[i] : 0; };
-  if (d.table == "sources" || d.table == "zones") {
-    // Fewer on the unit: something sent is missing. More: not sent.
-    return d.afterValue.kind != DifferenceValue::Kind::Number || d.afterValue.number < d.beforeValue.number;
-  }
-  if (d.table == "source") return index(0) <= sources;
-  if (d.table == "zone") return index(0) <= zones && d.beforeValue.kind != DifferenceValue::Kind::None;
-  if (d.table == "restriction") return index(0) <= zones && index(1) <= sources;
-  if (d.table == "group" || d.table == "favorite") return d.indices.size() < 2 || index(1) <= zones;
-  return true;
-}
-
-}  // namespace
-
 int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& limits) {
   std::fputs("zemctl: reading the configuration back to verify it\n", stderr);
   Editor unit;
@@ -75,12 +49,11 @@ int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& 
   // What an export carries, worded as 'zemctl diff' words it (the EQ presets
   // and volume locks a unit keeps are never sent), and of that only what the
   // push set.
-  std::vector<ConfigDifference> differences = CompareConfigurations(sent, unit.model);
-  const std::size_t all = differences.size();
-  std::erase_if(differences, [&](const ConfigDifference& d) { return !PushSets(d, sent); });
-  if (differences.size() < all)
-    std::fprintf(stderr, "zemctl: %zu difference%s left out: values the push does not send\n",
-                 all - differences.size(), all - differences.size() == 1 ? "" : "s");
+  std::size_t leftOut = 0;
+  const std::vector<ConfigDifference> differences = DifferencesAfterExport(sent, unit.model, &leftOut);
+  if (leftOut > 0)
+    std::fprintf(stderr, "zemctl: %zu difference%s left out: values the push does not send\n", leftOut,
+                 leftOut == 1 ? "" : "s");
   for (const ConfigDifference& difference : differences)
     std::printf("%s\n", TerminalText(DifferenceLine(difference)).c_str());
   std::fflush(stdout);

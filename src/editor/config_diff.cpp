@@ -377,4 +377,34 @@ std::string DifferenceLine(const ConfigDifference& d) {
   return safe;
 }
 
+// Whether a faithful unit would hold what `sent` has for this difference:
+// only what the export wrote counts. An export cannot lower the unit's counts
+// nor clear what lies beyond its own sources and zones, and it writes a
+// zone's audio values only as far as the zone has them; the restriction,
+// group and favorite blocks are emptied before their entries, so every mark
+// within the counts is sent.
+bool ExportSets(const ConfigDifference& d, const ConfigModel& sent) {
+  const int sources = std::clamp(sent.unit.SourceCount, 0, kSources);
+  const int zones = std::clamp(sent.unit.ZoneCount, 0, kZones);
+  const auto index = [&](std::size_t i) { return i < d.indices.size() ? d.indices[i] : 0; };
+  if (d.table == "sources" || d.table == "zones") {
+    // Fewer on the unit: something sent is missing. More: not sent.
+    return d.afterValue.kind != DifferenceValue::Kind::Number || d.afterValue.number < d.beforeValue.number;
+  }
+  if (d.table == "source") return index(0) <= sources;
+  if (d.table == "zone") return index(0) <= zones && d.beforeValue.kind != DifferenceValue::Kind::None;
+  if (d.table == "restriction") return index(0) <= zones && index(1) <= sources;
+  if (d.table == "group" || d.table == "favorite") return d.indices.size() < 2 || index(1) <= zones;
+  return true;
+}
+
+std::vector<ConfigDifference> DifferencesAfterExport(const ConfigModel& sent, const ConfigModel& unit,
+                                                     std::size_t* leftOut) {
+  std::vector<ConfigDifference> differences = CompareConfigurations(sent, unit);
+  const std::size_t all = differences.size();
+  std::erase_if(differences, [&](const ConfigDifference& d) { return !ExportSets(d, sent); });
+  if (leftOut) *leftOut = all - differences.size();
+  return differences;
+}
+
 }  // namespace zem

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -52,5 +53,14 @@ std::string DifferenceLine(const ConfigDifference& difference);
 
 // A name as the lines quote it: `"Deck"`, with the escapes above.
 std::string QuotedName(const std::string& name);
+
+// Whether a faithful unit sent `sent` whole would hold what `sent` has for
+// this difference from `sent` to what the unit holds.
+bool ExportSets(const ConfigDifference& difference, const ConfigModel& sent);
+// The differences from `sent` to what a unit holds after an export of `sent`,
+// worded as CompareConfigurations words them, without the values an export of
+// `sent` does not set (their number goes to `leftOut`, when given).
+std::vector<ConfigDifference> DifferencesAfterExport(const ConfigModel& sent, const ConfigModel& unit,
+                                                     std::size_t* leftOut = nullptr);
 
 }  // namespace zem

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -38,12 +39,11 @@ class UnitBaseline {
     link_.clear();
     known_.reset();
   }
-  // Another link was chosen: what another unit holds says nothing of this one.
-  void LinkChosen(const std::string& link) {
-    if (link != link_) Forget();
-  }
-  // Whether the unit on `link` can be brought to `next` by its changes alone.
-  ChangesState StateFor(const std::string& link, const UnitConfiguration& next) const;
+  // Whether the unit on `link` can be brought to `next` by its changes alone;
+  // `lines` (when given) becomes the number of changed command lines that
+  // would take, without the closing line.
+  ChangesState StateFor(const std::string& link, const UnitConfiguration& next,
+                        std::size_t* lines = nullptr) const;
 
  private:
   std::string link_;

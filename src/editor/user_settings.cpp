@@ -52,6 +52,19 @@ void UserSettings::ClearRecentFiles() {
   Save();
 }
 
+void UserSettings::SetVerifyExports(bool serial, bool on) {
+  bool& value = serial ? values_.verifySerialExports : values_.verifyTelnetExports;
+  if (value == on) return;
+  value = on;
+  Save();
+}
+
+void UserSettings::SetBackUpBeforeExport(bool on) {
+  if (values_.backUpBeforeExport == on) return;
+  values_.backUpBeforeExport = on;
+  Save();
+}
+
 void UserSettings::Save() {
   if (store_) store_->Save(values_);
 }

@@ -13,6 +13,11 @@ struct RememberedValues {
   std::string telnetHost;                // as typed: "host" or "host:port"
   std::string serialDevice;              // the device last opened, e.g. "/dev/ttyUSB0"
   std::vector<std::string> recentFiles;  // newest first
+  // Exports to the unit: a read-back over Telnet is quick, over a serial
+  // port it takes as long as an import.
+  bool verifyTelnetExports = true;
+  bool verifySerialExports = false;
+  bool backUpBeforeExport = false;
   bool operator==(const RememberedValues&) const = default;
 };
 
@@ -46,6 +51,13 @@ class UserSettings {
   // `path` goes first; an earlier mention of it goes, and the oldest beyond the limit.
   void AddRecentFile(const std::string& path);
   void ClearRecentFiles();
+  // Verify After Export, one choice for each link (`serial` or Telnet).
+  bool VerifyExports(bool serial) const {
+    return serial ? values_.verifySerialExports : values_.verifyTelnetExports;
+  }
+  void SetVerifyExports(bool serial, bool on);
+  bool BackUpBeforeExport() const { return values_.backUpBeforeExport; }
+  void SetBackUpBeforeExport(bool on);
 
   // The values as kept: over-long ones dropped, the recent list without
   // empty entries or repeats and no longer than the limit.

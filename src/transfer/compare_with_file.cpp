@@ -7,6 +7,26 @@
 
 namespace zem {
 
+namespace {
+
+// The heading naming `what`, then every difference from the editor's
+// configuration to `other`'s, or a line saying there is none; how many.
+std::size_t LogDifferences(Editor& editor, const Editor& other, const std::string& what, const char* side) {
+  const std::vector<ConfigDifference> differences = CompareConfigurations(editor.model, other.model);
+  editor.messageLog.AppendLine("Compared with " + what + " (this configuration -> " + side + "):");
+  std::string block;
+  if (differences.empty())
+    block = std::string("No differences: an export would write the same as ") + side + ".\r\n";
+  for (const ConfigDifference& d : differences) {
+    block += DifferenceLine(d);
+    block += "\r\n";
+  }
+  editor.messageLog.AppendText(block);
+  return differences.size();
+}
+
+}  // namespace
+
 bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile) {
   if (!editor.HasConfiguration()) return false;
   const std::optional<std::string> chosen =
@@ -31,15 +51,27 @@ bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile) {
     return false;
   }
 
-  const std::vector<ConfigDifference> differences = CompareConfigurations(editor.model, other.model);
-  editor.messageLog.AppendLine("Compared with " + *chosen + " (this configuration -> the file):");
-  std::string block;
-  if (differences.empty()) block = "No differences: an export would write the same as the file.\r\n";
-  for (const ConfigDifference& d : differences) {
-    block += DifferenceLine(d);
-    block += "\r\n";
+  LogDifferences(editor, other, *chosen, "the file");
+  return true;
+}
+
+bool CompareWithUnit(Editor& editor, TransferController& controller) {
+  if (!editor.HasConfiguration()) return false;
+  Editor unit;
+  const TransferController::Outcome read = controller.ReadUnit(unit, " Reading the unit to compare...");
+  if (read != TransferController::Outcome::Completed) {
+    editor.messageLog.AppendLine("Nothing was compared.");
+    editor.status.Set(read == TransferController::Outcome::Cancelled
+                          ? " Compare with Unit cancelled: nothing was compared"
+                          : " Compare with Unit: the unit could not be read in full, nothing was compared");
+    return false;
   }
-  editor.messageLog.AppendText(block);
+  // A whole read tells what the unit holds.
+  editor.unitBaseline.Remember(controller.LinkKey(), unit.model.unit);
+  const std::size_t count = LogDifferences(editor, unit, "the unit " + controller.UnitName(), "the unit");
+  editor.status.Set(count == 0 ? std::string(" Compared with the unit: no differences")
+                               : " Compared with the unit: " + std::to_string(count) +
+                                     (count == 1 ? " difference" : " differences"));
   return true;
 }
 

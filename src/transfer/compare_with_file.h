@@ -4,6 +4,7 @@
 
 #include "editor/editor.h"
 #include "transfer/prompts.h"
+#include "transfer/transfer_controller.h"
 
 namespace zem {
 
@@ -15,5 +16,12 @@ namespace zem {
 // no configuration gets an error box and changes nothing. `lastFile` is the
 // name the dialog proposes, and becomes the one chosen. True when compared.
 bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile);
+
+// File > Compare with Unit...: reads the unit on the controller's link into
+// a configuration of its own and logs the differences as CompareWithFile
+// does (this configuration -> the unit); the read becomes what the unit is
+// known to hold. A read that is cancelled, fails or is incomplete says so
+// and changes nothing else. True when compared.
+bool CompareWithUnit(Editor& editor, TransferController& controller);
 
 }  // namespace zem

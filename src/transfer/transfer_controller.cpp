@@ -11,10 +11,12 @@
 #include <exception>
 #include <utility>
 
+#include "transfer/unit_backups.h"
+
 namespace zem {
 
 TransferController::TransferController(Editor& editor, Prompts& prompts, QObject* parent)
-    : QObject(parent), editor_(editor), prompts_(prompts) {
+    : QObject(parent), editor_(editor), prompts_(prompts), backupRoot_(unit_backups::DefaultRoot()) {
   replyWatchdog_.setSingleShot(true);
   replyWatchdog_.setInterval(30000);
   connect(&replyWatchdog_, &QTimer::timeout, &wait_, &EventWait::Wake);
@@ -147,7 +149,7 @@ void TransferController::ChooseFileMode() {
   editor_.ClearTexts();
   SetMode(Mode::File);
   serial_.ClosePort();
-  editor_.unitBaseline.LinkChosen(LinkKey());
+  editor_.unitBaseline.Forget();
 }
 
 void TransferController::ChooseSerialMode() {
@@ -163,7 +165,7 @@ void TransferController::ChooseSerialMode() {
   } catch (const std::exception& e) {
     prompts_.ShowError(e.what());
   }
-  editor_.unitBaseline.LinkChosen(LinkKey());
+  editor_.unitBaseline.Forget();
 }
 
 void TransferController::ChooseTelnetMode() {
@@ -182,7 +184,8 @@ void TransferController::ChooseTelnetMode() {
     editor_.messageLog.AppendLine("No host entered.  Telnet disabled.");
     editor_.status.Set(kChooseModeStatus);
   }
-  editor_.unitBaseline.LinkChosen(LinkKey());
+  // A new connection is a new unit: one restarted or replaced may answer at the same address.
+  editor_.unitBaseline.Forget();
 }
 
 std::string TransferController::LinkKey() const {

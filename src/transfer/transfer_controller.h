@@ -52,10 +52,13 @@ class TransferController : public QObject {
   // The checked radio item of the File menu (None after a cancelled host prompt).
   Mode CheckedMode() const { return mode_; }
 
+  // Each choice of a mode forgets what the unit was known to hold.
   void ChooseFileMode();
   void ChooseSerialMode();
   void ChooseTelnetMode();
   void ImportConfiguration();
+  // To the unit, with the unit checks on: backed up first and verified
+  // after, as Settings() ask (ExportChanges too).
   void ExportConfiguration();
   // File > Import of `path` without the open dialog (a file named on the
   // command line, dropped on the window or chosen from Open Recent); in
@@ -71,8 +74,8 @@ class TransferController : public QObject {
   // now, as an export to the unit sends its lines. Says why when it cannot.
   void ExportChanges();
   // Whether Export Changes can run now (the configuration against what the
-  // unit on the current link holds).
-  ChangesState ExportChangesState() const;
+  // unit on the current link holds); `lines`: how many it would send.
+  ChangesState ExportChangesState(std::size_t* lines = nullptr) const;
   // Why Export Changes cannot run (no leading blank); empty when it can.
   static std::string ChangesStateText(ChangesState state);
   // The current link as the baseline knows it: mode plus host:port, or the
@@ -87,6 +90,33 @@ class TransferController : public QObject {
   // File Mode, or with no command line to send, nothing runs. Once the unit
   // took them all, it is known to hold the configuration.
   void ExportLines(std::vector<std::string> lines);
+
+  // Reads the unit on the current link into `into` (a configuration of its
+  // own: the editor's configuration, texts and unsaved mark stay as they
+  // are) as an import would read it, the status line showing `status`
+  // meanwhile; Serial and Telnet Mode only (else Outcome::None). The link's
+  // messages and how the read ended go to the message log. Completed only
+  // for a whole configuration; why not is in ReadProblem().
+  Outcome ReadUnit(Editor& into, const std::string& status);
+  const std::string& ReadProblem() const { return readProblem_; }
+  // The unit on the current link as the user knows it: "192.168.1.50:23",
+  // "/dev/ttyUSB0"; empty in File Mode.
+  std::string UnitName() const;
+  // What the configuration was last imported from or exported to: the
+  // file's base name in File Mode, else the unit's name; empty before.
+  const std::string& DocumentName() const { return documentName_; }
+
+  // The checks around an export to the unit (the window's; zemctl does its
+  // own): Back Up Before Export and Verify After Export, as remembered in
+  // Settings(). Off until switched on.
+  void UseUnitChecks(bool on) { unitChecks_ = on; }
+  // Verify After Export for the current link (Serial or Telnet Mode).
+  bool VerifyAfterExport() const;
+  void SetVerifyAfterExport(bool on);
+  // Where the backups go: <root>/<unit>/; unit_backups::DefaultRoot() at first.
+  void SetBackupRoot(std::string root) { backupRoot_ = std::move(root); }
+  // The file the last backup went to; empty when none was written.
+  const std::string& LastBackup() const { return lastBackup_; }
 
   // Whether an import or export is under way (Import and Export are refused then).
   bool Busy() const { return busy_; }
@@ -218,6 +248,18 @@ class TransferController : public QObject {
   bool CollectLimitReached(std::size_t bytes);
   std::string CollectLimitText() const;
 
+  // transfer_controller_unit.cpp
+  // The editor a read fills: the side configuration of ReadUnit, else the editor.
+  Editor& Target() { return readInto_ ? *readInto_ : editor_; }
+  // The status line as an import changes it; a side read keeps its own text.
+  void ImportStatus(const std::string& text);
+  // Back Up Before Export: true when the export may go on (no backup asked,
+  // or one written); false, said why, when nothing may be sent.
+  bool BackUpBeforeSending();
+  // Verify After Export, after an export to the unit whose every command
+  // was answered: the ending on the status line says what the unit holds.
+  void VerifyExport();
+
   // transfer_controller_import.cpp
   void RunImport();
   void ReadReceivedCommandsInSlices();
@@ -282,6 +324,13 @@ class TransferController : public QObject {
   ReceiveMonitor monitor_;
   bool serialReceiveScheduled_ = false;
   bool collectLimitReported_ = false;  // logged once until the received text is cleared
+
+  Editor* readInto_ = nullptr;
+  std::string readProblem_;
+  std::string documentName_;
+  bool unitChecks_ = false;
+  std::string backupRoot_;
+  std::string lastBackup_;
 
   std::string lastOpenedFile_;
   std::optional<std::string> givenFile_;  // the next import's file, instead of the dialog

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 #include <utility>
 
@@ -80,14 +81,19 @@ bool TransferController::ExportMayStart() {
 }
 
 void TransferController::ExportConfiguration() {
-  if (ExportMayStart()) RunExportFrame(&TransferController::RunExport);
+  if (ExportMayStart() && BackUpBeforeSending()) RunExportFrame(&TransferController::RunExport);
 }
 
 void TransferController::ExportChanges() {
   if (!ExportMayStart()) return;
-  if (const ChangesState state = ExportChangesState(); state != ChangesState::Ready) {
-    editor_.status.Set(" " + ChangesStateText(state));
-    return;
+  // Asked again after a backup, which tells what the unit holds now.
+  for (const bool backedUp : {false, true}) {
+    if (const ChangesState state = ExportChangesState(); state != ChangesState::Ready) {
+      editor_.status.Set(" " + ChangesStateText(state));
+      return;
+    }
+    if (backedUp) break;
+    if (!BackUpBeforeSending()) return;
   }
   RunExportFrame(&TransferController::RunExportLines);
 }
@@ -106,9 +112,10 @@ std::string TransferController::ChangesStateText(ChangesState state) {
   return {};
 }
 
-ChangesState TransferController::ExportChangesState() const {
+ChangesState TransferController::ExportChangesState(std::size_t* lines) const {
+  if (lines) *lines = 0;
   if (!editor_.HasConfiguration() || !editor_.unitBaseline.For(LinkKey())) return ChangesState::NoBaseline;
-  return editor_.unitBaseline.StateFor(LinkKey(), editor_.model.unit);
+  return editor_.unitBaseline.StateFor(LinkKey(), editor_.model.unit, lines);
 }
 
 void TransferController::RunExportFrame(void (TransferController::*run)()) {
@@ -116,15 +123,22 @@ void TransferController::RunExportFrame(void (TransferController::*run)()) {
   editor_.status.Set(kExportingStatus);
   const std::optional<std::string> failure = RunTransfer("Export", run);
   AppendExportWarnings();
-  // Saved only once the unit took every command.
-  if (run_.outcome == Outcome::Completed && run_.errorReplies == 0) editor_.MarkExported();
+  if (!lastBackup_.empty())
+    editor_.messageLog.AppendLine("The unit's configuration was backed up to " + lastBackup_);
+  // Every command answered: what the unit holds is read back, if asked.
+  const bool verify = unitChecks_ && VerifyAfterExport() && run_.outcome == Outcome::Completed &&
+                      run_.sentOver != nullptr && run_.exportedUnit;
+  // Saved only once the unit took every command (and, verified, holds it).
+  if (run_.outcome == Outcome::Completed && run_.errorReplies == 0 && !verify) editor_.MarkExported();
   NoteUnitAfterExport();
+  if (run_.outcome == Outcome::Completed && run_.sentOver) documentName_ = UnitName();
   // Nothing done (a dialog cancelled): the status line is as it was.
   if (editor_.status.Text() == kExportingStatus) editor_.status.Set(before);
   if (failure) {
     editor_.status.Set(run_.brokenBy != LinkBreak::None ? ExportEnding(run_.sentOver, 0) : " Export failed");
     prompts_.ShowError(*failure);
   }
+  if (verify) VerifyExport();
 }
 
 void TransferController::NoteUnitAfterExport() {
@@ -236,6 +250,7 @@ void TransferController::ExportFile(const std::vector<std::string>& lines) {
   if (!WriteFileAtomically(name, ZemFileText(lines), &error, &waiter))
     throw std::runtime_error("Cannot create file " + name + ". " + error);
   editor_.status.Set("Exported to file: " + name);
+  documentName_ = std::filesystem::path(name).filename().string();
   settings_.AddRecentFile(name);
 }
 

@@ -1,6 +1,7 @@
 // The import run: the unit's configuration from a file, over a serial port or
 // over Telnet into the editor.
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 #include <utility>
 
@@ -34,8 +35,11 @@ void TransferController::ImportConfiguration() {
     editor_.RestoreKept();
     editor_.messageLog.AppendLine(kConfigurationKept);
   }
-  if (mode_ == Mode::File && (run_.outcome == Outcome::Completed || run_.outcome == Outcome::Incomplete))
-    settings_.AddRecentFile(lastOpenedFile_);
+  if (run_.outcome == Outcome::Completed || run_.outcome == Outcome::Incomplete) {
+    if (mode_ == Mode::File) settings_.AddRecentFile(lastOpenedFile_);
+    documentName_ =
+        mode_ == Mode::File ? std::filesystem::path(lastOpenedFile_).filename().string() : UnitName();
+  }
   ScheduleSerialReceive();
   if (failure) prompts_.ShowError(*failure);
 }
@@ -59,38 +63,43 @@ void TransferController::NoteUnitAfterImport() {
 void TransferController::RunImport() {
   // The received text starts empty, so the limit on it may be logged again.
   collectLimitReported_ = false;
-  editor_.KeepForImport();
-  editor_.ResetModel();
-  editor_.SetActivePage(Page::ConfigurationFile);
-  // The page of the collected text is shown while the import waits.
-  editor_.NotifyChanged();
-  editor_.receivedText.Clear();
+  Editor& into = Target();
+  if (!readInto_) {
+    editor_.KeepForImport();
+    editor_.ResetModel();
+    editor_.SetActivePage(Page::ConfigurationFile);
+    // The page of the collected text is shown while the import waits.
+    editor_.NotifyChanged();
+  } else {
+    into.ResetModel();
+  }
+  into.receivedText.Clear();
   if (mode_ == Mode::Serial) ImportSerial();
   if (mode_ == Mode::File) ImportFile();
   if (mode_ == Mode::Telnet) ImportTelnet();
-  if (run_.nothingRead.empty() && editor_.receivedText.ByteCount() == 0)
+  if (run_.nothingRead.empty() && into.receivedText.ByteCount() == 0)
     run_.nothingRead = mode_ == Mode::Serial && run_.portLost
                            ? "The serial port " + serial_.Device() + " was lost before anything was received."
                            : "Nothing was received from the unit.";
   if (!run_.nothingRead.empty()) {
-    editor_.messageLog.AppendLine(run_.nothingRead);
-    editor_.status.Set(" Nothing imported");
+    into.messageLog.AppendLine(run_.nothingRead);
+    ImportStatus(" Nothing imported");
     run_.outcome = Outcome::NothingRead;
     return;
   }
   ReadReceivedCommandsInSlices();
-  if (!editor_.HasConfiguration()) {
+  if (!into.HasConfiguration()) {
     // Nothing that makes a configuration: taking it would leave every cell
     // "X" and nothing to export.
     run_.nothingRead =
         NoConfigurationText(mode_ == Mode::File ? "The file " + lastOpenedFile_ : "The unit's answer") + ".";
-    editor_.messageLog.AppendLine(run_.nothingRead);
-    editor_.status.Set(" Nothing imported");
+    into.messageLog.AppendLine(run_.nothingRead);
+    ImportStatus(" Nothing imported");
     run_.outcome = Outcome::NothingRead;
     return;
   }
-  editor_.FinishImport();
-  for (const std::string& warning : run_.importWarnings) editor_.messageLog.AppendLine(warning);
+  into.FinishImport();
+  for (const std::string& warning : run_.importWarnings) into.messageLog.AppendLine(warning);
   run_.outcome = run_.importWarnings.empty() ? Outcome::Completed : Outcome::Incomplete;
 }
 
@@ -99,14 +108,14 @@ void TransferController::ReadReceivedCommandsInSlices() {
   // read a slice at a time, the window answering (and Cancel heard) between
   // slices rather than waiting for the whole text.
   constexpr std::size_t kLinesPerSlice = 20000;
-  editor_.StartReadingCommands();
-  const std::size_t lines = editor_.receivedText.LineCount();
+  Target().StartReadingCommands();
+  const std::size_t lines = Target().receivedText.LineCount();
   for (std::size_t first = 0; first < lines; first += kLinesPerSlice) {
     if (first > 0) {
       ProcessPendingEvents();
       ThrowIfCancelled();
     }
-    editor_.ReadReceivedLines(first, kLinesPerSlice);
+    Target().ReadReceivedLines(first, kLinesPerSlice);
   }
 }
 
@@ -173,14 +182,14 @@ void TransferController::ImportFile() {
 }
 
 void TransferController::ImportTelnet() {
-  editor_.receivedText.Clear();
+  Target().receivedText.Clear();
   if (telnet_.IsConnected()) {
     telnet_.Disconnect();
     telnet_.ClearInput();
   }
   telnet_.Port = 23;
   const std::string& host = telnet_.Host;
-  editor_.status.Set(" Importing from host: " + host);
+  ImportStatus(" Importing from host: " + host);
   if (!telnet_.IsConnected()) telnet_.Connect(run_.deadline);
   telnet_.SendText("[]");
   telnet_.SendText("[QXSB]");
@@ -190,7 +199,7 @@ void TransferController::ImportTelnet() {
   run_.progressDeadline = QDeadlineTimer(waitLimitMs_);
   run_.lineWatch = CommandLineWatch();
 
-  ReceivedText text(editor_.receivedText);
+  ReceivedText text(Target().receivedText);
   bool markerSeen = false;
   try {
     while (!markerSeen) {
@@ -207,8 +216,8 @@ void TransferController::ImportTelnet() {
       for (const char c : unread) {
         if (c == '[') {
           text.Flush();
-          editor_.status.Set(" Importing " + std::to_string(editor_.receivedText.LineCount() / 2) +
-                             " lines from host: " + host);
+          ImportStatus(" Importing " + std::to_string(Target().receivedText.LineCount() / 2) +
+                       " lines from host: " + host);
         }
         // Every byte counts, kept or dropped; a CR takes two in the text.
         if (CollectLimitReached(std::max(text.ByteCount() + 2, run_.receivedBytes + 1))) break;
@@ -231,7 +240,7 @@ void TransferController::ImportTelnet() {
     if (e.TimedOut()) {
       run_.importWarnings.push_back(std::string(e.what()) + " The import ended there.");
       // With nothing received, the wait limit is why nothing was imported.
-      if (editor_.receivedText.ByteCount() == 0) run_.nothingRead = e.what();
+      if (Target().receivedText.ByteCount() == 0) run_.nothingRead = e.what();
     }
   }
   text.Flush();
@@ -240,7 +249,7 @@ void TransferController::ImportTelnet() {
   } catch (const std::exception&) {
   }
   telnet_.ClearInput();
-  editor_.status.Set(" Import complete from host: " + host);
+  ImportStatus(" Import complete from host: " + host);
   if (run_.collectLimitHit) run_.importWarnings.push_back(CollectLimitText());
   if (!markerSeen)
     run_.importWarnings.push_back(

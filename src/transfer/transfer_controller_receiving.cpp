@@ -19,7 +19,7 @@ std::string TransferController::CollectLimitText() const {
 // True when `bytes` more would pass the limit on collected text; logs that
 // once until the text is cleared again.
 bool TransferController::CollectLimitReached(std::size_t bytes) {
-  const bool tooManyLines = editor_.receivedText.LineCount() >= collectLineLimit_;
+  const bool tooManyLines = Target().receivedText.LineCount() >= collectLineLimit_;
   if (bytes < collectLimit_ && !tooManyLines) {
     collectLimitReported_ = false;
     return false;
@@ -43,15 +43,15 @@ void TransferController::OnSerialReceive() {
   const QByteArray bytes = serial_.Peek();
   if (bytes.isEmpty()) return;
   run_.sinceLastByte.restart();
-  ReceivedText text(editor_.receivedText);
+  ReceivedText text(Target().receivedText);
   qint64 used = 0;
   bool markerSeen = false;
   for (const char c : bytes) {
     ++used;
     if (c == '[') {
       text.Flush();
-      editor_.status.Set(" Importing " + std::to_string(editor_.receivedText.LineCount() / 2) +
-                         " lines from serial port: " + serial_.PortName());
+      ImportStatus(" Importing " + std::to_string(Target().receivedText.LineCount() / 2) +
+                   " lines from serial port: " + serial_.PortName());
     }
     // An import counts every byte, so a stream of bytes that are dropped
     // (and keep the silence rule from firing) still ends it.

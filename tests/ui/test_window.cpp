@@ -134,18 +134,24 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     QCOMPARE(Shown(top[2]->text()), QString("About"));
 
     const QList<QAction*> items = top[0]->menu()->actions();
-    const QStringList names{"File2",           "Serial1", "Telnet1",        "N3",
-                            "Import1",         "Export1", "ExportChanges1", "CompareWithFile1",
-                            "OpenRecentMenu1", "N1",      "Exit1"};
-    const QStringList texts{"File Mode",      "Serial Mode",          "Telnet Mode", "", "Import", "Export",
-                            "Export Changes", "Compare with File...", "Open Recent", "", "Exit"};
+    QStringList names{"File2",          "Serial1",          "Telnet1",         "N3", "Import1", "Export1",
+                      "ExportChanges1", "CompareWithFile1", "OpenRecentMenu1", "N1", "Exit1"};
+    QStringList texts{"File Mode",      "Serial Mode",          "Telnet Mode", "", "Import", "Export",
+                      "Export Changes", "Compare with File...", "Open Recent", "", "Exit"};
+    // What the window knows of the unit, after Compare with File.
+    for (const char* text : {"Back Up Before Export", "Verify After Export", "Compare with Unit..."})
+      texts.insert(8, text);
+    for (const char* name : {"BackUpBeforeExport1", "VerifyAfterExport1", "CompareWithUnit1"})
+      names.insert(8, name);
     QCOMPARE(items.size(), names.size());
     for (int i = 0; i < items.size(); ++i) {
       QCOMPARE(items[i]->objectName(), names[i]);
       QCOMPARE(Shown(items[i]->text()), texts[i]);
       QCOMPARE(items[i]->isSeparator(), texts[i].isEmpty());
       QVERIFY(items[i]->shortcut().isEmpty());
-      QCOMPARE(items[i]->isCheckable(), i < 3);
+      // The modes, and the two checks around an export.
+      QCOMPARE(items[i]->isCheckable(),
+               i < 3 || names[i] == "VerifyAfterExport1" || names[i] == "BackUpBeforeExport1");
     }
     QVERIFY(items[0]->isChecked());
     QVERIFY(!items[1]->isChecked());

@@ -113,6 +113,7 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
 
   controller_ = new TransferController(editor_, prompts_, this);
   controller_->setObjectName("TransferController");
+  controller_->UseUnitChecks(true);
 
   BuildMenu();
   BuildPages();
@@ -135,6 +136,10 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
   cancelButton_->setFocusPolicy(Qt::NoFocus);
   cancelButton_->setVisible(false);
   bar->addPermanentWidget(cancelButton_);
+  unitState_ = new QLabel(bar);
+  unitState_->setObjectName("UnitState1");
+  unitState_->setTextFormat(Qt::PlainText);
+  bar->addPermanentWidget(unitState_);
   setStatusBar(bar);
   connect(cancelButton_, &QPushButton::clicked, controller_, &TransferController::Cancel);
 
@@ -209,6 +214,7 @@ void MainWindow::BuildMenu() {
   fileMenu->setToolTipsVisible(true);
   compareAction_ = MakeAction("CompareWithFile1", "&Compare with File...", this);
   fileMenu->addAction(compareAction_);
+  BuildUnitItems(fileMenu);
   fileMenu->addSeparator()->setObjectName("N1");
   QAction* exitAction = MakeAction("Exit1", "E&xit", this);
   fileMenu->addAction(exitAction);
@@ -382,6 +388,7 @@ void MainWindow::EditorChanged() {
   restrictions_->SyncFromEditor();
   options_->SyncFromEditor();
   syncing_ = false;
+  ShowHints();
   SyncActions();
   UpdateModifiedMark();
 }
@@ -411,11 +418,14 @@ void MainWindow::SyncActions() {
   compareAction_->setEnabled(!busy && editor_.HasConfiguration());
   cancelButton_->setVisible(busy);
   escapeShortcut_->setEnabled(busy);
+  SyncUnitItems();
   SyncExportChangesAction();
 }
 
 void MainWindow::SyncExportChangesAction() {
-  const ChangesState state = controller_->ExportChangesState();
+  std::size_t lines = 0;
+  const ChangesState state = controller_->ExportChangesState(&lines);
+  ShowUnitState(state, lines);
   exportChangesAction_->setEnabled(!controller_->Busy() && state == ChangesState::Ready);
   exportChangesAction_->setToolTip(state == ChangesState::Ready
                                        ? QString("Sends only what changed since the unit's configuration was "
@@ -443,7 +453,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 bool MainWindow::ConfirmDiscard() {
   // Enter must not throw the edits away.
-  return !editor_.IsModified() || prompts_.Confirm(kDiscardQuestion, Prompts::DefaultButton::Cancel);
+  const std::string question = DiscardQuestion();
+  return question.empty() || prompts_.Confirm(question, Prompts::DefaultButton::Cancel);
 }
 
 void MainWindow::ChooseFileMode() {

@@ -16,6 +16,7 @@ class QActionGroup;
 class QDragEnterEvent;
 class QDropEvent;
 class QLabel;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QShortcut;
@@ -77,6 +78,12 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void ExportChanges();
   // File > Compare with File...: the differences go to the message log.
   void CompareWithFile();
+  // File > Compare with Unit...: the same, with the unit on the current link
+  // (main_window_unit.cpp, with the unit's status field and the title).
+  void CompareWithUnit();
+  // What the title names: the file last imported or exported in File Mode,
+  // or the unit last imported from or exported to; empty before.
+  QString ShownDocumentName() const;
   void Exit();
   void ShowAbout();
   // The user moved to the tab at `index`.
@@ -122,6 +129,17 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void SyncExportChangesAction();
   // True when nothing unsaved would be lost, or the user agrees to lose it.
   bool ConfirmDiscard();
+  // main_window_unit.cpp
+  void BuildUnitItems(QMenu* fileMenu);
+  void SyncUnitItems();
+  // The unit's status field and the title, as the configuration and the
+  // baseline stand (`state`, with `lines` not sent).
+  void ShowUnitState(ChangesState state, std::size_t lines);
+  // The hints of the empty text areas, while nothing is loaded.
+  void ShowHints();
+  // The question before unsaved changes, or changes the unit has not
+  // received, are thrown away; empty when nothing would be lost.
+  std::string DiscardQuestion() const;
 
   Editor& editor_;
   Prompts& prompts_;
@@ -135,6 +153,10 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QAction* exportAction_ = nullptr;
   QAction* exportChangesAction_ = nullptr;
   QAction* compareAction_ = nullptr;
+  QAction* compareUnitAction_ = nullptr;
+  QAction* verifyAction_ = nullptr;
+  QAction* backUpAction_ = nullptr;
+  QLabel* unitState_ = nullptr;
   EditMenu* editMenu_ = nullptr;  // Undo and Redo
   std::string lastComparedFile_;
   OpenRecentMenu* openRecentMenu_ = nullptr;

@@ -1,0 +1,111 @@
+// The window's knowledge of the unit: File > Compare with Unit..., Verify
+// After Export and Back Up Before Export, the unit's status field, the title
+// and the hints of the empty first page.
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+
+#include "transfer/compare_with_file.h"
+#include "ui/window/main_window.h"
+
+#ifndef ZEM_EXAMPLES_DIR
+#define ZEM_EXAMPLES_DIR "/usr/share/doc/zem-config/examples"
+#endif
+
+namespace zem {
+
+namespace {
+
+std::string Changes(std::size_t n) { return std::to_string(n) + (n == 1 ? " change" : " changes"); }
+
+}  // namespace
+
+void MainWindow::BuildUnitItems(QMenu* fileMenu) {
+  compareUnitAction_ = new QAction("Compare with &Unit...", this);
+  compareUnitAction_->setObjectName("CompareWithUnit1");
+  verifyAction_ = new QAction("&Verify After Export", this);
+  verifyAction_->setObjectName("VerifyAfterExport1");
+  backUpAction_ = new QAction("&Back Up Before Export", this);
+  backUpAction_->setObjectName("BackUpBeforeExport1");
+  for (QAction* action : {compareUnitAction_, verifyAction_, backUpAction_}) fileMenu->addAction(action);
+  verifyAction_->setCheckable(true);
+  backUpAction_->setCheckable(true);
+  connect(compareUnitAction_, &QAction::triggered, this, &MainWindow::CompareWithUnit);
+  // Remembered: one choice for each link, the backup for both.
+  connect(verifyAction_, &QAction::triggered, this,
+          [this](bool on) { controller_->SetVerifyAfterExport(on); });
+  connect(backUpAction_, &QAction::triggered, this,
+          [this](bool on) { controller_->Settings().SetBackUpBeforeExport(on); });
+}
+
+void MainWindow::SyncUnitItems() {
+  const TransferController::Mode mode = controller_->CheckedMode();
+  const bool link = mode == TransferController::Mode::Serial || mode == TransferController::Mode::Telnet;
+  const bool idle = !controller_->Busy();
+  compareUnitAction_->setEnabled(idle && link && editor_.HasConfiguration());
+  verifyAction_->setEnabled(idle && link);
+  verifyAction_->setChecked(controller_->VerifyAfterExport());
+  backUpAction_->setEnabled(idle && link);
+  backUpAction_->setChecked(controller_->Settings().BackUpBeforeExport());
+}
+
+void MainWindow::CompareWithUnit() {
+  if (controller_->Busy()) return;
+  zem::CompareWithUnit(editor_, *controller_);
+  SyncActions();
+}
+
+QString MainWindow::ShownDocumentName() const {
+  return QFile::decodeName(controller_->DocumentName().c_str());
+}
+
+void MainWindow::ShowUnitState(ChangesState state, std::size_t lines) {
+  const QString name = ShownDocumentName();
+  setWindowTitle(name.isEmpty() ? QString("ZEM Configuration[*]") : name + " - ZEM Configuration[*]");
+  if (!unitState_) return;
+  const TransferController::Mode mode = controller_->CheckedMode();
+  std::string text;
+  if (mode == TransferController::Mode::Serial || mode == TransferController::Mode::Telnet) {
+    switch (state) {
+      case ChangesState::NoBaseline:
+        text = "Unit: not known";
+        break;
+      case ChangesState::CountsDiffer:
+        text = "Unit: counts differ, a full export is needed";
+        break;
+      case ChangesState::NothingChanged:
+        text = "Unit: in step";
+        break;
+      case ChangesState::Ready:
+        text = "Unit: " + Changes(lines) + " not sent";
+        break;
+    }
+  }
+  unitState_->setText(QString::fromLatin1(text.c_str()));
+}
+
+std::string MainWindow::DiscardQuestion() const {
+  std::size_t lines = 0;
+  const bool unsent = controller_->ExportChangesState(&lines) == ChangesState::Ready;
+  if (!unsent) return editor_.IsModified() ? kDiscardQuestion : std::string();
+  return std::string(editor_.IsModified() ? "The configuration has changes that were not exported. " : "") +
+         "The unit has not received " + Changes(lines) + ". Discard them?";
+}
+
+void MainWindow::ShowHints() {
+  // Placeholders, not text: they go as soon as a text area has something.
+  const bool empty = !editor_.HasConfiguration();
+  receivedTextView_->setPlaceholderText(
+      empty ? QString("Nothing is loaded yet.\n\n"
+                      "To open a configuration file, keep File Mode and choose File > Import, "
+                      "then a .zem file.\n\n"
+                      "To read a unit, choose Telnet Mode (its address) or Serial Mode (its port) "
+                      "in the File menu, then File > Import.")
+            : QString());
+  messageLogView_->setPlaceholderText(
+      empty ? QString("Example configurations to import are installed in " ZEM_EXAMPLES_DIR ".") : QString());
+}
+
+}  // namespace zem
