@@ -134,11 +134,34 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     QCOMPARE(Shown(top[2]->text()), QString("About"));
 
     const QList<QAction*> items = top[0]->menu()->actions();
-    const QStringList names{"File2",           "Serial1", "Telnet1",        "N3",
-                            "Import1",         "Export1", "ExportChanges1", "CompareWithFile1",
-                            "OpenRecentMenu1", "N1",      "Exit1"};
-    const QStringList texts{"File Mode",      "Serial Mode",          "Telnet Mode", "", "Import", "Export",
-                            "Export Changes", "Compare with File...", "Open Recent", "", "Exit"};
+    const QStringList names{"File2",
+                            "Serial1",
+                            "Telnet1",
+                            "N3",
+                            "Import1",
+                            "Export1",
+                            "ExportChanges1",
+                            "CompareWithFile1",
+                            "NamesSeparator",
+                            "ImportNames1",
+                            "ExportNames1",
+                            "OpenRecentMenu1",
+                            "N1",
+                            "Exit1"};
+    const QStringList texts{"File Mode",
+                            "Serial Mode",
+                            "Telnet Mode",
+                            "",
+                            "Import",
+                            "Export",
+                            "Export Changes",
+                            "Compare with File...",
+                            "",
+                            "Import Names...",
+                            "Export Names...",
+                            "Open Recent",
+                            "",
+                            "Exit"};
     QCOMPARE(items.size(), names.size());
     for (int i = 0; i < items.size(); ++i) {
       QCOMPARE(items[i]->objectName(), names[i]);

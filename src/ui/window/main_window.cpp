@@ -116,6 +116,7 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
 
   BuildMenu();
   BuildPages();
+  BuildCopyMenu();
   SetUpOpening();
 
   auto* bar = new QStatusBar(this);
@@ -209,6 +210,7 @@ void MainWindow::BuildMenu() {
   fileMenu->setToolTipsVisible(true);
   compareAction_ = MakeAction("CompareWithFile1", "&Compare with File...", this);
   fileMenu->addAction(compareAction_);
+  BuildNamesMenu(fileMenu);
   fileMenu->addSeparator()->setObjectName("N1");
   QAction* exitAction = MakeAction("Exit1", "E&xit", this);
   fileMenu->addAction(exitAction);
@@ -409,6 +411,8 @@ void MainWindow::SyncActions() {
   // An export and a comparison need a configuration, and never run beside a transfer.
   exportAction_->setEnabled(!busy && modeChecked && editor_.HasConfiguration());
   compareAction_->setEnabled(!busy && editor_.HasConfiguration());
+  for (QAction* names : {importNamesAction_, exportNamesAction_})
+    names->setEnabled(!busy && editor_.HasConfiguration());
   cancelButton_->setVisible(busy);
   escapeShortcut_->setEnabled(busy);
   SyncExportChangesAction();
