@@ -106,7 +106,12 @@ QTableView* NamingPageView::AddNameGrids(const NameColumn& left, const NameColum
   columns_ = {left, right};
   grids_ = {leftGrid, findChild<QTableView*>(right.gridName)};
   lastGrid_ = leftGrid;
-  for (QTableView* grid : grids_) grid->installEventFilter(this);
+  for (QTableView* grid : grids_) {
+    grid->installEventFilter(this);
+    // A name's colours depend on the whole selection, not only its own cell.
+    connect(grid->selectionModel(), &QItemSelectionModel::selectionChanged, grid->viewport(),
+            qOverload<>(&QWidget::update));
+  }
   findBar_ = new FindBar(this, QRect(16, 344, 649, 26), [this] {
     QTableView* grid = lastGrid_;
     auto* names = static_cast<NameGridModel*>(grid->model());
