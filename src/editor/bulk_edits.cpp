@@ -20,8 +20,8 @@ StepKind TableStep(NameTable table, bool paste) {
   return paste ? StepKind::PasteGroupNames : StepKind::ClearGroupNames;
 }
 
-// One step of `count` items around `edit`, which says whether it changed
-// anything; names reach the lists and labels of the other pages.
+// The entries written as step `id`; names that changed reach the lists and
+// labels of the other pages.
 void NamesStep(Editor& editor, StepId id, const std::vector<NameEntry>& entries) {
   bool changed = false;
   editor.Step(id, [&] { changed = ApplyNames(editor.model.unit, entries) > 0; });

@@ -125,17 +125,22 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& code) {
   const auto b = static_cast<unsigned char>(text[i]);
   code = b;
   if (b < 0x80) return 1;
-  std::size_t length = 0;
-  char32_t min = 0;
-  if (b >= 0xC2 && b <= 0xDF) {
-    length = 2, code = b & 0x1F, min = 0x80;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    length = 3, code = b & 0x0F, min = 0x800;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    length = 4, code = b & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
+  // The lead byte: how long the character is, its own bits, and the least
+  // code point that needs that length.
+  struct Lead {
+    unsigned char first, last;
+    std::size_t length;
+    unsigned char bits;
+    char32_t min;
+  };
+  static constexpr Lead kLeads[] = {
+      {0xC2, 0xDF, 2, 0x1F, 0x80}, {0xE0, 0xEF, 3, 0x0F, 0x800}, {0xF0, 0xF4, 4, 0x07, 0x10000}};
+  const Lead* lead = std::find_if(std::begin(kLeads), std::end(kLeads),
+                                  [b](const Lead& l) { return b >= l.first && b <= l.last; });
+  if (lead == std::end(kLeads)) return 0;
+  const std::size_t length = lead->length;
+  const char32_t min = lead->min;
+  code = b & lead->bits;
   if (i + length > text.size()) return 0;
   for (std::size_t k = 1; k < length; ++k) {
     const auto c = static_cast<unsigned char>(text[i + k]);

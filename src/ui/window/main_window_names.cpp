@@ -55,6 +55,12 @@ void MainWindow::ImportNames() {
   if (controller_->Busy() || !editor_.HasConfiguration()) return;
   const std::optional<std::string> path = prompts_.OpenFile(kNamesDialog);
   if (!path) return;
+  // Only a file is read: a FIFO's writer might never come, and the window
+  // must not wait for it.
+  if (!QFileInfo(QString::fromLocal8Bit(path->c_str())).isFile()) {
+    prompts_.ShowError("Cannot read file " + *path + ". It is not a regular file");
+    return;
+  }
   std::string error, cut;
   const std::optional<std::string> bytes = ReadWholeFile(*path, &error, &cut);
   if (!bytes || !cut.empty()) {
