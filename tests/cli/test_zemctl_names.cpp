@@ -55,18 +55,6 @@ class TestZemctlNames : public QObject {
     QVERIFY2(names.out.contains("\r\n" + QByteArray::fromStdString(file.zone3Row) + "\r\n"),
              names.out.constData());
   }
-
-  void arguments_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::newRow("--set without -o") << QStringList{"names", "IN", "--set", "x.csv"};
-    QTest::newRow("no input") << QStringList{"names"};
-    QTest::newRow("two inputs") << QStringList{"names", "a.zem", "b.zem"};
-  }
-  void arguments() {
-    QFETCH(QStringList, args);
-    if (args.size() > 1 && args[1] == "IN") args[1] = In();
-    QCOMPARE(Zemctl(args).status, 2);
-  }
 };
 
 QTEST_GUILESS_MAIN(TestZemctlNames)
