@@ -36,6 +36,7 @@ enum class OptionId {
   All,
   Commands,
   KeepOutOfRange,
+  Set,
   Help,
   Version,
 };

@@ -23,36 +23,52 @@ struct StepRow {
 constexpr std::array kSteps = [] {
   using enum StepKind;
   using enum StepItem;
+  using enum Page;
   // clang-format off
   return std::array{
-    StepRow{RenameZone,      "Rename Zone {item}",                     Page::SourceZoneNaming,     PageOnly},
-    StepRow{RenameSource,    "Rename Source {item}",                   Page::SourceZoneNaming,     PageOnly},
-    StepRow{RenameFavorite,  "Rename Favorite {item}",                 Page::FavoriteGroupNaming,  PageOnly},
-    StepRow{RenameGroup,     "Rename Group {item}",                    Page::FavoriteGroupNaming,  PageOnly},
-    StepRow{FavoriteCell,    "Route Zone {detail} in Favorite {item}", Page::Favorites,            Favorite},
-    StepRow{GroupCell,       "Groups of Zone {item}",                  Page::Groups,               PageOnly},
-    StepRow{RestrictionCell, "Restrictions of Zone {item}",            Page::Restrictions,         PageOnly},
-    StepRow{RestrictAll,     "Restrict All",                           Page::Restrictions,         PageOnly},
-    StepRow{ClearAll,        "Clear All",                              Page::Restrictions,         PageOnly},
-    StepRow{Band,            "Band {detail} of Zone {item}",           Page::ZoneAudioControls,    Zone},
-    StepRow{Bass,            "Bass of Zone {item}",                    Page::ZoneAudioControls,    Zone},
-    StepRow{Treble,          "Treble of Zone {item}",                  Page::ZoneAudioControls,    Zone},
-    StepRow{Volume,          "Volume of Zone {item}",                  Page::ZoneAudioControls,    Zone},
-    StepRow{Balance,         "Balance of Zone {item}",                 Page::ZoneAudioControls,    Zone},
-    StepRow{Lowpass,         "Lowpass of Zone {item}",                 Page::ZoneAudioControls,    Zone},
-    StepRow{DspMode,         "DSP Mode of Zone {item}",                Page::ZoneAudioControls,    Zone},
-    StepRow{SystemEQ,        "System EQ of Zone {item}",               Page::ZoneAudioControls,    Zone},
-    StepRow{ZoneQuickEQ,     "Quick EQ of Zone {item}",                Page::ZoneAudioControls,    Zone},
-    StepRow{PresetBand,      "Band {detail} of Preset {item}",         Page::EQPresets,            Preset},
-    StepRow{PresetName,      "Rename Preset {item}",                   Page::EQPresets,            Preset},
-    StepRow{PresetQuickEQ,   "Quick EQ of Preset {item}",              Page::EQPresets,            Preset},
-    StepRow{Dhcp,            "DHCP",                                   Page::Options,              PageOnly},
-    StepRow{IPAddress,       "IP Address",                             Page::Options,              PageOnly},
-    StepRow{Netmask,         "Netmask",                                Page::Options,              PageOnly},
-    StepRow{Gateway,         "Gateway",                                Page::Options,              PageOnly},
-    StepRow{FrontPanelLock,  "Front Panel Lock",                       Page::Options,              PageOnly},
-    StepRow{IRLockout,       "IR Lockout",                             Page::Options,              PageOnly},
-    StepRow{DisplayLevel,    "Display Brightness",                     Page::Options,              PageOnly},
+    StepRow{RenameZone,         "Rename Zone {item}",                        SourceZoneNaming,    PageOnly},
+    StepRow{RenameSource,       "Rename Source {item}",                      SourceZoneNaming,    PageOnly},
+    StepRow{RenameFavorite,     "Rename Favorite {item}",                    FavoriteGroupNaming, PageOnly},
+    StepRow{RenameGroup,        "Rename Group {item}",                       FavoriteGroupNaming, PageOnly},
+    StepRow{FavoriteCell,       "Route Zone {detail} in Favorite {item}",    Favorites,           Favorite},
+    StepRow{GroupCell,          "Groups of Zone {item}",                     Groups,              PageOnly},
+    StepRow{RestrictionCell,    "Restrictions of Zone {item}",               Restrictions,        PageOnly},
+    StepRow{RestrictAll,        "Restrict All",                              Restrictions,        PageOnly},
+    StepRow{ClearAll,           "Clear All",                                 Restrictions,        PageOnly},
+    StepRow{Band,               "Band {detail} of Zone {item}",              ZoneAudioControls,   Zone},
+    StepRow{Bass,               "Bass of Zone {item}",                       ZoneAudioControls,   Zone},
+    StepRow{Treble,             "Treble of Zone {item}",                     ZoneAudioControls,   Zone},
+    StepRow{Volume,             "Volume of Zone {item}",                     ZoneAudioControls,   Zone},
+    StepRow{Balance,            "Balance of Zone {item}",                    ZoneAudioControls,   Zone},
+    StepRow{Lowpass,            "Lowpass of Zone {item}",                    ZoneAudioControls,   Zone},
+    StepRow{DspMode,            "DSP Mode of Zone {item}",                   ZoneAudioControls,   Zone},
+    StepRow{SystemEQ,           "System EQ of Zone {item}",                  ZoneAudioControls,   Zone},
+    StepRow{ZoneQuickEQ,        "Quick EQ of Zone {item}",                   ZoneAudioControls,   Zone},
+    StepRow{PresetBand,         "Band {detail} of Preset {item}",            EQPresets,           Preset},
+    StepRow{PresetName,         "Rename Preset {item}",                      EQPresets,           Preset},
+    StepRow{PresetQuickEQ,      "Quick EQ of Preset {item}",                 EQPresets,           Preset},
+    StepRow{Dhcp,               "DHCP",                                      Options,             PageOnly},
+    StepRow{IPAddress,          "IP Address",                                Options,             PageOnly},
+    StepRow{Netmask,            "Netmask",                                   Options,             PageOnly},
+    StepRow{Gateway,            "Gateway",                                   Options,             PageOnly},
+    StepRow{FrontPanelLock,     "Front Panel Lock",                          Options,             PageOnly},
+    StepRow{IRLockout,          "IR Lockout",                                Options,             PageOnly},
+    StepRow{DisplayLevel,       "Display Brightness",                        Options,             PageOnly},
+    StepRow{PasteZoneNames,     "Paste {many}Zone Name{s}",                  SourceZoneNaming,    PageOnly},
+    StepRow{PasteSourceNames,   "Paste {many}Source Name{s}",                SourceZoneNaming,    PageOnly},
+    StepRow{PasteFavoriteNames, "Paste {many}Favorite Name{s}",              FavoriteGroupNaming, PageOnly},
+    StepRow{PasteGroupNames,    "Paste {many}Group Name{s}",                 FavoriteGroupNaming, PageOnly},
+    StepRow{ClearZoneNames,     "Clear {many}Zone Name{s}",                  SourceZoneNaming,    PageOnly},
+    StepRow{ClearSourceNames,   "Clear {many}Source Name{s}",                SourceZoneNaming,    PageOnly},
+    StepRow{ClearFavoriteNames, "Clear {many}Favorite Name{s}",              FavoriteGroupNaming, PageOnly},
+    StepRow{ClearGroupNames,    "Clear {many}Group Name{s}",                 FavoriteGroupNaming, PageOnly},
+    StepRow{ImportNames,        "Import {many}Name{s}",                      SourceZoneNaming,    PageOnly},
+    StepRow{CopyAudio,          "Copy Audio of Zone {item} to {count} Zone{s}",
+                                                                             ZoneAudioControls,   Zone},
+    StepRow{GroupRange,         "Groups of {count} Zone{s}",                 Groups,              PageOnly},
+    StepRow{RestrictionRange,   "Restrictions of {count} Zone{s}",           Restrictions,        PageOnly},
+    StepRow{FavoriteRange,      "Route {count} Zone{s} in Favorite {item}",  Favorites,           Favorite},
+    StepRow{CopyFavorite,       "Copy Favorite {item} to Favorite {detail}", Favorites,           Favorite},
   };
   // clang-format on
 }();
@@ -60,16 +76,15 @@ constexpr std::array kSteps = [] {
 constexpr bool EveryKindInItsRow() {
   for (std::size_t i = 0; i < kSteps.size(); ++i)
     if (kSteps[i].kind != static_cast<StepKind>(i)) return false;
-  return kSteps.size() == static_cast<std::size_t>(StepKind::DisplayLevel) + 1;
+  return kSteps.size() == static_cast<std::size_t>(StepKind::CopyFavorite) + 1;
 }
 static_assert(EveryKindInItsRow(), "kSteps has one row per StepKind, in its order");
 
 const StepRow& RowOf(StepKind kind) { return kSteps.at(static_cast<std::size_t>(kind)); }
 
-// Puts `number` in the place of `field` in a step's name.
-void Fill(std::string& name, std::string_view field, int number) {
-  if (const std::size_t at = name.find(field); at != std::string::npos)
-    name.replace(at, field.size(), std::to_string(number));
+// Puts `text` in the place of `field` in a step's name.
+void Fill(std::string& name, std::string_view field, const std::string& text) {
+  if (const std::size_t at = name.find(field); at != std::string::npos) name.replace(at, field.size(), text);
 }
 
 std::uint8_t Byte(int number) { return static_cast<std::uint8_t>(number); }
@@ -155,8 +170,12 @@ std::size_t BytesOf(const std::vector<Change<Key, T>>& changes) {
 
 std::string StepName(const StepId& id) {
   std::string name = RowOf(id.kind).name;
-  Fill(name, "{item}", id.item);
-  Fill(name, "{detail}", id.detail);
+  Fill(name, "{item}", std::to_string(id.item));
+  Fill(name, "{detail}", std::to_string(id.detail));
+  Fill(name, "{count}", std::to_string(id.count));
+  // "{many}": the count and a space, left out for one ("Paste Zone Name").
+  Fill(name, "{many}", id.count == 1 ? std::string() : std::to_string(id.count) + " ");
+  Fill(name, "{s}", id.count == 1 ? "" : "s");
   return name;
 }
 

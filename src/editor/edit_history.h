@@ -44,6 +44,21 @@ enum class StepKind : std::uint8_t {
   FrontPanelLock,   // "Front Panel Lock"
   IRLockout,        // "IR Lockout"
   DisplayLevel,     // "Display Brightness"
+  // Bulk edits; `count` is how many items they cover.
+  PasteZoneNames,      // "Paste 40 Zone Names", "Paste Zone Name"
+  PasteSourceNames,    // "Paste 3 Source Names"
+  PasteFavoriteNames,  // "Paste 3 Favorite Names"
+  PasteGroupNames,     // "Paste 3 Group Names"
+  ClearZoneNames,      // "Clear 12 Zone Names"
+  ClearSourceNames,    // "Clear 3 Source Names"
+  ClearFavoriteNames,  // "Clear 3 Favorite Names"
+  ClearGroupNames,     // "Clear 3 Group Names"
+  ImportNames,         // "Import 42 Names"
+  CopyAudio,           // "Copy Audio of Zone 5 to 24 Zones"
+  GroupRange,          // "Groups of 30 Zones"
+  RestrictionRange,    // "Restrictions of 30 Zones"
+  FavoriteRange,       // "Route 30 Zones in Favorite 2"
+  CopyFavorite,        // "Copy Favorite 2 to Favorite 5"
 };
 
 // What a step is and where it was made.
@@ -51,6 +66,7 @@ struct StepId {
   StepKind kind = StepKind::RenameZone;
   int item = 0;    // the zone, source, favorite, group or preset the step concerns
   int detail = 0;  // the band; the zone of a favorite's cell
+  int count = 0;   // the items a bulk edit covers
   bool operator==(const StepId&) const = default;
 };
 

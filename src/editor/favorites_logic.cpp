@@ -140,6 +140,33 @@ void FavoritesLogic::PopupItemChosen(std::string_view letter, GridCellPos select
   ConnectCell(target.Column, target.Row, letter);
 }
 
+void FavoritesLogic::ConnectColumn(int source, int firstZone, int lastZone, std::string_view letter) {
+  for (int zone = std::max(firstZone, 1); zone <= std::min(lastZone, kZones); ++zone) {
+    if (!IsUsedCell(source, zone)) continue;
+    const std::string& cell = model_.screen.FavoritesGrid.Cell(source, zone);
+    if (cell == "R" || cell == "X") continue;
+    ConnectCell(source, zone, letter);
+  }
+}
+
+void FavoritesLogic::CopyFavorite(int from, int to) {
+  if (!NumberedTable<int, kFavorites>::Contains(from) || !NumberedTable<int, kFavorites>::Contains(to) ||
+      from == to)
+    return;
+  FavoriteStoreTable& store = model_.unit.FavoriteStore;
+  bool changed = false;
+  for (int s = 1; s <= kSources; ++s) {
+    for (int z = 1; z <= kZones; ++z) {
+      if (store.Cell(to, s, z) == store.Cell(from, s, z)) continue;
+      store.Cell(to, s, z) = store.Cell(from, s, z);
+      changed = true;
+    }
+  }
+  ApplyRestrictionsToFavorites(model_.unit, to);
+  if (to == model_.screen.CurrentFavorite) LoadFavoriteToGrid(to);
+  if (changed) revision_.Bump();
+}
+
 void FavoritesLogic::FavoriteChosen(int position) {
   if (position < 0 || position >= kFavorites) return;
   model_.screen.FavoriteList.Select(position);

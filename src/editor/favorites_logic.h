@@ -39,6 +39,12 @@ class FavoritesLogic {
   // right-click, else `selected`.
   void PopupItemChosen(std::string_view letter, GridCellPos selected);
   void FavoriteChosen(int position);
+  // ConnectCell for the zones `firstZone` to `lastZone` of column `source`,
+  // restricted, "X" and unused cells left alone.
+  void ConnectColumn(int source, int firstZone, int lastZone, std::string_view letter);
+  // Favorite `from`'s cells into favorite `to`, the restrictions applied;
+  // the grid shows `to` afresh when it is the shown one.
+  void CopyFavorite(int from, int to);
 
  private:
   bool IsUsedCell(int column, int row) const;

@@ -202,21 +202,24 @@ class TestGridsFavorites : public QObject {
     QCOMPARE(p.grid.SelectedCell(), (GridCellPos{4, 6}));
     QCOMPARE(p.Cell(4, 6), std::string("?"));
 
-    // A dragged rectangle selects its top-left cell, whichever way it is drawn.
+    // A dragged rectangle keeps the column where it began (a zone takes one
+    // source for audio and one for video) and selects its top cell,
+    // whichever way it is drawn.
     QWindow* window = p.page.windowHandle();
     QTest::mousePress(window, Qt::LeftButton, {}, CellCentre(p.grid, 8, 9));
     QTest::mouseMove(window, CellCentre(p.grid, 7, 8));
     QTest::mouseMove(window, CellCentre(p.grid, 6, 7));
     QTest::mouseRelease(window, Qt::LeftButton, {}, CellCentre(p.grid, 6, 7));
-    QCOMPARE(p.grid.SelectedCell(), (GridCellPos{6, 7}));
-    QCOMPARE(p.Cell(6, 7), std::string("?"));
+    QCOMPARE(p.grid.SelectedCell(), (GridCellPos{8, 7}));
+    QCOMPARE(p.grid.SelectionLast(), (GridCellPos{8, 9}));
+    QCOMPARE(p.Cell(8, 7), std::string("?"));
     QCOMPARE(p.Cell(8, 9), std::string());
 
     // Clicks on the fixed cells select nothing and mark nothing.
     ClickCell(p.grid, 2, 0);
     ClickCell(p.grid, 0, 3);
-    QCOMPARE(p.grid.SelectedCell(), (GridCellPos{6, 7}));
-    QCOMPARE(p.editor.model.screen.MarkedCell, (GridCellPos{6, 7}));
+    QCOMPARE(p.grid.SelectedCell(), (GridCellPos{8, 7}));
+    QCOMPARE(p.editor.model.screen.MarkedCell, (GridCellPos{8, 7}));
   }
 
   void doubleClicksRunThroughTheConnections() {

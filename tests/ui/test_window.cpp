@@ -134,15 +134,40 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     QCOMPARE(Shown(top[2]->text()), QString("About"));
 
     const QList<QAction*> items = top[0]->menu()->actions();
-    QStringList names{"File2",          "Serial1",          "Telnet1",         "N3", "Import1", "Export1",
-                      "ExportChanges1", "CompareWithFile1", "OpenRecentMenu1", "N1", "Exit1"};
-    QStringList texts{"File Mode",      "Serial Mode",          "Telnet Mode", "", "Import", "Export",
-                      "Export Changes", "Compare with File...", "Open Recent", "", "Exit"};
-    // What the window knows of the unit, after Compare with File.
-    for (const char* text : {"Back Up Before Export", "Verify After Export", "Compare with Unit..."})
-      texts.insert(8, text);
-    for (const char* name : {"BackUpBeforeExport1", "VerifyAfterExport1", "CompareWithUnit1"})
-      names.insert(8, name);
+    const QStringList names{"File2",
+                            "Serial1",
+                            "Telnet1",
+                            "N3",
+                            "Import1",
+                            "Export1",
+                            "ExportChanges1",
+                            "CompareWithFile1",
+                            "CompareWithUnit1",
+                            "VerifyAfterExport1",
+                            "BackUpBeforeExport1",
+                            "NamesSeparator",
+                            "ImportNames1",
+                            "ExportNames1",
+                            "OpenRecentMenu1",
+                            "N1",
+                            "Exit1"};
+    const QStringList texts{"File Mode",
+                            "Serial Mode",
+                            "Telnet Mode",
+                            "",
+                            "Import",
+                            "Export",
+                            "Export Changes",
+                            "Compare with File...",
+                            "Compare with Unit...",
+                            "Verify After Export",
+                            "Back Up Before Export",
+                            "",
+                            "Import Names...",
+                            "Export Names...",
+                            "Open Recent",
+                            "",
+                            "Exit"};
     QCOMPARE(items.size(), names.size());
     for (int i = 0; i < items.size(); ++i) {
       QCOMPARE(items[i]->objectName(), names[i]);

@@ -3,9 +3,11 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 
+#include "editor/bulk_edits.h"
 #include "transfer/latin1.h"
 #include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/matrix_grid_widget.h"
+#include "ui/pages/choice_dialog.h"
 #include "ui/pages/page_controls.h"
 
 namespace zem {
@@ -71,6 +73,11 @@ FavoritesView::FavoritesView(Editor& editor, QWidget* parent)
     ShowPopup(globalPos);
   });
   connect(favoriteList_, &QListWidget::currentRowChanged, this, &FavoritesView::FavoriteRowChanged);
+  grid_->SetOneColumn(true);
+  AddDialogMenu(
+      favoriteList_, "FavoriteListMenu", "FavoriteListCopy", "Copy Favorite To...",
+      [this] { return CanCopyFavorite(); }, [this] { OpenCopyFavoriteDialog(); });
+  AddFindBar(true);
 
   SyncFromEditor();
 }
@@ -80,12 +87,51 @@ void FavoritesView::AddPopupItem(const char* name, const char* text, std::string
   action->setObjectName(QString::fromLatin1(name));
   popupMenu_->SetLetter(action, key);
   connect(action, &QAction::triggered, this, [this, letter] {
+    if (PopupOnRange()) {
+      const GridCellPos first = grid_->SelectionFirst();
+      ConnectFavoriteRange(editor_, first.Column, first.Row, grid_->SelectionLast().Row, letter);
+      grid_->Refresh();
+      return;
+    }
     const ScreenState& screen = editor_.model.screen;
     const GridCellPos selected = grid_->SelectedCell();
     const GridCellPos target = screen.PopupFromMouse ? screen.PopupCell : selected;
     editor_.Step(CellStep(target.Row), [&] { editor_.favorites.PopupItemChosen(letter, selected); });
     grid_->Refresh();
   });
+}
+
+bool FavoritesView::PopupOnRange() const {
+  if (!grid_->RangeSelected()) return false;
+  const ScreenState& screen = editor_.model.screen;
+  if (!screen.PopupFromMouse) return true;
+  const GridCellPos first = grid_->SelectionFirst();
+  const GridCellPos last = grid_->SelectionLast();
+  const GridCellPos at = screen.PopupCell;
+  return at.Column >= first.Column && at.Column <= last.Column && at.Row >= first.Row && at.Row <= last.Row;
+}
+
+ChoiceDialog* FavoritesView::OpenCopyFavoriteDialog() {
+  if (!CanCopyFavorite()) return nullptr;
+  const UnitConfiguration& unit = editor_.model.unit;
+  const int from = editor_.model.screen.CurrentFavorite;
+  std::vector<ChoiceDialog::Item> favorites;
+  for (int f = 1; f <= kFavorites; ++f)
+    if (f != from) favorites.push_back({f, std::to_string(f) + " " + unit.FavoriteNames[f]});
+  auto* dialog = new ChoiceDialog(
+      window(), "CopyFavoriteDialog", "Copy Favorite",
+      QString("Copy the routing of favorite %1 (%2) to:").arg(from).arg(Latin1(unit.FavoriteNames[from])),
+      "CopyFavoriteTargets", favorites, false);
+  connect(dialog, &QDialog::accepted, this, [this, dialog, from] {
+    const std::vector<int> chosen = dialog->Chosen();
+    if (chosen.size() != 1 || editor_.model.screen.CurrentFavorite != from) return;
+    CopyFavorite(editor_, from, chosen.front());
+    editor_.status.Set(" Favorite " + std::to_string(from) + " copied to favorite " +
+                       std::to_string(chosen.front()));
+    grid_->Refresh();
+  });
+  dialog->open();
+  return dialog;
 }
 
 StepId FavoritesView::CellStep(int zone) const {

@@ -1,5 +1,6 @@
 #include "ui/matrix/groups_view.h"
 
+#include "editor/bulk_edits.h"
 #include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/matrix_grid_widget.h"
 #include "ui/pages/page_controls.h"
@@ -24,6 +25,12 @@ GroupsView::GroupsView(Editor& editor, QWidget* parent)
                  [&] { editor_.matrix.GroupCellDoubleClicked(column, row); });
     grid_->Refresh();
   });
+  connect(grid_, &MatrixGridWidget::RangeActivated, this, [this] {
+    ToggleMarkRange(editor_, MarkGrid::Groups, grid_->SelectionFirst(), grid_->SelectionLast(),
+                    grid_->AnchorCell());
+    grid_->Refresh();
+  });
+  AddFindBar(false);
 
   SyncFromEditor();
 }

@@ -75,6 +75,8 @@ QVariant MatrixGridModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant MatrixGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole)
+    return HeaderOwner(section, orientation);
   if ((role != Qt::DisplayRole && role != Qt::AccessibleTextRole) || section < 0) return {};
   if (orientation == Qt::Horizontal) {
     if (section + 1 >= grid_.Columns()) return {};
@@ -84,6 +86,23 @@ QVariant MatrixGridModel::headerData(int section, Qt::Orientation orientation, i
   }
   if (section + 1 >= grid_.Rows()) return {};
   return Latin1(Label(0, section + 1));
+}
+
+QString MatrixGridModel::HeaderOwner(int section, Qt::Orientation orientation) const {
+  if (section < 0) return {};
+  const int n = section + 1;
+  if (orientation == Qt::Vertical) {
+    if (!NumberedTable<int, kZones>::Contains(n)) return {};
+    const std::string& name = names_.unit.ZoneNames[n];
+    return name.empty() ? QString("Zone %1").arg(n) : QString("Zone %1: %2").arg(n).arg(Latin1(name));
+  }
+  const bool groups = kind_ == GridKind::Groups;
+  if (groups ? !NumberedTable<int, kGroups>::Contains(n) : !NumberedTable<int, kSources>::Contains(n))
+    return {};
+  const std::string& name = groups ? names_.unit.GroupNames[n] : names_.unit.SourceNames[n];
+  const QString word = groups ? "Group" : "Source";
+  return name.empty() ? QString("%1 %2").arg(word).arg(n)
+                      : QString("%1 %2: %3").arg(word).arg(n).arg(Latin1(name));
 }
 
 Qt::ItemFlags MatrixGridModel::flags(const QModelIndex& index) const {

@@ -40,6 +40,9 @@ class MatrixGridModel : public QAbstractTableModel {
   // What a data cell and a column are said as.
   QString SpokenCell(int column, int row) const;
   QString SpokenColumn(int column) const;
+  // Whose a header is, as its tooltip and accessible description say:
+  // "Source 4: Tuner", "Zone 12: Kitchen".
+  QString HeaderOwner(int section, Qt::Orientation orientation) const;
 
  private:
   const std::string& Label(int column, int row) const {

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QScrollBar>
 #include <QStyleOptionViewItem>
 #include <algorithm>
@@ -132,6 +133,62 @@ GridCellPos MatrixGridWidget::SelectedCell() const {
   return GridCellPos{left + 1, top + 1};
 }
 
+GridCellPos MatrixGridWidget::SelectionFirst() const { return SelectedCell(); }
+
+GridCellPos MatrixGridWidget::SelectionLast() const {
+  int bottom = -1;
+  int right = -1;
+  for (const QItemSelectionRange& range : selectionModel()->selection()) {
+    bottom = std::max(bottom, range.bottom());
+    right = std::max(right, range.right());
+  }
+  if (bottom < 0) return SelectedCell();
+  return GridCellPos{right + 1, bottom + 1};
+}
+
+GridCellPos MatrixGridWidget::AnchorCell() const {
+  const GridCellPos first = SelectionFirst();
+  const GridCellPos last = SelectionLast();
+  if (anchor_.isValid()) {
+    const GridCellPos anchor{anchor_.column() + 1, anchor_.row() + 1};
+    if (anchor.Column >= first.Column && anchor.Column <= last.Column && anchor.Row >= first.Row &&
+        anchor.Row <= last.Row)
+      return anchor;
+  }
+  return first;
+}
+
+void MatrixGridWidget::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+  QTableView::selectionChanged(selected, deselected);
+  const GridCellPos first = SelectionFirst();
+  const GridCellPos last = SelectionLast();
+  // One cell selected is where any range begins.
+  if (first == last) {
+    anchor_ = model_->index(first.Row - 1, first.Column - 1);
+    return;
+  }
+  if (!oneColumn_ || !anchor_.isValid()) return;
+  // A zone takes one source for audio and one for video: a favorites range
+  // is one column, the anchor's.
+  if (first.Column == last.Column && first.Column == anchor_.column() + 1) return;
+  const QItemSelection column(model_->index(first.Row - 1, anchor_.column()),
+                              model_->index(last.Row - 1, anchor_.column()));
+  selectionModel()->select(column, QItemSelectionModel::ClearAndSelect);
+}
+
+// The cell colours are the cells' own: a selected range shows as a frame.
+void MatrixGridWidget::paintEvent(QPaintEvent* event) {
+  QTableView::paintEvent(event);
+  if (!RangeSelected()) return;
+  const GridCellPos first = SelectionFirst();
+  const GridCellPos last = SelectionLast();
+  const QRect topLeft = visualRect(model_->index(first.Row - 1, first.Column - 1));
+  const QRect bottomRight = visualRect(model_->index(last.Row - 1, last.Column - 1));
+  QPainter painter(viewport());
+  painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+  painter.drawRect(topLeft.united(bottomRight).adjusted(1, 1, -1, -1));
+}
+
 GridCellPos MatrixGridWidget::CellAtViewport(QPoint pos) const {
   const int column = columnAt(pos.x());
   const int row = rowAt(pos.y());
@@ -192,6 +249,7 @@ void MatrixGridWidget::mousePressEvent(QMouseEvent* event) {
     return;
   }
   leftPressPending_ = true;
+  if (!(event->modifiers() & Qt::ShiftModifier)) anchor_ = indexAt(pos);
   QTableView::mousePressEvent(event);
 }
 
@@ -254,6 +312,8 @@ void MatrixGridWidget::keyPressEvent(QKeyEvent* event) {
     event->accept();
     if (activateKeys_ == ActivateKeys::OpenMenu) {
       RequestKeyboardMenu();
+    } else if (RangeSelected()) {
+      emit RangeActivated();
     } else if (currentIndex().isValid()) {
       const GridCellPos cell = SelectedCell();
       emit CellDoubleClicked(cell.Column, cell.Row);
@@ -270,6 +330,7 @@ void MatrixGridWidget::keyPressEvent(QKeyEvent* event) {
   const QModelIndex before = currentIndex();
   QTableView::keyPressEvent(event);
   const QModelIndex after = currentIndex();
+  if (!(modifiers & Qt::ShiftModifier)) anchor_ = after;
   if (after.isValid() && after != before) {
     const GridCellPos cell = SelectedCell();
     emit CellClicked(cell.Column, cell.Row);

@@ -70,6 +70,15 @@ class MatrixGridWidget : public QTableView {
   // exist).
   QRect CellRect(GridCellPos cell) const;
   MatrixGridModel& GridModel() { return *model_; }
+  // The selected rectangle's top-left and bottom-right cells, and the cell
+  // where the selection began (Shift+arrows, Shift+click and drags move only
+  // the other corner).
+  GridCellPos SelectionFirst() const;
+  GridCellPos SelectionLast() const;
+  GridCellPos AnchorCell() const;
+  bool RangeSelected() const { return SelectionFirst() != SelectionLast(); }
+  // Keeps the selection to the anchor's column, as a favorites range is.
+  void SetOneColumn(bool oneColumn) { oneColumn_ = oneColumn; }
   // No type-ahead search: a letter must not move the current cell.
   void keyboardSearch(const QString& search) override;
 
@@ -77,8 +86,11 @@ class MatrixGridWidget : public QTableView {
   // A left click on a data cell, once, on release; also a keyboard move of
   // the current cell. Gives the selected cell.
   void CellClicked(int column, int row);
-  // The second press of a double-click, after the CellClicked of the first.
+  // The second press of a double-click, after the CellClicked of the first;
+  // also Space or Enter on a single selected cell.
   void CellDoubleClicked(int column, int row);
+  // Space or Enter on a selected range of cells.
+  void RangeActivated();
   // A right-button press anywhere on the grid, with the cell under the
   // pointer; it does not move the selection.
   void CellRightPressed(int column, int row);
@@ -94,6 +106,8 @@ class MatrixGridWidget : public QTableView {
   void contextMenuEvent(QContextMenuEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void updateGeometries() override;
+  void paintEvent(QPaintEvent* event) override;
+  void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
  private:
   GridCellPos CellAtViewport(QPoint pos) const;
@@ -104,6 +118,8 @@ class MatrixGridWidget : public QTableView {
   MatrixCornerCell* corner_ = nullptr;
   // A left press on a data cell waits for its release to raise CellClicked.
   bool leftPressPending_ = false;
+  QModelIndex anchor_;
+  bool oneColumn_ = false;
 };
 
 // Draws the one-pixel lines at the right and bottom edge of a fixed cell.

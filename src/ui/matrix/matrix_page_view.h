@@ -33,8 +33,15 @@ class MatrixPageView : public QWidget {
   };
   MatrixPageView(Editor& editor, const char* pageName, const GridLayout& layout, QWidget* parent);
 
+  // The find bar finds zones: it moves the current cell to the zone's row,
+  // or with `scrollOnly` just brings the row into view.
+  void AddFindBar(bool scrollOnly);
+
   Editor& editor_;
   MatrixGridWidget* grid_;
+
+ private:
+  int foundRow_ = -1;  // where a find that only scrolls stands
 };
 
 }  // namespace zem

@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 
+#include "editor/bulk_edits.h"
 #include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/matrix_grid_widget.h"
 
@@ -32,6 +33,12 @@ RestrictionsView::RestrictionsView(Editor& editor, QWidget* parent)
     restrictStep(StepId{StepKind::RestrictionCell, row},
                  [&] { editor_.matrix.RestrictionCellDoubleClicked(column, row); });
   });
+  connect(grid_, &MatrixGridWidget::RangeActivated, this, [this] {
+    ToggleMarkRange(editor_, MarkGrid::Restrictions, grid_->SelectionFirst(), grid_->SelectionLast(),
+                    grid_->AnchorCell());
+    grid_->Refresh();
+  });
+  AddFindBar(false);
   connect(restrictAll, &QPushButton::clicked, this, [this, restrictStep] {
     restrictStep(StepId{StepKind::RestrictAll}, [this] { editor_.matrix.RestrictAll(); });
   });

@@ -1,5 +1,7 @@
 #include "ui/naming/name_grid_delegate.h"
 
+#include <QAbstractItemView>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
@@ -44,17 +46,35 @@ QString NameCommitAccepted(const QString& cellText, const QString& commit) {
   return accepted;
 }
 
+namespace {
+
+// Whether the grid the cell belongs to has more than one name selected.
+bool InRange(const QStyleOptionViewItem& option) {
+  const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+  if (!view || !view->selectionModel()) return false;
+  const QItemSelection selection = view->selectionModel()->selection();
+  return selection.size() > 1 || (selection.size() == 1 && selection.front().height() > 1);
+}
+
+}  // namespace
+
 void NameGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const {
   const QRect cell = option.rect;
   const bool labelColumn = index.column() == 0;
   const QPalette& palette = option.palette;
   painter->save();
-  const QColor background =
-      labelColumn ? palette.color(QPalette::Active, QPalette::Button) : QColor(Qt::white);
+  // A range of names shows in the style's selection colours; the one
+  // current name keeps the cell's own, with the focus frame.
+  const bool inRange = !labelColumn && option.state.testFlag(QStyle::State_Selected) && InRange(option);
+  const QColor background = labelColumn ? palette.color(QPalette::Active, QPalette::Button)
+                            : inRange   ? palette.color(QPalette::Highlight)
+                                        : QColor(Qt::white);
   painter->fillRect(cell, background);
   const bool enabled = option.state.testFlag(QStyle::State_Enabled);
-  painter->setPen(enabled ? QColor(Qt::black) : palette.color(QPalette::Disabled, QPalette::WindowText));
+  painter->setPen(!enabled  ? palette.color(QPalette::Disabled, QPalette::WindowText)
+                  : inRange ? palette.color(QPalette::HighlightedText)
+                            : QColor(Qt::black));
   painter->setFont(option.font);
   const QString text = index.data(Qt::DisplayRole).toString();
   const QFontMetrics metrics(option.font);

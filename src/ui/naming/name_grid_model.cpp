@@ -90,3 +90,18 @@ void NameGridModel::Reload() {
 }
 
 }  // namespace zem
+
+namespace zem {
+
+std::vector<std::string> NameGridModel::Names() const {
+  return {names_.begin(), names_.begin() + shownRows_};
+}
+
+std::string NameGridModel::Word() const {
+  std::string word = word_;
+  for (char& c : word)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return word;
+}
+
+}  // namespace zem

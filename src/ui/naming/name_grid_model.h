@@ -4,6 +4,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace zem {
 
@@ -33,6 +34,9 @@ class NameGridModel : public QAbstractTableModel {
   // Shows the names afresh: a new row count resets the grid, otherwise the
   // cells are repainted and an open editor stays open.
   void Reload();
+  // The names of the rows shown, and what one of them names ("zone").
+  std::vector<std::string> Names() const;
+  std::string Word() const;
 
  signals:
   // The user is about to change the name of item `number` (1-based).

@@ -2,14 +2,19 @@
 
 #include <functional>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTableView>
 
+#include "editor/bulk_edits.h"
 #include "editor/naming_logic.h"
 #include "ui/naming/name_grid_delegate.h"
 #include "ui/naming/name_grid_model.h"
+#include "ui/pages/find_bar.h"
 #include "ui/pages/page_controls.h"
 
 namespace zem {
@@ -38,7 +43,9 @@ QTableView* MakeNameGrid(const char* name, NameGridModel* model, QPoint at, int 
   grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
   grid->setColumnWidth(0, kLabelColumnWidth);
   grid->setColumnWidth(1, nameWidth);
-  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  // A range of names (Shift+arrows, Shift+click, drag; Ctrl+A the column)
+  // for Ctrl+C and Delete.
+  grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
   grid->setSelectionBehavior(QAbstractItemView::SelectItems);
   grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                         QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
@@ -96,8 +103,96 @@ QTableView* NamingPageView::AddNameGrids(const NameColumn& left, const NameColum
   }
   leftNames_ = left.names;
   rightNames_ = right.names;
+  columns_ = {left, right};
+  grids_ = {leftGrid, findChild<QTableView*>(right.gridName)};
+  lastGrid_ = leftGrid;
+  for (QTableView* grid : grids_) {
+    grid->installEventFilter(this);
+    // A name's colours depend on the whole selection, not only its own cell.
+    connect(grid->selectionModel(), &QItemSelectionModel::selectionChanged, grid->viewport(),
+            qOverload<>(&QWidget::update));
+  }
+  findBar_ = new FindBar(this, QRect(16, 344, 649, 26), [this] {
+    QTableView* grid = lastGrid_;
+    auto* names = static_cast<NameGridModel*>(grid->model());
+    return FindBar::Target{names->Word(), [names] { return names->Names(); },
+                           [grid] { return grid->currentIndex().row(); },
+                           [grid](int row) {
+                             grid->setCurrentIndex(grid->model()->index(row, 1));
+                             grid->scrollTo(grid->currentIndex());
+                           },
+                           grid};
+  });
   SyncFromEditor();
   return leftGrid;
+}
+
+const NamingPageView::NameColumn& NamingPageView::ColumnOf(const QTableView* grid) const {
+  return grid == grids_[1] ? columns_[1] : columns_[0];
+}
+
+std::vector<int> NamingPageView::SelectedRows(const QTableView* grid) {
+  std::vector<int> rows;
+  for (const QModelIndex& index : grid->selectionModel()->selectedIndexes())
+    if (index.column() == 1) rows.push_back(index.row());
+  if (rows.empty() && grid->currentIndex().isValid()) rows.push_back(grid->currentIndex().row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void NamingPageView::CopyNames(QTableView* grid) {
+  const auto* names = static_cast<const NameGridModel*>(grid->model());
+  const std::vector<std::string> all = names->Names();
+  std::string text;
+  for (const int row : SelectedRows(grid)) text += all[static_cast<std::size_t>(row)] + '\n';
+  QApplication::clipboard()->setText(Latin1(text));
+}
+
+void NamingPageView::PasteNames(QTableView* grid, const QString& text) {
+  const int current = std::max(grid->currentIndex().row(), 0);
+  const QByteArray utf8 = text.toUtf8();
+  const NamePaste paste =
+      PlanNamePaste(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())),
+                    grid->model()->rowCount() - current);
+  if (paste.refusedLine) {
+    editor_.status.Set(QString(kPasteRefused).arg(*paste.refusedLine).toStdString());
+    return;
+  }
+  if (paste.names.empty()) return;
+  zem::PasteNames(editor_, ColumnOf(grid).table, current + 1, paste.names);
+  SyncFromEditor();
+  // The pasted rows stay selected, for a look or a Delete.
+  const QModelIndex last = grid->model()->index(current + static_cast<int>(paste.names.size()) - 1, 1);
+  grid->selectionModel()->select(QItemSelection(grid->model()->index(current, 1), last),
+                                 QItemSelectionModel::ClearAndSelect);
+  if (paste.leftOut > 0) editor_.status.Set(QString(kLinesLeftOut).arg(paste.leftOut).toStdString());
+}
+
+void NamingPageView::ClearNames(QTableView* grid) {
+  std::vector<int> numbers;
+  for (const int row : SelectedRows(grid)) numbers.push_back(row + 1);
+  zem::ClearNames(editor_, ColumnOf(grid).table, numbers);
+  SyncFromEditor();
+}
+
+bool NamingPageView::eventFilter(QObject* watched, QEvent* event) {
+  auto* grid = qobject_cast<QTableView*>(watched);
+  if (!grid || (grid != grids_[0] && grid != grids_[1])) return QWidget::eventFilter(watched, event);
+  if (event->type() == QEvent::FocusIn) lastGrid_ = grid;
+  // While a cell editor is open the keys are its own.
+  if (event->type() != QEvent::KeyPress || grid->indexWidget(grid->currentIndex()))
+    return QWidget::eventFilter(watched, event);
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->matches(QKeySequence::Copy)) {
+    CopyNames(grid);
+  } else if (key->matches(QKeySequence::Paste)) {
+    PasteNames(grid, QApplication::clipboard()->text());
+  } else if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+    ClearNames(grid);
+  } else {
+    return QWidget::eventFilter(watched, event);
+  }
+  return true;
 }
 
 void NamingPageView::SyncFromEditor() {
@@ -116,9 +211,10 @@ SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
   // The matrix grids label their rows with the zone names: all 192 are
   // copied whenever this grid paints, and at once when a name is edited.
   connect(zoneNames, &NameGridModel::NameEdited, this, [this] { CopyZoneLabels(editor_.model); });
-  QTableView* zoneGrid =
-      AddNameGrids({zoneNames, "Label4", "Zone Names", "StringGrid2", 208, StepKind::RenameZone},
-                   {sourceNames, "Label5", "Source Names", "StringGrid3", 227, StepKind::RenameSource});
+  QTableView* zoneGrid = AddNameGrids(
+      {zoneNames, "Label4", "Zone Names", "StringGrid2", 208, StepKind::RenameZone, NameTable::Zones},
+      {sourceNames, "Label5", "Source Names", "StringGrid3", 227, StepKind::RenameSource,
+       NameTable::Sources});
   new PaintHook(zoneGrid->viewport(), [this] { CopyZoneLabels(editor_.model); });
 }
 
@@ -126,9 +222,9 @@ FavoriteGroupNamingView::FavoriteGroupNamingView(Editor& editor, QWidget* parent
     : NamingPageView(editor, "TabSheet6", parent) {
   ConfigModel& model = editor_.model;
   AddNameGrids({new NameGridModel("Favorite", NamesOf(model.unit.FavoriteNames), nullptr, this), "Label60",
-                "Favorite Names", "StringGrid5", 227, StepKind::RenameFavorite},
+                "Favorite Names", "StringGrid5", 227, StepKind::RenameFavorite, NameTable::Favorites},
                {new NameGridModel("Group", NamesOf(model.unit.GroupNames), nullptr, this), "Label61",
-                "Group Names", "StringGrid6", 227, StepKind::RenameGroup});
+                "Group Names", "StringGrid6", 227, StepKind::RenameGroup, NameTable::Groups});
 }
 
 }  // namespace zem

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
+#include <vector>
 
 #include "editor/editor.h"
 
@@ -8,6 +10,7 @@ class QTableView;
 
 namespace zem {
 
+class FindBar;
 class NameGridModel;
 
 // A naming page: two name grids side by side, each under its caption.
@@ -18,6 +21,16 @@ class NamingPageView : public QWidget {
   // Shows the names, the row counts and the enabled state of the editor.
   void SyncFromEditor();
 
+  // The keyboard's bulk edits of the grid with the focus: Ctrl+C copies the
+  // selected names, one a line; Ctrl+V pastes the clipboard's lines from the
+  // current row on; Delete empties the selected names. Each is one step.
+  void CopyNames(QTableView* grid);
+  void PasteNames(QTableView* grid, const QString& text);
+  void ClearNames(QTableView* grid);
+
+  static constexpr const char* kPasteRefused = " Paste refused: line %1 holds a character a name cannot hold";
+  static constexpr const char* kLinesLeftOut = " %1 lines did not fit";
+
  protected:
   struct NameColumn {
     NameGridModel* names;
@@ -26,17 +39,28 @@ class NamingPageView : public QWidget {
     const char* gridName;
     int nameWidth;
     StepKind rename;
+    NameTable table;
   };
   NamingPageView(Editor& editor, const char* pageName, QWidget* parent);
   // Puts the two grids on the page, each edit counted as a change of the
   // configuration, and shows the editor's state; gives the left grid.
   QTableView* AddNameGrids(const NameColumn& left, const NameColumn& right);
 
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
   Editor& editor_;
 
  private:
+  // The rows of the grid's selected names, in order.
+  static std::vector<int> SelectedRows(const QTableView* grid);
+  const NameColumn& ColumnOf(const QTableView* grid) const;
+
   NameGridModel* leftNames_ = nullptr;
   NameGridModel* rightNames_ = nullptr;
+  std::array<QTableView*, 2> grids_{};
+  std::array<NameColumn, 2> columns_{};
+  QTableView* lastGrid_ = nullptr;  // the grid the find bar searches
+  FindBar* findBar_ = nullptr;
 };
 
 // The page "Source / Zone Naming": the zone-name grid and the source-name

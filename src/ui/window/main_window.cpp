@@ -117,6 +117,7 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
 
   BuildMenu();
   BuildPages();
+  BuildCopyMenu();
   SetUpOpening();
 
   auto* bar = new QStatusBar(this);
@@ -215,6 +216,7 @@ void MainWindow::BuildMenu() {
   compareAction_ = MakeAction("CompareWithFile1", "&Compare with File...", this);
   fileMenu->addAction(compareAction_);
   BuildUnitItems(fileMenu);
+  BuildNamesMenu(fileMenu);
   fileMenu->addSeparator()->setObjectName("N1");
   QAction* exitAction = MakeAction("Exit1", "E&xit", this);
   fileMenu->addAction(exitAction);
@@ -416,6 +418,8 @@ void MainWindow::SyncActions() {
   // An export and a comparison need a configuration, and never run beside a transfer.
   exportAction_->setEnabled(!busy && modeChecked && editor_.HasConfiguration());
   compareAction_->setEnabled(!busy && editor_.HasConfiguration());
+  for (QAction* names : {importNamesAction_, exportNamesAction_})
+    names->setEnabled(!busy && editor_.HasConfiguration());
   cancelButton_->setVisible(busy);
   escapeShortcut_->setEnabled(busy);
   SyncUnitItems();

@@ -84,6 +84,9 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // What the title names: the file last imported or exported in File Mode,
   // or the unit last imported from or exported to; empty before.
   QString ShownDocumentName() const;
+  // File > Import Names... and Export Names... (main_window_names.cpp).
+  void ImportNames();
+  void ExportNames();
   void Exit();
   void ShowAbout();
   // The user moved to the tab at `index`.
@@ -118,6 +121,10 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void BuildMenu();
   // Drops and File > Open Recent (main_window_open.cpp).
   void SetUpOpening();
+  // The names file's File menu items and the Edit menu's copy commands
+  // (main_window_names.cpp).
+  void BuildNamesMenu(QMenu* fileMenu);
+  void BuildCopyMenu();
   void BuildPages();
   // Places the page control and the controls that grow in a client area of `client`.
   void LayOutClient(QSize client);
@@ -160,6 +167,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   EditMenu* editMenu_ = nullptr;  // Undo and Redo
   std::string lastComparedFile_;
   OpenRecentMenu* openRecentMenu_ = nullptr;
+  QAction* importNamesAction_ = nullptr;
+  QAction* exportNamesAction_ = nullptr;
 
   QTabWidget* pageTabs_ = nullptr;
   // The two text areas, over the editor's logs; they let go of the logs when

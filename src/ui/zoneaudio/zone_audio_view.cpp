@@ -1,5 +1,6 @@
 #include "ui/zoneaudio/zone_audio_view.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -10,10 +11,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "editor/bulk_edits.h"
 #include "eqfiles/quick_eq_files.h"
 #include "transfer/file_io.h"
+#include "ui/pages/choice_dialog.h"
 #include "ui/pages/continuing_step.h"
 #include "ui/pages/drop_down_list.h"
+#include "ui/pages/find_bar.h"
 #include "ui/pages/page_controls.h"
 #include "ui/zoneaudio/manual_tick_slider.h"
 
@@ -259,8 +263,59 @@ void ZoneAudioView::ConnectControls() {
     });
     ShowSliders();
   });
+  AddDialogMenu(
+      zoneList_, "ZoneListMenu", "ZoneListCopyAudio", "Copy Audio Settings To...",
+      [this] { return CanCopyAudio(); }, [this] { OpenCopyAudioDialog(); });
+  new FindBar(this, QRect(8, 354, 520, 26), [this] {
+    return FindBar::Target{"zone", [this] { return editor_.model.screen.ZoneList.Items; },
+                           [this] { return editor_.model.screen.ZoneList.Selected; },
+                           [this](int row) { zoneList_->setCurrentRow(row); }, zoneList_};
+  });
   connect(saveButton_, &QPushButton::clicked, this, [this] { SaveQuickEQFile(); });
   connect(deleteButton_, &QPushButton::clicked, this, [this] { DeleteQuickEQFile(); });
+}
+
+bool ZoneAudioView::CanCopyAudio() const {
+  const ScreenState& screen = editor_.model.screen;
+  return editor_.PagesEnabled() && screen.ZoneList.HasSelection() && screen.ZoneList.Items.size() > 1;
+}
+
+ChoiceDialog* ZoneAudioView::OpenCopyAudioDialog() {
+  if (!CanCopyAudio()) return nullptr;
+  const UnitConfiguration& unit = editor_.model.unit;
+  const int from = editor_.model.screen.CurrentZone;
+  std::vector<ChoiceDialog::Item> zones;
+  for (int z = 1; z <= std::min(unit.ZoneCount, kZones); ++z)
+    if (z != from) zones.push_back({z, std::to_string(z) + " " + unit.ZoneNames[z]});
+  auto* dialog = new ChoiceDialog(
+      window(), "CopyAudioDialog", "Copy Audio Settings",
+      QString("Copy the audio settings of zone %1 (%2) to:").arg(from).arg(Latin1(unit.ZoneNames[from])),
+      "CopyAudioZones", zones, true);
+  auto* all = new QPushButton("Select All", dialog);
+  all->setObjectName("CopyAudioSelectAll");
+  dialog->ButtonRow()->addWidget(all);
+  connect(all, &QPushButton::clicked, dialog, [dialog] { dialog->Select([](int) { return true; }); });
+  // One button a named group: its member zones.
+  for (int g = 1; g <= kGroups; ++g) {
+    if (unit.GroupNames[g].empty()) continue;
+    auto* group = new QPushButton(Latin1(unit.GroupNames[g]), dialog);
+    group->setObjectName(pages::Name("CopyAudioGroup", g));
+    group->setAccessibleName("Select the zones of group " + Latin1(unit.GroupNames[g]));
+    dialog->ButtonRow()->addWidget(group);
+    connect(group, &QPushButton::clicked, dialog, [this, dialog, g] {
+      dialog->Select([this, g](int zone) { return editor_.model.unit.GroupMark(zone, g) == "G"; });
+    });
+  }
+  connect(dialog, &QDialog::accepted, this, [this, dialog, from] {
+    const std::vector<int> chosen = dialog->Chosen();
+    if (chosen.empty() || editor_.model.screen.CurrentZone != from) return;
+    CopyZoneAudio(editor_, from, chosen);
+    editor_.status.Set(" Audio of zone " + std::to_string(from) + " copied to " +
+                       std::to_string(chosen.size()) + (chosen.size() == 1 ? " zone" : " zones"));
+    SyncFromEditor();
+  });
+  dialog->open();
+  return dialog;
 }
 
 StepId ZoneAudioView::ZoneStep(StepKind kind, int band) const {

@@ -16,6 +16,7 @@ class QSlider;
 
 namespace zem {
 
+class ChoiceDialog;
 class ManualTickSlider;
 
 // The page "Zone Audio Controls": shows the editor's state and
@@ -34,6 +35,12 @@ class ZoneAudioView : public QWidget {
   void SaveQuickEQFile();
   // "Delete": the quick EQ file chosen in the quick EQ list, after asking.
   void DeleteQuickEQFile();
+
+  // Edit > Copy Audio Settings To... and the zone list's context menu: a
+  // dialog listing the other zones, whose OK copies the shown zone's audio
+  // record to the chosen ones in one step. Null when no zone is shown.
+  ChoiceDialog* OpenCopyAudioDialog();
+  bool CanCopyAudio() const;
 
  private:
   void BuildControls();

@@ -1,0 +1,104 @@
+// zemctl names: a configuration's names as a names file, and a names file
+// applied to a configuration, as File > Export Names... and Import Names...
+// write and read them.
+#include <cstdio>
+
+#include "cli/zemctl.h"
+#include "editor/names_csv.h"
+#include "transfer/file_io.h"
+
+namespace zem {
+namespace {
+
+constexpr OptionRow kNamesOptions[] = {
+    {OptionId::Output, "-o", "--output", "OUT",
+     "the file to write: the names file (default: standard\n"
+     "output), or with --set the configuration file"},
+    {OptionId::Set, "", "--set", "NAMES.csv", "apply the names of NAMES.csv to IN and write OUT"},
+};
+
+constexpr HelpPiece kNamesHelp[] = {
+    {"Usage: zemctl names IN.zem [-o OUT.csv]\n"
+     "       zemctl names IN.zem --set NAMES.csv -o OUT.zem\n"
+     "\n"
+     "Writes the names of IN as the window's File > Export Names... does: a\n"
+     "header row kind,number,name, then one row a name (kind zone, source,\n"
+     "favorite or group) of every zone and source within the counts and every\n"
+     "favorite and group; UTF-8 with a byte-order mark, CR LF, quoted as\n"
+     "spreadsheets quote. With --set, reads NAMES.csv as File > Import Names...\n"
+     "does (with or without a byte-order mark, CR LF or LF; names over 15\n"
+     "characters are cut and counted on standard error) and writes IN with\n"
+     "those names to OUT, as 'zemctl convert' writes it.\n"},
+    {.list = 0, .column = 24},
+    {"Exit status: 0 written; 2 bad arguments, a file that cannot be read or\n"
+     "written, or NAMES.csv refused (not UTF-8, no header row, a character a\n"
+     "name cannot hold, a number beyond the counts, an unknown kind, an item\n"
+     "given twice: the line is named and nothing is written); 3 IN names no\n"
+     "source.\n"},
+};
+
+}  // namespace
+
+constexpr CommandEntry kNamesCommand{.name = "names",
+                                     .synopsis = "IN.zem [-o OUT.csv]",
+                                     .summary = "write the names as CSV, or apply a CSV file's (--set)",
+                                     .options = kNamesOptions,
+                                     .maxOperands = 1,
+                                     .help = kNamesHelp,
+                                     .run = RunNames};
+
+int RunNames(const std::vector<std::string>& args) {
+  if (PrintHelpIfAsked(args, kNamesCommand)) return kExitOk;
+  std::string input, output, names;
+  const ParsedArguments parsed = ParseArguments(kNamesCommand, args);
+  for (const GivenArgument& a : parsed.given) {
+    if (a.id == OptionId::Operand) input = a.value;
+    if (a.id == OptionId::Output) output = a.value;
+    if (a.id == OptionId::Set) names = a.value;
+  }
+  if (parsed.unexpected) return UnexpectedArgument(kNamesCommand, *parsed.unexpected);
+  if (input.empty()) return Usage(kNamesCommand, "names needs IN");
+  if (!names.empty() && output.empty()) return Usage(kNamesCommand, "--set needs -o OUT");
+  if (const int status = CheckFiles(input, {{"-o", output}})) return status;
+  if (!names.empty() && names == output) return Usage(kNamesCommand, "NAMES.csv and OUT are the same file");
+
+  Editor editor;
+  bool cut = false;
+  if (!ImportFile(editor, input, &cut)) return kExitUsage;
+  if (cut) {
+    PrintError(input + " was not read in full; nothing written");
+    return kExitUsage;
+  }
+  if (!editor.HasConfiguration()) {
+    PrintError(NoConfigurationText(input) + "; nothing written");
+    return kExitNoConfiguration;
+  }
+  if (names.empty()) {
+    const std::string text = NamesCsvText(editor.model.unit);
+    if (!output.empty()) return WriteOutputFile(output, text) ? kExitOk : kExitUsage;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+      PrintError("cannot write the names to standard output");
+      return kExitUsage;
+    }
+    return kExitOk;
+  }
+  std::string error;
+  const std::optional<std::string> bytes = ReadWholeFile(names, &error);
+  if (!bytes) {
+    PrintError("cannot read " + names + ": " + error);
+    return kExitUsage;
+  }
+  const NamesCsv csv = ReadNamesCsv(*bytes, editor.model.unit);
+  if (!csv.error.empty()) {
+    PrintError(names + " " + csv.error + "; " + output + " not written");
+    return kExitUsage;
+  }
+  if (csv.cut > 0) PrintError("warning: " + std::to_string(csv.cut) + " names cut to 15 characters");
+  ApplyNames(editor.model.unit, csv.entries);
+  const std::optional<std::string> text =
+      CheckedExportText(editor, ExportTarget::File, false, output + " not written");
+  if (!text || !WriteOutputFile(output, *text)) return kExitUsage;
+  return kExitOk;
+}
+
+}  // namespace zem

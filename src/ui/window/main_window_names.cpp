@@ -1,0 +1,101 @@
+// The window's bulk commands: the names file (File > Import Names... and
+// Export Names...) and the Edit menu's copies of one zone's audio and one
+// favorite's routing.
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+
+#include "editor/bulk_edits.h"
+#include "editor/names_csv.h"
+#include "transfer/file_io.h"
+#include "ui/favorites/favorites_view.h"
+#include "ui/window/edit_menu.h"
+#include "ui/window/main_window.h"
+#include "ui/zoneaudio/zone_audio_view.h"
+
+namespace zem {
+
+namespace {
+const Prompts::FileDialog kNamesDialog{"csv", "CSV files (*.csv)|*.csv|All Files (*.*)|*.*", "names.csv"};
+}
+
+void MainWindow::BuildNamesMenu(QMenu* fileMenu) {
+  fileMenu->addSeparator()->setObjectName("NamesSeparator");
+  importNamesAction_ = fileMenu->addAction("Import &Names...");
+  importNamesAction_->setObjectName("ImportNames1");
+  exportNamesAction_ = fileMenu->addAction("Export N&ames...");
+  exportNamesAction_->setObjectName("ExportNames1");
+  connect(importNamesAction_, &QAction::triggered, this, &MainWindow::ImportNames);
+  connect(exportNamesAction_, &QAction::triggered, this, &MainWindow::ExportNames);
+}
+
+void MainWindow::BuildCopyMenu() {
+  editMenu_->addSeparator();
+  QAction* copyAudio = editMenu_->addAction("Copy &Audio Settings To...");
+  copyAudio->setObjectName("CopyAudioSettings1");
+  QAction* copyFavorite = editMenu_->addAction("Copy &Favorite To...");
+  copyFavorite->setObjectName("CopyFavorite1");
+  connect(copyAudio, &QAction::triggered, this, [this] {
+    if (controller_->Busy()) return;
+    editor_.EndStep();
+    zoneAudio_->OpenCopyAudioDialog();
+  });
+  connect(copyFavorite, &QAction::triggered, this, [this] {
+    if (controller_->Busy()) return;
+    editor_.EndStep();
+    favorites_->OpenCopyFavoriteDialog();
+  });
+  connect(editMenu_, &QMenu::aboutToShow, this, [this, copyAudio, copyFavorite] {
+    copyAudio->setEnabled(!controller_->Busy() && zoneAudio_->CanCopyAudio());
+    copyFavorite->setEnabled(!controller_->Busy() && favorites_->CanCopyFavorite());
+  });
+}
+
+void MainWindow::ImportNames() {
+  if (controller_->Busy() || !editor_.HasConfiguration()) return;
+  const std::optional<std::string> path = prompts_.OpenFile(kNamesDialog);
+  if (!path) return;
+  // Only a file is read: a FIFO's writer might never come, and the window
+  // must not wait for it.
+  if (!QFileInfo(QString::fromLocal8Bit(path->c_str())).isFile()) {
+    prompts_.ShowError("Cannot read file " + *path + ". It is not a regular file");
+    return;
+  }
+  std::string error, cut;
+  const std::optional<std::string> bytes = ReadWholeFile(*path, &error, &cut);
+  if (!bytes || !cut.empty()) {
+    prompts_.ShowError("Cannot read file " + *path + ". " +
+                       (bytes ? "It passed the limit of " + cut : error));
+    return;
+  }
+  const NamesCsv csv = ReadNamesCsv(*bytes, editor_.model.unit);
+  if (!csv.error.empty()) {
+    prompts_.ShowError("No names imported from " + *path + ": " + csv.error);
+    editor_.status.Set(" No names imported: " + csv.error);
+    return;
+  }
+  editor_.EndStep();
+  const int changed = zem::ImportNames(editor_, csv.entries);
+  std::string said = " " + std::to_string(changed) + (changed == 1 ? " name changed" : " names changed");
+  if (csv.cut > 0)
+    said += ", " + std::to_string(csv.cut) + " cut to " + std::to_string(kNameLength) + " characters";
+  editor_.status.Set(said);
+}
+
+void MainWindow::ExportNames() {
+  if (controller_->Busy() || !editor_.HasConfiguration()) return;
+  const std::optional<std::string> path = prompts_.SaveFile(kNamesDialog);
+  if (!path) return;
+  if (QFileInfo::exists(QString::fromLocal8Bit(path->c_str())) &&
+      !prompts_.Confirm("File " + *path + " exists. Overwrite?"))
+    return;
+  editor_.EndStep();
+  std::string error;
+  if (!WriteFileAtomically(*path, NamesCsvText(editor_.model.unit), &error)) {
+    prompts_.ShowError("Cannot create file " + *path + ". " + error);
+    return;
+  }
+  editor_.status.Set(" Names exported to " + *path);
+}
+
+}  // namespace zem

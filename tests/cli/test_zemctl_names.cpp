@@ -1,0 +1,61 @@
+// zemctl names: the names file written, and applied with the window's
+// refusals (exit status 2, nothing written).
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "support/names_files.h"
+#include "support/zemctl_runner.h"
+
+using zem::test::Read;
+using zem::test::Source;
+using zem::test::Write;
+using zem::test::Zemctl;
+
+class TestZemctlNames : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  QString In() const { return Source("examples/small-8x24.zem"); }
+
+ private slots:
+  void writesTheNamesFile() {
+    const zem::test::Run run = Zemctl({"names", In()});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.out.startsWith("\xEF\xBB\xBFkind,number,name\r\nzone,1,"));
+    // 24 zones, 8 sources, 10 favorites, 10 groups and the header.
+    QCOMPARE(run.out.count("\r\n"), 1 + 24 + 8 + 10 + 10);
+    QVERIFY(run.out.contains("\r\nsource,8,"));
+    QVERIFY(!run.out.contains("source,9,"));
+    const QString out = dir_.filePath("names.csv");
+    QCOMPARE(Zemctl({"names", In(), "-o", out}).status, 0);
+    QCOMPARE(Read(out), run.out);
+  }
+
+  void appliesOne_data() {
+    QTest::addColumn<int>("which");
+    for (std::size_t i = 0; i < zem::test::NamesFiles().size(); ++i)
+      QTest::newRow(zem::test::NamesFiles()[i].name) << static_cast<int>(i);
+  }
+  void appliesOne() {
+    QFETCH(int, which);
+    const zem::test::NamesFile& file = zem::test::NamesFiles()[static_cast<std::size_t>(which)];
+    const QString csv = dir_.filePath("set.csv");
+    const QString out = dir_.filePath("out.zem");
+    QFile::remove(out);
+    Write(csv, QByteArray::fromStdString(file.bytes));
+    const zem::test::Run run = Zemctl({"names", In(), "--set", csv, "-o", out});
+    if (file.changed < 0) {
+      QCOMPARE(run.status, 2);
+      QVERIFY2(run.err.contains(QByteArray::fromStdString(file.error)), run.err.constData());
+      QVERIFY(!QFile::exists(out));
+      return;
+    }
+    QCOMPARE(run.status, 0);
+    const zem::test::Run names = Zemctl({"names", out});
+    QVERIFY2(names.out.contains("\r\n" + QByteArray::fromStdString(file.zone3Row) + "\r\n"),
+             names.out.constData());
+  }
+};
+
+QTEST_GUILESS_MAIN(TestZemctlNames)
+#include "test_zemctl_names.moc"

@@ -1,0 +1,226 @@
+// Names from outside: the paste rules of the name grids, the names file
+// read and written, and the find of a name.
+#include <QtTest>
+
+#include "editor/names_csv.h"
+#include "editor/naming_logic.h"
+#include "support/names_files.h"
+
+using namespace zem;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+UnitConfiguration Unit(int sources, int zones) {
+  UnitConfiguration unit;
+  unit.SourceCount = sources;
+  unit.ZoneCount = zones;
+  return unit;
+}
+
+std::string Lines(int count, const std::string& stem) {
+  std::string text;
+  for (int i = 1; i <= count; ++i) text += stem + std::to_string(i) + "\n";
+  return text;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(std::string)
+Q_DECLARE_METATYPE(Names)
+
+class TestNamesCsv : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void pasteShapes_data() {
+    QTest::addColumn<std::string>("clipboard");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<Names>("names");
+    QTest::addColumn<int>("leftOut");
+    QTest::addColumn<int>("refused");  // the line, 0 for none
+    QTest::newRow("one line") << std::string("Kitchen") << 10 << Names{"Kitchen"} << 0 << 0;
+    Names forty;
+    for (int i = 1; i <= 40; ++i) forty.push_back("Room " + std::to_string(i));
+    QTest::newRow("40 lines") << Lines(40, "Room ") << 192 << forty << 0 << 0;
+    QTest::newRow("final line break") << std::string("A\nB\n") << 10 << Names{"A", "B"} << 0 << 0;
+    QTest::newRow("two final line breaks") << std::string("A\n\n") << 10 << Names{"A", ""} << 0 << 0;
+    QTest::newRow("empty lines") << std::string("A\n\nC") << 10 << Names{"A", "", "C"} << 0 << 0;
+    QTest::newRow("tabs") << std::string("Hall\tupstairs\tx\n\tB") << 10 << Names{"Hall", ""} << 0 << 0;
+    QTest::newRow("CR LF") << std::string("A\r\nB\r\n") << 10 << Names{"A", "B"} << 0 << 0;
+    QTest::newRow("lone CR") << std::string("A\rB") << 10 << Names{"A", "B"} << 0 << 0;
+    QTest::newRow("over-long") << std::string("Guest Suite Number 2") << 10 << Names{"Guest Suite Num"} << 0
+                               << 0;
+    QTest::newRow("past the end") << Lines(14, "R") << 2 << Names{"R1", "R2"} << 12 << 0;
+    QTest::newRow("Latin-1") << std::string("Caf\xC3\xA9") << 10 << Names{"Caf\xE9"} << 0 << 0;
+    QTest::newRow("not Latin-1") << std::string("A\nB\nEuro \xE2\x82\xAC") << 10 << Names{} << 0 << 3;
+    QTest::newRow("control byte") << std::string("A\x01") << 10 << Names{} << 0 << 1;
+    QTest::newRow("refused past the end") << std::string("A\nB\n\xE2\x82\xAC") << 1 << Names{} << 0 << 3;
+    QTest::newRow("beyond Latin-1 after a tab")
+        << std::string("A\t\xE2\x82\xAC") << 10 << Names{"A"} << 0 << 0;
+  }
+  void pasteShapes() {
+    QFETCH(std::string, clipboard);
+    QFETCH(int, rows);
+    QFETCH(Names, names);
+    QFETCH(int, leftOut);
+    QFETCH(int, refused);
+    const NamePaste paste = PlanNamePaste(clipboard, rows);
+    QCOMPARE(paste.refusedLine.value_or(0), refused);
+    QCOMPARE(paste.names, names);
+    QCOMPARE(paste.leftOut, leftOut);
+  }
+
+  void utf8_data() {
+    QTest::addColumn<std::string>("text");
+    QTest::addColumn<int>("problem");
+    QTest::addColumn<std::string>("latin1");
+    QTest::newRow("ASCII") << std::string("Den") << int(NameTextProblem::None) << std::string("Den");
+    QTest::newRow("two bytes") << std::string("\xC3\x89t\xC3\xA9") << int(NameTextProblem::None)
+                               << std::string("\xC9t\xE9");
+    QTest::newRow("overlong") << std::string("\xC0\xAF") << int(NameTextProblem::NotUtf8) << std::string();
+    QTest::newRow("surrogate") << std::string("\xED\xA0\x80") << int(NameTextProblem::NotUtf8)
+                               << std::string();
+    QTest::newRow("cut short") << std::string("a\xC3") << int(NameTextProblem::NotUtf8) << std::string("a");
+    QTest::newRow("Latin-1 byte") << std::string("caf\xE9") << int(NameTextProblem::NotUtf8)
+                                  << std::string("caf");
+    QTest::newRow("broken after beyond")
+        << std::string("\xE2\x82\xAC\xFF") << int(NameTextProblem::NotUtf8) << std::string();
+    QTest::newRow("DEL") << std::string("a\x7F") << int(NameTextProblem::ControlByte) << std::string("a");
+  }
+  void utf8() {
+    QFETCH(std::string, text);
+    QFETCH(int, problem);
+    QFETCH(std::string, latin1);
+    std::string out;
+    QCOMPARE(int(Utf8ToLatin1(text, out)), problem);
+    QCOMPARE(out, latin1);
+  }
+
+  void exportedFile() {
+    UnitConfiguration unit = Unit(2, 3);
+    unit.ZoneNames[1] = "Den, \"east\"";
+    unit.ZoneNames[2] = "Caf\xE9";
+    unit.SourceNames[1] = "Tuner";
+    unit.FavoriteNames[10] = "Night";
+    const std::string text = NamesCsvText(unit);
+    QVERIFY(text.starts_with(
+        "\xEF\xBB\xBFkind,number,name\r\nzone,1,\"Den, \"\"east\"\"\"\r\nzone,2,Caf\xC3\xA9\r\n"
+        "zone,3,\r\nsource,1,Tuner\r\nsource,2,\r\nfavorite,1,\r\n"));
+    QVERIFY(text.ends_with("favorite,10,Night\r\ngroup,1,\r\n" + std::string() +
+                           "group,2,\r\ngroup,3,\r\ngroup,4,\r\ngroup,5,\r\ngroup,6,\r\n"
+                           "group,7,\r\ngroup,8,\r\ngroup,9,\r\ngroup,10,\r\n"));
+    // It reads back as the names it was written from.
+    UnitConfiguration back = Unit(2, 3);
+    const NamesCsv csv = ReadNamesCsv(text, back);
+    QVERIFY2(csv.error.empty(), csv.error.c_str());
+    QCOMPARE(csv.entries.size(), std::size_t{3 + 2 + 10 + 10});
+    QCOMPARE(ApplyNames(back, csv.entries), 4);
+    QCOMPARE(back.ZoneNames, unit.ZoneNames);
+    QCOMPARE(back.FavoriteNames, unit.FavoriteNames);
+  }
+
+  void dialects_data() {
+    QTest::addColumn<std::string>("file");
+    QTest::addColumn<Names>("zones");  // zones 1 to 3 afterwards
+    QTest::addColumn<int>("cut");
+    // The spreadsheet's default CSV: no mark, LF, quotes only where needed.
+    QTest::newRow("LibreOffice") << std::string("kind,number,name\nzone,1,Den\nzone,3,\"Hall, up\"\n")
+                                 << Names{"Den", "", "Hall, up"} << 0;
+    QTest::newRow("CSV UTF-8 (comma delimited)")
+        << std::string("\xEF\xBB\xBFkind,number,name\r\nzone,2,Caf\xC3\xA9\r\nzone,1,Den\r\n")
+        << Names{"Den", "Caf\xE9", ""} << 0;
+    QTest::newRow("quotes inside") << std::string("kind,number,name\r\nzone,1,\"Say \"\"hi\"\"\"")
+                                   << Names{"Say \"hi\"", "", ""} << 0;
+    QTest::newRow("every field quoted")
+        << std::string("\"kind\",\"number\",\"name\"\n\"zone\",\"2\",\"B\"\n") << Names{"", "B", ""} << 0;
+    QTest::newRow("empty rows and columns")
+        << std::string("kind,number,name,\n,,,\nzone,1,A,\n\n") << Names{"A", "", ""} << 0;
+    QTest::newRow("spaces and case") << std::string("Kind, Number ,NAME\nZone, 3 ,C\n") << Names{"", "", "C"}
+                                     << 0;
+    QTest::newRow("long names cut") << std::string(
+                                           "kind,number,name\nzone,1,Guest Suite Number 2\nzone,2,"
+                                           "Sixteen letters!\n")
+                                    << Names{"Guest Suite Num", "Sixteen letters", ""} << 2;
+    QTest::newRow("blank name") << std::string("kind,number,name\nzone,1,\n") << Names{"", "", ""} << 0;
+  }
+  void dialects() {
+    QFETCH(std::string, file);
+    QFETCH(Names, zones);
+    QFETCH(int, cut);
+    UnitConfiguration unit = Unit(4, 3);
+    const NamesCsv csv = ReadNamesCsv(file, unit);
+    QVERIFY2(csv.error.empty(), csv.error.c_str());
+    QCOMPARE(csv.cut, cut);
+    ApplyNames(unit, csv.entries);
+    QCOMPARE(Names(unit.ZoneNames.begin(), unit.ZoneNames.begin() + 3), zones);
+  }
+
+  void refusals_data() {
+    QTest::addColumn<std::string>("file");
+    QTest::addColumn<std::string>("error");
+    const std::string header = "kind,number,name\r\n";
+    QTest::newRow("empty file") << std::string()
+                                << std::string("line 1: the first row is not kind,number,name");
+    QTest::newRow("beyond Latin-1") << header + "zone,1,\xE2\x82\xAC\r\n"
+                                    << std::string("line 2: the name holds a character a name cannot hold");
+    QTest::newRow("a line break in a name") << header + "source,1,\"Two\r\nlines\"\r\n"
+                                            << std::string("line 2: the name holds a control character");
+    QTest::newRow("favorite 11") << header + "favorite,11,D\r\n"
+                                 << std::string("line 2: favorite number \"11\" is not one of 1 to 10");
+    QTest::newRow("not a number") << header + "group,x,D\r\n"
+                                  << std::string("line 2: group number \"x\" is not one of 1 to 10");
+    QTest::newRow("two fields") << header + "zone,1\r\n"
+                                << std::string("line 2: a row holds three fields: kind,number,name");
+    QTest::newRow("no closing quote") << header + "zone,1,\"A\r\n"
+                                      << std::string("line 2: a quoted field has no closing quote");
+    QTest::newRow("text after a quote") << header + "zone,1,\"A\"B\r\n"
+                                        << std::string("line 2: text after a closing quote");
+    // The refusals the window and zemctl meet, on the same counts.
+    for (const test::NamesFile& file : test::NamesFiles())
+      if (file.changed < 0) QTest::newRow(file.name) << file.bytes << file.error;
+  }
+  void refusals() {
+    QFETCH(std::string, file);
+    QFETCH(std::string, error);
+    const NamesCsv csv = ReadNamesCsv(file, Unit(8, 24));
+    QCOMPARE(csv.error, error);
+    QVERIFY(csv.entries.empty());
+  }
+
+  void find_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("forward");
+    QTest::addColumn<bool>("includeFrom");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("wrapped");
+    QTest::newRow("forward") << 0 << "suite" << true << false << 2 << false;
+    QTest::newRow("as typed, the current one") << 2 << "suite" << true << true << 2 << false;
+    QTest::newRow("next") << 2 << "suite" << true << false << 4 << false;
+    QTest::newRow("wrapping to the top") << 4 << "suite" << true << false << 2 << true;
+    QTest::newRow("backward") << 4 << "suite" << false << false << 2 << false;
+    QTest::newRow("wrapping to the bottom") << 2 << "SUITE" << false << false << 4 << true;
+    QTest::newRow("the only one again") << 1 << "den" << true << false << 1 << true;
+    QTest::newRow("Latin-1 letters") << 0 << QString::fromLatin1("\xE9t\xC9") << true << false << 3 << false;
+    QTest::newRow("nothing current") << -1 << "Hall" << true << false << 0 << false;
+    QTest::newRow("not found") << 0 << "xyz" << true << false << -1 << false;
+  }
+  void find() {
+    QFETCH(int, from);
+    QFETCH(QString, text);
+    QFETCH(bool, forward);
+    QFETCH(bool, includeFrom);
+    QFETCH(int, index);
+    QFETCH(bool, wrapped);
+    const Names names{"Hall", "Den", "Guest Suite 1", "\xC9t\xE9 room", "Guest Suite 2"};
+    const QByteArray latin1 = text.toLatin1();
+    const FoundName found = FindName(names, from, latin1.toStdString(), forward, includeFrom);
+    QCOMPARE(found.index, index);
+    QCOMPARE(found.wrapped, wrapped);
+  }
+};
+
+QTEST_APPLESS_MAIN(TestNamesCsv)
+#include "test_names_csv.moc"
