@@ -8,8 +8,8 @@
 namespace zem {
 namespace {
 
-constexpr std::array kCommands{&kCheckCommand, &kConvertCommand, &kPullCommand, &kDiffCommand,
-                               &kPushCommand,  &kDumpCommand,    &kBuildCommand};
+constexpr std::array kCommands{&kCheckCommand, &kConvertCommand, &kPullCommand,  &kDiffCommand,
+                               &kPushCommand,  &kDumpCommand,    &kBuildCommand, &kSheetCommand};
 
 // 'zemctl --help' names these in its last lines rather than in a list.
 constexpr OptionRow kProgramOptions[] = {

@@ -36,6 +36,8 @@ enum class OptionId {
   All,
   Commands,
   KeepOutOfRange,
+  Title,
+  Paper,
   Help,
   Version,
 };
