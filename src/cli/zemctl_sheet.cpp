@@ -15,13 +15,13 @@ constexpr OptionRow kSheetOptions[] = {
      "OUT.html (replaced atomically; checked before\n"
      "FILE is read)"},
     {OptionId::Title, "", "--title", "TEXT", "the sheet's title (default: FILE's base name)"},
-    {OptionId::Paper, "", "--paper", "a4|letter",
-     "the PDF's paper (default: Letter where the\n"
-     "locale's territory uses it, else A4)"},
+    {OptionId::Paper, "", "--paper", "PAPER",
+     "a4 or letter: the PDF's paper (default: Letter\n"
+     "where the locale's territory uses it, else A4)"},
 };
 
 constexpr HelpPiece kSheetHelp[] = {
-    {"Usage: zemctl sheet FILE.zem -o OUT.pdf|OUT.html [--title TEXT] [--paper a4|letter]\n"
+    {"Usage: zemctl sheet FILE.zem -o OUT.pdf|OUT.html [--title TEXT] [--paper PAPER]\n"
      "\n"
      "Imports FILE as 'zemctl convert' does and writes its handover sheet, what\n"
      "an export right after that import writes, for people: the title block\n"
