@@ -115,6 +115,7 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
   controller_->setObjectName("TransferController");
 
   BuildMenu();
+  SetUpSheet();
   BuildPages();
   SetUpOpening();
 
@@ -412,6 +413,7 @@ void MainWindow::SyncActions() {
   cancelButton_->setVisible(busy);
   escapeShortcut_->setEnabled(busy);
   SyncExportChangesAction();
+  SyncSheetActions();
 }
 
 void MainWindow::SyncExportChangesAction() {

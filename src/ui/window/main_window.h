@@ -77,6 +77,10 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void ExportChanges();
   // File > Compare with File...: the differences go to the message log.
   void CompareWithFile();
+  // File > Print Sheet... and File > Export Sheet...: the handover sheet of
+  // the configuration (main_window_sheet.cpp).
+  void PrintSheet();
+  void ExportSheet();
   void Exit();
   void ShowAbout();
   // The user moved to the tab at `index`.
@@ -111,6 +115,12 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void BuildMenu();
   // Drops and File > Open Recent (main_window_open.cpp).
   void SetUpOpening();
+  // The sheet's two File menu items, and the file its title is named after.
+  void SetUpSheet();
+  void SyncSheetActions();
+  // The sheet's title: the base name of the file last imported or exported
+  // in File Mode; empty (the default title) when there is none.
+  QString SheetTitle() const;
   void BuildPages();
   // Places the page control and the controls that grow in a client area of `client`.
   void LayOutClient(QSize client);
@@ -138,6 +148,9 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   EditMenu* editMenu_ = nullptr;  // Undo and Redo
   std::string lastComparedFile_;
   OpenRecentMenu* openRecentMenu_ = nullptr;
+  QAction* printSheetAction_ = nullptr;
+  QAction* exportSheetAction_ = nullptr;
+  std::string sheetFile_;  // the file last imported or exported in File Mode
 
   QTabWidget* pageTabs_ = nullptr;
   // The two text areas, over the editor's logs; they let go of the logs when
