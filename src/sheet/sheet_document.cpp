@@ -129,7 +129,7 @@ QString BalanceWords(int balance) {
 
 SheetSection Zones(const Reading& r) {
   SheetBlock table = Table({"No.", "Name", "Groups", "Restricted sources", "DSP", "Volume", "Balance"},
-                           {3, 9, 9, 11, 10, 5, 5});
+                           {3, 8, 8, 10, 14, 5, 5});
   for (int z = 1; z <= r.zones; ++z) {
     std::vector<QString> groups, restricted;
     for (int g = 1; g <= kGroups; ++g)
