@@ -120,7 +120,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void SyncSheetActions();
   // The sheet's title: the base name of the file last imported or exported
   // in File Mode; empty (the default title) when there is none.
-  QString SheetTitle() const;
+  QString SheetTitle();
+  const std::string& SheetFile();
   void BuildPages();
   // Places the page control and the controls that grow in a client area of `client`.
   void LayOutClient(QSize client);
@@ -151,6 +152,7 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QAction* printSheetAction_ = nullptr;
   QAction* exportSheetAction_ = nullptr;
   std::string sheetFile_;  // the file last imported or exported in File Mode
+  bool runEnded_ = false;  // since sheetFile_ was last brought up to date
 
   QTabWidget* pageTabs_ = nullptr;
   // The two text areas, over the editor's logs; they let go of the logs when

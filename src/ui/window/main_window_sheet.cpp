@@ -8,6 +8,7 @@
 #include <QPrinterInfo>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include "sheet/sheet_document.h"
 #include "sheet/sheet_pages.h"
@@ -43,16 +44,21 @@ void MainWindow::SetUpSheet() {
   connect(printSheetAction_, &QAction::triggered, this, &MainWindow::PrintSheet);
   connect(exportSheetAction_, &QAction::triggered, this, &MainWindow::ExportSheet);
 
-  // The title names the file a run in File Mode read or wrote last; a
-  // configuration from the unit has none.
-  connect(controller_, &TransferController::BusyChanged, this, [this](bool busy) {
-    using Outcome = TransferController::Outcome;
-    const Outcome outcome = controller_->LastOutcome();
-    if (busy || (outcome != Outcome::Completed && outcome != Outcome::Incomplete)) return;
+  // The title names the file a run in File Mode read or wrote last (a
+  // configuration from the unit has none), once the run has noted it in the
+  // recent files, after it ended.
+  connect(controller_, &TransferController::BusyChanged, this, [this](bool busy) { runEnded_ = !busy; });
+}
+
+const std::string& MainWindow::SheetFile() {
+  using Outcome = TransferController::Outcome;
+  const Outcome outcome = controller_->LastOutcome();
+  if (std::exchange(runEnded_, false) && (outcome == Outcome::Completed || outcome == Outcome::Incomplete)) {
     const auto& recent = controller_->Settings().RecentFiles();
     const bool file = controller_->CheckedMode() == TransferController::Mode::File && !recent.empty();
     sheetFile_ = file ? recent.front() : std::string();
-  });
+  }
+  return sheetFile_;
 }
 
 void MainWindow::SyncSheetActions() {
@@ -61,9 +67,10 @@ void MainWindow::SyncSheetActions() {
   exportSheetAction_->setEnabled(ready);
 }
 
-QString MainWindow::SheetTitle() const {
-  if (sheetFile_.empty()) return QString();
-  return QFileInfo(QString::fromLocal8Bit(sheetFile_.data(), static_cast<qsizetype>(sheetFile_.size())))
+QString MainWindow::SheetTitle() {
+  const std::string& file = SheetFile();
+  if (file.empty()) return QString();
+  return QFileInfo(QString::fromLocal8Bit(file.data(), static_cast<qsizetype>(file.size())))
       .completeBaseName();
 }
 
@@ -79,11 +86,11 @@ void MainWindow::PrintSheet() {
 void MainWindow::ExportSheet() {
   if (controller_->Busy() || !editor_.HasConfiguration()) return;
   std::string proposed;
-  if (!sheetFile_.empty()) {
-    const std::size_t dot = sheetFile_.rfind('.');
-    const std::size_t slash = sheetFile_.rfind('/');
+  if (const std::string& file = SheetFile(); !file.empty()) {
+    const std::size_t dot = file.rfind('.');
+    const std::size_t slash = file.rfind('/');
     const bool hasDot = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    proposed = (hasDot ? sheetFile_.substr(0, dot) : sheetFile_) + ".pdf";
+    proposed = (hasDot ? file.substr(0, dot) : file) + ".pdf";
   }
   const std::optional<std::string> chosen =
       prompts_.SaveFile(Prompts::FileDialog{"pdf", kSheetFilter, proposed});
