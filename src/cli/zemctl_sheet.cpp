@@ -80,6 +80,8 @@ int RunSheet(const std::vector<std::string>& args) {
     PrintError(input + " names no source; nothing to write, " + output + " not written");
     return kExitNoConfiguration;
   }
+  // The model as an export leaves it, as dump shows it.
+  editor.PrepareExport();
   const QString shownTitle = title ? Local(*title) : QFileInfo(Local(input)).completeBaseName();
   const QByteArray bytes =
       SheetFileBytes(BuildSheet(editor.model, shownTitle, QDate::currentDate()), *format, paper);

@@ -103,9 +103,8 @@ QString DspWords(const Reading& r, const ZoneAudioRec& a) {
   const std::optional<DspMode> mode = DspModeOf(a.DSPMode);
   if (!mode) return QStringLiteral("mode %1").arg(a.DSPMode);
   switch (*mode) {
-    case DspMode::Off:
-      return QString::fromLatin1(DspModeName(*mode).data(),
-                                 static_cast<qsizetype>(DspModeName(*mode).size()));
+    case DspMode::Off:  // the mode list's own words
+      return SheetText(DspModeName(*mode));
     case DspMode::Equalizer:
       return QStringLiteral("ZQ");
     case DspMode::SystemPreset:

@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "model/config_model.h"
@@ -13,10 +14,10 @@ namespace zem {
 // Ten band gains in dB, band 1 (32 Hz) first.
 using BandCurve = std::array<int, kBands>;
 
-// One cell of a table: text, and perhaps a picture of a curve beside it.
+// One cell of a table: text, and perhaps a picture of a curve above it.
+// Implicit, so a row is written as its texts.
 struct SheetCell {
-  SheetCell(QString text = {},
-            std::optional<BandCurve> curve = std::nullopt)  // NOLINT: cells are written as text
+  SheetCell(QString text = {}, std::optional<BandCurve> curve = std::nullopt)
       : text(std::move(text)), curve(curve) {}
   QString text;
   std::optional<BandCurve> curve;

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <set>
 
 #include "editor/editor.h"
