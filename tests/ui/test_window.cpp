@@ -134,11 +134,25 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
     QCOMPARE(Shown(top[2]->text()), QString("About"));
 
     const QList<QAction*> items = top[0]->menu()->actions();
-    const QStringList names{"File2",           "Serial1", "Telnet1",        "N3",
-                            "Import1",         "Export1", "ExportChanges1", "CompareWithFile1",
-                            "OpenRecentMenu1", "N1",      "Exit1"};
-    const QStringList texts{"File Mode",      "Serial Mode",          "Telnet Mode", "", "Import", "Export",
-                            "Export Changes", "Compare with File...", "Open Recent", "", "Exit"};
+    const QStringList names{"File2",           "Serial1",     "Telnet1",        "N3",
+                            "Import1",         "Export1",     "ExportChanges1", "CompareWithFile1",
+                            "SheetSeparator",  "PrintSheet1", "ExportSheet1",   "SheetEndSeparator",
+                            "OpenRecentMenu1", "N1",          "Exit1"};
+    const QStringList texts{"File Mode",
+                            "Serial Mode",
+                            "Telnet Mode",
+                            "",
+                            "Import",
+                            "Export",
+                            "Export Changes",
+                            "Compare with File...",
+                            "",
+                            "Print Sheet...",
+                            "Export Sheet...",
+                            "",
+                            "Open Recent",
+                            "",
+                            "Exit"};
     QCOMPARE(items.size(), names.size());
     for (int i = 0; i < items.size(); ++i) {
       QCOMPARE(items[i]->objectName(), names[i]);

@@ -55,7 +55,7 @@ class TestWindowSheet : public QObject {
     auto* printAction = fixture_.window->findChild<QAction*>("PrintSheet1");
     auto* exportAction = fixture_.window->findChild<QAction*>("ExportSheet1");
     QCOMPARE(printAction->text(), QStringLiteral("&Print Sheet..."));
-    QCOMPARE(exportAction->text(), QStringLiteral("Expo&rt Sheet..."));
+    QCOMPARE(exportAction->text(), QStringLiteral("Exp&ort Sheet..."));
     QVERIFY(!printAction->isEnabled() && !exportAction->isEnabled());
     fixture_.window->PrintSheet();
     fixture_.window->ExportSheet();

@@ -36,7 +36,7 @@ void MainWindow::SetUpSheet() {
   fileMenu->insertSeparator(exitSeparator)->setObjectName("SheetSeparator");
   printSheetAction_ = new QAction("&Print Sheet...", this);
   printSheetAction_->setObjectName("PrintSheet1");
-  exportSheetAction_ = new QAction("Expo&rt Sheet...", this);
+  exportSheetAction_ = new QAction("Exp&ort Sheet...", this);
   exportSheetAction_->setObjectName("ExportSheet1");
   fileMenu->insertActions(exitSeparator, {printSheetAction_, exportSheetAction_});
   // Open Recent comes next, in a part of its own.
