@@ -23,9 +23,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ZEM_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-# Libraries from dpkg-shlibdeps; the window maps its font to Liberation Sans.
+# Libraries from dpkg-shlibdeps; the window and the handover sheet use
+# Liberation Sans (DejaVu Sans where it is missing); zemctl sheet draws on
+# Qt's offscreen platform, a plugin no library links to.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, fonts-dejavu-core, qt6-qpa-plugins")
 # Their dpkg triggers register the *.zem type (update-mime-database) and
 # the desktop entry that opens it (update-desktop-database).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion, shared-mime-info, desktop-file-utils")

@@ -62,6 +62,11 @@ installed=$(dpkg-query -L zem-config | sort)
 [ "$(zemctl --version)" = "zemctl $version" ] || fail "zemctl --version"
 [ "$(zem-unit-sim --version)" = "zem-unit-sim $version" ] || fail "zem-unit-sim --version"
 zemctl check /usr/share/doc/zem-config/examples/full-16x192.zem >/dev/null || fail "zemctl check of the installed example"
+# The sheet needs no display: the offscreen platform and a font come with the package.
+sheet_dir=$(mktemp -d)
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM zemctl sheet /usr/share/doc/zem-config/examples/full-16x192.zem \
+  -o "$sheet_dir/sheet.pdf" 2>/dev/null && [ -s "$sheet_dir/sheet.pdf" ] || fail "zemctl sheet of the installed example"
+rm -rf "$sheet_dir"
 
 # The window starts (off screen) and keeps running until it is stopped.
 status=0

@@ -49,6 +49,7 @@ int RunPush(const std::vector<std::string>& args);
 int RunDump(const std::vector<std::string>& args);
 int RunBuild(const std::vector<std::string>& args);
 int RunNames(const std::vector<std::string>& args);
+int RunSheet(const std::vector<std::string>& args);
 
 // Each command's name, option table and help, beside its Run function.
 extern const CommandEntry kCheckCommand;
@@ -59,6 +60,7 @@ extern const CommandEntry kPushCommand;
 extern const CommandEntry kDumpCommand;
 extern const CommandEntry kBuildCommand;
 extern const CommandEntry kNamesCommand;
+extern const CommandEntry kSheetCommand;
 
 // "zemctl: " + message on standard error.
 void PrintError(const std::string& message);

@@ -37,6 +37,8 @@ enum class OptionId {
   Commands,
   KeepOutOfRange,
   Set,
+  Title,
+  Paper,
   Help,
   Version,
 };

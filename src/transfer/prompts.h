@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+class QPagedPaintDevice;
 
 namespace zem {
 
@@ -39,6 +42,13 @@ class Prompts {
   virtual void ShowError(const std::string& text) = 0;
   // The information box of "About".
   virtual void ShowInformation(const std::string& text) = 0;
+  // A print preview, from which the user prints: `paint` lays the document
+  // out on the device it is given (its paper and margins) and draws it.
+  struct PrintJob {
+    std::string caption;  // the preview's window title
+    std::function<void(QPagedPaintDevice& device)> paint;
+  };
+  virtual void PrintPreview(const PrintJob& job) = 0;
 };
 
 // The failure text as the error box shows it: a period is added when the

@@ -35,6 +35,7 @@ class ScriptedPrompts : public Prompts {
   std::vector<std::string> portOffers;  // one per portQuestions entry
   std::vector<std::string> errors;
   std::vector<std::string> informations;
+  std::vector<PrintJob> printJobs;  // each preview asked for, to paint on a device of the test's own
 
   std::optional<std::string> OpenFile(const FileDialog& dialog) override {
     openDialogs.push_back(dialog);
@@ -67,6 +68,7 @@ class ScriptedPrompts : public Prompts {
   }
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void ShowInformation(const std::string& text) override { informations.push_back(text); }
+  void PrintPreview(const PrintJob& job) override { printJobs.push_back(job); }
 
  private:
   static std::optional<std::string> Next(std::deque<std::optional<std::string>>& queue) {

@@ -148,6 +148,10 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
                             "NamesSeparator",
                             "ImportNames1",
                             "ExportNames1",
+                            "SheetSeparator",
+                            "PrintSheet1",
+                            "ExportSheet1",
+                            "SheetEndSeparator",
                             "OpenRecentMenu1",
                             "N1",
                             "Exit1"};
@@ -165,6 +169,10 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
                             "",
                             "Import Names...",
                             "Export Names...",
+                            "",
+                            "Print Sheet...",
+                            "Export Sheet...",
+                            "",
                             "Open Recent",
                             "",
                             "Exit"};

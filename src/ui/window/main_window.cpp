@@ -116,6 +116,7 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
   controller_->UseUnitChecks(true);
 
   BuildMenu();
+  SetUpSheet();
   BuildPages();
   BuildCopyMenu();
   SetUpOpening();
@@ -424,6 +425,7 @@ void MainWindow::SyncActions() {
   escapeShortcut_->setEnabled(busy);
   SyncUnitItems();
   SyncExportChangesAction();
+  SyncSheetActions();
 }
 
 void MainWindow::SyncExportChangesAction() {

@@ -87,6 +87,10 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // File > Import Names... and Export Names... (main_window_names.cpp).
   void ImportNames();
   void ExportNames();
+  // File > Print Sheet... and File > Export Sheet...: the handover sheet of
+  // the configuration (main_window_sheet.cpp).
+  void PrintSheet();
+  void ExportSheet();
   void Exit();
   void ShowAbout();
   // The user moved to the tab at `index`.
@@ -125,6 +129,11 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // (main_window_names.cpp).
   void BuildNamesMenu(QMenu* fileMenu);
   void BuildCopyMenu();
+  // The sheet's two File menu items.
+  void SetUpSheet();
+  void SyncSheetActions();
+  // Export Sheet's proposed name: beside the file the title names.
+  std::string SheetProposedName() const;
   void BuildPages();
   // Places the page control and the controls that grow in a client area of `client`.
   void LayOutClient(QSize client);
@@ -169,6 +178,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   OpenRecentMenu* openRecentMenu_ = nullptr;
   QAction* importNamesAction_ = nullptr;
   QAction* exportNamesAction_ = nullptr;
+  QAction* printSheetAction_ = nullptr;
+  QAction* exportSheetAction_ = nullptr;
 
   QTabWidget* pageTabs_ = nullptr;
   // The two text areas, over the editor's logs; they let go of the logs when

@@ -9,10 +9,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
 #include <QStringList>
 
+#include "sheet/sheet_pages.h"
 #include "transfer/latin1.h"
 #include "ui/pages/drop_down_list.h"
 #include "ui/window/window_font.h"
@@ -254,5 +258,20 @@ std::optional<std::string> QtPrompts::ChoosePort(const std::vector<std::string>&
 void QtPrompts::ShowError(const std::string& text) { BuildErrorBox(text, parent_)->exec(); }
 
 void QtPrompts::ShowInformation(const std::string& text) { BuildInformationBox(text, parent_)->exec(); }
+
+void QtPrompts::PrintPreview(const PrintJob& job) {
+  QPrinter printer(QPrinter::HighResolution);
+  QString caption = Latin1(job.caption);
+  if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+    printer.setPageSize(QPageSize(LocalePaper()));
+    caption += " - no printer is set up (File > Export Sheet... writes a PDF)";
+  }
+  QPrintPreviewDialog dialog(&printer, parent_);
+  dialog.setObjectName("PrintPreview");
+  dialog.setWindowTitle(caption);
+  QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                   [&job](QPrinter* device) { job.paint(*device); });
+  dialog.exec();
+}
 
 }  // namespace zem

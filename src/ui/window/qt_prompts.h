@@ -68,6 +68,9 @@ class QtPrompts : public Prompts {
                                         const std::string& offered) override;
   void ShowError(const std::string& text) override;
   void ShowInformation(const std::string& text) override;
+  // QPrintPreviewDialog on the printer's paper; with no printer set up, on
+  // the locale's paper, and its title says so.
+  void PrintPreview(const PrintJob& job) override;
 
  private:
   std::optional<std::string> RunFileDialog(const FileDialog& dialog, bool save);

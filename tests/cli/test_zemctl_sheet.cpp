@@ -1,0 +1,92 @@
+// zemctl sheet as a user runs it: forms, titles, papers and its refusals.
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "support/zemctl_runner.h"
+
+using namespace zem::test;
+
+class TestZemctlSheet : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // "IN" and "OUT" in the arguments are the example and a file in a
+  // temporary folder named by `out`; `written` is a part of what OUT holds
+  // afterwards, `said` a part of standard error.
+  void sheet_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QByteArray>("said");
+    const QByteArray a4 = "/MediaBox [0 0 595.000000 842.000000]",
+                     letter = "/MediaBox [0 0 612.000000 792.000000]";
+    QTest::newRow("PDF, US locale: Letter") << QStringList{"IN", "-o", "OUT"} << "s.pdf"
+                                            << "en_US.UTF-8" << 0 << letter << QByteArray();
+    QTest::newRow("PDF, German locale: A4") << QStringList{"IN", "-o", "OUT"} << "s.pdf"
+                                            << "de_DE.UTF-8" << 0 << a4 << QByteArray();
+    QTest::newRow("--paper wins") << QStringList{"IN", "--paper", "A4", "-o", "OUT"} << "s.pdf"
+                                  << "en_US.UTF-8" << 0 << a4 << QByteArray();
+    QTest::newRow("HTML, its title the file's name")
+        << QStringList{"IN", "--output", "OUT"} << "s.HTML"
+        << "" << 0 << QByteArray("<title>small-8x24.zem</title>") << QByteArray();
+    QTest::newRow("--title") << QStringList{"IN", "-o", "OUT", "--title", "Caf\u00e9 <1>"} << "s.xhtml"
+                             << "C.UTF-8" << 0 << QByteArray("<title>Caf\xc3\xa9 &lt;1&gt;</title>")
+                             << QByteArray();
+    QTest::newRow("bad paper") << QStringList{"IN", "-o", "OUT", "--paper", "a5"} << "s.pdf"
+                               << "" << 2 << QByteArray("<missing>")
+                               << QByteArray("--paper is a4 or letter, not 'a5'");
+    QTest::newRow("bad extension") << QStringList{"IN", "-o", "OUT"} << "s.txt"
+                                   << "" << 2 << QByteArray("<missing>")
+                                   << QByteArray("OUT must end in .pdf or .html");
+    QTest::newRow("no output") << QStringList{"IN"} << "s.pdf"
+                               << "" << 2 << QByteArray("<missing>")
+                               << QByteArray("sheet needs FILE and -o OUT");
+    QTest::newRow("the input as output") << QStringList{"IN", "-o", "IN"} << "s.pdf"
+                                         << "" << 2 << QByteArray("<missing>") << QByteArray();
+  }
+
+  void sheet() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, out);
+    QFETCH(QString, locale);
+    QFETCH(int, status);
+    QFETCH(QByteArray, written);
+    QFETCH(QByteArray, said);
+    QTemporaryDir dir;
+    const QString output = dir.filePath(out);
+    args.replaceInStrings(QRegularExpression("^IN$"), Source("examples/small-8x24.zem"));
+    args.replaceInStrings(QRegularExpression("^OUT$"), output);
+    const Run run = Zemctl(QStringList{"sheet"} + args, {}, locale);
+    QVERIFY2(run.status == status, run.err.constData());
+    QVERIFY2(Read(output).contains(written), qPrintable(output));
+    QVERIFY2(run.err.contains(said), run.err.constData());
+  }
+
+  // Without a display and with no platform named, on a file that names no source.
+  void noDisplay_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("status");
+    QTest::newRow("a configuration") << QByteArray("[NI1\"Tuner\"]\r\n[NO1\"Hall\"]\r\n") << 0;
+    QTest::newRow("no source") << QByteArray("[SD1]\r\n") << 3;
+  }
+  void noDisplay() {
+    QFETCH(QByteArray, file);
+    QFETCH(int, status);
+    QTemporaryDir dir;
+    Write(dir.filePath("in.zem"), file);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+    process.setProcessEnvironment(env);
+    process.start(ZEMCTL_PATH, {"sheet", dir.filePath("in.zem"), "-o", dir.filePath("out.pdf")});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), status);
+    QCOMPARE(Read(dir.filePath("out.pdf")).startsWith("%PDF-"), status == 0);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestZemctlSheet)
+#include "test_zemctl_sheet.moc"

@@ -1,0 +1,276 @@
+// The handover sheet of the examples and of edge configurations, in both
+// forms: the XHTML read back with QXmlStreamReader, the PDF with pdftotext.
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <set>
+
+#include "editor/editor.h"
+#include "sheet/sheet_html.h"
+#include "sheet/sheet_pages.h"
+#include "support/example_file.h"
+
+using namespace zem;
+
+namespace {
+
+// The text of the XHTML and how many pictures it holds, or the reader's error.
+struct ReadHtml {
+  QString text, error, title;
+  int svgs = 0;
+};
+
+ReadHtml ReadBack(const QByteArray& html) {
+  ReadHtml read;
+  QXmlStreamReader xml(html);
+  while (!xml.atEnd()) {
+    xml.readNext();
+    if (xml.isStartElement() && xml.name() == QLatin1String("svg")) ++read.svgs;
+    if (xml.isStartElement() && xml.name() == QLatin1String("title") && read.title.isEmpty())
+      read.title = xml.readElementText();
+    if (xml.isCharacters()) read.text += xml.text().toString() + QLatin1Char('\n');
+  }
+  if (xml.hasError()) read.error = xml.errorString();
+  return read;
+}
+
+// The PDF's text as pdftotext lays it out; empty when it could not run.
+QString PdfText(const QByteArray& pdf) {
+  QTemporaryDir dir;
+  QFile file(dir.filePath("sheet.pdf"));
+  if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size()) return {};
+  file.close();
+  QProcess process;
+  process.start("pdftotext", {"-layout", file.fileName(), "-"});
+  if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
+  return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString Shown(const QByteArray& latin1) { return QString::fromLatin1(latin1); }
+
+// pdftotext spaces words as it measures them ("L 5" may come out "L5"):
+// texts are compared without their blanks.
+QString Squeezed(QString text) { return text.remove(QRegularExpression("\\s")); }
+
+// A configuration file's text of `zones` zones named after `names` (the
+// rest left blank) and four sources, with `extra` lines.
+QByteArray Configuration(const QByteArrayList& sourceNames, const QByteArrayList& zoneNames,
+                         const QByteArray& extra) {
+  QByteArray text;
+  for (qsizetype s = 0; s < sourceNames.size(); ++s)
+    text += "[NI" + QByteArray::number(s + 1) + "\"" + sourceNames[s] + "\"]\r\n";
+  for (qsizetype z = 0; z < zoneNames.size(); ++z)
+    text += "[NO" + QByteArray::number(z + 1) + "\"" + zoneNames[z] + "\"]\r\n";
+  return text + extra;
+}
+
+}  // namespace
+
+class TestSheet : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // What each configuration's sheet must show: texts (Latin-1, as shown),
+  // texts it must not show, one routing line of each favorite with a route
+  // ("zone|source|carries") and the number of pictures.
+  void bothForms_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArrayList>("shown");
+    QTest::addColumn<QByteArrayList>("notShown");
+    QTest::addColumn<QByteArrayList>("routes");
+    QTest::addColumn<int>("pictures");
+
+    QTest::newRow("nothing named") << Configuration({" ", " "}, {" ", " ", " "}, "[F1AO2I1]\r\n[DHCP1]\r\n")
+                                   << QByteArrayList{"Source 1", "Source 2", "Zone 3",           "Favorite 1",
+                                                     "Group 10", "DHCP",     "no audio settings"}
+                                   << QByteArrayList{"IP address"}
+                                   << QByteArrayList{"Zone 2|Source 1|audio and video"} << 0;
+    QTest::newRow("every DSP mode")
+        << Configuration({"Tuner", "Disc"}, {"Off", "Zq", "Jazzy", "Toned", "Low", "None", "Odd"},
+                         "[NEP3\"Jazz\"]\r\n[VO1R-20]\r\n[EO1M0]\r\n[BO1L5]\r\n"
+                         "[VO2R-3]\r\n[EO2M1]\r\n[BO2R5]\r\n[EO2B1L4]\r\n[EO2B10L-6]\r\n"
+                         "[VO3R0]\r\n[EO3M2]\r\n[BO3R0]\r\n[EO3P2]\r\n"
+                         "[VO4R-1]\r\n[EO4M3]\r\n[BO4R0]\r\n[TO4B3T-2]\r\n"
+                         "[VO5R-2]\r\n[EO5M4]\r\n[BO5R0]\r\n[EO5LP120]\r\n"
+                         "[VO7R-9]\r\n[EO7M7]\r\n[F2AO5VI2]\r\n[F3AO4AI1]\r\n")
+        << QByteArrayList{"EQ/Tone Disabled", "ZQ",     "Preset: Jazz", "Tone: bass +3, treble -2",
+                          "Lowpass 120 Hz",   "-20 dB", "L 5",          "R 5",
+                          "centre",           "mode 7", "Jazz",         "no audio settings"}
+        << QByteArrayList{} << QByteArrayList{"Low|Disc|video", "Toned|Tuner|audio"}
+        << 2;  // a curve, a preset
+    QTest::newRow("Latin-1, quotes, < and &")
+        << Configuration({"Caf\xE9", "Gr\xFC\xDF" "e & <Co>"}, {"Tom's \"Bar\"", "a<b>&c"},
+                         "[NF4\"<&>\"]\r\n[NG2\"K\xF6ln\"]\r\n[G2AO1]\r\n[RPO2I1]\r\n[F4AO1I2]\r\n")
+        << QByteArrayList{"Caf\xE9", "Gr\xFC\xDF" "e & <Co>", "Tom's \"Bar\"", "a<b>&c", "<&>", "K\xF6ln"}
+        << QByteArrayList{} << QByteArrayList{"Tom's \"Bar\"|Gr\xFC\xDF" "e & <Co>|audio and video"} << 0;
+    QTest::newRow("control bytes") << Configuration({"A\x01"
+                                                     "B",
+                                                     "C\x7F"},
+                                                    {"Tab\there", "x\x9Fy"}, "")
+                                   << QByteArrayList{"A\\x01B", "C\\x7F", "Tab\\x09here", "x\\x9Fy"}
+                                   << QByteArrayList{} << QByteArrayList{} << 0;
+    // Two zones share a curve; a third has its own.
+    QTest::newRow("shared curves") << Configuration(
+                                          {"S"}, {"One", "Two", "Three"},
+                                          "[VO1R0]\r\n[EO1M1]\r\n[EO1B3L5]\r\n[VO2R0]\r\n[EO2M1]\r\n"
+                                          "[EO2B3L5]\r\n[VO3R0]\r\n[EO3M1]\r\n")
+                                   << QByteArrayList{"One, Two", "Three"} << QByteArrayList{}
+                                   << QByteArrayList{} << 2;
+
+    // The pictures: one for each distinct curve of the zones in ZQ mode, and
+    // one for each preset that is named or has a band not 0.
+    const auto example = [](const char* name) {
+      const QByteArray text = QByteArray::fromStdString(test::ExampleText(name));
+      Editor editor;
+      editor.ImportFileText(text.toStdString(), name);
+      const UnitConfiguration& u = editor.model.unit;
+      QByteArrayList shown, routes;
+      for (int s = 1; s <= u.SourceCount; ++s) shown << QByteArray::fromStdString(u.SourceNames[s]);
+      std::set<std::vector<int>> curves;
+      for (int z = 1; z <= u.ZoneCount; ++z) {
+        shown << QByteArray::fromStdString(u.ZoneNames[z]);
+        const ZoneAudioRec& a = u.ZoneAudio[z];
+        if (a.EQUsed && a.DSPMode == 1) curves.insert({a.Band.begin(), a.Band.end()});
+      }
+      int pictures = static_cast<int>(curves.size());
+      for (int p = 1; p <= kPresets; ++p) {
+        const EQPresetsRec& preset = u.EQPresets[p];
+        pictures += preset.Name.find_first_not_of(' ') != std::string::npos ||
+                    std::any_of(preset.Band.begin(), preset.Band.end(), [](int b) { return b != 0; });
+      }
+      QVERIFY(pictures > 2);
+      QTest::newRow(name) << text << shown << QByteArrayList{} << routes << pictures;
+    };
+    example("small-8x24.zem");
+    example("full-16x192.zem");
+  }
+
+  void bothForms() {
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArrayList, shown);
+    QFETCH(QByteArrayList, notShown);
+    QFETCH(QByteArrayList, routes);
+    QFETCH(int, pictures);
+    Editor editor;
+    editor.ImportFileText(file.toStdString(), "edge.zem");
+    QVERIFY(editor.HasConfiguration());
+    // Names beyond the counts are not the unit's: no export writes them.
+    UnitConfiguration& unit = editor.model.unit;
+    if (unit.ZoneCount < kZones) {
+      unit.ZoneNames[unit.ZoneCount + 1] = "Far Zone";
+      notShown << "Far Zone";
+    }
+    if (unit.SourceCount < kSources) {
+      unit.SourceNames[unit.SourceCount + 1] = "Far Source";
+      notShown << "Far Source";
+    }
+    const SheetDocument sheet = BuildSheet(editor.model, "Site", QDate(2026, 3, 4));
+    QCOMPARE(sheet.CurveCount(), pictures);
+
+    const ReadHtml html = ReadBack(SheetHtml(sheet));
+    QVERIFY2(html.error.isEmpty(), qPrintable(html.error));
+    QCOMPARE(html.title, QStringLiteral("Site"));
+    QVERIFY(html.text.contains("2026-03-04"));
+    QCOMPARE(html.svgs, pictures);
+    for (const QByteArray& text : shown) QVERIFY2(html.text.contains(Shown(text)), text.constData());
+    for (const QByteArray& text : notShown) QVERIFY2(!html.text.contains(Shown(text)), text.constData());
+
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+      QSKIP("pdftotext (poppler-utils) is not installed");
+    const QString pdf = PdfText(SheetPdf(sheet, QPageSize::A4));
+    QVERIFY(pdf.contains(QRegularExpression("Page 1 of [1-9]")));
+    const QString squeezed = Squeezed(pdf);
+    for (const QByteArray& text : shown) QVERIFY2(squeezed.contains(Squeezed(Shown(text))), text.constData());
+    for (const QByteArray& text : notShown)
+      QVERIFY2(!squeezed.contains(Squeezed(Shown(text))), text.constData());
+    for (const QByteArray& route : routes) {
+      const QStringList parts = Shown(route).split('|');
+      const QRegularExpression line(QRegularExpression::escape(parts[0]) + " {2,}" +
+                                        QRegularExpression::escape(parts[1]) + " {2,}" + parts[2] + "\\s*$",
+                                    QRegularExpression::MultilineOption);
+      QVERIFY2(pdf.contains(line), route.constData());
+    }
+  }
+
+  // A long table starts each page it runs onto with its header row, and
+  // every page says which it is.
+  void longTablesRepeatTheirHeader() {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+      QSKIP("pdftotext (poppler-utils) is not installed");
+    Editor editor;
+    editor.ImportFileText(test::ExampleText("full-16x192.zem"), "full.zem");
+    const QString pdf = PdfText(SheetPdf(BuildSheet(editor.model, "", QDate(2026, 1, 1)), QPageSize::Letter));
+    const qsizetype pages = pdf.count('\f');
+    QVERIFY(pages > 10);
+    QVERIFY(pdf.contains(QStringLiteral("Page %1 of %1").arg(pages)));
+    QVERIFY(pdf.contains(kDefaultSheetTitle));
+    // Every page with zone rows (a volume, or none) starts with the zones' header row.
+    static const QRegularExpression zoneRow(QStringLiteral("-?\\d+ dB\\b|no audio settings"));
+    int zonePages = 0;
+    for (const QString& page : pdf.split('\f')) {
+      if (!page.contains(zoneRow)) continue;
+      ++zonePages;
+      QVERIFY(
+          page.contains(QRegularExpression("No\\. +Name +Groups +Restricted sources +DSP +Volume +Balance")));
+    }
+    QVERIFY(zonePages > 2);
+  }
+
+  void paper_data() {
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<QByteArray>("mediaBox");
+    QTest::newRow("A4") << int(QPageSize::A4) << QByteArray("/MediaBox [0 0 595.000000 842.000000]");
+    QTest::newRow("Letter") << int(QPageSize::Letter) << QByteArray("/MediaBox [0 0 612.000000 792.000000]");
+  }
+  void paper() {
+    QFETCH(int, paper);
+    QFETCH(QByteArray, mediaBox);
+    Editor editor;
+    editor.ImportFileText(Configuration({"S"}, {"Z"}, "").toStdString(), "a.zem");
+    const QByteArray pdf = SheetPdf(BuildSheet(editor.model, "", {}), QPageSize::PageSizeId(paper));
+    QVERIFY(pdf.startsWith("%PDF-"));
+    QVERIFY(pdf.contains(mediaBox));
+  }
+
+  void localePaper_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("letter");
+    for (const char* name : {"en_US", "fr_CA", "es_MX", "fil_PH", "es_CL", "es_CO"})
+      QTest::newRow(name) << name << true;
+    for (const char* name : {"en_GB", "de_DE", "pt_BR", "C"}) QTest::newRow(name) << name << false;
+  }
+  void localePaper() {
+    QFETCH(QString, locale);
+    QFETCH(bool, letter);
+    QCOMPARE(LocalePaper(QLocale(locale)), letter ? QPageSize::Letter : QPageSize::A4);
+  }
+
+  void names_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("format");  // -1 none
+    QTest::newRow("pdf") << "a/b.pdf" << int(SheetFormat::Pdf);
+    QTest::newRow("PDF") << "B.PDF" << int(SheetFormat::Pdf);
+    QTest::newRow("html") << "b.html" << int(SheetFormat::Html);
+    QTest::newRow("htm") << "b.htm" << int(SheetFormat::Html);
+    QTest::newRow("xhtml") << "b.xhtml" << int(SheetFormat::Html);
+    QTest::newRow("other") << "b.txt" << -1;
+    QTest::newRow("no extension") << "pdf" << -1;
+    QTest::newRow("dot in a folder") << "a.pdf/b" << -1;
+  }
+  void names() {
+    QFETCH(QString, path);
+    QFETCH(int, format);
+    const std::optional<SheetFormat> found = SheetFormatFor(path.toStdString());
+    QCOMPARE(found ? int(*found) : -1, format);
+    QCOMPARE(PaperNamed("LETTER"), std::optional(QPageSize::Letter));
+    QCOMPARE(PaperNamed("a5"), std::nullopt);
+  }
+};
+
+QTEST_MAIN(TestSheet)
+#include "test_sheet.moc"

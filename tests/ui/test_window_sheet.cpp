@@ -1,0 +1,153 @@
+// File > Print Sheet... and File > Export Sheet... through the real window, headless.
+#include <QAction>
+#include <QBuffer>
+#include <QMenu>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+#include "support/window_fixture.h"
+#include "transfer/file_io.h"
+
+using namespace zem;
+
+namespace {
+
+const std::string kConfiguration = "[NI1\"Tuner\"]\r\n[NO1\"Hall\"]\r\n[NO2\"Caf\xE9\"]\r\n";
+
+std::string Bytes(const QString& path) { return path.toStdString(); }
+
+QByteArray Read(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The title of an XHTML sheet; empty when it does not read as XML.
+QString HtmlTitle(const QByteArray& html) {
+  QXmlStreamReader xml(html);
+  QString title;
+  while (!xml.atEnd())
+    if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("title") &&
+        title.isEmpty())
+      title = xml.readElementText();
+  return xml.hasError() ? QString() : title;
+}
+
+}  // namespace
+
+class TestWindowSheet : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { fixture_.OpenWindow(false); }
+  void cleanup() { fixture_.CloseWindow(); }
+
+  // After Compare with File..., before Exit; greyed until a configuration is loaded.
+  void menuItems() {
+    auto* menu = fixture_.window->findChild<QMenu*>("File1");
+    QStringList names;
+    for (QAction* action : menu->actions()) names << action->objectName();
+    const qsizetype print = names.indexOf("PrintSheet1");
+    QVERIFY(print > names.indexOf("CompareWithFile1"));
+    QCOMPARE(names.indexOf("ExportSheet1"), print + 1);
+    QVERIFY(names.indexOf("Exit1") > print + 1);
+    auto* printAction = fixture_.window->findChild<QAction*>("PrintSheet1");
+    auto* exportAction = fixture_.window->findChild<QAction*>("ExportSheet1");
+    QCOMPARE(printAction->text(), QStringLiteral("&Print Sheet..."));
+    QCOMPARE(exportAction->text(), QStringLiteral("Exp&ort Sheet..."));
+    QVERIFY(!printAction->isEnabled() && !exportAction->isEnabled());
+    fixture_.window->PrintSheet();
+    fixture_.window->ExportSheet();
+    QVERIFY(fixture_.prompts->printJobs.empty() && fixture_.prompts->saveDialogs.empty());
+
+    fixture_.editor->ImportFileText(kConfiguration, "a.zem");
+    fixture_.window->EditorChanged();
+    QVERIFY(printAction->isEnabled() && exportAction->isEnabled());
+  }
+
+  // The preview gets a job that draws the sheet on whatever device it is given.
+  void printPreview() {
+    fixture_.editor->ImportFileText(kConfiguration, "a.zem");
+    fixture_.window->EditorChanged();
+    fixture_.window->findChild<QAction*>("PrintSheet1")->trigger();
+    ScriptedPrompts& prompts = *fixture_.prompts;
+    QCOMPARE(prompts.printJobs.size(), std::size_t(1));
+    QCOMPARE(prompts.printJobs[0].caption, std::string("Print Sheet"));
+    // What the preview shows is the sheet as it was asked for.
+    fixture_.editor->model.unit.ZoneNames[1] = "Changed";
+    QByteArray pdf;
+    {
+      QBuffer buffer(&pdf);
+      buffer.open(QIODevice::WriteOnly);
+      QPdfWriter writer(&buffer);
+      prompts.printJobs[0].paint(writer);
+    }
+    QVERIFY(pdf.startsWith("%PDF-"));
+    QVERIFY(pdf.contains("/Type /Page"));
+  }
+
+  // The chosen name's extension picks the form; an existing file is replaced
+  // only when the user agrees.
+  void exportSheet_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<bool>("overwrite");
+    QTest::addColumn<QByteArray>("starts");  // the file afterwards; "old" when left alone
+    QTest::newRow("PDF") << "s.pdf" << false << false << QByteArray("%PDF-");
+    QTest::newRow("HTML") << "s.html" << false << false << QByteArray("<?xml");
+    QTest::newRow("replaced") << "s.pdf" << true << true << QByteArray("%PDF-");
+    QTest::newRow("kept") << "s.pdf" << true << false << QByteArray("old");
+    QTest::newRow("another extension") << "s.txt" << false << false << QByteArray("<missing>");
+  }
+  void exportSheet() {
+    QFETCH(QString, name);
+    QFETCH(bool, exists);
+    QFETCH(bool, overwrite);
+    QFETCH(QByteArray, starts);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    if (exists) QVERIFY(WriteFileAtomically(Bytes(path), "old", nullptr));
+    fixture_.editor->ImportFileText(kConfiguration, "a.zem");
+    fixture_.window->EditorChanged();
+    ScriptedPrompts& prompts = *fixture_.prompts;
+    prompts.saveAnswers.push_back(Bytes(path));
+    prompts.confirmAnswers.push_back(overwrite);
+    fixture_.window->findChild<QAction*>("ExportSheet1")->trigger();
+    QCOMPARE(prompts.saveDialogs.at(0).defaultExtension, std::string("pdf"));
+    QCOMPARE(prompts.confirmTexts.size(), std::size_t(exists));
+    QVERIFY(Read(path).startsWith(starts));
+    QCOMPARE(prompts.errors.size(), std::size_t(name.endsWith(".txt")));
+    QCOMPARE(fixture_.editor->status.Text() == "Sheet exported to file: " + Bytes(path),
+             starts != "old" && starts != "<missing>");
+  }
+
+  // The title names the file imported in File Mode, as the window's title
+  // does, and the proposed name lies beside it; with none, the default title.
+  void titleFromTheFile() {
+    QTemporaryDir dir;
+    const QString site = dir.filePath("site.zem"), html = dir.filePath("s.html");
+    QVERIFY(WriteFileAtomically(Bytes(site), kConfiguration, nullptr));
+    ScriptedPrompts& prompts = *fixture_.prompts;
+    fixture_.editor->ImportFileText(kConfiguration, "a.zem");
+    fixture_.window->EditorChanged();
+    prompts.saveAnswers.push_back(Bytes(html));
+    fixture_.window->ExportSheet();
+    QCOMPARE(HtmlTitle(Read(html)), QStringLiteral("ZEM Configuration"));
+    QCOMPARE(prompts.saveDialogs.at(0).fileName, std::string());
+
+    fixture_.window->OpenConfigurationFile(Bytes(site));
+    QVERIFY(fixture_.editor->HasConfiguration());
+    prompts.saveAnswers.push_back(Bytes(html));
+    prompts.confirmAnswers.push_back(true);
+    fixture_.window->ExportSheet();
+    QCOMPARE(HtmlTitle(Read(html)), QStringLiteral("site.zem"));
+    QCOMPARE(prompts.saveDialogs.at(1).fileName, Bytes(dir.filePath("site.pdf")));
+  }
+
+ private:
+  test::WindowFixture fixture_;
+};
+
+QTEST_MAIN(TestWindowSheet)
+#include "test_window_sheet.moc"
