@@ -21,6 +21,7 @@
 #include "support/grid_test_helpers.h"
 #include "support/names_files.h"
 #include "support/window_fixture.h"
+#include "transfer/file_io.h"
 #include "ui/pages/choice_dialog.h"
 #include "ui/pages/find_bar.h"
 
@@ -166,7 +167,7 @@ class TestBulkWindow : public QObject, private WindowFixture {
     QFETCH(int, which);
     const NamesFile& file = NamesFiles()[static_cast<std::size_t>(which)];
     const QString path = dir_.filePath("names.csv");
-    Write(path, file.bytes);
+    QVERIFY(WriteFileAtomically(path.toStdString(), file.bytes, nullptr));
     const UnitConfiguration before = editor->model.unit;
     prompts->openAnswers.push_back(path.toStdString());
     Find<QAction>("ImportNames1")->trigger();
@@ -360,13 +361,6 @@ class TestBulkWindow : public QObject, private WindowFixture {
     QCOMPARE(grid->currentIndex(), current);
     QVERIFY(editor->model.screen == screen);
     QCOMPARE(grid->rowAt(grid->visualRect(grid->model()->index(19, 0)).center().y()), 19);
-  }
-
- private:
-  static void Write(const QString& path, const std::string& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
   }
 };
 
