@@ -89,16 +89,15 @@ class TestBulkWindow : public QObject, private WindowFixture {
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("lastName");  // of the last row pasted into
     QTest::addColumn<int>("lastRow");
-    QTest::newRow("one line") << 5 << "Den\n"
-                              << "&Undo Paste Zone Name"
-                              << ""
-                              << "Den" << 5;
-    QTest::newRow("past the end") << 13 << Lines(24, "Suite ") << "&Undo Paste 12 Zone Names"
-                                  << " 12 lines did not fit"
-                                  << "Suite 12" << 24;
-    QTest::newRow("not Latin-1") << 1 << QString("A\nB\nEuro \u20AC") << "&Undo"
-                                 << " Paste refused: line 3 holds a character a name cannot hold"
-                                 << "Living Room" << 1;
+    const auto add = [](const char* name, int row, const QString& clipboard, const char* undo,
+                        const char* status, const char* lastName, int lastRow) {
+      QTest::newRow(name) << row << clipboard << undo << status << lastName << lastRow;
+    };
+    add("one line", 5, "Den\n", "&Undo Paste Zone Name", "", "Den", 5);
+    add("past the end", 13, Lines(24, "Suite "), "&Undo Paste 12 Zone Names", " 12 lines did not fit",
+        "Suite 12", 24);
+    add("not Latin-1", 1, QString("A\nB\nEuro \u20AC"), "&Undo",
+        " Paste refused: line 3 holds a character a name cannot hold", "Living Room", 1);
   }
   void pasteShapes() {
     QFETCH(int, row);
