@@ -40,25 +40,27 @@ class TestNamesCsv : public QObject {
     QTest::addColumn<Names>("names");
     QTest::addColumn<int>("leftOut");
     QTest::addColumn<int>("refused");  // the line, 0 for none
-    QTest::newRow("one line") << std::string("Kitchen") << 10 << Names{"Kitchen"} << 0 << 0;
+    const auto add = [](const char* name, const std::string& clipboard, int rows, const Names& names,
+                        int leftOut = 0, int refused = 0) {
+      QTest::newRow(name) << clipboard << rows << names << leftOut << refused;
+    };
+    add("one line", "Kitchen", 10, {"Kitchen"});
     Names forty;
     for (int i = 1; i <= 40; ++i) forty.push_back("Room " + std::to_string(i));
-    QTest::newRow("40 lines") << Lines(40, "Room ") << 192 << forty << 0 << 0;
-    QTest::newRow("final line break") << std::string("A\nB\n") << 10 << Names{"A", "B"} << 0 << 0;
-    QTest::newRow("two final line breaks") << std::string("A\n\n") << 10 << Names{"A", ""} << 0 << 0;
-    QTest::newRow("empty lines") << std::string("A\n\nC") << 10 << Names{"A", "", "C"} << 0 << 0;
-    QTest::newRow("tabs") << std::string("Hall\tupstairs\tx\n\tB") << 10 << Names{"Hall", ""} << 0 << 0;
-    QTest::newRow("CR LF") << std::string("A\r\nB\r\n") << 10 << Names{"A", "B"} << 0 << 0;
-    QTest::newRow("lone CR") << std::string("A\rB") << 10 << Names{"A", "B"} << 0 << 0;
-    QTest::newRow("over-long") << std::string("Guest Suite Number 2") << 10 << Names{"Guest Suite Num"} << 0
-                               << 0;
-    QTest::newRow("past the end") << Lines(14, "R") << 2 << Names{"R1", "R2"} << 12 << 0;
-    QTest::newRow("Latin-1") << std::string("Caf\xC3\xA9") << 10 << Names{"Caf\xE9"} << 0 << 0;
-    QTest::newRow("not Latin-1") << std::string("A\nB\nEuro \xE2\x82\xAC") << 10 << Names{} << 0 << 3;
-    QTest::newRow("control byte") << std::string("A\x01") << 10 << Names{} << 0 << 1;
-    QTest::newRow("refused past the end") << std::string("A\nB\n\xE2\x82\xAC") << 1 << Names{} << 0 << 3;
-    QTest::newRow("beyond Latin-1 after a tab")
-        << std::string("A\t\xE2\x82\xAC") << 10 << Names{"A"} << 0 << 0;
+    add("40 lines", Lines(40, "Room "), 192, forty);
+    add("final line break", "A\nB\n", 10, {"A", "B"});
+    add("two final line breaks", "A\n\n", 10, {"A", ""});
+    add("empty lines", "A\n\nC", 10, {"A", "", "C"});
+    add("tabs", "Hall\tupstairs\tx\n\tB", 10, {"Hall", ""});
+    add("CR LF", "A\r\nB\r\n", 10, {"A", "B"});
+    add("lone CR", "A\rB", 10, {"A", "B"});
+    add("over-long", "Guest Suite Number 2", 10, {"Guest Suite Num"});
+    add("past the end", Lines(14, "R"), 2, {"R1", "R2"}, 12);
+    add("Latin-1", "Caf\xC3\xA9", 10, {"Caf\xE9"});
+    add("not Latin-1", "A\nB\nEuro \xE2\x82\xAC", 10, {}, 0, 3);
+    add("control byte", "A\x01", 10, {}, 0, 1);
+    add("refused past the end", "A\nB\n\xE2\x82\xAC", 1, {}, 0, 3);
+    add("beyond Latin-1 after a tab", "A\t\xE2\x82\xAC", 10, {"A"});
   }
   void pasteShapes() {
     QFETCH(std::string, clipboard);
@@ -76,18 +78,16 @@ class TestNamesCsv : public QObject {
     QTest::addColumn<std::string>("text");
     QTest::addColumn<int>("problem");
     QTest::addColumn<std::string>("latin1");
-    QTest::newRow("ASCII") << std::string("Den") << int(NameTextProblem::None) << std::string("Den");
-    QTest::newRow("two bytes") << std::string("\xC3\x89t\xC3\xA9") << int(NameTextProblem::None)
-                               << std::string("\xC9t\xE9");
-    QTest::newRow("overlong") << std::string("\xC0\xAF") << int(NameTextProblem::NotUtf8) << std::string();
-    QTest::newRow("surrogate") << std::string("\xED\xA0\x80") << int(NameTextProblem::NotUtf8)
-                               << std::string();
-    QTest::newRow("cut short") << std::string("a\xC3") << int(NameTextProblem::NotUtf8) << std::string("a");
-    QTest::newRow("Latin-1 byte") << std::string("caf\xE9") << int(NameTextProblem::NotUtf8)
-                                  << std::string("caf");
-    QTest::newRow("broken after beyond")
-        << std::string("\xE2\x82\xAC\xFF") << int(NameTextProblem::NotUtf8) << std::string();
-    QTest::newRow("DEL") << std::string("a\x7F") << int(NameTextProblem::ControlByte) << std::string("a");
+    const auto add = [](const char* name, const std::string& text, NameTextProblem problem,
+                        const std::string& latin1) { QTest::newRow(name) << text << int(problem) << latin1; };
+    add("ASCII", "Den", NameTextProblem::None, "Den");
+    add("two bytes", "\xC3\x89t\xC3\xA9", NameTextProblem::None, "\xC9t\xE9");
+    add("overlong", "\xC0\xAF", NameTextProblem::NotUtf8, "");
+    add("surrogate", "\xED\xA0\x80", NameTextProblem::NotUtf8, "");
+    add("cut short", "a\xC3", NameTextProblem::NotUtf8, "a");
+    add("Latin-1 byte", "caf\xE9", NameTextProblem::NotUtf8, "caf");
+    add("broken after beyond", "\xE2\x82\xAC\xFF", NameTextProblem::NotUtf8, "");
+    add("DEL", "a\x7F", NameTextProblem::ControlByte, "a");
   }
   void utf8() {
     QFETCH(std::string, text);
