@@ -337,8 +337,7 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
   }
   bool UseSerial(const SimOptions& options) {
     sim = std::make_unique<UnitSim>(options);
-    std::string error;
-    if (!sim->OpenPty(&error)) return false;
+    if (!sim->OpenPty(nullptr)) return false;
     prompts->portAnswers.push_back(sim->PtyPath());
     Action("Serial1")->trigger();
     window->Controller().SetSerialInactivityMs(300);
@@ -346,8 +345,7 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
   }
   bool UseTelnet(const SimOptions& options) {
     sim = std::make_unique<UnitSim>(options);
-    std::string error;
-    if (!sim->ListenTcp(0, QHostAddress::LocalHost, &error)) return false;
+    if (!sim->ListenTcp(0, QHostAddress::LocalHost, nullptr)) return false;
     host = "127.0.0.1:" + QString::number(sim->TcpPort());
     prompts->hostAnswers.push_back(host.toStdString());
     Action("Telnet1")->trigger();
