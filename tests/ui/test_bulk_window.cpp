@@ -223,7 +223,6 @@ class TestBulkWindow : public QObject, private WindowFixture {
   void copyFavorite() {
     Show(Page::Favorites);
     Find<QListWidget>("ListBox1")->setCurrentRow(1);  // favorite 2
-    const std::string name = editor->model.unit.FavoriteNames[7];
     Find<QAction>("CopyFavorite1")->trigger();
     auto* dialog = Find<ChoiceDialog>("CopyFavoriteDialog");
     dialog->Select([](int f) { return f == 7; });
@@ -232,7 +231,6 @@ class TestBulkWindow : public QObject, private WindowFixture {
       for (int s = 1; s <= 8; ++s)
         QVERIFY(editor->model.unit.FavoriteStore.Cell(7, s, z) ==
                 editor->model.unit.FavoriteStore.Cell(2, s, z));
-    QCOMPARE(editor->model.unit.FavoriteNames[7], name);
     QCOMPARE(UndoText(), "&Undo Copy Favorite 2 to Favorite 7");
   }
 
