@@ -109,8 +109,7 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     // import of it shows.
     disconnect(sim.get(), &UnitSim::CommandRecorded, this, nullptr);
     sim->Options().noEndMarker = false;
-    if (event == ReadBackFails) window->ExportConfiguration();
-    if (event != ReadBackFails) window->ExportChanges();
+    event == ReadBackFails ? window->ExportConfiguration() : window->ExportChanges();
     QCOMPARE(Status(),
              QString(event == TakesAll ? " No changes to export" : " Telnet Export Complete: verified"));
     QCOMPARE(UnitField(), QString("Unit: in step"));
