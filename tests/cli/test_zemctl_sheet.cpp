@@ -21,31 +21,25 @@ class TestZemctlSheet : public QObject {
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("written");
     QTest::addColumn<QByteArray>("said");
+    const auto row = [](const char* name, const QStringList& args, const char* out, const char* locale,
+                        int status, const QByteArray& written, const QByteArray& said = {}) {
+      QTest::newRow(name) << args << out << locale << status << written << said;
+    };
     const QByteArray a4 = "/MediaBox [0 0 595.000000 842.000000]",
-                     letter = "/MediaBox [0 0 612.000000 792.000000]";
-    QTest::newRow("PDF, US locale: Letter") << QStringList{"IN", "-o", "OUT"} << "s.pdf"
-                                            << "en_US.UTF-8" << 0 << letter << QByteArray();
-    QTest::newRow("PDF, German locale: A4") << QStringList{"IN", "-o", "OUT"} << "s.pdf"
-                                            << "de_DE.UTF-8" << 0 << a4 << QByteArray();
-    QTest::newRow("--paper wins") << QStringList{"IN", "--paper", "A4", "-o", "OUT"} << "s.pdf"
-                                  << "en_US.UTF-8" << 0 << a4 << QByteArray();
-    QTest::newRow("HTML, its title the file's name")
-        << QStringList{"IN", "--output", "OUT"} << "s.HTML"
-        << "" << 0 << QByteArray("<title>small-8x24.zem</title>") << QByteArray();
-    QTest::newRow("--title") << QStringList{"IN", "-o", "OUT", "--title", "Caf\u00e9 <1>"} << "s.xhtml"
-                             << "C.UTF-8" << 0 << QByteArray("<title>Caf\xc3\xa9 &lt;1&gt;</title>")
-                             << QByteArray();
-    QTest::newRow("bad paper") << QStringList{"IN", "-o", "OUT", "--paper", "a5"} << "s.pdf"
-                               << "" << 2 << QByteArray("<missing>")
-                               << QByteArray("--paper is a4 or letter, not 'a5'");
-    QTest::newRow("bad extension") << QStringList{"IN", "-o", "OUT"} << "s.txt"
-                                   << "" << 2 << QByteArray("<missing>")
-                                   << QByteArray("OUT must end in .pdf or .html");
-    QTest::newRow("no output") << QStringList{"IN"} << "s.pdf"
-                               << "" << 2 << QByteArray("<missing>")
-                               << QByteArray("sheet needs FILE and -o OUT");
-    QTest::newRow("the input as output") << QStringList{"IN", "-o", "IN"} << "s.pdf"
-                                         << "" << 2 << QByteArray("<missing>") << QByteArray();
+                     letter = "/MediaBox [0 0 612.000000 792.000000]", missing = "<missing>";
+    const QStringList plain{"IN", "-o", "OUT"};
+    row("PDF, US locale: Letter", plain, "s.pdf", "en_US.UTF-8", 0, letter);
+    row("PDF, German locale: A4", plain, "s.pdf", "de_DE.UTF-8", 0, a4);
+    row("--paper wins", {"IN", "--paper", "A4", "-o", "OUT"}, "s.pdf", "en_US.UTF-8", 0, a4);
+    row("HTML, its title the file's name", {"IN", "--output", "OUT"}, "s.HTML", "", 0,
+        "<title>small-8x24.zem</title>");
+    row("--title", {"IN", "-o", "OUT", "--title", "Caf\u00e9 <1>"}, "s.xhtml", "C.UTF-8", 0,
+        "<title>Caf\xc3\xa9 &lt;1&gt;</title>");
+    row("bad paper", {"IN", "-o", "OUT", "--paper", "a5"}, "s.pdf", "", 2, missing,
+        "--paper is a4 or letter, not 'a5'");
+    row("bad extension", plain, "s.txt", "", 2, missing, "OUT must end in .pdf or .html");
+    row("no output", {"IN"}, "s.pdf", "", 2, missing, "sheet needs FILE and -o OUT");
+    row("the input as output", {"IN", "-o", "IN"}, "s.pdf", "", 2, missing);
   }
 
   void sheet() {

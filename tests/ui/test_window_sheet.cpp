@@ -16,8 +16,6 @@ namespace {
 
 const std::string kConfiguration = "[NI1\"Tuner\"]\r\n[NO1\"Hall\"]\r\n[NO2\"Caf\xE9\"]\r\n";
 
-std::string Bytes(const QString& path) { return path.toStdString(); }
-
 QByteArray Read(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -36,52 +34,50 @@ QString HtmlTitle(const QByteArray& html) {
 
 }  // namespace
 
-class TestWindowSheet : public QObject {
+class TestWindowSheet : public QObject, private test::WindowFixture {
   Q_OBJECT
 
- private slots:
-  void init() { fixture_.OpenWindow(false); }
-  void cleanup() { fixture_.CloseWindow(); }
+  static std::string S(const QString& path) { return path.toStdString(); }
+  void Load() {
+    editor->ImportFileText(kConfiguration, "a.zem");
+    window->EditorChanged();
+  }
 
-  // After Compare with File..., before Exit; greyed until a configuration is loaded.
-  void menuItems() {
-    auto* menu = fixture_.window->findChild<QMenu*>("File1");
+ private slots:
+  void init() { OpenWindow(false); }
+  void cleanup() { CloseWindow(); }
+
+  // After Compare with File..., before Exit; greyed until a configuration is
+  // loaded; Print Sheet... opens the preview.
+  void menuItemsAndPreview() {
+    auto* menu = window->findChild<QMenu*>("File1");
     QStringList names;
     for (QAction* action : menu->actions()) names << action->objectName();
     const qsizetype print = names.indexOf("PrintSheet1");
     QVERIFY(print > names.indexOf("CompareWithFile1"));
     QCOMPARE(names.indexOf("ExportSheet1"), print + 1);
     QVERIFY(names.indexOf("Exit1") > print + 1);
-    auto* printAction = fixture_.window->findChild<QAction*>("PrintSheet1");
-    auto* exportAction = fixture_.window->findChild<QAction*>("ExportSheet1");
+    auto* printAction = window->findChild<QAction*>("PrintSheet1");
+    auto* exportAction = window->findChild<QAction*>("ExportSheet1");
     QCOMPARE(printAction->text(), QStringLiteral("&Print Sheet..."));
     QCOMPARE(exportAction->text(), QStringLiteral("Exp&ort Sheet..."));
     QVERIFY(!printAction->isEnabled() && !exportAction->isEnabled());
-    fixture_.window->PrintSheet();
-    fixture_.window->ExportSheet();
-    QVERIFY(fixture_.prompts->printJobs.empty() && fixture_.prompts->saveDialogs.empty());
+    window->PrintSheet();
+    window->ExportSheet();
+    QVERIFY(prompts->printJobs.empty() && prompts->saveDialogs.empty());
 
-    fixture_.editor->ImportFileText(kConfiguration, "a.zem");
-    fixture_.window->EditorChanged();
+    Load();
     QVERIFY(printAction->isEnabled() && exportAction->isEnabled());
-  }
-
-  // The preview gets a job that draws the sheet on whatever device it is given.
-  void printPreview() {
-    fixture_.editor->ImportFileText(kConfiguration, "a.zem");
-    fixture_.window->EditorChanged();
-    fixture_.window->findChild<QAction*>("PrintSheet1")->trigger();
-    ScriptedPrompts& prompts = *fixture_.prompts;
-    QCOMPARE(prompts.printJobs.size(), std::size_t(1));
-    QCOMPARE(prompts.printJobs[0].caption, std::string("Print Sheet"));
-    // What the preview shows is the sheet as it was asked for.
-    fixture_.editor->model.unit.ZoneNames[1] = "Changed";
+    // The preview gets a job that draws the sheet on whatever device it is given.
+    printAction->trigger();
+    QCOMPARE(prompts->printJobs.size(), std::size_t(1));
+    QCOMPARE(prompts->printJobs[0].caption, std::string("Print Sheet"));
     QByteArray pdf;
     {
       QBuffer buffer(&pdf);
       buffer.open(QIODevice::WriteOnly);
       QPdfWriter writer(&buffer);
-      prompts.printJobs[0].paint(writer);
+      prompts->printJobs[0].paint(writer);
     }
     QVERIFY(pdf.startsWith("%PDF-"));
     QVERIFY(pdf.contains("/Type /Page"));
@@ -95,7 +91,6 @@ class TestWindowSheet : public QObject {
     QTest::addColumn<bool>("overwrite");
     QTest::addColumn<QByteArray>("starts");  // the file afterwards; "old" when left alone
     QTest::newRow("PDF") << "s.pdf" << false << false << QByteArray("%PDF-");
-    QTest::newRow("HTML") << "s.html" << false << false << QByteArray("<?xml");
     QTest::newRow("replaced") << "s.pdf" << true << true << QByteArray("%PDF-");
     QTest::newRow("kept") << "s.pdf" << true << false << QByteArray("old");
     QTest::newRow("another extension") << "s.txt" << false << false << QByteArray("<missing>");
@@ -107,18 +102,16 @@ class TestWindowSheet : public QObject {
     QFETCH(QByteArray, starts);
     QTemporaryDir dir;
     const QString path = dir.filePath(name);
-    if (exists) QVERIFY(WriteFileAtomically(Bytes(path), "old", nullptr));
-    fixture_.editor->ImportFileText(kConfiguration, "a.zem");
-    fixture_.window->EditorChanged();
-    ScriptedPrompts& prompts = *fixture_.prompts;
-    prompts.saveAnswers.push_back(Bytes(path));
-    prompts.confirmAnswers.push_back(overwrite);
-    fixture_.window->findChild<QAction*>("ExportSheet1")->trigger();
-    QCOMPARE(prompts.saveDialogs.at(0).defaultExtension, std::string("pdf"));
-    QCOMPARE(prompts.confirmTexts.size(), std::size_t(exists));
+    if (exists) QVERIFY(WriteFileAtomically(S(path), "old", nullptr));
+    Load();
+    prompts->saveAnswers.push_back(S(path));
+    prompts->confirmAnswers.push_back(overwrite);
+    window->findChild<QAction*>("ExportSheet1")->trigger();
+    QCOMPARE(prompts->saveDialogs.at(0).defaultExtension, std::string("pdf"));
+    QCOMPARE(prompts->confirmTexts.size(), std::size_t(exists));
     QVERIFY(Read(path).startsWith(starts));
-    QCOMPARE(prompts.errors.size(), std::size_t(name.endsWith(".txt")));
-    QCOMPARE(fixture_.editor->status.Text() == "Sheet exported to file: " + Bytes(path),
+    QCOMPARE(prompts->errors.size(), std::size_t(name.endsWith(".txt")));
+    QCOMPARE(editor->status.Text() == "Sheet exported to file: " + S(path),
              starts != "old" && starts != "<missing>");
   }
 
@@ -127,26 +120,21 @@ class TestWindowSheet : public QObject {
   void titleFromTheFile() {
     QTemporaryDir dir;
     const QString site = dir.filePath("site.zem"), html = dir.filePath("s.html");
-    QVERIFY(WriteFileAtomically(Bytes(site), kConfiguration, nullptr));
-    ScriptedPrompts& prompts = *fixture_.prompts;
-    fixture_.editor->ImportFileText(kConfiguration, "a.zem");
-    fixture_.window->EditorChanged();
-    prompts.saveAnswers.push_back(Bytes(html));
-    fixture_.window->ExportSheet();
+    QVERIFY(WriteFileAtomically(S(site), kConfiguration, nullptr));
+    Load();
+    prompts->saveAnswers.push_back(S(html));
+    window->ExportSheet();
     QCOMPARE(HtmlTitle(Read(html)), QStringLiteral("ZEM Configuration"));
-    QCOMPARE(prompts.saveDialogs.at(0).fileName, std::string());
+    QCOMPARE(prompts->saveDialogs.at(0).fileName, std::string());
 
-    fixture_.window->OpenConfigurationFile(Bytes(site));
-    QVERIFY(fixture_.editor->HasConfiguration());
-    prompts.saveAnswers.push_back(Bytes(html));
-    prompts.confirmAnswers.push_back(true);
-    fixture_.window->ExportSheet();
+    window->OpenConfigurationFile(S(site));
+    QVERIFY(editor->HasConfiguration());
+    prompts->saveAnswers.push_back(S(html));
+    prompts->confirmAnswers.push_back(true);
+    window->ExportSheet();
     QCOMPARE(HtmlTitle(Read(html)), QStringLiteral("site.zem"));
-    QCOMPARE(prompts.saveDialogs.at(1).fileName, Bytes(dir.filePath("site.pdf")));
+    QCOMPARE(prompts->saveDialogs.at(1).fileName, S(dir.filePath("site.pdf")));
   }
-
- private:
-  test::WindowFixture fixture_;
 };
 
 QTEST_MAIN(TestWindowSheet)

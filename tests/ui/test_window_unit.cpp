@@ -59,23 +59,18 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QTest::addColumn<int>("event");
     QTest::addColumn<QString>("ending");
     QTest::addColumn<QString>("field");
-    QTest::newRow("another client renamed two zones")
-        << int(OtherClient) << " Telnet Export Complete: the unit differs in 2 values"
-        << "Unit: 2 changes not sent";
-    QTest::newRow("unit restarted with another configuration")
-        << int(Restarted) << " Telnet Export Complete: the unit differs in 3 values"
-        << "Unit: 3 changes not sent";
-    QTest::newRow("unit ignored one command")
-        << int(IgnoresOne) << " Telnet Export Complete: the unit differs in 1 value"
-        << "Unit: 1 change not sent";
-    QTest::newRow("unit refused one command")
-        << int(RefusesOne) << " Telnet Export Complete: 1 of 2 commands refused, the unit differs in 1 value"
-        << "Unit: 1 change not sent";
-    QTest::newRow("read-back never ends")
-        << int(ReadBackFails) << " Telnet Export Complete: not verified (the read-back failed)"
-        << "Unit: not known";
-    QTest::newRow("unit takes everything") << int(TakesAll) << " Telnet Export Complete: verified"
-                                           << "Unit: in step";
+    const auto row = [](const char* name, UnitEvent event, const char* ending, const char* field) {
+      QTest::newRow(name) << int(event) << QString(" Telnet Export Complete: ") + ending << field;
+    };
+    row("another client renamed two zones", OtherClient, "the unit differs in 2 values",
+        "Unit: 2 changes not sent");
+    row("unit restarted with another configuration", Restarted, "the unit differs in 3 values",
+        "Unit: 3 changes not sent");
+    row("unit ignored one command", IgnoresOne, "the unit differs in 1 value", "Unit: 1 change not sent");
+    row("unit refused one command", RefusesOne, "1 of 2 commands refused, the unit differs in 1 value",
+        "Unit: 1 change not sent");
+    row("read-back never ends", ReadBackFails, "not verified (the read-back failed)", "Unit: not known");
+    row("unit takes everything", TakesAll, "verified", "Unit: in step");
   }
   void exportChangesKnowsWhatTheUnitHolds() {
     QFETCH(int, event);
@@ -114,8 +109,7 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     // import of it shows.
     disconnect(sim.get(), &UnitSim::CommandRecorded, this, nullptr);
     sim->Options().noEndMarker = false;
-    if (event == ReadBackFails) window->ExportConfiguration();
-    if (event != ReadBackFails) window->ExportChanges();
+    event == ReadBackFails ? window->ExportConfiguration() : window->ExportChanges();
     QCOMPARE(Status(),
              QString(event == TakesAll ? " No changes to export" : " Telnet Export Complete: verified"));
     QCOMPARE(UnitField(), QString("Unit: in step"));
@@ -129,15 +123,16 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QTest::addColumn<int>("which");
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("field");
-    const QString notRead = " Compare with Unit: the unit could not be read in full, nothing was compared";
-    QTest::newRow("equal") << int(Equal) << " Compared with the unit: no differences"
-                           << "Unit: in step";
-    QTest::newRow("different") << int(Different) << " Compared with the unit: 3 differences"
-                               << "Unit: 3 changes not sent";
-    QTest::newRow("cancelled") << int(Cancelled) << " Compare with Unit cancelled: nothing was compared"
-                               << "Unit: 1 change not sent";
-    QTest::newRow("failed") << int(Failed) << notRead << "Unit: 1 change not sent";
-    QTest::newRow("incomplete") << int(Incomplete) << notRead << "Unit: 1 change not sent";
+    const auto row = [](const char* name, CompareCase which, const char* status, const char* field) {
+      QTest::newRow(name) << int(which) << QString(status) << field;
+    };
+    const char* notRead = " Compare with Unit: the unit could not be read in full, nothing was compared";
+    row("equal", Equal, " Compared with the unit: no differences", "Unit: in step");
+    row("different", Different, " Compared with the unit: 3 differences", "Unit: 3 changes not sent");
+    row("cancelled", Cancelled, " Compare with Unit cancelled: nothing was compared",
+        "Unit: 1 change not sent");
+    row("failed", Failed, notRead, "Unit: 1 change not sent");
+    row("incomplete", Incomplete, notRead, "Unit: 1 change not sent");
   }
   void compareWithUnit() {
     QFETCH(int, which);
@@ -341,8 +336,7 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
   }
   bool UseSerial(const SimOptions& options) {
     sim = std::make_unique<UnitSim>(options);
-    std::string error;
-    if (!sim->OpenPty(&error)) return false;
+    if (!sim->OpenPty(nullptr)) return false;
     prompts->portAnswers.push_back(sim->PtyPath());
     Action("Serial1")->trigger();
     window->Controller().SetSerialInactivityMs(300);
@@ -350,8 +344,7 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
   }
   bool UseTelnet(const SimOptions& options) {
     sim = std::make_unique<UnitSim>(options);
-    std::string error;
-    if (!sim->ListenTcp(0, QHostAddress::LocalHost, &error)) return false;
+    if (!sim->ListenTcp(0, QHostAddress::LocalHost, nullptr)) return false;
     host = "127.0.0.1:" + QString::number(sim->TcpPort());
     prompts->hostAnswers.push_back(host.toStdString());
     Action("Telnet1")->trigger();
