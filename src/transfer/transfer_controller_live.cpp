@@ -66,6 +66,8 @@ bool TransferController::StartLive() {
     }
     live_->inFlight = false;
   }
+  // In step now: the configuration counts as sent.
+  editor_.PrepareExport();
   editor_.MarkExported();
   editor_.status.Set(" Live: the unit follows every change");
   liveIdleCheck_.start();
