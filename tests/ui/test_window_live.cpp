@@ -1,6 +1,6 @@
 // File > Live through the real window against the simulated unit: when it
 // may be switched on, each edit reaching the unit, the unit field, each
-// way of switching off, and a fault keeping the edits.
+// way of switching off. Faults: tests/transfer/test_live.cpp.
 #include <QAction>
 #include <QFile>
 #include <QLabel>
@@ -152,20 +152,6 @@ class TestWindowLive : public QObject, private test::WindowFixture {
     QVERIFY(!window->Controller().LiveOn());
     QVERIFY(sim->Recorded().size() >= 2);
     QCOMPARE(sim->Recorded()[1], std::string("[EC]"));
-  }
-
-  // A refusal ends Live: the item unchecked, the unit not known, the edit
-  // kept and marked unsaved; Export Changes cannot run until an import.
-  void aFaultEndsLiveAndKeepsTheEdit() {
-    QVERIFY(Imported());
-    Trigger("Live1");
-    sim->Options().refuseCommands = {sim->CommandsReceived() + 1};
-    Rename(2, "Hall");
-    QCOMPARE(Status(), QString(" Live stopped: the unit refused [NO3\"Hall\"]"));
-    QVERIFY(!Action("Live1")->isChecked());
-    QCOMPARE(UnitField(), QString("Unit: not known"));
-    QVERIFY(window->isWindowModified());
-    QCOMPARE(editor->model.unit.ZoneNames[3], std::string("Hall"));
   }
 
  private:
