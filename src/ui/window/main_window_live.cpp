@@ -10,7 +10,7 @@
 namespace zem {
 
 void MainWindow::BuildLiveItem(QMenu* fileMenu) {
-  liveAction_ = new QAction("Li&ve", this);
+  liveAction_ = new QAction("&Live", this);
   liveAction_->setObjectName("Live1");
   liveAction_->setCheckable(true);
   liveAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
