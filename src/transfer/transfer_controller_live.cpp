@@ -40,6 +40,9 @@ bool TransferController::StartLive() {
   }
   live_.emplace();
   live_->target = editor_.model.unit;
+  // Edits made while the link opens wait in the queue.
+  live_->inFlight = true;
+  std::optional<std::string> fault;
   try {
     if (mode_ == Mode::Telnet) {
       if (telnet_.IsConnected()) telnet_.Disconnect();
@@ -47,31 +50,28 @@ bool TransferController::StartLive() {
       telnet_.Port = 23;
       telnet_.Connect();
       if (!telnet_.IsConnected()) throw LinkFailure("Cannot connect to " + UnitName());
+      // An export opens with "[]": so does Live's connection.
+      telnet_.SendText("[]");
+      fault = AwaitTelnetLiveReply("[]");
     } else {
       run_.portLost = false;
       if (!serial_.IsPortOpen()) serial_.OpenPort();
     }
   } catch (const LinkFailure& e) {
-    live_.reset();
-    editor_.status.Set(std::string(" Live not started: ") + e.what());
+    fault = e.what();
+  }
+  if (fault) {
+    EndLive(fault);
     return false;
   }
-  // An export opens with "[]": so does Live's connection.
-  if (mode_ == Mode::Telnet) {
-    live_->inFlight = true;
-    telnet_.SendText("[]");
-    if (const std::optional<std::string> fault = AwaitTelnetLiveReply("[]")) {
-      EndLive(fault);
-      return false;
-    }
-    live_->inFlight = false;
-  }
+  live_->inFlight = false;
   // In step now: the configuration counts as sent.
   editor_.PrepareExport();
   editor_.MarkExported();
   editor_.status.Set(" Live: the unit follows every change");
   liveIdleCheck_.start();
   emit LiveChanged();
+  PumpLive();
   return true;
 }
 
