@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "model/config_model.h"
+
 namespace zem {
 
 // The setting a command line sets, so that a newer value can take the place
@@ -32,6 +34,17 @@ class LiveQueue {
 
  private:
   std::deque<std::pair<std::string, std::string>> items_;  // key, line
+};
+
+// What Live knows while it is on.
+struct LiveState {
+  UnitConfiguration target;  // what the unit holds once every queued line is taken
+  LiveQueue queue;
+  bool inFlight = false;
+  bool stopAsked = false;
+  bool awaiting = false;  // serial: the receive event watches for "(ERROR)"
+  int errorProgress = 0;
+  bool refused = false;
 };
 
 }  // namespace zem

@@ -272,15 +272,6 @@ class TransferController : public QObject {
   void WaitForFile(int fd, bool forWrite);
 
   // transfer_controller_live.cpp
-  struct LiveState {
-    UnitConfiguration target;  // what the unit holds once every queued line is taken
-    LiveQueue queue;
-    bool inFlight = false;
-    bool stopAsked = false;
-    bool awaiting = false;  // serial: the receive event watches for "(ERROR)"
-    int errorProgress = 0;
-    bool refused = false;
-  };
   void PumpLive();
   // Sends one line and waits for its answer; why Live must stop, if it must.
   std::optional<std::string> SendLiveLine(const std::string& line);
