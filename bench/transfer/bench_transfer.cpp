@@ -5,6 +5,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -62,7 +65,8 @@ void BM_TelnetExport(benchmark::State& state) {
   for (auto _ : state) {
     b.ctl.ExportConfiguration();
     if (b.ctl.LastOutcome() != TransferController::Outcome::Completed)
-      return state.SkipWithError(("export failed: " + b.editor.status.Text() + " " + b.ctl.LastFailure()).c_str());
+      return state.SkipWithError(
+          ("export failed: " + b.editor.status.Text() + " " + b.ctl.LastFailure()).c_str());
     lines += b.ctl.LinesSent();
   }
   state.counters["lines"] = static_cast<double>(b.ctl.LinesSent());
@@ -90,7 +94,8 @@ void BM_SerialExport(benchmark::State& state) {
   for (auto _ : state) {
     b.ctl.ExportConfiguration();
     if (b.ctl.LastOutcome() != TransferController::Outcome::Completed)
-      return state.SkipWithError(("export failed: " + b.editor.status.Text() + " " + b.ctl.LastFailure()).c_str());
+      return state.SkipWithError(
+          ("export failed: " + b.editor.status.Text() + " " + b.ctl.LastFailure()).c_str());
     lines += b.ctl.LinesSent();
   }
   state.counters["lines"] = static_cast<double>(b.ctl.LinesSent());
@@ -200,7 +205,8 @@ void BM_PacedSerialChanges(benchmark::State& state) {
       b.ctl.ExportLines(lines);
     }
     if (b.ctl.LastOutcome() != TransferController::Outcome::Completed || b.ctl.ErrorReplies() > 0)
-      return state.SkipWithError(("export failed: " + b.editor.status.Text() + " " + b.ctl.LastFailure()).c_str());
+      return state.SkipWithError(
+          ("export failed: " + b.editor.status.Text() + " " + b.ctl.LastFailure()).c_str());
   }
   state.SetLabel(what);
   state.counters["lines"] = static_cast<double>(b.ctl.LinesSent());
@@ -208,6 +214,77 @@ void BM_PacedSerialChanges(benchmark::State& state) {
   state.counters["bytes_back"] = static_cast<double>(b.sim.BytesSent());
 }
 BENCHMARK(BM_PacedSerialChanges)->DenseRange(0, 4)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+// Live over TCP: from a volume step (the slider's value change) to the
+// unit's answer, which LiveEdit waits for when the line is free.
+void BM_LiveTcpStep(benchmark::State& state) {
+  Bench b(Serving(FullConfig()));
+  if (!b.Telnet()) return state.SkipWithError("cannot listen");
+  b.editor.ImportFileText(ZemFileText(FullConfig()), "full.zem");
+  b.editor.unitBaseline.Remember(b.ctl.LinkKey(), b.editor.model.unit);
+  if (!b.ctl.StartLive()) return state.SkipWithError(("Live not on: " + b.editor.status.Text()).c_str());
+  b.editor.zoneAudio.ZoneChosen(1);
+  std::vector<double> ms;
+  int step = 0;
+  for (auto _ : state) {
+    QElapsedTimer since;
+    since.start();
+    b.editor.zoneAudio.SetVolumePosition(-(++step % 60));
+    b.ctl.LiveEdit();
+    ms.push_back(static_cast<double>(since.nsecsElapsed()) / 1e6);
+    if (!b.ctl.LiveOn()) return state.SkipWithError(b.editor.status.Text().c_str());
+  }
+  std::sort(ms.begin(), ms.end());
+  state.counters["median_ms"] = ms[ms.size() / 2];
+  state.counters["p99_ms"] = ms[std::min(ms.size() - 1, ms.size() * 99 / 100)];
+  b.ctl.StopLive();
+}
+BENCHMARK(BM_LiveTcpStep)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(500);
+
+// Live on the paced pseudo-terminal (9600 bps): a volume slider dragged
+// through 40 values in 2 seconds. Counted: the lines the unit got, and the
+// time from the last move to the answer to the last line (the unit then
+// holds the final value).
+void BM_LivePacedDrag(benchmark::State& state) {
+  SimOptions o = Serving(FullConfig());
+  o.pace = true;
+  Bench b(o);
+  if (!b.Serial()) return state.SkipWithError("cannot open a pty");
+  b.editor.ImportFileText(ZemFileText(FullConfig()), "full.zem");
+  b.editor.unitBaseline.Remember(b.ctl.LinkKey(), b.editor.model.unit);
+  if (!b.ctl.StartLive()) return state.SkipWithError(("Live not on: " + b.editor.status.Text()).c_str());
+  b.editor.zoneAudio.ZoneChosen(1);
+  double settle = 0;
+  for (auto _ : state) {
+    b.sim.ClearRecord();
+    int moves = 0;
+    QElapsedTimer sinceLast;
+    QTimer drag;
+    drag.setInterval(50);
+    QObject::connect(&drag, &QTimer::timeout, [&] {
+      b.editor.zoneAudio.SetVolumePosition(-10 - ++moves);
+      if (moves == 40) {
+        drag.stop();
+        sinceLast.start();
+      }
+      b.ctl.LiveEdit();
+    });
+    drag.start();
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      if (moves == 40 && b.ctl.LiveWaiting() == 0) loop.quit();
+    });
+    poll.start(1);
+    loop.exec();
+    settle = static_cast<double>(sinceLast.nsecsElapsed()) / 1e9;
+    if (!b.ctl.LiveOn()) return state.SkipWithError(b.editor.status.Text().c_str());
+  }
+  state.counters["lines"] = static_cast<double>(b.sim.Recorded().size());
+  state.counters["settle_s"] = settle;
+  b.ctl.StopLive();
+}
+BENCHMARK(BM_LivePacedDrag)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 

@@ -1,11 +1,46 @@
 #include "command/change_set.h"
 
+#include <algorithm>
 #include <cassert>
+#include <set>
 #include <utility>
 
 #include "command/command_writer.h"
 
 namespace zem {
+namespace {
+
+// The lines of one piece that bring a unit holding `before` to `after`,
+// appended to `out`; the empty separating lines are never sent.
+void AddChangedLines(const ExportPiece& before, ExportPiece& after, std::vector<std::string>& out) {
+  const auto sendWhole = [&] {
+    for (std::string& line : after.lines)
+      if (!line.empty()) out.push_back(std::move(line));
+  };
+  if (after.kind == PieceKind::ZoneAudio) {
+    // The DSP mode decides which lines follow it: a new mode, or lines
+    // appearing or going, sends the zone's audio whole.
+    const bool sameShape = before.lines.size() == after.lines.size() &&
+                           (after.lines.size() < 2 || before.lines[1] == after.lines[1]);
+    if (!sameShape) return sendWhole();
+    for (std::size_t i = 0; i < after.lines.size(); ++i)
+      if (before.lines[i] != after.lines[i]) out.push_back(std::move(after.lines[i]));
+    return;
+  }
+  if (after.kind == PieceKind::Table) {
+    // The unit's commands add entries, and only the opening line clears
+    // any: a table that only gained entries sends just the new ones.
+    const std::set<std::string> had(before.lines.begin() + 1, before.lines.end());
+    const std::set<std::string> has(after.lines.begin() + 1, after.lines.end());
+    if (!std::includes(has.begin(), has.end(), had.begin(), had.end())) return sendWhole();
+    for (std::size_t i = 1; i < after.lines.size(); ++i)
+      if (!after.lines[i].empty() && !had.contains(after.lines[i])) out.push_back(std::move(after.lines[i]));
+    return;
+  }
+  sendWhole();
+}
+
+}  // namespace
 
 bool ChangesCanBeSent(const UnitConfiguration& base, const UnitConfiguration& next) {
   return base.SourceCount != -1 && next.SourceCount != -1 && base.SourceCount == next.SourceCount &&
@@ -21,13 +56,16 @@ std::vector<std::string> BuildChangedCommands(const UnitConfiguration& base, con
   // which is never wrong.
   const bool lineUp = ChangesCanBeSent(base, next) && before.size() == after.size();
   std::vector<std::string> lines;
-  for (std::size_t i = 0; i < after.size(); ++i) {
-    if (lineUp && before[i] == after[i]) continue;
-    for (std::string& line : after[i].lines)
-      if (!line.empty()) lines.push_back(std::move(line));
+  if (!lineUp) {
+    for (ExportPiece& piece : after)
+      for (std::string& line : piece.lines)
+        if (!line.empty()) lines.push_back(std::move(line));
+    return lines;
   }
+  for (std::size_t i = 0; i + 1 < after.size(); ++i)
+    if (before[i] != after[i]) AddChangedLines(before[i], after[i], lines);
   // The closing line is the same in both, so it was left out above.
-  if (lineUp && !lines.empty()) lines.push_back(after.back().lines.front());
+  if (!lines.empty()) lines.push_back(after.back().lines.front());
   return lines;
 }
 

@@ -18,11 +18,14 @@ bool ChangesCanBeSent(const UnitConfiguration& base, const UnitConfiguration& ne
 
 // The command lines that bring a unit holding `base` to `next`, in the order
 // of a full export (BuildCommandSequence), "[EC]" last; empty when nothing an
-// export writes differs. Only when ChangesCanBeSent. Each piece of the export
-// (ExportPieces) that differs goes whole: an option, a name, a zone's audio
-// lines, a whole restriction, group or favorite block, the network lines.
-// The empty lines that separate an export's blocks are left out, as sending
-// leaves them out.
+// export writes differs. Only when ChangesCanBeSent. Of each piece of the
+// export (ExportPieces) that differs: an option, a name or the network lines
+// whole; of a zone's audio the lines that differ, all of them when its DSP
+// mode (which decides the lines that follow) changed; of a restriction,
+// group or favorite table that only gained entries just the new entry lines,
+// and the block whole, opening line first, when any entry went. The empty
+// lines that separate an export's blocks are left out, as sending leaves
+// them out.
 std::vector<std::string> BuildChangedCommands(const UnitConfiguration& base, const UnitConfiguration& next);
 
 }  // namespace zem

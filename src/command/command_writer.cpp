@@ -61,7 +61,9 @@ std::string WrittenName(std::string_view name) {
 std::vector<ExportPiece> ExportPieces(const UnitConfiguration& u) {
   std::vector<ExportPiece> out;
   out.reserve(1024);
-  const auto piece = [&out](std::vector<std::string> lines) { out.push_back(ExportPiece{std::move(lines)}); };
+  const auto piece = [&out](std::vector<std::string> lines, PieceKind kind = PieceKind::Plain) {
+    out.push_back(ExportPiece{std::move(lines), kind});
+  };
   // The counts never exceed the tables, but a model edited by hand might.
   const int zones = std::min(u.ZoneCount, kZones);
   const int sources = std::min(u.SourceCount, kSources);
@@ -76,21 +78,21 @@ std::vector<ExportPiece> ExportPieces(const UnitConfiguration& u) {
   for (int z = 1; z <= zones; ++z) {
     piece({""});
     piece({CommandLine(CommandForm::ZoneName, {z, WrittenName(u.ZoneNames[z])})});
-    piece(ZoneAudioLines(u, z));
+    piece(ZoneAudioLines(u, z), PieceKind::ZoneAudio);
   }
 
   std::vector<std::string> block{std::string(kRestrictionsBlock), ""};
   for (int z = 1; z <= zones; ++z)
     for (int s = 1; s <= sources; ++s)
       if (u.RestrictionMark(z, s) == "R") block.push_back(CommandLine(CommandForm::ZoneRestriction, {z, s}));
-  piece(std::move(block));
+  piece(std::move(block), PieceKind::Table);
 
   block = {std::string(kGroupsBlock)};
   for (int z = 1; z <= zones; ++z)
     for (int g = 1; g <= kGroups; ++g)
       if (u.GroupMark(z, g) == "G") block.push_back(CommandLine(CommandForm::GroupMember, {g, z}));
   block.emplace_back();
-  piece(std::move(block));
+  piece(std::move(block), PieceKind::Table);
 
   block = {std::string(kFavoritesBlock)};
   for (int f = 1; f <= kFavorites; ++f) {
@@ -107,7 +109,7 @@ std::vector<ExportPiece> ExportPieces(const UnitConfiguration& u) {
       }
     }
   }
-  piece(std::move(block));
+  piece(std::move(block), PieceKind::Table);
 
   for (int n = 1; n <= kFavorites; ++n)
     piece({CommandLine(CommandForm::FavoriteName, {n, WrittenName(u.FavoriteNames[n])})});

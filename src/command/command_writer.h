@@ -20,8 +20,14 @@ inline std::vector<std::string> BuildCommandSequence(const ConfigModel& model) {
 // zone's audio lines, a whole restriction, group or favorite block (the
 // unit learns of cleared entries only through the block's opening line),
 // the network lines, a separating empty line, the closing line.
+enum class PieceKind {
+  Plain,      // sent whole when it differs
+  ZoneAudio,  // volume, then (when the zone has one) its DSP mode line, then the lines the mode calls for
+  Table,      // an opening line that empties the table, then one line per entry
+};
 struct ExportPiece {
   std::vector<std::string> lines;
+  PieceKind kind = PieceKind::Plain;
   bool operator==(const ExportPiece&) const = default;
 };
 // The export of `unit` cut into its pieces, in order: joined, they are

@@ -35,6 +35,8 @@ TransferController::TransferController(Editor& editor, Prompts& prompts, QObject
   connect(&telnet_, &TelnetLink::LinkStatus, this,
           [this](const std::string& text) { editor_.messageLog.AppendLine(text); });
   telnet_.SetCancelCheck([this] { return cancelRequested_; });
+  liveIdleCheck_.setInterval(250);
+  connect(&liveIdleCheck_, &QTimer::timeout, this, &TransferController::CheckLiveIdle);
 }
 
 TransferController::~TransferController() = default;

@@ -16,6 +16,7 @@
 #include "editor/user_settings.h"
 #include "transfer/event_wait.h"
 #include "transfer/file_io.h"
+#include "transfer/live_sender.h"
 #include "transfer/prompts.h"
 #include "transfer/receive_monitor.h"
 #include "transfer/serial_link.h"
@@ -118,8 +119,34 @@ class TransferController : public QObject {
   // The file the last backup went to; empty when none was written.
   const std::string& LastBackup() const { return lastBackup_; }
 
-  // Whether an import or export is under way (Import and Export are refused then).
-  bool Busy() const { return busy_; }
+  // File > Live: while on, the link stays open (Telnet: one connection,
+  // "[]" first) and every change of what an export writes goes to the unit
+  // as its change lines (BuildChangedCommands against what was queued
+  // last), one command in flight, only the newest value of each setting
+  // waiting. A refusal, a reply past the limit or a lost link ends Live,
+  // drops what waits (named in the message log) and forgets the baseline;
+  // the configuration stays as edited.
+  // Why Live cannot start now (no leading blank); empty when it can.
+  std::string LiveRefusal() const;
+  // Sends what the unit lacks as ExportChanges does, then holds the link.
+  bool StartLive();
+  // The configuration changed: its change lines are queued and sent.
+  void LiveEdit();
+  // Sends what waits, then "[EC]", then closes the connection; while a line
+  // is in flight, once it is answered.
+  void StopLive();
+  bool LiveOn() const { return live_.has_value(); }
+  // Lines queued or in flight; 0 with Live on: the unit holds the configuration.
+  std::size_t LiveWaiting() const { return live_ ? live_->queue.Size() + (live_->inFlight ? 1 : 0) : 0; }
+  // Live's reply limits: 30 s on serial, 10 s over Telnet.
+  void SetLiveReplyLimitsMs(int serial, int telnet) {
+    liveSerialLimitMs_ = serial;
+    liveTelnetLimitMs_ = telnet;
+  }
+
+  // Whether an import or export is under way (Import and Export are refused
+  // then), or Live is sending.
+  bool Busy() const { return busy_ || (live_ && live_->inFlight); }
   // Ends the running transfer cleanly (Escape, the status line's Cancel).
   void Cancel();
   // The window closes: a running transfer is cancelled and an open Telnet
@@ -173,6 +200,8 @@ class TransferController : public QObject {
  signals:
   void ModeChanged();
   void BusyChanged(bool busy);
+  // Live went on or off, or what waits changed.
+  void LiveChanged();
 
  private:
   class BusyScope;
@@ -241,6 +270,16 @@ class TransferController : public QObject {
   // what is awaited.
   FileWaiter FileWaiterFor(const std::string& name);
   void WaitForFile(int fd, bool forWrite);
+
+  // transfer_controller_live.cpp
+  void PumpLive();
+  // Sends one line and waits for its answer; why Live must stop, if it must.
+  std::optional<std::string> SendLiveLine(const std::string& line);
+  std::optional<std::string> AwaitTelnetLiveReply(const std::string& line);
+  std::optional<std::string> AwaitSerialLiveReply(const std::string& line);
+  // Live off; with `fault`, what waits is dropped and the unit not known.
+  void EndLive(const std::optional<std::string>& fault);
+  void CheckLiveIdle();
 
   // transfer_controller_receiving.cpp
   void OnSerialReceive();
@@ -335,6 +374,11 @@ class TransferController : public QObject {
   std::string lastOpenedFile_;
   std::optional<std::string> givenFile_;  // the next import's file, instead of the dialog
   UserSettings settings_;
+
+  std::optional<LiveState> live_;
+  QTimer liveIdleCheck_;  // a connection or port lost while nothing is sent
+  int liveSerialLimitMs_ = 30000;
+  int liveTelnetLimitMs_ = 10000;
 };
 
 }  // namespace zem

@@ -62,6 +62,7 @@ void TransferController::OnSerialReceive() {
     if (!CollectLimitReached(std::max(text.ByteCount() + 2, run_.receivedBytes)))
       text.Add(c);  // a CR takes two
     NoteReplyByte(c);
+    if (live_ && live_->awaiting && AdvanceErrorReplyMatcher(live_->errorProgress, c)) live_->refused = true;
     if (c == ')' || c == ']') monitor_.replyEndSeen = true;
     if (AdvanceDumpEndMatcher(monitor_.markerProgress, c)) {
       monitor_.dumpEndSeen = true;

@@ -85,6 +85,25 @@ struct Generator {
     };
     kinds[Int(0, static_cast<int>(std::size(kinds)) - 1)]();
   }
+
+  // One entry added to a table where it had none, or one audio value moved:
+  // the edits that send single lines.
+  void Add(UnitConfiguration& u) {
+    const int z = Int(1, std::clamp(u.ZoneCount, 1, kZones)),
+              s = Int(1, std::clamp(u.SourceCount, 1, kSources));
+    const int n = Int(1, kGroups);
+    static const char* const kRoutes[] = {"C", "A", "V"};
+    FavoriteCell& cell = u.FavoriteStore.Cell(n, s, z);
+    const std::function<void()> kinds[] = {
+        [&] { u.RestrictionMark(z, s) = "R"; },
+        [&] { u.GroupMark(z, n) = "G"; },
+        [&] {
+          if (!cell.Is('C') && !cell.Is('A') && !cell.Is('V')) cell.Set(kRoutes[Int(0, 2)]);
+        },
+        [&] { u.ZoneAudio[z].Volume = Int(-80, 0), u.ZoneAudio[z].Band[Int(1, kBands)] = Int(-12, 12); },
+    };
+    kinds[Int(0, static_cast<int>(std::size(kinds)) - 1)]();
+  }
 };
 
 }  // namespace
@@ -99,13 +118,28 @@ class TestChangeSet : public QObject {
     using U = UnitConfiguration;
     QTest::newRow("a zone's name only")
         << Edit([](U& u) { u.ZoneNames[2] = "Den"; }) << Lines{"[NO2\"Den\"]", "[EC]"};
-    QTest::newRow("an option, a zone's audio whole, in export order") << Edit([](U& u) {
+    QTest::newRow("an option, a zone's changed audio line, in export order") << Edit([](U& u) {
       u.ZoneNames[3] = "Hall";
       u.ZoneAudio[2].Bass = 4;
       u.Options.IRLockout = true;
-    }) << Lines{"[IRL1]", "[VO2R0]", "[EO2M3]", "[BO2R0]", "[TO2B-4T0]", "[NO3\"Hall\"]", "[EC]"};
-    QTest::newRow("a restriction added: the block whole") << Edit([](U& u) { u.RestrictionMark(3, 1) = "R"; })
-                                                          << Lines{"[RAR]", "[RPO1I2]", "[RPO3I1]", "[EC]"};
+    }) << Lines{"[IRL1]", "[TO2B-4T0]", "[NO3\"Hall\"]", "[EC]"};
+    QTest::newRow("one volume step: its line alone")
+        << Edit([](U& u) { u.ZoneAudio[2].Volume = -1; }) << Lines{"[VO2R-1]", "[EC]"};
+    QTest::newRow("a DSP mode change: the zone's audio whole")
+        << Edit([](U& u) { u.ZoneAudio[2].DSPMode = 4; })
+        << Lines{"[VO2R0]", "[EO2M4]", "[BO2R0]", "[EO2LP-1]", "[EC]"};
+    QTest::newRow("a restriction added: its line alone")
+        << Edit([](U& u) { u.RestrictionMark(3, 1) = "R"; }) << Lines{"[RPO3I1]", "[EC]"};
+    QTest::newRow("a restriction removed: the block whole")
+        << Edit([](U& u) { u.RestrictionMark(1, 2).clear(); }) << Lines{"[RAR]", "[EC]"};
+    QTest::newRow("a favorite cell added: its line alone")
+        << Edit([](U& u) { u.FavoriteStore.Cell(2, 2, 3).Set("A"); }) << Lines{"[F2AO3AI2]", "[EC]"};
+    QTest::newRow("a favorite re-routed: the block whole") << Edit([](U& u) {
+      u.FavoriteStore.Cell(1, 1, 1).Set("");
+      u.FavoriteStore.Cell(1, 2, 1).Set("C");
+    }) << Lines{"[FAR]", "[F1AO1I2]", "[EC]"};
+    QTest::newRow("a group member added beside one")
+        << Edit([](U& u) { u.GroupMark(1, 1) = "G"; }) << Lines{"[G1AO1]", "[EC]"};
     QTest::newRow("the last group member gone: the opening line")
         << Edit([](U& u) { u.GroupMark(3, 1).clear(); }) << Lines{"[GAR]", "[EC]"};
     QTest::newRow("the network lines whole")
@@ -117,7 +151,13 @@ class TestChangeSet : public QObject {
     QFETCH(Lines, expected);
     UnitConfiguration next = Base();
     edit(next);
-    QCOMPARE(BuildChangedCommands(Base(), next), expected);
+    // Joined, so that a failure shows the lines.
+    const auto joined = [](const Lines& lines) {
+      QString text;
+      for (const std::string& line : lines) text += QString::fromLatin1(line) + ' ';
+      return text;
+    };
+    QCOMPARE(joined(BuildChangedCommands(Base(), next)), joined(expected));
   }
 
   void countsMustMatch() {
@@ -130,7 +170,8 @@ class TestChangeSet : public QObject {
   // A unit that held `base` (some full size) and is sent only the changes
   // holds what the full export of `next` would have left it with; and
   // nothing is sent when the exports are the same, otherwise in the
-  // export's order, "[EC]" last.
+  // export's order, "[EC]" last. A third of the rounds only add entries and
+  // move audio values: those never send an opening line.
   void changesLeaveTheUnitAsAFullExport() {
     Generator gen{std::mt19937(20240611)};
     for (int round = 0; round < 200; ++round) {
@@ -139,7 +180,8 @@ class TestChangeSet : public QObject {
           big ? ConfiguredUnit(kSources, kZones) : ConfiguredUnit(gen.Int(1, kSources), gen.Int(0, 12));
       for (int i = big ? 400 : gen.Int(0, 60); i > 0; --i) gen.Change(base);
       UnitConfiguration next = base;
-      for (int i = gen.Int(0, 8); i > 0; --i) gen.Change(next);
+      const bool additions = round % 3 == 1;
+      for (int i = gen.Int(0, 8); i > 0; --i) additions ? gen.Add(next) : gen.Change(next);
       const Lines before = BuildCommandSequence(base), full = BuildCommandSequence(next);
       const Lines changes = BuildChangedCommands(base, next);
       const UnitTable t0 = Applied({}, before), afterFull = Applied(t0, full);
@@ -149,6 +191,10 @@ class TestChangeSet : public QObject {
       auto at = full.begin();
       for (const std::string& line : changes) at = std::find(at, full.end(), line);
       QVERIFY2(changes.empty() || (at != full.end() && changes.back() == "[EC]"), where.constData());
+      const bool opens = std::ranges::any_of(changes, [](const std::string& line) {
+        return line == "[RAR]" || line == "[GAR]" || line == "[FAR]";
+      });
+      QVERIFY2(!additions || !opens, where.constData());
     }
   }
 };

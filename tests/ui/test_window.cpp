@@ -141,6 +141,7 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
                             "Import1",
                             "Export1",
                             "ExportChanges1",
+                            "Live1",
                             "CompareWithFile1",
                             "CompareWithUnit1",
                             "VerifyAfterExport1",
@@ -162,6 +163,7 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
                             "Import",
                             "Export",
                             "Export Changes",
+                            "Live",
                             "Compare with File...",
                             "Compare with Unit...",
                             "Verify After Export",
@@ -181,10 +183,11 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
       QCOMPARE(items[i]->objectName(), names[i]);
       QCOMPARE(Shown(items[i]->text()), texts[i]);
       QCOMPARE(items[i]->isSeparator(), texts[i].isEmpty());
-      QVERIFY(items[i]->shortcut().isEmpty());
-      // The modes, and the two checks around an export.
-      QCOMPARE(items[i]->isCheckable(),
-               i < 3 || names[i] == "VerifyAfterExport1" || names[i] == "BackUpBeforeExport1");
+      // Live alone has a shortcut, to be switched while a slider has the focus.
+      QCOMPARE(items[i]->shortcut().isEmpty(), names[i] != "Live1");
+      // The modes, the two checks around an export, and Live.
+      QCOMPARE(items[i]->isCheckable(), i < 3 || names[i] == "VerifyAfterExport1" ||
+                                            names[i] == "BackUpBeforeExport1" || names[i] == "Live1");
     }
     QVERIFY(items[0]->isChecked());
     QVERIFY(!items[1]->isChecked());

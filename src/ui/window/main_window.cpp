@@ -212,6 +212,7 @@ void MainWindow::BuildMenu() {
   fileMenu->addAction(exportAction_);
   exportChangesAction_ = MakeAction("ExportChanges1", "Export C&hanges", this);
   fileMenu->addAction(exportChangesAction_);
+  BuildLiveItem(fileMenu);
   // The menu shows only the tooltips set by hand: why Export Changes is greyed.
   fileMenu->setToolTipsVisible(true);
   compareAction_ = MakeAction("CompareWithFile1", "&Compare with File...", this);
@@ -432,6 +433,8 @@ void MainWindow::SyncExportChangesAction() {
   std::size_t lines = 0;
   const ChangesState state = controller_->ExportChangesState(&lines);
   ShowUnitState(state, lines);
+  // Live is offered as Export Changes is, and its shortcut works unopened.
+  SyncLiveItem();
   exportChangesAction_->setEnabled(!controller_->Busy() && state == ChangesState::Ready);
   exportChangesAction_->setToolTip(state == ChangesState::Ready
                                        ? QString("Sends only what changed since the unit's configuration was "
@@ -464,22 +467,25 @@ bool MainWindow::ConfirmDiscard() {
 }
 
 void MainWindow::ChooseFileMode() {
+  if (!SwitchLiveOff()) return SyncModeChecks();
   controller_->ChooseFileMode();
   SyncModeChecks();
 }
 
 void MainWindow::ChooseSerialMode() {
+  if (!SwitchLiveOff()) return SyncModeChecks();
   controller_->ChooseSerialMode();
   SyncModeChecks();
 }
 
 void MainWindow::ChooseTelnetMode() {
+  if (!SwitchLiveOff()) return SyncModeChecks();
   controller_->ChooseTelnetMode();
   SyncModeChecks();
 }
 
 void MainWindow::ImportConfiguration() {
-  if (controller_->Busy()) return;
+  if (!SwitchLiveOff()) return;
   // An import replaces everything: unsaved changes go only with the user's OK.
   if (controller_->CheckedMode() != TransferController::Mode::None && !ConfirmDiscard()) return;
   controller_->ImportConfiguration();
@@ -487,13 +493,13 @@ void MainWindow::ImportConfiguration() {
 }
 
 void MainWindow::ExportConfiguration() {
-  if (controller_->Busy()) return;
+  if (!SwitchLiveOff()) return;
   controller_->ExportConfiguration();
   UpdateModifiedMark();
 }
 
 void MainWindow::ExportChanges() {
-  if (controller_->Busy()) return;
+  if (!SwitchLiveOff()) return;
   controller_->ExportChanges();
   UpdateModifiedMark();
 }
@@ -526,6 +532,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  SwitchLiveOff();
   controller_->WindowClosing();
   QMainWindow::closeEvent(event);
 }

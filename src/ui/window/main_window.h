@@ -66,7 +66,11 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // Editor::Listener: show the editor afresh.
   void EditorChanged() override;
   // Editor::Listener: the modified mark follows the configuration's revision.
-  void RevisionChanged() override { UpdateModifiedMark(); }
+  // While Live is on, each change goes to the unit as it is made.
+  void RevisionChanged() override {
+    UpdateModifiedMark();
+    SendLiveEdit();
+  }
 
   void ChooseFileMode();
   void ChooseSerialMode();
@@ -148,6 +152,14 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // main_window_unit.cpp
   void BuildUnitItems(QMenu* fileMenu);
   void SyncUnitItems();
+  // File > Live (main_window_live.cpp). SwitchLiveOff: what waits is sent,
+  // then "[EC]", then the link closed; false while a line is in flight
+  // (the action asked for must wait, as it does for any transfer).
+  void BuildLiveItem(QMenu* fileMenu);
+  void SyncLiveItem();
+  bool SwitchLiveOff();
+  void SendLiveEdit();
+  std::string LiveStateText() const;
   // The unit's status field and the title, as the configuration and the
   // baseline stand (`state`, with `lines` not sent).
   void ShowUnitState(ChangesState state, std::size_t lines);
@@ -168,6 +180,7 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QAction* importAction_ = nullptr;
   QAction* exportAction_ = nullptr;
   QAction* exportChangesAction_ = nullptr;
+  QAction* liveAction_ = nullptr;
   QAction* compareAction_ = nullptr;
   QAction* compareUnitAction_ = nullptr;
   QAction* verifyAction_ = nullptr;

@@ -105,7 +105,7 @@ void MainWindow::OpenConfigurationFile(const std::string& path) {
     editor_.status.Set(kBusyOpenStatus);
     return;
   }
-  if (!ConfirmDiscard()) return;
+  if (!ConfirmDiscard() || !SwitchLiveOff()) return;
   if (controller_->CheckedMode() != TransferController::Mode::File) ChooseFileMode();
   controller_->ImportConfigurationFrom(path);
   UpdateModifiedMark();

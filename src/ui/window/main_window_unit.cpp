@@ -52,7 +52,7 @@ void MainWindow::SyncUnitItems() {
 }
 
 void MainWindow::CompareWithUnit() {
-  if (controller_->Busy()) return;
+  if (!SwitchLiveOff()) return;
   zem::CompareWithUnit(editor_, *controller_);
   SyncActions();
 }
@@ -67,7 +67,9 @@ void MainWindow::ShowUnitState(ChangesState state, std::size_t lines) {
   if (!unitState_) return;
   const TransferController::Mode mode = controller_->CheckedMode();
   std::string text;
-  if (mode == TransferController::Mode::Serial || mode == TransferController::Mode::Telnet) {
+  if (controller_->LiveOn()) {
+    text = LiveStateText();
+  } else if (mode == TransferController::Mode::Serial || mode == TransferController::Mode::Telnet) {
     switch (state) {
       case ChangesState::NoBaseline:
         text = "Unit: not known";

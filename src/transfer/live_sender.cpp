@@ -1,0 +1,63 @@
+#include "transfer/live_sender.h"
+
+#include <algorithm>
+
+#include "command/command_matcher.h"
+
+namespace zem {
+
+std::string LiveSettingKey(const std::string& line) {
+  const CommandMatch m = MatchCommand(line);
+  const std::string zone(m.fields.F1);
+  switch (m.form) {
+    case CommandForm::ZoneBalanceLeft:
+    case CommandForm::ZoneBalanceRight:
+      return "BO" + zone;
+    case CommandForm::ZoneEqBand:
+      return "EOB" + zone + "/" + std::string(m.fields.F2);
+    case CommandForm::ZoneVolume:
+    case CommandForm::ZoneDspMode:
+    case CommandForm::ZoneLowpass:
+    case CommandForm::ZoneSystemEq:
+    case CommandForm::ZoneBassTreble:
+    case CommandForm::ZoneName:
+    case CommandForm::SourceName:
+    case CommandForm::FavoriteName:
+    case CommandForm::GroupName:
+      return std::to_string(static_cast<int>(m.form)) + "/" + zone;
+    case CommandForm::FrontPanelLock:
+    case CommandForm::IrLockout:
+    case CommandForm::DisplayLevel:
+    case CommandForm::Dhcp:
+    case CommandForm::IpAddress:
+    case CommandForm::Netmask:
+    case CommandForm::Gateway:
+      return std::to_string(static_cast<int>(m.form));
+    default:
+      return line;
+  }
+}
+
+void LiveQueue::Add(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    if (line.empty() || line == "[EC]") continue;
+    std::string key = LiveSettingKey(line);
+    std::erase_if(items_, [&](const auto& item) { return item.first == key; });
+    items_.emplace_back(std::move(key), line);
+  }
+}
+
+std::string LiveQueue::Take() {
+  std::string line = std::move(items_.front().second);
+  items_.pop_front();
+  return line;
+}
+
+std::vector<std::string> LiveQueue::Drop() {
+  std::vector<std::string> lines;
+  for (auto& item : items_) lines.push_back(std::move(item.second));
+  items_.clear();
+  return lines;
+}
+
+}  // namespace zem

@@ -1,0 +1,196 @@
+// File > Live through the real window against the simulated unit: when it
+// may be switched on, each edit reaching the unit, the unit field, each
+// way of switching off. Faults: tests/transfer/test_live.cpp.
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "command/command_writer.h"
+#include "sim/sim_config.h"
+#include "sim/unit_sim.h"
+#include "support/window_fixture.h"
+
+using namespace zem;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// An edit on each page, through the page's logic, as the pages' widgets
+// make them; the window hears of it as of any edit.
+const std::pair<const char*, void (*)(Editor&)> kEdits[] = {
+    {"volume",
+     [](Editor& e) { e.zoneAudio.SetVolumePosition(e.zoneAudio.VolumePosition() == -10 ? -20 : -10); }},
+    {"DSP mode",
+     [](Editor& e) {
+       e.zoneAudio.ZoneChosen(3);
+       e.zoneAudio.DSPModeChosen(static_cast<int>(DspMode::Equalizer));
+     }},
+    {"favorite cell",
+     [](Editor& e) {
+       e.favorites.ConnectCell(2, 1, e.model.screen.FavoritesGrid.Cell(2, 1) == "A" ? "V" : "A");
+     }},
+    {"restriction", [](Editor& e) { e.matrix.RestrictionCellDoubleClicked(3, 1); }},
+    {"group", [](Editor& e) { e.matrix.GroupCellDoubleClicked(2, 5); }},
+    {"undo", [](Editor& e) { e.Undo(); }},
+};
+
+}  // namespace
+
+class TestWindowLive : public QObject, private test::WindowFixture {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dataHome_.isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome_.path()));
+  }
+  void init() { OpenWindow(true); }
+  void cleanup() {
+    CloseWindow();
+    sim.reset();
+  }
+
+  void liveIsOfferedWhileTheUnitIsKnown_data() {
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("tooltip");
+    QTest::newRow("file mode") << "file" << false << "Live works in Serial or Telnet Mode";
+    QTest::newRow("unit not known")
+        << "unknown" << false
+        << "What the unit holds is not known: import from it or export the whole configuration first";
+    QTest::newRow("counts differ") << "counts" << false
+                                   << "The source or zone count changed: a full export is needed";
+    QTest::newRow("known") << "known" << true << "The unit follows every change as it is made";
+  }
+  void liveIsOfferedWhileTheUnitIsKnown() {
+    QFETCH(QString, state);
+    QFETCH(bool, enabled);
+    QFETCH(QString, tooltip);
+    QVERIFY(Imported());
+    if (state == "file") Action("File2")->trigger();
+    if (state == "unknown") QVERIFY(UseTelnet());
+    if (state == "counts") {
+      editor->model.unit.ZoneCount -= 1;
+      editor->revision.Bump();
+    }
+    emit window->findChild<QMenu*>("File1")->aboutToShow();
+    QCOMPARE(Action("Live1")->isEnabled(), enabled);
+    QCOMPARE(Action("Live1")->toolTip(), tooltip);
+    QVERIFY(Action("Live1")->isCheckable() && !Action("Live1")->isChecked());
+    QCOMPARE(Action("Live1")->shortcut(), QKeySequence("Ctrl+L"));
+  }
+
+  // Switched on with a rename waiting: it goes first, as Export Changes
+  // sends it. Then each edit goes alone, the unit field says the unit is in
+  // step and nothing is marked unsaved. Imported afterwards, the unit holds
+  // the edits.
+  void eachEditReachesTheUnit_data() {
+    QTest::addColumn<int>("edit");
+    for (int edit = 0; edit < static_cast<int>(std::size(kEdits)); ++edit)
+      QTest::newRow(kEdits[edit].first) << edit;
+  }
+  void eachEditReachesTheUnit() {
+    QFETCH(int, edit);
+    QVERIFY(Imported());
+    Rename(0, "Kitchen");
+    QVERIFY(window->isWindowModified());
+    Trigger("Live1");
+    QVERIFY(Action("Live1")->isChecked());
+    QCOMPARE(UnitField(), QString("Live: in step"));
+    QVERIFY(!window->isWindowModified());
+    QCOMPARE(sim->Recorded(), (Lines{"[NO1\"Kitchen\"]", "[EC]"}));
+    sim->ClearRecord();
+
+    editor->zoneAudio.ZoneChosen(2);
+    kEdits[edit].second(*editor);
+    QCOMPARE(UnitField(), QString("Live: in step"));
+    QVERIFY(!window->isWindowModified());
+    const Lines sent = sim->Recorded();
+    QVERIFY(!sent.empty());
+    QVERIFY(std::ranges::find(sent, "[EC]") == sent.end());
+    const UnitConfiguration edited = editor->model.unit;
+    Trigger("Live1");
+    QVERIFY(!Action("Live1")->isChecked());
+    QCOMPARE(sim->Recorded().back(), std::string("[EC]"));
+    QCOMPARE(UnitField(), QString("Unit: in step"));
+    Trigger("Import1");
+    QCOMPARE(ZemFileText(BuildCommandSequence(editor->model.unit)),
+             ZemFileText(BuildCommandSequence(edited)));
+  }
+
+  // Every action that talks to the unit or replaces the configuration
+  // switches Live off first: "[EC]" right after the last edit's line.
+  void eachWaySwitchesLiveOff_data() {
+    QTest::addColumn<QString>("action");
+    for (const char* action :
+         {"Live1", "Import1", "CompareWithUnit1", "Export1", "ExportChanges1", "File2", "Telnet1", "close"})
+      QTest::newRow(action) << action;
+  }
+  void eachWaySwitchesLiveOff() {
+    QFETCH(QString, action);
+    QVERIFY(Imported());
+    Trigger("Live1");
+    sim->ClearRecord();
+    Rename(1, "Den");
+    QCOMPARE(sim->Recorded(), Lines{"[NO2\"Den\"]"});
+    if (action == "Telnet1") prompts->hostAnswers.push_back(host.toStdString());
+    // Export Changes is greyed while the unit is in step: its slot still
+    // switches Live off first.
+    if (action == "close") {
+      window->close();
+    } else if (action == "ExportChanges1") {
+      window->ExportChanges();
+    } else {
+      Trigger(action.toLatin1().constData());
+    }
+    QVERIFY(!window->Controller().LiveOn());
+    QVERIFY(sim->Recorded().size() >= 2);
+    QCOMPARE(sim->Recorded()[1], std::string("[EC]"));
+  }
+
+ private:
+  QAction* Action(const char* name) { return window->findChild<QAction*>(name); }
+  void Trigger(const char* name) {
+    QAction* action = Action(name);
+    QVERIFY2(action && action->isEnabled(), name);
+    action->trigger();
+  }
+  QString Status() { return window->findChild<QLabel*>("StatusText")->text(); }
+  QString UnitField() { return window->findChild<QLabel*>("UnitState1")->text(); }
+  void Rename(int row, const char* name) {
+    auto* zoneNames = window->findChild<QTableView*>("StringGrid2");
+    QVERIFY(zoneNames->model()->setData(zoneNames->model()->index(row, 1), name));
+  }
+  bool UseTelnet() {
+    if (!sim) {
+      SimOptions options;
+      options.configLines = GenerateConfiguration(4, 8);
+      sim = std::make_unique<UnitSim>(options);
+      std::string error;
+      if (!sim->ListenTcp(0, QHostAddress::LocalHost, &error)) return false;
+      host = "127.0.0.1:" + QString::number(sim->TcpPort());
+    }
+    prompts->hostAnswers.push_back(host.toStdString());
+    Action("Telnet1")->trigger();
+    return Action("Telnet1")->isChecked();
+  }
+  // A unit served and imported over Telnet.
+  bool Imported() {
+    if (!UseTelnet()) return false;
+    Action("Import1")->trigger();
+    return UnitField() == "Unit: in step";
+  }
+
+  QTemporaryDir dataHome_;
+  std::unique_ptr<UnitSim> sim;
+  QString host;
+};
+
+QTEST_MAIN(TestWindowLive)
+#include "test_window_live.moc"
