@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QSlider>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,6 +38,13 @@ const std::pair<const char*, void (*)(Editor&)> kEdits[] = {
      }},
     {"restriction", [](Editor& e) { e.matrix.RestrictionCellDoubleClicked(3, 1); }},
     {"group", [](Editor& e) { e.matrix.GroupCellDoubleClicked(2, 5); }},
+    {"front-panel lock",
+     [](Editor& e) {
+       e.Step(StepId{StepKind::FrontPanelLock}, [&] {
+         e.model.unit.Options.FrontPanelLock = !e.model.unit.Options.FrontPanelLock;
+         e.revision.Bump();
+       });
+     }},
     {"undo", [](Editor& e) { e.Undo(); }},
 };
 
@@ -122,6 +130,23 @@ class TestWindowLive : public QObject, private test::WindowFixture {
     Trigger("Import1");
     QCOMPARE(ZemFileText(BuildCommandSequence(editor->model.unit)),
              ZemFileText(BuildCommandSequence(edited)));
+  }
+
+  // EQ presets are no part of an export: moving a preset's band while Live
+  // is on sends nothing, though the preset changed.
+  void presetEditsAreNotSent() {
+    QVERIFY(Imported());
+    Trigger("Live1");
+    sim->ClearRecord();
+    editor->presets.PresetChosen(0);
+    auto* band = window->findChild<QSlider*>("TrackBar24");
+    QVERIFY(band);
+    const std::int8_t before = editor->model.unit.EQPresets[1].Band[1];
+    band->setValue(band->value() == 5 ? 4 : 5);
+    QVERIFY(editor->model.unit.EQPresets[1].Band[1] != before);
+    QTest::qWait(50);
+    QCOMPARE(sim->Recorded(), Lines{});
+    QCOMPARE(UnitField(), QString("Live: in step"));
   }
 
   // Every action that talks to the unit or replaces the configuration
