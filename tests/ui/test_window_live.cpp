@@ -149,6 +149,20 @@ class TestWindowLive : public QObject, private test::WindowFixture {
     QCOMPARE(UnitField(), QString("Live: in step"));
   }
 
+  // A fault ends Live in the window too: the item unchecked, the unit not
+  // known, the edit kept and marked unsaved. (Each fault: test_live.)
+  void aRefusalEndsLiveAndKeepsTheEdit() {
+    QVERIFY(Imported());
+    Trigger("Live1");
+    sim->Options().refuseCommands = {sim->CommandsReceived() + 1};
+    Rename(1, "Den");
+    QTRY_VERIFY(!Action("Live1")->isChecked());
+    QCOMPARE(Status(), QString(" Live stopped: the unit refused [NO2\"Den\"]"));
+    QCOMPARE(UnitField(), QString("Unit: not known"));
+    QVERIFY(window->isWindowModified());
+    QCOMPARE(editor->model.unit.ZoneNames[2], std::string("Den"));
+  }
+
   // Every action that talks to the unit or replaces the configuration
   // switches Live off first: "[EC]" right after the last edit's line.
   void eachWaySwitchesLiveOff_data() {
