@@ -262,6 +262,12 @@ void Editor::MarkExported() {
   if (listener_) listener_->RevisionChanged();
 }
 
+void Editor::MarkSentAsIs() {
+  preparedRevision_ = revision.Current();
+  prepared_ = model.unit;
+  MarkExported();
+}
+
 void Editor::KeepForImport() {
   EndStep();
   history.Keep();

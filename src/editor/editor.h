@@ -146,6 +146,9 @@ class Editor {
   // configuration changed since, there is nothing unsaved. An export that
   // failed or was refused simply does not call it.
   void MarkExported();
+  // Live sent the configuration as it stands: nothing is unsaved. Unlike an
+  // export, the page shown and the message log stay as they are.
+  void MarkSentAsIs();
 
   // An import is about to replace everything: what it replaces is kept
   // until the import knows whether it read anything.

@@ -66,8 +66,7 @@ bool TransferController::StartLive() {
   }
   live_->inFlight = false;
   // In step now: the configuration counts as sent.
-  editor_.PrepareExport();
-  editor_.MarkExported();
+  editor_.MarkSentAsIs();
   editor_.status.Set(" Live: the unit follows every change");
   liveIdleCheck_.start();
   emit LiveChanged();
@@ -83,8 +82,8 @@ void TransferController::LiveEdit() {
   std::vector<std::string> lines = BuildChangedCommands(live_->target, next);
   if (lines.empty()) return;
   // Nothing goes out that would read back as something else, as for an export.
-  const std::vector<ReadBackProblem> refused =
-      ProblemsWhere(CheckReadBack(editor_.model, editor_.PrepareExport()), ExportTarget::Unit, false, true);
+  const std::vector<ReadBackProblem> refused = ProblemsWhere(
+      CheckReadBack(editor_.model, BuildCommandSequence(editor_.model)), ExportTarget::Unit, false, true);
   if (!refused.empty()) return EndLive(ReadBackRefusal(refused));
   live_->queue.Add(lines);
   live_->target = next;
@@ -117,7 +116,7 @@ void TransferController::PumpLive() {
   if (!live_) return;
   // In step: the unit holds the configuration.
   editor_.unitBaseline.Remember(LinkKey(), live_->target);
-  if (editor_.model.unit == live_->target) editor_.MarkExported();
+  if (editor_.model.unit == live_->target) editor_.MarkSentAsIs();
   liveIdleCheck_.start();
   emit LiveChanged();
 }

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -130,6 +131,23 @@ class TestWindowLive : public QObject, private test::WindowFixture {
     Trigger("Import1");
     QCOMPARE(ZemFileText(BuildCommandSequence(editor->model.unit)),
              ZemFileText(BuildCommandSequence(edited)));
+  }
+
+  // A slider moved while Live is on is sent where it is: the page stays,
+  // and the message log is not replaced by an export's sequence.
+  void anEditKeepsThePageAndTheLog() {
+    QVERIFY(Imported());
+    Trigger("Live1");
+    auto* tabs = window->findChild<QTabWidget*>("PageControl1");
+    tabs->setCurrentIndex(static_cast<int>(Page::ZoneAudioControls));
+    const std::size_t logLines = editor->messageLog.Lines().size();
+    sim->ClearRecord();
+    auto* volume = window->findChild<QSlider*>("TrackBar13");
+    volume->setValue(volume->value() == -10 ? -20 : -10);
+    QCOMPARE(sim->Recorded().size(), std::size_t(1));
+    window->EditorChanged();
+    QCOMPARE(tabs->currentIndex(), static_cast<int>(Page::ZoneAudioControls));
+    QCOMPARE(editor->messageLog.Lines().size(), logLines);
   }
 
   // EQ presets are no part of an export: moving a preset's band while Live
