@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
 
 #include <QAction>
 #include <QActionGroup>
@@ -28,6 +29,7 @@
 #include <QWindow>
 
 #include "transfer/compare_with_file.h"
+#include "transfer/file_io.h"
 #include "transfer/latin1.h"
 #include "ui/favorites/favorites_view.h"
 #include "ui/matrix/groups_view.h"
@@ -535,6 +537,20 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   SwitchLiveOff();
   controller_->WindowClosing();
   QMainWindow::closeEvent(event);
+}
+
+bool MainWindow::WriteExportedFile(const std::string& name, const std::string& bytes) {
+  // A FIFO is written only while a program reads it: the window never waits for one.
+  const FileWaiter noWaiting = [](int, bool) { throw std::runtime_error("No program is reading it"); };
+  std::string error;
+  bool written = false;
+  try {
+    written = WriteFileAtomically(name, bytes, &error, &noWaiting);
+  } catch (const std::runtime_error& e) {
+    error = e.what();
+  }
+  if (!written) prompts_.ShowError("Cannot create file " + name + ". " + error);
+  return written;
 }
 
 }  // namespace zem

@@ -138,6 +138,9 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void SyncSheetActions();
   // Export Sheet's proposed name: beside the file the title names.
   std::string SheetProposedName() const;
+  // Writes a file the window exports (names, the sheet) atomically, never
+  // waiting for a FIFO's reader; false with the error box shown.
+  bool WriteExportedFile(const std::string& name, const std::string& bytes);
   void BuildPages();
   // Places the page control and the controls that grow in a client area of `client`.
   void LayOutClient(QSize client);

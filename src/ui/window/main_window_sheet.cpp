@@ -85,20 +85,8 @@ void MainWindow::ExportSheet() {
     return;
   const QByteArray bytes = SheetFileBytes(
       BuildSheet(editor_.model, ShownDocumentName(), QDate::currentDate()), *format, ExportPaper());
-  // A FIFO is written only while a program reads it: the window never waits for one.
-  const FileWaiter noWaiting = [](int, bool) { throw std::runtime_error("No program is reading it"); };
-  std::string error;
-  bool written = false;
-  try {
-    written = WriteFileAtomically(
-        name, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())), &error, &noWaiting);
-  } catch (const std::runtime_error& e) {
-    error = e.what();
-  }
-  if (!written) {
-    prompts_.ShowError("Cannot create file " + name + ". " + error);
+  if (!WriteExportedFile(name, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
     return;
-  }
   editor_.status.Set("Sheet exported to file: " + name);
 }
 
