@@ -1,6 +1,7 @@
 // The bulk edits through the window's real controls: ranges of names and
 // their keys, the names file, Copy Audio and Copy Favorite, matrix ranges,
 // the headers' owners and the find bar.
+#include <sys/stat.h>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -193,6 +194,15 @@ class TestBulkWindow : public QObject, private WindowFixture {
     QFile written(path);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll().toStdString(), NamesCsvText(editor->model.unit));
+
+    // A FIFO nobody reads fails at once: the window never waits for a reader.
+    const QString fifo = dir_.filePath("fifo.csv");
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    prompts->saveAnswers.push_back(fifo.toStdString());
+    prompts->confirmAnswers.push_back(true);
+    const std::size_t errors = prompts->errors.size();
+    Find<QAction>("ExportNames1")->trigger();
+    QCOMPARE(prompts->errors.size(), errors + 1);
   }
 
   void copyAudioToAGroup() {

@@ -90,11 +90,7 @@ void MainWindow::ExportNames() {
       !prompts_.Confirm("File " + *path + " exists. Overwrite?"))
     return;
   editor_.EndStep();
-  std::string error;
-  if (!WriteFileAtomically(*path, NamesCsvText(editor_.model.unit), &error)) {
-    prompts_.ShowError("Cannot create file " + *path + ". " + error);
-    return;
-  }
+  if (!WriteExportedFile(*path, NamesCsvText(editor_.model.unit))) return;
   editor_.status.Set(" Names exported to " + *path);
 }
 

@@ -8,7 +8,6 @@
 #include <QPrinterInfo>
 #include <filesystem>
 #include <memory>
-#include <stdexcept>
 
 #include "sheet/sheet_document.h"
 #include "sheet/sheet_pages.h"
