@@ -273,6 +273,8 @@ class TransferController : public QObject {
 
   // transfer_controller_live.cpp
   void PumpLive();
+  // Every queued line was answered: the unit holds Live's target.
+  void NoteLiveInStep();
   // Sends one line and waits for its answer; why Live must stop, if it must.
   std::optional<std::string> SendLiveLine(const std::string& line);
   std::optional<std::string> AwaitTelnetLiveReply(const std::string& line);

@@ -111,14 +111,22 @@ void TransferController::PumpLive() {
     if (!live_) return;
     live_->inFlight = false;
     if (fault) return EndLive(fault);
-    if (closing) return EndLive(std::nullopt);
+    if (closing) {
+      // Switched off with lines still in flight: they all went, so the
+      // unit holds what was queued last.
+      NoteLiveInStep();
+      return EndLive(std::nullopt);
+    }
   }
   if (!live_) return;
-  // In step: the unit holds the configuration.
-  editor_.unitBaseline.Remember(LinkKey(), live_->target);
-  if (editor_.model.unit == live_->target) editor_.MarkSentAsIs();
+  NoteLiveInStep();
   liveIdleCheck_.start();
   emit LiveChanged();
+}
+
+void TransferController::NoteLiveInStep() {
+  editor_.unitBaseline.Remember(LinkKey(), live_->target);
+  if (editor_.model.unit == live_->target) editor_.MarkSentAsIs();
 }
 
 std::optional<std::string> TransferController::SendLiveLine(const std::string& line) {
