@@ -62,7 +62,10 @@ QString MainWindow::ShownDocumentName() const {
 }
 
 void MainWindow::ShowUnitState(ChangesState state, std::size_t lines) {
-  const QString name = ShownDocumentName();
+  // Over a link the title names the unit on it, whatever was read or sent
+  // before the link changed.
+  const std::string unit = controller_->UnitName();
+  const QString name = unit.empty() ? ShownDocumentName() : QFile::decodeName(unit.c_str());
   setWindowTitle(name.isEmpty() ? QString("ZEM Configuration[*]") : name + " - ZEM Configuration[*]");
   if (!unitState_) return;
   const TransferController::Mode mode = controller_->CheckedMode();
