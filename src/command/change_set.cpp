@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "command/command_matcher.h"
 #include "command/command_writer.h"
 
 namespace zem {
@@ -67,6 +68,66 @@ std::vector<std::string> BuildChangedCommands(const UnitConfiguration& base, con
   // The closing line is the same in both, so it was left out above.
   if (!lines.empty()) lines.push_back(after.back().lines.front());
   return lines;
+}
+
+const char* UnitTableName(UnitTable table) {
+  switch (table) {
+    case UnitTable::Restrictions:
+      return "restrictions";
+    case UnitTable::Groups:
+      return "groups";
+    case UnitTable::Favorites:
+      return "favorites";
+    case UnitTable::None:
+      break;
+  }
+  return "";
+}
+
+TableLine ClassifyTableLine(const std::string& line) {
+  if (line == "[RAR]") return {UnitTable::Restrictions, true};
+  if (line == "[GAR]") return {UnitTable::Groups, true};
+  if (line == "[FAR]") return {UnitTable::Favorites, true};
+  switch (MatchCommand(line).form) {
+    case CommandForm::ZoneRestriction:
+      return {UnitTable::Restrictions, false};
+    case CommandForm::GroupMember:
+      return {UnitTable::Groups, false};
+    case CommandForm::FavoriteAudio:
+    case CommandForm::FavoriteVideo:
+    case CommandForm::FavoriteAudioVideo:
+      return {UnitTable::Favorites, false};
+    default:
+      return {};
+  }
+}
+
+std::optional<TableCut> HalfWrittenTable(const std::vector<std::string>& commands, std::size_t taken) {
+  taken = std::min(taken, commands.size());
+  std::optional<TableCut> cut;
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    const TableLine kind = ClassifyTableLine(commands[i]);
+    if (kind.table == UnitTable::None) {
+      // Past the unit's last line, the first other line ends the table.
+      if (i >= taken && cut) break;
+      continue;
+    }
+    if (kind.opening) {
+      if (i >= taken) break;
+      cut = TableCut{kind.table, 0, 0};
+    } else if (cut && kind.table == cut->table) {
+      ++cut->total;
+      if (i < taken) ++cut->sent;
+    }
+  }
+  if (cut && cut->sent < cut->total) return cut;
+  return std::nullopt;
+}
+
+std::string TableCutText(const TableCut& cut) {
+  return std::string("The unit's ") + UnitTableName(cut.table) +
+         " are incomplete: " + std::to_string(cut.sent) + " of " + std::to_string(cut.total) +
+         " entries sent";
 }
 
 }  // namespace zem

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,5 +29,29 @@ bool ChangesCanBeSent(const UnitConfiguration& base, const UnitConfiguration& ne
 // lines that separate an export's blocks are left out, as sending leaves
 // them out.
 std::vector<std::string> BuildChangedCommands(const UnitConfiguration& base, const UnitConfiguration& next);
+
+// The tables a unit empties with one opening line and fills an entry a line.
+enum class UnitTable { None, Restrictions, Groups, Favorites };
+// "restrictions", "groups", "favorites".
+const char* UnitTableName(UnitTable table);
+// What a command line does to a table: opens (empties) it, adds one of its
+// entries, or neither (table None).
+struct TableLine {
+  UnitTable table = UnitTable::None;
+  bool opening = false;
+};
+TableLine ClassifyTableLine(const std::string& line);
+
+// A table whose opening line reached the unit but not every entry after it.
+struct TableCut {
+  UnitTable table = UnitTable::None;
+  std::size_t sent = 0;   // entries the unit took
+  std::size_t total = 0;  // entries the table has
+};
+// Of `commands`, sent in order, the unit took the first `taken`: the table
+// that leaves half-written, if any (the last table opened among them).
+std::optional<TableCut> HalfWrittenTable(const std::vector<std::string>& commands, std::size_t taken);
+// "The unit's restrictions are incomplete: 59 of 279 entries sent"
+std::string TableCutText(const TableCut& cut);
 
 }  // namespace zem

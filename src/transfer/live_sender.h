@@ -2,10 +2,12 @@
 
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "command/change_set.h"
 #include "model/config_model.h"
 
 namespace zem {
@@ -31,6 +33,8 @@ class LiveQueue {
   std::string Take();
   // What waits, oldest first, the queue emptied.
   std::vector<std::string> Drop();
+  // The entries of `table` waiting before its next opening line.
+  std::size_t EntriesWaiting(UnitTable table) const;
 
  private:
   std::deque<std::pair<std::string, std::string>> items_;  // key, line
@@ -45,6 +49,9 @@ struct LiveState {
   bool awaiting = false;  // serial: the receive event watches for "(ERROR)"
   int errorProgress = 0;
   bool refused = false;
+  // The table whose opening line went last, while entries of it remain:
+  // cut short, the unit holds it half-written.
+  std::optional<TableCut> rewrite;
 };
 
 }  // namespace zem

@@ -231,6 +231,7 @@ class TransferController : public QObject {
 
     // Export.
     std::size_t commandCount = 0;  // command lines the export sends
+    std::vector<std::string> commands;  // and the lines themselves
     int linesSent = 0;
     int commandsAnswered = 0;        // of them, answered by the unit
     const char* sentOver = nullptr;  // "Telnet" or "Serial" once the export goes to the unit
@@ -341,6 +342,9 @@ class TransferController : public QObject {
   // How far an export that the unit broke off or the user cancelled got.
   std::string StopPoint() const;
   std::string CancelledExportEnding() const;
+  // ". The unit's restrictions are incomplete: ..." when the export stopped
+  // inside a table it had emptied (said in the message log too); else empty.
+  std::string HalfWrittenTableEnding() const;
 
   Editor& editor_;
   Prompts& prompts_;

@@ -216,6 +216,7 @@ void TransferController::SendToUnit(const std::vector<std::string>& lines) {
   for (const std::string& line : lines)
     if (IsCommandLine(line)) commands.push_back(line);
   run_.commandCount = commands.size();
+  run_.commands = commands;
   run_.outcome = Outcome::Completed;
   try {
     if (mode_ == Mode::Telnet) {
@@ -359,7 +360,16 @@ std::string TransferController::StopPoint() const {
 }
 
 std::string TransferController::CancelledExportEnding() const {
-  return std::string(" ") + run_.sentOver + " Export cancelled" + StopPoint();
+  return std::string(" ") + run_.sentOver + " Export cancelled" + StopPoint() + HalfWrittenTableEnding();
+}
+
+std::string TransferController::HalfWrittenTableEnding() const {
+  const std::optional<TableCut> cut =
+      HalfWrittenTable(run_.commands, static_cast<std::size_t>(std::max(run_.commandsAnswered, 0)));
+  if (!cut) return {};
+  const std::string text = TableCutText(*cut);
+  editor_.messageLog.AppendLine(text);
+  return ". " + text;
 }
 
 std::string TransferController::ExportEnding(const char* link, int limitMs) {
@@ -373,12 +383,13 @@ std::string TransferController::ExportEnding(const char* link, int limitMs) {
     const char* how = run_.brokenBy == LinkBreak::Reset      ? "the unit reset the connection"
                       : run_.brokenBy == LinkBreak::PortLost ? "the port was lost"
                                                              : "the unit closed the connection";
-    return head + "Incomplete: " + how + StopPoint();
+    return head + "Incomplete: " + how + StopPoint() + HalfWrittenTableEnding();
   }
   if (run_.outcome == Outcome::NoReply && run_.deadlinePassed)
-    return head + "Incomplete: the transfer reached its deadline of " + DurationText(deadlineMs_) + after;
+    return head + "Incomplete: the transfer reached its deadline of " + DurationText(deadlineMs_) + after +
+           HalfWrittenTableEnding();
   if (run_.outcome == Outcome::NoReply)
-    return head + "Incomplete: no response in " + DurationText(limitMs) + after;
+    return head + "Incomplete: no response in " + DurationText(limitMs) + after + HalfWrittenTableEnding();
   if (run_.errorReplies > 0)
     return head + "Complete: " + std::to_string(run_.errorReplies) + of + " commands refused";
   return head + "Complete";

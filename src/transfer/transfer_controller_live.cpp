@@ -87,6 +87,9 @@ void TransferController::LiveEdit() {
   if (!refused.empty()) return EndLive(ReadBackRefusal(refused));
   live_->queue.Add(lines);
   live_->target = next;
+  // A later edit may add entries to the table being written, or take some.
+  if (std::optional<TableCut>& rewrite = live_->rewrite)
+    rewrite->total = rewrite->sent + live_->queue.EntriesWaiting(rewrite->table);
   emit LiveChanged();
   PumpLive();
 }
@@ -105,12 +108,19 @@ void TransferController::PumpLive() {
   while (live_ && (!live_->queue.Empty() || live_->stopAsked)) {
     const bool closing = live_->queue.Empty();
     const std::string line = closing ? std::string("[EC]") : live_->queue.Take();
+    const TableLine kind = closing ? TableLine{} : ClassifyTableLine(line);
+    // The opening line empties the table: its entries follow it in the queue.
+    if (kind.opening) live_->rewrite = TableCut{kind.table, 0, live_->queue.EntriesWaiting(kind.table)};
     live_->inFlight = true;
     emit LiveChanged();
     const std::optional<std::string> fault = SendLiveLine(line);
     if (!live_) return;
     live_->inFlight = false;
     if (fault) return EndLive(fault);
+    if (std::optional<TableCut>& rewrite = live_->rewrite) {
+      if (!kind.opening && kind.table == rewrite->table) ++rewrite->sent;
+      if (rewrite->sent >= rewrite->total) rewrite.reset();
+    }
     if (closing) {
       // Switched off with lines still in flight: they all went, so the
       // unit holds what was queued last.
@@ -197,6 +207,7 @@ void TransferController::EndLive(const std::optional<std::string>& fault) {
   if (!live_) return;
   liveIdleCheck_.stop();
   const std::vector<std::string> dropped = live_->queue.Drop();
+  const std::optional<TableCut> cut = live_->rewrite;
   live_.reset();
   if (mode_ == Mode::Telnet) {
     if (telnet_.IsConnected()) telnet_.Disconnect();
@@ -205,8 +216,13 @@ void TransferController::EndLive(const std::optional<std::string>& fault) {
   if (fault) {
     // The edits stay; only what the unit holds is no longer known.
     editor_.unitBaseline.Forget();
-    const std::string text = "Live stopped: " + *fault;
+    std::string text = "Live stopped: " + *fault;
     editor_.messageLog.AppendLine(text);
+    if (cut && cut->sent < cut->total) {
+      // What the unit now lacks is worse than a setting not sent: say it first.
+      editor_.messageLog.AppendLine(TableCutText(*cut));
+      text += ". " + TableCutText(*cut);
+    }
     if (!dropped.empty()) {
       editor_.messageLog.AppendLine("Not sent:");
       for (const std::string& line : dropped) editor_.messageLog.AppendLine("  " + line);
