@@ -52,6 +52,8 @@ struct LiveState {
   // The table whose opening line went last, while entries of it remain:
   // cut short, the unit holds it half-written.
   std::optional<TableCut> rewrite;
+  std::size_t burstSent = 0;  // lines answered since the queue was last empty
+  bool progressShown = false;
 };
 
 }  // namespace zem

@@ -276,6 +276,8 @@ class TransferController : public QObject {
   void PumpLive();
   // Every queued line was answered: the unit holds Live's target.
   void NoteLiveInStep();
+  // The status line while many lines go for one edit.
+  void ShowLiveProgress();
   // Sends one line and waits for its answer; why Live must stop, if it must.
   std::optional<std::string> SendLiveLine(const std::string& line);
   std::optional<std::string> AwaitTelnetLiveReply(const std::string& line);

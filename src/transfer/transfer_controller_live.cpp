@@ -11,6 +11,9 @@ namespace zem {
 namespace {
 
 constexpr std::size_t kLiveAnswerShown = 256;
+constexpr char kLiveOnStatus[] = " Live: the unit follows every change";
+// Longer runs of lines for one edit show their progress.
+constexpr std::size_t kLiveLinesUnseen = 20;
 
 std::string Seconds(int ms) {
   const int s = (ms + 999) / 1000;
@@ -67,7 +70,7 @@ bool TransferController::StartLive() {
   live_->inFlight = false;
   // In step now: the configuration counts as sent.
   editor_.MarkSentAsIs();
-  editor_.status.Set(" Live: the unit follows every change");
+  editor_.status.Set(kLiveOnStatus);
   liveIdleCheck_.start();
   emit LiveChanged();
   PumpLive();
@@ -112,11 +115,13 @@ void TransferController::PumpLive() {
     // The opening line empties the table: its entries follow it in the queue.
     if (kind.opening) live_->rewrite = TableCut{kind.table, 0, live_->queue.EntriesWaiting(kind.table)};
     live_->inFlight = true;
+    if (!closing) ShowLiveProgress();
     emit LiveChanged();
     const std::optional<std::string> fault = SendLiveLine(line);
     if (!live_) return;
     live_->inFlight = false;
     if (fault) return EndLive(fault);
+    ++live_->burstSent;
     if (std::optional<TableCut>& rewrite = live_->rewrite) {
       if (!kind.opening && kind.table == rewrite->table) ++rewrite->sent;
       if (rewrite->sent >= rewrite->total) rewrite.reset();
@@ -135,8 +140,27 @@ void TransferController::PumpLive() {
 }
 
 void TransferController::NoteLiveInStep() {
+  live_->burstSent = 0;
+  if (live_->progressShown) editor_.status.Set(kLiveOnStatus);
+  live_->progressShown = false;
   editor_.unitBaseline.Remember(LinkKey(), live_->target);
   if (editor_.model.unit == live_->target) editor_.MarkSentAsIs();
+}
+
+void TransferController::ShowLiveProgress() {
+  // A few lines go by unseen; a long run of them is counted.
+  const std::size_t total = live_->burstSent + live_->queue.Size() + 1;
+  std::string text;
+  if (const std::optional<TableCut>& rewrite = live_->rewrite; rewrite && rewrite->total > kLiveLinesUnseen) {
+    text = std::string(" Live: rewriting the ") + UnitTableName(rewrite->table) + " table, " +
+           std::to_string(rewrite->sent) + " of " + std::to_string(rewrite->total);
+  } else if (total > kLiveLinesUnseen) {
+    text = " Live: sending the changes, " + std::to_string(live_->burstSent) + " of " + std::to_string(total);
+  } else {
+    return;
+  }
+  live_->progressShown = true;
+  editor_.status.Set(text);
 }
 
 std::optional<std::string> TransferController::SendLiveLine(const std::string& line) {
