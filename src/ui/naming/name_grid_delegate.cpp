@@ -95,6 +95,8 @@ QWidget* NameGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
   edit->setFrame(false);
   // The key rule is the only limit; pasted text may be longer.
   edit->setMaxLength(32767);
+  // What Escape puts back: the name as the editor found it.
+  edit->setProperty(kNameWhenOpened, index.data(Qt::EditRole));
   // Each change reaches the model at once, as the cell's text. Qt declares
   // createEditor const, but the editor's commits are this delegate's signals.
   auto* self = const_cast<NameGridDelegate*>(this);

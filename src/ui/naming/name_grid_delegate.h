@@ -28,6 +28,9 @@ class NameGridDelegate : public QStyledItemDelegate {
 
  public:
   static constexpr int kNameIndent = 10;
+  // The property of an in-place editor that holds the cell's name as it
+  // was when the editor opened.
+  static constexpr const char* kNameWhenOpened = "nameWhenOpened";
 
   using QStyledItemDelegate::QStyledItemDelegate;
 

@@ -1,5 +1,6 @@
 #include "ui/naming/naming_view.h"
 
+#include <algorithm>
 #include <functional>
 
 #include <QApplication>
@@ -96,10 +97,18 @@ QTableView* NamingPageView::AddNameGrids(const NameColumn& left, const NameColum
       editor_.revision.Bump();
       if (!grid->indexWidget(grid->model()->index(number - 1, 1))) editor_.EndStep();
     });
-    connect(grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this, rename] {
-      const std::optional<StepId> open = editor_.history.OpenStep();
-      if (open && open->kind == rename) editor_.EndStep();
-    });
+    connect(grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this, rename, grid](QWidget* cellEditor, QAbstractItemDelegate::EndEditHint hint) {
+              // Escape: the name the cell held when its editor opened, as if
+              // never typed; the step then holds no change and is dropped.
+              const QVariant opened =
+                  cellEditor ? cellEditor->property(NameGridDelegate::kNameWhenOpened) : QVariant();
+              if (hint == QAbstractItemDelegate::RevertModelCache && opened.isValid())
+                grid->model()->setData(grid->currentIndex(), opened);
+              const std::optional<StepId> open = editor_.history.OpenStep();
+              if (open && open->kind == rename) editor_.EndStep();
+              emit NameEditorClosed();
+            });
   }
   leftNames_ = left.names;
   rightNames_ = right.names;
@@ -193,6 +202,22 @@ bool NamingPageView::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
   }
   return true;
+}
+
+bool NamingPageView::NameEditorOpen() const {
+  return std::ranges::any_of(grids_, [](const QTableView* grid) {
+    return grid && grid->indexWidget(grid->currentIndex()) != nullptr;
+  });
+}
+
+void NamingPageView::CloseNameEditor() {
+  for (QTableView* grid : grids_) {
+    QWidget* cellEditor = grid ? grid->indexWidget(grid->currentIndex()) : nullptr;
+    if (!cellEditor) continue;
+    // As Enter closes it: its text stays the name.
+    emit grid->itemDelegate()->commitData(cellEditor);
+    emit grid->itemDelegate()->closeEditor(cellEditor, QAbstractItemDelegate::SubmitModelCache);
+  }
 }
 
 void NamingPageView::SyncFromEditor() {

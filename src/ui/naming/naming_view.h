@@ -28,8 +28,18 @@ class NamingPageView : public QWidget {
   void PasteNames(QTableView* grid, const QString& text);
   void ClearNames(QTableView* grid);
 
+  // Whether a name's in-place editor is open: until it closes, what it
+  // types is no finished edit (Live holds it back).
+  bool NameEditorOpen() const;
+  // Closes an open in-place editor as Enter does, keeping its text.
+  void CloseNameEditor();
+
   static constexpr const char* kPasteRefused = " Paste refused: line %1 holds a character a name cannot hold";
   static constexpr const char* kLinesLeftOut = " %1 lines did not fit";
+
+ signals:
+  // A name's in-place editor closed, by Enter, Tab, Escape or leaving it.
+  void NameEditorClosed();
 
  protected:
   struct NameColumn {

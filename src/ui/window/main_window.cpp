@@ -120,6 +120,10 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
   BuildMenu();
   SetUpSheet();
   BuildPages();
+  // A name typed with Live on goes when its editor closes.
+  for (NamingPageView* naming :
+       {static_cast<NamingPageView*>(sourceZoneNaming_), static_cast<NamingPageView*>(favoriteGroupNaming_)})
+    connect(naming, &NamingPageView::NameEditorClosed, this, &MainWindow::SendLiveEdit);
   BuildCopyMenu();
   SetUpOpening();
 
@@ -401,6 +405,7 @@ void MainWindow::EditorChanged() {
 
 void MainWindow::PageChosen(int index) {
   if (syncing_ || index < 0 || index >= kPageCount) return;
+  CloseNameEditors();
   editor_.PageChosen(static_cast<Page>(index));
 }
 
@@ -508,6 +513,7 @@ void MainWindow::ExportChanges() {
 
 void MainWindow::CompareWithFile() {
   if (controller_->Busy()) return;
+  CloseNameEditors();
   zem::CompareWithFile(editor_, prompts_, lastComparedFile_);
 }
 
@@ -530,6 +536,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   // Exit and the close box alike. During an import nothing counts as
   // unsaved: starting it was the moment to ask.
+  CloseNameEditors();
   if (!ConfirmDiscard()) {
     event->ignore();
     return;

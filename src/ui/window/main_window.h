@@ -162,6 +162,9 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void SyncLiveItem();
   bool SwitchLiveOff();
   void SendLiveEdit();
+  // Closes a name's open in-place editor, keeping its text: before an
+  // export, a comparison, a page switch, Live on or off, or quitting.
+  void CloseNameEditors();
   std::string LiveStateText() const;
   // The unit's status field and the title, as the configuration and the
   // baseline stand (`state`, with `lines` not sent).

@@ -5,6 +5,7 @@
 #include <QMenu>
 
 #include "transfer/latin1.h"
+#include "ui/naming/naming_view.h"
 #include "ui/window/main_window.h"
 
 namespace zem {
@@ -16,6 +17,8 @@ void MainWindow::BuildLiveItem(QMenu* fileMenu) {
   liveAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
   fileMenu->addAction(liveAction_);
   connect(liveAction_, &QAction::triggered, this, [this](bool on) {
+    // A name being typed is sent (on) or goes before "[EC]" (off).
+    CloseNameEditors();
     if (on) {
       controller_->StartLive();
     } else {
@@ -41,6 +44,8 @@ void MainWindow::SyncLiveItem() {
 }
 
 bool MainWindow::SwitchLiveOff() {
+  // Whatever switches Live off also ends the typing of a name, keeping it.
+  CloseNameEditors();
   if (controller_->Busy()) return false;
   if (controller_->LiveOn()) {
     controller_->StopLive();
@@ -50,7 +55,15 @@ bool MainWindow::SwitchLiveOff() {
 }
 
 void MainWindow::SendLiveEdit() {
-  if (controller_->LiveOn()) controller_->LiveEdit();
+  // A name goes once, when its editor closes, not once per key.
+  if (!controller_->LiveOn()) return;
+  if (sourceZoneNaming_->NameEditorOpen() || favoriteGroupNaming_->NameEditorOpen()) return;
+  controller_->LiveEdit();
+}
+
+void MainWindow::CloseNameEditors() {
+  sourceZoneNaming_->CloseNameEditor();
+  favoriteGroupNaming_->CloseNameEditor();
 }
 
 std::string MainWindow::LiveStateText() const {
