@@ -88,11 +88,12 @@ void TransferController::LiveEdit() {
   const std::vector<ReadBackProblem> refused = ProblemsWhere(
       CheckReadBack(editor_.model, BuildCommandSequence(editor_.model)), ExportTarget::Unit, false, true);
   if (!refused.empty()) return EndLive(ReadBackRefusal(refused));
+  // A later edit may add entries to the table being written, or take some.
+  std::optional<TableCut>& rewrite = live_->rewrite;
+  const std::size_t entriesBefore = rewrite ? live_->queue.EntriesWaiting(rewrite->table) : 0;
   live_->queue.Add(lines);
   live_->target = next;
-  // A later edit may add entries to the table being written, or take some.
-  if (std::optional<TableCut>& rewrite = live_->rewrite)
-    rewrite->total = rewrite->sent + live_->queue.EntriesWaiting(rewrite->table);
+  if (rewrite) rewrite->total = rewrite->total + live_->queue.EntriesWaiting(rewrite->table) - entriesBefore;
   emit LiveChanged();
   PumpLive();
 }
