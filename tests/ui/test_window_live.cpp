@@ -4,7 +4,9 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableView>
@@ -15,7 +17,9 @@
 #include "command/command_writer.h"
 #include "sim/sim_config.h"
 #include "sim/unit_sim.h"
+#include "support/transfer_rig.h"
 #include "support/window_fixture.h"
+#include "transfer/latin1.h"
 
 using namespace zem;
 
@@ -209,6 +213,100 @@ class TestWindowLive : public QObject, private test::WindowFixture {
     QVERIFY(!window->Controller().LiveOn());
     QVERIFY(sim->Recorded().size() >= 2);
     QCOMPARE(sim->Recorded()[1], std::string("[EC]"));
+  }
+
+  // What the window says of the unit while Live sends and after: each row
+  // a case in which the unit field, the title, the status line or the
+  // message log said something untrue, or a name went out once per key.
+  void theWindowSaysWhatTheUnitHolds_data() {
+    QTest::addColumn<QString>("run");
+    QTest::addColumn<QString>("said");  // a pattern of the unit field, status line, log line or title
+    const char* const rows[][3] = {
+        {"off at once after three volume steps", "volume", "Unit: in step"},
+        {"off at once during a favorites rewrite", "favorite", "Unit: in step"},
+        {"a rewrite shows its progress", "progress",
+         R"(rewriting the favorites table, 1 of (\d+)\|Live: sending \(\1 waiting\))"},
+        {"Live cut short in a table", "live cut",
+         "the connection. The unit's restrictions are incomplete: 1 of 3 entries sent"},
+        {"export cut short in a table", "export cut",
+         "the connection after .*\\. The unit's favorites are incomplete: 5 of \\d+ entries sent"},
+        {"Escape puts the name back", "escape", "Room 2"},
+        {"a name goes once, when Enter closes it", "enter", R"(\[NO2"Room 2XY"\])"},
+        {"Live off closes an open name editor", "off typing", R"(\[NO2"Room 2XY"\])"},
+        {"the title names the unit on the link", "title", "127.0.0.1:%1 - ZEM Configuration"},
+    };
+    for (const auto& row : rows) QTest::newRow(row[0]) << row[1] << row[2];
+  }
+  void theWindowSaysWhatTheUnitHolds() {
+    QFETCH(QString, run);
+    QFETCH(QString, said);
+    QVERIFY(Imported());
+    if (run == "title") {
+      UnitSim other;
+      std::string error;
+      QVERIFY(other.ListenTcp(0, QHostAddress::LocalHost, &error));
+      prompts->hostAnswers.push_back("127.0.0.1:" + std::to_string(other.TcpPort()));
+      Trigger("Telnet1");
+      QCOMPARE(window->windowTitle(), said.arg(other.TcpPort()) + "[*]");
+      return;
+    }
+    const Lines commands = test::NonEmpty(BuildCommandSequence(editor->model.unit));
+    // Export: cut past the favorites' opening line and 5 entries.
+    if (run == "export cut")
+      sim->Options().closeAfter = int(std::ranges::find(commands, "[FAR]") - commands.begin()) + 6;
+    Trigger(run == "export cut" ? "Export1" : "Live1");
+    sim->ClearRecord();
+    QStringList seen;  // the status line and the unit field, each time Live moves
+    const QObject watching;
+    connect(&window->Controller(), &TransferController::LiveChanged, &watching, [&] {
+      seen << Status() + "|" + UnitField();
+      if (seen.size() != 2) return;
+      // Keys pressed while the edit's first line waits for its answer.
+      if (run == "volume" || run == "favorite" || run == "progress") editor->zoneAudio.SetVolumePosition(-11);
+      if (run == "volume" || run == "favorite") Action("Live1")->trigger();
+    });
+    if (run == "volume") editor->zoneAudio.SetVolumePosition(-12);
+    if (run == "favorite" || run == "progress")
+      editor->favorites.ConnectCell(4, 2, "");  // a "C" of favorite 1
+    if (run == "live cut") {
+      sim->Options().closeAfter = 2;  // the opening line and one entry of the 3 left
+      editor->matrix.RestrictionCellDoubleClicked(4, 3);
+    }
+    if (run == "escape" || run == "enter" || run == "off typing") {
+      auto* grid = window->findChild<QTableView*>("StringGrid2");
+      grid->setCurrentIndex(grid->model()->index(1, 1));
+      grid->edit(grid->currentIndex());
+      auto* cell = qobject_cast<QLineEdit*>(grid->indexWidget(grid->currentIndex()));
+      QVERIFY(cell);
+      QTest::keyClick(cell, Qt::Key_End);
+      QTest::keyClicks(cell, "XY");
+      if (run == "off typing")
+        Trigger("Live1");
+      else
+        QTest::keyClick(cell, run == "escape" ? Qt::Key_Escape : Qt::Key_Return);
+      QTRY_VERIFY(!grid->indexWidget(grid->currentIndex()));  // Enter closes it once its key is taken
+      const QStringList sent = Latin1(ZemFileText(sim->Recorded())).split("\r\n", Qt::SkipEmptyParts);
+      QCOMPARE(sent.filter(QRegularExpression("^\\[NO")),
+               run == "escape" ? QStringList{} : QStringList{said.remove('\\')});
+      if (run == "escape") {
+        QCOMPARE(Latin1(editor->model.unit.ZoneNames[2]), said);
+        QVERIFY(!editor->history.CanUndo() && !window->isWindowModified());
+      }
+      return;
+    }
+    QTRY_VERIFY(run == "progress" || !window->Controller().LiveOn());
+    if (run == "volume" || run == "favorite") {
+      QCOMPARE(UnitField(), said);
+      QVERIFY(sim->Recorded().back() == "[EC]" && !window->isWindowModified());
+      QVERIFY(!Action("ExportChanges1")->isEnabled());
+      return;
+    }
+    // Said while it sent, and after in the status line and the message log.
+    const QStringList told = seen + QStringList{Status()} + Latin1(editor->messageLog.Text()).split('\n');
+    QVERIFY2(told.indexOf(QRegularExpression(".*" + said + ".*")) >= 0, qPrintable(told.join('\n')));
+    if (run.endsWith("cut"))  // the message log has it on a line of its own
+      QVERIFY(told.indexOf(QRegularExpression(said.section(". ", -1) + "\\s*")) >= 0);
+    if (run == "progress") QCOMPARE(Status(), QString(" Live: the unit follows every change"));
   }
 
  private:
