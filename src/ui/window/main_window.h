@@ -85,8 +85,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // File > Compare with Unit...: the same, with the unit on the current link
   // (main_window_unit.cpp, with the unit's status field and the title).
   void CompareWithUnit();
-  // What the title names: the file last imported or exported in File Mode,
-  // or the unit last imported from or exported to; empty before.
+  // What the title names: the unit on the current link in Serial and
+  // Telnet Mode, else the file (or unit) last imported or exported; empty before.
   QString ShownDocumentName() const;
   // File > Import Names... and Export Names... (main_window_names.cpp).
   void ImportNames();

@@ -58,14 +58,13 @@ void MainWindow::CompareWithUnit() {
 }
 
 QString MainWindow::ShownDocumentName() const {
-  return QFile::decodeName(controller_->DocumentName().c_str());
+  // Over a link, the unit on it, whatever was read or sent before the link changed.
+  const std::string unit = controller_->UnitName();
+  return QFile::decodeName((unit.empty() ? controller_->DocumentName() : unit).c_str());
 }
 
 void MainWindow::ShowUnitState(ChangesState state, std::size_t lines) {
-  // Over a link the title names the unit on it, whatever was read or sent
-  // before the link changed.
-  const std::string unit = controller_->UnitName();
-  const QString name = unit.empty() ? ShownDocumentName() : QFile::decodeName(unit.c_str());
+  const QString name = ShownDocumentName();
   setWindowTitle(name.isEmpty() ? QString("ZEM Configuration[*]") : name + " - ZEM Configuration[*]");
   if (!unitState_) return;
   const TransferController::Mode mode = controller_->CheckedMode();
