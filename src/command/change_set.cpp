@@ -70,33 +70,33 @@ std::vector<std::string> BuildChangedCommands(const UnitConfiguration& base, con
   return lines;
 }
 
-const char* UnitTableName(UnitTable table) {
+const char* TableOnUnitName(TableOnUnit table) {
   switch (table) {
-    case UnitTable::Restrictions:
+    case TableOnUnit::Restrictions:
       return "restrictions";
-    case UnitTable::Groups:
+    case TableOnUnit::Groups:
       return "groups";
-    case UnitTable::Favorites:
+    case TableOnUnit::Favorites:
       return "favorites";
-    case UnitTable::None:
+    case TableOnUnit::None:
       break;
   }
   return "";
 }
 
 TableLine ClassifyTableLine(const std::string& line) {
-  if (line == "[RAR]") return {UnitTable::Restrictions, true};
-  if (line == "[GAR]") return {UnitTable::Groups, true};
-  if (line == "[FAR]") return {UnitTable::Favorites, true};
+  if (line == "[RAR]") return {TableOnUnit::Restrictions, true};
+  if (line == "[GAR]") return {TableOnUnit::Groups, true};
+  if (line == "[FAR]") return {TableOnUnit::Favorites, true};
   switch (MatchCommand(line).form) {
     case CommandForm::ZoneRestriction:
-      return {UnitTable::Restrictions, false};
+      return {TableOnUnit::Restrictions, false};
     case CommandForm::GroupMember:
-      return {UnitTable::Groups, false};
+      return {TableOnUnit::Groups, false};
     case CommandForm::FavoriteAudio:
     case CommandForm::FavoriteVideo:
     case CommandForm::FavoriteAudioVideo:
-      return {UnitTable::Favorites, false};
+      return {TableOnUnit::Favorites, false};
     default:
       return {};
   }
@@ -107,7 +107,7 @@ std::optional<TableCut> HalfWrittenTable(const std::vector<std::string>& command
   std::optional<TableCut> cut;
   for (std::size_t i = 0; i < commands.size(); ++i) {
     const TableLine kind = ClassifyTableLine(commands[i]);
-    if (kind.table == UnitTable::None) {
+    if (kind.table == TableOnUnit::None) {
       // Past the unit's last line, the first other line ends the table.
       if (i >= taken && cut) break;
       continue;
@@ -125,7 +125,7 @@ std::optional<TableCut> HalfWrittenTable(const std::vector<std::string>& command
 }
 
 std::string TableCutText(const TableCut& cut) {
-  return std::string("The unit's ") + UnitTableName(cut.table) +
+  return std::string("The unit's ") + TableOnUnitName(cut.table) +
          " are incomplete: " + std::to_string(cut.sent) + " of " + std::to_string(cut.total) +
          " entries sent";
 }

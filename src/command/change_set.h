@@ -31,20 +31,20 @@ bool ChangesCanBeSent(const UnitConfiguration& base, const UnitConfiguration& ne
 std::vector<std::string> BuildChangedCommands(const UnitConfiguration& base, const UnitConfiguration& next);
 
 // The tables a unit empties with one opening line and fills an entry a line.
-enum class UnitTable { None, Restrictions, Groups, Favorites };
+enum class TableOnUnit { None, Restrictions, Groups, Favorites };
 // "restrictions", "groups", "favorites".
-const char* UnitTableName(UnitTable table);
+const char* TableOnUnitName(TableOnUnit table);
 // What a command line does to a table: opens (empties) it, adds one of its
 // entries, or neither (table None).
 struct TableLine {
-  UnitTable table = UnitTable::None;
+  TableOnUnit table = TableOnUnit::None;
   bool opening = false;
 };
 TableLine ClassifyTableLine(const std::string& line);
 
 // A table whose opening line reached the unit but not every entry after it.
 struct TableCut {
-  UnitTable table = UnitTable::None;
+  TableOnUnit table = TableOnUnit::None;
   std::size_t sent = 0;   // entries the unit took
   std::size_t total = 0;  // entries the table has
 };

@@ -60,7 +60,7 @@ std::vector<std::string> LiveQueue::Drop() {
   return lines;
 }
 
-std::size_t LiveQueue::EntriesWaiting(UnitTable table) const {
+std::size_t LiveQueue::EntriesWaiting(TableOnUnit table) const {
   std::size_t entries = 0;
   for (const auto& item : items_) {
     const TableLine kind = ClassifyTableLine(item.second);

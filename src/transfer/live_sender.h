@@ -34,7 +34,7 @@ class LiveQueue {
   // What waits, oldest first, the queue emptied.
   std::vector<std::string> Drop();
   // The entries of `table` waiting before its next opening line.
-  std::size_t EntriesWaiting(UnitTable table) const;
+  std::size_t EntriesWaiting(TableOnUnit table) const;
 
  private:
   std::deque<std::pair<std::string, std::string>> items_;  // key, line

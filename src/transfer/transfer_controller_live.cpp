@@ -153,7 +153,7 @@ void TransferController::ShowLiveProgress() {
   const std::size_t total = live_->burstSent + live_->queue.Size() + 1;
   std::string text;
   if (const std::optional<TableCut>& rewrite = live_->rewrite; rewrite && rewrite->total > kLiveLinesUnseen) {
-    text = std::string(" Live: rewriting the ") + UnitTableName(rewrite->table) + " table, " +
+    text = std::string(" Live: rewriting the ") + TableOnUnitName(rewrite->table) + " table, " +
            std::to_string(rewrite->sent) + " of " + std::to_string(rewrite->total);
   } else if (total > kLiveLinesUnseen) {
     text = " Live: sending the changes, " + std::to_string(live_->burstSent) + " of " + std::to_string(total);
