@@ -60,7 +60,8 @@ std::size_t UnreturnedNamesWatch::Update(const UnitConfiguration& unit, std::str
   now.reserve(kNameCount);
   std::size_t gained = 0;
   ForEachName(unit, [&](const char* word, int n, const std::string& name) {
-    const bool holds = HoldsUnreturnedLetters(WrittenName(name));
+    // As written: cut, and a name left empty is written as a blank.
+    const bool holds = HoldsUnreturnedLetters(std::string_view(name).substr(0, kNameLength));
     if (holds && known && !holds_[now.size()] && gained++ == 0 && first)
       *first = std::string(word) + " " + std::to_string(n);
     now.push_back(holds);
