@@ -10,6 +10,7 @@
 #include "cli/zemctl.h"
 #include "editor/config_diff.h"
 #include "editor/editor.h"
+#include "editor/unit_names.h"
 #include "transfer/latin1.h"
 
 namespace zem {
@@ -69,7 +70,10 @@ constexpr HelpPiece kDiffHelp[] = {
      "configuration file (read as 'zemctl check' reads it) or a unit, given as\n"},
     {.list = 0, .column = 24},
     {"Both are imported as the window imports them and compared as an export\n"
-     "would write them: no line means the two exports are the same bytes.\n"
+     "would write them: no line means the two exports are the same bytes,\n"
+     "except that against a unit each name is compared without the letters\n"
+     "a unit cannot return (bytes beyond plain ASCII), as a read of it drops\n"
+     "them; standard error says how many names were compared so.\n"
      "Example lines:\n"
      "  sources: 8 -> 12\n"
      "  zone 12 name: \"Patio\" -> \"Deck\"\n"
@@ -93,6 +97,7 @@ constexpr HelpPiece kDiffHelp[] = {
 struct Side {
   std::string path;
   LinkArgs link;
+  bool IsUnit() const { return path.empty(); }
   std::string Name() const {
     if (!link.telnet.empty()) return "the unit at " + link.telnet;
     if (!link.serial.empty()) return "the unit on " + link.serial;
@@ -102,7 +107,7 @@ struct Side {
 
 // Imports one side; false (after saying why) when it cannot be compared.
 bool Load(Editor& editor, const Side& side, const UnitLimits& limits) {
-  if (side.path.empty()) {
+  if (side.IsUnit()) {
     const int status = PullIntoEditor(editor, side.link, limits, "nothing compared.");
     if (status == kExitIncomplete)
       PrintError(side.Name() + " may have sent only part of its configuration; nothing compared");
@@ -224,7 +229,14 @@ int RunDiff(const std::vector<std::string>& args) {
   Editor after;
   if (!Load(before, sides[0], limits) || !Load(after, sides[1], limits)) return kExitUsage;
   if (commands) return PrintCommands(before, after);
-  const std::vector<ConfigDifference> differences = CompareConfigurations(before.model, after.model, scope);
+  // What a unit returns lacks the letters a read drops: against one, names
+  // are compared without them.
+  const NameBytes names =
+      sides[0].IsUnit() || sides[1].IsUnit() ? NameBytes::AsUnitReturns : NameBytes::Exact;
+  std::size_t withoutLetters = 0;
+  const std::vector<ConfigDifference> differences =
+      CompareConfigurations(before.model, after.model, scope, names, &withoutLetters);
+  if (withoutLetters > 0) PrintError(ComparedWithoutLettersNote(withoutLetters));
 
   const std::string text = json ? JsonText(differences) : LinesText(differences);
   if (!PrintAll(text, "differences")) return kExitUsage;

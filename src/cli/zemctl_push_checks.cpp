@@ -6,6 +6,7 @@
 #include "command/command_writer.h"
 #include "editor/config_diff.h"
 #include "editor/editor.h"
+#include "editor/unit_names.h"
 #include "transfer/file_io.h"
 
 namespace zem {
@@ -50,7 +51,10 @@ int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& 
   // and volume locks a unit keeps are never sent), and of that only what the
   // push set.
   std::size_t leftOut = 0;
-  const std::vector<ConfigDifference> differences = DifferencesAfterExport(sent, unit.model, &leftOut);
+  std::size_t withoutLetters = 0;
+  const std::vector<ConfigDifference> differences =
+      DifferencesAfterExport(sent, unit.model, &leftOut, &withoutLetters);
+  if (withoutLetters > 0) PrintError(ComparedWithoutLettersNote(withoutLetters));
   if (leftOut > 0)
     std::fprintf(stderr, "zemctl: %zu difference%s left out: values the push does not send\n", leftOut,
                  leftOut == 1 ? "" : "s");

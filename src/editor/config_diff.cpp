@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "editor/unit_names.h"
 #include "editor/zone_audio_logic.h"
 
 namespace zem {
@@ -146,8 +147,14 @@ DifferenceValue FavoriteOf(const Side& side, int f, int z) {
 
 class Comparison {
  public:
-  Comparison(const ConfigModel& before, const ConfigModel& after, ComparisonScope scope)
-      : b_(before), a_(after), unitOnly_(scope == ComparisonScope::WithUnitOnly) {}
+  Comparison(const ConfigModel& before, const ConfigModel& after, ComparisonScope scope, NameBytes names)
+      : b_(before),
+        a_(after),
+        unitOnly_(scope == ComparisonScope::WithUnitOnly),
+        asUnitReturns_(names == NameBytes::AsUnitReturns) {}
+
+  // How many names were compared without letters a unit cannot return.
+  std::size_t NamesWithoutLetters() const { return withoutLetters_; }
 
   std::vector<ConfigDifference> Run() {
     if (!b_.present && !a_.present) return {};
@@ -163,6 +170,29 @@ class Comparison {
   }
 
  private:
+  // A name of each side (none: that side writes no such name), worded as
+  // written (`written`: cut, and never empty) and, against a unit, compared
+  // as the unit returns it.
+  void AddName(const char* table, int n, const std::string* x, const std::string* y, bool written = true) {
+    const auto shown = [written](const std::string* name) {
+      return name ? Text(written ? WrittenName(*name) : *name) : Nothing();
+    };
+    DifferenceValue before = shown(x);
+    DifferenceValue after = shown(y);
+    if (asUnitReturns_) {
+      const auto returned = [written](DifferenceValue v) {
+        v.text = AsUnitReturns(v.text);
+        if (written && v.kind == DifferenceValue::Kind::Text) v.text = WrittenName(v.text);
+        return v;
+      };
+      const DifferenceValue x2 = returned(before);
+      const DifferenceValue y2 = returned(after);
+      if (x2 != before || y2 != after) ++withoutLetters_;
+      if (x2 == y2) return;
+    }
+    Add(table, {n}, "name", std::move(before), std::move(after), Format::Name);
+  }
+
   void Add(const char* table, std::initializer_list<int> indices, std::string field, DifferenceValue before,
            DifferenceValue after, Format format) {
     if (before == after) return;
@@ -188,21 +218,21 @@ class Comparison {
 
   void Sources() {
     const auto name = [](const Side& side, int s) {
-      return s <= side.sources ? Text(WrittenName(side.m.unit.SourceNames[s])) : Nothing();
+      return s <= side.sources ? &side.m.unit.SourceNames[s] : nullptr;
     };
     for (int s = 1; s <= std::max(b_.sources, a_.sources); ++s)
-      Add("source", {s}, "name", name(b_, s), name(a_, s), Format::Name);
+      AddName("source", s, name(b_, s), name(a_, s));
   }
 
   void Zones() {
     const auto name = [](const Side& side, int z) {
-      return z <= side.zones ? Text(WrittenName(side.m.unit.ZoneNames[z])) : Nothing();
+      return z <= side.zones ? &side.m.unit.ZoneNames[z] : nullptr;
     };
     const auto lock = [](const Side& side, int z) {
       return z <= side.zones ? Flag(side.m.unit.VolumeLocks[z] != 0) : Nothing();
     };
     for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z) {
-      Add("zone", {z}, "name", name(b_, z), name(a_, z), Format::Name);
+      AddName("zone", z, name(b_, z), name(a_, z));
       ZoneAudioValues x = AudioOf(b_, z);
       ZoneAudioValues y = AudioOf(a_, z);
       Add("zone", {z}, "volume", std::move(x.volume), std::move(y.volume), Format::Decibel);
@@ -238,10 +268,10 @@ class Comparison {
                    PerZone perZone) {
     static_assert(kGroups == kFavorites);
     const auto name = [names](const Side& side, int n) {
-      return side.present ? Text(WrittenName((side.m.unit.*names)[n])) : Nothing();
+      return side.present ? &(side.m.unit.*names)[n] : nullptr;
     };
     for (int n = 1; n <= kGroups; ++n) {
-      Add(table, {n}, "name", name(b_, n), name(a_, n), Format::Name);
+      AddName(table, n, name(b_, n), name(a_, n));
       for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z)
         Add(table, {n, z}, "", perZone(b_, n, z), perZone(a_, n, z), Format::Plain);
     }
@@ -257,13 +287,13 @@ class Comparison {
 
   void Presets() {
     const auto name = [](const Side& side, int p) {
-      return side.present ? Text(side.m.unit.EQPresets[p].Name) : Nothing();
+      return side.present ? &side.m.unit.EQPresets[p].Name : nullptr;
     };
     const auto band = [](const Side& side, int p, int b) {
       return side.present ? Number(side.m.unit.EQPresets[p].Band[b]) : Nothing();
     };
     for (int p = 1; p <= kPresets; ++p) {
-      Add("EQ preset", {p}, "name", name(b_, p), name(a_, p), Format::Name);
+      AddName("EQ preset", p, name(b_, p), name(a_, p), false);
       for (int b = 1; b <= kBands; ++b)
         Add("EQ preset", {p}, "band " + std::to_string(b), band(b_, p, b), band(a_, p, b), Format::Gain);
     }
@@ -299,6 +329,8 @@ class Comparison {
   Side b_;
   Side a_;
   bool unitOnly_;
+  bool asUnitReturns_;
+  std::size_t withoutLetters_ = 0;
   std::vector<ConfigDifference> out_;
 };
 
@@ -319,7 +351,16 @@ std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, c
 
 std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, const ConfigModel& after,
                                                     ComparisonScope scope) {
-  return Comparison(before, after, scope).Run();
+  return CompareConfigurations(before, after, scope, NameBytes::Exact);
+}
+
+std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, const ConfigModel& after,
+                                                    ComparisonScope scope, NameBytes names,
+                                                    std::size_t* withoutLetters) {
+  Comparison comparison(before, after, scope, names);
+  std::vector<ConfigDifference> differences = comparison.Run();
+  if (withoutLetters) *withoutLetters = comparison.NamesWithoutLetters();
+  return differences;
 }
 
 std::string QuotedName(const std::string& name) {
@@ -399,8 +440,9 @@ bool ExportSets(const ConfigDifference& d, const ConfigModel& sent) {
 }
 
 std::vector<ConfigDifference> DifferencesAfterExport(const ConfigModel& sent, const ConfigModel& unit,
-                                                     std::size_t* leftOut) {
-  std::vector<ConfigDifference> differences = CompareConfigurations(sent, unit);
+                                                     std::size_t* leftOut, std::size_t* withoutLetters) {
+  std::vector<ConfigDifference> differences =
+      CompareConfigurations(sent, unit, ComparisonScope::Exported, NameBytes::AsUnitReturns, withoutLetters);
   const std::size_t all = differences.size();
   std::erase_if(differences, [&](const ConfigDifference& d) { return !ExportSets(d, sent); });
   if (leftOut) *leftOut = all - differences.size();

@@ -41,10 +41,22 @@ enum class ComparisonScope : std::uint8_t {
   WithUnitOnly,
 };
 
+// How names are compared. A read of a unit drops the letters of a name
+// beyond plain ASCII (bytes outside 32-126), so a configuration is compared
+// with one read from a unit by its names as the unit returns them; two files
+// are compared byte for byte.
+enum class NameBytes : std::uint8_t { Exact, AsUnitReturns };
+
 // Every difference from `before` to `after`, in a stable order (table by table, then by number).
 std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, const ConfigModel& after);
 std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, const ConfigModel& after,
                                                     ComparisonScope scope);
+// The same, names compared as `names` says; `withoutLetters` (when given)
+// becomes how many names held letters that were left out of the comparison.
+// A differing name is worded as each side holds it.
+std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, const ConfigModel& after,
+                                                    ComparisonScope scope, NameBytes names,
+                                                    std::size_t* withoutLetters = nullptr);
 
 // One line, no line end: `zone 12 name: "Patio" -> "Deck"`. Single-byte text; bytes below 32,
 // 127, '"' and '\' inside names are escaped (\xNN, \", \\) so a line can never break or
@@ -59,8 +71,10 @@ std::string QuotedName(const std::string& name);
 bool ExportSets(const ConfigDifference& difference, const ConfigModel& sent);
 // The differences from `sent` to what a unit holds after an export of `sent`,
 // worded as CompareConfigurations words them, without the values an export of
-// `sent` does not set (their number goes to `leftOut`, when given).
+// `sent` does not set (their number goes to `leftOut`, when given). Names
+// are compared as the unit returns them (`withoutLetters` as above).
 std::vector<ConfigDifference> DifferencesAfterExport(const ConfigModel& sent, const ConfigModel& unit,
-                                                     std::size_t* leftOut = nullptr);
+                                                     std::size_t* leftOut = nullptr,
+                                                     std::size_t* withoutLetters = nullptr);
 
 }  // namespace zem

@@ -1,8 +1,14 @@
 #include "editor/unit_baseline.h"
 
 #include "command/change_set.h"
+#include "editor/unit_names.h"
 
 namespace zem {
+
+void UnitBaseline::RememberRead(const std::string& link, const UnitConfiguration& read) {
+  const UnitConfiguration* known = For(link);
+  Remember(link, known ? WithSentNames(read, *known) : read);
+}
 
 ChangesState UnitBaseline::StateFor(const std::string& link, const UnitConfiguration& next,
                                     std::size_t* lines) const {

@@ -35,6 +35,10 @@ class UnitBaseline {
     link_ = link;
     known_ = unit;
   }
+  // A whole read of the unit on `link`: what it holds. A read drops the
+  // letters of a name beyond plain ASCII; a name known before that reads
+  // back as itself without them stays known as it was.
+  void RememberRead(const std::string& link, const UnitConfiguration& read);
   void Forget() {
     link_.clear();
     known_.reset();

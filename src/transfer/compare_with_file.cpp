@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "editor/config_diff.h"
+#include "editor/unit_names.h"
 #include "transfer/file_io.h"
 
 namespace zem {
@@ -11,9 +12,14 @@ namespace {
 
 // The heading naming `what`, then every difference from the editor's
 // configuration to `other`'s, or a line saying there is none; how many.
-std::size_t LogDifferences(Editor& editor, const Editor& other, const std::string& what, const char* side) {
-  const std::vector<ConfigDifference> differences = CompareConfigurations(editor.model, other.model);
+// Names are compared as `names` says.
+std::size_t LogDifferences(Editor& editor, const Editor& other, const std::string& what, const char* side,
+                           NameBytes names) {
+  std::size_t withoutLetters = 0;
+  const std::vector<ConfigDifference> differences =
+      CompareConfigurations(editor.model, other.model, ComparisonScope::Exported, names, &withoutLetters);
   editor.messageLog.AppendLine("Compared with " + what + " (this configuration -> " + side + "):");
+  if (withoutLetters > 0) editor.messageLog.AppendLine(ComparedWithoutLettersNote(withoutLetters));
   std::string block;
   if (differences.empty())
     block = std::string("No differences: an export would write the same as ") + side + ".\r\n";
@@ -51,7 +57,7 @@ bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile) {
     return false;
   }
 
-  LogDifferences(editor, other, *chosen, "the file");
+  LogDifferences(editor, other, *chosen, "the file", NameBytes::Exact);
   return true;
 }
 
@@ -67,8 +73,9 @@ bool CompareWithUnit(Editor& editor, TransferController& controller) {
     return false;
   }
   // A whole read tells what the unit holds.
-  editor.unitBaseline.Remember(controller.LinkKey(), unit.model.unit);
-  const std::size_t count = LogDifferences(editor, unit, "the unit " + controller.UnitName(), "the unit");
+  editor.unitBaseline.RememberRead(controller.LinkKey(), unit.model.unit);
+  const std::size_t count =
+      LogDifferences(editor, unit, "the unit " + controller.UnitName(), "the unit", NameBytes::AsUnitReturns);
   editor.status.Set(count == 0 ? std::string(" Compared with the unit: no differences")
                                : " Compared with the unit: " + std::to_string(count) +
                                      (count == 1 ? " difference" : " differences"));

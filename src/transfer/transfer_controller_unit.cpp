@@ -7,6 +7,7 @@
 #include "command/command_writer.h"
 #include "editor/config_diff.h"
 #include "editor/read_back_check.h"
+#include "editor/unit_names.h"
 #include "transfer/transfer_controller.h"
 #include "transfer/unit_backups.h"
 
@@ -88,7 +89,7 @@ bool TransferController::BackUpBeforeSending() {
                                      QDateTime::currentDateTime(), &error)) {
     lastBackup_ = *path;
     // The changes are counted from what the unit held a moment ago.
-    editor_.unitBaseline.Remember(LinkKey(), unit.model.unit);
+    editor_.unitBaseline.RememberRead(LinkKey(), unit.model.unit);
     return true;
   }
   editor_.messageLog.AppendLine("No backup was written (" + error + "); nothing was sent.");
@@ -111,9 +112,13 @@ void TransferController::VerifyExport() {
     editor_.status.Set(joined + "not verified (the read-back failed)");
     return;
   }
-  // The next Export Changes sends exactly what the unit lacks.
-  editor_.unitBaseline.Remember(LinkKey(), unit.model.unit);
-  const std::vector<ConfigDifference> differences = DifferencesAfterExport(sent, unit.model);
+  std::size_t withoutLetters = 0;
+  const std::vector<ConfigDifference> differences =
+      DifferencesAfterExport(sent, unit.model, nullptr, &withoutLetters);
+  if (withoutLetters > 0) editor_.messageLog.AppendLine(ComparedWithoutLettersNote(withoutLetters));
+  // The next Export Changes sends exactly what the unit lacks; a name that
+  // read back as sent is held as sent, letters the read dropped and all.
+  editor_.unitBaseline.Remember(LinkKey(), WithSentNames(unit.model.unit, sent.unit));
   if (differences.empty()) {
     editor_.MarkExported();
     editor_.status.Set(joined + "verified");

@@ -10,6 +10,7 @@
 #include "command/command_writer.h"
 #include "editor/config_diff.h"
 #include "editor/editor.h"
+#include "editor/unit_names.h"
 
 using namespace zem;
 
@@ -442,6 +443,43 @@ class TestConfigDiff : public QObject {
     QCOMPARE(c.lines[0], std::string("sources: none -> 8"));
     QCOMPARE(c.lines[1], std::string("zones: none -> 24"));
     QCOMPARE(c.lines.back(), std::string(R"(options gateway: none -> "192.168.1.1")"));
+  }
+
+  // Zone 12 sent as `mine` and read back from a unit as `unit`: the
+  // difference found, and whether the name was compared without letters.
+  void namesAsAUnitReturnsThem_data() {
+    QTest::addColumn<QByteArray>("mine");
+    QTest::addColumn<QByteArray>("unit");
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("without");
+    const QByteArray kuche("K\374che");  // \374: u with diaeresis
+    QTest::newRow("letter dropped") << kuche << QByteArray("Kche") << QByteArray() << 1;
+    QTest::newRow("only such letters") << QByteArray("\374\351") << QByteArray("") << QByteArray() << 1;
+    QTest::newRow("fifteen bytes") << QByteArray("Wohnzimmer K\374ch") << QByteArray("Wohnzimmer Kch")
+                                   << QByteArray() << 1;
+    QTest::newRow("letter past the cut")
+        << QByteArray("Wohnzimmer Kuch\374") << QByteArray("Wohnzimmer Kuch") << QByteArray() << 0;
+    QTest::newRow("another name") << kuche << QByteArray("Bad")
+                                  << "zone 12 name: \"" + kuche + "\" -> \"Bad\"" << 1;
+  }
+  void namesAsAUnitReturnsThem() {
+    QFETCH(QByteArray, mine);
+    QFETCH(QByteArray, unit);
+    QFETCH(QByteArray, line);
+    QFETCH(int, without);
+    ConfigModel sent = BaseModel(), read = BaseModel();
+    sent.unit.ZoneNames[12] = mine.toStdString();
+    read.unit.ZoneNames[12] = unit.toStdString();
+    std::size_t base = 0, compared = 0;  // the base holds "Caf\xE9" too
+    DifferencesAfterExport(BaseModel(), BaseModel(), nullptr, &base);
+    std::string found;
+    for (const ConfigDifference& d : DifferencesAfterExport(sent, read, nullptr, &compared))
+      found += DifferenceLine(d);
+    QCOMPARE(found, line.toStdString());
+    QCOMPARE(compared, base + std::size_t(without));
+    // A name that read back as sent is then known as sent.
+    QCOMPARE(WithSentNames(read.unit, sent.unit).ZoneNames[12],
+             (line.isEmpty() && without ? mine : unit).toStdString());
   }
 
   void linesNeverBreakNorCarryControlBytes() {

@@ -18,8 +18,10 @@
 #include "sim/sim_config.h"
 #include "sim/unit_sim.h"
 #include "support/window_fixture.h"
+#include "support/zemctl_runner.h"
 #include "transfer/file_io.h"
 #include "transfer/unit_backups.h"
+#include "ui/naming/naming_view.h"
 
 using namespace zem;
 
@@ -27,6 +29,8 @@ namespace {
 
 enum UnitEvent { OtherClient, Restarted, IgnoresOne, RefusesOne, ReadBackFails, TakesAll };
 enum CompareCase { Equal, Different, Cancelled, Failed, Incomplete };
+// Where a name with letters beyond ASCII meets what the unit returns.
+enum AsciiPath { Verify, CompareUnit, ChangesAfterVerify, LiveAfterPaste, PushVerify, DiffUnit, DiffFiles };
 
 // A unit serving 4 sources and 8 zones, zones `first` to `last` renamed.
 SimOptions Served(int first = 1, int last = 0) {
@@ -169,6 +173,75 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
                              : QString("Nothing was compared.")));
     QCOMPARE(log.contains("zone 1 name: \"Kitchen\" -> \"Room") && log.contains("zone 6 name: "),
              which == Different);
+  }
+
+  // "Küche" goes to the unit whole and reads back as "Kche": no difference,
+  // and a later "Küché" is still sent. Files compare byte for byte.
+  void namesBeyondAscii_data() {
+    QTest::addColumn<int>("path");
+    QTest::addColumn<QByteArray>("said");  // in the message log, or on zemctl's standard error
+    const QByteArray one("1 name holds letters a unit cannot return; it was compared without them");
+    QTest::newRow("verify after export") << int(Verify) << one;
+    QTest::newRow("compare with unit") << int(CompareUnit) << one;
+    QTest::newRow("export changes after verify") << int(ChangesAfterVerify) << one;
+    QTest::newRow("live after a paste") << int(LiveAfterPaste) << one;
+    QTest::newRow("zemctl push --verify") << int(PushVerify) << "zemctl: " + one + "\n";
+    QTest::newRow("zemctl diff with a unit") << int(DiffUnit) << "zemctl: " + one + "\n";
+    QTest::newRow("zemctl diff of two files") << int(DiffFiles) << QByteArray("zone 2 name: ");
+  }
+  void namesBeyondAscii() {
+    QFETCH(int, path);
+    QFETCH(QByteArray, said);
+    const std::string kuche = "K\374che";
+    QVERIFY(ImportedAndRenamed(false));
+    if (path >= PushVerify) {
+      QTemporaryDir files;
+      const std::string a = files.filePath("a.zem").toStdString(), b = files.filePath("b.zem").toStdString();
+      for (const auto& [file, name] : {std::pair{b, "Kche"}, {a, "K\u00fcche"}}) {
+        Rename(1, name);
+        QVERIFY(WriteFileAtomically(file, ZemFileText(editor->PrepareExport()), nullptr));
+      }
+      const QStringList unit{"--telnet", host};
+      if (path == DiffUnit) QCOMPARE(test::Zemctl(QStringList{"push", a.c_str()} + unit).status, 0);
+      const test::Run run =
+          test::Zemctl(path == DiffFiles  ? QStringList{"diff", a.c_str(), b.c_str()}
+                       : path == DiffUnit ? QStringList{"diff", a.c_str()} + unit
+                                          : QStringList{"push", a.c_str(), "--verify"} + unit);
+      QCOMPARE(run.status, path == DiffFiles ? 1 : 0);
+      QVERIFY2((path == DiffFiles ? run.out : run.err).contains(said), run.err.constData());
+      QCOMPARE(run.err.contains("compared without"), path != DiffFiles);
+      return;
+    }
+    auto* grid = window->findChild<QTableView*>("StringGrid2");
+    grid->setCurrentIndex(grid->model()->index(1, 1));
+    qobject_cast<NamingPageView*>(grid->parentWidget())->PasteNames(grid, QString::fromLatin1(kuche.c_str()));
+    QTRY_COMPARE(Status(), QString(" 1 name holds letters a unit cannot return (zone 2): a read of the unit "
+                                   "gives it without them"));
+    editor->status.Set(" typed on");
+    Rename(1, "K\u00fcche!");  // said once, not at each key
+    Rename(1, "K\u00fcche");
+    QCoreApplication::processEvents();
+    QCOMPARE(Status(), QString(" typed on"));
+    Trigger(path == LiveAfterPaste ? "Live1" : "ExportChanges1");
+    if (path == CompareUnit) {
+      editor->messageLog.Clear();
+      Trigger("CompareWithUnit1");
+      QCOMPARE(Status(), QString(" Compared with the unit: no differences"));
+    } else if (path != LiveAfterPaste) {
+      QCOMPARE(Status(), QString(" Telnet Export Complete: verified"));
+    }
+    QVERIFY2(editor->messageLog.Text().find(said.toStdString() + "\r\n") != std::string::npos,
+             editor->messageLog.Text().c_str());
+    const QString inStep(path == LiveAfterPaste ? "Live: in step" : "Unit: in step");
+    QCOMPARE(UnitField(), inStep);
+    if (path != ChangesAfterVerify && path != LiveAfterPaste) return;
+    // Known to hold the bytes sent, the unit is sent a change of such a letter alone.
+    sim->ClearRecord();
+    Rename(1, "K\u00fcch\u00e9");
+    if (path == ChangesAfterVerify) Trigger("ExportChanges1");
+    QVERIFY(!sim->Recorded().empty());
+    QCOMPARE(sim->Recorded().front(), std::string("[NO2\"K\374ch\351\"]"));
+    QCOMPARE(UnitField(), inStep);
   }
 
   void backupsBeforeExport_data() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editor/editor.h"
+#include "editor/unit_names.h"
 #include "transfer/prompts.h"
 #include "transfer/transfer_controller.h"
 
@@ -69,6 +70,7 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // While Live is on, each change goes to the unit as it is made.
   void RevisionChanged() override {
     UpdateModifiedMark();
+    NoteUnreturnedNames();
     SendLiveEdit();
   }
 
@@ -166,6 +168,9 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // export, a comparison, a page switch, Live on or off, or quitting.
   void CloseNameEditors();
   std::string LiveStateText() const;
+  // A name entered (typed, pasted, from a names file) that a unit cannot
+  // return whole: the status line says so once, in Serial or Telnet Mode.
+  void NoteUnreturnedNames();
   // The unit's status field and the title, as the configuration and the
   // baseline stand (`state`, with `lines` not sent).
   void ShowUnitState(ChangesState state, std::size_t lines);
@@ -225,6 +230,7 @@ class MainWindow : public QMainWindow, public Editor::Listener {
 
   bool shownBefore_ = false;
   bool syncing_ = false;
+  UnreturnedNamesWatch unreturnedNames_;
 };
 
 }  // namespace zem

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 #include "transfer/compare_with_file.h"
 #include "ui/window/main_window.h"
@@ -55,6 +56,23 @@ void MainWindow::CompareWithUnit() {
   if (!SwitchLiveOff()) return;
   zem::CompareWithUnit(editor_, *controller_);
   SyncActions();
+}
+
+void MainWindow::NoteUnreturnedNames() {
+  std::string first;
+  const std::size_t gained = unreturnedNames_.Update(editor_.model.unit, &first);
+  const TransferController::Mode mode = controller_->CheckedMode();
+  // A transfer's names come from the unit or go back as they were.
+  if (gained == 0 || controller_->Busy() ||
+      (mode != TransferController::Mode::Serial && mode != TransferController::Mode::Telnet))
+    return;
+  // Said once the edit has said its own word (a paste's or a names file's
+  // count), after it.
+  const std::string note = EnteredUnreturnedNote(gained, first);
+  QTimer::singleShot(0, this, [this, note, before = editor_.status.Text()] {
+    const std::string now = editor_.status.Text();
+    editor_.status.Set(now == before || now.empty() ? note : now + ";" + note);
+  });
 }
 
 QString MainWindow::ShownDocumentName() const {
