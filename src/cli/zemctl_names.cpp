@@ -6,6 +6,7 @@
 #include "cli/zemctl.h"
 #include "editor/names_csv.h"
 #include "transfer/file_io.h"
+#include "transfer/names_file.h"
 
 namespace zem {
 namespace {
@@ -82,19 +83,12 @@ int RunNames(const std::vector<std::string>& args) {
     }
     return kExitOk;
   }
-  std::string error;
-  const std::optional<std::string> bytes = ReadWholeFile(names, &error);
-  if (!bytes) {
-    PrintError("cannot read " + names + ": " + error);
+  const NamesImport import = ImportNamesFromPath(editor, names, true);
+  if (!import.csv.error.empty()) {
+    PrintError(names + ": " + import.csv.error + "; " + output + " not written");
     return kExitUsage;
   }
-  const NamesCsv csv = ReadNamesCsv(*bytes, editor.model.unit);
-  if (!csv.error.empty()) {
-    PrintError(names + " " + csv.error + "; " + output + " not written");
-    return kExitUsage;
-  }
-  if (csv.cut > 0) PrintError("warning: " + std::to_string(csv.cut) + " names cut to 15 characters");
-  ApplyNames(editor.model.unit, csv.entries);
+  for (const std::string& note : import.csv.Notes()) PrintError("warning: " + note);
   const std::optional<std::string> text =
       CheckedExportText(editor, ExportTarget::File, false, output + " not written");
   if (!text || !WriteOutputFile(output, *text)) return kExitUsage;

@@ -336,6 +336,14 @@ NamesCsv ReadNamesCsv(std::string_view bytes, const UnitConfiguration& unit) {
   return csv;
 }
 
+std::vector<std::string> NamesCsv::Notes() const {
+  std::vector<std::string> notes;
+  if (cut > 0)
+    notes.push_back(std::to_string(cut) + (cut == 1 ? " name" : " names") + " cut to " +
+                    std::to_string(kNameLength) + " characters");
+  return notes;
+}
+
 int ChangedNames(const UnitConfiguration& unit, const std::vector<NameEntry>& entries) {
   return static_cast<int>(std::count_if(entries.begin(), entries.end(), [&unit](const NameEntry& e) {
     return NameOf(unit, e.table, e.number) != e.name;

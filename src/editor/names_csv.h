@@ -49,6 +49,8 @@ struct NamesCsv {
   std::vector<NameEntry> entries;
   int cut = 0;        // names cut to kNameLength
   std::string error;  // "line 4: ...": nothing may be taken
+  // What a summary of the reading adds: "2 names cut to 15 characters".
+  std::vector<std::string> Notes() const;
 };
 // Reads a names file (with or without a byte-order mark, CR LF or LF) for
 // `unit`: numbers must lie within its counts.
