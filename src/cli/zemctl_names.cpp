@@ -26,16 +26,21 @@ constexpr HelpPiece kNamesHelp[] = {
      "header row kind,number,name, then one row a name (kind zone, source,\n"
      "favorite or group) of every zone and source within the counts and every\n"
      "favorite and group; UTF-8 with a byte-order mark, CR LF, quoted as\n"
-     "spreadsheets quote. With --set, reads NAMES.csv as File > Import Names...\n"
-     "does (with or without a byte-order mark, CR LF or LF; names over 15\n"
-     "characters are cut and counted on standard error) and writes IN with\n"
-     "those names to OUT, as 'zemctl convert' writes it.\n"},
+     "spreadsheets quote. A name beginning with = + - @ or ' is written with\n"
+     "one leading ' so that spreadsheets keep it as text; a name holding a\n"
+     "control byte is left out, with a warning on standard error. With --set,\n"
+     "reads NAMES.csv (at most 1 MiB; a FIFO too) as File > Import Names...\n"
+     "does: UTF-8 or Windows-1252, commas or semicolons (header\n"
+     "kind;number;name), one leading ' taken off; typographic quotes and\n"
+     "dashes become ' \" -, and they and names cut to 15 characters are\n"
+     "counted on standard error. Writes IN with those names to OUT, as\n"
+     "'zemctl convert' writes it.\n"},
     {.list = 0, .column = 24},
     {"Exit status: 0 written; 2 bad arguments, a file that cannot be read or\n"
-     "written, or NAMES.csv refused (not UTF-8, no header row, a character a\n"
-     "name cannot hold, a number beyond the counts, an unknown kind, an item\n"
-     "given twice: the line is named and nothing is written); 3 IN names no\n"
-     "source.\n"},
+     "written, OUT naming IN, or NAMES.csv refused (over 1 MiB,\n"
+     "UTF-16, no header row, a character a name cannot hold, a number beyond\n"
+     "the counts, an unknown kind, an item given twice: the line is named and\n"
+     "nothing is written); 3 IN names no source.\n"},
 };
 
 }  // namespace
@@ -75,7 +80,9 @@ int RunNames(const std::vector<std::string>& args) {
     return kExitNoConfiguration;
   }
   if (names.empty()) {
-    const std::string text = NamesCsvText(editor.model.unit);
+    std::vector<NameEntry> leftOut;
+    const std::string text = NamesCsvText(editor.model.unit, &leftOut);
+    for (const NameEntry& e : leftOut) PrintError("warning: " + std::string(kNameLeftOut) + NameEntryText(e));
     if (!output.empty()) return WriteOutputFile(output, text) ? kExitOk : kExitUsage;
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
       PrintError("cannot write the names to standard output");

@@ -55,6 +55,19 @@ class TestZemctlNames : public QObject {
     QVERIFY2(names.out.contains("\r\n" + QByteArray::fromStdString(file.zone3Row) + "\r\n"),
              names.out.constData());
   }
+
+  // A name holding a control byte stays out of the file, with a warning.
+  void leavesOutControlNames() {
+    const QString in = dir_.filePath("tab.zem");
+    Write(in, Read(In()) + "[NO4\"A\tB\"]\r\n");
+    const zem::test::Run run = Zemctl({"names", in});
+    QCOMPARE(run.status, 0);
+    QVERIFY(!run.out.contains("\r\nzone,4,"));
+    QVERIFY(run.out.contains("\r\nzone,5,"));
+    QVERIFY2(
+        run.err.contains("warning: Left out of the names file, it holds a control byte: zone 4 \"A\\x09B\""),
+        run.err.constData());
+  }
 };
 
 QTEST_GUILESS_MAIN(TestZemctlNames)

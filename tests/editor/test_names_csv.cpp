@@ -1,7 +1,8 @@
 // Names from outside: the paste rules of the name grids, the names file
-// read and written, and the find of a name.
+// read and written (as the window and zemctl import it), and the find of a name.
 #include <QtTest>
 
+#include "editor/bulk_edits.h"
 #include "editor/names_csv.h"
 #include "editor/naming_logic.h"
 #include "support/names_files.h"
@@ -40,9 +41,10 @@ class TestNamesCsv : public QObject {
     QTest::addColumn<Names>("names");
     QTest::addColumn<int>("leftOut");
     QTest::addColumn<int>("refused");  // the line, 0 for none
+    QTest::addColumn<int>("cut");
     const auto add = [](const char* name, const std::string& clipboard, int rows, const Names& names,
-                        int leftOut = 0, int refused = 0) {
-      QTest::newRow(name) << clipboard << rows << names << leftOut << refused;
+                        int leftOut = 0, int refused = 0, int cut = 0) {
+      QTest::newRow(name) << clipboard << rows << names << leftOut << refused << cut;
     };
     add("one line", "Kitchen", 10, {"Kitchen"});
     Names forty;
@@ -54,7 +56,10 @@ class TestNamesCsv : public QObject {
     add("tabs", "Hall\tupstairs\tx\n\tB", 10, {"Hall", ""});
     add("CR LF", "A\r\nB\r\n", 10, {"A", "B"});
     add("lone CR", "A\rB", 10, {"A", "B"});
-    add("over-long", "Guest Suite Number 2", 10, {"Guest Suite Num"});
+    add("over-long", "Guest Suite Number 2", 10, {"Guest Suite Num"}, 0, 0, 1);
+    // A long line that did not fit is not counted as cut.
+    add("long names past the end", "Guest Suite Number 2\nB\nGuest Suite Number 3", 2,
+        {"Guest Suite Num", "B"}, 1, 0, 1);
     add("past the end", Lines(14, "R"), 2, {"R1", "R2"}, 12);
     add("Latin-1", "Caf\xC3\xA9", 10, {"Caf\xE9"});
     add("not Latin-1", "A\nB\nEuro \xE2\x82\xAC", 10, {}, 0, 3);
@@ -68,10 +73,12 @@ class TestNamesCsv : public QObject {
     QFETCH(Names, names);
     QFETCH(int, leftOut);
     QFETCH(int, refused);
+    QFETCH(int, cut);
     const NamePaste paste = PlanNamePaste(clipboard, rows);
     QCOMPARE(paste.refusedLine.value_or(0), refused);
     QCOMPARE(paste.names, names);
     QCOMPARE(paste.leftOut, leftOut);
+    QCOMPARE(paste.cut, cut);
   }
 
   void utf8_data() {
@@ -121,29 +128,90 @@ class TestNamesCsv : public QObject {
     QCOMPARE(back.FavoriteNames, unit.FavoriteNames);
   }
 
+  // Zone 2's name as the names file writes it (no row: left out), and
+  // read back as itself.
+  void writtenAndReadBack_data() {
+    QTest::addColumn<std::string>("name");
+    QTest::addColumn<std::string>("row");
+    const auto add = [](const char* name, const std::string& zone2, const std::string& row) {
+      QTest::newRow(name) << zone2 << row;
+    };
+    add("=", "=1+1", "zone,2,'=1+1");
+    add("+", "+SUM(A1:A9)", "zone,2,'+SUM(A1:A9)");
+    add("-", "-2+3", "zone,2,'-2+3");
+    add("@", "@SUM(1+1)", "zone,2,'@SUM(1+1)");
+    add("a link, quoted", "=HYPERLINK(\"x\")", "zone,2,\"'=HYPERLINK(\"\"x\"\")\"");
+    add("a leading quote", "'Til Dawn", "zone,2,''Til Dawn");
+    add("15 characters and the quote", "=23456789012345", "zone,2,'=23456789012345");
+    add("a minus inside", "Hi-Fi", "zone,2,Hi-Fi");
+    add("a tab", "A\tB", "");
+    add("DEL", "Den\x7F", "");
+  }
+  void writtenAndReadBack() {
+    QFETCH(std::string, name);
+    QFETCH(std::string, row);
+    UnitConfiguration unit = Unit(2, 3);
+    unit.ZoneNames[2] = name;
+    std::vector<NameEntry> leftOut;
+    const std::string text = NamesCsvText(unit, &leftOut);
+    QCOMPARE(text.find("\r\nzone,2,") != std::string::npos, !row.empty());
+    if (row.empty()) {
+      QCOMPARE(leftOut.size(), std::size_t{1});
+      QCOMPARE(std::string(kNameLeftOut) + NameEntryText(leftOut[0]),
+               "Left out of the names file, it holds a control byte: zone 2 \"" +
+                   (name == "A\tB" ? std::string("A\\x09B") : std::string("Den\\x7F")) + "\"");
+      return;
+    }
+    QVERIFY2(text.find("\r\n" + row + "\r\n") != std::string::npos, text.c_str());
+    QVERIFY(leftOut.empty());
+    UnitConfiguration back = Unit(2, 3);
+    const NamesCsv csv = ReadNamesCsv(text, back);
+    QVERIFY2(csv.error.empty(), csv.error.c_str());
+    QVERIFY(csv.Notes().empty());
+    ApplyNames(back, csv.entries);
+    QCOMPARE(back.ZoneNames[2], name);
+  }
+
   // Files read (zones 1 to 3 afterwards, names cut) or refused (the error).
   void readNames_data() {
     QTest::addColumn<std::string>("file");
     QTest::addColumn<Names>("zones");
-    QTest::addColumn<int>("cut");
+    QTest::addColumn<std::string>("summary");
     QTest::addColumn<std::string>("error");
-    const auto read = [](const char* name, const std::string& file, const Names& zones, int cut = 0) {
-      QTest::newRow(name) << file << zones << cut << std::string();
+    const auto read = [](const char* name, const std::string& file, const Names& zones,
+                         const std::string& summary) {
+      QTest::newRow(name) << file << zones << summary << std::string();
     };
     const auto refused = [](const char* name, const std::string& file, const std::string& error) {
-      QTest::newRow(name) << file << Names{} << 0 << error;
+      QTest::newRow(name) << file << Names{} << std::string() << error;
     };
     // The spreadsheet's default CSV: no mark, LF, quotes only where needed.
-    read("LibreOffice", "kind,number,name\nzone,1,Den\nzone,3,\"Hall, up\"\n", Names{"Den", "", "Hall, up"});
+    read("LibreOffice", "kind,number,name\nzone,1,Den\nzone,3,\"Hall, up\"\n", Names{"Den", "", "Hall, up"},
+         "2 names changed");
     read("CSV UTF-8 (comma delimited)",
-         "\xEF\xBB\xBFkind,number,name\r\nzone,2,Caf\xC3\xA9\r\nzone,1,Den\r\n", Names{"Den", "Caf\xE9", ""});
-    read("quotes inside", "kind,number,name\r\nzone,1,\"Say \"\"hi\"\"\"", Names{"Say \"hi\"", "", ""});
-    read("every field quoted", "\"kind\",\"number\",\"name\"\n\"zone\",\"2\",\"B\"\n", Names{"", "B", ""});
-    read("empty rows and columns", "kind,number,name,\n,,,\nzone,1,A,\n\n", Names{"A", "", ""});
-    read("spaces and case", "Kind, Number ,NAME\nZone, 3 ,C\n", Names{"", "", "C"});
+         "\xEF\xBB\xBFkind,number,name\r\nzone,2,Caf\xC3\xA9\r\nzone,1,Den\r\n", Names{"Den", "Caf\xE9", ""},
+         "2 names changed");
+    read("quotes inside", "kind,number,name\r\nzone,1,\"Say \"\"hi\"\"\"", Names{"Say \"hi\"", "", ""},
+         "1 name changed");
+    read("every field quoted", "\"kind\",\"number\",\"name\"\n\"zone\",\"2\",\"B\"\n", Names{"", "B", ""},
+         "1 name changed");
+    read("empty rows and columns", "kind,number,name,\n,,,\nzone,1,A,\n\n", Names{"A", "", ""},
+         "1 name changed");
+    read("spaces and case", "Kind, Number ,NAME\nZone, 3 ,C\n", Names{"", "", "C"}, "1 name changed");
     read("long names cut", "kind,number,name\nzone,1,Guest Suite Number 2\nzone,2,Sixteen letters!\n",
-         Names{"Guest Suite Num", "Sixteen letters", ""}, 2);
-    read("blank name", "kind,number,name\nzone,1,\n", Names{"", "", ""});
+         Names{"Guest Suite Num", "Sixteen letters", ""}, "2 names changed, 2 names cut to 15 characters");
+    read("blank name", "kind,number,name\nzone,1,\n", Names{"", "", ""}, "0 names changed");
+    // One leading ' is taken off before the cut, as spreadsheets keep it.
+    read("leading quotes",
+         "kind,number,name\nzone,1,'=23456789012345\nzone,2,''x\nzone,3,'Guest Suite Number\n",
+         Names{"=23456789012345", "'x", "Guest Suite Num"}, "3 names changed, 1 name cut to 15 characters");
+    read("Windows-1252", "kind,number,name\r\nzone,1,Caf\xE9\r\nzone,2,\x93Hi\x94 \x96 \x92s\r\n",
+         Names{"Caf\xE9", "\"Hi\" - 's", ""},
+         "2 names changed, 4 typographic quotes or dashes made plain, read as Windows-1252 text");
+    read("typographic in UTF-8", "kind,number,name\nzone,1,Kid\xE2\x80\x99s \xE2\x80\x94 Den\n",
+         Names{"Kid's - Den", "", ""}, "1 name changed, 2 typographic quotes or dashes made plain");
+    read("semicolons, quoted", "\"kind\";\"number\";\"name\"\n\"zone\";\"1\";\"A;B, C\"\n",
+         Names{"A;B, C", "", ""}, "1 name changed");
     const std::string header = "kind,number,name\r\n";
     refused("empty file", "", "line 1: the first row is not kind,number,name");
     refused("beyond Latin-1", header + "zone,1,\xE2\x82\xAC\r\n",
@@ -156,6 +224,12 @@ class TestNamesCsv : public QObject {
     refused("two fields", header + "zone,1\r\n", "line 2: a row holds three fields: kind,number,name");
     refused("no closing quote", header + "zone,1,\"A\r\n", "line 2: a quoted field has no closing quote");
     refused("text after a quote", header + "zone,1,\"A\"B\r\n", "line 2: text after a closing quote");
+    refused("beyond Latin-1 in Windows-1252", header + "zone,1,Caf\xE9\r\nzone,2,\x80\r\n",
+            "line 3: the name holds a character a name cannot hold");
+    refused("a UTF-8 mark, then not UTF-8", "\xEF\xBB\xBF" + header + "zone,1,Caf\xE9\r\n",
+            "line 2: not UTF-8 text; save it as CSV UTF-8");
+    refused("a control byte in the number", header + "zone,\x1B[2J,A\r\n",
+            "line 2: zone number \"\\x1B[2J\" is not one of 1 to 24");
     // The refusals the window and zemctl meet, on the same counts.
     for (const test::NamesFile& file : test::NamesFiles())
       if (file.changed < 0) refused(file.name, file.bytes, file.error);
@@ -163,14 +237,15 @@ class TestNamesCsv : public QObject {
   void readNames() {
     QFETCH(std::string, file);
     QFETCH(Names, zones);
-    QFETCH(int, cut);
+    QFETCH(std::string, summary);
     QFETCH(std::string, error);
-    UnitConfiguration unit = Unit(8, 24);
-    const NamesCsv csv = ReadNamesCsv(file, unit);
-    QCOMPARE(csv.error, error);
-    QCOMPARE(csv.cut, cut);
-    QCOMPARE(csv.entries.empty(), !error.empty());
-    ApplyNames(unit, csv.entries);
+    Editor editor;
+    editor.model.unit = Unit(8, 24);
+    const NamesImport import = ImportNamesFile(editor, file);
+    QCOMPARE(import.csv.error, error);
+    QCOMPARE(import.csv.entries.empty(), !error.empty());
+    if (error.empty()) QCOMPARE(import.Summary(), summary);
+    const UnitConfiguration& unit = editor.model.unit;
     QCOMPARE(Names(unit.ZoneNames.begin(), unit.ZoneNames.begin() + 3), error.empty() ? zones : Names(3));
   }
 

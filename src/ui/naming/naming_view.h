@@ -29,7 +29,6 @@ class NamingPageView : public QWidget {
   void ClearNames(QTableView* grid);
 
   static constexpr const char* kPasteRefused = " Paste refused: line %1 holds a character a name cannot hold";
-  static constexpr const char* kLinesLeftOut = " %1 lines did not fit";
 
  protected:
   struct NameColumn {

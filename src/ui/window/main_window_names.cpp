@@ -72,8 +72,16 @@ void MainWindow::ExportNames() {
       !prompts_.Confirm("File " + *path + " exists. Overwrite?"))
     return;
   editor_.EndStep();
-  if (!WriteExportedFile(*path, NamesCsvText(editor_.model.unit))) return;
-  editor_.status.Set(" Names exported to " + *path);
+  std::vector<NameEntry> leftOut;
+  if (!WriteExportedFile(*path, NamesCsvText(editor_.model.unit, &leftOut))) return;
+  // A control byte in a name is corruption: such names stay out of the file.
+  std::string said = " Names exported to " + *path;
+  for (std::size_t i = 0; i < leftOut.size(); ++i) {
+    editor_.messageLog.AppendLine(std::string(kNameLeftOut) + NameEntryText(leftOut[i]));
+    said += (i == 0 ? "; left out, holding a control byte: " : ", ") +
+            std::string(NameTableWord(leftOut[i].table)) + " " + std::to_string(leftOut[i].number);
+  }
+  editor_.status.Set(said);
 }
 
 }  // namespace zem
