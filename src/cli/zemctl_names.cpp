@@ -37,7 +37,7 @@ constexpr HelpPiece kNamesHelp[] = {
      "'zemctl convert' writes it.\n"},
     {.list = 0, .column = 24},
     {"Exit status: 0 written; 2 bad arguments, a file that cannot be read or\n"
-     "written, OUT naming IN, or NAMES.csv refused (over 1 MiB,\n"
+     "written, OUT naming IN or NAMES.csv, or NAMES.csv refused (over 1 MiB,\n"
      "UTF-16, no header row, a character a name cannot hold, a number beyond\n"
      "the counts, an unknown kind, an item given twice: the line is named and\n"
      "nothing is written); 3 IN names no source.\n"},
@@ -66,7 +66,9 @@ int RunNames(const std::vector<std::string>& args) {
   if (input.empty()) return Usage(kNamesCommand, "names needs IN");
   if (!names.empty() && output.empty()) return Usage(kNamesCommand, "--set needs -o OUT");
   if (const int status = CheckFiles(input, {{"-o", output}})) return status;
-  if (!names.empty() && names == output) return Usage(kNamesCommand, "NAMES.csv and OUT are the same file");
+  // NAMES.csv is read as IN is: OUT may name neither, under any spelling.
+  if (!names.empty())
+    if (const int status = CheckFiles(names, {{"-o", output}})) return status;
 
   Editor editor;
   bool cut = false;

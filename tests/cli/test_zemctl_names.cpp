@@ -1,7 +1,12 @@
 // zemctl names: the names file written, and applied with the window's
 // refusals (exit status 2, nothing written).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QTemporaryDir>
 #include <QtTest>
+#include <thread>
 
 #include "support/names_files.h"
 #include "support/zemctl_runner.h"
@@ -67,6 +72,52 @@ class TestZemctlNames : public QObject {
     QVERIFY2(
         run.err.contains("warning: Left out of the names file, it holds a control byte: zone 4 \"A\\x09B\""),
         run.err.constData());
+  }
+
+  // NAMES.csv and OUT: the same file under two spellings is refused as OUT
+  // naming IN is; a FIFO is read.
+  void namesFileAndOut_data() {
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("error");  // empty: written
+    QTest::newRow("another spelling") << "sub/../names.csv"
+                                      << "names.csv"
+                                      << "is the input file";
+    QTest::newRow("OUT a link to it") << "names.csv"
+                                      << "link.csv"
+                                      << "is the input file";
+    QTest::newRow("a FIFO") << "fifo.csv"
+                            << "out.zem"
+                            << "";
+  }
+  void namesFileAndOut() {
+    QFETCH(QString, set);
+    QFETCH(QString, out);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    const QByteArray names = "kind,number,name\nzone,3,'=1+1\n";
+    Write(dir.filePath("names.csv"), names);
+    QVERIFY(QDir(dir.path()).mkdir("sub"));
+    QVERIFY(QFile::link(dir.filePath("names.csv"), dir.filePath("link.csv")));
+    const QByteArray fifo = QFile::encodeName(dir.filePath("fifo.csv"));
+    QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
+    std::thread writer([&fifo, &names] {
+      const int fd = ::open(fifo.constData(), O_WRONLY);
+      if (fd >= 0 && ::write(fd, names.constData(), static_cast<std::size_t>(names.size())) >= 0) ::close(fd);
+    });
+    const zem::test::Run run = Zemctl({"names", In(), "--set", dir.filePath(set), "-o", dir.filePath(out)});
+    // A writer zemctl never read is let go.
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    writer.join();
+    ::close(reader);
+    if (!error.isEmpty()) {
+      QCOMPARE(run.status, 2);
+      QVERIFY2(run.err.contains(error.toUtf8()), run.err.constData());
+      QCOMPARE(Read(dir.filePath("names.csv")), names);
+      return;
+    }
+    QCOMPARE(run.status, 0);
+    QVERIFY(Zemctl({"names", dir.filePath(out)}).out.contains("\r\nzone,3,'=1+1\r\n"));
   }
 };
 
