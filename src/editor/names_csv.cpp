@@ -249,15 +249,22 @@ std::optional<std::string> DecodeField(std::string_view field, bool windows1252,
   for (std::size_t i = 0; i < field.size();) {
     char32_t code = 0;
     std::size_t length = 1;
+    const auto b = static_cast<unsigned char>(field[i]);
     if (!windows1252) {
-      length = DecodeUtf8(field, i, code);  // the whole file is known to be UTF-8
-    } else {
-      const auto b = static_cast<unsigned char>(field[i]);
-      code = b >= 0x80 && b < 0xA0 ? kWindows1252High[b - 0x80] : b;
+      // The whole file was found to be UTF-8, and fields end only at ASCII.
+      length = DecodeUtf8(field, i, code);
+      if (length == 0) {
+        error = "not UTF-8 text" + std::string(kSaveAsUtf8);
+        return std::nullopt;
+      }
+    } else if (b >= 0x80 && b < 0xA0) {
+      code = kWindows1252High[b - 0x80];
       if (code == 0) {
         error = "neither UTF-8 nor Windows-1252 text" + std::string(kSaveAsUtf8);
         return std::nullopt;
       }
+    } else {
+      code = b;
     }
     if (code <= 0xFF) {
       out += static_cast<char>(static_cast<unsigned char>(code));
