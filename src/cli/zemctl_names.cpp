@@ -6,6 +6,7 @@
 #include "cli/zemctl.h"
 #include "editor/names_csv.h"
 #include "transfer/file_io.h"
+#include "transfer/names_file.h"
 
 namespace zem {
 namespace {
@@ -25,16 +26,21 @@ constexpr HelpPiece kNamesHelp[] = {
      "header row kind,number,name, then one row a name (kind zone, source,\n"
      "favorite or group) of every zone and source within the counts and every\n"
      "favorite and group; UTF-8 with a byte-order mark, CR LF, quoted as\n"
-     "spreadsheets quote. With --set, reads NAMES.csv as File > Import Names...\n"
-     "does (with or without a byte-order mark, CR LF or LF; names over 15\n"
-     "characters are cut and counted on standard error) and writes IN with\n"
-     "those names to OUT, as 'zemctl convert' writes it.\n"},
+     "spreadsheets quote. A name beginning with = + - @ or ' is written with\n"
+     "one leading ' so that spreadsheets keep it as text; a name holding a\n"
+     "control byte is left out, with a warning on standard error. With --set,\n"
+     "reads NAMES.csv (at most 1 MiB; a FIFO too) as File > Import Names...\n"
+     "does: UTF-8 or Windows-1252, commas or semicolons (header\n"
+     "kind;number;name), one leading ' taken off; typographic quotes and\n"
+     "dashes become ' \" -, and they and names cut to 15 characters are\n"
+     "counted on standard error. Writes IN with those names to OUT, as\n"
+     "'zemctl convert' writes it.\n"},
     {.list = 0, .column = 24},
     {"Exit status: 0 written; 2 bad arguments, a file that cannot be read or\n"
-     "written, or NAMES.csv refused (not UTF-8, no header row, a character a\n"
-     "name cannot hold, a number beyond the counts, an unknown kind, an item\n"
-     "given twice: the line is named and nothing is written); 3 IN names no\n"
-     "source.\n"},
+     "written, OUT naming IN or NAMES.csv, or NAMES.csv refused (over 1 MiB,\n"
+     "UTF-16, no header row, a character a name cannot hold, a number beyond\n"
+     "the counts, an unknown kind, an item given twice: the line is named and\n"
+     "nothing is written); 3 IN names no source.\n"},
 };
 
 }  // namespace
@@ -60,7 +66,9 @@ int RunNames(const std::vector<std::string>& args) {
   if (input.empty()) return Usage(kNamesCommand, "names needs IN");
   if (!names.empty() && output.empty()) return Usage(kNamesCommand, "--set needs -o OUT");
   if (const int status = CheckFiles(input, {{"-o", output}})) return status;
-  if (!names.empty() && names == output) return Usage(kNamesCommand, "NAMES.csv and OUT are the same file");
+  // NAMES.csv is read as IN is: OUT may name neither, under any spelling.
+  if (!names.empty())
+    if (const int status = CheckFiles(names, {{"-o", output}})) return status;
 
   Editor editor;
   bool cut = false;
@@ -74,7 +82,9 @@ int RunNames(const std::vector<std::string>& args) {
     return kExitNoConfiguration;
   }
   if (names.empty()) {
-    const std::string text = NamesCsvText(editor.model.unit);
+    std::vector<NameEntry> leftOut;
+    const std::string text = NamesCsvText(editor.model.unit, &leftOut);
+    for (const NameEntry& e : leftOut) PrintError("warning: " + std::string(kNameLeftOut) + NameEntryText(e));
     if (!output.empty()) return WriteOutputFile(output, text) ? kExitOk : kExitUsage;
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
       PrintError("cannot write the names to standard output");
@@ -82,19 +92,12 @@ int RunNames(const std::vector<std::string>& args) {
     }
     return kExitOk;
   }
-  std::string error;
-  const std::optional<std::string> bytes = ReadWholeFile(names, &error);
-  if (!bytes) {
-    PrintError("cannot read " + names + ": " + error);
+  const NamesImport import = ImportNamesFromPath(editor, names, true);
+  if (!import.csv.error.empty()) {
+    PrintError(names + ": " + import.csv.error + "; " + output + " not written");
     return kExitUsage;
   }
-  const NamesCsv csv = ReadNamesCsv(*bytes, editor.model.unit);
-  if (!csv.error.empty()) {
-    PrintError(names + " " + csv.error + "; " + output + " not written");
-    return kExitUsage;
-  }
-  if (csv.cut > 0) PrintError("warning: " + std::to_string(csv.cut) + " names cut to 15 characters");
-  ApplyNames(editor.model.unit, csv.entries);
+  for (const std::string& note : import.csv.Notes()) PrintError("warning: " + note);
   const std::optional<std::string> text =
       CheckedExportText(editor, ExportTarget::File, false, output + " not written");
   if (!text || !WriteOutputFile(output, *text)) return kExitUsage;

@@ -58,6 +58,20 @@ int ImportNames(Editor& editor, const std::vector<NameEntry>& entries) {
   return changed;
 }
 
+std::string NamesImport::Summary() const {
+  std::string text = std::to_string(changed) + (changed == 1 ? " name changed" : " names changed");
+  for (const std::string& note : csv.Notes()) text += ", " + note;
+  return text;
+}
+
+NamesImport ImportNamesFile(Editor& editor, std::string_view bytes) {
+  NamesImport import{ReadNamesCsv(bytes, editor.model.unit), 0};
+  if (!import.csv.error.empty()) return import;
+  editor.EndStep();
+  import.changed = ImportNames(editor, import.csv.entries);
+  return import;
+}
+
 void CopyZoneAudio(Editor& editor, int from, const std::vector<int>& to) {
   UnitConfiguration& unit = editor.model.unit;
   const int zones = std::min(unit.ZoneCount, kZones);

@@ -19,6 +19,19 @@ void ClearNames(Editor& editor, NameTable table, const std::vector<int>& numbers
 // A names file's entries; how many names changed.
 int ImportNames(Editor& editor, const std::vector<NameEntry>& entries);
 
+// What importing a names file did: the file as read (csv.error set when it
+// was refused and nothing changed) and how many names changed.
+struct NamesImport {
+  NamesCsv csv;
+  int changed = 0;
+  // "3 names changed, 2 names cut to 15 characters".
+  std::string Summary() const;
+};
+// The window's File > Import Names... and 'zemctl names --set' alike: reads
+// a names file's bytes (ReadNamesCsv) and, unless they are refused, applies
+// them as one step.
+NamesImport ImportNamesFile(Editor& editor, std::string_view bytes);
+
 // Zone `from`'s whole audio record (DSP mode, bands, bass, treble, volume,
 // balance, lowpass, system EQ preset, whether it has audio settings at all)
 // into each zone of `to` within the unit's count.

@@ -4,6 +4,9 @@
 #include <array>
 #include <charconv>
 #include <map>
+#include <optional>
+
+#include "editor/config_diff.h"
 
 namespace zem {
 
@@ -50,73 +53,96 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-// One record of the file and the line it begins on.
+// One record of the file: the line it begins on and its first three fields;
+// whether any field after them holds more than blanks.
 struct Record {
   int line = 0;
   std::vector<std::string> fields;
+  bool more = false;
 };
 
-// RFC 4180 records; a quote inside an unquoted field is taken as it is.
-// False, with `error`, for a quoted field that does not end well.
-bool SplitRecords(std::string_view text, std::vector<Record>& records, std::string& error) {
-  int line = 1;
-  std::size_t i = 0;
-  const auto lineEnd = [&](std::size_t at) {
-    if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') return std::size_t{2};
-    return text[at] == '\r' || text[at] == '\n' ? std::size_t{1} : std::size_t{0};
-  };
-  while (i < text.size()) {
-    Record record{line, {}};
-    for (;;) {
-      std::string field;
-      if (i < text.size() && text[i] == '"') {
-        const int opened = line;
-        ++i;
-        for (;;) {
-          if (i >= text.size()) {
-            error = "line " + std::to_string(opened) + ": a quoted field has no closing quote";
-            return false;
-          }
-          if (text[i] == '"') {
-            if (i + 1 < text.size() && text[i + 1] == '"') {
-              field += '"';
-              i += 2;
-              continue;
-            }
-            ++i;
-            break;
-          }
-          const std::size_t n = std::max(lineEnd(i), std::size_t{1});
-          if (lineEnd(i)) ++line;
-          field.append(text.substr(i, n));
-          i += n;
-        }
-        if (i < text.size() && text[i] != ',' && !lineEnd(i)) {
-          error = "line " + std::to_string(line) + ": text after a closing quote";
-          return false;
-        }
-      } else {
-        while (i < text.size() && text[i] != ',' && !lineEnd(i)) field += text[i++];
-      }
-      record.fields.push_back(std::move(field));
-      if (i < text.size() && text[i] == ',') {
-        ++i;
-        continue;
-      }
-      if (i < text.size()) {
-        i += lineEnd(i);
-        ++line;
-      }
-      break;
-    }
-    records.push_back(std::move(record));
-  }
-  return true;
+bool Blank(std::string_view field) { return Trimmed(field).empty(); }
+
+bool AllBlank(const Record& record) {
+  return !record.more && std::all_of(record.fields.begin(), record.fields.end(),
+                                     [](const std::string& f) { return Blank(f); });
 }
 
-bool AllEmpty(const std::vector<std::string>& fields) {
-  return std::all_of(fields.begin(), fields.end(), [](const std::string& f) { return Trimmed(f).empty(); });
-}
+// The records of a file, one at a time, so a file of separators or line
+// breaks costs no more memory than its text. RFC 4180 quoting; a quote
+// inside an unquoted field is taken as it is.
+class RecordReader {
+ public:
+  RecordReader(std::string_view text, char separator) : text_(text), separator_(separator) {}
+
+  // The next record; false at the end, or with `error` set for a quoted
+  // field that does not end well.
+  bool Next(Record& record, std::string& error) {
+    if (i_ >= text_.size()) return false;
+    record = Record{line_, {}, false};
+    for (;;) {
+      std::string field;
+      if (i_ < text_.size() && text_[i_] == '"') {
+        if (!Quoted(field, error)) return false;
+      } else {
+        while (i_ < text_.size() && text_[i_] != separator_ && !LineEnd(i_)) field += text_[i_++];
+      }
+      if (record.fields.size() < 3)
+        record.fields.push_back(std::move(field));
+      else
+        record.more = record.more || !Blank(field);
+      if (i_ < text_.size() && text_[i_] == separator_) {
+        ++i_;
+        continue;
+      }
+      if (i_ < text_.size()) {
+        i_ += LineEnd(i_);
+        ++line_;
+      }
+      return true;
+    }
+  }
+
+ private:
+  std::size_t LineEnd(std::size_t at) const {
+    if (text_[at] == '\r' && at + 1 < text_.size() && text_[at + 1] == '\n') return 2;
+    return text_[at] == '\r' || text_[at] == '\n' ? 1 : 0;
+  }
+
+  bool Quoted(std::string& field, std::string& error) {
+    const int opened = line_;
+    ++i_;
+    for (;;) {
+      if (i_ >= text_.size()) {
+        error = "line " + std::to_string(opened) + ": a quoted field has no closing quote";
+        return false;
+      }
+      if (text_[i_] == '"') {
+        if (i_ + 1 < text_.size() && text_[i_ + 1] == '"') {
+          field += '"';
+          i_ += 2;
+          continue;
+        }
+        ++i_;
+        break;
+      }
+      const std::size_t n = std::max(LineEnd(i_), std::size_t{1});
+      if (LineEnd(i_)) ++line_;
+      field.append(text_.substr(i_, n));
+      i_ += n;
+    }
+    if (i_ < text_.size() && text_[i_] != separator_ && !LineEnd(i_)) {
+      error = "line " + std::to_string(line_) + ": text after a closing quote";
+      return false;
+    }
+    return true;
+  }
+
+  std::string_view text_;
+  char separator_;
+  std::size_t i_ = 0;
+  int line_ = 1;
+};
 
 // The length of the UTF-8 character at `i` and its code point; 0 for bytes
 // that are not one (strict: no overlong forms, surrogates or code points
@@ -163,6 +189,99 @@ int BadUtf8Line(std::string_view text) {
   }
   return 0;
 }
+
+// Windows-1252's bytes 0x80 to 0x9F; 0 for the five it leaves undefined.
+constexpr std::array<char32_t, 32> kWindows1252High{
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// How a names file is written: UTF-8, or where it is not (and has no
+// byte-order mark that says it is) Windows-1252, the spreadsheets' other
+// CSV. Both keep ASCII as it is, so the file is split into fields first and
+// each field decoded on its own.
+struct Encoding {
+  std::string_view text;  // without a byte-order mark
+  bool windows1252 = false;
+  std::string error;
+};
+
+constexpr std::string_view kSaveAsUtf8 = "; save it as CSV UTF-8";
+
+Encoding FindEncoding(std::string_view bytes) {
+  // UTF-16 begins with its byte-order mark, or without it with a zero byte
+  // beside the header's first letter.
+  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") ||
+      (bytes.size() >= 2 && (bytes[0] == '\0' || bytes[1] == '\0')))
+    return {{}, false, "line 1: UTF-16 text" + std::string(kSaveAsUtf8)};
+  const bool marked = bytes.starts_with(kByteOrderMark);
+  if (marked) bytes.remove_prefix(kByteOrderMark.size());
+  const int badLine = BadUtf8Line(bytes);
+  if (badLine && marked)
+    return {{}, false, "line " + std::to_string(badLine) + ": not UTF-8 text" + std::string(kSaveAsUtf8)};
+  return {bytes, badLine != 0, {}};
+}
+
+// The plain character for a typographic quote or dash that spreadsheets put
+// in while one types ' " -; 0 for any other.
+char PlainForm(char32_t code) {
+  switch (code) {
+    case 0x2018:
+    case 0x2019:
+      return '\'';
+    case 0x201C:
+    case 0x201D:
+      return '"';
+    case 0x2013:
+    case 0x2014:
+      return '-';
+    default:
+      return 0;
+  }
+}
+
+// A field in single bytes, as names are kept; typographic quotes and
+// dashes made plain and counted in `plain`. Nothing, with `error` set, for
+// a character a name cannot hold.
+std::optional<std::string> DecodeField(std::string_view field, bool windows1252, int& plain,
+                                       std::string& error) {
+  std::string out;
+  for (std::size_t i = 0; i < field.size();) {
+    char32_t code = 0;
+    std::size_t length = 1;
+    const auto b = static_cast<unsigned char>(field[i]);
+    if (!windows1252) {
+      // The whole file was found to be UTF-8, and fields end only at ASCII.
+      length = DecodeUtf8(field, i, code);
+      if (length == 0) {
+        error = "not UTF-8 text" + std::string(kSaveAsUtf8);
+        return std::nullopt;
+      }
+    } else if (b >= 0x80 && b < 0xA0) {
+      code = kWindows1252High[b - 0x80];
+      if (code == 0) {
+        error = "neither UTF-8 nor Windows-1252 text" + std::string(kSaveAsUtf8);
+        return std::nullopt;
+      }
+    } else {
+      code = b;
+    }
+    if (code <= 0xFF) {
+      out += static_cast<char>(static_cast<unsigned char>(code));
+    } else if (const char c = PlainForm(code)) {
+      out += c;
+      ++plain;
+    } else {
+      error = "the name holds a character a name cannot hold";
+      return std::nullopt;
+    }
+    i += length;
+  }
+  return out;
+}
+
+// A field as messages quote it, control bytes as \xNN.
+std::string Shown(std::string_view field) { return QuotedName(std::string(Trimmed(field))); }
 
 }  // namespace
 
@@ -218,12 +337,15 @@ NamePaste PlanNamePaste(std::string_view utf8, int rows) {
       paste.refusedLine = static_cast<int>(i) + 1;
       paste.names.clear();
       paste.leftOut = 0;
+      paste.cut = 0;
       return paste;
     }
-    if (static_cast<int>(paste.names.size()) < rows)
-      paste.names.push_back(CutName(name));
-    else
+    if (static_cast<int>(paste.names.size()) >= rows) {
       ++paste.leftOut;
+      continue;
+    }
+    if (name.size() > kNameLength) ++paste.cut;
+    paste.names.push_back(CutName(name));
   }
   return paste;
 }
@@ -254,14 +376,22 @@ int NameCount(const UnitConfiguration& unit, NameTable table) {
   }
 }
 
-std::string NamesCsvText(const UnitConfiguration& unit) {
+std::string NamesCsvText(const UnitConfiguration& unit, std::vector<NameEntry>* leftOut) {
   std::string text(kByteOrderMark);
   text += "kind,number,name\r\n";
   for (const TableWord& t : kTables) {
     for (int n = 1; n <= NameCount(unit, t.table); ++n) {
-      const std::string name = Latin1ToUtf8(NameOf(unit, t.table, n));
+      const std::string& latin1 = NameOf(unit, t.table, n);
+      if (std::any_of(latin1.begin(), latin1.end(),
+                      [](char c) { return IsControlByte(static_cast<unsigned char>(c)); })) {
+        if (leftOut) leftOut->push_back(NameEntry{t.table, n, latin1});
+        continue;
+      }
+      std::string name = Latin1ToUtf8(latin1);
+      if (!name.empty() && std::string_view("=+-@'").find(name.front()) != std::string_view::npos)
+        name.insert(0, 1, '\'');
       text.append(t.word).append(",").append(std::to_string(n)).append(",");
-      if (name.find_first_of(",\"\r\n") != std::string::npos) {
+      if (name.find_first_of(",\"") != std::string::npos) {
         text += '"';
         for (const char c : name) text.append(c == '"' ? 2 : 1, c);
         text += '"';
@@ -274,66 +404,137 @@ std::string NamesCsvText(const UnitConfiguration& unit) {
   return text;
 }
 
+std::string_view NameTableWord(NameTable table) {
+  return std::find_if(kTables.begin(), kTables.end(),
+                      [table](const TableWord& w) { return w.table == table; })
+      ->word;
+}
+
+std::string NameEntryText(const NameEntry& entry) {
+  return std::string(NameTableWord(entry.table)) + " " + std::to_string(entry.number) + " " +
+         QuotedName(entry.name);
+}
+
 NamesCsv ReadNamesCsv(std::string_view bytes, const UnitConfiguration& unit) {
   NamesCsv csv;
-  if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) bytes.remove_prefix(kByteOrderMark.size());
   const auto refuse = [&csv](int line, const std::string& why) {
     csv.entries.clear();
     csv.cut = 0;
     csv.error = "line " + std::to_string(line) + ": " + why;
     return csv;
   };
-  if (const int line = BadUtf8Line(bytes)) return refuse(line, "not UTF-8 text");
-  std::vector<Record> records;
-  if (!SplitRecords(bytes, records, csv.error)) return csv;
-  auto record = records.begin();
-  while (record != records.end() && AllEmpty(record->fields)) ++record;
-  const bool header =
-      record != records.end() && record->fields.size() >= 3 && Lower(Trimmed(record->fields[0])) == "kind" &&
-      Lower(Trimmed(record->fields[1])) == "number" && Lower(Trimmed(record->fields[2])) == "name" &&
-      AllEmpty({record->fields.begin() + 3, record->fields.end()});
-  if (!header)
-    return refuse(record == records.end() ? 1 : record->line, "the first row is not kind,number,name");
+  if (bytes.size() > kNamesFileLimit) {
+    csv.error = kNamesFileTooLarge;
+    return csv;
+  }
+  const Encoding encoding = FindEncoding(bytes);
+  if (!encoding.error.empty()) {
+    csv.error = encoding.error;
+    return csv;
+  }
+  csv.windows1252 = encoding.windows1252;
+
+  // The header row says the separator: kind,number,name, or kind;number;name
+  // as spreadsheets write CSV where the comma is the decimal sign.
+  const auto isHeader = [](const Record& r) {
+    return r.fields.size() == 3 && !r.more && Lower(Trimmed(r.fields[0])) == "kind" &&
+           Lower(Trimmed(r.fields[1])) == "number" && Lower(Trimmed(r.fields[2])) == "name";
+  };
+  const auto firstRow = [](RecordReader& reader, Record& record, std::string& error) {
+    while (reader.Next(record, error))
+      if (!AllBlank(record)) return true;
+    return false;
+  };
+  std::optional<RecordReader> reader;
+  Record record;
+  std::string headerError;
+  int headerLine = 1;
+  for (const char separator : {',', ';'}) {
+    RecordReader candidate(encoding.text, separator);
+    std::string error;
+    const bool found = firstRow(candidate, record, error);
+    if (found && isHeader(record)) {
+      reader = candidate;
+      break;
+    }
+    if (separator == ',') {
+      headerError = error;
+      headerLine = found ? record.line : 1;
+    }
+  }
+  if (!reader) {
+    if (!headerError.empty()) {
+      csv.error = headerError;
+      return csv;
+    }
+    return refuse(headerLine, "the first row is not kind,number,name");
+  }
+
   std::map<std::pair<NameTable, int>, int> seen;  // the line each entry was given on
-  for (++record; record != records.end(); ++record) {
-    const std::vector<std::string>& f = record->fields;
-    const int line = record->line;
-    if (AllEmpty(f)) continue;
-    if (f.size() < 3 || !AllEmpty({f.begin() + 3, f.end()}))
+  std::string error;
+  int plain = 0;
+  while (reader->Next(record, error)) {
+    const int line = record.line;
+    if (AllBlank(record)) continue;
+    if (record.fields.size() < 3 || record.more)
       return refuse(line, "a row holds three fields: kind,number,name");
+    std::vector<std::string> f;
+    for (const std::string& field : record.fields) {
+      std::optional<std::string> decoded = DecodeField(field, encoding.windows1252, plain, error);
+      if (!decoded) return refuse(line, error);
+      f.push_back(std::move(*decoded));
+    }
     const std::string kind = Lower(Trimmed(f[0]));
     const auto table =
         std::find_if(kTables.begin(), kTables.end(), [&kind](const TableWord& t) { return t.word == kind; });
     if (table == kTables.end())
-      return refuse(line,
-                    "unknown kind \"" + std::string(Trimmed(f[0])) + "\" (zone, source, favorite or group)");
+      return refuse(line, "unknown kind " + Shown(f[0]) + " (zone, source, favorite or group)");
     const std::string_view digits = Trimmed(f[1]);
     int number = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
     const int count = NameCount(unit, table->table);
     if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() || number < 1 ||
         number > count)
-      return refuse(line, std::string(table->word) + " number \"" + std::string(digits) +
-                              "\" is not one of 1 to " + std::to_string(count));
+      return refuse(line, std::string(table->word) + " number " + Shown(f[1]) + " is not one of 1 to " +
+                              std::to_string(count));
     const auto [at, fresh] = seen.emplace(std::pair{table->table, number}, line);
     if (!fresh)
       return refuse(line, std::string(table->word) + " " + std::to_string(number) +
                               " is given twice (also on line " + std::to_string(at->second) + ")");
-    std::string name;
-    switch (Utf8ToLatin1(f[2], name)) {
-      case NameTextProblem::None:
-        break;
-      case NameTextProblem::NotUtf8:
-        return refuse(line, "not UTF-8 text");
-      case NameTextProblem::NotLatin1:
-        return refuse(line, "the name holds a character a name cannot hold");
-      case NameTextProblem::ControlByte:
-        return refuse(line, "the name holds a control character");
-    }
+    // One leading ' marks text for spreadsheets (the export writes it
+    // before a name they would take for a formula): it is not the name's.
+    std::string_view name = f[2];
+    if (name.starts_with('\'')) name.remove_prefix(1);
+    if (std::any_of(name.begin(), name.end(),
+                    [](char c) { return IsControlByte(static_cast<unsigned char>(c)); }))
+      return refuse(line, "the name holds a control character");
     if (name.size() > kNameLength) ++csv.cut;
     csv.entries.push_back(NameEntry{table->table, number, CutName(name)});
   }
+  if (!error.empty()) {
+    csv.entries.clear();
+    csv.cut = 0;
+    csv.error = error;
+    return csv;
+  }
+  csv.plain = plain;
   return csv;
+}
+
+std::string NamesCutText(int cut) {
+  return std::to_string(cut) + (cut == 1 ? " name" : " names") + " cut to " + std::to_string(kNameLength) +
+         " characters";
+}
+
+std::vector<std::string> NamesCsv::Notes() const {
+  std::vector<std::string> notes;
+  if (cut > 0) notes.push_back(NamesCutText(cut));
+  if (plain > 0)
+    notes.push_back(std::to_string(plain) +
+                    (plain == 1 ? " typographic quote or dash" : " typographic quotes or dashes") +
+                    " made plain");
+  if (windows1252) notes.push_back("read as Windows-1252 text");
+  return notes;
 }
 
 int ChangedNames(const UnitConfiguration& unit, const std::vector<NameEntry>& entries) {

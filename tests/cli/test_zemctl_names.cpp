@@ -1,7 +1,12 @@
 // zemctl names: the names file written, and applied with the window's
 // refusals (exit status 2, nothing written).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QTemporaryDir>
 #include <QtTest>
+#include <thread>
 
 #include "support/names_files.h"
 #include "support/zemctl_runner.h"
@@ -54,6 +59,58 @@ class TestZemctlNames : public QObject {
     const zem::test::Run names = Zemctl({"names", out});
     QVERIFY2(names.out.contains("\r\n" + QByteArray::fromStdString(file.zone3Row) + "\r\n"),
              names.out.constData());
+  }
+
+  // A name holding a control byte stays out of the file, with a warning.
+  void leavesOutControlNames() {
+    Write(dir_.filePath("tab.zem"), Read(In()) + "[NO4\"A\tB\"]\r\n");
+    const zem::test::Run run = Zemctl({"names", dir_.filePath("tab.zem")});
+    QCOMPARE(run.status, 0);
+    QVERIFY(!run.out.contains("\r\nzone,4,") && run.out.contains("\r\nzone,5,"));
+    QVERIFY2(
+        run.err.contains("warning: Left out of the names file, it holds a control byte: zone 4 \"A\\x09B\""),
+        run.err.constData());
+  }
+
+  // NAMES.csv and OUT: the same file under two spellings is refused as OUT
+  // naming IN is; a FIFO is read.
+  void namesFileAndOut_data() {
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("another spelling") << "sub/../names.csv"
+                                      << "names.csv" << true;
+    QTest::newRow("OUT a link to it") << "names.csv"
+                                      << "link.csv" << true;
+    QTest::newRow("a FIFO") << "fifo.csv"
+                            << "out.zem" << false;
+  }
+  void namesFileAndOut() {
+    QFETCH(QString, set);
+    QFETCH(QString, out);
+    QFETCH(bool, refused);
+    QTemporaryDir dir;
+    const QByteArray names = "kind,number,name\nzone,3,'=1+1\n";
+    Write(dir.filePath("names.csv"), names);
+    QVERIFY(QDir(dir.path()).mkdir("sub"));
+    QVERIFY(QFile::link(dir.filePath("names.csv"), dir.filePath("link.csv")));
+    const QByteArray fifo = QFile::encodeName(dir.filePath("fifo.csv"));
+    QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
+    std::thread writer([&fifo, &names] {
+      const int fd = ::open(fifo.constData(), O_WRONLY);
+      if (fd >= 0 && ::write(fd, names.constData(), static_cast<std::size_t>(names.size())) >= 0) ::close(fd);
+    });
+    const zem::test::Run run = Zemctl({"names", In(), "--set", dir.filePath(set), "-o", dir.filePath(out)});
+    // A writer zemctl never read is let go.
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    writer.join();
+    ::close(reader);
+    QCOMPARE(run.status, refused ? 2 : 0);
+    if (refused)
+      QVERIFY2(run.err.contains("is the input file") && Read(dir.filePath("names.csv")) == names,
+               run.err.constData());
+    else
+      QVERIFY(Zemctl({"names", dir.filePath(out)}).out.contains("\r\nzone,3,'=1+1\r\n"));
   }
 };
 

@@ -1,7 +1,8 @@
 // Names from outside: the paste rules of the name grids, the names file
-// read and written, and the find of a name.
+// read and written (as the window and zemctl import it), and the find of a name.
 #include <QtTest>
 
+#include "editor/bulk_edits.h"
 #include "editor/names_csv.h"
 #include "editor/naming_logic.h"
 #include "support/names_files.h"
@@ -40,9 +41,10 @@ class TestNamesCsv : public QObject {
     QTest::addColumn<Names>("names");
     QTest::addColumn<int>("leftOut");
     QTest::addColumn<int>("refused");  // the line, 0 for none
+    QTest::addColumn<int>("cut");
     const auto add = [](const char* name, const std::string& clipboard, int rows, const Names& names,
-                        int leftOut = 0, int refused = 0) {
-      QTest::newRow(name) << clipboard << rows << names << leftOut << refused;
+                        int leftOut = 0, int refused = 0, int cut = 0) {
+      QTest::newRow(name) << clipboard << rows << names << leftOut << refused << cut;
     };
     add("one line", "Kitchen", 10, {"Kitchen"});
     Names forty;
@@ -54,7 +56,10 @@ class TestNamesCsv : public QObject {
     add("tabs", "Hall\tupstairs\tx\n\tB", 10, {"Hall", ""});
     add("CR LF", "A\r\nB\r\n", 10, {"A", "B"});
     add("lone CR", "A\rB", 10, {"A", "B"});
-    add("over-long", "Guest Suite Number 2", 10, {"Guest Suite Num"});
+    add("over-long", "Guest Suite Number 2", 10, {"Guest Suite Num"}, 0, 0, 1);
+    // A long line that did not fit is not counted as cut.
+    add("long names past the end", "Guest Suite Number 2\nB\nGuest Suite Number 3", 2,
+        {"Guest Suite Num", "B"}, 1, 0, 1);
     add("past the end", Lines(14, "R"), 2, {"R1", "R2"}, 12);
     add("Latin-1", "Caf\xC3\xA9", 10, {"Caf\xE9"});
     add("not Latin-1", "A\nB\nEuro \xE2\x82\xAC", 10, {}, 0, 3);
@@ -68,10 +73,12 @@ class TestNamesCsv : public QObject {
     QFETCH(Names, names);
     QFETCH(int, leftOut);
     QFETCH(int, refused);
+    QFETCH(int, cut);
     const NamePaste paste = PlanNamePaste(clipboard, rows);
     QCOMPARE(paste.refusedLine.value_or(0), refused);
     QCOMPARE(paste.names, names);
     QCOMPARE(paste.leftOut, leftOut);
+    QCOMPARE(paste.cut, cut);
   }
 
   void utf8_data() {
@@ -121,17 +128,53 @@ class TestNamesCsv : public QObject {
     QCOMPARE(back.FavoriteNames, unit.FavoriteNames);
   }
 
+  // Zone 2's name as the names file writes its cell (none: left out), and
+  // read back as itself.
+  void writtenAndReadBack_data() {
+    QTest::addColumn<std::string>("name");
+    QTest::addColumn<std::string>("cell");
+    const auto add = [](const char* row, std::string name, std::string cell) {
+      QTest::newRow(row) << name << cell;
+    };
+    add("=", "=1+1", "'=1+1");
+    add("+", "+SUM(A1:A9)", "'+SUM(A1:A9)");
+    add("-", "-2+3", "'-2+3");
+    add("@", "@SUM(1+1)", "'@SUM(1+1)");
+    add("a link, quoted", "=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\"");
+    add("a leading quote", "'Til Dawn", "''Til Dawn");
+    add("15 characters and the quote", "=23456789012345", "'=23456789012345");
+    add("a tab", "A\tB", "");
+    add("DEL", "Den\x7F", "");
+  }
+  void writtenAndReadBack() {
+    QFETCH(std::string, name);
+    QFETCH(std::string, cell);
+    UnitConfiguration unit = Unit(2, 3);
+    unit.ZoneNames[2] = name;
+    std::vector<NameEntry> leftOut;
+    const std::string text = NamesCsvText(unit, &leftOut);
+    QCOMPARE(leftOut.size(), std::size_t{cell.empty()});
+    QCOMPARE(text.find("\r\nzone,2,") == std::string::npos, cell.empty());
+    if (!cell.empty()) QVERIFY2(text.find("\r\nzone,2," + cell + "\r\n") != std::string::npos, text.c_str());
+    UnitConfiguration back = Unit(2, 3);
+    const NamesCsv csv = ReadNamesCsv(text, back);
+    QVERIFY(csv.error.empty() && csv.Notes().empty());
+    ApplyNames(back, csv.entries);
+    QCOMPARE(back.ZoneNames[2], cell.empty() ? std::string() : name);
+  }
+
   // Files read (zones 1 to 3 afterwards, names cut) or refused (the error).
   void readNames_data() {
     QTest::addColumn<std::string>("file");
     QTest::addColumn<Names>("zones");
-    QTest::addColumn<int>("cut");
+    QTest::addColumn<std::string>("summary");
     QTest::addColumn<std::string>("error");
-    const auto read = [](const char* name, const std::string& file, const Names& zones, int cut = 0) {
-      QTest::newRow(name) << file << zones << cut << std::string();
+    const auto read = [](const char* name, const std::string& file, const Names& zones,
+                         const std::string& summary = {}) {
+      QTest::newRow(name) << file << zones << summary << std::string();
     };
     const auto refused = [](const char* name, const std::string& file, const std::string& error) {
-      QTest::newRow(name) << file << Names{} << 0 << error;
+      QTest::newRow(name) << file << Names{} << std::string() << error;
     };
     // The spreadsheet's default CSV: no mark, LF, quotes only where needed.
     read("LibreOffice", "kind,number,name\nzone,1,Den\nzone,3,\"Hall, up\"\n", Names{"Den", "", "Hall, up"});
@@ -142,8 +185,19 @@ class TestNamesCsv : public QObject {
     read("empty rows and columns", "kind,number,name,\n,,,\nzone,1,A,\n\n", Names{"A", "", ""});
     read("spaces and case", "Kind, Number ,NAME\nZone, 3 ,C\n", Names{"", "", "C"});
     read("long names cut", "kind,number,name\nzone,1,Guest Suite Number 2\nzone,2,Sixteen letters!\n",
-         Names{"Guest Suite Num", "Sixteen letters", ""}, 2);
+         Names{"Guest Suite Num", "Sixteen letters", ""}, "2 names changed, 2 names cut to 15 characters");
     read("blank name", "kind,number,name\nzone,1,\n", Names{"", "", ""});
+    // One leading ' is taken off before the cut, as spreadsheets keep it.
+    read("leading quotes",
+         "kind,number,name\nzone,1,'=23456789012345\nzone,2,''x\nzone,3,'Guest Suite Number\n",
+         Names{"=23456789012345", "'x", "Guest Suite Num"}, "3 names changed, 1 name cut to 15 characters");
+    read("Windows-1252", "kind,number,name\r\nzone,1,Caf\xE9\r\nzone,2,\x93Hi\x94 \x96 \x92s\r\n",
+         Names{"Caf\xE9", "\"Hi\" - 's", ""},
+         "2 names changed, 4 typographic quotes or dashes made plain, read as Windows-1252 text");
+    read("typographic in UTF-8", "kind,number,name\nzone,1,Kid\xE2\x80\x99s \xE2\x80\x94 Den\n",
+         Names{"Kid's - Den", "", ""}, "1 name changed, 2 typographic quotes or dashes made plain");
+    read("semicolons, quoted", "\"kind\";\"number\";\"name\"\n\"zone\";\"1\";\"A;B, C\"\n",
+         Names{"A;B, C", "", ""});
     const std::string header = "kind,number,name\r\n";
     refused("empty file", "", "line 1: the first row is not kind,number,name");
     refused("beyond Latin-1", header + "zone,1,\xE2\x82\xAC\r\n",
@@ -156,6 +210,14 @@ class TestNamesCsv : public QObject {
     refused("two fields", header + "zone,1\r\n", "line 2: a row holds three fields: kind,number,name");
     refused("no closing quote", header + "zone,1,\"A\r\n", "line 2: a quoted field has no closing quote");
     refused("text after a quote", header + "zone,1,\"A\"B\r\n", "line 2: text after a closing quote");
+    refused("beyond Latin-1 in Windows-1252", header + "zone,1,Caf\xE9\r\nzone,2,\x80\r\n",
+            "line 3: the name holds a character a name cannot hold");
+    refused("NUL in Windows-1252", header + std::string("zone,1,Caf\xE9\r\n\0,2,B\r\n", 20),
+            "line 3: unknown kind \"\\x00\" (zone, source, favorite or group)");
+    refused("a UTF-8 mark, then not UTF-8", "\xEF\xBB\xBF" + header + "zone,1,Caf\xE9\r\n",
+            "line 2: not UTF-8 text; save it as CSV UTF-8");
+    refused("a control byte in the number", header + "zone,\x1B[2J,A\r\n",
+            "line 2: zone number \"\\x1B[2J\" is not one of 1 to 24");
     // The refusals the window and zemctl meet, on the same counts.
     for (const test::NamesFile& file : test::NamesFiles())
       if (file.changed < 0) refused(file.name, file.bytes, file.error);
@@ -163,14 +225,15 @@ class TestNamesCsv : public QObject {
   void readNames() {
     QFETCH(std::string, file);
     QFETCH(Names, zones);
-    QFETCH(int, cut);
+    QFETCH(std::string, summary);
     QFETCH(std::string, error);
-    UnitConfiguration unit = Unit(8, 24);
-    const NamesCsv csv = ReadNamesCsv(file, unit);
-    QCOMPARE(csv.error, error);
-    QCOMPARE(csv.cut, cut);
-    QCOMPARE(csv.entries.empty(), !error.empty());
-    ApplyNames(unit, csv.entries);
+    Editor editor;
+    editor.model.unit = Unit(8, 24);
+    const NamesImport import = ImportNamesFile(editor, file);
+    QCOMPARE(import.csv.error, error);
+    QCOMPARE(import.csv.entries.empty(), !error.empty());
+    if (!summary.empty()) QCOMPARE(import.Summary(), summary);
+    const UnitConfiguration& unit = editor.model.unit;
     QCOMPARE(Names(unit.ZoneNames.begin(), unit.ZoneNames.begin() + 3), error.empty() ? zones : Names(3));
   }
 

@@ -97,6 +97,8 @@ class TestBulkWindow : public QObject, private WindowFixture {
     add("one line", 5, "Den\n", "&Undo Paste Zone Name", "", "Den", 5);
     add("past the end", 13, Lines(24, "Suite "), "&Undo Paste 12 Zone Names", " 12 lines did not fit",
         "Suite 12", 24);
+    add("long names past the end", 23, "Guest Suite Number 2\nB\nC\n", "&Undo Paste 2 Zone Names",
+        " 1 line did not fit, 1 name cut to 15 characters", "B", 24);
     add("not Latin-1", 1, QString("A\nB\nEuro \u20AC"), "&Undo",
         " Paste refused: line 3 holds a character a name cannot hold", "Living Room", 1);
   }
@@ -180,7 +182,7 @@ class TestBulkWindow : public QObject, private WindowFixture {
     }
     QVERIFY(prompts->errors.empty());
     QCOMPARE(Zone(3), file.zone3);
-    QVERIFY(Status().startsWith(QString(" %1 names changed").arg(file.changed)));
+    QVERIFY(Status().startsWith(QString(" %1 name").arg(file.changed)));
     QCOMPARE(UndoText(), QString("&Undo Import %1 Names").arg(file.changed));
     Undo();
     QVERIFY(editor->model.unit == before);
@@ -189,11 +191,16 @@ class TestBulkWindow : public QObject, private WindowFixture {
   void exportNames() {
     const QString path = dir_.filePath("out.csv");
     QFile::remove(path);
+    editor->model.unit.ZoneNames[4] = "A\tB";
     prompts->saveAnswers.push_back(path.toStdString());
     Find<QAction>("ExportNames1")->trigger();
     QFile written(path);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll().toStdString(), NamesCsvText(editor->model.unit));
+    // The name with a tab is left out, and said so.
+    QCOMPARE(Status(), " Names exported to " + path + "; left out, holding a control byte: zone 4");
+    QVERIFY(editor->messageLog.Text().ends_with(
+        "Left out of the names file, it holds a control byte: zone 4 \"A\\x09B\"\r\n"));
 
     // A FIFO nobody reads fails at once: the window never waits for a reader.
     const QString fifo = dir_.filePath("fifo.csv");
@@ -203,6 +210,11 @@ class TestBulkWindow : public QObject, private WindowFixture {
     const std::size_t errors = prompts->errors.size();
     Find<QAction>("ExportNames1")->trigger();
     QCOMPARE(prompts->errors.size(), errors + 1);
+    // Nor is a FIFO read: its writer might never come.
+    prompts->openAnswers.push_back(fifo.toStdString());
+    Find<QAction>("ImportNames1")->trigger();
+    QCOMPARE(prompts->errors.back(),
+             "No names imported from " + fifo.toStdString() + ": it is not a regular file");
   }
 
   void copyAudioToAGroup() {

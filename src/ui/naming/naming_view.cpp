@@ -174,7 +174,12 @@ void NamingPageView::PasteNames(QTableView* grid, const QString& text) {
   const QModelIndex last = grid->model()->index(current + static_cast<int>(paste.names.size()) - 1, 1);
   grid->selectionModel()->select(QItemSelection(grid->model()->index(current, 1), last),
                                  QItemSelectionModel::ClearAndSelect);
-  if (paste.leftOut > 0) editor_.status.Set(QString(kLinesLeftOut).arg(paste.leftOut).toStdString());
+  // As Import Names does, the summary says what did not arrive whole.
+  std::string said;
+  if (paste.leftOut > 0)
+    said = std::to_string(paste.leftOut) + (paste.leftOut == 1 ? " line" : " lines") + " did not fit";
+  if (paste.cut > 0) said += (said.empty() ? "" : ", ") + NamesCutText(paste.cut);
+  if (!said.empty()) editor_.status.Set(" " + said);
 }
 
 void NamingPageView::ClearNames(QTableView* grid) {

@@ -35,7 +35,6 @@ class NamingPageView : public QWidget {
   void CloseNameEditor();
 
   static constexpr const char* kPasteRefused = " Paste refused: line %1 holds a character a name cannot hold";
-  static constexpr const char* kLinesLeftOut = " %1 lines did not fit";
 
  signals:
   // A name's in-place editor closed, by Enter, Tab, Escape or leaving it.

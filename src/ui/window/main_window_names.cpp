@@ -7,7 +7,7 @@
 
 #include "editor/bulk_edits.h"
 #include "editor/names_csv.h"
-#include "transfer/file_io.h"
+#include "transfer/names_file.h"
 #include "ui/favorites/favorites_view.h"
 #include "ui/window/edit_menu.h"
 #include "ui/window/main_window.h"
@@ -55,31 +55,13 @@ void MainWindow::ImportNames() {
   if (controller_->Busy() || !editor_.HasConfiguration()) return;
   const std::optional<std::string> path = prompts_.OpenFile(kNamesDialog);
   if (!path) return;
-  // Only a file is read: a FIFO's writer might never come, and the window
-  // must not wait for it.
-  if (!QFileInfo(QString::fromLocal8Bit(path->c_str())).isFile()) {
-    prompts_.ShowError("Cannot read file " + *path + ". It is not a regular file");
+  const NamesImport import = ImportNamesFromPath(editor_, *path, false);
+  if (!import.csv.error.empty()) {
+    prompts_.ShowError("No names imported from " + *path + ": " + import.csv.error);
+    editor_.status.Set(" No names imported: " + import.csv.error);
     return;
   }
-  std::string error, cut;
-  const std::optional<std::string> bytes = ReadWholeFile(*path, &error, &cut);
-  if (!bytes || !cut.empty()) {
-    prompts_.ShowError("Cannot read file " + *path + ". " +
-                       (bytes ? "It passed the limit of " + cut : error));
-    return;
-  }
-  const NamesCsv csv = ReadNamesCsv(*bytes, editor_.model.unit);
-  if (!csv.error.empty()) {
-    prompts_.ShowError("No names imported from " + *path + ": " + csv.error);
-    editor_.status.Set(" No names imported: " + csv.error);
-    return;
-  }
-  editor_.EndStep();
-  const int changed = zem::ImportNames(editor_, csv.entries);
-  std::string said = " " + std::to_string(changed) + (changed == 1 ? " name changed" : " names changed");
-  if (csv.cut > 0)
-    said += ", " + std::to_string(csv.cut) + " cut to " + std::to_string(kNameLength) + " characters";
-  editor_.status.Set(said);
+  editor_.status.Set(" " + import.Summary());
 }
 
 void MainWindow::ExportNames() {
@@ -90,8 +72,16 @@ void MainWindow::ExportNames() {
       !prompts_.Confirm("File " + *path + " exists. Overwrite?"))
     return;
   editor_.EndStep();
-  if (!WriteExportedFile(*path, NamesCsvText(editor_.model.unit))) return;
-  editor_.status.Set(" Names exported to " + *path);
+  std::vector<NameEntry> leftOut;
+  if (!WriteExportedFile(*path, NamesCsvText(editor_.model.unit, &leftOut))) return;
+  // A control byte in a name is corruption: such names stay out of the file.
+  std::string said = " Names exported to " + *path;
+  for (std::size_t i = 0; i < leftOut.size(); ++i) {
+    editor_.messageLog.AppendLine(std::string(kNameLeftOut) + NameEntryText(leftOut[i]));
+    said += (i == 0 ? "; left out, holding a control byte: " : ", ") +
+            std::string(NameTableWord(leftOut[i].table)) + " " + std::to_string(leftOut[i].number);
+  }
+  editor_.status.Set(said);
 }
 
 }  // namespace zem
