@@ -73,6 +73,51 @@ class TestZemctlJson : public QObject {
     QCOMPARE(Read(Tmp("out.zem")), old);
   }
 
+  // build writes as convert does: a value only lost on reading back with a
+  // warning (refused with --strict), corruption never.
+  void buildWarnsOfALossAndRefusesCorruption_data() {
+    QTest::addColumn<QString>("key");  // of zone 1
+    QTest::addColumn<QJsonValue>("value");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("said");
+    QTest::addColumn<bool>("warned");
+    const QByteArray noMode =
+        "l.json: zones[0].volume: would be lost on reading back: no DSP mode is chosen\n";
+    QTest::newRow("a volume with no DSP mode")
+        << "dspMode" << QJsonValue(-1) << QStringList{} << 0 << noMode << true;
+    QTest::newRow("the same, --strict")
+        << "dspMode" << QJsonValue(-1) << QStringList{"--strict"} << 1 << noMode << false;
+    QTest::newRow("a lowpass of -1") << "lowpass" << QJsonValue(-1) << QStringList{"--keep-out-of-range"} << 0
+                                     << QByteArray("l.json: zones[0].lowpass: -1 is negative") << true;
+    QTest::newRow("a name read back as a command") << "name" << QJsonValue("[VO1R0]") << QStringList{} << 1
+                                                   << QByteArray("l.json: zones[0].name: ") << false;
+  }
+  void buildWarnsOfALossAndRefusesCorruption() {
+    QFETCH(QString, key);
+    QFETCH(QJsonValue, value);
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QByteArray, said);
+    QFETCH(bool, warned);
+    QCOMPARE(Zemctl({"dump", Source("examples/small-8x24.zem"), "--json", "-o", Tmp("l.json")}).status, 0);
+    QJsonObject root = QJsonDocument::fromJson(Read(Tmp("l.json"))).object();
+    QJsonArray zones = root["zones"].toArray();
+    QJsonObject zone = zones[0].toObject();
+    zone["eqUsed"] = true;
+    if (key == "lowpass") zone["dspMode"] = 4;
+    zone[key] = value;
+    zones[0] = zone;
+    root["zones"] = zones;
+    Write(Tmp("l.json"), QJsonDocument(root).toJson());
+    QFile::remove(Tmp("l.zem"));
+    Run build = Zemctl(QStringList{"build", Tmp("l.json"), "-o", Tmp("l.zem")} + options);
+    QCOMPARE(build.status, status);
+    QVERIFY2(build.err.contains(said), build.err.constData());
+    QCOMPARE(build.err.contains("zemctl: warning: "), warned);
+    QCOMPARE(QFile::exists(Tmp("l.zem")), status == 0);
+  }
+
   void keepOutOfRangeWritesWhatTheWindowWouldNotShow() {
     QCOMPARE(Zemctl({"dump", Source("examples/small-8x24.zem"), "--json", "-o", Tmp("k.json")}).status, 0);
     QJsonObject root = QJsonDocument::fromJson(Read(Tmp("k.json"))).object();
@@ -127,7 +172,7 @@ class TestZemctlJson : public QObject {
     QCOMPARE(noJson.status, 2);
     QVERIFY(noJson.err.contains("dump needs --json"));
     QCOMPARE(Zemctl({"build", Tmp("x.json")}).status, 2);
-    QCOMPARE(Zemctl({"build", Tmp("x.json"), "-o", Tmp("y.zem"), "--strict"}).status, 2);
+    QCOMPARE(Zemctl({"build", Tmp("x.json"), "-o", Tmp("y.zem"), "--deep"}).status, 2);
     // A file that names no source has nothing to dump, as convert has
     // nothing to export.
     Write(Tmp("nosrc.zem"), "[NO1\"Kitchen\"]\r\n");
