@@ -269,7 +269,12 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QCOMPARE(UnitField(), QString());
     auto* memo2 = window->findChild<QPlainTextEdit*>("Memo2");
     QVERIFY(memo2->placeholderText().contains("File > Import"));
-    QVERIFY(window->findChild<QPlainTextEdit*>("Memo3")->placeholderText().contains("/examples"));
+    // The examples are offered only from a folder that holds them.
+    auto* memo3 = window->findChild<QPlainTextEdit*>("Memo3");
+    QCOMPARE(memo3->placeholderText(), QString());
+    window->SetExamplesFolder(ZEM_SOURCE_DIR "/examples");
+    QCOMPARE(memo3->placeholderText(),
+             QString("Example configurations to import are in " ZEM_SOURCE_DIR "/examples."));
 
     QTemporaryDir dir;
     const QString file = dir.filePath("hall.zem");

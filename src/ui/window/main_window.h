@@ -51,6 +51,9 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   ~MainWindow() override;
 
   TransferController& Controller() { return *controller_; }
+  // The folder the first page's hint offers example configurations from;
+  // empty (the default): no such hint.
+  void SetExamplesFolder(QString folder);
 
   // The About box's text: two lines separated by LF CR.
   static std::string AboutText();
@@ -222,6 +225,7 @@ class MainWindow : public QMainWindow, public Editor::Listener {
 
   bool shownBefore_ = false;
   bool syncing_ = false;
+  QString examplesFolder_;
 };
 
 }  // namespace zem
