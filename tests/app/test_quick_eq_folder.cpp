@@ -64,33 +64,17 @@ class TestQuickEQFolder : public QObject {
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   }
 
-  // The first page's hint names the examples an installed program has under
-  // its prefix, and a build's those beside its sources; none that is missing.
-  void theExamplesAreWhereTheProgramRunsFrom_data() {
-    QTest::addColumn<bool>("installed");
-    QTest::addColumn<QString>("present");  // which examples folder exists
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("installed") << true << "both"
-                               << "prefix/share/doc/z/examples";
-    QTest::newRow("build folder") << false << "both"
-                                  << "src/examples";
-    QTest::newRow("build folder, sources gone") << false << "prefix"
-                                                << "";
-    QTest::newRow("installed without examples") << true << "src"
-                                                << "";
-  }
-  void theExamplesAreWhereTheProgramRunsFrom() {
-    QFETCH(bool, installed);
-    QFETCH(QString, present);
-    QFETCH(QString, expected);
-    QTemporaryDir root;
-    const QString bin = root.filePath(installed ? "prefix/bin" : "build/src/app");
-    QVERIFY(QDir().mkpath(bin));
-    if (installed) QVERIFY(MakeFile(root.filePath("prefix/share/applications/" + kAppId + ".desktop")));
-    if (present != "src") QVERIFY(QDir().mkpath(root.filePath("prefix/share/doc/z/examples")));
-    if (present != "prefix") QVERIFY(QDir().mkpath(root.filePath("src/examples")));
-    QCOMPARE(zem::ExamplesFolder(bin, kAppId, "share/doc/z/examples", root.filePath("src/examples")),
-             expected.isEmpty() ? QString() : QFileInfo(root.filePath(expected)).canonicalFilePath());
+  // The hint names the examples under an installed program's prefix, or a
+  // build's beside its sources; none that is missing.
+  void examplesFolder() {
+    const QString prefix = dir_.filePath("p"), build = dir_.filePath("b/src/app");
+    QVERIFY(MakeFile(prefix + "/share/applications/" + kAppId + ".desktop") &&
+            QDir().mkpath(prefix + "/bin"));
+    QVERIFY(QDir().mkpath(prefix + "/share/doc/z/ex") && QDir().mkpath(build));
+    QCOMPARE(zem::ExamplesFolder(prefix + "/bin", kAppId, "share/doc/z/ex", "/none"),
+             QFileInfo(prefix + "/share/doc/z/ex").canonicalFilePath());
+    QCOMPARE(zem::ExamplesFolder(build, kAppId, "share/doc/z/ex", prefix), prefix);
+    QCOMPARE(zem::ExamplesFolder(build, kAppId, "share/doc/z/ex", "/none"), QString());
   }
 };
 
