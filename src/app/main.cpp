@@ -114,6 +114,8 @@ int main(int argc, char* argv[]) {
   zem::Editor editor(NativePath(QuickEQFolder()));
   zem::QtPrompts prompts;
   zem::MainWindow window(editor, prompts);
+  window.SetExamplesFolder(zem::ExamplesFolder(QCoreApplication::applicationDirPath(), ZEM_APP_ID,
+                                               ZEM_INSTALLED_EXAMPLES, ZEM_SOURCE_EXAMPLES));
   prompts.SetParentWidget(&window);
   window.Controller().UseSettingsStore(settings ? &*settings : nullptr);
   window.show();

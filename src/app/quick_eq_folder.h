@@ -14,4 +14,11 @@ QString QuickEQFolder(const QString& programFolder, const QString& userDataFolde
 // True when `programFolder` holds an installed copy of the program.
 bool IsInstalledProgramFolder(const QString& programFolder, const QString& appId);
 
+// The folder holding the example configurations: for an installed program
+// `installedExamples` under its prefix (the folder above its own), for one
+// run from its build folder `sourceExamples`; empty when that one is not
+// there.
+QString ExamplesFolder(const QString& programFolder, const QString& appId, const QString& installedExamples,
+                       const QString& sourceExamples);
+
 }  // namespace zem

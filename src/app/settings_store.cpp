@@ -1,5 +1,6 @@
 #include "app/settings_store.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +47,16 @@ bool IsAbsentOrOwnFile(const QString& path) {
   return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid();
 }
 
+// The file is there but not to be written: its owner took away the write
+// permission (as `>` would refuse it; root too is held to the mode here),
+// or the system refuses writing it.
+bool IsWriteProtected(const QString& path) {
+  const QByteArray name = QFile::encodeName(path);
+  struct stat st {};
+  if (::stat(name.constData(), &st) != 0) return false;
+  return (st.st_mode & S_IWUSR) == 0 || ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0;
+}
+
 }  // namespace
 
 QString DefaultSettingsFile() {
@@ -90,6 +101,14 @@ void QtSettingsStore::Save(const RememberedValues& values) {
   // replaced since it was read. (QSettings opens it by name, so a swap in
   // the instant between is not caught; only one who may write its folder can.)
   if (!StillOwn()) return;
+  // QSettings would write a new file in its place, with the usual mode.
+  if (IsWriteProtected(file_)) {
+    if (!protectionReported_)
+      std::fprintf(stderr, "zem-config: settings not saved: %s is write-protected\n",
+                   QFile::encodeName(file_).constData());
+    protectionReported_ = true;
+    return;
+  }
   QSettings settings(file_, QSettings::IniFormat);
   for (const auto& [key, value] :
        {std::pair{kTelnetHostKey, &values.telnetHost}, std::pair{kSerialDeviceKey, &values.serialDevice}}) {

@@ -30,7 +30,8 @@ class QtSettingsStore : public SettingsStore {
  public:
   explicit QtSettingsStore(QString file) : file_(std::move(file)) {}
   RememberedValues Load() override;
-  // A file that cannot be written is reported once on standard error.
+  // A file that cannot be written is reported once on standard error; a
+  // write-protected one (mode 0444) is left as it is, said once too.
   void Save(const RememberedValues& values) override;
   const QString& File() const { return file_; }
 
@@ -41,6 +42,7 @@ class QtSettingsStore : public SettingsStore {
   QString file_;
   bool inUse_ = true;
   bool failureReported_ = false;
+  bool protectionReported_ = false;
 };
 
 }  // namespace zem

@@ -43,10 +43,13 @@ constexpr OptionRow kBuildOptions[] = {
      "accept values outside the window's ranges that\n"
      "still fit the unit's commands (a unit may report\n"
      "such values, and dump keeps them)"},
+    {OptionId::Strict, "", "--strict", "",
+     "refuse to write OUT when a value would not read back\n"
+     "as it is (exit status 1)"},
 };
 
 constexpr HelpPiece kBuildHelp[] = {
-    {"Usage: zemctl build FILE.json -o OUT.zem [--keep-out-of-range]\n"
+    {"Usage: zemctl build FILE.json -o OUT.zem [--keep-out-of-range] [--strict]\n"
      "\n"
      "Reads a configuration in the JSON form that 'zemctl dump --json' writes\n"
      "and writes OUT exactly as the window's File Mode export writes that\n"
@@ -59,15 +62,19 @@ constexpr HelpPiece kBuildHelp[] = {
      "40 to 240, DSP mode -1 to 4, system EQ -1 to 9). Each problem is printed\n"
      "with its JSON path (zones[11].name is the name of zone 12), and then\n"
      "nothing is written. Names hold no control byte; the IP address, netmask\n"
-     "and gateway neither, nor \"[\" or \"]\". The export must read back as itself:\n"
-     "a value that would come back otherwise (a name that reads as another\n"
-     "command...) is refused with its path. The EQ presets and volume locks are checked but not\n"
-     "written, as a .zem file does not carry them; a note says when they hold\n"
-     "anything.\n"},
+     "and gateway neither, nor \"[\" or \"]\". A value that would read back as\n"
+     "another command or as several lines is refused with its path. As with\n"
+     "'zemctl convert', a value only lost on reading back (a lowpass of -1, a\n"
+     "volume with no DSP mode) is written as it is and named on standard error\n"
+     "as 'zemctl: warning: ...' (--strict refuses it), as is an address a unit\n"
+     "cannot use (DHCP off). The EQ presets and volume locks are checked but\n"
+     "not written, as a .zem file does not carry them; a note says when they\n"
+     "hold anything.\n"},
     {.list = 0, .column = 24},
     {"FILE may hold at most 16 MiB.\n"
-     "Exit status: 0 written; 1 FILE is not such a configuration, nothing\n"
-     "written; 2 a file cannot be read or written, or bad arguments.\n"},
+     "Exit status: 0 written (warnings too); 1 FILE is not such a configuration\n"
+     "or a value is refused, nothing written; 2 a file cannot be read or\n"
+     "written, or bad arguments.\n"},
 };
 
 // Far beyond the largest configuration's JSON (about 4 MiB with every
@@ -165,11 +172,13 @@ int RunBuild(const std::vector<std::string>& args) {
   if (PrintHelpIfAsked(args, kBuildCommand)) return kExitOk;
   std::string input, output;
   JsonReadOptions options;
+  bool strict = false;
   const ParsedArguments parsed = ParseArguments(kBuildCommand, args);
   for (const GivenArgument& a : parsed.given) {
     if (a.id == OptionId::Operand) input = a.value;
     if (a.id == OptionId::Output) output = a.value;
     if (a.id == OptionId::KeepOutOfRange) options.keepOutOfRange = true;
+    if (a.id == OptionId::Strict) strict = true;
   }
   if (parsed.unexpected) return UnexpectedArgument(kBuildCommand, *parsed.unexpected);
   if (input.empty() || output.empty()) return Usage(kBuildCommand, "build needs FILE.json and -o OUT.zem");
@@ -200,19 +209,22 @@ int RunBuild(const std::vector<std::string>& args) {
     return kExitFailed;
   }
   const std::vector<std::string> lines = BuildCommandSequence(model);
-  // A .zem built from JSON must read back as the JSON says, loss or not;
-  // addresses go as the JSON gives them.
-  std::vector<ReadBackProblem> readBack = CheckReadBack(model, lines);
-  std::erase_if(readBack, [](const ReadBackProblem& p) { return p.kind == FindingKind::UnsoundForUnit; });
-  if (!readBack.empty()) {
-    for (const ReadBackProblem& problem : readBack) {
-      const std::string path = JsonPathOf(problem.field);
-      PrintError(input + ": " + (path.empty() ? FieldLabel(problem.field) : path) + ": " + problem.why);
-    }
+  // The rules of convert: corruption is refused, a loss written with a
+  // warning (refused with --strict), as is an address a unit cannot use.
+  const std::vector<ReadBackProblem> readBack = CheckReadBack(model, lines);
+  const auto where = [&input](const ReadBackProblem& problem) {
+    const std::string path = JsonPathOf(problem.field);
+    return input + ": " + (path.empty() ? FieldLabel(problem.field) : path) + ": " + problem.why;
+  };
+  const std::vector<ReadBackProblem> refusing = ProblemsWhere(readBack, ExportTarget::File, strict, true);
+  if (!refusing.empty()) {
+    for (const ReadBackProblem& problem : refusing) PrintError(where(problem));
     PrintError("these values would not read back as they are; " + output + " not written");
     return kExitFailed;
   }
   if (!WriteOutputFile(output, ZemFileText(lines))) return kExitUsage;
+  for (const ReadBackProblem& problem : ProblemsWhere(readBack, ExportTarget::File, strict, false))
+    PrintError("warning: " + where(problem));
   const std::vector<std::string> notWritten = ValuesNotWritten(model);
   if (!notWritten.empty()) {
     std::string list;

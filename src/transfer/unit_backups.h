@@ -11,7 +11,8 @@ namespace zem {
 // export, in a folder of its own under the user's data folder.
 namespace unit_backups {
 
-// Backups kept per unit; older ones of the same name pattern are removed.
+// Backups kept per unit: beyond them, the files of the same name pattern
+// modified longest before the new one are removed (never the new one).
 inline constexpr std::size_t kKept = 50;
 
 // $XDG_DATA_HOME/zem-config/backups (~/.local/share/... without it); empty
@@ -28,7 +29,9 @@ bool IsBackupName(const std::string& name);
 
 // Writes `text` as a new backup of `unit` under `root`, named by `when`
 // (local time), and removes the oldest beyond kKept; the path written, or
-// nothing with `error` set.
+// nothing with `error` set. The backup is a new file: never written through
+// a link or over an existing name; a name taken (by a file or a link) moves
+// it to the next "-N".
 std::optional<std::string> Write(const std::string& root, const std::string& unit, const std::string& text,
                                  const QDateTime& when, std::string* error);
 

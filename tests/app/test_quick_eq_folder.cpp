@@ -63,6 +63,19 @@ class TestQuickEQFolder : public QObject {
     QCOMPARE(zem::QuickEQFolder(locked, "/data", kAppId), QString("/data"));
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   }
+
+  // The hint names the examples under an installed program's prefix, or a
+  // build's beside its sources; none that is missing.
+  void examplesFolder() {
+    const QString prefix = dir_.filePath("p"), build = dir_.filePath("b/src/app");
+    QVERIFY(MakeFile(prefix + "/share/applications/" + kAppId + ".desktop") &&
+            QDir().mkpath(prefix + "/bin"));
+    QVERIFY(QDir().mkpath(prefix + "/share/doc/z/ex") && QDir().mkpath(build));
+    QCOMPARE(zem::ExamplesFolder(prefix + "/bin", kAppId, "share/doc/z/ex", "/none"),
+             QFileInfo(prefix + "/share/doc/z/ex").canonicalFilePath());
+    QCOMPARE(zem::ExamplesFolder(build, kAppId, "share/doc/z/ex", prefix), prefix);
+    QCOMPARE(zem::ExamplesFolder(build, kAppId, "share/doc/z/ex", "/none"), QString());
+  }
 };
 
 QTEST_GUILESS_MAIN(TestQuickEQFolder)

@@ -73,7 +73,8 @@ class TestSettingsStore : public QObject {
   void onlyTheUsersOwnFileIsUsed_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("used");
-    for (const char* kind : {"absent", "own file", "link to own file"}) QTest::newRow(kind) << kind << true;
+    for (const char* kind : {"absent", "own file", "link to own file", "write-protected file"})
+      QTest::newRow(kind) << kind << true;
     for (const char* kind : {"link to a device", "FIFO", "directory", "hard-linked file",
                              "another user's file", "dangling link"})
       QTest::newRow(kind) << kind << false;
@@ -90,6 +91,9 @@ class TestSettingsStore : public QObject {
       return QFile::exists(QFile::decodeName(at));
     };
     if (kind == "own file") QVERIFY(own(path));
+    // Read, but never rewritten (QSettings would replace it 0644).
+    const bool writeProtected = kind == "write-protected file";
+    if (writeProtected) QVERIFY(own(path) && ::chmod(path, 0444) == 0);
     if (kind == "link to own file") QVERIFY(own(other) && ::symlink(other, path) == 0);
     // As root, a node of its own: a fault could replace only that one.
     if (kind == "link to a device")
@@ -120,11 +124,13 @@ class TestSettingsStore : public QObject {
     const QByteArray said = caught.readAll();
     const QByteArray refused =
         "zem-config: settings not used: " + path + " is not a regular file of this user\n";
-    QCOMPARE(said, used ? QByteArray() : refused);
+    const QByteArray protectedSaid = "zem-config: settings not saved: " + path + " is write-protected\n";
+    QCOMPARE(said, writeProtected ? protectedSaid : used ? QByteArray() : refused);
     QCOMPARE(loaded, used && kind != "absent" ? values : RememberedValues{});
     QCOMPARE(reloaded, used ? values : RememberedValues{});
-    QVERIFY(used ? QFileInfo(QFile::decodeName(path)).isSymLink() == kind.startsWith("link")
-                 : Seen(path) == before);
+    QVERIFY(used && !writeProtected
+                ? QFileInfo(QFile::decodeName(path)).isSymLink() == kind.startsWith("link")
+                : Seen(path) == before);
   }
 
   // --no-settings, or the variable set to anything but "" or "0": no settings.

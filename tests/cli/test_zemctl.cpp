@@ -354,8 +354,8 @@ class TestZemctl : public QObject {
     };
     row("unknown option", {"convert", "a.zem", "-o", "b.zem", "--bogus"}, "unexpected argument '--bogus'");
     row("diff: unknown option", {"diff", "a.zem", "b.zem", "--bogus"}, "unknown option '--bogus'");
-    row("another command's option", {"build", "a.json", "-o", "b.zem", "--strict"},
-        "unexpected argument '--strict'");
+    row("another command's option", {"convert", "a.zem", "-o", "b.zem", "--keep-out-of-range"},
+        "unexpected argument '--keep-out-of-range'");
     row("missing value", {"convert", "a.zem", "-o"}, "unexpected argument '-o'");
     row("missing value of a link", {"pull", "-o", "a.zem", "--telnet"}, "unexpected argument '--telnet'");
     row("diff: missing value", {"diff", "a.zem", "--serial"}, "unknown option '--serial'");

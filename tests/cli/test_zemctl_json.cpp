@@ -73,6 +73,48 @@ class TestZemctlJson : public QObject {
     QCOMPARE(Read(Tmp("out.zem")), old);
   }
 
+  // build writes as convert does: a value only lost on reading back with a
+  // warning (refused with --strict), corruption never.
+  void buildWarnsOfALossAndRefusesCorruption_data() {
+    QTest::addColumn<QString>("key");  // of zone 1, with EQ used
+    QTest::addColumn<QJsonValue>("value");
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said");
+    const QString lost = "zemctl: warning: l.json: zones[0].volume: would be lost on reading back";
+    QTest::newRow("a volume with no DSP mode") << "dspMode" << QJsonValue(-1) << "" << 0 << lost;
+    QTest::newRow("the same, --strict")
+        << "dspMode" << QJsonValue(-1) << "--strict" << 1 << "zemctl: l.json: zones[0].volume: would be lost";
+    QTest::newRow("a lowpass of -1") << "lowpass" << QJsonValue(-1) << "--keep-out-of-range" << 0
+                                     << "zemctl: warning: l.json: zones[0].lowpass: -1 is negative";
+    QTest::newRow("a name read back as a command")
+        << "name" << QJsonValue("[VO1R0]") << "" << 1 << "zemctl: l.json: zones[0].name: ";
+  }
+  void buildWarnsOfALossAndRefusesCorruption() {
+    QFETCH(QString, key);
+    QFETCH(QJsonValue, value);
+    QFETCH(QString, option);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    QCOMPARE(Zemctl({"dump", Source("examples/small-8x24.zem"), "--json", "-o", Tmp("l.json")}).status, 0);
+    QJsonObject root = QJsonDocument::fromJson(Read(Tmp("l.json"))).object();
+    QJsonArray zones = root["zones"].toArray();
+    QJsonObject zone = zones[0].toObject();
+    zone["eqUsed"] = true;
+    zone["dspMode"] = key == "lowpass" ? 4 : zone["dspMode"].toInt();
+    zone[key] = value;
+    zones[0] = zone;
+    root["zones"] = zones;
+    Write(Tmp("l.json"), QJsonDocument(root).toJson());
+    QFile::remove(Tmp("l.zem"));
+    const QStringList args{"build", Tmp("l.json"), "-o", Tmp("l.zem")};
+    Run build = Zemctl(option.isEmpty() ? args : args + QStringList{option});
+    QCOMPARE(build.status, status);
+    QVERIFY2(build.err.startsWith(said.replace("l.json", Tmp("l.json")).toLocal8Bit()),
+             build.err.constData());
+    QCOMPARE(QFile::exists(Tmp("l.zem")), status == 0);
+  }
+
   void keepOutOfRangeWritesWhatTheWindowWouldNotShow() {
     QCOMPARE(Zemctl({"dump", Source("examples/small-8x24.zem"), "--json", "-o", Tmp("k.json")}).status, 0);
     QJsonObject root = QJsonDocument::fromJson(Read(Tmp("k.json"))).object();
@@ -127,7 +169,7 @@ class TestZemctlJson : public QObject {
     QCOMPARE(noJson.status, 2);
     QVERIFY(noJson.err.contains("dump needs --json"));
     QCOMPARE(Zemctl({"build", Tmp("x.json")}).status, 2);
-    QCOMPARE(Zemctl({"build", Tmp("x.json"), "-o", Tmp("y.zem"), "--strict"}).status, 2);
+    QCOMPARE(Zemctl({"build", Tmp("x.json"), "-o", Tmp("y.zem"), "--deep"}).status, 2);
     // A file that names no source has nothing to dump, as convert has
     // nothing to export.
     Write(Tmp("nosrc.zem"), "[NO1\"Kitchen\"]\r\n");

@@ -2,9 +2,11 @@
 // their keys, the names file, Copy Audio and Copy Favorite, matrix ranges,
 // the headers' owners and the find bar.
 #include <sys/stat.h>
+#include <QAbstractSlider>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -360,6 +362,12 @@ class TestBulkWindow : public QObject, private WindowFixture {
     QTest::keyClicks(edit, "xyz");
     QCOMPARE(bar->StatusText(), "No zone named like \"xyz\"");
     QCOMPARE(list->currentIndex().row(), 19);
+    // The open bar hides no label, slider or button of its page.
+    for (QWidget* control : pageWidget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (control != bar && control->isVisible() &&
+          (qobject_cast<QLabel*>(control) || qobject_cast<QAbstractSlider*>(control) ||
+           qobject_cast<QAbstractButton*>(control) || qobject_cast<QComboBox*>(control)))
+        QVERIFY2(!bar->geometry().intersects(control->geometry()), qPrintable(control->objectName()));
     QTest::keyClick(edit, Qt::Key_Escape);
     QVERIFY(!bar->isVisible());
   }

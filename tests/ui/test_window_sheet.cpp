@@ -1,12 +1,19 @@
 // File > Print Sheet... and File > Export Sheet... through the real window, headless.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QBuffer>
 #include <QMenu>
 #include <QPdfWriter>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <utility>
 
+#include "editor/names_csv.h"
 #include "support/window_fixture.h"
 #include "transfer/file_io.h"
 
@@ -113,6 +120,48 @@ class TestWindowSheet : public QObject, private test::WindowFixture {
     QCOMPARE(prompts->errors.size(), std::size_t(name.endsWith(".txt")));
     QCOMPARE(editor->status.Text() == "Sheet exported to file: " + S(path),
              starts != "old" && starts != "<missing>");
+  }
+
+  // A FIFO that a program reads gets every byte, however small its buffer;
+  // a reader that leaves is named as the reason.
+  void exportToAFifo_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("leaves");  // the reader, at its first read
+    QTest::newRow("sheet") << "ExportSheet1" << false;
+    QTest::newRow("names") << "ExportNames1" << false;
+    QTest::newRow("names, the reader leaves") << "ExportNames1" << true;
+  }
+  void exportToAFifo() {
+    QFETCH(QString, action);
+    QFETCH(bool, leaves);
+    QFile example(ZEM_SOURCE_DIR "/examples/full-16x192.zem");
+    QVERIFY(example.open(QIODevice::ReadOnly));
+    editor->ImportFileText(example.readAll().toStdString(), "full.zem");
+    window->EditorChanged();
+    QTemporaryDir dir;
+    const std::string fifo = S(dir.filePath(action == "ExportSheet1" ? "s.html" : "n.csv"));
+    int fd = ::mkfifo(fifo.c_str(), 0600) == 0 ? ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+    QVERIFY(fd >= 0 && ::fcntl(fd, F_SETPIPE_SZ, 4096) >= 0);  // the smallest buffer
+    QByteArray got;
+    const auto readAll = [&] {
+      char chunk[1024];
+      for (ssize_t n; fd >= 0 && (n = ::read(fd, chunk, sizeof chunk)) > 0;) got.append(chunk, n);
+    };
+    QSocketNotifier reader(fd, QSocketNotifier::Read);
+    connect(&reader, &QSocketNotifier::activated, this, [&] {
+      if (!leaves) return readAll();
+      reader.setEnabled(false);
+      ::close(std::exchange(fd, -1));
+    });
+    prompts->saveAnswers.push_back(fifo);
+    prompts->confirmAnswers.push_back(true);
+    window->findChild<QAction*>(action)->trigger();
+    readAll();
+    if (fd >= 0) ::close(fd);
+    const std::string left = "Cannot create file " + fifo + ". The program reading it stopped before the end";
+    QCOMPARE(prompts->errors, leaves ? std::vector<std::string>{left} : std::vector<std::string>{});
+    if (!leaves && action == "ExportNames1") QCOMPARE(got.toStdString(), NamesCsvText(editor->model.unit));
+    if (!leaves && action == "ExportSheet1") QVERIFY(got.size() > 4096 && !HtmlTitle(got).isEmpty());
   }
 
   // The title names the file imported in File Mode, as the window's title

@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <stdexcept>
+#include <system_error>
+#include <utility>
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,11 +21,13 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <QSocketNotifier>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -548,16 +554,49 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::WriteExportedFile(const std::string& name, const std::string& bytes) {
-  // A FIFO is written only while a program reads it: the window never waits for one.
-  const FileWaiter noWaiting = [](int, bool) { throw std::runtime_error("No program is reading it"); };
+  if (writingFile_) {
+    prompts_.ShowError("Cannot create file " + name + ". Another file is still being written");
+    return false;
+  }
+  const QScopedValueRollback<bool> writing(writingFile_, true);
+  // A FIFO is written only while a program reads it: with none, the window
+  // does not wait for one. While one reads, the rest waits in the event
+  // loop for room, as long as the reader keeps taking bytes.
+  bool waited = false;
+  const FileWaiter whileRead = [this, &name, &waited](int fd, bool forWrite) {
+    if (fd < 0) throw std::runtime_error("No program is reading it");
+    if (!std::exchange(waited, true)) editor_.status.Set(" Waiting for " + name + " to be read");
+    QEventLoop loop;
+    QSocketNotifier ready(fd, forWrite ? QSocketNotifier::Write : QSocketNotifier::Read);
+    connect(&ready, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+    QTimer stalled;
+    stalled.setSingleShot(true);
+    bool stalledOut = false;
+    connect(&stalled, &QTimer::timeout, &loop, [&] {
+      stalledOut = true;
+      loop.quit();
+    });
+    stalled.start(kReaderStallMs);
+    loop.exec();
+    if (stalledOut)
+      throw std::runtime_error("The program reading it took nothing for " +
+                               std::to_string(kReaderStallMs / 1000) + " seconds");
+  };
   std::string error;
   bool written = false;
   try {
-    written = WriteFileAtomically(name, bytes, &error, &noWaiting);
+    written = WriteFileAtomically(name, bytes, &error, &whileRead);
   } catch (const std::runtime_error& e) {
     error = e.what();
   }
-  if (!written) prompts_.ShowError("Cannot create file " + name + ". " + error);
+  if (!written) {
+    // EPIPE: the reader went away before the end.
+    if (error == std::error_code(EPIPE, std::generic_category()).message())
+      error = "The program reading it stopped before the end";
+    // The status line no longer says it waits.
+    if (waited) editor_.status.Set(" Not written: " + name);
+    prompts_.ShowError("Cannot create file " + name + ". " + error);
+  }
   return written;
 }
 

@@ -52,6 +52,9 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   ~MainWindow() override;
 
   TransferController& Controller() { return *controller_; }
+  // The folder the first page's hint offers example configurations from;
+  // empty (the default): no such hint.
+  void SetExamplesFolder(QString folder);
 
   // The About box's text: two lines separated by LF CR.
   static std::string AboutText();
@@ -140,9 +143,12 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void SyncSheetActions();
   // Export Sheet's proposed name: beside the file the title names.
   std::string SheetProposedName() const;
-  // Writes a file the window exports (names, the sheet) atomically, never
-  // waiting for a FIFO's reader; false with the error box shown.
+  // Writes a file the window exports (names, the sheet) atomically. A FIFO
+  // with no reader fails at once; one being read gets every byte, the
+  // window live meanwhile, unless its reader takes nothing for
+  // kReaderStallMs. False with the error box shown.
   bool WriteExportedFile(const std::string& name, const std::string& bytes);
+  static constexpr int kReaderStallMs = 30000;
   void BuildPages();
   // Places the page control and the controls that grow in a client area of `client`.
   void LayOutClient(QSize client);
@@ -231,6 +237,9 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   bool shownBefore_ = false;
   bool syncing_ = false;
   UnreturnedNamesWatch unreturnedNames_;
+  // WriteExportedFile waits for a FIFO's reader.
+  bool writingFile_ = false;
+  QString examplesFolder_;
 };
 
 }  // namespace zem

@@ -11,10 +11,6 @@
 #include "transfer/compare_with_file.h"
 #include "ui/window/main_window.h"
 
-#ifndef ZEM_EXAMPLES_DIR
-#define ZEM_EXAMPLES_DIR "/usr/share/doc/zem-config/examples"
-#endif
-
 namespace zem {
 
 namespace {
@@ -126,8 +122,14 @@ void MainWindow::ShowHints() {
                       "To read a unit, choose Telnet Mode (its address) or Serial Mode (its port) "
                       "in the File menu, then File > Import.")
             : QString());
-  messageLogView_->setPlaceholderText(
-      empty ? QString("Example configurations to import are installed in " ZEM_EXAMPLES_DIR ".") : QString());
+  messageLogView_->setPlaceholderText(empty && !examplesFolder_.isEmpty()
+                                          ? "Example configurations to import are in " + examplesFolder_ + "."
+                                          : QString());
+}
+
+void MainWindow::SetExamplesFolder(QString folder) {
+  examplesFolder_ = std::move(folder);
+  ShowHints();
 }
 
 }  // namespace zem

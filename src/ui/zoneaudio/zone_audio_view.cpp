@@ -266,7 +266,9 @@ void ZoneAudioView::ConnectControls() {
   AddDialogMenu(
       zoneList_, "ZoneListMenu", "ZoneListCopyAudio", "Copy Audio Settings To...",
       [this] { return CanCopyAudio(); }, [this] { OpenCopyAudioDialog(); });
-  new FindBar(this, QRect(8, 354, 520, 26), [this] {
+  // Below the quick EQ buttons and the system preset, clear of the scales
+  // and labels of the lower frame.
+  new FindBar(this, QRect(352, 358, 321, 26), [this] {
     return FindBar::Target{"zone", [this] { return editor_.model.screen.ZoneList.Items; },
                            [this] { return editor_.model.screen.ZoneList.Selected; },
                            [this](int row) { zoneList_->setCurrentRow(row); }, zoneList_};
