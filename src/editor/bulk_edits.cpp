@@ -1,6 +1,7 @@
 #include "editor/bulk_edits.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zem {
 
@@ -72,23 +73,78 @@ NamesImport ImportNamesFile(Editor& editor, std::string_view bytes) {
   return import;
 }
 
-void CopyZoneAudio(Editor& editor, int from, const std::vector<int>& to) {
+std::string AudioPartsName(int parts) {
+  if ((parts & kCopyAllAudio) == kCopyAllAudio) return "Audio";
+  std::string name;
+  for (const auto& [part, word] :
+       {std::pair{kCopyEQ, "EQ"}, {kCopyVolume, "Volume"}, {kCopyBalance, "Balance"}}) {
+    if (!(parts & part)) continue;
+    if (!name.empty()) name += " and ";
+    name += word;
+  }
+  return name;
+}
+
+bool TakesWholeAudioRecord(const ZoneAudioRec& target, int parts) {
+  // With the EQ part the zone takes the copied DSP mode, as readable as the
+  // copied zone's own.
+  return target.EQUsed == 0 || (!(parts & kCopyEQ) && target.DSPMode < 0);
+}
+
+CopyAudioResult CopyZoneAudio(Editor& editor, int from, const std::vector<int>& to, int parts) {
   UnitConfiguration& unit = editor.model.unit;
   const int zones = std::min(unit.ZoneCount, kZones);
-  if (from < 1 || from > zones) return;
+  parts &= kCopyAllAudio;
+  if (from < 1 || from > zones || parts == 0) return {};
   std::vector<int> targets;
   for (const int z : to)
     if (z >= 1 && z <= zones && z != from) targets.push_back(z);
-  if (targets.empty()) return;
+  if (targets.empty()) return {};
+  CopyAudioResult result{static_cast<int>(targets.size()), 0};
+  const ZoneAudioRec source = unit.ZoneAudio[from];
   bool changed = false;
-  editor.Step(StepId{StepKind::CopyAudio, from, 0, static_cast<int>(targets.size())}, [&] {
+  editor.Step(StepId{StepKind::CopyAudio, from, parts, result.zones}, [&] {
     for (const int z : targets) {
-      if (unit.ZoneAudio[z] == unit.ZoneAudio[from]) continue;
-      unit.ZoneAudio[z] = unit.ZoneAudio[from];
+      ZoneAudioRec copy = unit.ZoneAudio[z];
+      if (parts == kCopyAllAudio) {
+        copy = source;
+      } else if (TakesWholeAudioRecord(copy, parts)) {
+        copy = source;
+        ++result.wholeRecord;
+      } else {
+        if (parts & kCopyEQ) {
+          copy.DSPMode = source.DSPMode;
+          copy.Band = source.Band;
+          copy.Bass = source.Bass;
+          copy.Treble = source.Treble;
+          copy.Lowpass = source.Lowpass;
+          copy.SystemEQ = source.SystemEQ;
+        }
+        if (parts & kCopyVolume) copy.Volume = source.Volume;
+        if (parts & kCopyBalance) copy.Balance = source.Balance;
+      }
+      if (unit.ZoneAudio[z] == copy) continue;
+      unit.ZoneAudio[z] = copy;
       changed = true;
     }
   });
   if (changed) editor.revision.Bump();
+  return result;
+}
+
+std::string CopyAudioStatus(int from, int parts, const CopyAudioResult& result) {
+  const auto zones = [](int n) { return std::to_string(n) + (n == 1 ? " zone" : " zones"); };
+  std::string text =
+      " " + AudioPartsName(parts) + " of zone " + std::to_string(from) + " copied to " + zones(result.zones);
+  if (result.wholeRecord > 0)
+    text += "; " + zones(result.wholeRecord) + " without audio settings or DSP mode took the whole record";
+  return text;
+}
+
+bool IsBlankName(std::string_view name) { return name.find_first_not_of(' ') == std::string_view::npos; }
+
+std::string ListedName(std::string_view name, std::string_view word, int number) {
+  return IsBlankName(name) ? std::string(word) + " " + std::to_string(number) : std::string(name);
 }
 
 void ToggleMarkRange(Editor& editor, MarkGrid grid, GridCellPos a, GridCellPos b, GridCellPos anchor) {

@@ -32,10 +32,39 @@ struct NamesImport {
 // them as one step.
 NamesImport ImportNamesFile(Editor& editor, std::string_view bytes);
 
-// Zone `from`'s whole audio record (DSP mode, bands, bass, treble, volume,
-// balance, lowpass, system EQ preset, whether it has audio settings at all)
-// into each zone of `to` within the unit's count.
-void CopyZoneAudio(Editor& editor, int from, const std::vector<int>& to);
+// The parts of a zone's audio record that Copy Audio copies, as bits; a
+// Copy Audio step's `detail` holds them.
+enum AudioParts : int {
+  kCopyEQ = 1,  // DSP mode, bands, bass and treble, lowpass, system EQ preset
+  kCopyVolume = 2,
+  kCopyBalance = 4,
+  kCopyAllAudio = kCopyEQ | kCopyVolume | kCopyBalance,
+};
+// "Audio" for all three parts, else "EQ", "Volume", "EQ and Balance"...
+std::string AudioPartsName(int parts);
+
+// Whether copying some `parts` into `target` copies the whole record
+// instead: the zone has no audio settings, or it keeps a DSP mode of none,
+// under which an export leaves out the copied balance and the volume does
+// not read back.
+bool TakesWholeAudioRecord(const ZoneAudioRec& target, int parts);
+
+struct CopyAudioResult {
+  int zones = 0;        // the zones copied to
+  int wholeRecord = 0;  // of them, those that TakesWholeAudioRecord
+};
+// The `parts` of zone `from`'s audio record into each zone of `to` within
+// the unit's count. All three parts, or a zone that TakesWholeAudioRecord,
+// take all of it, including whether the zone has audio settings at all.
+CopyAudioResult CopyZoneAudio(Editor& editor, int from, const std::vector<int>& to,
+                              int parts = kCopyAllAudio);
+// The status line after it: " EQ of zone 5 copied to 24 zones; 3 took ...".
+std::string CopyAudioStatus(int from, int parts, const CopyAudioResult& result);
+
+// Whether a name is empty or only blanks.
+bool IsBlankName(std::string_view name);
+// A name as the choice lists show it: a blank one as "Zone 12".
+std::string ListedName(std::string_view name, std::string_view word, int number);
 
 // Every cell of the rectangle between grid cells `a` and `b` of the groups
 // or restrictions matrix becomes the opposite of what `anchor` holds, "X"

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "editor/bulk_edits.h"
 #include "editor/editor.h"
 
 namespace zem {
@@ -63,7 +64,7 @@ constexpr std::array kSteps = [] {
     StepRow{ClearFavoriteNames, "Clear {many}Favorite Name{s}",              FavoriteGroupNaming, PageOnly},
     StepRow{ClearGroupNames,    "Clear {many}Group Name{s}",                 FavoriteGroupNaming, PageOnly},
     StepRow{ImportNames,        "Import {many}Name{s}",                      SourceZoneNaming,    PageOnly},
-    StepRow{CopyAudio,          "Copy Audio of Zone {item} to {count} Zone{s}",
+    StepRow{CopyAudio,          "Copy {parts} of Zone {item} to {count} Zone{s}",
                                                                              ZoneAudioControls,   Zone},
     StepRow{GroupRange,         "Groups of {count} Zone{s}",                 Groups,              PageOnly},
     StepRow{RestrictionRange,   "Restrictions of {count} Zone{s}",           Restrictions,        PageOnly},
@@ -171,6 +172,8 @@ std::size_t BytesOf(const std::vector<Change<Key, T>>& changes) {
 std::string StepName(const StepId& id) {
   std::string name = RowOf(id.kind).name;
   Fill(name, "{item}", std::to_string(id.item));
+  // Copy Audio's detail is what it copies.
+  if (id.kind == StepKind::CopyAudio) Fill(name, "{parts}", AudioPartsName(id.detail));
   Fill(name, "{detail}", std::to_string(id.detail));
   Fill(name, "{count}", std::to_string(id.count));
   // "{many}": the count and a space, left out for one ("Paste Zone Name").

@@ -54,7 +54,7 @@ enum class StepKind : std::uint8_t {
   ClearFavoriteNames,  // "Clear 3 Favorite Names"
   ClearGroupNames,     // "Clear 3 Group Names"
   ImportNames,         // "Import 42 Names"
-  CopyAudio,           // "Copy Audio of Zone 5 to 24 Zones"
+  CopyAudio,           // "Copy Audio of Zone 5 to 24 Zones", "Copy EQ of Zone 5 to 3 Zones"
   GroupRange,          // "Groups of 30 Zones"
   RestrictionRange,    // "Restrictions of 30 Zones"
   FavoriteRange,       // "Route 30 Zones in Favorite 2"
@@ -65,7 +65,7 @@ enum class StepKind : std::uint8_t {
 struct StepId {
   StepKind kind = StepKind::RenameZone;
   int item = 0;    // the zone, source, favorite, group or preset the step concerns
-  int detail = 0;  // the band; the zone of a favorite's cell
+  int detail = 0;  // the band; the zone of a favorite's cell; what Copy Audio copies
   int count = 0;   // the items a bulk edit covers
   bool operator==(const StepId&) const = default;
 };

@@ -1,9 +1,10 @@
 // The edits of many items at once, without a window: each is one step that
 // holds only what it changed, undone and redone whole; Copy Audio in every
-// DSP mode; range toggles and favorites fills over restricted and "X" cells.
+// DSP mode and of each part; range toggles and favorites fills over restricted and "X" cells.
 #include <QtTest>
 
 #include <functional>
+#include <tuple>
 
 #include "editor/bulk_edits.h"
 #include "support/grid_fixture.h"
@@ -46,6 +47,23 @@ const std::vector<BulkCase>& Cases() {
        QCOMPARE(ImportNames(e, entries), 42);
      }, 42},
     {"Copy Audio of Zone 5 to 24 Zones", [](Editor& e) { CopyZoneAudio(e, 5, Zones(6, 29)); }, 24},
+    // Zones 7, 14 and 28 have no DSP mode; 8 zones have no audio settings.
+    {"Copy EQ of Zone 5 to 24 Zones", [](Editor& e) {
+       QCOMPARE(CopyZoneAudio(e, 5, Zones(6, 29), kCopyEQ).wholeRecord, 8);
+       const ZoneAudioRec& z7 = e.model.unit.ZoneAudio[7];
+       QCOMPARE(std::tuple(int(z7.DSPMode), z7.Lowpass, int(z7.Volume)), std::tuple(0, 45, -7));
+     }, 24},
+    {"Copy Volume and Balance of Zone 5 to 24 Zones", [](Editor& e) {
+       QCOMPARE(CopyZoneAudio(e, 5, Zones(6, 29), kCopyVolume | kCopyBalance).wholeRecord, 11);
+       const ZoneAudioRec& z8 = e.model.unit.ZoneAudio[8];
+       QCOMPARE(std::tuple(int(z8.DSPMode), z8.Lowpass, int(z8.Volume)), std::tuple(3, 48, -5));
+     }, 24},
+    // Every balance is 0: only the zones that take the whole record change.
+    {"Copy Balance of Zone 5 to 24 Zones", [](Editor& e) {
+       QCOMPARE(CopyAudioStatus(5, kCopyBalance, CopyZoneAudio(e, 5, Zones(6, 29), kCopyBalance)),
+                std::string(" Balance of zone 5 copied to 24 zones; 11 zones without audio settings or "
+                            "DSP mode took the whole record"));
+     }, 11},
     {"Groups of 30 Zones", [](Editor& e) {
        ToggleMarkRange(e, MarkGrid::Groups, {1, 1}, {3, 30}, {1, 1});
      }, 0},
@@ -81,7 +99,7 @@ class TestBulkEdits : public QObject {
     for (int z = 1; z <= kZones; ++z) {
       ZoneAudioRec& r = editor_.model.unit.ZoneAudio[z];
       r.EQUsed = z % 3 == 0 ? 0 : 1;
-      r.DSPMode = static_cast<std::int8_t>(z % 5);
+      r.DSPMode = static_cast<std::int8_t>(z % 7 == 0 ? -1 : z % 5);
       r.Volume = static_cast<std::int8_t>(-(z % 80));
       r.Lowpass = 40 + z;
     }

@@ -3,8 +3,10 @@
 // the headers' owners and the find bar.
 #include <sys/stat.h>
 #include <QAbstractSlider>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
@@ -225,6 +227,7 @@ class TestBulkWindow : public QObject, private WindowFixture {
     for (int z = 1; z <= 24; ++z) editor->model.unit.GroupMark(z, 2) = z == 4 || z == 7 || z == 9 ? "G" : "";
     Find<QListWidget>("ListBox3")->setCurrentRow(4);  // zone 5
     editor->model.unit.ZoneAudio[5].Volume = -17;
+    editor->model.unit.ZoneAudio[5].Balance = 21;
     Find<QAction>("CopyAudioSettings1")->trigger();
     auto* dialog = Find<ChoiceDialog>("CopyAudioDialog");
     QCOMPARE(Find<QListWidget>("CopyAudioZones", dialog)->count(), 23);
@@ -242,6 +245,69 @@ class TestBulkWindow : public QObject, private WindowFixture {
     QVERIFY(dialog->isVisible());
     Find<QPushButton>("CopyAudioSelectAll", dialog)->click();
     QCOMPARE(dialog->Chosen().size(), std::size_t{23});
+    // What to copy: OK needs one part at least, and the choice stays.
+    for (const char* part : {"CopyAudioEQ", "CopyAudioVolume", "CopyAudioBalance"})
+      Find<QCheckBox>(part, dialog)->click();
+    QVERIFY(!Find<QPushButton>("CopyAudioDialogOk", dialog)->isEnabled());
+    Find<QCheckBox>("CopyAudioBalance", dialog)->click();
+    Find<QPushButton>("CopyAudioDialogOk", dialog)->click();
+    QCOMPARE(UndoText(), "&Undo Copy Balance of Zone 5 to 23 Zones");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Find<QAction>("CopyAudioSettings1")->trigger();
+    dialog = Find<ChoiceDialog>("CopyAudioDialog");
+    QVERIFY(!Find<QCheckBox>("CopyAudioVolume", dialog)->isChecked());
+    QVERIFY(Find<QCheckBox>("CopyAudioBalance", dialog)->isChecked());
+  }
+
+  void copyAudioGroupToggles_data() {
+    QTest::addColumn<bool>("zone1First");    // chosen before any group
+    QTest::addColumn<QList<int>>("clicks");  // group buttons, in order
+    QTest::addColumn<QList<int>>("chosen");
+    QTest::addColumn<QList<int>>("pressed");
+    QTest::newRow("press adds") << false << QList<int>{2} << QList<int>{4, 7, 9} << QList<int>{2};
+    QTest::newRow("press keeps what was chosen")
+        << true << QList<int>{2} << QList<int>{1, 4, 7, 9} << QList<int>{2};
+    QTest::newRow("two groups") << false << QList<int>{2, 3} << QList<int>{4, 7, 9, 10} << QList<int>{2, 3};
+    QTest::newRow("release keeps what another holds")
+        << false << QList<int>{2, 3, 2} << QList<int>{7, 10} << QList<int>{3};
+    QTest::newRow("release takes off its zones") << true << QList<int>{3, 3} << QList<int>{1} << QList<int>{};
+  }
+  void copyAudioGroupToggles() {
+    QFETCH(bool, zone1First);
+    QFETCH(QList<int>, clicks);
+    QFETCH(QList<int>, chosen);
+    QFETCH(QList<int>, pressed);
+    Show(Page::ZoneAudioControls);
+    UnitConfiguration& unit = editor->model.unit;
+    // Group 2 "Upstairs" holds 4, 7 and 9; group 3, no name, 7 and 10; group
+    // 4 neither name nor zones; group 6 a name alone.
+    for (int g = 1; g <= kGroups; ++g) {
+      unit.GroupNames[g] = g == 2 ? "Upstairs" : g == 6 ? "Garden" : "";
+      for (int z = 1; z <= 24; ++z) {
+        const bool member = g == 2 ? z == 4 || z == 7 || z == 9 : g == 3 && (z == 7 || z == 10);
+        unit.GroupMark(z, g) = member ? "G" : "";
+      }
+    }
+    unit.ZoneNames[12] = "  ";
+    Find<QListWidget>("ListBox3")->setCurrentRow(4);  // zone 5
+    Find<QAction>("CopyAudioSettings1")->trigger();
+    auto* dialog = Find<ChoiceDialog>("CopyAudioDialog");
+    QCOMPARE(Find<QListWidget>("CopyAudioZones", dialog)->item(10)->text(), "12 Zone 12");
+    QCOMPARE(Find<QPushButton>("CopyAudioGroup3", dialog)->text(), "Group 3");
+    QVERIFY(Find<QPushButton>("CopyAudioGroup6", dialog));
+    QVERIFY(!dialog->findChild<QPushButton*>("CopyAudioGroup4"));
+    if (zone1First) dialog->Select([](int zone) { return zone == 1; });
+    for (const int g : clicks)
+      Find<QPushButton>(qPrintable(QString("CopyAudioGroup%1").arg(g)), dialog)->click();
+    const std::vector<int> now = dialog->Chosen();
+    QCOMPARE(QList<int>(now.begin(), now.end()), chosen);
+    // Screen readers hear a button, pressed or not.
+    for (const int g : {2, 3}) {
+      QAccessibleInterface* button = QAccessible::queryAccessibleInterface(
+          Find<QPushButton>(qPrintable(QString("CopyAudioGroup%1").arg(g)), dialog));
+      QCOMPARE(button->role(), QAccessible::Button);
+      QCOMPARE(bool(button->state().pressed), pressed.contains(g));
+    }
   }
 
   void copyFavorite() {

@@ -117,11 +117,13 @@ ChoiceDialog* FavoritesView::OpenCopyFavoriteDialog() {
   const int from = editor_.model.screen.CurrentFavorite;
   std::vector<ChoiceDialog::Item> favorites;
   for (int f = 1; f <= kFavorites; ++f)
-    if (f != from) favorites.push_back({f, std::to_string(f) + " " + unit.FavoriteNames[f]});
-  auto* dialog = new ChoiceDialog(
-      window(), "CopyFavoriteDialog", "Copy Favorite",
-      QString("Copy the routing of favorite %1 (%2) to:").arg(from).arg(Latin1(unit.FavoriteNames[from])),
-      "CopyFavoriteTargets", favorites, false);
+    if (f != from)
+      favorites.push_back({f, std::to_string(f) + " " + ListedName(unit.FavoriteNames[f], "Favorite", f)});
+  auto* dialog = new ChoiceDialog(window(), "CopyFavoriteDialog", "Copy Favorite",
+                                  QString("Copy the routing of favorite %1 (%2) to:")
+                                      .arg(from)
+                                      .arg(Latin1(ListedName(unit.FavoriteNames[from], "Favorite", from))),
+                                  "CopyFavoriteTargets", favorites, false);
   connect(dialog, &QDialog::accepted, this, [this, dialog, from] {
     const std::vector<int> chosen = dialog->Chosen();
     if (chosen.size() != 1 || editor_.model.screen.CurrentFavorite != from) return;

@@ -4,12 +4,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
 #include <filesystem>
 #include <system_error>
+#include <tuple>
 
 #include "editor/bulk_edits.h"
 #include "eqfiles/quick_eq_files.h"
@@ -286,34 +288,60 @@ ChoiceDialog* ZoneAudioView::OpenCopyAudioDialog() {
   if (!CanCopyAudio()) return nullptr;
   const UnitConfiguration& unit = editor_.model.unit;
   const int from = editor_.model.screen.CurrentZone;
+  const int zoneCount = std::min(unit.ZoneCount, kZones);
   std::vector<ChoiceDialog::Item> zones;
-  for (int z = 1; z <= std::min(unit.ZoneCount, kZones); ++z)
-    if (z != from) zones.push_back({z, std::to_string(z) + " " + unit.ZoneNames[z]});
-  auto* dialog = new ChoiceDialog(
-      window(), "CopyAudioDialog", "Copy Audio Settings",
-      QString("Copy the audio settings of zone %1 (%2) to:").arg(from).arg(Latin1(unit.ZoneNames[from])),
-      "CopyAudioZones", zones, true);
+  for (int z = 1; z <= zoneCount; ++z)
+    if (z != from) zones.push_back({z, std::to_string(z) + " " + ListedName(unit.ZoneNames[z], "Zone", z)});
+  auto* dialog = new ChoiceDialog(window(), "CopyAudioDialog", "Copy Audio Settings",
+                                  QString("Copy the audio settings of zone %1 (%2) to:")
+                                      .arg(from)
+                                      .arg(Latin1(ListedName(unit.ZoneNames[from], "Zone", from))),
+                                  "CopyAudioZones", zones, true);
+  // What to copy, as chosen last time; OK needs one part at least.
+  auto* partsBox = new QGroupBox("Copy", dialog);
+  partsBox->setObjectName("CopyAudioParts");
+  auto* partsRow = new QHBoxLayout(partsBox);
+  std::vector<std::pair<QCheckBox*, int>> boxes;
+  for (const auto& [part, text, name] : {std::tuple{kCopyEQ, "EQ and DSP mode", "CopyAudioEQ"},
+                                         {kCopyVolume, "Volume", "CopyAudioVolume"},
+                                         {kCopyBalance, "Balance", "CopyAudioBalance"}}) {
+    auto* box = new QCheckBox(text, partsBox);
+    box->setObjectName(name);
+    box->setChecked(copyAudioParts_ & part);
+    partsRow->addWidget(box);
+    boxes.emplace_back(box, part);
+  }
+  dialog->OptionRow()->addWidget(partsBox);
+  const auto checkedParts = [boxes] {
+    int parts = 0;
+    for (const auto& [box, part] : boxes) parts |= box->isChecked() ? part : 0;
+    return parts;
+  };
+  for (const auto& entry : boxes)
+    connect(entry.first, &QCheckBox::toggled, dialog,
+            [dialog, checkedParts] { dialog->OkButton()->setEnabled(checkedParts() != 0); });
   auto* all = new QPushButton("Select All", dialog);
   all->setObjectName("CopyAudioSelectAll");
   dialog->ButtonRow()->addWidget(all);
   connect(all, &QPushButton::clicked, dialog, [dialog] { dialog->Select([](int) { return true; }); });
-  // One button a named group: its member zones.
+  // One toggle a group with a name or a member zone.
   for (int g = 1; g <= kGroups; ++g) {
-    if (unit.GroupNames[g].empty()) continue;
-    auto* group = new QPushButton(Latin1(unit.GroupNames[g]), dialog);
-    group->setObjectName(pages::Name("CopyAudioGroup", g));
-    group->setAccessibleName("Select the zones of group " + Latin1(unit.GroupNames[g]));
-    dialog->ButtonRow()->addWidget(group);
-    connect(group, &QPushButton::clicked, dialog, [this, dialog, g] {
-      dialog->Select([this, g](int zone) { return editor_.model.unit.GroupMark(zone, g) == "G"; });
+    bool members = false;
+    for (int z = 1; z <= zoneCount && !members; ++z) members = unit.GroupMark(z, g) == "G";
+    if (!members && IsBlankName(unit.GroupNames[g])) continue;
+    const QString name = Latin1(ListedName(unit.GroupNames[g], "Group", g));
+    QPushButton* group = dialog->AddToggle(name, pages::Name("CopyAudioGroup", g), [this, g](int zone) {
+      return editor_.model.unit.GroupMark(zone, g) == "G";
     });
+    group->setAccessibleName("Select the zones of group " + name);
   }
-  connect(dialog, &QDialog::accepted, this, [this, dialog, from] {
+  connect(dialog, &QDialog::accepted, this, [this, dialog, from, checkedParts] {
+    copyAudioParts_ = checkedParts();
     const std::vector<int> chosen = dialog->Chosen();
     if (chosen.empty() || editor_.model.screen.CurrentZone != from) return;
-    CopyZoneAudio(editor_, from, chosen);
-    editor_.status.Set(" Audio of zone " + std::to_string(from) + " copied to " +
-                       std::to_string(chosen.size()) + (chosen.size() == 1 ? " zone" : " zones"));
+    const CopyAudioResult copied = CopyZoneAudio(editor_, from, chosen, copyAudioParts_);
+    if (copied.zones == 0) return;
+    editor_.status.Set(CopyAudioStatus(from, copyAudioParts_, copied));
     SyncFromEditor();
   });
   dialog->open();

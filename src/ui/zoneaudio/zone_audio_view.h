@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "editor/bulk_edits.h"
 #include "editor/editor.h"
 #include "transfer/prompts.h"
 
@@ -37,8 +38,9 @@ class ZoneAudioView : public QWidget {
   void DeleteQuickEQFile();
 
   // Edit > Copy Audio Settings To... and the zone list's context menu: a
-  // dialog listing the other zones, whose OK copies the shown zone's audio
-  // record to the chosen ones in one step. Null when no zone is shown.
+  // dialog listing the other zones, whose OK copies the parts of the shown
+  // zone's audio record checked in it to the chosen zones in one step. Null
+  // when no zone is shown.
   ChoiceDialog* OpenCopyAudioDialog();
   bool CanCopyAudio() const;
 
@@ -87,6 +89,8 @@ class ZoneAudioView : public QWidget {
   QCheckBox* volumeLocked_ = nullptr;  // VolumeLocked
   // Controls whose state the logic decides.
   std::vector<std::pair<ZoneAudioGroup, QWidget*>> flagged_;
+  // What Copy Audio copies (AudioParts), as its dialog last chose.
+  int copyAudioParts_ = kCopyAllAudio;
 };
 
 }  // namespace zem
