@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTextLayout>
 #include <algorithm>
 #include <memory>
@@ -185,6 +186,9 @@ class Layout {
     for (std::size_t c = 0; c < columns.size(); ++c) {
       const double inner = columns[c] - 2 * pad;
       QString text = cells ? (c < cells->size() ? (*cells)[c].text : QString()) : header[c];
+      // A route ("15 V") stays on one line.
+      static const QRegularExpression route(QStringLiteral("(\\d) ([AV])\\b"));
+      if (table.routes && cells && c > 0) text.replace(route, QStringLiteral("\\1\u00A0\\2"));
       row.texts.push_back(Wrapped(text, SheetFont(kBodySize, cells == nullptr), inner));
       double height = HeightOf(*row.texts.back());
       if (cells && c < cells->size() && (*cells)[c].curve)
