@@ -19,8 +19,8 @@ struct RememberedValues {
   bool verifySerialExports = false;
   bool backUpBeforeExport = false;
   // The installer's own lines of the sheet's title block (UTF-8).
-  std::string sheetInstaller;
-  std::string sheetContact;
+  std::string sheetInstaller{};
+  std::string sheetContact{};
   bool operator==(const RememberedValues&) const = default;
 };
 
