@@ -295,15 +295,12 @@ class TestSheet : public QObject {
                                  << QStringList{"Address|1 High St", "Installer|AV & Co <Ltd>",
                                                 "Contact|0123 \"45\"",
                                                 "Notes|Rack in the cellar.\nKey: desk"};
-    QTest::newRow("control characters")
-        << QStringList{"Site\x01", "A\tB", "\x1b[31m", "C\x7f", "\n\nx\x02y\rz\n\n"} << "Site\\x01"
-        << QStringList{"Address|A\\x09B", "Installer|\\x1B[31m", "Contact|C\\x7F", "Notes|x\\x02y\nz"};
-    QTest::newRow("C1 control, line break in a line, beyond Latin-1")
-        << QStringList{QString("a") + QChar(0x85) + "b", "1\n2", QString::fromUtf8("\xe2\x82\xac 5"),
-                       QString(QChar(0xFFFF)), "  "}
-        << "a\\x85b"
-        << QStringList{"Address|1\\x0A2", QString::fromUtf8("Installer|\xe2\x82\xac 5"),
-                       QString("Contact|") + QChar(QChar::ReplacementCharacter)};
+    QTest::newRow("control characters, beyond Latin-1")
+        << QStringList{QString("Site\x01") + QChar(0x85), "1\n2", QString::fromUtf8("\x1b[31m \xe2\x82\xac"),
+                       QString("C\x7f") + QChar(0xFFFF), "\n\nx\x02y\rz\n\n"}
+        << "Site\\x01\\x85"
+        << QStringList{"Address|1\\x0A2", QString::fromUtf8("Installer|\\x1B[31m \xe2\x82\xac"),
+                       QString("Contact|C\\x7F") + QChar(QChar::ReplacementCharacter), "Notes|x\\x02y\nz"};
   }
   void titleBlock() {
     QFETCH(QStringList, fields);
