@@ -24,6 +24,8 @@ constexpr char kPathKey[] = "path";
 constexpr char kVerifyTelnetKey[] = "export/verifyTelnet";
 constexpr char kVerifySerialKey[] = "export/verifySerial";
 constexpr char kBackUpKey[] = "export/backUp";
+constexpr char kSheetInstallerKey[] = "sheet/installer";
+constexpr char kSheetContactKey[] = "sheet/contact";
 // A hand-edited file may list any number; the list keeps eight distinct ones.
 constexpr int kRecentEntriesRead = 64;
 
@@ -84,6 +86,8 @@ RememberedValues QtSettingsStore::Load() {
   RememberedValues values;
   values.telnetHost = Bytes(settings.value(kTelnetHostKey));
   values.serialDevice = Bytes(settings.value(kSerialDeviceKey));
+  values.sheetInstaller = Bytes(settings.value(kSheetInstallerKey));
+  values.sheetContact = Bytes(settings.value(kSheetContactKey));
   values.verifyTelnetExports = settings.value(kVerifyTelnetKey, values.verifyTelnetExports).toBool();
   values.verifySerialExports = settings.value(kVerifySerialKey, values.verifySerialExports).toBool();
   values.backUpBeforeExport = settings.value(kBackUpKey, values.backUpBeforeExport).toBool();
@@ -111,7 +115,9 @@ void QtSettingsStore::Save(const RememberedValues& values) {
   }
   QSettings settings(file_, QSettings::IniFormat);
   for (const auto& [key, value] :
-       {std::pair{kTelnetHostKey, &values.telnetHost}, std::pair{kSerialDeviceKey, &values.serialDevice}}) {
+       {std::pair{kTelnetHostKey, &values.telnetHost}, std::pair{kSerialDeviceKey, &values.serialDevice},
+        std::pair{kSheetInstallerKey, &values.sheetInstaller},
+        std::pair{kSheetContactKey, &values.sheetContact}}) {
     if (value->empty()) {
       settings.remove(key);
     } else {

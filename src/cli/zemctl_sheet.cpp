@@ -1,10 +1,12 @@
 // zemctl sheet: the handover sheet of a configuration file, as PDF or HTML.
 #include <QDate>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include "cli/zemctl.h"
 #include "sheet/sheet_document.h"
 #include "sheet/sheet_pages.h"
+#include "transfer/file_io.h"
 
 namespace zem {
 namespace {
@@ -14,18 +16,27 @@ constexpr OptionRow kSheetOptions[] = {
      "the sheet to write: PDF for OUT.pdf, XHTML for\n"
      "OUT.html (replaced atomically; checked before\n"
      "FILE is read)"},
-    {OptionId::Title, "", "--title", "TEXT", "the sheet's title (default: FILE's name)"},
+    {OptionId::Title, "", "--title", "TEXT",
+     "the site or client: the sheet's heading and\nrunning header (default: FILE's name)"},
+    {OptionId::Address, "", "--address", "TEXT", "the site's address"},
+    {OptionId::Installer, "", "--installer", "TEXT", "the installer or company"},
+    {OptionId::Contact, "", "--contact", "TEXT", "a contact line (telephone, e-mail)"},
+    {OptionId::Notes, "", "--notes", "NOTES",
+     "a text file of notes, a few lines (UTF-8, or\nLatin-1 where it is not; at most 64 KiB)"},
     {OptionId::Paper, "", "--paper", "PAPER",
      "a4 or letter: the PDF's paper (default: Letter\n"
      "where the locale's territory uses it, else A4)"},
 };
 
 constexpr HelpPiece kSheetHelp[] = {
-    {"Usage: zemctl sheet FILE.zem -o OUT.pdf|OUT.html [--title TEXT] [--paper PAPER]\n"
+    {"Usage: zemctl sheet FILE.zem -o OUT.pdf|OUT.html [--title TEXT] [--address TEXT]\n"
+     "                    [--installer TEXT] [--contact TEXT] [--notes NOTES] [--paper PAPER]\n"
      "\n"
      "Imports FILE as 'zemctl convert' does and writes its handover sheet, what\n"
      "an export right after that import writes, for people: the title block\n"
-     "(date, counts, network, front panel), sources, zones with their groups,\n"
+     "(the site, its address, the installer, a contact, notes, the date, counts,\n"
+     "network, front panel; a field not given is left out, a control character\n"
+     "in one shows as \\xNN), sources, zones with their groups,\n"
      "restricted sources and audio in words, a picture of each zone's ZQ curve,\n"
      "favorites, groups, and the EQ presets when the configuration holds any.\n"
      "The PDF has pages with a running header and \"Page N of M\"; the XHTML is\n"
@@ -40,6 +51,27 @@ QString Local(const std::string& bytes) {
   return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+// Notes are a few lines; a larger file is not notes.
+constexpr ReadLimits kNotesLimits{std::size_t{64} << 10, 1000};
+
+// The notes file's text: UTF-8, or Latin-1 where it is not valid UTF-8.
+std::optional<QString> ReadNotes(const std::string& path) {
+  std::string error, limit;
+  const std::optional<std::string> bytes = ReadWholeFile(path, &error, &limit, kNotesLimits);
+  if (!bytes) {
+    PrintError("cannot read " + path + ": " + error);
+    return std::nullopt;
+  }
+  if (!limit.empty()) {
+    PrintError("--notes " + path + " holds more than 64 KiB or 1000 lines; notes are a few lines");
+    return std::nullopt;
+  }
+  const QByteArray raw(bytes->data(), static_cast<qsizetype>(bytes->size()));
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  const QString text = utf8(raw);
+  return utf8.hasError() ? QString::fromLatin1(raw) : text;
+}
+
 }  // namespace
 
 constexpr CommandEntry kSheetCommand{.name = "sheet",
@@ -52,13 +84,18 @@ constexpr CommandEntry kSheetCommand{.name = "sheet",
 
 int RunSheet(const std::vector<std::string>& args) {
   if (PrintHelpIfAsked(args, kSheetCommand)) return kExitOk;
-  std::string input, output, paperName;
+  std::string input, output, paperName, notes;
   std::optional<std::string> title;
+  SheetTitleBlock fields;
   const ParsedArguments parsed = ParseArguments(kSheetCommand, args);
   for (const GivenArgument& a : parsed.given) {
     if (a.id == OptionId::Operand) input = a.value;
     if (a.id == OptionId::Output) output = a.value;
     if (a.id == OptionId::Title) title = a.value;
+    if (a.id == OptionId::Address) fields.address = Local(a.value);
+    if (a.id == OptionId::Installer) fields.installer = Local(a.value);
+    if (a.id == OptionId::Contact) fields.contact = Local(a.value);
+    if (a.id == OptionId::Notes) notes = a.value;
     if (a.id == OptionId::Paper) paperName = a.value;
   }
   if (parsed.unexpected) return UnexpectedArgument(kSheetCommand, *parsed.unexpected);
@@ -72,6 +109,12 @@ int RunSheet(const std::vector<std::string>& args) {
     paper = *named;
   }
   if (const int status = CheckFiles(input, {{"-o", output}})) return status;
+  if (!notes.empty()) {
+    if (const int status = CheckFiles(notes, {{"-o", output}})) return status;
+    const std::optional<QString> text = ReadNotes(notes);
+    if (!text) return kExitUsage;
+    fields.notes = *text;
+  }
 
   Editor editor;
   bool cut = false;
@@ -82,9 +125,10 @@ int RunSheet(const std::vector<std::string>& args) {
   }
   // The model as an export leaves it, as dump shows it.
   editor.PrepareExport();
-  const QString shownTitle = title ? Local(*title) : QFileInfo(Local(input)).fileName();  // as the window's title names it
+  // By default the file's name, as the window's title names it.
+  fields.site = title ? Local(*title) : QFileInfo(Local(input)).fileName();
   const QByteArray bytes =
-      SheetFileBytes(BuildSheet(editor.model, shownTitle, QDate::currentDate()), *format, paper);
+      SheetFileBytes(BuildSheet(editor.model, fields, QDate::currentDate()), *format, paper);
   if (!WriteOutputFile(output, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
     return kExitUsage;
   return cut ? kExitIncomplete : kExitOk;

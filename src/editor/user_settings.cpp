@@ -8,6 +8,8 @@ namespace zem {
 RememberedValues UserSettings::Cleaned(RememberedValues values) {
   if (values.telnetHost.size() > kHostLimit) values.telnetHost.clear();
   if (values.serialDevice.size() > kPathLimit) values.serialDevice.clear();
+  if (values.sheetInstaller.size() > kSheetFieldLimit) values.sheetInstaller.clear();
+  if (values.sheetContact.size() > kSheetFieldLimit) values.sheetContact.clear();
   std::vector<std::string> recent;
   for (std::string& path : values.recentFiles) {
     if (recent.size() == kRecentFileLimit) break;
@@ -62,6 +64,16 @@ void UserSettings::SetVerifyExports(bool serial, bool on) {
 void UserSettings::SetBackUpBeforeExport(bool on) {
   if (values_.backUpBeforeExport == on) return;
   values_.backUpBeforeExport = on;
+  Save();
+}
+
+void UserSettings::SetSheetInstaller(const std::string& installer, const std::string& contact) {
+  RememberedValues next = values_;
+  next.sheetInstaller = installer;
+  next.sheetContact = contact;
+  next = Cleaned(std::move(next));
+  if (next == values_) return;
+  values_ = std::move(next);
   Save();
 }
 

@@ -18,6 +18,9 @@ struct RememberedValues {
   bool verifyTelnetExports = true;
   bool verifySerialExports = false;
   bool backUpBeforeExport = false;
+  // The installer's own lines of the sheet's title block (UTF-8).
+  std::string sheetInstaller{};
+  std::string sheetContact{};
   bool operator==(const RememberedValues&) const = default;
 };
 
@@ -38,6 +41,7 @@ class UserSettings {
   // Longer values in a settings file are not ours: they are dropped.
   static constexpr std::size_t kHostLimit = 255;
   static constexpr std::size_t kPathLimit = 4096;
+  static constexpr std::size_t kSheetFieldLimit = 1024;
 
   // Reads the store's values, cleaned; nullptr: nothing is read or written.
   void Attach(SettingsStore* store);
@@ -58,6 +62,10 @@ class UserSettings {
   void SetVerifyExports(bool serial, bool on);
   bool BackUpBeforeExport() const { return values_.backUpBeforeExport; }
   void SetBackUpBeforeExport(bool on);
+  const std::string& SheetInstaller() const { return values_.sheetInstaller; }
+  const std::string& SheetContact() const { return values_.sheetContact; }
+  // Both at once, so one change is one write; an over-long value is not kept.
+  void SetSheetInstaller(const std::string& installer, const std::string& contact);
 
   // The values as kept: over-long ones dropped, the recent list without
   // empty entries or repeats and no longer than the limit.

@@ -6,7 +6,7 @@
 namespace zem {
 namespace {
 
-constexpr const char* kBandLabels[kBands] = {"32", "63", "125", "250", "500", "1k", "2k", "4k", "8k", "16k"};
+constexpr const char* kBandLabels[kBands] = {"32", "64", "125", "250", "500", "1K", "2K", "4K", "8K", "16K"};
 // The plot's place in the picture: room on the left for the dB labels and
 // below for the frequencies.
 constexpr double kLeft = 24, kRight = 194, kTop = 6, kBottom = 84;

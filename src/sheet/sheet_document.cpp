@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include "command/command_writer.h"
 #include "editor/zone_audio_logic.h"
@@ -30,10 +31,16 @@ struct Reading {
         sources(std::clamp(m.unit.SourceCount, 0, kSources)),
         zones(std::clamp(m.unit.ZoneCount, 0, kZones)) {}
 
+  // Names in the tables of their own, beside their numbers.
   QString Source(int s) const { return SheetName(unit.SourceNames[s], "Source", s); }
   QString Zone(int z) const { return SheetName(unit.ZoneNames[z], "Zone", z); }
-  QString Favorite(int f) const { return SheetName(unit.FavoriteNames[f], "Favorite", f); }
   QString Group(int g) const { return SheetName(unit.GroupNames[g], "Group", g); }
+  // Names anywhere else, with their numbers, so that two rooms of one name
+  // can be told apart.
+  QString SourceRef(int s) const { return SheetReference(unit.SourceNames[s], "Source", s); }
+  QString ZoneRef(int z) const { return SheetReference(unit.ZoneNames[z], "Zone", z); }
+  QString FavoriteRef(int f) const { return SheetReference(unit.FavoriteNames[f], "Favorite", f); }
+  QString GroupRef(int g) const { return SheetReference(unit.GroupNames[g], "Group", g); }
   // Preset names are not cut, as the unit keeps them whole.
   QString Preset(int p) const {
     const std::string& name = unit.EQPresets[p].Name;
@@ -67,13 +74,19 @@ SheetBlock Text(SheetBlock::Kind kind, QString text) {
   return block;
 }
 
-SheetSection TitleBlock(const Reading& r, const QString& title, QDate date) {
+SheetSection TitleBlock(const Reading& r, const QString& heading, const SheetTitleBlock& title, QDate date) {
   const OptionsRec& o = r.unit.Options;
   SheetBlock facts;
   facts.kind = SheetBlock::Kind::Facts;
-  facts.facts = {{"Date", date.toString(Qt::ISODate)},
-                 {"Sources", QString::number(r.sources)},
-                 {"Zones", QString::number(r.zones)}};
+  for (const auto& [label, text, lines] :
+       {std::tuple{"Address", &title.address, false}, std::tuple{"Installer", &title.installer, false},
+        std::tuple{"Contact", &title.contact, false}, std::tuple{"Notes", &title.notes, true}}) {
+    const QString shown = SheetFieldText(*text, lines);
+    if (!shown.trimmed().isEmpty()) facts.facts.emplace_back(label, shown);
+  }
+  facts.facts.insert(facts.facts.end(), {{"Date", date.toString(Qt::ISODate)},
+                                         {"Sources", QString::number(r.sources)},
+                                         {"Zones", QString::number(r.zones)}});
   if (o.DHCPEnabled) {
     facts.facts.emplace_back("Network", "DHCP");
   } else {
@@ -88,7 +101,7 @@ SheetSection TitleBlock(const Reading& r, const QString& title, QDate date) {
                            o.DisplayLevel >= 0 && o.DisplayLevel < kLevels
                                ? SheetText(levels[static_cast<std::size_t>(o.DisplayLevel)])
                                : QStringLiteral("level %1").arg(o.DisplayLevel));
-  return SheetSection{title, {std::move(facts)}};
+  return SheetSection{heading, {std::move(facts)}};
 }
 
 SheetSection Sources(const Reading& r) {
@@ -132,9 +145,9 @@ SheetSection Zones(const Reading& r) {
   for (int z = 1; z <= r.zones; ++z) {
     std::vector<QString> groups, restricted;
     for (int g = 1; g <= kGroups; ++g)
-      if (r.unit.GroupMark(z, g) == "G") groups.push_back(r.Group(g));
+      if (r.unit.GroupMark(z, g) == "G") groups.push_back(r.GroupRef(g));
     for (int s = 1; s <= r.sources; ++s)
-      if (r.unit.RestrictionMark(z, s) == "R") restricted.push_back(r.Source(s));
+      if (r.unit.RestrictionMark(z, s) == "R") restricted.push_back(r.SourceRef(s));
     const ZoneAudioRec& a = r.unit.ZoneAudio[z];
     std::vector<SheetCell> row{
         {QString::number(z)}, {r.Zone(z)}, {Joined(groups, "")}, {Joined(restricted, "")}};
@@ -161,7 +174,7 @@ SheetSection ZoneCurves(const Reading& r) {
     const BandCurve curve = CurveOf(a.Band);
     const auto [at, added] = place.try_emplace(curve, curves.size());
     if (added) curves.push_back({curve, {}});
-    curves[at->second].second.push_back(r.Zone(z));
+    curves[at->second].second.push_back(r.ZoneRef(z));
   }
   SheetSection section{"ZQ curves", {}};
   if (curves.empty()) {
@@ -174,34 +187,49 @@ SheetSection ZoneCurves(const Reading& r) {
   return section;
 }
 
-QString RouteWords(const FavoriteCell& cell) {
-  if (cell.Is('C')) return QStringLiteral("audio and video");
-  if (cell.Is('A')) return QStringLiteral("audio");
-  if (cell.Is('V')) return QStringLiteral("video");
+// A source as a favorite routes it: its number, with "A" for audio only
+// and "V" for video only; nothing where it is not routed.
+QString RouteWords(const FavoriteCell& cell, int source) {
+  if (cell.Is('C')) return QString::number(source);
+  if (cell.Is('A')) return QStringLiteral("%1 A").arg(source);
+  if (cell.Is('V')) return QStringLiteral("%1 V").arg(source);
   return QString();
 }
 
+// All ten favorites in one table: a row for each zone that one of them
+// routes, a column for each favorite, the sources routed in the cells.
 SheetSection Favorites(const Reading& r) {
-  SheetSection section{"Favorites", {}};
-  std::vector<QString> unrouted;
+  std::vector<QString> header{"Zone"};
+  std::vector<int> widths{5};
   for (int f = 1; f <= kFavorites; ++f) {
-    SheetBlock table = Table({"Zone", "Source", "Carries"}, {3, 3, 2});
-    for (int z = 1; z <= r.zones; ++z) {
-      for (int s = 1; s <= r.sources; ++s) {
-        const QString route = RouteWords(r.unit.FavoriteStore.Cell(f, s, z));
-        if (!route.isEmpty()) table.table.rows.push_back({{r.Zone(z)}, {r.Source(s)}, {route}});
-      }
-    }
-    if (table.table.rows.empty()) {
-      unrouted.push_back(r.Favorite(f));
-      continue;
-    }
-    section.blocks.push_back(
-        Text(SheetBlock::Kind::Subheading, QStringLiteral("%1: ").arg(f) + r.Favorite(f)));
-    section.blocks.push_back(std::move(table));
+    header.push_back(r.FavoriteRef(f));
+    widths.push_back(3);
   }
-  if (!unrouted.empty())
-    section.blocks.push_back(Text(SheetBlock::Kind::Paragraph, "Without a route: " + Joined(unrouted, "")));
+  SheetBlock table = Table(std::move(header), std::move(widths));
+  table.table.routes = true;
+  for (int z = 1; z <= r.zones; ++z) {
+    std::vector<SheetCell> row{{r.ZoneRef(z)}};
+    bool routed = false;
+    for (int f = 1; f <= kFavorites; ++f) {
+      std::vector<QString> routes;
+      for (int s = 1; s <= r.sources; ++s) {
+        const QString route = RouteWords(r.unit.FavoriteStore.Cell(f, s, z), s);
+        if (!route.isEmpty()) routes.push_back(route);
+      }
+      routed = routed || !routes.empty();
+      row.push_back({Joined(routes, "")});
+    }
+    if (routed) table.table.rows.push_back(std::move(row));
+  }
+  SheetSection section{"Favorites", {}};
+  if (table.table.rows.empty()) {
+    section.blocks.push_back(Text(SheetBlock::Kind::Paragraph, "No favorite routes a source."));
+    return section;
+  }
+  section.blocks.push_back(std::move(table));
+  section.blocks.push_back(Text(SheetBlock::Kind::Paragraph,
+                                "Each cell names the sources routed to the zone by number: a number alone "
+                                "carries audio and video, \"A\" audio only, \"V\" video only."));
   return section;
 }
 
@@ -210,7 +238,7 @@ SheetSection Groups(const Reading& r) {
   for (int g = 1; g <= kGroups; ++g) {
     std::vector<QString> members;
     for (int z = 1; z <= r.zones; ++z)
-      if (r.unit.GroupMark(z, g) == "G") members.push_back(r.Zone(z));
+      if (r.unit.GroupMark(z, g) == "G") members.push_back(r.ZoneRef(z));
     table.table.rows.push_back({{QString::number(g)}, {r.Group(g)}, {Joined(members, "none")}});
   }
   return SheetSection{"Groups", {std::move(table)}};
@@ -255,6 +283,39 @@ QString SheetName(std::string_view name, const char* word, int number) {
   return SheetText(written);
 }
 
+QString SheetReference(std::string_view name, const char* word, int number) {
+  if (IsBlank(WrittenName(name))) return SheetName(name, word, number);
+  return QString::number(number) + QLatin1Char(' ') + SheetName(name, word, number);
+}
+
+QString SheetFieldText(const QString& text, bool lines) {
+  QString shown;
+  shown.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (lines && (c == QLatin1Char('\n') || c == QLatin1Char('\r'))) {
+      if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
+      shown += QLatin1Char('\n');
+    } else if (c.category() == QChar::Other_Control) {
+      shown +=
+          QStringLiteral("\\x") + QString::number(c.unicode(), 16).toUpper().rightJustified(2, QChar('0'));
+    } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      shown += c;
+      shown += text[++i];
+    } else if (c.isSurrogate() || c.isNonCharacter()) {
+      shown += QChar::ReplacementCharacter;  // no XML text may hold it
+    } else {
+      shown += c;
+    }
+  }
+  if (!lines) return shown;
+  // Blank lines before and after the text say nothing.
+  QStringList kept = shown.split(QLatin1Char('\n'));
+  while (!kept.isEmpty() && kept.front().trimmed().isEmpty()) kept.pop_front();
+  while (!kept.isEmpty() && kept.back().trimmed().isEmpty()) kept.pop_back();
+  return kept.join(QLatin1Char('\n'));
+}
+
 int SheetDocument::CurveCount() const {
   int count = 0;
   for (const SheetSection& section : sections)
@@ -264,12 +325,13 @@ int SheetDocument::CurveCount() const {
   return count;
 }
 
-SheetDocument BuildSheet(const ConfigModel& model, const QString& title, QDate date) {
+SheetDocument BuildSheet(const ConfigModel& model, const SheetTitleBlock& title, QDate date) {
   const Reading r(model);
   SheetDocument sheet;
-  sheet.title = title.trimmed().isEmpty() ? kDefaultSheetTitle : title;
+  const QString site = SheetFieldText(title.site);
+  sheet.title = site.trimmed().isEmpty() ? kDefaultSheetTitle : site;
   sheet.sections = {
-      TitleBlock(r, sheet.title, date), Sources(r), Zones(r), ZoneCurves(r), Favorites(r), Groups(r)};
+      TitleBlock(r, sheet.title, title, date), Sources(r), Zones(r), ZoneCurves(r), Favorites(r), Groups(r)};
   if (std::optional<SheetSection> presets = Presets(r)) sheet.sections.push_back(std::move(*presets));
   return sheet;
 }

@@ -112,7 +112,14 @@ void WriteBlock(QXmlStreamWriter& x, const SheetBlock& block) {
       for (const auto& [label, value] : block.facts) {
         x.writeStartElement("tr");
         x.writeTextElement("th", label);
-        x.writeTextElement("td", value);
+        // A value of several lines (the notes) keeps its line breaks.
+        x.writeStartElement("td");
+        const QStringList lines = value.split(QLatin1Char('\n'));
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+          if (i > 0) x.writeEmptyElement("br");
+          x.writeCharacters(lines[i]);
+        }
+        x.writeEndElement();
         x.writeEndElement();
       }
       x.writeEndElement();

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTextLayout>
 #include <algorithm>
 #include <memory>
@@ -21,6 +22,11 @@ namespace {
 constexpr double kBodySize = 9, kTitleSize = 18, kSectionSize = 14, kSubsectionSize = 11, kRunningSize = 8;
 constexpr double kCellPadding = 3, kRule = 0.5;
 constexpr double kCurveWidth = 130;  // a picture's width at most
+constexpr double kMargin = 15;       // millimetres, all round
+// The sheet is laid out and drawn at this resolution, whatever the device:
+// text is measured on one PDF device of it, so that a printer, its preview
+// and a PDF file all break the pages at the same places.
+constexpr int kLayoutDpi = 720;
 const QColor kHeaderFill(0xdd, 0xdd, 0xdd);
 const QColor kRuleColour(0x88, 0x88, 0x88);
 
@@ -42,14 +48,49 @@ struct Mark {
 };
 using Page = std::vector<Mark>;
 
+// A text wrapped to `width` (at word boundaries, or anywhere in a word
+// longer than the line; a '\n' breaks the line), laid out once on `device`
+// for measuring and drawing alike.
+std::shared_ptr<QTextLayout> Wrapped(QString text, const QFont& font, double width, QPaintDevice& device) {
+  text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+  auto layout = std::make_shared<QTextLayout>(text, font, &device);
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  layout->setTextOption(option);
+  layout->beginLayout();
+  double height = 0;
+  for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+    line.setLineWidth(width);
+    line.setPosition(QPointF(0, height));
+    height += line.height();
+  }
+  layout->endLayout();
+  return layout;
+}
+
+// One line of text whose baseline starts at `at` (or ends there, or is
+// centred on it), in the units of the measuring device.
+void DrawLine(QPainter& painter, QPaintDevice& measure, const QString& text, const QFont& font, QPointF at,
+              Qt::Alignment align = Qt::AlignLeft) {
+  QTextLayout layout(text, font, &measure);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  layout.endLayout();
+  if (!line.isValid()) return;
+  const double width = line.naturalTextWidth();
+  const double dx = align.testFlag(Qt::AlignRight) ? width : align.testFlag(Qt::AlignHCenter) ? width / 2 : 0;
+  layout.draw(&painter, at - QPointF(dx, line.ascent()));
+}
+
 class Layout {
  public:
-  explicit Layout(QPagedPaintDevice& device)
-      : device_(device),
-        pt_(device.logicalDpiY() / 72.0),
-        width_(device.width()),
-        top_(QFontMetricsF(SheetFont(kRunningSize), &device).height() + 8 * pt_),
-        bottom_(device.height() - QFontMetricsF(SheetFont(kRunningSize), &device).height() - 8 * pt_) {
+  // `area`: the part of the page within the margins, in the units of `measure`.
+  Layout(QPaintDevice& measure, QSizeF area)
+      : device_(measure),
+        pt_(measure.logicalDpiY() / 72.0),
+        width_(area.width()),
+        top_(QFontMetricsF(SheetFont(kRunningSize), &measure).height() + 8 * pt_),
+        bottom_(area.height() - QFontMetricsF(SheetFont(kRunningSize), &measure).height() - 8 * pt_) {
     pages_.emplace_back();
     y_ = top_;
   }
@@ -64,22 +105,8 @@ class Layout {
   }
 
  private:
-  // A text wrapped to `width` (at word boundaries, or anywhere in a word
-  // longer than the line), laid out once for measuring and drawing alike.
   std::shared_ptr<QTextLayout> Wrapped(const QString& text, const QFont& font, double width) const {
-    auto layout = std::make_shared<QTextLayout>(text, font, &device_);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout->setTextOption(option);
-    layout->beginLayout();
-    double height = 0;
-    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
-      line.setLineWidth(width);
-      line.setPosition(QPointF(0, height));
-      height += line.height();
-    }
-    layout->endLayout();
-    return layout;
+    return zem::Wrapped(text, font, width, device_);
   }
   static double HeightOf(const QTextLayout& layout) { return layout.boundingRect().height(); }
 
@@ -150,14 +177,18 @@ class Layout {
     const std::vector<SheetCell>* cells = nullptr;
     double height = 0;
   };
-  Row LayOutRow(const std::vector<QString>& header, const std::vector<SheetCell>* cells,
+  Row LayOutRow(const SheetTable& table, const std::vector<SheetCell>* cells,
                 const std::vector<double>& columns) const {
+    const std::vector<QString>& header = table.header;
     Row row;
     row.cells = cells;
     const double pad = kCellPadding * pt_;
     for (std::size_t c = 0; c < columns.size(); ++c) {
       const double inner = columns[c] - 2 * pad;
-      const QString& text = cells ? (c < cells->size() ? (*cells)[c].text : QString()) : header[c];
+      QString text = cells ? (c < cells->size() ? (*cells)[c].text : QString()) : header[c];
+      // A route ("15 V") stays on one line.
+      static const QRegularExpression route(QStringLiteral("(\\d) ([AV])\\b"));
+      if (table.routes && cells && c > 0) text.replace(route, QStringLiteral("\\1\u00A0\\2"));
       row.texts.push_back(Wrapped(text, SheetFont(kBodySize, cells == nullptr), inner));
       double height = HeightOf(*row.texts.back());
       if (cells && c < cells->size() && (*cells)[c].curve)
@@ -195,10 +226,10 @@ class Layout {
     const double total = std::accumulate(table.widths.begin(), table.widths.end(), 0.0);
     std::vector<double> columns;
     for (const int share : table.widths) columns.push_back(width_ * share / total);
-    const Row header = LayOutRow(table.header, nullptr, columns);
+    const Row header = LayOutRow(table, nullptr, columns);
     bool headed = false;
     for (const auto& cells : table.rows) {
-      const Row row = LayOutRow(table.header, &cells, columns);
+      const Row row = LayOutRow(table, &cells, columns);
       // Each page the table runs onto starts with its header row.
       if (!headed || y_ + row.height > bottom_) {
         Reserve(header.height + row.height);
@@ -211,13 +242,14 @@ class Layout {
     y_ += 8 * pt_;
   }
 
-  QPagedPaintDevice& device_;
+  QPaintDevice& device_;
   double pt_, width_, top_, bottom_;
   double y_ = 0;
   std::vector<Page> pages_;
 };
 
-void PaintCurve(QPainter& painter, const QRectF& rect, const BandCurve& curve, double pt) {
+void PaintCurve(QPainter& painter, QPaintDevice& measure, const QRectF& rect, const BandCurve& curve,
+                double pt) {
   const CurveDrawing d = DrawCurve(curve);
   const double scale = rect.width() / CurveDrawing::kWidth;
   const auto at = [&](QPointF p) { return rect.topLeft() + p * scale; };
@@ -226,14 +258,11 @@ void PaintCurve(QPainter& painter, const QRectF& rect, const BandCurve& curve, d
   for (const QLineF& l : d.grid) painter.drawLine(line(l));
   painter.setPen(QPen(QColor(0x55, 0x55, 0x55), 0.8 * scale));
   painter.drawLine(line(d.zero));
-  QFont font = SheetFont(CurveDrawing::kLabelSize * scale / pt);
-  painter.setFont(font);
-  const QFontMetricsF metrics(font, painter.device());
+  const QFont font = SheetFont(CurveDrawing::kLabelSize * scale / pt);
   painter.setPen(Qt::black);
-  for (const CurveDrawing::Label& label : d.labels) {
-    const double width = metrics.horizontalAdvance(label.text);
-    painter.drawText(at(label.at) - QPointF(label.rightAligned ? width : width / 2, 0), label.text);
-  }
+  for (const CurveDrawing::Label& label : d.labels)
+    DrawLine(painter, measure, label.text, font, at(label.at),
+             label.rightAligned ? Qt::AlignRight : Qt::AlignHCenter);
   QPainterPath path;
   for (std::size_t i = 0; i < d.points.size(); ++i) {
     if (i == 0) {
@@ -251,20 +280,19 @@ void PaintCurve(QPainter& painter, const QRectF& rect, const BandCurve& curve, d
   painter.setBrush(Qt::NoBrush);
 }
 
-void PaintRunning(QPainter& painter, const QString& title, int page, int pages, double pt) {
-  const QRectF area(0, 0, painter.device()->width(), painter.device()->height());
+void PaintRunning(QPainter& painter, QPaintDevice& measure, const QSizeF& area, const QString& title,
+                  int page, int pages, double pt) {
   const QFont font = SheetFont(kRunningSize);
-  painter.setFont(font);
+  const QFontMetricsF metrics(font, &measure);
   painter.setPen(Qt::black);
-  const QFontMetricsF metrics(font, painter.device());
-  painter.drawText(QRectF(0, 0, area.width(), metrics.height()), Qt::AlignLeft | Qt::AlignTop,
-                   metrics.elidedText(title, Qt::ElideRight, area.width()));
+  DrawLine(painter, measure, metrics.elidedText(title, Qt::ElideRight, area.width()), font,
+           QPointF(0, metrics.ascent()));
   painter.setPen(QPen(kRuleColour, kRule * pt));
   const double rule = metrics.height() + 3 * pt;
   painter.drawLine(QLineF(0, rule, area.width(), rule));
   painter.setPen(Qt::black);
-  painter.drawText(QRectF(0, area.height() - metrics.height(), area.width(), metrics.height()),
-                   Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("Page %1 of %2").arg(page).arg(pages));
+  DrawLine(painter, measure, QStringLiteral("Page %1 of %2").arg(page).arg(pages), font,
+           QPointF(area.width() / 2, area.height() - metrics.descent()), Qt::AlignHCenter);
 }
 
 }  // namespace
@@ -290,17 +318,39 @@ std::optional<QPageSize::PageSizeId> PaperNamed(std::string_view name) {
   return std::nullopt;
 }
 
+QPageLayout SheetPageLayout(const QPageSize& paper, QPageLayout::Orientation orientation) {
+  return QPageLayout(paper, orientation, QMarginsF(kMargin, kMargin, kMargin, kMargin),
+                     QPageLayout::Millimeter);
+}
+
 int PaintSheet(const SheetDocument& sheet, QPagedPaintDevice& device) {
-  Layout layout(device);
+  // The device's paper, within the sheet's own margins; a device that
+  // cannot print so near the edge keeps its own, and the pages still
+  // stand where they would on any other.
+  const QPageLayout page = SheetPageLayout(device.pageLayout().pageSize(), device.pageLayout().orientation());
+  device.setPageMargins(page.margins(), page.units());
+  QBuffer nowhere;
+  QPdfWriter measure(&nowhere);
+  measure.setResolution(kLayoutDpi);
+  const double unitsPerPoint = kLayoutDpi / 72.0;
+  const QSizeF area = page.paintRect(QPageLayout::Point).size() * unitsPerPoint;
+  Layout layout(measure, area);
   for (std::size_t i = 0; i < sheet.sections.size(); ++i) layout.Section(sheet.sections[i], i == 0);
   const double pt = layout.Pt();
   const std::vector<Page> pages = layout.TakePages();
 
   QPainter painter(&device);
   if (!painter.isActive()) return 0;
+  // From the device's units and origin (the corner of its printable part)
+  // to the layout's.
+  const QPointF shift = page.paintRect(QPageLayout::Point).topLeft() -
+                        device.pageLayout().paintRect(QPageLayout::Point).topLeft();
+  painter.scale(device.logicalDpiX() / double(kLayoutDpi), device.logicalDpiY() / double(kLayoutDpi));
+  painter.translate(shift * unitsPerPoint);
   for (std::size_t p = 0; p < pages.size(); ++p) {
     if (p > 0) device.newPage();
-    PaintRunning(painter, sheet.title, static_cast<int>(p + 1), static_cast<int>(pages.size()), pt);
+    PaintRunning(painter, measure, area, sheet.title, static_cast<int>(p + 1), static_cast<int>(pages.size()),
+                 pt);
     for (const Mark& mark : pages[p]) {
       switch (mark.kind) {
         case Mark::Kind::Text:
@@ -320,7 +370,7 @@ int PaintSheet(const SheetDocument& sheet, QPagedPaintDevice& device) {
           painter.drawLine(mark.rect.topLeft(), mark.rect.topRight());
           break;
         case Mark::Kind::Curve:
-          PaintCurve(painter, mark.rect, mark.curve, pt);
+          PaintCurve(painter, measure, mark.rect, mark.curve, pt);
           break;
       }
     }
@@ -335,9 +385,8 @@ QByteArray SheetPdf(const SheetDocument& sheet, QPageSize::PageSizeId paper) {
   buffer.open(QIODevice::WriteOnly);
   {
     QPdfWriter writer(&buffer);
-    writer.setResolution(720);
-    writer.setPageSize(QPageSize(paper));
-    writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    writer.setResolution(kLayoutDpi);
+    writer.setPageLayout(SheetPageLayout(QPageSize(paper), QPageLayout::Portrait));
     writer.setTitle(sheet.title);
     writer.setCreator(QStringLiteral("ZEM Configuration"));
     PaintSheet(sheet, writer);

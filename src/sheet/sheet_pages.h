@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QLocale>
+#include <QPageLayout>
 #include <QPageSize>
 #include <optional>
 #include <string_view>
@@ -19,10 +20,15 @@ QPageSize::PageSizeId LocalePaper(const QLocale& locale = QLocale::system());
 // "a4" or "letter" (any case); nothing for another name.
 std::optional<QPageSize::PageSizeId> PaperNamed(std::string_view name);
 
-// Lays the sheet out on `device`'s pages (its page layout: paper and
-// margins) and paints them: a running header with the title, the footer
-// "Page N of M", tables that break across pages with their header row
-// repeated, the curves as vectors. The number of pages.
+// The one page layout of every sheet: the paper, with 15 mm margins.
+QPageLayout SheetPageLayout(const QPageSize& paper, QPageLayout::Orientation orientation);
+
+// Lays the sheet out in points on SheetPageLayout of `device`'s paper (it
+// sets the device's margins so) and paints it: a running header with the
+// title, the footer "Page N of M", tables that break across pages with their
+// header row repeated, the curves as vectors. Text is measured alike for
+// every device, so a printer, a preview and a PDF of the same paper get the
+// same pages with the same text on each. The number of pages.
 int PaintSheet(const SheetDocument& sheet, QPagedPaintDevice& device);
 
 // The sheet as a PDF file on `paper`, with 15 mm margins.

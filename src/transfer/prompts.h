@@ -49,6 +49,15 @@ class Prompts {
     std::function<void(QPagedPaintDevice& device)> paint;
   };
   virtual void PrintPreview(const PrintJob& job) = 0;
+  // The handover sheet's title block, asked before it is printed or
+  // exported: the site or client, the site's address, the installer or
+  // company, a contact line and notes (lines), each UTF-8 and maybe empty.
+  struct SheetFields {
+    std::string site, address, installer, contact, notes;
+    bool operator==(const SheetFields&) const = default;
+  };
+  // The fields as edited from `proposed`, or nothing when cancelled.
+  virtual std::optional<SheetFields> SheetTitle(const SheetFields& proposed) = 0;
 };
 
 // The failure text as the error box shows it: a period is added when the

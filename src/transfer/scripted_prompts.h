@@ -20,6 +20,7 @@ class ScriptedPrompts : public Prompts {
   std::deque<bool> confirmAnswers;
   std::deque<std::optional<std::string>> hostAnswers;
   std::deque<std::optional<std::string>> portAnswers;
+  std::deque<std::optional<SheetFields>> sheetAnswers;  // an empty queue answers OK to what is proposed
   // Runs while a file dialog is "open", so a test can look at the window meanwhile.
   std::function<void()> whileFileDialogOpen;
 
@@ -36,6 +37,7 @@ class ScriptedPrompts : public Prompts {
   std::vector<std::string> errors;
   std::vector<std::string> informations;
   std::vector<PrintJob> printJobs;  // each preview asked for, to paint on a device of the test's own
+  std::vector<SheetFields> sheetProposals;
 
   std::optional<std::string> OpenFile(const FileDialog& dialog) override {
     openDialogs.push_back(dialog);
@@ -69,6 +71,13 @@ class ScriptedPrompts : public Prompts {
   void ShowError(const std::string& text) override { errors.push_back(text); }
   void ShowInformation(const std::string& text) override { informations.push_back(text); }
   void PrintPreview(const PrintJob& job) override { printJobs.push_back(job); }
+  std::optional<SheetFields> SheetTitle(const SheetFields& proposed) override {
+    sheetProposals.push_back(proposed);
+    if (sheetAnswers.empty()) return proposed;
+    std::optional<SheetFields> answer = std::move(sheetAnswers.front());
+    sheetAnswers.pop_front();
+    return answer;
+  }
 
  private:
   static std::optional<std::string> Next(std::deque<std::optional<std::string>>& queue) {

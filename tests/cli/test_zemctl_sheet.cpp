@@ -35,6 +35,20 @@ class TestZemctlSheet : public QObject {
         "<title>small-8x24.zem</title>");
     row("--title", {"IN", "-o", "OUT", "--title", "Caf\u00e9 <1>"}, "s.xhtml", "C.UTF-8", 0,
         "<title>Caf\xc3\xa9 &lt;1&gt;</title>");
+    // Control characters show as in names; the notes' lines as lines.
+    row("--title with control bytes",
+        {"IN", "-o", "OUT", "--title",
+         "a\x01"
+         "b\x1b"},
+        "s.html", "C.UTF-8", 0, "<title>a\\x01b\\x1B</title>");
+    row("installer escaped", {"IN", "-o", "OUT", "--installer", "AV & Co <1>"}, "s.html", "C.UTF-8", 0,
+        "<td>AV &amp; Co &lt;1&gt;</td>");
+    row("contact's control byte", {"IN", "-o", "OUT", "--contact", "x\x7f"}, "s.html", "C.UTF-8", 0,
+        "<td>x\\x7F</td>");
+    row("notes: lines, Latin-1", {"IN", "-o", "OUT", "--notes", "NOTES"}, "s.html", "C.UTF-8", 0,
+        "<td>Rack<br/>Caf\xc3\xa9</td>");
+    row("notes too large", {"IN", "-o", "OUT", "--notes", "BIG"}, "s.pdf", "", 2, missing,
+        "holds more than 64 KiB");
     row("bad paper", {"IN", "-o", "OUT", "--paper", "a5"}, "s.pdf", "", 2, missing,
         "--paper is a4 or letter, not 'a5'");
     row("bad extension", plain, "s.txt", "", 2, missing, "OUT must end in .pdf or .html");
@@ -53,6 +67,10 @@ class TestZemctlSheet : public QObject {
     const QString output = dir.filePath(out);
     args.replaceInStrings(QRegularExpression("^IN$"), Source("examples/small-8x24.zem"));
     args.replaceInStrings(QRegularExpression("^OUT$"), output);
+    Write(dir.filePath("notes.txt"), "\r\nRack\r\nCaf\xe9\r\n");
+    Write(dir.filePath("big.txt"), QByteArray(70000, 'x'));
+    args.replaceInStrings(QRegularExpression("^NOTES$"), dir.filePath("notes.txt"));
+    args.replaceInStrings(QRegularExpression("^BIG$"), dir.filePath("big.txt"));
     const Run run = Zemctl(QStringList{"sheet"} + args, {}, locale);
     QVERIFY2(run.status == status, run.err.constData());
     QVERIFY2(Read(output).contains(written), qPrintable(output));

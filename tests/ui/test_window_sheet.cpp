@@ -7,14 +7,19 @@
 #include <QBuffer>
 #include <QMenu>
 #include <QPdfWriter>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 #include <utility>
 
 #include "editor/names_csv.h"
+#include "sheet/sheet_pages.h"
 #include "support/window_fixture.h"
+#include "support/zemctl_runner.h"
 #include "transfer/file_io.h"
 
 using namespace zem;
@@ -37,6 +42,18 @@ QString HtmlTitle(const QByteArray& html) {
         title.isEmpty())
       title = xml.readElementText();
   return xml.hasError() ? QString() : title;
+}
+
+// Each page's text as pdftotext reads it, blanks squeezed (two renderings
+// may space a word apart by a hair); nothing when it could not run.
+QStringList PageTexts(const QString& pdf) {
+  QProcess process;
+  process.start("pdftotext", {"-layout", pdf, "-"});
+  if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
+  QStringList pages = QString::fromUtf8(process.readAllStandardOutput()).split('\f');
+  if (!pages.isEmpty() && pages.back().trimmed().isEmpty()) pages.removeLast();
+  for (QString& page : pages) page = page.simplified();
+  return pages;
 }
 
 }  // namespace
@@ -183,6 +200,82 @@ class TestWindowSheet : public QObject, private test::WindowFixture {
     window->ExportSheet();
     QCOMPARE(HtmlTitle(Read(html)), QStringLiteral("site.zem"));
     QCOMPARE(prompts->saveDialogs.at(1).fileName, S(dir.filePath("site.pdf")));
+  }
+
+  // The title block is asked for first; Cancel there does nothing more.
+  // The installer's fields are proposed again for any file, the site's only
+  // for the file they were given for.
+  void titleBlockAsked() {
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.zem"), b = dir.filePath("b.zem"), html = dir.filePath("s.html");
+    for (const QString& file : {a, b}) QVERIFY(WriteFileAtomically(S(file), kConfiguration, nullptr));
+    window->OpenConfigurationFile(S(a));
+    prompts->sheetAnswers.push_back(std::nullopt);
+    window->PrintSheet();
+    prompts->sheetAnswers.push_back(std::nullopt);
+    window->ExportSheet();
+    QVERIFY(prompts->printJobs.empty() && prompts->saveDialogs.empty());
+    QCOMPARE(prompts->sheetProposals.at(0), (Prompts::SheetFields{"a.zem", "", "", "", ""}));
+
+    const Prompts::SheetFields given{"Smith <home>", "1 High St", "AV Co", "0123", "Rack\nKey"};
+    prompts->sheetAnswers.push_back(given);
+    prompts->saveAnswers.push_back(S(html));
+    window->ExportSheet();
+    QCOMPARE(HtmlTitle(Read(html)), QStringLiteral("Smith <home>"));
+    QVERIFY(Read(html).contains("1 High St"));
+    window->PrintSheet();
+    QCOMPARE(prompts->sheetProposals.back(), given);
+
+    window->OpenConfigurationFile(S(b));
+    window->PrintSheet();
+    QCOMPARE(prompts->sheetProposals.back(), (Prompts::SheetFields{"b.zem", "", "AV Co", "0123", ""}));
+    QCOMPARE(prompts->printJobs.size(), std::size_t(2));
+  }
+
+  // The same configuration, title block and paper give the same pages with
+  // the same text on each, whether drawn for the print preview (a printer
+  // of its own resolution and margins), exported by the window or by zemctl.
+  void samePages_data() {
+    QTest::addColumn<QString>("example");
+    QTest::newRow("small") << "small-8x24.zem";
+    QTest::newRow("full") << "full-16x192.zem";
+  }
+  void samePages() {
+    QFETCH(QString, example);
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+      QSKIP("pdftotext (poppler-utils) is not installed");
+    QTemporaryDir dir;
+    const QString file = test::Source("examples/") + example, notes = dir.filePath("notes.txt");
+    const QString exported = dir.filePath("window.pdf"), printed = dir.filePath("preview.pdf"),
+                  written = dir.filePath("zemctl.pdf");
+    test::Write(notes, "Rack in the cellar.\nKey at the desk.\n");
+    window->OpenConfigurationFile(S(file));
+    QVERIFY(editor->HasConfiguration());
+    prompts->sheetAnswers.push_back(Prompts::SheetFields{"Smith residence", "1 High St", "AV Co", "0123",
+                                                         "Rack in the cellar.\nKey at the desk."});
+    prompts->saveAnswers.push_back(S(exported));
+    window->ExportSheet();
+    window->PrintSheet();
+    QCOMPARE(prompts->printJobs.size(), std::size_t(1));
+    {
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setPageSize(QPageSize(LocalePaper()));
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(printed);
+      prompts->printJobs[0].paint(printer);
+    }
+    const QString paper = LocalePaper() == QPageSize::Letter ? "letter" : "a4";
+    const test::Run run =
+        test::Zemctl({"sheet", file, "-o", written, "--title", "Smith residence", "--address", "1 High St",
+                      "--installer", "AV Co", "--contact", "0123", "--notes", notes, "--paper", paper});
+    QVERIFY2(run.status == 0, run.err.constData());
+
+    const QStringList pages = PageTexts(exported);
+    QVERIFY(pages.size() > 1);
+    QVERIFY(pages.front().contains("Smith residence") && pages.front().contains("Key at the desk."));
+    QVERIFY(pages.back().contains(QStringLiteral("Page %1 of %1").arg(pages.size())));
+    QCOMPARE(PageTexts(printed), pages);
+    QCOMPARE(PageTexts(written), pages);
   }
 };
 

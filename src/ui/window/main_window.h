@@ -3,7 +3,10 @@
 #include <QMainWindow>
 #include <QMargins>
 #include <QRect>
+#include <map>
 #include <memory>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -143,6 +146,11 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void SyncSheetActions();
   // Export Sheet's proposed name: beside the file the title names.
   std::string SheetProposedName() const;
+  // The sheet's title block, asked for before it is printed or exported:
+  // the site's fields as last given for this file or unit in this run (the
+  // site first the title's name), the installer's from the settings. Nothing
+  // when cancelled.
+  std::optional<Prompts::SheetFields> AskSheetTitle();
   // Writes a file the window exports (names, the sheet) atomically. A FIFO
   // with no reader fails at once; one being read gets every byte, the
   // window live meanwhile, unless its reader takes nothing for
@@ -210,6 +218,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QAction* exportNamesAction_ = nullptr;
   QAction* printSheetAction_ = nullptr;
   QAction* exportSheetAction_ = nullptr;
+  // The site's fields of the sheet, by the file or unit they were given for.
+  std::map<std::string, Prompts::SheetFields> sheetSites_;
 
   QTabWidget* pageTabs_ = nullptr;
   // The two text areas, over the editor's logs; they let go of the logs when

@@ -19,6 +19,15 @@ namespace {
 
 constexpr const char* kSheetFilter = "PDF files (*.pdf)|*.pdf|HTML files (*.html)|*.html";
 
+QString Utf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+SheetTitleBlock TitleBlockOf(const Prompts::SheetFields& fields) {
+  return {Utf8(fields.site), Utf8(fields.address), Utf8(fields.installer), Utf8(fields.contact),
+          Utf8(fields.notes)};
+}
+
 // The default printer's paper, else the locale's.
 QPageSize::PageSizeId ExportPaper() {
   const QPageSize paper = QPrinterInfo::defaultPrinter().defaultPageSize();
@@ -52,6 +61,29 @@ std::string MainWindow::SheetProposedName() const {
   return std::filesystem::path(recent.front()).replace_extension(".pdf").string();
 }
 
+std::optional<Prompts::SheetFields> MainWindow::AskSheetTitle() {
+  // One site's fields are never proposed for another's file or unit.
+  std::string site = SheetProposedName();
+  if (site.empty()) site = controller_->DocumentName();
+  UserSettings& settings = controller_->Settings();
+  Prompts::SheetFields proposed;
+  if (const auto known = sheetSites_.find(site); known != sheetSites_.end()) {
+    proposed = known->second;
+  } else {
+    proposed.site = ShownDocumentName().toStdString();
+  }
+  proposed.installer = settings.SheetInstaller();
+  proposed.contact = settings.SheetContact();
+  std::optional<Prompts::SheetFields> answer = prompts_.SheetTitle(proposed);
+  if (!answer) return std::nullopt;
+  settings.SetSheetInstaller(answer->installer, answer->contact);
+  Prompts::SheetFields& kept = sheetSites_[site];
+  kept = *answer;
+  kept.installer.clear();
+  kept.contact.clear();
+  return answer;
+}
+
 void MainWindow::SyncSheetActions() {
   const bool ready = !controller_->Busy() && editor_.HasConfiguration();
   printSheetAction_->setEnabled(ready);
@@ -60,15 +92,19 @@ void MainWindow::SyncSheetActions() {
 
 void MainWindow::PrintSheet() {
   if (controller_->Busy() || !editor_.HasConfiguration()) return;
+  const std::optional<Prompts::SheetFields> fields = AskSheetTitle();
+  if (!fields) return;
   // The preview may draw the pages again (another paper, the printer): it
   // keeps the sheet as it was when asked for.
   auto sheet = std::make_shared<const SheetDocument>(
-      BuildSheet(editor_.model, ShownDocumentName(), QDate::currentDate()));
+      BuildSheet(editor_.model, TitleBlockOf(*fields), QDate::currentDate()));
   prompts_.PrintPreview({"Print Sheet", [sheet](QPagedPaintDevice& device) { PaintSheet(*sheet, device); }});
 }
 
 void MainWindow::ExportSheet() {
   if (controller_->Busy() || !editor_.HasConfiguration()) return;
+  const std::optional<Prompts::SheetFields> fields = AskSheetTitle();
+  if (!fields) return;
   const std::string proposed = SheetProposedName();
   const std::optional<std::string> chosen =
       prompts_.SaveFile(Prompts::FileDialog{"pdf", kSheetFilter, proposed});
@@ -83,7 +119,7 @@ void MainWindow::ExportSheet() {
       !prompts_.Confirm("File " + name + " exists. Overwrite?"))
     return;
   const QByteArray bytes = SheetFileBytes(
-      BuildSheet(editor_.model, ShownDocumentName(), QDate::currentDate()), *format, ExportPaper());
+      BuildSheet(editor_.model, TitleBlockOf(*fields), QDate::currentDate()), *format, ExportPaper());
   if (!WriteExportedFile(name, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
     return;
   editor_.status.Set("Sheet exported to file: " + name);

@@ -2,13 +2,16 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QFormLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -272,6 +275,66 @@ void QtPrompts::PrintPreview(const PrintJob& job) {
   QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                    [&job](QPrinter* device) { job.paint(*device); });
   dialog.exec();
+}
+
+namespace {
+
+constexpr struct {
+  const char* name;
+  const char* label;
+  std::string Prompts::SheetFields::*field;
+} kSheetFieldEdits[] = {
+    {"SiteEdit", "&Site or client:", &Prompts::SheetFields::site},
+    {"AddressEdit", "&Address:", &Prompts::SheetFields::address},
+    {"InstallerEdit", "&Installer or company:", &Prompts::SheetFields::installer},
+    {"ContactEdit", "&Contact:", &Prompts::SheetFields::contact},
+};
+
+QString Utf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+std::unique_ptr<QDialog> BuildSheetTitleDialog(const Prompts::SheetFields& proposed, QWidget* parent) {
+  auto dialog = std::make_unique<QDialog>(parent);
+  dialog->setObjectName("SheetTitle");
+  dialog->setWindowTitle("Sheet Title Block");
+  dialog->setFont(WindowFont());
+  auto* form = new QFormLayout(dialog.get());
+  for (const auto& row : kSheetFieldEdits) {
+    auto* edit = new QLineEdit(Utf8(proposed.*row.field), dialog.get());
+    edit->setObjectName(row.name);
+    edit->setMaxLength(200);
+    edit->setMinimumWidth(DialogUnitsOf(dialog->font()).X(160));
+    form->addRow(row.label, edit);
+  }
+  auto* notes = new QPlainTextEdit(Utf8(proposed.notes), dialog.get());
+  notes->setObjectName("NotesEdit");
+  notes->setTabChangesFocus(true);
+  notes->setFixedHeight(QFontMetrics(dialog->font()).lineSpacing() * 5 + 12);
+  form->addRow("&Notes:", notes);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog.get());
+  buttons->button(QDialogButtonBox::Ok)->setObjectName("OkButton");
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName("CancelButton");
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog.get(), &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog.get(), &QDialog::reject);
+  form->addRow(buttons);
+  return dialog;
+}
+
+Prompts::SheetFields SheetTitleDialogFields(const QDialog& dialog) {
+  Prompts::SheetFields fields;
+  for (const auto& row : kSheetFieldEdits)
+    fields.*row.field = dialog.findChild<QLineEdit*>(row.name)->text().toStdString();
+  fields.notes = dialog.findChild<QPlainTextEdit*>("NotesEdit")->toPlainText().toStdString();
+  return fields;
+}
+
+std::optional<Prompts::SheetFields> QtPrompts::SheetTitle(const SheetFields& proposed) {
+  std::unique_ptr<QDialog> dialog = BuildSheetTitleDialog(proposed, parent_);
+  if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+  return SheetTitleDialogFields(*dialog);
 }
 
 }  // namespace zem

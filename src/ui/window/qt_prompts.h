@@ -52,6 +52,13 @@ std::unique_ptr<QMessageBox> BuildConfirmBox(
 std::unique_ptr<QFileDialog> BuildFileDialog(const Prompts::FileDialog& dialog, bool save,
                                              QWidget* parent = nullptr);
 
+// The sheet's title block "Sheet Title Block": line edits "SiteEdit",
+// "AddressEdit", "InstallerEdit", "ContactEdit", the plain text "NotesEdit",
+// "OkButton", "CancelButton"; and the fields as the dialog holds them.
+std::unique_ptr<QDialog> BuildSheetTitleDialog(const Prompts::SheetFields& proposed,
+                                               QWidget* parent = nullptr);
+Prompts::SheetFields SheetTitleDialogFields(const QDialog& dialog);
+
 // The Prompts of the window: real modal dialogs.
 class QtPrompts : public Prompts {
  public:
@@ -71,6 +78,7 @@ class QtPrompts : public Prompts {
   // QPrintPreviewDialog on the printer's paper; with no printer set up, on
   // the locale's paper, and its title says so.
   void PrintPreview(const PrintJob& job) override;
+  std::optional<SheetFields> SheetTitle(const SheetFields& proposed) override;
 
  private:
   std::optional<std::string> RunFileDialog(const FileDialog& dialog, bool save);
