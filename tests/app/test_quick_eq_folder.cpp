@@ -31,6 +31,9 @@ class TestQuickEQFolder : public QObject {
     QVERIFY(QDir().mkpath(build));
     QCOMPARE(zem::QuickEQFolder(build, "/home/u/.local/share/z", kAppId), build);
     QVERIFY(!zem::IsInstalledProgramFolder(build, kAppId));
+    // Its examples are beside the sources, if they are there at all.
+    QCOMPARE(zem::ExamplesFolder(build, kAppId, "../..", dir_.path()), dir_.path());
+    QCOMPARE(zem::ExamplesFolder(build, kAppId, "../..", dir_.filePath("gone")), QString());
   }
 
   void anInstalledProgramUsesTheUserFolderEvenWhenItsFolderIsWritable() {
@@ -41,6 +44,9 @@ class TestQuickEQFolder : public QObject {
     QVERIFY(MakeFile(prefix + "/share/applications/" + kAppId + ".desktop"));
     QCOMPARE(zem::QuickEQFolder(prefix + "/bin", "/home/u/.local/share/z", kAppId),
              QString("/home/u/.local/share/z"));
+    // Its examples are under its prefix.
+    QCOMPARE(zem::ExamplesFolder(prefix + "/bin", kAppId, "share", "/none"),
+             QFileInfo(prefix + "/share").canonicalFilePath());
     // Another program's desktop entry does not make it an installed copy.
     QVERIFY(!zem::IsInstalledProgramFolder(prefix + "/bin", "org.example.Other"));
     // Reached through a symbolic link, it is still the installed folder.
@@ -62,19 +68,6 @@ class TestQuickEQFolder : public QObject {
     QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
     QCOMPARE(zem::QuickEQFolder(locked, "/data", kAppId), QString("/data"));
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  }
-
-  // The hint names the examples under an installed program's prefix, or a
-  // build's beside its sources; none that is missing.
-  void examplesFolder() {
-    const QString prefix = dir_.filePath("p"), build = dir_.filePath("b/src/app");
-    QVERIFY(MakeFile(prefix + "/share/applications/" + kAppId + ".desktop") &&
-            QDir().mkpath(prefix + "/bin"));
-    QVERIFY(QDir().mkpath(prefix + "/share/doc/z/ex") && QDir().mkpath(build));
-    QCOMPARE(zem::ExamplesFolder(prefix + "/bin", kAppId, "share/doc/z/ex", "/none"),
-             QFileInfo(prefix + "/share/doc/z/ex").canonicalFilePath());
-    QCOMPARE(zem::ExamplesFolder(build, kAppId, "share/doc/z/ex", prefix), prefix);
-    QCOMPARE(zem::ExamplesFolder(build, kAppId, "share/doc/z/ex", "/none"), QString());
   }
 };
 

@@ -151,9 +151,7 @@ class TestWindowSheet : public QObject, private test::WindowFixture {
   void exportToAFifo() {
     QFETCH(QString, action);
     QFETCH(bool, leaves);
-    QFile example(ZEM_SOURCE_DIR "/examples/full-16x192.zem");
-    QVERIFY(example.open(QIODevice::ReadOnly));
-    editor->ImportFileText(example.readAll().toStdString(), "full.zem");
+    editor->ImportFileText(*ReadWholeFile(ZEM_SOURCE_DIR "/examples/full-16x192.zem", nullptr), "full.zem");
     window->EditorChanged();
     QTemporaryDir dir;
     const std::string fifo = S(dir.filePath(action == "ExportSheet1" ? "s.html" : "n.csv"));

@@ -323,53 +323,45 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
   // A backup is a new file, never written through a link or over a name;
   // beyond 50, the least recently modified go, never the new one.
   void backupsAreNewAndPrunedByAge_data() {
-    QTest::addColumn<int>("existing");  // modified `age` s ago and each 10 s before the last
+    QTest::addColumn<int>("existing");  // the first modified `age` s ago, each next 10 s before
     QTest::addColumn<QString>("stamp");
     QTest::addColumn<int>("age");
-    QTest::addColumn<QString>("taken");  // what holds the new backup's name
-    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("taken");  // what holds the new backup's name, then its "-2"
     QTest::addColumn<int>("left");
-    QTest::newRow("50 named in the future") << 50 << "2099-12-31" << 60 << ""
-                                            << "" << 50;
-    QTest::newRow("50 modified in the future") << 50 << "2020-01-01" << -3600 << ""
-                                               << "" << 51;
-    QTest::newRow("beyond 50, by age") << 55 << "2020-01-01" << 60 << ""
-                                       << "" << 50;
-    QTest::newRow("a dangling link") << 0 << "" << 0 << "link"
-                                     << "-2" << 1;
-    QTest::newRow("a dangling link, then a file") << 0 << "" << 0 << "link file"
-                                                  << "-3" << 2;
+    QTest::newRow("50 named in the future") << 50 << "2099-12-31" << 60 << "" << 50;
+    QTest::newRow("50 modified in the future") << 50 << "2020-01-01" << -3600 << "" << 51;
+    QTest::newRow("beyond 50, by age") << 55 << "2020-01-01" << 60 << "" << 50;
+    QTest::newRow("a dangling link") << 0 << "" << 0 << "link" << 1;
+    QTest::newRow("a dangling link, then a file") << 0 << "" << 0 << "link file" << 2;
   }
   void backupsAreNewAndPrunedByAge() {
     QFETCH(int, existing);
     QFETCH(QString, stamp);
     QFETCH(int, age);
     QFETCH(QString, taken);
-    QFETCH(QString, suffix);
     QFETCH(int, left);
     QTemporaryDir root;
     const QString folder = root.filePath("h_23"), at = folder + "/2026-03-04-050607";
-    QVERIFY(QDir().mkpath(folder));
     QStringList olds;
-    for (int i = 0; i < existing; ++i) {
-      olds << QString("%1-0000%2.zem").arg(stamp).arg(i, 2, 10, QChar('0'));
-      const QByteArray old = QFile::encodeName(folder + "/" + olds.back());
+    for (int i = 0; i < existing && QDir().mkpath(folder); ++i) {
+      olds << QString("%1/%2-0000%3.zem").arg(folder, stamp).arg(i, 2, 10, QChar('0'));
       const timespec times[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - age - 10 * i, 0}};
-      QVERIFY(WriteFileAtomically(old.toStdString(), "", nullptr) &&
-              ::utimensat(AT_FDCWD, old, times, 0) == 0);
+      QVERIFY(WriteFileAtomically(olds[i].toStdString(), "", nullptr) &&
+              ::utimensat(AT_FDCWD, QFile::encodeName(olds[i]), times, 0) == 0);
     }
-    if (taken.contains("link")) QVERIFY(QFile::link(root.filePath("outside"), at + ".zem"));
+    if (!taken.isEmpty()) QVERIFY(QDir().mkpath(folder) && QFile::link(root.filePath("out"), at + ".zem"));
     if (taken.contains("file")) QVERIFY(WriteFileAtomically((at + "-2.zem").toStdString(), "", nullptr));
     std::string error;
-    const auto path = unit_backups::Write(root.path().toStdString(), "h:23", "[NI1\"S\"]\r\n",
+    const auto path = unit_backups::Write(root.path().toStdString(), "h:23", "[NI1\"S\"]",
                                           QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)), &error);
+    // After the names taken, the next "-N".
+    const QString suffix = taken.isEmpty() ? "" : QString("-%1").arg(taken.split(' ').size() + 1);
     QCOMPARE(QString::fromStdString(path.value_or(error)), at + suffix + ".zem");
-    QFile written(QString::fromStdString(*path));
-    QVERIFY(written.open(QIODevice::ReadOnly) && written.readAll() == "[NI1\"S\"]\r\n");
-    QVERIFY(!QFile::exists(root.filePath("outside")));
+    QVERIFY(ReadWholeFile(*path, nullptr) == "[NI1\"S\"]" && !QFile::exists(root.filePath("out")));
     const QStringList backups = QDir(folder).entryList({"*.zem"}, QDir::Files);  // no dangling link
     QCOMPARE(backups.size(), left);
-    for (int i = 0; i < existing; ++i) QCOMPARE(backups.contains(olds[i]), i < left - 1);
+    for (int i = 0; i < existing; ++i)
+      QCOMPARE(backups.contains(QFileInfo(olds[i]).fileName()), i < left - 1);
   }
 
   void verifyIsChosenForEachMode() {
