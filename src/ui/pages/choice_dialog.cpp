@@ -62,6 +62,13 @@ class ToggleAccessible : public QAccessibleWidget {
 ToggleButton::ToggleButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {
   setCheckable(true);
   InstallAccessibleFactory<ToggleButton, ToggleAccessible>();
+  // The toolkit tells readers of a change of the checked state only.
+  connect(this, &QPushButton::toggled, this, [this] {
+    QAccessible::State changed;
+    changed.pressed = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+  });
 }
 
 ChoiceDialog::ChoiceDialog(QWidget* parent, const char* name, const QString& title, const QString& prompt,
