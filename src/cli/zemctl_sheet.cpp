@@ -29,18 +29,19 @@ constexpr OptionRow kSheetOptions[] = {
 };
 
 constexpr HelpPiece kSheetHelp[] = {
-    {"Usage: zemctl sheet FILE.zem -o OUT.pdf|OUT.html [--title TEXT] [--address TEXT]\n"
-     "                    [--installer TEXT] [--contact TEXT] [--notes NOTES] [--paper PAPER]\n"
+    {"Usage: zemctl sheet FILE.zem -o OUT.pdf|OUT.html [--title TEXT]\n"
+     "         [--address TEXT] [--installer TEXT] [--contact TEXT] [--notes NOTES]\n"
+     "         [--paper PAPER]\n"
      "\n"
      "Imports FILE as 'zemctl convert' does and writes its handover sheet, what\n"
      "an export right after that import writes, for people: the title block\n"
      "(the site, its address, the installer, a contact, notes, the date, counts,\n"
      "network, front panel; a field not given is left out, a control character\n"
-     "in one shows as \\xNN), sources, zones with their groups,\n"
-     "restricted sources and audio in words, a picture of each zone's ZQ curve,\n"
-     "favorites, groups, and the EQ presets when the configuration holds any.\n"
-     "The PDF has pages with a running header and \"Page N of M\"; the XHTML is\n"
-     "one file with its pictures inline as SVG. No display is needed.\n"},
+     "in one shows as \\xNN), sources, zones with their groups, restricted\n"
+     "sources and audio in words, a picture of each zone's ZQ curve, the\n"
+     "favorites as one table, groups, and the EQ presets when the configuration\n"
+     "holds any. The PDF has pages with a running header and \"Page N of M\"; the\n"
+     "XHTML is one file with its pictures inline as SVG. No display is needed.\n"},
     {.list = 0, .column = 21},
     {"Exit status: 0 written; 2 a file cannot be read or written, or bad\n"
      "arguments; 3 FILE names no source, so there is nothing to write; 4\n"

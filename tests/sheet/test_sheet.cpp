@@ -254,7 +254,7 @@ class TestSheet : public QObject {
     QTest::newRow("curve captions") << twoBedrooms << "ZQ curves" << QStringList{"1 Bedroom, 2 Bedroom"};
     QTest::newRow("favorites' headers, a restricted source left out")
         << twoBedrooms << "Favorites"
-        << QStringList{"3 Party", "Favorite 10", "1 Bedroom|||1||||||||", "Zone 3|2|||||||||"};
+        << QStringList{"3 Party", "Favorite 10", "1 Bedroom|||1|||||||", "Zone 3|2|||||||||"};
     QTest::newRow("favorites: kinds, several sources, legend")
         << Configuration({"A", "B", "C"}, {"Hall", "Den", "Attic"},
                          "[F1AO1I1]\r\n[F1AO1AI2]\r\n[F1AO1VI3]\r\n[F10AO3VI2]\r\n")
