@@ -15,6 +15,7 @@
 
 #include "app/quick_eq_folder.h"
 #include "app/settings_store.h"
+#include "app/start_console.h"
 #include "editor/editor.h"
 #include "ui/window/main_window.h"
 #include "ui/window/qt_prompts.h"
@@ -96,6 +97,7 @@ bool AsksOnlyForText(int argc, char** argv) {
 
 int main(int argc, char* argv[]) {
   if (AsksOnlyForText(argc, argv)) {
+    zem::UseStartingConsole();
     QCoreApplication app(argc, argv);
     SetApplicationNames();
     ProcessArguments(app);
