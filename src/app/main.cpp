@@ -17,6 +17,7 @@
 #include "app/settings_store.h"
 #include "app/start_console.h"
 #include "editor/editor.h"
+#include "sheet/sheet_fonts.h"
 #include "ui/window/main_window.h"
 #include "ui/window/qt_prompts.h"
 #include "ui/window/window_font.h"
@@ -108,6 +109,7 @@ int main(int argc, char* argv[]) {
   // No display name: Qt would append it to every dialog's caption.
   QGuiApplication::setDesktopFileName(ZEM_APP_ID);
   QApplication::setWindowIcon(QIcon(":/icons/zem-config.png"));
+  zem::LoadFontsBeside(QCoreApplication::applicationDirPath());
   QApplication::setFont(zem::WindowFont());
   const StartOptions options = ProcessArguments(app);
   std::optional<zem::QtSettingsStore> settings;

@@ -8,6 +8,7 @@
 
 #include "cli/zemctl.h"
 #include "cli/zemctl_platform.h"
+#include "sheet/sheet_fonts.h"
 
 int main(int argc, char** argv) {
   zem::PrepareProcess();
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == "sheet") {
     zem::SetEnvironmentDefault("QT_QPA_PLATFORM", "offscreen");
     app = std::make_unique<QGuiApplication>(argc, argv);
+    zem::LoadFontsBeside(QCoreApplication::applicationDirPath());
   } else {
     app = std::make_unique<QCoreApplication>(argc, argv);
   }
