@@ -10,7 +10,7 @@ build=$1 qt=$2
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 dist=$build/dist/zem-config-$version
 rm -rf "$dist"
-mkdir -p "$dist/platforms" "$dist/styles" "$dist/examples" "$dist/licenses"
+mkdir -p "$dist/platforms" "$dist/styles" "$dist/examples" "$dist/licenses" "$dist/fonts"
 for exe in zem-config zemctl zem-unit-sim; do
   x86_64-w64-mingw32-strip -o "$dist/$exe.exe" "$(find "$build/src" -name "$exe.exe" | head -1)"
 done
@@ -22,6 +22,9 @@ cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$dist/styles/"
 cp /usr/lib/gcc/x86_64-w64-mingw32/12-posix/libstdc++-6.dll /usr/lib/gcc/x86_64-w64-mingw32/12-posix/libgcc_s_seh-1.dll \
   /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$dist/"
 cp "$root/examples/"*.zem "$dist/examples/"
+# The sheet's and the window's font, so that pages lay out as on Linux.
+cp /usr/share/fonts/truetype/liberation2/LiberationSans-{Regular,Bold,Italic,BoldItalic}.ttf "$dist/fonts/"
+cp /usr/share/doc/fonts-liberation2/copyright "$dist/licenses/LiberationSans-copyright.txt"
 cp "$root/LICENSE" "$dist/licenses/LICENSE.txt"
 cp "$root/scripts/windows/THIRD-PARTY.txt" "$dist/licenses/"
 cp /usr/share/common-licenses/LGPL-3 "$dist/licenses/LGPL-3.txt"
@@ -32,7 +35,9 @@ cp "$root/data/icons/zem-config.ico" "$dist/"
 system_dlls=" advapi32.dll authz.dll comdlg32.dll crypt32.dll d3d9.dll d3d11.dll dwmapi.dll dwrite.dll dxgi.dll
  gdi32.dll imm32.dll iphlpapi.dll kernel32.dll msvcrt.dll mpr.dll netapi32.dll ntdll.dll ole32.dll oleaut32.dll
  setupapi.dll shell32.dll shlwapi.dll user32.dll userenv.dll uxtheme.dll version.dll winmm.dll winspool.drv
- ws2_32.dll wtsapi32.dll dnsapi.dll bcrypt.dll cfgmgr32.dll comctl32.dll shcore.dll "
+ ws2_32.dll wtsapi32.dll dnsapi.dll bcrypt.dll cfgmgr32.dll comctl32.dll shcore.dll secur32.dll winhttp.dll
+ ncrypt.dll normaliz.dll "
+system_dlls=" $(echo $system_dlls) "  # one line, a blank around each name
 missing=0
 while IFS= read -r -d '' f; do
   while read -r dll; do
