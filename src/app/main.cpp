@@ -15,7 +15,9 @@
 
 #include "app/quick_eq_folder.h"
 #include "app/settings_store.h"
+#include "app/start_console.h"
 #include "editor/editor.h"
+#include "sheet/sheet_fonts.h"
 #include "ui/window/main_window.h"
 #include "ui/window/qt_prompts.h"
 #include "ui/window/window_font.h"
@@ -96,6 +98,7 @@ bool AsksOnlyForText(int argc, char** argv) {
 
 int main(int argc, char* argv[]) {
   if (AsksOnlyForText(argc, argv)) {
+    zem::UseStartingConsole();
     QCoreApplication app(argc, argv);
     SetApplicationNames();
     ProcessArguments(app);
@@ -106,6 +109,7 @@ int main(int argc, char* argv[]) {
   // No display name: Qt would append it to every dialog's caption.
   QGuiApplication::setDesktopFileName(ZEM_APP_ID);
   QApplication::setWindowIcon(QIcon(":/icons/zem-config.png"));
+  zem::LoadFontsBeside(QCoreApplication::applicationDirPath());
   QApplication::setFont(zem::WindowFont());
   const StartOptions options = ProcessArguments(app);
   std::optional<zem::QtSettingsStore> settings;

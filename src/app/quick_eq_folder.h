@@ -11,6 +11,9 @@ namespace zem {
 // it uses `userDataFolder`, which the first save creates.
 QString QuickEQFolder(const QString& programFolder, const QString& userDataFolder, const QString& appId);
 
+// The file beside a portable copy of the program on Windows.
+inline constexpr char kPortableMarker[] = "portable";
+
 // True when `programFolder` holds an installed copy of the program.
 bool IsInstalledProgramFolder(const QString& programFolder, const QString& appId);
 

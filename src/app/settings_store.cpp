@@ -1,15 +1,12 @@
 #include "app/settings_store.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "app/settings_file_check.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <utility>
 
@@ -36,27 +33,6 @@ std::string Bytes(const QVariant& value) {
 
 QByteArray Value(const std::string& bytes) {
   return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-// Nothing at `path` (not even a dangling link), or, links followed, a
-// regular file with one hard link that belongs to the user. Only stat is
-// used: opening a device or FIFO may already do something, or block.
-bool IsAbsentOrOwnFile(const QString& path) {
-  const QByteArray name = QFile::encodeName(path);
-  struct stat st {};
-  if (::lstat(name.constData(), &st) != 0) return errno == ENOENT;
-  if (::stat(name.constData(), &st) != 0) return false;
-  return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid();
-}
-
-// The file is there but not to be written: its owner took away the write
-// permission (as `>` would refuse it; root too is held to the mode here),
-// or the system refuses writing it.
-bool IsWriteProtected(const QString& path) {
-  const QByteArray name = QFile::encodeName(path);
-  struct stat st {};
-  if (::stat(name.constData(), &st) != 0) return false;
-  return (st.st_mode & S_IWUSR) == 0 || ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0;
 }
 
 }  // namespace

@@ -1,13 +1,7 @@
 // Pieces every zemctl command shares.
-#include <langinfo.h>
-#include <poll.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <chrono>
-#include <clocale>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -15,6 +9,7 @@
 #include <utility>
 
 #include "cli/zemctl.h"
+#include "cli/zemctl_platform.h"
 #include "command/change_set.h"
 #include "command/command_writer.h"
 #include "editor/read_back_check.h"
@@ -71,19 +66,6 @@ int Usage(const CommandEntry& command, const std::string& problem) {
 int UnexpectedArgument(const CommandEntry& command, const std::string& argument) {
   return Usage(command, "unexpected argument '" + argument + "'");
 }
-
-namespace {
-
-bool TerminalIsUtf8() {
-  static const bool utf8 = [] {
-    std::setlocale(LC_CTYPE, "");
-    const char* set = nl_langinfo(CODESET);
-    return set != nullptr && (std::strcmp(set, "UTF-8") == 0 || std::strcmp(set, "utf8") == 0);
-  }();
-  return utf8;
-}
-
-}  // namespace
 
 std::string TerminalText(std::string_view singleByteText) {
   if (!TerminalIsUtf8()) return std::string(singleByteText);
@@ -147,8 +129,7 @@ FileWaiter DeadlineWaiter(std::chrono::steady_clock::time_point end) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
     if (left <= 0) throw ReadDeadlinePassed{};
-    pollfd ready{fd, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
-    ::poll(fd < 0 ? nullptr : &ready, fd < 0 ? 0 : 1, static_cast<int>(std::min<long long>(left, 250)));
+    WaitForDescriptor(fd, forWrite, static_cast<int>(std::min<long long>(left, 250)));
   };
 }
 
@@ -187,24 +168,8 @@ bool WriteOutputFile(const std::string& path, const std::string& bytes) {
 
 namespace {
 
-// What tells two names of one file apart from two files.
-struct FileIdentity {
-  bool exists = false;
-  bool regular = false;
-  dev_t device = 0;
-  ino_t inode = 0;
-  std::string resolved;  // for files not made yet
-};
-
 FileIdentity Identify(const std::string& path) {
-  FileIdentity id;
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
-    id.exists = true;
-    id.regular = S_ISREG(st.st_mode);
-    id.device = st.st_dev;
-    id.inode = st.st_ino;
-  }
+  FileIdentity id = SystemFileIdentity(path);
   std::error_code ec;
   const std::filesystem::path resolved =
       std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec);

@@ -1,28 +1,25 @@
 // zemctl: the configuration tools of the window, for scripts and batch work.
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/zemctl.h"
+#include "cli/zemctl_platform.h"
+#include "sheet/sheet_fonts.h"
 
 int main(int argc, char** argv) {
-  // Past a file-size limit (ulimit -f) a write to standard output fails
-  // with "File too large" and is reported, rather than ending the program
-  // without a word.
-  std::signal(SIGXFSZ, SIG_IGN);
+  zem::PrepareProcess();
   std::vector<std::string> args(argv + 1, argv + argc);
   // The sheet lays out and draws text, which needs the GUI side of Qt but
   // never a display: the offscreen platform, unless the user names one.
   std::unique_ptr<QCoreApplication> app;
   if (!args.empty() && args[0] == "sheet") {
-    if (const char* platform = std::getenv("QT_QPA_PLATFORM"); !platform || !*platform)
-      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    zem::SetEnvironmentDefault("QT_QPA_PLATFORM", "offscreen");
     app = std::make_unique<QGuiApplication>(argc, argv);
+    zem::LoadFontsBeside(QCoreApplication::applicationDirPath());
   } else {
     app = std::make_unique<QCoreApplication>(argc, argv);
   }

@@ -1,21 +1,15 @@
 #include "sim/unit_sim.h"
 
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 
 #include "sim/line_pace.h"
+#include "sim/sim_system.h"
 
 namespace zem {
 
@@ -140,31 +134,14 @@ void UnitSim::OnNewConnection() {
 }
 
 bool UnitSim::OpenPty(std::string* error) {
-  auto fail = [&](const char* what) {
-    if (error) *error = std::string(what) + ": " + std::strerror(errno);
+  PtyPair pair;
+  if (!OpenRawPty(&pair, error)) {
     ClosePty();
     return false;
-  };
-  ptyMaster_ = posix_openpt(O_RDWR | O_NOCTTY);
-  if (ptyMaster_ < 0) return fail("posix_openpt");
-  // A program started from here (zemctl in a test) must not inherit the
-  // pair, or closing it would hang up nothing.
-  if (fcntl(ptyMaster_, F_SETFD, FD_CLOEXEC) != 0) return fail("fcntl");
-  if (grantpt(ptyMaster_) != 0 || unlockpt(ptyMaster_) != 0) return fail("grantpt");
-  const char* name = ptsname(ptyMaster_);
-  if (!name) return fail("ptsname");
-  ptyPath_ = name;
-  // Holding the slave open keeps the pair alive while no client has it
-  // open, and lets us put it in raw mode so CR and LF pass untouched.
-  ptySlave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (ptySlave_ < 0) return fail("open slave");
-  termios tio{};
-  if (tcgetattr(ptySlave_, &tio) != 0) return fail("tcgetattr");
-  cfmakeraw(&tio);
-  cfsetispeed(&tio, B9600);
-  cfsetospeed(&tio, B9600);
-  if (tcsetattr(ptySlave_, TCSANOW, &tio) != 0) return fail("tcsetattr");
-  if (fcntl(ptyMaster_, F_SETFL, fcntl(ptyMaster_, F_GETFL) | O_NONBLOCK) != 0) return fail("fcntl");
+  }
+  ptyMaster_ = pair.master;
+  ptySlave_ = pair.slave;
+  ptyPath_ = pair.path;
 
   auto owned = std::make_unique<Channel>();
   Channel* ch = owned.get();
@@ -205,12 +182,12 @@ void UnitSim::ClosePty() {
     }
   }
   if (ptyMaster_ >= 0) {
-    ::close(ptyMaster_);
+    ClosePtyEnd(ptyMaster_);
     ptyMaster_ = -1;
     emit Closed();
   }
   if (ptySlave_ >= 0) {
-    ::close(ptySlave_);
+    ClosePtyEnd(ptySlave_);
     ptySlave_ = -1;
   }
 }
@@ -255,14 +232,13 @@ void UnitSim::OnInput(Channel& ch) {
   if (ch.serial) {
     char buffer[4096];
     while (taken < limit) {
-      const ssize_t n = ::read(ch.fd, buffer, std::min(sizeof buffer, limit - taken));
+      const long n = ReadPty(ch.fd, buffer, std::min(sizeof buffer, limit - taken));
       if (n > 0) {
         ch.input.append(buffer, static_cast<std::size_t>(n));
         taken += static_cast<std::size_t>(n);
         continue;
       }
-      if (n < 0 && errno == EINTR) continue;
-      if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+      if (n != kPtyWouldBlock) {
         // Nothing will come from a broken pair; stop listening to it.
         if (ch.readNotifier) ch.readNotifier->setEnabled(false);
       }
@@ -552,10 +528,9 @@ void UnitSim::PumpOnce(Channel& ch) {
     std::size_t written = 0;
     if (ch.serial) {
       const std::size_t chunk = options_.bytePerWrite ? 1 : std::min<std::size_t>(allowed, 4096);
-      const ssize_t n = ::write(ch.fd, data, chunk);
+      const long n = WritePty(ch.fd, data, chunk);
       if (n < 0) {
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        if (n == kPtyWouldBlock) {
           // The pty does not always report room again once the reader
           // has drained it, so poll as well as wait for the notifier.
           if (ch.writeNotifier) ch.writeNotifier->setEnabled(true);
@@ -639,9 +614,7 @@ void UnitSim::FinishIfFlushed(Channel& ch) {
       // No lingering: closing sends a reset instead of a FIN, once the
       // answer has gone out.
       ch.socket->flush();
-      const linger noLinger{1, 0};
-      ::setsockopt(static_cast<int>(ch.socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger,
-                   sizeof noLinger);
+      ResetOnClose(ch.socket->socketDescriptor());
       CloseChannel(ch);
     } else {
       // A close as a unit makes it: the FIN goes out now and what the
@@ -649,7 +622,7 @@ void UnitSim::FinishIfFlushed(Channel& ch) {
       // line that crossed the close is never answered by a reset.
       ch.socket->flush();
       if (ch.socket->bytesToWrite() == 0) {
-        ::shutdown(static_cast<int>(ch.socket->socketDescriptor()), SHUT_WR);
+        ShutdownSending(ch.socket->socketDescriptor());
       } else {
         ch.socket->disconnectFromHost();
       }

@@ -1,8 +1,11 @@
 #include "transfer/serial_link.h"
 
 #include <QSerialPortInfo>
+#include <algorithm>
+#include <utility>
 
 #include "transfer/receive_monitor.h"
+#include "transfer/serial_ports.h"
 
 namespace zem {
 
@@ -14,13 +17,19 @@ SerialLink::SerialLink(QObject* parent) : QObject(parent), port_(this) {
 SerialLink::~SerialLink() { ClosePort(); }
 
 std::vector<SerialLink::PortEntry> SerialLink::AvailablePorts() {
-  std::vector<PortEntry> entries;
+  std::vector<std::pair<int, PortEntry>> listed;
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
     const std::string name = info.portName().toLatin1().toStdString();
+    const int order = PortChooserOrder(name);
+    if (order < 0) continue;
     std::string text = name;
     if (!info.description().isEmpty()) text += " - " + info.description().toLatin1().toStdString();
-    entries.push_back(PortEntry{text, info.systemLocation().toLatin1().toStdString(), name});
+    listed.emplace_back(order, PortEntry{text, info.systemLocation().toLatin1().toStdString(), name});
   }
+  std::stable_sort(listed.begin(), listed.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<PortEntry> entries;
+  for (auto& [order, entry] : listed) entries.push_back(std::move(entry));
   return entries;
 }
 
@@ -39,8 +48,9 @@ void SerialLink::OpenPort() {
   port_.setFlowControl(QSerialPort::NoFlowControl);
   if (!port_.open(QIODevice::ReadWrite)) {
     const std::string reason = port_.errorString().toLatin1().toStdString();
+    const QSerialPort::SerialPortError error = port_.error();
     port_.clearError();
-    throw LinkFailure("Cannot open serial port " + device_ + ": " + reason);
+    throw LinkFailure(PortOpenFailureText(device_, error, reason));
   }
   // A pseudo-terminal has no modem lines; that is no reason to give up.
   port_.setDataTerminalReady(false);

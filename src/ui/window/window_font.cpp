@@ -1,5 +1,6 @@
 #include "ui/window/window_font.h"
 
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace zem {
@@ -10,7 +11,11 @@ QFont WindowFont() {
     return true;
   }();
   (void)substituted;
-  QFont font("MS Sans Serif");
+  // Windows still has "MS Sans Serif" as a bitmap font, which does not
+  // scale; "Microsoft Sans Serif" is its outline twin with the same metrics.
+  const char* family =
+      QFontDatabase::hasFamily("Microsoft Sans Serif") ? "Microsoft Sans Serif" : "MS Sans Serif";
+  QFont font(family);
   // The layout is in pixels, so the font is too.
   font.setPixelSize(11);
   return font;

@@ -1,0 +1,15 @@
+# zem_windows_resources(TARGET [ICON file]): the manifest every program
+# carries on Windows (file names and arguments in UTF-8), and an icon.
+function(zem_windows_resources target)
+  if(NOT WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(R "" "ICON" "" ${ARGN})
+  set(ZEM_MANIFEST "${PROJECT_SOURCE_DIR}/cmake/windows.manifest")
+  set(ZEM_ICON_LINE "")
+  if(R_ICON)
+    set(ZEM_ICON_LINE "IDI_ICON1 ICON \"${R_ICON}\"")
+  endif()
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/windows-resources.rc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc @ONLY)
+  target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+endfunction()
