@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zem {
 
@@ -63,5 +65,35 @@ bool NamesOwnDescriptor(const std::string& path);
 // holds...); nothing, or the reason it could not. Lets a tool check its
 // outputs before long work whose result would be lost.
 std::optional<std::string> WriteProblem(const std::string& path);
+
+// How making a file under a new name went: made, the name taken (by a
+// file, a folder or a link, dangling or not), or failed for another reason.
+enum class NewName { kMade, kTaken, kFailed };
+
+// Writes `bytes` to a new file `path`, synced, never over or through
+// anything already at that name; on failure nothing is left there and
+// `error` holds the reason (kTaken leaves `error` alone).
+NewName WriteNewFile(const std::string& path, const std::string& bytes, std::string* error);
+
+// Gives the file `from` the name `to` only if nothing has it, not even a
+// link; `error` as for WriteNewFile.
+NewName RenameNoReplace(const std::string& from, const std::string& to, std::string* error);
+
+// Removes the file `path` (a link itself, never its target).
+bool RemoveFile(const std::string& path);
+
+// A plain file in a folder: its name and its modification time in
+// nanoseconds since some fixed moment, comparable within one folder.
+struct FolderFile {
+  std::string name;
+  std::int64_t modified = 0;
+};
+
+// The regular files directly in `folder`; links, folders and devices are
+// left out (links are not followed). Empty when it cannot be read.
+std::vector<FolderFile> PlainFilesIn(const std::string& folder);
+
+// Whether `path` is a FIFO (links followed); false when there is none.
+bool IsFifo(const std::string& path);
 
 }  // namespace zem

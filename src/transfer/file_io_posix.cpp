@@ -1,5 +1,6 @@
 #include "transfer/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
@@ -509,6 +510,74 @@ std::optional<std::string> WriteProblem(const std::string& path) {
   WriteSignals signals;
   TempFile probe(signals);
   return probe.Create(target, existed, old);
+}
+
+NewName WriteNewFile(const std::string& path, const std::string& bytes, std::string* error) {
+  // O_EXCL with O_CREAT never follows a link, dangling or not.
+  OwnedFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
+  if (fd.Get() < 0) {
+    if (errno == EEXIST) return NewName::kTaken;
+    SetError(error, SystemReason(errno));
+    return NewName::kFailed;
+  }
+  std::size_t done = 0;
+  int failure = 0;
+  while (done < bytes.size() && !failure) {
+    const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno != EINTR) {
+      failure = errno;
+    } else if (n == 0) {
+      failure = EIO;
+    }
+  }
+  if (!failure && ::fsync(fd.Get()) != 0 && errno != EINVAL && errno != EROFS) failure = errno;
+  if (!fd.Close() && !failure) failure = errno;
+  if (!failure) return NewName::kMade;
+  ::unlink(path.c_str());
+  SetError(error, SystemReason(failure));
+  return NewName::kFailed;
+}
+
+NewName RenameNoReplace(const std::string& from, const std::string& to, std::string* error) {
+  int failure = 0;
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return NewName::kMade;
+  failure = errno;
+#endif
+  // A file system without it: a hard link is never made over a name either.
+  if (failure == 0 || failure == EINVAL || failure == ENOSYS) {
+    failure = ::link(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    if (failure == 0) {
+      ::unlink(from.c_str());
+      return NewName::kMade;
+    }
+  }
+  if (failure == EEXIST) return NewName::kTaken;
+  SetError(error, SystemReason(failure));
+  return NewName::kFailed;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::vector<FolderFile> PlainFilesIn(const std::string& folder) {
+  std::vector<FolderFile> files;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return files;
+  while (const dirent* entry = ::readdir(dir)) {
+    struct stat st {};
+    if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+      continue;
+    files.push_back({entry->d_name, std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec});
+  }
+  ::closedir(dir);
+  return files;
+}
+
+bool IsFifo(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
 }
 
 }  // namespace zem

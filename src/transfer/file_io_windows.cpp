@@ -400,4 +400,62 @@ std::optional<std::string> WriteProblem(const std::string& path) {
   return std::nullopt;
 }
 
+namespace {
+
+NewName Failed(std::string* error) {
+  const DWORD code = ::GetLastError();
+  if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) return NewName::kTaken;
+  SetError(error, SystemReason(code));
+  return NewName::kFailed;
+}
+
+}  // namespace
+
+NewName WriteNewFile(const std::string& path, const std::string& bytes, std::string* error) {
+  // CREATE_NEW fails on any existing name, a link's included.
+  const std::wstring name = Wide(path);
+  OwnedHandle file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.Valid()) return Failed(error);
+  bool written = WriteAllToHandle(file.Get(), bytes, error);
+  if (written && !::FlushFileBuffers(file.Get())) {
+    SetError(error, LastReason());
+    written = false;
+  }
+  if (!file.Close() && written) {
+    SetError(error, LastReason());
+    written = false;
+  }
+  if (written) return NewName::kMade;
+  ::DeleteFileW(name.c_str());
+  return NewName::kFailed;
+}
+
+NewName RenameNoReplace(const std::string& from, const std::string& to, std::string* error) {
+  // Without MOVEFILE_REPLACE_EXISTING nothing at `to` is replaced.
+  if (::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) return NewName::kMade;
+  return Failed(error);
+}
+
+bool RemoveFile(const std::string& path) { return ::DeleteFileW(Wide(path).c_str()) != 0; }
+
+std::vector<FolderFile> PlainFilesIn(const std::string& folder) {
+  std::vector<FolderFile> files;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW((Wide(folder) + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+  do {
+    if (found.dwFileAttributes & kNotPlain) continue;
+    // FILETIME counts 100 ns steps.
+    const std::int64_t ticks =
+        (std::int64_t{found.ftLastWriteTime.dwHighDateTime} << 32) | found.ftLastWriteTime.dwLowDateTime;
+    files.push_back({Utf8(found.cFileName), ticks * 100});
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return files;
+}
+
+bool IsFifo(const std::string& /*path*/) { return false; }
+
 }  // namespace zem

@@ -1,15 +1,12 @@
 #include "transfer/names_file.h"
 
-#include <sys/stat.h>
-
 #include "transfer/file_io.h"
 
 namespace zem {
 
 NamesImport ImportNamesFromPath(Editor& editor, const std::string& path, bool readFifo) {
   NamesImport refused;
-  struct stat st {};
-  if (!readFifo && ::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) {
+  if (!readFifo && IsFifo(path)) {
     refused.csv.error = "it is not a regular file";
     return refused;
   }

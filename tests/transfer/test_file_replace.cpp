@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 
 #include "transfer/file_io.h"
@@ -26,6 +27,7 @@ enum class Before { Nothing, OldFile, Folder, HardLinked, NoFolder, NullDevice }
 }  // namespace
 
 Q_DECLARE_METATYPE(Before)
+Q_DECLARE_METATYPE(NewName)
 
 class TestFileReplace : public QObject {
   Q_OBJECT
@@ -126,6 +128,55 @@ class TestFileReplace : public QObject {
     QVERIFY2(text, error.c_str());
     QCOMPARE(*text, kBytes);
     QCOMPARE(left, QStringList{"site.zem"});
+  }
+
+  // A backup's two steps: a new file, then a new name; neither ever takes
+  // the place of what is there.
+  void newName_data() {
+    QTest::addColumn<Before>("before");
+    QTest::addColumn<bool>("rename");
+    QTest::addColumn<NewName>("result");
+    for (const bool rename : {false, true}) {
+      const char* how = rename ? "rename: " : "write: ";
+      QTest::addRow("%snew name", how) << Before::Nothing << rename << NewName::kMade;
+      QTest::addRow("%sfile there", how) << Before::OldFile << rename << NewName::kTaken;
+      QTest::addRow("%sfolder there", how) << Before::Folder << rename << NewName::kTaken;
+      QTest::addRow("%smissing folder", how) << Before::NoFolder << rename << NewName::kFailed;
+    }
+  }
+  void newName() {
+    QFETCH(Before, before);
+    QFETCH(bool, rename);
+    QFETCH(NewName, result);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(dir.path().toStdWString());
+    std::string target = (folder / "site.zem").string();
+    const std::string source = (folder / ".temp").string();
+    std::string error;
+    if (before == Before::OldFile) QVERIFY(WriteFileAtomically(target, "old", &error));
+    if (before == Before::Folder) fs::create_directory(target);
+    if (before == Before::NoFolder) target = (folder / "missing" / "site.zem").string();
+    if (rename) QCOMPARE(WriteNewFile(source, kBytes, &error), NewName::kMade);
+
+    QCOMPARE(rename ? RenameNoReplace(source, target, &error) : WriteNewFile(target, kBytes, &error), result);
+    QCOMPARE(error.empty(), result != NewName::kFailed);
+    // What was there stays; the source goes only when it was renamed.
+    QCOMPARE(ReadWholeFile(source, &error).has_value(), rename && result != NewName::kMade);
+    const std::optional<std::string> text = ReadWholeFile(target, &error);
+    if (before == Before::OldFile) QCOMPARE(text.value_or(""), std::string("old"));
+    if (result == NewName::kMade) QCOMPARE(text.value_or(""), kBytes);
+    QVERIFY(fs::is_directory(target) == (before == Before::Folder));
+
+    // Only plain files are listed; the hidden source too while it is there.
+    std::vector<std::string> names;
+    for (const FolderFile& file : PlainFilesIn(folder.string())) names.push_back(file.name);
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected;
+    if (rename && result != NewName::kMade) expected.push_back(".temp");
+    if (before == Before::OldFile || (before == Before::Nothing)) expected.push_back("site.zem");
+    QCOMPARE(names, expected);
   }
 };
 
