@@ -41,14 +41,11 @@ class TestSettingsStore : public QObject {
   // Paths and hosts come back byte for byte, whatever the locale makes of them.
   void valuesReadBackAsWritten() {
     // The export checks the other way round from their defaults.
-    const RememberedValues values{"h\xf6st:2323",
-                                  "/dev/ttyUSB0",
-                                  {"/home/u/caf\xe9 & co.zem", "/tmp/a\nb.zem", "/x.zem"},
-                                  false,
-                                  true,
-                                  true,
-                                  "AV & Co \xc3\xa9",
-                                  "0123 456"};
+    RememberedValues values{
+        "h\xf6st:2323", "/dev/ttyUSB0", {"/home/u/caf\xe9 & co.zem", "/tmp/a\nb.zem", "/x.zem"},
+        false,          true,           true};
+    values.sheetInstaller = "AV & Co \xc3\xa9";
+    values.sheetContact = "0123 456";
     QtSettingsStore store(config_.filePath("values.conf"));
     store.Save(values);
     QVERIFY(QFile::exists(store.File()));

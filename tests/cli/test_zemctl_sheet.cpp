@@ -36,15 +36,8 @@ class TestZemctlSheet : public QObject {
     row("--title", {"IN", "-o", "OUT", "--title", "Caf\u00e9 <1>"}, "s.xhtml", "C.UTF-8", 0,
         "<title>Caf\xc3\xa9 &lt;1&gt;</title>");
     // Control characters show as in names; the notes' lines as lines.
-    row("--title with control bytes",
-        {"IN", "-o", "OUT", "--title",
-         "a\x01"
-         "b\x1b"},
-        "s.html", "C.UTF-8", 0, "<title>a\\x01b\\x1B</title>");
-    row("installer escaped", {"IN", "-o", "OUT", "--installer", "AV & Co <1>"}, "s.html", "C.UTF-8", 0,
-        "<td>AV &amp; Co &lt;1&gt;</td>");
-    row("contact's control byte", {"IN", "-o", "OUT", "--contact", "x\x7f"}, "s.html", "C.UTF-8", 0,
-        "<td>x\\x7F</td>");
+    row("--title with control bytes", {"IN", "-o", "OUT", "--title", "a\x01\x62\x1b"}, "s.html", "C.UTF-8", 0,
+        "<title>a\\x01b\\x1B</title>");
     row("notes: lines, Latin-1", {"IN", "-o", "OUT", "--notes", "NOTES"}, "s.html", "C.UTF-8", 0,
         "<td>Rack<br/>Caf\xc3\xa9</td>");
     row("notes too large", {"IN", "-o", "OUT", "--notes", "BIG"}, "s.pdf", "", 2, missing,

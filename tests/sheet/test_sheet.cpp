@@ -251,7 +251,6 @@ class TestSheet : public QObject {
         << twoBedrooms << "Zones" << QStringList{"Bedroom", "2 Up", "Group 3", "1 Tuner, Source 2"};
     QTest::newRow("groups' members") << twoBedrooms << "Groups"
                                      << QStringList{"1 Bedroom, 2 Bedroom", "Zone 3"};
-    QTest::newRow("curve captions") << twoBedrooms << "ZQ curves" << QStringList{"1 Bedroom, 2 Bedroom"};
     QTest::newRow("favorites' headers, a restricted source left out")
         << twoBedrooms << "Favorites"
         << QStringList{"3 Party", "Favorite 10", "1 Bedroom|||1|||||||", "Zone 3|2|||||||||"};

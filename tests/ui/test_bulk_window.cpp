@@ -20,6 +20,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <tuple>
 
 #include "editor/names_csv.h"
 #include "support/example_file.h"
@@ -225,6 +226,12 @@ class TestBulkWindow : public QObject, private WindowFixture {
     Show(Page::ZoneAudioControls);
     editor->model.unit.GroupNames[2] = "Upstairs";
     for (int z = 1; z <= 24; ++z) editor->model.unit.GroupMark(z, 2) = z == 4 || z == 7 || z == 9 ? "G" : "";
+    for (int g = 3; g <= kGroups; ++g) {  // 3, no name, holds 7 and 10; 4 nothing; 6 a name alone
+      editor->model.unit.GroupNames[g] = g == 6 ? "Garden" : "";
+      for (int z = 1; z <= 24; ++z)
+        editor->model.unit.GroupMark(z, g) = g == 3 && (z == 7 || z == 10) ? "G" : "";
+    }
+    editor->model.unit.ZoneNames[12] = "  ";
     Find<QListWidget>("ListBox3")->setCurrentRow(4);  // zone 5
     editor->model.unit.ZoneAudio[5].Volume = -17;
     editor->model.unit.ZoneAudio[5].Balance = 21;
@@ -255,58 +262,25 @@ class TestBulkWindow : public QObject, private WindowFixture {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Find<QAction>("CopyAudioSettings1")->trigger();
     dialog = Find<ChoiceDialog>("CopyAudioDialog");
-    QVERIFY(!Find<QCheckBox>("CopyAudioVolume", dialog)->isChecked());
-    QVERIFY(Find<QCheckBox>("CopyAudioBalance", dialog)->isChecked());
-  }
+    QVERIFY(!Find<QCheckBox>("CopyAudioVolume", dialog)->isChecked() &&
+            Find<QCheckBox>("CopyAudioBalance", dialog)->isChecked());
 
-  void copyAudioGroupToggles_data() {
-    QTest::addColumn<bool>("zone1First");    // chosen before any group
-    QTest::addColumn<QList<int>>("clicks");  // group buttons, in order
-    QTest::addColumn<QList<int>>("chosen");
-    QTest::addColumn<QList<int>>("pressed");
-    QTest::newRow("press adds") << false << QList<int>{2} << QList<int>{4, 7, 9} << QList<int>{2};
-    QTest::newRow("press keeps what was chosen")
-        << true << QList<int>{2} << QList<int>{1, 4, 7, 9} << QList<int>{2};
-    QTest::newRow("two groups") << false << QList<int>{2, 3} << QList<int>{4, 7, 9, 10} << QList<int>{2, 3};
-    QTest::newRow("release keeps what another holds")
-        << false << QList<int>{2, 3, 2} << QList<int>{7, 10} << QList<int>{3};
-    QTest::newRow("release takes off its zones") << true << QList<int>{3, 3} << QList<int>{1} << QList<int>{};
-  }
-  void copyAudioGroupToggles() {
-    QFETCH(bool, zone1First);
-    QFETCH(QList<int>, clicks);
-    QFETCH(QList<int>, chosen);
-    QFETCH(QList<int>, pressed);
-    Show(Page::ZoneAudioControls);
-    UnitConfiguration& unit = editor->model.unit;
-    // Group 2 "Upstairs" holds 4, 7 and 9; group 3, no name, 7 and 10; group
-    // 4 neither name nor zones; group 6 a name alone.
-    for (int g = 1; g <= kGroups; ++g) {
-      unit.GroupNames[g] = g == 2 ? "Upstairs" : g == 6 ? "Garden" : "";
-      for (int z = 1; z <= 24; ++z) {
-        const bool member = g == 2 ? z == 4 || z == 7 || z == 9 : g == 3 && (z == 7 || z == 10);
-        unit.GroupMark(z, g) = member ? "G" : "";
-      }
-    }
-    unit.ZoneNames[12] = "  ";
-    Find<QListWidget>("ListBox3")->setCurrentRow(4);  // zone 5
-    Find<QAction>("CopyAudioSettings1")->trigger();
-    auto* dialog = Find<ChoiceDialog>("CopyAudioDialog");
+    // Blank names shown by number. Pressed, a group adds its zones to those
+    // chosen; released, it takes off those no other pressed group holds; a
+    // screen reader hears which.
+    const auto group = [&](int g) {
+      return dialog->findChild<QPushButton*>(QString("CopyAudioGroup%1").arg(g));
+    };
     QCOMPARE(Find<QListWidget>("CopyAudioZones", dialog)->item(10)->text(), "12 Zone 12");
-    QCOMPARE(Find<QPushButton>("CopyAudioGroup3", dialog)->text(), "Group 3");
-    QVERIFY(Find<QPushButton>("CopyAudioGroup6", dialog));
-    QVERIFY(!dialog->findChild<QPushButton*>("CopyAudioGroup4"));
-    if (zone1First) dialog->Select([](int zone) { return zone == 1; });
-    for (const int g : clicks)
-      Find<QPushButton>(qPrintable(QString("CopyAudioGroup%1").arg(g)), dialog)->click();
-    const std::vector<int> now = dialog->Chosen();
-    QCOMPARE(QList<int>(now.begin(), now.end()), chosen);
-    // Screen readers hear a button, pressed or not.
-    for (const int g : {2, 3}) {
-      QAccessibleInterface* button = QAccessible::queryAccessibleInterface(
-          Find<QPushButton>(qPrintable(QString("CopyAudioGroup%1").arg(g)), dialog));
-      QCOMPARE(button->role(), QAccessible::Button);
-      QCOMPARE(bool(button->state().pressed), pressed.contains(g));
+    QVERIFY(group(3) && group(3)->text() == "Group 3" && group(6) && !group(4));
+    dialog->Select([](int zone) { return zone == 1; });
+    const std::tuple<int, bool, std::vector<int>> steps[] = {
+        {3, true, {1, 7, 10}}, {2, true, {1, 4, 7, 9, 10}}, {3, false, {1, 4, 7, 9}}, {2, false, {1}}};
+    for (const auto& [g, pressed, chosen] : steps) {
+      group(g)->click();
+      QAccessibleInterface* button = QAccessible::queryAccessibleInterface(group(g));
+      QVERIFY(button->role() == QAccessible::Button && bool(button->state().pressed) == pressed);
+      QCOMPARE(dialog->Chosen(), chosen);
     }
   }
 

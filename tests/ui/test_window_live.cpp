@@ -243,8 +243,7 @@ class TestWindowLive : public QObject, private test::WindowFixture {
     QVERIFY(Imported());
     if (run == "title") {
       UnitSim other;
-      std::string error;
-      QVERIFY(other.ListenTcp(0, QHostAddress::LocalHost, &error));
+      QVERIFY(other.ListenTcp(0, QHostAddress::LocalHost, nullptr));
       prompts->hostAnswers.push_back("127.0.0.1:" + std::to_string(other.TcpPort()));
       Trigger("Telnet1");
       QCOMPARE(window->windowTitle(), said.arg(other.TcpPort()) + "[*]");
@@ -297,8 +296,8 @@ class TestWindowLive : public QObject, private test::WindowFixture {
     QTRY_VERIFY(run == "progress" || !window->Controller().LiveOn());
     if (run == "volume" || run == "favorite") {
       QCOMPARE(UnitField(), said);
-      QVERIFY(sim->Recorded().back() == "[EC]" && !window->isWindowModified());
-      QVERIFY(!Action("ExportChanges1")->isEnabled());
+      QVERIFY(sim->Recorded().back() == "[EC]" && !window->isWindowModified() &&
+              !Action("ExportChanges1")->isEnabled());
       return;
     }
     // Said while it sent, and after in the status line and the message log.

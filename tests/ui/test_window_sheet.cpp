@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -151,8 +150,7 @@ class TestWindowSheet : public QObject, private test::WindowFixture {
   void exportToAFifo() {
     QFETCH(QString, action);
     QFETCH(bool, leaves);
-    editor->ImportFileText(*ReadWholeFile(ZEM_SOURCE_DIR "/examples/full-16x192.zem", nullptr), "full.zem");
-    window->EditorChanged();
+    window->OpenConfigurationFile(S(test::Source("examples/full-16x192.zem")));
     QTemporaryDir dir;
     const std::string fifo = S(dir.filePath(action == "ExportSheet1" ? "s.html" : "n.csv"));
     int fd = ::mkfifo(fifo.c_str(), 0600) == 0 ? ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK) : -1;
@@ -202,58 +200,30 @@ class TestWindowSheet : public QObject, private test::WindowFixture {
 
   // The title block is asked for first; Cancel there does nothing more.
   // The installer's fields are proposed again for any file, the site's only
-  // for the file they were given for.
-  void titleBlockAsked() {
+  // for the file they were given for. The same configuration, title block
+  // and paper give the same pages with the same text on each, whether drawn
+  // for the print preview (a printer of its own resolution and margins),
+  // exported by the window or by zemctl.
+  void titleBlockAndSamePages() {
     QTemporaryDir dir;
-    const QString a = dir.filePath("a.zem"), b = dir.filePath("b.zem"), html = dir.filePath("s.html");
-    for (const QString& file : {a, b}) QVERIFY(WriteFileAtomically(S(file), kConfiguration, nullptr));
-    window->OpenConfigurationFile(S(a));
+    const QString file = test::Source("examples/full-16x192.zem"), notes = dir.filePath("notes.txt");
+    const QString exported = dir.filePath("window.pdf"), printed = dir.filePath("preview.pdf"),
+                  written = dir.filePath("zemctl.pdf");
+    window->OpenConfigurationFile(S(file));
     prompts->sheetAnswers.push_back(std::nullopt);
     window->PrintSheet();
     prompts->sheetAnswers.push_back(std::nullopt);
     window->ExportSheet();
     QVERIFY(prompts->printJobs.empty() && prompts->saveDialogs.empty());
-    QCOMPARE(prompts->sheetProposals.at(0), (Prompts::SheetFields{"a.zem", "", "", "", ""}));
+    QCOMPARE(prompts->sheetProposals.at(0), (Prompts::SheetFields{"full-16x192.zem", "", "", "", ""}));
 
-    const Prompts::SheetFields given{"Smith <home>", "1 High St", "AV Co", "0123", "Rack\nKey"};
+    const Prompts::SheetFields given{"Smith residence", "1 High St", "AV Co", "0123",
+                                     "Rack in the cellar.\nKey at the desk."};
     prompts->sheetAnswers.push_back(given);
-    prompts->saveAnswers.push_back(S(html));
-    window->ExportSheet();
-    QCOMPARE(HtmlTitle(Read(html)), QStringLiteral("Smith <home>"));
-    QVERIFY(Read(html).contains("1 High St"));
-    window->PrintSheet();
-    QCOMPARE(prompts->sheetProposals.back(), given);
-
-    window->OpenConfigurationFile(S(b));
-    window->PrintSheet();
-    QCOMPARE(prompts->sheetProposals.back(), (Prompts::SheetFields{"b.zem", "", "AV Co", "0123", ""}));
-    QCOMPARE(prompts->printJobs.size(), std::size_t(2));
-  }
-
-  // The same configuration, title block and paper give the same pages with
-  // the same text on each, whether drawn for the print preview (a printer
-  // of its own resolution and margins), exported by the window or by zemctl.
-  void samePages_data() {
-    QTest::addColumn<QString>("example");
-    QTest::newRow("small") << "small-8x24.zem";
-    QTest::newRow("full") << "full-16x192.zem";
-  }
-  void samePages() {
-    QFETCH(QString, example);
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
-      QSKIP("pdftotext (poppler-utils) is not installed");
-    QTemporaryDir dir;
-    const QString file = test::Source("examples/") + example, notes = dir.filePath("notes.txt");
-    const QString exported = dir.filePath("window.pdf"), printed = dir.filePath("preview.pdf"),
-                  written = dir.filePath("zemctl.pdf");
-    test::Write(notes, "Rack in the cellar.\nKey at the desk.\n");
-    window->OpenConfigurationFile(S(file));
-    QVERIFY(editor->HasConfiguration());
-    prompts->sheetAnswers.push_back(Prompts::SheetFields{"Smith residence", "1 High St", "AV Co", "0123",
-                                                         "Rack in the cellar.\nKey at the desk."});
     prompts->saveAnswers.push_back(S(exported));
     window->ExportSheet();
     window->PrintSheet();
+    QCOMPARE(prompts->sheetProposals.back(), given);
     QCOMPARE(prompts->printJobs.size(), std::size_t(1));
     {
       QPrinter printer(QPrinter::HighResolution);
@@ -262,12 +232,19 @@ class TestWindowSheet : public QObject, private test::WindowFixture {
       printer.setOutputFileName(printed);
       prompts->printJobs[0].paint(printer);
     }
+    window->OpenConfigurationFile(S(test::Source("examples/small-8x24.zem")));
+    window->PrintSheet();
+    QCOMPARE(prompts->sheetProposals.back(),
+             (Prompts::SheetFields{"small-8x24.zem", "", "AV Co", "0123", ""}));
+
+    test::Write(notes, "Rack in the cellar.\nKey at the desk.\n");
     const QString paper = LocalePaper() == QPageSize::Letter ? "letter" : "a4";
     const test::Run run =
         test::Zemctl({"sheet", file, "-o", written, "--title", "Smith residence", "--address", "1 High St",
                       "--installer", "AV Co", "--contact", "0123", "--notes", notes, "--paper", paper});
     QVERIFY2(run.status == 0, run.err.constData());
-
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+      QSKIP("pdftotext (poppler-utils) is not installed");
     const QStringList pages = PageTexts(exported);
     QVERIFY(pages.size() > 1);
     QVERIFY(pages.front().contains("Smith residence") && pages.front().contains("Key at the desk."));

@@ -1,9 +1,6 @@
 // What the window knows of the unit, through the real window against the
 // simulated unit over TCP: Verify After Export, Compare with Unit, Back Up
 // Before Export, the unit's status field and the title.
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -15,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <ctime>
 #include <memory>
 
 #include "command/command_writer.h"
@@ -34,7 +30,7 @@ namespace {
 enum UnitEvent { OtherClient, Restarted, IgnoresOne, RefusesOne, ReadBackFails, TakesAll };
 enum CompareCase { Equal, Different, Cancelled, Failed, Incomplete };
 // Where a name with letters beyond ASCII meets what the unit returns.
-enum AsciiPath { Verify, CompareUnit, ChangesAfterVerify, LiveAfterPaste, PushVerify, DiffUnit, DiffFiles };
+enum AsciiPath { CompareUnit, ChangesAfterVerify, LiveAfterPaste, PushVerify, DiffUnit, DiffFiles };
 
 // A unit serving 4 sources and 8 zones, zones `first` to `last` renamed.
 SimOptions Served(int first = 1, int last = 0) {
@@ -185,7 +181,6 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     QTest::addColumn<int>("path");
     QTest::addColumn<QByteArray>("said");  // in the message log, or on zemctl's standard error
     const QByteArray one("1 name holds letters a unit cannot return; it was compared without them");
-    QTest::newRow("verify after export") << int(Verify) << one;
     QTest::newRow("compare with unit") << int(CompareUnit) << one;
     QTest::newRow("export changes after verify") << int(ChangesAfterVerify) << one;
     QTest::newRow("live after a paste") << int(LiveAfterPaste) << one;
@@ -213,7 +208,6 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
                                           : QStringList{"push", a.c_str(), "--verify"} + unit);
       QCOMPARE(run.status, path == DiffFiles ? 1 : 0);
       QVERIFY2((path == DiffFiles ? run.out : run.err).contains(said), run.err.constData());
-      QCOMPARE(run.err.contains("compared without"), path != DiffFiles);
       return;
     }
     auto* grid = window->findChild<QTableView*>("StringGrid2");
@@ -243,8 +237,7 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     sim->ClearRecord();
     Rename(1, "K\u00fcch\u00e9");
     if (path == ChangesAfterVerify) Trigger("ExportChanges1");
-    QVERIFY(!sim->Recorded().empty());
-    QCOMPARE(sim->Recorded().front(), std::string("[NO2\"K\374ch\351\"]"));
+    QCOMPARE(sim->Recorded().empty() ? "" : sim->Recorded().front(), std::string("[NO2\"K\374ch\351\"]"));
     QCOMPARE(UnitField(), inStep);
   }
 
@@ -344,10 +337,10 @@ class TestWindowUnit : public QObject, private test::WindowFixture {
     const QString folder = root.filePath("h_23"), at = folder + "/2026-03-04-050607";
     QStringList olds;
     for (int i = 0; i < existing && QDir().mkpath(folder); ++i) {
-      olds << QString("%1/%2-0000%3.zem").arg(folder, stamp).arg(i, 2, 10, QChar('0'));
-      const timespec times[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - age - 10 * i, 0}};
-      QVERIFY(WriteFileAtomically(olds[i].toStdString(), "", nullptr) &&
-              ::utimensat(AT_FDCWD, QFile::encodeName(olds[i]), times, 0) == 0);
+      QFile old(olds.emplace_back(QString("%1/%2-0000%3.zem").arg(folder, stamp).arg(i, 2, 10, QChar('0'))));
+      QVERIFY(old.open(QIODevice::WriteOnly) &&
+              old.setFileTime(QDateTime::currentDateTime().addSecs(-age - 10 * i),
+                              QFileDevice::FileModificationTime));
     }
     if (!taken.isEmpty()) QVERIFY(QDir().mkpath(folder) && QFile::link(root.filePath("out"), at + ".zem"));
     if (taken.contains("file")) QVERIFY(WriteFileAtomically((at + "-2.zem").toStdString(), "", nullptr));
