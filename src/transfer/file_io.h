@@ -25,6 +25,13 @@ struct ReadLimits {
 // try again, or throws to give up (the window's Cancel).
 using FileWaiter = std::function<void(int fd, bool forWrite)>;
 
+// "64 MiB" or "1000 bytes".
+std::string ByteLimitText(std::size_t bytes);
+// Cuts `text` read from a file to `limits`, at the byte limit or after the
+// last line the line limit allows, naming the limit reached in `cut`. The
+// per-system readers share it.
+void CutToReadLimits(std::string& text, const ReadLimits& limits, std::string* cut);
+
 // The file as bytes, or nothing with `error` set to the reason. Only a
 // regular file or a FIFO is read (never a device such as /dev/zero), and at
 // most `limits`: when the file holds more, the text ends at the byte limit or

@@ -279,12 +279,6 @@ bool WriteBesideAndReplace(const std::string& path, const std::string& bytes, st
   return true;
 }
 
-std::string ByteLimitText(std::size_t bytes) {
-  const std::size_t mib = std::size_t{1} << 20;
-  return bytes % mib == 0 && bytes > 0 ? std::to_string(bytes / mib) + " MiB"
-                                       : std::to_string(bytes) + " bytes";
-}
-
 }  // namespace
 
 bool NamesOwnDescriptor(const std::string& path) { return OwnDescriptor(path) >= 0; }
@@ -339,21 +333,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
     if (n == 0) break;
     text.append(chunk, n);
   }
-  if (text.size() > limits.bytes) {
-    text.resize(limits.bytes);
-    if (cut) *cut = ByteLimitText(limits.bytes);
-  }
-  // Line ends as the import counts them: CR LF, a lone CR, a lone LF.
-  std::size_t lines = 0;
-  if (text.size() >= limits.lines)
-    for (std::size_t i = 0; (i = FindLineEnd(text, i)) != std::string::npos; ++i) {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      if (++lines == limits.lines && i + 1 < text.size()) {
-        text.resize(i + 1);
-        if (cut) *cut = std::to_string(limits.lines) + " lines";
-        break;
-      }
-    }
+  CutToReadLimits(text, limits, cut);
   return text;
 }
 
