@@ -24,6 +24,9 @@ class TelnetLink : public QObject {
   explicit TelnetLink(QObject* parent = nullptr);
   ~TelnetLink() override;
 
+  // The unit's Telnet port, where Host names none.
+  static constexpr int kDefaultPort = 23;
+
   std::string Host;  // as the user typed it, maybe "host:port"
   int Port = 0;      // used when Host names no port
 

@@ -195,7 +195,7 @@ std::string TransferController::LinkKey() const {
     // "host" and "host:23" are one unit.
     std::string host;
     int port = 0;
-    TelnetLink::SplitHost(telnet_.Host, 23, &host, &port);
+    TelnetLink::SplitHost(telnet_.Host, TelnetLink::kDefaultPort, &host, &port);
     return "telnet " + host + ":" + std::to_string(port);
   }
   if (mode_ == Mode::Serial && !serial_.Device().empty()) return "serial " + serial_.Device();

@@ -260,7 +260,7 @@ void TransferController::ExportTelnet(const std::vector<std::string>& commands) 
     telnet_.Disconnect();
     telnet_.ClearInput();
   }
-  telnet_.Port = 23;
+  telnet_.Port = TelnetLink::kDefaultPort;
   if (!telnet_.IsConnected()) {
     telnet_.ClearInput();
     telnet_.Connect(run_.deadline);

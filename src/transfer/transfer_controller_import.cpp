@@ -187,7 +187,7 @@ void TransferController::ImportTelnet() {
     telnet_.Disconnect();
     telnet_.ClearInput();
   }
-  telnet_.Port = 23;
+  telnet_.Port = TelnetLink::kDefaultPort;
   const std::string& host = telnet_.Host;
   ImportStatus(" Importing from host: " + host);
   if (!telnet_.IsConnected()) telnet_.Connect(run_.deadline);

@@ -50,7 +50,7 @@ bool TransferController::StartLive() {
     if (mode_ == Mode::Telnet) {
       if (telnet_.IsConnected()) telnet_.Disconnect();
       telnet_.ClearInput();
-      telnet_.Port = 23;
+      telnet_.Port = TelnetLink::kDefaultPort;
       telnet_.Connect();
       if (!telnet_.IsConnected()) throw LinkFailure("Cannot connect to " + UnitName());
       // An export opens with "[]": so does Live's connection.
