@@ -1,10 +1,11 @@
 // File > Live: the link held open and every edit sent as it is made.
+#include "transfer/live_session.h"
+
 #include <stdexcept>
 
 #include "command/change_set.h"
 #include "command/command_writer.h"
 #include "editor/read_back_check.h"
-#include "transfer/transfer_controller.h"
 
 namespace zem {
 
@@ -22,93 +23,81 @@ std::string Seconds(int ms) {
 
 }  // namespace
 
-std::string TransferController::LiveRefusal() const {
-  if (mode_ != Mode::Serial && mode_ != Mode::Telnet) return "Live works in Serial or Telnet Mode";
-  const ChangesState state = ExportChangesState();
-  if (state == ChangesState::NoBaseline || state == ChangesState::CountsDiffer)
-    return ChangesStateText(state);
-  return {};
+LiveSession::LiveSession(TransferContext& context, QObject* parent) : QObject(parent), ctx_(context) {
+  idleCheck_.setInterval(250);
+  connect(&idleCheck_, &QTimer::timeout, this, &LiveSession::CheckIdle);
 }
 
-bool TransferController::StartLive() {
-  if (live_ || Busy() || !editor_.HasConfiguration()) return false;
-  if (const std::string why = LiveRefusal(); !why.empty()) {
-    editor_.status.Set(" " + why);
-    return false;
-  }
-  if (ExportChangesState() == ChangesState::Ready) {
-    ExportChanges();
-    // The export said why it did not bring the unit in step.
-    if (ExportChangesState() != ChangesState::NothingChanged) return false;
-  }
+bool LiveSession::Start() {
   live_.emplace();
-  live_->target = editor_.model.unit;
+  live_->target = ctx_.editor.model.unit;
   // Edits made while the link opens wait in the queue.
   live_->inFlight = true;
   std::optional<std::string> fault;
   try {
-    if (mode_ == Mode::Telnet) {
-      if (telnet_.IsConnected()) telnet_.Disconnect();
-      telnet_.ClearInput();
-      telnet_.Port = TelnetLink::kDefaultPort;
-      telnet_.Connect();
-      if (!telnet_.IsConnected()) throw LinkFailure("Cannot connect to " + UnitName());
+    if (ctx_.mode == TransferMode::Telnet) {
+      if (ctx_.telnet.IsConnected()) ctx_.telnet.Disconnect();
+      ctx_.telnet.ClearInput();
+      ctx_.telnet.Port = TelnetLink::kDefaultPort;
+      ctx_.telnet.Connect();
+      if (!ctx_.telnet.IsConnected()) throw LinkFailure("Cannot connect to " + ctx_.UnitName());
       // An export opens with "[]": so does Live's connection.
-      telnet_.SendText("[]");
-      fault = AwaitTelnetLiveReply("[]");
+      ctx_.telnet.SendText("[]");
+      fault = AwaitTelnetReply("[]");
     } else {
-      run_.portLost = false;
-      if (!serial_.IsPortOpen()) serial_.OpenPort();
+      ctx_.portLost = false;
+      if (!ctx_.serial.IsPortOpen()) ctx_.serial.OpenPort();
     }
   } catch (const LinkFailure& e) {
     fault = e.what();
   }
   if (fault) {
-    EndLive(fault);
+    End(fault);
     return false;
   }
   live_->inFlight = false;
   // In step now: the configuration counts as sent.
-  editor_.MarkSentAsIs();
-  editor_.status.Set(kLiveOnStatus);
-  liveIdleCheck_.start();
-  emit LiveChanged();
-  PumpLive();
+  ctx_.editor.MarkSentAsIs();
+  ctx_.editor.status.Set(kLiveOnStatus);
+  idleCheck_.start();
+  emit Changed();
+  Pump();
   return true;
 }
 
-void TransferController::LiveEdit() {
+void LiveSession::Edit() {
   if (!live_ || live_->stopAsked) return;
-  const UnitConfiguration& next = editor_.model.unit;
+  const UnitConfiguration& next = ctx_.editor.model.unit;
   if (!ChangesCanBeSent(live_->target, next))
-    return EndLive("the source or zone count changed: a full export is needed");
+    return End("the source or zone count changed: a full export is needed");
   std::vector<std::string> lines = BuildChangedCommands(live_->target, next);
   if (lines.empty()) return;
   // Nothing goes out that would read back as something else, as for an export.
-  const std::vector<ReadBackProblem> refused = ProblemsWhere(
-      CheckReadBack(editor_.model, BuildCommandSequence(editor_.model)), ExportTarget::Unit, false, true);
-  if (!refused.empty()) return EndLive(ReadBackRefusal(refused));
+  const std::vector<ReadBackProblem> refused =
+      ProblemsWhere(CheckReadBack(ctx_.editor.model, BuildCommandSequence(ctx_.editor.model)),
+                    ExportTarget::Unit, false, true);
+  if (!refused.empty()) return End(ReadBackRefusal(refused));
   // A later edit may add entries to the table being written, or take some.
   std::optional<TableCut>& rewrite = live_->rewrite;
   const std::size_t entriesBefore = rewrite ? live_->queue.EntriesWaiting(rewrite->table) : 0;
   live_->queue.Add(lines);
   live_->target = next;
   if (rewrite) rewrite->total = rewrite->total + live_->queue.EntriesWaiting(rewrite->table) - entriesBefore;
-  emit LiveChanged();
-  PumpLive();
+  emit Changed();
+  Pump();
 }
 
-void TransferController::StopLive() {
+void LiveSession::Stop() {
   if (!live_) return;
   live_->stopAsked = true;
-  PumpLive();
+  Pump();
 }
 
-void TransferController::PumpLive() {
+void LiveSession::Pump() {
   // Called again while a line is in flight (an edit, a switch-off), the
   // loop below takes what was queued.
   if (!live_ || live_->inFlight) return;
-  liveIdleCheck_.stop();
+  idleCheck_.stop();
   while (live_ && (!live_->queue.Empty() || live_->stopAsked)) {
     const bool closing = live_->queue.Empty();
     const std::string line = closing ? std::string("[EC]") : live_->queue.Take();
@@ -116,12 +105,12 @@ void TransferController::PumpLive() {
     // The opening line empties the table: its entries follow it in the queue.
     if (kind.opening) live_->rewrite = TableCut{kind.table, 0, live_->queue.EntriesWaiting(kind.table)};
     live_->inFlight = true;
-    if (!closing) ShowLiveProgress();
-    emit LiveChanged();
-    const std::optional<std::string> fault = SendLiveLine(line);
+    if (!closing) ShowProgress();
+    emit Changed();
+    const std::optional<std::string> fault = SendLine(line);
     if (!live_) return;
     live_->inFlight = false;
-    if (fault) return EndLive(fault);
+    if (fault) return End(fault);
     ++live_->burstSent;
     if (std::optional<TableCut>& rewrite = live_->rewrite) {
       if (!kind.opening && kind.table == rewrite->table) ++rewrite->sent;
@@ -130,25 +119,25 @@ void TransferController::PumpLive() {
     if (closing) {
       // Switched off with lines still in flight: they all went, so the
       // unit holds what was queued last.
-      NoteLiveInStep();
-      return EndLive(std::nullopt);
+      NoteInStep();
+      return End(std::nullopt);
     }
   }
   if (!live_) return;
-  NoteLiveInStep();
-  liveIdleCheck_.start();
-  emit LiveChanged();
+  NoteInStep();
+  idleCheck_.start();
+  emit Changed();
 }
 
-void TransferController::NoteLiveInStep() {
+void LiveSession::NoteInStep() {
   live_->burstSent = 0;
-  if (live_->progressShown) editor_.status.Set(kLiveOnStatus);
+  if (live_->progressShown) ctx_.editor.status.Set(kLiveOnStatus);
   live_->progressShown = false;
-  editor_.unitBaseline.Remember(LinkKey(), live_->target);
-  if (editor_.model.unit == live_->target) editor_.MarkSentAsIs();
+  ctx_.editor.unitBaseline.Remember(ctx_.LinkKey(), live_->target);
+  if (ctx_.editor.model.unit == live_->target) ctx_.editor.MarkSentAsIs();
 }
 
-void TransferController::ShowLiveProgress() {
+void LiveSession::ShowProgress() {
   // A few lines go by unseen; a long run of them is counted.
   const std::size_t total = live_->burstSent + live_->queue.Size() + 1;
   std::string text;
@@ -161,33 +150,37 @@ void TransferController::ShowLiveProgress() {
     return;
   }
   live_->progressShown = true;
-  editor_.status.Set(text);
+  ctx_.editor.status.Set(text);
 }
 
-std::optional<std::string> TransferController::SendLiveLine(const std::string& line) {
+std::optional<std::string> LiveSession::SendLine(const std::string& line) {
   try {
-    if (mode_ == Mode::Telnet) {
-      telnet_.CheckPeerClosed();
-      editor_.receivedText.AppendLine("Sending: " + line + "\n\r");
-      telnet_.SendText(line + "\n\r");
-      return AwaitTelnetLiveReply(line);
+    if (ctx_.mode == TransferMode::Telnet) {
+      ctx_.telnet.CheckPeerClosed();
+      ctx_.editor.receivedText.AppendLine("Sending: " + line + "\n\r");
+      ctx_.telnet.SendText(line + "\n\r");
+      return AwaitTelnetReply(line);
     }
-    if (!serial_.IsPortOpen() || run_.portLost) return "the port was lost";
-    editor_.receivedText.AppendLine("Sending: " + line);
-    monitor_.replyEndSeen = false;
+    if (!ctx_.serial.IsPortOpen() || ctx_.portLost) return "the port was lost";
+    ctx_.editor.receivedText.AppendLine("Sending: " + line);
+    ctx_.monitor.replyEndSeen = false;
     live_->awaiting = true;
     live_->errorProgress = 0;
     live_->refused = false;
-    serial_.SendText(line);
-    return AwaitSerialLiveReply(line);
+    ctx_.onSerialByte = [this](char c) {
+      if (live_ && live_->awaiting && AdvanceErrorReplyMatcher(live_->errorProgress, c))
+        live_->refused = true;
+    };
+    ctx_.serial.SendText(line);
+    return AwaitSerialReply(line);
   } catch (const LinkFailure& e) {
-    if (mode_ == Mode::Serial) return "the port was lost";
+    if (ctx_.mode == TransferMode::Serial) return "the port was lost";
     return e.Reset() ? "the unit reset the connection" : "the unit closed the connection";
   }
 }
 
-std::optional<std::string> TransferController::AwaitTelnetLiveReply(const std::string& line) {
-  const QDeadlineTimer until(liveTelnetLimitMs_);
+std::optional<std::string> LiveSession::AwaitTelnetReply(const std::string& line) {
+  const QDeadlineTimer until(telnetLimitMs_);
   int progress = 0;
   bool refused = false;
   // The answer is shown, up to a length no answer needs.
@@ -195,83 +188,85 @@ std::optional<std::string> TransferController::AwaitTelnetLiveReply(const std::s
   const auto show = [&](std::string_view bytes) {
     bytes = bytes.substr(0, std::min(bytes.size(), kLiveAnswerShown - std::min(shown, kLiveAnswerShown)));
     shown += bytes.size();
-    if (!bytes.empty()) editor_.receivedText.AppendText(std::string(bytes));
+    if (!bytes.empty()) ctx_.editor.receivedText.AppendText(std::string(bytes));
   };
   for (;;) {
-    telnet_.CheckPeerClosed();
-    if (!telnet_.IsConnected()) return "the unit closed the connection";
-    if (!telnet_.WaitForInput(until)) return "no answer to " + line + " in " + Seconds(liveTelnetLimitMs_);
-    const std::string_view unread = telnet_.Unread();
+    ctx_.telnet.CheckPeerClosed();
+    if (!ctx_.telnet.IsConnected()) return "the unit closed the connection";
+    if (!ctx_.telnet.WaitForInput(until)) return "no answer to " + line + " in " + Seconds(telnetLimitMs_);
+    const std::string_view unread = ctx_.telnet.Unread();
     for (std::size_t i = 0; i < unread.size(); ++i) {
       const char c = unread[i];
       if (AdvanceErrorReplyMatcher(progress, c)) refused = true;
       if (c != ')' && c != ']') continue;
       show(unread.substr(0, i + 1));
-      telnet_.Consume(i + 1);
+      ctx_.telnet.Consume(i + 1);
       // The opening "[]" is answered as an export's is: whatever it says.
       if (refused && line != "[]") return "the unit refused " + line;
       return std::nullopt;
     }
     show(unread);
-    telnet_.Consume(unread.size());
+    ctx_.telnet.Consume(unread.size());
   }
 }
 
-std::optional<std::string> TransferController::AwaitSerialLiveReply(const std::string& line) {
-  const QDeadlineTimer until(liveSerialLimitMs_);
-  while (!monitor_.replyEndSeen && !until.hasExpired() && !run_.portLost && serial_.IsPortOpen())
-    wait_.Wait(static_cast<int>(std::min<qint64>(until.remainingTime(), 250)));
+std::optional<std::string> LiveSession::AwaitSerialReply(const std::string& line) {
+  const QDeadlineTimer until(serialLimitMs_);
+  while (!ctx_.monitor.replyEndSeen && !until.hasExpired() && !ctx_.portLost && ctx_.serial.IsPortOpen())
+    ctx_.wait.Wait(static_cast<int>(std::min<qint64>(until.remainingTime(), 250)));
   live_->awaiting = false;
-  if (run_.portLost || !serial_.IsPortOpen()) return "the port was lost";
-  if (!monitor_.replyEndSeen) return "no answer to " + line + " in " + Seconds(liveSerialLimitMs_);
+  ctx_.onSerialByte = nullptr;
+  if (ctx_.portLost || !ctx_.serial.IsPortOpen()) return "the port was lost";
+  if (!ctx_.monitor.replyEndSeen) return "no answer to " + line + " in " + Seconds(serialLimitMs_);
   if (live_->refused) return "the unit refused " + line;
   return std::nullopt;
 }
 
-void TransferController::EndLive(const std::optional<std::string>& fault) {
+void LiveSession::End(const std::optional<std::string>& fault) {
   if (!live_) return;
-  liveIdleCheck_.stop();
+  idleCheck_.stop();
   const std::vector<std::string> dropped = live_->queue.Drop();
   const std::optional<TableCut> cut = live_->rewrite;
   live_.reset();
-  if (mode_ == Mode::Telnet) {
-    if (telnet_.IsConnected()) telnet_.Disconnect();
-    telnet_.ClearInput();
+  if (ctx_.mode == TransferMode::Telnet) {
+    if (ctx_.telnet.IsConnected()) ctx_.telnet.Disconnect();
+    ctx_.telnet.ClearInput();
   }
   if (fault) {
     // The edits stay; only what the unit holds is no longer known.
-    editor_.unitBaseline.Forget();
+    ctx_.editor.unitBaseline.Forget();
     std::string text = "Live stopped: " + *fault;
-    editor_.messageLog.AppendLine(text);
+    ctx_.editor.messageLog.AppendLine(text);
     if (cut && cut->sent < cut->total) {
       // What the unit now lacks is worse than a setting not sent: say it first.
-      editor_.messageLog.AppendLine(TableCutText(*cut));
+      ctx_.editor.messageLog.AppendLine(TableCutText(*cut));
       text += ". " + TableCutText(*cut);
     }
     if (!dropped.empty()) {
-      editor_.messageLog.AppendLine("Not sent:");
-      for (const std::string& line : dropped) editor_.messageLog.AppendLine("  " + line);
+      ctx_.editor.messageLog.AppendLine("Not sent:");
+      for (const std::string& line : dropped) ctx_.editor.messageLog.AppendLine("  " + line);
     }
-    editor_.status.Set(" " + text);
+    ctx_.editor.status.Set(" " + text);
   } else {
-    editor_.status.Set(" Live off");
+    ctx_.editor.status.Set(" Live off");
   }
-  emit LiveChanged();
+  emit Changed();
 }
 
-void TransferController::CheckLiveIdle() {
+void LiveSession::CheckIdle() {
   if (!live_ || live_->inFlight) return;
-  if (mode_ == Mode::Serial) {
-    if (!serial_.IsPortOpen() || run_.portLost) EndLive("the port was lost");
+  if (ctx_.mode == TransferMode::Serial) {
+    if (!ctx_.serial.IsPortOpen() || ctx_.portLost) End("the port was lost");
     return;
   }
   try {
     // What came after the last answer (its line end) is let go, so that
     // the end of the connection behind it is seen.
-    while (telnet_.IsConnected() && telnet_.HasInput()) telnet_.Consume(telnet_.Unread().size());
-    telnet_.CheckPeerClosed();
+    while (ctx_.telnet.IsConnected() && ctx_.telnet.HasInput())
+      ctx_.telnet.Consume(ctx_.telnet.Unread().size());
+    ctx_.telnet.CheckPeerClosed();
   } catch (const LinkFailure& e) {
-    EndLive(e.Reset() ? "the unit reset the connection" : "the unit closed the connection");
+    End(e.Reset() ? "the unit reset the connection" : "the unit closed the connection");
   }
 }
 

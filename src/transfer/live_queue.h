@@ -2,13 +2,11 @@
 
 #include <cstddef>
 #include <deque>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "command/change_set.h"
-#include "model/config_model.h"
 
 namespace zem {
 
@@ -38,22 +36,6 @@ class LiveQueue {
 
  private:
   std::deque<std::pair<std::string, std::string>> items_;  // key, line
-};
-
-// What Live knows while it is on.
-struct LiveState {
-  UnitConfiguration target;  // what the unit holds once every queued line is taken
-  LiveQueue queue;
-  bool inFlight = false;
-  bool stopAsked = false;
-  bool awaiting = false;  // serial: the receive event watches for "(ERROR)"
-  int errorProgress = 0;
-  bool refused = false;
-  // The table whose opening line went last, while entries of it remain:
-  // cut short, the unit holds it half-written.
-  std::optional<TableCut> rewrite;
-  std::size_t burstSent = 0;  // lines answered since the queue was last empty
-  bool progressShown = false;
 };
 
 }  // namespace zem

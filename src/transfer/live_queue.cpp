@@ -1,4 +1,4 @@
-#include "transfer/live_sender.h"
+#include "transfer/live_queue.h"
 
 #include <algorithm>
 
