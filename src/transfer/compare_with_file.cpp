@@ -8,11 +8,6 @@
 
 namespace zem {
 
-namespace {
-
-// The heading naming `what`, then every difference from the editor's
-// configuration to `other`'s, or a line saying there is none; how many.
-// Names are compared as `names` says.
 std::size_t LogDifferences(Editor& editor, const Editor& other, const std::string& what, const char* side,
                            NameBytes names) {
   std::size_t withoutLetters = 0;
@@ -30,8 +25,6 @@ std::size_t LogDifferences(Editor& editor, const Editor& other, const std::strin
   editor.messageLog.AppendText(block);
   return differences.size();
 }
-
-}  // namespace
 
 bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile) {
   if (!editor.HasConfiguration()) return false;
@@ -58,27 +51,6 @@ bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile) {
   }
 
   LogDifferences(editor, other, *chosen, "the file", NameBytes::Exact);
-  return true;
-}
-
-bool CompareWithUnit(Editor& editor, TransferController& controller) {
-  if (!editor.HasConfiguration()) return false;
-  Editor unit;
-  const TransferController::Outcome read = controller.ReadUnit(unit, " Reading the unit to compare...");
-  if (read != TransferController::Outcome::Completed) {
-    editor.messageLog.AppendLine("Nothing was compared.");
-    editor.status.Set(read == TransferController::Outcome::Cancelled
-                          ? " Compare with Unit cancelled: nothing was compared"
-                          : " Compare with Unit: the unit could not be read in full, nothing was compared");
-    return false;
-  }
-  // A whole read tells what the unit holds.
-  editor.unitBaseline.RememberRead(controller.LinkKey(), unit.model.unit);
-  const std::size_t count =
-      LogDifferences(editor, unit, "the unit " + controller.UnitName(), "the unit", NameBytes::AsUnitReturns);
-  editor.status.Set(count == 0 ? std::string(" Compared with the unit: no differences")
-                               : " Compared with the unit: " + std::to_string(count) +
-                                     (count == 1 ? " difference" : " differences"));
   return true;
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
+#include "editor/config_diff.h"
 #include "editor/editor.h"
 #include "transfer/prompts.h"
-#include "transfer/transfer_controller.h"
 
 namespace zem {
 
@@ -17,12 +18,10 @@ namespace zem {
 // name the dialog proposes, and becomes the one chosen. True when compared.
 bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile);
 
-// File > Compare with Unit...: reads the unit on the controller's link into
-// a configuration of its own and logs the differences as CompareWithFile
-// does (this configuration -> the unit), each name as the unit returns it
-// (a line says how many names held letters left out); the read becomes what the unit is
-// known to hold. A read that is cancelled, fails or is incomplete says so
-// and changes nothing else. True when compared.
-bool CompareWithUnit(Editor& editor, TransferController& controller);
+// The heading naming `what`, then every difference from the editor's
+// configuration to `other`'s, or a line saying there is none; how many.
+// Names are compared as `names` says.
+std::size_t LogDifferences(Editor& editor, const Editor& other, const std::string& what, const char* side,
+                           NameBytes names);
 
 }  // namespace zem

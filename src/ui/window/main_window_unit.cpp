@@ -8,7 +8,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
-#include "transfer/compare_with_file.h"
+#include "transfer/compare_with_unit.h"
 #include "ui/window/main_window.h"
 
 namespace zem {
