@@ -14,6 +14,9 @@
 
 namespace zem {
 
+class ScriptedPrompts;
+class TransferController;
+
 // zemctl's exit statuses, one name for each meaning its manual page gives.
 enum ExitStatus : int {
   kExitOk = 0,
@@ -160,6 +163,13 @@ bool TakeUnitOption(const GivenArgument& given, LinkArgs& link, UnitLimits& limi
 // kExitOk and kExitIncomplete the editor holds a configuration.
 int PullIntoEditor(Editor& editor, const LinkArgs& link, const UnitLimits& limits,
                    const std::string& ifNothingRead);
+// Sets `ctl` to the unit on `link` within `limits`, choosing the mode the
+// way a user would; false (after saying why) when the link cannot be set up.
+bool OpenUnitLink(TransferController& ctl, ScriptedPrompts& prompts, const LinkArgs& link,
+                  const UnitLimits& limits);
+// How the last read of the unit by `ctl` (an import, or the unit checks'
+// read) ended, said as PullIntoEditor says it, with its statuses.
+int ReadEnding(const TransferController& ctl, const std::string& ifNothingRead);
 
 // zemctl push: the backup before sending (--backup) and the check after it
 // (--verify).

@@ -157,31 +157,6 @@ constexpr HelpPiece kPushHelp[] = {
      "full, so it is not known whether the unit took everything.\n"},
 };
 
-void SetLimits(TransferController& ctl, const UnitLimits& limits) {
-  if (limits.timeoutMs > 0) {
-    ctl.SetConnectLimitMs(limits.timeoutMs);
-    ctl.SetWaitLimitMs(limits.timeoutMs);
-  }
-  ctl.SetDeadlineMs(limits.deadlineMs);
-}
-
-// Chooses the mode the way a user would; false (after saying why) when the
-// link cannot be set up.
-bool ChooseMode(TransferController& ctl, ScriptedPrompts& prompts, const LinkArgs& link) {
-  if (!link.telnet.empty()) {
-    prompts.hostAnswers.push_back(link.telnet);
-    ctl.ChooseTelnetMode();
-  } else {
-    prompts.portAnswers.push_back(link.serial);
-    ctl.ChooseSerialMode();
-  }
-  if (!prompts.errors.empty()) {
-    PrintError(ErrorBoxText(prompts.errors.front()));
-    return false;
-  }
-  return true;
-}
-
 // Sends the export of `editor` to the unit as the window's Export does; the
 // push's exit status (kExitOk, kExitIncomplete or kExitFailed), after saying
 // how it went.
@@ -191,8 +166,7 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
   ScriptedPrompts prompts;
   TransferController ctl(editor, prompts);
   ctl.SetReplyLimitMs(replyLimitMs);
-  SetLimits(ctl, limits);
-  if (!ChooseMode(ctl, prompts, link)) return kExitFailed;
+  if (!OpenUnitLink(ctl, prompts, link, limits)) return kExitFailed;
 
   std::string lastStatus;
   // A wait counts seconds in place, which only a terminal shows as such.
@@ -334,13 +308,29 @@ bool TakeUnitOption(const GivenArgument& given, LinkArgs& link, UnitLimits& limi
   }
 }
 
-int PullIntoEditor(Editor& editor, const LinkArgs& link, const UnitLimits& limits,
-                   const std::string& ifNothingRead) {
-  ScriptedPrompts prompts;
-  TransferController ctl(editor, prompts);
-  SetLimits(ctl, limits);
-  if (!ChooseMode(ctl, prompts, link)) return kExitFailed;
-  ctl.ImportConfiguration();
+bool OpenUnitLink(TransferController& ctl, ScriptedPrompts& prompts, const LinkArgs& link,
+                  const UnitLimits& limits) {
+  if (limits.timeoutMs > 0) {
+    ctl.SetConnectLimitMs(limits.timeoutMs);
+    ctl.SetWaitLimitMs(limits.timeoutMs);
+  }
+  ctl.SetDeadlineMs(limits.deadlineMs);
+  // The mode is chosen the way a user would.
+  if (!link.telnet.empty()) {
+    prompts.hostAnswers.push_back(link.telnet);
+    ctl.ChooseTelnetMode();
+  } else {
+    prompts.portAnswers.push_back(link.serial);
+    ctl.ChooseSerialMode();
+  }
+  if (!prompts.errors.empty()) {
+    PrintError(ErrorBoxText(prompts.errors.front()));
+    return false;
+  }
+  return true;
+}
+
+int ReadEnding(const TransferController& ctl, const std::string& ifNothingRead) {
   // An import completes only with a configuration: one that names no source
   // ends as NothingRead.
   switch (ctl.LastOutcome()) {
@@ -360,6 +350,15 @@ int PullIntoEditor(Editor& editor, const LinkArgs& link, const UnitLimits& limit
       PrintError("the import did not run; " + ifNothingRead);
       return kExitFailed;
   }
+}
+
+int PullIntoEditor(Editor& editor, const LinkArgs& link, const UnitLimits& limits,
+                   const std::string& ifNothingRead) {
+  ScriptedPrompts prompts;
+  TransferController ctl(editor, prompts);
+  if (!OpenUnitLink(ctl, prompts, link, limits)) return kExitFailed;
+  ctl.ImportConfiguration();
+  return ReadEnding(ctl, ifNothingRead);
 }
 
 int RunPull(const std::vector<std::string>& args) {

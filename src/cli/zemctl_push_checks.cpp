@@ -8,12 +8,34 @@
 #include "editor/editor.h"
 #include "editor/unit_names.h"
 #include "transfer/file_io.h"
+#include "transfer/scripted_prompts.h"
+#include "transfer/transfer_controller.h"
 
 namespace zem {
 
+namespace {
+
+// The unit on the push's link, for the unit checks the window's export runs
+// too: a controller of its own, on a connection of its own.
+struct UnitOnLink {
+  UnitOnLink(const LinkArgs& link, const UnitLimits& limits)
+      : open(OpenUnitLink(ctl, prompts, link, limits)) {}
+  Editor window;  // what a window would show meanwhile
+  ScriptedPrompts prompts;
+  TransferController ctl{window, prompts};
+  bool open;
+};
+
+}  // namespace
+
 int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path, bool strict) {
+  UnitOnLink on(link, limits);
   Editor unit;
-  const int pulled = PullIntoEditor(unit, link, limits, "no backup written, nothing sent");
+  int pulled = kExitFailed;
+  if (on.open) {
+    on.ctl.Checks().ReadForBackup(unit);
+    pulled = ReadEnding(on.ctl, "no backup written, nothing sent");
+  }
   std::string error;
   switch (pulled) {
     case kExitOk:
@@ -27,7 +49,7 @@ int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string
         return kExitOk;
       }
       break;
-    case kExitNoConfiguration:  // PullIntoEditor said why and that nothing was sent
+    case kExitNoConfiguration:  // ReadEnding said why and that nothing was sent
       break;
     case kExitIncomplete:
       PrintError("the unit's answer may be incomplete; no backup written, nothing sent");
@@ -41,8 +63,14 @@ int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string
 
 int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& limits) {
   std::fputs("zemctl: reading the configuration back to verify it\n", stderr);
+  UnitOnLink on(link, limits);
   Editor unit;
-  const int pulled = PullIntoEditor(unit, link, limits, "not verified");
+  UnitChecks::ReadBackFindings found;
+  int pulled = kExitFailed;
+  if (on.open) {
+    found = on.ctl.Checks().ReadBack(sent, unit);
+    pulled = ReadEnding(on.ctl, "not verified");
+  }
   if (pulled == kExitIncomplete) PrintError("the configuration read back may be incomplete; not verified");
   if (pulled == kExitFailed) PrintError("the configuration could not be read back; not verified");
   if (pulled != kExitOk) return kExitNotVerified;
@@ -50,11 +78,9 @@ int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& 
   // What an export carries, worded as 'zemctl diff' words it (the EQ presets
   // and volume locks a unit keeps are never sent), and of that only what the
   // push set.
-  std::size_t leftOut = 0;
-  std::size_t withoutLetters = 0;
-  const std::vector<ConfigDifference> differences =
-      DifferencesAfterExport(sent, unit.model, &leftOut, &withoutLetters);
-  if (withoutLetters > 0) PrintError(ComparedWithoutLettersNote(withoutLetters));
+  const std::size_t leftOut = found.leftOut;
+  const std::vector<ConfigDifference>& differences = found.differences;
+  if (found.withoutLetters > 0) PrintError(ComparedWithoutLettersNote(found.withoutLetters));
   if (leftOut > 0)
     std::fprintf(stderr, "zemctl: %zu difference%s left out: values the push does not send\n", leftOut,
                  leftOut == 1 ? "" : "s");

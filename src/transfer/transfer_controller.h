@@ -85,6 +85,9 @@ class TransferController : public QObject {
   // for a whole configuration; why not is in ReadProblem().
   Outcome ReadUnit(Editor& into, const std::string& status);
   const std::string& ReadProblem() const { return checks_.ReadProblem(); }
+  // The unit checks on the current link: the backup's read and the
+  // read-back that verifies an export, as zemctl runs them too.
+  UnitChecks& Checks() { return checks_; }
   // The unit on the current link as the user knows it: "192.168.1.50:23",
   // "/dev/ttyUSB0"; empty in File Mode.
   std::string UnitName() const;
@@ -92,9 +95,9 @@ class TransferController : public QObject {
   // file's base name in File Mode, else the unit's name; empty before.
   const std::string& DocumentName() const { return ctx_.documentName; }
 
-  // The checks around an export to the unit (the window's; zemctl does its
-  // own): Back Up Before Export and Verify After Export, as remembered in
-  // Settings(). Off until switched on.
+  // The checks around the window's export to the unit (zemctl runs their
+  // reads through Checks() itself): Back Up Before Export and Verify After
+  // Export, as remembered in Settings(). Off until switched on.
   void UseUnitChecks(bool on) { checks_.UseUnitChecks(on); }
   // Verify After Export for the current link (Serial or Telnet Mode).
   bool VerifyAfterExport() const { return checks_.VerifyAfterExport(); }
@@ -104,13 +107,7 @@ class TransferController : public QObject {
   // The file the last backup went to; empty when none was written.
   const std::string& LastBackup() const { return checks_.LastBackup(); }
 
-  // File > Live: while on, the link stays open (Telnet: one connection,
-  // "[]" first) and every change of what an export writes goes to the unit
-  // as its change lines (BuildChangedCommands against what was queued
-  // last), one command in flight, only the newest value of each setting
-  // waiting. A refusal, a reply past the limit or a lost link ends Live,
-  // drops what waits (named in the message log) and forgets the baseline;
-  // the configuration stays as edited.
+  // File > Live, held by LiveSession.
   // Why Live cannot start now (no leading blank); empty when it can.
   std::string LiveRefusal() const;
   // Sends what the unit lacks as ExportChanges does, then holds the link.
@@ -138,9 +135,8 @@ class TransferController : public QObject {
   // Limits, changeable for tests and tools.
   void SetReplyLimitMs(int ms) { export_.SetReplyLimitMs(ms); }              // serial export reply: 30 s
   void SetSerialInactivityMs(int ms) { import_.SetSerialInactivityMs(ms); }  // serial import silence: 4 s
-  void SetCollectLimitBytes(std::size_t bytes) {
-    import_.SetCollectLimitBytes(bytes);
-  }  // received text: 64 MiB
+  // Received text: 64 MiB.
+  void SetCollectLimitBytes(std::size_t bytes) { import_.SetCollectLimitBytes(bytes); }
   // Received lines: a million, far beyond any unit, so that a stream of
   // bare line ends cannot fill memory with empty lines under the byte cap.
   void SetCollectLimitLines(std::size_t lines) { import_.SetCollectLimitLines(lines); }

@@ -54,6 +54,16 @@ TransferOutcome UnitChecks::ReadUnit(Editor& into, const std::string& status) {
   return run.outcome;
 }
 
+TransferOutcome UnitChecks::ReadForBackup(Editor& unit) { return ReadUnit(unit, " Backing up the unit..."); }
+
+UnitChecks::ReadBackFindings UnitChecks::ReadBack(const ConfigModel& sent, Editor& unit) {
+  ReadBackFindings found;
+  found.read = ReadUnit(unit, " Reading the unit back to verify...");
+  if (found.read == TransferOutcome::Completed)
+    found.differences = DifferencesAfterExport(sent, unit.model, &found.leftOut, &found.withoutLetters);
+  return found;
+}
+
 bool UnitChecks::VerifyAfterExport() const {
   if (!ctx_.OverLink()) return false;
   return ctx_.settings.VerifyExports(ctx_.mode == TransferMode::Serial);
@@ -74,7 +84,7 @@ bool UnitChecks::BackUpBeforeSending() {
     return true;
   Editor unit;
   std::string error;
-  if (ReadUnit(unit, " Backing up the unit...") != TransferOutcome::Completed) {
+  if (ReadForBackup(unit) != TransferOutcome::Completed) {
     error = "the unit could not be read in full";
   } else if (const std::optional<std::string> path =
                  unit_backups::Write(backupRoot_, ctx_.UnitName(), ZemFileText(unit.PrepareExport()),
@@ -95,18 +105,17 @@ void UnitChecks::VerifyExport(const UnitConfiguration& sentUnit) {
   ConfigModel sent = ctx_.editor.model;
   sent.unit = sentUnit;
   Editor unit;
-  const bool read = ReadUnit(unit, " Reading the unit back to verify...") == TransferOutcome::Completed;
+  const ReadBackFindings found = ReadBack(sent, unit);
   // How the export ended stays what the caller reads.
   ctx_.lastJob = TransferContext::Job::Export;
-  if (!read) {
+  if (found.read != TransferOutcome::Completed) {
     ctx_.editor.unitBaseline.Forget();
     ctx_.editor.status.Set(joined + "not verified (the read-back failed)");
     return;
   }
-  std::size_t withoutLetters = 0;
-  const std::vector<ConfigDifference> differences =
-      DifferencesAfterExport(sent, unit.model, nullptr, &withoutLetters);
-  if (withoutLetters > 0) ctx_.editor.messageLog.AppendLine(ComparedWithoutLettersNote(withoutLetters));
+  const std::vector<ConfigDifference>& differences = found.differences;
+  if (found.withoutLetters > 0)
+    ctx_.editor.messageLog.AppendLine(ComparedWithoutLettersNote(found.withoutLetters));
   // The next Export Changes sends exactly what the unit lacks; a name that
   // read back as sent is held as sent, letters the read dropped and all.
   ctx_.editor.unitBaseline.Remember(ctx_.LinkKey(), WithSentNames(unit.model.unit, sent.unit));

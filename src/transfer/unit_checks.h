@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
+#include "editor/config_diff.h"
 #include "model/config_model.h"
 #include "transfer/import_run.h"
 #include "transfer/transfer_context.h"
@@ -25,6 +28,22 @@ class UnitChecks {
   // whole configuration; why not is in ReadProblem().
   TransferOutcome ReadUnit(Editor& into, const std::string& status);
   const std::string& ReadProblem() const { return readProblem_; }
+
+  // The use cases the window and zemctl share; each presents the result
+  // its own way.
+  // Reads the unit for a backup, as ReadUnit does.
+  TransferOutcome ReadForBackup(Editor& unit);
+  // What reading an export back found.
+  struct ReadBackFindings {
+    TransferOutcome read = TransferOutcome::None;  // Completed: the rest is known
+    // What an export carries, and of that only what the export set.
+    std::vector<ConfigDifference> differences;
+    std::size_t leftOut = 0;         // differences in values the export does not set
+    std::size_t withoutLetters = 0;  // names holding letters a unit cannot return
+  };
+  // Reads the unit into `unit` and compares it with `sent`, the
+  // configuration an export sent (sent -> the unit).
+  ReadBackFindings ReadBack(const ConfigModel& sent, Editor& unit);
 
   // The checks around an export to the unit (the window's): Back Up Before
   // Export and Verify After Export, as remembered in the settings. Off
