@@ -13,6 +13,22 @@
 
 namespace zem {
 
+// What Live knows while it is on.
+struct LiveState {
+  UnitConfiguration target;  // what the unit holds once every queued line is taken
+  LiveQueue queue;
+  bool inFlight = false;
+  bool stopAsked = false;
+  bool awaiting = false;  // serial: the receive event watches for "(ERROR)"
+  int errorProgress = 0;
+  bool refused = false;
+  // The table whose opening line went last, while entries of it remain:
+  // cut short, the unit holds it half-written.
+  std::optional<TableCut> rewrite;
+  std::size_t burstSent = 0;  // lines answered since the queue was last empty
+  bool progressShown = false;
+};
+
 // File > Live: while on, the link stays open (Telnet: one connection, "[]"
 // first) and every change of what an export writes goes to the unit as its
 // change lines (BuildChangedCommands against what was queued last), one
@@ -49,22 +65,6 @@ class LiveSession : public QObject {
   void Changed();
 
  private:
-  // What Live knows while it is on.
-  struct State {
-    UnitConfiguration target;  // what the unit holds once every queued line is taken
-    LiveQueue queue;
-    bool inFlight = false;
-    bool stopAsked = false;
-    bool awaiting = false;  // serial: the receive event watches for "(ERROR)"
-    int errorProgress = 0;
-    bool refused = false;
-    // The table whose opening line went last, while entries of it remain:
-    // cut short, the unit holds it half-written.
-    std::optional<TableCut> rewrite;
-    std::size_t burstSent = 0;  // lines answered since the queue was last empty
-    bool progressShown = false;
-  };
-
   void Pump();
   // Every queued line was answered: the unit holds Live's target.
   void NoteInStep();
@@ -79,7 +79,7 @@ class LiveSession : public QObject {
   void CheckIdle();
 
   TransferContext& ctx_;
-  std::optional<State> live_;
+  std::optional<LiveState> live_;
   QTimer idleCheck_;  // a connection or port lost while nothing is sent
   int serialLimitMs_ = 30000;
   int telnetLimitMs_ = 10000;
