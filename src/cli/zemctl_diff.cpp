@@ -147,7 +147,7 @@ std::string JsonText(const std::vector<ConfigDifference>& differences) {
     QJsonArray indices;
     for (const int n : d.indices) indices.append(n);
     QJsonObject object;
-    object.insert(QStringLiteral("table"), Latin1(d.table));
+    object.insert(QStringLiteral("table"), Latin1(DiffTableWord(d.table)));
     object.insert(QStringLiteral("indices"), indices);
     object.insert(QStringLiteral("field"), Latin1(d.field));
     object.insert(QStringLiteral("before"), JsonValue(d.beforeValue));
