@@ -178,7 +178,7 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
   if (QScreen* screen = QGuiApplication::primaryScreen()) FitInto(screen->availableGeometry());
 
   editor_.SetListener(this);
-  unreturnedNames_.Update(editor_.model.unit);  // what is there already was not entered
+  unreturnedNames_.Update(editor_.Model().unit);  // what is there already was not entered
   SyncModeChecks();
   EditorChanged();
   UpdateModifiedMark();

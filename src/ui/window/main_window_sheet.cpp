@@ -97,7 +97,7 @@ void MainWindow::PrintSheet() {
   // The preview may draw the pages again (another paper, the printer): it
   // keeps the sheet as it was when asked for.
   auto sheet = std::make_shared<const SheetDocument>(
-      BuildSheet(editor_.model, TitleBlockOf(*fields), QDate::currentDate()));
+      BuildSheet(editor_.Model(), TitleBlockOf(*fields), QDate::currentDate()));
   prompts_.PrintPreview({"Print Sheet", [sheet](QPagedPaintDevice& device) { PaintSheet(*sheet, device); }});
 }
 

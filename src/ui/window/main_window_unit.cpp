@@ -56,7 +56,7 @@ void MainWindow::CompareWithUnit() {
 
 void MainWindow::NoteUnreturnedNames() {
   std::string first;
-  const std::size_t gained = unreturnedNames_.Update(editor_.model.unit, &first);
+  const std::size_t gained = unreturnedNames_.Update(editor_.Model().unit, &first);
   const TransferController::Mode mode = controller_->CheckedMode();
   // A transfer's names come from the unit or go back as they were.
   if (gained == 0 || controller_->Busy() ||
