@@ -229,14 +229,10 @@ int RunDiff(const std::vector<std::string>& args) {
   Editor after;
   if (!Load(before, sides[0], limits) || !Load(after, sides[1], limits)) return kExitUsage;
   if (commands) return PrintCommands(before, after);
-  // What a unit returns lacks the letters a read drops: against one, names
-  // are compared without them.
-  const NameBytes names =
-      sides[0].IsUnit() || sides[1].IsUnit() ? NameBytes::AsUnitReturns : NameBytes::Exact;
-  std::size_t withoutLetters = 0;
+  std::string namesNote;
   const std::vector<ConfigDifference> differences =
-      CompareConfigurations(before.model, after.model, scope, names, &withoutLetters);
-  if (withoutLetters > 0) PrintError(ComparedWithoutLettersNote(withoutLetters));
+      CompareForReport(before.model, after.model, scope, sides[0].IsUnit() || sides[1].IsUnit(), &namesNote);
+  if (!namesNote.empty()) PrintError(namesNote);
 
   const std::string text = json ? JsonText(differences) : LinesText(differences);
   if (!PrintAll(text, "differences")) return kExitUsage;

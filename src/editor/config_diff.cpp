@@ -389,6 +389,15 @@ std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, c
   return differences;
 }
 
+std::vector<ConfigDifference> CompareForReport(const ConfigModel& before, const ConfigModel& after,
+                                               ComparisonScope scope, bool fromUnit, std::string* namesNote) {
+  std::size_t withoutLetters = 0;
+  std::vector<ConfigDifference> differences = CompareConfigurations(
+      before, after, scope, fromUnit ? NameBytes::AsUnitReturns : NameBytes::Exact, &withoutLetters);
+  if (namesNote) *namesNote = withoutLetters > 0 ? ComparedWithoutLettersNote(withoutLetters) : std::string();
+  return differences;
+}
+
 std::string QuotedName(const std::string& name) {
   std::string quoted;
   quoted.reserve(name.size() + 2);

@@ -75,6 +75,13 @@ std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, c
                                                     ComparisonScope scope, NameBytes names,
                                                     std::size_t* withoutLetters = nullptr);
 
+// Two configurations compared as the window's Compare and `zemctl diff`
+// report them: when either side was read from a unit (`fromUnit`), names
+// are compared as the unit returns them, and `namesNote` (when given)
+// becomes the note saying how many names held letters left out, or empty.
+std::vector<ConfigDifference> CompareForReport(const ConfigModel& before, const ConfigModel& after,
+                                               ComparisonScope scope, bool fromUnit, std::string* namesNote);
+
 // One line, no line end: `zone 12 name: "Patio" -> "Deck"`. Single-byte text; bytes below 32,
 // 127, '"' and '\' inside names are escaped (\xNN, \", \\) so a line can never break or
 // carry terminal control sequences. Bytes 128-255 are kept as they are.

@@ -12,14 +12,14 @@ namespace {
 
 // The heading naming `what`, then every difference from the editor's
 // configuration to `other`'s, or a line saying there is none; how many.
-// Names are compared as `names` says.
+// `fromUnit`: `other` was read from a unit.
 std::size_t LogDifferences(Editor& editor, const Editor& other, const std::string& what, const char* side,
-                           NameBytes names) {
-  std::size_t withoutLetters = 0;
+                           bool fromUnit) {
+  std::string namesNote;
   const std::vector<ConfigDifference> differences =
-      CompareConfigurations(editor.model, other.model, ComparisonScope::Exported, names, &withoutLetters);
+      CompareForReport(editor.model, other.model, ComparisonScope::Exported, fromUnit, &namesNote);
   editor.messageLog.AppendLine("Compared with " + what + " (this configuration -> " + side + "):");
-  if (withoutLetters > 0) editor.messageLog.AppendLine(ComparedWithoutLettersNote(withoutLetters));
+  if (!namesNote.empty()) editor.messageLog.AppendLine(namesNote);
   std::string block;
   if (differences.empty())
     block = std::string("No differences: an export would write the same as ") + side + ".\r\n";
@@ -57,7 +57,7 @@ bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile) {
     return false;
   }
 
-  LogDifferences(editor, other, *chosen, "the file", NameBytes::Exact);
+  LogDifferences(editor, other, *chosen, "the file", false);
   return true;
 }
 
@@ -75,7 +75,7 @@ bool CompareWithUnit(Editor& editor, TransferController& controller) {
   // A whole read tells what the unit holds.
   editor.unitBaseline.RememberRead(controller.LinkKey(), unit.model.unit);
   const std::size_t count =
-      LogDifferences(editor, unit, "the unit " + controller.UnitName(), "the unit", NameBytes::AsUnitReturns);
+      LogDifferences(editor, unit, "the unit " + controller.UnitName(), "the unit", true);
   editor.status.Set(count == 0 ? std::string(" Compared with the unit: no differences")
                                : " Compared with the unit: " + std::to_string(count) +
                                      (count == 1 ? " difference" : " differences"));
