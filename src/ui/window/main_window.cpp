@@ -111,8 +111,6 @@ QAction* MakeAction(const char* name, const QString& text, QObject* parent) {
 MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent), editor_(editor), prompts_(prompts) {
   setObjectName("Form1");
-  // "[*]": the mark of unsaved changes, shown only while there are some.
-  setWindowTitle("ZEM Configuration[*]");
   setFont(WindowFont());
   setAttribute(Qt::WA_DeleteOnClose, false);
   QPalette face = palette();
@@ -121,6 +119,7 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
 
   controller_ = new TransferController(editor_, prompts_, this);
   controller_->setObjectName("TransferController");
+  UpdateTitle();
   controller_->UseUnitChecks(true);
 
   BuildMenu();
@@ -446,6 +445,7 @@ void MainWindow::SyncActions() {
 void MainWindow::SyncExportChangesAction() {
   std::size_t lines = 0;
   const ChangesState state = controller_->ExportChangesState(&lines);
+  UpdateTitle();
   ShowUnitState(state, lines);
   // Live is offered as Export Changes is, and its shortcut works unopened.
   SyncLiveItem();
