@@ -80,6 +80,10 @@ const std::vector<HandEdit>& HandEdits() {
        [](Editor& e) { e.SetName(NameTable::Zones, 2, "Room 2"); }},
       {"display level", true, [](Editor& e) { e.options.SetDisplayLevel(2); },
        [](Editor& e) { e.options.SetDisplayLevel(0); }},
+      {"source name", true, [](Editor& e) { e.SetName(NameTable::Sources, 3, "Tuner"); },
+       [](Editor& e) { e.SetName(NameTable::Sources, 3, "Src 3"); }},
+      {"front panel lock", true, [](Editor& e) { e.options.SetFlag(&OptionsRec::FrontPanelLock, true); },
+       [](Editor& e) { e.options.SetFlag(&OptionsRec::FrontPanelLock, false); }},
       // The screen alone: even with the revision moved on, nothing to save.
       {"zone shown", false, [](Editor& e) { e.zoneAudio.ZoneChosen(3); }, nullptr},
       {"favorite marker", false, [](Editor& e) { e.favorites.CellClicked(2, 2); }, nullptr},
@@ -240,6 +244,32 @@ class TestEditorImport : public QObject {
       hand.undo(e);
       QVERIFY(e.IsModified());
     }
+  }
+
+  // What changes nothing through the editor leaves the configuration and
+  // its revision as they were, whatever it names.
+  void editsOfNothingLeaveTheRevision_data() {
+    QTest::addColumn<int>("row");
+    QTest::newRow("name 0") << 0;
+    QTest::newRow("name past the table") << 1;
+    QTest::newRow("the same name") << 2;
+    QTest::newRow("a change that changed nothing") << 3;
+  }
+  void editsOfNothingLeaveTheRevision() {
+    QFETCH(int, row);
+    const std::function<void(Editor&)> edits[] = {
+        [](Editor& e) { e.SetName(NameTable::Groups, 0, "Lobby"); },
+        [](Editor& e) { e.SetName(NameTable::Zones, kZones + 1, "Lobby"); },
+        [](Editor& e) { e.SetName(NameTable::Zones, 2, "Room 2"); },
+        [](Editor& e) { QVERIFY(!e.Change([](ConfigModel&) { return false; })); },
+    };
+    Editor e;
+    e.ImportFileText(Named(4, 4), "u.zem");
+    const ConfigModel before = e.model;
+    const std::uint64_t revision = e.revision.Current();
+    edits[row](e);
+    QCOMPARE(e.revision.Current(), revision);
+    QVERIFY(e.model == before);
   }
 
   void unsavedChangesFollowTheConfigurationNotTheView() {
