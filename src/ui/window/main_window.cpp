@@ -188,6 +188,9 @@ MainWindow::~MainWindow() {
   // with no callbacks into widgets that are about to go.
   editor_.SetListener(nullptr);
   editor_.status.SetOnChange(nullptr);
+  // Closing the widgets below may still signal (an open name editor commits
+  // and closes): no slot of this window may run once it is gone.
+  for (QObject* child : findChildren<QObject*>()) disconnect(child, nullptr, this, nullptr);
 }
 
 std::string MainWindow::AboutText() {
