@@ -193,9 +193,9 @@ void BM_PacedSerialChanges(benchmark::State& state) {
   b.editor.ImportFileText(ExampleText(), "full-16x192.zem");
   if (!b.editor.HasConfiguration()) return state.SkipWithError("example not read");
   const UnitConfiguration base = b.editor.model.unit;
-  const std::string what = Edit(b.editor.model.unit, change);
+  std::string what;
+  b.editor.Change([&](ConfigModel& m) { return !(what = Edit(m.unit, change)).empty(); });
   if (what.empty()) return state.SkipWithError("no such edit in the example");
-  b.editor.revision.Bump();
   const std::vector<std::string> lines = BuildChangedCommands(base, b.editor.model.unit);
   for (auto _ : state) {
     b.sim.ClearRecord();

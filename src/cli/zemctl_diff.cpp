@@ -147,7 +147,7 @@ std::string JsonText(const std::vector<ConfigDifference>& differences) {
     QJsonArray indices;
     for (const int n : d.indices) indices.append(n);
     QJsonObject object;
-    object.insert(QStringLiteral("table"), Latin1(d.table));
+    object.insert(QStringLiteral("table"), Latin1(DiffTableWord(d.table)));
     object.insert(QStringLiteral("indices"), indices);
     object.insert(QStringLiteral("field"), Latin1(d.field));
     object.insert(QStringLiteral("before"), JsonValue(d.beforeValue));
@@ -229,14 +229,10 @@ int RunDiff(const std::vector<std::string>& args) {
   Editor after;
   if (!Load(before, sides[0], limits) || !Load(after, sides[1], limits)) return kExitUsage;
   if (commands) return PrintCommands(before, after);
-  // What a unit returns lacks the letters a read drops: against one, names
-  // are compared without them.
-  const NameBytes names =
-      sides[0].IsUnit() || sides[1].IsUnit() ? NameBytes::AsUnitReturns : NameBytes::Exact;
-  std::size_t withoutLetters = 0;
+  std::string namesNote;
   const std::vector<ConfigDifference> differences =
-      CompareConfigurations(before.model, after.model, scope, names, &withoutLetters);
-  if (withoutLetters > 0) PrintError(ComparedWithoutLettersNote(withoutLetters));
+      CompareForReport(before.model, after.model, scope, sides[0].IsUnit() || sides[1].IsUnit(), &namesNote);
+  if (!namesNote.empty()) PrintError(namesNote);
 
   const std::string text = json ? JsonText(differences) : LinesText(differences);
   if (!PrintAll(text, "differences")) return kExitUsage;

@@ -1,5 +1,4 @@
 // zemctl sheet: the handover sheet of a configuration file, as PDF or HTML.
-#include <QDate>
 #include <QFileInfo>
 #include <QStringDecoder>
 
@@ -128,10 +127,7 @@ int RunSheet(const std::vector<std::string>& args) {
   editor.PrepareExport();
   // By default the file's name, as the window's title names it.
   fields.site = title ? Local(*title) : QFileInfo(Local(input)).fileName();
-  const QByteArray bytes =
-      SheetFileBytes(BuildSheet(editor.model, fields, QDate::currentDate()), *format, paper);
-  if (!WriteOutputFile(output, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
-    return kExitUsage;
+  if (!WriteOutputFile(output, SheetFile(editor.model, fields, *format, paper))) return kExitUsage;
   return cut ? kExitIncomplete : kExitOk;
 }
 

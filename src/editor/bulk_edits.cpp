@@ -24,11 +24,12 @@ StepKind TableStep(NameTable table, bool paste) {
 // The entries written as step `id`; names that changed reach the lists and
 // labels of the other pages.
 void NamesStep(Editor& editor, StepId id, const std::vector<NameEntry>& entries) {
-  bool changed = false;
-  editor.Step(id, [&] { changed = ApplyNames(editor.model.unit, entries) > 0; });
-  if (!changed) return;
-  editor.revision.Bump();
-  editor.RefreshPages();
+  const bool changed = editor.Change([&](ConfigModel& model) {
+    bool applied = false;
+    editor.Step(id, [&] { applied = ApplyNames(model.unit, entries) > 0; });
+    return applied;
+  });
+  if (changed) editor.RefreshPages();
 }
 
 }  // namespace
@@ -102,33 +103,35 @@ CopyAudioResult CopyZoneAudio(Editor& editor, int from, const std::vector<int>& 
   if (targets.empty()) return {};
   CopyAudioResult result{static_cast<int>(targets.size()), 0};
   const ZoneAudioRec source = unit.ZoneAudio[from];
-  bool changed = false;
-  editor.Step(StepId{StepKind::CopyAudio, from, parts, result.zones}, [&] {
-    for (const int z : targets) {
-      ZoneAudioRec copy = unit.ZoneAudio[z];
-      if (parts == kCopyAllAudio) {
-        copy = source;
-      } else if (TakesWholeAudioRecord(copy, parts)) {
-        copy = source;
-        ++result.wholeRecord;
-      } else {
-        if (parts & kCopyEQ) {
-          copy.DSPMode = source.DSPMode;
-          copy.Band = source.Band;
-          copy.Bass = source.Bass;
-          copy.Treble = source.Treble;
-          copy.Lowpass = source.Lowpass;
-          copy.SystemEQ = source.SystemEQ;
+  editor.Change([&](ConfigModel&) {
+    bool changed = false;
+    editor.Step(StepId{StepKind::CopyAudio, from, parts, result.zones}, [&] {
+      for (const int z : targets) {
+        ZoneAudioRec copy = unit.ZoneAudio[z];
+        if (parts == kCopyAllAudio) {
+          copy = source;
+        } else if (TakesWholeAudioRecord(copy, parts)) {
+          copy = source;
+          ++result.wholeRecord;
+        } else {
+          if (parts & kCopyEQ) {
+            copy.DSPMode = source.DSPMode;
+            copy.Band = source.Band;
+            copy.Bass = source.Bass;
+            copy.Treble = source.Treble;
+            copy.Lowpass = source.Lowpass;
+            copy.SystemEQ = source.SystemEQ;
+          }
+          if (parts & kCopyVolume) copy.Volume = source.Volume;
+          if (parts & kCopyBalance) copy.Balance = source.Balance;
         }
-        if (parts & kCopyVolume) copy.Volume = source.Volume;
-        if (parts & kCopyBalance) copy.Balance = source.Balance;
+        if (unit.ZoneAudio[z] == copy) continue;
+        unit.ZoneAudio[z] = copy;
+        changed = true;
       }
-      if (unit.ZoneAudio[z] == copy) continue;
-      unit.ZoneAudio[z] = copy;
-      changed = true;
-    }
+    });
+    return changed;
   });
-  if (changed) editor.revision.Bump();
   return result;
 }
 

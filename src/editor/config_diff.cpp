@@ -173,7 +173,7 @@ class Comparison {
   // A name of each side (none: that side writes no such name), worded as
   // written (`written`: cut, and never empty) and, against a unit, compared
   // as the unit returns it.
-  void AddName(const char* table, int n, const std::string* x, const std::string* y, bool written = true) {
+  void AddName(DiffTable table, int n, const std::string* x, const std::string* y, bool written = true) {
     const auto shown = [written](const std::string* name) {
       return name ? Text(written ? WrittenName(*name) : *name) : Nothing();
     };
@@ -193,7 +193,7 @@ class Comparison {
     Add(table, {n}, "name", std::move(before), std::move(after), Format::Name);
   }
 
-  void Add(const char* table, std::initializer_list<int> indices, std::string field, DifferenceValue before,
+  void Add(DiffTable table, std::initializer_list<int> indices, std::string field, DifferenceValue before,
            DifferenceValue after, Format format) {
     if (before == after) return;
     ConfigDifference d;
@@ -212,8 +212,8 @@ class Comparison {
   }
 
   void Counts() {
-    Add("sources", {}, "", CountOf(b_, b_.sources), CountOf(a_, a_.sources), Format::Number);
-    Add("zones", {}, "", CountOf(b_, b_.zones), CountOf(a_, a_.zones), Format::Number);
+    Add(DiffTable::Sources, {}, "", CountOf(b_, b_.sources), CountOf(a_, a_.sources), Format::Number);
+    Add(DiffTable::Zones, {}, "", CountOf(b_, b_.zones), CountOf(a_, a_.zones), Format::Number);
   }
 
   void Sources() {
@@ -221,7 +221,7 @@ class Comparison {
       return s <= side.sources ? &side.m.unit.SourceNames[s] : nullptr;
     };
     for (int s = 1; s <= std::max(b_.sources, a_.sources); ++s)
-      AddName("source", s, name(b_, s), name(a_, s));
+      AddName(DiffTable::Source, s, name(b_, s), name(a_, s));
   }
 
   void Zones() {
@@ -232,22 +232,23 @@ class Comparison {
       return z <= side.zones ? Flag(side.m.unit.VolumeLocks[z] != 0) : Nothing();
     };
     for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z) {
-      AddName("zone", z, name(b_, z), name(a_, z));
+      AddName(DiffTable::Zone, z, name(b_, z), name(a_, z));
       ZoneAudioValues x = AudioOf(b_, z);
       ZoneAudioValues y = AudioOf(a_, z);
-      Add("zone", {z}, "volume", std::move(x.volume), std::move(y.volume), Format::Decibel);
-      Add("zone", {z}, "DSP mode", std::move(x.mode), std::move(y.mode), Format::Mode);
-      Add("zone", {z}, "balance", std::move(x.balance), std::move(y.balance), Format::Balance);
+      Add(DiffTable::Zone, {z}, "volume", std::move(x.volume), std::move(y.volume), Format::Decibel);
+      Add(DiffTable::Zone, {z}, "DSP mode", std::move(x.mode), std::move(y.mode), Format::Mode);
+      Add(DiffTable::Zone, {z}, "balance", std::move(x.balance), std::move(y.balance), Format::Balance);
       for (int band = 1; band <= kBands; ++band) {
         const auto i = static_cast<std::size_t>(band - 1);
-        Add("zone", {z}, "band " + std::to_string(band), std::move(x.bands[i]), std::move(y.bands[i]),
-            Format::Gain);
+        Add(DiffTable::Zone, {z}, "band " + std::to_string(band), std::move(x.bands[i]),
+            std::move(y.bands[i]), Format::Gain);
       }
-      Add("zone", {z}, "system EQ preset", std::move(x.systemEQ), std::move(y.systemEQ), Format::Number);
-      Add("zone", {z}, "bass", std::move(x.bass), std::move(y.bass), Format::Gain);
-      Add("zone", {z}, "treble", std::move(x.treble), std::move(y.treble), Format::Gain);
-      Add("zone", {z}, "lowpass", std::move(x.lowpass), std::move(y.lowpass), Format::Hertz);
-      if (unitOnly_) Add("zone", {z}, "volume lock", lock(b_, z), lock(a_, z), Format::OnOff);
+      Add(DiffTable::Zone, {z}, "system EQ preset", std::move(x.systemEQ), std::move(y.systemEQ),
+          Format::Number);
+      Add(DiffTable::Zone, {z}, "bass", std::move(x.bass), std::move(y.bass), Format::Gain);
+      Add(DiffTable::Zone, {z}, "treble", std::move(x.treble), std::move(y.treble), Format::Gain);
+      Add(DiffTable::Zone, {z}, "lowpass", std::move(x.lowpass), std::move(y.lowpass), Format::Hertz);
+      if (unitOnly_) Add(DiffTable::Zone, {z}, "volume lock", lock(b_, z), lock(a_, z), Format::OnOff);
     }
   }
 
@@ -259,12 +260,12 @@ class Comparison {
     const int sources = std::max(b_.sources, a_.sources);
     for (int z = 1; z <= std::max(b_.zones, a_.zones); ++z)
       for (int s = 1; s <= sources; ++s)
-        Add("restriction", {z, s}, "", mark(b_, z, s), mark(a_, z, s), Format::Plain);
+        Add(DiffTable::Restriction, {z, s}, "", mark(b_, z, s), mark(a_, z, s), Format::Plain);
   }
 
   // Groups and favorites: a name each, and one value per zone.
   template <typename PerZone>
-  void NamedByZone(const char* table, NumberedTable<std::string, kGroups> UnitConfiguration::*names,
+  void NamedByZone(DiffTable table, NumberedTable<std::string, kGroups> UnitConfiguration::*names,
                    PerZone perZone) {
     static_assert(kGroups == kFavorites);
     const auto name = [names](const Side& side, int n) {
@@ -278,12 +279,12 @@ class Comparison {
   }
 
   void Groups() {
-    NamedByZone("group", &UnitConfiguration::GroupNames, [](const Side& side, int g, int z) {
+    NamedByZone(DiffTable::Group, &UnitConfiguration::GroupNames, [](const Side& side, int g, int z) {
       return z <= side.zones && side.m.unit.GroupMark(z, g) == "G" ? Text("G") : Nothing();
     });
   }
 
-  void Favorites() { NamedByZone("favorite", &UnitConfiguration::FavoriteNames, FavoriteOf); }
+  void Favorites() { NamedByZone(DiffTable::Favorite, &UnitConfiguration::FavoriteNames, FavoriteOf); }
 
   void Presets() {
     const auto name = [](const Side& side, int p) {
@@ -293,9 +294,10 @@ class Comparison {
       return side.present ? Number(side.m.unit.EQPresets[p].Band[b]) : Nothing();
     };
     for (int p = 1; p <= kPresets; ++p) {
-      AddName("EQ preset", p, name(b_, p), name(a_, p), false);
+      AddName(DiffTable::EQPreset, p, name(b_, p), name(a_, p), false);
       for (int b = 1; b <= kBands; ++b)
-        Add("EQ preset", {p}, "band " + std::to_string(b), band(b_, p, b), band(a_, p, b), Format::Gain);
+        Add(DiffTable::EQPreset, {p}, "band " + std::to_string(b), band(b_, p, b), band(a_, p, b),
+            Format::Gain);
     }
   }
 
@@ -311,18 +313,18 @@ class Comparison {
     const auto address = [](const OptionsRec* o, std::string OptionsRec::*member) {
       return o && !o->DHCPEnabled ? Text(o->*member) : Nothing();
     };
-    Add("options", {}, "display level", level(x), level(y), Format::Level);
-    Add("options", {}, "front panel lock", flag(x, &OptionsRec::FrontPanelLock),
+    Add(DiffTable::Options, {}, "display level", level(x), level(y), Format::Level);
+    Add(DiffTable::Options, {}, "front panel lock", flag(x, &OptionsRec::FrontPanelLock),
         flag(y, &OptionsRec::FrontPanelLock), Format::OnOff);
-    Add("options", {}, "IR lockout", flag(x, &OptionsRec::IRLockout), flag(y, &OptionsRec::IRLockout),
+    Add(DiffTable::Options, {}, "IR lockout", flag(x, &OptionsRec::IRLockout),
+        flag(y, &OptionsRec::IRLockout), Format::OnOff);
+    Add(DiffTable::Options, {}, "DHCP", flag(x, &OptionsRec::DHCPEnabled), flag(y, &OptionsRec::DHCPEnabled),
         Format::OnOff);
-    Add("options", {}, "DHCP", flag(x, &OptionsRec::DHCPEnabled), flag(y, &OptionsRec::DHCPEnabled),
-        Format::OnOff);
-    Add("options", {}, "IP address", address(x, &OptionsRec::IPAddress), address(y, &OptionsRec::IPAddress),
+    Add(DiffTable::Options, {}, "IP address", address(x, &OptionsRec::IPAddress),
+        address(y, &OptionsRec::IPAddress), Format::Name);
+    Add(DiffTable::Options, {}, "netmask", address(x, &OptionsRec::Netmask), address(y, &OptionsRec::Netmask),
         Format::Name);
-    Add("options", {}, "netmask", address(x, &OptionsRec::Netmask), address(y, &OptionsRec::Netmask),
-        Format::Name);
-    Add("options", {}, "gateway", address(x, &OptionsRec::Gateway), address(y, &OptionsRec::Gateway),
+    Add(DiffTable::Options, {}, "gateway", address(x, &OptionsRec::Gateway), address(y, &OptionsRec::Gateway),
         Format::Name);
   }
 
@@ -345,6 +347,30 @@ bool IsControl(unsigned char c) { return c < 32 || c == 127; }
 
 }  // namespace
 
+std::string_view DiffTableWord(DiffTable table) {
+  switch (table) {
+    case DiffTable::Sources:
+      return "sources";
+    case DiffTable::Zones:
+      return "zones";
+    case DiffTable::Source:
+      return "source";
+    case DiffTable::Zone:
+      return "zone";
+    case DiffTable::Restriction:
+      return "restriction";
+    case DiffTable::Group:
+      return "group";
+    case DiffTable::Favorite:
+      return "favorite";
+    case DiffTable::EQPreset:
+      return "EQ preset";
+    case DiffTable::Options:
+      return "options";
+  }
+  return "options";
+}
+
 std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, const ConfigModel& after) {
   return CompareConfigurations(before, after, ComparisonScope::Exported);
 }
@@ -360,6 +386,15 @@ std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, c
   Comparison comparison(before, after, scope, names);
   std::vector<ConfigDifference> differences = comparison.Run();
   if (withoutLetters) *withoutLetters = comparison.NamesWithoutLetters();
+  return differences;
+}
+
+std::vector<ConfigDifference> CompareForReport(const ConfigModel& before, const ConfigModel& after,
+                                               ComparisonScope scope, bool fromUnit, std::string* namesNote) {
+  std::size_t withoutLetters = 0;
+  std::vector<ConfigDifference> differences = CompareConfigurations(
+      before, after, scope, fromUnit ? NameBytes::AsUnitReturns : NameBytes::Exact, &withoutLetters);
+  if (namesNote) *namesNote = withoutLetters > 0 ? ComparedWithoutLettersNote(withoutLetters) : std::string();
   return differences;
 }
 
@@ -381,10 +416,10 @@ std::string QuotedName(const std::string& name) {
 }
 
 std::string DifferenceLine(const ConfigDifference& d) {
-  std::string line = d.table;
+  std::string line(DiffTableWord(d.table));
   // The words between a table's numbers: "restriction zone 9 source 4",
   // "favorite 3 zone 7", "zone 12".
-  const bool restriction = d.table == "restriction";
+  const bool restriction = d.table == DiffTable::Restriction;
   for (std::size_t i = 0; i < d.indices.size(); ++i) {
     if (restriction && i < 2) {
       line += i == 0 ? " zone" : " source";
@@ -428,14 +463,24 @@ bool ExportSets(const ConfigDifference& d, const ConfigModel& sent) {
   const int sources = std::clamp(sent.unit.SourceCount, 0, kSources);
   const int zones = std::clamp(sent.unit.ZoneCount, 0, kZones);
   const auto index = [&](std::size_t i) { return i < d.indices.size() ? d.indices[i] : 0; };
-  if (d.table == "sources" || d.table == "zones") {
-    // Fewer on the unit: something sent is missing. More: not sent.
-    return d.afterValue.kind != DifferenceValue::Kind::Number || d.afterValue.number < d.beforeValue.number;
+  switch (d.table) {
+    case DiffTable::Sources:
+    case DiffTable::Zones:
+      // Fewer on the unit: something sent is missing. More: not sent.
+      return d.afterValue.kind != DifferenceValue::Kind::Number || d.afterValue.number < d.beforeValue.number;
+    case DiffTable::Source:
+      return index(0) <= sources;
+    case DiffTable::Zone:
+      return index(0) <= zones && d.beforeValue.kind != DifferenceValue::Kind::None;
+    case DiffTable::Restriction:
+      return index(0) <= zones && index(1) <= sources;
+    case DiffTable::Group:
+    case DiffTable::Favorite:
+      return d.indices.size() < 2 || index(1) <= zones;
+    case DiffTable::EQPreset:
+    case DiffTable::Options:
+      return true;
   }
-  if (d.table == "source") return index(0) <= sources;
-  if (d.table == "zone") return index(0) <= zones && d.beforeValue.kind != DifferenceValue::Kind::None;
-  if (d.table == "restriction") return index(0) <= zones && index(1) <= sources;
-  if (d.table == "group" || d.table == "favorite") return d.indices.size() < 2 || index(1) <= zones;
   return true;
 }
 

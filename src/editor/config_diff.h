@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/config_model.h"
@@ -21,9 +22,25 @@ struct DifferenceValue {
   bool operator==(const DifferenceValue&) const = default;
 };
 
+// What a difference is of, in the order the comparison goes through them.
+enum class DiffTable : std::uint8_t {
+  Sources,  // the source count
+  Zones,    // the zone count
+  Source,
+  Zone,
+  Restriction,
+  Group,
+  Favorite,
+  EQPreset,
+  Options,
+};
+
+// The table's word as lines and scripts see it ("sources", "zone",
+// "EQ preset"...); what `zemctl diff --json` gives as "table".
+std::string_view DiffTableWord(DiffTable table);
+
 struct ConfigDifference {
-  std::string table;  // e.g. "zone", "source", "favorite", "group", "restriction", "EQ preset", "options",
-                      // "sources"...
+  DiffTable table = DiffTable::Options;
   std::vector<int> indices;  // the numbers as the user sees them (zone 12, favorite 3 ...), outermost first
   std::string field;         // e.g. "name", "volume", "band 6"; may be empty
   std::string before;        // the value as worded in the line (single-byte text)
@@ -57,6 +74,13 @@ std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, c
 std::vector<ConfigDifference> CompareConfigurations(const ConfigModel& before, const ConfigModel& after,
                                                     ComparisonScope scope, NameBytes names,
                                                     std::size_t* withoutLetters = nullptr);
+
+// Two configurations compared as the window's Compare and `zemctl diff`
+// report them: when either side was read from a unit (`fromUnit`), names
+// are compared as the unit returns them, and `namesNote` (when given)
+// becomes the note saying how many names held letters left out, or empty.
+std::vector<ConfigDifference> CompareForReport(const ConfigModel& before, const ConfigModel& after,
+                                               ComparisonScope scope, bool fromUnit, std::string* namesNote);
 
 // One line, no line end: `zone 12 name: "Patio" -> "Deck"`. Single-byte text; bytes below 32,
 // 127, '"' and '\' inside names are escaped (\xNN, \", \\) so a line can never break or

@@ -6,19 +6,33 @@
 
 namespace zem {
 
+class Editor;
+class FavoritesLogic;
+class MatrixLogic;
+class OptionsLogic;
+class ZoneAudioLogic;
+
 // Counts the changes of the configuration, that is of what an export writes.
-// Whoever changes it (a page's logic, a view writing the model, code) bumps
-// the count once per change, and the one listener hears of each at once.
+// Only the editor and its page logic change the configuration, so only they
+// bump the count, once per change; the one listener hears of each at once.
+// A view or a tool changes it through them and cannot forget the bump.
 class ConfigRevision {
  public:
   std::uint64_t Current() const { return current_; }
+
+ private:
+  friend class Editor;
+  friend class FavoritesLogic;
+  friend class MatrixLogic;
+  friend class OptionsLogic;
+  friend class ZoneAudioLogic;
+
   void Bump() {
     ++current_;
     if (onBump_) onBump_();
   }
   void SetOnBump(std::function<void()> onBump) { onBump_ = std::move(onBump); }
 
- private:
   std::uint64_t current_ = 0;
   std::function<void()> onBump_;
 };

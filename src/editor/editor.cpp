@@ -4,6 +4,8 @@
 
 #include "command/command_reader.h"
 #include "command/command_writer.h"
+#include "editor/names_csv.h"
+#include "editor/naming_logic.h"
 #include "eqfiles/quick_eq_files.h"
 
 namespace zem {
@@ -247,6 +249,19 @@ void Editor::BringIntoRangeAsShown(int zone) {
       (*other)->ZoneAudio[zone] = ZoneAudioLogic::ThroughControls((*other)->ZoneAudio[zone], systemEQCount);
   if (UnitConfiguration* known = unitBaseline.Known())
     known->ZoneAudio[zone] = ZoneAudioLogic::ThroughControls(known->ZoneAudio[zone], systemEQCount);
+}
+
+void Editor::SetName(NameTable table, int number, std::string name) {
+  if (number < 1 || number > NameTableSize(table)) return;
+  if (ApplyNames(model.unit, {NameEntry{table, number, std::move(name)}}) > 0) revision.Bump();
+}
+
+void Editor::CopyZoneLabels() { zem::CopyZoneLabels(model); }
+
+bool Editor::Change(const std::function<bool(ConfigModel&)>& edit) {
+  const bool changed = edit(model);
+  if (changed) revision.Bump();
+  return changed;
 }
 
 bool Editor::IsModified() const {

@@ -11,6 +11,7 @@
 #include "editor/edit_history.h"
 #include "editor/favorites_logic.h"
 #include "editor/matrix_logic.h"
+#include "editor/options_logic.h"
 #include "editor/presets_logic.h"
 #include "editor/unit_baseline.h"
 #include "editor/zone_audio_logic.h"
@@ -64,6 +65,9 @@ class Editor {
   void NotifyChanged();
 
   ConfigModel model;
+  // The configuration as the views read it: they change it only through
+  // the editor's operations and its page logic, which move the revision.
+  const ConfigModel& Model() const { return model; }
   // Bumped by every change of what an export writes; EQ presets and volume
   // locks are the unit's own data, never exported, and do not count.
   ConfigRevision revision;
@@ -77,6 +81,17 @@ class Editor {
   PresetsLogic presets{model};
   FavoritesLogic favorites{model, revision};
   MatrixLogic matrix{model, revision};
+  OptionsLogic options{model, revision};
+
+  // A name typed into a name grid; the grid opens and closes its step. A
+  // number outside the table changes nothing.
+  void SetName(NameTable table, int number, std::string name);
+  // The matrix grids' row labels take the zone names again.
+  void CopyZoneLabels();
+  // An edit with no setter of its own (the bulk edits, tools, tests):
+  // `edit` writes the configuration and says whether it changed anything,
+  // and then the revision moves. Returns what `edit` said.
+  bool Change(const std::function<bool(ConfigModel&)>& edit);
 
   // Quick EQ files: the zone's quick EQ list and the presets page's.
   const std::string& QuickEQFolder() const { return quickEQFolder_; }

@@ -11,8 +11,8 @@
 namespace zem {
 
 // Names arrive from spreadsheets and the clipboard as UTF-8 and are kept as
-// single-byte Latin-1; these are the only places they change form outside
-// the widgets.
+// single-byte Latin-1: here they change between the two forms (the widgets
+// show them through transfer/latin1.h).
 
 // Why a text cannot be a name.
 enum class NameTextProblem { None, NotUtf8, NotLatin1, ControlByte };

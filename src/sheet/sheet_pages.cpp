@@ -1,6 +1,7 @@
 #include "sheet/sheet_pages.h"
 
 #include <QBuffer>
+#include <QDate>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -408,6 +409,12 @@ std::optional<SheetFormat> SheetFormatFor(std::string_view path) {
 
 QByteArray SheetFileBytes(const SheetDocument& sheet, SheetFormat format, QPageSize::PageSizeId paper) {
   return format == SheetFormat::Pdf ? SheetPdf(sheet, paper) : SheetHtml(sheet);
+}
+
+std::string SheetFile(const ConfigModel& model, const SheetTitleBlock& title, SheetFormat format,
+                      QPageSize::PageSizeId paper) {
+  const QByteArray bytes = SheetFileBytes(BuildSheet(model, title, QDate::currentDate()), format, paper);
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 }  // namespace zem

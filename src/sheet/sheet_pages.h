@@ -5,6 +5,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "sheet/sheet_document.h"
@@ -40,5 +41,9 @@ enum class SheetFormat { Pdf, Html };
 std::optional<SheetFormat> SheetFormatFor(std::string_view path);
 // The file's bytes in that form.
 QByteArray SheetFileBytes(const SheetDocument& sheet, SheetFormat format, QPageSize::PageSizeId paper);
+// The file the window's Export Sheet and `zemctl sheet` write: the sheet of
+// `model` (which names its sources), dated today, in `format`.
+std::string SheetFile(const ConfigModel& model, const SheetTitleBlock& title, SheetFormat format,
+                      QPageSize::PageSizeId paper);
 
 }  // namespace zem

@@ -9,12 +9,12 @@
 namespace zem {
 
 std::size_t LogDifferences(Editor& editor, const Editor& other, const std::string& what, const char* side,
-                           NameBytes names) {
-  std::size_t withoutLetters = 0;
+                           bool fromUnit) {
+  std::string namesNote;
   const std::vector<ConfigDifference> differences =
-      CompareConfigurations(editor.model, other.model, ComparisonScope::Exported, names, &withoutLetters);
+      CompareForReport(editor.model, other.model, ComparisonScope::Exported, fromUnit, &namesNote);
   editor.messageLog.AppendLine("Compared with " + what + " (this configuration -> " + side + "):");
-  if (withoutLetters > 0) editor.messageLog.AppendLine(ComparedWithoutLettersNote(withoutLetters));
+  if (!namesNote.empty()) editor.messageLog.AppendLine(namesNote);
   std::string block;
   if (differences.empty())
     block = std::string("No differences: an export would write the same as ") + side + ".\r\n";
@@ -50,7 +50,7 @@ bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile) {
     return false;
   }
 
-  LogDifferences(editor, other, *chosen, "the file", NameBytes::Exact);
+  LogDifferences(editor, other, *chosen, "the file", false);
   return true;
 }
 

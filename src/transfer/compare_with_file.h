@@ -20,8 +20,8 @@ bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile);
 
 // The heading naming `what`, then every difference from the editor's
 // configuration to `other`'s, or a line saying there is none; how many.
-// Names are compared as `names` says.
+// `fromUnit`: `other` was read from a unit.
 std::size_t LogDifferences(Editor& editor, const Editor& other, const std::string& what, const char* side,
-                           NameBytes names);
+                           bool fromUnit);
 
 }  // namespace zem

@@ -18,7 +18,7 @@ bool CompareWithUnit(Editor& editor, TransferController& controller) {
   // A whole read tells what the unit holds.
   editor.unitBaseline.RememberRead(controller.LinkKey(), unit.model.unit);
   const std::size_t count =
-      LogDifferences(editor, unit, "the unit " + controller.UnitName(), "the unit", NameBytes::AsUnitReturns);
+      LogDifferences(editor, unit, "the unit " + controller.UnitName(), "the unit", true);
   editor.status.Set(count == 0 ? std::string(" Compared with the unit: no differences")
                                : " Compared with the unit: " + std::to_string(count) +
                                      (count == 1 ? " difference" : " differences"));

@@ -1,8 +1,12 @@
 #pragma once
 
 // Names and texts are single bytes end to end: Latin-1 maps every byte to
-// one character and back, so the widgets and the JSON forms of zemctl are the
-// only places text changes form, and they change it here.
+// one character and back. These two are how the widgets and zemctl's JSON
+// turn the configuration's text into QString and back. The other changes of
+// form have their own places: names files and the clipboard (UTF-8) in
+// editor/names_csv.h, the sheet in SheetText (sheet/sheet_document.h), a
+// terminal in zemctl's TerminalText, file names in QFile::encodeName and
+// decodeName.
 
 #include <QByteArray>
 #include <QString>

@@ -309,7 +309,7 @@ class TestConfigDiff : public QObject {
     const Compared c = CompareTexts(TextOf(BaseModel()), TextOf(changed));
     QCOMPARE(c.differences.size(), std::size_t(4));
     const ConfigDifference& name = c.differences[1];  // zone by zone: 5, then 12
-    QCOMPARE(name.table, std::string("zone"));
+    QVERIFY(name.table == DiffTable::Zone);
     QCOMPARE(name.indices, std::vector<int>{12});
     QCOMPARE(name.field, std::string("name"));
     QCOMPARE(name.afterValue.text, std::string("D\xE9\x01k"));  // the plain bytes
@@ -483,12 +483,12 @@ class TestConfigDiff : public QObject {
 
   void linesNeverBreakNorCarryControlBytes() {
     ConfigDifference d;
-    d.table = "restriction";
+    d.table = DiffTable::Restriction;
     d.indices = {9, 4};
     d.before = "none";
     d.after = "R";
     QCOMPARE(DifferenceLine(d), std::string("restriction zone 9 source 4: none -> R"));
-    d.table = "group";
+    d.table = DiffTable::Group;
     d.indices = {3, 7};
     d.after = "G\r\n\x1B[2J";
     QCOMPARE(DifferenceLine(d), std::string("group 3 zone 7: none -> G\\x0D\\x0A\\x1B[2J"));

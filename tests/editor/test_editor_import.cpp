@@ -46,11 +46,14 @@ struct HandEdit {
   std::function<void(Editor&)> undo;
 };
 
-// A name or option typed into a page: the views write the model and bump the revision.
-std::function<void(Editor&)> Typed(std::function<void(ConfigModel&)> change) {
+// A change that has no page of its own, written through the editor, which
+// moves the revision.
+std::function<void(Editor&)> Changed(std::function<void(ConfigModel&)> change) {
   return [change = std::move(change)](Editor& e) {
-    change(e.model);
-    e.revision.Bump();
+    e.Change([&](ConfigModel& m) {
+      change(m);
+      return true;
+    });
   };
 }
 
@@ -73,15 +76,19 @@ const std::vector<HandEdit>& HandEdits() {
        [](Editor& e) { e.matrix.RestrictionCellDoubleClicked(2, 3); }},
       {"group member", true, [](Editor& e) { e.matrix.GroupCellDoubleClicked(4, 2); },
        [](Editor& e) { e.matrix.GroupCellDoubleClicked(4, 2); }},
-      {"zone name", true, Typed([](ConfigModel& m) { m.unit.ZoneNames[2] = "Den"; }),
-       Typed([](ConfigModel& m) { m.unit.ZoneNames[2] = "Room 2"; })},
-      {"display level", true, Typed([](ConfigModel& m) { DisplayLevelChanged(m, 2); }),
-       Typed([](ConfigModel& m) { DisplayLevelChanged(m, 0); })},
+      {"zone name", true, [](Editor& e) { e.SetName(NameTable::Zones, 2, "Den"); },
+       [](Editor& e) { e.SetName(NameTable::Zones, 2, "Room 2"); }},
+      {"display level", true, [](Editor& e) { e.options.SetDisplayLevel(2); },
+       [](Editor& e) { e.options.SetDisplayLevel(0); }},
+      {"source name", true, [](Editor& e) { e.SetName(NameTable::Sources, 3, "Tuner"); },
+       [](Editor& e) { e.SetName(NameTable::Sources, 3, "Src 3"); }},
+      {"front panel lock", true, [](Editor& e) { e.options.SetFlag(&OptionsRec::FrontPanelLock, true); },
+       [](Editor& e) { e.options.SetFlag(&OptionsRec::FrontPanelLock, false); }},
       // The screen alone: even with the revision moved on, nothing to save.
       {"zone shown", false, [](Editor& e) { e.zoneAudio.ZoneChosen(3); }, nullptr},
       {"favorite marker", false, [](Editor& e) { e.favorites.CellClicked(2, 2); }, nullptr},
-      {"display label", false, Typed([](ConfigModel& m) { m.screen.DisplayLabel = "Level:50%"; }), nullptr},
-      {"grid label", false, Typed([](ConfigModel& m) { m.screen.RestrictionLabels.Cell(0, 2) = "Den"; }),
+      {"display label", false, Changed([](ConfigModel& m) { m.screen.DisplayLabel = "Level:50%"; }), nullptr},
+      {"grid label", false, Changed([](ConfigModel& m) { m.screen.RestrictionLabels.Cell(0, 2) = "Den"; }),
        nullptr},
       // The unit's own data, never exported.
       {"preset sliders", false,
@@ -91,8 +98,8 @@ const std::vector<HandEdit>& HandEdits() {
          e.presets.PresetChosen(4);
        },
        nullptr},
-      {"preset table", false, Typed([](ConfigModel& m) { m.unit.EQPresets[2].Band[1] = 9; }), nullptr},
-      {"volume lock", false, Typed([](ConfigModel& m) { m.unit.VolumeLocks[1] = 1; }), nullptr},
+      {"preset table", false, Changed([](ConfigModel& m) { m.unit.EQPresets[2].Band[1] = 9; }), nullptr},
+      {"volume lock", false, Changed([](ConfigModel& m) { m.unit.VolumeLocks[1] = 1; }), nullptr},
   };
   return edits;
 }
@@ -237,6 +244,32 @@ class TestEditorImport : public QObject {
       hand.undo(e);
       QVERIFY(e.IsModified());
     }
+  }
+
+  // What changes nothing through the editor leaves the configuration and
+  // its revision as they were, whatever it names.
+  void editsOfNothingLeaveTheRevision_data() {
+    QTest::addColumn<int>("row");
+    QTest::newRow("name 0") << 0;
+    QTest::newRow("name past the table") << 1;
+    QTest::newRow("the same name") << 2;
+    QTest::newRow("a change that changed nothing") << 3;
+  }
+  void editsOfNothingLeaveTheRevision() {
+    QFETCH(int, row);
+    const std::function<void(Editor&)> edits[] = {
+        [](Editor& e) { e.SetName(NameTable::Groups, 0, "Lobby"); },
+        [](Editor& e) { e.SetName(NameTable::Zones, kZones + 1, "Lobby"); },
+        [](Editor& e) { e.SetName(NameTable::Zones, 2, "Room 2"); },
+        [](Editor& e) { QVERIFY(!e.Change([](ConfigModel&) { return false; })); },
+    };
+    Editor e;
+    e.ImportFileText(Named(4, 4), "u.zem");
+    const ConfigModel before = e.model;
+    const std::uint64_t revision = e.revision.Current();
+    edits[row](e);
+    QCOMPARE(e.revision.Current(), revision);
+    QVERIFY(e.model == before);
   }
 
   void unsavedChangesFollowTheConfigurationNotTheView() {

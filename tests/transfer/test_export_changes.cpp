@@ -22,8 +22,7 @@ const std::pair<const char*, void (*)(Editor&)> kEdits[] = {
      }},
     {"zone names",
      [](Editor& e) {
-       for (int z = 1; z <= 10; ++z) e.model.unit.ZoneNames[z] = "Hall " + std::to_string(z);
-       e.revision.Bump();
+       for (int z = 1; z <= 10; ++z) e.SetName(NameTable::Zones, z, "Hall " + std::to_string(z));
      }},
     {"favorite cell",
      [](Editor& e) {

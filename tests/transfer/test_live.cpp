@@ -99,8 +99,7 @@ class TestLive : public QObject {
     rig.editor.zoneAudio.ZoneChosen(2);
     connect(&rig.sim, &UnitSim::CommandRecorded, &rig.ctl, [&] {
       if (rig.editor.model.unit.ZoneNames[1] == "Den") return;
-      rig.editor.model.unit.ZoneNames[1] = "Den";
-      rig.editor.revision.Bump();
+      rig.editor.SetName(NameTable::Zones, 1, "Den");
       rig.ctl.LiveEdit();
       rig.ctl.StopLive();
       QVERIFY(rig.ctl.LiveOn());  // until the line in flight is answered

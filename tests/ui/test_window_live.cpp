@@ -45,10 +45,8 @@ const std::pair<const char*, void (*)(Editor&)> kEdits[] = {
     {"group", [](Editor& e) { e.matrix.GroupCellDoubleClicked(2, 5); }},
     {"front-panel lock",
      [](Editor& e) {
-       e.Step(StepId{StepKind::FrontPanelLock}, [&] {
-         e.model.unit.Options.FrontPanelLock = !e.model.unit.Options.FrontPanelLock;
-         e.revision.Bump();
-       });
+       e.Step(StepId{StepKind::FrontPanelLock},
+              [&] { e.options.SetFlag(&OptionsRec::FrontPanelLock, !e.model.unit.Options.FrontPanelLock); });
      }},
     {"undo", [](Editor& e) { e.Undo(); }},
 };
@@ -89,8 +87,10 @@ class TestWindowLive : public QObject, private test::WindowFixture {
     if (state == "file") Action("File2")->trigger();
     if (state == "unknown") QVERIFY(UseTelnet());
     if (state == "counts") {
-      editor->model.unit.ZoneCount -= 1;
-      editor->revision.Bump();
+      editor->Change([](ConfigModel& m) {
+        --m.unit.ZoneCount;
+        return true;
+      });
     }
     emit window->findChild<QMenu*>("File1")->aboutToShow();
     QCOMPARE(Action("Live1")->isEnabled(), enabled);

@@ -151,7 +151,7 @@ class TestWindowOpen : public QObject, private zem::test::WindowFixture {
     QAbstractItemModel* names = window->findChild<QTableView*>("StringGrid2")->model();
     QVERIFY(names->setData(names->index(1, 1), "Edited zone"));
     QVERIFY(Drop(*window, c));
-    QCOMPARE(prompts->confirmTexts, Paths{MainWindow::kDiscardQuestion});
+    QCOMPARE(prompts->confirmTexts, Paths{MainWindow::DiscardQuestion(true, 0)});
     QCOMPARE(window->Controller().LastOpenedFile(), Bytes(b));
     prompts->saveAnswers.push_back(Bytes(c));
     prompts->confirmAnswers.push_back(true);  // overwrite c

@@ -667,9 +667,20 @@ class TestWindowTransfer : public QObject, private zem::test::WindowFixture {
     const std::pair<std::function<void()>, QString> steps[] = {
         {[&] { window->findChild<QAction*>("Import1")->trigger(); }, "No changes to export"},
         {[&] { zoneNames->setData(zoneNames->index(3, 1), QString("Kitchen")); }, "Sends only what changed"},
-        {[&] { --editor->model.unit.ZoneCount, editor->revision.Bump(); },
+        {[&] {
+           editor->Change([](zem::ConfigModel& m) {
+             --m.unit.ZoneCount;
+             return true;
+           });
+         },
          "The source or zone count changed"},
-        {[&] { ++editor->model.unit.ZoneCount, editor->revision.Bump(); }, "Sends only what changed"},
+        {[&] {
+           editor->Change([](zem::ConfigModel& m) {
+             ++m.unit.ZoneCount;
+             return true;
+           });
+         },
+         "Sends only what changed"},
         {[&] { item->trigger(); }, "No changes to export"},
         {[&] { window->findChild<QAction*>("File2")->trigger(); }, "What the unit holds is not known"},
     };

@@ -93,7 +93,7 @@ void FavoritesView::AddPopupItem(const char* name, const char* text, std::string
       grid_->Refresh();
       return;
     }
-    const ScreenState& screen = editor_.model.screen;
+    const ScreenState& screen = editor_.Model().screen;
     const GridCellPos selected = grid_->SelectedCell();
     const GridCellPos target = screen.PopupFromMouse ? screen.PopupCell : selected;
     editor_.Step(CellStep(target.Row), [&] { editor_.favorites.PopupItemChosen(letter, selected); });
@@ -103,7 +103,7 @@ void FavoritesView::AddPopupItem(const char* name, const char* text, std::string
 
 bool FavoritesView::PopupOnRange() const {
   if (!grid_->RangeSelected()) return false;
-  const ScreenState& screen = editor_.model.screen;
+  const ScreenState& screen = editor_.Model().screen;
   if (!screen.PopupFromMouse) return true;
   const GridCellPos first = grid_->SelectionFirst();
   const GridCellPos last = grid_->SelectionLast();
@@ -113,8 +113,8 @@ bool FavoritesView::PopupOnRange() const {
 
 ChoiceDialog* FavoritesView::OpenCopyFavoriteDialog() {
   if (!CanCopyFavorite()) return nullptr;
-  const UnitConfiguration& unit = editor_.model.unit;
-  const int from = editor_.model.screen.CurrentFavorite;
+  const UnitConfiguration& unit = editor_.Model().unit;
+  const int from = editor_.Model().screen.CurrentFavorite;
   std::vector<ChoiceDialog::Item> favorites;
   for (int f = 1; f <= kFavorites; ++f)
     if (f != from)
@@ -126,7 +126,7 @@ ChoiceDialog* FavoritesView::OpenCopyFavoriteDialog() {
                                   "CopyFavoriteTargets", favorites, false);
   connect(dialog, &QDialog::accepted, this, [this, dialog, from] {
     const std::vector<int> chosen = dialog->Chosen();
-    if (chosen.size() != 1 || editor_.model.screen.CurrentFavorite != from) return;
+    if (chosen.size() != 1 || editor_.Model().screen.CurrentFavorite != from) return;
     CopyFavorite(editor_, from, chosen.front());
     editor_.status.Set(" Favorite " + std::to_string(from) + " copied to favorite " +
                        std::to_string(chosen.front()));
@@ -137,7 +137,7 @@ ChoiceDialog* FavoritesView::OpenCopyFavoriteDialog() {
 }
 
 StepId FavoritesView::CellStep(int zone) const {
-  return StepId{StepKind::FavoriteCell, editor_.model.screen.CurrentFavorite, zone};
+  return StepId{StepKind::FavoriteCell, editor_.Model().screen.CurrentFavorite, zone};
 }
 
 void FavoritesView::ShowPopup(QPoint globalPos) {
@@ -153,7 +153,7 @@ void FavoritesView::FavoriteRowChanged(int row) {
 
 void FavoritesView::SyncFavoriteList() {
   const QSignalBlocker blocker(favoriteList_);
-  const ListState& favorites = editor_.model.screen.FavoriteList;
+  const ListState& favorites = editor_.Model().screen.FavoriteList;
   const int count = static_cast<int>(favorites.Items.size());
   if (favoriteList_->count() != count) {
     favoriteList_->clear();

@@ -27,7 +27,7 @@ QString Meaning(GridKind kind, std::string_view text) {
 
 }  // namespace
 
-MatrixGridModel::MatrixGridModel(TextGrid& grid, const GridLabels* labels, GridKind kind,
+MatrixGridModel::MatrixGridModel(const TextGrid& grid, const GridLabels* labels, GridKind kind,
                                  const ConfigModel& names, QObject* parent)
     : QAbstractTableModel(parent), grid_(grid), labels_(labels), kind_(kind), names_(names) {}
 

@@ -23,7 +23,7 @@ class MatrixGridModel : public QAbstractTableModel {
   // `grid` gives the data cells and, for the favorites, its own row 0 and
   // column 0 as labels; the other grids keep theirs in `labels`. `names`
   // gives the source and group names and the favorites marker.
-  MatrixGridModel(TextGrid& grid, const GridLabels* labels, GridKind kind, const ConfigModel& names,
+  MatrixGridModel(const TextGrid& grid, const GridLabels* labels, GridKind kind, const ConfigModel& names,
                   QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -49,7 +49,7 @@ class MatrixGridModel : public QAbstractTableModel {
     return labels_ ? labels_->Cell(column, row) : grid_.Cell(column, row);
   }
 
-  TextGrid& grid_;
+  const TextGrid& grid_;
   const GridLabels* labels_;
   GridKind kind_;
   const ConfigModel& names_;

@@ -20,11 +20,11 @@ constexpr int kLine = 1;
 // The grid's data cells (the unit's marks, or the favorites grid) and its
 // header row and column.
 struct GridTexts {
-  TextGrid& cells;
+  const TextGrid& cells;
   const GridLabels* labels;  // none: the cells' own row 0 and column 0
 };
 
-GridTexts TextsOf(ConfigModel& model, GridKind kind) {
+GridTexts TextsOf(const ConfigModel& model, GridKind kind) {
   switch (kind) {
     case GridKind::Groups:
       return {model.unit.GroupMarks, &model.screen.GroupLabels};
@@ -82,7 +82,7 @@ void MatrixCornerCell::paintEvent(QPaintEvent*) {
   PaintCellLines(painter, rect(), GridLineColor(grid));
 }
 
-MatrixGridWidget::MatrixGridWidget(ConfigModel& model, GridKind kind, QWidget* parent)
+MatrixGridWidget::MatrixGridWidget(const ConfigModel& model, GridKind kind, QWidget* parent)
     : QTableView(parent),
       model_(
           new MatrixGridModel(TextsOf(model, kind).cells, TextsOf(model, kind).labels, kind, model, this)) {

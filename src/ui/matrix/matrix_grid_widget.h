@@ -51,7 +51,7 @@ class MatrixGridWidget : public QTableView {
   static constexpr int kRowHeight = 24;
 
   // Shows the grid of `model` that `kind` names.
-  MatrixGridWidget(ConfigModel& model, GridKind kind, QWidget* parent = nullptr);
+  MatrixGridWidget(const ConfigModel& model, GridKind kind, QWidget* parent = nullptr);
 
   // What Space and Enter do on the selected cell: what a double-click does
   // there, or open the context menu as the Menu key does.

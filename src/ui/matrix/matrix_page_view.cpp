@@ -15,7 +15,7 @@ MatrixPageView::MatrixPageView(Editor& editor, const char* pageName, const GridL
   pages::MakeLabel(this, layout.columnCaptionName, layout.columnCaption, 161, 8, true);
   pages::MakeLabel(this, layout.rowCaptionName, "Zones", 8, 56, true);
 
-  grid_ = new MatrixGridWidget(editor_.model, layout.kind, this);
+  grid_ = new MatrixGridWidget(editor_.Model(), layout.kind, this);
   grid_->setObjectName(layout.gridName);
   grid_->setAccessibleName(layout.accessibleName);
   grid_->setGeometry(layout.place);
@@ -27,7 +27,7 @@ void MatrixPageView::AddFindBar(bool scrollOnly) {
     return FindBar::Target{
         "zone",
         [this] {
-          const UnitConfiguration& unit = editor_.model.unit;
+          const UnitConfiguration& unit = editor_.Model().unit;
           return std::vector<std::string>(unit.ZoneNames.begin(),
                                           unit.ZoneNames.begin() + std::clamp(unit.ZoneCount, 0, kZones));
         },

@@ -8,9 +8,13 @@
 
 namespace zem {
 
-NameGridModel::NameGridModel(std::string word, std::span<std::string> names, std::function<int()> rows,
-                             QObject* parent)
-    : QAbstractTableModel(parent), word_(std::move(word)), names_(names), rows_(std::move(rows)) {
+NameGridModel::NameGridModel(std::string word, std::span<const std::string> names, std::function<int()> rows,
+                             SetName setName, QObject* parent)
+    : QAbstractTableModel(parent),
+      word_(std::move(word)),
+      names_(names),
+      rows_(std::move(rows)),
+      setName_(std::move(setName)) {
   shownRows_ = RowsWanted();
 }
 
@@ -41,15 +45,17 @@ bool NameGridModel::setData(const QModelIndex& index, const QVariant& value, int
   // Characters beyond Latin-1 cannot be kept in single-byte text; the key
   // rule refuses them when typed, a paste turns them into "?". Whatever
   // way the text came, the name ends at a line break and at its length.
-  std::string& name = names_[static_cast<std::size_t>(index.row())];
+  const std::string& name = names_[static_cast<std::size_t>(index.row())];
   const QString given = value.toString();
   const std::string edited = CommittedName(Latin1Bytes(given));
   // A cut name goes back to the open editor, which still shows all it took.
   const bool cut = Latin1(edited) != given;
   const bool changed = edited != name;
   if (!changed && !cut) return true;
-  if (changed) emit NameAboutToChange(index.row() + 1);
-  name = edited;
+  if (changed) {
+    emit NameAboutToChange(index.row() + 1);
+    setName_(index.row() + 1, edited);
+  }
   emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
   if (changed) emit NameEdited(index.row() + 1);
   return true;

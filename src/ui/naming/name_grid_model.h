@@ -15,10 +15,14 @@ class NameGridModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
+  // Sets the name of item `number` (1-based) in the configuration.
+  using SetName = std::function<void(int number, std::string name)>;
+
   // `rows` gives how many of `names` the grid lists (the unit's count after an
-  // import); it is kept within 1 and the table's size.
-  NameGridModel(std::string word, std::span<std::string> names, std::function<int()> rows,
-                QObject* parent = nullptr);
+  // import); it is kept within 1 and the table's size. An edited name goes
+  // to `setName`.
+  NameGridModel(std::string word, std::span<const std::string> names, std::function<int()> rows,
+                SetName setName, QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -48,8 +52,9 @@ class NameGridModel : public QAbstractTableModel {
   int RowsWanted() const;
 
   std::string word_;
-  std::span<std::string> names_;
+  std::span<const std::string> names_;
   std::function<int()> rows_;
+  SetName setName_;
   int shownRows_ = 0;
 };
 

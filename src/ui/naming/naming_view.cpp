@@ -26,8 +26,31 @@ constexpr int kLabelColumnWidth = 64;
 constexpr int kRowHeight = 20;
 
 template <typename Table>
-std::span<std::string> NamesOf(Table& table) {
-  return std::span<std::string>(table.begin(), table.end());
+std::span<const std::string> NamesOf(const Table& table) {
+  return std::span<const std::string>(table.begin(), table.end());
+}
+
+std::span<const std::string> NamesOf(const UnitConfiguration& unit, NameTable table) {
+  switch (table) {
+    case NameTable::Zones:
+      return NamesOf(unit.ZoneNames);
+    case NameTable::Sources:
+      return NamesOf(unit.SourceNames);
+    case NameTable::Favorites:
+      return NamesOf(unit.FavoriteNames);
+    case NameTable::Groups:
+      break;
+  }
+  return NamesOf(unit.GroupNames);
+}
+
+// A grid's names of `table`; an edited name goes through the editor.
+NameGridModel* NamesGrid(Editor& editor, std::string word, NameTable table, std::function<int()> rows,
+                         QObject* parent) {
+  return new NameGridModel(
+      std::move(word), NamesOf(editor.Model().unit, table), std::move(rows),
+      [&editor, table](int number, std::string name) { editor.SetName(table, number, std::move(name)); },
+      parent);
 }
 
 QTableView* MakeNameGrid(const char* name, NameGridModel* model, QPoint at, int nameWidth, QWidget* page) {
@@ -94,7 +117,6 @@ QTableView* NamingPageView::AddNameGrids(const NameColumn& left, const NameColum
       editor_.BeginStep(StepId{rename, number});
     });
     connect(column->names, &NameGridModel::NameEdited, this, [this, grid](int number) {
-      editor_.revision.Bump();
       if (!grid->indexWidget(grid->model()->index(number - 1, 1))) editor_.EndStep();
     });
     connect(grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
@@ -233,28 +255,27 @@ void NamingPageView::SyncFromEditor() {
 
 SourceZoneNamingView::SourceZoneNamingView(Editor& editor, QWidget* parent)
     : NamingPageView(editor, "TabSheet3", parent) {
-  ConfigModel& model = editor_.model;
-  auto* zoneNames = new NameGridModel(
-      "Zone", NamesOf(model.unit.ZoneNames), [&model] { return model.screen.ZoneNameRows; }, this);
-  auto* sourceNames = new NameGridModel(
-      "Source", NamesOf(model.unit.SourceNames), [&model] { return model.screen.SourceNameRows; }, this);
+  const ConfigModel& model = editor_.Model();
+  auto* zoneNames = NamesGrid(
+      editor_, "Zone", NameTable::Zones, [&model] { return model.screen.ZoneNameRows; }, this);
+  auto* sourceNames = NamesGrid(
+      editor_, "Source", NameTable::Sources, [&model] { return model.screen.SourceNameRows; }, this);
   // The matrix grids label their rows with the zone names: all 192 are
   // copied whenever this grid paints, and at once when a name is edited.
-  connect(zoneNames, &NameGridModel::NameEdited, this, [this] { CopyZoneLabels(editor_.model); });
+  connect(zoneNames, &NameGridModel::NameEdited, this, [this] { editor_.CopyZoneLabels(); });
   QTableView* zoneGrid = AddNameGrids(
       {zoneNames, "Label4", "Zone Names", "StringGrid2", 208, StepKind::RenameZone, NameTable::Zones},
       {sourceNames, "Label5", "Source Names", "StringGrid3", 227, StepKind::RenameSource,
        NameTable::Sources});
-  new PaintHook(zoneGrid->viewport(), [this] { CopyZoneLabels(editor_.model); });
+  new PaintHook(zoneGrid->viewport(), [this] { editor_.CopyZoneLabels(); });
 }
 
 FavoriteGroupNamingView::FavoriteGroupNamingView(Editor& editor, QWidget* parent)
     : NamingPageView(editor, "TabSheet6", parent) {
-  ConfigModel& model = editor_.model;
-  AddNameGrids({new NameGridModel("Favorite", NamesOf(model.unit.FavoriteNames), nullptr, this), "Label60",
+  AddNameGrids({NamesGrid(editor_, "Favorite", NameTable::Favorites, nullptr, this), "Label60",
                 "Favorite Names", "StringGrid5", 227, StepKind::RenameFavorite, NameTable::Favorites},
-               {new NameGridModel("Group", NamesOf(model.unit.GroupNames), nullptr, this), "Label61",
-                "Group Names", "StringGrid6", 227, StepKind::RenameGroup, NameTable::Groups});
+               {NamesGrid(editor_, "Group", NameTable::Groups, nullptr, this), "Label61", "Group Names",
+                "StringGrid6", 227, StepKind::RenameGroup, NameTable::Groups});
 }
 
 }  // namespace zem

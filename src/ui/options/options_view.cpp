@@ -100,7 +100,7 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
   MakeHeading(this, "Label42", "Display Brightness", 429, 168);
   displayLevelText_ = MakeLabel(this, "DisplayLvl", "Level: 0", 429, 205);
   // Said as its label shows it: level 0 is "100%".
-  const ConfigModel& model = editor_.model;
+  const ConfigModel& model = editor_.Model();
   const auto levelName = [&model](int position) {
     return Latin1(model.screen.LevelNames[static_cast<std::size_t>(std::clamp(position, 0, kLevels - 1))]);
   };
@@ -114,17 +114,12 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
   setTabOrder(frontPanel_, irLockout_);
   setTabOrder(irLockout_, displayLevel_);
 
-  // Each control writes its option straight into the model: a change of the
-  // configuration. A box is one undo step; typing into a field and moving
-  // the slider are one step until the focus leaves or a second passes.
-  OptionsRec& options = editor_.model.unit.Options;
-  ConfigRevision& revision = editor_.revision;
+  // Each control writes its option into the configuration at once. A box
+  // is one undo step; typing into a field and moving the slider are one step
+  // until the focus leaves or a second passes.
   const auto checkInto = [&](QCheckBox* box, bool OptionsRec::*option, StepKind kind) {
-    connect(box, &QCheckBox::toggled, this, [this, &options, &revision, option, kind](bool on) {
-      editor_.Step(StepId{kind}, [&] {
-        options.*option = on;
-        revision.Bump();
-      });
+    connect(box, &QCheckBox::toggled, this, [this, option, kind](bool on) {
+      editor_.Step(StepId{kind}, [&] { editor_.options.SetFlag(option, on); });
     });
   };
   checkInto(dhcp_, &OptionsRec::DHCPEnabled, StepKind::Dhcp);
@@ -133,12 +128,10 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
   checkInto(irLockout_, &OptionsRec::IRLockout, StepKind::IRLockout);
   const auto textInto = [&](QLineEdit* edit, std::string OptionsRec::*option, StepKind kind) {
     auto* step = new ContinuingStep(editor_, edit);
-    connect(edit, &QLineEdit::textChanged, this,
-            [&options, &revision, option, kind, step](const QString& text) {
-              step->Changing(StepId{kind});
-              options.*option = Latin1Bytes(text);
-              revision.Bump();
-            });
+    connect(edit, &QLineEdit::textChanged, this, [this, option, kind, step](const QString& text) {
+      step->Changing(StepId{kind});
+      editor_.options.SetText(option, Latin1Bytes(text));
+    });
     connect(edit, &QLineEdit::textChanged, this, &OptionsView::MarkAddresses);
   };
   textInto(ipAddress_, &OptionsRec::IPAddress, StepKind::IPAddress);
@@ -147,16 +140,15 @@ OptionsView::OptionsView(Editor& editor, Prompts& prompts, QWidget* parent)
   auto* levelStep = new ContinuingStep(editor_, displayLevel_);
   connect(displayLevel_, &QSlider::valueChanged, this, [this, levelStep](int position) {
     levelStep->Changing(StepId{StepKind::DisplayLevel});
-    DisplayLevelChanged(editor_.model, position);
-    pages::SetLabelText(displayLevelText_, Latin1(editor_.model.screen.DisplayLabel));
-    editor_.revision.Bump();
+    editor_.options.SetDisplayLevel(position);
+    pages::SetLabelText(displayLevelText_, Latin1(editor_.Model().screen.DisplayLabel));
   });
 
   SyncFromEditor();
 }
 
 void OptionsView::SyncFromEditor() {
-  const OptionsRec& options = editor_.model.unit.Options;
+  const OptionsRec& options = editor_.Model().unit.Options;
   SyncCheck(dhcp_, options.DHCPEnabled);
   SyncCheck(frontPanel_, options.FrontPanelLock);
   SyncCheck(irLockout_, options.IRLockout);
@@ -164,13 +156,13 @@ void OptionsView::SyncFromEditor() {
   SyncEdit(netmask_, options.Netmask);
   SyncEdit(gateway_, options.Gateway);
   pages::SetSliderValue(displayLevel_, options.DisplayLevel);
-  pages::SetLabelText(displayLevelText_, Latin1(editor_.model.screen.DisplayLabel));
+  pages::SetLabelText(displayLevelText_, Latin1(editor_.Model().screen.DisplayLabel));
   pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
   MarkAddresses();
 }
 
 void OptionsView::MarkAddresses() {
-  const OptionsRec& options = editor_.model.unit.Options;
+  const OptionsRec& options = editor_.Model().unit.Options;
   const std::pair<QLineEdit*, ExportedField::Kind> fields[] = {{ipAddress_, ExportedField::Kind::IPAddress},
                                                                {netmask_, ExportedField::Kind::Netmask},
                                                                {gateway_, ExportedField::Kind::Gateway}};

@@ -123,7 +123,7 @@ void PresetsView::ShowSliders() {
 void PresetsView::SyncFromEditor() {
   ShowSliders();
   nameEdit_->SetTextFromModel(Latin1(editor_.presets.NameText()));
-  pages::SyncList(presetList_, editor_.model.screen.PresetList);
+  pages::SyncList(presetList_, editor_.Model().screen.PresetList);
   pages::SyncCombo(quickEQList_, editor_.quickEQPresetList);
   pages::SetPageControlsEnabled(this, editor_.PagesEnabled());
 }

@@ -111,8 +111,6 @@ QAction* MakeAction(const char* name, const QString& text, QObject* parent) {
 MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent), editor_(editor), prompts_(prompts) {
   setObjectName("Form1");
-  // "[*]": the mark of unsaved changes, shown only while there are some.
-  setWindowTitle("ZEM Configuration[*]");
   setFont(WindowFont());
   setAttribute(Qt::WA_DeleteOnClose, false);
   QPalette face = palette();
@@ -121,6 +119,7 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
 
   controller_ = new TransferController(editor_, prompts_, this);
   controller_->setObjectName("TransferController");
+  UpdateTitle();
   controller_->UseUnitChecks(true);
 
   BuildMenu();
@@ -178,7 +177,7 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
   if (QScreen* screen = QGuiApplication::primaryScreen()) FitInto(screen->availableGeometry());
 
   editor_.SetListener(this);
-  unreturnedNames_.Update(editor_.model.unit);  // what is there already was not entered
+  unreturnedNames_.Update(editor_.Model().unit);  // what is there already was not entered
   SyncModeChecks();
   EditorChanged();
   UpdateModifiedMark();
@@ -189,6 +188,9 @@ MainWindow::~MainWindow() {
   // with no callbacks into widgets that are about to go.
   editor_.SetListener(nullptr);
   editor_.status.SetOnChange(nullptr);
+  // Closing the widgets below may still signal (an open name editor commits
+  // and closes): no slot of this window may run once it is gone.
+  for (QObject* child : findChildren<QObject*>()) disconnect(child, nullptr, this, nullptr);
 }
 
 std::string MainWindow::AboutText() {
@@ -446,6 +448,7 @@ void MainWindow::SyncActions() {
 void MainWindow::SyncExportChangesAction() {
   std::size_t lines = 0;
   const ChangesState state = controller_->ExportChangesState(&lines);
+  UpdateTitle();
   ShowUnitState(state, lines);
   // Live is offered as Export Changes is, and its shortcut works unopened.
   SyncLiveItem();

@@ -108,9 +108,10 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // The user moved to the tab at `index`.
   void PageChosen(int index);
 
-  // The question asked before unsaved changes are thrown away.
-  static constexpr const char* kDiscardQuestion =
-      "The configuration has changes that were not exported. Discard them?";
+  // The question asked before changes are thrown away: the configuration's
+  // unsaved changes (`notExported`), the `unsent` changes the unit has not
+  // received; empty when neither would be lost.
+  static std::string DiscardQuestion(bool notExported, std::size_t unsent);
   // The title's modified mark follows the editor's unsaved changes.
   void UpdateModifiedMark();
 
@@ -185,13 +186,15 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // A name entered (typed, pasted, from a names file) that a unit cannot
   // return whole: the status line says so once, in Serial or Telnet Mode.
   void NoteUnreturnedNames();
-  // The unit's status field and the title, as the configuration and the
-  // baseline stand (`state`, with `lines` not sent).
+  // The unit's status field, as the configuration and the baseline stand
+  // (`state`, with `lines` not sent).
   void ShowUnitState(ChangesState state, std::size_t lines);
+  // The title names the document or the unit on the link, and carries the
+  // mark of unsaved changes.
+  void UpdateTitle();
   // The hints of the empty text areas, while nothing is loaded.
   void ShowHints();
-  // The question before unsaved changes, or changes the unit has not
-  // received, are thrown away; empty when nothing would be lost.
+  // DiscardQuestion for the configuration and the unit as they stand.
   std::string DiscardQuestion() const;
 
   Editor& editor_;

@@ -73,7 +73,7 @@ void MainWindow::ExportNames() {
     return;
   editor_.EndStep();
   std::vector<NameEntry> leftOut;
-  if (!WriteExportedFile(*path, NamesCsvText(editor_.model.unit, &leftOut))) return;
+  if (!WriteExportedFile(*path, NamesCsvText(editor_.Model().unit, &leftOut))) return;
   // A control byte in a name is corruption: such names stay out of the file.
   std::string said = " Names exported to " + *path;
   for (std::size_t i = 0; i < leftOut.size(); ++i) {

@@ -97,7 +97,7 @@ void MainWindow::PrintSheet() {
   // The preview may draw the pages again (another paper, the printer): it
   // keeps the sheet as it was when asked for.
   auto sheet = std::make_shared<const SheetDocument>(
-      BuildSheet(editor_.model, TitleBlockOf(*fields), QDate::currentDate()));
+      BuildSheet(editor_.Model(), TitleBlockOf(*fields), QDate::currentDate()));
   prompts_.PrintPreview({"Print Sheet", [sheet](QPagedPaintDevice& device) { PaintSheet(*sheet, device); }});
 }
 
@@ -118,9 +118,7 @@ void MainWindow::ExportSheet() {
   if (QFileInfo::exists(QString::fromLocal8Bit(name.c_str())) &&
       !prompts_.Confirm("File " + name + " exists. Overwrite?"))
     return;
-  const QByteArray bytes = SheetFileBytes(
-      BuildSheet(editor_.model, TitleBlockOf(*fields), QDate::currentDate()), *format, ExportPaper());
-  if (!WriteExportedFile(name, std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()))))
+  if (!WriteExportedFile(name, SheetFile(editor_.Model(), TitleBlockOf(*fields), *format, ExportPaper())))
     return;
   editor_.status.Set("Sheet exported to file: " + name);
 }

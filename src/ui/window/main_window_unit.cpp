@@ -56,7 +56,7 @@ void MainWindow::CompareWithUnit() {
 
 void MainWindow::NoteUnreturnedNames() {
   std::string first;
-  const std::size_t gained = unreturnedNames_.Update(editor_.model.unit, &first);
+  const std::size_t gained = unreturnedNames_.Update(editor_.Model().unit, &first);
   const TransferController::Mode mode = controller_->CheckedMode();
   // A transfer's names come from the unit or go back as they were.
   if (gained == 0 || controller_->Busy() ||
@@ -77,9 +77,13 @@ QString MainWindow::ShownDocumentName() const {
   return QFile::decodeName((unit.empty() ? controller_->DocumentName() : unit).c_str());
 }
 
-void MainWindow::ShowUnitState(ChangesState state, std::size_t lines) {
+void MainWindow::UpdateTitle() {
+  // "[*]": the mark of unsaved changes, shown only while there are some.
   const QString name = ShownDocumentName();
-  setWindowTitle(name.isEmpty() ? QString("ZEM Configuration[*]") : name + " - ZEM Configuration[*]");
+  setWindowTitle((name.isEmpty() ? QString() : name + " - ") + "ZEM Configuration[*]");
+}
+
+void MainWindow::ShowUnitState(ChangesState state, std::size_t lines) {
   if (!unitState_) return;
   const TransferController::Mode mode = controller_->CheckedMode();
   std::string text;
@@ -104,12 +108,17 @@ void MainWindow::ShowUnitState(ChangesState state, std::size_t lines) {
   unitState_->setText(QString::fromLatin1(text.c_str()));
 }
 
+std::string MainWindow::DiscardQuestion(bool notExported, std::size_t unsent) {
+  if (!notExported && unsent == 0) return {};
+  std::string question = notExported ? "The configuration has changes that were not exported. " : "";
+  if (unsent > 0) question += "The unit has not received " + Changes(unsent) + ". ";
+  return question + "Discard them?";
+}
+
 std::string MainWindow::DiscardQuestion() const {
   std::size_t lines = 0;
   const bool unsent = controller_->ExportChangesState(&lines) == ChangesState::Ready;
-  if (!unsent) return editor_.IsModified() ? kDiscardQuestion : std::string();
-  return std::string(editor_.IsModified() ? "The configuration has changes that were not exported. " : "") +
-         "The unit has not received " + Changes(lines) + ". Discard them?";
+  return DiscardQuestion(editor_.IsModified(), unsent ? lines : 0);
 }
 
 void MainWindow::ShowHints() {

@@ -271,8 +271,8 @@ void ZoneAudioView::ConnectControls() {
   // Below the quick EQ buttons and the system preset, clear of the scales
   // and labels of the lower frame.
   new FindBar(this, QRect(352, 358, 321, 26), [this] {
-    return FindBar::Target{"zone", [this] { return editor_.model.screen.ZoneList.Items; },
-                           [this] { return editor_.model.screen.ZoneList.Selected; },
+    return FindBar::Target{"zone", [this] { return editor_.Model().screen.ZoneList.Items; },
+                           [this] { return editor_.Model().screen.ZoneList.Selected; },
                            [this](int row) { zoneList_->setCurrentRow(row); }, zoneList_};
   });
   connect(saveButton_, &QPushButton::clicked, this, [this] { SaveQuickEQFile(); });
@@ -280,14 +280,14 @@ void ZoneAudioView::ConnectControls() {
 }
 
 bool ZoneAudioView::CanCopyAudio() const {
-  const ScreenState& screen = editor_.model.screen;
+  const ScreenState& screen = editor_.Model().screen;
   return editor_.PagesEnabled() && screen.ZoneList.HasSelection() && screen.ZoneList.Items.size() > 1;
 }
 
 ChoiceDialog* ZoneAudioView::OpenCopyAudioDialog() {
   if (!CanCopyAudio()) return nullptr;
-  const UnitConfiguration& unit = editor_.model.unit;
-  const int from = editor_.model.screen.CurrentZone;
+  const UnitConfiguration& unit = editor_.Model().unit;
+  const int from = editor_.Model().screen.CurrentZone;
   const int zoneCount = std::min(unit.ZoneCount, kZones);
   std::vector<ChoiceDialog::Item> zones;
   for (int z = 1; z <= zoneCount; ++z)
@@ -331,14 +331,14 @@ ChoiceDialog* ZoneAudioView::OpenCopyAudioDialog() {
     if (!members && IsBlankName(unit.GroupNames[g])) continue;
     const QString name = Latin1(ListedName(unit.GroupNames[g], "Group", g));
     QPushButton* group = dialog->AddToggle(name, pages::Name("CopyAudioGroup", g), [this, g](int zone) {
-      return editor_.model.unit.GroupMark(zone, g) == "G";
+      return editor_.Model().unit.GroupMark(zone, g) == "G";
     });
     group->setAccessibleName("Select the zones of group " + name);
   }
   connect(dialog, &QDialog::accepted, this, [this, dialog, from, checkedParts] {
     copyAudioParts_ = checkedParts();
     const std::vector<int> chosen = dialog->Chosen();
-    if (chosen.empty() || editor_.model.screen.CurrentZone != from) return;
+    if (chosen.empty() || editor_.Model().screen.CurrentZone != from) return;
     const CopyAudioResult copied = CopyZoneAudio(editor_, from, chosen, copyAudioParts_);
     if (copied.zones == 0) return;
     editor_.status.Set(CopyAudioStatus(from, copyAudioParts_, copied));
@@ -349,7 +349,7 @@ ChoiceDialog* ZoneAudioView::OpenCopyAudioDialog() {
 }
 
 StepId ZoneAudioView::ZoneStep(StepKind kind, int band) const {
-  return StepId{kind, editor_.model.screen.CurrentZone, band};
+  return StepId{kind, editor_.Model().screen.CurrentZone, band};
 }
 
 void ZoneAudioView::ShowSliders() {
@@ -376,9 +376,9 @@ void ZoneAudioView::ApplyFlags() {
 
 void ZoneAudioView::SyncFromEditor() {
   ShowSliders();
-  pages::SyncList(zoneList_, editor_.model.screen.ZoneList);
+  pages::SyncList(zoneList_, editor_.Model().screen.ZoneList);
   pages::SyncCombo(dspModeList_, editor_.zoneAudio.DSPModeList());
-  pages::SyncCombo(systemEQList_, editor_.model.screen.SystemEQList);
+  pages::SyncCombo(systemEQList_, editor_.Model().screen.SystemEQList);
   pages::SyncCombo(quickEQList_, editor_.quickEQZoneList);
   ApplyFlags();
 }
