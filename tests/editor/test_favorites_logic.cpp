@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <sstream>
+
 #include "command/command_writer.h"
 #include "editor/editor.h"
 #include "support/grid_fixture.h"
@@ -24,6 +26,79 @@ std::string Row(const ConfigModel& m, int z) {
 void DoubleClick(FavoritesLogic& logic, int s, int z) {
   logic.CellClicked(s, z);
   logic.CellDoubleClicked(s, z);
+}
+
+// Zone row `z` as the grid shows it, one character per source, "." for empty.
+std::string ShownRow(const Editor& e, int z) {
+  std::string row;
+  for (int s = 1; s <= kSources; ++s) {
+    const std::string& cell = e.model.screen.FavoritesGrid.Cell(s, z);
+    row += cell.empty() ? '.' : cell.front();
+  }
+  return row;
+}
+
+// Zone row `z` of favorite `f` as it is stored.
+std::string StoredRow(const Editor& e, int f, int z) {
+  std::string row;
+  for (int s = 1; s <= kSources; ++s) {
+    const std::string text = e.model.unit.FavoriteStore.Cell(f, s, z).Text();
+    row += text.empty() ? '.' : text.front();
+  }
+  return row;
+}
+
+// The cells of the whole grid showing the marker.
+int MarkersShown(const Editor& e) {
+  int count = 0;
+  for (int s = 1; s <= kSources; ++s)
+    for (int z = 1; z <= kZones; ++z) count += e.model.screen.FavoritesGrid.Cell(s, z) == "?";
+  return count;
+}
+
+// Runs a script of page actions on zone row `z`, separated by ", ":
+// "click S", "dbl S", "pop L S" (a right-click on S, then item L, "-" for
+// No Connection), "step pop L S" (the same as one undo step), "fav I" (list
+// position I), "undo", "redo", "restrict S" (the restriction page's
+// double-click, then back to this page).
+void Run(Editor& e, const std::string& script, int z) {
+  std::istringstream in(script);
+  for (std::string action; std::getline(in, action, ',');) {
+    std::istringstream words(action);
+    std::string verb;
+    words >> verb;
+    const bool step = verb == "step";
+    if (step) words >> verb;
+    std::string letter;
+    if (verb == "pop") words >> letter;
+    int n = 0;
+    words >> n;
+    if (verb == "click") {
+      e.favorites.CellClicked(n, z);
+    } else if (verb == "dbl") {
+      DoubleClick(e.favorites, n, z);
+    } else if (verb == "pop") {
+      e.favorites.CellRightPressed(n, z);
+      const std::string item = letter == "-" ? std::string() : letter;
+      const auto choose = [&] { e.favorites.PopupItemChosen(item, {}); };
+      if (step) {
+        e.Step(StepId{StepKind::FavoriteCell, e.model.screen.CurrentFavorite, z}, choose);
+      } else {
+        choose();
+      }
+    } else if (verb == "fav") {
+      e.favorites.FavoriteChosen(n);
+    } else if (verb == "undo") {
+      QVERIFY(e.Undo());
+    } else if (verb == "redo") {
+      QVERIFY(e.Redo());
+    } else if (verb == "restrict") {
+      e.matrix.RestrictionCellDoubleClicked(n, z);
+      e.PageChosen(Page::Favorites);
+    } else {
+      QFAIL(("unknown action " + action).c_str());
+    }
+  }
 }
 
 }  // namespace
@@ -60,6 +135,56 @@ class TestFavoritesLogic : public QObject {
     m.screen.FavoritesGrid.Cell(6, 7) = "CX";
     logic.CellClicked(6, 7);
     QCOMPARE(m.screen.MarkedText, std::string("C"));
+  }
+
+  // The marker: the one sign of the chosen cell, over the text it hides.
+  // Favorite 1's zone 5 holds audio from 2 and video from 5, favorite 2's
+  // combined from 3.
+  void markerQuirks_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("stored");  // of the favorite shown
+    QTest::addColumn<int>("markers");     // in the whole grid
+    const auto row = [](const char* name, const char* script, const char* shown, const char* stored,
+                        int markers) { QTest::newRow(name) << script << shown << stored << markers; };
+    row("none at first", "", ".A..V...........", ".A..V...........", 0);
+    row("one cell at a time", "click 2, click 5, click 9", ".A..V...?.......", ".A..V...........", 1);
+    row("second click takes it off", "click 5, click 5", ".A..V...........", ".A..V...........", 0);
+    row("third click does not mark again", "click 5, click 5, click 5", ".A..V...........",
+        ".A..V...........", 0);
+    row("connection clears a marked cell", "click 2, pop C 9", "........C.......", "........C.......", 0);
+    row("cleared marked cell not marked again", "click 2, pop C 9, click 2", "........C.......",
+        "........C.......", 0);
+    row("kept feed stays under the marker", "click 5, pop A 3", "..A.?...........", "..A.V...........", 1);
+    row("storing uses the hidden value", "click 2, pop V 7", ".?....V.........", ".A....V.........", 1);
+    row("connecting the marked cell", "click 5, pop C 5", "....C...........", "....C...........", 0);
+    row("no connection on the marked cell", "click 5, pop - 5", ".A..............", ".A..............", 0);
+    row("loading overwrites the marker", "click 3, fav 1", "..C.............", "..C.............", 0);
+    row("overwritten marker stays off", "click 3, fav 1, fav 0, click 3", ".A..V...........",
+        ".A..V...........", 0);
+    row("overwritten marker moves on", "click 2, fav 1, click 9", "..C.....?.......", "..C.............", 1);
+    row("restriction takes it off", "click 5, restrict 5", ".A..R...........", ".A..R...........", 0);
+    row("undo puts it back", "click 5, step pop A 3, undo", ".A..?...........", ".A..V...........", 1);
+    row("redo keeps it", "click 5, step pop A 3, undo, redo", "..A.?...........", "..A.V...........", 1);
+    row("undo leaves a cleared one off", "click 5, step pop C 9, undo", ".A..V...........",
+        ".A..V...........", 0);
+  }
+  void markerQuirks() {
+    QFETCH(QString, script);
+    QFETCH(QString, shown);
+    QFETCH(QString, stored);
+    QFETCH(int, markers);
+    Editor editor;
+    const int z = 5;
+    test::ImportUnit(editor, 16, 192, [](ConfigModel& m) {
+      m.unit.FavoriteStore.Cell(1, 2, 5).Set("A");
+      m.unit.FavoriteStore.Cell(1, 5, 5).Set("V");
+      m.unit.FavoriteStore.Cell(2, 3, 5).Set("C");
+    });
+    Run(editor, script.toStdString(), z);
+    QCOMPARE(QString::fromStdString(ShownRow(editor, z)), shown);
+    QCOMPARE(QString::fromStdString(StoredRow(editor, editor.model.screen.CurrentFavorite, z)), stored);
+    QCOMPARE(MarkersShown(editor), markers);
   }
 
   void restrictedAndUnusedCellsAreUntouchable() {
