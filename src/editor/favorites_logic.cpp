@@ -4,6 +4,23 @@
 
 namespace zem {
 
+namespace {
+
+std::string GridText(Route route) {
+  if (route == Route::Restricted) return "R";
+  const char* letter = RouteLetter(route);
+  return letter ? letter : "";
+}
+
+Route GridRoute(std::string_view text) {
+  if (text == "R") return Route::Restricted;
+  for (const Route route : {Route::Combined, Route::Audio, Route::Video})
+    if (text.substr(0, 1) == RouteLetter(route)) return route;
+  return Route::None;
+}
+
+}  // namespace
+
 bool FavoritesLogic::IsUsedCell(int column, int row) const {
   return column >= 1 && column <= kSources && row >= 1 && row <= kZones &&
          column <= model_.unit.SourceCount && row <= model_.unit.ZoneCount;
@@ -14,7 +31,7 @@ void FavoritesLogic::LoadFavoriteToGrid(int favorite) {
   for (int s = 1; s <= kSources; ++s) {
     for (int z = 1; z <= kZones; ++z) {
       std::string& cell = model_.screen.FavoritesGrid.Cell(s, z);
-      if (cell != "X") cell = model_.unit.FavoriteStore.Cell(favorite, s, z).Text();
+      if (cell != "X") cell = GridText(model_.unit.FavoriteStore.Cell(favorite, s, z));
     }
   }
 }
@@ -25,9 +42,9 @@ void ApplyRestrictionsToFavorites(UnitConfiguration& unit, int shownFavorite) {
     for (int z = 1; z <= kZones; ++z) {
       const std::string& mark = unit.RestrictionMark(z, s);
       if (mark == "R") {
-        for (int f = 1; f <= kFavorites; ++f) unit.FavoriteStore.Cell(f, s, z).Set("R");
-      } else if (mark.empty() && unit.FavoriteStore.Cell(shownFavorite, s, z).Is('R')) {
-        for (int f = 1; f <= kFavorites; ++f) unit.FavoriteStore.Cell(f, s, z).Clear();
+        for (int f = 1; f <= kFavorites; ++f) unit.FavoriteStore.Cell(f, s, z) = Route::Restricted;
+      } else if (mark.empty() && unit.FavoriteStore.Cell(shownFavorite, s, z) == Route::Restricted) {
+        for (int f = 1; f <= kFavorites; ++f) unit.FavoriteStore.Cell(f, s, z) = Route::None;
       }
     }
   }
@@ -40,14 +57,14 @@ void FavoritesLogic::ApplyRestrictionOverlay() {
   for (int s = 1; s <= kSources; ++s) {
     for (int z = 1; z <= kZones; ++z) {
       std::string& cell = model_.screen.FavoritesGrid.Cell(s, z);
-      const FavoriteCell& stored = model_.unit.FavoriteStore.Cell(f, s, z);
+      const Route stored = model_.unit.FavoriteStore.Cell(f, s, z);
       if (cell == "X") continue;
       // The marker stays over what it hides, unless that is restricted now.
       if (cell == "?") {
-        if (stored.Is('R')) cell = "R";
+        if (stored == Route::Restricted) cell = "R";
         continue;
       }
-      if (cell != stored.Text()) cell = stored.Text();
+      if (cell != GridText(stored)) cell = GridText(stored);
     }
   }
 }
@@ -57,7 +74,7 @@ void FavoritesLogic::StoreRow(int zone) {
   if (!NumberedTable<int, kFavorites>::Contains(f)) return;
   for (int s = 1; s <= kSources; ++s) {
     const std::string& cell = model_.screen.FavoritesGrid.Cell(s, zone);
-    model_.unit.FavoriteStore.Cell(f, s, zone).Set(cell == "?" ? model_.screen.MarkedText : cell);
+    model_.unit.FavoriteStore.Cell(f, s, zone) = GridRoute(cell == "?" ? model_.screen.MarkedText : cell);
   }
 }
 

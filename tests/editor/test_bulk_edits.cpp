@@ -8,6 +8,7 @@
 
 #include "editor/bulk_edits.h"
 #include "support/grid_fixture.h"
+#include "support/route_letters.h"
 
 using namespace zem;
 
@@ -185,7 +186,7 @@ class TestBulkEdits : public QObject {
     if (!groups) {
       QCOMPARE(marks.Cell(4, 9), std::string("X"));
       // The restriction reaches the favorites, as for one cell.
-      QCOMPARE(unit.FavoriteStore.Cell(4, 2, 9).Is('R'), result == "R");
+      QCOMPARE(unit.FavoriteStore.Cell(4, 2, 9) == Route::Restricted, result == "R");
       QCOMPARE(editor_.model.screen.RestrictionLabels.Cell(0, 0), std::string("Input 2"));
     }
   }
@@ -203,7 +204,7 @@ class TestBulkEdits : public QObject {
     QFETCH(std::string, keptVideo);
     test::ImportUnit(editor_, 3, 4, [](ConfigModel& m) {
       m.unit.RestrictionMark(3, 1) = "R";
-      m.unit.FavoriteStore.Cell(1, 3, 2).Set("V");
+      m.unit.FavoriteStore.Cell(1, 3, 2) = Route::Video;
     });
     const TextGrid& grid = editor_.model.screen.FavoritesGrid;
     QCOMPARE(grid.Cell(1, 3), std::string("R"));
@@ -212,21 +213,21 @@ class TestBulkEdits : public QObject {
     QCOMPARE(grid.Cell(1, 3), std::string("R"));
     QCOMPARE(grid.Cell(1, 5), std::string("X"));
     QCOMPARE(grid.Cell(3, 2), keptVideo);
-    QCOMPARE(editor_.model.unit.FavoriteStore.Cell(1, 1, 4).Text(), letter);
+    QCOMPARE(test::LetterOf(editor_.model.unit.FavoriteStore.Cell(1, 1, 4)), letter);
   }
 
   void copyFavoriteKeepsNameAndRestrictions() {
     test::ImportUnit(editor_, 3, 4, [](ConfigModel& m) {
-      m.unit.FavoriteStore.Cell(1, 2, 2).Set("C");
-      m.unit.FavoriteStore.Cell(1, 1, 3).Set("A");
-      m.unit.FavoriteStore.Cell(5, 3, 4).Set("C");
+      m.unit.FavoriteStore.Cell(1, 2, 2) = Route::Combined;
+      m.unit.FavoriteStore.Cell(1, 1, 3) = Route::Audio;
+      m.unit.FavoriteStore.Cell(5, 3, 4) = Route::Combined;
     });
     editor_.model.unit.RestrictionMark(3, 1) = "R";  // not yet in the favorites
     CopyFavorite(editor_, 1, 5);
     const FavoriteStoreTable& store = editor_.model.unit.FavoriteStore;
-    QVERIFY(store.Cell(5, 2, 2).Is('C'));
-    QVERIFY(store.Cell(5, 1, 3).Is('R'));
-    QVERIFY(store.Cell(5, 3, 4).Empty());
+    QVERIFY(store.Cell(5, 2, 2) == Route::Combined);
+    QVERIFY(store.Cell(5, 1, 3) == Route::Restricted);
+    QVERIFY(store.Cell(5, 3, 4) == Route::None);
     QCOMPARE(editor_.model.unit.FavoriteNames[5], std::string("Fav 5"));
   }
 };

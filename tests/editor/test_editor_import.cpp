@@ -330,7 +330,7 @@ class TestEditorImport : public QObject {
   void restrictionsReachEveryFavoriteAndLeaveTheExport() {
     Editor e;
     e.ImportFileText(Named(4, 4) + Lines({"[RPO2I3]", "[F1AO2I3]", "[F7AO2AI3]", "[F1AO2I1]"}), "r.zem");
-    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.unit.FavoriteStore.Cell(f, 3, 2).Is('R'));
+    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.unit.FavoriteStore.Cell(f, 3, 2) == Route::Restricted);
     QCOMPARE(e.model.screen.FavoritesGrid.Cell(3, 2), std::string("R"));
     const std::vector<std::string> lines = e.PrepareExport();
     QVERIFY(Contains(lines, "[RPO2I3]"));
@@ -340,7 +340,7 @@ class TestEditorImport : public QObject {
     // Lifting the restriction leaves the pair unconnected everywhere.
     e.model.unit.RestrictionMark(2, 3).clear();
     e.RefreshPages();
-    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.unit.FavoriteStore.Cell(f, 3, 2).Empty());
+    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.unit.FavoriteStore.Cell(f, 3, 2) == Route::None);
     QCOMPARE(e.model.screen.FavoritesGrid.Cell(3, 2), std::string());
   }
 

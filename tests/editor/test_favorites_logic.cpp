@@ -5,6 +5,7 @@
 #include "command/command_writer.h"
 #include "editor/editor.h"
 #include "support/grid_fixture.h"
+#include "support/route_letters.h"
 
 using namespace zem;
 
@@ -42,7 +43,7 @@ std::string ShownRow(const Editor& e, int z) {
 std::string StoredRow(const Editor& e, int f, int z) {
   std::string row;
   for (int s = 1; s <= kSources; ++s) {
-    const std::string text = e.model.unit.FavoriteStore.Cell(f, s, z).Text();
+    const std::string text = test::LetterOf(e.model.unit.FavoriteStore.Cell(f, s, z));
     row += text.empty() ? '.' : text.front();
   }
   return row;
@@ -177,9 +178,9 @@ class TestFavoritesLogic : public QObject {
     Editor editor;
     const int z = 5;
     test::ImportUnit(editor, 16, 192, [](ConfigModel& m) {
-      m.unit.FavoriteStore.Cell(1, 2, 5).Set("A");
-      m.unit.FavoriteStore.Cell(1, 5, 5).Set("V");
-      m.unit.FavoriteStore.Cell(2, 3, 5).Set("C");
+      m.unit.FavoriteStore.Cell(1, 2, 5) = Route::Audio;
+      m.unit.FavoriteStore.Cell(1, 5, 5) = Route::Video;
+      m.unit.FavoriteStore.Cell(2, 3, 5) = Route::Combined;
     });
     Run(editor, script.toStdString(), z);
     QCOMPARE(QString::fromStdString(ShownRow(editor, z)), shown);
@@ -280,7 +281,7 @@ class TestFavoritesLogic : public QObject {
     QCOMPARE(m.screen.FavoritesGrid.Cell(2, z), std::string("A"));
     QCOMPARE(m.screen.FavoritesGrid.Cell(5, z), std::string("?"));
     editor.RefreshPages();
-    QVERIFY(m.unit.FavoriteStore.Cell(1, 5, z).Is('V'));
+    QVERIFY(m.unit.FavoriteStore.Cell(1, 5, z) == Route::Video);
     logic.CellClicked(9, 9);
     QCOMPARE(Row(m, z), std::string(". A . . V . . . . . . . . . . ."));
 
@@ -306,8 +307,8 @@ class TestFavoritesLogic : public QObject {
     QCOMPARE(m.screen.FavoriteList.Selected, 2);
 
     // Loading keeps the "X" cells of the grid whatever the favorite holds.
-    m.unit.FavoriteStore.Cell(2, 12, 3).Set("C");
-    m.unit.FavoriteStore.Cell(2, 1, 30).Set("A");
+    m.unit.FavoriteStore.Cell(2, 12, 3) = Route::Combined;
+    m.unit.FavoriteStore.Cell(2, 1, 30) = Route::Audio;
     logic.FavoriteChosen(1);
     QCOMPARE(m.screen.FavoritesGrid.Cell(12, 3), std::string("X"));
     QCOMPARE(m.screen.FavoritesGrid.Cell(1, 30), std::string("X"));
@@ -316,8 +317,8 @@ class TestFavoritesLogic : public QObject {
   void restrictionOverlayReachesEveryFavoriteAndLifts() {
     Editor editor;
     test::ImportUnit(editor, 16, 192, [](ConfigModel& m) {
-      for (int f = 1; f <= kFavorites; ++f) m.unit.FavoriteStore.Cell(f, 7, 40).Set("C");
-      m.unit.FavoriteStore.Cell(4, 8, 40).Set("A");
+      for (int f = 1; f <= kFavorites; ++f) m.unit.FavoriteStore.Cell(f, 7, 40) = Route::Combined;
+      m.unit.FavoriteStore.Cell(4, 8, 40) = Route::Audio;
     });
     ConfigModel& m = editor.model;
     QCOMPARE(m.screen.FavoritesGrid.Cell(7, 40), std::string("C"));
@@ -325,14 +326,14 @@ class TestFavoritesLogic : public QObject {
     m.unit.RestrictionMark(40, 7) = "R";
     editor.PageChosen(Page::Favorites);
     QCOMPARE(m.screen.FavoritesGrid.Cell(7, 40), std::string("R"));
-    for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.unit.FavoriteStore.Cell(f, 7, 40).Is('R'));
-    QVERIFY(m.unit.FavoriteStore.Cell(4, 8, 40).Is('A'));
+    for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.unit.FavoriteStore.Cell(f, 7, 40) == Route::Restricted);
+    QVERIFY(m.unit.FavoriteStore.Cell(4, 8, 40) == Route::Audio);
 
     m.unit.RestrictionMark(40, 7).clear();
     editor.PageChosen(Page::Favorites);
     QCOMPARE(m.screen.FavoritesGrid.Cell(7, 40), std::string());
-    for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.unit.FavoriteStore.Cell(f, 7, 40).Empty());
-    QVERIFY(m.unit.FavoriteStore.Cell(4, 8, 40).Is('A'));
+    for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.unit.FavoriteStore.Cell(f, 7, 40) == Route::None);
+    QVERIFY(m.unit.FavoriteStore.Cell(4, 8, 40) == Route::Audio);
 
     // The export carries no favorite line for the formerly restricted pair.
     const std::vector<std::string> lines = BuildCommandSequence(m);

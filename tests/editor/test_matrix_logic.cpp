@@ -80,8 +80,8 @@ class TestMatrixLogic : public QObject {
     test::ImportUnit(built, 8, 24, [](ConfigModel& m) {
       m.unit.RestrictionMark(3, 2) = "R";
       m.unit.GroupMark(5, 4) = "G";
-      m.unit.FavoriteStore.Cell(1, 7, 6).Set("C");
-      m.unit.FavoriteStore.Cell(2, 1, 7).Set("A");
+      m.unit.FavoriteStore.Cell(1, 7, 6) = Route::Combined;
+      m.unit.FavoriteStore.Cell(2, 1, 7) = Route::Audio;
     });
     QCOMPARE(built.model.unit.SourceCount, imported.model.unit.SourceCount);
     QCOMPARE(built.model.unit.ZoneCount, imported.model.unit.ZoneCount);
@@ -97,14 +97,14 @@ class TestMatrixLogic : public QObject {
     Editor editor;
     test::ImportUnit(editor, 8, 24, [](ConfigModel& m) {
       m.unit.RestrictionMark(3, 2) = "R";
-      m.unit.FavoriteStore.Cell(5, 4, 3).Set("A");
+      m.unit.FavoriteStore.Cell(5, 4, 3) = Route::Audio;
     });
     ConfigModel& m = editor.model;
-    QVERIFY(m.unit.FavoriteStore.Cell(5, 2, 3).Is('R'));
+    QVERIFY(m.unit.FavoriteStore.Cell(5, 2, 3) == Route::Restricted);
     editor.matrix.ClearAllRestrictions();
     editor.PageChosen(Page::Favorites);
-    QVERIFY(m.unit.FavoriteStore.Cell(5, 2, 3).Empty());
-    QVERIFY(m.unit.FavoriteStore.Cell(5, 4, 3).Is('A'));
+    QVERIFY(m.unit.FavoriteStore.Cell(5, 2, 3) == Route::None);
+    QVERIFY(m.unit.FavoriteStore.Cell(5, 4, 3) == Route::Audio);
   }
 };
 

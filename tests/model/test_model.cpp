@@ -54,17 +54,6 @@ class TestModel : public QObject {
     QCOMPARE(recorder.clears, 1);
   }
 
-  void favoriteCellKeepsTheFirstCharacter() {
-    FavoriteCell cell;
-    QVERIFY(cell.Empty());
-    cell.Set("AV");
-    QCOMPARE(cell.Text(), std::string("A"));
-    QVERIFY(cell.Is('A'));
-    cell.Set("");
-    QVERIFY(cell.Empty());
-    QCOMPARE(cell.Text(), std::string());
-  }
-
   void resetReturnsTablesToDefaultsAndKeepsNames() {
     ConfigModel m;
     TextLog receivedText, messageLog;
@@ -75,7 +64,7 @@ class TestModel : public QObject {
     m.unit.GroupNames[4] = "Upstairs";
     m.unit.ZoneCount = 24;
     m.unit.SourceCount = 8;
-    m.unit.FavoriteStore.Cell(3, 2, 100).Set("C");
+    m.unit.FavoriteStore.Cell(3, 2, 100) = Route::Combined;
     m.unit.RestrictionMark(5, 5) = "R";
     m.unit.GroupMark(7, 10) = "G";
     m.screen.FavoritesGrid.Cell(4, 4) = "X";
@@ -96,7 +85,7 @@ class TestModel : public QObject {
 
     QCOMPARE(m.unit.ZoneCount, -1);
     QCOMPARE(m.unit.SourceCount, -1);
-    QVERIFY(m.unit.FavoriteStore.Cell(3, 2, 100).Empty());
+    QVERIFY(m.unit.FavoriteStore.Cell(3, 2, 100) == Route::None);
     QCOMPARE(m.unit.RestrictionMark(5, 5), std::string());
     QCOMPARE(m.unit.GroupMark(7, 10), std::string());
     QCOMPARE(m.screen.FavoritesGrid.Cell(4, 4), std::string());

@@ -53,10 +53,10 @@ inline void ImportFullUnit(Editor& editor) {
         const int a = (z + f) % kSources + 1;
         const int v = (z * 3 + f) % kSources + 1;
         if (a == v || (z + f) % 3 == 0) {
-          m.unit.FavoriteStore.Cell(f, a, z).Set("C");
+          m.unit.FavoriteStore.Cell(f, a, z) = Route::Combined;
         } else {
-          m.unit.FavoriteStore.Cell(f, a, z).Set("A");
-          m.unit.FavoriteStore.Cell(f, v, z).Set("V");
+          m.unit.FavoriteStore.Cell(f, a, z) = Route::Audio;
+          m.unit.FavoriteStore.Cell(f, v, z) = Route::Video;
         }
       }
     }

@@ -94,9 +94,9 @@ class TestGridsFavorites : public QObject {
   void cellsAreDrawnInTheirColours() {
     FavoritesPage p;
     p.Import(14, 192, [](ConfigModel& m) {
-      m.unit.FavoriteStore.Cell(1, 1, 1).Set("A");
-      m.unit.FavoriteStore.Cell(1, 2, 1).Set("V");
-      m.unit.FavoriteStore.Cell(1, 3, 2).Set("C");
+      m.unit.FavoriteStore.Cell(1, 1, 1) = Route::Audio;
+      m.unit.FavoriteStore.Cell(1, 2, 1) = Route::Video;
+      m.unit.FavoriteStore.Cell(1, 3, 2) = Route::Combined;
       m.unit.RestrictionMark(3, 4) = "R";
     });
     QVERIFY(ShowPage(p.page));
@@ -183,7 +183,7 @@ class TestGridsFavorites : public QObject {
 
   void clicksMarkTheCellAndNameItsSource() {
     FavoritesPage p;
-    p.Import(16, 192, [](ConfigModel& m) { m.unit.FavoriteStore.Cell(1, 3, 5).Set("A"); });
+    p.Import(16, 192, [](ConfigModel& m) { m.unit.FavoriteStore.Cell(1, 3, 5) = Route::Audio; });
     QVERIFY(ShowPage(p.page));
     ClickCell(p.grid, 3, 5);
     QCOMPARE(p.Cell(3, 5), std::string("?"));
@@ -225,8 +225,8 @@ class TestGridsFavorites : public QObject {
   void doubleClicksRunThroughTheConnections() {
     FavoritesPage p;
     p.Import(16, 192, [](ConfigModel& m) {
-      m.unit.FavoriteStore.Cell(1, 2, 9).Set("A");
-      m.unit.FavoriteStore.Cell(1, 5, 9).Set("V");
+      m.unit.FavoriteStore.Cell(1, 2, 9) = Route::Audio;
+      m.unit.FavoriteStore.Cell(1, 5, 9) = Route::Video;
     });
     QVERIFY(ShowPage(p.page));
     DoubleClickCell(p.grid, 7, 9);
@@ -300,7 +300,7 @@ class TestGridsFavorites : public QObject {
   void onlyNavigationKeysMoveTheMarkerAndThePopupTarget() {
     FavoritesPage p;
     // A "C" further down the column, where a type-ahead search for "c" would land.
-    p.Import(16, 192, [](ConfigModel& m) { m.unit.FavoriteStore.Cell(1, 6, 20).Set("C"); });
+    p.Import(16, 192, [](ConfigModel& m) { m.unit.FavoriteStore.Cell(1, 6, 20) = Route::Combined; });
     QVERIFY(ShowPage(p.page));
     ClickCell(p.grid, 6, 10);
     QWindow* window = p.page.windowHandle();
@@ -383,8 +383,8 @@ class TestGridsFavorites : public QObject {
     QFETCH(QString, row);
     FavoritesPage p;
     p.Import(8, 24, [](ConfigModel& m) {
-      m.unit.FavoriteStore.Cell(1, 2, 10).Set("A");
-      m.unit.FavoriteStore.Cell(1, 5, 10).Set("V");
+      m.unit.FavoriteStore.Cell(1, 2, 10) = Route::Audio;
+      m.unit.FavoriteStore.Cell(1, 5, 10) = Route::Video;
     });
     QVERIFY(ShowPage(p.page));
     QWindow* window = p.page.windowHandle();
@@ -411,9 +411,9 @@ class TestGridsFavorites : public QObject {
     p.Import(8, 192, [](ConfigModel& m) {
       m.unit.ZoneNames[5] = "Kitchen";
       m.unit.SourceNames[4] = "Tuner";
-      m.unit.FavoriteStore.Cell(1, 4, 5).Set("C");
-      m.unit.FavoriteStore.Cell(1, 2, 5).Set("V");
-      m.unit.FavoriteStore.Cell(1, 1, 5).Set("A");
+      m.unit.FavoriteStore.Cell(1, 4, 5) = Route::Combined;
+      m.unit.FavoriteStore.Cell(1, 2, 5) = Route::Video;
+      m.unit.FavoriteStore.Cell(1, 1, 5) = Route::Audio;
       m.unit.RestrictionMark(5, 3) = "R";
     });
     QVERIFY(ShowPage(p.page));
@@ -463,7 +463,7 @@ class TestGridsFavorites : public QObject {
     QCOMPARE(p.Cell(6, 13), std::string("?"));
     pick(0);
     QCOMPARE(p.Cell(4, 12), std::string());
-    QVERIFY(p.editor.model.unit.FavoriteStore.Cell(3, 6, 13).Is('A'));
+    QVERIFY(p.editor.model.unit.FavoriteStore.Cell(3, 6, 13) == Route::Audio);
     pick(2);
     QCOMPARE(p.Cell(4, 12), std::string("C"));
     QCOMPARE(p.Cell(6, 13), std::string("A"));

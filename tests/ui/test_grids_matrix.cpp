@@ -163,7 +163,7 @@ class TestGridsMatrix : public QObject {
     if (!groups) {
       // The restriction reaches the favorites at the next page switch.
       editor.PageChosen(Page::Favorites);
-      QVERIFY(editor.model.unit.FavoriteStore.Cell(4, 2, 3).Is('R'));
+      QVERIFY(editor.model.unit.FavoriteStore.Cell(4, 2, 3) == Route::Restricted);
     }
 
     QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(&grid)->tableInterface();
@@ -221,8 +221,8 @@ class TestGridsMatrix : public QObject {
     RestrictionsView restrictions(editor);
     FavoritesView favorites(editor);
     ImportUnit(editor, sources, zones, [&](ConfigModel& m) {
-      m.unit.FavoriteStore.Cell(1, 1, 1).Set("C");
-      m.unit.FavoriteStore.Cell(7, sources, zones).Set("A");
+      m.unit.FavoriteStore.Cell(1, 1, 1) = Route::Combined;
+      m.unit.FavoriteStore.Cell(7, sources, zones) = Route::Audio;
     });
     restrictions.SyncFromEditor();
     favorites.SyncFromEditor();
@@ -238,7 +238,7 @@ class TestGridsMatrix : public QObject {
     favorites.SyncFromEditor();
     for (int f = 1; f <= kFavorites; ++f)
       for (int s = 1; s <= sources; ++s)
-        for (int z = 1; z <= zones; ++z) QVERIFY(m.unit.FavoriteStore.Cell(f, s, z).Is('R'));
+        for (int z = 1; z <= zones; ++z) QVERIFY(m.unit.FavoriteStore.Cell(f, s, z) == Route::Restricted);
     QCOMPARE(m.screen.FavoritesGrid.Cell(sources, zones), std::string("R"));
     std::vector<std::string> lines = BuildCommandSequence(m);
     QCOMPARE(CountLines(lines, "[RPO"), sources * zones);
@@ -259,7 +259,7 @@ class TestGridsMatrix : public QObject {
     RestrictionsView restrictions(editor);
     FavoritesView favorites(editor);
     ImportUnit(editor, 16, 192, [](ConfigModel& m) {
-      for (int f = 1; f <= kFavorites; ++f) m.unit.FavoriteStore.Cell(f, 7, 40).Set("V");
+      for (int f = 1; f <= kFavorites; ++f) m.unit.FavoriteStore.Cell(f, 7, 40) = Route::Video;
     });
     restrictions.SyncFromEditor();
     favorites.SyncFromEditor();
@@ -272,13 +272,15 @@ class TestGridsMatrix : public QObject {
     editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     QCOMPARE(favorites.Grid()->model()->index(39, 6).data().toString(), QString("R"));
-    for (int f = 1; f <= kFavorites; ++f) QVERIFY(editor.model.unit.FavoriteStore.Cell(f, 7, 40).Is('R'));
+    for (int f = 1; f <= kFavorites; ++f)
+      QVERIFY(editor.model.unit.FavoriteStore.Cell(f, 7, 40) == Route::Restricted);
 
     DoubleClickCell(grid, 7, 40);
     editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     QCOMPARE(favorites.Grid()->model()->index(39, 6).data().toString(), QString());
-    for (int f = 1; f <= kFavorites; ++f) QVERIFY(editor.model.unit.FavoriteStore.Cell(f, 7, 40).Empty());
+    for (int f = 1; f <= kFavorites; ++f)
+      QVERIFY(editor.model.unit.FavoriteStore.Cell(f, 7, 40) == Route::None);
   }
 
   void editsOnTheThreePagesReachTheExport() {
