@@ -159,23 +159,19 @@ struct UnitConfiguration {
 
 // Whether an export of the one writes the same as an export of the other:
 // the EQ presets and volume locks are left out, and so are stored favorite
-// cells of sources and zones beyond the counts (a favorite that has been
-// shown carries the grid's "X" cells there, one never shown does not).
+// cells of sources and zones beyond the counts (a file may route them; an
+// export writes none).
 bool WritesSameExport(const UnitConfiguration& a, const UnitConfiguration& b);
 
 // What the editor shows of a configuration and the state of its controls:
-// the grids' labels, the lists, the favorites grid's working copy and its
-// marker, the display label and the items being edited.
+// the grids' labels, the lists, the display label and the items being edited.
 struct ScreenState {
   ScreenState();
 
-  // The favorites grid, showing favorite CurrentFavorite (edits reach the
-  // favorite at once; "R" follows the restrictions at the page change).
-  // Row 0 holds the source numbers, column 0 the zone labels, (0, 0) the
-  // name of the source selected last.
-  TextGrid FavoritesGrid{kSources + 1, kZones + 1};
-  // Row 0 and column 0 of the restrictions and groups matrices; their
-  // other cells are the unit's marks.
+  // Row 0 and column 0 of the matrices; their other cells are favorite
+  // CurrentFavorite and the unit's marks. The favorites grid's corner (0, 0)
+  // holds the name of the source selected last.
+  GridLabels FavoriteLabels{kSources + 1, kZones + 1};
   GridLabels RestrictionLabels{kSources + 1, kZones + 1};
   GridLabels GroupLabels{kGroups + 1, kZones + 1};
 
@@ -196,8 +192,9 @@ struct ScreenState {
   int CurrentFavorite = 1;
   int CurrentZone = 1;
   int CurrentEQPreset = 1;
-  GridCellPos MarkedCell;  // column 0, row 0: none
-  std::string MarkedText;
+  // Whether the sources and zones beyond the counts show as not used: from
+  // the import on, not after a reset.
+  bool UnusedMarked = false;
   GridCellPos PopupCell;
   bool PopupFromMouse = false;
 

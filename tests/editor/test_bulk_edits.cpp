@@ -71,7 +71,7 @@ const std::vector<BulkCase>& Cases() {
     {"Restrictions of 192 Zones", [](Editor& e) {
        ToggleMarkRange(e, MarkGrid::Restrictions, {16, 192}, {1, 1}, {16, 192});
      }, 0},
-    {"Route 30 Zones in Favorite 1", [](Editor& e) { ConnectFavoriteRange(e, 2, 1, 30, "C"); }, 0},
+    {"Route 30 Zones in Favorite 1", [](Editor& e) { ConnectFavoriteRange(e, 2, 1, 30, Route::Combined); }, 0},
     {"Copy Favorite 1 to Favorite 5", [](Editor& e) { CopyFavorite(e, 1, 5); }, 0},
   };
   // clang-format on
@@ -206,13 +206,13 @@ class TestBulkEdits : public QObject {
       m.unit.RestrictionMark(3, 1) = "R";
       m.unit.FavoriteStore.Cell(1, 3, 2) = Route::Video;
     });
-    const TextGrid& grid = editor_.model.screen.FavoritesGrid;
-    QCOMPARE(grid.Cell(1, 3), std::string("R"));
-    ConnectFavoriteRange(editor_, 1, 6, 1, letter);
-    for (const int zone : {1, 2, 4}) QCOMPARE(grid.Cell(1, zone), letter);
-    QCOMPARE(grid.Cell(1, 3), std::string("R"));
-    QCOMPARE(grid.Cell(1, 5), std::string("X"));
-    QCOMPARE(grid.Cell(3, 2), keptVideo);
+    const FavoritesLogic& grid = editor_.favorites;
+    QCOMPARE(test::ShownText(grid, 1, 3), std::string("R"));
+    ConnectFavoriteRange(editor_, 1, 6, 1, test::RouteOf(letter));
+    for (const int zone : {1, 2, 4}) QCOMPARE(test::ShownText(grid, 1, zone), letter);
+    QCOMPARE(test::ShownText(grid, 1, 3), std::string("R"));
+    QCOMPARE(test::ShownText(grid, 1, 5), std::string("X"));
+    QCOMPARE(test::ShownText(grid, 3, 2), keptVideo);
     QCOMPARE(test::LetterOf(editor_.model.unit.FavoriteStore.Cell(1, 1, 4)), letter);
   }
 

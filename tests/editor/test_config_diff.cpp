@@ -339,7 +339,7 @@ class TestConfigDiff : public QObject {
         [](ConfigModel& m) { m.unit.RestrictionMark(40, 2) = "R"; },
         [](ConfigModel& m) { m.unit.RestrictionMark(3, 2) = "X"; },
         [](ConfigModel& m) { m.unit.GroupMark(25, 1) = "G"; },
-        [](ConfigModel& m) { m.screen.FavoritesGrid.Cell(2, 3) = "C"; },
+        [](ConfigModel& m) { m.screen.FavoriteLabels.Cell(0, 0) = "C"; },
         [](ConfigModel& m) { m.unit.ZoneAudio[5].Lowpass = 200; },
         [](ConfigModel& m) { m.unit.ZoneAudio[7].Band[2] = 9; },
         [](ConfigModel& m) { m.unit.ZoneAudio[10].Volume = -50; },
@@ -349,7 +349,7 @@ class TestConfigDiff : public QObject {
         [](ConfigModel& m) { m.unit.EQPresets[2].Band[6] = 3; },
         [](ConfigModel& m) { m.unit.ZoneNames[3] = "Room 3 and more than fifteen bytes"; },
         [](ConfigModel& m) {
-          m.screen.CurrentZone = 9, m.screen.ZoneList.Select(3), m.screen.MarkedText = "C";
+          m.screen.CurrentZone = 9, m.screen.ZoneList.Select(3), m.screen.PopupCell = {2, 3};
         },
     };
     ConfigModel base = BaseModel();

@@ -12,10 +12,10 @@ using namespace zem;
 namespace {
 
 // The row of zone `z` as one text per source column 1 to 16, "." for empty.
-std::string Row(const ConfigModel& m, int z) {
+std::string Row(const FavoritesLogic& logic, int z) {
   std::string row;
   for (int s = 1; s <= kSources; ++s) {
-    const std::string& cell = m.screen.FavoritesGrid.Cell(s, z);
+    const std::string cell = test::ShownText(logic, s, z);
     row += cell.empty() ? std::string(".") : cell;
     if (s < kSources) row += ' ';
   }
@@ -33,7 +33,7 @@ void DoubleClick(FavoritesLogic& logic, int s, int z) {
 std::string ShownRow(const Editor& e, int z) {
   std::string row;
   for (int s = 1; s <= kSources; ++s) {
-    const std::string& cell = e.model.screen.FavoritesGrid.Cell(s, z);
+    const std::string cell = test::ShownText(e.favorites, s, z);
     row += cell.empty() ? '.' : cell.front();
   }
   return row;
@@ -53,15 +53,23 @@ std::string StoredRow(const Editor& e, int f, int z) {
 int MarkersShown(const Editor& e) {
   int count = 0;
   for (int s = 1; s <= kSources; ++s)
-    for (int z = 1; z <= kZones; ++z) count += e.model.screen.FavoritesGrid.Cell(s, z) == "?";
+    for (int z = 1; z <= kZones; ++z) count += test::ShownText(e.favorites, s, z) == "?";
   return count;
+}
+
+// Favorite 1's zone 5 holds audio from 2 and video from 5, favorite 2's
+// combined from 3.
+void FillZone5(ConfigModel& m) {
+  m.unit.FavoriteStore.Cell(1, 2, 5) = Route::Audio;
+  m.unit.FavoriteStore.Cell(1, 5, 5) = Route::Video;
+  m.unit.FavoriteStore.Cell(2, 3, 5) = Route::Combined;
 }
 
 // Runs a script of page actions on zone row `z`, separated by ", ":
 // "click S", "dbl S", "pop L S" (a right-click on S, then item L, "-" for
 // No Connection), "step pop L S" (the same as one undo step), "fav I" (list
-// position I), "undo", "redo", "restrict S" (the restriction page's
-// double-click, then back to this page).
+// position I), "undo", "redo", "import" (the same unit afresh), "restrict S"
+// (the restriction page's double-click, then back to this page).
 void Run(Editor& e, const std::string& script, int z) {
   std::istringstream in(script);
   for (std::string action; std::getline(in, action, ',');) {
@@ -81,7 +89,7 @@ void Run(Editor& e, const std::string& script, int z) {
     } else if (verb == "pop") {
       e.favorites.CellRightPressed(n, z);
       const std::string item = letter == "-" ? std::string() : letter;
-      const auto choose = [&] { e.favorites.PopupItemChosen(item, {}); };
+      const auto choose = [&] { e.favorites.PopupItemChosen(test::RouteOf(item), {}); };
       if (step) {
         e.Step(StepId{StepKind::FavoriteCell, e.model.screen.CurrentFavorite, z}, choose);
       } else {
@@ -93,6 +101,8 @@ void Run(Editor& e, const std::string& script, int z) {
       QVERIFY(e.Undo());
     } else if (verb == "redo") {
       QVERIFY(e.Redo());
+    } else if (verb == "import") {
+      test::ImportUnit(e, 16, 192, FillZone5);
     } else if (verb == "restrict") {
       e.matrix.RestrictionCellDoubleClicked(n, z);
       e.PageChosen(Page::Favorites);
@@ -113,34 +123,27 @@ class TestFavoritesLogic : public QObject {
     test::ImportUnit(editor, 16, 192);
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
-    m.screen.FavoritesGrid.Cell(3, 5) = "A";
+    m.unit.FavoriteStore.Cell(m.screen.CurrentFavorite, 3, 5) = Route::Audio;
 
     logic.CellClicked(3, 5);
-    QCOMPARE(m.screen.FavoritesGrid.Cell(3, 5), std::string("?"));
-    QCOMPARE(m.screen.MarkedText, std::string("A"));
-    QCOMPARE(m.screen.MarkedCell, (GridCellPos{3, 5}));
-    QCOMPARE(m.screen.FavoritesGrid.Cell(0, 0), std::string("Input 3"));
+    QCOMPARE(test::ShownText(logic, 3, 5), std::string("?"));
+    QCOMPARE(logic.Shown(3, 5).route, Route::Audio);  // hidden under the marker
+    QCOMPARE(logic.Marker().cell, (GridCellPos{3, 5}));
+    QCOMPARE(m.screen.FavoriteLabels.Cell(0, 0), std::string("Input 3"));
 
     logic.CellClicked(4, 5);  // the marker moves; "A" comes back
-    QCOMPARE(m.screen.FavoritesGrid.Cell(3, 5), std::string("A"));
-    QCOMPARE(m.screen.FavoritesGrid.Cell(4, 5), std::string("?"));
-    QCOMPARE(m.screen.MarkedText, std::string());
-    QCOMPARE(m.screen.FavoritesGrid.Cell(0, 0), std::string("Input 4"));
+    QCOMPARE(test::ShownText(logic, 3, 5), std::string("A"));
+    QCOMPARE(test::ShownText(logic, 4, 5), std::string("?"));
+    QCOMPARE(logic.Shown(4, 5).route, Route::None);
+    QCOMPARE(m.screen.FavoriteLabels.Cell(0, 0), std::string("Input 4"));
 
     logic.CellClicked(4, 5);  // clicking the marked cell takes it off
-    QCOMPARE(m.screen.FavoritesGrid.Cell(4, 5), std::string());
+    QCOMPARE(test::ShownText(logic, 4, 5), std::string());
     logic.CellClicked(4, 5);  // and a further click does not mark it again
-    QCOMPARE(m.screen.FavoritesGrid.Cell(4, 5), std::string());
-
-    // Only the first character of a longer text is held aside.
-    m.screen.FavoritesGrid.Cell(6, 7) = "CX";
-    logic.CellClicked(6, 7);
-    QCOMPARE(m.screen.MarkedText, std::string("C"));
+    QCOMPARE(test::ShownText(logic, 4, 5), std::string());
   }
 
-  // The marker: the one sign of the chosen cell, over the text it hides.
-  // Favorite 1's zone 5 holds audio from 2 and video from 5, favorite 2's
-  // combined from 3.
+  // The marker: the one sign of the chosen cell, over the route it hides.
   void markerQuirks_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("shown");
@@ -167,6 +170,7 @@ class TestFavoritesLogic : public QObject {
     row("restriction takes it off", "click 5, restrict 5", ".A..R...........", ".A..R...........", 0);
     row("undo puts it back", "click 5, step pop A 3, undo", ".A..?...........", ".A..V...........", 1);
     row("redo keeps it", "click 5, step pop A 3, undo, redo", "..A.?...........", "..A.V...........", 1);
+    row("an import forgets it", "click 5, import, click 5", ".A..?...........", ".A..V...........", 1);
     row("undo leaves a cleared one off", "click 5, step pop C 9, undo", ".A..V...........",
         ".A..V...........", 0);
   }
@@ -177,11 +181,7 @@ class TestFavoritesLogic : public QObject {
     QFETCH(int, markers);
     Editor editor;
     const int z = 5;
-    test::ImportUnit(editor, 16, 192, [](ConfigModel& m) {
-      m.unit.FavoriteStore.Cell(1, 2, 5) = Route::Audio;
-      m.unit.FavoriteStore.Cell(1, 5, 5) = Route::Video;
-      m.unit.FavoriteStore.Cell(2, 3, 5) = Route::Combined;
-    });
+    test::ImportUnit(editor, 16, 192, FillZone5);
     Run(editor, script.toStdString(), z);
     QCOMPARE(QString::fromStdString(ShownRow(editor, z)), shown);
     QCOMPARE(QString::fromStdString(StoredRow(editor, editor.model.screen.CurrentFavorite, z)), stored);
@@ -194,31 +194,32 @@ class TestFavoritesLogic : public QObject {
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     const int z = 4;
-    m.screen.FavoritesGrid.Cell(3, z) = "R";
-    m.screen.FavoritesGrid.Cell(1, z) = "A";
-    m.screen.FavoritesGrid.Cell(6, z) = "V";
+    m.unit.FavoriteStore.Cell(m.screen.CurrentFavorite, 3, z) = Route::Restricted;
+    m.unit.FavoriteStore.Cell(m.screen.CurrentFavorite, 1, z) = Route::Audio;
+    m.unit.FavoriteStore.Cell(m.screen.CurrentFavorite, 6, z) = Route::Video;
 
     logic.CellClicked(3, z);  // "R" never takes the marker
-    QCOMPARE(m.screen.FavoritesGrid.Cell(3, z), std::string("R"));
-    QCOMPARE(m.screen.MarkedCell, (GridCellPos{0, 0}));
+    QCOMPARE(test::ShownText(logic, 3, z), std::string("R"));
+    QCOMPARE(logic.Marker().cell, (GridCellPos{0, 0}));
     logic.CellDoubleClicked(3, z);
-    QCOMPARE(Row(m, z), std::string("A . R . . V . . X X X X X X X X"));
+    QCOMPARE(Row(logic, z), std::string("A . R . . V . . X X X X X X X X"));
 
     // "A" on a restricted cell clears the conflicting cells and keeps "R".
     logic.CellRightPressed(3, z);
-    logic.PopupItemChosen("A", GridCellPos{1, 1});
-    QCOMPARE(Row(m, z), std::string(". . R . . V . . X X X X X X X X"));
+    logic.PopupItemChosen(Route::Audio, GridCellPos{1, 1});
+    QCOMPARE(Row(logic, z), std::string(". . R . . V . . X X X X X X X X"));
 
     // Columns above the source count and rows above the zone count.
-    const TextGrid before = m.screen.FavoritesGrid;
+    const std::vector<std::string> before = test::ShownGrid(logic);
     for (const GridCellPos cell :
          {GridCellPos{9, 4}, GridCellPos{16, 1}, GridCellPos{2, 25}, GridCellPos{1, 192}}) {
       DoubleClick(logic, cell.Column, cell.Row);
       logic.CellRightPressed(cell.Column, cell.Row);
-      for (const char* letter : {"A", "C", "V", ""}) logic.PopupItemChosen(letter, GridCellPos{1, 1});
+      for (const char* letter : {"A", "C", "V", ""})
+        logic.PopupItemChosen(test::RouteOf(letter), GridCellPos{1, 1});
     }
-    QCOMPARE(m.screen.FavoritesGrid, before);
-    QCOMPARE(m.screen.FavoritesGrid.Cell(9, 4), std::string("X"));
+    QCOMPARE(test::ShownGrid(logic), before);
+    QCOMPARE(test::ShownText(logic, 9, 4), std::string("X"));
   }
 
   void popupTargetsTheRightClickedCellOnceThereWasOne() {
@@ -227,16 +228,17 @@ class TestFavoritesLogic : public QObject {
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     QVERIFY(!m.screen.PopupFromMouse);
-    logic.PopupItemChosen("C", GridCellPos{6, 10});  // from the keyboard: the selected cell
-    QCOMPARE(m.screen.FavoritesGrid.Cell(6, 10), std::string("C"));
+    logic.PopupItemChosen(Route::Combined, GridCellPos{6, 10});  // from the keyboard: the selected cell
+    QCOMPARE(test::ShownText(logic, 6, 10), std::string("C"));
 
     // A right-click off the cells: the items do nothing, not even to the
     // selected cell.
     logic.CellRightPressed(-1, 3);
     QVERIFY(m.screen.PopupFromMouse);
-    const TextGrid before = m.screen.FavoritesGrid;
-    for (const char* letter : {"A", "C", "V", ""}) logic.PopupItemChosen(letter, GridCellPos{6, 10});
-    QCOMPARE(m.screen.FavoritesGrid, before);
+    const std::vector<std::string> before = test::ShownGrid(logic);
+    for (const char* letter : {"A", "C", "V", ""})
+      logic.PopupItemChosen(test::RouteOf(letter), GridCellPos{6, 10});
+    QCOMPARE(test::ShownGrid(logic), before);
 
     // The flag survives a new import.
     test::ImportUnit(editor, 16, 192);
@@ -250,22 +252,23 @@ class TestFavoritesLogic : public QObject {
     FavoritesLogic& logic = editor.favorites;
     const int z = 20;
     auto reset = [&] {
-      for (int s = 1; s <= kSources; ++s) m.screen.FavoritesGrid.Cell(s, z).clear();
-      m.screen.FavoritesGrid.Cell(2, z) = "A";
-      m.screen.FavoritesGrid.Cell(5, z) = "V";
+      for (int s = 1; s <= kSources; ++s)
+        m.unit.FavoriteStore.Cell(m.screen.CurrentFavorite, s, z) = Route::None;
+      m.unit.FavoriteStore.Cell(m.screen.CurrentFavorite, 2, z) = Route::Audio;
+      m.unit.FavoriteStore.Cell(m.screen.CurrentFavorite, 5, z) = Route::Video;
     };
     reset();
     logic.CellRightPressed(7, z);
-    logic.PopupItemChosen("C", {});
-    QCOMPARE(Row(m, z), std::string(". . . . . . C . . . . . . . . ."));
+    logic.PopupItemChosen(Route::Combined, {});
+    QCOMPARE(Row(logic, z), std::string(". . . . . . C . . . . . . . . ."));
     reset();
-    logic.PopupItemChosen("V", {});
-    QCOMPARE(Row(m, z), std::string(". A . . . . V . . . . . . . . ."));
+    logic.PopupItemChosen(Route::Video, {});
+    QCOMPARE(Row(logic, z), std::string(". A . . . . V . . . . . . . . ."));
     reset();
-    logic.PopupItemChosen("A", {});
-    QCOMPARE(Row(m, z), std::string(". . . . V . A . . . . . . . . ."));
-    logic.PopupItemChosen("", {});  // "No Connection" touches only its cell
-    QCOMPARE(Row(m, z), std::string(". . . . V . . . . . . . . . . ."));
+    logic.PopupItemChosen(Route::Audio, {});
+    QCOMPARE(Row(logic, z), std::string(". . . . V . A . . . . . . . . ."));
+    logic.PopupItemChosen(Route::None, {});  // "No Connection" touches only its cell
+    QCOMPARE(Row(logic, z), std::string(". . . . V . . . . . . . . . . ."));
   }
 
   void feedHiddenByTheMarkerSurvivesAnItemThatKeepsIt() {
@@ -274,24 +277,24 @@ class TestFavoritesLogic : public QObject {
     ConfigModel& m = editor.model;
     FavoritesLogic& logic = editor.favorites;
     const int z = 30;
-    m.screen.FavoritesGrid.Cell(5, z) = "V";
+    m.unit.FavoriteStore.Cell(m.screen.CurrentFavorite, 5, z) = Route::Video;
     logic.CellClicked(5, z);  // the video feed is under the marker
     logic.CellRightPressed(2, z);
-    logic.PopupItemChosen("A", {});
-    QCOMPARE(m.screen.FavoritesGrid.Cell(2, z), std::string("A"));
-    QCOMPARE(m.screen.FavoritesGrid.Cell(5, z), std::string("?"));
+    logic.PopupItemChosen(Route::Audio, {});
+    QCOMPARE(test::ShownText(logic, 2, z), std::string("A"));
+    QCOMPARE(test::ShownText(logic, 5, z), std::string("?"));
     editor.RefreshPages();
     QVERIFY(m.unit.FavoriteStore.Cell(1, 5, z) == Route::Video);
     logic.CellClicked(9, 9);
-    QCOMPARE(Row(m, z), std::string(". A . . V . . . . . . . . . . ."));
+    QCOMPARE(Row(logic, z), std::string(". A . . V . . . . . . . . . . ."));
 
     // "C" replaces every feed, the hidden one too.
     logic.CellClicked(5, z);
     logic.CellRightPressed(7, z);
-    logic.PopupItemChosen("C", {});
-    QCOMPARE(Row(m, z), std::string(". . . . . . C . . . . . . . . ."));
+    logic.PopupItemChosen(Route::Combined, {});
+    QCOMPARE(Row(logic, z), std::string(". . . . . . C . . . . . . . . ."));
     logic.CellClicked(9, 9);  // the marker is gone; nothing comes back
-    QCOMPARE(Row(m, z), std::string(". . . . . . C . . . . . . . . ."));
+    QCOMPARE(Row(logic, z), std::string(". . . . . . C . . . . . . . . ."));
   }
 
   void listPositionsOutsideTheTenAndUnusedCellsAreKept() {
@@ -310,8 +313,8 @@ class TestFavoritesLogic : public QObject {
     m.unit.FavoriteStore.Cell(2, 12, 3) = Route::Combined;
     m.unit.FavoriteStore.Cell(2, 1, 30) = Route::Audio;
     logic.FavoriteChosen(1);
-    QCOMPARE(m.screen.FavoritesGrid.Cell(12, 3), std::string("X"));
-    QCOMPARE(m.screen.FavoritesGrid.Cell(1, 30), std::string("X"));
+    QCOMPARE(test::ShownText(logic, 12, 3), std::string("X"));
+    QCOMPARE(test::ShownText(logic, 1, 30), std::string("X"));
   }
 
   void restrictionOverlayReachesEveryFavoriteAndLifts() {
@@ -321,17 +324,18 @@ class TestFavoritesLogic : public QObject {
       m.unit.FavoriteStore.Cell(4, 8, 40) = Route::Audio;
     });
     ConfigModel& m = editor.model;
-    QCOMPARE(m.screen.FavoritesGrid.Cell(7, 40), std::string("C"));
+    const FavoritesLogic& logic = editor.favorites;
+    QCOMPARE(test::ShownText(logic, 7, 40), std::string("C"));
 
     m.unit.RestrictionMark(40, 7) = "R";
     editor.PageChosen(Page::Favorites);
-    QCOMPARE(m.screen.FavoritesGrid.Cell(7, 40), std::string("R"));
+    QCOMPARE(test::ShownText(logic, 7, 40), std::string("R"));
     for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.unit.FavoriteStore.Cell(f, 7, 40) == Route::Restricted);
     QVERIFY(m.unit.FavoriteStore.Cell(4, 8, 40) == Route::Audio);
 
     m.unit.RestrictionMark(40, 7).clear();
     editor.PageChosen(Page::Favorites);
-    QCOMPARE(m.screen.FavoritesGrid.Cell(7, 40), std::string());
+    QCOMPARE(test::ShownText(logic, 7, 40), std::string());
     for (int f = 1; f <= kFavorites; ++f) QVERIFY(m.unit.FavoriteStore.Cell(f, 7, 40) == Route::None);
     QVERIFY(m.unit.FavoriteStore.Cell(4, 8, 40) == Route::Audio);
 

@@ -4,6 +4,7 @@
 
 #include "editor/editor.h"
 #include "support/grid_fixture.h"
+#include "support/route_letters.h"
 
 using namespace zem;
 
@@ -85,7 +86,7 @@ class TestMatrixLogic : public QObject {
     });
     QCOMPARE(built.model.unit.SourceCount, imported.model.unit.SourceCount);
     QCOMPARE(built.model.unit.ZoneCount, imported.model.unit.ZoneCount);
-    QVERIFY(built.model.screen.FavoritesGrid == imported.model.screen.FavoritesGrid);
+    QVERIFY(test::ShownGrid(built.favorites) == test::ShownGrid(imported.favorites));
     QVERIFY(built.model.unit.RestrictionMarks == imported.model.unit.RestrictionMarks);
     QVERIFY(built.model.unit.GroupMarks == imported.model.unit.GroupMarks);
     QVERIFY(built.model.unit.FavoriteStore == imported.model.unit.FavoriteStore);

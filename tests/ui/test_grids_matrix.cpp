@@ -14,6 +14,7 @@
 #include "command/command_writer.h"
 #include "support/grid_fixture.h"
 #include "support/grid_test_helpers.h"
+#include "support/route_letters.h"
 #include "ui/favorites/favorites_view.h"
 #include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/groups_view.h"
@@ -228,7 +229,7 @@ class TestGridsMatrix : public QObject {
     favorites.SyncFromEditor();
     QVERIFY(ShowPage(restrictions));
     ConfigModel& m = editor.model;
-    QCOMPARE(m.screen.FavoritesGrid.Cell(1, 1), std::string("C"));
+    QCOMPARE(ShownText(editor.favorites, 1, 1), std::string("C"));
 
     QTest::mouseClick(restrictions.findChild<QPushButton*>("Button3"), Qt::LeftButton);
     for (int z = 1; z <= kZones; ++z)
@@ -239,7 +240,7 @@ class TestGridsMatrix : public QObject {
     for (int f = 1; f <= kFavorites; ++f)
       for (int s = 1; s <= sources; ++s)
         for (int z = 1; z <= zones; ++z) QVERIFY(m.unit.FavoriteStore.Cell(f, s, z) == Route::Restricted);
-    QCOMPARE(m.screen.FavoritesGrid.Cell(sources, zones), std::string("R"));
+    QCOMPARE(ShownText(editor.favorites, sources, zones), std::string("R"));
     std::vector<std::string> lines = BuildCommandSequence(m);
     QCOMPARE(CountLines(lines, "[RPO"), sources * zones);
     QVERIFY(Has(lines, "[RPO" + std::to_string(zones) + "I" + std::to_string(sources) + "]"));
@@ -248,7 +249,7 @@ class TestGridsMatrix : public QObject {
     editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     for (int s = 1; s <= sources; ++s)
-      for (int z = 1; z <= zones; ++z) QVERIFY(m.screen.FavoritesGrid.Cell(s, z).empty());
+      for (int z = 1; z <= zones; ++z) QVERIFY(ShownText(editor.favorites, s, z).empty());
     lines = BuildCommandSequence(m);
     QCOMPARE(CountLines(lines, "[RPO"), 0);
     QCOMPARE(CountLines(lines, "[F1AO"), 0);  // lifted pairs stay unconnected
@@ -266,8 +267,8 @@ class TestGridsMatrix : public QObject {
     QVERIFY(ShowPage(restrictions));
     auto& grid = *restrictions.findChild<MatrixGridWidget*>("StringGrid4");
     DoubleClickCell(grid, 7, 40);
-    // Nothing reaches the favorites before the page switch.
-    QCOMPARE(editor.model.screen.FavoritesGrid.Cell(7, 40), std::string("V"));
+    // The restriction edit takes the routes of every favorite with it.
+    QCOMPARE(ShownText(editor.favorites, 7, 40), std::string("R"));
 
     editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
