@@ -68,8 +68,8 @@ void FillZone5(ConfigModel& m) {
 // Runs a script of page actions on zone row `z`, separated by ", ":
 // "click S", "dbl S", "pop L S" (a right-click on S, then item L, "-" for
 // No Connection), "step pop L S" (the same as one undo step), "fav I" (list
-// position I), "undo", "redo", "import" (the same unit afresh), "restrict S"
-// (the restriction page's double-click, then back to this page).
+// position I), "undo", "redo", "import" (the same unit afresh), "toggle S"
+// (the restriction page's double-click), "page" (back to this page).
 void Run(Editor& e, const std::string& script, int z) {
   std::istringstream in(script);
   for (std::string action; std::getline(in, action, ',');) {
@@ -103,8 +103,9 @@ void Run(Editor& e, const std::string& script, int z) {
       QVERIFY(e.Redo());
     } else if (verb == "import") {
       test::ImportUnit(e, 16, 192, FillZone5);
-    } else if (verb == "restrict") {
+    } else if (verb == "toggle") {
       e.matrix.RestrictionCellDoubleClicked(n, z);
+    } else if (verb == "page") {
       e.PageChosen(Page::Favorites);
     } else {
       QFAIL(("unknown action " + action).c_str());
@@ -167,7 +168,10 @@ class TestFavoritesLogic : public QObject {
     row("overwritten marker stays off", "click 3, fav 1, fav 0, click 3", ".A..V...........",
         ".A..V...........", 0);
     row("overwritten marker moves on", "click 2, fav 1, click 9", "..C.....?.......", "..C.............", 1);
-    row("restriction takes it off", "click 5, restrict 5", ".A..R...........", ".A..R...........", 0);
+    row("restriction takes it off", "click 5, toggle 5, page", ".A..R...........", ".A..R...........", 0);
+    // The pair comes back unconnected in every favorite, under the marker too.
+    row("restriction lifted under it", "click 5, toggle 5, toggle 5, page, click 5", ".A..............",
+        ".A..............", 0);
     row("undo puts it back", "click 5, step pop A 3, undo", ".A..?...........", ".A..V...........", 1);
     row("redo keeps it", "click 5, step pop A 3, undo, redo", "..A.?...........", "..A.V...........", 1);
     row("an import forgets it", "click 5, import, click 5", ".A..?...........", ".A..V...........", 1);
