@@ -163,12 +163,8 @@ std::string Edit(UnitConfiguration& u, int change) {
       return "ten zone names";
     case 3: {
       // Not favorite 1: the favorites page holds that one's working copy.
-      FavoriteCell& cell = u.FavoriteStore.Cell(2, 1, 1);
-      if (cell.Empty()) {
-        cell.Set("C");
-      } else {
-        cell.Clear();
-      }
+      Route& cell = u.FavoriteStore.Cell(2, 1, 1);
+      cell = cell == Route::None ? Route::Combined : Route::None;
       return "favorite 2, zone 1, source 1";
     }
     case 4:

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <set>
 
 #include "editor/zone_audio_logic.h"
@@ -20,6 +21,13 @@
 
 namespace zem {
 namespace {
+
+// The route a connection's "kind" names.
+std::optional<Route> ConnectionOf(std::string_view kind) {
+  for (const Route route : {Route::Combined, Route::Audio, Route::Video})
+    if (kind == RouteLetter(route)) return route;
+  return std::nullopt;
+}
 
 using Audio = ZoneAudioLogic;
 
@@ -75,10 +83,8 @@ QJsonObject ConfigToJson(const ConfigModel& m) {
     QJsonArray connections;
     for (int z = 1; z <= zones; ++z) {
       for (int s = 1; s <= sources; ++s) {
-        const FavoriteCell& cell = m.unit.FavoriteStore.Cell(f, s, z);
-        for (const char kind : {'C', 'A', 'V'})
-          if (cell.Is(kind))
-            connections.append(QJsonObject{{"zone", z}, {"source", s}, {"kind", QString(QChar(kind))}});
+        if (const char* kind = RouteLetter(m.unit.FavoriteStore.Cell(f, s, z)))
+          connections.append(QJsonObject{{"zone", z}, {"source", s}, {"kind", kind}});
       }
     }
     favorites.append(QJsonObject{{"name", Latin1(m.unit.FavoriteNames[f])}, {"connections", connections}});
@@ -519,9 +525,9 @@ void JsonReader::ReadFavorite(const QJsonValue& v, int f, int sources, int zones
     const auto zone = Integer(c->value("zone"), Key(at, "zone"), Range{1, zones});
     const auto source = Integer(c->value("source"), Key(at, "source"), Range{1, sources});
     const auto kind = Text(c->value("kind"), Key(at, "kind"));
-    if (kind && *kind != "C" && *kind != "A" && *kind != "V")
-      Problem(Key(at, "kind"), "\"" + *kind + "\" is none of \"C\", \"A\", \"V\"");
-    if (!zone || !source || !kind || (*kind != "C" && *kind != "A" && *kind != "V")) continue;
+    const std::optional<Route> route = kind ? ConnectionOf(*kind) : std::nullopt;
+    if (kind && !route) Problem(Key(at, "kind"), "\"" + *kind + "\" is none of \"C\", \"A\", \"V\"");
+    if (!zone || !source || !route) continue;
     const int z = static_cast<int>(*zone), s = static_cast<int>(*source);
     // The window puts a restriction over every favorite: a connection there
     // would be dropped from the export without a word.
@@ -529,12 +535,12 @@ void JsonReader::ReadFavorite(const QJsonValue& v, int f, int sources, int zones
       Problem(at, "source " + std::to_string(s) + " is restricted for zone " + std::to_string(z));
       continue;
     }
-    FavoriteCell& cell = m_.unit.FavoriteStore.Cell(f, s, z);
-    if (!cell.Empty()) {
+    Route& cell = m_.unit.FavoriteStore.Cell(f, s, z);
+    if (cell != Route::None) {
       Problem(at, "zone " + std::to_string(z) + " source " + std::to_string(s) + " is connected twice");
       continue;
     }
-    cell.Set(*kind);
+    cell = *route;
   }
 }
 

@@ -62,12 +62,12 @@ void SetName(NumberedTable<std::string, N>& names, const CommandFields& f) {
   if (In<N>(n)) names[n] = CutName(f.F2);
 }
 
-// Marks the cell of favorite F1, zone F2, source F3 with `mark`.
-inline void SetFavoriteCell(ConfigModel& m, const CommandFields& f, std::string_view mark) {
+// Routes source F3 to zone F2 in favorite F1.
+inline void SetFavoriteCell(ConfigModel& m, const CommandFields& f, Route route) {
   const auto fav = NumberOrFail(f.F1);
   const auto z = NumberOrFail(f.F2);
   const auto s = NumberOrFail(f.F3);
-  if (In<kFavorites>(fav) && In<kZones>(z) && In<kSources>(s)) m.unit.FavoriteStore.Cell(fav, s, z).Set(mark);
+  if (In<kFavorites>(fav) && In<kZones>(z) && In<kSources>(s)) m.unit.FavoriteStore.Cell(fav, s, z) = route;
 }
 
 }  // namespace zem::command_values

@@ -98,13 +98,19 @@ std::vector<ExportPiece> ExportPieces(const UnitConfiguration& u) {
   for (int f = 1; f <= kFavorites; ++f) {
     for (int z = 1; z <= zones; ++z) {
       for (int s = 1; s <= sources; ++s) {
-        const FavoriteCell& cell = u.FavoriteStore.Cell(f, s, z);
-        if (cell.Is('C')) {
-          block.push_back(CommandLine(CommandForm::FavoriteAudioVideo, {f, z, s}));
-        } else if (cell.Is('A')) {
-          block.push_back(CommandLine(CommandForm::FavoriteAudio, {f, z, s}));
-        } else if (cell.Is('V')) {
-          block.push_back(CommandLine(CommandForm::FavoriteVideo, {f, z, s}));
+        switch (u.FavoriteStore.Cell(f, s, z)) {
+          case Route::Combined:
+            block.push_back(CommandLine(CommandForm::FavoriteAudioVideo, {f, z, s}));
+            break;
+          case Route::Audio:
+            block.push_back(CommandLine(CommandForm::FavoriteAudio, {f, z, s}));
+            break;
+          case Route::Video:
+            block.push_back(CommandLine(CommandForm::FavoriteVideo, {f, z, s}));
+            break;
+          case Route::None:
+          case Route::Restricted:
+            break;
         }
       }
     }

@@ -158,12 +158,12 @@ void ToggleMarkRange(Editor& editor, MarkGrid grid, GridCellPos a, GridCellPos b
               [&] { editor.matrix.ToggleRange(grid, first, last, anchor); });
 }
 
-void ConnectFavoriteRange(Editor& editor, int source, int firstZone, int lastZone, std::string_view letter) {
+void ConnectFavoriteRange(Editor& editor, int source, int firstZone, int lastZone, Route route) {
   const int favorite = editor.model.screen.CurrentFavorite;
   const int first = std::min(firstZone, lastZone);
   const int last = std::max(firstZone, lastZone);
   editor.Step(StepId{StepKind::FavoriteRange, favorite, 0, last - first + 1},
-              [&] { editor.favorites.ConnectColumn(source, first, last, letter); });
+              [&] { editor.favorites.ConnectColumn(source, first, last, route); });
 }
 
 void CopyFavorite(Editor& editor, int from, int to) {

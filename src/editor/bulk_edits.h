@@ -71,9 +71,9 @@ std::string ListedName(std::string_view name, std::string_view word, int number)
 // cells and cells beyond the counts left alone.
 void ToggleMarkRange(Editor& editor, MarkGrid grid, GridCellPos a, GridCellPos b, GridCellPos anchor);
 
-// The popup's choice `letter` for the zones `firstZone` to `lastZone` of
+// The popup's choice `route` for the zones `firstZone` to `lastZone` of
 // the favorites grid's column `source`, each as for one cell.
-void ConnectFavoriteRange(Editor& editor, int source, int firstZone, int lastZone, std::string_view letter);
+void ConnectFavoriteRange(Editor& editor, int source, int firstZone, int lastZone, Route route);
 // Favorite `from`'s routing into favorite `to` (its name kept), with the
 // restrictions applied.
 void CopyFavorite(Editor& editor, int from, int to);

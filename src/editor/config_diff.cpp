@@ -135,10 +135,10 @@ DifferenceValue FavoriteOf(const Side& side, int f, int z) {
   if (z > side.zones) return Nothing();
   std::string text;
   for (int s = 1; s <= side.sources; ++s) {
-    const FavoriteCell& cell = side.m.unit.FavoriteStore.Cell(f, s, z);
-    if (!cell.Is('C') && !cell.Is('A') && !cell.Is('V')) continue;
+    const char* letter = RouteLetter(side.m.unit.FavoriteStore.Cell(f, s, z));
+    if (!letter) continue;
     if (!text.empty()) text += ", ";
-    text += cell.Text();
+    text += letter;
     text += " from source ";
     text += std::to_string(s);
   }

@@ -157,7 +157,7 @@ std::size_t HeapBytes(const EQPresetsRec& preset) { return HeapBytes(preset.Name
 std::size_t HeapBytes(const OptionsRec& options) {
   return HeapBytes(options.IPAddress) + HeapBytes(options.Netmask) + HeapBytes(options.Gateway);
 }
-std::size_t HeapBytes(const FavoriteCell&) { return 0; }
+std::size_t HeapBytes(Route) { return 0; }
 std::size_t HeapBytes(const ZoneAudioRec&) { return 0; }
 
 template <typename Key, typename T>

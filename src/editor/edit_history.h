@@ -121,9 +121,9 @@ struct Change {
 // The entries of a unit's configuration that differ between two versions
 // of it: a step keeps only these, never a whole copy.
 struct UnitDiff {
-  std::vector<Change<NameKey, std::string>> names;               // zone, source, favorite and group names
-  std::vector<Change<MarkKey, std::string>> marks;               // restriction and group marks
-  std::vector<Change<FavoriteCellKey, FavoriteCell>> favorites;  // stored favorite cells
+  std::vector<Change<NameKey, std::string>> names;        // zone, source, favorite and group names
+  std::vector<Change<MarkKey, std::string>> marks;        // restriction and group marks
+  std::vector<Change<FavoriteCellKey, Route>> favorites;  // stored favorite cells
   std::vector<Change<ZoneKey, ZoneAudioRec>> zoneAudio;
   std::vector<Change<PresetKey, EQPresetsRec>> presets;
   std::vector<Change<OptionsKey, OptionsRec>> options;

@@ -20,6 +20,7 @@ struct Editor::Kept {
   Page activePage = Page::ConfigurationFile;
   std::string receivedText;
   bool modified = false;
+  FavoritesMarker favoritesMarker;
 };
 
 Editor::Editor(std::string quickEQFolder) : quickEQFolder_(std::move(quickEQFolder)) {
@@ -45,6 +46,7 @@ void Editor::SetPagesEnabled(bool enabled) {
 
 void Editor::ResetModel() {
   zem::ResetModel(model, receivedText, messageLog);
+  favorites.SetMarker({});
   ListQuickEQFiles();
   // The zone and preset controls show CurrentZone and CurrentEQPreset again.
   zoneAudio.ShowZone(model.screen.CurrentZone);
@@ -110,7 +112,7 @@ void Editor::RefreshPages() {
   model.screen.ZoneList.Items.clear();
   for (int z = 1; z <= std::min(model.unit.ZoneCount, kZones); ++z) {
     const std::string& name = model.unit.ZoneNames[z];
-    model.screen.FavoritesGrid.Cell(0, z) = name;
+    model.screen.FavoriteLabels.Cell(0, z) = name;
     model.screen.RestrictionLabels.Cell(0, z) = name;
     model.screen.GroupLabels.Cell(0, z) = name;
     model.screen.ZoneList.Items.push_back(name);
@@ -141,19 +143,13 @@ void Editor::ClearTexts() {
 void Editor::MarkUnusedCells() {
   // With no source or zone named the counts are -1; the header row and
   // column keep their labels.
-  for (int s = kSources; s >= std::max(model.unit.SourceCount + 1, 1); --s) {
-    for (int z = 1; z <= kZones; ++z) {
-      model.screen.FavoritesGrid.Cell(s, z) = "X";
-      model.unit.RestrictionMarks.Cell(s, z) = "X";
-    }
-  }
+  model.screen.UnusedMarked = true;
+  for (int s = kSources; s >= std::max(model.unit.SourceCount + 1, 1); --s)
+    for (int z = 1; z <= kZones; ++z) model.unit.RestrictionMarks.Cell(s, z) = "X";
   model.screen.ZoneNameRows = std::max(model.unit.ZoneCount, 1);
   model.screen.SourceNameRows = std::max(model.unit.SourceCount, 1);
   for (int z = kZones; z >= std::max(model.unit.ZoneCount + 1, 1); --z) {
-    for (int s = 1; s <= kSources; ++s) {
-      model.screen.FavoritesGrid.Cell(s, z) = "X";
-      model.unit.RestrictionMarks.Cell(s, z) = "X";
-    }
+    for (int s = 1; s <= kSources; ++s) model.unit.RestrictionMarks.Cell(s, z) = "X";
     for (int g = 1; g <= kGroups; ++g) model.unit.GroupMarks.Cell(g, z) = "X";
   }
 }
@@ -288,7 +284,7 @@ void Editor::KeepForImport() {
   history.Keep();
   kept_ = std::make_unique<Kept>(Kept{model, zoneAudio.Flags(), presets.NamesPending(), quickEQZoneList,
                                       quickEQPresetList, pagesEnabled_, activePage_, receivedText.Text(),
-                                      IsModified()});
+                                      IsModified(), favorites.Marker()});
 }
 
 void Editor::RestoreKept() {
@@ -296,6 +292,7 @@ void Editor::RestoreKept() {
   const std::unique_ptr<Kept> kept = std::move(kept_);
   // Assigned in place: the page logic keeps referring to this model.
   model = kept->model;
+  favorites.SetMarker(kept->favoritesMarker);
   zoneAudio.Flags() = kept->zoneAudioFlags;
   presets.SetNamesPending(kept->presetNamesPending);
   quickEQZoneList = kept->quickEQZoneList;

@@ -69,19 +69,8 @@ void Editor::ShowStep(const EditHistory::Step& step) {
 
   // Every page's controls show the model again. The favorites marker stays
   // where it was, over what the cell holds now.
-  const GridCellPos marked = screen.MarkedCell;
-  const bool hasMarker = marked.Column >= 1 && marked.Row >= 1 &&
-                         screen.FavoritesGrid.Contains(marked.Column, marked.Row) &&
-                         screen.FavoritesGrid.Cell(marked.Column, marked.Row) == "?";
   zoneAudio.ShowZone(screen.CurrentZone);
-  favorites.LoadFavoriteToGrid(screen.CurrentFavorite);
-  if (hasMarker) {
-    std::string& cell = screen.FavoritesGrid.Cell(marked.Column, marked.Row);
-    if (cell != "R" && cell != "X") {
-      screen.MarkedText = cell.substr(0, 1);
-      cell = "?";
-    }
-  }
+  favorites.ShowFavoriteAgain();
   presets.ShowPreset(screen.CurrentEQPreset);
   const int presetPosition = screen.PresetList.Selected;
   presets.FillPresetLists();

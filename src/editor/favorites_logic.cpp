@@ -1,22 +1,52 @@
 #include "editor/favorites_logic.h"
 
 #include <algorithm>
+#include <array>
 
 namespace zem {
+
+namespace {
+
+// The route a zone row keeps beside a new connection: a zone takes one
+// audio and one video feed, so audio keeps the row's video, video keeps its
+// audio, combined keeps neither.
+Route KeptBeside(Route route) {
+  if (route == Route::Audio) return Route::Video;
+  if (route == Route::Video) return Route::Audio;
+  return Route::None;
+}
+
+bool Connects(Route route) {
+  return route == Route::Combined || route == Route::Audio || route == Route::Video;
+}
+
+}  // namespace
 
 bool FavoritesLogic::IsUsedCell(int column, int row) const {
   return column >= 1 && column <= kSources && row >= 1 && row <= kZones &&
          column <= model_.unit.SourceCount && row <= model_.unit.ZoneCount;
 }
 
+ShownFavoriteCell FavoritesLogic::Shown(int column, int row) const {
+  if (!NumberedTable<int, kSources>::Contains(column) || !NumberedTable<int, kZones>::Contains(row))
+    return {};
+  // The import marks the sources and zones the unit lacks; before it none.
+  if (model_.screen.UnusedMarked && (column > model_.unit.SourceCount || row > model_.unit.ZoneCount))
+    return {FavoriteMark::NotUsed, Route::None};
+  const int f = model_.screen.CurrentFavorite;
+  if (!NumberedTable<int, kFavorites>::Contains(f)) return {};
+  const Route route = model_.unit.FavoriteStore.Cell(f, column, row);
+  return {IsMarked(column, row) ? FavoriteMark::Marker : FavoriteMark::Route, route};
+}
+
 void FavoritesLogic::LoadFavoriteToGrid(int favorite) {
-  if (!NumberedTable<int, kFavorites>::Contains(favorite)) return;
-  for (int s = 1; s <= kSources; ++s) {
-    for (int z = 1; z <= kZones; ++z) {
-      std::string& cell = model_.screen.FavoritesGrid.Cell(s, z);
-      if (cell != "X") cell = model_.unit.FavoriteStore.Cell(favorite, s, z).Text();
-    }
-  }
+  if (NumberedTable<int, kFavorites>::Contains(favorite)) marker_.shown = false;
+}
+
+void FavoritesLogic::ShowFavoriteAgain() {
+  if (!marker_.shown) return;
+  const ShownFavoriteCell cell = Shown(marker_.cell.Column, marker_.cell.Row);
+  if (cell.mark == FavoriteMark::NotUsed || cell.route == Route::Restricted) marker_.shown = false;
 }
 
 void ApplyRestrictionsToFavorites(UnitConfiguration& unit, int shownFavorite) {
@@ -25,9 +55,9 @@ void ApplyRestrictionsToFavorites(UnitConfiguration& unit, int shownFavorite) {
     for (int z = 1; z <= kZones; ++z) {
       const std::string& mark = unit.RestrictionMark(z, s);
       if (mark == "R") {
-        for (int f = 1; f <= kFavorites; ++f) unit.FavoriteStore.Cell(f, s, z).Set("R");
-      } else if (mark.empty() && unit.FavoriteStore.Cell(shownFavorite, s, z).Is('R')) {
-        for (int f = 1; f <= kFavorites; ++f) unit.FavoriteStore.Cell(f, s, z).Clear();
+        for (int f = 1; f <= kFavorites; ++f) unit.FavoriteStore.Cell(f, s, z) = Route::Restricted;
+      } else if (mark.empty() && unit.FavoriteStore.Cell(shownFavorite, s, z) == Route::Restricted) {
+        for (int f = 1; f <= kFavorites; ++f) unit.FavoriteStore.Cell(f, s, z) = Route::None;
       }
     }
   }
@@ -37,91 +67,76 @@ void FavoritesLogic::ApplyRestrictionOverlay() {
   const int f = model_.screen.CurrentFavorite;
   if (!NumberedTable<int, kFavorites>::Contains(f)) return;
   ApplyRestrictionsToFavorites(model_.unit, f);
-  for (int s = 1; s <= kSources; ++s) {
-    for (int z = 1; z <= kZones; ++z) {
-      std::string& cell = model_.screen.FavoritesGrid.Cell(s, z);
-      const FavoriteCell& stored = model_.unit.FavoriteStore.Cell(f, s, z);
-      if (cell == "X") continue;
-      // The marker stays over what it hides, unless that is restricted now.
-      if (cell == "?") {
-        if (stored.Is('R')) cell = "R";
-        continue;
-      }
-      if (cell != stored.Text()) cell = stored.Text();
-    }
-  }
+  ShowFavoriteAgain();
 }
 
-void FavoritesLogic::StoreRow(int zone) {
+void FavoritesLogic::ConnectCell(int source, int zone, Route route) {
   const int f = model_.screen.CurrentFavorite;
-  if (!NumberedTable<int, kFavorites>::Contains(f)) return;
-  for (int s = 1; s <= kSources; ++s) {
-    const std::string& cell = model_.screen.FavoritesGrid.Cell(s, zone);
-    model_.unit.FavoriteStore.Cell(f, s, zone).Set(cell == "?" ? model_.screen.MarkedText : cell);
-  }
-}
-
-std::string FavoritesLogic::StoredRow(int zone) const {
-  std::string row;
-  for (int s = 1; s <= kSources; ++s) {
-    const std::string& cell = model_.screen.FavoritesGrid.Cell(s, zone);
-    const std::string& text = cell == "?" ? model_.screen.MarkedText : cell;
-    row += text.empty() ? ' ' : text.front();
-  }
-  return row;
-}
-
-void FavoritesLogic::ConnectCell(int source, int zone, std::string_view letter) {
-  if (source < 1 || source > kSources || zone < 1 || zone > kZones) return;
-  const std::string before = StoredRow(zone);
-  if (letter == "C" || letter == "A" || letter == "V") {
-    // A zone takes one audio and one video feed: "A" keeps the row's "V",
-    // "V" keeps its "A", "C" keeps neither.
-    const char* keep = letter == "A" ? "V" : letter == "V" ? "A" : nullptr;
+  if (source < 1 || source > kSources || zone < 1 || zone > kZones || route == Route::Restricted ||
+      !NumberedTable<int, kFavorites>::Contains(f) || Shown(source, zone).mark == FavoriteMark::NotUsed)
+    return;
+  FavoriteStoreTable& store = model_.unit.FavoriteStore;
+  std::array<Route, kSources + 1> before{};
+  for (int s = 1; s <= kSources; ++s) before[static_cast<std::size_t>(s)] = store.Cell(f, s, zone);
+  if (Connects(route)) {
+    // The marker hides a connection: the cell is judged by what it hides,
+    // or a kept feed under the marker would be lost unseen.
+    const Route keep = KeptBeside(route);
     for (int c = 1; c <= std::min(model_.unit.SourceCount, kSources); ++c) {
-      std::string& cell = model_.screen.FavoritesGrid.Cell(c, zone);
-      // The marker hides a connection: judge the cell by what it hides, or
-      // a kept feed under the marker would be lost unseen.
-      const bool marked = cell == "?" && model_.screen.MarkedCell == GridCellPos{c, zone};
-      const std::string& connection = marked ? model_.screen.MarkedText : cell;
-      if (cell != "R" && !(keep && connection == keep)) cell.clear();
+      Route& cell = store.Cell(f, c, zone);
+      if (cell == Route::Restricted || (keep != Route::None && cell == keep)) continue;
+      cell = Route::None;
+      if (IsMarked(c, zone)) marker_.shown = false;
     }
   }
-  std::string& target = model_.screen.FavoritesGrid.Cell(source, zone);
-  if (target != "R") target = std::string(letter);
-  StoreRow(zone);
-  if (StoredRow(zone) != before) revision_.Bump();
+  Route& target = store.Cell(f, source, zone);
+  if (target != Route::Restricted || IsMarked(source, zone)) {
+    target = route;
+    if (IsMarked(source, zone)) marker_.shown = false;
+  }
+  for (int s = 1; s <= kSources; ++s) {
+    if (before[static_cast<std::size_t>(s)] != store.Cell(f, s, zone)) {
+      revision_.Bump();
+      break;
+    }
+  }
 }
 
 void FavoritesLogic::CellClicked(int column, int row) {
   if (!IsUsedCell(column, row)) return;
-  std::string& cell = model_.screen.FavoritesGrid.Cell(column, row);
-  if (cell == "R") return;
+  const ShownFavoriteCell cell = Shown(column, row);
+  if (cell.mark == FavoriteMark::Route && cell.route == Route::Restricted) return;
   const GridCellPos clicked{column, row};
-  if (clicked == model_.screen.MarkedCell) {
-    if (cell == "?") cell = model_.screen.MarkedText;
+  if (clicked == marker_.cell) {
+    marker_.shown = false;
     return;
   }
-  std::string& marked =
-      model_.screen.FavoritesGrid.Cell(model_.screen.MarkedCell.Column, model_.screen.MarkedCell.Row);
-  if (marked == "?") marked = model_.screen.MarkedText;
-  model_.screen.MarkedText = cell.substr(0, 1);
-  model_.screen.MarkedCell = clicked;
-  cell = "?";
-  model_.screen.FavoritesGrid.Cell(0, 0) = model_.unit.SourceNames[column];
+  marker_ = FavoritesMarker{clicked, true};
+  model_.screen.FavoriteLabels.Cell(0, 0) = model_.unit.SourceNames[column];
 }
 
 void FavoritesLogic::CellDoubleClicked(int column, int row) {
   if (!IsUsedCell(column, row)) return;
-  const std::string& cell = model_.screen.FavoritesGrid.Cell(column, row);
-  if (cell.empty() || cell == "?") {
-    ConnectCell(column, row, "C");
-  } else if (cell == "C") {
-    ConnectCell(column, row, "A");
-  } else if (cell == "A") {
-    ConnectCell(column, row, "V");
-  } else if (cell == "V") {
-    ConnectCell(column, row, "");
+  const ShownFavoriteCell cell = Shown(column, row);
+  if (cell.mark == FavoriteMark::Marker) {
+    ConnectCell(column, row, Route::Combined);
+    return;
+  }
+  switch (cell.route) {
+    case Route::None:
+      ConnectCell(column, row, Route::Combined);
+      break;
+    case Route::Combined:
+      ConnectCell(column, row, Route::Audio);
+      break;
+    case Route::Audio:
+      ConnectCell(column, row, Route::Video);
+      break;
+    case Route::Video:
+      ConnectCell(column, row, Route::None);
+      break;
+    case Route::Restricted:
+      break;
   }
 }
 
@@ -134,18 +149,18 @@ void FavoritesLogic::CellRightPressed(int column, int row) {
 // selected one, even after an earlier right-click elsewhere.
 void FavoritesLogic::PopupOpenedFromKeyboard() { model_.screen.PopupFromMouse = false; }
 
-void FavoritesLogic::PopupItemChosen(std::string_view letter, GridCellPos selected) {
+void FavoritesLogic::PopupItemChosen(Route route, GridCellPos selected) {
   const GridCellPos target = model_.screen.PopupFromMouse ? model_.screen.PopupCell : selected;
   if (!IsUsedCell(target.Column, target.Row)) return;
-  ConnectCell(target.Column, target.Row, letter);
+  ConnectCell(target.Column, target.Row, route);
 }
 
-void FavoritesLogic::ConnectColumn(int source, int firstZone, int lastZone, std::string_view letter) {
+void FavoritesLogic::ConnectColumn(int source, int firstZone, int lastZone, Route route) {
   for (int zone = std::max(firstZone, 1); zone <= std::min(lastZone, kZones); ++zone) {
     if (!IsUsedCell(source, zone)) continue;
-    const std::string& cell = model_.screen.FavoritesGrid.Cell(source, zone);
-    if (cell == "R" || cell == "X") continue;
-    ConnectCell(source, zone, letter);
+    const ShownFavoriteCell cell = Shown(source, zone);
+    if (cell.mark == FavoriteMark::Route && cell.route == Route::Restricted) continue;
+    ConnectCell(source, zone, route);
   }
 }
 

@@ -55,7 +55,7 @@ FoundName FindName(const std::vector<std::string>& names, int from, std::string_
 void CopyZoneLabels(ConfigModel& model) {
   for (int z = 1; z <= kZones; ++z) {
     const std::string& name = model.unit.ZoneNames[z];
-    model.screen.FavoritesGrid.Cell(0, z) = name;
+    model.screen.FavoriteLabels.Cell(0, z) = name;
     model.screen.RestrictionLabels.Cell(0, z) = name;
     model.screen.GroupLabels.Cell(0, z) = name;
   }

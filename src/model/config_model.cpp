@@ -33,19 +33,18 @@ void ResetModel(ConfigModel& model, TextLog& receivedText, TextLog& messageLog) 
   s.CurrentFavorite = 1;
 
   for (int source = 1; source <= kSources; ++source) {
-    s.FavoritesGrid.Cell(source, 0) = std::to_string(source);
+    s.FavoriteLabels.Cell(source, 0) = std::to_string(source);
     s.RestrictionLabels.Cell(source, 0) = std::to_string(source);
   }
   s.ZoneList.Items.clear();
   for (int z = 1; z <= kZones; ++z) {
     std::string label = NumberedLabel("Zone", z);
-    s.FavoritesGrid.Cell(0, z) = label;
+    s.FavoriteLabels.Cell(0, z) = label;
     s.RestrictionLabels.Cell(0, z) = label;
     s.GroupLabels.Cell(0, z) = label;
     s.ZoneList.Items.push_back(" " + label);
   }
-  s.MarkedCell = GridCellPos{};
-  s.MarkedText.clear();
+  s.UnusedMarked = false;
 
   // Every zone, not only the first few, and the mode and preset too: an
   // import must never inherit audio values from the one before it.
@@ -70,10 +69,7 @@ void ResetModel(ConfigModel& model, TextLog& receivedText, TextLog& messageLog) 
   s.FavoriteList.Select(0);
 
   for (int z = 1; z <= kZones; ++z) {
-    for (int source = 1; source <= kSources; ++source) {
-      u.RestrictionMark(z, source).clear();
-      s.FavoritesGrid.Cell(source, z).clear();
-    }
+    for (int source = 1; source <= kSources; ++source) u.RestrictionMark(z, source).clear();
     for (int g = 1; g <= kGroups; ++g) u.GroupMark(z, g).clear();
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -45,36 +46,35 @@ struct EQPresetsRec {
   bool operator==(const EQPresetsRec&) const = default;
 };
 
-// One favorite cell: empty or one character.
-class FavoriteCell {
- public:
-  void Set(std::string_view text) {
-    length_ = text.empty() ? 0 : 1;
-    ch_ = text.empty() ? '\0' : text.front();
-  }
-  void Clear() { length_ = 0; }
-  bool Empty() const { return length_ == 0; }
-  bool Is(char c) const { return length_ == 1 && ch_ == c; }
-  std::string Text() const { return length_ ? std::string(1, ch_) : std::string(); }
-  bool operator==(const FavoriteCell& o) const {
-    return length_ == o.length_ && (length_ == 0 || ch_ == o.ch_);
-  }
+// How a favorite routes a source to a zone. Restricted: the zone may not
+// use the source, the same in every favorite.
+enum class Route : std::uint8_t { None, Combined, Audio, Video, Restricted };
 
- private:
-  std::uint8_t length_ = 0;
-  char ch_ = '\0';
-};
+// The letter of a route that connects, as zemctl's texts and the favorites
+// grid give it: "C", "A" or "V"; none for no connection or a restricted pair.
+constexpr const char* RouteLetter(Route route) {
+  switch (route) {
+    case Route::Combined:
+      return "C";
+    case Route::Audio:
+      return "A";
+    case Route::Video:
+      return "V";
+    case Route::None:
+    case Route::Restricted:
+      break;
+  }
+  return nullptr;
+}
 
 // FavoriteStore: favorite, then source, then zone (zone varies fastest).
 class FavoriteStoreTable {
  public:
-  FavoriteCell& Cell(int favorite, int source, int zone) { return cells_[Index(favorite, source, zone)]; }
-  const FavoriteCell& Cell(int favorite, int source, int zone) const {
+  Route& Cell(int favorite, int source, int zone) { return cells_[Index(favorite, source, zone)]; }
+  const Route& Cell(int favorite, int source, int zone) const {
     return cells_[Index(favorite, source, zone)];
   }
-  void ClearAll() {
-    for (auto& c : cells_) c.Clear();
-  }
+  void ClearAll() { std::fill(cells_.begin(), cells_.end(), Route::None); }
   bool operator==(const FavoriteStoreTable&) const = default;
 
  private:
@@ -84,7 +84,7 @@ class FavoriteStoreTable {
     return (static_cast<std::size_t>(f - 1) * kSources + static_cast<std::size_t>(s - 1)) * kZones +
            static_cast<std::size_t>(z - 1);
   }
-  std::vector<FavoriteCell> cells_ = std::vector<FavoriteCell>(kFavorites * kSources * kZones);
+  std::vector<Route> cells_ = std::vector<Route>(kFavorites * kSources * kZones, Route::None);
 };
 
 // A list box or drop-down list: its entries and the chosen position (-1: none).
@@ -159,23 +159,19 @@ struct UnitConfiguration {
 
 // Whether an export of the one writes the same as an export of the other:
 // the EQ presets and volume locks are left out, and so are stored favorite
-// cells of sources and zones beyond the counts (a favorite that has been
-// shown carries the grid's "X" cells there, one never shown does not).
+// cells of sources and zones beyond the counts (a file may route them; an
+// export writes none).
 bool WritesSameExport(const UnitConfiguration& a, const UnitConfiguration& b);
 
 // What the editor shows of a configuration and the state of its controls:
-// the grids' labels, the lists, the favorites grid's working copy and its
-// marker, the display label and the items being edited.
+// the grids' labels, the lists, the display label and the items being edited.
 struct ScreenState {
   ScreenState();
 
-  // The favorites grid, showing favorite CurrentFavorite (edits reach the
-  // favorite at once; "R" follows the restrictions at the page change).
-  // Row 0 holds the source numbers, column 0 the zone labels, (0, 0) the
-  // name of the source selected last.
-  TextGrid FavoritesGrid{kSources + 1, kZones + 1};
-  // Row 0 and column 0 of the restrictions and groups matrices; their
-  // other cells are the unit's marks.
+  // Row 0 and column 0 of the matrices; their other cells are favorite
+  // CurrentFavorite and the unit's marks. The favorites grid's corner (0, 0)
+  // holds the name of the source selected last.
+  GridLabels FavoriteLabels{kSources + 1, kZones + 1};
   GridLabels RestrictionLabels{kSources + 1, kZones + 1};
   GridLabels GroupLabels{kGroups + 1, kZones + 1};
 
@@ -196,8 +192,9 @@ struct ScreenState {
   int CurrentFavorite = 1;
   int CurrentZone = 1;
   int CurrentEQPreset = 1;
-  GridCellPos MarkedCell;  // column 0, row 0: none
-  std::string MarkedText;
+  // Whether the sources and zones beyond the counts show as not used: from
+  // the import on, not after a reset.
+  bool UnusedMarked = false;
   GridCellPos PopupCell;
   bool PopupFromMouse = false;
 

@@ -189,10 +189,18 @@ SheetSection ZoneCurves(const Reading& r) {
 
 // A source as a favorite routes it: its number, with "A" for audio only
 // and "V" for video only; nothing where it is not routed.
-QString RouteWords(const FavoriteCell& cell, int source) {
-  if (cell.Is('C')) return QString::number(source);
-  if (cell.Is('A')) return QStringLiteral("%1 A").arg(source);
-  if (cell.Is('V')) return QStringLiteral("%1 V").arg(source);
+QString RouteWords(Route route, int source) {
+  switch (route) {
+    case Route::Combined:
+      return QString::number(source);
+    case Route::Audio:
+      return QStringLiteral("%1 A").arg(source);
+    case Route::Video:
+      return QStringLiteral("%1 V").arg(source);
+    case Route::None:
+    case Route::Restricted:
+      break;
+  }
   return QString();
 }
 

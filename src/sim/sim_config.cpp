@@ -35,14 +35,13 @@ std::vector<std::string> GenerateConfiguration(int sources, int zones) {
       if ((z + s) % 7 == 0) m.unit.RestrictionMark(z, s) = "R";
     m.unit.GroupMark(z, 1 + z % kGroups) = "G";
   }
-  const char kinds[] = {'C', 'A', 'V'};
+  const Route kinds[] = {Route::Combined, Route::Audio, Route::Video};
   for (int f = 1; f <= kFavorites; ++f) {
     m.unit.FavoriteNames[f] = "Favorite " + std::to_string(f);
     m.unit.GroupNames[f] = "Group " + std::to_string(f);
     for (int z = 1; z <= zones; ++z) {
       const int s = 1 + (z + f) % sources;
-      if (m.unit.RestrictionMark(z, s) != "R")
-        m.unit.FavoriteStore.Cell(f, s, z).Set(std::string(1, kinds[(z + f) % 3]));
+      if (m.unit.RestrictionMark(z, s) != "R") m.unit.FavoriteStore.Cell(f, s, z) = kinds[(z + f) % 3];
     }
   }
   std::vector<std::string> lines;

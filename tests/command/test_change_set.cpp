@@ -27,7 +27,7 @@ UnitConfiguration Base() {
   u.ZoneAudio[2].DSPMode = 3;
   u.RestrictionMark(1, 2) = "R";
   u.GroupMark(3, 1) = "G";
-  u.FavoriteStore.Cell(1, 1, 1).Set("C");
+  u.FavoriteStore.Cell(1, 1, 1) = Route::Combined;
   return u;
 }
 
@@ -69,6 +69,8 @@ struct Generator {
               n = Int(1, first ? 2 : kGroups);
     ZoneAudioRec& a = u.ZoneAudio[Int(1, std::clamp(u.ZoneCount, 1, kZones))];
     static const char* const kMarks[] = {"", "R", "G", "C", "A", "V", "X", "r"};
+    static const Route kStored[] = {Route::None, Route::Restricted, Route::Combined, Route::Audio,
+                                    Route::Video};
     std::string name(static_cast<std::size_t>(Int(0, 18)), 'a');
     for (char& c : name) c = "AZ09 _-\"]\xC4\xE9\xFF"[Int(0, 12)];
     const std::function<void()> kinds[] = {
@@ -77,7 +79,7 @@ struct Generator {
         [&] { a.EQUsed = !a.EQUsed, a.DSPMode = Int(-1, 5), a.Volume = Int(-80, 0); },
         [&] { a.Band[Int(1, kBands)] = Int(-12, 12), a.SystemEQ = Int(0, 10), a.Lowpass = Int(-1, 300); },
         [&] { a.Bass = Int(-10, 10), a.Treble = Int(-10, 10), a.Balance = Int(-10, 10); },
-        [&] { u.FavoriteStore.Cell(n, s, z).Set(kMarks[Int(0, 7)]); },
+        [&] { u.FavoriteStore.Cell(n, s, z) = kStored[Int(0, 4)]; },
         [&] { u.RestrictionMark(z, s) = kMarks[Int(0, 2)], u.GroupMark(z, n) = kMarks[Int(0, 2)]; },
         [&] { u.Options.DisplayLevel = Int(0, 3), u.Options.FrontPanelLock = Int(0, 1); },
         [&] { u.Options.IRLockout = Int(0, 1); },
@@ -92,13 +94,13 @@ struct Generator {
     const int z = Int(1, std::clamp(u.ZoneCount, 1, kZones)),
               s = Int(1, std::clamp(u.SourceCount, 1, kSources));
     const int n = Int(1, kGroups);
-    static const char* const kRoutes[] = {"C", "A", "V"};
-    FavoriteCell& cell = u.FavoriteStore.Cell(n, s, z);
+    static const Route kRoutes[] = {Route::Combined, Route::Audio, Route::Video};
+    Route& cell = u.FavoriteStore.Cell(n, s, z);
     const std::function<void()> kinds[] = {
         [&] { u.RestrictionMark(z, s) = "R"; },
         [&] { u.GroupMark(z, n) = "G"; },
         [&] {
-          if (!cell.Is('C') && !cell.Is('A') && !cell.Is('V')) cell.Set(kRoutes[Int(0, 2)]);
+          if (!RouteLetter(cell)) cell = kRoutes[Int(0, 2)];
         },
         [&] { u.ZoneAudio[z].Volume = Int(-80, 0), u.ZoneAudio[z].Band[Int(1, kBands)] = Int(-12, 12); },
     };
@@ -133,10 +135,10 @@ class TestChangeSet : public QObject {
     QTest::newRow("a restriction removed: the block whole")
         << Edit([](U& u) { u.RestrictionMark(1, 2).clear(); }) << Lines{"[RAR]", "[EC]"};
     QTest::newRow("a favorite cell added: its line alone")
-        << Edit([](U& u) { u.FavoriteStore.Cell(2, 2, 3).Set("A"); }) << Lines{"[F2AO3AI2]", "[EC]"};
+        << Edit([](U& u) { u.FavoriteStore.Cell(2, 2, 3) = Route::Audio; }) << Lines{"[F2AO3AI2]", "[EC]"};
     QTest::newRow("a favorite re-routed: the block whole") << Edit([](U& u) {
-      u.FavoriteStore.Cell(1, 1, 1).Set("");
-      u.FavoriteStore.Cell(1, 2, 1).Set("C");
+      u.FavoriteStore.Cell(1, 1, 1) = Route::None;
+      u.FavoriteStore.Cell(1, 2, 1) = Route::Combined;
     }) << Lines{"[FAR]", "[F1AO1I2]", "[EC]"};
     QTest::newRow("a group member added beside one")
         << Edit([](U& u) { u.GroupMark(1, 1) = "G"; }) << Lines{"[G1AO1]", "[EC]"};

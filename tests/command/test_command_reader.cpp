@@ -203,11 +203,11 @@ class TestCommandReader : public QObject {
     QCOMPARE(r.Read("[G4AO150]"), Lines{"Group: 4 Zone: 150"});
     QCOMPARE(r.m.unit.GroupMark(150, 4), "G"s);
     QCOMPARE(r.Read("[F2AO9AI5]"), Lines{"Favorite Audio: 2 - Zone: 9 Source: 5"});
-    QVERIFY(r.m.unit.FavoriteStore.Cell(2, 5, 9).Is('A'));
+    QVERIFY(r.m.unit.FavoriteStore.Cell(2, 5, 9) == Route::Audio);
     QCOMPARE(r.Read("[F2AO9VI6]"), Lines{"Favorite Video: 2 - Zone: 9 Source: 6"});
-    QVERIFY(r.m.unit.FavoriteStore.Cell(2, 6, 9).Is('V'));
+    QVERIFY(r.m.unit.FavoriteStore.Cell(2, 6, 9) == Route::Video);
     QCOMPARE(r.Read("[F10AO192I16]"), Lines{"Favorite: 10 - Zone: 192 Source: 16"});
-    QVERIFY(r.m.unit.FavoriteStore.Cell(10, 16, 192).Is('C'));
+    QVERIFY(r.m.unit.FavoriteStore.Cell(10, 16, 192) == Route::Combined);
   }
 
   void optionForms() {
@@ -313,7 +313,7 @@ class TestCommandReader : public QObject {
     r.Read("[fpl1]");
     QVERIFY(r.m.unit.Options.FrontPanelLock);
     r.Read("[f1Ao2vI3]");
-    QVERIFY(r.m.unit.FavoriteStore.Cell(1, 3, 2).Is('V'));
+    QVERIFY(r.m.unit.FavoriteStore.Cell(1, 3, 2) == Route::Video);
     // Only A-Z: a byte with the case bit set elsewhere is no letter.
     for (std::string line : {"[\xd6O1\"x\"]",
                              "[V\xcf"

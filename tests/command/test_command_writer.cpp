@@ -85,7 +85,7 @@ class TestCommandWriter : public QObject {
     m.unit.Options.IRLockout = true;
     m.unit.RestrictionMark(2, 1) = "R";
     m.unit.GroupMark(1, 3) = "G";
-    m.unit.FavoriteStore.Cell(4, 2, 1).Set("C");
+    m.unit.FavoriteStore.Cell(4, 2, 1) = Route::Combined;
     m.unit.FavoriteNames[2] = "Party";
     m.unit.GroupNames[10] = "All";
     const Lines expected = {"[SD2]",
@@ -138,7 +138,7 @@ class TestCommandWriter : public QObject {
   void withoutZonesTheBlocksAndTrailerStillCome() {
     ConfigModel m = Configured(1, -1);
     m.unit.RestrictionMark(1, 1) = "R";
-    m.unit.FavoriteStore.Cell(1, 1, 1).Set("A");
+    m.unit.FavoriteStore.Cell(1, 1, 1) = Route::Audio;
     const Lines lines = BuildCommandSequence(m);
     QCOMPARE(Lines(lines.begin(), lines.begin() + 7),
              (Lines{"[SD0]", "[FPL0]", "[IRL0]", "", "[NI1\" \"]", "[RAR]", ""}));
@@ -205,11 +205,10 @@ class TestCommandWriter : public QObject {
     m.unit.GroupMark(3, 1) = "G";
     m.unit.GroupMark(1, 10) = "G";
     m.unit.GroupMark(2, 2) = "g";
-    m.unit.FavoriteStore.Cell(2, 3, 1).Set("V");
-    m.unit.FavoriteStore.Cell(2, 1, 1).Set("A");
-    m.unit.FavoriteStore.Cell(1, 2, 3).Set("C");
-    m.unit.FavoriteStore.Cell(1, 1, 3).Set("R");
-    m.unit.FavoriteStore.Cell(1, 3, 3).Set("X");
+    m.unit.FavoriteStore.Cell(2, 3, 1) = Route::Video;
+    m.unit.FavoriteStore.Cell(2, 1, 1) = Route::Audio;
+    m.unit.FavoriteStore.Cell(1, 2, 3) = Route::Combined;
+    m.unit.FavoriteStore.Cell(1, 1, 3) = Route::Restricted;
     const Lines lines = BuildCommandSequence(m);
     QCOMPARE(Between(lines, "[RAR]", "[GAR]"), (Lines{"", "[RPO2I3]", "[RPO3I1]"}));
     QCOMPARE(Between(lines, "[GAR]", "[FAR]"), (Lines{"[G10AO1]", "[G1AO3]", ""}));

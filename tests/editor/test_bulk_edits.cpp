@@ -8,6 +8,7 @@
 
 #include "editor/bulk_edits.h"
 #include "support/grid_fixture.h"
+#include "support/route_letters.h"
 
 using namespace zem;
 
@@ -70,7 +71,7 @@ const std::vector<BulkCase>& Cases() {
     {"Restrictions of 192 Zones", [](Editor& e) {
        ToggleMarkRange(e, MarkGrid::Restrictions, {16, 192}, {1, 1}, {16, 192});
      }, 0},
-    {"Route 30 Zones in Favorite 1", [](Editor& e) { ConnectFavoriteRange(e, 2, 1, 30, "C"); }, 0},
+    {"Route 30 Zones in Favorite 1", [](Editor& e) { ConnectFavoriteRange(e, 2, 1, 30, Route::Combined); }, 0},
     {"Copy Favorite 1 to Favorite 5", [](Editor& e) { CopyFavorite(e, 1, 5); }, 0},
   };
   // clang-format on
@@ -185,7 +186,7 @@ class TestBulkEdits : public QObject {
     if (!groups) {
       QCOMPARE(marks.Cell(4, 9), std::string("X"));
       // The restriction reaches the favorites, as for one cell.
-      QCOMPARE(unit.FavoriteStore.Cell(4, 2, 9).Is('R'), result == "R");
+      QCOMPARE(unit.FavoriteStore.Cell(4, 2, 9) == Route::Restricted, result == "R");
       QCOMPARE(editor_.model.screen.RestrictionLabels.Cell(0, 0), std::string("Input 2"));
     }
   }
@@ -203,30 +204,30 @@ class TestBulkEdits : public QObject {
     QFETCH(std::string, keptVideo);
     test::ImportUnit(editor_, 3, 4, [](ConfigModel& m) {
       m.unit.RestrictionMark(3, 1) = "R";
-      m.unit.FavoriteStore.Cell(1, 3, 2).Set("V");
+      m.unit.FavoriteStore.Cell(1, 3, 2) = Route::Video;
     });
-    const TextGrid& grid = editor_.model.screen.FavoritesGrid;
-    QCOMPARE(grid.Cell(1, 3), std::string("R"));
-    ConnectFavoriteRange(editor_, 1, 6, 1, letter);
-    for (const int zone : {1, 2, 4}) QCOMPARE(grid.Cell(1, zone), letter);
-    QCOMPARE(grid.Cell(1, 3), std::string("R"));
-    QCOMPARE(grid.Cell(1, 5), std::string("X"));
-    QCOMPARE(grid.Cell(3, 2), keptVideo);
-    QCOMPARE(editor_.model.unit.FavoriteStore.Cell(1, 1, 4).Text(), letter);
+    const FavoritesLogic& grid = editor_.favorites;
+    QCOMPARE(test::ShownText(grid, 1, 3), std::string("R"));
+    ConnectFavoriteRange(editor_, 1, 6, 1, test::RouteOf(letter));
+    for (const int zone : {1, 2, 4}) QCOMPARE(test::ShownText(grid, 1, zone), letter);
+    QCOMPARE(test::ShownText(grid, 1, 3), std::string("R"));
+    QCOMPARE(test::ShownText(grid, 1, 5), std::string("X"));
+    QCOMPARE(test::ShownText(grid, 3, 2), keptVideo);
+    QCOMPARE(test::LetterOf(editor_.model.unit.FavoriteStore.Cell(1, 1, 4)), letter);
   }
 
   void copyFavoriteKeepsNameAndRestrictions() {
     test::ImportUnit(editor_, 3, 4, [](ConfigModel& m) {
-      m.unit.FavoriteStore.Cell(1, 2, 2).Set("C");
-      m.unit.FavoriteStore.Cell(1, 1, 3).Set("A");
-      m.unit.FavoriteStore.Cell(5, 3, 4).Set("C");
+      m.unit.FavoriteStore.Cell(1, 2, 2) = Route::Combined;
+      m.unit.FavoriteStore.Cell(1, 1, 3) = Route::Audio;
+      m.unit.FavoriteStore.Cell(5, 3, 4) = Route::Combined;
     });
     editor_.model.unit.RestrictionMark(3, 1) = "R";  // not yet in the favorites
     CopyFavorite(editor_, 1, 5);
     const FavoriteStoreTable& store = editor_.model.unit.FavoriteStore;
-    QVERIFY(store.Cell(5, 2, 2).Is('C'));
-    QVERIFY(store.Cell(5, 1, 3).Is('R'));
-    QVERIFY(store.Cell(5, 3, 4).Empty());
+    QVERIFY(store.Cell(5, 2, 2) == Route::Combined);
+    QVERIFY(store.Cell(5, 1, 3) == Route::Restricted);
+    QVERIFY(store.Cell(5, 3, 4) == Route::None);
     QCOMPARE(editor_.model.unit.FavoriteNames[5], std::string("Fav 5"));
   }
 };

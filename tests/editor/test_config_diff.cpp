@@ -3,6 +3,7 @@
 // same bytes.
 #include <QtTest>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <random>
@@ -64,9 +65,9 @@ ConfigModel BaseModel() {
     m.unit.FavoriteNames[f] = "Fav " + std::to_string(f);
     m.unit.GroupNames[f] = "Grp " + std::to_string(f);
   }
-  m.unit.FavoriteStore.Cell(3, 2, 7).Set("C");
-  m.unit.FavoriteStore.Cell(1, 5, 3).Set("A");
-  m.unit.FavoriteStore.Cell(1, 6, 3).Set("V");
+  m.unit.FavoriteStore.Cell(3, 2, 7) = Route::Combined;
+  m.unit.FavoriteStore.Cell(1, 5, 3) = Route::Audio;
+  m.unit.FavoriteStore.Cell(1, 6, 3) = Route::Video;
   m.unit.RestrictionMark(2, 1) = "R";
   m.unit.GroupMark(4, 1) = "G";
   m.unit.Options.DisplayLevel = 1;
@@ -114,7 +115,8 @@ ConfigModel RandomModel(std::mt19937& rng) {
       if (between(0, 8) == 0) m.unit.GroupMark(z, g) = "G";
     for (int f = 1; f <= kFavorites; ++f)
       if (between(0, 2) == 0)
-        m.unit.FavoriteStore.Cell(f, between(1, kSources), z).Set(std::string(1, "CAV"[between(0, 2)]));
+        m.unit.FavoriteStore.Cell(f, between(1, kSources), z) =
+            std::array{Route::Combined, Route::Audio, Route::Video}[between(0, 2)];
   }
   m.unit.Options.DisplayLevel = between(0, 3);
   m.unit.Options.FrontPanelLock = between(0, 1) != 0;
@@ -170,7 +172,7 @@ void MutateRandomly(ConfigModel& m, std::mt19937& rng) {
       m.unit.GroupMark(z, between(1, kGroups)) = "G";
       break;
     case 13:
-      m.unit.FavoriteStore.Cell(between(1, kFavorites), s, z).Set("V");
+      m.unit.FavoriteStore.Cell(between(1, kFavorites), s, z) = Route::Video;
       break;
     case 14:
       m.unit.Options.DHCPEnabled = !m.unit.Options.DHCPEnabled;
@@ -257,10 +259,10 @@ class TestConfigDiff : public QObject {
          {"restriction zone 9 source 4: none -> R"}},
         {"group member", [](ConfigModel& m) { m.unit.GroupMark(7, 2) = "G"; }, {"group 2 zone 7: none -> G"}},
         {"favorite cleared",
-         [](ConfigModel& m) { m.unit.FavoriteStore.Cell(3, 2, 7).Clear(); },
+         [](ConfigModel& m) { m.unit.FavoriteStore.Cell(3, 2, 7) = Route::None; },
          {"favorite 3 zone 7: C from source 2 -> none"}},
         {"favorite feed",
-         [](ConfigModel& m) { m.unit.FavoriteStore.Cell(1, 6, 3).Set("C"); },
+         [](ConfigModel& m) { m.unit.FavoriteStore.Cell(1, 6, 3) = Route::Combined; },
          {"favorite 1 zone 3: A from source 5, V from source 6 -> A from source 5, C from source 6"}},
         {"display level",
          [](ConfigModel& m) { m.unit.Options.DisplayLevel = 3; },
@@ -305,7 +307,7 @@ class TestConfigDiff : public QObject {
     changed.unit.ZoneNames[12] = "D\xE9\x01k";
     changed.unit.ZoneAudio[5].Volume = -30;
     changed.unit.Options.FrontPanelLock = true;
-    changed.unit.FavoriteStore.Cell(3, 2, 7).Clear();
+    changed.unit.FavoriteStore.Cell(3, 2, 7) = Route::None;
     const Compared c = CompareTexts(TextOf(BaseModel()), TextOf(changed));
     QCOMPARE(c.differences.size(), std::size_t(4));
     const ConfigDifference& name = c.differences[1];  // zone by zone: 5, then 12
@@ -331,13 +333,13 @@ class TestConfigDiff : public QObject {
     const std::vector<std::function<void(ConfigModel&)>> invisible = {
         [](ConfigModel& m) { m.unit.ZoneNames[30] = "Beyond"; },
         [](ConfigModel& m) { m.unit.SourceNames[9] = "Beyond"; },
-        [](ConfigModel& m) { m.unit.FavoriteStore.Cell(2, 12, 3).Set("C"); },
-        [](ConfigModel& m) { m.unit.FavoriteStore.Cell(2, 3, 30).Set("A"); },
-        [](ConfigModel& m) { m.unit.FavoriteStore.Cell(2, 7, 3).Set("R"); },
+        [](ConfigModel& m) { m.unit.FavoriteStore.Cell(2, 12, 3) = Route::Combined; },
+        [](ConfigModel& m) { m.unit.FavoriteStore.Cell(2, 3, 30) = Route::Audio; },
+        [](ConfigModel& m) { m.unit.FavoriteStore.Cell(2, 7, 3) = Route::Restricted; },
         [](ConfigModel& m) { m.unit.RestrictionMark(40, 2) = "R"; },
         [](ConfigModel& m) { m.unit.RestrictionMark(3, 2) = "X"; },
         [](ConfigModel& m) { m.unit.GroupMark(25, 1) = "G"; },
-        [](ConfigModel& m) { m.screen.FavoritesGrid.Cell(2, 3) = "C"; },
+        [](ConfigModel& m) { m.screen.FavoriteLabels.Cell(0, 0) = "C"; },
         [](ConfigModel& m) { m.unit.ZoneAudio[5].Lowpass = 200; },
         [](ConfigModel& m) { m.unit.ZoneAudio[7].Band[2] = 9; },
         [](ConfigModel& m) { m.unit.ZoneAudio[10].Volume = -50; },
@@ -347,7 +349,7 @@ class TestConfigDiff : public QObject {
         [](ConfigModel& m) { m.unit.EQPresets[2].Band[6] = 3; },
         [](ConfigModel& m) { m.unit.ZoneNames[3] = "Room 3 and more than fifteen bytes"; },
         [](ConfigModel& m) {
-          m.screen.CurrentZone = 9, m.screen.ZoneList.Select(3), m.screen.MarkedText = "C";
+          m.screen.CurrentZone = 9, m.screen.ZoneList.Select(3), m.screen.PopupCell = {2, 3};
         },
     };
     ConfigModel base = BaseModel();
@@ -374,8 +376,8 @@ class TestConfigDiff : public QObject {
   // holds values there and the other side's counts reach them.
   void valuesBeyondASidesCountsAreNone() {
     ConfigModel a = BaseModel();
-    a.unit.FavoriteStore.Cell(2, 3, 30).Set("A");
-    a.unit.FavoriteStore.Cell(2, 10, 3).Set("V");
+    a.unit.FavoriteStore.Cell(2, 3, 30) = Route::Audio;
+    a.unit.FavoriteStore.Cell(2, 10, 3) = Route::Video;
     a.unit.GroupMark(30, 1) = "G";
     a.unit.RestrictionMark(30, 2) = "R";
     ConfigModel b = a;

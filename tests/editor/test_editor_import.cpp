@@ -10,6 +10,7 @@
 #include "editor/editor.h"
 #include "editor/options_logic.h"
 #include "editor/read_back_check.h"
+#include "support/route_letters.h"
 
 using namespace zem;
 
@@ -119,7 +120,7 @@ class TestEditorImport : public QObject {
     for (int z = 1; z <= 192; ++z) {
       for (int s = 1; s <= 16; ++s) {
         const bool unused = s > 8 || z > 24;
-        QCOMPARE(m.screen.FavoritesGrid.Cell(s, z) == "X", unused);
+        QCOMPARE(test::ShownText(e.favorites, s, z) == "X", unused);
         QCOMPARE(m.unit.RestrictionMarks.Cell(s, z) == "X", unused);
       }
       for (int g = 1; g <= 10; ++g) QCOMPARE(m.unit.GroupMarks.Cell(g, z) == "X", z > 24);
@@ -130,7 +131,7 @@ class TestEditorImport : public QObject {
     QCOMPARE(m.screen.ZoneList.Items.size(), std::size_t(24));
     QCOMPARE(m.screen.ZoneList.Items[2], std::string("Room 3"));
     QCOMPARE(m.screen.ZoneList.Selected, 0);
-    QCOMPARE(m.screen.FavoritesGrid.Cell(0, 3), std::string("Room 3"));
+    QCOMPARE(m.screen.FavoriteLabels.Cell(0, 3), std::string("Room 3"));
     QCOMPARE(m.screen.GroupLabels.Cell(0, 24), std::string("Room 24"));
     QCOMPARE(m.screen.RestrictionLabels.Cell(0, 25), std::string("Zone 25"));
     QCOMPARE(m.screen.FavoriteList.Items, std::vector<std::string>(10));
@@ -145,11 +146,11 @@ class TestEditorImport : public QObject {
     const ConfigModel& m = e.model;
     QCOMPARE(m.unit.SourceCount, -1);
     QCOMPARE(m.unit.ZoneCount, -1);
-    for (int s = 1; s <= 16; ++s) QCOMPARE(m.screen.FavoritesGrid.Cell(s, 0), std::to_string(s));
+    for (int s = 1; s <= 16; ++s) QCOMPARE(m.screen.FavoriteLabels.Cell(s, 0), std::to_string(s));
     for (int g = 1; g <= 10; ++g) QCOMPARE(m.screen.GroupLabels.Cell(g, 0), std::to_string(g));
-    QCOMPARE(m.screen.FavoritesGrid.Cell(0, 1), std::string("Zone 1"));
+    QCOMPARE(m.screen.FavoriteLabels.Cell(0, 1), std::string("Zone 1"));
     QCOMPARE(m.screen.RestrictionLabels.Cell(0, 192), std::string("Zone 192"));
-    QCOMPARE(m.screen.FavoritesGrid.Cell(1, 1), std::string("X"));
+    QCOMPARE(test::ShownText(e.favorites, 1, 1), std::string("X"));
     QCOMPARE(m.screen.ZoneNameRows, 1);
     QVERIFY(m.screen.ZoneList.Items.empty());
     QVERIFY(!e.HasConfiguration());
@@ -363,8 +364,8 @@ class TestEditorImport : public QObject {
   void restrictionsReachEveryFavoriteAndLeaveTheExport() {
     Editor e;
     e.ImportFileText(Named(4, 4) + Lines({"[RPO2I3]", "[F1AO2I3]", "[F7AO2AI3]", "[F1AO2I1]"}), "r.zem");
-    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.unit.FavoriteStore.Cell(f, 3, 2).Is('R'));
-    QCOMPARE(e.model.screen.FavoritesGrid.Cell(3, 2), std::string("R"));
+    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.unit.FavoriteStore.Cell(f, 3, 2) == Route::Restricted);
+    QCOMPARE(test::ShownText(e.favorites, 3, 2), std::string("R"));
     const std::vector<std::string> lines = e.PrepareExport();
     QVERIFY(Contains(lines, "[RPO2I3]"));
     QVERIFY(Contains(lines, "[F1AO2I1]"));
@@ -373,8 +374,8 @@ class TestEditorImport : public QObject {
     // Lifting the restriction leaves the pair unconnected everywhere.
     e.model.unit.RestrictionMark(2, 3).clear();
     e.RefreshPages();
-    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.unit.FavoriteStore.Cell(f, 3, 2).Empty());
-    QCOMPARE(e.model.screen.FavoritesGrid.Cell(3, 2), std::string());
+    for (int f = 1; f <= 10; ++f) QVERIFY(e.model.unit.FavoriteStore.Cell(f, 3, 2) == Route::None);
+    QCOMPARE(test::ShownText(e.favorites, 3, 2), std::string());
   }
 
   void anImportInheritsNothingFromTheOneBefore() {

@@ -4,6 +4,7 @@
 
 #include "editor/editor.h"
 #include "support/grid_fixture.h"
+#include "support/route_letters.h"
 
 using namespace zem;
 
@@ -80,12 +81,12 @@ class TestMatrixLogic : public QObject {
     test::ImportUnit(built, 8, 24, [](ConfigModel& m) {
       m.unit.RestrictionMark(3, 2) = "R";
       m.unit.GroupMark(5, 4) = "G";
-      m.unit.FavoriteStore.Cell(1, 7, 6).Set("C");
-      m.unit.FavoriteStore.Cell(2, 1, 7).Set("A");
+      m.unit.FavoriteStore.Cell(1, 7, 6) = Route::Combined;
+      m.unit.FavoriteStore.Cell(2, 1, 7) = Route::Audio;
     });
     QCOMPARE(built.model.unit.SourceCount, imported.model.unit.SourceCount);
     QCOMPARE(built.model.unit.ZoneCount, imported.model.unit.ZoneCount);
-    QVERIFY(built.model.screen.FavoritesGrid == imported.model.screen.FavoritesGrid);
+    QVERIFY(test::ShownGrid(built.favorites) == test::ShownGrid(imported.favorites));
     QVERIFY(built.model.unit.RestrictionMarks == imported.model.unit.RestrictionMarks);
     QVERIFY(built.model.unit.GroupMarks == imported.model.unit.GroupMarks);
     QVERIFY(built.model.unit.FavoriteStore == imported.model.unit.FavoriteStore);
@@ -97,14 +98,14 @@ class TestMatrixLogic : public QObject {
     Editor editor;
     test::ImportUnit(editor, 8, 24, [](ConfigModel& m) {
       m.unit.RestrictionMark(3, 2) = "R";
-      m.unit.FavoriteStore.Cell(5, 4, 3).Set("A");
+      m.unit.FavoriteStore.Cell(5, 4, 3) = Route::Audio;
     });
     ConfigModel& m = editor.model;
-    QVERIFY(m.unit.FavoriteStore.Cell(5, 2, 3).Is('R'));
+    QVERIFY(m.unit.FavoriteStore.Cell(5, 2, 3) == Route::Restricted);
     editor.matrix.ClearAllRestrictions();
     editor.PageChosen(Page::Favorites);
-    QVERIFY(m.unit.FavoriteStore.Cell(5, 2, 3).Empty());
-    QVERIFY(m.unit.FavoriteStore.Cell(5, 4, 3).Is('A'));
+    QVERIFY(m.unit.FavoriteStore.Cell(5, 2, 3) == Route::None);
+    QVERIFY(m.unit.FavoriteStore.Cell(5, 4, 3) == Route::Audio);
   }
 };
 

@@ -54,17 +54,6 @@ class TestModel : public QObject {
     QCOMPARE(recorder.clears, 1);
   }
 
-  void favoriteCellKeepsTheFirstCharacter() {
-    FavoriteCell cell;
-    QVERIFY(cell.Empty());
-    cell.Set("AV");
-    QCOMPARE(cell.Text(), std::string("A"));
-    QVERIFY(cell.Is('A'));
-    cell.Set("");
-    QVERIFY(cell.Empty());
-    QCOMPARE(cell.Text(), std::string());
-  }
-
   void resetReturnsTablesToDefaultsAndKeepsNames() {
     ConfigModel m;
     TextLog receivedText, messageLog;
@@ -75,10 +64,10 @@ class TestModel : public QObject {
     m.unit.GroupNames[4] = "Upstairs";
     m.unit.ZoneCount = 24;
     m.unit.SourceCount = 8;
-    m.unit.FavoriteStore.Cell(3, 2, 100).Set("C");
+    m.unit.FavoriteStore.Cell(3, 2, 100) = Route::Combined;
     m.unit.RestrictionMark(5, 5) = "R";
     m.unit.GroupMark(7, 10) = "G";
-    m.screen.FavoritesGrid.Cell(4, 4) = "X";
+    m.screen.UnusedMarked = true;
     m.unit.ZoneAudio[150].EQUsed = 1;
     m.unit.ZoneAudio[150].DSPMode = 4;
     m.unit.ZoneAudio[150].SystemEQ = 7;
@@ -87,8 +76,6 @@ class TestModel : public QObject {
     m.unit.EQPresets[2].Name = "Jazz";
     m.unit.Options.IPAddress = "10.0.0.2";
     m.screen.CurrentZone = 9;
-    m.screen.MarkedCell = {3, 3};
-    m.screen.MarkedText = "A";
     receivedText.AppendLine("text");
     messageLog.AppendLine("log");
 
@@ -96,10 +83,10 @@ class TestModel : public QObject {
 
     QCOMPARE(m.unit.ZoneCount, -1);
     QCOMPARE(m.unit.SourceCount, -1);
-    QVERIFY(m.unit.FavoriteStore.Cell(3, 2, 100).Empty());
+    QVERIFY(m.unit.FavoriteStore.Cell(3, 2, 100) == Route::None);
     QCOMPARE(m.unit.RestrictionMark(5, 5), std::string());
     QCOMPARE(m.unit.GroupMark(7, 10), std::string());
-    QCOMPARE(m.screen.FavoritesGrid.Cell(4, 4), std::string());
+    QVERIFY(!m.screen.UnusedMarked);
     QCOMPARE(m.unit.FavoriteNames[1], std::string());
     QCOMPARE(m.unit.GroupNames[4], std::string());
     // Names of zones and sources, presets and options survive a reset.
@@ -113,8 +100,6 @@ class TestModel : public QObject {
     QVERIFY(m.unit.ZoneAudio[150] == fresh);
     QVERIFY(m.unit.ZoneAudio[2] == fresh);
     QCOMPARE(m.screen.CurrentZone, 1);
-    QCOMPARE(m.screen.MarkedCell, GridCellPos{});
-    QCOMPARE(m.screen.MarkedText, std::string());
     QCOMPARE(receivedText.LineCount(), 0u);
     QCOMPARE(messageLog.LineCount(), 0u);
     QCOMPARE(m.screen.LevelNames[1], std::string("75%"));
@@ -130,11 +115,11 @@ class TestModel : public QObject {
     QCOMPARE(m.screen.ZoneList.Selected, 0);
     QCOMPARE(m.screen.FavoriteList.Items.size(), std::size_t(10));
     QCOMPARE(m.screen.FavoriteList.Items[9], std::string(" Favorite 10"));
-    QCOMPARE(m.screen.FavoritesGrid.Cell(16, 0), std::string("16"));
+    QCOMPARE(m.screen.FavoriteLabels.Cell(16, 0), std::string("16"));
     QCOMPARE(m.screen.RestrictionLabels.Cell(1, 0), std::string("1"));
     QCOMPARE(m.screen.GroupLabels.Cell(10, 0), std::string("10"));
     QCOMPARE(m.screen.GroupLabels.Cell(0, 192), std::string("Zone 192"));
-    QCOMPARE(m.screen.FavoritesGrid.Cell(0, 7), std::string("Zone 7"));
+    QCOMPARE(m.screen.FavoriteLabels.Cell(0, 7), std::string("Zone 7"));
   }
 };
 

@@ -343,10 +343,11 @@ class TestUnitSim : public QObject {
     for (int f = 1; f <= kFavorites; ++f)
       for (int z = 1; z <= 6; ++z)
         for (int s = 1; s <= 4; ++s)
-          QCOMPARE(m.unit.FavoriteStore.Cell(f, s, z).Is('C') || m.unit.FavoriteStore.Cell(f, s, z).Is('A') ||
-                       m.unit.FavoriteStore.Cell(f, s, z).Is('V'),
+          QCOMPARE(m.unit.FavoriteStore.Cell(f, s, z) == Route::Combined ||
+                       m.unit.FavoriteStore.Cell(f, s, z) == Route::Audio ||
+                       m.unit.FavoriteStore.Cell(f, s, z) == Route::Video,
                    f == 2 && z == 3 && s == 1);
-    QVERIFY(m.unit.FavoriteStore.Cell(2, 1, 3).Is('V'));
+    QVERIFY(m.unit.FavoriteStore.Cell(2, 1, 3) == Route::Video);
     QVERIFY(std::count(taken.begin(), taken.end(), "[RPO3I4]") == 1);
     QCOMPARE(std::count_if(taken.begin(), taken.end(),
                            [](const std::string& l) { return l.rfind("[RPO", 0) == 0; }),

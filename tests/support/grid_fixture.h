@@ -24,13 +24,10 @@ inline void ImportUnit(Editor& editor, int sources, int zones,
   for (int z = 1; z <= zones; ++z) m.unit.ZoneNames[z] = "Room " + std::to_string(z);
   for (int n = 1; n <= kFavorites; ++n) m.unit.FavoriteNames[n] = "Fav " + std::to_string(n);
   if (fill) fill(m);
-  for (int s = 1; s <= kSources; ++s) {
-    for (int z = 1; z <= kZones; ++z) {
-      if (s <= sources && z <= zones) continue;
-      m.screen.FavoritesGrid.Cell(s, z) = "X";
-      m.unit.RestrictionMarks.Cell(s, z) = "X";
-    }
-  }
+  m.screen.UnusedMarked = true;
+  for (int s = 1; s <= kSources; ++s)
+    for (int z = 1; z <= kZones; ++z)
+      if (s > sources || z > zones) m.unit.RestrictionMarks.Cell(s, z) = "X";
   for (int z = zones + 1; z <= kZones; ++z)
     for (int g = 1; g <= kGroups; ++g) m.unit.GroupMarks.Cell(g, z) = "X";
   editor.SetPagesEnabled(true);
@@ -53,10 +50,10 @@ inline void ImportFullUnit(Editor& editor) {
         const int a = (z + f) % kSources + 1;
         const int v = (z * 3 + f) % kSources + 1;
         if (a == v || (z + f) % 3 == 0) {
-          m.unit.FavoriteStore.Cell(f, a, z).Set("C");
+          m.unit.FavoriteStore.Cell(f, a, z) = Route::Combined;
         } else {
-          m.unit.FavoriteStore.Cell(f, a, z).Set("A");
-          m.unit.FavoriteStore.Cell(f, v, z).Set("V");
+          m.unit.FavoriteStore.Cell(f, a, z) = Route::Audio;
+          m.unit.FavoriteStore.Cell(f, v, z) = Route::Video;
         }
       }
     }

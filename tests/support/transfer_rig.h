@@ -108,7 +108,7 @@ inline std::string ModelDifference(const ConfigModel& a, const ConfigModel& b) {
   if (!(a.unit.FavoriteStore == b.unit.FavoriteStore)) return "FavoriteStore";
   if (!(a.unit.RestrictionMarks == b.unit.RestrictionMarks)) return "RestrictionGrid";
   if (!(a.unit.GroupMarks == b.unit.GroupMarks)) return "GroupGrid";
-  if (!(a.screen.FavoritesGrid == b.screen.FavoritesGrid)) return "FavoritesGrid";
+  if (a.screen.UnusedMarked != b.screen.UnusedMarked) return "UnusedMarked";
   if (!(a.unit.Options == b.unit.Options)) return "Options";
   return std::string();
 }

@@ -26,7 +26,8 @@ const std::pair<const char*, void (*)(Editor&)> kEdits[] = {
      }},
     {"favorite cell",
      [](Editor& e) {
-       e.favorites.ConnectCell(2, 1, e.model.screen.FavoritesGrid.Cell(2, 1) == "A" ? "V" : "A");
+       const Route held = e.model.unit.FavoriteStore.Cell(e.model.screen.CurrentFavorite, 2, 1);
+       e.favorites.ConnectCell(2, 1, held == Route::Audio ? Route::Video : Route::Audio);
      }},
     {"restriction added", [](Editor& e) { e.matrix.RestrictionCellDoubleClicked(3, 1); }},
     {"restrictions cleared", [](Editor& e) { e.matrix.ClearAllRestrictions(); }},

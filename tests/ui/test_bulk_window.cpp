@@ -26,6 +26,7 @@
 #include "support/example_file.h"
 #include "support/grid_test_helpers.h"
 #include "support/names_files.h"
+#include "support/route_letters.h"
 #include "support/window_fixture.h"
 #include "transfer/file_io.h"
 #include "ui/pages/choice_dialog.h"
@@ -346,9 +347,8 @@ class TestBulkWindow : public QObject, private WindowFixture {
     QCOMPARE(grid->SelectionLast(), (GridCellPos{2, 8}));
     editor->favorites.PopupOpenedFromKeyboard();
     Find<QAction>("VVideoOnly1")->trigger();
-    const TextGrid& cells = editor->model.screen.FavoritesGrid;
-    for (const int z : {5, 7, 8}) QCOMPARE(cells.Cell(2, z), std::string("V"));
-    QCOMPARE(cells.Cell(2, 6), std::string("R"));
+    for (const int z : {5, 7, 8}) QCOMPARE(test::ShownText(editor->favorites, 2, z), std::string("V"));
+    QCOMPARE(test::ShownText(editor->favorites, 2, 6), std::string("R"));
     QCOMPARE(UndoText(), "&Undo Route 5 Zones in Favorite 1");
   }
 

@@ -12,6 +12,7 @@
 #include "command/command_writer.h"
 #include "support/grid_fixture.h"
 #include "support/grid_test_helpers.h"
+#include "support/route_letters.h"
 #include "ui/favorites/favorites_view.h"
 #include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/matrix_grid_widget.h"
@@ -29,7 +30,10 @@ struct FavoritesPage {
   QMenu& menu = *page.findChild<QMenu*>("PopupMenu1");
   QListWidget& list = *page.findChild<QListWidget*>("ListBox1");
 
-  std::string& Cell(int s, int z) { return editor.model.screen.FavoritesGrid.Cell(s, z); }
+  std::string Cell(int s, int z) const { return ShownText(editor.favorites, s, z); }
+  void Set(int s, int z, const char* letter) {
+    editor.model.unit.FavoriteStore.Cell(editor.model.screen.CurrentFavorite, s, z) = RouteOf(letter);
+  }
   void Import(int sources, int zones, const std::function<void(ConfigModel&)>& fill = {}) {
     ImportUnit(editor, sources, zones, fill);
     page.SyncFromEditor();
@@ -94,13 +98,12 @@ class TestGridsFavorites : public QObject {
   void cellsAreDrawnInTheirColours() {
     FavoritesPage p;
     p.Import(14, 192, [](ConfigModel& m) {
-      m.unit.FavoriteStore.Cell(1, 1, 1).Set("A");
-      m.unit.FavoriteStore.Cell(1, 2, 1).Set("V");
-      m.unit.FavoriteStore.Cell(1, 3, 2).Set("C");
+      m.unit.FavoriteStore.Cell(1, 1, 1) = Route::Audio;
+      m.unit.FavoriteStore.Cell(1, 2, 1) = Route::Video;
+      m.unit.FavoriteStore.Cell(1, 3, 2) = Route::Combined;
       m.unit.RestrictionMark(3, 4) = "R";
     });
     QVERIFY(ShowPage(p.page));
-    p.Cell(6, 6) = "Z";  // an unknown letter is drawn like an empty cell
     p.grid.Refresh();
     ClickCell(p.grid, 5, 5);
     const QColor face = ButtonFace(p.page.palette());
@@ -183,11 +186,11 @@ class TestGridsFavorites : public QObject {
 
   void clicksMarkTheCellAndNameItsSource() {
     FavoritesPage p;
-    p.Import(16, 192, [](ConfigModel& m) { m.unit.FavoriteStore.Cell(1, 3, 5).Set("A"); });
+    p.Import(16, 192, [](ConfigModel& m) { m.unit.FavoriteStore.Cell(1, 3, 5) = Route::Audio; });
     QVERIFY(ShowPage(p.page));
     ClickCell(p.grid, 3, 5);
     QCOMPARE(p.Cell(3, 5), std::string("?"));
-    QCOMPARE(p.editor.model.screen.MarkedText, std::string("A"));
+    QCOMPARE(p.editor.favorites.Shown(3, 5).route, Route::Audio);
     QCOMPARE(p.grid.GridModel().CornerText(), QString("Input 3"));
 
     ClickCell(p.grid, 4, 5);
@@ -219,14 +222,14 @@ class TestGridsFavorites : public QObject {
     ClickCell(p.grid, 2, 0);
     ClickCell(p.grid, 0, 3);
     QCOMPARE(p.grid.SelectedCell(), (GridCellPos{8, 7}));
-    QCOMPARE(p.editor.model.screen.MarkedCell, (GridCellPos{8, 7}));
+    QCOMPARE(p.editor.favorites.Marker().cell, (GridCellPos{8, 7}));
   }
 
   void doubleClicksRunThroughTheConnections() {
     FavoritesPage p;
     p.Import(16, 192, [](ConfigModel& m) {
-      m.unit.FavoriteStore.Cell(1, 2, 9).Set("A");
-      m.unit.FavoriteStore.Cell(1, 5, 9).Set("V");
+      m.unit.FavoriteStore.Cell(1, 2, 9) = Route::Audio;
+      m.unit.FavoriteStore.Cell(1, 5, 9) = Route::Video;
     });
     QVERIFY(ShowPage(p.page));
     DoubleClickCell(p.grid, 7, 9);
@@ -234,13 +237,13 @@ class TestGridsFavorites : public QObject {
     QCOMPARE(p.Cell(2, 9), std::string());
     QCOMPARE(p.Cell(5, 9), std::string());
 
-    p.Cell(5, 9) = "V";
+    p.Set(5, 9, "V");
     p.grid.Refresh();
     DoubleClickCell(p.grid, 7, 9);
     QCOMPARE(p.Cell(7, 9), std::string("A"));
     QCOMPARE(p.Cell(5, 9), std::string("V"));  // audio only keeps the video feed
-    p.Cell(5, 9).clear();
-    p.Cell(2, 9) = "A";
+    p.Set(5, 9, "");
+    p.Set(2, 9, "A");
     DoubleClickCell(p.grid, 7, 9);
     QCOMPARE(p.Cell(7, 9), std::string("V"));
     QCOMPARE(p.Cell(2, 9), std::string("A"));  // video only keeps the audio feed
@@ -255,7 +258,7 @@ class TestGridsFavorites : public QObject {
     QCOMPARE(p.Cell(3, 4), std::string("R"));
     DoubleClickCell(p.grid, 3, 4);
     QCOMPARE(p.Cell(3, 4), std::string("R"));
-    QCOMPARE(p.editor.model.screen.MarkedCell, (GridCellPos{0, 0}));
+    QCOMPARE(p.editor.favorites.Marker().cell, (GridCellPos{0, 0}));
     DoubleClickCell(p.grid, 9, 4);
     DoubleClickCell(p.grid, 2, 25);
     QCOMPARE(p.Cell(9, 4), std::string("X"));
@@ -291,27 +294,27 @@ class TestGridsFavorites : public QObject {
       RightClickCell(p.grid, fixed.Column, fixed.Row);
       QVERIFY(p.menu.isVisible());
       QCOMPARE(p.editor.model.screen.PopupCell, fixed);
-      const TextGrid before = p.editor.model.screen.FavoritesGrid;
+      const std::vector<std::string> before = ShownGrid(p.editor.favorites);
       for (const char* item : {"AAudioOnly1", "CCombinedAV1", "VVideoOnly1", "NoConnection1"}) p.Choose(item);
-      QCOMPARE(p.editor.model.screen.FavoritesGrid, before);
+      QCOMPARE(ShownGrid(p.editor.favorites), before);
     }
   }
 
   void onlyNavigationKeysMoveTheMarkerAndThePopupTarget() {
     FavoritesPage p;
     // A "C" further down the column, where a type-ahead search for "c" would land.
-    p.Import(16, 192, [](ConfigModel& m) { m.unit.FavoriteStore.Cell(1, 6, 20).Set("C"); });
+    p.Import(16, 192, [](ConfigModel& m) { m.unit.FavoriteStore.Cell(1, 6, 20) = Route::Combined; });
     QVERIFY(ShowPage(p.page));
     ClickCell(p.grid, 6, 10);
     QWindow* window = p.page.windowHandle();
-    const TextGrid before = p.editor.model.screen.FavoritesGrid;
+    const std::vector<std::string> before = ShownGrid(p.editor.favorites);
     QTest::keyClick(window, Qt::Key_C);
     QTest::keyClick(window, Qt::Key_X);
     QTest::keyClick(window, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(p.grid.SelectedCell(), (GridCellPos{6, 10}));
     QCOMPARE(p.grid.selectionModel()->selectedIndexes().size(), 1);
-    QCOMPARE(p.editor.model.screen.MarkedCell, (GridCellPos{6, 10}));
-    QVERIFY(p.editor.model.screen.FavoritesGrid == before);
+    QCOMPARE(p.editor.favorites.Marker().cell, (GridCellPos{6, 10}));
+    QVERIFY(ShownGrid(p.editor.favorites) == before);
 
     // The keyboard's popup still acts on the marked cell.
     p.KeyboardPopup();
@@ -323,7 +326,7 @@ class TestGridsFavorites : public QObject {
     // The navigation keys move it as ever.
     QTest::keyClick(window, Qt::Key_Down);
     QCOMPARE(p.grid.SelectedCell(), (GridCellPos{6, 11}));
-    QCOMPARE(p.editor.model.screen.MarkedCell, (GridCellPos{6, 11}));
+    QCOMPARE(p.editor.favorites.Marker().cell, (GridCellPos{6, 11}));
   }
 
   void keyboardPopupActsOnTheCurrentCell_data() {
@@ -383,8 +386,8 @@ class TestGridsFavorites : public QObject {
     QFETCH(QString, row);
     FavoritesPage p;
     p.Import(8, 24, [](ConfigModel& m) {
-      m.unit.FavoriteStore.Cell(1, 2, 10).Set("A");
-      m.unit.FavoriteStore.Cell(1, 5, 10).Set("V");
+      m.unit.FavoriteStore.Cell(1, 2, 10) = Route::Audio;
+      m.unit.FavoriteStore.Cell(1, 5, 10) = Route::Video;
     });
     QVERIFY(ShowPage(p.page));
     QWindow* window = p.page.windowHandle();
@@ -411,9 +414,9 @@ class TestGridsFavorites : public QObject {
     p.Import(8, 192, [](ConfigModel& m) {
       m.unit.ZoneNames[5] = "Kitchen";
       m.unit.SourceNames[4] = "Tuner";
-      m.unit.FavoriteStore.Cell(1, 4, 5).Set("C");
-      m.unit.FavoriteStore.Cell(1, 2, 5).Set("V");
-      m.unit.FavoriteStore.Cell(1, 1, 5).Set("A");
+      m.unit.FavoriteStore.Cell(1, 4, 5) = Route::Combined;
+      m.unit.FavoriteStore.Cell(1, 2, 5) = Route::Video;
+      m.unit.FavoriteStore.Cell(1, 1, 5) = Route::Audio;
       m.unit.RestrictionMark(5, 3) = "R";
     });
     QVERIFY(ShowPage(p.page));
@@ -463,7 +466,7 @@ class TestGridsFavorites : public QObject {
     QCOMPARE(p.Cell(6, 13), std::string("?"));
     pick(0);
     QCOMPARE(p.Cell(4, 12), std::string());
-    QVERIFY(p.editor.model.unit.FavoriteStore.Cell(3, 6, 13).Is('A'));
+    QVERIFY(p.editor.model.unit.FavoriteStore.Cell(3, 6, 13) == Route::Audio);
     pick(2);
     QCOMPARE(p.Cell(4, 12), std::string("C"));
     QCOMPARE(p.Cell(6, 13), std::string("A"));

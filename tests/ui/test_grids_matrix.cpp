@@ -14,6 +14,7 @@
 #include "command/command_writer.h"
 #include "support/grid_fixture.h"
 #include "support/grid_test_helpers.h"
+#include "support/route_letters.h"
 #include "ui/favorites/favorites_view.h"
 #include "ui/matrix/color_swatch_widget.h"
 #include "ui/matrix/groups_view.h"
@@ -163,7 +164,7 @@ class TestGridsMatrix : public QObject {
     if (!groups) {
       // The restriction reaches the favorites at the next page switch.
       editor.PageChosen(Page::Favorites);
-      QVERIFY(editor.model.unit.FavoriteStore.Cell(4, 2, 3).Is('R'));
+      QVERIFY(editor.model.unit.FavoriteStore.Cell(4, 2, 3) == Route::Restricted);
     }
 
     QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(&grid)->tableInterface();
@@ -221,14 +222,14 @@ class TestGridsMatrix : public QObject {
     RestrictionsView restrictions(editor);
     FavoritesView favorites(editor);
     ImportUnit(editor, sources, zones, [&](ConfigModel& m) {
-      m.unit.FavoriteStore.Cell(1, 1, 1).Set("C");
-      m.unit.FavoriteStore.Cell(7, sources, zones).Set("A");
+      m.unit.FavoriteStore.Cell(1, 1, 1) = Route::Combined;
+      m.unit.FavoriteStore.Cell(7, sources, zones) = Route::Audio;
     });
     restrictions.SyncFromEditor();
     favorites.SyncFromEditor();
     QVERIFY(ShowPage(restrictions));
     ConfigModel& m = editor.model;
-    QCOMPARE(m.screen.FavoritesGrid.Cell(1, 1), std::string("C"));
+    QCOMPARE(ShownText(editor.favorites, 1, 1), std::string("C"));
 
     QTest::mouseClick(restrictions.findChild<QPushButton*>("Button3"), Qt::LeftButton);
     for (int z = 1; z <= kZones; ++z)
@@ -238,8 +239,8 @@ class TestGridsMatrix : public QObject {
     favorites.SyncFromEditor();
     for (int f = 1; f <= kFavorites; ++f)
       for (int s = 1; s <= sources; ++s)
-        for (int z = 1; z <= zones; ++z) QVERIFY(m.unit.FavoriteStore.Cell(f, s, z).Is('R'));
-    QCOMPARE(m.screen.FavoritesGrid.Cell(sources, zones), std::string("R"));
+        for (int z = 1; z <= zones; ++z) QVERIFY(m.unit.FavoriteStore.Cell(f, s, z) == Route::Restricted);
+    QCOMPARE(ShownText(editor.favorites, sources, zones), std::string("R"));
     std::vector<std::string> lines = BuildCommandSequence(m);
     QCOMPARE(CountLines(lines, "[RPO"), sources * zones);
     QVERIFY(Has(lines, "[RPO" + std::to_string(zones) + "I" + std::to_string(sources) + "]"));
@@ -248,7 +249,7 @@ class TestGridsMatrix : public QObject {
     editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     for (int s = 1; s <= sources; ++s)
-      for (int z = 1; z <= zones; ++z) QVERIFY(m.screen.FavoritesGrid.Cell(s, z).empty());
+      for (int z = 1; z <= zones; ++z) QVERIFY(ShownText(editor.favorites, s, z).empty());
     lines = BuildCommandSequence(m);
     QCOMPARE(CountLines(lines, "[RPO"), 0);
     QCOMPARE(CountLines(lines, "[F1AO"), 0);  // lifted pairs stay unconnected
@@ -259,26 +260,28 @@ class TestGridsMatrix : public QObject {
     RestrictionsView restrictions(editor);
     FavoritesView favorites(editor);
     ImportUnit(editor, 16, 192, [](ConfigModel& m) {
-      for (int f = 1; f <= kFavorites; ++f) m.unit.FavoriteStore.Cell(f, 7, 40).Set("V");
+      for (int f = 1; f <= kFavorites; ++f) m.unit.FavoriteStore.Cell(f, 7, 40) = Route::Video;
     });
     restrictions.SyncFromEditor();
     favorites.SyncFromEditor();
     QVERIFY(ShowPage(restrictions));
     auto& grid = *restrictions.findChild<MatrixGridWidget*>("StringGrid4");
     DoubleClickCell(grid, 7, 40);
-    // Nothing reaches the favorites before the page switch.
-    QCOMPARE(editor.model.screen.FavoritesGrid.Cell(7, 40), std::string("V"));
+    // The restriction edit takes the routes of every favorite with it.
+    QCOMPARE(ShownText(editor.favorites, 7, 40), std::string("R"));
 
     editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     QCOMPARE(favorites.Grid()->model()->index(39, 6).data().toString(), QString("R"));
-    for (int f = 1; f <= kFavorites; ++f) QVERIFY(editor.model.unit.FavoriteStore.Cell(f, 7, 40).Is('R'));
+    for (int f = 1; f <= kFavorites; ++f)
+      QVERIFY(editor.model.unit.FavoriteStore.Cell(f, 7, 40) == Route::Restricted);
 
     DoubleClickCell(grid, 7, 40);
     editor.PageChosen(Page::Favorites);
     favorites.SyncFromEditor();
     QCOMPARE(favorites.Grid()->model()->index(39, 6).data().toString(), QString());
-    for (int f = 1; f <= kFavorites; ++f) QVERIFY(editor.model.unit.FavoriteStore.Cell(f, 7, 40).Empty());
+    for (int f = 1; f <= kFavorites; ++f)
+      QVERIFY(editor.model.unit.FavoriteStore.Cell(f, 7, 40) == Route::None);
   }
 
   void editsOnTheThreePagesReachTheExport() {

@@ -303,7 +303,7 @@ class TestNaming : public QObject, private zem::test::WindowFixture {
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(editor->model.unit.ZoneNames[3], std::string("Kitchen"));
     // The matrix grids' labels follow at once.
-    QCOMPARE(editor->model.screen.FavoritesGrid.Cell(0, 3), std::string("Kitchen"));
+    QCOMPARE(editor->model.screen.FavoriteLabels.Cell(0, 3), std::string("Kitchen"));
     QCOMPARE(editor->model.screen.RestrictionLabels.Cell(0, 3), std::string("Kitchen"));
     QCOMPARE(editor->model.screen.GroupLabels.Cell(0, 3), std::string("Kitchen"));
 
@@ -318,14 +318,14 @@ class TestNaming : public QObject, private zem::test::WindowFixture {
     editor->model.unit.ZoneNames[30] = "Old Room";  // kept from an earlier import
     editor->ImportFileText(Configuration(8, 24), "/tmp/unit.zem");
     // The refresh of the import copies the named zones only.
-    QCOMPARE(editor->model.screen.FavoritesGrid.Cell(0, 24), std::string("Room 24"));
+    QCOMPARE(editor->model.screen.FavoriteLabels.Cell(0, 24), std::string("Room 24"));
     QCOMPARE(editor->model.screen.GroupLabels.Cell(0, 30), std::string("Zone 30"));
     // Painting the zone-name grid copies all 192 names.
     pages->setCurrentIndex(static_cast<int>(Page::SourceZoneNaming));
     window->findChild<QTableView*>("StringGrid2")->viewport()->grab();
     QCOMPARE(editor->model.screen.GroupLabels.Cell(0, 30), std::string("Old Room"));
     QCOMPARE(editor->model.screen.RestrictionLabels.Cell(0, 30), std::string("Old Room"));
-    QCOMPARE(editor->model.screen.FavoritesGrid.Cell(0, 31), std::string());
+    QCOMPARE(editor->model.screen.FavoriteLabels.Cell(0, 31), std::string());
   }
 
   void renamedFavoriteReachesTheFavoritesList() {

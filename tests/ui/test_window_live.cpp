@@ -39,7 +39,8 @@ const std::pair<const char*, void (*)(Editor&)> kEdits[] = {
      }},
     {"favorite cell",
      [](Editor& e) {
-       e.favorites.ConnectCell(2, 1, e.model.screen.FavoritesGrid.Cell(2, 1) == "A" ? "V" : "A");
+       const Route held = e.model.unit.FavoriteStore.Cell(e.model.screen.CurrentFavorite, 2, 1);
+       e.favorites.ConnectCell(2, 1, held == Route::Audio ? Route::Video : Route::Audio);
      }},
     {"restriction", [](Editor& e) { e.matrix.RestrictionCellDoubleClicked(3, 1); }},
     {"group", [](Editor& e) { e.matrix.GroupCellDoubleClicked(2, 5); }},
@@ -266,7 +267,7 @@ class TestWindowLive : public QObject, private test::WindowFixture {
     });
     if (run == "volume") editor->zoneAudio.SetVolumePosition(-12);
     if (run == "favorite" || run == "progress")
-      editor->favorites.ConnectCell(4, 2, "");  // a "C" of favorite 1
+      editor->favorites.ConnectCell(4, 2, Route::None);  // a "C" of favorite 1
     if (run == "live cut") {
       sim->Options().closeAfter = 2;  // the opening line and one entry of the 3 left
       editor->matrix.RestrictionCellDoubleClicked(4, 3);

@@ -53,10 +53,10 @@ FavoritesView::FavoritesView(Editor& editor, QWidget* parent)
   // Each item answers the letter it begins with.
   popupMenu_ = new LetterMenu(this);
   popupMenu_->setObjectName("PopupMenu1");
-  AddPopupItem("AAudioOnly1", "A) Audio Only", "A", Qt::Key_A);
-  AddPopupItem("CCombinedAV1", "C) Combined A/V", "C", Qt::Key_C);
-  AddPopupItem("VVideoOnly1", "V) Video Only", "V", Qt::Key_V);
-  AddPopupItem("NoConnection1", "No Connection", "", Qt::Key_N);
+  AddPopupItem("AAudioOnly1", "A) Audio Only", Route::Audio, Qt::Key_A);
+  AddPopupItem("CCombinedAV1", "C) Combined A/V", Route::Combined, Qt::Key_C);
+  AddPopupItem("VVideoOnly1", "V) Video Only", Route::Video, Qt::Key_V);
+  AddPopupItem("NoConnection1", "No Connection", Route::None, Qt::Key_N);
 
   connect(grid_, &MatrixGridWidget::CellClicked, this, [this](int column, int row) {
     editor_.favorites.CellClicked(column, row);
@@ -82,21 +82,21 @@ FavoritesView::FavoritesView(Editor& editor, QWidget* parent)
   SyncFromEditor();
 }
 
-void FavoritesView::AddPopupItem(const char* name, const char* text, std::string_view letter, Qt::Key key) {
+void FavoritesView::AddPopupItem(const char* name, const char* text, Route route, Qt::Key key) {
   QAction* action = popupMenu_->addAction(QString::fromLatin1(text));
   action->setObjectName(QString::fromLatin1(name));
   popupMenu_->SetLetter(action, key);
-  connect(action, &QAction::triggered, this, [this, letter] {
+  connect(action, &QAction::triggered, this, [this, route] {
     if (PopupOnRange()) {
       const GridCellPos first = grid_->SelectionFirst();
-      ConnectFavoriteRange(editor_, first.Column, first.Row, grid_->SelectionLast().Row, letter);
+      ConnectFavoriteRange(editor_, first.Column, first.Row, grid_->SelectionLast().Row, route);
       grid_->Refresh();
       return;
     }
     const ScreenState& screen = editor_.Model().screen;
     const GridCellPos selected = grid_->SelectedCell();
     const GridCellPos target = screen.PopupFromMouse ? screen.PopupCell : selected;
-    editor_.Step(CellStep(target.Row), [&] { editor_.favorites.PopupItemChosen(letter, selected); });
+    editor_.Step(CellStep(target.Row), [&] { editor_.favorites.PopupItemChosen(route, selected); });
     grid_->Refresh();
   });
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string_view>
-
 #include "ui/matrix/matrix_page_view.h"
 #include "ui/pages/letter_menu.h"
 
@@ -30,7 +28,7 @@ class FavoritesView : public MatrixPageView {
 
  private:
   // `key` chooses the item while the popup is open.
-  void AddPopupItem(const char* name, const char* text, std::string_view letter, Qt::Key key);
+  void AddPopupItem(const char* name, const char* text, Route route, Qt::Key key);
   void ShowPopup(QPoint globalPos);
   void SyncFavoriteList();
   void FavoriteRowChanged(int row);

@@ -6,30 +6,79 @@ namespace zem {
 
 namespace {
 
-// What a cell's letter means; only its first character counts, as for its colour.
-QString Meaning(GridKind kind, std::string_view text) {
+// What a mark's letter means; only its first character counts, as for its colour.
+QString MarkMeaning(GridKind kind, std::string_view text) {
   const char first = text.empty() ? '\0' : text.front();
   if (first == 'X') return "not used";
-  switch (kind) {
-    case GridKind::Favorites:
-      if (first == 'C') return "combined audio and video";
-      if (first == 'A') return "audio only";
-      if (first == 'V') return "video only";
-      if (first == 'R') return "restricted";
-      return "no connection";
-    case GridKind::Groups:
-      return first == 'G' ? "member" : "not a member";
-    case GridKind::Restrictions:
-      return first == 'R' ? "restricted" : "allowed";
+  if (kind == GridKind::Groups) return first == 'G' ? "member" : "not a member";
+  return first == 'R' ? "restricted" : "allowed";
+}
+
+QString RouteMeaning(Route route) {
+  switch (route) {
+    case Route::Combined:
+      return "combined audio and video";
+    case Route::Audio:
+      return "audio only";
+    case Route::Video:
+      return "video only";
+    case Route::Restricted:
+      return "restricted";
+    case Route::None:
+      break;
   }
-  return {};
+  return "no connection";
+}
+
+QString FavoriteMeaning(ShownFavoriteCell cell) {
+  switch (cell.mark) {
+    case FavoriteMark::NotUsed:
+      return "not used";
+    case FavoriteMark::Marker:
+      return "selected, " + RouteMeaning(cell.route);
+    case FavoriteMark::Route:
+      break;
+  }
+  return RouteMeaning(cell.route);
+}
+
+// The letter a favorites cell shows: the marker "?" over any route, "X"
+// where not used.
+std::string FavoriteText(ShownFavoriteCell cell) {
+  switch (cell.mark) {
+    case FavoriteMark::NotUsed:
+      return "X";
+    case FavoriteMark::Marker:
+      return "?";
+    case FavoriteMark::Route:
+      break;
+  }
+  if (cell.route == Route::Restricted) return "R";
+  const char* letter = RouteLetter(cell.route);
+  return letter ? letter : "";
 }
 
 }  // namespace
 
-MatrixGridModel::MatrixGridModel(const TextGrid& grid, const GridLabels* labels, GridKind kind,
-                                 const ConfigModel& names, QObject* parent)
-    : QAbstractTableModel(parent), grid_(grid), labels_(labels), kind_(kind), names_(names) {}
+MatrixGridModel::MatrixGridModel(const FavoritesLogic* favorites, const TextGrid* marks,
+                                 const GridLabels& labels, GridKind kind, const ConfigModel& names,
+                                 QObject* parent)
+    : QAbstractTableModel(parent),
+      favorites_(favorites),
+      marks_(marks),
+      labels_(labels),
+      kind_(kind),
+      names_(names) {}
+
+bool MatrixGridModel::Contains(int column, int row) const {
+  return column >= 0 && column < Columns() && row >= 0 && row < Rows();
+}
+
+std::string MatrixGridModel::CellText(int column, int row) const {
+  if (!Contains(column, row) || column < 1 || row < 1) return {};
+  if (marks_) return marks_->Cell(column, row);
+  return favorites_ ? FavoriteText(favorites_->Shown(column, row)) : std::string();
+}
 
 QString MatrixGridModel::SpokenColumn(int column) const {
   std::string name;
@@ -43,35 +92,30 @@ QString MatrixGridModel::SpokenColumn(int column) const {
 }
 
 QString MatrixGridModel::SpokenCell(int column, int row) const {
-  if (!grid_.Contains(column, row) || column < 1 || row < 1) return {};
+  if (!Contains(column, row) || column < 1 || row < 1) return {};
   const std::string& label = Label(0, row);
   const QString zone = label.empty() ? QString("Zone %1").arg(row) : Latin1(label);
   const QString word = kind_ == GridKind::Groups ? "group" : "source";
-  const std::string& text = grid_.Cell(column, row);
   QString meaning;
-  if (kind_ == GridKind::Favorites && text == "?") {
-    const bool marked = names_.screen.MarkedCell == GridCellPos{column, row};
-    meaning = "selected, " +
-              Meaning(kind_, marked ? std::string_view(names_.screen.MarkedText) : std::string_view());
-  } else {
-    meaning = Meaning(kind_, text);
+  if (marks_) {
+    meaning = MarkMeaning(kind_, marks_->Cell(column, row));
+  } else if (favorites_) {
+    meaning = FavoriteMeaning(favorites_->Shown(column, row));
   }
   return QString("%1, %2 %3: %4").arg(zone, word, SpokenColumn(column), meaning);
 }
 
-int MatrixGridModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : grid_.Rows() - 1;
-}
+int MatrixGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Rows() - 1; }
 
 int MatrixGridModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : grid_.Columns() - 1;
+  return parent.isValid() ? 0 : Columns() - 1;
 }
 
 QVariant MatrixGridModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || !grid_.Contains(index.column() + 1, index.row() + 1)) return {};
+  if (!index.isValid() || !Contains(index.column() + 1, index.row() + 1)) return {};
   if (role == Qt::AccessibleTextRole) return SpokenCell(index.column() + 1, index.row() + 1);
   if (role != Qt::DisplayRole) return {};
-  return Latin1(grid_.Cell(index.column() + 1, index.row() + 1));
+  return Latin1(CellText(index.column() + 1, index.row() + 1));
 }
 
 QVariant MatrixGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -79,12 +123,12 @@ QVariant MatrixGridModel::headerData(int section, Qt::Orientation orientation, i
     return HeaderOwner(section, orientation);
   if ((role != Qt::DisplayRole && role != Qt::AccessibleTextRole) || section < 0) return {};
   if (orientation == Qt::Horizontal) {
-    if (section + 1 >= grid_.Columns()) return {};
+    if (section + 1 >= Columns()) return {};
     // The painted header stays the number.
     if (role == Qt::AccessibleTextRole) return SpokenColumn(section + 1);
     return Latin1(Label(section + 1, 0));
   }
-  if (section + 1 >= grid_.Rows()) return {};
+  if (section + 1 >= Rows()) return {};
   return Latin1(Label(0, section + 1));
 }
 

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include "editor/favorites_logic.h"
 #include "model/config_model.h"
 #include "model/text_grid.h"
 #include "ui/matrix/matrix_grid_delegate.h"
@@ -10,9 +11,10 @@
 namespace zem {
 
 // A matrix grid (favorites, groups, restrictions) as Qt sees it: the data
-// cells of a TextGrid, with row 0 and column 0 of its labels given as header
-// data and cell (0, 0) as the corner text. Table index (r, c) is grid cell
-// (c + 1, r + 1). The TextGrids stay the only copy of the texts.
+// cells of the favorite shown or of a TextGrid of marks, with row 0 and
+// column 0 of its labels given as header data and cell (0, 0) as the corner
+// text. Table index (r, c) is grid cell (c + 1, r + 1). The favorites and
+// the TextGrids stay the only copy of what the cells show.
 // Assistive technology hears what a cell means rather than its letter
 // ("Kitchen, source 4 Tuner: combined audio and video"), and a column by its
 // number and the name of its source or group ("4 Tuner").
@@ -20,11 +22,10 @@ class MatrixGridModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  // `grid` gives the data cells and, for the favorites, its own row 0 and
-  // column 0 as labels; the other grids keep theirs in `labels`. `names`
-  // gives the source and group names and the favorites marker.
-  MatrixGridModel(const TextGrid& grid, const GridLabels* labels, GridKind kind, const ConfigModel& names,
-                  QObject* parent = nullptr);
+  // The data cells are `favorites`' for the favorites grid, else `marks`;
+  // `labels` gives row 0 and column 0, `names` the source and group names.
+  MatrixGridModel(const FavoritesLogic* favorites, const TextGrid* marks, const GridLabels& labels,
+                  GridKind kind, const ConfigModel& names, QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -36,7 +37,10 @@ class MatrixGridModel : public QAbstractTableModel {
   // The texts of the grid changed somewhere: repaint cells and headers.
   void Refresh();
 
-  const TextGrid& Grid() const { return grid_; }
+  // Whether (column, row) is a cell of the grid, fixed cells included.
+  bool Contains(int column, int row) const;
+  // The text data cell (column, row) shows.
+  std::string CellText(int column, int row) const;
   // What a data cell and a column are said as.
   QString SpokenCell(int column, int row) const;
   QString SpokenColumn(int column) const;
@@ -45,12 +49,13 @@ class MatrixGridModel : public QAbstractTableModel {
   QString HeaderOwner(int section, Qt::Orientation orientation) const;
 
  private:
-  const std::string& Label(int column, int row) const {
-    return labels_ ? labels_->Cell(column, row) : grid_.Cell(column, row);
-  }
+  const std::string& Label(int column, int row) const { return labels_.Cell(column, row); }
+  int Columns() const { return marks_ ? marks_->Columns() : kSources + 1; }
+  int Rows() const { return marks_ ? marks_->Rows() : kZones + 1; }
 
-  const TextGrid& grid_;
-  const GridLabels* labels_;
+  const FavoritesLogic* favorites_;
+  const TextGrid* marks_;
+  const GridLabels& labels_;
   GridKind kind_;
   const ConfigModel& names_;
 };

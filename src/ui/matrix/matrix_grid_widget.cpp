@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "editor/editor.h"
+
 namespace zem {
 
 namespace {
@@ -17,23 +19,20 @@ namespace {
 // the table view draws its lines inside the sections.
 constexpr int kLine = 1;
 
-// The grid's data cells (the unit's marks, or the favorites grid) and its
-// header row and column.
-struct GridTexts {
-  const TextGrid& cells;
-  const GridLabels* labels;  // none: the cells' own row 0 and column 0
-};
-
-GridTexts TextsOf(const ConfigModel& model, GridKind kind) {
+// The grid's data cells and header row and column, as a model for the view.
+MatrixGridModel* ModelOf(const Editor& editor, GridKind kind, QObject* parent) {
+  const ConfigModel& model = editor.Model();
   switch (kind) {
     case GridKind::Groups:
-      return {model.unit.GroupMarks, &model.screen.GroupLabels};
+      return new MatrixGridModel(nullptr, &model.unit.GroupMarks, model.screen.GroupLabels, kind, model,
+                                 parent);
     case GridKind::Restrictions:
-      return {model.unit.RestrictionMarks, &model.screen.RestrictionLabels};
+      return new MatrixGridModel(nullptr, &model.unit.RestrictionMarks, model.screen.RestrictionLabels, kind,
+                                 model, parent);
     case GridKind::Favorites:
       break;
   }
-  return {model.screen.FavoritesGrid, nullptr};
+  return new MatrixGridModel(&editor.favorites, nullptr, model.screen.FavoriteLabels, kind, model, parent);
 }
 }  // namespace
 
@@ -82,10 +81,8 @@ void MatrixCornerCell::paintEvent(QPaintEvent*) {
   PaintCellLines(painter, rect(), GridLineColor(grid));
 }
 
-MatrixGridWidget::MatrixGridWidget(const ConfigModel& model, GridKind kind, QWidget* parent)
-    : QTableView(parent),
-      model_(
-          new MatrixGridModel(TextsOf(model, kind).cells, TextsOf(model, kind).labels, kind, model, this)) {
+MatrixGridWidget::MatrixGridWidget(const Editor& editor, GridKind kind, QWidget* parent)
+    : QTableView(parent), model_(ModelOf(editor, kind, this)) {
   setHorizontalHeader(new MatrixHeaderView(Qt::Horizontal, this));
   setVerticalHeader(new MatrixHeaderView(Qt::Vertical, this));
   setModel(model_);
@@ -213,7 +210,7 @@ GridCellPos MatrixGridWidget::CellAtGridPoint(QPoint point) const {
 }
 
 QRect MatrixGridWidget::CellRect(GridCellPos cell) const {
-  if (!model_->Grid().Contains(cell.Column, cell.Row)) return {};
+  if (!model_->Contains(cell.Column, cell.Row)) return {};
   // Like the data cells, fixed cells are given without their line.
   if (cell.Column == 0 && cell.Row == 0) return corner_->geometry().adjusted(0, 0, -kLine, -kLine);
   if (cell.Row == 0) {

@@ -10,6 +10,8 @@
 
 namespace zem {
 
+class Editor;
+
 // The number row and the zone label column, painted as fixed cells of the
 // grid in the grid's own colours; they never select anything.
 class MatrixHeaderView : public QHeaderView {
@@ -51,7 +53,7 @@ class MatrixGridWidget : public QTableView {
   static constexpr int kRowHeight = 24;
 
   // Shows the grid of `model` that `kind` names.
-  MatrixGridWidget(const ConfigModel& model, GridKind kind, QWidget* parent = nullptr);
+  MatrixGridWidget(const Editor& editor, GridKind kind, QWidget* parent = nullptr);
 
   // What Space and Enter do on the selected cell: what a double-click does
   // there, or open the context menu as the Menu key does.

@@ -15,7 +15,7 @@ MatrixPageView::MatrixPageView(Editor& editor, const char* pageName, const GridL
   pages::MakeLabel(this, layout.columnCaptionName, layout.columnCaption, 161, 8, true);
   pages::MakeLabel(this, layout.rowCaptionName, "Zones", 8, 56, true);
 
-  grid_ = new MatrixGridWidget(editor_.Model(), layout.kind, this);
+  grid_ = new MatrixGridWidget(editor_, layout.kind, this);
   grid_->setObjectName(layout.gridName);
   grid_->setAccessibleName(layout.accessibleName);
   grid_->setGeometry(layout.place);
