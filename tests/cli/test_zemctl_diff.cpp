@@ -151,9 +151,7 @@ class TestZemctlDiff : public QObject {
     QVERIFY(help.out.contains("--json"));
   }
 
-  void unitComparedWithFile_data() {
-    AddLinkRows();
-  }
+  void unitComparedWithFile_data() { AddLinkRows(); }
   void unitComparedWithFile() {
     QFETCH(bool, serial);
     QTemporaryDir dir;

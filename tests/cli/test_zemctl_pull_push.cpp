@@ -28,9 +28,7 @@ class TestZemctlPullPush : public QObject {
   Q_OBJECT
 
  private slots:
-  void pullWritesWhatAFileExportWould_data() {
-    AddLinkRows();
-  }
+  void pullWritesWhatAFileExportWould_data() { AddLinkRows(); }
   void pullWritesWhatAFileExportWould() {
     QFETCH(bool, serial);
     QTemporaryDir dir;
@@ -113,9 +111,7 @@ class TestZemctlPullPush : public QObject {
     QCOMPARE(Zemctl({"pull", "--help"}).status, 0);
   }
 
-  void pushSendsEveryLine_data() {
-    AddLinkRows();
-  }
+  void pushSendsEveryLine_data() { AddLinkRows(); }
   void pushSendsEveryLine() {
     QFETCH(bool, serial);
     const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
@@ -166,9 +162,7 @@ class TestZemctlPullPush : public QObject {
     QCOMPARE(pty.Recorded(), std::vector<std::string>{sent[0]});
   }
 
-  void pushCountsErrorAnswers_data() {
-    AddLinkRows();
-  }
+  void pushCountsErrorAnswers_data() { AddLinkRows(); }
   void pushCountsErrorAnswers() {
     QFETCH(bool, serial);
     const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
