@@ -36,12 +36,20 @@ if [ ! -x build/src/cli/zemctl ] || [ ! -x build/src/sim/zem-unit-sim ]; then
   scripts/build.sh zemctl zem-unit-sim >/dev/null || { echo "0 passed, 1 failed"; exit 1; }
 fi
 
-for p in wine zstd pdfinfo pdftotext; do
-  command -v "$p" >/dev/null || missing_tools+=("$p")
+# What the tests run, from Debian's packages: wine, the PDF tools, NSIS, and
+# for the window checks an X server, xdotool and import (the screenshot).
+tools=(wine wine64 fonts-wine zstd poppler-utils nsis zip xvfb xauth xdotool imagemagick)
+missing=()
+for p in "${tools[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if [ -n "${missing_tools[*]:-}" ]; then
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine wine64 fonts-wine \
-    poppler-utils nsis zip >/dev/null
+if ((${#missing[@]})); then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  echo "windows test: installing ${missing[*]}" >&2
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
+    { echo "windows test: could not install ${missing[*]}"; echo "0 passed, 1 failed"; exit 1; }
 fi
 
 qt=$(cat build-win/qt-prefix.txt)
@@ -53,7 +61,9 @@ work=$(mktemp -d /tmp/zem-wine.XXXXXX)
 sims=()
 cleanup() {
   for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null; done
-  WINEPREFIX=$work/prefix wineserver -k 2>/dev/null
+  for prefix in "$work/prefix" "$work/install-prefix"; do
+    [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null && WINEPREFIX=$prefix wineserver -w 2>/dev/null
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
