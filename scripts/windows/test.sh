@@ -235,6 +235,10 @@ if [ -f "$setup" ]; then
   before=$(cd "$WINEPREFIX/drive_c" && find . | sort)
   wine "$setup" /S /PATH >/dev/null 2>&1
   wineserver -w
+  # What the installer added (the programs' own files, made later while
+  # they run, are the user's and stay).
+  added=$(comm -13 <(echo "$before") <(cd "$WINEPREFIX/drive_c" && find . | sort) |
+    grep -v -e '/AppData/Local/Temp' -e '/Temp/' -e '^./users/[^/]*/AppData/Local/Programs$' | grep -iv -e 'wine' || true)
   appdir=$(winepath -u 'C:\users' 2>/dev/null)
   installed=$(find "$appdir" -path '*Programs/ZEM Configuration/zemctl.exe' | head -1)
   folder=$(dirname "${installed:-/nonexistent/x}")
@@ -288,10 +292,8 @@ if [ -f "$setup" ]; then
     # With _?= the uninstaller cannot remove itself or its folder.
     rm -f "$folder/uninstall.exe" && rmdir "$folder" 2>/dev/null
     wineserver -w
-    after=$(cd "$WINEPREFIX/drive_c" && find . | sort)
-    left=$(comm -13 <(echo "$before") <(echo "$after") | grep -v -e '/AppData/Local/Temp' -e '/Temp/' -e '^./users/[^/]*/AppData/Local/Programs$' |
-      grep -iv -e 'wine' || true)
-    if [ -z "$left" ] && ! wine reg query 'HKCU\Software\Classes\ZEMConfiguration.zem' >/dev/null 2>&1 &&
+    left=$(comm -12 <(echo "$added") <(cd "$WINEPREFIX/drive_c" && find . | sort))
+    if [ -n "$added" ] && [ -z "$left" ] && ! wine reg query 'HKCU\Software\Classes\ZEMConfiguration.zem' >/dev/null 2>&1 &&
       ! wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZEMConfiguration' >/dev/null 2>&1 &&
       ! wine reg query 'HKCU\Environment' /v Path 2>/dev/null | grep -q 'ZEM Configuration'; then
       pass "uninstall leaves nothing behind"
