@@ -38,7 +38,7 @@ fi
 
 # What the tests run, from Debian's packages: wine, the PDF tools, NSIS, and
 # for the window checks an X server, xdotool and import (the screenshot).
-tools=(wine wine64 fonts-wine zstd poppler-utils nsis zip xvfb xauth xdotool imagemagick)
+tools=(wine wine64 fonts-wine zstd poppler-utils nsis zip unzip xvfb xauth xdotool imagemagick)
 missing=()
 for p in "${tools[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -208,6 +208,12 @@ cd "$root"
 # From here on as a user runs the programs: Qt from the program's folder.
 unset WINEPATH QT_PLUGIN_PATH QT_QPA_PLATFORM
 
+# The text a window program writes to the console of the cmd.exe it was
+# started from (cmd.exe in a terminal), without the terminal's controls.
+console_text() { # folder, command line
+  (cd "$1" && timeout 60 script -qec "stty cols 250; wine cmd /c $2" /dev/null </dev/null 2>/dev/null) |
+    perl -pe 's/\e\[(\d*)C/" " x ($1 || 1)/ge; s/\e\[[0-9;?]*[A-Za-z]//g; s/\r//g; s/ +$//'
+}
 # A wine session started without a display keeps a desktop without one, and
 # a window opened in it never reaches the X server: every look at a window
 # starts its own session under Xvfb, and ends it.
@@ -227,6 +233,20 @@ scripts/windows/package.sh build-win >/dev/null 2>&1 || fail "installer and ZIP 
 echo "windows test: installer and ZIP made in $(($(date +%s) - t0)) s" >&2
 setup=build-win/zem-config-$version-setup.exe
 portable_zip=build-win/zem-config-$version-portable.zip
+
+# The portable copy keeps its quick EQ files beside itself, and --help
+# says so on the console it was started from.
+if [ -f "$portable_zip" ] && unzip -q "$portable_zip" -d "$work/portable"; then
+  folder=$work/portable/zem-config-$version
+  help=$(console_text "$folder" "zem-config.exe --help")
+  if grep -qxF "Quick EQ files (*.eq) are kept in: $(winpath "$folder")" <<<"$help"; then
+    pass "portable zem-config.exe --help names its own folder"
+  else
+    fail "portable zem-config.exe --help names its own folder: $(grep 'Quick EQ' <<<"$help")"
+  fi
+else
+  fail "portable ZIP unpacked"
+fi
 
 # The installer, silently, in its own fresh prefix.
 if [ -f "$setup" ]; then
@@ -257,6 +277,32 @@ if [ -f "$setup" ]; then
     pass "PATH entry added"
   else
     fail "PATH entry added"
+  fi
+
+  # --help started from a console: the text there, naming the user's folder.
+  appdata=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+  help=$(console_text "$folder" "zem-config.exe --help")
+  if [ -n "$appdata" ] && grep -qxF "Quick EQ files (*.eq) are kept in: $appdata\\ZEM Configuration" <<<"$help"; then
+    pass "installed zem-config.exe --help on the console names the user's folder"
+  else
+    fail "installed zem-config.exe --help on the console names the user's folder: $(grep 'Quick EQ' <<<"$help")"
+  fi
+  # With no console at all, a message box that Enter closes, ending the program.
+  if under_x '
+      wine "$1" --help <&- >&- 2>&- &
+      pid=$!
+      for _ in $(seq 60); do
+        box=$(xdotool search --name "^ZEM Configuration\$" 2>/dev/null | head -1)
+        [ -n "$box" ] && break
+        sleep 1
+      done
+      [ -n "$box" ] || exit 1
+      xdotool windowfocus --sync "$box" key Return
+      for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.5; done
+      ! kill -0 "$pid" 2>/dev/null && wait "$pid"' "$folder/zem-config.exe"; then
+    pass "installed zem-config.exe --help with no console shows a message box"
+  else
+    fail "installed zem-config.exe --help with no console shows a message box"
   fi
 
   # The example opened as the association opens it (wine does not read the
