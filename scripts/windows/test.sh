@@ -36,12 +36,20 @@ if [ ! -x build/src/cli/zemctl ] || [ ! -x build/src/sim/zem-unit-sim ]; then
   scripts/build.sh zemctl zem-unit-sim >/dev/null || { echo "0 passed, 1 failed"; exit 1; }
 fi
 
-for p in wine zstd pdfinfo pdftotext; do
-  command -v "$p" >/dev/null || missing_tools+=("$p")
+# What the tests run, from Debian's packages: wine, the PDF tools, NSIS, and
+# for the window checks an X server, xdotool and import (the screenshot).
+tools=(wine wine64 fonts-wine zstd poppler-utils nsis zip unzip xvfb xauth xdotool imagemagick)
+missing=()
+for p in "${tools[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if [ -n "${missing_tools[*]:-}" ]; then
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine wine64 fonts-wine \
-    poppler-utils nsis zip >/dev/null
+if ((${#missing[@]})); then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  echo "windows test: installing ${missing[*]}" >&2
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
+    { echo "windows test: could not install ${missing[*]}"; echo "0 passed, 1 failed"; exit 1; }
 fi
 
 qt=$(cat build-win/qt-prefix.txt)
@@ -53,7 +61,9 @@ work=$(mktemp -d /tmp/zem-wine.XXXXXX)
 sims=()
 cleanup() {
   for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null; done
-  WINEPREFIX=$work/prefix wineserver -k 2>/dev/null
+  for prefix in "$work/prefix" "$work/install-prefix"; do
+    [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null && WINEPREFIX=$prefix wineserver -w 2>/dev/null
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -195,72 +205,152 @@ else
 fi
 cd "$root"
 
-# The installer, silently, in its own fresh prefix.
-if [ -x scripts/windows/package.sh ]; then
-  t0=$(date +%s)
-  scripts/windows/package.sh build-win >/dev/null 2>&1 || fail "installer made"
-  echo "windows test: installer and ZIP made in $(($(date +%s) - t0)) s" >&2
-  setup=build-win/zem-config-$version-setup.exe
-  if [ -f "$setup" ]; then
-    export WINEPREFIX=$work/install-prefix
-    wineboot -i >/dev/null 2>&1
-    before=$(cd "$WINEPREFIX/drive_c" && find . | sort)
-    wine "$setup" /S /PATH >/dev/null 2>&1
-    wineserver -w
-    appdir=$(winepath -u 'C:\users' 2>/dev/null)
-    installed=$(find "$appdir" -path '*Programs/ZEM Configuration/zemctl.exe' | head -1)
-    if [ -n "$installed" ] && wine "$installed" --version 2>/dev/null | grep -q "zemctl $version"; then
-      pass "installed zemctl.exe --version"
-    else
-      fail "installed zemctl.exe --version"
-    fi
-    if wine reg query 'HKCU\Software\Classes\.zem' 2>/dev/null | grep -q ZEMConfiguration.zem &&
-      wine reg query 'HKCU\Software\Classes\ZEMConfiguration.zem\shell\open\command' 2>/dev/null | grep -q zem-config.exe; then
-      pass ".zem association in the registry"
-    else
-      fail ".zem association in the registry"
-    fi
-    if wine reg query 'HKCU\Environment' /v Path 2>/dev/null | grep -q 'ZEM Configuration'; then
-      pass "PATH entry added"
-    else
-      fail "PATH entry added"
-    fi
-    # The installed window program opens the example: its window's title
-    # names the file (a screenshot is kept in build-win/).
-    if [ -n "$installed" ] && command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
-      cp "$root/examples/small-8x24.zem" "$work/small-8x24.zem"
-      shot=$root/build-win/zem-config-under-wine.png
-      # As a user starts it: Qt from the program's folder only.
-      if env -u WINEPATH -u QT_PLUGIN_PATH -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-          wine "$1" "$2" >/dev/null 2>&1 &
-          for _ in $(seq 120); do xdotool search --name "small-8x24" >/dev/null 2>&1 && break; sleep 1; done
-          found=$(xdotool search --name "small-8x24" 2>/dev/null | head -1)
-          [ -n "$found" ] && sleep 3 && import -window root "$3"
-          wineserver -k
-          [ -n "$found" ]' _ "$(dirname "$installed")/zem-config.exe" "$(winpath "$work/small-8x24.zem")" "$shot"; then
-        pass "installed zem-config.exe opens the example (title names the file)"
-      else
-        fail "installed zem-config.exe opens the example"
-      fi
-    fi
-    if [ -n "$installed" ]; then
-      folder=$(dirname "$installed")
-      wine "$folder/uninstall.exe" /S "_?=$(winpath "$folder")" >/dev/null 2>&1
-      # With _?= the uninstaller cannot remove itself or its folder.
-      rm -f "$folder/uninstall.exe" && rmdir "$folder" 2>/dev/null
-      wineserver -w
-      after=$(cd "$WINEPREFIX/drive_c" && find . | sort)
-      left=$(comm -13 <(echo "$before") <(echo "$after") | grep -v -e '/AppData/Local/Temp' -e '/Temp/' -e '^./users/[^/]*/AppData/Local/Programs$' |
-        grep -iv -e 'wine' || true)
-      if [ -z "$left" ] && ! wine reg query 'HKCU\Software\Classes\ZEMConfiguration.zem' >/dev/null 2>&1 &&
-        ! wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZEMConfiguration' >/dev/null 2>&1 &&
-        ! wine reg query 'HKCU\Environment' /v Path 2>/dev/null | grep -q 'ZEM Configuration'; then
-        pass "uninstall leaves nothing behind"
-      else
-        fail "uninstall leaves nothing behind: ${left:-registry entries}"
-      fi
-    fi
+# From here on as a user runs the programs: Qt from the program's folder.
+unset WINEPATH QT_PLUGIN_PATH QT_QPA_PLATFORM
+
+# The text a window program writes to the console of the cmd.exe it was
+# started from (cmd.exe in a terminal), without the terminal's controls.
+console_text() { # folder, command line
+  (cd "$1" && timeout 60 script -qec "stty cols 250; wine cmd /c $2" /dev/null </dev/null 2>/dev/null) |
+    perl -pe 's/\e\[(\d*)C/" " x ($1 || 1)/ge; s/\e\[[0-9;?]*[A-Za-z]//g; s/\r//g; s/ +$//'
+}
+# A wine session started without a display keeps a desktop without one, and
+# a window opened in it never reaches the X server: every look at a window
+# starts its own session under Xvfb, and ends it.
+under_x() { # script, its arguments
+  local status=0
+  wineserver -k 2>/dev/null
+  wineserver -w
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$1" _ "${@:2}" || status=$?
+  wineserver -k 2>/dev/null
+  wineserver -w
+  return "$status"
+}
+
+# The installer and the portable ZIP.
+t0=$(date +%s)
+scripts/windows/package.sh build-win >/dev/null 2>&1 || fail "installer and ZIP made"
+echo "windows test: installer and ZIP made in $(($(date +%s) - t0)) s" >&2
+setup=build-win/zem-config-$version-setup.exe
+portable_zip=build-win/zem-config-$version-portable.zip
+
+# The portable copy keeps its quick EQ files beside itself, and --help
+# says so on the console it was started from.
+if [ -f "$portable_zip" ] && unzip -q "$portable_zip" -d "$work/portable"; then
+  folder=$work/portable/zem-config-$version
+  help=$(console_text "$folder" "zem-config.exe --help")
+  if grep -qxF "Quick EQ files (*.eq) are kept in: $(winpath "$folder")" <<<"$help"; then
+    pass "portable zem-config.exe --help names its own folder"
+  else
+    fail "portable zem-config.exe --help names its own folder: $(grep 'Quick EQ' <<<"$help")"
   fi
+else
+  fail "portable ZIP unpacked"
+fi
+
+# The installer, silently, in its own fresh prefix.
+if [ -f "$setup" ]; then
+  export WINEPREFIX=$work/install-prefix
+  wineboot -i >/dev/null 2>&1
+  before=$(cd "$WINEPREFIX/drive_c" && find . | sort)
+  wine "$setup" /S /PATH >/dev/null 2>&1
+  wineserver -w
+  # What the installer added (the programs' own files, made later while
+  # they run, are the user's and stay).
+  added=$(comm -13 <(echo "$before") <(cd "$WINEPREFIX/drive_c" && find . | sort) |
+    grep -v -e '/AppData/Local/Temp' -e '/Temp/' -e '^./users/[^/]*/AppData/Local/Programs$' | grep -iv -e 'wine' || true)
+  appdir=$(winepath -u 'C:\users' 2>/dev/null)
+  installed=$(find "$appdir" -path '*Programs/ZEM Configuration/zemctl.exe' | head -1)
+  folder=$(dirname "${installed:-/nonexistent/x}")
+  if [ -n "$installed" ] && wine "$installed" --version 2>/dev/null | grep -q "zemctl $version"; then
+    pass "installed zemctl.exe --version"
+  else
+    fail "installed zemctl.exe --version"
+  fi
+  if wine reg query 'HKCU\Software\Classes\.zem' 2>/dev/null | grep -q ZEMConfiguration.zem &&
+    wine reg query 'HKCU\Software\Classes\ZEMConfiguration.zem\shell\open\command' 2>/dev/null | grep -q zem-config.exe; then
+    pass ".zem association in the registry"
+  else
+    fail ".zem association in the registry"
+  fi
+  if wine reg query 'HKCU\Environment' /v Path 2>/dev/null | grep -q 'ZEM Configuration'; then
+    pass "PATH entry added"
+  else
+    fail "PATH entry added"
+  fi
+
+  # --help started from a console: the text there, naming the user's folder.
+  appdata=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+  help=$(console_text "$folder" "zem-config.exe --help")
+  if [ -n "$appdata" ] && grep -qxF "Quick EQ files (*.eq) are kept in: $appdata\\ZEM Configuration" <<<"$help"; then
+    pass "installed zem-config.exe --help on the console names the user's folder"
+  else
+    fail "installed zem-config.exe --help on the console names the user's folder: $(grep 'Quick EQ' <<<"$help")"
+  fi
+  # With no console at all, a message box that Enter closes, ending the program.
+  if under_x '
+      wine "$1" --help <&- >&- 2>&- &
+      pid=$!
+      for _ in $(seq 60); do
+        box=$(xdotool search --name "^ZEM Configuration\$" 2>/dev/null | head -1)
+        [ -n "$box" ] && break
+        sleep 1
+      done
+      [ -n "$box" ] || exit 1
+      xdotool windowfocus --sync "$box" key Return
+      for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.5; done
+      ! kill -0 "$pid" 2>/dev/null && wait "$pid"' "$folder/zem-config.exe"; then
+    pass "installed zem-config.exe --help with no console shows a message box"
+  else
+    fail "installed zem-config.exe --help with no console shows a message box"
+  fi
+
+  # The example opened as the association opens it (wine does not read the
+  # per-user classes for its own "start", so the registered command is run
+  # as it stands): the window's title names the file, and a screenshot is
+  # kept in build-win/.
+  command=$(wine reg query 'HKCU\Software\Classes\ZEMConfiguration.zem\shell\open\command' /ve 2>/dev/null |
+    tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')
+  opener=$(sed -n 's/^"\([^"]*\)" "%1"$/\1/p' <<<"$command")
+  cp "$root/examples/small-8x24.zem" "$work/small-8x24.zem"
+  shot=$root/build-win/zem-config-under-wine.png
+  rm -f "$shot"
+  t0=$(date +%s)
+  if [ -n "$opener" ] && under_x '
+      wine "$1" "$2" >/dev/null 2>&1 &
+      for _ in $(seq 120); do
+        if xdotool search --name "^small-8x24\.zem - ZEM Configuration\$" >/dev/null 2>&1; then
+          sleep 3
+          import -window root "$3"
+          exit 0
+        fi
+        sleep 1
+      done
+      exit 1' "$opener" "$(winpath "$work/small-8x24.zem")" "$shot"; then
+    pass "installed zem-config.exe opens the example (title names the file)"
+  else
+    fail "installed zem-config.exe opens the example (association command: ${command:-none})"
+  fi
+  echo "windows test: window check $(($(date +%s) - t0)) s" >&2
+
+  if [ -n "$installed" ]; then
+    wine "$folder/uninstall.exe" /S "_?=$(winpath "$folder")" >/dev/null 2>&1
+    # With _?= the uninstaller cannot remove itself or its folder.
+    rm -f "$folder/uninstall.exe" && rmdir "$folder" 2>/dev/null
+    wineserver -w
+    left=$(comm -12 <(echo "$added") <(cd "$WINEPREFIX/drive_c" && find . | sort))
+    if [ -n "$added" ] && [ -z "$left" ] && ! wine reg query 'HKCU\Software\Classes\ZEMConfiguration.zem' >/dev/null 2>&1 &&
+      ! wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZEMConfiguration' >/dev/null 2>&1 &&
+      ! wine reg query 'HKCU\Environment' /v Path 2>/dev/null | grep -q 'ZEM Configuration'; then
+      pass "uninstall leaves nothing behind"
+    else
+      fail "uninstall leaves nothing behind: ${left:-registry entries}"
+    fi
+  else
+    fail "uninstall (nothing installed)"
+  fi
+else
+  fail "installer made (no $setup)"
 fi
 
 echo "windows test: $(($(date +%s) - start)) s in all" >&2
