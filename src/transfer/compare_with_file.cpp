@@ -32,6 +32,12 @@ bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile) {
       prompts.OpenFile(Prompts::FileDialog{"zem", "ZEM files (*.zem)|*.zem|All Files (*.*)|*.*", lastFile});
   if (!chosen) return false;
   lastFile = *chosen;
+  // A FIFO's writer might never come, and the read would hold the window
+  // with no way to cancel it: only files are compared.
+  if (IsFifo(*chosen)) {
+    prompts.ShowError("Cannot open file " + *chosen + ". A FIFO, not a regular file");
+    return false;
+  }
   std::string error, cut;
   const std::optional<std::string> text = ReadWholeFile(*chosen, &error, &cut);
   if (!text) {

@@ -13,8 +13,9 @@ namespace zem {
 // apart as the File Mode import would, and appends to the message log a
 // heading naming the file, then every difference from the configuration an
 // export of `editor` would write now to that file's, or a line saying there
-// is none. Nothing else changes. A file that cannot be read in full or holds
-// no configuration gets an error box and changes nothing. `lastFile` is the
+// is none. Nothing else changes. A file that cannot be read in full, a FIFO
+// (whose writer might never come) or a file that holds no configuration gets
+// an error box and changes nothing. `lastFile` is the
 // name the dialog proposes, and becomes the one chosen. True when compared.
 bool CompareWithFile(Editor& editor, Prompts& prompts, std::string& lastFile);
 

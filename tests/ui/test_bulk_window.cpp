@@ -221,6 +221,11 @@ class TestBulkWindow : public QObject, private WindowFixture {
     Find<QAction>("ImportNames1")->trigger();
     QCOMPARE(prompts->errors.back(),
              "No names imported from " + fifo.toStdString() + ": it is not a regular file");
+    // Nor compared with.
+    prompts->openAnswers.push_back(fifo.toStdString());
+    Find<QAction>("CompareWithFile1")->trigger();
+    QCOMPARE(prompts->errors.back(),
+             "Cannot open file " + fifo.toStdString() + ". A FIFO, not a regular file");
   }
 
   void copyAudioToAGroup() {
