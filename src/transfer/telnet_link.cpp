@@ -5,14 +5,6 @@
 #include <QHostInfo>
 #include <algorithm>
 
-#ifdef __linux__
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
-
 namespace zem {
 
 namespace {
@@ -22,18 +14,6 @@ namespace {
 constexpr qint64 kReadChunk = 64 * 1024;
 // The link tops up from the socket once fewer unread bytes than this remain.
 constexpr std::size_t kTopUpBelow = 4096;
-
-// The kernel's state of the connection behind `fd` (TCP_CLOSE_WAIT...), or -1.
-int ConnectionState(int fd) {
-#ifdef __linux__
-  tcp_info info{};
-  socklen_t length = sizeof info;
-  if (fd >= 0 && getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) == 0) return info.tcpi_state;
-#else
-  (void)fd;
-#endif
-  return -1;
-}
 
 }  // namespace
 
@@ -66,28 +46,19 @@ void TelnetLink::WatchConnection() {
   StopWatching();
   peerFinished_ = false;
   peerReset_ = false;
-#ifdef __linux__
-  watchFd_ = ::fcntl(static_cast<int>(socket_.socketDescriptor()), F_DUPFD_CLOEXEC, 0);
-#endif
+  watch_.Start(socket_.socketDescriptor());
 }
 
 // A close by the unit leaves the connection waiting for ours; a reset ends
 // it at once. A unit that closed and then reset a line sent after its close
 // still closed the connection.
 void TelnetLink::NoteHowPeerEnded() {
-  if (watchFd_ < 0) return;
-#ifdef __linux__
-  if (!closingByUs_) peerReset_ = ConnectionState(watchFd_) == TCP_CLOSE && !peerFinished_;
-#endif
+  if (!watch_.Watching()) return;
+  if (!closingByUs_) peerReset_ = watch_.State() == TcpWatch::PeerState::Gone && !peerFinished_;
   StopWatching();
 }
 
-void TelnetLink::StopWatching() {
-#ifdef __linux__
-  if (watchFd_ >= 0) ::close(watchFd_);
-#endif
-  watchFd_ = -1;
-}
+void TelnetLink::StopWatching() { watch_.Stop(); }
 
 LinkFailure TelnetLink::ClosedFailure() const {
   return peerReset_ ? LinkFailure(kLinkResetText, LinkFailure::Kind::Reset)
@@ -236,9 +207,7 @@ bool TelnetLink::IsConnected() {
 }
 
 void TelnetLink::SendText(std::string_view text) {
-#ifdef __linux__
-  if (ConnectionState(watchFd_) == TCP_CLOSE_WAIT) peerFinished_ = true;
-#endif
+  if (watch_.State() == TcpWatch::PeerState::ClosedItsSide) peerFinished_ = true;
   if (PeerGone()) throw ClosedFailure();
   if (socket_.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
     throw LinkFailure(socket_.errorString().toLatin1().toStdString());

@@ -10,6 +10,7 @@
 
 #include "transfer/event_wait.h"
 #include "transfer/receive_monitor.h"
+#include "transfer/tcp_watch.h"
 
 namespace zem {
 
@@ -91,7 +92,7 @@ class TelnetLink : public QObject {
   bool closingByUs_ = false;
   int connectLimitMs_ = 120000;
   std::function<bool()> cancelled_;
-  int watchFd_ = -1;           // the second descriptor; -1 when none is held
+  TcpWatch watch_;
   bool peerFinished_ = false;  // the unit closed its side before it was seen to end
   bool peerReset_ = false;
 };
