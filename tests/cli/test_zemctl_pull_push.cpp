@@ -14,16 +14,6 @@
 using namespace zem;
 using namespace zem::test;
 
-namespace {
-
-SimOptions Serving(std::vector<std::string> lines) {
-  SimOptions o;
-  o.configLines = std::move(lines);
-  return o;
-}
-
-}  // namespace
-
 class TestZemctlPullPush : public QObject {
   Q_OBJECT
 

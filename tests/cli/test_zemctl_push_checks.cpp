@@ -14,12 +14,6 @@ namespace {
 
 const QString kSmall = QStringLiteral(ZEM_SOURCE_DIR "/examples/small-8x24.zem");
 
-SimOptions Serving(std::vector<std::string> lines) {
-  SimOptions o;
-  o.configLines = std::move(lines);
-  return o;
-}
-
 // The lines a push of `path` sends.
 std::vector<std::string> SentLines(const QString& path) {
   Editor editor;

@@ -49,6 +49,13 @@ struct Rig {
   }
 };
 
+// A simulated unit that answers an import with `lines`.
+inline SimOptions Serving(std::vector<std::string> lines) {
+  SimOptions o;
+  o.configLines = std::move(lines);
+  return o;
+}
+
 inline QString Host(const UnitSim& sim) { return QStringLiteral("127.0.0.1:%1").arg(sim.TcpPort()); }
 
 // Opens the simulated unit's pty or TCP port and gives zemctl's options for it.

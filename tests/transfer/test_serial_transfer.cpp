@@ -13,12 +13,6 @@ namespace {
 
 std::vector<std::string> Config() { return GenerateConfiguration(4, 12); }
 
-SimOptions Serving(std::vector<std::string> lines) {
-  SimOptions o;
-  o.configLines = std::move(lines);
-  return o;
-}
-
 std::vector<std::string> WithMarker(std::vector<std::string> lines) {
   lines.push_back("(QX)");
   return lines;

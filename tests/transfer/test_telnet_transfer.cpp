@@ -15,12 +15,6 @@ namespace {
 
 std::vector<std::string> Config() { return GenerateConfiguration(4, 12); }
 
-SimOptions Serving(std::vector<std::string> lines) {
-  SimOptions o;
-  o.configLines = std::move(lines);
-  return o;
-}
-
 // receivedText after a Telnet import: the unit's "(ERROR)" answer to "[]", then
 // the configuration lines, then the end marker on a line of its own.
 std::vector<std::string> ExpectedReceivedText(const std::vector<std::string>& config, bool marker = true) {

@@ -9,16 +9,6 @@
 using namespace zem;
 using namespace zem::test;
 
-namespace {
-
-SimOptions Serving(std::vector<std::string> lines) {
-  SimOptions o;
-  o.configLines = std::move(lines);
-  return o;
-}
-
-}  // namespace
-
 class TestUnitChecks : public QObject {
   Q_OBJECT
 
