@@ -2,7 +2,7 @@
 # Installs what building and testing need, from Debian's packages.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libbenchmark-dev fonts-liberation2 python3-jsonschema
-  qt6-qpa-plugins fonts-dejavu-core poppler-utils)
+  qt6-qpa-plugins fonts-dejavu-core poppler-utils ansible-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
