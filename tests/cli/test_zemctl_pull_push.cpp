@@ -398,134 +398,90 @@ class TestZemctlPullPush : public QObject {
     QVERIFY2(text.contains("\rWaiting for the unit's answer to the opening [] (2 s)"), text.constData());
   }
 
-  // --changes reads the unit once (the backup, when there is one) and sends
-  // only what it lacks; a name read back without the letters a unit cannot
-  // return counts as held. Counts that differ, or a read that fails, send
-  // nothing.
-  void changesSendsWhatTheUnitLacks_data() {
+  // --changes and --check read the unit once (the backup, when there is
+  // one) and send only what it lacks, or nothing; a name read back without
+  // the letters a unit cannot return counts as held. --json reports it as one
+  // object, however the push ends; the unit got the first lines_sent lines.
+  void changesReadTheUnitFirst_data() {
     QTest::addColumn<bool>("serial");
-    QTest::addColumn<QString>("unit");  // what it holds: small, held (IN without its e-acute), full, silent
-    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<QString>(
+        "unit");  // as UnitHolding, "silent", "gone" (nothing listens), or "small ignoring/refusing"
+    QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
-    QTest::addColumn<int>("queries");  // -1: not counted
-    QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QByteArray>("printed");  // standard output
-    const QByteArray lacking = "[VO1R-3]\n[NO2\"Caf\xe9\"]\n[EC]\n";
-    const auto row = [](const char* name, bool serial, const char* unit, const QStringList& extra, int status,
-                        int queries, const QByteArray& sent, const char* message,
-                        const QByteArray& printed = {}) {
-      QTest::newRow(name) << serial << QString(unit) << extra << status << queries << sent << QString(message)
-                          << printed;
+    QTest::addColumn<int>("queries");          // -1: not counted
+    QTest::addColumn<QByteArray>("expected");  // with --json these fields ('' for ""); else standard output
+    QTest::addColumn<QString>("message");      // on standard error
+    const QByteArray lacking = "'lines':['[VO1R-3]','[NO2\\\"Caf\\u00e9\\\"]','[EC]'],'lines_total':3,";
+    const auto row = [](const char* name, bool serial, const char* unit, const QStringList& args, int status,
+                        int queries, const QByteArray& expected, const char* message) {
+      QTest::newRow(name) << serial << QString(unit) << args << status << queries << expected
+                          << QString(message);
     };
-    row("telnet", false, "small", {}, 0, 1, lacking, "sent 3 lines, every one answered");
-    row("serial", true, "small", {}, 0, 1, lacking, "sent 3 lines, every one answered");
-    row("held already", false, "held", {}, 0, 1, "", "the unit already holds what IN sets; nothing sent");
-    row("the backup is the read", false, "small", {"--backup", "B"}, 0, 1, lacking, "backed up in");
-    row("verified", true, "small", {"--verify"}, 0, 2, lacking, "verified: the unit holds what was sent");
-    row("counts differ", false, "full", {"--backup", "B"}, 2, 1, "",
+    const QString json = "--json", changes = "--changes", check = "--check";
+    row("backup is the read", false, "small", {changes, "--backup", "B", json}, 0, 1,
+        "{'result':'ok','exit':0,'check':false,'changed':true," + lacking +
+            "'lines_sent':3,'lines_refused':0,'counts_differ':false,'backup':'B','verify':'not-run'}",
+        "sent 3 lines, every one answered");
+    row("serial verified", true, "small", {changes, "--verify", json}, 0, 2,
+        "{'changed':true,'verify':'ok','differences':[]," + lacking + "'backup':null}", "verified");
+    row("held already", false, "held", {changes, json}, 0, 1, "{'result':'ok','changed':false,'lines':[]}",
+        "the unit already holds what IN sets; nothing sent");
+    row("verify differs", false, "small ignoring", {changes, "--verify", json}, 1, 2,
+        "{'result':'differs','verify':'differs','differences':['zone 1 volume: -3 dB -> -7 dB']}",
+        "the unit does not hold what was sent: 1 difference");
+    row("error answers", false, "small refusing", {changes, json}, 4, 1,
+        "{'result':'refused','lines_refused':3}", "Refused by the unit: [VO1R-3]");
+    row("counts differ", false, "full", {changes, "--backup", "B", json}, 2, 1,
+        "{'result':'counts-differ','counts_differ':true,'lines':[],'backup':'B'}",
         "counts differ: a full export is needed");
-    row("read fails", false, "silent", {"--timeout", "1"}, 5, -1, "", "Nothing imported; nothing sent");
-    row("with --since", false, "small", {"--since", "IN"}, 2, 0, "", "it goes without --since");
-    // --check: the same read, nothing sent, the lines printed.
-    row("check", false, "small", {"--check"}, 0, 1, "", "3 lines would be sent; nothing sent", lacking);
-    row("check held", true, "held", {"--check"}, 0, 1, "", "nothing would be sent");
-    row("check with a backup", false, "small", {"--check", "--backup", "B"}, 0, 1, "", "backed up in",
-        lacking);
-    row("check counts differ", false, "full", {"--check"}, 2, 1, "",
-        "counts differ: a full export is needed");
-    row("check and verify", false, "small", {"--check", "--verify"}, 2, 0, "", "nothing to --verify");
+    row("read fails", false, "silent", {changes, "--timeout", "1", json}, 5, -1,
+        "{'result':'read-failed','changed':false}", "Nothing imported; nothing sent");
+    row("unreachable", false, "gone", {json}, 1, -1, "{'result':'failed','changed':false}",
+        "Connection refused");
+    row("check", false, "small", {check, json}, 0, 1,
+        "{'check':true,'changed':true," + lacking + "'lines_sent':0}", "3 lines would be sent; nothing sent");
+    row("check prints", true, "small", {check, "--backup", "B"}, 0, 1, "[VO1R-3]\n[NO2\"Caf\xe9\"]\n[EC]\n",
+        "backed up in");
+    row("check held", false, "held", {check}, 0, 1, "", "nothing would be sent");
+    row("check and verify", false, "small", {check, "--verify", json}, 2, 0, "{'result':'invalid'}",
+        "nothing to --verify");
+    row("with --since", false, "small", {changes, "--since", "IN", json}, 2, 0, "{'result':'invalid'}",
+        "it goes without --since");
+    row("bad argument", false, "small", {json, "--bogus"}, 2, 0, "{'result':'invalid','exit':2,'lines':[]}",
+        "unexpected argument '--bogus'");
   }
-  void changesSendsWhatTheUnitLacks() {
+  void changesReadTheUnitFirst() {
     QFETCH(bool, serial);
     QFETCH(QString, unit);
-    QFETCH(QStringList, extra);
+    QFETCH(QStringList, args);
     QFETCH(int, status);
     QFETCH(int, queries);
-    QFETCH(QByteArray, sent);
-    QFETCH(QString, message);
-    QFETCH(QByteArray, printed);
-    QTemporaryDir dir;
-    const QString in = WriteChangedIn(dir), backup = dir.filePath("b.zem");
-    SimOptions o = UnitHolding(unit, in);
-    o.silent = unit == "silent";
-    UnitSim sim(o);
-    QStringList link;
-    QVERIFY(OpenLink(sim, serial, &link));
-    extra.replaceInStrings("IN", in).replaceInStrings(QRegularExpression("^B$"), backup);
-    const Run run = Zemctl(QStringList{"push", in, "--changes"} << link << extra);
-    QCOMPARE(run.status, status);
-    QVERIFY2(run.err.contains(message.toStdString()), run.err.constData());
-    if (queries >= 0) QCOMPARE(sim.Queries(), queries);
-    QByteArray received;
-    for (const std::string& line : sim.Recorded()) received += QByteArray::fromStdString(line) + '\n';
-    QCOMPARE(received, sent);
-    QCOMPARE(run.out, printed);
-    // The backup holds what the unit held before.
-    if (extra.contains(backup)) QVERIFY(Read(backup).contains("[VO1R-7]") || unit == "full");
-  }
-
-  // push --json: one object on standard output, however the push ends.
-  void jsonReportsThePush_data() {
-    QTest::addColumn<QString>("unit");  // as UnitHolding; "gone": nothing listens
-    QTest::addColumn<QStringList>("extra");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QByteArray>("expected");  // these fields, as they must be ('' for "")
-    QTest::addColumn<QString>("message");
-    const QByteArray sent = "'lines':['[VO1R-3]','[NO2\\\"Caf\\u00e9\\\"]','[EC]'],'lines_total':3,";
-    QTest::newRow("sent, backed up, verified")
-        << "small" << QStringList{"--changes", "--backup", "B", "--verify"} << 0
-        << "{'result':'ok','exit':0,'check':false,'changed':true," + sent +
-               "'lines_sent':3,'lines_refused':0,'counts_differ':false,'backup':'B','verify':'ok','"
-               "differences':[]}"
-        << "verified: the unit holds what was sent";
-    QTest::newRow("held already") << "held" << QStringList{"--changes", "--verify"} << 0
-                                  << QByteArray(
-                                         "{'result':'ok','changed':false,'lines':[],'lines_sent':0,"
-                                         "'backup':null,'verify':'ok'}")
-                                  << "verified";
-    QTest::newRow("check") << "small" << QStringList{"--check"} << 0
-                           << "{'result':'ok','check':true,'changed':true," + sent +
-                                  "'lines_sent':0,'verify':'not-run'}"
-                           << "3 lines would be sent; nothing sent";
-    QTest::newRow("verify differs")
-        << "small ignoring" << QStringList{"--changes", "--verify"} << 1
-        << QByteArray(
-               "{'result':'differs','changed':true,'lines_sent':3,'verify':'differs',"
-               "'differences':['zone 1 volume: -3 dB -> -7 dB']}")
-        << "the unit does not hold what was sent: 1 difference";
-    QTest::newRow("error answers") << "small refusing" << QStringList{"--changes"} << 4
-                                   << QByteArray("{'result':'refused','changed':true,'lines_refused':3}")
-                                   << "Refused by the unit: [VO1R-3]";
-    QTest::newRow("counts differ") << "full" << QStringList{"--changes"} << 2
-                                   << QByteArray("{'result':'counts-differ','counts_differ':true,'lines':[]}")
-                                   << "counts differ: a full export is needed";
-    QTest::newRow("unreachable") << "gone" << QStringList{} << 1
-                                 << QByteArray("{'result':'failed','changed':false,'lines_sent':0}")
-                                 << "Connection refused";
-    QTest::newRow("bad argument") << "small" << QStringList{"--bogus"} << 2
-                                  << QByteArray("{'result':'invalid','exit':2,'lines':[]}")
-                                  << "unexpected argument '--bogus'";
-  }
-  void jsonReportsThePush() {
-    QFETCH(QString, unit);
-    QFETCH(QStringList, extra);
-    QFETCH(int, status);
     QFETCH(QByteArray, expected);
     QFETCH(QString, message);
     QTemporaryDir dir;
     const QString in = WriteChangedIn(dir), backup = dir.filePath("b.zem");
     SimOptions o = UnitHolding(unit.section(' ', 0, 0), in);
+    o.silent = unit == "silent";
     if (unit.endsWith("ignoring")) o.ignoreCommands = {1};
     if (unit.endsWith("refusing")) o.reply = SimOptions::Reply::Error;
     std::optional<UnitSim> sim(o);
-    std::string error;
-    QVERIFY(sim->ListenTcp(0, QHostAddress::LocalHost, &error));
-    const QString host = Host(*sim);
+    QStringList link;
+    QVERIFY(OpenLink(*sim, serial, &link));
     if (unit == "gone") sim.reset();
-    extra.replaceInStrings(QRegularExpression("^B$"), backup);
-    const Run run = Zemctl(QStringList{"push", in, "--telnet", host, "--json"} << extra);
+    args.replaceInStrings(QRegularExpression("^IN$"), in).replaceInStrings(QRegularExpression("^B$"), backup);
+    const Run run = Zemctl(QStringList{"push", in} << link << args);
     QCOMPARE(run.status, status);
+    QVERIFY2(run.err.contains(message.toStdString()), run.err.constData());
+    if (queries >= 0) QCOMPARE(sim->Queries(), queries);
+    QStringList received;
+    if (sim)
+      for (const std::string& line : sim->Recorded()) received << QString::fromLatin1(line);
+    if (status == 0 && args.contains(backup)) QVERIFY(Read(backup).contains("[VO1R-7]"));
+    if (!args.contains("--json")) {
+      QCOMPARE(run.out, expected);
+      QVERIFY(received.isEmpty());
+      return;
+    }
     // One line, one object, every field there.
     QVERIFY2(run.out.endsWith('\n') && run.out.count('\n') == 1, run.out.constData());
     const QJsonObject report = QJsonDocument::fromJson(run.out).object();
@@ -540,6 +496,8 @@ class TestZemctlPullPush : public QObject {
       QVERIFY2(report.value(field.key()) == field.value(), qPrintable(field.key() + ": " + run.out));
     QCOMPARE(report.value("exit").toInt(), status);
     QVERIFY2(report.value("message").toString().contains(message), run.out.constData());
+    QCOMPARE(received,
+             report.value("lines").toVariant().toStringList().mid(0, report.value("lines_sent").toInt()));
   }
 
   // Ctrl+C: the line in flight is answered and no other sent; a read before
@@ -563,11 +521,8 @@ class TestZemctlPullPush : public QObject {
     QFETCH(QString, when);
     QFETCH(QString, message);
     QTemporaryDir dir;
-    const QString in = Source("examples/small-8x24.zem"), backup = dir.filePath("b.zem");
-    Editor file;
-    file.ImportFileText(Read(in).toStdString(), "in.zem");
-    const std::size_t total = NonEmpty(file.PrepareExport()).size();
-    SimOptions o = UnitHolding("small", in);
+    const QString backup = dir.filePath("b.zem");
+    SimOptions o = UnitHolding("small", "");
     o.silent = when != "line 3";
     UnitSim sim(o);
     QStringList link;
@@ -577,11 +532,11 @@ class TestZemctlPullPush : public QObject {
     const auto interrupt = [&] {
       if (!std::exchange(interrupted, true)) ::kill(static_cast<pid_t>(zemctl.processId()), SIGINT);
     };
-    // Sent as the unit takes command 3, before it answers it.
+    // As the unit takes command 3, before it answers it; or once zemctl waits for the silent unit.
     QObject::connect(&sim, &UnitSim::CommandRecorded, &sim, [&] {
       if (sim.Recorded().size() == 3) interrupt();
     });
-    QTimer awaited;  // once zemctl waits for the silent unit
+    QTimer awaited;
     QObject::connect(&awaited, &QTimer::timeout, &sim, [&] {
       if (o.silent && sim.Connections() > 0) interrupt();
     });
@@ -590,16 +545,15 @@ class TestZemctlPullPush : public QObject {
     QObject::connect(&zemctl, &QProcess::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(30000, &loop, &QEventLoop::quit);
     const QStringList backingUp{"--backup", backup};
-    zemctl.start(ZEMCTL_PATH, QStringList{"push", in, "--json"}
+    zemctl.start(ZEMCTL_PATH, QStringList{"push", Source("examples/small-8x24.zem"), "--json"}
                                   << link << (when == "opening" ? QStringList() : backingUp));
     loop.exec();
-    QCOMPARE(zemctl.state(), QProcess::NotRunning);
     QCOMPARE(zemctl.exitStatus(), QProcess::NormalExit);
     QCOMPARE(zemctl.exitCode(), 130);
-    const QByteArray err = zemctl.readAllStandardError();
-    message.replace("N", QString::number(total));
-    QVERIFY2(err.contains("zemctl: " + message.toUtf8()), err.constData());
     const QJsonObject report = QJsonDocument::fromJson(zemctl.readAllStandardOutput()).object();
+    const QByteArray err = zemctl.readAllStandardError();
+    message.replace("N", QString::number(report.value("lines_total").toInt()));
+    QVERIFY2(err.contains("zemctl: " + message.toUtf8()), err.constData());
     QCOMPARE(report.value("result").toString(), QString("stopped"));
     QVERIFY(report.value("stopped").toBool());
     const int sent = when == "line 3" ? 3 : 0;
