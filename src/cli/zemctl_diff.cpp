@@ -58,6 +58,7 @@ constexpr OptionRow kDiffOptions[] = {
      "may take in all (default 600; exit status 2 when a\n"
      "file is not read by then)",
      1},
+    {OptionId::Trace, "", "--trace", "FILE", kTraceOption.help, 1},
 };
 
 constexpr HelpPiece kDiffHelp[] = {

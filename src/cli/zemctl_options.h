@@ -43,6 +43,8 @@ enum class OptionId {
   Contact,
   Notes,
   Paper,
+  Full,
+  Trace,
   Help,
   Version,
 };

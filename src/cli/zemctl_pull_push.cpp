@@ -42,6 +42,7 @@ constexpr OptionRow kPullOptions[] = {
     {OptionId::Strict, "", "--strict", "",
      "refuse to write OUT when a value would not read\n"
      "back as it is (exit status 2)"},
+    kTraceOption,
 };
 
 constexpr HelpPiece kPullHelp[] = {
@@ -119,6 +120,7 @@ constexpr OptionRow kPushOptions[] = {
      "send nothing, and write no backup, when a value\n"
      "would not read back as it is (exit status 2; 5\n"
      "for the backup)"},
+    kTraceOption,
 };
 
 constexpr HelpPiece kPushHelp[] = {
@@ -303,6 +305,15 @@ bool TakeUnitOption(const GivenArgument& given, LinkArgs& link, UnitLimits& limi
                    " takes a whole number of seconds, 1 or more, not '" + value + "'";
       return true;
     }
+    case OptionId::Trace:
+      if (value.empty()) {
+        *problem = "empty --trace file name";
+      } else if (const std::optional<std::string> why = WriteProblem(value)) {
+        *problem = "cannot write " + value + ": " + *why;
+      } else {
+        TraceTo(value);
+      }
+      return true;
     default:
       return false;
   }
@@ -315,6 +326,7 @@ bool OpenUnitLink(TransferController& ctl, ScriptedPrompts& prompts, const LinkA
     ctl.SetWaitLimitMs(limits.timeoutMs);
   }
   ctl.SetDeadlineMs(limits.deadlineMs);
+  TraceController(ctl, !link.telnet.empty() ? "Telnet, host " + link.telnet : "serial port " + link.serial);
   // The mode is chosen the way a user would.
   if (!link.telnet.empty()) {
     prompts.hostAnswers.push_back(link.telnet);
