@@ -7,8 +7,8 @@ namespace zem {
 
 namespace {
 
-// Bytes that come within this time of the piece before, the same way, join
-// it: a unit's answer in many small reads reads as one piece.
+// Bytes received within this time of the piece before join it: a unit's
+// answer in many small reads reads as one piece. Each write stays its own.
 constexpr qint64 kJoinMs = 50;
 // A piece grows no longer than this, so that the oldest can be let go.
 constexpr std::size_t kMaxPiece = 4096;
@@ -19,7 +19,7 @@ void TrafficRecord::Add(Direction direction, std::string_view bytes, const QDate
   if (bytes.empty() || limit_ == 0) return;
   while (!bytes.empty()) {
     Piece* last = pieces_.empty() ? nullptr : &pieces_.back();
-    const bool join = last && direction != Direction::Note && last->direction == direction &&
+    const bool join = last && direction == Direction::Received && last->direction == direction &&
                       last->bytes.size() < kMaxPiece && last->at.msecsTo(at) <= kJoinMs;
     if (!join) {
       pieces_.push_back(Piece{at, direction, {}});
