@@ -356,8 +356,12 @@ void LinkCheck::RunTelnet() {
   Step("First byte after " + std::to_string(result_.firstByteMs) + " ms.");
   // The answer to "[]" ends at its ")" or "]"; then the query, as an import sends it.
   const QDeadlineTimer replyEnd(limits_.judgeMaxMs);
-  while (head_.find_first_of(")]") == std::string::npos && !replyEnd.hasExpired() && !peerClosed_)
-    WaitBytes(replyEnd);
+  while (head_.find_first_of(")]") == std::string::npos && !replyEnd.hasExpired() && !peerClosed_) {
+    // An answer with no end of its own is over once the line is quiet.
+    const qint64 quietLeft = limits_.judgeQuietMs - (clock_.elapsed() - lastByteMs_);
+    if (quietLeft <= 0) break;
+    WaitBytes(std::min(replyEnd, QDeadlineTimer(quietLeft)));
+  }
   if (!peerClosed_) Send("[QXSB]");
   markerProgress_ = 0;
   Judge();
