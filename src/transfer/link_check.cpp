@@ -317,13 +317,17 @@ void LinkCheck::RunTelnet() {
   if (link.IsConnected()) link.Disconnect();
   link.ClearInput();
   link.Port = TelnetLink::kDefaultPort;
-  const int connectLimit = link.ConnectLimitMs();
+  // The check's own connect limit, the link's back however the connect ends.
+  struct ConnectLimit {
+    TelnetLink& link;
+    int kept;
+    ~ConnectLimit() { link.SetConnectLimitMs(kept); }
+  } restore{link, link.ConnectLimitMs()};
   link.SetConnectLimitMs(limits_.connectMs);
   Step("Connecting to " + result_.link + "...");
   try {
     link.Connect(ctx_.deadline);
   } catch (const LinkFailure& e) {
-    link.SetConnectLimitMs(connectLimit);
     result_.detail = ErrorBoxText(e.what());
     Step(result_.detail);
     switch (e.What()) {
@@ -342,7 +346,6 @@ void LinkCheck::RunTelnet() {
     }
     return;
   }
-  link.SetConnectLimitMs(connectLimit);
   Step("Connected.");
   markerProgress_ = 0;
   Send("[]");

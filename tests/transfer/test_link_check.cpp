@@ -6,6 +6,7 @@
 
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 
 #include "support/transfer_rig.h"
 #include "transfer/link_check.h"
@@ -205,6 +206,23 @@ class TestLinkCheck : public QObject {
     expected.push_back(serial ? "(QX)" : "[QXSB]");
     QCOMPARE(NonEmpty(rig.editor.receivedText.Lines()), expected);
     QCOMPARE(rig.sim.Queries(), 2);
+  }
+
+  // Cancel ends a check that waits: no verdict of the link, nothing left busy.
+  void cancelEndsTheCheck_data() { AddLinkRows(); }
+  void cancelEndsTheCheck() {
+    QFETCH(bool, serial);
+    SimOptions o = Serving(GenerateConfiguration(2, 4));
+    o.silent = true;
+    Rig rig(o);
+    QVERIFY(serial ? rig.UseSerial() : rig.UseTelnet());
+    QTimer::singleShot(200, &rig.ctl, [&rig] { rig.ctl.Cancel(); });
+    const LinkCheckResult result = rig.ctl.CheckConnection(false);
+    QCOMPARE(QString::fromLatin1(VerdictInfo(result.verdict).code), QStringLiteral("cancelled"));
+    QVERIFY(!rig.ctl.Busy());
+    QVERIFY(!rig.ctl.Telnet().IsConnected());
+    // The check's own connect limit is not left on the link.
+    QCOMPARE(rig.ctl.Telnet().ConnectLimitMs(), 120000);
   }
 
   // While a transfer runs, with Live on, or in File Mode, the check refuses.
