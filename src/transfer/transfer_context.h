@@ -50,15 +50,16 @@ class TransferContext {
   Editor& editor;
   Prompts& prompts;
   TransferMode mode = TransferMode::File;
+  // What passed on the links, for the support file: this context's own
+  // record, or one shared by several (zemctl's --trace). Made before the
+  // links and gone after them: closing a link still notes it.
+  TrafficRecord ownTraffic;
   SerialLink serial;
   TelnetLink telnet;
   // What arrives on the serial port between runs too.
   ReceiveMonitor monitor;
   EventWait wait;
   UserSettings settings;
-  // What passed on the links, for the support file: this context's own
-  // record, or one shared by several (zemctl's --trace).
-  TrafficRecord ownTraffic;
   TrafficRecord* traffic = nullptr;
   void RecordTo(TrafficRecord* record) {
     traffic = record;
