@@ -13,16 +13,17 @@
 namespace zem {
 
 void MainWindow::BuildLinkItems(QMenu* fileMenu) {
-  checkConnectionAction_ = new QAction("Check C&onnection...", this);
+  checkConnectionAction_ = new QAction("Chec&k Connection...", this);
   checkConnectionAction_->setObjectName("CheckConnection1");
   checkConnectionAction_->setToolTip(
       "Asks the unit what an import asks and says what is wrong with the link");
-  fullCheckAction_ = new QAction("Check &Reads the Whole Answer", this);
+  fullCheckAction_ = new QAction("Check Reads the &Whole Answer", this);
   fullCheckAction_->setObjectName("FullCheck1");
   fullCheckAction_->setCheckable(true);
   fullCheckAction_->setToolTip(
       "The check also counts the unit's sources and zones (up to about 90 s on serial)");
-  saveSupportAction_ = new QAction("Save Su&pport File...", this);
+  saveSupportAction_ = new QAction("Save Support File...", this);
+  // Every letter of its text is another item's access key.
   saveSupportAction_->setObjectName("SaveSupportFile1");
   for (QAction* action : {checkConnectionAction_, fullCheckAction_, saveSupportAction_})
     fileMenu->addAction(action);
