@@ -224,14 +224,30 @@ LinkCheckResult TransferController::CheckConnection(bool full,
   ctx_.editor.status.Set(" Checking the connection...");
   ctx_.editor.messageLog.AppendLine("Checking the connection to " + UnitName() + ":");
   const LinkCheckResult& result = check_.Run(full, [&](const LinkCheckStep& step) {
-    const std::string line = "  " + std::to_string(step.ms) + " ms: " + step.text;
-    ctx_.editor.messageLog.AppendLine(line);
+    // The message log is narrow and does not wrap: a long step (the
+    // verdict's advice) is broken at blanks into lines of its own.
+    constexpr std::size_t kWidth = 48;
+    std::string line = "  " + std::to_string(step.ms) + " ms: ";
+    const std::string indent(line.size() + 2, ' ');
+    std::size_t at = 0;
+    while (at < step.text.size()) {
+      std::size_t end = step.text.size();
+      if (end - at > kWidth) {
+        const std::size_t blank = step.text.rfind(' ', at + kWidth);
+        end = blank != std::string::npos && blank > at ? blank : at + kWidth;
+      }
+      ctx_.editor.messageLog.AppendLine(line + step.text.substr(at, end - at));
+      line = indent;
+      at = end;
+      while (at < step.text.size() && step.text[at] == ' ') ++at;
+    }
     ctx_.traffic->Note("Check: " + step.text);
     if (onStep) onStep(step);
   });
   const VerdictText& verdict = VerdictInfo(result.verdict);
   ctx_.editor.status.Set(" Check Connection: " + std::string(verdict.code) + ". " + verdict.summary);
-  linkTrouble_ = !UnitAnswered(result.verdict) && result.verdict != LinkVerdict::Cancelled;
+  // The check has said why: the unit's field no longer points to it.
+  linkTrouble_ = false;
   // Whatever is on the port when it comes back may be another unit.
   if (!UnitAnswered(result.verdict)) ctx_.editor.unitBaseline.Forget();
   import_.ScheduleSerialReceive();

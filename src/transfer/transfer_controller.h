@@ -119,8 +119,8 @@ class TransferController : public QObject {
   // The last check's result; its verdict is Failed with no steps before any.
   const LinkCheckResult& LastCheck() const { return check_.Last(); }
   LinkCheck& Check() { return check_; }
-  // Whether the last import or export over a link failed or heard nothing:
-  // the window points to the check then.
+  // Whether the last import or export over a link failed or heard nothing,
+  // and no check ran since: the window points to the check then.
   bool LinkTrouble() const { return linkTrouble_; }
   // What passed on the links (the support file's traffic); `record` makes
   // the links record into another one (nullptr: this controller's own).
