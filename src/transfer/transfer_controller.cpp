@@ -223,6 +223,7 @@ LinkCheckResult TransferController::CheckConnection(bool full,
   }
   ctx_.editor.status.Set(" Checking the connection...");
   ctx_.editor.messageLog.AppendLine("Checking the connection to " + UnitName() + ":");
+  bool verdictShown = false;
   const LinkCheckResult& result = check_.Run(full, [&](const LinkCheckStep& step) {
     // The message log is narrow and does not wrap: a long step (the
     // verdict's advice) is broken at blanks into lines of its own.
@@ -242,6 +243,13 @@ LinkCheckResult TransferController::CheckConnection(bool full,
       while (at < step.text.size() && step.text[at] == ' ') ++at;
     }
     ctx_.traffic->Note("Check: " + step.text);
+    // The verdict shows at once; a unit's answer may take long to drain.
+    if (!verdictShown && check_.Last().verdictMs >= 0) {
+      verdictShown = true;
+      const VerdictText& told = VerdictInfo(check_.Last().verdict);
+      ctx_.editor.status.Set(" Check Connection: " + std::string(told.code) + ". " + told.summary +
+                             " Reading the rest of the answer...");
+    }
     if (onStep) onStep(step);
   });
   const VerdictText& verdict = VerdictInfo(result.verdict);
