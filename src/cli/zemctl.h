@@ -156,8 +156,9 @@ inline constexpr OptionRow kTraceOption{OptionId::Trace, "", "--trace", "FILE",
                                         "write what passed on the link, both ways, to\n"
                                         "FILE (a support file: it holds the configuration\n"
                                         "text that passed)"};
-// Asks for the trace to go to `path`.
+// Asks for the trace to go to `path`; the path asked for (empty: none).
 void TraceTo(const std::string& path);
+const std::string& TracePath();
 // Makes `ctl`'s links record into the command's trace, when one was asked
 // for, as `link` (the mode and link settings).
 void TraceController(TransferController& ctl, const std::string& link);

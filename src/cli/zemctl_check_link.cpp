@@ -98,6 +98,8 @@ constexpr CommandEntry kCheckLinkCommand{.name = "check-link",
 
 void TraceTo(const std::string& path) { CommandTrace().path = path; }
 
+const std::string& TracePath() { return CommandTrace().path; }
+
 void TraceController(TransferController& ctl, const std::string& link) {
   Trace& trace = CommandTrace();
   if (trace.path.empty()) return;

@@ -392,7 +392,8 @@ int RunPull(const std::vector<std::string>& args) {
   if (link.telnet.empty() == link.serial.empty())
     return Usage(kPullCommand, "give either --telnet or --serial");
   if (output.empty()) return Usage(kPullCommand, "pull needs -o OUT");
-  if (const int status = CheckFiles("", {{"-o", output}, {"--raw", rawPath}, {"--log", logPath}}))
+  if (const int status =
+          CheckFiles("", {{"-o", output}, {"--raw", rawPath}, {"--log", logPath}, {"--trace", TracePath()}}))
     return status;
 
   Editor editor;
@@ -457,7 +458,8 @@ int RunPush(const std::vector<std::string>& args) {
   if (input.empty()) return Usage(kPushCommand, "push needs IN.zem");
   if (link.telnet.empty() == link.serial.empty())
     return Usage(kPushCommand, "give either --telnet or --serial");
-  if (const int status = CheckFiles(input, {{"--backup", backupPath}})) return status;
+  if (const int status = CheckFiles(input, {{"--backup", backupPath}, {"--trace", TracePath()}}))
+    return status;
   // The base is the backup just pulled, so it must be named as the backup.
   if (!sincePath.empty() && !backupPath.empty() && !SamePath(sincePath, backupPath))
     return Usage(kPushCommand, "with --backup, --since names the backup's file (" + backupPath + ")");

@@ -87,6 +87,8 @@ class TestZemctlCheckLink : public QObject {
                                                   "/no/such/folder/t"};
     QTest::newRow("pull trace nowhere")
         << QStringList{"pull", "--telnet", "h", "-o", "x.zem", "--trace", "/no/such/folder/t"};
+    QTest::newRow("trace over the output")
+        << QStringList{"pull", "--telnet", "h", "-o", "x.zem", "--trace", "x.zem"};
   }
   void badArguments() {
     QFETCH(QStringList, args);
