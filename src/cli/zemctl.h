@@ -55,6 +55,7 @@ int RunDump(const std::vector<std::string>& args);
 int RunBuild(const std::vector<std::string>& args);
 int RunNames(const std::vector<std::string>& args);
 int RunSheet(const std::vector<std::string>& args);
+int RunCheckLink(const std::vector<std::string>& args);
 
 // Each command's name, option table and help, beside its Run function.
 extern const CommandEntry kCheckCommand;
@@ -66,6 +67,7 @@ extern const CommandEntry kDumpCommand;
 extern const CommandEntry kBuildCommand;
 extern const CommandEntry kNamesCommand;
 extern const CommandEntry kSheetCommand;
+extern const CommandEntry kCheckLinkCommand;
 
 // "zemctl: " + message on standard error.
 void PrintError(const std::string& message);
@@ -177,9 +179,30 @@ struct UnitLimits {
   int timeoutMs = -1;
   int deadlineMs = 600 * 1000;  // a full serial import takes about 95 s
 };
+// --trace FILE: what passed on every link the command opens, written to
+// FILE as the window's support file when the command ends.
+// The option row every command that talks to a unit takes.
+inline constexpr OptionRow kTraceOption{OptionId::Trace, "", "--trace", "FILE",
+                                        "write what passed on the link, both ways, to\n"
+                                        "FILE (a support file: it holds the configuration\n"
+                                        "text that passed)"};
+// Asks for the trace to go to `path`; the path asked for (empty: none).
+void TraceTo(const std::string& path);
+const std::string& TracePath();
+// Makes `ctl`'s links record into the command's trace, when one was asked
+// for, as `link` (the mode and link settings).
+void TraceController(TransferController& ctl, const std::string& link);
+// The command's exit `status`, once the trace (if asked for) is written as
+// `program` ("zemctl 1.2") writes it; kExitUsage when it cannot be.
+int FinishTrace(int status, const std::string& program);
+// The last connection check, for the trace.
+struct LinkCheckResult;
+void TraceCheck(const LinkCheckResult& check);
+
 // Takes an option of the talk with a unit: "--telnet HOST[:PORT]" or
 // "--serial DEVICE" into `link`, "--timeout SECONDS" or "--deadline SECONDS"
-// into `limits`. False when `given` is none of them. `problem` says what is
+// into `limits`, "--trace FILE" for the command. False when `given` is none
+// of them. `problem` says what is
 // wrong with the value (empty, a port outside 1-65535, not a whole number of
 // seconds 1 or more), if anything.
 bool TakeUnitOption(const GivenArgument& given, LinkArgs& link, UnitLimits& limits, std::string* problem);

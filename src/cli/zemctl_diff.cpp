@@ -58,6 +58,7 @@ constexpr OptionRow kDiffOptions[] = {
      "may take in all (default 600; exit status 2 when a\n"
      "file is not read by then)",
      1},
+    {OptionId::Trace, "", "--trace", "FILE", kTraceOption.help, 1},
 };
 
 constexpr HelpPiece kDiffHelp[] = {
@@ -224,6 +225,10 @@ int RunDiff(const std::vector<std::string>& args) {
     return Usage(kDiffCommand, "diff compares two configurations, each a file or a unit");
   if (commands && (json || scope != ComparisonScope::Exported))
     return Usage(kDiffCommand, "--commands goes with neither --json nor --all");
+  // The trace never replaces a file compared.
+  for (const Side& side : sides)
+    if (!side.IsUnit())
+      if (const int status = CheckFiles(side.path, {{"--trace", TracePath()}})) return status;
 
   Editor before;
   Editor after;

@@ -37,7 +37,9 @@ int main(int argc, char** argv) {
     return zem::kExitOk;
   }
   for (const zem::CommandEntry* command : zem::Commands())
-    if (args[0] == command->name) return command->run(std::vector<std::string>(args.begin() + 1, args.end()));
+    if (args[0] == command->name)
+      return zem::FinishTrace(command->run(std::vector<std::string>(args.begin() + 1, args.end())),
+                              "zemctl " ZEM_VERSION);
   zem::PrintError("unknown command '" + args[0] + "'");
   std::fputs(zem::ProgramHelpText().c_str(), stderr);
   return zem::kExitUsage;

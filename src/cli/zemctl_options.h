@@ -45,6 +45,8 @@ enum class OptionId {
   Contact,
   Notes,
   Paper,
+  Full,
+  Trace,
   Help,
   Version,
 };

@@ -47,6 +47,7 @@ constexpr OptionRow kPullOptions[] = {
     {OptionId::Strict, "", "--strict", "",
      "refuse to write OUT when a value would not read\n"
      "back as it is (exit status 2)"},
+    kTraceOption,
 };
 
 constexpr HelpPiece kPullHelp[] = {
@@ -147,6 +148,7 @@ constexpr OptionRow kPushOptions[] = {
      "send nothing, and write no backup, when a value\n"
      "would not read back as it is (exit status 2; 5\n"
      "for the backup)"},
+    kTraceOption,
 };
 
 constexpr HelpPiece kPushHelp[] = {
@@ -396,6 +398,15 @@ bool TakeUnitOption(const GivenArgument& given, LinkArgs& link, UnitLimits& limi
                    " takes a whole number of seconds, 1 or more, not '" + value + "'";
       return true;
     }
+    case OptionId::Trace:
+      if (value.empty()) {
+        *problem = "empty --trace file name";
+      } else if (const std::optional<std::string> why = WriteProblem(value)) {
+        *problem = "cannot write " + value + ": " + *why;
+      } else {
+        TraceTo(value);
+      }
+      return true;
     default:
       return false;
   }
@@ -408,6 +419,7 @@ bool OpenUnitLink(TransferController& ctl, ScriptedPrompts& prompts, const LinkA
     ctl.SetWaitLimitMs(limits.timeoutMs);
   }
   ctl.SetDeadlineMs(limits.deadlineMs);
+  TraceController(ctl, !link.telnet.empty() ? "Telnet, host " + link.telnet : "serial port " + link.serial);
   // The mode is chosen the way a user would.
   if (!link.telnet.empty()) {
     prompts.hostAnswers.push_back(link.telnet);
@@ -473,7 +485,8 @@ int RunPull(const std::vector<std::string>& args) {
   if (link.telnet.empty() == link.serial.empty())
     return Usage(kPullCommand, "give either --telnet or --serial");
   if (output.empty()) return Usage(kPullCommand, "pull needs -o OUT");
-  if (const int status = CheckFiles("", {{"-o", output}, {"--raw", rawPath}, {"--log", logPath}}))
+  if (const int status =
+          CheckFiles("", {{"-o", output}, {"--raw", rawPath}, {"--log", logPath}, {"--trace", TracePath()}}))
     return status;
 
   Editor editor;
@@ -553,7 +566,8 @@ int Push(const std::vector<std::string>& args, PushReport& report) {
   if (changesOnly && !sincePath.empty())
     return Usage(kPushCommand, std::string(reading) + " reads what the unit holds; it goes without --since");
   if (check && verify) return Usage(kPushCommand, "--check sends nothing, so there is nothing to --verify");
-  if (const int status = CheckFiles(input, {{"--backup", backupPath}})) return status;
+  if (const int status = CheckFiles(input, {{"--backup", backupPath}, {"--trace", TracePath()}}))
+    return status;
   // The base is the backup just pulled, so it must be named as the backup.
   if (!sincePath.empty() && !backupPath.empty() && !SamePath(sincePath, backupPath))
     return Usage(kPushCommand, "with --backup, --since names the backup's file (" + backupPath + ")");

@@ -31,4 +31,10 @@ void ResetOnClose(qintptr socket);
 // Sends the FIN now; the socket still reads what comes.
 void ShutdownSending(qintptr socket);
 
+// A TCP port on 127.0.0.1 whose queue of connections is full, so that a
+// connection to it is never answered: the listener and the connection that
+// fills the queue. False with `error` set where that cannot be made.
+bool OpenFullBacklog(quint16 wanted, int* listener, int* filler, quint16* port, std::string* error);
+void CloseSocket(int fd);
+
 }  // namespace zem

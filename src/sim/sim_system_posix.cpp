@@ -1,4 +1,6 @@
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
@@ -69,5 +71,39 @@ void ResetOnClose(qintptr socket) {
 }
 
 void ShutdownSending(qintptr socket) { ::shutdown(static_cast<int>(socket), SHUT_WR); }
+
+bool OpenFullBacklog(quint16 wanted, int* listener, int* filler, quint16* port, std::string* error) {
+  *listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  *filler = -1;
+  auto fail = [&](const char* what) {
+    if (error) *error = std::string(what) + ": " + std::strerror(errno);
+    CloseSocket(*listener);
+    CloseSocket(*filler);
+    *listener = *filler = -1;
+    return false;
+  };
+  if (*listener < 0) return fail("socket");
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(wanted);
+  socklen_t length = sizeof address;
+  // A backlog of 0 holds one connection that is never accepted; the kernel
+  // drops the handshakes of every connection after it.
+  if (::bind(*listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return fail("bind");
+  if (::listen(*listener, 0) != 0) return fail("listen");
+  if (::getsockname(*listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    return fail("getsockname");
+  *port = ntohs(address.sin_port);
+  *filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (*filler < 0) return fail("socket");
+  if (::connect(*filler, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && errno != EINPROGRESS)
+    return fail("connect");
+  return true;
+}
+
+void CloseSocket(int fd) {
+  if (fd >= 0) ::close(fd);
+}
 
 }  // namespace zem

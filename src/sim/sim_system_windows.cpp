@@ -26,4 +26,13 @@ void ResetOnClose(qintptr socket) {
 
 void ShutdownSending(qintptr socket) { ::shutdown(static_cast<SOCKET>(socket), SD_SEND); }
 
+bool OpenFullBacklog(quint16 /*wanted*/, int* listener, int* filler, quint16* port, std::string* error) {
+  *listener = *filler = -1;
+  *port = 0;
+  if (error) *error = "a port that never answers is made only on Linux";
+  return false;
+}
+
+void CloseSocket(int /*fd*/) {}
+
 }  // namespace zem

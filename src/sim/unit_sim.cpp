@@ -1,6 +1,7 @@
 #include "sim/unit_sim.h"
 
 #include <QElapsedTimer>
+#include <QSerialPort>
 #include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -71,6 +72,12 @@ UnitSim::~UnitSim() {
   for (auto& ch : channels_)
     if (ch->socket) QObject::disconnect(ch->socket, nullptr, this, nullptr);
   ClosePty();
+  CloseSocket(backlogFiller_);
+  CloseSocket(backlogSocket_);
+}
+
+bool UnitSim::ListenFullBacklog(quint16 port, std::string* error) {
+  return OpenFullBacklog(port, &backlogSocket_, &backlogFiller_, &backlogPort_, error);
 }
 
 void UnitSim::ClearRecord() {
@@ -109,7 +116,7 @@ int UnitSim::OpenConnections() const {
                                         [](const std::unique_ptr<Channel>& ch) { return !ch->closed; }));
 }
 
-quint16 UnitSim::TcpPort() const { return server_ ? server_->serverPort() : 0; }
+quint16 UnitSim::TcpPort() const { return server_ ? server_->serverPort() : backlogPort_; }
 
 void UnitSim::RemoveClosed() {
   std::erase_if(channels_, [](const std::unique_ptr<Channel>& ch) { return ch->closed; });
@@ -142,6 +149,17 @@ bool UnitSim::OpenPty(std::string* error) {
   ptyMaster_ = pair.master;
   ptySlave_ = pair.slave;
   ptyPath_ = pair.path;
+  if (options_.holdPort) {
+    // Another program holding the port: Qt's serial port takes the lock
+    // file a second opener finds.
+    holder_ = std::make_unique<QSerialPort>(QString::fromLatin1(ptyPath_.c_str()));
+    if (!holder_->open(QIODevice::ReadWrite)) {
+      if (error) *error = "cannot hold " + ptyPath_ + ": " + holder_->errorString().toStdString();
+      holder_.reset();
+      ClosePty();
+      return false;
+    }
+  }
 
   auto owned = std::make_unique<Channel>();
   Channel* ch = owned.get();
@@ -169,6 +187,7 @@ bool UnitSim::OpenPty(std::string* error) {
 }
 
 void UnitSim::ClosePty() {
+  holder_.reset();
   for (auto& ch : channels_) {
     if (ch->serial && !ch->closed) {
       ch->readNotifier.reset();
@@ -255,6 +274,13 @@ void UnitSim::OnInput(Channel& ch) {
     ch.readPace.Pass(static_cast<qint64>(taken));
     ch.readHeld = taken == limit || (ch.socket && ch.socket->bytesAvailable() > 0);
     if (ch.readHeld) WaitToRead(ch);
+  }
+  if (options_.loopback) {
+    // A plug that joins the transmit and receive lines: every byte back.
+    std::string back;
+    back.swap(ch.input);
+    Send(ch, back);
+    return;
   }
   if (ch.serial) {
     ParseSerial(ch);
@@ -479,7 +505,14 @@ void UnitSim::Answer(Channel& ch, const std::string& line) {
 void UnitSim::Send(Channel& ch, const std::string& bytes) {
   if (ch.closed) return;
   if (options_.pace && ch.outAt == ch.output.size()) ch.sendPace.Resume(clock_.elapsed());
-  ch.output += bytes;
+  if (options_.wrongBaud && !options_.loopback) {
+    // A reader at 9600 bps sees a faster sender's bytes as bytes with their
+    // high bits set and no line ends: no text at all.
+    for (const char c : bytes)
+      ch.output += static_cast<char>(0x80 | ((static_cast<unsigned char>(c) * 37 + 11) & 0x7F));
+  } else {
+    ch.output += bytes;
+  }
   Pump(ch);
 }
 

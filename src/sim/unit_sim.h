@@ -13,6 +13,7 @@
 #include "sim/unit_memory.h"
 
 class QTcpServer;
+class QSerialPort;
 class QTcpSocket;
 class QSocketNotifier;
 
@@ -38,6 +39,11 @@ struct SimOptions {
       false;  // after the lines, bytes a reader drops (LF, 128-255, Telnet negotiation), without end
   bool floodReplies = false;  // once the first command or "[]" came, "(OK)" replies without end
   int hangupAfterMs = -1;     // pseudo-terminal: hang up this long after it was opened
+  // The faults a connection check tells apart:
+  bool wrongBaud = false;    // everything sent as a 9600-bps reader sees a unit set to another speed
+  bool loopback = false;     // a loopback plug: every byte comes back as it was, nothing else
+  bool holdPort = false;     // pseudo-terminal: held by another program through Qt's lock file
+  bool fullBacklog = false;  // TCP: the port listens but never answers a connection
   // Commands (counted from 1 over the unit's life) answered "(OK)" but not
   // taken, as by a unit that silently drops a line.
   std::vector<int> ignoreCommands;
@@ -84,6 +90,8 @@ class UnitSim : public QObject {
   // when that fails.
   bool ListenTcp(quint16 port, const QHostAddress& address, std::string* error);
   quint16 TcpPort() const;
+  // SimOptions::fullBacklog: a port that takes no connection (POSIX only).
+  bool ListenFullBacklog(quint16 port, std::string* error);
 
   // Opens a pseudo-terminal pair in raw mode; PtyPath() is the device a
   // serial program opens.
@@ -143,6 +151,10 @@ class UnitSim : public QObject {
   SimOptions options_;
   QTcpServer* server_ = nullptr;
   std::vector<std::unique_ptr<Channel>> channels_;
+  std::unique_ptr<QSerialPort> holder_;  // SimOptions::holdPort
+  int backlogSocket_ = -1;               // SimOptions::fullBacklog: the listener
+  int backlogFiller_ = -1;               // and the connection that fills its queue
+  quint16 backlogPort_ = 0;
   int ptyMaster_ = -1;
   int ptySlave_ = -1;
   std::string ptyPath_;

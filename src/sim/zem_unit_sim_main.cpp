@@ -48,6 +48,18 @@ const Switch kSwitches[] = {
      &zem::SimOptions::endlessDropped},
     {"flood-replies", "From the first command on, send \"(OK)\" without end.",
      &zem::SimOptions::floodReplies},
+    {"wrong-baud",
+     "Send every answer as a 9600-bps reader sees a unit set to another speed: bytes, but no text.",
+     &zem::SimOptions::wrongBaud},
+    {"loopback", "Be a loopback plug: send back exactly the bytes received, and nothing else.",
+     &zem::SimOptions::loopback},
+    {"hold-port",
+     "With --pty: hold the port as another program would, through Qt's lock file, so that opening it fails.",
+     &zem::SimOptions::holdPort},
+    {"full-backlog",
+     "With --port: listen, but never answer a connection (its queue is kept full), as a host behind a "
+     "firewall that drops them.",
+     &zem::SimOptions::fullBacklog},
 };
 
 template <typename Choice>
@@ -215,6 +227,8 @@ std::optional<int> ParseArguments(const QStringList& arguments, Settings& settin
   }
   if ((settings.port < 0) == !settings.pty) return Usage(parser, "give either --port N or --pty");
   if (sim.hangupAfterMs >= 0 && !settings.pty) return Usage(parser, "--hangup-after needs --pty");
+  if (sim.holdPort && !settings.pty) return Usage(parser, "--hold-port needs --pty");
+  if (sim.fullBacklog && settings.pty) return Usage(parser, "--full-backlog needs --port");
   if (parser.isSet(listen)) settings.listenText = Text(parser.value(listen));
   if (!settings.pty && parser.isSet(listen) && !settings.listen.setAddress(parser.value(listen)))
     return Usage(parser, "bad listen address '" + settings.listenText + "'");
@@ -252,7 +266,10 @@ int main(int argc, char** argv) {
     std::printf("Serial device: %s\n", sim.PtyPath().c_str());
   } else {
     const std::string& listen = settings.listenText;
-    if (!sim.ListenTcp(static_cast<quint16>(settings.port), settings.listen, &error)) {
+    const bool listening = options.fullBacklog
+                               ? sim.ListenFullBacklog(static_cast<quint16>(settings.port), &error)
+                               : sim.ListenTcp(static_cast<quint16>(settings.port), settings.listen, &error);
+    if (!listening) {
       std::fprintf(stderr, "zem-unit-sim: cannot listen on %s:%d: %s\n", listen.c_str(), settings.port,
                    error.c_str());
       return 1;

@@ -15,6 +15,8 @@ namespace zem {
 namespace {
 
 const char kConfigurationKept[] = "Nothing was imported; the configuration is unchanged.";
+// Over a link, where the connection check can tell what is wrong.
+const char kNothingCameBack[] = " Import failed: nothing came back. File > Check Connection... can tell why";
 
 }  // namespace
 
@@ -35,7 +37,7 @@ void ImportRun::IntoEditor() {
     // comes back, whatever arrived meanwhile.
     if (failure) {
       ctx_.editor.messageLog.AppendLine(ErrorBoxText(*failure));
-      ctx_.editor.status.Set(" Import failed");
+      ctx_.editor.status.Set(ctx_.OverLink() ? kNothingCameBack : " Import failed");
     }
     ctx_.editor.RestoreKept();
     ctx_.editor.messageLog.AppendLine(kConfigurationKept);
@@ -113,7 +115,8 @@ void ImportRun::RunImport() {
             : "Nothing was received from the unit.";
   if (!state_.nothingRead.empty()) {
     into.messageLog.AppendLine(state_.nothingRead);
-    ImportStatus(" Nothing imported");
+    ImportStatus(ctx_.OverLink() && into.receivedText.ByteCount() == 0 ? kNothingCameBack
+                                                                       : " Nothing imported");
     state_.outcome = TransferOutcome::NothingRead;
     return;
   }

@@ -20,6 +20,7 @@ class Prompts {
     std::string defaultExtension;  // "zem", "eq"
     std::string filter;            // "ZEM files (*.zem)|*.zem|All Files (*.*)|*.*"
     std::string fileName;          // proposed name (may be empty)
+    std::string caption = {};      // the dialog's title, when it must say more than "Save"
   };
   // The chosen file's path, or nothing when cancelled.
   virtual std::optional<std::string> OpenFile(const FileDialog& dialog) = 0;

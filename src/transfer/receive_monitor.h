@@ -66,13 +66,15 @@ class CommandLineWatch {
 // and its text goes to the error box.
 class LinkFailure : public std::runtime_error {
  public:
-  enum class Kind { Other, Closed, Reset, TimedOut };
+  // HostNotFound, Refused and ConnectTimedOut: why a connection could not be made.
+  enum class Kind { Other, Closed, Reset, TimedOut, HostNotFound, Refused, ConnectTimedOut };
   explicit LinkFailure(const std::string& text, Kind kind = Kind::Other)
       : std::runtime_error(text), kind_(kind) {}
   // The unit ended the connection, by a close or a reset.
   bool Closed() const { return kind_ == Kind::Closed || kind_ == Kind::Reset; }
   bool Reset() const { return kind_ == Kind::Reset; }
   bool TimedOut() const { return kind_ == Kind::TimedOut; }
+  Kind What() const { return kind_; }
 
  private:
   Kind kind_;

@@ -40,6 +40,7 @@ void SerialLink::SetDevice(std::string device, std::string name) {
 
 void SerialLink::OpenPort() {
   if (port_.isOpen()) return;
+  lastOpenError_ = QSerialPort::NoError;
   port_.setPortName(QString::fromLatin1(device_.c_str()));
   port_.setBaudRate(QSerialPort::Baud9600);
   port_.setDataBits(QSerialPort::Data8);
@@ -49,6 +50,7 @@ void SerialLink::OpenPort() {
   if (!port_.open(QIODevice::ReadWrite)) {
     const std::string reason = port_.errorString().toLatin1().toStdString();
     const QSerialPort::SerialPortError error = port_.error();
+    lastOpenError_ = error;
     port_.clearError();
     throw LinkFailure(PortOpenFailureText(device_, error, reason));
   }
@@ -56,21 +58,36 @@ void SerialLink::OpenPort() {
   port_.setDataTerminalReady(false);
   port_.setRequestToSend(true);
   port_.clearError();
+  if (record_) record_->Note("Serial port " + device_ + " opened (9600 8N1).");
 }
 
 void SerialLink::ClosePort() {
-  if (port_.isOpen()) port_.close();
+  if (!port_.isOpen()) return;
+  port_.close();
+  if (record_) record_->Note("Serial port " + device_ + " closed.");
 }
 
 void SerialLink::FlushPort() {
   if (!port_.isOpen()) return;
   port_.clear(QSerialPort::Input);
-  port_.readAll();
+  const QByteArray dropped = port_.readAll();
+  if (record_)
+    record_->Add(TrafficRecord::Direction::Received, std::string_view(dropped.constData(), dropped.size()));
   port_.clear(QSerialPort::Output);
+}
+
+void SerialLink::Consume(qint64 count) {
+  if (record_ && count > 0) {
+    const QByteArray taken = port_.peek(count);
+    record_->Add(TrafficRecord::Direction::Received,
+                 std::string_view(taken.constData(), static_cast<std::size_t>(taken.size())));
+  }
+  port_.skip(count);
 }
 
 void SerialLink::SendText(const std::string& text) {
   if (!port_.isOpen()) throw LinkFailure("Serial port " + device_ + " is not open");
+  if (record_) record_->Add(TrafficRecord::Direction::Sent, text);
   if (port_.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
     throw LinkFailure("Cannot write to serial port " + device_ + ": " +
                       port_.errorString().toLatin1().toStdString());

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "transfer/traffic_record.h"
+
 namespace zem {
 
 // The serial port to the unit: 9600 bps, 8N1, no flow control, DTR off and
@@ -45,7 +47,11 @@ class SerialLink : public QObject {
   // The received bytes not yet taken, without taking them.
   QByteArray Peek() { return port_.peek(port_.bytesAvailable()); }
   // Takes `count` received bytes.
-  void Consume(qint64 count) { port_.skip(count); }
+  void Consume(qint64 count);
+  // Where what is sent and received is recorded (none: nullptr).
+  void SetTrafficRecord(TrafficRecord* record) { record_ = record; }
+  // The error of the last failed OpenPort, for telling why it failed.
+  QSerialPort::SerialPortError LastOpenError() const { return lastOpenError_; }
   qint64 BytesWaiting() const { return port_.bytesAvailable(); }
 
  signals:
@@ -60,6 +66,8 @@ class SerialLink : public QObject {
   QSerialPort port_;
   std::string device_;
   std::string name_;
+  TrafficRecord* record_ = nullptr;
+  QSerialPort::SerialPortError lastOpenError_ = QSerialPort::NoError;
 };
 
 }  // namespace zem

@@ -14,4 +14,10 @@ int PortChooserOrder(const std::string& name);
 std::string PortOpenFailureText(const std::string& device, QSerialPort::SerialPortError error,
                                 const std::string& reason);
 
+// Why `device` could not be opened with `error`, as the connection check
+// tells it; `detail` gets what tells it apart (the lock file and its holder).
+enum class PortRefusal { NoSuchPort, InUse, NoPermission, Other };
+PortRefusal WhyPortRefused(const std::string& device, QSerialPort::SerialPortError error,
+                           std::string* detail);
+
 }  // namespace zem

@@ -16,4 +16,20 @@ std::string PortOpenFailureText(const std::string& device, QSerialPort::SerialPo
   return "Cannot open serial port " + device + ": " + reason;
 }
 
+// Windows answers "access denied" for a port another program holds, and
+// keeps no lock file to tell more.
+PortRefusal WhyPortRefused(const std::string& /*device*/, QSerialPort::SerialPortError error,
+                           std::string* detail) {
+  switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+      return PortRefusal::NoSuchPort;
+    case QSerialPort::PermissionError:
+    case QSerialPort::OpenError:
+      *detail = "Windows answered \"access denied\".";
+      return PortRefusal::InUse;
+    default:
+      return PortRefusal::Other;
+  }
+}
+
 }  // namespace zem

@@ -107,6 +107,8 @@ void TelnetLink::TakeIn() {
   input_.resize(at + static_cast<std::size_t>(std::min(waiting, kReadChunk)));
   const qint64 got = socket_.read(input_.data() + at, static_cast<qint64>(input_.size() - at));
   input_.resize(at + static_cast<std::size_t>(std::max<qint64>(got, 0)));
+  if (record_ && got > 0)
+    record_->Add(TrafficRecord::Direction::Received, std::string_view(input_).substr(at));
 }
 
 void TelnetLink::Consume(std::size_t count) {
@@ -128,8 +130,9 @@ void TelnetLink::Connect(QDeadlineTimer until) {
   // Every failure names where the connection was going.
   const std::string target =
       (host.find(':') == std::string::npos ? host : "[" + host + "]") + ":" + std::to_string(port);
-  const auto cannotConnect = [&target](const std::string& reason) {
-    return LinkFailure("Cannot connect to " + target + ": " + reason);
+  const auto cannotConnect = [&target](const std::string& reason,
+                                       LinkFailure::Kind kind = LinkFailure::Kind::Other) {
+    return LinkFailure("Cannot connect to " + target + ": " + reason, kind);
   };
 
   QHostAddress address;
@@ -145,7 +148,8 @@ void TelnetLink::Connect(QDeadlineTimer until) {
     try {
       while (!done) {
         ThrowIfCancelled();
-        if (deadline.hasExpired()) throw cannotConnect("Connect timed out.");
+        if (deadline.hasExpired())
+          throw cannotConnect("Connect timed out.", LinkFailure::Kind::ConnectTimedOut);
         wait_.Wait(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 250)));
       }
     } catch (...) {
@@ -153,7 +157,9 @@ void TelnetLink::Connect(QDeadlineTimer until) {
       throw;
     }
     if (found.error() != QHostInfo::NoError)
-      throw cannotConnect(found.errorString().toLatin1().toStdString());
+      throw cannotConnect(found.errorString().toLatin1().toStdString(),
+                          found.error() == QHostInfo::HostNotFound ? LinkFailure::Kind::HostNotFound
+                                                                   : LinkFailure::Kind::Other);
     address = QHostAddress();
     for (const QHostAddress& a : found.addresses()) {
       if (a.protocol() == QAbstractSocket::IPv4Protocol) {
@@ -161,7 +167,8 @@ void TelnetLink::Connect(QDeadlineTimer until) {
         break;
       }
     }
-    if (address.isNull()) throw cannotConnect("Host " + host + " has no IPv4 address");
+    if (address.isNull())
+      throw cannotConnect("Host " + host + " has no IPv4 address", LinkFailure::Kind::HostNotFound);
   }
 
   emit LinkStatus("Connecting to " + address.toString().toLatin1().toStdString() + ".");
@@ -170,7 +177,11 @@ void TelnetLink::Connect(QDeadlineTimer until) {
   socket_.connectToHost(address, static_cast<quint16>(port));
   while (socket_.state() != QAbstractSocket::ConnectedState) {
     if (socket_.state() == QAbstractSocket::UnconnectedState) {
-      throw cannotConnect(socket_.errorString().toLatin1().toStdString());
+      const QAbstractSocket::SocketError error = socket_.error();
+      throw cannotConnect(socket_.errorString().toLatin1().toStdString(),
+                          error == QAbstractSocket::ConnectionRefusedError ? LinkFailure::Kind::Refused
+                          : error == QAbstractSocket::SocketTimeoutError ? LinkFailure::Kind::ConnectTimedOut
+                                                                         : LinkFailure::Kind::Other);
     }
     if (cancelled_ && cancelled_()) {
       closingByUs_ = true;
@@ -180,7 +191,7 @@ void TelnetLink::Connect(QDeadlineTimer until) {
     if (deadline.hasExpired()) {
       closingByUs_ = true;
       socket_.abort();
-      throw cannotConnect("Connect timed out.");
+      throw cannotConnect("Connect timed out.", LinkFailure::Kind::ConnectTimedOut);
     }
     wait_.Wait(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 250)));
   }
@@ -209,6 +220,7 @@ bool TelnetLink::IsConnected() {
 void TelnetLink::SendText(std::string_view text) {
   if (watch_.State() == TcpWatch::PeerState::ClosedItsSide) peerFinished_ = true;
   if (PeerGone()) throw ClosedFailure();
+  if (record_) record_->Add(TrafficRecord::Direction::Sent, text);
   if (socket_.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
     throw LinkFailure(socket_.errorString().toLatin1().toStdString());
   socket_.flush();

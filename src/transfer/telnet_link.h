@@ -11,6 +11,7 @@
 #include "transfer/event_wait.h"
 #include "transfer/receive_monitor.h"
 #include "transfer/tcp_watch.h"
+#include "transfer/traffic_record.h"
 
 namespace zem {
 
@@ -39,6 +40,9 @@ class TelnetLink : public QObject {
   static std::string PortProblem(const std::string& text);
 
   void SetConnectLimitMs(int ms) { connectLimitMs_ = ms; }
+  int ConnectLimitMs() const { return connectLimitMs_; }
+  // Where what is sent and received is recorded (none: nullptr).
+  void SetTrafficRecord(TrafficRecord* record) { record_ = record; }
   // Asked at every wait; true makes the wait throw TransferCancelled.
   void SetCancelCheck(std::function<bool()> cancelled) { cancelled_ = std::move(cancelled); }
   // Ends the current wait at once (the cancel check decides what follows).
@@ -92,6 +96,7 @@ class TelnetLink : public QObject {
   bool closingByUs_ = false;
   int connectLimitMs_ = 120000;
   std::function<bool()> cancelled_;
+  TrafficRecord* record_ = nullptr;
   TcpWatch watch_;
   bool peerFinished_ = false;  // the unit closed its side before it was seen to end
   bool peerReset_ = false;

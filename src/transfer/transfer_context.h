@@ -14,6 +14,7 @@
 #include "transfer/receive_monitor.h"
 #include "transfer/serial_link.h"
 #include "transfer/telnet_link.h"
+#include "transfer/traffic_record.h"
 
 namespace zem {
 
@@ -37,7 +38,9 @@ enum class TransferOutcome {
 // reference from the TransferController that owns it.
 class TransferContext {
  public:
-  TransferContext(Editor& editor, Prompts& prompts) : editor(editor), prompts(prompts) {}
+  TransferContext(Editor& editor, Prompts& prompts) : editor(editor), prompts(prompts) {
+    RecordTo(&ownTraffic);
+  }
   TransferContext(const TransferContext&) = delete;
   TransferContext& operator=(const TransferContext&) = delete;
 
@@ -47,12 +50,22 @@ class TransferContext {
   Editor& editor;
   Prompts& prompts;
   TransferMode mode = TransferMode::File;
+  // What passed on the links, for the support file: this context's own
+  // record, or one shared by several (zemctl's --trace). Made before the
+  // links and gone after them: closing a link still notes it.
+  TrafficRecord ownTraffic;
   SerialLink serial;
   TelnetLink telnet;
   // What arrives on the serial port between runs too.
   ReceiveMonitor monitor;
   EventWait wait;
   UserSettings settings;
+  TrafficRecord* traffic = nullptr;
+  void RecordTo(TrafficRecord* record) {
+    traffic = record;
+    serial.SetTrafficRecord(record);
+    telnet.SetTrafficRecord(record);
+  }
 
   // How long a wait for the unit, and a whole run, may last (none: -1).
   int waitLimitMs = -1;
@@ -73,7 +86,7 @@ class TransferContext {
   // Each byte the serial receive event takes, for a job awaiting an answer.
   std::function<void(char)> onSerialByte;
   // Which job ran last: its outcome is the controller's LastOutcome().
-  enum class Job { None, Import, Export };
+  enum class Job { None, Import, Export, Check };
   Job lastJob = Job::None;
 
   bool OverLink() const { return mode == TransferMode::Serial || mode == TransferMode::Telnet; }

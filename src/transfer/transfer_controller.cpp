@@ -14,7 +14,13 @@ namespace zem {
 TransferController::TransferController(Editor& editor, Prompts& prompts, QObject* parent)
     : QObject(parent), ctx_(editor, prompts) {
   ctx_.onBusy = [this](bool busy) { emit BusyChanged(busy); };
-  connect(&ctx_.serial, &SerialLink::ReceiveEvent, this, [this] { import_.OnSerialReceive(); });
+  connect(&ctx_.serial, &SerialLink::ReceiveEvent, this, [this] {
+    if (check_.TakesSerialBytes()) {
+      check_.OnSerialReceive();
+    } else {
+      import_.OnSerialReceive();
+    }
+  });
   connect(&ctx_.serial, &SerialLink::PortLost, this, [this] {
     ctx_.portLost = true;
     // Whatever is on the port when it comes back may be another unit.
@@ -26,8 +32,10 @@ TransferController::TransferController(Editor& editor, Prompts& prompts, QObject
     ctx_.editor.messageLog.AppendLine(text);
     ctx_.editor.status.Set(" " + text);
   });
-  connect(&ctx_.telnet, &TelnetLink::LinkStatus, this,
-          [this](const std::string& text) { ctx_.editor.messageLog.AppendLine(text); });
+  connect(&ctx_.telnet, &TelnetLink::LinkStatus, this, [this](const std::string& text) {
+    ctx_.editor.messageLog.AppendLine(text);
+    ctx_.traffic->Note(text);
+  });
   ctx_.telnet.SetCancelCheck([this] { return ctx_.cancelRequested; });
   connect(&live_, &LiveSession::Changed, this, &TransferController::LiveChanged);
 }
@@ -99,6 +107,7 @@ void TransferController::ImportConfiguration() {
     return;
   }
   import_.IntoEditor();
+  NoteLinkTrouble();
 }
 
 void TransferController::ImportConfigurationFrom(const std::string& path) {
@@ -182,8 +191,75 @@ ChangesState TransferController::ExportChangesState(std::size_t* lines) const {
 }
 
 void TransferController::RunExport(ExportRun::What what, std::vector<std::string> lines) {
-  if (export_.Run(what, std::move(lines), checks_.LastBackup(), [this] { return checks_.VerifyWanted(); }))
-    checks_.VerifyExport(*export_.Last().exportedUnit);
+  const bool sent =
+      export_.Run(what, std::move(lines), checks_.LastBackup(), [this] { return checks_.VerifyWanted(); });
+  NoteLinkTrouble();
+  if (sent) checks_.VerifyExport(*export_.Last().exportedUnit);
+}
+
+void TransferController::NoteLinkTrouble() {
+  if (!ctx_.OverLink()) {
+    linkTrouble_ = false;
+    return;
+  }
+  const Outcome outcome = LastOutcome();
+  linkTrouble_ = outcome == Outcome::Failed || outcome == Outcome::NoReply || outcome == Outcome::NothingRead;
+}
+
+std::string TransferController::CheckRefusal() const {
+  if (!ctx_.OverLink()) return "Check Connection works in Serial or Telnet Mode";
+  if (live_.On()) return "Switch Live off to check the connection";
+  if (Busy()) return "A transfer is running";
+  return {};
+}
+
+LinkCheckResult TransferController::CheckConnection(bool full,
+                                                    const std::function<void(const LinkCheckStep&)>& onStep) {
+  if (const std::string why = CheckRefusal(); !why.empty()) {
+    ctx_.editor.status.Set(" " + why);
+    LinkCheckResult refused;
+    refused.detail = why;
+    return refused;
+  }
+  ctx_.editor.status.Set(" Checking the connection...");
+  ctx_.editor.messageLog.AppendLine("Checking the connection to " + UnitName() + ":");
+  bool verdictShown = false;
+  const LinkCheckResult& result = check_.Run(full, [&](const LinkCheckStep& step) {
+    // The message log is narrow and does not wrap: a long step (the
+    // verdict's advice) is broken at blanks into lines of its own.
+    constexpr std::size_t kWidth = 48;
+    std::string line = "  " + std::to_string(step.ms) + " ms: ";
+    const std::string indent(line.size() + 2, ' ');
+    std::size_t at = 0;
+    while (at < step.text.size()) {
+      std::size_t end = step.text.size();
+      if (end - at > kWidth) {
+        const std::size_t blank = step.text.rfind(' ', at + kWidth);
+        end = blank != std::string::npos && blank > at ? blank : at + kWidth;
+      }
+      ctx_.editor.messageLog.AppendLine(line + step.text.substr(at, end - at));
+      line = indent;
+      at = end;
+      while (at < step.text.size() && step.text[at] == ' ') ++at;
+    }
+    ctx_.traffic->Note("Check: " + step.text);
+    // The verdict shows at once; a unit's answer may take long to drain.
+    if (!verdictShown && check_.Last().verdictMs >= 0) {
+      verdictShown = true;
+      const VerdictText& told = VerdictInfo(check_.Last().verdict);
+      ctx_.editor.status.Set(" Check Connection: " + std::string(told.code) + ". " + told.summary +
+                             " Reading the rest of the answer...");
+    }
+    if (onStep) onStep(step);
+  });
+  const VerdictText& verdict = VerdictInfo(result.verdict);
+  ctx_.editor.status.Set(" Check Connection: " + std::string(verdict.code) + ". " + verdict.summary);
+  // The check has said why: the unit's field no longer points to it.
+  linkTrouble_ = false;
+  // Whatever is on the port when it comes back may be another unit.
+  if (!UnitAnswered(result.verdict)) ctx_.editor.unitBaseline.Forget();
+  import_.ScheduleSerialReceive();
+  return result;
 }
 
 std::string TransferController::LiveRefusal() const {
@@ -218,6 +294,29 @@ void TransferController::Cancel() {
 void TransferController::WindowClosing() {
   Cancel();
   if (ctx_.telnet.IsConnected()) ctx_.telnet.Disconnect();
+}
+
+std::string TransferController::SupportFileText(const std::string& program) const {
+  std::string link;
+  switch (ctx_.mode) {
+    case Mode::File:
+      link = "File Mode";
+      break;
+    case Mode::Serial:
+      link = "Serial Mode, port " +
+             (ctx_.serial.Device().empty() ? std::string("(none chosen)") : ctx_.serial.Device()) +
+             ", 9600 bps, 8 data bits, no parity, 1 stop bit, no flow control" +
+             (ctx_.serial.IsPortOpen() ? ", open" : ", closed");
+      break;
+    case Mode::Telnet:
+      link = "Telnet Mode, host " + ctx_.telnet.Host + " (port " + std::to_string(TelnetLink::kDefaultPort) +
+             " unless the host names one)";
+      break;
+    case Mode::None:
+      link = "no mode chosen";
+      break;
+  }
+  return zem::SupportFileText(program, link, check_.Last(), *ctx_.traffic);
 }
 
 }  // namespace zem

@@ -11,6 +11,7 @@
 #include "editor/user_settings.h"
 #include "transfer/export_run.h"
 #include "transfer/import_run.h"
+#include "transfer/link_check.h"
 #include "transfer/live_session.h"
 #include "transfer/prompts.h"
 #include "transfer/transfer_context.h"
@@ -108,6 +109,29 @@ class TransferController : public QObject {
   void SetBackupRoot(std::string root) { checks_.SetBackupRoot(std::move(root)); }
   // The file the last backup went to; empty when none was written.
   const std::string& LastBackup() const { return checks_.LastBackup(); }
+
+  // File > Check Connection...: a short probe of the current link (Serial
+  // or Telnet Mode) ending in one verdict and its advice; `full` reads the
+  // unit's whole answer for its counts. Nothing runs while a transfer runs
+  // or Live is on (then the result's verdict is Failed with why). `onStep`
+  // hears each step as it runs; each also goes to the message log.
+  LinkCheckResult CheckConnection(bool full, const std::function<void(const LinkCheckStep&)>& onStep = {});
+  // Why Check Connection cannot run now (no leading blank); empty when it can.
+  std::string CheckRefusal() const;
+  // The last check's result; its verdict is Failed with no steps before any.
+  const LinkCheckResult& LastCheck() const { return check_.Last(); }
+  LinkCheck& Check() { return check_; }
+  // Whether the last import or export over a link failed or heard nothing,
+  // and no check ran since: the window points to the check then.
+  bool LinkTrouble() const { return linkTrouble_; }
+  // What passed on the links (the support file's traffic); `record` makes
+  // the links record into another one (nullptr: this controller's own).
+  TrafficRecord& Traffic() { return *ctx_.traffic; }
+  void RecordTrafficTo(TrafficRecord* record) { ctx_.RecordTo(record ? record : &ctx_.ownTraffic); }
+  // File > Save Support File...: the program (`program`: name and version),
+  // the platform, the mode and link settings, the last check's steps and
+  // the traffic, as one plain text.
+  std::string SupportFileText(const std::string& program) const;
 
   // File > Live, held by LiveSession.
   // Why Live cannot start now (no leading blank); empty when it can.
@@ -213,6 +237,9 @@ class TransferController : public QObject {
   ExportRun export_{ctx_};
   UnitChecks checks_{ctx_, import_};
   LiveSession live_{ctx_};
+  LinkCheck check_{ctx_};
+  bool linkTrouble_ = false;
+  void NoteLinkTrouble();
 };
 
 }  // namespace zem

@@ -107,7 +107,8 @@ class TestSerialTransfer : public QObject {
       QCOMPARE(rig.editor.messageLog.Lines(),
                (std::vector<std::string>{"Nothing was received from the unit.", kKept}));
       QVERIFY(!rig.editor.PagesEnabled());
-      QCOMPARE(rig.editor.status.Text(), std::string(" Nothing imported"));
+      QCOMPARE(rig.editor.status.Text(),
+               std::string(" Import failed: nothing came back. File > Check Connection... can tell why"));
       QCOMPARE(rig.editor.model.unit.SourceCount, -1);
       return;
     }

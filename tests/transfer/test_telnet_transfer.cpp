@@ -471,7 +471,8 @@ class TestTelnetTransfer : public QObject {
     QVERIFY(!rig.editor.PagesEnabled());
     QCOMPARE(rig.editor.messageLog.Lines(),
              (std::vector<std::string>{"Connecting to 127.0.0.1.", failure + ".", kKept}));
-    QCOMPARE(rig.editor.status.Text(), std::string(" Import failed"));
+    QCOMPARE(rig.editor.status.Text(),
+             std::string(" Import failed: nothing came back. File > Check Connection... can tell why"));
     QVERIFY(!rig.ctl.Busy());
   }
 

@@ -233,6 +233,7 @@ void MainWindow::BuildMenu() {
   compareAction_ = MakeAction("CompareWithFile1", "&Compare with File...", this);
   fileMenu->addAction(compareAction_);
   BuildUnitItems(fileMenu);
+  BuildLinkItems(fileMenu);
   BuildNamesMenu(fileMenu);
   fileMenu->addSeparator()->setObjectName("N1");
   QAction* exitAction = MakeAction("Exit1", "E&xit", this);
@@ -441,6 +442,7 @@ void MainWindow::SyncActions() {
   cancelButton_->setVisible(busy);
   escapeShortcut_->setEnabled(busy);
   SyncUnitItems();
+  SyncLinkItems();
   SyncExportChangesAction();
   SyncSheetActions();
 }

@@ -103,6 +103,13 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // the configuration (main_window_sheet.cpp).
   void PrintSheet();
   void ExportSheet();
+  // File > Check Connection... and File > Save Support File...
+  // (main_window_link.cpp).
+  void CheckConnection();
+  void SaveSupportFile();
+  // The save dialog's title: the file holds the configuration text that passed.
+  static constexpr const char* kSupportFileCaption =
+      "Save Support File - it holds the configuration text that passed on the link (names, addresses)";
   void Exit();
   void ShowAbout();
   // The user moved to the tab at `index`.
@@ -169,6 +176,9 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void SyncExportChangesAction();
   // True when nothing unsaved would be lost, or the user agrees to lose it.
   bool ConfirmDiscard();
+  // main_window_link.cpp
+  void BuildLinkItems(QMenu* fileMenu);
+  void SyncLinkItems();
   // main_window_unit.cpp
   void BuildUnitItems(QMenu* fileMenu);
   void SyncUnitItems();
@@ -213,6 +223,9 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QAction* compareUnitAction_ = nullptr;
   QAction* verifyAction_ = nullptr;
   QAction* backUpAction_ = nullptr;
+  QAction* checkConnectionAction_ = nullptr;
+  QAction* fullCheckAction_ = nullptr;
+  QAction* saveSupportAction_ = nullptr;
   QLabel* unitState_ = nullptr;
   EditMenu* editMenu_ = nullptr;  // Undo and Redo
   std::string lastComparedFile_;

@@ -89,6 +89,9 @@ void MainWindow::ShowUnitState(ChangesState state, std::size_t lines) {
   std::string text;
   if (controller_->LiveOn()) {
     text = LiveStateText();
+  } else if (controller_->LinkTrouble()) {
+    // The last transfer heard nothing: the check can tell why.
+    text = "Unit: no answer - File > Check Connection...";
   } else if (mode == TransferController::Mode::Serial || mode == TransferController::Mode::Telnet) {
     switch (state) {
       case ChangesState::NoBaseline:

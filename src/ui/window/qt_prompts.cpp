@@ -219,6 +219,7 @@ std::unique_ptr<QFileDialog> BuildFileDialog(const Prompts::FileDialog& request,
   if (!request.filter.empty()) dialog->setNameFilter(QtFileFilter(request.filter));
   dialog->setDefaultSuffix(QString::fromLocal8Bit(request.defaultExtension.c_str()));
   if (!request.fileName.empty()) dialog->selectFile(QString::fromLocal8Bit(request.fileName.c_str()));
+  if (!request.caption.empty()) dialog->setWindowTitle(QString::fromLatin1(request.caption.c_str()));
   return dialog;
 }
 
