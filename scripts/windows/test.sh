@@ -19,7 +19,7 @@ start=$(date +%s)
 # FIFOs) or a display.
 core_suites=(test_model test_text_log test_change_set test_command_reader test_command_writer test_quick_eq_files
   test_bulk_edits test_config_diff test_edit_history test_editor_import test_favorites_logic test_matrix_logic
-  test_names_csv test_presets_logic test_zone_audio_logic)
+  test_names_csv test_presets_logic test_zone_audio_logic test_start_console)
 tcp_suites=(test_transfer_pieces test_telnet_transfer test_file_replace)
 
 t0=$(date +%s)
@@ -287,9 +287,22 @@ if [ -f "$setup" ]; then
   else
     fail "installed zem-config.exe --help on the console names the user's folder: $(grep 'Quick EQ' <<<"$help")"
   fi
-  # With no console at all, a message box that Enter closes, ending the program.
+  # Redirected to a file or a pipe: the text there, and no box (nothing
+  # would close it: the timeout would end the program).
+  helpfile=$work/help.txt
+  if [ -n "$appdata" ] && timeout 60 wine "$folder/zem-config.exe" --help >"$helpfile" 2>/dev/null &&
+    grep -qF "Quick EQ files (*.eq) are kept in: $appdata\\ZEM Configuration" "$helpfile" &&
+    [ "$(timeout 60 wine "$folder/zem-config.exe" --version 2>/dev/null | tr -d '\r')" = "ZEM Configuration $version" ]; then
+    pass "installed zem-config.exe --help and --version redirected to a file and a pipe"
+  else
+    fail "installed zem-config.exe --help and --version redirected to a file and a pipe: $(head -c 300 "$helpfile")"
+  fi
+  # With no console at all, a message box that Enter closes, ending the
+  # program. Started as the desktop starts it (wine's start: no standard
+  # handles, no console); closing the shell's descriptors does not do that
+  # under wine, which reuses them for its own files and sockets.
   if under_x '
-      wine "$1" --help <&- >&- 2>&- &
+      wine start /wait /unix "$1" --help </dev/null >/dev/null 2>&1 &
       pid=$!
       for _ in $(seq 60); do
         box=$(xdotool search --name "^ZEM Configuration\$" 2>/dev/null | head -1)
