@@ -15,12 +15,15 @@ cd "$root"
 start=$(date +%s)
 
 # The suites that run under wine: the core (no window, no link) and the
-# transfer tests over TCP. The others need POSIX (fork, pseudo-terminals,
-# FIFOs) or a display.
+# transfer tests over TCP (their serial rows skip: the simulated unit's
+# pseudo-terminal is Linux-only); test_sim_process talks to the Linux
+# zem-unit-sim, started through sim-for-wine.sh. The others need POSIX
+# (fork, pseudo-terminals, FIFOs) or a display.
 core_suites=(test_model test_text_log test_change_set test_command_reader test_command_writer test_quick_eq_files
   test_bulk_edits test_config_diff test_edit_history test_editor_import test_favorites_logic test_matrix_logic
   test_names_csv test_presets_logic test_zone_audio_logic test_start_console)
-tcp_suites=(test_transfer_pieces test_telnet_transfer test_file_replace)
+tcp_suites=(test_transfer_pieces test_telnet_transfer test_file_replace test_unit_checks test_export_changes test_live
+  test_sim_process)
 
 t0=$(date +%s)
 scripts/windows/build.sh --tests zem-config zemctl zem-unit-sim "${core_suites[@]}" "${tcp_suites[@]}"
@@ -59,7 +62,15 @@ linux_zemctl=$root/build/src/cli/zemctl
 linux_sim=$root/build/src/sim/zem-unit-sim
 work=$(mktemp -d /tmp/zem-wine.XXXXXX)
 sims=()
+# The Linux simulated units the Windows tests started (wine cannot end them).
+export ZEM_SIM_COMMAND=$root/scripts/windows/sim-for-wine.sh ZEM_LINUX_SIM=$linux_sim ZEM_SIM_PIDS=$work/sim-pids
+end_test_sims() {
+  [ -f "$ZEM_SIM_PIDS" ] || return 0
+  while read -r pid; do kill "$pid" 2>/dev/null; done <"$ZEM_SIM_PIDS"
+  rm -f "$ZEM_SIM_PIDS"
+}
 cleanup() {
+  end_test_sims
   for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null; done
   for prefix in "$work/prefix" "$work/install-prefix"; do
     [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null && WINEPREFIX=$prefix wineserver -w 2>/dev/null
@@ -109,6 +120,7 @@ for suite in "${core_suites[@]}" "${tcp_suites[@]}"; do
     grep -E '^(FAIL!|   Loc|Totals)' "$out" 2>/dev/null | head -20
   fi
 done
+end_test_sims
 echo "windows test: suites under wine $(($(date +%s) - t0)) s" >&2
 
 # zemctl.exe writes the same bytes as the Linux zemctl.
