@@ -21,7 +21,7 @@ start=$(date +%s)
 # (fork, pseudo-terminals, FIFOs) or a display.
 core_suites=(test_model test_text_log test_change_set test_command_reader test_command_writer test_quick_eq_files
   test_bulk_edits test_config_diff test_edit_history test_editor_import test_favorites_logic test_matrix_logic
-  test_names_csv test_presets_logic test_zone_audio_logic test_start_console)
+  test_names_csv test_presets_logic test_zone_audio_logic test_start_console test_settings_file_check)
 tcp_suites=(test_transfer_pieces test_telnet_transfer test_file_replace test_unit_checks test_export_changes test_live
   test_sim_process)
 
@@ -233,7 +233,7 @@ under_x() { # script, its arguments
   local status=0
   wineserver -k 2>/dev/null
   wineserver -w
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$1" _ "${@:2}" || status=$?
+  xvfb-run -a -s "-screen 0 ${screen:-1280x1024}x24" bash -c "$1" _ "${@:2}" || status=$?
   wineserver -k 2>/dev/null
   wineserver -w
   return "$status"
@@ -357,6 +357,39 @@ if [ -f "$setup" ]; then
     fail "installed zem-config.exe opens the example (association command: ${command:-none})"
   fi
   echo "windows test: window check $(($(date +%s) - t0)) s" >&2
+
+  # At 150 % and 200 % the window opens at its default size scaled as a
+  # whole (713 x 469 at 96 dpi: the client area and the menu bar), with a
+  # screenshot each in build-win/ to look at. The screen is one such a
+  # scale is made for: on a smaller one the window fits itself in and scrolls.
+  t0=$(date +%s)
+  for dpi in 144 192; do
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    shot=$root/build-win/zem-config-${dpi}dpi.png
+    rm -f "$shot"
+    geometry=$([ -n "$opener" ] && screen=2560x1600 under_x '
+        wine "$1" "$2" >/dev/null 2>&1 &
+        for _ in $(seq 120); do
+          w=$(xdotool search --name "^small-8x24\.zem - ZEM Configuration\$" 2>/dev/null | head -1)
+          if [ -n "$w" ]; then
+            sleep 3
+            xdotool getwindowgeometry "$w" | sed -n "s/^ *Geometry: //p"
+            import -window root "$3"
+            exit 0
+          fi
+          sleep 1
+        done
+        exit 1' "$opener" "$(winpath "$work/small-8x24.zem")" "$shot")
+    width=${geometry%x*} height=${geometry#*x}
+    if [ -n "$geometry" ] && [ "$width" -eq $(((713 * dpi + 48) / 96)) ] &&
+      [ "$height" -ge $((468 * dpi / 96)) ] && [ "$height" -le $((472 * dpi / 96)) ]; then
+      pass "installed zem-config.exe at $dpi dpi: $geometry"
+    else
+      fail "installed zem-config.exe at $dpi dpi: ${geometry:-no window}, not $(((713 * dpi + 48) / 96)) wide"
+    fi
+  done
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+  echo "windows test: window at 144 and 192 dpi $(($(date +%s) - t0)) s" >&2
 
   if [ -n "$installed" ]; then
     wine "$folder/uninstall.exe" /S "_?=$(winpath "$folder")" >/dev/null 2>&1
