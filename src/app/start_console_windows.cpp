@@ -29,9 +29,11 @@ OutputKind StandardOutputKind() {
 
 TextOutput UseStartingConsole() {
   const OutputKind out = StandardOutputKind();
-  if (out == OutputKind::None && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
-    // The console of the command prompt it was started from: Qt sees its
-    // window now and writes there.
+  const bool joinable = out == OutputKind::None || (out == OutputKind::Console && !::GetConsoleWindow());
+  if (joinable && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    // The console of the command prompt it was started from (a console
+    // handle handed in works only there): Qt sees its window now and
+    // writes there.
     std::FILE* stream = nullptr;
     ::freopen_s(&stream, "CONOUT$", "w", stdout);
     ::freopen_s(&stream, "CONOUT$", "w", stderr);
