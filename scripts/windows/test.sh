@@ -182,6 +182,15 @@ if wzemctl convert "$(winpath "$work/Konfigurationen-Größe/Zürich.zem")" -o "
 else
   fail "convert with non-ASCII path"
 fi
+# Paths in the long form (\\?\C:\..., as \\?\UNC\server\share\... is);
+# wine here has no shares to try a \\server\share path on.
+long='\\?\'
+if wzemctl convert "$long$(winpath "$work/small-8x24.zem")" -o "$long$(winpath "$work/long-form.zem")" 2>/dev/null &&
+  cmp -s lin-small-8x24.zem "$work/long-form.zem"; then
+  pass "convert with $long paths"
+else
+  fail "convert with $long paths"
+fi
 
 # pull and push --verify over TCP against the Linux simulated unit.
 "$linux_sim" --port 0 --config "$root/examples/small-8x24.zem" >"$work/sim.out" 2>&1 &
