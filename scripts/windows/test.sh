@@ -15,12 +15,15 @@ cd "$root"
 start=$(date +%s)
 
 # The suites that run under wine: the core (no window, no link) and the
-# transfer tests over TCP. The others need POSIX (fork, pseudo-terminals,
-# FIFOs) or a display.
+# transfer tests over TCP (their serial rows skip: the simulated unit's
+# pseudo-terminal is Linux-only); test_sim_process talks to the Linux
+# zem-unit-sim, started through sim-for-wine.sh. The others need POSIX
+# (fork, pseudo-terminals, FIFOs) or a display.
 core_suites=(test_model test_text_log test_change_set test_command_reader test_command_writer test_quick_eq_files
   test_bulk_edits test_config_diff test_edit_history test_editor_import test_favorites_logic test_matrix_logic
-  test_names_csv test_presets_logic test_zone_audio_logic)
-tcp_suites=(test_transfer_pieces test_telnet_transfer test_file_replace)
+  test_names_csv test_presets_logic test_zone_audio_logic test_start_console test_settings_file_check)
+tcp_suites=(test_transfer_pieces test_telnet_transfer test_file_replace test_unit_checks test_export_changes test_live
+  test_sim_process)
 
 t0=$(date +%s)
 scripts/windows/build.sh --tests zem-config zemctl zem-unit-sim "${core_suites[@]}" "${tcp_suites[@]}"
@@ -59,7 +62,15 @@ linux_zemctl=$root/build/src/cli/zemctl
 linux_sim=$root/build/src/sim/zem-unit-sim
 work=$(mktemp -d /tmp/zem-wine.XXXXXX)
 sims=()
+# The Linux simulated units the Windows tests started (wine cannot end them).
+export ZEM_SIM_COMMAND=$root/scripts/windows/sim-for-wine.sh ZEM_LINUX_SIM=$linux_sim ZEM_SIM_PIDS=$work/sim-pids
+end_test_sims() {
+  [ -f "$ZEM_SIM_PIDS" ] || return 0
+  while read -r pid; do kill "$pid" 2>/dev/null; done <"$ZEM_SIM_PIDS"
+  rm -f "$ZEM_SIM_PIDS"
+}
 cleanup() {
+  end_test_sims
   for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null; done
   for prefix in "$work/prefix" "$work/install-prefix"; do
     [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null && WINEPREFIX=$prefix wineserver -w 2>/dev/null
@@ -109,6 +120,7 @@ for suite in "${core_suites[@]}" "${tcp_suites[@]}"; do
     grep -E '^(FAIL!|   Loc|Totals)' "$out" 2>/dev/null | head -20
   fi
 done
+end_test_sims
 echo "windows test: suites under wine $(($(date +%s) - t0)) s" >&2
 
 # zemctl.exe writes the same bytes as the Linux zemctl.
@@ -170,6 +182,15 @@ if wzemctl convert "$(winpath "$work/Konfigurationen-Größe/Zürich.zem")" -o "
 else
   fail "convert with non-ASCII path"
 fi
+# Paths in the long form (\\?\C:\..., as \\?\UNC\server\share\... is);
+# wine here has no shares to try a \\server\share path on.
+long='\\?\'
+if wzemctl convert "$long$(winpath "$work/small-8x24.zem")" -o "$long$(winpath "$work/long-form.zem")" 2>/dev/null &&
+  cmp -s lin-small-8x24.zem "$work/long-form.zem"; then
+  pass "convert with $long paths"
+else
+  fail "convert with $long paths"
+fi
 
 # pull and push --verify over TCP against the Linux simulated unit.
 "$linux_sim" --port 0 --config "$root/examples/small-8x24.zem" >"$work/sim.out" 2>&1 &
@@ -221,7 +242,7 @@ under_x() { # script, its arguments
   local status=0
   wineserver -k 2>/dev/null
   wineserver -w
-  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$1" _ "${@:2}" || status=$?
+  xvfb-run -a -s "-screen 0 ${screen:-1280x1024}x24" bash -c "$1" _ "${@:2}" || status=$?
   wineserver -k 2>/dev/null
   wineserver -w
   return "$status"
@@ -287,9 +308,22 @@ if [ -f "$setup" ]; then
   else
     fail "installed zem-config.exe --help on the console names the user's folder: $(grep 'Quick EQ' <<<"$help")"
   fi
-  # With no console at all, a message box that Enter closes, ending the program.
+  # Redirected to a file or a pipe: the text there, and no box (nothing
+  # would close it: the timeout would end the program).
+  helpfile=$work/help.txt
+  if [ -n "$appdata" ] && timeout 60 wine "$folder/zem-config.exe" --help >"$helpfile" 2>/dev/null &&
+    grep -qF "Quick EQ files (*.eq) are kept in: $appdata\\ZEM Configuration" "$helpfile" &&
+    [ "$(timeout 60 wine "$folder/zem-config.exe" --version 2>/dev/null | tr -d '\r')" = "ZEM Configuration $version" ]; then
+    pass "installed zem-config.exe --help and --version redirected to a file and a pipe"
+  else
+    fail "installed zem-config.exe --help and --version redirected to a file and a pipe: $(head -c 300 "$helpfile")"
+  fi
+  # With no console at all, a message box that Enter closes, ending the
+  # program. Started as the desktop starts it (wine's start: no standard
+  # handles, no console); closing the shell's descriptors does not do that
+  # under wine, which reuses them for its own files and sockets.
   if under_x '
-      wine "$1" --help <&- >&- 2>&- &
+      wine start /wait /unix "$1" --help </dev/null >/dev/null 2>&1 &
       pid=$!
       for _ in $(seq 60); do
         box=$(xdotool search --name "^ZEM Configuration\$" 2>/dev/null | head -1)
@@ -332,6 +366,39 @@ if [ -f "$setup" ]; then
     fail "installed zem-config.exe opens the example (association command: ${command:-none})"
   fi
   echo "windows test: window check $(($(date +%s) - t0)) s" >&2
+
+  # At 150 % and 200 % the window opens at its default size scaled as a
+  # whole (713 x 469 at 96 dpi: the client area and the menu bar), with a
+  # screenshot each in build-win/ to look at. The screen is one such a
+  # scale is made for: on a smaller one the window fits itself in and scrolls.
+  t0=$(date +%s)
+  for dpi in 144 192; do
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    shot=$root/build-win/zem-config-${dpi}dpi.png
+    rm -f "$shot"
+    geometry=$([ -n "$opener" ] && screen=2560x1600 under_x '
+        wine "$1" "$2" >/dev/null 2>&1 &
+        for _ in $(seq 120); do
+          w=$(xdotool search --name "^small-8x24\.zem - ZEM Configuration\$" 2>/dev/null | head -1)
+          if [ -n "$w" ]; then
+            sleep 3
+            xdotool getwindowgeometry "$w" | sed -n "s/^ *Geometry: //p"
+            import -window root "$3"
+            exit 0
+          fi
+          sleep 1
+        done
+        exit 1' "$opener" "$(winpath "$work/small-8x24.zem")" "$shot")
+    width=${geometry%x*} height=${geometry#*x}
+    if [ -n "$geometry" ] && [ "$width" -eq $(((713 * dpi + 48) / 96)) ] &&
+      [ "$height" -ge $((468 * dpi / 96)) ] && [ "$height" -le $((472 * dpi / 96)) ]; then
+      pass "installed zem-config.exe at $dpi dpi: $geometry"
+    else
+      fail "installed zem-config.exe at $dpi dpi: ${geometry:-no window}, not $(((713 * dpi + 48) / 96)) wide"
+    fi
+  done
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+  echo "windows test: window at 144 and 192 dpi $(($(date +%s) - t0)) s" >&2
 
   if [ -n "$installed" ]; then
     wine "$folder/uninstall.exe" /S "_?=$(winpath "$folder")" >/dev/null 2>&1

@@ -58,9 +58,28 @@ std::string AbsolutePath(const std::string& path) {
   return error ? path : absolute.string();
 }
 
+// Qt's answers to --help, --version and a mistyped option, written by the
+// program where Qt would show them in a box (TextOutput::Program).
+void AnswerOnStandardStreams(QCommandLineParser& parser, const QCoreApplication& app) {
+  if (!parser.parse(app.arguments())) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                 qPrintable(parser.errorText()));
+    std::exit(1);
+  }
+  if (parser.isSet("version")) {
+    std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                qPrintable(QCoreApplication::applicationVersion()));
+    std::exit(0);
+  }
+  if (parser.isSet("help") || parser.isSet("help-all")) {
+    std::fputs(qPrintable(parser.helpText()), stdout);
+    std::exit(0);
+  }
+}
+
 // --help and --version print and end the program; a mistyped option or a
 // second file is reported and ends it too.
-StartOptions ProcessArguments(const QCoreApplication& app) {
+StartOptions ProcessArguments(const QCoreApplication& app, zem::TextOutput output = zem::TextOutput::Qt) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       "Reads, edits and writes back the configuration of a ZEM multi-zone audio/video matrix\n"
@@ -74,6 +93,7 @@ StartOptions ProcessArguments(const QCoreApplication& app) {
   parser.addOption(noSettings);
   parser.addPositionalArgument("file", "A configuration (*.zem) to import at the start, in File Mode.",
                                "[file]");
+  if (output == zem::TextOutput::Program) AnswerOnStandardStreams(parser, app);
   parser.process(app);
   const QStringList files = parser.positionalArguments();
   if (files.size() > 1) {
@@ -98,10 +118,10 @@ bool AsksOnlyForText(int argc, char** argv) {
 
 int main(int argc, char* argv[]) {
   if (AsksOnlyForText(argc, argv)) {
-    zem::UseStartingConsole();
+    const zem::TextOutput output = zem::UseStartingConsole();
     QCoreApplication app(argc, argv);
     SetApplicationNames();
-    ProcessArguments(app);
+    ProcessArguments(app, output);
     return 0;
   }
   QApplication app(argc, argv);

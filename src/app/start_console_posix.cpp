@@ -2,7 +2,7 @@
 
 namespace zem {
 
-// The program has the terminal it was started from.
-void UseStartingConsole() {}
+// The program has the terminal it was started from, and Qt writes there.
+TextOutput UseStartingConsole() { return TextOutput::Qt; }
 
 }  // namespace zem

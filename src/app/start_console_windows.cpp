@@ -1,25 +1,44 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "app/start_console.h"
 
 namespace zem {
 
-void UseStartingConsole() {
-  // Output redirected to a file or a pipe is written there as it is (Qt
-  // would show a box, having no console).
+namespace {
+
+OutputKind StandardOutputKind() {
   const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-  if (out != nullptr && out != INVALID_HANDLE_VALUE && ::GetFileType(out) != FILE_TYPE_UNKNOWN) {
-    ::_putenv_s("QT_COMMAND_LINE_PARSER_NO_GUI_MESSAGE_BOXES", "1");
-    return;
+  if (out == nullptr || out == INVALID_HANDLE_VALUE) return OutputKind::None;
+  switch (::GetFileType(out)) {
+    case FILE_TYPE_DISK:
+      return OutputKind::File;
+    case FILE_TYPE_PIPE:
+      return OutputKind::Pipe;
+    case FILE_TYPE_CHAR: {
+      DWORD mode = 0;
+      return ::GetConsoleMode(out, &mode) ? OutputKind::Console : OutputKind::Device;
+    }
+    default:
+      return OutputKind::None;
   }
-  // With no console to attach to, Qt shows the text in a message box.
-  if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return;
-  std::FILE* stream = nullptr;
-  ::freopen_s(&stream, "CONOUT$", "w", stdout);
-  ::freopen_s(&stream, "CONOUT$", "w", stderr);
+}
+
+}  // namespace
+
+TextOutput UseStartingConsole() {
+  const OutputKind out = StandardOutputKind();
+  const bool joinable = out == OutputKind::None || (out == OutputKind::Console && !::GetConsoleWindow());
+  if (joinable && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    // The console of the command prompt it was started from (a console
+    // handle handed in works only there): Qt sees its window now and
+    // writes there.
+    std::FILE* stream = nullptr;
+    ::freopen_s(&stream, "CONOUT$", "w", stdout);
+    ::freopen_s(&stream, "CONOUT$", "w", stderr);
+  }
+  return ChooseTextOutput(out, ::GetConsoleWindow() != nullptr);
 }
 
 }  // namespace zem

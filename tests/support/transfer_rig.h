@@ -15,6 +15,19 @@
 
 namespace zem::test {
 
+// What the simulated unit and the link do on this system: the unit's
+// pseudo-terminal is Linux-only (serial rows skip with kNoPty elsewhere), and
+// only Linux tells a reset connection from a closed one (elsewhere an ended
+// link reads as closed).
+#ifdef Q_OS_WIN
+inline constexpr bool kSimHasPty = false;
+inline constexpr bool kTellsReset = false;
+#else
+inline constexpr bool kSimHasPty = true;
+inline constexpr bool kTellsReset = true;
+#endif
+inline const char kNoPty[] = "The simulated unit has no pseudo-terminal here (Linux only).";
+
 // The last line of an import that read nothing.
 inline const char kKept[] = "Nothing was imported; the configuration is unchanged.";
 

@@ -90,6 +90,7 @@ class TestExportChanges : public QObject {
     QFETCH(QString, action);
     QFETCH(QString, fault);
     QFETCH(bool, known);
+    if (serial && !kSimHasPty) QSKIP(kNoPty);
     SimOptions served;
     served.configLines = GenerateConfiguration(6, 16);
     Rig rig(served);

@@ -8,6 +8,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTest>
 
@@ -50,10 +51,27 @@ class TestWindowSize : public QObject, private zem::test::WindowFixture {
   Q_OBJECT
 
  private slots:
+  void initTestCase() { style_ = QApplication::style()->name(); }
   void init() { OpenWindow(false); }
-  void cleanup() { CloseWindow(); }
+  void cleanup() {
+    CloseWindow();
+    if (QApplication::style()->name() != style_) QApplication::setStyle(style_);
+  }
 
+  // The Windows style's menu bar is a pixel taller in the window than its
+  // size hint says.
+  void opensAtTheDefaultSizeAndLayout_data() {
+    QTest::addColumn<QString>("style");
+    QTest::newRow("default style") << QString();
+    QTest::newRow("Windows style") << QString("Windows");
+  }
   void opensAtTheDefaultSizeAndLayout() {
+    QFETCH(QString, style);
+    if (!style.isEmpty()) {
+      CloseWindow();
+      QVERIFY(QApplication::setStyle(style));
+      OpenWindow(false);
+    }
     auto* pages = window->findChild<QTabWidget*>("PageControl1");
     const QList<QWidget*> controls = PageControls(pages);
     QVERIFY(controls.size() > 100);
@@ -176,6 +194,9 @@ class TestWindowSize : public QObject, private zem::test::WindowFixture {
     QVERIFY(available.contains(window->frameGeometry()));
     QCOMPARE(window->size(), window->minimumSize());
   }
+
+ private:
+  QString style_;
 };
 
 QTEST_MAIN(TestWindowSize)

@@ -100,6 +100,15 @@ void FitTabs(QTabWidget* pages) {
   }
 }
 
+// The default size: the client area below the menu bar at the height the
+// window's layout gives it, its height for the width (with some styles a
+// pixel more than its size hint: the client area would scroll).
+QSize DefaultWindowSize(const QMenuBar* bar) {
+  const int forWidth = bar->heightForWidth(MainWindow::kClientWidth);
+  const int menu = forWidth > 0 ? forWidth : bar->sizeHint().height();
+  return {MainWindow::kClientWidth, menu + MainWindow::kClientHeight};
+}
+
 QAction* MakeAction(const char* name, const QString& text, QObject* parent) {
   auto* action = new QAction(text, parent);
   action->setObjectName(name);
@@ -171,7 +180,7 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
   connect(controller_, &TransferController::BusyChanged, this, &MainWindow::SyncActions);
 
   // The default size is the smallest, unless the screen is smaller still.
-  const QSize defaultSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+  const QSize defaultSize = DefaultWindowSize(menuBar());
   setMinimumSize(defaultSize);
   resize(defaultSize);
   if (QScreen* screen = QGuiApplication::primaryScreen()) FitInto(screen->availableGeometry());
@@ -385,7 +394,7 @@ QRect MainWindow::FitWindow(QSize window, QMargins frame, QRect available) {
 void MainWindow::FitInto(QRect available) {
   QMargins frame;
   if (QWindow* handle = windowHandle()) frame = handle->frameMargins();
-  const QSize defaultSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+  const QSize defaultSize = DefaultWindowSize(menuBar());
   const QRect placed = FitWindow(size().expandedTo(defaultSize), frame, available);
   setMinimumSize(defaultSize.boundedTo(placed.size()));
   setGeometry(placed);
