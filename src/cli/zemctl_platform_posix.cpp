@@ -2,15 +2,26 @@
 #include <langinfo.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 
+#include <QProcess>
+
 #include "cli/zemctl_platform.h"
 
 namespace zem {
+
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void NoteInterrupt(int) { gInterrupted = gInterrupted + 1; }
+
+}  // namespace
 
 void PrepareProcess() {
   // Past a file-size limit (ulimit -f) a write to standard output fails
@@ -47,6 +58,27 @@ FileIdentity SystemFileIdentity(const std::string& path) {
     id.inode = st.st_ino;
   }
   return id;
+}
+
+void CatchInterrupt(bool secondEnds) {
+  struct sigaction note {};
+  note.sa_handler = NoteInterrupt;
+  sigemptyset(&note.sa_mask);
+  // The handler is taken down as it runs: a second Ctrl+C ends the program.
+  note.sa_flags = secondEnds ? SA_RESETHAND : 0;
+  ::sigaction(SIGINT, &note, nullptr);
+}
+
+bool Interrupted() { return gInterrupted != 0; }
+
+int InterruptCount() { return gInterrupted; }
+
+bool InterruptProcess(std::int64_t pid) { return pid > 0 && ::kill(static_cast<pid_t>(pid), SIGINT) == 0; }
+
+void DetachFromTerminalInterrupt(QProcess& process) {
+  // A process group of its own: the terminal sends Ctrl+C to its
+  // foreground group, the parent's.
+  process.setChildProcessModifier([] { ::setpgid(0, 0); });
 }
 
 }  // namespace zem

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include <QProcess>
+
 #include "cli/zemctl_platform.h"
 
 namespace zem {
@@ -64,6 +66,37 @@ FileIdentity SystemFileIdentity(const std::string& path) {
   }
   ::CloseHandle(file);
   return id;
+}
+
+namespace {
+
+volatile LONG gInterrupts = 0;
+bool gSecondEnds = true;
+
+BOOL WINAPI NoteInterrupt(DWORD event) {
+  if (event != CTRL_C_EVENT) return FALSE;
+  // The second Ctrl+C goes on to the default handler, which ends the program.
+  return ::InterlockedIncrement(&gInterrupts) == 1 || !gSecondEnds ? TRUE : FALSE;
+}
+
+}  // namespace
+
+void CatchInterrupt(bool secondEnds) {
+  gSecondEnds = secondEnds;
+  ::SetConsoleCtrlHandler(NoteInterrupt, TRUE);
+}
+
+bool Interrupted() { return gInterrupts > 0; }
+
+int InterruptCount() { return static_cast<int>(gInterrupts); }
+
+// A console's Ctrl+C reaches a whole process group only; the children are
+// not asked one by one here.
+bool InterruptProcess(std::int64_t) { return false; }
+
+void DetachFromTerminalInterrupt(QProcess& process) {
+  process.setCreateProcessArgumentsModifier(
+      [](QProcess::CreateProcessArguments* args) { args->flags |= CREATE_NEW_PROCESS_GROUP; });
 }
 
 }  // namespace zem
