@@ -43,6 +43,12 @@ enum class OptionId {
   Contact,
   Notes,
   Paper,
+  Unit,
+  Jobs,
+  Into,
+  Reads,
+  Check,
+  Full,
   Help,
   Version,
 };
