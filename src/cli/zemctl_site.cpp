@@ -367,6 +367,7 @@ UnitOutcome SiteRun::AfterPull(std::size_t index, const SiteChildResult& result)
   o.ok = true;
   if (args_.command == SiteCommand::Push) {
     if (!sameCounts && !args_.full) {
+      o.ok = false;  // as the push would refuse it
       o.state = "counts differ";
       o.shown = "counts differ: a full export is needed";
       return o;
@@ -465,7 +466,13 @@ UnitOutcome SiteRun::AfterPush(const SiteUnit& unit, const SiteChildResult& resu
         std::size_t count = 0;
         for (std::size_t at = 0; (at = result.out.find('\n', at)) != std::string::npos; ++at) ++count;
         o.state = "differs";
-        o.shown = "sent, but the unit differs in " + std::to_string(count) + " values";
+        o.shown =
+            "sent, but the unit differs in " + std::to_string(count) + (count == 1 ? " value" : " values");
+        // Commands the unit refused are the likely reason.
+        static const QRegularExpression refused(QStringLiteral("[^\n]*commands refused[^\n]*"));
+        const QRegularExpressionMatch why = refused.match(err);
+        o.message = why.hasMatch() ? LastMessage(why.captured(0).toStdString())
+                                   : "the unit does not hold what was sent";
         o.extra.insert("verified", false);
         o.extra.insert("differences", static_cast<qint64>(count));
         return o;
