@@ -119,9 +119,10 @@ std::optional<std::string> CheckedExportText(Editor& editor, ExportTarget target
 
 // The command lines that bring a unit holding `base`'s configuration to
 // `next`'s (BuildChangedCommands), as the exports would write them; nothing,
-// after saying "counts differ: push the whole file", when the source or zone
+// after saying "counts differ: " + `ifCountsDiffer`, when the source or zone
 // counts differ.
-std::optional<std::vector<std::string>> ChangedLines(const Editor& base, const Editor& next);
+std::optional<std::vector<std::string>> ChangedLines(
+    const Editor& base, const Editor& next, const std::string& ifCountsDiffer = "push the whole file");
 
 // Writes `bytes` to `path` as WriteFileAtomically does; false after saying
 // "cannot write PATH: why".
@@ -181,11 +182,17 @@ QJsonArray DifferencesJson(const std::vector<ConfigDifference>& differences);
 
 // zemctl push: the backup before sending (--backup) and the check after it
 // (--verify).
-// Pulls the unit's configuration into `path` as 'zemctl pull -o' writes it:
-// kExitOk, or kExitBackupFailed after saying why (link failed, nothing or
-// only a part received, no source named, `path` not written).
+// Reads the unit's configuration into `unit` as a backup reads it: kExitOk,
+// or kExitBackupFailed after saying why and then `ifNot` (link failed,
+// nothing or only a part received, no source named).
+int ReadUnitBeforeSending(const LinkArgs& link, const UnitLimits& limits, Editor& unit,
+                          const std::string& ifNot);
+// Pulls the unit's configuration into `unit` and `path` as 'zemctl pull -o'
+// writes it: kExitOk, or kExitBackupFailed after saying why (link failed,
+// nothing or only a part received, no source named, `path` not written).
 // `strict`: a value lost on reading back fails the backup too.
-int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path, bool strict);
+int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path, bool strict,
+               Editor& unit);
 // Pulls the unit's configuration back and prints, one a line on standard
 // output, how it differs from `sent` (the configuration the push exported).
 // kExitOk the same; kExitDiffers different; kExitNotVerified it could not be

@@ -36,11 +36,12 @@ std::optional<std::string> CheckedExportText(Editor& editor, ExportTarget target
   return std::nullopt;
 }
 
-std::optional<std::vector<std::string>> ChangedLines(const Editor& base, const Editor& next) {
+std::optional<std::vector<std::string>> ChangedLines(const Editor& base, const Editor& next,
+                                                     const std::string& ifCountsDiffer) {
   const UnitConfiguration& from = base.model.unit;
   const UnitConfiguration& to = next.model.unit;
   if (!ChangesCanBeSent(from, to)) {
-    PrintError("counts differ: push the whole file");
+    PrintError("counts differ: " + ifCountsDiffer);
     return std::nullopt;
   }
   return BuildChangedCommands(from, to);

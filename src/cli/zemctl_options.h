@@ -32,6 +32,7 @@ enum class OptionId {
   Backup,
   Verify,
   Strict,
+  Changes,
   Json,
   All,
   Commands,

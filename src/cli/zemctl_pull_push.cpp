@@ -13,6 +13,7 @@
 #include "cli/zemctl_platform.h"
 #include "command/command_writer.h"
 #include "editor/editor.h"
+#include "editor/unit_names.h"
 #include "transfer/file_io.h"
 #include "transfer/scripted_prompts.h"
 #include "transfer/telnet_link.h"
@@ -85,6 +86,14 @@ constexpr OptionRow kPushOptions[] = {
      "FILE (the same folder and last name, as in\n"
      "--backup bk.zem --since ./bk.zem): the changes\n"
      "are counted from the backup just pulled."},
+    {OptionId::Changes, "", "--changes", "",
+     "read the unit first, as a pull does, and send only\n"
+     "what it lacks: the lines --since would send with\n"
+     "that read as BASE. With nothing to send nothing is\n"
+     "sent. When the unit's source or zone counts differ\n"
+     "from IN's nothing is sent (exit status 2, \"counts\n"
+     "differ: a full export is needed\"). With --backup\n"
+     "the backup is that read."},
     {OptionId::Backup, "", "--backup", "FILE",
      "before sending anything, pull the unit's\n"
      "configuration into FILE as 'zemctl pull -o FILE'\n"
@@ -124,7 +133,7 @@ constexpr OptionRow kPushOptions[] = {
 
 constexpr HelpPiece kPushHelp[] = {
     {"Usage: zemctl push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
-     "                   [--since BASE.zem] [--backup FILE] [--verify]\n"
+     "                   [--since BASE.zem | --changes] [--backup FILE] [--verify]\n"
      "                   [--reply-limit SECONDS] [--timeout SECONDS]\n"
      "                   [--deadline SECONDS] [--strict]\n"
      "\n"
@@ -150,13 +159,14 @@ constexpr HelpPiece kPushHelp[] = {
      "standard error); 1 the link failed, was closed or reset, or a line went\n"
      "unanswered, or (--verify) the unit does not hold what was sent, which wins\n"
      "over 4; 2 bad arguments (a port outside 1-65535 among them),\n"
-     "IN or BASE cannot be read, BASE names no source or its counts differ\n"
-     "from IN's, FILE cannot be written, or a value of IN would read back as\n"
-     "another command or as several lines, or is an address a unit cannot use\n"
-     "(each one is named; nothing sent); 3 IN\n"
-     "names no source, so there is nothing to send; 5 the backup failed (the link\n"
-     "failed, nothing or only a part of the configuration came, the unit named\n"
-     "no source, or FILE could not be written), so nothing was sent; 6 every\n"
+     "IN or BASE cannot be read, BASE (or with --changes the unit) names no\n"
+     "source or its counts differ from IN's, FILE cannot be written, or a\n"
+     "value of IN would read back as another command or as several lines, or\n"
+     "is an address a unit cannot use (each one is named; nothing sent); 3 IN\n"
+     "names no source, so there is nothing to send; 5 the backup or the read of\n"
+     "--changes failed (the link failed, nothing or only a part of the\n"
+     "configuration came, the unit named no source, or FILE could not be\n"
+     "written), so nothing was sent; 6 every\n"
      "line was answered, but --verify could not read the configuration back in\n"
      "full, so it is not known whether the unit took everything.\n"},
 };
@@ -414,7 +424,7 @@ int RunPush(const std::vector<std::string>& args) {
   CatchInterrupt();
   LinkArgs link;
   std::string input, backupPath, sincePath;
-  bool verify = false, strict = false;
+  bool verify = false, strict = false, changesOnly = false;
   int replyLimitMs = 30000;
   UnitLimits limits;
   const ParsedArguments parsed = ParseArguments(kPushCommand, args);
@@ -440,6 +450,9 @@ int RunPush(const std::vector<std::string>& args) {
       case OptionId::Strict:
         strict = true;
         break;
+      case OptionId::Changes:
+        changesOnly = true;
+        break;
       case OptionId::Since:
         sincePath = a.value;
         if (sincePath.empty()) return Usage(kPushCommand, "empty --since file name");
@@ -456,6 +469,8 @@ int RunPush(const std::vector<std::string>& args) {
   if (input.empty()) return Usage(kPushCommand, "push needs IN.zem");
   if (link.telnet.empty() == link.serial.empty())
     return Usage(kPushCommand, "give either --telnet or --serial");
+  if (changesOnly && !sincePath.empty())
+    return Usage(kPushCommand, "--changes reads what the unit holds; it goes without --since");
   if (const int status = CheckFiles(input, {{"--backup", backupPath}})) return status;
   // The base is the backup just pulled, so it must be named as the backup.
   if (!sincePath.empty() && !backupPath.empty() && !SamePath(sincePath, backupPath))
@@ -473,19 +488,35 @@ int RunPush(const std::vector<std::string>& args) {
   };
   if (!sincePath.empty() && backupPath.empty())
     if (const int status = readBase()) return status;
-  if (!backupPath.empty())
-    if (const int status = BackUpUnit(link, limits, backupPath, strict)) return status;
+  // The unit as it is now, when it is read before sending: the backup, or
+  // the read of --changes.
+  Editor unit;
+  if (!backupPath.empty()) {
+    if (const int status = BackUpUnit(link, limits, backupPath, strict, unit)) return status;
+  } else if (changesOnly) {
+    if (const int status = ReadUnitBeforeSending(link, limits, unit, "nothing sent")) return status;
+  }
   if (!sincePath.empty() && !backupPath.empty())
     if (const int status = readBase()) return status;
 
   std::optional<std::vector<std::string>> changes;
-  if (!sincePath.empty()) {
+  if (changesOnly) {
+    // A name whose letters the unit cannot return reads back without them:
+    // it is held as IN writes it when that is all that differs.
+    unit.model.unit = WithSentNames(unit.model.unit, editor.model.unit);
+    changes = ChangedLines(unit, editor, "a full export is needed");
+    if (!changes) return kExitUsage;
+  } else if (!sincePath.empty()) {
     changes = ChangedLines(base, editor);
     if (!changes) return kExitUsage;
   }
   int status = kExitOk;
   if (changes && changes->empty()) {
-    std::fprintf(stderr, "zemctl: nothing changed since %s; nothing sent\n", sincePath.c_str());
+    if (changesOnly) {
+      std::fputs("zemctl: the unit already holds what IN sets; nothing sent\n", stderr);
+    } else {
+      std::fprintf(stderr, "zemctl: nothing changed since %s; nothing sent\n", sincePath.c_str());
+    }
   } else {
     status = SendExport(editor, link, replyLimitMs, limits, changes);
   }

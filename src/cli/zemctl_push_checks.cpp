@@ -28,35 +28,41 @@ struct UnitOnLink {
 
 }  // namespace
 
-int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path, bool strict) {
+int ReadUnitBeforeSending(const LinkArgs& link, const UnitLimits& limits, Editor& unit,
+                          const std::string& ifNot) {
   UnitOnLink on(link, limits);
-  Editor unit;
   int pulled = kExitFailed;
   if (on.open) {
     on.ctl.Checks().ReadForBackup(unit);
-    pulled = ReadEnding(on.ctl, "no backup written, nothing sent");
+    pulled = ReadEnding(on.ctl, ifNot);
   }
-  std::string error;
   switch (pulled) {
     case kExitOk:
-      if (const std::optional<std::string> bytes =
-              CheckedExportText(unit, ExportTarget::File, strict, "no backup written, nothing sent");
-          !bytes) {
-      } else if (!WriteFileAtomically(path, *bytes, &error)) {
-        PrintError("cannot write the backup " + path + ": " + error + "; nothing sent");
-      } else {
-        std::fprintf(stderr, "zemctl: the unit's configuration is backed up in %s\n", path.c_str());
-        return kExitOk;
-      }
-      break;
+      return kExitOk;
     case kExitNoConfiguration:  // ReadEnding said why and that nothing was sent
       break;
     case kExitIncomplete:
-      PrintError("the unit's answer may be incomplete; no backup written, nothing sent");
+      PrintError("the unit's answer may be incomplete; " + ifNot);
       break;
     default:
-      PrintError("the backup failed; nothing sent");
+      PrintError("the unit could not be read; " + ifNot);
       break;
+  }
+  return kExitBackupFailed;
+}
+
+int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path, bool strict,
+               Editor& unit) {
+  const std::string ifNot = "no backup written, nothing sent";
+  if (const int status = ReadUnitBeforeSending(link, limits, unit, ifNot)) return status;
+  std::string error;
+  if (const std::optional<std::string> bytes = CheckedExportText(unit, ExportTarget::File, strict, ifNot);
+      !bytes) {
+  } else if (!WriteFileAtomically(path, *bytes, &error)) {
+    PrintError("cannot write the backup " + path + ": " + error + "; nothing sent");
+  } else {
+    std::fprintf(stderr, "zemctl: the unit's configuration is backed up in %s\n", path.c_str());
+    return kExitOk;
   }
   return kExitBackupFailed;
 }

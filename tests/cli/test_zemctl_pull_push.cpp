@@ -371,6 +371,71 @@ class TestZemctlPullPush : public QObject {
     QVERIFY2(text.contains("\rWaiting for the unit's answer to the opening [] (2 s)"), text.constData());
   }
 
+  // --changes reads the unit once (the backup, when there is one) and sends
+  // only what it lacks; a name read back without the letters a unit cannot
+  // return counts as held. Counts that differ, or a read that fails, send
+  // nothing.
+  void changesSendsWhatTheUnitLacks_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::addColumn<QString>("unit");  // what it holds: small, held (IN without its e-acute), full, silent
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("queries");  // -1: not counted
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QString>("message");
+    const QByteArray lacking = "[VO1R-3]\n[NO2\"Caf\xe9\"]\n[EC]\n";
+    const auto row = [](const char* name, bool serial, const char* unit, const QStringList& extra, int status,
+                        int queries, const QByteArray& sent, const char* message) {
+      QTest::newRow(name) << serial << QString(unit) << extra << status << queries << sent
+                          << QString(message);
+    };
+    row("telnet", false, "small", {}, 0, 1, lacking, "sent 3 lines, every one answered");
+    row("serial", true, "small", {}, 0, 1, lacking, "sent 3 lines, every one answered");
+    row("held already", false, "held", {}, 0, 1, "", "the unit already holds what IN sets; nothing sent");
+    row("the backup is the read", false, "small", {"--backup", "B"}, 0, 1, lacking, "backed up in");
+    row("verified", true, "small", {"--verify"}, 0, 2, lacking, "verified: the unit holds what was sent");
+    row("counts differ", false, "full", {"--backup", "B"}, 2, 1, "",
+        "counts differ: a full export is needed");
+    row("read fails", false, "silent", {"--timeout", "1"}, 5, -1, "", "Nothing imported; nothing sent");
+    row("with --since", false, "small", {"--since", "IN"}, 2, 0, "", "it goes without --since");
+  }
+  void changesSendsWhatTheUnitLacks() {
+    QFETCH(bool, serial);
+    QFETCH(QString, unit);
+    QFETCH(QStringList, extra);
+    QFETCH(int, status);
+    QFETCH(int, queries);
+    QFETCH(QByteArray, sent);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QByteArray small = Read(Source("examples/small-8x24.zem"));
+    const QString in = dir.filePath("in.zem"), held = dir.filePath("held.zem"),
+                  backup = dir.filePath("b.zem");
+    Write(in,
+          QByteArray(small).replace("[VO1R-7]", "[VO1R-3]").replace("[NO2\"Kitchen\"]", "[NO2\"Caf\xe9\"]"));
+    Write(held, Read(in).replace("Caf\xe9", "Caf"));
+    const QString served = unit == "small"  ? Source("examples/small-8x24.zem")
+                           : unit == "held" ? held
+                                            : Source("examples/full-16x192.zem");
+    Editor file;
+    file.ImportFileText(Read(served).toStdString(), "unit.zem");
+    SimOptions o = Serving(NonEmpty(file.PrepareExport()));
+    o.silent = unit == "silent";
+    UnitSim sim(o);
+    QStringList link;
+    QVERIFY(OpenLink(sim, serial, &link));
+    extra.replaceInStrings("IN", in).replaceInStrings(QRegularExpression("^B$"), backup);
+    const Run run = Zemctl(QStringList{"push", in, "--changes"} << link << extra);
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.contains(message.toStdString()), run.err.constData());
+    if (queries >= 0) QCOMPARE(sim.Queries(), queries);
+    QByteArray received;
+    for (const std::string& line : sim.Recorded()) received += QByteArray::fromStdString(line) + '\n';
+    QCOMPARE(received, sent);
+    // The backup holds what the unit held before.
+    if (extra.contains(backup)) QVERIFY(Read(backup).contains("[VO1R-7]") || unit == "full");
+  }
+
   void pushOfTheFullExampleOverAPty() {
     const QString in = QStringLiteral(ZEM_SOURCE_DIR "/examples/full-16x192.zem");
     UnitSim sim;
