@@ -33,6 +33,7 @@ enum class OptionId {
   Verify,
   Strict,
   Changes,
+  Check,
   Json,
   All,
   Commands,

@@ -94,6 +94,13 @@ constexpr OptionRow kPushOptions[] = {
      "from IN's nothing is sent (exit status 2, \"counts\n"
      "differ: a full export is needed\"). With --backup\n"
      "the backup is that read."},
+    {OptionId::Check, "", "--check", "",
+     "send no change: read the unit as --changes does and\n"
+     "print the lines a push --changes would send, one a\n"
+     "line as 'zemctl diff --commands' prints them (exit\n"
+     "status 0 whether or not there are any). Only the\n"
+     "read's \"[]\" and \"[QXSB]\" reach the unit; --backup\n"
+     "is still written."},
     {OptionId::Backup, "", "--backup", "FILE",
      "before sending anything, pull the unit's\n"
      "configuration into FILE as 'zemctl pull -o FILE'\n"
@@ -133,8 +140,8 @@ constexpr OptionRow kPushOptions[] = {
 
 constexpr HelpPiece kPushHelp[] = {
     {"Usage: zemctl push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
-     "                   [--since BASE.zem | --changes] [--backup FILE] [--verify]\n"
-     "                   [--reply-limit SECONDS] [--timeout SECONDS]\n"
+     "                   [--since BASE.zem | --changes | --check] [--backup FILE]\n"
+     "                   [--verify] [--reply-limit SECONDS] [--timeout SECONDS]\n"
      "                   [--deadline SECONDS] [--strict]\n"
      "\n"
      "Imports IN as 'zemctl convert' does and sends the export to the unit line\n"
@@ -244,6 +251,22 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
       PrintError("the export did not run " + where);
       return kExitFailed;
   }
+}
+
+// push --check: the lines a push --changes would send, on standard output.
+int PrintWouldSend(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + '\n';
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    PrintError("cannot write the command lines to standard output");
+    return kExitUsage;
+  }
+  if (lines.empty()) {
+    std::fputs("zemctl: the unit already holds what IN sets; nothing would be sent\n", stderr);
+  } else {
+    std::fprintf(stderr, "zemctl: %zu lines would be sent; nothing sent\n", lines.size());
+  }
+  return kExitOk;
 }
 
 // Whether two names name one file, which need not exist yet: the same
@@ -424,7 +447,7 @@ int RunPush(const std::vector<std::string>& args) {
   CatchInterrupt();
   LinkArgs link;
   std::string input, backupPath, sincePath;
-  bool verify = false, strict = false, changesOnly = false;
+  bool verify = false, strict = false, changesOnly = false, check = false;
   int replyLimitMs = 30000;
   UnitLimits limits;
   const ParsedArguments parsed = ParseArguments(kPushCommand, args);
@@ -453,6 +476,9 @@ int RunPush(const std::vector<std::string>& args) {
       case OptionId::Changes:
         changesOnly = true;
         break;
+      case OptionId::Check:
+        check = changesOnly = true;
+        break;
       case OptionId::Since:
         sincePath = a.value;
         if (sincePath.empty()) return Usage(kPushCommand, "empty --since file name");
@@ -469,8 +495,10 @@ int RunPush(const std::vector<std::string>& args) {
   if (input.empty()) return Usage(kPushCommand, "push needs IN.zem");
   if (link.telnet.empty() == link.serial.empty())
     return Usage(kPushCommand, "give either --telnet or --serial");
+  const char* reading = check ? "--check" : "--changes";
   if (changesOnly && !sincePath.empty())
-    return Usage(kPushCommand, "--changes reads what the unit holds; it goes without --since");
+    return Usage(kPushCommand, std::string(reading) + " reads what the unit holds; it goes without --since");
+  if (check && verify) return Usage(kPushCommand, "--check sends nothing, so there is nothing to --verify");
   if (const int status = CheckFiles(input, {{"--backup", backupPath}})) return status;
   // The base is the backup just pulled, so it must be named as the backup.
   if (!sincePath.empty() && !backupPath.empty() && !SamePath(sincePath, backupPath))
@@ -510,6 +538,7 @@ int RunPush(const std::vector<std::string>& args) {
     changes = ChangedLines(base, editor);
     if (!changes) return kExitUsage;
   }
+  if (check) return PrintWouldSend(*changes);
   int status = kExitOk;
   if (changes && changes->empty()) {
     if (changesOnly) {

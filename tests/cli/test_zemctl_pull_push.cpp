@@ -383,11 +383,13 @@ class TestZemctlPullPush : public QObject {
     QTest::addColumn<int>("queries");  // -1: not counted
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("printed");  // standard output
     const QByteArray lacking = "[VO1R-3]\n[NO2\"Caf\xe9\"]\n[EC]\n";
     const auto row = [](const char* name, bool serial, const char* unit, const QStringList& extra, int status,
-                        int queries, const QByteArray& sent, const char* message) {
-      QTest::newRow(name) << serial << QString(unit) << extra << status << queries << sent
-                          << QString(message);
+                        int queries, const QByteArray& sent, const char* message,
+                        const QByteArray& printed = {}) {
+      QTest::newRow(name) << serial << QString(unit) << extra << status << queries << sent << QString(message)
+                          << printed;
     };
     row("telnet", false, "small", {}, 0, 1, lacking, "sent 3 lines, every one answered");
     row("serial", true, "small", {}, 0, 1, lacking, "sent 3 lines, every one answered");
@@ -398,6 +400,14 @@ class TestZemctlPullPush : public QObject {
         "counts differ: a full export is needed");
     row("read fails", false, "silent", {"--timeout", "1"}, 5, -1, "", "Nothing imported; nothing sent");
     row("with --since", false, "small", {"--since", "IN"}, 2, 0, "", "it goes without --since");
+    // --check: the same read, nothing sent, the lines printed.
+    row("check", false, "small", {"--check"}, 0, 1, "", "3 lines would be sent; nothing sent", lacking);
+    row("check held", true, "held", {"--check"}, 0, 1, "", "nothing would be sent");
+    row("check with a backup", false, "small", {"--check", "--backup", "B"}, 0, 1, "", "backed up in",
+        lacking);
+    row("check counts differ", false, "full", {"--check"}, 2, 1, "",
+        "counts differ: a full export is needed");
+    row("check and verify", false, "small", {"--check", "--verify"}, 2, 0, "", "nothing to --verify");
   }
   void changesSendsWhatTheUnitLacks() {
     QFETCH(bool, serial);
@@ -407,6 +417,7 @@ class TestZemctlPullPush : public QObject {
     QFETCH(int, queries);
     QFETCH(QByteArray, sent);
     QFETCH(QString, message);
+    QFETCH(QByteArray, printed);
     QTemporaryDir dir;
     const QByteArray small = Read(Source("examples/small-8x24.zem"));
     const QString in = dir.filePath("in.zem"), held = dir.filePath("held.zem"),
@@ -432,6 +443,7 @@ class TestZemctlPullPush : public QObject {
     QByteArray received;
     for (const std::string& line : sim.Recorded()) received += QByteArray::fromStdString(line) + '\n';
     QCOMPARE(received, sent);
+    QCOMPARE(run.out, printed);
     // The backup holds what the unit held before.
     if (extra.contains(backup)) QVERIFY(Read(backup).contains("[VO1R-7]") || unit == "full");
   }
