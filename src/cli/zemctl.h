@@ -72,6 +72,28 @@ extern const CommandEntry kSiteCommand;
 
 // "zemctl: " + message on standard error.
 void PrintError(const std::string& message);
+// The same for how a step went (not a failure): "sent 12 lines, every one
+// answered".
+void PrintNote(const std::string& message);
+// What PrintError and PrintNote said, without "zemctl: ".
+struct SaidMessages {
+  std::vector<std::string> errors;
+  std::vector<std::string> warnings;  // errors that start "warning: ", without it
+  std::vector<std::string> notes;
+};
+// While one lives, what PrintError and PrintNote say is kept in it too.
+class MessageRecord {
+ public:
+  MessageRecord();
+  ~MessageRecord();
+  MessageRecord(const MessageRecord&) = delete;
+  MessageRecord& operator=(const MessageRecord&) = delete;
+  const SaidMessages& Said() const { return said_; }
+
+ private:
+  SaidMessages said_;
+  SaidMessages* outer_;
+};
 // Prints the command's help on standard output when an argument asks for it
 // ("--help", "-h", wherever it stands); whether one did.
 bool PrintHelpIfAsked(const std::vector<std::string>& args, const CommandEntry& command);
@@ -194,9 +216,11 @@ int ReadUnitBeforeSending(const LinkArgs& link, const UnitLimits& limits, Editor
 int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path, bool strict,
                Editor& unit);
 // Pulls the unit's configuration back and prints, one a line on standard
-// output, how it differs from `sent` (the configuration the push exported).
+// output, how it differs from `sent` (the configuration the push exported);
+// with `differences`, the lines go there instead (their bytes as they are).
 // kExitOk the same; kExitDiffers different; kExitNotVerified it could not be
 // read back in full (said why).
-int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& limits);
+int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& limits,
+               std::vector<std::string>* differences = nullptr);
 
 }  // namespace zem

@@ -17,7 +17,31 @@
 
 namespace zem {
 
-void PrintError(const std::string& message) { std::fprintf(stderr, "zemctl: %s\n", message.c_str()); }
+namespace {
+
+SaidMessages* said = nullptr;  // the living MessageRecord's
+
+}  // namespace
+
+void PrintError(const std::string& message) {
+  std::fprintf(stderr, "zemctl: %s\n", message.c_str());
+  if (!said) return;
+  constexpr std::string_view kWarning = "warning: ";
+  if (message.rfind(kWarning, 0) == 0) {
+    said->warnings.push_back(message.substr(kWarning.size()));
+  } else {
+    said->errors.push_back(message);
+  }
+}
+
+void PrintNote(const std::string& message) {
+  std::fprintf(stderr, "zemctl: %s\n", message.c_str());
+  if (said) said->notes.push_back(message);
+}
+
+MessageRecord::MessageRecord() : outer_(said) { said = &said_; }
+
+MessageRecord::~MessageRecord() { said = outer_; }
 
 std::optional<std::string> CheckedExportText(Editor& editor, ExportTarget target, bool strict,
                                              const std::string& refused) {

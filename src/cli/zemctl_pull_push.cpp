@@ -1,8 +1,10 @@
 // zemctl pull / push: the window's Import and Export over a link, without a
 // window. The same TransferController runs them; the dialogs are answered
 // from the command line.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -11,6 +13,7 @@
 
 #include "cli/zemctl.h"
 #include "cli/zemctl_platform.h"
+#include "cli/zemctl_push.h"
 #include "command/command_writer.h"
 #include "editor/editor.h"
 #include "editor/unit_names.h"
@@ -117,6 +120,11 @@ constexpr OptionRow kPushOptions[] = {
      "Values the push does not set (audio of zones IN\n"
      "gives none, sources and zones beyond IN's) are\n"
      "left out."},
+    {OptionId::Json, "", "--json", "",
+     "also print one JSON object on standard output at\n"
+     "the end, in place of the lines --verify and --check\n"
+     "print there (progress stays on standard error); its\n"
+     "fields are listed below"},
     {OptionId::ReplyLimit, "", "--reply-limit", "SECONDS",
      "serial only: how long to wait for an answer\n"
      "(default 30)"},
@@ -142,7 +150,7 @@ constexpr HelpPiece kPushHelp[] = {
     {"Usage: zemctl push IN.zem (--telnet HOST[:PORT] | --serial DEVICE)\n"
      "                   [--since BASE.zem | --changes | --check] [--backup FILE]\n"
      "                   [--verify] [--reply-limit SECONDS] [--timeout SECONDS]\n"
-     "                   [--deadline SECONDS] [--strict]\n"
+     "                   [--deadline SECONDS] [--strict] [--json]\n"
      "\n"
      "Imports IN as 'zemctl convert' does and sends the export to the unit line\n"
      "by line, waiting for the unit's answer after each line, as the window's\n"
@@ -175,15 +183,38 @@ constexpr HelpPiece kPushHelp[] = {
      "configuration came, the unit named no source, or FILE could not be\n"
      "written), so nothing was sent; 6 every\n"
      "line was answered, but --verify could not read the configuration back in\n"
-     "full, so it is not known whether the unit took everything.\n"},
+     "full, so it is not known whether the unit took everything.\n"
+     "With --json, standard output holds one JSON object, on one line, with\n"
+     "these fields (texts from the configuration as their plain bytes, each\n"
+     "byte the character U+0000-U+00FF):\n"
+     "  result         \"ok\" (0), \"failed\" (1), \"differs\" (1, --verify),\n"
+     "                 \"invalid\" (2), \"counts-differ\" (2), \"no-configuration\"\n"
+     "                 (3), \"refused\" (4), \"read-failed\" (5), \"unverified\" (6)\n"
+     "  exit           the exit status\n"
+     "  check          whether --check was given\n"
+     "  changed        whether a line was sent to the unit (--check: would be)\n"
+     "  lines          the command lines to send, as they go (--check: that\n"
+     "                 would go); empty before they are known\n"
+     "  lines_total    how many lines that is\n"
+     "  lines_sent     how many of them were sent\n"
+     "  lines_refused  how many the unit answered \"(ERROR)\"\n"
+     "  counts_differ  whether the counts differ (--since, --changes, --check)\n"
+     "  backup         the --backup file written, or null\n"
+     "  verify         \"ok\", \"differs\", \"unread\" (6) or \"not-run\"\n"
+     "  differences    --verify's lines, sent -> on the unit\n"
+     "  message        what went wrong, in the words of standard error\n"
+     "                 (lines joined by a line feed); else how it ended\n"
+     "  warnings       the warnings said on standard error\n"
+     "Fields are only ever added, never renamed or dropped.\n"},
 };
 
 // Sends the export of `editor` to the unit as the window's Export does; the
 // push's exit status (kExitOk, kExitIncomplete or kExitFailed), after saying
 // how it went.
 // `lines`: only these lines (the changes), not the whole export.
+// `report` learns how many lines were sent and refused.
 int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const UnitLimits& limits,
-               const std::optional<std::vector<std::string>>& lines) {
+               const std::optional<std::vector<std::string>>& lines, PushReport& report) {
   ScriptedPrompts prompts;
   TransferController ctl(editor, prompts);
   ctl.SetReplyLimitMs(replyLimitMs);
@@ -214,6 +245,8 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
   if (shownWidth > 0) std::fputc('\n', stderr);
 
   editor.status.SetOnChange(nullptr);  // lastStatus ends here
+  report.linesSent = ctl.LinesSent();
+  report.linesRefused = ctl.ErrorReplies();
   // How the export ended, as the window's status line says it.
   std::string ending = editor.status.Text();
   if (!ending.empty() && ending.front() == ' ') ending.erase(0, 1);
@@ -228,7 +261,7 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
         PrintError(ctl.RefusedText());
         return kExitIncomplete;
       }
-      std::fprintf(stderr, "zemctl: sent %d lines, every one answered\n", ctl.LinesSent());
+      PrintNote("sent " + std::to_string(ctl.LinesSent()) + " lines, every one answered");
       return kExitOk;
     case TransferController::Outcome::NoReply:
       if (ctl.DeadlinePassed()) {
@@ -253,19 +286,18 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
   }
 }
 
-// push --check: the lines a push --changes would send, on standard output.
-int PrintWouldSend(const std::vector<std::string>& lines) {
+// push --check: the lines a push --changes would send, on standard output
+// (with --json, in the report only).
+int PrintWouldSend(const std::vector<std::string>& lines, bool json) {
   std::string text;
   for (const std::string& line : lines) text += line + '\n';
-  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+  if (!json &&
+      (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)) {
     PrintError("cannot write the command lines to standard output");
     return kExitUsage;
   }
-  if (lines.empty()) {
-    std::fputs("zemctl: the unit already holds what IN sets; nothing would be sent\n", stderr);
-  } else {
-    std::fprintf(stderr, "zemctl: %zu lines would be sent; nothing sent\n", lines.size());
-  }
+  PrintNote(lines.empty() ? std::string("the unit already holds what IN sets; nothing would be sent")
+                          : std::to_string(lines.size()) + " lines would be sent; nothing sent");
   return kExitOk;
 }
 
@@ -441,10 +473,10 @@ int RunPull(const std::vector<std::string>& args) {
   return status;
 }
 
-int RunPush(const std::vector<std::string>& args) {
-  if (PrintHelpIfAsked(args, kPushCommand)) return kExitOk;
-  // The first Ctrl+C lets the command in flight be answered, then stops.
-  CatchInterrupt();
+namespace {
+
+// The push, its steps told to `report` as they go.
+int Push(const std::vector<std::string>& args, PushReport& report) {
   LinkArgs link;
   std::string input, backupPath, sincePath;
   bool verify = false, strict = false, changesOnly = false, check = false;
@@ -477,7 +509,10 @@ int RunPush(const std::vector<std::string>& args) {
         changesOnly = true;
         break;
       case OptionId::Check:
-        check = changesOnly = true;
+        check = changesOnly = report.check = true;
+        break;
+      case OptionId::Json:
+        report.json = true;
         break;
       case OptionId::Since:
         sincePath = a.value;
@@ -509,6 +544,12 @@ int RunPush(const std::vector<std::string>& args) {
     return status;
   // Checked before the backup: a refused push leaves the unit alone.
   if (!CheckedExportText(editor, ExportTarget::Unit, strict, "nothing sent")) return kExitUsage;
+  const auto commandLines = [](const std::vector<std::string>& lines) {
+    std::vector<std::string> commands;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(commands), ExportRun::IsCommandLine);
+    return commands;
+  };
+  if (!changesOnly && sincePath.empty()) report.lines = commandLines(editor.PrepareExport());
   // Read before connecting unless it is the backup to come.
   Editor base;
   const auto readBase = [&] {
@@ -521,6 +562,7 @@ int RunPush(const std::vector<std::string>& args) {
   Editor unit;
   if (!backupPath.empty()) {
     if (const int status = BackUpUnit(link, limits, backupPath, strict, unit)) return status;
+    report.backup = backupPath;
   } else if (changesOnly) {
     if (const int status = ReadUnitBeforeSending(link, limits, unit, "nothing sent")) return status;
   }
@@ -533,27 +575,49 @@ int RunPush(const std::vector<std::string>& args) {
     // it is held as IN writes it when that is all that differs.
     unit.model.unit = WithSentNames(unit.model.unit, editor.model.unit);
     changes = ChangedLines(unit, editor, "a full export is needed");
-    if (!changes) return kExitUsage;
   } else if (!sincePath.empty()) {
     changes = ChangedLines(base, editor);
-    if (!changes) return kExitUsage;
   }
-  if (check) return PrintWouldSend(*changes);
+  if (changesOnly || !sincePath.empty()) {
+    report.countsDiffer = !changes;
+    if (!changes) return kExitUsage;
+    report.lines = commandLines(*changes);
+  }
+  if (check) return PrintWouldSend(*changes, report.json);
   int status = kExitOk;
   if (changes && changes->empty()) {
     if (changesOnly) {
-      std::fputs("zemctl: the unit already holds what IN sets; nothing sent\n", stderr);
+      PrintNote("the unit already holds what IN sets; nothing sent");
     } else {
-      std::fprintf(stderr, "zemctl: nothing changed since %s; nothing sent\n", sincePath.c_str());
+      PrintNote("nothing changed since " + sincePath + "; nothing sent");
     }
   } else {
-    status = SendExport(editor, link, replyLimitMs, limits, changes);
+    status = SendExport(editor, link, replyLimitMs, limits, changes, report);
   }
   // Only a push whose every line was answered is worth reading back; the
   // link is closed again by now, so a serial port can be opened anew.
   if (verify && (status == kExitOk || status == kExitIncomplete)) {
-    const int checked = VerifyPush(editor.model, link, limits);
+    const int checked = VerifyPush(editor.model, link, limits, report.json ? &report.differences : nullptr);
+    report.verify = checked == kExitOk ? "ok" : checked == kExitDiffers ? "differs" : "unread";
     if (checked != kExitOk) status = checked;  // a difference or no verdict wins over "(ERROR)" answers
+  }
+  return status;
+}
+
+}  // namespace
+
+int RunPush(const std::vector<std::string>& args) {
+  if (PrintHelpIfAsked(args, kPushCommand)) return kExitOk;
+  // The first Ctrl+C lets the command in flight be answered, then stops.
+  CatchInterrupt();
+  MessageRecord record;
+  PushReport report;
+  const int status = Push(args, report);
+  if (!report.json) return status;
+  const std::string text = PushReportJson(report, status, record.Said());
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+    PrintError("cannot write the JSON report to standard output");
+    return status == kExitOk ? kExitUsage : status;
   }
   return status;
 }

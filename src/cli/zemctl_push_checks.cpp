@@ -61,14 +61,15 @@ int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string
   } else if (!WriteFileAtomically(path, *bytes, &error)) {
     PrintError("cannot write the backup " + path + ": " + error + "; nothing sent");
   } else {
-    std::fprintf(stderr, "zemctl: the unit's configuration is backed up in %s\n", path.c_str());
+    PrintNote("the unit's configuration is backed up in " + path);
     return kExitOk;
   }
   return kExitBackupFailed;
 }
 
-int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& limits) {
-  std::fputs("zemctl: reading the configuration back to verify it\n", stderr);
+int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& limits,
+               std::vector<std::string>* differenceLines) {
+  PrintNote("reading the configuration back to verify it");
   UnitOnLink on(link, limits);
   Editor unit;
   UnitChecks::ReadBackFindings found;
@@ -86,19 +87,24 @@ int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& 
   // push set.
   const std::size_t leftOut = found.leftOut;
   const std::vector<ConfigDifference>& differences = found.differences;
-  if (found.withoutLetters > 0) PrintError(ComparedWithoutLettersNote(found.withoutLetters));
+  if (found.withoutLetters > 0) PrintNote(ComparedWithoutLettersNote(found.withoutLetters));
   if (leftOut > 0)
-    std::fprintf(stderr, "zemctl: %zu difference%s left out: values the push does not send\n", leftOut,
-                 leftOut == 1 ? "" : "s");
-  for (const ConfigDifference& difference : differences)
-    std::printf("%s\n", TerminalText(DifferenceLine(difference)).c_str());
+    PrintNote(std::to_string(leftOut) + (leftOut == 1 ? " difference" : " differences") +
+              " left out: values the push does not send");
+  for (const ConfigDifference& difference : differences) {
+    if (differenceLines) {
+      differenceLines->push_back(DifferenceLine(difference));
+    } else {
+      std::printf("%s\n", TerminalText(DifferenceLine(difference)).c_str());
+    }
+  }
   std::fflush(stdout);
   if (differences.empty()) {
-    std::fputs("zemctl: verified: the unit holds what was sent\n", stderr);
+    PrintNote("verified: the unit holds what was sent");
     return kExitOk;
   }
-  std::fprintf(stderr, "zemctl: the unit does not hold what was sent: %zu difference%s\n", differences.size(),
-               differences.size() == 1 ? "" : "s");
+  PrintNote("the unit does not hold what was sent: " + std::to_string(differences.size()) +
+            (differences.size() == 1 ? " difference" : " differences"));
   return kExitDiffers;
 }
 

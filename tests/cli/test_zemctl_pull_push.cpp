@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -13,6 +15,30 @@
 
 using namespace zem;
 using namespace zem::test;
+
+namespace {
+
+// IN of the --changes tests, in `dir`: the small example with zone 1 louder
+// and zone 2 named "Caf\xe9"; what a unit of `kind` holds: "small" (the
+// example), "held" (IN as a read gives it back, without the e-acute) or
+// "full".
+QString WriteChangedIn(const QTemporaryDir& dir) {
+  const QString in = dir.filePath("in.zem");
+  Write(in, Read(Source("examples/small-8x24.zem"))
+                .replace("[VO1R-7]", "[VO1R-3]")
+                .replace("[NO2\"Kitchen\"]", "[NO2\"Caf\xe9\"]"));
+  return in;
+}
+SimOptions UnitHolding(const QString& kind, const QString& in) {
+  const QByteArray text = kind == "held"   ? Read(in).replace("Caf\xe9", "Caf")
+                          : kind == "full" ? Read(Source("examples/full-16x192.zem"))
+                                           : Read(Source("examples/small-8x24.zem"));
+  Editor file;
+  file.ImportFileText(text.toStdString(), "unit.zem");
+  return Serving(NonEmpty(file.PrepareExport()));
+}
+
+}  // namespace
 
 class TestZemctlPullPush : public QObject {
   Q_OBJECT
@@ -419,18 +445,8 @@ class TestZemctlPullPush : public QObject {
     QFETCH(QString, message);
     QFETCH(QByteArray, printed);
     QTemporaryDir dir;
-    const QByteArray small = Read(Source("examples/small-8x24.zem"));
-    const QString in = dir.filePath("in.zem"), held = dir.filePath("held.zem"),
-                  backup = dir.filePath("b.zem");
-    Write(in,
-          QByteArray(small).replace("[VO1R-7]", "[VO1R-3]").replace("[NO2\"Kitchen\"]", "[NO2\"Caf\xe9\"]"));
-    Write(held, Read(in).replace("Caf\xe9", "Caf"));
-    const QString served = unit == "small"  ? Source("examples/small-8x24.zem")
-                           : unit == "held" ? held
-                                            : Source("examples/full-16x192.zem");
-    Editor file;
-    file.ImportFileText(Read(served).toStdString(), "unit.zem");
-    SimOptions o = Serving(NonEmpty(file.PrepareExport()));
+    const QString in = WriteChangedIn(dir), backup = dir.filePath("b.zem");
+    SimOptions o = UnitHolding(unit, in);
     o.silent = unit == "silent";
     UnitSim sim(o);
     QStringList link;
@@ -446,6 +462,83 @@ class TestZemctlPullPush : public QObject {
     QCOMPARE(run.out, printed);
     // The backup holds what the unit held before.
     if (extra.contains(backup)) QVERIFY(Read(backup).contains("[VO1R-7]") || unit == "full");
+  }
+
+  // push --json: one object on standard output, however the push ends.
+  void jsonReportsThePush_data() {
+    QTest::addColumn<QString>("unit");  // as UnitHolding; "gone": nothing listens
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("expected");  // these fields, as they must be ('' for "")
+    QTest::addColumn<QString>("message");
+    const QByteArray sent = "'lines':['[VO1R-3]','[NO2\\\"Caf\\u00e9\\\"]','[EC]'],'lines_total':3,";
+    QTest::newRow("sent, backed up, verified")
+        << "small" << QStringList{"--changes", "--backup", "B", "--verify"} << 0
+        << "{'result':'ok','exit':0,'check':false,'changed':true," + sent +
+               "'lines_sent':3,'lines_refused':0,'counts_differ':false,'backup':'B','verify':'ok','"
+               "differences':[]}"
+        << "verified: the unit holds what was sent";
+    QTest::newRow("held already") << "held" << QStringList{"--changes", "--verify"} << 0
+                                  << QByteArray(
+                                         "{'result':'ok','changed':false,'lines':[],'lines_sent':0,"
+                                         "'backup':null,'verify':'ok'}")
+                                  << "verified";
+    QTest::newRow("check") << "small" << QStringList{"--check"} << 0
+                           << "{'result':'ok','check':true,'changed':true," + sent +
+                                  "'lines_sent':0,'verify':'not-run'}"
+                           << "3 lines would be sent; nothing sent";
+    QTest::newRow("verify differs")
+        << "small ignoring" << QStringList{"--changes", "--verify"} << 1
+        << QByteArray(
+               "{'result':'differs','changed':true,'lines_sent':3,'verify':'differs',"
+               "'differences':['zone 1 volume: -3 dB -> -7 dB']}")
+        << "the unit does not hold what was sent: 1 difference";
+    QTest::newRow("error answers") << "small refusing" << QStringList{"--changes"} << 4
+                                   << QByteArray("{'result':'refused','changed':true,'lines_refused':3}")
+                                   << "Refused by the unit: [VO1R-3]";
+    QTest::newRow("counts differ") << "full" << QStringList{"--changes"} << 2
+                                   << QByteArray("{'result':'counts-differ','counts_differ':true,'lines':[]}")
+                                   << "counts differ: a full export is needed";
+    QTest::newRow("unreachable") << "gone" << QStringList{} << 1
+                                 << QByteArray("{'result':'failed','changed':false,'lines_sent':0}")
+                                 << "Connection refused";
+    QTest::newRow("bad argument") << "small" << QStringList{"--bogus"} << 2
+                                  << QByteArray("{'result':'invalid','exit':2,'lines':[]}")
+                                  << "unexpected argument '--bogus'";
+  }
+  void jsonReportsThePush() {
+    QFETCH(QString, unit);
+    QFETCH(QStringList, extra);
+    QFETCH(int, status);
+    QFETCH(QByteArray, expected);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString in = WriteChangedIn(dir), backup = dir.filePath("b.zem");
+    SimOptions o = UnitHolding(unit.section(' ', 0, 0), in);
+    if (unit.endsWith("ignoring")) o.ignoreCommands = {1};
+    if (unit.endsWith("refusing")) o.reply = SimOptions::Reply::Error;
+    std::optional<UnitSim> sim(o);
+    std::string error;
+    QVERIFY(sim->ListenTcp(0, QHostAddress::LocalHost, &error));
+    const QString host = Host(*sim);
+    if (unit == "gone") sim.reset();
+    extra.replaceInStrings(QRegularExpression("^B$"), backup);
+    const Run run = Zemctl(QStringList{"push", in, "--telnet", host, "--json"} << extra);
+    QCOMPARE(run.status, status);
+    // One line, one object, every field there.
+    QVERIFY2(run.out.endsWith('\n') && run.out.count('\n') == 1, run.out.constData());
+    const QJsonObject report = QJsonDocument::fromJson(run.out).object();
+    QCOMPARE(QStringList(report.keys()).join(' '),
+             "backup changed check counts_differ differences exit lines lines_refused lines_sent lines_total "
+             "message result verify warnings");
+    const QJsonObject want =
+        QJsonDocument::fromJson(expected.replace("'B'", '"' + backup.toUtf8() + '"').replace('\'', '"'))
+            .object();
+    QVERIFY(!want.isEmpty());
+    for (auto field = want.begin(); field != want.end(); ++field)
+      QVERIFY2(report.value(field.key()) == field.value(), qPrintable(field.key() + ": " + run.out));
+    QCOMPARE(report.value("exit").toInt(), status);
+    QVERIFY2(report.value("message").toString().contains(message), run.out.constData());
   }
 
   void pushOfTheFullExampleOverAPty() {
