@@ -49,7 +49,6 @@ enum class OptionId {
   Jobs,
   Into,
   Reads,
-  Check,
   Full,
   Help,
   Version,
