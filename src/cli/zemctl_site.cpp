@@ -76,8 +76,9 @@ constexpr HelpPiece kSiteHelp[] = {
      "          differences\", \"counts differ\", or why it was not read\n"
      "  diff    the same, with each difference as 'zemctl diff FILE UNIT' words it\n"
      "  push    sends each unit only what it lacks, as 'zemctl push FILE\n"
-     "          --backup B --since B --verify' does: a backup first (kept as\n"
-     "          backup keeps it), the changes from it, a read-back after. A\n"
+     "          --changes --backup B --verify' does: a backup first (kept as\n"
+     "          backup keeps it), the changes from it, a read-back after\n"
+     "          (--check: 'zemctl push --check', nothing sent). A\n"
      "          unit whose counts differ from its file's is refused (\"counts\n"
      "          differ: a full export is needed\") unless --full is given.\n"
      "\n"
@@ -237,7 +238,7 @@ class SiteRun {
   std::string ReadPath(const SiteUnit& unit) const { return readsFolder_ + "/" + unit.name + ".zem"; }
   UnitOutcome Outcome(std::size_t index, const SiteChildResult& result);
   UnitOutcome AfterPull(std::size_t index, const SiteChildResult& result);
-  UnitOutcome AfterPush(const SiteUnit& unit, const SiteChildResult& result);
+  UnitOutcome AfterPush(std::size_t index, const SiteChildResult& result);
   void KeepBackup(const SiteUnit& unit, const std::string& path, UnitOutcome& o) const;
   void Report(const SiteUnit& unit, const UnitOutcome& o);
 
@@ -255,7 +256,7 @@ class SiteRun {
 };
 
 int SiteRun::Prepare() {
-  const bool pulls = args_.command != SiteCommand::Push || args_.check;
+  const bool pulls = args_.command != SiteCommand::Push;
   for (const SiteUnit& unit : site_.units)
     if (args_.units.empty() || std::count(args_.units.begin(), args_.units.end(), unit.name))
       units_.push_back(unit);
@@ -267,7 +268,7 @@ int SiteRun::Prepare() {
 
   // Where the reads go: kept for status, diff and push --check (the window
   // takes them as what each unit holds), else a folder of this run's own.
-  keepReads_ = args_.command != SiteCommand::Backup && pulls;
+  keepReads_ = args_.command != SiteCommand::Backup && (pulls || args_.check);
   if (!args_.reads.empty() && keepReads_) {
     readsFolder_ = args_.reads;
     if (!QDir().mkpath(QFile::decodeName(readsFolder_.c_str()))) {
@@ -306,13 +307,19 @@ int SiteRun::Prepare() {
           << "-o" << QFile::decodeName(ReadPath(unit).c_str());
       child.limitMs = transfer + 15000;
     } else {
-      // The backup is the base the changes are counted from.
-      const QString backup = QFile::decodeName(ReadPath(unit).c_str());
+      // The child reads the unit first (its backup, or with --check the
+      // read kept) and says in one JSON object how it went.
       cli << "push" << QFile::decodeName(unit.path.c_str()) << QFile::decodeName(Link(unit)[0].c_str())
-          << QFile::decodeName(Link(unit)[1].c_str()) << "--backup" << backup << "--verify";
-      if (!args_.full) cli << "--since" << backup;
+          << QFile::decodeName(Link(unit)[1].c_str()) << "--backup"
+          << QFile::decodeName(ReadPath(unit).c_str()) << "--json";
+      if (args_.check) {
+        cli << "--check";
+      } else {
+        if (!args_.full) cli << "--changes";
+        cli << "--verify";
+      }
       child.limitMs = 3 * transfer + 15000;  // backup, send, read back
-      child.stoppable = true;
+      child.stoppable = !args_.check;
     }
     cli << Limits();
     child.args = cli;
@@ -365,27 +372,6 @@ UnitOutcome SiteRun::AfterPull(std::size_t index, const SiteChildResult& result)
   const Editor& intended = *intended_[index];
   const bool sameCounts = ChangesCanBeSent(held->model.unit, intended.model.unit);
   o.ok = true;
-  if (args_.command == SiteCommand::Push) {
-    if (!sameCounts && !args_.full) {
-      o.ok = false;  // as the push would refuse it
-      o.state = "counts differ";
-      o.shown = "counts differ: a full export is needed";
-      return o;
-    }
-    const std::vector<std::string> lines = sameCounts
-                                               ? BuildChangedCommands(held->model.unit, intended.model.unit)
-                                               : BuildCommandSequence(intended.model);
-    std::vector<std::string> sent;
-    std::copy_if(lines.begin(), lines.end(), std::back_inserter(sent),
-                 [](const std::string& l) { return !l.empty(); });
-    o.state = sent.empty() ? "nothing to send" : "would send";
-    o.shown = sent.empty() ? o.state
-                           : "would send " + std::to_string(sent.size()) +
-                                 (sameCounts ? " lines" : " lines (the whole file)");
-    o.extra.insert("commands", Strings(sent));
-    o.detail = sent;
-    return o;
-  }
   // As a push's read-back compares: what the file sets, so "in step" is
   // what a push leaves behind (a unit keeps the audio of zones the file
   // gives none, which no command of an export clears).
@@ -422,67 +408,104 @@ void SiteRun::KeepBackup(const SiteUnit& unit, const std::string& path, UnitOutc
   o.extra.insert("backup", QFile::decodeName(kept->c_str()));
 }
 
-UnitOutcome SiteRun::AfterPush(const SiteUnit& unit, const SiteChildResult& result) {
+UnitOutcome SiteRun::AfterPush(std::size_t index, const SiteChildResult& result) {
+  const SiteUnit& unit = units_[index];
   UnitOutcome o;
-  KeepBackup(unit, ReadPath(unit), o);
-  if (!o.message.empty()) return o;  // the backup is lost: that is said whatever else happened
+  if (args_.check) {
+    if (keepReads_ && result.status != kExitBackupFailed &&
+        QFile::exists(QFile::decodeName(ReadPath(unit).c_str())))
+      o.extra.insert("read", QFile::decodeName(ReadPath(unit).c_str()));
+  } else {
+    KeepBackup(unit, ReadPath(unit), o);
+    if (!o.message.empty()) return o;  // the backup is lost: that is said whatever else happened
+  }
+  // The child's report: the last line of its standard output.
+  std::string last = result.out;
+  while (!last.empty() && last.back() == '\n') last.pop_back();
+  last.erase(0, last.rfind('\n') == std::string::npos ? 0 : last.rfind('\n') + 1);
+  const QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(last)).object();
   const std::string said = LastMessage(result.err);
-  static const QRegularExpression stopPoint(
-      QStringLiteral("cancelled (after command (\\d+) of (\\d+)|before the first command)"));
-  static const QRegularExpression sentCount(QStringLiteral("sent (\\d+) lines, every one answered"));
-  const QString err = QString::fromLatin1(result.err.c_str());
-  if (const QRegularExpressionMatch stop = stopPoint.match(err); stop.hasMatch()) {
-    o.state = "stopped";
-    o.shown = "stopped " + stop.captured(1).toStdString();
-    o.extra.insert("after", stop.captured(2).isEmpty() ? 0 : stop.captured(2).toInt());
-    if (!stop.captured(3).isEmpty()) o.extra.insert("of", stop.captured(3).toInt());
-    if (said.find("incomplete") != std::string::npos) o.message = said;
+  if (report.isEmpty()) {
+    o.state = "failed";
+    o.message = said.empty() ? "its zemctl gave no report" : said;
     return o;
   }
-  switch (result.status) {
-    case kExitOk: {
-      const QRegularExpressionMatch sent = sentCount.match(err);
-      o.ok = true;
-      o.state = sent.hasMatch() ? "pushed" : "nothing to send";
-      o.extra.insert("sent", sent.hasMatch() ? sent.captured(1).toInt() : 0);
-      o.extra.insert("verified", true);
-      o.shown = sent.hasMatch() ? "pushed " + sent.captured(1).toStdString() + " lines, verified" : o.state;
-      return o;
-    }
-    case kExitUsage:
-      if (result.err.find("counts differ") != std::string::npos) {
-        o.state = "counts differ";
-        o.shown = "counts differ: a full export is needed";
-        return o;
-      }
-      break;
-    case kExitBackupFailed:
-      o.state = "unreachable";
-      o.message = "no backup, nothing sent: " + UnreachableReason(result);
-      return o;
-    case kExitDiffers:
-      // Differences after the read-back are listed on standard output.
-      if (!result.out.empty()) {
-        std::size_t count = 0;
-        for (std::size_t at = 0; (at = result.out.find('\n', at)) != std::string::npos; ++at) ++count;
-        o.state = "differs";
-        o.shown =
-            "sent, but the unit differs in " + std::to_string(count) + (count == 1 ? " value" : " values");
-        // Commands the unit refused are the likely reason.
-        static const QRegularExpression refused(QStringLiteral("[^\n]*commands refused[^\n]*"));
-        const QRegularExpressionMatch why = refused.match(err);
-        o.message = why.hasMatch() ? LastMessage(why.captured(0).toStdString())
-                                   : "the unit does not hold what was sent";
-        o.extra.insert("verified", false);
-        o.extra.insert("differences", static_cast<qint64>(count));
-        return o;
-      }
-      break;
-    default:
-      break;
+  const QString outcome = report.value("result").toString();
+  const QJsonArray lines = report.value("lines").toArray();
+  const int sent = report.value("lines_sent").toInt();
+  static const QRegularExpression stopPoint(
+      QStringLiteral("interrupted: .*cancelled (after command (\\d+) of (\\d+)|before the first command)"));
+  if (const QRegularExpressionMatch stop = stopPoint.match(report.value("message").toString());
+      stop.hasMatch()) {
+    o.state = "stopped";
+    o.shown = "stopped " + stop.captured(1).toStdString();
+    o.extra.insert("after", stop.captured(2).toInt());
+    o.extra.insert("of",
+                   stop.captured(3).isEmpty() ? static_cast<int>(lines.size()) : stop.captured(3).toInt());
+    o.message = LastMessage(Latin1Bytes(report.value("message").toString()));
+    if (o.message.find("cancelled") != std::string::npos) o.message.clear();  // said by the state
+    return o;
   }
-  o.state = "failed";
-  o.message = said;
+  if (outcome == "ok") {
+    o.ok = true;
+    const bool changed = report.value("changed").toBool();
+    std::vector<std::string> commands;
+    for (const QJsonValue& line : lines) commands.push_back(Latin1Bytes(line.toString()));
+    if (args_.check) {
+      o.state = changed ? "would send" : "nothing to send";
+      o.shown = changed ? "would send " + std::to_string(commands.size()) + " lines" : o.state;
+      o.extra.insert("commands", lines);
+      o.detail = commands;
+    } else {
+      o.state = changed ? "pushed" : "nothing to send";
+      o.shown = changed ? "pushed " + std::to_string(sent) + " lines, verified" : o.state;
+      o.extra.insert("sent", sent);
+      o.extra.insert("verified", report.value("verify").toString() == "ok");
+    }
+    return o;
+  }
+  if (outcome == "counts-differ") {
+    o.state = "counts differ";
+    o.shown = "counts differ: a full export is needed";
+    if (args_.check && args_.full) {
+      // The whole file would go, as push --full sends it.
+      std::vector<std::string> whole = BuildCommandSequence(intended_[index]->model);
+      std::erase(whole, std::string());
+      o.ok = true;
+      o.state = "would send";
+      o.shown = "would send the whole file: " + std::to_string(whole.size()) + " lines";
+      o.extra.insert("commands", Strings(whole));
+    }
+    return o;
+  }
+  o.message = LastMessage(Latin1Bytes(report.value("message").toString()));
+  if (o.message.empty()) o.message = said;
+  if (outcome == "read-failed") {
+    o.state = "unreachable";
+    o.message = "nothing sent: " + UnreachableReason(result);
+  } else if (outcome == "differs") {
+    const QJsonArray differences = report.value("differences").toArray();
+    o.state = "differs";
+    o.shown = "sent, but the unit differs in " + std::to_string(differences.size()) +
+              (differences.size() == 1 ? " value" : " values");
+    for (const QJsonValue& d : differences) o.detail.push_back(Latin1Bytes(d.toString()));
+    o.extra.insert("differences", static_cast<qint64>(differences.size()));
+    o.extra.insert("verified", false);
+    // Commands the unit refused are the likely reason.
+    if (report.value("lines_refused").toInt() > 0)
+      o.message = std::to_string(report.value("lines_refused").toInt()) + " of " + std::to_string(sent) +
+                  " commands refused";
+  } else if (outcome == "refused") {
+    o.state = "refused";
+  } else if (outcome == "unverified") {
+    o.state = "unverified";
+  } else {
+    o.state = "failed";
+  }
+  if (sent > 0) {
+    o.extra.insert("sent", sent);
+    o.extra.insert("of", static_cast<int>(lines.size()));
+  }
   return o;
 }
 
@@ -495,12 +518,13 @@ UnitOutcome SiteRun::Outcome(std::size_t index, const SiteChildResult& result) {
     return o;
   }
   if (std::optional<UnitOutcome> abnormal = AbnormalEnding(result, children_[index].limitMs)) {
-    RemoveFile(ReadPath(unit));
+    // A backup the child wrote before it ended is kept all the same; a
+    // read cut short is no read.
     if (args_.command == SiteCommand::Push && !args_.check) KeepBackup(unit, ReadPath(unit), *abnormal);
+    RemoveFile(ReadPath(unit));
     return *abnormal;
   }
-  return args_.command == SiteCommand::Push && !args_.check ? AfterPush(unit, result)
-                                                            : AfterPull(index, result);
+  return args_.command == SiteCommand::Push ? AfterPush(index, result) : AfterPull(index, result);
 }
 
 void SiteRun::Report(const SiteUnit& unit, const UnitOutcome& o) {

@@ -64,6 +64,11 @@ SimOptions Options(Kind kind) {
   return o;
 }
 
+std::size_t NonEmptyLines(const std::vector<std::string>& lines) {
+  return static_cast<std::size_t>(
+      std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return !l.empty(); }));
+}
+
 // Parses zemctl site --json: each unit's object by name, and the summary.
 struct Report {
   std::map<QString, QJsonObject> units;
@@ -161,6 +166,9 @@ void TestZemctlSite::Commands_data() {
                         << QStringList{"same nothing to send", "changed pushed",     "counts counts differ",
                                        "silent unreachable",   "closed unreachable", "refuses differs"}
                         << 1;
+  QTest::newRow("push --check --full, counts differ")
+      << QStringList{"push", "--check", "--full", "--unit", "counts"} << QStringList{"counts would send"}
+      << 0;
   QTest::newRow("push --full, counts differ")
       << QStringList{"push", "--full", "--unit", "counts"} << QStringList{"counts pushed"} << 0;
 }
@@ -219,12 +227,16 @@ void TestZemctlSite::Commands() {
     }
   }
   if (args.contains("diff")) QVERIFY2(run.out.contains("\"field\":\"name\""), run.out.constData());
-  // What would be sent, and nothing more: the one name, then the end.
-  if (args.contains("--check"))
+  // What would be sent, and nothing more: the one name, then the end; the
+  // whole file where the counts differ.
+  if (report.units.count("counts") && report.units["counts"].value("state") == "would send")
+    QCOMPARE(report.units["counts"].value("commands").toArray().size(),
+             static_cast<qsizetype>(NonEmptyLines(Intended())));
+  if (report.units.count("changed") && args.contains("--check"))
     QCOMPARE(report.units["changed"].value("commands").toArray(),
              QJsonArray({"[NO3\"Dining Room\"]", "[EC]"}));
   // Pushed and verified: the unit now holds its file.
-  if (report.units["changed"].value("state") == "pushed")
+  if (report.units.count("changed") && report.units["changed"].value("state") == "pushed")
     QCOMPARE(units_[1].sim->Recorded(), std::vector<std::string>({"[NO3\"Dining Room\"]", "[EC]"}));
 }
 
