@@ -36,7 +36,8 @@ FileIdentity SystemFileIdentity(const std::string& path);
 // Ctrl+C (SIGINT): from here on the first one only asks the command to stop
 // where it safely can (Interrupted() turns true); a second ends the program
 // at once, as Ctrl+C always did, unless `secondEnds` is false (then each is
-// counted by InterruptCount()).
+// counted by InterruptCount()). With `secondEnds` false, SIGTERM counts as
+// two at once: stop everything now.
 void CatchInterrupt(bool secondEnds = true);
 bool Interrupted();
 int InterruptCount();

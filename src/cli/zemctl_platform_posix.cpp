@@ -21,6 +21,8 @@ volatile std::sig_atomic_t gInterrupted = 0;
 
 extern "C" void NoteInterrupt(int) { gInterrupted = gInterrupted + 1; }
 
+extern "C" void NoteTermination(int) { gInterrupted = 2; }
+
 }  // namespace
 
 void PrepareProcess() {
@@ -67,6 +69,11 @@ void CatchInterrupt(bool secondEnds) {
   // The handler is taken down as it runs: a second Ctrl+C ends the program.
   note.sa_flags = secondEnds ? SA_RESETHAND : 0;
   ::sigaction(SIGINT, &note, nullptr);
+  if (secondEnds) return;
+  struct sigaction terminate {};
+  terminate.sa_handler = NoteTermination;
+  sigemptyset(&terminate.sa_mask);
+  ::sigaction(SIGTERM, &terminate, nullptr);
 }
 
 bool Interrupted() { return gInterrupted != 0; }

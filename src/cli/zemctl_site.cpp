@@ -103,7 +103,7 @@ constexpr HelpPiece kSiteHelp[] = {
      "Ctrl+C starts no further unit; a unit being read finishes its read, a\n"
      "unit being pushed stops once the command in flight is answered, and each\n"
      "unit says where it stands: done, \"stopped after command K of M\", or \"not\n"
-     "started\". A second Ctrl+C ends every unit at once.\n"
+     "started\". A second Ctrl+C (or SIGTERM) ends every unit at once.\n"
      "Exit status: 0 every unit's work was done (status and diff: every unit\n"
      "read and compared, whatever it holds); 1 any unit failed, differed after\n"
      "a push, or did not finish; 2 a bad site file or bad arguments (nothing\n"
@@ -179,7 +179,7 @@ std::optional<UnitOutcome> AbnormalEnding(const SiteChildResult& r, int limitMs)
       return o;
     case SiteChildResult::Ending::Killed:
       o.state = "stopped";
-      o.message = "ended at once by a second Ctrl+C";
+      o.message = "ended at once by a second Ctrl+C (or SIGTERM)";
       return o;
   }
   return std::nullopt;

@@ -104,8 +104,8 @@ bool RunSiteChildren(const QString& program, const std::vector<SiteChild>& child
   QTimer watch;  // Ctrl+C is noticed here, a few times a second
   QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
     if (InterruptCount() == interruptsSeen) return;
-    const bool first = interruptsSeen == 0;
     interruptsSeen = InterruptCount();
+    const bool first = interruptsSeen < 2;
     for (const auto& r : running) {
       if (r->process->state() == QProcess::NotRunning) continue;
       if (!first) {

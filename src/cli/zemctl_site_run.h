@@ -25,7 +25,7 @@ struct SiteChildResult {
     Exited,      // `status` is its exit status
     Crashed,     // ended by a signal, or failed to start
     TimedOut,    // killed at its limit
-    Killed,      // killed by a second Ctrl+C
+    Killed,      // killed by a second Ctrl+C or SIGTERM
     NotStarted,  // the run was interrupted first
   };
   Ending ending = Ending::NotStarted;
@@ -41,8 +41,8 @@ inline constexpr int kSiteJobsMax = 16;
 // Runs `children` of `program`, at most `jobs` at once and one per serial
 // port, in their order; `ended(index, result)` is told as each ends (and
 // for those never started, at the end). The first Ctrl+C starts no more and
-// asks the stoppable ones to stop; the others finish. A second kills every
-// child still running. Returns whether the run was interrupted.
+// asks the stoppable ones to stop; the others finish. A second (or SIGTERM)
+// kills every child still running. Returns whether the run was interrupted.
 bool RunSiteChildren(const QString& program, const std::vector<SiteChild>& children, int jobs,
                      const std::function<void(std::size_t, SiteChildResult&)>& ended);
 
