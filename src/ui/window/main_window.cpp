@@ -234,6 +234,9 @@ void MainWindow::BuildMenu() {
   fileMenu->addAction(compareAction_);
   BuildUnitItems(fileMenu);
   BuildNamesMenu(fileMenu);
+  openSiteAction_ = MakeAction("OpenSite1", "Open Site...", this);
+  fileMenu->addAction(openSiteAction_);
+  connect(openSiteAction_, &QAction::triggered, this, &MainWindow::OpenSite);
   fileMenu->addSeparator()->setObjectName("N1");
   QAction* exitAction = MakeAction("Exit1", "E&xit", this);
   fileMenu->addAction(exitAction);
