@@ -8,9 +8,9 @@
 namespace zem {
 namespace {
 
-constexpr std::array kCommands{&kCheckCommand, &kConvertCommand, &kPullCommand,  &kDiffCommand, &kPushCommand,
-                               &kDumpCommand,  &kBuildCommand,   &kNamesCommand, &kSheetCommand,
-                               &kSiteCommand};
+constexpr std::array kCommands{&kCheckCommand, &kConvertCommand, &kPullCommand,  &kDiffCommand,
+                               &kPushCommand,  &kDumpCommand,    &kBuildCommand, &kNamesCommand,
+                               &kSheetCommand, &kSiteCommand};
 
 // 'zemctl --help' names these in its last lines rather than in a list.
 constexpr OptionRow kProgramOptions[] = {

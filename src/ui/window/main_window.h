@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QMargins>
+#include <QPointer>
 #include <QRect>
 #include <map>
 #include <memory>
