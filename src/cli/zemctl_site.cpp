@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -245,7 +246,7 @@ class SiteRun {
   SiteArgs args_;
   Site site_;
   std::vector<SiteUnit> units_;
-  std::vector<std::unique_ptr<Editor>> intended_;
+  std::vector<std::shared_ptr<const Editor>> intended_;  // units with one file share it
   std::vector<std::string> intendedProblem_;
   std::vector<SiteChild> children_;
   std::unique_ptr<QTemporaryDir> temp_;
@@ -292,9 +293,15 @@ int SiteRun::Prepare() {
     }
   }
 
+  std::map<std::string, std::pair<std::shared_ptr<const Editor>, std::string>> files;
   for (const SiteUnit& unit : units_) {
     std::string problem;
-    intended_.push_back(args_.command == SiteCommand::Backup ? nullptr : ReadIntended(unit, &problem));
+    if (args_.command != SiteCommand::Backup) {
+      auto [known, added] = files.try_emplace(unit.path);
+      if (added) known->second.first = ReadIntended(unit, &known->second.second);
+      problem = known->second.second;
+    }
+    intended_.push_back(args_.command == SiteCommand::Backup ? nullptr : files[unit.path].first);
     intendedProblem_.push_back(problem);
     // A read left from an earlier run is not this run's.
     RemoveFile(ReadPath(unit));
