@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -307,12 +308,16 @@ int SiteRun::Prepare() {
     RemoveFile(ReadPath(unit));
     SiteChild child;
     child.serialPort = unit.serial ? unit.address : std::string();
-    const int transfer = args_.limits.deadlineMs + args_.limits.timeoutMs;
+    // Past its own limits a child has hung: bounded here too (a timer takes at most INT_MAX ms).
+    const qint64 transfer = qint64{args_.limits.deadlineMs} + args_.limits.timeoutMs;
+    const auto limit = [](qint64 ms) {
+      return static_cast<int>(std::min<qint64>(ms, std::numeric_limits<int>::max()));
+    };
     QStringList cli;
     if (pulls) {
       cli << "pull" << QFile::decodeName(Link(unit)[0].c_str()) << QFile::decodeName(Link(unit)[1].c_str())
           << "-o" << QFile::decodeName(ReadPath(unit).c_str());
-      child.limitMs = transfer + 15000;
+      child.limitMs = limit(transfer + 15000);
     } else {
       // The child reads the unit first (its backup, or with --check the
       // read kept) and says in one JSON object how it went.
@@ -325,7 +330,7 @@ int SiteRun::Prepare() {
         if (!args_.full) cli << "--changes";
         cli << "--verify";
       }
-      child.limitMs = 3 * transfer + 15000;  // backup, send, read back
+      child.limitMs = limit(3 * transfer + 15000);  // backup, send, read back
       child.stoppable = !args_.check;
     }
     cli << Limits();
