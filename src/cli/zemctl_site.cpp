@@ -454,8 +454,11 @@ UnitOutcome SiteRun::AfterPush(std::size_t index, const SiteChildResult& result)
     o.extra.insert("after", stop.captured(2).toInt());
     o.extra.insert("of",
                    stop.captured(3).isEmpty() ? static_cast<int>(lines.size()) : stop.captured(3).toInt());
-    o.message = LastMessage(Latin1Bytes(report.value("message").toString()));
-    if (o.message.find("cancelled") != std::string::npos) o.message.clear();  // said by the state
+    // The state says where it stopped; what follows says what is left
+    // half-written ("The unit's groups are incomplete: 58 of 66 entries sent").
+    QString rest = report.value("message").toString().mid(stop.capturedEnd(0)).section('\n', 0, 0);
+    while (rest.startsWith('.') || rest.startsWith(' ')) rest.remove(0, 1);
+    o.message = Latin1Bytes(rest);
     return o;
   }
   if (outcome == "ok") {
