@@ -52,7 +52,7 @@ void MainWindow::OpenSiteUnit(const SiteUnit& unit, const std::string& read) {
       Editor held;
       held.ImportFileText(std::move(*text), read);
       if (held.HasConfiguration()) {
-        editor_.unitBaseline.RememberRead(controller_->LinkKey(), held.model.unit);
+        editor_.unitBaseline.RememberRead(controller_->LinkKey(), held.Model().unit);
         readText = "its last read";
       }
     }
