@@ -131,6 +131,7 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
     connect(naming, &NamingPageView::NameEditorClosed, this, &MainWindow::SendLiveEdit);
   BuildCopyMenu();
   SetUpOpening();
+  SetUpSite();
 
   auto* bar = new QStatusBar(this);
   bar->setObjectName("StatusBar1");
@@ -234,9 +235,6 @@ void MainWindow::BuildMenu() {
   fileMenu->addAction(compareAction_);
   BuildUnitItems(fileMenu);
   BuildNamesMenu(fileMenu);
-  openSiteAction_ = MakeAction("OpenSite1", "Open Site...", this);
-  fileMenu->addAction(openSiteAction_);
-  connect(openSiteAction_, &QAction::triggered, this, &MainWindow::OpenSite);
   fileMenu->addSeparator()->setObjectName("N1");
   QAction* exitAction = MakeAction("Exit1", "E&xit", this);
   fileMenu->addAction(exitAction);

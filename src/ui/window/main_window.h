@@ -150,6 +150,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void BuildMenu();
   // Drops and File > Open Recent (main_window_open.cpp).
   void SetUpOpening();
+  // File > Open Site..., after Open Recent (main_window_site.cpp).
+  void SetUpSite();
   // The names file's File menu items and the Edit menu's copy commands
   // (main_window_names.cpp).
   void BuildNamesMenu(QMenu* fileMenu);

@@ -1,6 +1,9 @@
 // File > Open Site...: a site's units in a list beside the window, and one
 // of them opened as its file, its link and what it was last read holding.
+#include <QAction>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 
 #include "editor/editor.h"
 #include "transfer/file_io.h"
@@ -9,6 +12,17 @@
 #include "ui/window/site_dialog.h"
 
 namespace zem {
+
+void MainWindow::SetUpSite() {
+  auto* fileMenu = menuBar()->findChild<QMenu*>("File1");
+  QAction* exitSeparator = nullptr;
+  for (QAction* action : fileMenu->actions())
+    if (action->objectName() == "N1") exitSeparator = action;
+  openSiteAction_ = new QAction("Ope&n Site...", this);
+  openSiteAction_->setObjectName("OpenSite1");
+  fileMenu->insertAction(exitSeparator, openSiteAction_);
+  connect(openSiteAction_, &QAction::triggered, this, &MainWindow::OpenSite);
+}
 
 SiteDialog* MainWindow::SiteList() const { return siteDialog_; }
 
