@@ -33,13 +33,10 @@ struct FileIdentity {
 // The file's identity as the system knows it (`resolved` left empty).
 FileIdentity SystemFileIdentity(const std::string& path);
 
-// Ctrl+C (SIGINT): from here on the first one only asks the command to stop
-// where it safely can (Interrupted() turns true); a second ends the program
-// at once, as Ctrl+C always did, unless `secondEnds` is false (then each is
-// counted by InterruptCount()). With `secondEnds` false, SIGTERM counts as
-// two at once: stop everything now.
-void CatchInterrupt(bool secondEnds = true);
-bool Interrupted();
+// Ctrl+C (SIGINT) from here on is counted by InterruptCount() rather than
+// ending the program, and SIGTERM counts as two at once (stop everything
+// now); a Ctrl+C the caller ignores (a job started with '&') stays ignored.
+void WatchInterrupts();
 int InterruptCount();
 // Asks the process `pid` (a child zemctl) to stop as Ctrl+C would; false
 // when this system cannot.

@@ -62,21 +62,18 @@ FileIdentity SystemFileIdentity(const std::string& path) {
   return id;
 }
 
-void CatchInterrupt(bool secondEnds) {
+void WatchInterrupts() {
+  struct sigaction before {};
+  ::sigaction(SIGINT, nullptr, &before);
   struct sigaction note {};
   note.sa_handler = NoteInterrupt;
   sigemptyset(&note.sa_mask);
-  // The handler is taken down as it runs: a second Ctrl+C ends the program.
-  note.sa_flags = secondEnds ? SA_RESETHAND : 0;
-  ::sigaction(SIGINT, &note, nullptr);
-  if (secondEnds) return;
+  if (before.sa_handler != SIG_IGN) ::sigaction(SIGINT, &note, nullptr);
   struct sigaction terminate {};
   terminate.sa_handler = NoteTermination;
   sigemptyset(&terminate.sa_mask);
   ::sigaction(SIGTERM, &terminate, nullptr);
 }
-
-bool Interrupted() { return gInterrupted != 0; }
 
 int InterruptCount() { return gInterrupted; }
 

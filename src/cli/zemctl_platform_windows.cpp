@@ -71,22 +71,16 @@ FileIdentity SystemFileIdentity(const std::string& path) {
 namespace {
 
 volatile LONG gInterrupts = 0;
-bool gSecondEnds = true;
 
 BOOL WINAPI NoteInterrupt(DWORD event) {
   if (event != CTRL_C_EVENT) return FALSE;
-  // The second Ctrl+C goes on to the default handler, which ends the program.
-  return ::InterlockedIncrement(&gInterrupts) == 1 || !gSecondEnds ? TRUE : FALSE;
+  ::InterlockedIncrement(&gInterrupts);
+  return TRUE;
 }
 
 }  // namespace
 
-void CatchInterrupt(bool secondEnds) {
-  gSecondEnds = secondEnds;
-  ::SetConsoleCtrlHandler(NoteInterrupt, TRUE);
-}
-
-bool Interrupted() { return gInterrupts > 0; }
+void WatchInterrupts() { ::SetConsoleCtrlHandler(NoteInterrupt, TRUE); }
 
 int InterruptCount() { return static_cast<int>(gInterrupts); }
 

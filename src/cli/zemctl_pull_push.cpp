@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include "cli/zemctl.h"
-#include "cli/zemctl_platform.h"
 #include "cli/zemctl_push.h"
 #include "command/command_writer.h"
 #include "editor/editor.h"
@@ -159,10 +158,7 @@ constexpr HelpPiece kPushHelp[] = {
      "it answered first. Once an answer takes over 2 s, which one is awaited\n"
      "is shown too, when standard error is a terminal.\n"
      "IN is read as 'zemctl check' reads it; when it passes the read limit\n"
-     "nothing is sent (exit status 2).\n"
-     "Ctrl+C lets the command in flight be answered and sends no more\n"
-     "('interrupted: Telnet Export cancelled after command K of M', exit status\n"
-     "1); a second Ctrl+C ends zemctl at once.\n"},
+     "nothing is sent (exit status 2).\n"},
     {.list = 0, .column = 25},
     {"A value the reader would not take back as it is (a lowpass of -1, a volume\n"
      "with no DSP mode) is sent, and written to the backup, as it is and named\n"
@@ -226,8 +222,6 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
   std::size_t shownWidth = 0;
   editor.status.SetOnChange([&](const std::string& status) {
     const bool sending = status.rfind(" Sending line ", 0) == 0;
-    // Ctrl+C: the command in flight was answered; the next is not sent.
-    if (sending && Interrupted()) ctl.Cancel();
     if (!sending && !(terminal && status.rfind(" Waiting for the unit's answer ", 0) == 0)) return;
     if (sending) lastStatus = status.substr(1);
     // Blanks over what is left of a longer line shown before.
@@ -271,9 +265,6 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
         PrintError(ending + (ctl.LinesSent() == 0 ? std::string() : ": " + ctl.LastLineSent()));
       }
       if (ctl.ErrorReplies() > 0) PrintError(ctl.RefusedText());
-      return kExitFailed;
-    case TransferController::Outcome::Cancelled:
-      PrintError("interrupted: " + ending);
       return kExitFailed;
     case TransferController::Outcome::Failed:
       // Broken off by the unit: how far it got, then the link's own word.
@@ -608,8 +599,6 @@ int Push(const std::vector<std::string>& args, PushReport& report) {
 
 int RunPush(const std::vector<std::string>& args) {
   if (PrintHelpIfAsked(args, kPushCommand)) return kExitOk;
-  // The first Ctrl+C lets the command in flight be answered, then stops.
-  CatchInterrupt();
   MessageRecord record;
   PushReport report;
   const int status = Push(args, report);

@@ -39,7 +39,7 @@ void Take(QProcess& process, QProcess::ProcessChannel channel, std::string& into
 bool RunSiteChildren(const QString& program, const std::vector<SiteChild>& children, int jobs,
                      const std::function<void(std::size_t, SiteChildResult&)>& ended) {
   jobs = std::clamp(jobs, 1, kSiteJobsMax);
-  CatchInterrupt(false);
+  WatchInterrupts();
   std::vector<bool> started(children.size(), false);
   std::vector<std::unique_ptr<Running>> running;
   std::set<std::string> portsInUse;

@@ -386,7 +386,6 @@ void ExportRun::ExportSerial(const std::vector<std::string>& commands) {
     for (const std::string& line : commands) {
       throwIfLost();  // between two answers too: not sent to a closed port
       ctx_.editor.status.Set(SendingStatus(state_.linesSent, commands.size()));
-      ctx_.ThrowIfCancelled();  // a cancel between two answers sends nothing more
       ctx_.editor.receivedText.AppendLine("Sending: " + line);
       ctx_.monitor.replyEndSeen = false;
       state_.countErrorReplies = true;
