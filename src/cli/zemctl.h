@@ -44,6 +44,8 @@ enum ExitStatus : int {
   kExitBackupFailed = 5,
   // push --verify could not read the configuration back in full.
   kExitNotVerified = 6,
+  // push stopped at Ctrl+C (SIGINT), between two lines or before sending.
+  kExitInterrupted = 130,
 };
 
 // Each command takes the arguments after its name and returns the exit status.
@@ -75,6 +77,11 @@ void PrintError(const std::string& message);
 // The same for how a step went (not a failure): "sent 12 lines, every one
 // answered".
 void PrintNote(const std::string& message);
+// From here on, Ctrl+C (SIGINT) is noted rather than ending the program at
+// once; a second one ends it.
+void CatchInterrupt();
+// Whether Ctrl+C was pressed since CatchInterrupt().
+bool Interrupted();
 // What PrintError and PrintNote said, without "zemctl: ".
 struct SaidMessages {
   std::vector<std::string> errors;
@@ -206,12 +213,14 @@ QJsonArray DifferencesJson(const std::vector<ConfigDifference>& differences);
 // (--verify).
 // Reads the unit's configuration into `unit` as a backup reads it: kExitOk,
 // or kExitBackupFailed after saying why and then `ifNot` (link failed,
-// nothing or only a part received, no source named).
+// nothing or only a part received, no source named); kExitInterrupted at
+// Ctrl+C (said so).
 int ReadUnitBeforeSending(const LinkArgs& link, const UnitLimits& limits, Editor& unit,
                           const std::string& ifNot);
 // Pulls the unit's configuration into `unit` and `path` as 'zemctl pull -o'
 // writes it: kExitOk, or kExitBackupFailed after saying why (link failed,
-// nothing or only a part received, no source named, `path` not written).
+// nothing or only a part received, no source named, `path` not written);
+// kExitInterrupted at Ctrl+C.
 // `strict`: a value lost on reading back fails the backup too.
 int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string& path, bool strict,
                Editor& unit);
@@ -219,7 +228,7 @@ int BackUpUnit(const LinkArgs& link, const UnitLimits& limits, const std::string
 // output, how it differs from `sent` (the configuration the push exported);
 // with `differences`, the lines go there instead (their bytes as they are).
 // kExitOk the same; kExitDiffers different; kExitNotVerified it could not be
-// read back in full (said why).
+// read back in full (said why); kExitInterrupted at Ctrl+C.
 int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& limits,
                std::vector<std::string>* differences = nullptr);
 

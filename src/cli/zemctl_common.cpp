@@ -1,6 +1,7 @@
 // Pieces every zemctl command shares.
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -21,7 +22,18 @@ namespace {
 
 SaidMessages* said = nullptr;  // the living MessageRecord's
 
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void NoteInterrupt(int) {
+  interrupted = 1;
+  std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends the program
+}
+
 }  // namespace
+
+void CatchInterrupt() { std::signal(SIGINT, NoteInterrupt); }
+
+bool Interrupted() { return interrupted != 0; }
 
 void PrintError(const std::string& message) {
   std::fprintf(stderr, "zemctl: %s\n", message.c_str());

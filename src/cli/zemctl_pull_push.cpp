@@ -179,13 +179,18 @@ constexpr HelpPiece kPushHelp[] = {
      "configuration came, the unit named no source, or FILE could not be\n"
      "written), so nothing was sent; 6 every\n"
      "line was answered, but --verify could not read the configuration back in\n"
-     "full, so it is not known whether the unit took everything.\n"
+     "full, so it is not known whether the unit took everything; 130 stopped at\n"
+     "Ctrl+C (SIGINT): the line in flight is answered, no other is sent, and\n"
+     "standard error says how far it got ('interrupted: stopped after command\n"
+     "4 of 12', 'interrupted: stopped before sending anything'); a read before\n"
+     "or after the sending ends at once. A second Ctrl+C ends zemctl there.\n"
      "With --json, standard output holds one JSON object, on one line, with\n"
      "these fields (texts from the configuration as their plain bytes, each\n"
      "byte the character U+0000-U+00FF):\n"
      "  result         \"ok\" (0), \"failed\" (1), \"differs\" (1, --verify),\n"
      "                 \"invalid\" (2), \"counts-differ\" (2), \"no-configuration\"\n"
-     "                 (3), \"refused\" (4), \"read-failed\" (5), \"unverified\" (6)\n"
+     "                 (3), \"refused\" (4), \"read-failed\" (5), \"unverified\" (6),\n"
+     "                 \"stopped\" (130)\n"
      "  exit           the exit status\n"
      "  check          whether --check was given\n"
      "  changed        whether a line was sent to the unit (--check: would be)\n"
@@ -194,6 +199,8 @@ constexpr HelpPiece kPushHelp[] = {
      "  lines_total    how many lines that is\n"
      "  lines_sent     how many of them were sent\n"
      "  lines_refused  how many the unit answered \"(ERROR)\"\n"
+     "  stopped        whether Ctrl+C stopped it (after lines_sent of\n"
+     "                 lines_total: the unit answered every line sent)\n"
      "  counts_differ  whether the counts differ (--since, --changes, --check)\n"
      "  backup         the --backup file written, or null\n"
      "  verify         \"ok\", \"differs\", \"unread\" (6) or \"not-run\"\n"
@@ -231,6 +238,8 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
     shownWidth = text.size();
     std::fflush(stderr);
   });
+  // Ctrl+C: the line in flight is answered, and no other is sent.
+  ctl.SetStopBetweenLines([] { return Interrupted(); });
   if (lines) {
     ctl.ExportLines(*lines);
   } else {
@@ -266,6 +275,14 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
       }
       if (ctl.ErrorReplies() > 0) PrintError(ctl.RefusedText());
       return kExitFailed;
+    case TransferController::Outcome::Cancelled: {
+      // Only Ctrl+C cancels: "... Export cancelled after command K of M[. a table half written]".
+      const std::size_t at = ending.find(" cancelled");
+      PrintError("interrupted: stopped" + (at == std::string::npos
+                                               ? " " + where
+                                               : ending.substr(at + std::string_view(" cancelled").size())));
+      return kExitInterrupted;
+    }
     case TransferController::Outcome::Failed:
       // Broken off by the unit: how far it got, then the link's own word.
       if (ending != "Export failed") PrintError(ending);
@@ -548,6 +565,11 @@ int Push(const std::vector<std::string>& args, PushReport& report) {
   };
   if (!sincePath.empty() && backupPath.empty())
     if (const int status = readBase()) return status;
+  const auto stoppedBeforeSending = [] {
+    PrintError("interrupted: stopped before sending anything");
+    return kExitInterrupted;
+  };
+  if (Interrupted()) return stoppedBeforeSending();
   // The unit as it is now, when it is read before sending: the backup, or
   // the read of --changes.
   Editor unit;
@@ -575,6 +597,7 @@ int Push(const std::vector<std::string>& args, PushReport& report) {
     report.lines = commandLines(*changes);
   }
   if (check) return PrintWouldSend(*changes, report.json);
+  if (Interrupted()) return stoppedBeforeSending();
   int status = kExitOk;
   if (changes && changes->empty()) {
     if (changesOnly) {
@@ -588,6 +611,10 @@ int Push(const std::vector<std::string>& args, PushReport& report) {
   // Only a push whose every line was answered is worth reading back; the
   // link is closed again by now, so a serial port can be opened anew.
   if (verify && (status == kExitOk || status == kExitIncomplete)) {
+    if (Interrupted()) {
+      PrintError("interrupted: every line was answered, not verified");
+      return kExitInterrupted;
+    }
     const int checked = VerifyPush(editor.model, link, limits, report.json ? &report.differences : nullptr);
     report.verify = checked == kExitOk ? "ok" : checked == kExitDiffers ? "differs" : "unread";
     if (checked != kExitOk) status = checked;  // a difference or no verdict wins over "(ERROR)" answers
@@ -599,9 +626,11 @@ int Push(const std::vector<std::string>& args, PushReport& report) {
 
 int RunPush(const std::vector<std::string>& args) {
   if (PrintHelpIfAsked(args, kPushCommand)) return kExitOk;
+  CatchInterrupt();
   MessageRecord record;
   PushReport report;
   const int status = Push(args, report);
+  report.stopped = status == kExitInterrupted;
   if (!report.json) return status;
   const std::string text = PushReportJson(report, status, record.Said());
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {

@@ -16,6 +16,7 @@ struct PushReport {
   std::vector<std::string> lines;
   int linesSent = 0;
   int linesRefused = 0;  // answered "(ERROR)"
+  bool stopped = false;  // at Ctrl+C
   bool countsDiffer = false;
   std::string backup;                    // the backup written; empty: none
   const char* verify = "not-run";        // "ok", "differs", "unread", "not-run"
@@ -23,7 +24,7 @@ struct PushReport {
 };
 
 // The object, one line: result, exit, check, changed, lines, lines_total,
-// lines_sent, lines_refused, counts_differ, backup, verify, differences,
+// lines_sent, lines_refused, stopped, counts_differ, backup, verify, differences,
 // message, warnings (as 'zemctl push --help' describes them). `said`: what
 // the push wrote on standard error.
 std::string PushReportJson(const PushReport& report, int status, const SaidMessages& said);

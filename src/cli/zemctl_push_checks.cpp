@@ -1,5 +1,6 @@
 // zemctl push --backup and --verify: what a push does around the sending,
 // so that a push can be undone and is known to have arrived.
+#include <QTimer>
 #include <cstdio>
 
 #include "cli/zemctl.h"
@@ -17,13 +18,20 @@ namespace {
 
 // The unit on the push's link, for the unit checks the window's export runs
 // too: a controller of its own, on a connection of its own.
+// Ctrl+C ends its read.
 struct UnitOnLink {
   UnitOnLink(const LinkArgs& link, const UnitLimits& limits)
-      : open(OpenUnitLink(ctl, prompts, link, limits)) {}
+      : open(OpenUnitLink(ctl, prompts, link, limits)) {
+    interruptWatch.callOnTimeout([this] {
+      if (Interrupted()) ctl.Cancel();
+    });
+    interruptWatch.start(100);
+  }
   Editor window;  // what a window would show meanwhile
   ScriptedPrompts prompts;
   TransferController ctl{window, prompts};
   bool open;
+  QTimer interruptWatch;
 };
 
 }  // namespace
@@ -34,6 +42,10 @@ int ReadUnitBeforeSending(const LinkArgs& link, const UnitLimits& limits, Editor
   int pulled = kExitFailed;
   if (on.open) {
     on.ctl.Checks().ReadForBackup(unit);
+    if (Interrupted()) {
+      PrintError("interrupted: stopped before sending; " + ifNot);
+      return kExitInterrupted;
+    }
     pulled = ReadEnding(on.ctl, ifNot);
   }
   switch (pulled) {
@@ -76,6 +88,10 @@ int VerifyPush(const ConfigModel& sent, const LinkArgs& link, const UnitLimits& 
   int pulled = kExitFailed;
   if (on.open) {
     found = on.ctl.Checks().ReadBack(sent, unit);
+    if (Interrupted()) {
+      PrintError("interrupted while reading back: every line was answered, not verified");
+      return kExitInterrupted;
+    }
     pulled = ReadEnding(on.ctl, "not verified");
   }
   if (pulled == kExitIncomplete) PrintError("the configuration read back may be incomplete; not verified");

@@ -29,6 +29,8 @@ const char* ResultWord(const PushReport& report, int status) {
       return "read-failed";
     case kExitNotVerified:
       return "unverified";
+    case kExitInterrupted:
+      return "stopped";
     default:
       return "failed";
   }
@@ -60,6 +62,7 @@ std::string PushReportJson(const PushReport& report, int status, const SaidMessa
   object.insert(QStringLiteral("lines_total"), static_cast<qint64>(report.lines.size()));
   object.insert(QStringLiteral("lines_sent"), report.linesSent);
   object.insert(QStringLiteral("lines_refused"), report.linesRefused);
+  object.insert(QStringLiteral("stopped"), report.stopped);
   object.insert(QStringLiteral("counts_differ"), report.countsDiffer);
   object.insert(QStringLiteral("backup"), report.backup.empty()
                                               ? QJsonValue(QJsonValue::Null)

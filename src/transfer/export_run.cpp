@@ -247,6 +247,7 @@ void ExportRun::ExportTelnet(const std::vector<std::string>& commands) {
         ctx_.editor.status.Set(SendingStatus(state_.linesSent, commands.size()));
         ProcessPendingEvents();
         ctx_.ThrowIfCancelled();
+        ctx_.ThrowIfStoppedBetweenLines();
         ctx_.telnet.CheckPeerClosed();
         if (!ctx_.telnet.IsConnected()) {
           state_.outcome = TransferOutcome::Incomplete;  // not everything reached the unit
@@ -385,6 +386,7 @@ void ExportRun::ExportSerial(const std::vector<std::string>& commands) {
   if (ctx_.serial.IsPortOpen()) {
     for (const std::string& line : commands) {
       throwIfLost();  // between two answers too: not sent to a closed port
+      ctx_.ThrowIfStoppedBetweenLines();
       ctx_.editor.status.Set(SendingStatus(state_.linesSent, commands.size()));
       ctx_.editor.receivedText.AppendLine("Sending: " + line);
       ctx_.monitor.replyEndSeen = false;

@@ -88,6 +88,12 @@ class TransferContext {
   void ThrowIfCancelled() const {
     if (cancelRequested) throw TransferCancelled{};
   }
+  // Asked by an export before each line it sends: when it says so, the run
+  // ends there as a cancelled one, the line before answered.
+  std::function<bool()> stopBetweenLines;
+  void ThrowIfStoppedBetweenLines() const {
+    if (stopBetweenLines && stopBetweenLines()) throw TransferCancelled{};
+  }
   void Pause(int ms);
   // The earlier of `until` and the run's deadline.
   QDeadlineTimer Bounded(QDeadlineTimer until) const { return std::min(until, deadline); }

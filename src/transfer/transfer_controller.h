@@ -2,7 +2,9 @@
 
 #include <QObject>
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/editor.h"
@@ -132,6 +134,10 @@ class TransferController : public QObject {
   bool Busy() const { return ctx_.busy || live_.InFlight(); }
   // Ends the running transfer cleanly (Escape, the status line's Cancel).
   void Cancel();
+  // An export to the unit asks `stop` before sending each line; once it
+  // says so the export ends there, the line in flight answered, as a
+  // cancelled one ("Export cancelled after command K of M"). Empty: never.
+  void SetStopBetweenLines(std::function<bool()> stop) { ctx_.stopBetweenLines = std::move(stop); }
   // The window closes: a running transfer is cancelled and an open Telnet
   // connection is closed.
   void WindowClosing();

@@ -1,6 +1,7 @@
 // zemctl pull and push, the real binary against an in-process simulated unit.
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -530,7 +531,7 @@ class TestZemctlPullPush : public QObject {
     const QJsonObject report = QJsonDocument::fromJson(run.out).object();
     QCOMPARE(QStringList(report.keys()).join(' '),
              "backup changed check counts_differ differences exit lines lines_refused lines_sent lines_total "
-             "message result verify warnings");
+             "message result stopped verify warnings");
     const QJsonObject want =
         QJsonDocument::fromJson(expected.replace("'B'", '"' + backup.toUtf8() + '"').replace('\'', '"'))
             .object();
@@ -539,6 +540,64 @@ class TestZemctlPullPush : public QObject {
       QVERIFY2(report.value(field.key()) == field.value(), qPrintable(field.key() + ": " + run.out));
     QCOMPARE(report.value("exit").toInt(), status);
     QVERIFY2(report.value("message").toString().contains(message), run.out.constData());
+  }
+
+  // Ctrl+C: the line in flight is answered and no other sent; a read before
+  // sending ends at once, with nothing sent and no backup written.
+  void interruptStopsBetweenLines_data() {
+    QTest::addColumn<bool>("serial");
+    QTest::addColumn<bool>("reading");  // interrupted during the backup's read, not the sending
+    QTest::addColumn<QString>("message");
+    QTest::newRow("telnet") << false << false << "interrupted: stopped after command 3 of N\n";
+    QTest::newRow("serial") << true << false << "interrupted: stopped after command 3 of N\n";
+    QTest::newRow("backup") << false << true
+                            << "interrupted: stopped before sending; no backup written, nothing sent\n";
+  }
+  void interruptStopsBetweenLines() {
+    QFETCH(bool, serial);
+    QFETCH(bool, reading);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString in = Source("examples/small-8x24.zem"), backup = dir.filePath("b.zem");
+    Editor file;
+    file.ImportFileText(Read(in).toStdString(), "in.zem");
+    const std::size_t total = NonEmpty(file.PrepareExport()).size();
+    SimOptions o = UnitHolding("small", in);
+    o.silent = reading;
+    UnitSim sim(o);
+    QStringList link;
+    QVERIFY(OpenLink(sim, serial, &link));
+    QProcess zemctl;
+    const auto interrupt = [&] { ::kill(static_cast<pid_t>(zemctl.processId()), SIGINT); };
+    // Sent as the unit takes command 3, before it answers it.
+    QObject::connect(&sim, &UnitSim::CommandRecorded, &sim, [&] {
+      if (sim.Recorded().size() == 3) interrupt();
+    });
+    QTimer reads;  // once the backup's read has reached the silent unit
+    QObject::connect(&reads, &QTimer::timeout, &sim, [&] {
+      if (!reading || sim.Connections() == 0) return;
+      reading = false;
+      interrupt();
+    });
+    reads.start(20);
+    QEventLoop loop;
+    QObject::connect(&zemctl, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    zemctl.start(ZEMCTL_PATH, QStringList{"push", in, "--backup", backup, "--json"} << link);
+    loop.exec();
+    QCOMPARE(zemctl.state(), QProcess::NotRunning);
+    QCOMPARE(zemctl.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(zemctl.exitCode(), 130);
+    const QByteArray err = zemctl.readAllStandardError();
+    message.replace("N", QString::number(total));
+    QVERIFY2(err.contains("zemctl: " + message.toUtf8()), err.constData());
+    const QJsonObject report = QJsonDocument::fromJson(zemctl.readAllStandardOutput()).object();
+    QCOMPARE(report.value("result").toString(), QString("stopped"));
+    QVERIFY(report.value("stopped").toBool());
+    const int sent = message.contains("command 3") ? 3 : 0;
+    QCOMPARE(report.value("lines_sent").toInt(), sent);
+    QCOMPARE(sim.Recorded().size(), std::size_t(sent));
+    QCOMPARE(QFile::exists(backup), sent > 0);
   }
 
   void pushOfTheFullExampleOverAPty() {
