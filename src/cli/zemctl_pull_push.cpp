@@ -1,6 +1,7 @@
 // zemctl pull / push: the window's Import and Export over a link, without a
 // window. The same TransferController runs them; the dialogs are answered
 // from the command line.
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -183,7 +184,8 @@ constexpr HelpPiece kPushHelp[] = {
      "Ctrl+C (SIGINT): the line in flight is answered, no other is sent, and\n"
      "standard error says how far it got ('interrupted: stopped after command\n"
      "4 of 12', 'interrupted: stopped before sending anything'); a read before\n"
-     "or after the sending ends at once. A second Ctrl+C ends zemctl there.\n"
+     "or after the sending, and the wait before the first line (connecting, the\n"
+     "opening \"[]\"), end at once. A second Ctrl+C ends zemctl there.\n"
      "With --json, standard output holds one JSON object, on one line, with\n"
      "these fields (texts from the configuration as their plain bytes, each\n"
      "byte the character U+0000-U+00FF):\n"
@@ -238,8 +240,14 @@ int SendExport(Editor& editor, const LinkArgs& link, int replyLimitMs, const Uni
     shownWidth = text.size();
     std::fflush(stderr);
   });
-  // Ctrl+C: the line in flight is answered, and no other is sent.
+  // Ctrl+C: the line in flight is answered, and no other is sent; before
+  // the first line (connecting, the opening "[]") the export ends at once.
   ctl.SetStopBetweenLines([] { return Interrupted(); });
+  QTimer interruptWatch;
+  interruptWatch.callOnTimeout([&ctl] {
+    if (Interrupted() && ctl.LinesSent() == 0) ctl.Cancel();
+  });
+  interruptWatch.start(100);
   if (lines) {
     ctl.ExportLines(*lines);
   } else {

@@ -543,19 +543,24 @@ class TestZemctlPullPush : public QObject {
   }
 
   // Ctrl+C: the line in flight is answered and no other sent; a read before
-  // sending ends at once, with nothing sent and no backup written.
+  // sending, or the wait for the opening "[]", ends at once, with nothing sent
+  // and no backup written.
   void interruptStopsBetweenLines_data() {
     QTest::addColumn<bool>("serial");
-    QTest::addColumn<bool>("reading");  // interrupted during the backup's read, not the sending
+    QTest::addColumn<QString>("when");  // "line 3", or while a silent unit is awaited: "backup", "opening"
     QTest::addColumn<QString>("message");
-    QTest::newRow("telnet") << false << false << "interrupted: stopped after command 3 of N\n";
-    QTest::newRow("serial") << true << false << "interrupted: stopped after command 3 of N\n";
-    QTest::newRow("backup") << false << true
+    QTest::newRow("telnet") << false << "line 3"
+                            << "interrupted: stopped after command 3 of N\n";
+    QTest::newRow("serial") << true << "line 3"
+                            << "interrupted: stopped after command 3 of N\n";
+    QTest::newRow("backup") << false << "backup"
                             << "interrupted: stopped before sending; no backup written, nothing sent\n";
+    QTest::newRow("opening") << false << "opening"
+                             << "interrupted: stopped before the first command\n";
   }
   void interruptStopsBetweenLines() {
     QFETCH(bool, serial);
-    QFETCH(bool, reading);
+    QFETCH(QString, when);
     QFETCH(QString, message);
     QTemporaryDir dir;
     const QString in = Source("examples/small-8x24.zem"), backup = dir.filePath("b.zem");
@@ -563,27 +568,30 @@ class TestZemctlPullPush : public QObject {
     file.ImportFileText(Read(in).toStdString(), "in.zem");
     const std::size_t total = NonEmpty(file.PrepareExport()).size();
     SimOptions o = UnitHolding("small", in);
-    o.silent = reading;
+    o.silent = when != "line 3";
     UnitSim sim(o);
     QStringList link;
     QVERIFY(OpenLink(sim, serial, &link));
     QProcess zemctl;
-    const auto interrupt = [&] { ::kill(static_cast<pid_t>(zemctl.processId()), SIGINT); };
+    bool interrupted = false;
+    const auto interrupt = [&] {
+      if (!std::exchange(interrupted, true)) ::kill(static_cast<pid_t>(zemctl.processId()), SIGINT);
+    };
     // Sent as the unit takes command 3, before it answers it.
     QObject::connect(&sim, &UnitSim::CommandRecorded, &sim, [&] {
       if (sim.Recorded().size() == 3) interrupt();
     });
-    QTimer reads;  // once the backup's read has reached the silent unit
-    QObject::connect(&reads, &QTimer::timeout, &sim, [&] {
-      if (!reading || sim.Connections() == 0) return;
-      reading = false;
-      interrupt();
+    QTimer awaited;  // once zemctl waits for the silent unit
+    QObject::connect(&awaited, &QTimer::timeout, &sim, [&] {
+      if (o.silent && sim.Connections() > 0) interrupt();
     });
-    reads.start(20);
+    awaited.start(20);
     QEventLoop loop;
     QObject::connect(&zemctl, &QProcess::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    zemctl.start(ZEMCTL_PATH, QStringList{"push", in, "--backup", backup, "--json"} << link);
+    const QStringList backingUp{"--backup", backup};
+    zemctl.start(ZEMCTL_PATH, QStringList{"push", in, "--json"}
+                                  << link << (when == "opening" ? QStringList() : backingUp));
     loop.exec();
     QCOMPARE(zemctl.state(), QProcess::NotRunning);
     QCOMPARE(zemctl.exitStatus(), QProcess::NormalExit);
@@ -594,7 +602,7 @@ class TestZemctlPullPush : public QObject {
     const QJsonObject report = QJsonDocument::fromJson(zemctl.readAllStandardOutput()).object();
     QCOMPARE(report.value("result").toString(), QString("stopped"));
     QVERIFY(report.value("stopped").toBool());
-    const int sent = message.contains("command 3") ? 3 : 0;
+    const int sent = when == "line 3" ? 3 : 0;
     QCOMPARE(report.value("lines_sent").toInt(), sent);
     QCOMPARE(sim.Recorded().size(), std::size_t(sent));
     QCOMPARE(QFile::exists(backup), sent > 0);
