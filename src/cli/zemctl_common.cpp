@@ -31,7 +31,10 @@ extern "C" void NoteInterrupt(int) {
 
 }  // namespace
 
-void CatchInterrupt() { std::signal(SIGINT, NoteInterrupt); }
+void CatchInterrupt() {
+  // A Ctrl+C the caller has us ignore (a background job, nohup) stays ignored.
+  if (std::signal(SIGINT, NoteInterrupt) == SIG_IGN) std::signal(SIGINT, SIG_IGN);
+}
 
 bool Interrupted() { return interrupted != 0; }
 
