@@ -96,7 +96,10 @@ constexpr OptionRow kPushOptions[] = {
      "sent. When the unit's source or zone counts differ\n"
      "from IN's nothing is sent (exit status 2, \"counts\n"
      "differ: a full export is needed\"). With --backup\n"
-     "the backup is that read."},
+     "the backup is that read. A name the unit gives\n"
+     "back without the letters it cannot return (bytes\n"
+     "beyond plain ASCII) counts as held when that is\n"
+     "all that differs."},
     {OptionId::Check, "", "--check", "",
      "send no change: read the unit as --changes does and\n"
      "print the lines a push --changes would send, one a\n"
