@@ -19,9 +19,9 @@ namespace {
 
 volatile std::sig_atomic_t gInterrupted = 0;
 
-extern "C" void NoteInterrupt(int) { gInterrupted = gInterrupted + 1; }
+extern "C" void CountInterrupt(int) { gInterrupted = gInterrupted + 1; }
 
-extern "C" void NoteTermination(int) { gInterrupted = 2; }
+extern "C" void CountTermination(int) { gInterrupted = 2; }
 
 }  // namespace
 
@@ -66,11 +66,11 @@ void WatchInterrupts() {
   struct sigaction before {};
   ::sigaction(SIGINT, nullptr, &before);
   struct sigaction note {};
-  note.sa_handler = NoteInterrupt;
+  note.sa_handler = CountInterrupt;
   sigemptyset(&note.sa_mask);
   if (before.sa_handler != SIG_IGN) ::sigaction(SIGINT, &note, nullptr);
   struct sigaction terminate {};
-  terminate.sa_handler = NoteTermination;
+  terminate.sa_handler = CountTermination;
   sigemptyset(&terminate.sa_mask);
   ::sigaction(SIGTERM, &terminate, nullptr);
 }

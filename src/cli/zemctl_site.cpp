@@ -155,8 +155,7 @@ std::string LastMessage(const std::string& err) {
 // Why a unit could not be read: its child's own words. This is the place
 // for the connection check's verdict (a wrong port, no route, a unit busy
 // with another client) once it can be asked for one.
-std::string UnreachableReason(const SiteChildResult& result) {
-  std::string said = LastMessage(result.err);
+std::string UnreachableReason(std::string said) {
   // What the child did not write is this run's business, not the user's.
   if (const std::size_t tail = said.find(" Nothing imported; "); tail != std::string::npos) said.erase(tail);
   return said.empty() ? "no answer" : said;
@@ -356,7 +355,7 @@ UnitOutcome SiteRun::AfterPull(std::size_t index, const SiteChildResult& result)
     case kExitFailed:
     case kExitNoConfiguration:
       o.state = "unreachable";
-      o.message = UnreachableReason(result);
+      o.message = UnreachableReason(LastMessage(result.err));
       return o;
     default:
       o.state = "failed";
@@ -445,19 +444,23 @@ UnitOutcome SiteRun::AfterPush(std::size_t index, const SiteChildResult& result)
   const QString outcome = report.value("result").toString();
   const QJsonArray lines = report.value("lines").toArray();
   const int sent = report.value("lines_sent").toInt();
-  static const QRegularExpression stopPoint(
-      QStringLiteral("interrupted: .*cancelled (after command (\\d+) of (\\d+)|before the first command)"));
-  if (const QRegularExpressionMatch stop = stopPoint.match(report.value("message").toString());
-      stop.hasMatch()) {
+  // Stopped by Ctrl+C (this run passed it on): where, in push's words
+  // ("interrupted: stopped after command 4 of 12. The unit's groups are
+  // incomplete: ..."), and what is left half-written, if anything.
+  if (report.value("stopped").toBool()) {
+    static const QRegularExpression stopPoint(
+        QStringLiteral("^interrupted: (?:stopped )?(after command (\\d+) of (\\d+)|before [^.;]*|every line "
+                       "was answered, not "
+                       "verified)(.*)$"),
+        QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch stop = stopPoint.match(report.value("message").toString());
     o.state = "stopped";
-    o.shown = "stopped " + stop.captured(1).toStdString();
-    o.extra.insert("after", stop.captured(2).toInt());
+    o.shown = stop.hasMatch() ? "stopped " + stop.captured(1).toStdString() : "stopped";
+    o.extra.insert("after", stop.captured(2).isEmpty() ? sent : stop.captured(2).toInt());
     o.extra.insert("of",
                    stop.captured(3).isEmpty() ? static_cast<int>(lines.size()) : stop.captured(3).toInt());
-    // The state says where it stopped; what follows says what is left
-    // half-written ("The unit's groups are incomplete: 58 of 66 entries sent").
-    QString rest = report.value("message").toString().mid(stop.capturedEnd(0)).section('\n', 0, 0);
-    while (rest.startsWith('.') || rest.startsWith(' ')) rest.remove(0, 1);
+    QString rest = stop.captured(4);
+    while (rest.startsWith('.') || rest.startsWith(';') || rest.startsWith(' ')) rest.remove(0, 1);
     o.message = Latin1Bytes(rest);
     return o;
   }
@@ -497,7 +500,9 @@ UnitOutcome SiteRun::AfterPush(std::size_t index, const SiteChildResult& result)
   if (o.message.empty()) o.message = said;
   if (outcome == "read-failed") {
     o.state = "unreachable";
-    o.message = "nothing sent: " + UnreachableReason(result);
+    // The first of push's lines says why the unit could not be read.
+    o.message = "nothing sent: " +
+                UnreachableReason(Latin1Bytes(report.value("message").toString().section('\n', 0, 0)));
   } else if (outcome == "differs") {
     const QJsonArray differences = report.value("differences").toArray();
     o.state = "differs";
