@@ -266,8 +266,6 @@ void TestZemctlSite::BadArguments_data() {
                                  << "--jobs takes a whole number 1-16";
   QTest::newRow("check with status") << QStringList{"site", "status", "SITE", "--check"} << good
                                      << "--check and --full go with push only";
-  QTest::newRow("into with diff") << QStringList{"site", "diff", "SITE", "--into", "x"} << good
-                                  << "--into goes with backup and push";
 }
 
 void TestZemctlSite::BadArguments() {
