@@ -12,9 +12,12 @@
 #include "editor/read_back_check.h"
 #include "model/text_log.h"
 
+class QJsonArray;
+
 namespace zem {
 
 class ScriptedPrompts;
+struct ConfigDifference;
 class TransferController;
 
 // zemctl's exit statuses, one name for each meaning its manual page gives.
@@ -56,6 +59,7 @@ int RunBuild(const std::vector<std::string>& args);
 int RunNames(const std::vector<std::string>& args);
 int RunSheet(const std::vector<std::string>& args);
 int RunCheckLink(const std::vector<std::string>& args);
+int RunSite(const std::vector<std::string>& args);
 
 // Each command's name, option table and help, beside its Run function.
 extern const CommandEntry kCheckCommand;
@@ -68,6 +72,7 @@ extern const CommandEntry kBuildCommand;
 extern const CommandEntry kNamesCommand;
 extern const CommandEntry kSheetCommand;
 extern const CommandEntry kCheckLinkCommand;
+extern const CommandEntry kSiteCommand;
 
 // "zemctl: " + message on standard error.
 void PrintError(const std::string& message);
@@ -223,6 +228,9 @@ bool OpenUnitLink(TransferController& ctl, ScriptedPrompts& prompts, const LinkA
 // How the last read of the unit by `ctl` (an import, or the unit checks'
 // read) ended, said as PullIntoEditor says it, with its statuses.
 int ReadEnding(const TransferController& ctl, const std::string& ifNothingRead);
+
+// The differences as 'zemctl diff --json' prints them: one object each.
+QJsonArray DifferencesJson(const std::vector<ConfigDifference>& differences);
 
 // zemctl push: the backup before sending (--backup) and the check after it
 // (--verify).

@@ -142,7 +142,9 @@ QJsonValue JsonValue(const DifferenceValue& v) {
   return QJsonValue(QJsonValue::Null);
 }
 
-std::string JsonText(const std::vector<ConfigDifference>& differences) {
+}  // namespace
+
+QJsonArray DifferencesJson(const std::vector<ConfigDifference>& differences) {
   QJsonArray array;
   for (const ConfigDifference& d : differences) {
     QJsonArray indices;
@@ -155,7 +157,13 @@ std::string JsonText(const std::vector<ConfigDifference>& differences) {
     object.insert(QStringLiteral("after"), JsonValue(d.afterValue));
     array.append(object);
   }
-  return QJsonDocument(array).toJson(QJsonDocument::Indented).toStdString();
+  return array;
+}
+
+namespace {
+
+std::string JsonText(const std::vector<ConfigDifference>& differences) {
+  return QJsonDocument(DifferencesJson(differences)).toJson(QJsonDocument::Indented).toStdString();
 }
 
 std::string LinesText(const std::vector<ConfigDifference>& differences) {

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::array kCommands{&kCheckCommand, &kConvertCommand,  &kPullCommand,  &kDiffCommand,
                                &kPushCommand,  &kDumpCommand,     &kBuildCommand, &kNamesCommand,
-                               &kSheetCommand, &kCheckLinkCommand};
+                               &kSheetCommand, &kCheckLinkCommand, &kSiteCommand};
 
 // 'zemctl --help' names these in its last lines rather than in a list.
 constexpr OptionRow kProgramOptions[] = {

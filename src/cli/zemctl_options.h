@@ -47,6 +47,10 @@ enum class OptionId {
   Paper,
   Full,
   Trace,
+  Unit,
+  Jobs,
+  Into,
+  Reads,
   Help,
   Version,
 };

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+class QProcess;
+
 namespace zem {
 
 // Sets up the process before anything is written (signals, standard streams).
@@ -30,5 +32,17 @@ struct FileIdentity {
 
 // The file's identity as the system knows it (`resolved` left empty).
 FileIdentity SystemFileIdentity(const std::string& path);
+
+// Ctrl+C (SIGINT) from here on is counted by InterruptCount() rather than
+// ending the program, and SIGTERM counts as two at once (stop everything
+// now); a Ctrl+C the caller ignores (a job started with '&') stays ignored.
+void WatchInterrupts();
+int InterruptCount();
+// Asks the process `pid` (a child zemctl) to stop as Ctrl+C would; false
+// when this system cannot.
+bool InterruptProcess(std::int64_t pid);
+// The child `process`, when started, gets no Ctrl+C of the terminal: its
+// parent decides whether and when to ask it to stop.
+void DetachFromTerminalInterrupt(QProcess& process);
 
 }  // namespace zem

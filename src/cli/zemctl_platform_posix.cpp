@@ -2,15 +2,28 @@
 #include <langinfo.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 
+#include <QProcess>
+
 #include "cli/zemctl_platform.h"
 
 namespace zem {
+
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void CountInterrupt(int) { gInterrupted = gInterrupted + 1; }
+
+extern "C" void CountTermination(int) { gInterrupted = 2; }
+
+}  // namespace
 
 void PrepareProcess() {
   // Past a file-size limit (ulimit -f) a write to standard output fails
@@ -47,6 +60,29 @@ FileIdentity SystemFileIdentity(const std::string& path) {
     id.inode = st.st_ino;
   }
   return id;
+}
+
+void WatchInterrupts() {
+  struct sigaction before {};
+  ::sigaction(SIGINT, nullptr, &before);
+  struct sigaction note {};
+  note.sa_handler = CountInterrupt;
+  sigemptyset(&note.sa_mask);
+  if (before.sa_handler != SIG_IGN) ::sigaction(SIGINT, &note, nullptr);
+  struct sigaction terminate {};
+  terminate.sa_handler = CountTermination;
+  sigemptyset(&terminate.sa_mask);
+  ::sigaction(SIGTERM, &terminate, nullptr);
+}
+
+int InterruptCount() { return gInterrupted; }
+
+bool InterruptProcess(std::int64_t pid) { return pid > 0 && ::kill(static_cast<pid_t>(pid), SIGINT) == 0; }
+
+void DetachFromTerminalInterrupt(QProcess& process) {
+  // A process group of its own: the terminal sends Ctrl+C to its
+  // foreground group, the parent's.
+  process.setChildProcessModifier([] { ::setpgid(0, 0); });
 }
 
 }  // namespace zem

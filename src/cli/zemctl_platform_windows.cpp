@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include <QProcess>
+
 #include "cli/zemctl_platform.h"
 
 namespace zem {
@@ -64,6 +66,31 @@ FileIdentity SystemFileIdentity(const std::string& path) {
   }
   ::CloseHandle(file);
   return id;
+}
+
+namespace {
+
+volatile LONG gInterrupts = 0;
+
+BOOL WINAPI NoteInterrupt(DWORD event) {
+  if (event != CTRL_C_EVENT) return FALSE;
+  ::InterlockedIncrement(&gInterrupts);
+  return TRUE;
+}
+
+}  // namespace
+
+void WatchInterrupts() { ::SetConsoleCtrlHandler(NoteInterrupt, TRUE); }
+
+int InterruptCount() { return static_cast<int>(gInterrupts); }
+
+// A console's Ctrl+C reaches a whole process group only; the children are
+// not asked one by one here.
+bool InterruptProcess(std::int64_t) { return false; }
+
+void DetachFromTerminalInterrupt(QProcess& process) {
+  process.setCreateProcessArgumentsModifier(
+      [](QProcess::CreateProcessArguments* args) { args->flags |= CREATE_NEW_PROCESS_GROUP; });
 }
 
 }  // namespace zem

@@ -91,6 +91,29 @@ void TransferController::ChooseTelnetMode() {
   ctx_.editor.unitBaseline.Forget();
 }
 
+void TransferController::ChooseUnitLink(bool serial, const std::string& address) {
+  if (ctx_.busy || address.empty()) return;
+  ctx_.editor.ClearTexts();
+  ctx_.serial.ClosePort();
+  if (serial) {
+    ctx_.editor.messageLog.AppendLine("Please make sure the ZEM is set to 9600 bps.");
+    SetMode(Mode::Serial);
+    ctx_.serial.SetDevice(address);  // named: opening asks nothing
+    try {
+      ctx_.OpenPortAsking();
+      ctx_.serial.FlushPort();
+    } catch (const std::exception& e) {
+      ctx_.prompts.ShowError(e.what());
+    }
+  } else {
+    SetMode(Mode::Telnet);
+    ctx_.telnet.Host = address;
+    ctx_.settings.SetTelnetHost(address);
+    ctx_.editor.messageLog.AppendLine("Using host: " + address);
+  }
+  ctx_.editor.unitBaseline.Forget();
+}
+
 std::string TransferController::LinkKey() const { return ctx_.LinkKey(); }
 
 std::string TransferController::UnitName() const { return ctx_.UnitName(); }

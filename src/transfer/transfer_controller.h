@@ -45,6 +45,10 @@ class TransferController : public QObject {
   void ChooseFileMode();
   void ChooseSerialMode();
   void ChooseTelnetMode();
+  // Telnet Mode with `address` as its host, or Serial Mode on the device
+  // `address`, as those items do but with the answer known (a site's unit):
+  // no prompt is shown. A port that cannot be opened is shown as an error.
+  void ChooseUnitLink(bool serial, const std::string& address);
   void ImportConfiguration();
   // To the unit, with the unit checks on: backed up first and verified
   // after, as Settings() ask (ExportChanges too).

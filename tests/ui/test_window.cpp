@@ -157,6 +157,7 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
                             "ExportSheet1",
                             "SheetEndSeparator",
                             "OpenRecentMenu1",
+                            "OpenSite1",
                             "N1",
                             "Exit1"};
     const QStringList texts{"File Mode",
@@ -182,6 +183,7 @@ class TestWindow : public QObject, private zem::test::WindowFixture {
                             "Export Sheet...",
                             "",
                             "Open Recent",
+                            "Open Site...",
                             "",
                             "Exit"};
     QCOMPARE(items.size(), names.size());

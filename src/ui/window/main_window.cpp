@@ -140,6 +140,7 @@ MainWindow::MainWindow(Editor& editor, Prompts& prompts, QWidget* parent)
     connect(naming, &NamingPageView::NameEditorClosed, this, &MainWindow::SendLiveEdit);
   BuildCopyMenu();
   SetUpOpening();
+  SetUpSite();
 
   auto* bar = new QStatusBar(this);
   bar->setObjectName("StatusBar1");

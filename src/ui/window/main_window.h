@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QMargins>
+#include <QPointer>
 #include <QRect>
 #include <map>
 #include <memory>
@@ -38,6 +39,8 @@ class RestrictionsView;
 class SourceZoneNamingView;
 class FavoriteGroupNamingView;
 class OpenRecentMenu;
+class SiteDialog;
+struct SiteUnit;
 
 // The main window: the File menu that drives the transfers, the page control
 // whose pages are the editors, the two text areas of the "Configuration File"
@@ -126,6 +129,15 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   // Mode (chosen first as the menu would): a file named on the command
   // line, dropped on the window or chosen from File > Open Recent.
   void OpenConfigurationFile(const std::string& path);
+  // File > Open Site... (main_window_site.cpp): asks for a site file and
+  // shows its units' list, whose Open calls OpenSiteUnit.
+  void OpenSite();
+  // Opens a unit of a site: its intended file as File > Import would, then
+  // its link chosen without a prompt, and the unit's whole `read` (when
+  // not empty) taken as what the unit holds.
+  void OpenSiteUnit(const SiteUnit& unit, const std::string& read);
+  // The site's list while it is open; null otherwise.
+  SiteDialog* SiteList() const;
   static constexpr const char* kBusyOpenStatus = " A transfer is running: the file was not opened";
   // A drop with no local *.zem file: this, then the first URL's name.
   static constexpr const char* kNotConfigurationStatus = " Not a configuration file: ";
@@ -145,6 +157,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   void BuildMenu();
   // Drops and File > Open Recent (main_window_open.cpp).
   void SetUpOpening();
+  // File > Open Site..., after Open Recent (main_window_site.cpp).
+  void SetUpSite();
   // The names file's File menu items and the Edit menu's copy commands
   // (main_window_names.cpp).
   void BuildNamesMenu(QMenu* fileMenu);
@@ -234,6 +248,8 @@ class MainWindow : public QMainWindow, public Editor::Listener {
   QAction* exportNamesAction_ = nullptr;
   QAction* printSheetAction_ = nullptr;
   QAction* exportSheetAction_ = nullptr;
+  QAction* openSiteAction_ = nullptr;
+  QPointer<SiteDialog> siteDialog_;
   // The site's fields of the sheet, by the file or unit they were given for.
   std::map<std::string, Prompts::SheetFields> sheetSites_;
 
