@@ -21,7 +21,7 @@ const Prompts::FileDialog kNamesDialog{"csv", "CSV files (*.csv)|*.csv|All Files
 
 void MainWindow::BuildNamesMenu(QMenu* fileMenu) {
   fileMenu->addSeparator()->setObjectName("NamesSeparator");
-  importNamesAction_ = fileMenu->addAction("I&mport Names...");
+  importNamesAction_ = fileMenu->addAction("Import &Names...");
   importNamesAction_->setObjectName("ImportNames1");
   exportNamesAction_ = fileMenu->addAction("Export N&ames...");
   exportNamesAction_->setObjectName("ExportNames1");

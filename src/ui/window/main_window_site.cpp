@@ -18,7 +18,8 @@ void MainWindow::SetUpSite() {
   QAction* exitSeparator = nullptr;
   for (QAction* action : fileMenu->actions())
     if (action->objectName() == "N1") exitSeparator = action;
-  openSiteAction_ = new QAction("Ope&n Site...", this);
+  openSiteAction_ = new QAction("Open Site...", this);
+  // Every letter of its text is another item's access key.
   openSiteAction_->setObjectName("OpenSite1");
   fileMenu->insertAction(exitSeparator, openSiteAction_);
   connect(openSiteAction_, &QAction::triggered, this, &MainWindow::OpenSite);
