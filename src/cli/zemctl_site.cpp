@@ -75,7 +75,8 @@ constexpr HelpPiece kSiteHelp[] = {
      "          Export keeps them\n"
      "  status  reads each unit and compares it with its file as 'zemctl push\n"
      "          --verify' does (only what the file sets): \"in step\", \"N\n"
-     "          differences\", \"counts differ\", or why it was not read\n"
+     "          differences\", \"counts differ\", or why it was not read: the\n"
+     "          verdict of 'zemctl check-link' and its advice\n"
      "  diff    the same, with each difference as 'zemctl diff FILE UNIT' words it\n"
      "  push    sends each unit only what it lacks, as 'zemctl push FILE\n"
      "          --changes --backup B --verify' does: a backup first (kept as\n"
@@ -93,8 +94,9 @@ constexpr HelpPiece kSiteHelp[] = {
      "  {\"unit\": NAME, \"link\": \"telnet HOST:PORT\", \"ok\": true|false,\n"
      "   \"state\": STATE, \"message\": WHY, ...}\n"
      "STATE is \"in step\", \"differs\" (\"differences\": N; \"leftOut\": differences in\n"
-     "values the file does not set), \"counts differ\",\n"
-     "\"unreachable\", \"incomplete\", \"failed\", \"backed up\" (\"backup\": PATH),\n"
+     "values the file does not set), \"counts differ\", \"unreachable\" (status:\n"
+     "\"verdict\": the code 'zemctl check-link' gives), \"incomplete\", \"failed\",\n"
+     "\"backed up\" (\"backup\": PATH),\n"
      "\"would send\" (\"commands\": [LINES]), \"nothing to send\", \"pushed\" (\"sent\":\n"
      "N, \"verified\": true), \"stopped\" (\"after\": K, \"of\": M) or \"not started\";\n"
      "a unit read whole also has \"read\": PATH, diff \"diff\": [as 'zemctl diff\n"
@@ -154,13 +156,27 @@ std::string LastMessage(const std::string& err) {
   return lines.empty() ? std::string() : lines.back();
 }
 
-// Why a unit could not be read: its child's own words. This is the place
-// for the connection check's verdict (a wrong port, no route, a unit busy
-// with another client) once it can be asked for one.
+// Why a unit could not be read: its child's own words (status then asks
+// the connection check why, AddVerdict).
 std::string UnreachableReason(std::string said) {
   // What the child did not write is this run's business, not the user's.
   if (const std::size_t tail = said.find(" Nothing imported; "); tail != std::string::npos) said.erase(tail);
   return said.empty() ? "no answer" : said;
+}
+
+// The connection check's limits are its own (at most 10 s connecting, 5 s
+// for an answer, a drain); past this it has hung.
+constexpr int kCheckLinkLimitMs = 60000;
+
+// What 'zemctl check-link --json' found, added to a unit not reached: its
+// verdict and advice replace the pull's words, which the advice repeats.
+void AddVerdict(const SiteChildResult& check, UnitOutcome& o) {
+  if (check.ending != SiteChildResult::Ending::Exited) return;
+  const QJsonObject found = QJsonDocument::fromJson(QByteArray::fromStdString(check.out)).object();
+  const QString verdict = found.value("verdict").toString();
+  if (verdict.isEmpty() || verdict == "unit") return;  // it answered the check: the pull's words stand
+  o.extra.insert("verdict", verdict);
+  o.message = verdict.toStdString() + ": " + found.value("advice").toString().toStdString();
 }
 
 // How a child ended when it did not end by itself.
@@ -573,9 +589,38 @@ void SiteRun::Report(const SiteUnit& unit, const UnitOutcome& o) {
 
 int SiteRun::Run() {
   const QString program = QCoreApplication::applicationFilePath();
-  const bool interrupted =
-      RunSiteChildren(program, children_, args_.jobs,
-                      [&](std::size_t i, SiteChildResult& result) { Report(units_[i], Outcome(i, result)); });
+  // status: a unit not reached is reported once the connection check has
+  // said why (a second round of children, 'zemctl check-link' each).
+  const bool explain = args_.command == SiteCommand::Status;
+  std::vector<std::size_t> unreached;
+  std::map<std::size_t, UnitOutcome> held;
+  bool interrupted =
+      RunSiteChildren(program, children_, args_.jobs, [&](std::size_t i, SiteChildResult& result) {
+        UnitOutcome o = Outcome(i, result);
+        if (explain && o.state == "unreachable") {
+          unreached.push_back(i);
+          held.emplace(i, std::move(o));
+        } else {
+          Report(units_[i], o);
+        }
+      });
+  if (!unreached.empty()) {
+    std::vector<SiteChild> checks;
+    for (const std::size_t i : unreached) {
+      SiteChild check;
+      check.args << "check-link" << QFile::decodeName(Link(units_[i])[0].c_str())
+                 << QFile::decodeName(Link(units_[i])[1].c_str()) << "--json";
+      check.serialPort = children_[i].serialPort;
+      check.limitMs = kCheckLinkLimitMs;
+      check.skip = interrupted;  // Ctrl+C: the units are reported as the pull left them
+      checks.push_back(check);
+    }
+    interrupted |= RunSiteChildren(program, checks, args_.jobs, [&](std::size_t k, SiteChildResult& result) {
+      UnitOutcome& o = held[unreached[k]];
+      AddVerdict(result, o);
+      Report(units_[unreached[k]], o);
+    });
+  }
   const int status = failed_ > 0 ? kExitFailed : kExitOk;
   if (args_.json) {
     QJsonObject summary{{"summary", true},

@@ -202,9 +202,14 @@ void TestZemctlSite::Commands() {
     const bool ok = state != "unreachable" && state != "failed" &&
                     (args.front() != "push" || state != "counts differ") && !(pushing && state == "differs");
     QCOMPARE(unit.value("ok").toBool(), ok);
-    // Why a unit was not reached is the link's own word.
+    // Why a unit was not reached is the link's own word; status adds the
+    // connection check's verdict.
     if (name == "closed")
       QVERIFY2(unit.value("message").toString().contains("Connection refused"), qPrintable(name));
+    if (state == "unreachable")
+      QCOMPARE(unit.value("verdict").toString(), args.front() != "status" ? QString()
+                                                 : name == "closed"       ? "refused"
+                                                                          : "no-answer");
     const auto it = std::find_if(units_.begin(), units_.end(), [&](const Unit& u) { return u.name == name; });
     QVERIFY(it != units_.end());
     UnitSim* sim = it->sim.get();
