@@ -93,8 +93,9 @@ void TestWindowSite::OpenUnit() {
   if (refreshFirst) dialog->findChild<QPushButton*>("SiteRefresh1")->click();
   // The window answers while the list fills.
   QTRY_VERIFY_WITH_TIMEOUT(!dialog->Running(), 60000);
-  QCOMPARE(States(), QStringList({"in step", "1 difference",
-                                  "unreachable: Cannot connect to 127.0.0.1:1: Connection refused."}));
+  QCOMPARE(States(), QStringList({"in step", "1 difference", "unreachable: refused"}));
+  // What to do about it, in the connection check's words.
+  QVERIFY(dialog->findChild<QTableWidget*>("SiteList1")->item(2, 2)->toolTip().contains("Nothing listens"));
   QCOMPARE(dialog->findChild<QLabel*>("SiteSummary1")->text(), QString("3 units: 2 read, 1 not"));
 
   auto* list = dialog->findChild<QTableWidget*>("SiteList1");

@@ -29,7 +29,12 @@ QString StateText(const QJsonObject& unit) {
     const int count = unit.value("differences").toInt();
     text = QString(count == 1 ? "%1 difference" : "%1 differences").arg(count);
   }
-  if (unit.contains("message")) text += ": " + unit.value("message").toString();
+  // A unit not reached shows the connection check's verdict; its advice,
+  // too long for the cell, is the cell's tooltip.
+  if (unit.contains("verdict"))
+    text += ": " + unit.value("verdict").toString();
+  else if (unit.contains("message"))
+    text += ": " + unit.value("message").toString();
   return text;
 }
 
@@ -143,7 +148,9 @@ void SiteDialog::TakeLine(const QByteArray& line) {
   const std::string name = object.value("unit").toString().toStdString();
   for (std::size_t row = 0; row < site_.units.size(); ++row) {
     if (site_.units[row].name != name) continue;
-    list_->item(static_cast<int>(row), kState)->setText(StateText(object));
+    QTableWidgetItem* state = list_->item(static_cast<int>(row), kState);
+    state->setText(StateText(object));
+    state->setToolTip(object.value("message").toString());
     readOf_[row] = QFile::encodeName(object.value("read").toString()).toStdString();
   }
 }
