@@ -8,8 +8,8 @@
 namespace zem {
 namespace {
 
-constexpr std::array kCommands{&kCheckCommand, &kConvertCommand,  &kPullCommand,  &kDiffCommand,
-                               &kPushCommand,  &kDumpCommand,     &kBuildCommand, &kNamesCommand,
+constexpr std::array kCommands{&kCheckCommand, &kConvertCommand,   &kPullCommand,  &kDiffCommand,
+                               &kPushCommand,  &kDumpCommand,      &kBuildCommand, &kNamesCommand,
                                &kSheetCommand, &kCheckLinkCommand, &kSiteCommand};
 
 // 'zemctl --help' names these in its last lines rather than in a list.
