@@ -58,6 +58,10 @@ constexpr OptionRow kSiteOptions[] = {
      "each unit's connecting and each wait for it, as for\n"
      "'zemctl pull' and 'zemctl push' (default 30)"},
     {OptionId::Deadline, "", "--deadline", "SECONDS", "each transfer with a unit in all (default 600)"},
+    {OptionId::Trace, "", "--trace", "DIR",
+     "write what passed on each unit's link, both ways,\n"
+     "to DIR/<unit>.txt as 'zemctl pull --trace' writes it\n"
+     "(status: a unit not reached also DIR/<unit>-check.txt)"},
 };
 
 constexpr HelpPiece kSiteHelp[] = {
@@ -65,7 +69,8 @@ constexpr HelpPiece kSiteHelp[] = {
      "       zemctl site status SITE.zemsite [--reads DIR]\n"
      "       zemctl site diff SITE.zemsite [--unit NAME] [--reads DIR]\n"
      "       zemctl site push SITE.zemsite [--unit NAME] [--check] [--full] [--into DIR]\n"
-     "       (each also with [--jobs N] [--json] [--timeout SECONDS] [--deadline SECONDS])\n"
+     "       (each also with [--jobs N] [--json] [--timeout SECONDS] [--deadline SECONDS]\n"
+     "       [--trace DIR])\n"
      "\n"
      "Works on every unit of a site file (docs/zem-site.schema.json) at once,\n"
      "each unit in a zemctl of its own, so a unit that hangs or fails holds up\n"
@@ -125,7 +130,7 @@ struct SiteArgs {
   std::vector<std::string> units;
   int jobs = kSiteJobsMax;
   bool json = false, check = false, full = false;
-  std::string into, reads;
+  std::string into, reads, trace;
   UnitLimits limits{30 * 1000, 600 * 1000};
 };
 
@@ -250,6 +255,11 @@ class SiteRun {
   std::vector<std::string> Link(const SiteUnit& unit) const {
     return {unit.serial ? "--serial" : "--telnet", unit.address};
   }
+  // --trace DIR: the child's own support file, DIR/<unit><suffix>.txt.
+  QStringList Trace(const SiteUnit& unit, const char* suffix) const {
+    if (args_.trace.empty()) return {};
+    return {"--trace", QFile::decodeName((args_.trace + "/" + unit.name + suffix + ".txt").c_str())};
+  }
   QStringList Limits() const {
     return {"--timeout", QString::number(args_.limits.timeoutMs / 1000), "--deadline",
             QString::number(args_.limits.deadlineMs / 1000)};
@@ -311,6 +321,11 @@ int SiteRun::Prepare() {
     }
   }
 
+  if (!args_.trace.empty() && !QDir().mkpath(QFile::decodeName(args_.trace.c_str()))) {
+    PrintError("cannot make the folder " + args_.trace);
+    return kExitUsage;
+  }
+
   std::map<std::string, std::pair<std::shared_ptr<const Editor>, std::string>> files;
   for (const SiteUnit& unit : units_) {
     std::string problem;
@@ -350,7 +365,7 @@ int SiteRun::Prepare() {
       child.limitMs = limit(3 * transfer + 15000);  // backup, send, read back
       child.stoppable = !args_.check;
     }
-    cli << Limits();
+    cli << Limits() << Trace(unit, "");
     child.args = cli;
     child.skip = !problem.empty();  // its file cannot be read: nothing to do with the unit
     children_.push_back(child);
@@ -609,7 +624,7 @@ int SiteRun::Run() {
     for (const std::size_t i : unreached) {
       SiteChild check;
       check.args << "check-link" << QFile::decodeName(Link(units_[i])[0].c_str())
-                 << QFile::decodeName(Link(units_[i])[1].c_str()) << "--json";
+                 << QFile::decodeName(Link(units_[i])[1].c_str()) << "--json" << Trace(units_[i], "-check");
       check.serialPort = children_[i].serialPort;
       check.limitMs = kCheckLinkLimitMs;
       check.skip = interrupted;  // Ctrl+C: the units are reported as the pull left them
@@ -692,6 +707,9 @@ int RunSite(const std::vector<std::string>& args) {
         break;
       case OptionId::Reads:
         site.reads = a.value;
+        break;
+      case OptionId::Trace:
+        site.trace = a.value;
         break;
       default:
         break;

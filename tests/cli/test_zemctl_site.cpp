@@ -180,7 +180,8 @@ void TestZemctlSite::Commands() {
   MakeSite({Kind::Same, Kind::Changed, Kind::Counts, Kind::Silent, Kind::Closed, Kind::Refuses});
   const QString into = dir_->filePath("backups");
   const QString reads = dir_->filePath("reads");
-  QStringList cli{"site", args.front(), site_, "--json", "--timeout", "2"};
+  const QString traces = dir_->filePath("traces");
+  QStringList cli{"site", args.front(), site_, "--json", "--timeout", "2", "--trace", traces};
   cli << args.mid(1);
   if (args.front() == "backup" || (args.front() == "push" && !args.contains("--check")))
     cli << "--into" << into;
@@ -210,6 +211,12 @@ void TestZemctlSite::Commands() {
       QCOMPARE(unit.value("verdict").toString(), args.front() != "status" ? QString()
                                                  : name == "closed"       ? "refused"
                                                                           : "no-answer");
+    // Each unit's own support file holds what passed on its link; a unit
+    // status could not reach has the check's too.
+    if (state != "unreachable")
+      QVERIFY2(Read(traces + "/" + name + ".txt").contains("[QXSB]"), qPrintable(name));
+    QCOMPARE(QFileInfo::exists(traces + "/" + name + "-check.txt"),
+             state == "unreachable" && args.front() == "status");
     const auto it = std::find_if(units_.begin(), units_.end(), [&](const Unit& u) { return u.name == name; });
     QVERIFY(it != units_.end());
     UnitSim* sim = it->sim.get();
