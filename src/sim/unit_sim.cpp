@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "model/escaped_bytes.h"
 #include "sim/line_pace.h"
 #include "sim/sim_system.h"
 
@@ -613,22 +614,7 @@ void UnitSim::StartTrickle(Channel& ch, const std::string& first, const std::str
   if (!first.empty()) Send(ch, first);
 }
 
-std::string PrintableCommand(std::string_view command) {
-  constexpr std::string_view kHex = "0123456789abcdef";
-  std::string text;
-  text.reserve(command.size());
-  for (const char ch : command) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 32 || c > 126 || ch == '\\') {
-      text += "\\x";
-      text += kHex[c >> 4];
-      text += kHex[c & 0xF];
-    } else {
-      text += ch;
-    }
-  }
-  return text;
-}
+std::string PrintableCommand(std::string_view command) { return EscapedBytes(command); }
 
 void UnitSim::FinishIfFlushed(Channel& ch) {
   if (!ch.closed && ch.refill == Channel::Refill::None && ch.outAt == ch.output.size() && ch.outAt > 0) {

@@ -10,6 +10,7 @@
 #include <QSysInfo>
 #include <QtGlobal>
 
+#include "model/escaped_bytes.h"
 #include "transfer/serial_ports.h"
 
 namespace zem {
@@ -56,7 +57,7 @@ std::string Seconds(qint64 ms) {
 
 // The first bytes as the steps show them: at most 40, escaped.
 std::string Shown(std::string_view bytes) {
-  const std::string text = TrafficRecord::Escaped(bytes.substr(0, 40));
+  const std::string text = EscapedBytes(bytes.substr(0, 40));
   return "\"" + text + (bytes.size() > 40 ? "\"..." : "\"");
 }
 
@@ -451,7 +452,7 @@ std::string SupportFileText(const std::string& program, const std::string& link,
     text += "Last connection check (" + check.link + (check.full ? ", full" : "") +
             "): " + VerdictInfo(check.verdict).code + "\n";
     for (const LinkCheckStep& step : check.steps)
-      text += "  " + std::to_string(step.ms) + " ms: " + TrafficRecord::Escaped(step.text) + "\n";
+      text += "  " + std::to_string(step.ms) + " ms: " + EscapedBytes(step.text) + "\n";
     text += "\n";
   }
   text +=

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "model/escaped_bytes.h"
+
 namespace zem {
 
 namespace {
@@ -58,23 +60,6 @@ void TrafficRecord::Clear() {
   dropped_ = 0;
 }
 
-std::string TrafficRecord::Escaped(std::string_view bytes) {
-  constexpr std::string_view kHex = "0123456789abcdef";
-  std::string text;
-  text.reserve(bytes.size());
-  for (const char ch : bytes) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 32 || c > 126 || ch == '\\') {
-      text += "\\x";
-      text += kHex[c >> 4];
-      text += kHex[c & 0xF];
-    } else {
-      text += ch;
-    }
-  }
-  return text;
-}
-
 std::string TrafficRecord::Text() const {
   std::string text;
   if (dropped_ > 0)
@@ -96,7 +81,7 @@ std::string TrafficRecord::Text() const {
         if (cr != std::string_view::npos) end = cr + 1 + (cr + 1 < rest.size() && rest[cr + 1] == '\n');
       }
       text += first ? stamp + mark : indent;
-      text += Escaped(rest.substr(0, end));
+      text += EscapedBytes(rest.substr(0, end));
       text += '\n';
       rest.remove_prefix(end);
       first = false;

@@ -39,7 +39,6 @@ class TrafficRecord {
   // each line of the unit stands on its own line.
   std::string Text() const;
   // A byte string written as Text() writes it.
-  static std::string Escaped(std::string_view bytes);
 
  private:
   struct Piece {
